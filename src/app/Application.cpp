@@ -1,0 +1,283 @@
+#include "app/Application.h"
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "app/EditorLink.h"
+#include "app/FrameClock.h"
+#include "app/Input.h"
+#include "app/KeyCodes.h"
+#include "app/Logger.h"
+#include "app/Options.h"
+#include "app/Random.h"
+#include "graphics/Graphics.h"
+#include "graphics/ScreenToWorld.h"
+#include "platform/Platform.h"
+#include "scenes/SceneManager.h"
+
+namespace {
+
+struct ApplicationModule {
+  Application* app = nullptr;
+  ApplicationHooks hooks;
+  platform::CpuMeter cpuMeter;
+  bool quitRequested = false;
+};
+
+ApplicationModule& Module() {
+  static ApplicationModule module;
+  return module;
+}
+
+// The music bus volume (silenced while a level's window is minimised or inactive).
+void SetMusicVolume(float) {}
+
+void LogLine(const char* format, double value) {
+  char line[200];
+  std::snprintf(line, sizeof(line), format, value);
+  Log(line, LogLevel::Info);
+}
+
+void LogLine(const char* format, int value) {
+  char line[200];
+  std::snprintf(line, sizeof(line), format, value);
+  Log(line, LogLevel::Info);
+}
+
+}  // namespace
+
+Application* GetApplication() { return Module().app; }
+void RequestQuit() { Module().quitRequested = true; }
+ApplicationHooks& GetApplicationHooks() { return Module().hooks; }
+
+bool Application::Initialize() {
+  // 1-2. Configuration and the log file.
+  flags_ = ReadConfig(kConfigPath);
+  SetLogToFile(flags_.logToFile);
+  GetEditorLink().enabled = flags_.editorEnabled != 0;
+  if (flags_.logToFile != 0) AddLogFile("./output.log");
+
+  // 3. The application pointer.
+  Module().app = this;
+  Module().quitRequested = false;
+
+  // 4-7. The window, at the desktop's size in full screen unless a window was asked for.
+  const RunOptions& options = GetRunOptions();
+  platform::Platform& plat = platform::GetPlatform();
+  platform::WindowConfig window;
+  window.title = name_;
+  window.windowed = options.windowed;
+  window.width = options.width;
+  window.height = options.height;
+  window.noDialogs = options.noDialogs || options.headless;
+  if (!plat.OpenWindow(window)) {
+    std::fprintf(stderr, "quillmarch: %s\n", plat.LastError().c_str());
+  }
+  plat.ShowCursor(true);
+
+  // 8. Graphics. A failure has shown its message box; start-up stops.
+  graphics_ = new Graphics();
+  SetGraphics(graphics_);
+  if (!graphics_->Initialize()) return false;
+
+  // 9. The editor's interface layer.
+  if (flags_.editorEnabled != 0 && Module().hooks.editorInit) Module().hooks.editorInit();
+
+  // 10. Frame timer.
+  FrameClock& clock = Clock();
+  uint64_t frequency = plat.PerformanceFrequency();
+  if (frequency != 0) {
+    clock.timer.ticksPerMs = static_cast<float>(frequency / 1000);
+    clock.timer.lastCounter = static_cast<int64_t>(plat.PerformanceCounter());
+  }
+  // 11. Frames-per-second counter.
+  clock.fps.frameCount = 0;
+  clock.fps.framesPerSecond = 0;
+  clock.fps.windowStart = plat.Ticks();
+  // 12. Processor-usage meter.
+  clock.cpu.canRead = Module().cpuMeter.Open();
+  cpuMeterOpen_ = clock.cpu.canRead;
+  clock.cpu.lastSampleTime = plat.Ticks();
+  clock.cpu.usage = 0;
+
+  // 13. Audio.
+  // (wired by the audio system)
+
+  // 14. Scenes.
+  BuildSceneList();
+  if (options.sceneId >= 0) RequestSceneById(options.sceneId);
+
+  // 15. The random source.
+  SeedRandom(options.seed ? *options.seed : static_cast<uint32_t>(std::time(nullptr)));
+  return true;
+}
+
+void Application::HandleEvent(int kind, int key, int32_t x, int32_t y) {
+  using Kind = platform::Event::Kind;
+  platform::Platform& plat = platform::GetPlatform();
+  switch (static_cast<Kind>(kind)) {
+    case Kind::Quit: quit_ = true; break;
+    case Kind::KeyDown: SetKey(key, true); break;
+    case Kind::KeyUp: SetKey(key, false); break;
+    case Kind::MouseMove: SetMousePosition(x, y); break;
+    case Kind::LeftDown: plat.CaptureMouse(true); SetLeftButton(true, x, y); break;
+    case Kind::LeftUp: plat.CaptureMouse(false); SetLeftButton(false, x, y); break;
+    case Kind::RightDown: plat.CaptureMouse(true); SetRightButton(true, x, y); break;
+    case Kind::RightUp: plat.CaptureMouse(false); SetRightButton(false, x, y); break;
+  }
+}
+
+void Application::PauseForLostFocus() {
+  if (CurrentSceneIsLevel() && Module().hooks.pauseLevel) Module().hooks.pauseLevel();
+}
+
+void Application::Run() {
+  platform::Platform& plat = platform::GetPlatform();
+  const RunOptions& options = GetRunOptions();
+  size_t nextShot = 0;
+  while (true) {
+    plat.PumpEvents([this](const platform::Event& e) {
+      HandleEvent(static_cast<int>(e.kind), e.key, e.x, e.y);
+    });
+    if (quit_ || Module().quitRequested) break;
+
+    if (plat.IsMinimized()) {
+      PauseForLostFocus();
+      SetMusicVolume(0.0f);
+      plat.Sleep(50);
+      continue;
+    }
+    SetMusicVolume(1.0f);
+    if (CurrentSceneIsLevel() && !plat.HasFocus()) {
+      PauseForLostFocus();
+      SetMusicVolume(0.0f);
+    }
+    UpdatePads();
+    if (flags_.editorEnabled != 0 && Module().hooks.editorFrame) Module().hooks.editorFrame();
+
+    bool keepGoing = Frame();
+    ++framesRun_;
+
+    CopyPreviousInput();
+    WorldPoint world = ScreenToWorld(static_cast<float>(Input().mouse.x), static_cast<float>(Input().mouse.y), 0.0f);
+    Input().mouse.worldX = world.x;
+    Input().mouse.worldY = world.y;
+
+    for (; nextShot < options.screenshots.size(); ++nextShot) {
+      const ScreenshotRequest& shot = options.screenshots[nextShot];
+      if (shot.frame > framesRun_) break;
+      if (!WriteScreenshot(shot.file)) {
+        std::fprintf(stderr, "quillmarch: could not write the screenshot %s\n", shot.file.c_str());
+      }
+    }
+    if (!keepGoing || Module().quitRequested) break;
+    if (options.frames >= 0 && framesRun_ >= options.frames) break;
+  }
+}
+
+bool Application::Frame() {
+  platform::Platform& plat = platform::GetPlatform();
+  FrameClock& clock = Clock();
+  const RunOptions& options = GetRunOptions();
+
+  // 1. Frame timer.
+  int64_t counter = static_cast<int64_t>(plat.PerformanceCounter());
+  ++clock.fps.frameCount;
+  if (options.fixedDt >= 0.0f) {
+    clock.timer.lastFrameMs = options.fixedDt * 1000.0f;
+  } else if (clock.timer.ticksPerMs != 0.0f) {
+    clock.timer.lastFrameMs = static_cast<float>(counter - clock.timer.lastCounter) / clock.timer.ticksPerMs;
+  }
+  clock.timer.lastCounter = counter;
+
+  // 2. Frames per second over one-second windows.
+  if (plat.Ticks() >= clock.fps.windowStart + 1000) {
+    clock.fps.framesPerSecond = clock.fps.frameCount;
+    clock.fps.frameCount = 0;
+    clock.fps.windowStart = plat.Ticks();
+  }
+
+  // 3. Processor usage, sampled at most once a second.
+  if (clock.cpu.canRead && plat.Ticks() > clock.cpu.lastSampleTime + 1000) {
+    clock.cpu.lastSampleTime = plat.Ticks();
+    clock.cpu.usage = Module().cpuMeter.Sample();
+  }
+
+  // 4-6. The statistics lines.
+  LogLine("FrameTime %f", static_cast<double>(FrameTime()));
+  LogLine("FPS %i", clock.fps.framesPerSecond);
+  LogLine("CPU Useage %i%%", clock.cpu.canRead ? clock.cpu.usage : 0);
+
+  // 7. F8 ends the program before this frame is drawn.
+  if (KeyDown(vk::F8)) return false;
+  // 8. F11 toggles full screen once per press.
+  if (KeyTriggered(vk::F11)) plat.SetFullscreen(!plat.IsFullscreen());
+  // 9. The graphics frame.
+  return graphics_ != nullptr && graphics_->Frame();
+}
+
+void Application::Shutdown() {
+  platform::Platform& plat = platform::GetPlatform();
+  // 1. Audio.
+  // (wired by the audio system)
+  // 2. Graphics (which also destroys the scene list).
+  if (graphics_ != nullptr) {
+    graphics_->Shutdown();
+    SetGraphics(nullptr);
+    delete graphics_;
+    graphics_ = nullptr;
+  }
+  // 3. The processor-usage meter.
+  if (cpuMeterOpen_) Module().cpuMeter.Close();
+  cpuMeterOpen_ = false;
+  // 4. The editor's interface layer.
+  if (flags_.editorEnabled != 0 && Module().hooks.editorShutdown) Module().hooks.editorShutdown();
+  // 5. Cursor, display mode and window.
+  plat.ShowCursor(true);
+  plat.SetFullscreen(false);
+  plat.CloseWindow();
+  Module().app = nullptr;
+  // 6. Log files.
+  CloseLogFiles();
+}
+
+int RunGame(int argc, char** argv) {
+  RunOptions options;
+  std::string error;
+  if (!ParseRunOptions(argc, argv, &options, &error)) {
+    std::fprintf(stderr, "quillmarch: %s\n%s", error.c_str(), RunOptionsUsage().c_str());
+    return 2;
+  }
+  SetRunOptions(options);
+
+  // The game's data sits beside the executable (or in --data DIR); that folder becomes the working
+  // folder so "./Config.lullwick" and "./Assets/..." resolve there.
+  std::string dataDir = options.dataDir.empty() ? platform::ExecutableDirectory() : options.dataDir;
+  if (!dataDir.empty()) {
+    std::error_code ec;
+    std::filesystem::current_path(dataDir, ec);
+    if (ec) {
+      std::fprintf(stderr, "quillmarch: cannot use the data folder %s: %s\n", dataDir.c_str(), ec.message().c_str());
+      return 2;
+    }
+  }
+
+  if (options.headless) {
+    platform::InstallPlatform(platform::CreateNullPlatform(options.width, options.height));
+  } else {
+    platform::InstallPlatform(platform::CreateSdlPlatform());
+  }
+
+  auto app = std::make_unique<Application>();
+  ResetKeys();
+  ResetPads();
+  SetPadReader([](uint32_t index, PadRawState* out) { return platform::GetPlatform().ReadPad(index, out); });
+  if (app->Initialize()) app->Run();
+  app->Shutdown();
+  app.reset();
+  platform::InstallPlatform(nullptr);
+  return 0;
+}

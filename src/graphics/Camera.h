@@ -1,0 +1,24 @@
+// The camera and the two matrices every draw uses. The camera looks along +z from its position
+// (start (0, 0, -1000)); scenes and gameplay move it by writing its position. Render() rebuilds the
+// view matrix; BuildProjection() rebuilds the left-handed perspective projection (vertical field of
+// view pi/4, near 0.1, far 2000) from the window's current aspect ratio.
+#pragma once
+
+#include <glm/mat4x4.hpp>
+
+inline constexpr float kScreenDepth = 2000.0f;
+inline constexpr float kScreenNear = 0.1f;
+
+struct Camera {
+  float position[3] = {0.0f, 0.0f, -1000.0f};
+  float rotation[3] = {0.0f, 0.0f, 0.0f};  // degrees: pitch (x), yaw (y), roll (z)
+
+  // Rebuilds ViewMatrix() from position and rotation.
+  void Render();
+};
+
+Camera& MainCamera();
+const glm::mat4& ViewMatrix();
+const glm::mat4& ProjectionMatrix();
+const glm::mat4& WorldMatrix();  // always identity
+void BuildProjection(float aspect);

@@ -1,0 +1,12 @@
+// Converts a point of the window (client pixels, y down) to the world plane z = 0 under the current
+// camera and projection.
+#pragma once
+
+struct WorldPoint {
+  float x = 0.0f, y = 0.0f, z = 0.0f;
+};
+
+// Returns the world point under (x, y); z is passed through.
+WorldPoint ScreenToWorld(float x, float y, float z);
+// The same with an explicit client size (used by tests and by the null device).
+WorldPoint ScreenToWorldIn(float x, float y, float z, int clientWidth, int clientHeight);

@@ -1,0 +1,69 @@
+#include "objects/GameObject.h"
+
+#include <cmath>
+#include <utility>
+
+#include "graphics/Camera.h"
+#include "math/Vector.h"
+#include "objects/Transform.h"
+
+GameObject::GameObject(std::string objectName, float x, float y, float z, float scaleX, float scaleY,
+                       ObjectType objectType)
+    : name(std::move(objectName)), type(objectType) {
+  components.resize(kComponentSlots);
+  auto* transform = new Transform(x, y, z, scaleX, scaleY);
+  transform->owner = this;
+  components[SlotOf(ComponentType::Transform)].reset(transform);
+}
+
+GameObject::~GameObject() = default;
+
+void GameObject::AddComponent(Component* component) {
+  if (component == nullptr) return;
+  component->owner = this;
+  uint32_t slot = SlotOf(component->type);
+  bool outline = component->IsCollisionOutline();
+  if (slot < kComponentSlots && !components[slot] && !outline) {
+    components[slot].reset(component);
+  } else {
+    components.emplace_back(component);
+  }
+  if (component->type == ComponentType::UIHandler) component->OnAttach();
+}
+
+Component* GameObject::GetComponent(unsigned slot) const {
+  if (slot >= components.size()) return nullptr;
+  return components[slot].get();
+}
+
+void GameObject::RemoveComponent(unsigned slot) {
+  if (slot >= components.size() || !components[slot]) return;
+  components[slot].reset();
+}
+
+void GameObject::RemoveComponent(Component* component) {
+  for (auto& c : components) {
+    if (c.get() == component) {
+      c.reset();
+      return;
+    }
+  }
+}
+
+Transform* GameObject::GetTransform() const { return GetComponentAs<Transform>(SlotOf(ComponentType::Transform)); }
+
+float GameObject::DistanceToCamera() const {
+  const Transform* t = GetTransform();
+  if (t == nullptr) return 0.0f;
+  const Camera& cam = MainCamera();
+  float dx = t->position[0] - cam.position[0];
+  float dy = t->position[1] - cam.position[1];
+  return std::sqrt(dx * dx + dy * dy);
+}
+
+float GameObject::AngleFromCamera() const {
+  const Transform* t = GetTransform();
+  if (t == nullptr) return 0.0f;
+  const Camera& cam = MainCamera();
+  return DirectionAngle(t->position[0] - cam.position[0], t->position[1] - cam.position[1]);
+}

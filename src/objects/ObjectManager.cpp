@@ -1,0 +1,137 @@
+#include "objects/ObjectManager.h"
+
+#include <algorithm>
+
+#include "app/EditorLink.h"
+#include "objects/Collision.h"
+#include "objects/GameObject.h"
+
+namespace {
+
+struct ObjectManagerState {
+  std::vector<GameObject*> objects;
+  GameObject* transition = nullptr;
+  int32_t objectCounter = -1;
+  ObjectPassHooks hooks;
+};
+
+ObjectManagerState& State() {
+  static ObjectManagerState state;
+  return state;
+}
+
+std::string PrefixOf(const std::string& name) { return name.substr(0, name.find('_')); }
+
+}  // namespace
+
+const std::vector<GameObject*>& Objects() { return State().objects; }
+int32_t& ObjectCounter() { return State().objectCounter; }
+ObjectPassHooks& GetObjectPassHooks() { return State().hooks; }
+GameObject* TransitionOverlay() { return State().transition; }
+
+void SetTransitionOverlay(GameObject* overlay) {
+  if (State().transition != overlay) delete State().transition;
+  State().transition = overlay;
+}
+
+void AddObject(GameObject* object) {
+  if (object != nullptr) State().objects.push_back(object);
+}
+
+GameObject* FindObject(const std::string& name, bool byPrefix) {
+  for (GameObject* o : State().objects) {
+    if (o == nullptr) continue;
+    if (o->name == name) return o;
+    if (byPrefix && PrefixOf(o->name) == name) return o;
+  }
+  return nullptr;
+}
+
+GameObject* FindObjectAt(float x, float y) {
+  for (GameObject* o : State().objects) {
+    if (o == nullptr) continue;
+    auto* shape = o->GetComponentAs<Collision>(SlotOf(ComponentType::Collision));
+    if (shape != nullptr && shape->ContainsPoint(x, y)) return o;
+  }
+  return nullptr;
+}
+
+void RemoveObject(const std::string& name) {
+  auto& list = State().objects;
+  auto it = std::find_if(list.begin(), list.end(), [&](GameObject* o) { return o != nullptr && o->name == name; });
+  if (it != list.end()) {
+    list.erase(it);
+    return;
+  }
+  if (State().transition != nullptr && State().transition->name == name) {
+    delete State().transition;
+    State().transition = nullptr;
+  }
+}
+
+bool DestroyIfMarked(GameObject* object) {
+  if (object == nullptr || !object->destroy) return false;
+  GameObject* label = State().hooks.linkedLabel ? State().hooks.linkedLabel(object) : nullptr;
+  RemoveObject(object->name);
+  if (label != nullptr) {
+    label->destroy = true;
+    DestroyIfMarked(label);
+  }
+  object->BeforeDestroy();
+  delete object;
+  return true;
+}
+
+void UpdateObjects(float dt) {
+  auto& list = State().objects;
+  // 1. Component pass. Sizes are read again on every step: objects and components appended during
+  // the pass are visited in the same frame.
+  for (size_t i = 0; i < list.size(); ++i) {
+    for (size_t j = 0; i < list.size() && list[i] != nullptr && j < list[i]->components.size(); ++j) {
+      GameObject* object = list[i];
+      Component* component = object->components[j].get();
+      if (component == nullptr) continue;
+      if (component->type != ComponentType::Collision) {
+        component->Draw();
+        component->Update(dt);
+        continue;
+      }
+      auto* shape = object->GetComponentAs<Collision>(SlotOf(ComponentType::Collision));
+      if (shape == nullptr || shape->disabled) continue;
+      shape->Draw();
+      if (!EditorHalted()) TestCollisionPairs(i);
+    }
+  }
+  // 2. Focus step of the on-screen buttons.
+  if (State().hooks.navigateButtons) State().hooks.navigateButtons();
+  // 3. The transition overlay.
+  if (GameObject* overlay = State().transition) {
+    for (size_t j = 0; j < overlay->components.size(); ++j) {
+      if (Component* c = overlay->components[j].get()) {
+        c->Draw();
+        c->Update(dt);
+      }
+    }
+  }
+  // 4. Removal pass. The index advances only when nothing was removed, so the object that moved
+  // into place i is examined next.
+  for (size_t i = 0; i < list.size();) {
+    GameObject* object = list[i];
+    if (object == nullptr) {
+      list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+      continue;
+    }
+    bool removed = false;
+    if (!(State().hooks.enemyPatrolRemoval && State().hooks.enemyPatrolRemoval(object, &removed))) {
+      removed = DestroyIfMarked(object);
+    }
+    if (!removed) ++i;
+  }
+}
+
+void ClearObjects() {
+  auto& list = State().objects;
+  std::vector<GameObject*> doomed;
+  doomed.swap(list);
+  for (GameObject* o : doomed) delete o;
+}

@@ -1,0 +1,91 @@
+#include "support/TestSupport.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace testing_support {
+
+TempDir::TempDir() {
+  static std::atomic<int> counter{0};
+  std::random_device rd;
+  fs::path base = fs::temp_directory_path() /
+                  ("qm-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+                   std::to_string(rd() % 100000));
+  fs::create_directories(base);
+  path_ = base.string();
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Give back write permission first, in case a test made a folder read-only.
+  for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator(); ++it) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& contents) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << contents;
+}
+
+bool FileExists(const std::string& path) { return fs::exists(path); }
+
+std::string SourceDir() { return QM_SOURCE_DIR; }
+std::string BinaryDir() { return QM_BINARY_DIR; }
+std::string GameExe() { return QM_GAME_EXE; }
+
+std::string MakeDataDir(const TempDir& dir, const std::string& config) {
+  fs::create_directory_symlink(fs::path(BinaryDir()) / "Shaders", fs::path(dir.path()) / "Shaders");
+  fs::create_directory_symlink(fs::path(BinaryDir()) / "Assets", fs::path(dir.path()) / "Assets");
+  if (!config.empty()) WriteFile(dir.File("Config.lullwick"), config);
+  return dir.path();
+}
+
+RunResult RunGame(const std::vector<std::string>& args, const std::vector<std::string>& env, int timeoutSeconds) {
+  TempDir capture;
+  std::string outPath = capture.File("out.txt");
+  std::string errPath = capture.File("err.txt");
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    for (const std::string& e : env) ::putenv(const_cast<char*>(e.c_str()));
+    if (!std::freopen(outPath.c_str(), "w", stdout) || !std::freopen(errPath.c_str(), "w", stderr)) ::_exit(126);
+    std::vector<char*> argv;
+    std::string exe = GameExe();
+    argv.push_back(exe.data());
+    std::vector<std::string> copies = args;
+    for (std::string& a : copies) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::alarm(static_cast<unsigned>(timeoutSeconds));
+    ::execv(exe.c_str(), argv.data());
+    ::_exit(127);
+  }
+  RunResult result;
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  else if (WIFSIGNALED(status)) result.exitCode = 128 + WTERMSIG(status);
+  result.out = ReadFile(outPath);
+  result.err = ReadFile(errPath);
+  return result;
+}
+
+}  // namespace testing_support

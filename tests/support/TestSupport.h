@@ -1,0 +1,44 @@
+// Helpers shared by the tests: temporary folders, reading files, running the game executable.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A fresh empty folder under the system's temporary folder, removed by the destructor.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& contents);
+bool FileExists(const std::string& path);
+
+struct RunResult {
+  int exitCode = -1;
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+// Runs the built game with the arguments, in `workDir`, with extra environment entries NAME=VALUE.
+RunResult RunGame(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+                  int timeoutSeconds = 300);
+
+// A data folder for the game: Shaders/ and Assets/ linked from the build folder, plus a config.
+std::string MakeDataDir(const TempDir& dir, const std::string& config);
+
+std::string SourceDir();
+std::string BinaryDir();
+std::string GameExe();
+
+}  // namespace testing_support
