@@ -1,0 +1,69 @@
+// The whole program, run as a user would: frame-time log lines, the configuration's log switch,
+// the clamp, and a clean start and shutdown on the offscreen video driver.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+int CountLines(const std::string& text, const std::string& line) {
+  std::istringstream in(text);
+  int n = 0;
+  for (std::string l; std::getline(in, l);) n += (l == line);
+  return n;
+}
+
+}  // namespace
+
+TEST(SpineTest, HeadlessRunLogsEveryFrameAndExitsCleanly) {
+  TempDir dir;
+  std::string data = MakeDataDir(dir, "10");
+  RunResult r = RunGame({"--headless", "--frames", "60", "--fixed-dt", "0.02", "--data", data});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  std::string log = ReadFile(dir.File("output.log"));
+  EXPECT_EQ(CountLines(log, "-INFO- FrameTime 0.020000"), 60) << log.substr(0, 400);
+  EXPECT_EQ(CountLines(log, "-INFO- FPS 0") + CountLines(log, "-INFO- FPS 60"), 60);
+  std::regex cpu("-INFO- CPU Useage [0-9]+%");
+  std::istringstream in(log);
+  int cpuLines = 0;
+  for (std::string l; std::getline(in, l);) cpuLines += std::regex_match(l, cpu);
+  EXPECT_EQ(cpuLines, 60);
+  EXPECT_NE(log.find("-INFO- window height"), std::string::npos);
+}
+
+TEST(SpineTest, LogSwitchedOffCreatesNoLogFile) {
+  TempDir dir;
+  std::string data = MakeDataDir(dir, "00");
+  RunResult r = RunGame({"--headless", "--frames", "10", "--data", data});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_FALSE(FileExists(dir.File("output.log")));
+}
+
+TEST(SpineTest, LongFramesAreClampedTo25ms) {
+  TempDir dir;
+  std::string data = MakeDataDir(dir, "10");
+  RunResult r = RunGame({"--headless", "--frames", "5", "--fixed-dt", "0.1", "--data", data});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(CountLines(ReadFile(dir.File("output.log")), "-INFO- FrameTime 0.025000"), 5);
+}
+
+TEST(SpineTest, OffscreenWindowRunsAndShutsDownCleanly) {
+  TempDir dir;
+  std::string data = MakeDataDir(dir, "10");
+  RunResult r = RunGame({"--windowed", "--frames", "30", "--fixed-dt", "0.025", "--no-dialogs", "--data", data},
+                        {"SDL_VIDEODRIVER=offscreen"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
+  EXPECT_EQ(CountLines(ReadFile(dir.File("output.log")), "-INFO- FrameTime 0.025000"), 30);
+}
+
+TEST(SpineTest, BadOptionIsRejectedWithUsage) {
+  RunResult r = RunGame({"--frames", "many"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("usage: quillmarch"), std::string::npos);
+}

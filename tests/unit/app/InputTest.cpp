@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "app/EditorLink.h"
+#include "app/Input.h"
+#include "app/KeyCodes.h"
+#include "platform/Platform.h"
+
+#include <SDL_scancode.h>
+
+namespace {
+
+// A fake pad bank the tests can set.
+PadRawState gRaw[4];
+bool gPresent[4];
+bool ReadFakePad(uint32_t index, PadRawState* out) {
+  if (index >= 4 || !gPresent[index]) return false;
+  *out = gRaw[index];
+  return true;
+}
+
+class InputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetKeys();
+    ResetPads();
+    for (int i = 0; i < 4; ++i) {
+      gRaw[i] = PadRawState{};
+      gPresent[i] = false;
+    }
+    SetPadReader(&ReadFakePad);
+    GetEditorLink() = EditorLink{};
+  }
+  void TearDown() override {
+    SetPadReader(nullptr);
+    GetEditorLink() = EditorLink{};
+  }
+};
+
+}  // namespace
+
+TEST(KeyMapTest, ScancodesBecomeTheGameVirtualKeys) {
+  using platform::ScancodeToVirtualKey;
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_A), 0x41);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_Z), 0x5A);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_0), 0x30);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_9), 0x39);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_F8), 0x77);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_F11), 0x7A);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_RETURN), 0x0D);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_ESCAPE), 0x1B);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_SPACE), 0x20);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_LEFT), 0x25);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_UP), 0x26);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_RIGHT), 0x27);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_DOWN), 0x28);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_DELETE), 0x2E);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_LCTRL), 0xA2);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_RSHIFT), 0xA1);
+  EXPECT_EQ(ScancodeToVirtualKey(-1), 0);
+  EXPECT_EQ(ScancodeToVirtualKey(100000), 0);
+}
+
+TEST_F(InputTest, TriggeredMeansDownNowAndUpInThePreviousPass) {
+  SetKey(vk::F11, true);
+  EXPECT_TRUE(KeyDown(vk::F11));
+  EXPECT_TRUE(KeyTriggered(vk::F11));
+  CopyPreviousInput();
+  EXPECT_TRUE(KeyDown(vk::F11));
+  EXPECT_FALSE(KeyTriggered(vk::F11)) << "holding the key must not trigger again";
+  SetKey(vk::F11, false);
+  CopyPreviousInput();
+  SetKey(vk::F11, true);
+  EXPECT_TRUE(KeyTriggered(vk::F11)) << "a new press triggers again";
+  EXPECT_FALSE(KeyDown(-1));
+  EXPECT_FALSE(KeyTriggered(256));
+}
+
+TEST_F(InputTest, MouseButtonsRecordTheClickPositionAndTriggerOnce) {
+  SetMousePosition(10, 20);
+  SetLeftButton(true, 30, 40);
+  EXPECT_TRUE(LeftClicked());
+  EXPECT_EQ(Input().mouse.leftClickX, 30);
+  EXPECT_EQ(Input().mouse.leftClickY, 40);
+  CopyPreviousInput();
+  EXPECT_FALSE(LeftClicked());
+  SetLeftButton(false, 50, 60);
+  EXPECT_EQ(Input().mouse.leftClickX, 30) << "release keeps the click position";
+  EXPECT_EQ(Input().mouse.x, 50);
+  SetRightButton(true, 7, 8);
+  EXPECT_TRUE(RightClicked());
+  EXPECT_EQ(Input().mouse.rightClickX, 7);
+}
+
+TEST_F(InputTest, StickDeadZoneAndScale) {
+  EXPECT_EQ(ConvertStickAxis(8688, kStickDeadZone), 0.0f) << "one below the dead zone";
+  EXPECT_FLOAT_EQ(ConvertStickAxis(8689, kStickDeadZone), 8689.0f / 32767.0f) << "at the dead zone";
+  EXPECT_EQ(ConvertStickAxis(-8688, kStickDeadZone), 0.0f);
+  EXPECT_FLOAT_EQ(ConvertStickAxis(-32768, kStickDeadZone), -1.0f) << "-32768 is limited to -1";
+  EXPECT_FLOAT_EQ(ConvertStickAxis(32767, kStickDeadZone), 1.0f);
+}
+
+TEST_F(InputTest, TriggerThreshold) {
+  EXPECT_EQ(ConvertTrigger(29, kTriggerThreshold), 0.0f);
+  EXPECT_FLOAT_EQ(ConvertTrigger(30, kTriggerThreshold), 30.0f / 255.0f);
+  EXPECT_FLOAT_EQ(ConvertTrigger(255, kTriggerThreshold), 1.0f);
+}
+
+TEST_F(InputTest, PadButtonFlagsShowOnePassAfterTheStateWasRead) {
+  gPresent[1] = true;
+  gRaw[1].buttons = 0x1000 | 0x0010;  // A and Start
+  UpdatePads();
+  EXPECT_FALSE(Input().pads[1].flags[PadA]) << "flags come from the previous pass's record";
+  UpdatePads();
+  EXPECT_TRUE(Input().pads[1].flags[PadA]);
+  EXPECT_TRUE(Input().pads[1].flags[PadStart]);
+  EXPECT_FALSE(Input().pads[1].flags[PadB]);
+}
+
+TEST_F(InputTest, PadSticksAndTriggersAreConvertedPerAxis) {
+  gPresent[0] = true;
+  gRaw[0].thumbLX = 32767;
+  gRaw[0].thumbLY = 100;     // inside the dead zone
+  gRaw[0].thumbRX = -32768;
+  gRaw[0].leftTrigger = 255;
+  gRaw[0].rightTrigger = 10;
+  UpdatePads();
+  EXPECT_FLOAT_EQ(Input().pads[0].leftStick[0], 1.0f);
+  EXPECT_EQ(Input().pads[0].leftStick[1], 0.0f);
+  EXPECT_FLOAT_EQ(Input().pads[0].rightStick[0], -1.0f);
+  EXPECT_FLOAT_EQ(Input().pads[0].leftTrigger, 1.0f);
+  EXPECT_EQ(Input().pads[0].rightTrigger, 0.0f);
+}
+
+TEST_F(InputTest, UnpluggingAPadResetsItsSettingsAndFlags) {
+  gPresent[2] = true;
+  gRaw[2].buttons = 0x2000;
+  gRaw[2].thumbLX = 30000;
+  UpdatePads();
+  UpdatePads();
+  Input().pads[2].leftDeadZone = 100.0f;
+  Input().pads[2].leftThreshold = 5.0f;
+  gPresent[2] = false;
+  UpdatePads();
+  const PadState& pad = Input().pads[2];
+  EXPECT_EQ(pad.leftDeadZone, kStickDeadZone);
+  EXPECT_EQ(pad.leftThreshold, kTriggerThreshold);
+  EXPECT_EQ(pad.leftStick[0], 0.0f);
+  for (bool flag : pad.flags) EXPECT_FALSE(flag);
+}
+
+TEST_F(InputTest, WasdDrivesPadZeroLeftStick) {
+  SetKey(vk::Letter('D'), true);
+  UpdatePads();
+  EXPECT_EQ(Input().pads[0].leftStick[0], 1.0f);
+  EXPECT_EQ(Input().pads[0].leftStick[1], 0.0f);
+
+  // Holding D with the stick pushed fully left cancels out.
+  gPresent[0] = true;
+  gRaw[0].thumbLX = -32768;
+  UpdatePads();
+  EXPECT_EQ(Input().pads[0].leftStick[0], 0.0f);
+
+  // W and S together leave y where the stick put it; both are limited to [-1, 1].
+  gRaw[0].thumbLX = 0;
+  gRaw[0].thumbLY = 32767;
+  SetKey(vk::Letter('D'), false);
+  SetKey(vk::Letter('W'), true);
+  SetKey(vk::Letter('S'), true);
+  UpdatePads();
+  EXPECT_EQ(Input().pads[0].leftStick[1], 1.0f);
+  SetKey(vk::Letter('S'), false);
+  UpdatePads();
+  EXPECT_EQ(Input().pads[0].leftStick[1], 1.0f) << "limited to 1";
+  EXPECT_EQ(Input().pads[1].leftStick[1], 0.0f) << "only pad 0 is driven by the keyboard";
+}
+
+TEST_F(InputTest, EditorCapturingInputClearsPreviousKeysAndButtons) {
+  SetKey(vk::Return, true);
+  CopyPreviousInput();
+  SetLeftButton(true, 0, 0);
+  gPresent[0] = true;
+  gRaw[0].thumbLX = 32767;
+  GetEditorLink().enabled = true;
+  GetEditorLink().wantsKeyboard = true;
+  UpdatePads();
+  EXPECT_TRUE(KeyTriggered(vk::Return)) << "every key that is down reads as triggered";
+  EXPECT_FALSE(Input().mouse.left);
+  EXPECT_EQ(Input().pads[0].leftStick[0], 0.0f) << "pads are not polled in that pass";
+  // Text input only takes the input while the editor is stopped.
+  GetEditorLink().wantsKeyboard = false;
+  GetEditorLink().wantsText = true;
+  GetEditorLink().stopped = false;
+  UpdatePads();
+  EXPECT_EQ(Input().pads[0].leftStick[0], 1.0f);
+}

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "app/EditorLink.h"
+#include "objects/GameObject.h"
+#include "objects/Kinematics.h"
+#include "objects/Transform.h"
+
+namespace {
+
+struct Mover {
+  GameObject object{"Mover_0", 0.0f, 0.0f, 0.0f, 10.0f, 10.0f, ObjectType::Food};
+  Kinematics* k = new Kinematics();
+  Mover() { object.AddComponent(k); }
+  Transform& t() { return *object.GetTransform(); }
+};
+
+}  // namespace
+
+TEST(KinematicsTest, BrakingStepsDownAndNeverReverses) {
+  Mover m;
+  m.k->maxSpeed = 100.0f;
+  m.k->deceleration = 160.0f;  // x 0.025 s = a step of 4 per frame
+  m.k->SetVelocity(10.0f, 0.0f);
+  m.k->Update(0.025f);
+  EXPECT_FLOAT_EQ(m.k->velocity[0], 6.0f);
+  m.k->Update(0.025f);
+  EXPECT_FLOAT_EQ(m.k->velocity[0], 2.0f);
+  m.k->Update(0.025f);
+  EXPECT_EQ(m.k->velocity[0], 0.0f) << "a step larger than the rest stops exactly";
+  m.k->Update(0.025f);
+  EXPECT_EQ(m.k->velocity[0], 0.0f);
+}
+
+TEST(KinematicsTest, AxesBrakeSeparatelyAndStopOnDifferentFrames) {
+  Mover m;
+  m.k->maxSpeed = 1000.0f;
+  m.k->deceleration = 1000.0f;
+  m.k->SetVelocity(3.0f, -40.0f);
+  m.k->Update(0.025f);
+  EXPECT_EQ(m.k->velocity[0], 0.0f) << "x had less left than its share of the step";
+  EXPECT_LT(m.k->velocity[1], 0.0f);
+  EXPECT_GT(m.k->velocity[1], -40.0f);
+}
+
+TEST(KinematicsTest, SemiImplicitStepMovesWithTheNewVelocityAndKeepsDepth) {
+  Mover m;
+  m.t().position[2] = 1.5f;
+  m.t().rotation = 33.0f;
+  m.k->maxSpeed = 1000.0f;
+  m.k->acceleration = 400.0f;
+  m.k->SetDirection(3.0f, 4.0f);  // any length; normalised in place
+  m.k->Update(0.025f);
+  EXPECT_FLOAT_EQ(m.k->direction[0], 0.6f);
+  EXPECT_FLOAT_EQ(m.k->velocity[0], 400.0f * 0.6f * 0.025f);
+  EXPECT_FLOAT_EQ(m.k->velocity[1], 400.0f * 0.8f * 0.025f);
+  EXPECT_FLOAT_EQ(m.t().position[0], m.k->velocity[0] * 0.025f);
+  EXPECT_FLOAT_EQ(m.t().position[1], m.k->velocity[1] * 0.025f);
+  EXPECT_EQ(m.t().position[2], 1.5f);
+  EXPECT_EQ(m.t().rotation, 33.0f);
+  EXPECT_EQ(m.t().scale[0], 10.0f);
+  EXPECT_EQ(m.k->GetLastPosition()[0], 0.0f) << "last position is the start of the frame";
+}
+
+TEST(KinematicsTest, SpeedIsClampedToTheLimitAndZeroLimitStops) {
+  Mover m;
+  m.k->maxSpeed = 50.0f;
+  m.k->SetVelocity(300.0f, 400.0f);
+  m.k->Update(0.0f);
+  EXPECT_FLOAT_EQ(m.k->velocity[0], 30.0f) << "clamped even when dt is 0";
+  EXPECT_FLOAT_EQ(m.k->velocity[1], 40.0f);
+  EXPECT_EQ(m.t().position[0], 0.0f) << "nothing moves with dt 0";
+  m.k->maxSpeed = 0.0f;
+  m.k->Update(0.025f);
+  EXPECT_EQ(m.k->velocity[0], 0.0f);
+  EXPECT_EQ(m.k->velocity[1], 0.0f);
+}
+
+TEST(KinematicsTest, ZeroAccelerationNeverSpeedsUp) {
+  Mover m;
+  m.k->maxSpeed = 100.0f;
+  m.k->acceleration = 0.0f;
+  m.k->deceleration = 0.0f;
+  m.k->SetDirection(1.0f, 0.0f);
+  for (int i = 0; i < 10; ++i) m.k->Update(0.025f);
+  EXPECT_EQ(m.k->velocity[0], 0.0f);
+}
+
+TEST(KinematicsTest, EditorHaltFreezesMovement) {
+  Mover m;
+  m.k->maxSpeed = 100.0f;
+  m.k->SetVelocity(50.0f, 0.0f);
+  GetEditorLink().enabled = true;
+  GetEditorLink().stopped = true;
+  m.k->Update(0.025f);
+  GetEditorLink() = EditorLink{};
+  EXPECT_EQ(m.t().position[0], 0.0f);
+  EXPECT_EQ(m.k->velocity[0], 50.0f);
+}
