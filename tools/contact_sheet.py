@@ -60,12 +60,13 @@ def main():
         r, c = divmod(i, cols)
         x = 10 + c * (cell + 10)
         y = 10 + r * (cell + lab + 10)
-        px, py = x + (cell - tw) // 2, y + (cell - th) // 2
+        px, py = x + (cell - tw) // 2, y + (cell - th)
         sheet.alpha_composite(checker(tw, th), (px, py))
         sheet.alpha_composite(thumb, (px, py))
-        d.text((x + cell // 2, y + cell + 3), n, font=font, fill=(235, 235, 235, 255), anchor="mt")
+        ly = py + th + 3          # label right under the picture
+        d.text((x + cell // 2, ly), n, font=font, fill=(235, 235, 235, 255), anchor="mt")
         kb = os.path.getsize(os.path.join(a.dir, n)) / 1024.0
-        d.text((x + cell // 2, y + cell + 18), "%dx%d  %.0f KB" % (w, h, kb), font=font,
+        d.text((x + cell // 2, ly + 15), "%dx%d  %.0f KB" % (w, h, kb), font=font,
                fill=(170, 170, 180, 255), anchor="mt")
     sheet.convert("RGB").save(a.out)
     print("wrote %s (%d images)" % (a.out, len(names)))

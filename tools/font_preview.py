@@ -47,7 +47,7 @@ def main():
                Image.open(os.path.join(ASSETS, "FontSheet_Black.png")).convert("RGBA"))]
     sizes = [40, 24]
     label = ImageFont.truetype(LABEL_FONT, 14)
-    width = 40 * 38
+    width = max(40 * 38, 2 * (1024 * 3 // 4) + 32)
     row_h = sum(s + 8 for s in sizes) + 22
     height = len(sheets) * len(BACKDROPS) * row_h + 420
     img = Image.new("RGBA", (width, height), (60, 60, 60, 255))
@@ -66,14 +66,11 @@ def main():
                     x += (len(sample) + 1) * s
                 yy += s + 8
             y += row_h
-    # both sheets at 1:1 with the cell grid
+    # both sheets, shrunk to 3/4, with the cell grid drawn over them
     for i, (name, sheet) in enumerate(sheets):
-        x0 = 8 + i * 0
-        y0 = y + 8 + i * 0
-        if i == 1:
-            x0 = width // 2 if width >= 2 * sheet.width // 2 + 16 else 8
-        small = sheet.resize((sheet.width // 2 + sheet.width // 4, sheet.height // 2 + sheet.height // 4),
-                             Image.LANCZOS)
+        small = sheet.resize((sheet.width * 3 // 4, sheet.height * 3 // 4), Image.LANCZOS)
+        x0 = 8 + i * (small.width + 16)
+        y0 = y + 8
         bg = (40, 44, 60) if i == 0 else (214, 204, 182)
         d.rectangle([x0, y0, x0 + small.width, y0 + small.height], fill=bg + (255,))
         step = small.width / 16.0

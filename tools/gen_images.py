@@ -56,6 +56,11 @@ def main():
     ap.add_argument("--only", nargs="*", help="only write these file names")
     ap.add_argument("-q", "--quiet", action="store_true")
     a = ap.parse_args()
+    if a.only:
+        known = {n for m in MODULES for n in m.IMAGES}
+        unknown = sorted(set(a.only) - known)
+        if unknown:
+            ap.error("no generator for: %s" % ", ".join(unknown))
     names = generate(a.out, set(a.only) if a.only else None, not a.quiet)
     if not a.quiet:
         print("%d images written to %s" % (len(names), a.out))

@@ -92,11 +92,15 @@ def _player_frame(i):
                                               (hx + 1.0, hy + 27.0)])
     c.paint(hood, TEAL[1], shade=0.3)
     c.fill(stroke([(hx, hy - 8.0), (hx + 0.5, hy + 22.0)], 1.6), TEAL[0], alpha=0.8)
-    face = ellipse(hx, hy - 16.0, 10.0, 6.0) | ellipse(hx, hy - 21.5, 3.4, 3.4)
+    # the face peeks out of the front of the hood
+    face = ellipse(hx, hy - 15.0, 12.0, 7.0)
     c.paint(face, SKIN[1], ow=2.0, shade=0.2)
-    c.fill(ellipse(hx - 1.2, hy - 22.5, 1.4, 1.2), SKIN[2], alpha=0.9)
+    c.fill(ellipse(hx, hy - 19.0, 2.6, 2.0), SKIN[2], alpha=0.9)        # nose tip
     # shadow the hood throws on the forehead
-    c.fill(ellipse(hx, hy - 11.0, 11.0, 4.0) & face, TEAL[0], alpha=0.55)
+    c.fill(ellipse(hx, hy - 10.0, 12.5, 5.0) & face, TEAL[0], alpha=0.6)
+    # the hood's rim folds around the face
+    c.paint(stroke([(hx - 13.0, hy - 10.0), (hx - 7.0, hy - 13.5), (hx, hy - 14.5), (hx + 7.0, hy - 13.5),
+                    (hx + 13.0, hy - 10.0)], 4.0), TEAL[1], ow=1.6)
     # hood rim highlight (light from top-left)
     c.fill(stroke([(hx - 14.0, hy - 2.0), (hx - 11.0, hy - 10.0), (hx - 6.0, hy - 13.0)], 2.0),
            TEAL[3], alpha=0.8)

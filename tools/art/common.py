@@ -503,7 +503,7 @@ def save_tga(img, path):
                          0,      # no image ID
                          0,      # no colour map
                          2,      # uncompressed true-colour
-                         0, 0, 0,  # colour map spec
+                         0, 0, 0,  # colour map fields (unused)
                          0, 0,   # x / y origin
                          w, h,
                          32,     # bits per pixel
@@ -512,3 +512,78 @@ def save_tga(img, path):
     with open(path, "wb") as f:
         f.write(header)
         f.write(np.ascontiguousarray(bgra).tobytes())
+
+
+def custom(box, fn):
+    """A Shape drawn freely: fn(draw, P) where P(x, y) maps final px to the
+    mask's supersampled pixel coordinates."""
+    im, d, X0, Y0 = _blank(box)
+
+    def P(x, y):
+        return (x * SS - X0, y * SS - Y0)
+
+    fn(d, P)
+    return _done(im, X0, Y0)
+
+
+def polys(list_of_pts):
+    """Union of many polygons drawn into one mask (cheaper than | chains)."""
+    xs = [p[0] for pts in list_of_pts for p in pts]
+    ys = [p[1] for pts in list_of_pts for p in pts]
+
+    def fn(d, P):
+        for pts in list_of_pts:
+            d.polygon([P(x, y) for x, y in pts], fill=255)
+
+    return custom((min(xs), min(ys), max(xs), max(ys)), fn)
+
+
+def paste(c, img, cx, cy, w=None, h=None, angle=0.0, alpha=1.0):
+    """Composite a finished RGBA image onto a Canvas, centred at (cx, cy)
+    final px, scaled to w x h final px and rotated `angle` degrees
+    counter-clockwise."""
+    w = img.width if w is None else w
+    h = img.height if h is None else h
+    im = img.convert("RGBA").resize((max(1, int(round(w * SS))), max(1, int(round(h * SS)))),
+                                    Image.LANCZOS)
+    if angle:
+        im = im.rotate(angle, resample=Image.BICUBIC, expand=True)
+    if alpha < 1.0:
+        a = np.asarray(im, np.uint8).copy()
+        a[..., 3] = (a[..., 3].astype(np.float32) * alpha + 0.5).astype(np.uint8)
+        im = Image.fromarray(a, "RGBA")
+    x0 = int(round(cx * SS - im.width / 2.0))
+    y0 = int(round(cy * SS - im.height / 2.0))
+    # clip to the canvas
+    sx0, sy0 = max(0, -x0), max(0, -y0)
+    sx1 = min(im.width, c.img.width - x0)
+    sy1 = min(im.height, c.img.height - y0)
+    if sx0 >= sx1 or sy0 >= sy1:
+        return
+    c.img.alpha_composite(im.crop((sx0, sy0, sx1, sy1)), dest=(x0 + sx0, y0 + sy0))
+
+
+def cone(x, y, angle_deg, length, spread_deg, n=40):
+    """A vision-cone wedge as a Shape (angle 0 = +x, degrees clockwise on screen)."""
+    pts = [(x, y)]
+    for k in range(n + 1):
+        a = math.radians(angle_deg - spread_deg / 2.0 + spread_deg * k / n)
+        pts.append((x + length * math.cos(a), y + length * math.sin(a)))
+    return poly(pts)
+
+
+def multiply(c, factor):
+    """Multiply the RGB of a canvas by a scalar or a (H, W) supersampled array."""
+    a = np.asarray(c.img, np.float32).copy()
+    f = np.asarray(factor, np.float32)
+    if f.ndim == 2:
+        f = f[..., None]
+    a[..., :3] *= f
+    c.img = Image.fromarray(np.clip(a + 0.5, 0, 255).astype(np.uint8), "RGBA")
+
+
+def tint(c, colour, amount):
+    """Blend the RGB of a canvas towards a colour."""
+    a = np.asarray(c.img, np.float32).copy()
+    a[..., :3] = a[..., :3] * (1 - amount) + np.asarray(colour[:3], np.float32) * amount
+    c.img = Image.fromarray(np.clip(a + 0.5, 0, 255).astype(np.uint8), "RGBA")
