@@ -9,11 +9,10 @@ Running it again gives the same bytes: every sound draws its noise from its own 
 its name, sox runs in repeatable mode without dither, and oggenc gets a fixed serial number and no
 comment tags.
 
-    /usr/bin/python3 tools/gen_sounds.py [--out DIR] [--only NAME_PREFIX]
+    /usr/bin/python3 tools/gen_sounds.py [--out DIR]
 """
 
 import argparse
-import os
 import shutil
 import subprocess
 import sys
@@ -26,8 +25,8 @@ import numpy as np
 
 SR = 44100
 ROOT = Path(__file__).resolve().parent.parent
-SFX_QUALITY = 3      # oggenc -q for effects (mono)
-MUSIC_QUALITY = 3    # oggenc -q for music (stereo)
+SFX_QUALITY = 4      # oggenc -q for effects (mono)
+MUSIC_QUALITY = 4    # oggenc -q for music (stereo)
 
 TMP = None           # scratch folder, created in main()
 
@@ -68,12 +67,21 @@ def ramp_in(n, attack):
     return np.minimum(1.0, t_axis(n) / attack) if attack > 0 else np.ones(n)
 
 
+def fade_end(x, seconds):
+    """Half-cosine fade over the last `seconds`, so a note cut to length does not click."""
+    m = min(len(x), samples(seconds))
+    if m > 1:
+        x = x.copy()
+        x[-m:] *= 0.5 * (1.0 + np.cos(np.linspace(0.0, np.pi, m)))
+    return x
+
+
 def place(dst, src, start):
-    """Adds src into dst at sample `start`, cutting what runs past the end."""
-    if start >= len(dst):
-        return dst
-    end = min(len(dst), start + len(src))
-    dst[start:end] += src[:end - start]
+    """Adds src into dst at sample `start`; returns dst, grown when src rings past its end."""
+    end = start + len(src)
+    if end > len(dst):
+        dst = np.concatenate([dst, np.zeros(end - len(dst))])
+    dst[start:end] += src
     return dst
 
 
@@ -267,7 +275,7 @@ def modal(freq, ratios, amps, decays, length, rng=None, detune=0.0):
             continue
         phase = rng.uniform(0, 2 * np.pi) if rng is not None else 0.0
         out += a * np.sin(2 * np.pi * f * t + phase) * np.exp(-t / d)
-    return out * ramp_in(n, 0.001)
+    return fade_end(out * ramp_in(n, 0.001), 0.25 * length)
 
 
 def pluck(freq, hold, decay=0.6, bright=0.55, length=None, release=0.04):
@@ -287,7 +295,7 @@ def pluck(freq, hold, decay=0.6, bright=0.55, length=None, release=0.04):
 
 def vibes(freq, hold, tremolo=5.2, depth=0.2):
     """Vibraphone bar: modes 1, 4 and 10 with the motor's tremolo and a soft mallet tick."""
-    length = hold + 0.35
+    length = hold + 0.7
     n = samples(length)
     t = t_axis(n)
     bar = (np.sin(2 * np.pi * freq * t) * np.exp(-t / 1.6)
@@ -347,7 +355,7 @@ def brass(freqs, hold, attack=0.03, release=0.12):
 
 
 def pad(freqs, hold, attack=0.9, release=1.2):
-    n = samples(hold + 4 * release)
+    n = samples(hold + 6 * release)
     t = t_axis(n)
     out = np.zeros(n)
     for f in freqs:
@@ -464,20 +472,19 @@ def step_floor(rng, weight=1.0):
     m = n - toe_at
     toe = filt(rng.standard_normal(m), bandpass(1800 + rng.uniform(-300, 300), 0.9)) * perc(m, 0.004, 0.022)
     out = weight * heel
-    place(out, 0.35 * toe, toe_at)
+    out = place(out, 0.35 * toe, toe_at)
     return out
 
 
 def step_wood(rng, creak=False):
     """A step on boards: a hollow knock of a few plank modes, sometimes a creak under it."""
     n = samples(0.4)
-    t = t_axis(n)
     f0 = 165 + rng.uniform(-20, 20)
     knock = modal(f0, [1.0, 1.83, 2.9, 4.2], [1.0, 0.6, 0.35, 0.15], [0.07, 0.05, 0.035, 0.02], 0.4, rng, 0.03)
     thump = filt(rng.standard_normal(n), lowpass(700)) * perc(n, 0.002, 0.015)
     out = 0.8 * knock + 0.6 * thump
     toe_at = samples(0.05 + rng.uniform(0, 0.02))
-    place(out, 0.3 * knock[: n - toe_at] * 0.7, toe_at)
+    out = place(out, 0.2 * knock, toe_at)
     if creak:
         m = samples(0.22)
         tc = t_axis(m)
@@ -485,7 +492,7 @@ def step_wood(rng, creak=False):
         saw = (np.cumsum(f) / SR) % 1.0 - 0.5
         grit = (rng.uniform(size=m) < 0.35).astype(float)
         cr = filt(saw * grit, bandpass(900, 2.0)) * np.sin(np.pi * tc / tc[-1]) ** 2
-        place(out, 0.18 * cr, samples(0.04))
+        out = place(out, 0.18 * cr, samples(0.04))
     return out
 
 
@@ -498,7 +505,7 @@ def step_vent(rng):
     n = len(clank)
     tap = filt(rng.standard_normal(n), bandpass(3000, 1.2)) * perc(n, 0.001, 0.01)
     out = 0.45 * clank + 0.8 * boom + 0.5 * tap
-    place(out, 0.25 * clank[: n - samples(0.05)], samples(0.05))
+    out = place(out, 0.25 * clank, samples(0.05))
     return sox(out, ["reverb", 25, 20, 12, 100, 4, -4], pad_tail=0.3)
 
 
@@ -513,7 +520,7 @@ def step_boot(rng, hard=1.0):
     scuff_at = samples(0.06 + rng.uniform(-0.01, 0.01))
     m = n - scuff_at
     scuff = filt(rng.standard_normal(m), bandpass(1500, 0.8)) * perc(m, 0.01, 0.03 * hard)
-    place(out, 0.25 * hard * scuff, scuff_at)
+    out = place(out, 0.25 * hard * scuff, scuff_at)
     return out
 
 
@@ -532,7 +539,7 @@ def cloth(rng, length):
     grains = (rng.uniform(size=n) < 0.004) * rng.uniform(0.3, 1.0, n)
     grains = np.convolve(grains, np.exp(-t_axis(samples(0.01)) / 0.002), mode="same")
     noise = filt(rng.standard_normal(n), bandpass(2500, 0.8)) * 0.25
-    return filt(grains, highpass(800)) * 2 + noise * np.sin(np.pi * t_axis(n) / (length + 1e-9))
+    return filt(grains, highpass(800), lowpass(5000)) * 2 + noise * np.sin(np.pi * t_axis(n) / (length + 1e-9))
 
 
 def blip(f_start, f_end, length, shape="sine", harmonics=(1.0,)):
@@ -556,13 +563,13 @@ def glass_shatter(rng):
         at = samples(rng.uniform(0, 0.12))
         m = samples(0.01)
         c = filt(rng.standard_normal(m), highpass(4000)) * perc(m, 0.0002, 0.0015)
-        place(out, rng.uniform(0.3, 0.9) * c, at)
+        out = place(out, rng.uniform(0.3, 0.9) * c, at)
     # Tinkles: shards landing, thinning out over a second.
     for i in range(34):
         at = 0.05 + 1.1 * rng.uniform() ** 2
         f = rng.uniform(2400, 7800)
         piece = modal(f, [1.0, 2.76, 5.4], [1.0, 0.45, 0.2], [0.05, 0.025, 0.012], 0.2, rng, 0.01)
-        place(out, rng.uniform(0.12, 0.45) * piece * (1.0 - 0.6 * at), samples(at))
+        out = place(out, rng.uniform(0.12, 0.45) * piece * (1.0 - 0.6 * at), samples(at))
     return room(out, size=35, reverberance=40, damping=30, wet=-5)
 
 
@@ -628,7 +635,8 @@ class Event:
 
 
 def finish(x, peak_db, fade_out=0.012):
-    return edges(normalise(trim_tail(x), peak_db), fade_out=fade_out)
+    """Removes rumble below hearing, trims the silent tail, sets the level, softens both ends."""
+    return edges(normalise(trim_tail(filt(x, highpass(35, 2))), peak_db), fade_out=fade_out)
 
 
 def variants(w, name, count, make, peak_db):
@@ -645,12 +653,11 @@ def sfx_events(w):
 
     # Player -----------------------------------------------------------------------------------
     def windup(rng, i):
-        x = whoosh(rng, 0.5, 260, 2400, 0.85) + 0.35 * cloth(rng, 0.5)
+        x = normalise(whoosh(rng, 0.5, 260, 2400, 0.85), 0) + 0.12 * normalise(cloth(rng, 0.5), 0)
         return room(x, size=15, wet=-10)
 
     def throw(rng, i):
-        x = whoosh(rng, 0.34, 2800, 380, 0.18)
-        x += 0.4 * cloth(rng, 0.34)
+        x = normalise(whoosh(rng, 0.34, 2800, 380, 0.18), 0) + 0.1 * normalise(cloth(rng, 0.34), 0)
         return room(x, size=15, wet=-10)
 
     ev.append(Event("event:/SFX/Player/PlayerWindup", sfx, variants(w, "player_windup", 2, windup, -5),
@@ -669,17 +676,16 @@ def sfx_events(w):
 
     # Food -------------------------------------------------------------------------------------
     def drop(rng, i):
-        n = samples(0.5)
         x = 0.9 * thud(rng, 120 + 15 * i, 0.5)
-        place(x, 0.35 * thud(rng, 150, 0.3)[: n - samples(0.13)], samples(0.13))
+        x = place(x, 0.35 * thud(rng, 150, 0.3), samples(0.13))
         crinkle = filt(rng.standard_normal(samples(0.06)), highpass(3000)) * perc(samples(0.06), 0.001, 0.012)
-        place(x, 0.25 * crinkle, 0)
+        x = place(x, 0.25 * crinkle, 0)
         return room(x, 12, wet=-12)
 
     def grab(rng, i):
         x = 0.5 * cloth(rng, 0.16)
         pop = blip(320 + 40 * i, 900, 0.06, harmonics=(1.0, 0.3)) * perc(samples(0.06), 0.002, 0.02)
-        place(x, 0.8 * pop, samples(0.02))
+        x = place(x, 0.8 * pop, samples(0.02))
         return room(x, 10, wet=-14)
 
     def collision(rng, i):
@@ -692,9 +698,9 @@ def sfx_events(w):
     def collect(rng, i):
         x = np.zeros(samples(1.2))
         for k, (nm, at) in enumerate([("E6", 0.0), ("B6", 0.07), ("E7", 0.14)][: 2 + (i > 0)]):
-            place(x, (0.9 - 0.2 * k) * bell(hz(nm), 0.9, bright=0.6), samples(at))
+            x = place(x, (0.9 - 0.2 * k) * bell(hz(nm), 0.9, bright=0.6), samples(at))
         for _ in range(8):
-            place(x, 0.12 * modal(rng.uniform(5000, 9000), [1.0], [1.0], [0.03], 0.1), samples(rng.uniform(0.05, 0.35)))
+            x = place(x, 0.12 * modal(rng.uniform(5000, 9000), [1.0], [1.0], [0.03], 0.1), samples(rng.uniform(0.05, 0.35)))
         return room(x, 25, reverberance=45, wet=-7)
 
     ev.append(Event("event:/SFX/Food/FoodDrop", sfx, variants(w, "food_drop", 3, drop, -6), pitch=1.0))
@@ -705,10 +711,10 @@ def sfx_events(w):
 
     x = np.zeros(samples(2.2))
     for k, nm in enumerate(["C5", "E5", "G5", "C6"]):
-        place(x, vibes(hz(nm), 0.25) * 0.8, samples(0.11 * k))
+        x = place(x, vibes(hz(nm), 0.25) * 0.8, samples(0.11 * k))
     for nm in ["C5", "E5", "G5", "B5", "E6"]:
-        place(x, 0.45 * vibes(hz(nm), 1.2), samples(0.5))
-    place(x, 0.5 * pluck(hz("C3"), 1.0, decay=0.8), samples(0.5))
+        x = place(x, 0.45 * vibes(hz(nm), 1.2), samples(0.5))
+    x = place(x, 0.5 * pluck(hz("C3"), 1.0, decay=0.8), samples(0.5))
     ev.append(Event("event:/SFX/Food/FoodNeeded", sfx,
                     [w.ogg("food_needed", finish(room(x, 40, reverberance=50, wet=-6), -3, 0.2))]))
 
@@ -716,15 +722,15 @@ def sfx_events(w):
     beat = 0.16
     x = np.zeros(samples(4.2))
     for k in range(3):
-        place(x, 0.7 * brass([hz("G4"), hz("D5")], beat * 0.7, attack=0.015), samples(k * beat))
-    place(x, brass([hz("C4"), hz("E4"), hz("G4"), hz("C5")], beat * 2.6), samples(3 * beat))
-    place(x, brass([hz("F4"), hz("A4"), hz("C5"), hz("F5")], beat * 1.6), samples(6 * beat))
-    place(x, brass([hz("G4"), hz("B4"), hz("D5"), hz("G5")], beat * 1.6), samples(8 * beat))
-    place(x, 1.1 * brass([hz("C4"), hz("E4"), hz("G4"), hz("C5"), hz("E5")], 1.3, release=0.3), samples(10 * beat))
+        x = place(x, 0.7 * brass([hz("G4"), hz("D5")], beat * 0.7, attack=0.015), samples(k * beat))
+    x = place(x, brass([hz("C4"), hz("E4"), hz("G4"), hz("C5")], beat * 2.6), samples(3 * beat))
+    x = place(x, brass([hz("F4"), hz("A4"), hz("C5"), hz("F5")], beat * 1.6), samples(6 * beat))
+    x = place(x, brass([hz("G4"), hz("B4"), hz("D5"), hz("G5")], beat * 1.6), samples(8 * beat))
+    x = place(x, 1.1 * brass([hz("C4"), hz("E4"), hz("G4"), hz("C5"), hz("E5")], 1.3, release=0.3), samples(10 * beat))
     for k in range(10):
-        place(x, (0.25 + 0.05 * k) * timpani(hz("C2"), 0.6), samples(10 * beat - 0.45 + k * 0.045))
-    place(x, 0.9 * timpani(hz("C2")), samples(10 * beat))
-    place(x, 0.35 * cymbal(rng, 1.6), samples(10 * beat))
+        x = place(x, (0.25 + 0.05 * k) * timpani(hz("C2"), 0.6), samples(10 * beat - 0.45 + k * 0.045))
+    x = place(x, 0.9 * timpani(hz("C2")), samples(10 * beat))
+    x = place(x, 0.35 * cymbal(rng, 1.6), samples(10 * beat))
     ev.append(Event("event:/SFX/Food/FoodMax", sfx,
                     [w.ogg("food_max", finish(room(x, 60, reverberance=50, wet=-6), -2, 0.3))]))
 
@@ -747,16 +753,16 @@ def sfx_events(w):
 
     def with_hit(rng, i, voice):
         out = np.zeros(len(voice) + samples(0.1))
-        place(out, 1.4 * normalise(room(thud(rng, 58 + 6 * i, 0.5), 15, wet=-12), -1), 0)
-        place(out, normalise(voice, -3), samples(0.09))
+        out = place(out, 1.4 * normalise(room(thud(rng, 58 + 6 * i, 0.5), 15, wet=-12), -1), 0)
+        out = place(out, normalise(voice, -3), samples(0.09))
         return out
 
     def with_sting(rng, i, voice):
         out = np.zeros(len(voice) + samples(1.4))
         chord = [hz("C3"), hz("Gb3"), hz("C4")]
-        place(out, 0.35 * normalise(brass(chord, 0.5, attack=0.01, release=0.25), -1), 0)
-        place(out, 0.6 * normalise(timpani(hz("C2"), 1.2), -1), 0)
-        place(out, normalise(voice, -1), samples(0.05))
+        out = place(out, 0.35 * normalise(brass(chord, 0.5, attack=0.01, release=0.25), -1), 0)
+        out = place(out, 0.6 * normalise(timpani(hz("C2"), 1.2), -1), 0)
+        out = place(out, normalise(voice, -1), samples(0.05))
         return out
 
     ev.append(Event("event:/SFX/Enemey/EnemyHalfAlert", sfx, bark_files("enemy_halfalert"), positioned=True))
@@ -775,8 +781,8 @@ def sfx_events(w):
     # Menu -------------------------------------------------------------------------------------
     def two_tone(a, b, gap=0.09):
         x = np.zeros(samples(0.6))
-        place(x, vibes(hz(a), 0.12, depth=0.0), 0)
-        place(x, vibes(hz(b), 0.2, depth=0.0), samples(gap))
+        x = place(x, vibes(hz(a), 0.12, depth=0.0), 0)
+        x = place(x, vibes(hz(b), 0.2, depth=0.0), samples(gap))
         return room(filt(x, lowpass(5000)), 18, wet=-10)
 
     def ui_click(f0, f1):
@@ -795,10 +801,10 @@ def sfx_events(w):
     # Corvan: a slow, stately peal over a low hum.
     x = np.zeros(samples(5.0))
     for k, nm in enumerate(["D4", "A4", "F#4", "D5"]):
-        place(x, 0.7 * bell(hz(nm), 3.5), samples(0.42 * k))
+        x = place(x, 0.7 * bell(hz(nm), 3.5), samples(0.42 * k))
     for nm in ["D3", "A3", "D4", "F#4", "A4"]:
-        place(x, 0.35 * bell(hz(nm), 3.2, bright=0.6), samples(1.75))
-    place(x, 0.5 * pad([hz("D2"), hz("A2"), hz("D3")], 2.4, attack=0.8, release=0.6), 0)
+        x = place(x, 0.35 * bell(hz(nm), 3.2, bright=0.6), samples(1.75))
+    x = place(x, 0.5 * pad([hz("D2"), hz("A2"), hz("D3")], 2.4, attack=0.8, release=0.6), 0)
     ev.append(Event("event:/SFX/Menu/CorvanLogo", sfx,
                     [w.ogg("logo_corvan", finish(room(x, 80, reverberance=60, damping=40, wet=-4), -3, 0.3))]))
 
@@ -806,18 +812,18 @@ def sfx_events(w):
     rng = rng_for("logo_lullwick")
     x = np.zeros(samples(2.4))
     for k, nm in enumerate(["C5", "D5", "E5", "G5", "A5", "C6"]):
-        place(x, 0.7 * modal(hz(nm), [1.0, 3.9, 9.2], [1.0, 0.3, 0.08], [0.3, 0.06, 0.02], 0.5), samples(0.07 * k))
+        x = place(x, 0.7 * modal(hz(nm), [1.0, 3.9, 9.2], [1.0, 0.3, 0.08], [0.3, 0.06, 0.02], 0.5), samples(0.07 * k))
     n = samples(0.55)
     t = t_axis(n)
     f = 600 * (2.8 ** ((t / t[-1]) ** 1.5)) * (1 + 0.01 * np.sin(2 * np.pi * 6 * t))
     whistle = (np.sin(2 * np.pi * np.cumsum(f) / SR) + 0.05 * filt(rng.standard_normal(n), bandpass(2000, 1.0)))
     whistle *= np.minimum(1, t / 0.05) * np.minimum(1, (t[-1] - t) / 0.05)
-    place(x, 0.35 * whistle, samples(0.48))
+    x = place(x, 0.35 * whistle, samples(0.48))
     pop = blip(500, 1500, 0.05) * perc(samples(0.05), 0.001, 0.012)
-    place(x, 0.8 * pop, samples(1.06))
+    x = place(x, 0.8 * pop, samples(1.06))
     for k, nm in enumerate(["G5", "C6", "E6"]):
-        place(x, 0.55 * modal(hz(nm), [1.0, 3.9], [1.0, 0.25], [0.5, 0.08], 0.9), samples(1.1 + 0.04 * k))
-    place(x, 0.6 * pluck(hz("C3"), 0.3, decay=0.4), samples(1.1))
+        x = place(x, 0.55 * modal(hz(nm), [1.0, 3.9], [1.0, 0.25], [0.5, 0.08], 0.9), samples(1.1 + 0.04 * k))
+    x = place(x, 0.6 * pluck(hz("C3"), 0.3, decay=0.4), samples(1.1))
     ev.append(Event("event:/SFX/Menu/LullwickLogo", sfx,
                     [w.ogg("logo_lullwick", finish(room(x, 30, reverberance=40, wet=-8), -3, 0.2))]))
     return ev
@@ -847,6 +853,7 @@ class Loop:
         left, right = np.cos(theta) * np.sqrt(2.0), np.sin(theta) * np.sqrt(2.0)
         jitter = self.rng.uniform(-humanise, humanise) if humanise else 0.0
         start = int(round((beat * self.beat + jitter) * SR)) % self.n
+        x = fade_end(x, 0.006)
         pos = 0
         while pos < len(x):
             i = (start + pos) % self.n
@@ -951,13 +958,13 @@ def level_one(bpm=100):
         # Tiptoeing pizzicato bass.
         for beat, m, length in [(0, r, 0.45), (1, r + 7, 0.4), (2, r + 12, 0.4), (2.5, r + 7, 0.3),
                                 (3, r, 0.4), (3.5, approach, 0.3)]:
-            base.add(pluck(mtof(m), base.seconds(length), decay=0.35, bright=0.5), b0 + beat, 0.9, -0.1, 0.15)
+            base.add(pluck(mtof(m), base.seconds(length), decay=0.35, bright=0.5), b0 + beat, 0.6, -0.1, 0.15)
         # Finger snaps on two and four, a shaker on the eighths, a soft kick.
         for beat in (1, 3):
             base.add(kit["snap"], b0 + beat, 0.35, 0.35, 0.3)
         for k in range(8):
             base.add(kit["shaker"][k % 4], b0 + k * 0.5, 0.07 if k % 2 else 0.11, -0.4, 0.1)
-        base.add(kit["kick"], b0, 0.5, 0.0, 0.05)
+        base.add(kit["kick"], b0, 0.4, 0.0, 0.05)
         # Muted string pad under everything, louder in the middle section.
         level = 0.05 if bar < 12 or bar >= 16 else 0.08
         base.add(pad([hz(v) for v in voicing], base.seconds(3.6), attack=1.2, release=0.6), b0, level, 0.0, 0.4)
@@ -965,9 +972,9 @@ def level_one(bpm=100):
         if bar < 4 or bar >= 16:
             for v in voicing:
                 base.add(vibes(hz(v) * 2, base.seconds(0.4)), b0 + 1.5, 0.07, 0.3, 0.35)
-    melody(base, LEVEL_CLARINET_A, 5, clarinet, 0.22, -0.15, 0.3)
-    melody(base, LEVEL_VIBES_B, 13, vibes, 0.3, 0.2, 0.4)
-    melody(base, LEVEL_CLARINET_C, 17, clarinet, 0.22, -0.15, 0.3)
+    melody(base, LEVEL_CLARINET_A, 5, clarinet, 0.4, -0.15, 0.3)
+    melody(base, LEVEL_VIBES_B, 13, vibes, 0.45, 0.2, 0.4)
+    melody(base, LEVEL_CLARINET_C, 17, clarinet, 0.4, -0.15, 0.3)
 
     # Chase layer: driving drums, a string ostinato in sixteenths and brass stabs.
     crng = chase.rng
@@ -978,7 +985,7 @@ def level_one(bpm=100):
         root, voicing = CHORDS[name]
         r = note(root) + (12 if note(root) < note("D2") else 0)
         for beat in (0, 1, 2, 2.5, 3):
-            chase.add(ck["kick"], b0 + beat, 0.9, 0.0, 0.05, 0.0)
+            chase.add(ck["kick"], b0 + beat, 0.65, 0.0, 0.05, 0.0)
         for beat in (1, 3):
             chase.add(ck["snare"], b0 + beat, 0.45, 0.1, 0.2, 0.0)
         for k in range(16):
@@ -989,8 +996,8 @@ def level_one(bpm=100):
             for k in range(8):
                 chase.add(tom(crng, 160 - 9 * k), b0 + 2 + k * 0.25, 0.45, -0.5 + k * 0.12, 0.2, 0.0)
         for k in range(16):
-            m = r + 12 + [0, 0, 12, 0, 7, 0, 12, 7][k % 8]
-            chase.add(strings(mtof(m), chase.seconds(0.18)), b0 + k * 0.25, 0.11 if k % 4 else 0.16, -0.35, 0.2, 0.0)
+            m = r + 24 + [0, 0, 12, 0, 7, 0, 12, 7][k % 8]
+            chase.add(strings(mtof(m), chase.seconds(0.18)), b0 + k * 0.25, 0.14 if k % 4 else 0.2, -0.35, 0.2, 0.0)
         for beat, length in ((0.0, 0.3), (2.5, 0.25)) if bar % 2 == 0 else ((0.0, 0.3),):
             chase.add(brass([hz(v) for v in voicing], chase.seconds(length), attack=0.012), b0 + beat,
                       0.28, 0.3, 0.3, 0.0)
@@ -1048,7 +1055,7 @@ def menu_theme(bpm=84):
         third = 3 if "m" in name.replace("maj", "") else 4
         walk = [r, r + third, r + 7, nr + (1 if bar % 2 else -1)]
         for k, m in enumerate(walk):
-            loop.add(pluck(mtof(m), loop.seconds(0.85), decay=0.9, bright=0.4, release=0.08), b0 + k, 0.8, -0.05, 0.15)
+            loop.add(pluck(mtof(m), loop.seconds(0.85), decay=0.9, bright=0.4, release=0.08), b0 + k, 0.55, -0.05, 0.15)
         loop.add(pad([hz(v) for v in voicing], loop.seconds(3.8), attack=1.0, release=0.9), b0, 0.1, 0.0, 0.5)
         # Brushes: a swirl across each half bar, a feathered kick, a rim click on four, a soft ride.
         for half in (0, 2):
@@ -1059,9 +1066,9 @@ def menu_theme(bpm=84):
             loop.add(ride[int(beat * 2) % 3], b0 + swing(beat), 0.05 if beat % 1 else 0.08, 0.5, 0.2)
         if bar < 4:
             for v in voicing:
-                loop.add(vibes(hz(v) + 0 * hz(v), loop.seconds(0.6)), b0 + swing(1.5), 0.06, -0.3, 0.4)
+                loop.add(vibes(hz(v), loop.seconds(0.6)), b0 + swing(1.5), 0.06, -0.3, 0.4)
                 loop.add(vibes(hz(v), loop.seconds(0.4)), b0 + swing(3.5), 0.04, -0.3, 0.4)
-    melody(loop, MENU_VIBES, 5, vibes, 0.3, 0.15, 0.45, swing)
+    melody(loop, MENU_VIBES, 5, vibes, 0.45, 0.15, 0.45, swing)
     mix = circular_filter(loop.render(decay=2.4, wet=0.65), highpass(30, 2))
     return mix * (10 ** (-4 / 20) / np.max(np.abs(mix)))
 

@@ -1,0 +1,120 @@
+// What really comes out of the mixer: SDL's "disk" driver writes the mixed output (16-bit stereo,
+// 44.1 kHz) to a file in real time, and the tests read it back.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "audio/AudioSystem.h"
+#include "AudioTestHelpers.h"
+
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+
+struct Level {
+  double rms = 0.0;  // of both channels, full scale = 1
+  int peak = 0;
+  size_t frames = 0;
+};
+
+// Level of the last `lastFrames` frames (all of them when 0). The file starts with the silence written
+// while the banks load, so comparisons look at the end, where the music has been playing a while.
+Level Measure(const std::string& raw, size_t lastFrames = 0) {
+  Level level;
+  const size_t frames = raw.size() / 4;
+  const size_t skipFrames = lastFrames == 0 || lastFrames > frames ? 0 : frames - lastFrames;
+  double sum = 0.0;
+  for (size_t f = skipFrames; f < frames; ++f) {
+    for (int c = 0; c < 2; ++c) {
+      int16_t v;
+      std::memcpy(&v, raw.data() + f * 4 + c * 2, 2);
+      sum += static_cast<double>(v) * v;
+      level.peak = std::max(level.peak, std::abs(static_cast<int>(v)));
+    }
+  }
+  level.frames = frames > skipFrames ? frames - skipFrames : 0;
+  level.rms = level.frames ? std::sqrt(sum / (2.0 * level.frames)) / 32768.0 : 0.0;
+  return level;
+}
+
+class AudioOutputTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    ShutdownAudio();
+    audio_test::UseAudioDriver("dummy");
+  }
+
+  // Opens the disk output, registers the level music and the player's footsteps, lets `scene`
+  // play them, runs the mixer for `seconds` and returns what it wrote.
+  template <class F>
+  std::string Record(double seconds, F scene) {
+    std::string file = dir.File("out" + std::to_string(runs++) + ".raw");
+    audio_test::UseAudioDriver("disk");
+    ::setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    CaptureStdout();
+    InitializeAudio(audio_test::MusicFolder());
+    RegisterEvent("event:/Music/LevelOneMusic", "levelone");
+    RegisterEvent("event:/SFX/Player/PlayerFootsteps", "footsteps_p");
+    std::string setup = GetCapturedStdout();
+    EXPECT_EQ(setup, "") << "the disk output must open and the banks load";
+    scene();
+    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+      UpdateAudio();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ShutdownAudio();
+    return testing_support::ReadFile(file);
+  }
+
+  testing_support::TempDir dir;
+  int runs = 0;
+};
+
+}  // namespace
+
+TEST_F(AudioOutputTest, MusicAndFootstepsReachTheOutputAndMutingMusicSilencesOnlyIt) {
+  std::string both = Record(0.8, [] {
+    PlayEvent("levelone");
+    PlayEvent("footsteps_p");
+  });
+  std::string mutedMusic = Record(0.8, [] {
+    MusicBus().SetMute(true);
+    PlayEvent("levelone");
+  });
+  std::string mutedMusicAndStep = Record(0.8, [] {
+    MusicBus().SetMute(true);
+    PlayEvent("levelone");
+    PlayEvent("footsteps_p");
+  });
+  Level a = Measure(both, 22050), b = Measure(mutedMusic), c = Measure(mutedMusicAndStep);
+  std::printf("music and step: rms %.4f peak %d over %zu frames\n", a.rms, a.peak, a.frames);
+  std::printf("muted music: rms %.4f peak %d over %zu frames\n", b.rms, b.peak, b.frames);
+  std::printf("muted music and step: rms %.4f peak %d over %zu frames\n", c.rms, c.peak, c.frames);
+
+  ASSERT_EQ(a.frames, 22050u) << "the disk output ran";
+  EXPECT_GT(a.rms, 0.01) << "the level music is clearly audible";
+  EXPECT_EQ(b.peak, 0) << "a muted music bus writes exact silence";
+  ASSERT_GT(b.frames, 44100u / 4);
+  EXPECT_GT(c.peak, 200) << "the footstep still sounds";
+  EXPECT_LT(c.rms, a.rms);
+}
+
+TEST_F(AudioOutputTest, TheChaseLayerAddsToTheLevelMusic) {
+  std::string calm = Record(1.2, [] { PlayEvent("levelone"); });
+  std::string chase = Record(1.2, [] {
+    PlayEvent("levelone");
+    SetChaseMusic(true);
+  });
+  // The last half second, long after the layer's half-second fade-in.
+  Level a = Measure(calm, 22050), b = Measure(chase, 22050);
+  std::printf("calm: rms %.4f, chase: rms %.4f\n", a.rms, b.rms);
+  EXPECT_GT(a.rms, 0.01);
+  EXPECT_GT(b.rms, a.rms * 1.1);
+}

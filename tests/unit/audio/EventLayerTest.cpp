@@ -1,0 +1,295 @@
+// The event layer on the silent device: banks, handles, instance lifetimes, parameters and buses,
+// without depending on a sound card or on the game's own banks.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <thread>
+
+#include "audio/EventLayer.h"
+#include "platform/AudioDevice.h"
+#include "support/TestSupport.h"
+
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+// A 16-bit mono 44.1 kHz sine of the given length.
+std::string Wav(double seconds) {
+  const uint32_t frames = static_cast<uint32_t>(seconds * 44100);
+  std::string data;
+  for (uint32_t i = 0; i < frames; ++i) {
+    int16_t v = static_cast<int16_t>(8000 * std::sin(i * 0.06));
+    data.append(reinterpret_cast<const char*>(&v), 2);
+  }
+  auto u32 = [](uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
+  auto u16 = [](uint16_t v) { return std::string(reinterpret_cast<const char*>(&v), 2); };
+  return "RIFF" + u32(36 + static_cast<uint32_t>(data.size())) + "WAVE" + "fmt " + u32(16) + u16(1) + u16(1) +
+         u32(44100) + u32(88200) + u16(2) + u16(16) + "data" + u32(static_cast<uint32_t>(data.size())) + data;
+}
+
+const char* kTestBank =
+    "quillbank 1\n"
+    "event event:/Short\n  bus bus:/SFX\n  sound short.wav\n  sound short2.wav\n  pitch 1\nend\n"
+    "event event:/Loop\n  bus bus:/Music\n  sound long.wav\n  loop yes\n"
+    "  layer parameter:/Chase long.wav 0.5\nend\n"
+    "event event:/Near\n  bus bus:/SFX\n  sound short.wav\n  volume 0.5\n  positioned yes\nend\n"
+    "event event:/Missing\n  sound not-there.wav\nend\n"
+    "event event:/Garbage\n  sound garbage.wav\nend\n";
+
+class EventLayerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(dir.File("short.wav"), Wav(0.3));
+    WriteFile(dir.File("short2.wav"), Wav(0.3));
+    WriteFile(dir.File("long.wav"), Wav(0.5));
+    WriteFile(dir.File("garbage.wav"), "this is not a sound");
+    WriteFile(dir.File("test.bank"), kTestBank);
+    WriteFile(dir.File("master.bank"), "quillbank 1\nbus bus:/Music\nbus bus:/SFX\n");
+    ASSERT_EQ(system.Initialize(8, platform::CreateNullAudioDevice()), AudioResult::Ok);
+    ASSERT_EQ(system.LoadBankFile(dir.File("test.bank"), &bank), AudioResult::Ok);
+  }
+
+  EventDescription Event(const std::string& path) {
+    EventDescription e;
+    EXPECT_EQ(system.GetEvent(path, &e), AudioResult::Ok) << path;
+    return e;
+  }
+  EventInstance Start(const std::string& path) {
+    EventInstance i;
+    EXPECT_EQ(system.CreateInstance(Event(path), &i), AudioResult::Ok);
+    EXPECT_EQ(system.Start(i), AudioResult::Ok);
+    return i;
+  }
+  int Count(const std::string& path) {
+    int n = -1;
+    EXPECT_EQ(system.GetInstanceCount(Event(path), &n), AudioResult::Ok);
+    return n;
+  }
+  void WaitAndUpdate(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    ASSERT_EQ(system.Update(), AudioResult::Ok);
+  }
+
+  TempDir dir;
+  EventSystem system;
+  BankHandle bank;
+};
+
+}  // namespace
+
+TEST_F(EventLayerTest, AReleasedOneShotFreesItselfWhenItEnds) {
+  EventInstance i = Start("event:/Short");
+  ASSERT_EQ(system.Release(i), AudioResult::Ok);
+  ASSERT_EQ(system.Update(), AudioResult::Ok);
+  EXPECT_EQ(Count("event:/Short"), 1) << "still playing";
+  WaitAndUpdate(0.6);
+  EXPECT_EQ(Count("event:/Short"), 0);
+  PlaybackState state;
+  EXPECT_EQ(system.GetPlaybackState(i, &state), AudioResult::InvalidHandle);
+}
+
+TEST_F(EventLayerTest, AnUnreleasedInstanceStopsButStaysUntilReleased) {
+  EventInstance i = Start("event:/Short");
+  WaitAndUpdate(0.6);
+  PlaybackState state = PlaybackState::Playing;
+  ASSERT_EQ(system.GetPlaybackState(i, &state), AudioResult::Ok);
+  EXPECT_EQ(state, PlaybackState::Stopped);
+  EXPECT_EQ(system.Start(i), AudioResult::Ok) << "a stopped instance can start again";
+  ASSERT_EQ(system.Release(i), AudioResult::Ok);
+  WaitAndUpdate(0.6);
+  EXPECT_EQ(Count("event:/Short"), 0);
+}
+
+TEST_F(EventLayerTest, ALoopPlaysUntilStoppedAndAReleasedStoppedInstanceGoesAtTheNextUpdate) {
+  EventInstance i = Start("event:/Loop");
+  ASSERT_EQ(system.Release(i), AudioResult::Ok);
+  WaitAndUpdate(0.7);
+  EXPECT_EQ(Count("event:/Loop"), 1) << "a loop outlives its sound's length";
+  ASSERT_EQ(system.Stop(i), AudioResult::Ok);
+  EXPECT_EQ(Count("event:/Loop"), 1);
+  ASSERT_EQ(system.Update(), AudioResult::Ok);
+  EXPECT_EQ(Count("event:/Loop"), 0);
+}
+
+TEST_F(EventLayerTest, InstanceListAndReleaseAllCoverOnlyTheirEvent) {
+  EventInstance a = Start("event:/Loop");
+  EventInstance b = Start("event:/Loop");
+  Start("event:/Near");
+  EventInstance list[4];
+  int n = 0;
+  ASSERT_EQ(system.GetInstanceList(Event("event:/Loop"), list, 4, &n), AudioResult::Ok);
+  ASSERT_EQ(n, 2);
+  EXPECT_EQ(list[0].index, a.index);
+  EXPECT_EQ(list[1].index, b.index);
+  ASSERT_EQ(system.GetInstanceList(Event("event:/Loop"), list, 1, &n), AudioResult::Ok);
+  EXPECT_EQ(n, 1) << "never more than the capacity";
+  ASSERT_EQ(system.ReleaseAllInstances(Event("event:/Loop")), AudioResult::Ok);
+  EXPECT_EQ(Count("event:/Loop"), 0);
+  EXPECT_EQ(Count("event:/Near"), 1);
+  EXPECT_EQ(system.Stop(a), AudioResult::InvalidHandle);
+}
+
+TEST_F(EventLayerTest, TheInstanceBudgetIsEnforcedAndFreedSlotsComeBack) {
+  std::vector<EventInstance> all;
+  for (int k = 0; k < 8; ++k) all.push_back(Start("event:/Loop"));
+  EventInstance extra;
+  EXPECT_EQ(system.CreateInstance(Event("event:/Loop"), &extra), AudioResult::MaxInstances);
+  ASSERT_EQ(system.Release(all[0]), AudioResult::Ok);
+  ASSERT_EQ(system.Stop(all[0]), AudioResult::Ok);
+  ASSERT_EQ(system.Update(), AudioResult::Ok);
+  EXPECT_EQ(system.CreateInstance(Event("event:/Loop"), &extra), AudioResult::Ok);
+  EXPECT_NE(extra.generation, all[0].generation) << "a reused slot must not revive the old handle";
+  EXPECT_EQ(system.Stop(all[0]), AudioResult::InvalidHandle);
+}
+
+TEST_F(EventLayerTest, ParametersExistOnlyWhereTheEventDeclaresThem) {
+  EventInstance near;
+  ASSERT_EQ(system.CreateInstance(Event("event:/Near"), &near), AudioResult::Ok);
+  EXPECT_EQ(system.SetParameterByName(near, kDistanceParameter, 1150.0f), AudioResult::Ok);
+  EXPECT_EQ(system.SetParameterByName(near, kDirectionParameter, 400.0f), AudioResult::Ok);
+  float v = 0.0f;
+  ASSERT_EQ(system.GetParameterByName(near, kDirectionParameter, &v), AudioResult::Ok);
+  EXPECT_FLOAT_EQ(v, 180.0f) << "clamped to -180..180";
+  ASSERT_EQ(system.GetFinalVolume(near, &v), AudioResult::Ok);
+  EXPECT_FLOAT_EQ(v, 0.5f * DistanceAttenuation(1150.0f));
+  EXPECT_EQ(system.SetParameterByName(near, "parameter:/Chase", 1.0f), AudioResult::NotFound);
+  EXPECT_EQ(system.SetParameterByName(near, kDistanceParameter, std::numeric_limits<float>::quiet_NaN()),
+            AudioResult::InvalidParam);
+
+  EventInstance loop;
+  ASSERT_EQ(system.CreateInstance(Event("event:/Loop"), &loop), AudioResult::Ok);
+  EXPECT_EQ(system.SetParameterByName(loop, kDistanceParameter, 10.0f), AudioResult::NotFound);
+  EXPECT_EQ(system.SetParameterByName(loop, "parameter:/Chase", 3.0f), AudioResult::Ok);
+  ASSERT_EQ(system.GetParameterByName(loop, "parameter:/Chase", &v), AudioResult::Ok);
+  EXPECT_FLOAT_EQ(v, 1.0f) << "a layer's parameter is 0..1";
+}
+
+TEST(EventLayerAttenuationTest, FullUpToThreeHundredSilentFromTwoThousand) {
+  EXPECT_FLOAT_EQ(DistanceAttenuation(0.0f), 1.0f);
+  EXPECT_FLOAT_EQ(DistanceAttenuation(300.0f), 1.0f);
+  EXPECT_FLOAT_EQ(DistanceAttenuation(1150.0f), 0.25f);
+  EXPECT_FLOAT_EQ(DistanceAttenuation(2000.0f), 0.0f);
+  EXPECT_FLOAT_EQ(DistanceAttenuation(1e9f), 0.0f);
+  EXPECT_GT(DistanceAttenuation(500.0f), DistanceAttenuation(600.0f));
+}
+
+TEST_F(EventLayerTest, BusesScaleAndMuteOnlyTheirOwnEvents) {
+  BusHandle music;
+  EXPECT_EQ(system.GetBus("bus:/Music", &music), AudioResult::NotFound) << "no bank declares it yet";
+  BankHandle master;
+  ASSERT_EQ(system.LoadBankFile(dir.File("master.bank"), &master), AudioResult::Ok);
+  BusHandle sfx;
+  ASSERT_EQ(system.GetBus("bus:/Music", &music), AudioResult::Ok);
+  ASSERT_EQ(system.GetBus("bus:/SFX", &sfx), AudioResult::Ok);
+
+  EventInstance loop = Start("event:/Loop");
+  EventInstance near = Start("event:/Near");
+  float v = 0.0f;
+  ASSERT_EQ(system.SetBusMute(music, true), AudioResult::Ok);
+  ASSERT_EQ(system.SetBusVolume(sfx, 0.5f), AudioResult::Ok);
+  ASSERT_EQ(system.GetFinalVolume(loop, &v), AudioResult::Ok);
+  EXPECT_FLOAT_EQ(v, 0.0f);
+  ASSERT_EQ(system.GetFinalVolume(near, &v), AudioResult::Ok);
+  EXPECT_FLOAT_EQ(v, 0.25f);
+  bool mute = false;
+  ASSERT_EQ(system.GetBusMute(sfx, &mute), AudioResult::Ok);
+  EXPECT_FALSE(mute);
+  EXPECT_EQ(system.SetBusVolume(sfx, -1.0f), AudioResult::InvalidParam);
+
+  // The bus goes away with the bank that declared it.
+  ASSERT_EQ(system.UnloadBank(master), AudioResult::Ok);
+  EXPECT_EQ(system.SetBusMute(music, false), AudioResult::InvalidHandle);
+  ASSERT_EQ(system.GetFinalVolume(loop, &v), AudioResult::Ok);
+  EXPECT_FLOAT_EQ(v, 1.0f) << "an undeclared bus no longer silences anything";
+}
+
+TEST_F(EventLayerTest, BankFailuresGiveResultCodes) {
+  BankHandle other;
+  EXPECT_EQ(system.LoadBankFile(dir.File("none.bank"), &other), AudioResult::FileNotFound);
+  WriteFile(dir.File("bad.bank"), "quillbank 1\nevent event:/Oops\n");
+  EXPECT_EQ(system.LoadBankFile(dir.File("bad.bank"), &other), AudioResult::FileBad);
+  EXPECT_EQ(system.LoadBankFile(dir.File("test.bank"), &other), AudioResult::AlreadyLoaded);
+  WriteFile(dir.File("clash.bank"), "quillbank 1\nevent event:/Short\n  sound short.wav\nend\n");
+  EXPECT_EQ(system.LoadBankFile(dir.File("clash.bank"), &other), AudioResult::AlreadyLoaded);
+  EventDescription e;
+  EXPECT_EQ(system.GetEvent("event:/Nowhere", &e), AudioResult::NotFound);
+  EXPECT_EQ(system.LoadBankFile(dir.File("test.bank"), nullptr), AudioResult::InvalidParam);
+}
+
+TEST_F(EventLayerTest, MissingOrUndecodableSoundsFailWhenTheirDataLoads) {
+  EXPECT_EQ(system.LoadSampleData(Event("event:/Missing")), AudioResult::FileNotFound);
+  EXPECT_EQ(system.LoadSampleData(Event("event:/Garbage")), AudioResult::FileBad);
+  EventInstance i;
+  ASSERT_EQ(system.CreateInstance(Event("event:/Missing"), &i), AudioResult::Ok);
+  EXPECT_EQ(system.Start(i), AudioResult::FileNotFound);
+  PlaybackState state = PlaybackState::Playing;
+  ASSERT_EQ(system.GetPlaybackState(i, &state), AudioResult::Ok);
+  EXPECT_EQ(state, PlaybackState::Stopped);
+  EXPECT_EQ(system.UnloadSampleData(Event("event:/Missing")), AudioResult::NotLoaded);
+}
+
+TEST_F(EventLayerTest, SampleDataIsCountedAndFreedOnlyWhenNothingNeedsIt) {
+  EventDescription e = Event("event:/Short");
+  bool loaded = true;
+  ASSERT_EQ(system.IsEventLoaded(e, &loaded), AudioResult::Ok);
+  EXPECT_FALSE(loaded);
+  ASSERT_EQ(system.LoadSampleData(e), AudioResult::Ok);
+  ASSERT_EQ(system.LoadSampleData(e), AudioResult::Ok);
+  ASSERT_EQ(system.UnloadSampleData(e), AudioResult::Ok);
+  ASSERT_EQ(system.IsEventLoaded(e, &loaded), AudioResult::Ok);
+  EXPECT_TRUE(loaded) << "one load is still outstanding";
+  EventInstance i = Start("event:/Short");
+  ASSERT_EQ(system.UnloadSampleData(e), AudioResult::Ok);
+  ASSERT_EQ(system.IsEventLoaded(e, &loaded), AudioResult::Ok);
+  EXPECT_TRUE(loaded) << "a playing instance keeps its data";
+  ASSERT_EQ(system.Release(i), AudioResult::Ok);
+  WaitAndUpdate(0.6);
+  ASSERT_EQ(system.IsEventLoaded(e, &loaded), AudioResult::Ok);
+  EXPECT_FALSE(loaded);
+}
+
+TEST_F(EventLayerTest, UnloadingABankInvalidatesItsEventsAndInstances) {
+  EventDescription e = Event("event:/Loop");
+  EventInstance i = Start("event:/Loop");
+  ASSERT_EQ(system.UnloadBank(bank), AudioResult::Ok);
+  EXPECT_EQ(system.UnloadBank(bank), AudioResult::InvalidHandle);
+  EXPECT_EQ(system.Start(i), AudioResult::InvalidHandle);
+  EventInstance j;
+  EXPECT_EQ(system.CreateInstance(e, &j), AudioResult::InvalidHandle);
+  EXPECT_EQ(system.InstanceCount(), 0);
+  // Loaded again, the same path is a new description; the old handle stays dead.
+  ASSERT_EQ(system.LoadBankFile(dir.File("test.bank"), &bank), AudioResult::Ok);
+  EXPECT_EQ(system.LoadSampleData(e), AudioResult::InvalidHandle);
+  EXPECT_EQ(system.LoadSampleData(Event("event:/Loop")), AudioResult::Ok);
+}
+
+TEST_F(EventLayerTest, HandlesFromBeforeAReleaseNeverComeBack) {
+  EventDescription e = Event("event:/Loop");
+  ASSERT_EQ(system.Release(), AudioResult::Ok);
+  EXPECT_EQ(system.LoadSampleData(e), AudioResult::Uninitialized);
+  EXPECT_EQ(system.Update(), AudioResult::Uninitialized);
+  EXPECT_EQ(system.Release(), AudioResult::Uninitialized);
+  ASSERT_EQ(system.Initialize(8, platform::CreateNullAudioDevice()), AudioResult::Ok);
+  EXPECT_EQ(system.Initialize(8, platform::CreateNullAudioDevice()), AudioResult::Initialized);
+  ASSERT_EQ(system.LoadBankFile(dir.File("test.bank"), &bank), AudioResult::Ok);
+  EXPECT_EQ(system.LoadSampleData(e), AudioResult::InvalidHandle);
+}
+
+TEST(EventLayerNoSystemTest, EverythingAnswersUninitializedAndDefaultHandlesAreInvalid) {
+  EventSystem system;
+  EventInstance i;
+  EXPECT_EQ(system.CreateInstance(EventDescription{}, &i), AudioResult::Uninitialized);
+  EXPECT_EQ(system.Start(EventInstance{}), AudioResult::Uninitialized);
+  ASSERT_EQ(system.Initialize(4, platform::CreateNullAudioDevice()), AudioResult::Ok);
+  EXPECT_EQ(system.CreateInstance(EventDescription{}, &i), AudioResult::InvalidHandle);
+  EXPECT_EQ(system.Start(EventInstance{}), AudioResult::InvalidHandle);
+  EXPECT_EQ(system.SetBusMute(BusHandle{}, true), AudioResult::InvalidHandle);
+  EXPECT_EQ(system.Initialize(0, platform::CreateNullAudioDevice()), AudioResult::Initialized);
+  EventSystem other;
+  EXPECT_EQ(other.Initialize(0, platform::CreateNullAudioDevice()), AudioResult::InvalidParam);
+  EXPECT_EQ(other.Initialize(4, nullptr), AudioResult::InvalidParam);
+}
