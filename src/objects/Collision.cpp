@@ -1,14 +1,454 @@
-// Placeholder bodies so the object pass links; the collision module replaces this file.
 #include "objects/Collision.h"
 
-bool CircleCollision::CheckCollision(Collision*) { return false; }
-bool CircleCollision::ContainsPoint(float, float) { return false; }
-void BoxCollision::Draw() {}
-bool BoxCollision::CheckCollision(Collision*) { return false; }
-bool BoxCollision::ContainsPoint(float, float) { return false; }
-bool PointInShape(float, float, Collision*) { return false; }
-void TestCollisionPairs(size_t) {}
-CollisionFlags& GetCollisionFlags() {
-  static CollisionFlags flags;
-  return flags;
+#include <cmath>
+#include <typeinfo>
+
+#include "app/Logger.h"
+#include "graphics/Filter.h"
+#include "graphics/ParticleEmitter.h"
+#include "objects/GameObject.h"
+#include "objects/Kinematics.h"
+#include "objects/ObjectManager.h"
+#include "objects/Transform.h"
+
+namespace {
+
+constexpr float kDegreesToRadians = 0.017453289f;
+// A circle farther than this from a box's centre and from every corner is not tested at all.
+constexpr float kBroadPhaseSquared = 250000.0f;
+constexpr float kEdgeTolerance = 0.05f;
+constexpr float kBounceKeep = 0.5f;
+
+int DefaultPlayerNextState(GameObject*) { return 0; }
+void DefaultSetPlayerNextState(GameObject*, int) {}
+int DefaultPlayerCurrentState(GameObject*) { return 0; }
+bool DefaultPassesVents(GameObject*) { return false; }
+bool DefaultBarrierBlocks(GameObject*) { return true; }
+
+constexpr CollisionBehaviorHooks kDefaultHooks = {DefaultPlayerNextState, DefaultSetPlayerNextState,
+                                                  DefaultPlayerCurrentState, DefaultPassesVents,
+                                                  DefaultBarrierBlocks};
+
+struct CollisionState {
+  CollisionFlags flags;
+  CollisionBehaviorHooks hooks = kDefaultHooks;
+  CollisionCounters counters;
+};
+
+CollisionState& State() {
+  static CollisionState state;
+  return state;
+}
+
+// The hooks through a null check each: a module that clears one gets the default, not a crash.
+int PlayerNextState(GameObject* player) {
+  auto hook = State().hooks.playerNextState;
+  return (hook != nullptr ? hook : kDefaultHooks.playerNextState)(player);
+}
+void SetPlayerNextState(GameObject* player, int state) {
+  auto hook = State().hooks.setPlayerNextState;
+  (hook != nullptr ? hook : kDefaultHooks.setPlayerNextState)(player, state);
+}
+int PlayerCurrentState(GameObject* player) {
+  auto hook = State().hooks.playerCurrentState;
+  return (hook != nullptr ? hook : kDefaultHooks.playerCurrentState)(player);
+}
+bool PassesVents(GameObject* enemy) {
+  auto hook = State().hooks.passesVents;
+  return (hook != nullptr ? hook : kDefaultHooks.passesVents)(enemy);
+}
+bool BarrierBlocks(GameObject* barrier) {
+  auto hook = State().hooks.barrierBlocks;
+  return (hook != nullptr ? hook : kDefaultHooks.barrierBlocks)(barrier);
+}
+
+// The pair walk asks for shapes, transforms and kinematics of every pair. Comparing type_info
+// addresses answers the common case without a dynamic_cast; anything else takes the full check.
+template <class T>
+T* FastCast(Component* c) {
+  if (c == nullptr) return nullptr;
+  if (&typeid(*c) == &typeid(T)) return static_cast<T*>(c);
+  return dynamic_cast<T*>(c);
+}
+
+Transform* TransformOf(const GameObject* object) {
+  return object != nullptr ? FastCast<Transform>(object->GetComponent(SlotOf(ComponentType::Transform))) : nullptr;
+}
+
+Collision* ShapeOf(const GameObject* object) {
+  Component* c = object->GetComponent(SlotOf(ComponentType::Collision));
+  if (c == nullptr) return nullptr;
+  const std::type_info& type = typeid(*c);
+  if (&type == &typeid(BoxCollision)) return static_cast<BoxCollision*>(c);
+  if (&type == &typeid(CircleCollision)) return static_cast<CircleCollision*>(c);
+  return dynamic_cast<Collision*>(c);
+}
+
+Vector2 PositionOf(const GameObject* object) {
+  const Transform* t = TransformOf(object);
+  return t != nullptr ? Vector2(t->position[0], t->position[1]) : Vector2();
+}
+
+float Distance(const Vector2& a, const Vector2& b) { return (a - b).Length(); }
+
+bool IsStatic(ObjectType type) {
+  switch (type) {
+    case ObjectType::Vent:
+    case ObjectType::Cover:
+    case ObjectType::Glass:
+    case ObjectType::Wall:
+    case ObjectType::Collection:
+    case ObjectType::EscapeBarrier:
+    case ObjectType::EscapeZone:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsTextOrUI(ObjectType type) { return type == ObjectType::Text || type == ObjectType::UI; }
+
+Vector2 OutwardNormal(const BoxCollision::Edge& edge) {
+  return Vector2(edge.end.y() - edge.start.y(), edge.start.x() - edge.end.x()).Normalized();
+}
+
+// Back to where the frame started, with the velocity component into the edge taken away.
+void Stop(GameObject* object, Kinematics* kinematics, const BoxCollision::Edge& edge) {
+  const Vector2 normal = OutwardNormal(edge);
+  Transform* t = TransformOf(object);
+  if (t == nullptr) return;
+  const float* last = kinematics->GetLastPosition();
+  t->position[0] = last[0];
+  t->position[1] = last[1];
+  t->position[2] = 0.0f;
+  const float* v = kinematics->GetVelocity();
+  if (normal.x() == 0.0f) kinematics->SetVelocity(v[0], 0.0f);
+  else kinematics->SetVelocity(0.0f, v[1]);
+}
+
+// Back to where the frame started, each velocity component mirrored by its own axis of the normal,
+// at half speed.
+void Bounce(GameObject* object, Kinematics* kinematics, const BoxCollision::Edge& edge) {
+  const Vector2 normal = OutwardNormal(edge);
+  Transform* t = TransformOf(object);
+  if (t == nullptr) return;
+  const float* last = kinematics->GetLastPosition();
+  t->position[0] = last[0];
+  t->position[1] = last[1];
+  t->position[2] = 0.0f;
+  const float* v = kinematics->GetVelocity();
+  float vx = v[0] - 2.0f * normal.x() * normal.x() * v[0];
+  float vy = v[1] - 2.0f * normal.y() * normal.y() * v[1];
+  kinematics->SetVelocity(vx * kBounceKeep, vy * kBounceKeep);
+}
+
+void RestartCollisionEmitters(GameObject* object) { StartEmitters(object, "collision"); }
+
+void SetCoverShade(GameObject* cover, float alpha) {
+  if (auto* filter = cover->GetComponentAs<Filter>(SlotOf(ComponentType::Filter))) {
+    filter->SetColor(0.0f, 0.0f, 0.0f, alpha);
+  }
+}
+
+}  // namespace
+
+CollisionFlags& GetCollisionFlags() { return State().flags; }
+CollisionBehaviorHooks& GetCollisionBehaviorHooks() { return State().hooks; }
+void ResetCollisionBehaviorHooks() { State().hooks = kDefaultHooks; }
+CollisionCounters& GetCollisionCounters() { return State().counters; }
+
+bool CircleTouchesEdge(const Vector2& start, const Vector2& end, const Vector2& p, float r) {
+  const Vector2 d = end - start;
+  const float dd = d.Dot(d);
+  // A zero-length edge (a box of zero size) has no line to project on.
+  if (dd == 0.0f) return false;
+  const float t = std::fabs((p - start).Dot(d) / dd);
+  const Vector2 q = start + d * t;
+  if (std::fabs(d.Length() - (Distance(start, q) + Distance(end, q))) > kEdgeTolerance) return false;
+  return Distance(p, q) <= r;
+}
+
+bool PointInShape(float x, float y, Collision* shape) {
+  if (shape == nullptr) return false;
+  if (auto* circle = FastCast<CircleCollision>(shape)) {
+    return Distance(Vector2(x, y), PositionOf(circle->owner)) <= circle->radius;
+  }
+  return shape->ContainsPoint(x, y);
+}
+
+void WallCollisionHandler(GameObject*, GameObject* other) {
+  if (other != nullptr && other->type == ObjectType::Player) Log("player colliding with wall", LogLevel::Debug);
+}
+
+// ---- circles ----------------------------------------------------------------------------------
+
+bool CircleCollision::CheckCollision(Collision* other) {
+  auto* circle = FastCast<CircleCollision>(other);
+  if (circle == nullptr || owner == nullptr || circle->owner == nullptr) return false;
+  return Distance(PositionOf(owner), PositionOf(circle->owner)) <= radius + circle->radius;
+}
+
+bool CircleCollision::ContainsPoint(float x, float y) {
+  if (owner == nullptr) return false;
+  return Distance(Vector2(x, y), PositionOf(owner)) <= radius;
+}
+
+// ---- boxes ------------------------------------------------------------------------------------
+
+void BoxCollision::Draw() {
+  const Transform* t = TransformOf(owner);
+  if (t == nullptr) return;
+  const float cx = t->position[0];
+  const float cy = t->position[1];
+  const float hw = t->scale[0] / 2.0f;
+  const float hh = t->scale[1] / 2.0f;
+  const float a = t->rotation * kDegreesToRadians;
+  const float c = std::cos(a);
+  const float s = std::sin(a);
+  const Vector2 v1(cx + hw * c - hh * s, cy + hw * s + hh * c);
+  const Vector2 v2(cx - hw * c - hh * s, cy - hw * s + hh * c);
+  const Vector2 v3(cx - hw * c + hh * s, cy - hw * s - hh * c);
+  const Vector2 v4(cx + hw * c + hh * s, cy + hw * s - hh * c);
+  edges[0] = {v1, v2};
+  edges[1] = {v2, v3};
+  edges[2] = {v3, v4};
+  edges[3] = {v4, v1};
+}
+
+bool BoxCollision::ContainsPoint(float x, float y) {
+  const Transform* t = TransformOf(owner);
+  if (t == nullptr) return false;
+  const float cx = t->position[0];
+  const float cy = t->position[1];
+  // Turn the point back by the box's rotation, then test against the unturned box.
+  const float a = -t->rotation * kDegreesToRadians;
+  const float c = std::cos(a);
+  const float s = std::sin(a);
+  const float dx = x - cx;
+  const float dy = y - cy;
+  const float px = cx + dx * c - dy * s;
+  const float py = cy + dx * s + dy * c;
+  const float hw = t->scale[0] / 2.0f;
+  const float hh = t->scale[1] / 2.0f;
+  return cx - hw < px && px < cx + hw && cy - hh < py && py < cy + hh;
+}
+
+bool BoxCollision::CheckCollision(Collision* other) {
+  auto* circle = FastCast<CircleCollision>(other);
+  if (circle == nullptr || owner == nullptr || circle->owner == nullptr) return false;
+  GameObject* box = owner;
+  GameObject* mover = circle->owner;
+  const Transform* moverTransform = TransformOf(mover);
+  const Transform* boxTransform = TransformOf(box);
+  if (moverTransform == nullptr || boxTransform == nullptr) return false;
+  const Vector2 p(moverTransform->position[0], moverTransform->position[1]);
+
+  // A point has no extent to push out of anything: it is only asked whether it lies inside.
+  if (circle->radius == 0.0f) return ContainsPoint(p.x(), p.y());
+
+  // The broad phase runs before the Kinematics lookup: both only decide "no contact", and this
+  // order keeps the far pairs (nearly all of them) cheap.
+  auto within = [&](float x, float y) {
+    const float dx = p.x() - x, dy = p.y() - y;
+    return dx * dx + dy * dy < kBroadPhaseSquared;
+  };
+  bool near = within(boxTransform->position[0], boxTransform->position[1]);
+  for (const Edge& edge : edges) near = near || within(edge.start.x(), edge.start.y());
+  if (!near) return false;
+
+  auto* kinematics = FastCast<Kinematics>(mover->GetComponent(SlotOf(ComponentType::Kinematics)));
+  if (kinematics == nullptr) return false;
+
+  CollisionFlags& flags = State().flags;
+  const float r = circle->radius;
+  const ObjectType boxType = box->type;
+  const ObjectType moverType = mover->type;
+
+  for (const Edge& edge : edges) {
+    // Evaluated lazily: only the rows that ask for contact pay for the edge test.
+    auto touching = [&] { return CircleTouchesEdge(edge.start, edge.end, p, r); };
+    auto playerCanBeStopped = [&] {
+      const int next = PlayerNextState(mover);
+      return next != kNoBehavior && next != kPlayerStateEscape;
+    };
+
+    switch (boxType) {
+      case ObjectType::Wall:
+        if (moverType == ObjectType::Player) {
+          if (playerCanBeStopped() && touching()) {
+            Stop(mover, kinematics, edge);
+            return true;
+          }
+        } else if (moverType == ObjectType::Enemy) {
+          if (PassesVents(mover)) return false;
+          if (touching()) {
+            Stop(mover, kinematics, edge);
+            return true;
+          }
+        } else if (moverType == ObjectType::Food) {
+          if (touching()) {
+            RestartCollisionEmitters(mover);
+            Bounce(mover, kinematics, edge);
+            return true;
+          }
+        } else {
+          return false;
+        }
+        break;
+
+      case ObjectType::Vent:
+        if (moverType == ObjectType::Food) {
+          if (touching()) Bounce(mover, kinematics, edge);
+        } else if (moverType == ObjectType::Player) {
+          if (PointInShape(p.x(), p.y(), this)) flags.playerOverVent = true;
+        } else if (moverType == ObjectType::Enemy) {
+          if (PassesVents(mover)) return false;
+          if (touching()) Bounce(mover, kinematics, edge);
+        } else {
+          return false;
+        }
+        break;
+
+      case ObjectType::Cover:
+        if (moverType == ObjectType::Player) {
+          if (PointInShape(p.x(), p.y(), this)) {
+            flags.playerUnderCover = true;
+            SetCoverShade(box, 0.5f);
+          } else {
+            SetCoverShade(box, 1.0f);
+          }
+        } else if (moverType == ObjectType::Food) {
+          if (PointInShape(p.x(), p.y(), this)) SetCoverShade(box, 0.5f);
+        } else {
+          return false;
+        }
+        break;
+
+      case ObjectType::Glass:
+        if (moverType == ObjectType::Player) {
+          if (playerCanBeStopped() && touching()) {
+            Stop(mover, kinematics, edge);
+            return true;
+          }
+        } else if (moverType == ObjectType::Food) {
+          if (touching()) {
+            RestartCollisionEmitters(mover);
+            return true;
+          }
+        } else {
+          return false;
+        }
+        break;
+
+      case ObjectType::Collection:
+        if (moverType != ObjectType::Food) return false;
+        if (touching()) return true;
+        break;
+
+      case ObjectType::EscapeBarrier:
+        if (moverType == ObjectType::Player) {
+          if (playerCanBeStopped() && touching() && BarrierBlocks(box)) {
+            Stop(mover, kinematics, edge);
+            return true;
+          }
+        } else if (moverType == ObjectType::Food) {
+          if (touching()) {
+            Stop(mover, kinematics, edge);
+            return true;
+          }
+        } else if (moverType == ObjectType::Enemy) {
+          if (PassesVents(mover)) return false;
+          if (touching()) {
+            Stop(mover, kinematics, edge);
+            return true;
+          }
+        } else {
+          return false;
+        }
+        break;
+
+      case ObjectType::EscapeZone:
+        if (moverType != ObjectType::Player) return false;
+        if (touching()) return true;
+        break;
+
+      // Reported so that the player's contact handler can send it back to the level start.
+      case ObjectType::KillZone:
+        if (moverType != ObjectType::Player) return false;
+        if (touching()) return true;
+        break;
+
+      default:
+        return false;
+    }
+  }
+  return false;
+}
+
+// ---- the pair walk ----------------------------------------------------------------------------
+
+namespace {
+
+// The player steps into a vent whose area holds its centre and steps out when it leaves it. Only
+// vents later in the list than the player get here.
+void ApplyVentEntry(GameObject* player, Collision* vent) {
+  const int current = PlayerCurrentState(player);
+  if (current == kNoBehavior) return;
+  const Vector2 p = PositionOf(player);
+  if (current == kPlayerStateWalk || current == kPlayerStateCarry || current == kPlayerStateWindUp) {
+    if (vent->ContainsPoint(p.x(), p.y()) && PlayerNextState(player) != kPlayerStateVent) {
+      SetPlayerNextState(player, kPlayerStateVent);
+    }
+  } else if (current == kPlayerStateVent) {
+    if (!vent->ContainsPoint(p.x(), p.y())) SetPlayerNextState(player, kPlayerStateWalk);
+  }
+}
+
+// Circle and circle: the first tests the other; a circle and a box: the box tests the circle; two
+// boxes are never tested.
+bool DispatchShapes(Collision* first, Collision* second, CollisionCounters& counters) {
+  const bool firstCircle = first->shape == CollisionShape::Circle;
+  const bool secondCircle = second->shape == CollisionShape::Circle;
+  if (!firstCircle && !secondCircle) return false;
+  ++counters.shapeTests;
+  if (firstCircle && !secondCircle) return second->CheckCollision(first);
+  return first->CheckCollision(second);
+}
+
+}  // namespace
+
+void TestCollisionPairs(size_t index) {
+  const std::vector<GameObject*>& list = Objects();
+  if (index >= list.size() || list[index] == nullptr) return;
+  GameObject* self = list[index];
+  if (IsTextOrUI(self->type)) return;
+  CollisionCounters& counters = State().counters;
+
+  auto* first = ShapeOf(self);
+  if (first == nullptr) return;
+  const bool selfStatic = IsStatic(self->type);
+
+  // The list size is read again on every step: a contact handler may add objects.
+  for (size_t k = index + 1; k < list.size(); ++k) {
+    GameObject* other = list[k];
+    if (other == nullptr || IsTextOrUI(other->type)) continue;
+    if (other->type == self->type) continue;
+    if (selfStatic && IsStatic(other->type)) continue;
+    auto* second = ShapeOf(other);
+    if (second == nullptr) continue;
+    ++counters.pairsConsidered;
+
+    if (self->type == ObjectType::Player && other->type == ObjectType::Vent) ApplyVentEntry(self, second);
+
+    if (first->disabled || second->disabled) continue;
+    if (!DispatchShapes(first, second, counters)) continue;
+    ++counters.contacts;
+
+    if (first->onCollision != nullptr) first->onCollision(self, other);
+    // A handler may take shapes away (a shattered pane loses its own); ask for both again.
+    auto* secondNow = ShapeOf(other);
+    if (secondNow != nullptr && secondNow->onCollision != nullptr) secondNow->onCollision(other, self);
+    first = ShapeOf(self);
+    if (first == nullptr) return;
+  }
 }

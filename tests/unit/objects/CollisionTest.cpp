@@ -1,0 +1,683 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/Logger.h"
+#include "graphics/Filter.h"
+#include "graphics/ParticleEmitter.h"
+#include "objects/Collision.h"
+#include "objects/GameObject.h"
+#include "objects/Kinematics.h"
+#include "objects/ObjectManager.h"
+#include "objects/Transform.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using testing_support::ReadFile;
+using testing_support::TempDir;
+
+// The smallest scene pieces the collision rules look at.
+GameObject* MakeBox(ObjectType type, float x, float y, float w, float h, float rotation = 0.0f) {
+  auto* o = new GameObject("Box_" + std::to_string(static_cast<int>(type)), x, y, 0.0f, w, h, type);
+  o->GetTransform()->rotation = rotation;
+  auto* box = new BoxCollision();
+  o->AddComponent(box);
+  box->Draw();
+  return o;
+}
+
+GameObject* MakeCircle(ObjectType type, float x, float y, float radius, bool withKinematics = true) {
+  auto* o = new GameObject("Circle_" + std::to_string(static_cast<int>(type)), x, y, 0.0f, 10.0f, 10.0f, type);
+  if (withKinematics) o->AddComponent(new Kinematics());
+  o->AddComponent(new CircleCollision(radius));
+  return o;
+}
+
+BoxCollision* BoxOf(GameObject* o) { return o->GetComponentAs<BoxCollision>(SlotOf(ComponentType::Collision)); }
+Collision* ShapeOf(GameObject* o) { return o->GetComponentAs<Collision>(SlotOf(ComponentType::Collision)); }
+Kinematics* KinOf(GameObject* o) { return o->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics)); }
+Transform* At(GameObject* o) { return o->GetTransform(); }
+
+// Puts a mover where it stood at the frame's start and where it has moved to since.
+void Moved(GameObject* o, float fromX, float fromY, float toX, float toY, float vx, float vy) {
+  Kinematics* k = KinOf(o);
+  k->lastPosition[0] = fromX;
+  k->lastPosition[1] = fromY;
+  k->lastPosition[2] = 0.0f;
+  At(o)->position[0] = toX;
+  At(o)->position[1] = toY;
+  At(o)->position[2] = 3.0f;  // the responses put the depth back to 0
+  k->SetVelocity(vx, vy);
+}
+
+// Behaviour state that the hooks read and write, as the behaviours will.
+struct FakeBehaviours {
+  int playerNext = 2;
+  int playerCurrent = 2;
+  bool passesVents = false;
+  bool barrierClosed = true;
+  int writes = 0;
+};
+FakeBehaviours fake;
+
+void InstallFakeBehaviours() {
+  fake = FakeBehaviours{};
+  CollisionBehaviorHooks& hooks = GetCollisionBehaviorHooks();
+  hooks.playerNextState = [](GameObject*) { return fake.playerNext; };
+  hooks.setPlayerNextState = [](GameObject*, int s) {
+    fake.playerNext = s;
+    ++fake.writes;
+  };
+  hooks.playerCurrentState = [](GameObject*) { return fake.playerCurrent; };
+  hooks.passesVents = [](GameObject*) { return fake.passesVents; };
+  hooks.barrierBlocks = [](GameObject*) { return fake.barrierClosed; };
+}
+
+class CollisionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstallFakeBehaviours();
+    GetCollisionFlags() = CollisionFlags{};
+    GetCollisionCounters() = CollisionCounters{};
+  }
+  void TearDown() override {
+    for (GameObject* o : owned) delete o;
+    ClearObjects();
+    ResetCollisionBehaviorHooks();
+    GetCollisionFlags() = CollisionFlags{};
+  }
+  // Objects kept out of the object list (direct shape tests).
+  GameObject* Keep(GameObject* o) {
+    owned.push_back(o);
+    return o;
+  }
+  // Objects put into the list in this order (pair walk tests).
+  GameObject* List(GameObject* o) {
+    AddObject(o);
+    return o;
+  }
+  std::vector<GameObject*> owned;
+};
+
+void ExpectVelocity(GameObject* o, float vx, float vy) {
+  EXPECT_FLOAT_EQ(KinOf(o)->GetVelocity()[0], vx);
+  EXPECT_FLOAT_EQ(KinOf(o)->GetVelocity()[1], vy);
+}
+
+void ExpectPosition(GameObject* o, float x, float y, float z) {
+  EXPECT_FLOAT_EQ(At(o)->position[0], x);
+  EXPECT_FLOAT_EQ(At(o)->position[1], y);
+  EXPECT_FLOAT_EQ(At(o)->position[2], z);
+}
+
+}  // namespace
+
+// ---- geometry ---------------------------------------------------------------------------------
+
+TEST(CollisionEdgeTest, CircleBeyondTheEndOfAnEdgeDoesNotTouchIt) {
+  const Vector2 s(0.0f, 0.0f), e(100.0f, 0.0f);
+  // The end point is 11 units away, well inside the radius, but edges have no round caps.
+  EXPECT_FALSE(CircleTouchesEdge(s, e, Vector2(110.0f, 5.0f), 20.0f));
+  EXPECT_TRUE(CircleTouchesEdge(s, e, Vector2(50.0f, 20.0f), 20.0f)) << "exactly the radius away touches";
+  EXPECT_FALSE(CircleTouchesEdge(s, e, Vector2(50.0f, 20.5f), 20.0f));
+  EXPECT_TRUE(CircleTouchesEdge(s, e, Vector2(50.0f, -5.0f), 20.0f)) << "both sides of the edge count";
+}
+
+TEST(CollisionEdgeTest, FootPointMayOvershootTheEndByTheTolerance) {
+  const Vector2 s(0.0f, 0.0f), e(100.0f, 0.0f);
+  // Foot point 0.01 past the end: the path S-Q-E is 0.02 longer than the edge, within 0.05.
+  EXPECT_TRUE(CircleTouchesEdge(s, e, Vector2(100.01f, 1.0f), 2.0f));
+  // 0.04 past the end: 0.08 longer, outside the tolerance.
+  EXPECT_FALSE(CircleTouchesEdge(s, e, Vector2(100.04f, 1.0f), 2.0f));
+}
+
+TEST(CollisionEdgeTest, ProjectionBeforeTheStartIsMirroredNotClamped) {
+  const Vector2 s(0.0f, 0.0f), e(100.0f, 0.0f);
+  // P = (-10, 0) projects to t = -0.1; its absolute value puts the foot point at (10, 0), 20 away.
+  EXPECT_TRUE(CircleTouchesEdge(s, e, Vector2(-10.0f, 0.0f), 20.0f));
+  EXPECT_FALSE(CircleTouchesEdge(s, e, Vector2(-10.0f, 0.0f), 19.9f));
+}
+
+TEST(CollisionEdgeTest, ZeroLengthEdgeTouchesNothing) {
+  const Vector2 p(5.0f, 5.0f);
+  EXPECT_FALSE(CircleTouchesEdge(p, p, p, 10.0f));
+}
+
+TEST_F(CollisionTest, BoxEdgesFollowTheCornerOrder) {
+  GameObject* o = Keep(MakeBox(ObjectType::Wall, 10.0f, 20.0f, 40.0f, 60.0f));
+  const BoxCollision::Edge* edges = BoxOf(o)->edges;
+  // V1 top-right, V2 top-left, V3 bottom-left, V4 bottom-right.
+  EXPECT_FLOAT_EQ(edges[0].start.x(), 30.0f);
+  EXPECT_FLOAT_EQ(edges[0].start.y(), 50.0f);
+  EXPECT_FLOAT_EQ(edges[1].start.x(), -10.0f);
+  EXPECT_FLOAT_EQ(edges[1].start.y(), 50.0f);
+  EXPECT_FLOAT_EQ(edges[2].start.x(), -10.0f);
+  EXPECT_FLOAT_EQ(edges[2].start.y(), -10.0f);
+  EXPECT_FLOAT_EQ(edges[3].start.x(), 30.0f);
+  EXPECT_FLOAT_EQ(edges[3].start.y(), -10.0f);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_FLOAT_EQ(edges[i].end.x(), edges[(i + 1) % 4].start.x()) << "edge " << i << " ends where the next starts";
+    EXPECT_FLOAT_EQ(edges[i].end.y(), edges[(i + 1) % 4].start.y());
+  }
+}
+
+TEST_F(CollisionTest, TurnedBoxEdgesAreRebuiltByDraw) {
+  GameObject* o = Keep(MakeBox(ObjectType::Wall, 10.0f, 20.0f, 40.0f, 60.0f));
+  At(o)->rotation = 90.0f;
+  BoxOf(o)->Draw();
+  const BoxCollision::Edge* edges = BoxOf(o)->edges;
+  // Turned a quarter: V1 = (cx - hh, cy + hw), V2 = (cx - hh, cy - hw), V3 = (cx + hh, cy - hw).
+  EXPECT_NEAR(edges[0].start.x(), -20.0f, 1e-3f);
+  EXPECT_NEAR(edges[0].start.y(), 40.0f, 1e-3f);
+  EXPECT_NEAR(edges[1].start.x(), -20.0f, 1e-3f);
+  EXPECT_NEAR(edges[1].start.y(), 0.0f, 1e-3f);
+  EXPECT_NEAR(edges[2].start.x(), 40.0f, 1e-3f);
+  EXPECT_NEAR(edges[2].start.y(), 0.0f, 1e-3f);
+  EXPECT_NEAR(edges[3].start.x(), 40.0f, 1e-3f);
+  EXPECT_NEAR(edges[3].start.y(), 40.0f, 1e-3f);
+}
+
+TEST_F(CollisionTest, BoxContainsPointStrictlyAndInItsOwnTurn) {
+  GameObject* o = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 50.0f));
+  BoxCollision* box = BoxOf(o);
+  EXPECT_TRUE(box->ContainsPoint(49.9f, 24.9f));
+  EXPECT_FALSE(box->ContainsPoint(50.0f, 0.0f)) << "the border is outside";
+  EXPECT_FALSE(box->ContainsPoint(0.0f, -25.0f));
+  EXPECT_FALSE(box->ContainsPoint(0.0f, 30.0f));
+
+  At(o)->rotation = 90.0f;  // now 50 wide and 100 tall
+  EXPECT_TRUE(box->ContainsPoint(0.0f, 45.0f));
+  EXPECT_FALSE(box->ContainsPoint(40.0f, 0.0f));
+
+  At(o)->rotation = 45.0f;  // a diamond: the corner of the long axis points up-right
+  EXPECT_TRUE(box->ContainsPoint(30.0f, 30.0f));
+  EXPECT_FALSE(box->ContainsPoint(30.0f, -30.0f));
+}
+
+TEST_F(CollisionTest, PointInShapeIsAZeroRadiusCircle) {
+  GameObject* c = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 10.0f));
+  EXPECT_TRUE(PointInShape(10.0f, 0.0f, ShapeOf(c))) << "a circle's rim counts as inside";
+  EXPECT_FALSE(PointInShape(10.1f, 0.0f, ShapeOf(c)));
+  GameObject* b = Keep(MakeBox(ObjectType::Vent, 0.0f, 0.0f, 20.0f, 20.0f));
+  EXPECT_FALSE(PointInShape(10.0f, 0.0f, ShapeOf(b)));
+  EXPECT_TRUE(PointInShape(9.0f, 0.0f, ShapeOf(b)));
+  EXPECT_FALSE(PointInShape(0.0f, 0.0f, nullptr));
+}
+
+TEST_F(CollisionTest, CirclesTouchUpToTheSumOfTheirRadii) {
+  GameObject* a = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  GameObject* b = Keep(MakeCircle(ObjectType::Food, 50.0f, 0.0f, 30.0f));
+  EXPECT_TRUE(ShapeOf(a)->CheckCollision(ShapeOf(b)));
+  At(b)->position[0] = 50.5f;
+  EXPECT_FALSE(ShapeOf(a)->CheckCollision(ShapeOf(b)));
+  GameObject* box = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 10.0f, 10.0f));
+  EXPECT_FALSE(ShapeOf(a)->CheckCollision(ShapeOf(box))) << "a circle never tests a box itself";
+  EXPECT_FALSE(ShapeOf(a)->CheckCollision(nullptr));
+}
+
+// ---- box tests before the response --------------------------------------------------------------
+
+TEST_F(CollisionTest, ZeroRadiusCircleIsAPointTestWithoutResponse) {
+  GameObject* wall = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
+  GameObject* point = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 0.0f));
+  Moved(point, 0.0f, 80.0f, 10.0f, 10.0f, 300.0f, -300.0f);
+  EXPECT_TRUE(BoxOf(wall)->CheckCollision(ShapeOf(point)));
+  ExpectPosition(point, 10.0f, 10.0f, 3.0f);
+  ExpectVelocity(point, 300.0f, -300.0f);
+  At(point)->position[0] = 50.0f;  // on the border
+  EXPECT_FALSE(BoxOf(wall)->CheckCollision(ShapeOf(point)));
+}
+
+TEST_F(CollisionTest, CircleWithoutKinematicsIsNeverPushed) {
+  GameObject* wall = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
+  GameObject* still = Keep(MakeCircle(ObjectType::Player, 0.0f, 60.0f, 20.0f, false));
+  EXPECT_FALSE(BoxOf(wall)->CheckCollision(ShapeOf(still)));
+}
+
+TEST_F(CollisionTest, BroadPhaseIgnoresCirclesFarFromCentreAndCorners) {
+  // A wall 2000 long: the circle 600 above its centre is far from the centre and from every corner,
+  // though its huge radius reaches the long edge.
+  GameObject* wall = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 2000.0f, 20.0f));
+  GameObject* food = Keep(MakeCircle(ObjectType::Food, 0.0f, 600.0f, 700.0f));
+  Moved(food, 0.0f, 650.0f, 0.0f, 600.0f, 0.0f, -100.0f);
+  EXPECT_FALSE(BoxOf(wall)->CheckCollision(ShapeOf(food)));
+  ExpectVelocity(food, 0.0f, -100.0f);
+  // 490 away from the centre the same circle is tested, and bounces.
+  Moved(food, 0.0f, 650.0f, 0.0f, 490.0f, 0.0f, -100.0f);
+  EXPECT_TRUE(BoxOf(wall)->CheckCollision(ShapeOf(food)));
+  // Near a corner only (the centre is 1000 away): still tested.
+  Moved(food, 1000.0f, 450.0f, 1000.0f, 400.0f, 0.0f, -100.0f);
+  At(food)->position[0] = 900.0f;
+  EXPECT_TRUE(BoxOf(wall)->CheckCollision(ShapeOf(food)));
+}
+
+TEST_F(CollisionTest, BoxIgnoresAnythingButCircles) {
+  GameObject* wall = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
+  GameObject* other = Keep(MakeBox(ObjectType::Player, 0.0f, 0.0f, 100.0f, 100.0f));
+  EXPECT_FALSE(BoxOf(wall)->CheckCollision(ShapeOf(other)));
+  EXPECT_FALSE(BoxOf(wall)->CheckCollision(nullptr));
+}
+
+// ---- responses by type pair -----------------------------------------------------------------------
+
+TEST_F(CollisionTest, PlayerSlidingAlongAWallKeepsItsSpeedAlongTheWall) {
+  GameObject* wall = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
+  GameObject* player = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  // Into the top edge (normal (0, 1)): the y component goes, x stays.
+  Moved(player, 0.0f, 75.0f, 10.0f, 65.0f, 400.0f, -400.0f);
+  EXPECT_TRUE(BoxOf(wall)->CheckCollision(ShapeOf(player)));
+  ExpectPosition(player, 0.0f, 75.0f, 0.0f);
+  ExpectVelocity(player, 400.0f, 0.0f);
+  // Into the right edge (normal (1, 0)): the x component goes.
+  Moved(player, 75.0f, 0.0f, 65.0f, 10.0f, -400.0f, 300.0f);
+  EXPECT_TRUE(BoxOf(wall)->CheckCollision(ShapeOf(player)));
+  ExpectPosition(player, 75.0f, 0.0f, 0.0f);
+  ExpectVelocity(player, 0.0f, 300.0f);
+}
+
+TEST_F(CollisionTest, EscapingPlayerAndPlayerWithoutBehaviourPassWallsAndGlass) {
+  for (ObjectType boxType : {ObjectType::Wall, ObjectType::Glass}) {
+    GameObject* box = Keep(MakeBox(boxType, 0.0f, 0.0f, 100.0f, 100.0f));
+    GameObject* player = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+    fake.playerNext = kPlayerStateEscape;
+    Moved(player, 0.0f, 75.0f, 0.0f, 65.0f, 0.0f, -400.0f);
+    EXPECT_FALSE(BoxOf(box)->CheckCollision(ShapeOf(player)));
+    ExpectVelocity(player, 0.0f, -400.0f);
+    fake.playerNext = kNoBehavior;
+    EXPECT_FALSE(BoxOf(box)->CheckCollision(ShapeOf(player)));
+    fake.playerNext = kPlayerStateWalk;
+    EXPECT_TRUE(BoxOf(box)->CheckCollision(ShapeOf(player)));
+    ExpectVelocity(player, 0.0f, 0.0f);
+  }
+}
+
+TEST_F(CollisionTest, TurnedWallStopsTheXComponent) {
+  // At 45 degrees no edge normal has an x of exactly 0, so the x component is always the one taken.
+  GameObject* wall = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f, 45.0f));
+  GameObject* player = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  Moved(player, 50.0f, 50.0f, 40.0f, 40.0f, -300.0f, -200.0f);
+  EXPECT_TRUE(BoxOf(wall)->CheckCollision(ShapeOf(player)));
+  ExpectVelocity(player, 0.0f, -200.0f);
+  ExpectPosition(player, 50.0f, 50.0f, 0.0f);
+}
+
+TEST_F(CollisionTest, FoodComesBackFromAWallAtHalfSpeed) {
+  GameObject* wall = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
+  GameObject* food = Keep(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));
+  auto* crumbs = new circleEmitter(20.0f);
+  crumbs->name = "collision";
+  food->AddComponent(crumbs);
+  auto* other = new circleEmitter(20.0f);
+  other->name = "crumbs";
+  food->AddComponent(other);
+  Moved(food, 0.0f, 90.0f, 0.0f, 65.0f, 0.0f, -1000.0f);
+  EXPECT_TRUE(BoxOf(wall)->CheckCollision(ShapeOf(food)));
+  ExpectVelocity(food, 0.0f, 500.0f);
+  ExpectPosition(food, 0.0f, 90.0f, 0.0f);
+  EXPECT_TRUE(crumbs->active) << "the emitter named \"collision\" restarts";
+  EXPECT_FALSE(other->active);
+}
+
+TEST_F(CollisionTest, FoodBouncesOnEveryVentEdgeItTouches) {
+  GameObject* vent = Keep(MakeBox(ObjectType::Vent, 0.0f, 0.0f, 50.0f, 50.0f));
+  GameObject* food = Keep(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));
+  // Near the top-right corner the food touches the top edge and the right edge.
+  Moved(food, 0.0f, 0.0f, 20.0f, 20.0f, -400.0f, -400.0f);
+  EXPECT_FALSE(BoxOf(vent)->CheckCollision(ShapeOf(food))) << "a vent never ends the scan with contact";
+  // Top edge: y mirrored, halved -> (-200, 200); right edge: x mirrored, halved -> (100, 100).
+  ExpectVelocity(food, 100.0f, 100.0f);
+  ExpectPosition(food, 0.0f, 0.0f, 0.0f);
+  // Touching one edge only: one bounce.
+  Moved(food, 0.0f, 0.0f, 0.0f, 40.0f, 0.0f, 400.0f);
+  BoxOf(vent)->CheckCollision(ShapeOf(food));
+  ExpectVelocity(food, 0.0f, -200.0f);
+}
+
+TEST_F(CollisionTest, PlayerOverAVentRaisesTheFlagOnly) {
+  GameObject* vent = Keep(MakeBox(ObjectType::Vent, 0.0f, 0.0f, 50.0f, 50.0f));
+  GameObject* player = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  Moved(player, 0.0f, 40.0f, 30.0f, 0.0f, 100.0f, 0.0f);
+  EXPECT_FALSE(BoxOf(vent)->CheckCollision(ShapeOf(player)));
+  EXPECT_FALSE(GetCollisionFlags().playerOverVent) << "touching the edge is not being over the vent";
+  At(player)->position[0] = 10.0f;
+  EXPECT_FALSE(BoxOf(vent)->CheckCollision(ShapeOf(player)));
+  EXPECT_TRUE(GetCollisionFlags().playerOverVent);
+  ExpectVelocity(player, 100.0f, 0.0f);
+  ExpectPosition(player, 10.0f, 0.0f, 3.0f);
+}
+
+TEST_F(CollisionTest, EnemyThatPassesVentsIsNeitherStoppedNorBounced) {
+  for (ObjectType boxType : {ObjectType::Wall, ObjectType::Vent, ObjectType::EscapeBarrier}) {
+    GameObject* box = Keep(MakeBox(boxType, 0.0f, 0.0f, 100.0f, 100.0f));
+    GameObject* enemy = Keep(MakeCircle(ObjectType::Enemy, 0.0f, 0.0f, 30.0f));
+    fake.passesVents = true;
+    Moved(enemy, 0.0f, 90.0f, 0.0f, 70.0f, 0.0f, -100.0f);
+    EXPECT_FALSE(BoxOf(box)->CheckCollision(ShapeOf(enemy)));
+    ExpectVelocity(enemy, 0.0f, -100.0f);
+    ExpectPosition(enemy, 0.0f, 70.0f, 3.0f);
+    fake.passesVents = false;
+    bool contact = BoxOf(box)->CheckCollision(ShapeOf(enemy));
+    ExpectPosition(enemy, 0.0f, 90.0f, 0.0f);
+    if (boxType == ObjectType::Vent) {
+      EXPECT_FALSE(contact);
+      ExpectVelocity(enemy, 0.0f, 50.0f);  // vents bounce enemies
+    } else {
+      EXPECT_TRUE(contact);
+      ExpectVelocity(enemy, 0.0f, 0.0f);  // walls and barriers stop them
+    }
+  }
+}
+
+TEST_F(CollisionTest, CoverShadesItsFilterWhileSomethingIsUnderIt) {
+  GameObject* cover = Keep(MakeBox(ObjectType::Cover, 0.0f, 0.0f, 100.0f, 200.0f));
+  auto* filter = new Filter(FilterType::Color, 0.0f, Vector4(0.0f, 0.0f, 0.0f, 1.0f));
+  cover->AddComponent(filter);
+  GameObject* player = Keep(MakeCircle(ObjectType::Player, 10.0f, 10.0f, 20.0f));
+  Moved(player, 0.0f, 0.0f, 10.0f, 10.0f, 50.0f, 50.0f);
+
+  EXPECT_FALSE(BoxOf(cover)->CheckCollision(ShapeOf(player)));
+  EXPECT_TRUE(GetCollisionFlags().playerUnderCover);
+  EXPECT_FLOAT_EQ(filter->GetColor().w(), 0.5f);
+  ExpectVelocity(player, 50.0f, 50.0f);
+
+  GetCollisionFlags().playerUnderCover = false;
+  At(player)->position[0] = 60.0f;  // centre out, still touching the side
+  EXPECT_FALSE(BoxOf(cover)->CheckCollision(ShapeOf(player)));
+  EXPECT_FALSE(GetCollisionFlags().playerUnderCover);
+  EXPECT_FLOAT_EQ(filter->GetColor().w(), 1.0f);
+
+  GameObject* food = Keep(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));
+  BoxOf(cover)->CheckCollision(ShapeOf(food));
+  EXPECT_FLOAT_EQ(filter->GetColor().w(), 0.5f) << "food under cover shades it too";
+  EXPECT_FALSE(GetCollisionFlags().playerUnderCover);
+  At(food)->position[0] = 300.0f;
+  BoxOf(cover)->CheckCollision(ShapeOf(food));
+  EXPECT_FLOAT_EQ(filter->GetColor().w(), 0.5f) << "food leaving does not clear the shade";
+  EXPECT_FLOAT_EQ(filter->GetColor().x(), 0.0f);
+}
+
+TEST_F(CollisionTest, GlassReportsFoodWithoutStoppingIt) {
+  GameObject* glass = Keep(MakeBox(ObjectType::Glass, 0.0f, 0.0f, 25.0f, 100.0f));
+  GameObject* food = Keep(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));
+  auto* burst = new circleEmitter(20.0f);
+  burst->name = "collision";
+  food->AddComponent(burst);
+  Moved(food, -50.0f, 0.0f, -25.0f, 0.0f, 1000.0f, 0.0f);
+  EXPECT_TRUE(BoxOf(glass)->CheckCollision(ShapeOf(food)));
+  ExpectVelocity(food, 1000.0f, 0.0f);
+  ExpectPosition(food, -25.0f, 0.0f, 3.0f);
+  EXPECT_TRUE(burst->active);
+}
+
+TEST_F(CollisionTest, CollectionAndEscapeZoneOnlyReportContact) {
+  GameObject* collection = Keep(MakeBox(ObjectType::Collection, 0.0f, 0.0f, 200.0f, 150.0f));
+  GameObject* zone = Keep(MakeBox(ObjectType::EscapeZone, 0.0f, 0.0f, 50.0f, 50.0f));
+  GameObject* food = Keep(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));
+  GameObject* player = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  Moved(food, 0.0f, 120.0f, 0.0f, 90.0f, 0.0f, -500.0f);
+  EXPECT_TRUE(BoxOf(collection)->CheckCollision(ShapeOf(food)));
+  ExpectVelocity(food, 0.0f, -500.0f);
+  Moved(player, 0.0f, 120.0f, 0.0f, 90.0f, 0.0f, -500.0f);
+  EXPECT_FALSE(BoxOf(collection)->CheckCollision(ShapeOf(player))) << "the player has no collection row";
+  Moved(player, 0.0f, 60.0f, 0.0f, 40.0f, 0.0f, -500.0f);
+  EXPECT_TRUE(BoxOf(zone)->CheckCollision(ShapeOf(player)));
+  ExpectVelocity(player, 0.0f, -500.0f);
+  Moved(food, 0.0f, 60.0f, 0.0f, 40.0f, 0.0f, -500.0f);
+  EXPECT_FALSE(BoxOf(zone)->CheckCollision(ShapeOf(food)));
+}
+
+TEST_F(CollisionTest, KillZoneReportsThePlayerOnly) {
+  GameObject* zone = Keep(MakeBox(ObjectType::KillZone, 0.0f, 0.0f, 50.0f, 50.0f));
+  GameObject* player = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  GameObject* enemy = Keep(MakeCircle(ObjectType::Enemy, 0.0f, 0.0f, 20.0f));
+  Moved(player, 0.0f, 60.0f, 0.0f, 40.0f, 0.0f, -500.0f);
+  EXPECT_TRUE(BoxOf(zone)->CheckCollision(ShapeOf(player)));
+  ExpectVelocity(player, 0.0f, -500.0f);
+  Moved(enemy, 0.0f, 60.0f, 0.0f, 40.0f, 0.0f, -500.0f);
+  EXPECT_FALSE(BoxOf(zone)->CheckCollision(ShapeOf(enemy)));
+}
+
+TEST_F(CollisionTest, EscapeBarrierBlocksThePlayerOnlyWhileClosed) {
+  GameObject* barrier = Keep(MakeBox(ObjectType::EscapeBarrier, 0.0f, 0.0f, 50.0f, 100.0f));
+  GameObject* player = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  Moved(player, 60.0f, 0.0f, 40.0f, 0.0f, -400.0f, 100.0f);
+  EXPECT_TRUE(BoxOf(barrier)->CheckCollision(ShapeOf(player)));
+  ExpectVelocity(player, 0.0f, 100.0f);
+  ExpectPosition(player, 60.0f, 0.0f, 0.0f);
+
+  fake.barrierClosed = false;
+  Moved(player, 60.0f, 0.0f, 40.0f, 0.0f, -400.0f, 100.0f);
+  EXPECT_FALSE(BoxOf(barrier)->CheckCollision(ShapeOf(player)));
+  ExpectVelocity(player, -400.0f, 100.0f);
+  ExpectPosition(player, 40.0f, 0.0f, 3.0f);
+
+  // Food is stopped by the barrier whatever its state.
+  GameObject* food = Keep(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));
+  Moved(food, 60.0f, 0.0f, 40.0f, 0.0f, -1000.0f, 0.0f);
+  EXPECT_TRUE(BoxOf(barrier)->CheckCollision(ShapeOf(food)));
+  ExpectVelocity(food, 0.0f, 0.0f);
+}
+
+TEST_F(CollisionTest, PairsWithoutARowReportNothing) {
+  GameObject* vent = Keep(MakeBox(ObjectType::Vent, 0.0f, 0.0f, 50.0f, 50.0f));
+  GameObject* wall = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 50.0f, 50.0f));
+  GameObject* light = Keep(MakeCircle(ObjectType::Light, 0.0f, 0.0f, 30.0f));
+  GameObject* node = Keep(MakeCircle(ObjectType::Plain, 0.0f, 0.0f, 25.0f));
+  for (GameObject* circle : {light, node}) {
+    Moved(circle, 0.0f, 60.0f, 0.0f, 30.0f, 0.0f, -100.0f);
+    EXPECT_FALSE(BoxOf(vent)->CheckCollision(ShapeOf(circle)));
+    EXPECT_FALSE(BoxOf(wall)->CheckCollision(ShapeOf(circle)));
+    ExpectVelocity(circle, 0.0f, -100.0f);
+  }
+}
+
+TEST_F(CollisionTest, WallHandlerLogsThePlayerOnly) {
+  TempDir dir;
+  ClearLogSinks();
+  SetLogToFile(1);
+  AddLogFile(dir.File("output.log"));
+  GameObject* wall = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 10.0f, 10.0f));
+  GameObject* player = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  GameObject* food = Keep(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));
+  WallCollisionHandler(wall, food);
+  WallCollisionHandler(wall, player);
+  CloseLogFiles();
+  ClearLogSinks();
+  SetLogToFile(0);
+  EXPECT_EQ(ReadFile(dir.File("output.log")), "-DEBUG- player colliding with wall\n");
+}
+
+// ---- the pair walk ----------------------------------------------------------------------------
+
+namespace {
+std::vector<std::string> contacts;
+void RecordSelf(GameObject* self, GameObject* other) { contacts.push_back(self->name + ">" + other->name); }
+}  // namespace
+
+TEST_F(CollisionTest, HandlersRunFirstComponentThenOther) {
+  contacts.clear();
+  GameObject* player = List(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  GameObject* food = List(MakeCircle(ObjectType::Food, 30.0f, 0.0f, 20.0f));
+  player->name = "Player_0";
+  food->name = "Food_1";
+  ShapeOf(player)->onCollision = RecordSelf;
+  ShapeOf(food)->onCollision = RecordSelf;
+  TestCollisionPairs(0);
+  EXPECT_EQ(contacts, (std::vector<std::string>{"Player_0>Food_1", "Food_1>Player_0"}));
+  // The later object never walks back to earlier ones.
+  contacts.clear();
+  TestCollisionPairs(1);
+  EXPECT_TRUE(contacts.empty());
+}
+
+TEST_F(CollisionTest, ShapeDispatchWorksWithTheBoxOnEitherSide) {
+  // Box first in the list, then the circle first: both end with the player stopped at the wall.
+  GameObject* wall = List(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
+  GameObject* player = List(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  Moved(player, 0.0f, 75.0f, 0.0f, 65.0f, 0.0f, -400.0f);
+  TestCollisionPairs(0);
+  ExpectVelocity(player, 0.0f, 0.0f);
+  ClearObjects();
+
+  GameObject* player2 = List(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  GameObject* wall2 = List(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
+  Moved(player2, 0.0f, 75.0f, 0.0f, 65.0f, 0.0f, -400.0f);
+  TestCollisionPairs(0);
+  ExpectVelocity(player2, 0.0f, 0.0f);
+  EXPECT_EQ(GetCollisionCounters().shapeTests, 2u);
+  (void)wall;
+  (void)wall2;
+}
+
+TEST_F(CollisionTest, TwoBoxesAreNeverTested) {
+  contacts.clear();
+  GameObject* wall = List(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
+  GameObject* crate = List(MakeBox(ObjectType::Plain, 0.0f, 0.0f, 100.0f, 100.0f));
+  ShapeOf(wall)->onCollision = RecordSelf;
+  ShapeOf(crate)->onCollision = RecordSelf;
+  TestCollisionPairs(0);
+  EXPECT_EQ(GetCollisionCounters().pairsConsidered, 1u);
+  EXPECT_EQ(GetCollisionCounters().shapeTests, 0u);
+  EXPECT_TRUE(contacts.empty());
+}
+
+TEST_F(CollisionTest, HandlerThatRemovesAShapeEndsTheWalkSafely) {
+  // A pane that loses its shape in its own handler (as a shattered pane does) is not touched again.
+  GameObject* food = List(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));
+  GameObject* glass = List(MakeBox(ObjectType::Glass, 25.0f, 0.0f, 25.0f, 100.0f));
+  List(MakeBox(ObjectType::Wall, 500.0f, 0.0f, 100.0f, 100.0f));
+  Moved(food, -10.0f, 0.0f, 0.0f, 0.0f, 500.0f, 0.0f);
+  ShapeOf(food)->onCollision = [](GameObject* self, GameObject*) {
+    self->RemoveComponent(SlotOf(ComponentType::Collision));
+  };
+  TestCollisionPairs(0);
+  EXPECT_EQ(ShapeOf(food), nullptr);
+  EXPECT_EQ(GetCollisionCounters().contacts, 1u);
+  EXPECT_EQ(GetCollisionCounters().pairsConsidered, 1u) << "no walking on without a shape";
+  (void)glass;
+}
+
+TEST_F(CollisionTest, PairWalkSkipsSameTypesStaticPairsTextAndUI) {
+  contacts.clear();
+  // Everything overlaps everything at the origin.
+  GameObject* wall = List(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
+  List(MakeBox(ObjectType::Wall, 10.0f, 0.0f, 100.0f, 100.0f));
+  List(MakeBox(ObjectType::Vent, 0.0f, 0.0f, 100.0f, 100.0f));
+  List(MakeBox(ObjectType::EscapeZone, 0.0f, 0.0f, 100.0f, 100.0f));
+  TestCollisionPairs(0);
+  EXPECT_EQ(GetCollisionCounters().pairsConsidered, 0u) << "static boxes never meet";
+
+  GameObject* foodA = List(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));
+  List(MakeCircle(ObjectType::Food, 5.0f, 0.0f, 20.0f));
+  ShapeOf(foodA)->onCollision = RecordSelf;
+  const size_t foodIndex = Objects().size() - 2;
+  TestCollisionPairs(foodIndex);
+  EXPECT_EQ(GetCollisionCounters().pairsConsidered, 0u) << "two food items never test each other";
+
+  GameObject* ui = List(MakeCircle(ObjectType::UI, 0.0f, 0.0f, 20.0f));
+  GameObject* text = List(MakeCircle(ObjectType::Text, 0.0f, 0.0f, 20.0f));
+  GameObject* player = List(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  GameObject* bare = List(new GameObject("Bare_1", 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, ObjectType::Enemy));
+  ShapeOf(ui)->onCollision = RecordSelf;
+  ShapeOf(text)->onCollision = RecordSelf;
+  ShapeOf(player)->onCollision = RecordSelf;
+  TestCollisionPairs(Objects().size() - 4);  // the UI object tests nothing
+  TestCollisionPairs(Objects().size() - 3);  // nor does the text
+  EXPECT_EQ(GetCollisionCounters().pairsConsidered, 0u);
+  // Walking from the first wall now meets the two foods and the player (the UI, text and the
+  // enemy without a shape are skipped).
+  TestCollisionPairs(0);
+  EXPECT_EQ(GetCollisionCounters().pairsConsidered, 3u);
+  EXPECT_TRUE(contacts.empty()) << "neither the walls nor UI/text report anything here";
+  (void)wall;
+  (void)bare;
+}
+
+TEST_F(CollisionTest, DisabledShapesAreNotTested) {
+  GameObject* wall = List(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
+  GameObject* player = List(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  Moved(player, 0.0f, 75.0f, 0.0f, 65.0f, 0.0f, -400.0f);
+  ShapeOf(player)->disabled = true;
+  TestCollisionPairs(0);
+  ExpectVelocity(player, 0.0f, -400.0f);
+  EXPECT_EQ(GetCollisionCounters().shapeTests, 0u);
+  (void)wall;
+}
+
+TEST_F(CollisionTest, VentEntryFiresOnlyForVentsAfterThePlayer) {
+  GameObject* ventBefore = List(MakeBox(ObjectType::Vent, 0.0f, 0.0f, 50.0f, 50.0f));
+  GameObject* player = List(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  GameObject* ventAfter = List(MakeBox(ObjectType::Vent, 500.0f, 0.0f, 50.0f, 50.0f));
+  (void)ventBefore;
+  (void)ventAfter;
+  Moved(player, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+
+  // The player stands inside the vent listed before it: nothing asks it into the vent.
+  fake.playerCurrent = kPlayerStateWalk;
+  fake.playerNext = kPlayerStateWalk;
+  TestCollisionPairs(1);
+  EXPECT_EQ(fake.playerNext, kPlayerStateWalk);
+  EXPECT_EQ(fake.writes, 0);
+
+  // Inside the vent listed after it: walk, carry and wind-up step into the vent.
+  At(player)->position[0] = 500.0f;
+  for (int state : {kPlayerStateWalk, kPlayerStateCarry, kPlayerStateWindUp}) {
+    fake.playerCurrent = state;
+    fake.playerNext = state;
+    TestCollisionPairs(1);
+    EXPECT_EQ(fake.playerNext, kPlayerStateVent) << "from state " << state;
+  }
+  // Already asked: no second write.
+  fake.writes = 0;
+  TestCollisionPairs(1);
+  EXPECT_EQ(fake.writes, 0);
+  // Other states are left alone.
+  fake.playerCurrent = 6;
+  fake.playerNext = 6;
+  TestCollisionPairs(1);
+  EXPECT_EQ(fake.playerNext, 6);
+
+  // In the vent state: stays while inside, walks again once outside.
+  fake.playerCurrent = kPlayerStateVent;
+  fake.playerNext = kPlayerStateVent;
+  TestCollisionPairs(1);
+  EXPECT_EQ(fake.playerNext, kPlayerStateVent);
+  At(player)->position[0] = 560.0f;
+  TestCollisionPairs(1);
+  EXPECT_EQ(fake.playerNext, kPlayerStateWalk);
+
+  // A disabled vent still takes part in the entry rule.
+  At(player)->position[0] = 500.0f;
+  fake.playerCurrent = kPlayerStateWalk;
+  fake.playerNext = kPlayerStateWalk;
+  ShapeOf(ventAfter)->disabled = true;
+  TestCollisionPairs(1);
+  EXPECT_EQ(fake.playerNext, kPlayerStateVent);
+}
+
+TEST_F(CollisionTest, DefaultHooksStopThePlayerAndLetBarriersBlock) {
+  ResetCollisionBehaviorHooks();
+  GameObject* barrier = List(MakeBox(ObjectType::EscapeBarrier, 0.0f, 0.0f, 50.0f, 100.0f));
+  GameObject* vent = List(MakeBox(ObjectType::Vent, 300.0f, 0.0f, 50.0f, 50.0f));
+  GameObject* player = List(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  (void)vent;
+  Moved(player, 60.0f, 0.0f, 40.0f, 0.0f, -400.0f, 0.0f);
+  TestCollisionPairs(0);
+  ExpectVelocity(player, 0.0f, 0.0f);
+  (void)barrier;
+}
+
+TEST_F(CollisionTest, ObjectPassRebuildsMovedBoxesBeforeTesting) {
+  // The wall moved since its last edges were built; the object pass draws it before its tests.
+  GameObject* wall = List(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
+  GameObject* food = List(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));
+  At(wall)->position[0] = 1000.0f;
+  At(food)->position[0] = 1000.0f;
+  At(food)->position[1] = 65.0f;
+  KinOf(food)->maxSpeed = 1000.0f;
+  KinOf(food)->SetVelocity(0.0f, -0.0001f);
+  UpdateObjects(0.0f);  // the wall comes first, so it tests the food before the food moves
+  EXPECT_GT(KinOf(food)->GetVelocity()[1], 0.0f) << "bounced off the moved wall";
+}
