@@ -1,7 +1,522 @@
 #include "scenes/SceneManager.h"
 
-void BuildSceneList() {}
-bool UpdateScenes(float) { return true; }
-void DestroySceneList() {}
-bool CurrentSceneIsLevel() { return false; }
-void RequestSceneById(int) {}
+#include <algorithm>
+#include <cstddef>
+
+#include "app/EditorLink.h"
+#include "app/Input.h"
+#include "app/KeyCodes.h"
+#include "app/Logger.h"
+#include "audio/AudioSystem.h"
+#include "gameplay/PathGrid.h"
+#include "gameplay/PatrolPaths.h"
+#include "graphics/Camera.h"
+#include "graphics/Filter.h"
+#include "graphics/Light.h"
+#include "graphics/Model.h"
+#include "graphics/ParticleEmitter.h"
+#include "graphics/Texture.h"
+#include "objects/Factory.h"
+#include "objects/GameObject.h"
+#include "objects/Kinematics.h"
+#include "objects/ObjectManager.h"
+#include "objects/Transform.h"
+#include "scenes/AttributeFile.h"
+#include "scenes/Level.h"
+
+namespace {
+
+struct SceneFile {
+  const char* path;
+  int id;
+};
+
+// The scene list in load order. The credits file is listed twice: the second copy is the level
+// select, a scene of its own.
+constexpr SceneFile kSceneFiles[] = {
+    {"Assets/Levels/empty.json", scene_id::kEmpty},
+    {"Assets/Levels/SplashCorvan.json", scene_id::kSplashCorvan},
+    {"Assets/Levels/SplashFMOD.json", scene_id::kSplashFmod},
+    {"Assets/Levels/SplashLullwick.json", scene_id::kSplashLullwick},
+    {"Assets/Levels/main_menu.json", scene_id::kMainMenu},
+    {"Assets/Levels/level1.json", scene_id::kLevel1},
+    {"Assets/Levels/level2.json", scene_id::kLevel2},
+    {"Assets/Levels/level3.json", scene_id::kLevel3},
+    {"Assets/Levels/EndScene.json", scene_id::kEndScene},
+    {"Assets/Levels/GameOver.json", scene_id::kGameOver},
+    {"Assets/Levels/YouWin.json", scene_id::kYouWin},
+    {"Assets/Levels/Credits.json", scene_id::kCredits},
+    {"Assets/Levels/Credits.json", scene_id::kLevelSelect},
+};
+
+// Sound names the menus and splash screens play.
+constexpr const char* kMenuMusic = "menu";
+constexpr const char* kLevelMusic = "levelone";
+constexpr const char* kCorvanLogo = "corvan";
+constexpr const char* kLullwickLogo = "lullwick";
+
+// Depth of the transition overlay: in front of everything.
+constexpr float kOverlayDepth = -20.0f;
+// The player starts running out this long before a timed exit fades.
+constexpr float kRunOutLead = 0.5f;
+// Behaviour state 1 (Init): the player's run-out state machine restarts from there.
+constexpr int kBehaviorInitState = 1;
+
+struct SceneModule {
+  std::vector<std::unique_ptr<Level>> scenes;
+  SceneManagerState state;
+  SceneHooks hooks;
+  std::string playerName;  // name of the object built from the current scene's Player record
+};
+
+SceneModule& Module() {
+  static SceneModule module;
+  return module;
+}
+
+bool ValidIndex(int index) { return index >= 0 && static_cast<size_t>(index) < Module().scenes.size(); }
+
+Level* SceneAt(int index) { return ValidIndex(index) ? Module().scenes[static_cast<size_t>(index)].get() : nullptr; }
+
+bool PathContains(const Level& scene, const char* word) { return scene.path.find(word) != std::string::npos; }
+
+// ---- switching ------------------------------------------------------------------------------
+
+void UnloadScene(Level& scene) {
+  for (const auto& [name, eventPath] : scene.music) StopEvent(name);
+  if (Module().hooks.clearNavigableButtons) Module().hooks.clearNavigableButtons();
+}
+
+void LoadSceneResources(const Level& scene) {
+  for (const std::string& name : scene.textures) TextureManager::Load("./Assets/" + name);
+}
+
+// The fade overlay lives outside the object list, so it survives every scene change; it is made
+// once, where the camera looks.
+void EnsureTransitionOverlay() {
+  if (TransitionOverlay() != nullptr) return;
+  const Camera& camera = MainCamera();
+  GameObject* overlay = CreateTransition(camera.position[0], camera.position[1]);
+  if (overlay == nullptr) return;
+  const auto& list = Objects();
+  if (std::find(list.begin(), list.end(), overlay) != list.end()) RemoveObject(overlay->name);
+  SetTransitionOverlay(overlay);
+}
+
+// The scene state back to its start values, and the level rules' counters with it.
+void ResetSceneFields(Level& scene) {
+  scene.ResetSceneState();
+  scene.foodCount = 0;
+  scene.foodCollected = 0;
+  scene.goalReached = false;
+}
+
+void RegisterFoodSounds() {
+  RegisterEvent("event:/SFX/Food/FoodNeeded", "foodneeded");
+  RegisterEvent("event:/SFX/Food/FoodMax", "foodmax");
+}
+
+bool CarriesArchetypeFilter(const GameObject& object) {
+  return object.type == ObjectType::Vent || object.type == ObjectType::Cover;
+}
+
+Vector4 FilterColor(const FilterRecord& record) {
+  return Vector4(record.color[0], record.color[1], record.color[2], record.color[3]);
+}
+
+// Vents and covers are made with a colour filter of their own: the first filter record replaces its
+// settings, further records add filters. Every other object takes each record as a new filter.
+void AttachFilters(GameObject& object, const std::vector<FilterRecord>& records) {
+  for (size_t i = 0; i < records.size(); ++i) {
+    const FilterRecord& record = records[i];
+    auto* existing = object.GetComponentAs<Filter>(SlotOf(ComponentType::Filter));
+    if (i == 0 && existing != nullptr && CarriesArchetypeFilter(object)) {
+      existing->SetType(static_cast<FilterType>(record.kind));
+      existing->SetSaturation(record.saturation);
+      existing->SetColor(record.color[0], record.color[1], record.color[2], record.color[3]);
+      continue;
+    }
+    object.AddComponent(new Filter(static_cast<FilterType>(record.kind), record.saturation, FilterColor(record)));
+  }
+}
+
+// A level's circle emitters spread over a disc as high as their object, as the food's do.
+void AttachEmitters(GameObject& object, const ObjectRecord& record) {
+  for (const EmitterRecord& emitter : record.emitters) {
+    object.AddComponent(CreateEmitterFromRecord(emitter, record.scaleY));
+  }
+}
+
+void AttachLight(GameObject& object, const ObjectRecord& record) {
+  if (!record.hasLight) return;
+  Vector3 color(record.lightColor[0], record.lightColor[1], record.lightColor[2]);
+  object.AddComponent(new Light(record.lightIntensity, record.lightFallOffStart, record.lightFallOffEnd, color));
+}
+
+// Builds the scene's objects from its records in record order, with their filters, emitters and
+// lights, counts the food and remembers the player.
+void BuildObjects(Level& scene) {
+  Module().playerName.clear();
+  for (const ObjectRecord& record : scene.objects) {
+    GameObject* object = CreateObjectFromRecord(record);
+    if (record.type == static_cast<int32_t>(ObjectType::Food)) ++scene.foodCount;
+    if (object == nullptr) continue;
+    AttachFilters(*object, record.filters);
+    AttachEmitters(*object, record);
+    AttachLight(*object, record);
+    if (object->type == ObjectType::EscapeZone && Module().hooks.setEscapeDirection) {
+      Module().hooks.setEscapeDirection(object, record.escapeDirection);
+    }
+    if (object->type == ObjectType::Player && Module().playerName.empty()) Module().playerName = object->name;
+  }
+}
+
+void LinkPatrols(const Level& scene) {
+  std::vector<PatrolAssignment> humans = LinkPatrolPaths(scene.objects);
+  if (Module().hooks.setPatrolPath == nullptr) return;
+  for (const PatrolAssignment& h : humans) Module().hooks.setPatrolPath(h.enemy, h.firstNode);
+}
+
+void ReadAttributeFiles(const Level& scene) {
+  for (const std::string& name : scene.attributes) LoadAttributes(name);
+}
+
+void StartSceneMusic(const Level& scene) {
+  if (scene.sceneId == scene_id::kMainMenu) {
+    StopEvent(kMenuMusic);
+    StopEvent(kLevelMusic);
+    PlayEvent(kMenuMusic);
+  } else if (scene.sceneId == scene_id::kLevel1) {
+    StopEvent(kMenuMusic);
+    StopEvent(kLevelMusic);
+    PlayEvent(kLevelMusic);
+  }
+}
+
+void Call(void (*hook)()) {
+  if (hook != nullptr) hook();
+}
+
+// The screens of the non-level scenes, chosen by scene id and by words in the file path. The main
+// menu is built alone; the splash screens are marked so they leave by themselves.
+void BuildSceneScreens(Level& scene) {
+  const SceneHooks& hooks = Module().hooks;
+  if (PathContains(scene, "main_menu")) {
+    Call(hooks.buildMainMenu);
+    return;
+  }
+  if (scene.sceneId == scene_id::kCredits) Call(hooks.buildCredits);
+  if (scene.sceneId == scene_id::kLevelSelect) Call(hooks.buildLevelSelect);
+  if (PathContains(scene, "EndScene")) Call(hooks.buildEndScene);
+  if (PathContains(scene, "GameOver")) Call(hooks.buildGameOver);
+  if (PathContains(scene, "YouWin")) Call(hooks.buildYouWin);
+  if (PathContains(scene, "SplashCorvan") || PathContains(scene, "SplashFMOD")) scene.isSplash = true;
+  if (PathContains(scene, "SplashLullwick")) {
+    PlayEvent(kLullwickLogo);
+    Call(hooks.buildSplashText);
+    scene.isSplash = true;
+  }
+  if (PathContains(scene, "SplashCorvan")) PlayEvent(kCorvanLogo);
+  BuildGrid();
+}
+
+void StartScene(Level& scene) {
+  Call(Module().hooks.createHighlight);
+  EnsureTransitionOverlay();
+  ObjectCounter() = -1;
+  ResetSceneFields(scene);
+  if (!EditorHalted()) RegisterFoodSounds();
+  SetAmbient(scene.ambient[0], scene.ambient[1], scene.ambient[2], scene.ambient[3]);
+  BuildObjects(scene);
+  LinkPatrols(scene);
+  ReadAttributeFiles(scene);
+  StartSceneMusic(scene);
+  BuildSceneScreens(scene);
+}
+
+// ---- the scene update -----------------------------------------------------------------------
+
+// Moves the overlay over the camera's view and sets its darkness; false when there is no overlay.
+bool ShowOverlay(float alpha) {
+  GameObject* overlay = TransitionOverlay();
+  if (overlay == nullptr) return false;
+  const Camera& camera = MainCamera();
+  if (Transform* t = overlay->GetTransform()) {
+    t->position[0] = camera.position[0];
+    t->position[1] = camera.position[1];
+    t->position[2] = kOverlayDepth;
+  }
+  if (auto* model = overlay->GetComponentAs<Model>(SlotOf(ComponentType::Model))) model->SetColor(0.0f, 0.0f, 0.0f, alpha);
+  return true;
+}
+
+bool PadTriggered(const PadState& pad, int button) {
+  // The flags hold the previous record's buttons; the record is this pass's.
+  return (pad.state.buttons & kPadButtonMasks[button]) != 0 && !pad.flags[button];
+}
+
+// Any of the inputs that skip a splash screen or leave the end scene.
+bool SkipInput() {
+  const PadState& pad = Input().pads[0];
+  return LeftClicked() || KeyDown(vk::Return) || KeyDown(vk::Space) || KeyDown(vk::Escape) ||
+         KeyDown(vk::LShift) || KeyDown(vk::RShift) || PadTriggered(pad, PadA) || PadTriggered(pad, PadStart);
+}
+
+void StopMenuMusicOnEnter() {
+  if (!KeyDown(vk::Return)) return;
+  StopEvent(kMenuMusic);
+  StopEvent(kLevelMusic);
+}
+
+void FadeIn(Level& scene, float dt) {
+  if (scene.fadeInDone) return;
+  scene.fadeTimer += dt;
+  float alpha = 1.0f - scene.fadeTimer / scene.fadeDuration;
+  if (alpha < 0.0f) {
+    alpha = 0.0f;
+    scene.fadeInDone = true;
+    scene.fadeTimer = 0.0f;
+  }
+  if (!ShowOverlay(alpha)) scene.fadeInDone = true;
+}
+
+void HandleSplashSkip(Level& scene) {
+  if (!scene.isSplash) return;
+  scene.exitStarted = true;
+  if (scene.splashSkipped || !SkipInput()) return;
+  StopEvent(kCorvanLogo);
+  StopEvent(kLullwickLogo);
+  scene.splashSkipped = true;
+}
+
+void HandleEndSceneSkip(Level& scene) {
+  if (PathContains(scene, "EndScene") && SkipInput()) scene.leaveRequested = true;
+}
+
+// One step of a fade-out; true once it is complete (at once without an overlay).
+bool FadeOut(Level& scene, float dt) {
+  scene.fadeTimer += dt;
+  bool shown = ShowOverlay(std::min(1.0f, scene.fadeTimer / scene.fadeDuration));
+  return !shown || scene.fadeTimer >= scene.fadeDuration;
+}
+
+void RunOutPlayer() {
+  GameObject* player = ScenePlayer();
+  if (player == nullptr || player->destroy) return;
+  if (Module().hooks.requestState) Module().hooks.requestState(player, kBehaviorInitState);
+}
+
+// The ways out of a scene; only the first that applies runs.
+void HandleExits(Level& scene, float dt) {
+  if (scene.splashSkipped) {
+    // A skipped splash screen fades out at double speed straight to the menu.
+    scene.skipFadeTimer += 2.0f * dt;
+    bool shown = ShowOverlay(std::min(1.0f, scene.skipFadeTimer / scene.fadeDuration));
+    if (!shown || scene.skipFadeTimer >= scene.fadeDuration) RequestSceneById(scene_id::kMainMenu);
+  } else if (scene.gameOver) {
+    // A caught player always waits for the whole fade, overlay or not.
+    scene.fadeTimer += dt;
+    ShowOverlay(std::min(1.0f, scene.fadeTimer / scene.fadeDuration));
+    if (scene.fadeTimer >= scene.fadeDuration) RequestSceneById(scene_id::kGameOver);
+  } else if (scene.leaveRequested) {
+    if (FadeOut(scene, dt)) NextAfterEndScene();
+  } else if (scene.exitStarted) {
+    if (!scene.exitTimeTaken) {
+      scene.exitStartTime = scene.time;
+      scene.exitTimeTaken = true;
+    }
+    scene.exitTimer += dt;
+    if (scene.exitTimer < scene.exitDelay) {
+      if (scene.exitTimer > scene.exitDelay - kRunOutLead) RunOutPlayer();
+      return;
+    }
+    if (!FadeOut(scene, dt)) return;
+    if (scene.isSplash) {
+      NextAfterSplash();
+    } else {
+      SceneState().lastLevelId = scene.sceneId;
+      RequestSceneById(scene_id::kEndScene);
+    }
+  }
+}
+
+void FollowPlayer(const Level& scene) {
+  if (EditorHalted()) return;
+  if (scene.sceneId == scene_id::kMainMenu || scene.sceneId == scene_id::kCredits) return;
+  if (!(scene.followLimit > scene.exitTimer)) return;
+  GameObject* player = ScenePlayer();
+  if (player == nullptr) return;
+  auto* kinematics = player->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics));
+  if (kinematics == nullptr) return;
+  MainCamera().position[0] = kinematics->lastPosition[0];
+  MainCamera().position[1] = kinematics->lastPosition[1];
+}
+
+// Ctrl+L+B outlines, Ctrl+G+M invulnerable, Ctrl+Y+N the win screen, Ctrl+L+1/2/3 a level.
+void HandleDeveloperKeys(const Level& scene) {
+  if (!KeyDown(vk::Control)) return;
+  if (KeyDown(vk::Letter('L')) && KeyTriggered(vk::Letter('B'))) {
+    GetModelSettings().hideCollisionOutlines = !GetModelSettings().hideCollisionOutlines;
+  }
+  if (KeyDown(vk::Letter('G')) && KeyTriggered(vk::Letter('M'))) {
+    SceneState().invulnerable = !SceneState().invulnerable;
+  }
+  if (KeyDown(vk::Letter('Y')) && KeyTriggered(vk::Letter('N'))) RequestSceneById(scene_id::kYouWin);
+  if (KeyDown(vk::Letter('L'))) {
+    constexpr int kLevels[] = {scene_id::kLevel1, scene_id::kLevel2, scene_id::kLevel3};
+    for (int n = 0; n < 3; ++n) {
+      if (!KeyTriggered(vk::Digit(n + 1))) continue;
+      SceneState().lastLevelId = scene.sceneId;
+      RequestSceneById(kLevels[n]);
+    }
+  }
+}
+
+// One frame of the current scene, in the game's order.
+void SceneUpdate(Level& scene, float dt) {
+  scene.time += dt;
+  StopMenuMusicOnEnter();
+  FadeIn(scene, dt);
+  HandleSplashSkip(scene);
+  HandleEndSceneSkip(scene);
+  HandleExits(scene, dt);
+  FollowPlayer(scene);
+  HandleDeveloperKeys(scene);
+}
+
+void ChangeScene(int next) {
+  SceneManagerState& state = SceneState();
+  if (Level* current = SceneAt(state.currentScene)) UnloadScene(*current);
+  ClearTextureList();
+  ClearObjects();
+  MainCamera().position[0] = 0.0f;
+  MainCamera().position[1] = 0.0f;
+  Level& scene = *SceneAt(next);
+  LoadSceneResources(scene);
+  StartScene(scene);
+  state.currentScene = next;
+}
+
+void RestartScene() {
+  SceneManagerState& state = SceneState();
+  state.requestedScene = state.currentScene;
+  Level* current = SceneAt(state.currentScene);
+  if (current == nullptr) return;
+  UnloadScene(*current);
+  ClearObjects();
+  StartScene(*current);
+}
+
+}  // namespace
+
+SceneManagerState& SceneState() { return Module().state; }
+SceneHooks& GetSceneHooks() { return Module().hooks; }
+const std::vector<std::unique_ptr<Level>>& SceneList() { return Module().scenes; }
+
+Level* AddScene(std::unique_ptr<Level> scene, int sceneId) {
+  if (scene == nullptr) return nullptr;
+  scene->sceneIndex = static_cast<int32_t>(Module().scenes.size());
+  scene->sceneId = sceneId;
+  Module().scenes.push_back(std::move(scene));
+  return Module().scenes.back().get();
+}
+
+void BuildSceneList() {
+  DestroySceneList();
+  for (const SceneFile& file : kSceneFiles) {
+    std::unique_ptr<Level> scene = LoadLevel(file.path);
+    // Menus navigate by index, so a file that could not be read still keeps its place.
+    if (scene == nullptr) {
+      scene = std::make_unique<Level>();
+      scene->path = file.path;
+    }
+    AddScene(std::move(scene), file.id);
+  }
+  if (Level* first = FindSceneById(scene_id::kSplashCorvan)) SceneState().requestedScene = first->sceneIndex;
+  RegisterEvent("event:/Music/MenuMusic", kMenuMusic);
+  RegisterEvent("event:/Music/LevelOneMusic", kLevelMusic);
+  RegisterEvent("event:/SFX/Menu/CorvanLogo", kCorvanLogo);
+  RegisterEvent("event:/SFX/Menu/LullwickLogo", kLullwickLogo);
+}
+
+void DestroySceneList() {
+  // The running scene's objects and the fade overlay go with the list, while the graphics device can
+  // still free their buffers.
+  ClearObjects();
+  SetTransitionOverlay(nullptr);
+  Module().scenes.clear();
+  Module().playerName.clear();
+  SceneState().currentScene = 0;
+  SceneState().requestedScene = 0;
+}
+
+bool UpdateScenes(float dt) {
+  SceneManagerState& state = SceneState();
+  if (state.requestedScene != state.currentScene && state.requestedScene != kRestartRequest &&
+      ValidIndex(state.requestedScene)) {
+    ChangeScene(state.requestedScene);
+  }
+  if (state.requestedScene == kRestartRequest) RestartScene();
+  Level* scene = CurrentScene();
+  if (scene == nullptr) {
+    Log("No Scenes in list", LogLevel::Error);
+    return false;
+  }
+  SceneUpdate(*scene, dt);
+  return true;
+}
+
+Level* CurrentScene() { return SceneAt(SceneState().currentScene); }
+
+bool CurrentSceneIsLevel() {
+  const Level* scene = CurrentScene();
+  if (scene == nullptr) return false;
+  return scene->sceneId == scene_id::kLevel1 || scene->sceneId == scene_id::kLevel2 ||
+         scene->sceneId == scene_id::kLevel3;
+}
+
+Level* FindSceneById(int id) {
+  for (const auto& scene : Module().scenes) {
+    if (scene->sceneId == id) return scene.get();
+  }
+  return nullptr;
+}
+
+void RequestScene(Level* scene) {
+  if (scene == nullptr || !ValidIndex(scene->sceneIndex) || SceneAt(scene->sceneIndex) != scene) return;
+  SceneState().requestedScene = scene->sceneIndex;
+}
+
+void RequestSceneById(int id) { RequestScene(FindSceneById(id)); }
+
+void RequestRestart() { SceneState().requestedScene = kRestartRequest; }
+
+int NextAfterSplash() {
+  const Level* scene = CurrentScene();
+  int id = scene_id::kMainMenu;
+  if (scene != nullptr && scene->sceneId == scene_id::kSplashCorvan) id = scene_id::kSplashFmod;
+  if (scene != nullptr && scene->sceneId == scene_id::kSplashFmod) id = scene_id::kSplashLullwick;
+  RequestSceneById(id);
+  return id;
+}
+
+int NextAfterEndScene() {
+  int id = scene_id::kMainMenu;
+  switch (SceneState().lastLevelId) {
+    case scene_id::kLevel1: id = scene_id::kLevel2; break;
+    case scene_id::kLevel2: id = scene_id::kLevel3; break;
+    case scene_id::kLevel3: id = scene_id::kYouWin; break;
+    default: break;
+  }
+  RequestSceneById(id);
+  return id;
+}
+
+void SetGameOver(Level* scene) {
+  if (scene != nullptr) scene->gameOver = true;
+}
+
+GameObject* ScenePlayer() {
+  if (Module().playerName.empty()) return nullptr;
+  return FindObject(Module().playerName);
+}

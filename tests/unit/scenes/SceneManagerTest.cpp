@@ -1,0 +1,686 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/EditorLink.h"
+#include "app/Input.h"
+#include "app/KeyCodes.h"
+#include "app/Logger.h"
+#include "audio/AudioSystem.h"
+#include "graphics/Camera.h"
+#include "graphics/Filter.h"
+#include "graphics/Light.h"
+#include "graphics/Model.h"
+#include "graphics/ParticleEmitter.h"
+#include "graphics/Texture.h"
+#include "objects/GameObject.h"
+#include "objects/Kinematics.h"
+#include "objects/ObjectManager.h"
+#include "objects/Transform.h"
+#include "scenes/Level.h"
+#include "scenes/SceneManager.h"
+#include "support/TestSupport.h"
+
+using testing_support::ReadFile;
+using testing_support::TempDir;
+
+namespace {
+
+constexpr float kDt = 0.025f;
+
+ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, float sx, float sy) {
+  ObjectRecord r;
+  r.id = id;
+  r.type = static_cast<int32_t>(type);
+  r.translationX = x;
+  r.translationY = y;
+  r.scaleX = sx;
+  r.scaleY = sy;
+  return r;
+}
+
+float OverlayAlpha() {
+  GameObject* overlay = TransitionOverlay();
+  if (overlay == nullptr) return -1.0f;
+  auto* model = overlay->GetComponentAs<Model>(SlotOf(ComponentType::Model));
+  return model == nullptr ? -1.0f : model->GetMesh()->color[3];
+}
+
+int CurrentId() { return CurrentScene() == nullptr ? -1 : CurrentScene()->sceneId; }
+
+class SceneManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetKeys();
+    ResetPads();
+    Input().mouse = MouseState{};
+    GetSceneHooks() = SceneHooks{};
+    SceneState() = SceneManagerState{};
+    GetModelSettings() = ModelSettings{};
+    GetEditorLink() = EditorLink{};
+    SetLevelMusicRegistration(false);
+    MainCamera().position[0] = 0.0f;
+    MainCamera().position[1] = 0.0f;
+  }
+  void TearDown() override {
+    DestroySceneList();
+    ClearObjects();
+    SetTransitionOverlay(nullptr);
+    ClearTextureList();
+    ResetKeys();
+    ResetPads();
+    GetSceneHooks() = SceneHooks{};
+    GetEditorLink() = EditorLink{};
+    SetLevelMusicRegistration(true);
+  }
+
+  // One frame as the graphics frame runs it: the object pass, then the scene manager; then the
+  // main loop's copy of this pass's input into the previous one.
+  void Frame() {
+    UpdateObjects(kDt);
+    ASSERT_TRUE(UpdateScenes(kDt));
+    CopyPreviousInput();
+  }
+  // Runs frames until the current scene's id changes; returns how many ran (limit + 1 if never).
+  int FramesUntilSceneChanges(int limit = 400) {
+    int id = CurrentId();
+    for (int n = 1; n <= limit; ++n) {
+      Frame();
+      if (CurrentId() != id) return n;
+    }
+    return limit + 1;
+  }
+
+  // A small scene list of our own: the menu, the end scene, game over, the win screen, and a
+  // scene `id` built from `records`.
+  Level* BuildTestList(int id, std::vector<ObjectRecord> records, const std::string& path = "Assets/Levels/test.json") {
+    for (int other : {scene_id::kEmpty, scene_id::kMainMenu, scene_id::kEndScene, scene_id::kGameOver,
+                      scene_id::kYouWin, scene_id::kLevel2, scene_id::kLevel3}) {
+      auto scene = std::make_unique<Level>();
+      scene->path = "Assets/Levels/other" + std::to_string(other) + ".json";
+      AddScene(std::move(scene), other);
+    }
+    auto scene = std::make_unique<Level>();
+    scene->path = path;
+    scene->objects = std::move(records);
+    Level* added = AddScene(std::move(scene), id);
+    RequestScene(added);
+    return added;
+  }
+};
+
+// ---- the scene list ---------------------------------------------------------------------------
+
+TEST_F(SceneManagerTest, SceneListHoldsThirteenScenesInOrderAndRequestsTheFirstSplash) {
+  BuildSceneList();
+  const int ids[] = {0, 1, 2, 3, 4, 6, 7, 8, 5, 9, 10, 11, 12};
+  ASSERT_EQ(SceneList().size(), 13u);
+  for (size_t i = 0; i < 13; ++i) {
+    EXPECT_EQ(SceneList()[i]->sceneId, ids[i]) << "index " << i;
+    EXPECT_EQ(SceneList()[i]->sceneIndex, static_cast<int32_t>(i));
+  }
+  EXPECT_EQ(SceneList()[11]->path, SceneList()[12]->path);
+  EXPECT_EQ(SceneState().requestedScene, 1);
+  EXPECT_EQ(FindSceneById(5)->sceneIndex, 8);
+  EXPECT_EQ(FindSceneById(99), nullptr);
+}
+
+TEST_F(SceneManagerTest, UnreadableFilesKeepTheirPlaceAsEmptyScenes) {
+  TempDir dir;
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::create_directories(dir.File("Assets/Levels"));
+  testing_support::WriteFile(dir.File("Assets/Levels/main_menu.json"), "{\"NotALevel\":{}}");
+  std::filesystem::current_path(dir.path());
+  BuildSceneList();
+  std::filesystem::current_path(previous);
+  ASSERT_EQ(SceneList().size(), 13u);
+  EXPECT_EQ(SceneList()[4]->path, "Assets/Levels/main_menu.json");
+  EXPECT_EQ(SceneList()[4]->sceneId, 4);
+  EXPECT_TRUE(SceneList()[4]->objects.empty());
+  EXPECT_EQ(SceneList()[12]->sceneId, 12);
+  // Navigation still works on the empty scenes.
+  RequestSceneById(scene_id::kMainMenu);
+  EXPECT_EQ(SceneState().requestedScene, 4);
+}
+
+TEST_F(SceneManagerTest, AnUnknownIdOrAForeignSceneLeavesTheRequestAlone) {
+  BuildSceneList();
+  RequestSceneById(77);
+  EXPECT_EQ(SceneState().requestedScene, 1);
+  Level stranger;
+  stranger.sceneIndex = 3;
+  RequestScene(&stranger);
+  EXPECT_EQ(SceneState().requestedScene, 1);
+}
+
+TEST_F(SceneManagerTest, AnEmptySceneListLogsAndEndsTheLoop) {
+  TempDir dir;
+  ClearLogSinks();
+  SetLogToFile(1);
+  AddLogFile(dir.File("output.log"));
+  EXPECT_FALSE(UpdateScenes(kDt));
+  RequestRestart();
+  EXPECT_FALSE(UpdateScenes(kDt));
+  CloseLogFiles();
+  ClearLogSinks();
+  SetLogToFile(0);
+  EXPECT_EQ(ReadFile(dir.File("output.log")), "-ERROR- No Scenes in list\n-ERROR- No Scenes in list\n");
+}
+
+// ---- splash screens ---------------------------------------------------------------------------
+
+TEST_F(SceneManagerTest, WithoutInputEachSplashLastsThreeSecondsPlusAOneSecondFadeThenTheMenu) {
+  BuildSceneList();
+  Frame();
+  ASSERT_EQ(CurrentId(), scene_id::kSplashCorvan);
+  EXPECT_TRUE(CurrentScene()->isSplash);
+  // The fade-in starts nearly black.
+  EXPECT_NEAR(OverlayAlpha(), 1.0f - kDt, 1e-4f);
+  for (int expected : {scene_id::kSplashFmod, scene_id::kSplashLullwick, scene_id::kMainMenu}) {
+    int frames = FramesUntilSceneChanges();
+    EXPECT_NEAR(frames, 160, 1) << "leaving for scene " << expected;
+    EXPECT_EQ(CurrentId(), expected);
+  }
+  // The menu is no splash screen: it stays.
+  EXPECT_FALSE(CurrentScene()->isSplash);
+  EXPECT_GT(FramesUntilSceneChanges(300), 300);
+  EXPECT_FLOAT_EQ(OverlayAlpha(), 0.0f);
+}
+
+TEST_F(SceneManagerTest, TheFadeOutOfASplashEndsFullyDark) {
+  BuildSceneList();
+  Frame();
+  float last = 0.0f;
+  while (CurrentId() == scene_id::kSplashCorvan) {
+    last = OverlayAlpha();
+    Frame();
+  }
+  EXPECT_NEAR(last, 1.0f, 1e-4f);
+}
+
+struct SkipCase {
+  const char* name;
+  void (*press)();
+};
+
+class SplashSkipTest : public SceneManagerTest, public ::testing::WithParamInterface<SkipCase> {};
+
+TEST_P(SplashSkipTest, SkippingTheFirstSplashReachesTheMenuAfterAHalfLengthFade) {
+  BuildSceneList();
+  for (int i = 0; i < 10; ++i) Frame();
+  ASSERT_EQ(CurrentId(), scene_id::kSplashCorvan);
+  GetParam().press();
+  int frames = FramesUntilSceneChanges();
+  EXPECT_TRUE(SceneList()[1]->splashSkipped);
+  // Twice the speed of a normal fade: half a second, then the change in the next frame.
+  EXPECT_NEAR(frames, 21, 1);
+  EXPECT_EQ(CurrentId(), scene_id::kMainMenu);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, SplashSkipTest,
+    ::testing::Values(SkipCase{"Space", [] { SetKey(vk::Space, true); }},
+                      SkipCase{"Enter", [] { SetKey(vk::Return, true); }},
+                      SkipCase{"Escape", [] { SetKey(vk::Escape, true); }},
+                      SkipCase{"RightShift", [] { SetKey(vk::RShift, true); }},
+                      SkipCase{"LeftClick", [] { SetLeftButton(true, 10, 10); }},
+                      SkipCase{"PadA", [] { Input().pads[0].state.buttons = kPadButtonMasks[PadA]; }},
+                      SkipCase{"PadStart", [] { Input().pads[0].state.buttons = kPadButtonMasks[PadStart]; }}),
+    [](const ::testing::TestParamInfo<SkipCase>& info) { return std::string(info.param.name); });
+
+TEST_F(SceneManagerTest, APadButtonHeldSinceTheLastPassDoesNotSkip) {
+  BuildSceneList();
+  Frame();
+  PadState& pad = Input().pads[0];
+  pad.state.buttons = kPadButtonMasks[PadA];
+  pad.flags[PadA] = true;  // already down in the previous record
+  for (int i = 0; i < 20; ++i) Frame();
+  EXPECT_FALSE(CurrentScene()->splashSkipped);
+}
+
+// ---- restart and change -----------------------------------------------------------------------
+
+TEST_F(SceneManagerTest, RestartRebuildsObjectsWithoutReloadingTexturesAndKeepsTheCamera) {
+  Level* scene = BuildTestList(scene_id::kLevel2, {Record(ObjectType::Wall, "Wall_4", 10, 20, 100, 50),
+                                                   Record(ObjectType::Background, "background_7", 0, 0, 50, 50)});
+  scene->textures = {"wall.png", "food.png"};
+  Frame();
+  ASSERT_EQ(CurrentScene(), scene);
+  ASSERT_EQ(TextureList().size(), 2u);
+  ASSERT_EQ(Objects().size(), 2u);
+  Objects()[0]->GetTransform()->position[0] = 999.0f;  // something the restart must undo
+  scene->time = 12.0f;
+  MainCamera().position[0] = 123.0f;
+  MainCamera().position[1] = -45.0f;
+
+  RequestRestart();
+  Frame();
+  EXPECT_EQ(SceneState().requestedScene, scene->sceneIndex);
+  EXPECT_EQ(TextureList().size(), 2u);
+  ASSERT_EQ(Objects().size(), 2u);
+  EXPECT_EQ(Objects()[0]->name, "Wall_4");
+  EXPECT_FLOAT_EQ(Objects()[0]->GetTransform()->position[0], 10.0f);
+  EXPECT_EQ(ObjectCounter(), 7);
+  EXPECT_FLOAT_EQ(scene->time, kDt);
+  EXPECT_FLOAT_EQ(MainCamera().position[0], 123.0f);
+  EXPECT_FLOAT_EQ(MainCamera().position[1], -45.0f);
+
+  // A change, by contrast, forgets the list, loads the new scene's textures and recentres.
+  FindSceneById(scene_id::kMainMenu)->textures = {"star.png"};
+  RequestSceneById(scene_id::kMainMenu);
+  Frame();
+  ASSERT_EQ(TextureList().size(), 1u);
+  EXPECT_EQ(TextureList()[0]->name, "star.png");
+  EXPECT_TRUE(Objects().empty());
+  EXPECT_FLOAT_EQ(MainCamera().position[0], 0.0f);
+  EXPECT_FLOAT_EQ(MainCamera().position[1], 0.0f);
+  EXPECT_FLOAT_EQ(MainCamera().position[2], -1000.0f);
+}
+
+TEST_F(SceneManagerTest, TheOverlayIsMadeOnceAndSurvivesSceneChanges) {
+  BuildTestList(scene_id::kLevel2, {});
+  Frame();
+  GameObject* overlay = TransitionOverlay();
+  ASSERT_NE(overlay, nullptr);
+  for (GameObject* o : Objects()) EXPECT_NE(o, overlay);
+  RequestSceneById(scene_id::kMainMenu);
+  Frame();
+  EXPECT_EQ(TransitionOverlay(), overlay);
+  EXPECT_FLOAT_EQ(overlay->GetTransform()->position[2], -20.0f);
+}
+
+// ---- what a scene start builds ----------------------------------------------------------------
+
+TEST_F(SceneManagerTest, SceneStartBuildsRecordsWithFiltersEmittersLightsAndCounts) {
+  ObjectRecord vent = Record(ObjectType::Vent, "Vent_1", 0, 0, 50, 50);
+  FilterRecord first;
+  first.kind = 1;
+  first.saturation = 0.25f;
+  FilterRecord second;
+  second.kind = 2;
+  second.color[0] = 0.5f;
+  vent.filters = {first, second};
+  ObjectRecord lamp = Record(ObjectType::Light, "Light_2", 5, 5, 50, 50);
+  lamp.hasLight = true;
+  lamp.lightIntensity = 1.5f;
+  lamp.lightFallOffStart = 100.0f;
+  lamp.lightFallOffEnd = 400.0f;
+  lamp.lightColor[1] = 0.75f;
+  EmitterRecord sparkle;
+  sparkle.shape = 1;
+  sparkle.texture = "star.png";
+  lamp.emitters = {sparkle};
+  ObjectRecord zone = Record(ObjectType::EscapeZone, "Escapezone_3", 0, 0, 50, 50);
+  zone.escapeDirection = EscapeDirection::Left;
+  ObjectRecord wall = Record(ObjectType::Wall, "Wall_4", 0, 0, 50, 50);
+  wall.filters = {second};
+
+  static std::vector<std::pair<std::string, EscapeDirection>> zones;
+  zones.clear();
+  GetSceneHooks().setEscapeDirection = [](GameObject* o, EscapeDirection d) { zones.emplace_back(o->name, d); };
+  Level* scene = BuildTestList(scene_id::kLevel2, {vent, Record(ObjectType::Food, "Food_5", 0, 0, 20, 20), lamp, zone,
+                                                   Record(ObjectType::Food, "Food_6", 0, 0, 20, 20), wall});
+  scene->ambient[0] = 0.2f;
+  scene->ambient[3] = 0.7f;
+  scene->foodCollected = 3;
+  scene->goalReached = true;
+  Frame();
+
+  EXPECT_EQ(scene->foodCount, 2);
+  EXPECT_EQ(scene->foodCollected, 0);
+  EXPECT_FALSE(scene->goalReached);
+  EXPECT_FLOAT_EQ(GetAmbient().lanes[0], 0.2f);
+  EXPECT_FLOAT_EQ(GetAmbient().lanes[3], 0.7f);
+
+  GameObject* v = FindObject("Vent_1");
+  ASSERT_NE(v, nullptr);
+  std::vector<Filter*> ventFilters = v->FindComponents<Filter>();
+  ASSERT_EQ(ventFilters.size(), 2u);  // the archetype's filter took the first record
+  EXPECT_EQ(ventFilters[0]->GetType(), FilterType::Saturation);
+  EXPECT_FLOAT_EQ(ventFilters[0]->GetSaturation(), 0.25f);
+  EXPECT_EQ(ventFilters[1]->GetType(), FilterType::Color);
+  EXPECT_FLOAT_EQ(ventFilters[1]->GetColor().lanes[0], 0.5f);
+
+  GameObject* w = FindObject("Wall_4");
+  ASSERT_NE(w, nullptr);
+  ASSERT_EQ(w->FindComponents<Filter>().size(), 1u);  // a wall has none of its own to overwrite
+
+  GameObject* l = FindObject("Light_2");
+  ASSERT_NE(l, nullptr);
+  auto* light = l->FindComponent<Light>();
+  ASSERT_NE(light, nullptr);
+  EXPECT_FLOAT_EQ(light->GetIntensity(), 1.5f);
+  EXPECT_FLOAT_EQ(light->GetFallOffStart(), 100.0f);
+  EXPECT_FLOAT_EQ(light->GetFallOffEnd(), 400.0f);
+  EXPECT_FLOAT_EQ(light->GetColor().lanes[1], 0.75f);
+  auto emitters = l->FindComponents<ParticleEmitter>();
+  ASSERT_EQ(emitters.size(), 1u);
+  EXPECT_EQ(emitters[0]->shape, EmitterShape::Line);
+  EXPECT_EQ(emitters[0]->textureName, "star.png");
+
+  ASSERT_EQ(zones.size(), 1u);
+  EXPECT_EQ(zones[0].first, "Escapezone_3");
+  EXPECT_EQ(zones[0].second, EscapeDirection::Left);
+}
+
+TEST_F(SceneManagerTest, SceneStartRunsItsStepsInOrderAndBuildsScreensByPathWord) {
+  static std::vector<std::string> calls;
+  calls.clear();
+  SceneHooks& hooks = GetSceneHooks();
+  hooks.createHighlight = [] { calls.push_back("highlight:" + std::to_string(Objects().size())); };
+  hooks.buildMainMenu = [] { calls.push_back("menu"); };
+  hooks.buildCredits = [] { calls.push_back("credits"); };
+  hooks.buildLevelSelect = [] { calls.push_back("select"); };
+  hooks.buildEndScene = [] { calls.push_back("end"); };
+  hooks.buildGameOver = [] { calls.push_back("gameover"); };
+  hooks.buildYouWin = [] { calls.push_back("youwin"); };
+  hooks.buildSplashText = [] { calls.push_back("splashtext"); };
+  BuildSceneList();
+  for (int id : {1, 2, 3, 4, 5, 9, 10, 11, 12}) {
+    RequestSceneById(id);
+    Frame();
+    ASSERT_EQ(CurrentId(), id);
+  }
+  const std::vector<std::string> expected = {
+      "highlight:0",                 // splash 1 (no builder)
+      "highlight:0",                 // splash 2
+      "highlight:0", "splashtext",   // splash 3
+      "highlight:0", "menu",         // main menu
+      "highlight:0", "end",          // end scene
+      "highlight:0", "gameover",     // game over
+      "highlight:0", "youwin",       // win screen
+      "highlight:0", "credits",      // credits (id 11)
+      "highlight:0", "select",       // level select (id 12, the same file)
+  };
+  EXPECT_EQ(calls, expected);
+  for (int id : {1, 2, 3}) EXPECT_TRUE(FindSceneById(id)->isSplash) << id;
+  for (int id : {4, 5, 9, 10, 11, 12}) EXPECT_FALSE(FindSceneById(id)->isSplash) << id;
+}
+
+// ---- exits ------------------------------------------------------------------------------------
+
+class SceneExitTest : public SceneManagerTest {
+ protected:
+  // Starts the test scene and lets its fade-in finish.
+  Level* StartAndSettle(int id = scene_id::kLevel2) {
+    DestroySceneList();
+    Level* scene = BuildTestList(id, {});
+    for (int i = 0; i < 41; ++i) Frame();
+    EXPECT_TRUE(scene->fadeInDone);
+    return scene;
+  }
+  // Runs the scene update alone (no change is carried out) until something is requested.
+  int FramesUntilRequest(Level* scene, int limit = 400) {
+    for (int n = 1; n <= limit; ++n) {
+      EXPECT_TRUE(UpdateScenes(kDt));
+      if (SceneState().requestedScene != scene->sceneIndex) return n;
+    }
+    return limit + 1;
+  }
+  int RequestedId() { return SceneList()[static_cast<size_t>(SceneState().requestedScene)]->sceneId; }
+};
+
+TEST_F(SceneExitTest, ExitsTakePrioritySkipThenCaughtThenLeaveThenTimed) {
+  Level* scene = StartAndSettle();
+  SceneState().lastLevelId = scene_id::kLevel3;
+  scene->isSplash = true;
+  scene->splashSkipped = scene->gameOver = scene->leaveRequested = scene->exitStarted = true;
+  EXPECT_NEAR(FramesUntilRequest(scene), 20, 1);
+  EXPECT_EQ(RequestedId(), scene_id::kMainMenu);
+
+  scene = StartAndSettle();
+  scene->gameOver = scene->leaveRequested = scene->exitStarted = true;
+  EXPECT_NEAR(FramesUntilRequest(scene), 40, 1);
+  EXPECT_EQ(RequestedId(), scene_id::kGameOver);
+  EXPECT_FLOAT_EQ(scene->exitTimer, 0.0f);  // the timed exit never ran
+
+  scene = StartAndSettle();
+  SceneState().lastLevelId = scene_id::kLevel3;
+  scene->leaveRequested = scene->exitStarted = true;
+  EXPECT_NEAR(FramesUntilRequest(scene), 40, 1);
+  EXPECT_EQ(RequestedId(), scene_id::kYouWin);
+
+  scene = StartAndSettle();
+  scene->exitStarted = true;
+  EXPECT_NEAR(FramesUntilRequest(scene), 160, 1);  // 3 s of run-out, then the 1 s fade
+  EXPECT_EQ(RequestedId(), scene_id::kEndScene);
+  EXPECT_EQ(SceneState().lastLevelId, scene_id::kLevel2);
+  EXPECT_TRUE(scene->exitTimeTaken);
+  // Taken in the first update of the exit, after that update's time step.
+  EXPECT_NEAR(scene->exitStartTime, 42 * kDt, 1e-4f);
+}
+
+TEST_F(SceneExitTest, TheEndSceneLeadsOnByTheLastLevel) {
+  const std::pair<int, int> routes[] = {{scene_id::kLevel1, scene_id::kLevel2},
+                                        {scene_id::kLevel2, scene_id::kLevel3},
+                                        {scene_id::kLevel3, scene_id::kYouWin},
+                                        {scene_id::kSplashCorvan, scene_id::kMainMenu}};
+  for (auto [last, next] : routes) {
+    Level* scene = StartAndSettle(scene_id::kLevel1);
+    SceneState().lastLevelId = last;
+    SetGameOver(nullptr);
+    scene->leaveRequested = true;
+    FramesUntilRequest(scene);
+    EXPECT_EQ(RequestedId(), next) << "after level " << last;
+  }
+}
+
+TEST_F(SceneExitTest, WithoutAnOverlayFadesEndAtOnceButACatchStillWaits) {
+  Level* scene = StartAndSettle();
+  SetTransitionOverlay(nullptr);
+  scene->leaveRequested = true;
+  EXPECT_EQ(FramesUntilRequest(scene), 1);
+
+  scene = StartAndSettle();
+  SetTransitionOverlay(nullptr);
+  SetGameOver(scene);
+  EXPECT_NEAR(FramesUntilRequest(scene), 40, 1);
+  EXPECT_EQ(RequestedId(), scene_id::kGameOver);
+}
+
+TEST_F(SceneExitTest, TheEndSceneIsLeftBySkipInput) {
+  Level* scene = BuildTestList(scene_id::kEndScene, {}, "Assets/Levels/EndScene.json");
+  Frame();
+  SetKey(vk::Return, true);
+  Frame();
+  EXPECT_TRUE(scene->leaveRequested);
+}
+
+TEST_F(SceneExitTest, ThePlayerRunsOutInTheLastHalfSecondOfATimedExit) {
+  static std::vector<float> calls;
+  static Level* running = nullptr;
+  calls.clear();
+  GetSceneHooks().requestState = [](GameObject* o, int state) {
+    EXPECT_EQ(o->type, ObjectType::Player);
+    EXPECT_EQ(state, 1);
+    calls.push_back(running->exitTimer);
+  };
+  running = BuildTestList(scene_id::kLevel2, {Record(ObjectType::Player, "Player_1", 0, 0, 43, 116)});
+  Frame();
+  running->exitStarted = true;
+  FramesUntilRequest(running);
+  ASSERT_NEAR(calls.size(), 20u, 1u);
+  EXPECT_GT(calls.front(), 2.5f);
+  EXPECT_LT(calls.back(), 3.0f);
+
+  // A player marked for destruction is left alone.
+  calls.clear();
+  RequestRestart();
+  Frame();
+  running->exitStarted = true;
+  FindObject("Player_1")->destroy = true;
+  FramesUntilRequest(running);
+  EXPECT_TRUE(calls.empty());
+}
+
+// ---- camera -----------------------------------------------------------------------------------
+
+TEST_F(SceneManagerTest, TheCameraFollowsThePlayerUntilTheExitTimerReachesTheFollowLimit) {
+  Level* scene = BuildTestList(scene_id::kLevel2, {Record(ObjectType::Player, "Player_1", 0, 0, 43, 116)});
+  Frame();
+  auto* kinematics = FindObject("Player_1")->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics));
+  ASSERT_NE(kinematics, nullptr);
+  kinematics->lastPosition[0] = 300.0f;
+  kinematics->lastPosition[1] = 200.0f;
+  kinematics->lastPosition[2] = 55.0f;
+  ASSERT_TRUE(UpdateScenes(kDt));
+  EXPECT_FLOAT_EQ(MainCamera().position[0], 300.0f);
+  EXPECT_FLOAT_EQ(MainCamera().position[1], 200.0f);
+  EXPECT_FLOAT_EQ(MainCamera().position[2], -1000.0f);
+
+  scene->exitStarted = true;
+  while (scene->exitTimer < scene->followLimit) {
+    kinematics->lastPosition[0] += 1.0f;
+    ASSERT_TRUE(UpdateScenes(kDt));
+    // Following happens after the exit step, so the frame that reaches the limit no longer follows.
+    if (scene->exitTimer < scene->followLimit) EXPECT_FLOAT_EQ(MainCamera().position[0], kinematics->lastPosition[0]);
+  }
+  float held = MainCamera().position[0];
+  kinematics->lastPosition[0] = -500.0f;
+  ASSERT_TRUE(UpdateScenes(kDt));
+  EXPECT_FLOAT_EQ(MainCamera().position[0], held);
+}
+
+TEST_F(SceneManagerTest, TheCameraStaysPutInTheMenuCreditsAndTheEditorHalt) {
+  for (int id : {scene_id::kMainMenu, scene_id::kCredits, scene_id::kLevel1}) {
+    DestroySceneList();
+    ClearObjects();
+    GetEditorLink() = EditorLink{};
+    if (id == scene_id::kLevel1) GetEditorLink().enabled = GetEditorLink().stopped = true;
+    BuildTestList(id, {Record(ObjectType::Player, "Player_1", 0, 0, 43, 116)});
+    Frame();
+    auto* kinematics = FindObject("Player_1")->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics));
+    kinematics->lastPosition[0] = 300.0f;
+    ASSERT_TRUE(UpdateScenes(kDt));
+    EXPECT_FLOAT_EQ(MainCamera().position[0], 0.0f) << "scene " << id;
+  }
+}
+
+// ---- music ------------------------------------------------------------------------------------
+
+// Instances of the named event that are playing now.
+int Playing(const std::string& name) {
+  EventSystem* system = GetEventSystem();
+  EventDescription event = FindRegisteredEvent(name);
+  if (system == nullptr) return -1;
+  EventInstance list[16];
+  int count = 0;
+  if (system->GetInstanceList(event, list, 16, &count) != AudioResult::Ok) return 0;
+  int playing = 0;
+  for (int i = 0; i < count; ++i) {
+    PlaybackState state = PlaybackState::Stopped;
+    if (system->GetPlaybackState(list[i], &state) == AudioResult::Ok && state == PlaybackState::Playing) ++playing;
+  }
+  return playing;
+}
+
+class SceneMusicTest : public SceneManagerTest {
+ protected:
+  void SetUp() override {
+    SceneManagerTest::SetUp();
+    ASSERT_TRUE(InitializeAudio());
+    BuildSceneList();
+  }
+  void TearDown() override {
+    SceneManagerTest::TearDown();
+    ShutdownAudio();
+  }
+  void Go(int id) {
+    RequestSceneById(id);
+    Frame();
+    UpdateAudio();
+    ASSERT_EQ(CurrentId(), id);
+  }
+};
+
+TEST_F(SceneMusicTest, TheMenuPlaysMenuMusicAndLevelOneStartsTheLevelMusicForAllThreeLevels) {
+  Go(scene_id::kMainMenu);
+  EXPECT_EQ(Playing("menu"), 1);
+  EXPECT_EQ(Playing("levelone"), 0);
+  Go(scene_id::kMainMenu);  // entering again restarts it rather than doubling it
+  Go(scene_id::kLevel1);
+  EXPECT_EQ(Playing("menu"), 0);
+  EXPECT_EQ(Playing("levelone"), 1);
+  Go(scene_id::kEndScene);
+  Go(scene_id::kLevel2);
+  Go(scene_id::kLevel3);
+  EXPECT_EQ(Playing("levelone"), 1);  // levels 2 and 3 let it run on
+  Go(scene_id::kMainMenu);
+  EXPECT_EQ(Playing("menu"), 1);
+  EXPECT_EQ(Playing("levelone"), 0);
+}
+
+TEST_F(SceneMusicTest, EnterStopsTheMusicAndASkipStopsTheLogoSound) {
+  Go(scene_id::kMainMenu);
+  SetKey(vk::Return, true);
+  Frame();
+  UpdateAudio();
+  EXPECT_EQ(Playing("menu"), 0);
+  ResetKeys();
+
+  Go(scene_id::kSplashCorvan);
+  EXPECT_EQ(Playing("corvan"), 1);
+  SetKey(vk::Space, true);
+  Frame();
+  UpdateAudio();
+  EXPECT_EQ(Playing("corvan"), 0);
+}
+
+// ---- developer keys ---------------------------------------------------------------------------
+
+TEST_F(SceneManagerTest, CtrlYNJumpsToTheWinScreenFromAnyScene) {
+  BuildSceneList();
+  for (int id : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12}) {
+    RequestSceneById(id);
+    Frame();
+    ASSERT_EQ(CurrentId(), id);
+    SetKey(vk::Control, true);
+    SetKey(vk::Letter('Y'), true);
+    SetKey(vk::Letter('N'), true);
+    Frame();
+    ResetKeys();
+    Frame();
+    EXPECT_EQ(CurrentId(), scene_id::kYouWin) << "from scene " << id;
+  }
+}
+
+TEST_F(SceneManagerTest, DeveloperKeysNeedCtrlAndActOncePerPress) {
+  BuildTestList(scene_id::kLevel2, {});
+  Frame();
+  const bool outlines = GetModelSettings().hideCollisionOutlines;
+
+  // Without Ctrl nothing happens.
+  SetKey(vk::Letter('L'), true);
+  SetKey(vk::Letter('B'), true);
+  Frame();
+  EXPECT_EQ(GetModelSettings().hideCollisionOutlines, outlines);
+  ResetKeys();
+
+  SetKey(vk::Control, true);
+  SetKey(vk::Letter('L'), true);
+  SetKey(vk::Letter('B'), true);
+  Frame();
+  Frame();  // B still held: no second toggle
+  EXPECT_EQ(GetModelSettings().hideCollisionOutlines, !outlines);
+  ResetKeys();
+
+  SetKey(vk::Control, true);
+  SetKey(vk::Letter('G'), true);
+  SetKey(vk::Letter('M'), true);
+  Frame();
+  EXPECT_TRUE(SceneState().invulnerable);
+  ResetKeys();
+
+  SetKey(vk::Control, true);
+  SetKey(vk::Letter('L'), true);
+  SetKey(vk::Digit(3), true);
+  ASSERT_TRUE(UpdateScenes(kDt));
+  EXPECT_EQ(SceneState().lastLevelId, scene_id::kLevel2);
+  EXPECT_EQ(SceneState().requestedScene, FindSceneById(scene_id::kLevel3)->sceneIndex);
+}
+
+}  // namespace
