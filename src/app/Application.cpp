@@ -13,6 +13,7 @@
 #include "app/Logger.h"
 #include "app/Options.h"
 #include "app/Random.h"
+#include "audio/AudioSystem.h"
 #include "graphics/Graphics.h"
 #include "graphics/ScreenToWorld.h"
 #include "platform/Platform.h"
@@ -33,7 +34,7 @@ ApplicationModule& Module() {
 }
 
 // The music bus volume (silenced while a level's window is minimised or inactive).
-void SetMusicVolume(float) {}
+void SetMusicVolume(float volume) { MusicBus().SetVolume(volume); }
 
 void LogLine(const char* format, double value) {
   char line[200];
@@ -103,8 +104,8 @@ bool Application::Initialize() {
   clock.cpu.lastSampleTime = plat.Ticks();
   clock.cpu.usage = 0;
 
-  // 13. Audio.
-  // (wired by the audio system)
+  // 13. Audio: the system, its banks and the two buses. Failures are printed and survived.
+  InitializeAudio();
 
   // 14. Scenes.
   BuildSceneList();
@@ -222,7 +223,7 @@ bool Application::Frame() {
 void Application::Shutdown() {
   platform::Platform& plat = platform::GetPlatform();
   // 1. Audio.
-  // (wired by the audio system)
+  ShutdownAudio();
   // 2. Graphics (which also destroys the scene list).
   if (graphics_ != nullptr) {
     graphics_->Shutdown();

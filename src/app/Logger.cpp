@@ -73,7 +73,8 @@ void Log(std::string message, LogLevel level) {
   }
   text += message;
   text += '\n';
-  WriteTo({-1, static_cast<int32_t>(level)}, text);
+  // A message without a level goes to the catch-all sinks once, not twice.
+  if (level != LogLevel::Any) WriteTo({-1, static_cast<int32_t>(level)}, text);
   WriteTo({-1, -1}, text);
 }
 
@@ -88,7 +89,7 @@ void LogCategoryMessage(std::string message, LogCategory category) {
   }
   text += message;
   text += '\n';
-  WriteTo({static_cast<int32_t>(category), -1}, text);
+  if (category != LogCategory::Any) WriteTo({static_cast<int32_t>(category), -1}, text);
   WriteTo({-1, -1}, text);
 }
 

@@ -31,15 +31,18 @@ TEST(KinematicsTest, BrakingStepsDownAndNeverReverses) {
   EXPECT_EQ(m.k->velocity[0], 0.0f);
 }
 
-TEST(KinematicsTest, AxesBrakeSeparatelyAndStopOnDifferentFrames) {
+TEST(KinematicsTest, BrakingActsAgainstTheVelocityOnEachAxis) {
   Mover m;
   m.k->maxSpeed = 1000.0f;
-  m.k->deceleration = 1000.0f;
-  m.k->SetVelocity(3.0f, -40.0f);
+  m.k->deceleration = 800.0f;  // 20 units per 0.025 s frame, against a speed of 50
+  m.k->SetVelocity(30.0f, -40.0f);
   m.k->Update(0.025f);
-  EXPECT_EQ(m.k->velocity[0], 0.0f) << "x had less left than its share of the step";
-  EXPECT_LT(m.k->velocity[1], 0.0f);
-  EXPECT_GT(m.k->velocity[1], -40.0f);
+  EXPECT_FLOAT_EQ(m.k->velocity[0], 30.0f - 20.0f * 0.6f);
+  EXPECT_FLOAT_EQ(m.k->velocity[1], -40.0f + 20.0f * 0.8f);
+  m.k->Update(0.025f);
+  m.k->Update(0.025f);
+  EXPECT_EQ(m.k->velocity[0], 0.0f) << "the last step overshoots and stops the axis";
+  EXPECT_EQ(m.k->velocity[1], 0.0f);
 }
 
 TEST(KinematicsTest, SemiImplicitStepMovesWithTheNewVelocityAndKeepsDepth) {
