@@ -1,0 +1,12 @@
+#include "gameplay/PlayerTuning.h"
+
+namespace {
+PlayerTuning& State() {
+  static PlayerTuning tuning;
+  return tuning;
+}
+}  // namespace
+
+PlayerTuning& PlayerTuningValues() { return State(); }
+
+void ResetPlayerTuning() { State() = PlayerTuning{}; }

@@ -1,0 +1,228 @@
+// quillmarch-level: checks and rewrites level files with the game's own reader and writer.
+//
+//   quillmarch-level check [--assets DIR] FILE...
+//       Reads each file as the game does and prints what the game would log, then checks what a
+//       level needs to work: every texture it names exists under the Assets folder (by default the
+//       folder above the file's own, as in Assets/Levels/), every NextID names an object of the
+//       file, patrol chains are well formed, and a level scene (one with a Player object, or a file
+//       named level*.json) has exactly one player, an escape zone, a collection zone and at least
+//       as much food as its goal. One line per problem, prefixed with the file name; the exit code
+//       is 1 when there was any problem.
+//
+//   quillmarch-level format IN OUT
+//       Reads IN and writes it to OUT through the game's writer.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/Logger.h"
+#include "objects/ObjectType.h"
+#include "scenes/Level.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Sends the game's log to a temporary file while it lives; Take() returns what was logged.
+class LogToTempFile {
+ public:
+  LogToTempFile() {
+    std::error_code ec;
+    path_ = (fs::temp_directory_path(ec) / ("quillmarch-level-" + std::to_string(std::random_device{}()) + ".log"))
+                .string();
+    ClearLogSinks();
+    SetLogToFile(1);
+    AddLogFile(path_);
+  }
+  ~LogToTempFile() {
+    CloseLogFiles();
+    ClearLogSinks();
+    std::error_code ec;
+    fs::remove(path_, ec);
+  }
+  LogToTempFile(const LogToTempFile&) = delete;
+  LogToTempFile& operator=(const LogToTempFile&) = delete;
+
+  std::vector<std::string> Take() {
+    CloseLogFiles();
+    std::vector<std::string> lines;
+    std::ifstream in(path_);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    in.close();
+    AddLogFile(path_);  // truncates: the next file starts clean
+    return lines;
+  }
+
+ private:
+  std::string path_;
+};
+
+class Checker {
+ public:
+  Checker(const std::string& file, const std::string& assets) : file_(file), assets_(assets) {}
+
+  void Check(const Level& level) {
+    CheckTextures(level);
+    CheckLinks(level);
+    CheckLevelRules(level);
+  }
+  int Count() const { return problems_; }
+
+  void Problem(const std::string& text) {
+    std::printf("%s: %s\n", file_.c_str(), text.c_str());
+    ++problems_;
+  }
+
+ private:
+  void CheckTexture(const std::string& name, const std::string& where) {
+    if (name.empty()) return;
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::path(assets_) / name, ec)) {
+      Problem(where + " names texture \"" + name + "\", which is not a file in " + assets_);
+    }
+  }
+
+  void CheckTextures(const Level& level) {
+    for (const std::string& name : level.textures) CheckTexture(name, "the texture list");
+    for (const ObjectRecord& o : level.objects) {
+      CheckTexture(o.texture, "object " + o.id);
+      for (const EmitterRecord& e : o.emitters) CheckTexture(e.texture, "a particle emitter of object " + o.id);
+    }
+  }
+
+  void CheckLinks(const Level& level) {
+    std::map<std::string, const ObjectRecord*> byId;
+    for (const ObjectRecord& o : level.objects) {
+      if (!byId.emplace(o.id, &o).second) Problem("two objects share the ID \"" + o.id + "\"");
+    }
+    const int32_t node = static_cast<int32_t>(ObjectType::Node);
+    const int32_t enemy = static_cast<int32_t>(ObjectType::Enemy);
+    std::map<std::string, std::vector<std::string>> predecessors;
+    for (const ObjectRecord& o : level.objects) {
+      if (o.nextId.empty()) continue;
+      auto target = byId.find(o.nextId);
+      if (target == byId.end()) {
+        Problem("object " + o.id + " names NextID \"" + o.nextId + "\", which is no object of this file");
+        continue;
+      }
+      if ((o.type == node || o.type == enemy) && target->second->type != node) {
+        Problem("object " + o.id + " leads its patrol path to " + o.nextId + ", which is not a patrol node");
+        continue;
+      }
+      if (o.type == node) predecessors[o.nextId].push_back(o.id);
+    }
+    for (const auto& [id, from] : predecessors) {
+      if (from.size() < 2) continue;
+      std::string list;
+      for (const std::string& p : from) list += (list.empty() ? "" : ", ") + p;
+      Problem("more than one patrol node leads to " + id + " (" + list + ")");
+    }
+  }
+
+  void CheckLevelRules(const Level& level) {
+    int players = 0, escapeZones = 0, collectionZones = 0;
+    uint64_t food = 0;
+    for (const ObjectRecord& o : level.objects) {
+      switch (static_cast<ObjectType>(o.type)) {
+        case ObjectType::Player: ++players; break;
+        case ObjectType::EscapeZone: ++escapeZones; break;
+        case ObjectType::Collection: ++collectionZones; break;
+        case ObjectType::Food: ++food; break;
+        default: break;
+      }
+    }
+    const std::string name = fs::path(file_).filename().string();
+    const bool isLevel = players > 0 || (name.rfind("level", 0) == 0 && fs::path(name).extension() == ".json");
+    if (!isLevel) return;
+    if (players != 1) Problem("a level needs exactly one player, this one has " + std::to_string(players));
+    if (escapeZones == 0) Problem("a level needs an escape zone, this one has none");
+    if (collectionZones == 0) Problem("a level needs a collection zone, this one has none");
+    if (food < level.foodGoal) {
+      Problem("the food goal is " + std::to_string(level.foodGoal) + " but the level holds only " +
+              std::to_string(food) + " food");
+    }
+  }
+
+  std::string file_;
+  std::string assets_;
+  int problems_ = 0;
+};
+
+// The Assets folder of a level file: the folder above the one it is in (Assets/Levels/x.json).
+std::string AssetsFolderOf(const std::string& file) {
+  fs::path folder = fs::path(file).parent_path();
+  if (folder.empty()) folder = ".";
+  return (folder / "..").lexically_normal().string();
+}
+
+int Check(const std::vector<std::string>& files, const std::string& assets) {
+  LogToTempFile log;
+  int problems = 0;
+  for (const std::string& file : files) {
+    std::unique_ptr<Level> level = LoadLevel(file);
+    std::vector<std::string> logged = log.Take();
+    Checker checker(file, assets.empty() ? AssetsFolderOf(file) : assets);
+    for (const std::string& line : logged) checker.Problem("the game logs: " + line);
+    if (!level) {
+      if (logged.empty()) checker.Problem("the game cannot read this file");
+    } else {
+      checker.Check(*level);
+    }
+    problems += checker.Count();
+  }
+  if (problems > 0) std::printf("%d problem%s found\n", problems, problems == 1 ? "" : "s");
+  return problems > 0 ? 1 : 0;
+}
+
+int Format(const std::string& in, const std::string& out) {
+  LogToTempFile log;
+  std::unique_ptr<Level> level = LoadLevel(in);
+  for (const std::string& line : log.Take()) std::printf("%s: the game logs: %s\n", in.c_str(), line.c_str());
+  if (!level) return 1;
+  level->path = out;
+  if (!SaveLevel(*level)) {
+    for (const std::string& line : log.Take()) std::printf("%s: %s\n", out.c_str(), line.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: quillmarch-level check [--assets DIR] FILE...\n"
+               "       quillmarch-level format IN OUT\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // No audio system runs here: music entries are only recorded.
+  SetLevelMusicRegistration(false);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return Usage();
+  if (args[0] == "format") {
+    if (args.size() != 3) return Usage();
+    return Format(args[1], args[2]);
+  }
+  if (args[0] == "check") {
+    std::string assets;
+    std::vector<std::string> files;
+    for (size_t i = 1; i < args.size(); ++i) {
+      if (args[i] == "--assets") {
+        if (i + 1 >= args.size()) return Usage();
+        assets = args[++i];
+      } else {
+        files.push_back(args[i]);
+      }
+    }
+    if (files.empty()) return Usage();
+    return Check(files, assets);
+  }
+  return Usage();
+}

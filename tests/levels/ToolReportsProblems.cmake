@@ -1,0 +1,30 @@
+# Runs quillmarch-level check on the broken fixtures in FILES and expects each known problem to be
+# reported on a line of its own, the good file to pass, and the exit code to be 1.
+execute_process(COMMAND "${TOOL}" check "${FILES}/bad.json" "${FILES}/level9.json" "${FILES}/level_good.json"
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 1)
+  message(FATAL_ERROR "expected exit code 1, got ${rc}:\n${out}${err}")
+endif()
+set(expected
+  "bad.json: the game logs: -ERROR- Malformed Level file: "
+  "level9.json: the texture list names texture \"nope.png\", which is not a file in "
+  "level9.json: object Food_0 names texture \"food.png\", which is not a file in "
+  "level9.json: object Node_2 names NextID \"Ghost\", which is no object of this file"
+  "level9.json: object Enemy_0 leads its patrol path to Player_0, which is not a patrol node"
+  "level9.json: more than one patrol node leads to Node_2 (Node_0, Node_1)"
+  "level9.json: a level needs exactly one player, this one has 2"
+  "level9.json: a level needs an escape zone, this one has none"
+  "level9.json: a level needs a collection zone, this one has none"
+  "level9.json: the food goal is 3 but the level holds only 1 food"
+  "10 problems found")
+foreach(line ${expected})
+  string(FIND "${out}" "${line}" at)
+  if(at EQUAL -1)
+    message(SEND_ERROR "missing from the report: ${line}")
+  endif()
+endforeach()
+string(FIND "${out}" "level_good.json" good)
+if(NOT good EQUAL -1)
+  message(SEND_ERROR "the good file was reported")
+endif()
+message(STATUS "report:\n${out}")

@@ -1,0 +1,620 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "LevelTestHelpers.h"
+#include "audio/AudioSystem.h"
+#include "objects/ObjectType.h"
+#include "scenes/Level.h"
+#include "support/TestSupport.h"
+
+using level_test::LogCapture;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+class LevelReaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetLevelMusicRegistration(false); }
+  void TearDown() override { SetLevelMusicRegistration(true); }
+
+  std::unique_ptr<Level> Read(const std::string& text) { return LoadLevelFromText(text, "test.json"); }
+  // A level file holding `objects` as the contents of its "Objects" list.
+  std::unique_ptr<Level> ReadObjects(const std::string& objects) {
+    return Read("{\"Level\":{\"Objects\": [" + objects + "]}}");
+  }
+  // Reads text that must be rejected and returns what was logged.
+  std::string Rejected(const std::string& text) {
+    EXPECT_EQ(Read(text), nullptr) << text;
+    return log.Take();
+  }
+
+  LogCapture log;
+};
+
+// ---- Files that read without complaint -----------------------------------------------------
+
+TEST_F(LevelReaderTest, EmptyFileGivesAnEmptyLevelWithoutAnError) {
+  auto level = Read("");
+  ASSERT_NE(level, nullptr);
+  EXPECT_TRUE(level->objects.empty());
+  EXPECT_EQ(level->path, "test.json");
+  EXPECT_EQ(log.Take(), "");
+}
+
+TEST_F(LevelReaderTest, MinimalLevelHasDefaultsAndFullAmbientIntensity) {
+  auto level = Read("{\"Level\":{}}");
+  ASSERT_NE(level, nullptr);
+  EXPECT_TRUE(level->objects.empty());
+  EXPECT_TRUE(level->textures.empty());
+  EXPECT_EQ(level->foodGoal, 0u);
+  EXPECT_EQ(level->lives, 0u);
+  EXPECT_EQ(level->sRank, 0.0f);
+  EXPECT_EQ(level->aRank, 0.0f);
+  EXPECT_EQ(level->bRank, 0.0f);
+  EXPECT_EQ(level->ambient[0], 0.0f);
+  EXPECT_EQ(level->ambient[1], 0.0f);
+  EXPECT_EQ(level->ambient[2], 0.0f);
+  EXPECT_EQ(level->ambient[3], 1.0f);
+  EXPECT_EQ(log.Take(), "");
+}
+
+TEST_F(LevelReaderTest, LevelKeysAreReadInAnyContext) {
+  auto level = Read(
+      "{\"Level\":{\"Food_Goal\":\"4\",\"S_Rank\":\"120\",\"A_Rank\":\"180\",\"B_Rank\":\"-3\","
+      "\"Lives\":\"2\",\"AmbientR\":\"0.5\",\"AmbientG\":\"0.25\",\"AmbientB\":\"1e-1\","
+      "\"Objects\":[{\"Type\":\"Wall\",\"AmbientI\":\"0.75\",\"Lives\":\"9\"}],"
+      "\"TileTextureX\":\"3\",\"TileSizeX\":\"2.5\"}}");
+  ASSERT_NE(level, nullptr);
+  EXPECT_EQ(level->foodGoal, 4u);
+  EXPECT_EQ(level->sRank, 120.0f);
+  EXPECT_EQ(level->aRank, 180.0f);
+  EXPECT_EQ(level->bRank, -3.0f);
+  EXPECT_EQ(level->lives, 9u);  // a key given twice keeps the later value
+  EXPECT_EQ(level->ambient[0], 0.5f);
+  EXPECT_EQ(level->ambient[1], 0.25f);
+  EXPECT_EQ(level->ambient[2], 0.1f);
+  EXPECT_EQ(level->ambient[3], 0.75f);
+}
+
+TEST_F(LevelReaderTest, IntegersReadAsTheStandardConversionDoes) {
+  auto level = Read("{\"Level\":{\"S_Rank\":\"12.5\",\"A_Rank\":\"  +7 seconds\",\"Lives\":\"\n3x\"}}");
+  ASSERT_NE(level, nullptr);
+  EXPECT_EQ(level->sRank, 12.0f);
+  EXPECT_EQ(level->aRank, 7.0f);
+  EXPECT_EQ(level->lives, 3u);
+}
+
+TEST_F(LevelReaderTest, UnsignedFieldsTakeTheirWholeRangeAndWrapNegatives) {
+  auto level = Read("{\"Level\":{\"Food_Goal\":\"4294967295\",\"Lives\":\"-1\"}}");
+  ASSERT_NE(level, nullptr);
+  EXPECT_EQ(level->foodGoal, 4294967295u);
+  EXPECT_EQ(level->lives, 4294967295u);
+}
+
+TEST_F(LevelReaderTest, BareNumberAfterAKeyIsSkippedAndTheNextStringIsItsValue) {
+  auto level = Read("{\"Level\":{\n\"Food_Goal\": 5,\n\"7\",\n\"Lives\":\"1\"}}");
+  ASSERT_NE(level, nullptr);
+  EXPECT_EQ(level->foodGoal, 7u);
+  EXPECT_EQ(level->lives, 1u);
+}
+
+TEST_F(LevelReaderTest, ListsRecordTexturesAndAttributeNamesInOrder) {
+  auto level = Read(
+      "{\"Level\":{\"Textures\":[\"wall.png\", \"\", \"food.png\"],"
+      "\"Attributes\": [\"player\",\"\",\"human\"]}}");
+  ASSERT_NE(level, nullptr);
+  // An empty texture entry is skipped; attribute names are kept as written.
+  EXPECT_EQ(level->textures, (std::vector<std::string>{"wall.png", "food.png"}));
+  EXPECT_EQ(level->attributes, (std::vector<std::string>{"player", "", "human"}));
+}
+
+TEST_F(LevelReaderTest, MusicEntriesGetRunningNamesAcrossLoads) {
+  auto first = Read("{\"Level\":{\"Music\":[\"MenuMusic\",\"LevelOneMusic\"]}}");
+  auto second = Read("{\"Level\":{\"Music\":[\"MenuMusic\"]}}");
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  ASSERT_EQ(first->music.size(), 2u);
+  ASSERT_EQ(second->music.size(), 1u);
+  // The counter is process-wide: three different names, numbered in reading order.
+  std::vector<int> numbers;
+  for (const auto* level : {first.get(), second.get()}) {
+    for (const auto& [name, event] : level->music) {
+      ASSERT_EQ(name.rfind("music", 0), 0u) << name;
+      numbers.push_back(std::stoi(name.substr(5)));
+    }
+  }
+  EXPECT_NE(numbers[0], numbers[1]);
+  EXPECT_GT(numbers[2], std::max(numbers[0], numbers[1]));
+  EXPECT_EQ(second->music.begin()->second, "event:/Music/MenuMusic");
+  std::string firstEvents;
+  for (const auto& [name, event] : first->music) firstEvents += event + ";";
+  EXPECT_NE(firstEvents.find("event:/Music/LevelOneMusic;"), std::string::npos);
+}
+
+TEST_F(LevelReaderTest, MusicEntriesAreRegisteredWithTheAudioSystem) {
+  ASSERT_TRUE(InitializeAudio("./Assets/Music/"));
+  SetLevelMusicRegistration(true);
+  auto level = Read("{\"Level\":{\"Music\":[\"MenuMusic\"]}}");
+  ASSERT_NE(level, nullptr);
+  ASSERT_EQ(level->music.size(), 1u);
+  EXPECT_NE(FindRegisteredEvent(level->music.begin()->first).generation, 0u);
+  ShutdownAudio();
+}
+
+// ---- Objects and their parts -------------------------------------------------------------------
+
+TEST_F(LevelReaderTest, ObjectFieldsAreRead) {
+  auto level = ReadObjects(
+      "{\"ID\":\"Enemy_3\",\"Type\":\"Enemy\",\"TranslationX\":\"-12.5\",\"TranslationY\":\"40\","
+      "\"ScaleX\":\"60\",\"ScaleY\":\"30\",\"Rotation\":\"90\",\"TextureiD\":\"enemy.png\","
+      "\"RColor\":\"0.1\",\"GColor\":\"0.2\",\"BColor\":\"0.3\",\"AColor\":\"0.4\",\"Text\":\"hI\","
+      "\"NextID\":\"Node_4\",\"Fixed_To_Screen\":\"true\",\"Escape_Direction\":\"RIGHT\"}");
+  ASSERT_NE(level, nullptr);
+  ASSERT_EQ(level->objects.size(), 1u);
+  const ObjectRecord& o = level->objects[0];
+  EXPECT_EQ(o.id, "Enemy_3");
+  EXPECT_EQ(o.type, 3);
+  EXPECT_EQ(o.translationX, -12.5f);
+  EXPECT_EQ(o.translationY, 40.0f);
+  EXPECT_EQ(o.scaleX, 60.0f);
+  EXPECT_EQ(o.scaleY, 30.0f);
+  EXPECT_EQ(o.rotation, 90.0f);
+  EXPECT_EQ(o.texture, "enemy.png");
+  EXPECT_EQ(o.color[0], 0.1f);
+  EXPECT_EQ(o.color[3], 0.4f);
+  EXPECT_EQ(o.text, "hI");
+  EXPECT_EQ(o.nextId, "Node_4");
+  EXPECT_TRUE(o.fixedToScreen);
+  EXPECT_EQ(o.escapeDirection, EscapeDirection::Right);
+  EXPECT_FALSE(o.hasLight);
+}
+
+TEST_F(LevelReaderTest, ObjectWithoutTypeIsDroppedAndUnknownWordReadsAsZero) {
+  auto level = ReadObjects(
+      "{\"ID\":\"a\"},{\"ID\":\"b\",\"Type\":\"Dragon\"},{\"ID\":\"c\",\"Type\":\"Kill_zone\"}");
+  ASSERT_NE(level, nullptr);
+  ASSERT_EQ(level->objects.size(), 2u);
+  EXPECT_EQ(level->objects[0].id, "b");
+  EXPECT_EQ(level->objects[0].type, 0);
+  EXPECT_EQ(level->objects[1].id, "c");
+  EXPECT_EQ(level->objects[1].type, 11);
+}
+
+TEST_F(LevelReaderTest, OnlyExactlyTrueIsTrue) {
+  auto level = ReadObjects(
+      "{\"Type\":\"UI\",\"Fixed_To_Screen\":\"True\",\"ParticleEmmitters\":["
+      "{\"Loop\":\"True\",\"Active\":\"true\"},{\"Loop\":\"true \",\"Active\":\"1\"}]}");
+  ASSERT_NE(level, nullptr);
+  ASSERT_EQ(level->objects.size(), 1u);
+  EXPECT_FALSE(level->objects[0].fixedToScreen);
+  ASSERT_EQ(level->objects[0].emitters.size(), 2u);
+  EXPECT_FALSE(level->objects[0].emitters[0].loop);
+  EXPECT_TRUE(level->objects[0].emitters[0].active);
+  EXPECT_FALSE(level->objects[0].emitters[1].loop);
+  EXPECT_FALSE(level->objects[0].emitters[1].active);
+}
+
+TEST_F(LevelReaderTest, UnknownDirectionAndFilterWordsLeaveTheFieldAlone) {
+  auto level = ReadObjects(
+      "{\"Type\":\"Escapezone\",\"Escape_Direction\":\"DOWN\",\"Escape_Direction\":\"down\","
+      "\"Filters\": [{\"Filter_Type\":\"RGBA\",\"Filter_Type\":\"Sepia\"}],"
+      "\"ParticleEmmitters\":[{\"Type\":\"Line\",\"Type\":\"Cone\"}]}");
+  ASSERT_NE(level, nullptr);
+  const ObjectRecord& o = level->objects.at(0);
+  EXPECT_EQ(o.escapeDirection, EscapeDirection::Down);
+  ASSERT_EQ(o.filters.size(), 1u);
+  EXPECT_EQ(o.filters[0].kind, 2u);
+  ASSERT_EQ(o.emitters.size(), 1u);
+  EXPECT_EQ(o.emitters[0].shape, 1u);
+}
+
+TEST_F(LevelReaderTest, FiltersAndEmittersBelongToTheirObject) {
+  auto level = ReadObjects(
+      "{\"ID\":\"Wall_1\",\"Type\":\"Wall\",\"Filters\": [{\"Filter_Type\":\"BW\",\"Saturation\":\"0.5\"},"
+      "{\"Filter_Type\":\"RGBA\",\"R\":\"1\",\"G\":\"0.5\",\"B\":\"0.25\",\"A\":\"0.75\"}],"
+      "\"ParticleEmmitters\":[{\"Type\":\"Line\",\"Texture\":\"dust.png\",\"Duration\":\"2\","
+      "\"Emmition_Rate\":\"0.1\",\"Particles_Per_Emition\":\"3.9\",\"Life_Time_Min\":\"1\","
+      "\"Life_Time_Max\":\"2\",\"Velocity_Min\":\"3\",\"Velocity_Max\":\"4\",\"Acceleration_Min\":\"5\","
+      "\"Acceleration_Max\":\"6\",\"Rotation_Min\":\"7\",\"Rotation_Max\":\"8\",\"Direction_Min\":\"9\","
+      "\"Direction_Max\":\"10\",\"Scale_Min\":\"11\",\"Scale_Max\":\"12\",\"Max_Particles\":\"99.9\","
+      "\"Slow_To_Zero\":\"0.5\",\"Deceleration\":\"13\"}],\"RColor\":\"0.5\"},"
+      "{\"ID\":\"Wall_2\",\"Type\":\"Wall\",\"ParticleEmmitters\":[{\"Slow_To_Zero\":\"0\"}]}");
+  ASSERT_NE(level, nullptr);
+  ASSERT_EQ(level->objects.size(), 2u);
+  const ObjectRecord& first = level->objects[0];
+  // After a list the object's own keys apply again.
+  EXPECT_EQ(first.color[0], 0.5f);
+  ASSERT_EQ(first.filters.size(), 2u);
+  EXPECT_EQ(first.filters[0].kind, 1u);
+  EXPECT_EQ(first.filters[0].saturation, 0.5f);
+  EXPECT_EQ(first.filters[1].kind, 2u);
+  EXPECT_EQ(first.filters[1].color[1], 0.5f);
+  EXPECT_EQ(first.filters[1].color[3], 0.75f);
+  ASSERT_EQ(first.emitters.size(), 1u);
+  const EmitterRecord& e = first.emitters[0];
+  EXPECT_EQ(e.shape, 1u);
+  EXPECT_EQ(e.texture, "dust.png");
+  EXPECT_EQ(e.duration, 2.0f);
+  EXPECT_EQ(e.emissionRate, 0.1f);
+  EXPECT_EQ(e.particlesPerEmission, 3);
+  EXPECT_EQ(e.lifeMin, 1.0f);
+  EXPECT_EQ(e.directionMax, 10.0f);
+  EXPECT_EQ(e.scaleMax, 12.0f);
+  EXPECT_EQ(e.maxParticles, 99);  // read as a float and truncated
+  EXPECT_TRUE(e.slowToZero);
+  EXPECT_EQ(e.deceleration, 13.0f);
+  ASSERT_EQ(level->objects[1].emitters.size(), 1u);
+  EXPECT_FALSE(level->objects[1].emitters[0].slowToZero);
+  EXPECT_TRUE(level->objects[1].filters.empty());
+}
+
+TEST_F(LevelReaderTest, LightBlockSetsTheLightAndReturnsToTheObject) {
+  auto level = ReadObjects(
+      "{\"Type\":\"Light\",\"Light\":{\"Intensity\":\"2\",\"R\":\"1\",\"G\":\"0.5\",\"B\":\"0.25\","
+      "\"FallOffStart\":\"10\",\"FallOffEnd\":\"200\"},\"ID\":\"Light_7\"}");
+  ASSERT_NE(level, nullptr);
+  const ObjectRecord& o = level->objects.at(0);
+  EXPECT_TRUE(o.hasLight);
+  EXPECT_EQ(o.lightIntensity, 2.0f);
+  EXPECT_EQ(o.lightColor[0], 1.0f);
+  EXPECT_EQ(o.lightColor[1], 0.5f);
+  EXPECT_EQ(o.lightColor[2], 0.25f);
+  EXPECT_EQ(o.lightFallOffStart, 10.0f);
+  EXPECT_EQ(o.lightFallOffEnd, 200.0f);
+  EXPECT_EQ(o.id, "Light_7");
+  EXPECT_EQ(o.color[0], 0.0f);  // the light's "R" is not the object's colour
+}
+
+TEST_F(LevelReaderTest, KeysOutsideAnElementAndUnknownKeysAreIgnored) {
+  auto level = Read(
+      "{\"Level\":{\"ID\":\"stray\",\"Type\":\"Wall\",\"Whatever\":\"x\",\"Objects\": ["
+      "{\"Type\":\"Food\",\"Duration\":\"not a number\",\"Saturation\":\"nor this\"}],"
+      "\"Tiles\":[{\"TextureiD\":\"3\",\"U\":\"bad\",\"Collision\":\"1\"}]}}");
+  ASSERT_NE(level, nullptr);
+  ASSERT_EQ(level->objects.size(), 1u);
+  EXPECT_EQ(level->objects[0].type, 2);
+  EXPECT_TRUE(level->tiles.empty());  // tile entries are never read
+  EXPECT_EQ(log.Take(), "");
+}
+
+TEST_F(LevelReaderTest, FileEndingInsideAnElementKeepsWhatWasCompleted) {
+  auto level = Read("{\"Level\":{\"Objects\": [{\"Type\":\"Wall\"},{\"Type\":\"Food\",\"ID\":\"Fo");
+  ASSERT_NE(level, nullptr);
+  ASSERT_EQ(level->objects.size(), 1u);
+  EXPECT_EQ(level->objects[0].type, 7);
+  EXPECT_EQ(log.Take(), "");
+}
+
+TEST_F(LevelReaderTest, AttributesKeyInsideAnObjectDoesNotOpenTheAttributeList) {
+  // Inside Objects the key stays an object key, so the strings of its list are malformed.
+  std::string logged = Rejected("{\"Level\":{\"Objects\": [{\"Type\":\"Wall\",\"Attributes\":[\"x\"]}]}}");
+  EXPECT_EQ(logged, "-ERROR- Malformed Level file: test.json\n");
+}
+
+TEST_F(LevelReaderTest, LoadLevelReadsAFileAndKeepsItsPath) {
+  TempDir dir;
+  WriteFile(dir.File("level9.json"), "{\"Level\":{\"Food_Goal\":\"3\"}}");
+  auto level = LoadLevel(dir.File("level9.json"));
+  ASSERT_NE(level, nullptr);
+  EXPECT_EQ(level->path, dir.File("level9.json"));
+  EXPECT_EQ(level->foodGoal, 3u);
+}
+
+// ---- Files that are rejected ---------------------------------------------------------------
+
+TEST_F(LevelReaderTest, MissingFileCannotBeOpened) {
+  TempDir dir;
+  EXPECT_EQ(LoadLevel(dir.File("nothing.json")), nullptr);
+  EXPECT_EQ(LoadLevel(dir.path()), nullptr);  // a folder is no file either
+  EXPECT_EQ(log.Take(), "-ERROR- Could not open the level file\n-ERROR- Could not open the level file\n");
+}
+
+TEST_F(LevelReaderTest, FirstKeyMustBeLevel) {
+  EXPECT_EQ(Rejected("{\"Levels\":{}}"), "-ERROR- Not a level File: test.json\n");
+  EXPECT_EQ(Rejected("{\"Objects\":[], \"Level\":{}}"), "-ERROR- Not a level File: test.json\n");
+}
+
+TEST_F(LevelReaderTest, StringsAndElementsInTheWrongListAreMalformed) {
+  const std::string malformed = "-ERROR- Malformed Level file: test.json\n";
+  EXPECT_EQ(Rejected("{\"Level\":{\"Objects\": [\"Wall_1\"]}}"), malformed);
+  EXPECT_EQ(Rejected("{\"Level\":{\"Tiles\": [\"x\"]}}"), malformed);
+  EXPECT_EQ(Rejected("{\"Level\":{\"Textures\": [{}]}}"), malformed);
+  EXPECT_EQ(Rejected("{\"Level\":{\"Attributes\": [{\"a\":\"b\"}]}}"), malformed);
+  EXPECT_EQ(Rejected("{\"Level\":{\"Lives\": [\"3\"]}}"), malformed);
+  EXPECT_EQ(Rejected("{\"Level\":{\"Objects\": [{\"Type\":\"Wall\",\"Light\":[{}]}]}}"), malformed);
+}
+
+TEST_F(LevelReaderTest, NumbersThatDoNotConvertRejectTheFile) {
+  const std::string malformed = "-ERROR- Malformed Level file: test.json\n";
+  const char* bad[] = {
+      "{\"Level\":{\"Food_Goal\":\"five\"}}",
+      "{\"Level\":{\"Food_Goal\":\"\"}}",
+      "{\"Level\":{\"Food_Goal\":\"4294967296\"}}",
+      "{\"Level\":{\"Lives\":\"-2147483649\"}}",
+      "{\"Level\":{\"S_Rank\":\"2147483648\"}}",
+      "{\"Level\":{\"S_Rank\":\"99999999999999999999999\"}}",
+      "{\"Level\":{\"AmbientR\":\"- 1\"}}",
+      "{\"Level\":{\"AmbientG\":\"1e39\"}}",
+      "{\"Level\":{\"AmbientB\":\"nan\"}}",
+      "{\"Level\":{\"AmbientI\":\"inf\"}}",
+      "{\"Level\":{\"TilesX\":\"many\"}}",
+      "{\"Level\":{\"TileSizeY\":\"wide\"}}",
+      "{\"Level\":{\"Objects\":[{\"Type\":\"Wall\",\"TranslationX\":\"left\"}]}}",
+      "{\"Level\":{\"Objects\":[{\"Type\":\"Wall\",\"Filters\":[{\"Saturation\":\".\"}]}]}}",
+      "{\"Level\":{\"Objects\":[{\"Type\":\"Wall\",\"Light\":{\"FallOffEnd\":\"far\"}}]}}",
+      "{\"Level\":{\"Objects\":[{\"ParticleEmmitters\":[{\"Particles_Per_Emition\":\"3000000000\"}]}]}}",
+      "{\"Level\":{\"Objects\":[{\"ParticleEmmitters\":[{\"Max_Particles\":\"3e9\"}]}]}}",
+      "{\"Level\":{\"Objects\":[{\"ParticleEmmitters\":[{\"Slow_To_Zero\":\"yes\"}]}]}}",
+  };
+  for (const char* text : bad) EXPECT_EQ(Rejected(text), malformed) << text;
+}
+
+TEST_F(LevelReaderTest, PathologicalInputIsRejectedOrReadWithoutHarm) {
+  // A value longer than any level needs.
+  std::string longValue = "{\"Level\":{\"Objects\":[{\"Type\":\"Text\",\"Text\":\"" +
+                          std::string(size_t{2} << 20, 'x') + "\"}]}}";
+  EXPECT_EQ(Read(longValue), nullptr);
+  // A file far larger than any level.
+  std::string huge = "{\"Level\":{" + std::string(size_t{17} << 20, ' ') + "}}";
+  EXPECT_EQ(Read(huge), nullptr);
+  // Millions of empty entries would cost far more memory than the file holds.
+  std::string entries = "{\"Level\":{\"Attributes\":[";
+  for (int i = 0; i < 300000; ++i) entries += "\"\",";
+  EXPECT_EQ(Read(entries + "]}}"), nullptr);
+  log.Take();
+  // Deep nesting is only characters to the reader.
+  std::string deep = "{\"Level\":{" + std::string(200000, '{') + std::string(200000, '[') +
+                     "\"Food_Goal\":\"2\"" + std::string(200000, '}') + "}";
+  auto level = Read(deep);
+  ASSERT_NE(level, nullptr);
+  EXPECT_EQ(level->foodGoal, 2u);
+}
+
+// ---- Writer --------------------------------------------------------------------------------
+
+// The head of a file for a level whose level values are all defaults.
+std::string DefaultHead() {
+  return "{\n\t\"Level\":{\n\t\t\"Food_Goal\":\"0\",\n\t\t\"S_Rank\":\"0\",\n\t\t\"A_Rank\":\"0\",\n"
+         "\t\t\"B_Rank\":\"0\",\n\t\t\"Lives\":\"0\",\n\t\t\"AmbientR\":\"0\",\n\t\t\"AmbientG\":\"0\",\n"
+         "\t\t\"AmbientB\":\"0\",\n\t\t\"AmbientI\":\"1\",\n\t\t\"Textures\":[],\n"
+         "\t\t\"Attributes\": [],\n\t\t\"Objects\": [\n\t\t\t";
+}
+// The tail of a file without tiles, from the end of the object list.
+const char* kNoTilesTail = "],\n\t\t\"Tiles\":[\n\t\t\t]\n\t}\n}";
+
+ObjectRecord MakeObject(const std::string& id, ObjectType type) {
+  ObjectRecord o;
+  o.id = id;
+  o.type = static_cast<int32_t>(type);
+  o.scaleX = 100.0f;
+  o.scaleY = 20.0f;
+  return o;
+}
+
+EmitterRecord MakeEmitter(uint32_t shape) {
+  EmitterRecord e;
+  e.shape = shape;
+  e.texture = "dust.png";
+  e.duration = 0.5f;
+  e.loop = true;
+  e.emissionRate = 0.05f;
+  e.particlesPerEmission = 3;
+  e.lifeMin = 1.0f;
+  e.lifeMax = 2.0f;
+  e.velocityMax = 100.0f;
+  e.directionMin = -45.0f;
+  e.scaleMax = 1e6f;
+  e.maxParticles = 50;
+  e.slowToZero = true;
+  e.deceleration = 0.0001f;
+  return e;
+}
+
+// The emitter block of MakeEmitter, through its closing comma break.
+std::string EmitterText(const std::string& type) {
+  const std::string b = ",\n\t\t\t\t\t";
+  return "{\n\t\t\t\t\t\"Type\":\"" + type + "\"" + b + "\"Duration\":\"0.5\"" + b + "\"Loop\":\"true\"" + b +
+         "\"Active\":\"false\"" + b + "\"Emmition_Rate\":\"0.05\"" + b + "\"Particles_Per_Emition\":\"3\"" +
+         b + "\"Life_Time_Min\":\"1\"" + b + "\"Life_Time_Max\":\"2\"" + b + "\"Velocity_Min\":\"0\"" + b +
+         "\"Velocity_Max\":\"100\"" + b + "\"Acceleration_Min\":\"0\"" + b + "\"Acceleration_Max\":\"0\"" + b +
+         "\"Rotation_Min\":\"0\"" + b + "\"Rotation_Max\":\"0\"" + b + "\"Direction_Min\":\"-45\"" + b +
+         "\"Direction_Max\":\"0\"" + b + "\"Scale_Min\":\"0\"" + b + "\"Scale_Max\":\"1e+06\"" + b +
+         "\"Max_Particles\":\"50\"" + b + "\"Slow_To_Zero\":\"1\"" + b + "\"Deceleration\":\"0.0001\"" + b +
+         "\"Texture\":\"dust.png\"" + b;
+}
+
+TEST(LevelWriterTest, LevelWithoutObjectsKeepsTheEmptyObjectList) {
+  Level level;
+  level.foodGoal = 3;
+  level.sRank = 120.0f;
+  level.aRank = 180.5f;
+  level.bRank = 240.0f;
+  level.lives = 2;
+  level.ambient[0] = 0.5f;
+  level.ambient[1] = 0.25f;
+  level.ambient[2] = 1.0f;
+  level.ambient[3] = 0.8f;
+  level.textures = {"wall.png", "food.png"};
+  level.attributes = {"player", "human"};
+  level.music["music0"] = "event:/Music/MenuMusic";  // never written
+  EXPECT_EQ(LevelToText(level),
+            "{\n\t\"Level\":{\n\t\t\"Food_Goal\":\"3\",\n\t\t\"S_Rank\":\"120\",\n\t\t\"A_Rank\":\"180.5\",\n"
+            "\t\t\"B_Rank\":\"240\",\n\t\t\"Lives\":\"2\",\n\t\t\"AmbientR\":\"0.5\",\n\t\t\"AmbientG\":\"0.25\",\n"
+            "\t\t\"AmbientB\":\"1\",\n\t\t\"AmbientI\":\"0.8\",\n\t\t\"Textures\":[\"wall.png\", \"food.png\"],\n"
+            "\t\t\"Attributes\": [\"player\",\"human\"],\n\t\t\"Objects\": [\n\t\t\t],\n\t\t\"Tiles\":[\n\t\t\t]\n\t}\n}");
+}
+
+TEST(LevelWriterTest, SingleTexturedObjectIsWrittenAsTheLastObject) {
+  Level level;
+  ObjectRecord enemy = MakeObject("Enemy_0", ObjectType::Enemy);
+  enemy.translationX = 100.0f;
+  enemy.translationY = -50.5f;
+  enemy.rotation = 90.0f;
+  enemy.texture = "enemy.png";
+  enemy.color[0] = 0.7f;  // a textured object carries no colour keys
+  enemy.nextId = "Node_1";
+  enemy.text = "not written";
+  level.objects.push_back(enemy);
+  EXPECT_EQ(LevelToText(level),
+            DefaultHead() +
+                "{\n\t\t\t\t\"ID\":\"Enemy_0\",\n\t\t\t\t\"Type\":\"Enemy\",\n\t\t\t\t\"TranslationX\":\"100\",\n"
+                "\t\t\t\t\"TranslationY\":\"-50.5\",\n\t\t\t\t\"ScaleX\":\"100\",\n\t\t\t\t\"ScaleY\":\"20\",\n"
+                "\t\t\t\t\"Rotation\":\"90\",\n\t\t\t\t\"TextureiD\":\"enemy.png\",\n"
+                "\t\t\t\t\"Fixed_To_Screen\":\"false\",\n\t\t\t\t\"NextID\":\"Node_1\"\n\t\t\t}\n\t\t" +
+                kNoTilesTail);
+}
+
+TEST(LevelWriterTest, ObjectBlockAndLastObjectBlockPlaceTheirPartsDifferently) {
+  Level level;
+  ObjectRecord wall = MakeObject("Wall_1", ObjectType::Wall);
+  wall.color[0] = wall.color[1] = wall.color[2] = 0.5f;
+  wall.fixedToScreen = true;
+  wall.emitters.push_back(MakeEmitter(0));
+  FilterRecord bw;
+  bw.kind = 1;
+  bw.saturation = 0.5f;
+  FilterRecord rgba;
+  rgba.kind = 2;
+  rgba.color[0] = 1.0f;
+  rgba.color[3] = 0.5f;
+  wall.filters = {bw, rgba};
+  wall.hasLight = true;
+  wall.lightIntensity = 2.0f;
+  wall.lightColor[0] = 1.0f;
+  wall.lightColor[1] = 0.5f;
+  wall.lightFallOffStart = 10.0f;
+  wall.lightFallOffEnd = 200.0f;
+
+  ObjectRecord zone = MakeObject("Escapezone_2", ObjectType::EscapeZone);
+  zone.translationX = 1e6f;
+  zone.translationY = 0.00001f;
+  zone.texture = "escape.png";
+  zone.emitters = {MakeEmitter(1), MakeEmitter(7)};
+  zone.escapeDirection = EscapeDirection::Left;
+  zone.hasLight = true;
+  zone.lightFallOffEnd = 1.0f;
+  level.objects = {wall, zone};
+
+  const std::string wallText =
+      "{\n\t\t\t\t\"ID\":\"Wall_1\",\n\t\t\t\t\"Type\":\"Wall\",\n\t\t\t\t\"TranslationX\":\"0\",\n"
+      "\t\t\t\t\"TranslationY\":\"0\",\n\t\t\t\t\"ScaleX\":\"100\",\n\t\t\t\t\"ScaleY\":\"20\",\n"
+      "\t\t\t\t\"Rotation\":\"0\",\n\t\t\t\t\"RColor\":\"0.5\",\n\t\t\t\t\"GColor\":\"0.5\",\n"
+      "\t\t\t\t\"BColor\":\"0.5\",\n\t\t\t\t\"AColor\":\"1\",\n\t\t\t\t\"Fixed_To_Screen\":\"true\",\n\t\t\t"
+      "\"ParticleEmmitters\":[\n\t\t\t\t" +
+      EmitterText("Circle") +
+      "}],\n\t\t\t\t"
+      "\"Filters\": [\n\t\t\t\t\t"
+      "{\n\t\t\t\t\t\t\"Filter_Type\":\"BW\",\n\t\t\t\t\t\t\"Saturation\":\"0.5\"\n\t\t\t\t\t},\n\t\t\t\t\t"
+      "{\n\t\t\t\t\t\t\"Filter_Type\":\"RGBA\",\n\t\t\t\t\t\t\"R\":\"1\",\n\t\t\t\t\t\t\"G\":\"0\",\n"
+      "\t\t\t\t\t\t\"B\":\"0\",\n\t\t\t\t\t\t\"A\":\"0.5\"\n\t\t\t\t\t}\n\t\t\t\t],\n\t\t\t\t"
+      "\"Light\":{\n\t\t\t\t\t\"Intensity\":\"2\",\n\t\t\t\t\t\"R\":\"1\",\n\t\t\t\t\t\"G\":\"0.5\",\n"
+      "\t\t\t\t\t\"B\":\"0\",\n\t\t\t\t\t\"FallOffStart\":\"10\",\n\t\t\t\t\t\"FallOffEnd\":\"200\"\n\t\t\t\t}\n\t\t\t\t"
+      "},\n\t\t\t";
+  const std::string zoneText =
+      "{\n\t\t\t\t\"ID\":\"Escapezone_2\",\n\t\t\t\t\"Type\":\"Escapezone\",\n"
+      "\t\t\t\t\"TranslationX\":\"1e+06\",\n\t\t\t\t\"TranslationY\":\"1e-05\",\n\t\t\t\t\"ScaleX\":\"100\",\n"
+      "\t\t\t\t\"ScaleY\":\"20\",\n\t\t\t\t\"Rotation\":\"0\",\n\t\t\t\t\"TextureiD\":\"escape.png\",\n\t\t\t\t"
+      "\"ParticleEmmitters\":[\n\t\t\t\t" +
+      EmitterText("Line") + "},\n\t\t\t\t" + EmitterText("invalid") +
+      "}],\n\t\t\t\t"
+      "\"Escape_Direction\":\"LEFT\",\n\t\t\t\t\t"
+      "\"Fixed_To_Screen\":\"false\",\n\t\t\t"
+      "\"Light\":{\n\t\t\t\t\t\"Intensity\":\"0\",\n\t\t\t\t\t\"R\":\"0\",\n\t\t\t\t\t\"G\":\"0\",\n"
+      "\t\t\t\t\t\"B\":\"0\",\n\t\t\t\t\t\"FallOffStart\":\"0\",\n\t\t\t\t\t\"FallOffEnd\":\"1\"\n\t\t\t\t}\n\t\t\t"
+      "}\n\t\t";
+  EXPECT_EQ(LevelToText(level), DefaultHead() + wallText + zoneText + kNoTilesTail);
+}
+
+TEST(LevelWriterTest, TextObjectsWriteTextAndNextIdInBothBlocks) {
+  Level level;
+  ObjectRecord label = MakeObject("Text_0", ObjectType::Text);
+  label.text = "pLAY";
+  label.nextId = "UI_1";
+  ObjectRecord last = MakeObject("Text_1", ObjectType::Text);
+  last.text = "qUIT";
+  last.nextId = "UI_2";
+  FilterRecord none;  // kind 0 writes an empty kind and nothing more
+  last.filters = {none};
+  ObjectRecord zone = MakeObject("Escapezone_3", ObjectType::EscapeZone);
+  zone.escapeDirection = static_cast<EscapeDirection>(9);
+  level.objects = {label, zone, last};
+  const std::string colours =
+      "\t\t\t\t\"TranslationX\":\"0\",\n\t\t\t\t\"TranslationY\":\"0\",\n\t\t\t\t\"ScaleX\":\"100\",\n"
+      "\t\t\t\t\"ScaleY\":\"20\",\n\t\t\t\t\"Rotation\":\"0\",\n\t\t\t\t\"RColor\":\"0\",\n"
+      "\t\t\t\t\"GColor\":\"0\",\n\t\t\t\t\"BColor\":\"0\",\n\t\t\t\t\"AColor\":\"1\",\n";
+  EXPECT_EQ(LevelToText(level),
+            DefaultHead() +
+                "{\n\t\t\t\t\"ID\":\"Text_0\",\n\t\t\t\t\"Type\":\"Text\",\n" + colours +
+                "\t\t\t\t\"Fixed_To_Screen\":\"false\",\n\t\t\t\"Text\":\"pLAY\",\n\t\t\t\"NextID\":\"UI_1\",\n"
+                "\t\t\t},\n\t\t\t"
+                "{\n\t\t\t\t\"ID\":\"Escapezone_3\",\n\t\t\t\t\"Type\":\"Escapezone\",\n" + colours +
+                "\t\t\t\t\"Fixed_To_Screen\":\"false\",\n\t\t\t\"Escape_Direction\":\"\",\n\t\t\t\t\t},\n\t\t\t"
+                "{\n\t\t\t\t\"ID\":\"Text_1\",\n\t\t\t\t\"Type\":\"Text\",\n" + colours +
+                "\t\t\t\t\"Fixed_To_Screen\":\"false\",\n\t\t\t\t\"Text\":\"qUIT\"\n\t\t\t\t\"NextID\":\"UI_2\"\n"
+                "\t\t\t\"Filters\": [\n\t\t\t\t\t{\n\t\t\t\t\t\t\"Filter_Type\":\"\",\n\t\t\t\t\t\t}\n\t\t\t\t],\n"
+                "\t\t\t\t}\n\t\t" +
+                kNoTilesTail);
+}
+
+TEST(LevelWriterTest, TilesAreWrittenAfterTheObjects) {
+  Level level;
+  TileRecord a;
+  a.texture = 3;
+  a.u = 0.5f;
+  a.v = 0.25f;
+  a.collision = true;
+  TileRecord b;
+  b.texture = -1;
+  level.tiles = {a, b};
+  EXPECT_EQ(LevelToText(level),
+            DefaultHead() +
+                "],\n\t\t\"Tiles\":[\n\t\t\t"
+                "{\n\t\t\t\t\"TextureiD\":\"3\",\n\t\t\t\t\"U\":\"0.5\",\n\t\t\t\t\"V\":\"0.25\",\n"
+                "\t\t\t\t\"Collision\":\"1\",\n\t\t\t},\n\t\t\t"
+                "{\n\t\t\t\t\"TextureiD\":\"-1\",\n\t\t\t\t\"U\":\"0\",\n\t\t\t\t\"V\":\"0\",\n"
+                "\t\t\t\t\"Collision\":\"0\",\n\t\t\t}\n\t\t]\n\t}\n}");
+}
+
+TEST(LevelWriterTest, LargeAndTinyRankThresholdsAreWrittenAsTheWholeNumbersTheyReadBackAs) {
+  Level level;
+  level.sRank = 2000000.0f;
+  level.aRank = 0.00001f;
+  level.bRank = 3e10f;
+  std::string text = LevelToText(level);
+  EXPECT_NE(text.find("\"S_Rank\":\"2000000\""), std::string::npos);
+  EXPECT_NE(text.find("\"A_Rank\":\"0\""), std::string::npos);
+  EXPECT_NE(text.find("\"B_Rank\":\"2147483647\""), std::string::npos);
+  SetLevelMusicRegistration(false);
+  auto back = LoadLevelFromText(text, "ranks.json");
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->sRank, 2000000.0f);
+  EXPECT_EQ(back->aRank, 0.0f);
+  EXPECT_EQ(back->bRank, 2147483648.0f);
+}
+
+TEST(LevelWriterTest, SavedAndReloadedLevelKeepsTheLastEscapeZoneDirectionButNotTilesOrMusic) {
+  TempDir dir;
+  Level level;
+  level.path = dir.File("level1.json");
+  level.objects.push_back(MakeObject("Wall_0", ObjectType::Wall));
+  ObjectRecord zone = MakeObject("Escapezone_1", ObjectType::EscapeZone);
+  zone.escapeDirection = EscapeDirection::Right;
+  level.objects.push_back(zone);
+  level.tiles.resize(2);
+  level.music["music0"] = "event:/Music/MenuMusic";
+  ASSERT_TRUE(SaveLevel(level));
+  SetLevelMusicRegistration(false);
+  auto back = LoadLevel(level.path);
+  ASSERT_NE(back, nullptr);
+  ASSERT_EQ(back->objects.size(), 2u);
+  EXPECT_EQ(back->objects[1].escapeDirection, EscapeDirection::Right);
+  EXPECT_TRUE(back->tiles.empty());
+  EXPECT_TRUE(back->music.empty());
+  EXPECT_EQ(testing_support::ReadFile(level.path), LevelToText(level));
+  EXPECT_EQ(testing_support::ReadFile(level.path).back(), '}');  // no line feed at the end
+}
+
+}  // namespace

@@ -1,0 +1,273 @@
+// Saving levels: generated levels survive saving and reading unchanged, and a save that fails
+// never damages the file it was meant to replace.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "LevelTestHelpers.h"
+#include "objects/ObjectType.h"
+#include "platform/FileSync.h"
+#include "scenes/Level.h"
+#include "support/TestSupport.h"
+
+using level_test::ExpectSameFileContents;
+using level_test::LogCapture;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Builds random levels from everything the format carries both ways.
+class LevelGenerator {
+ public:
+  explicit LevelGenerator(uint32_t seed) : rng_(seed) {}
+
+  Level Make() {
+    Level level;
+    level.foodGoal = static_cast<uint32_t>(rng_());
+    level.lives = Chance(2) ? static_cast<uint32_t>(rng_()) : Int(0, 9);
+    level.sRank = static_cast<float>(static_cast<int32_t>(rng_()));
+    level.aRank = static_cast<float>(Int(-1000, 100000));
+    level.bRank = static_cast<float>(Int(0, 600));
+    for (float& a : level.ambient) a = Float();
+    for (int i = Int(0, 4); i > 0; --i) level.textures.push_back(Text(1));
+    for (int i = Int(0, 3); i > 0; --i) level.attributes.push_back(Text(0));
+    for (int i = Int(0, 7); i > 0; --i) level.objects.push_back(Object());
+    for (int i = Int(0, 3); i > 0; --i) level.tiles.push_back(TileRecord{Int(-5, 5), Float(), Float(), Chance(2)});
+    return level;
+  }
+
+ private:
+  int Int(int min, int max) { return std::uniform_int_distribution<int>(min, max)(rng_); }
+  bool Chance(int n) { return Int(0, n - 1) == 0; }
+
+  // A float written with at most six significant digits, so its text form reads back to it.
+  float Float() {
+    if (Chance(5)) return 0.0f;
+    std::string text = std::to_string(Int(-999999, 999999)) + "e" + std::to_string(Int(-9, 9));
+    return std::strtof(text.c_str(), nullptr);
+  }
+
+  // Any text but a double quote, including the reader's own punctuation and line breaks.
+  std::string Text(int minLength) {
+    static const std::string alphabet = "abcXYZ_019 .,:;{}[]\\/\t\n-+*'";
+    std::string s;
+    for (int n = Int(minLength, 12); n > 0; --n) s.push_back(alphabet[Int(0, int(alphabet.size()) - 1)]);
+    return s;
+  }
+
+  ObjectRecord Object() {
+    static const int32_t types[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16, 18};
+    ObjectRecord o;
+    o.type = types[Int(0, int(std::size(types)) - 1)];
+    o.id = TypeName(o.type) + "_" + std::to_string(Int(0, 500));
+    if (Chance(4)) o.id = Text(0);
+    o.translationX = Float();
+    o.translationY = Float();
+    o.scaleX = Float();
+    o.scaleY = Float();
+    o.rotation = Float();
+    if (Chance(2)) {
+      o.texture = Text(1);
+    } else {
+      for (float& c : o.color) c = Float();
+    }
+    if (o.type == int32_t(ObjectType::Text)) o.text = Text(0);
+    if (o.type == int32_t(ObjectType::Text) || o.type == int32_t(ObjectType::Node) ||
+        o.type == int32_t(ObjectType::Enemy)) {
+      o.nextId = Text(0);
+    }
+    for (int i = Int(0, 3) - 1; i > 0; --i) {
+      FilterRecord f;
+      f.kind = static_cast<uint32_t>(Int(0, 2));
+      if (f.kind == 1) f.saturation = Float();
+      if (f.kind == 2) {
+        for (float& c : f.color) c = Float();
+      }
+      o.filters.push_back(f);
+    }
+    for (int i = Int(0, 4) - 2; i > 0; --i) o.emitters.push_back(Emitter());
+    o.fixedToScreen = Chance(2);
+    if (Chance(3)) {
+      o.hasLight = true;
+      o.lightIntensity = Float();
+      for (float& c : o.lightColor) c = Float();
+      o.lightFallOffStart = Float();
+      o.lightFallOffEnd = Float();
+    }
+    if (o.type == int32_t(ObjectType::EscapeZone)) o.escapeDirection = static_cast<EscapeDirection>(Int(0, 3));
+    return o;
+  }
+
+  EmitterRecord Emitter() {
+    EmitterRecord e;
+    e.shape = static_cast<uint32_t>(Int(0, 1));
+    e.texture = Text(0);
+    e.duration = Float();
+    e.loop = Chance(2);
+    e.active = Chance(2);
+    e.emissionRate = Float();
+    e.particlesPerEmission = static_cast<int32_t>(rng_());
+    for (float* f : {&e.lifeMin, &e.lifeMax, &e.velocityMin, &e.velocityMax, &e.accelerationMin,
+                     &e.accelerationMax, &e.rotationMin, &e.rotationMax, &e.directionMin, &e.directionMax,
+                     &e.scaleMin, &e.scaleMax, &e.deceleration}) {
+      *f = Float();
+    }
+    e.maxParticles = Int(-1000000, 1000000);  // read back as a float: whole numbers this size are exact
+    e.slowToZero = Chance(2);
+    return e;
+  }
+
+  std::mt19937 rng_;
+};
+
+std::string Format(const std::string& text) {
+  auto level = LoadLevelFromText(text, "format.json");
+  return level ? LevelToText(*level) : std::string("<rejected>");
+}
+
+class LevelRoundTripTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetLevelMusicRegistration(false); }
+  void TearDown() override { SetLevelMusicRegistration(true); }
+};
+
+TEST_F(LevelRoundTripTest, GeneratedLevelsReadBackEqualAndFormatIsStable) {
+  LogCapture log;
+  for (uint32_t seed = 1; seed <= 300; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Level original = LevelGenerator(seed).Make();
+    const std::string written = LevelToText(original);
+    auto back = LoadLevelFromText(written, "generated.json");
+    ASSERT_NE(back, nullptr) << log.Take() << "\n" << written;
+    ExpectSameFileContents(original, *back);
+    EXPECT_TRUE(back->tiles.empty());
+    const std::string once = Format(written);
+    EXPECT_EQ(Format(once), once);
+    if (HasFailure()) break;
+  }
+  EXPECT_EQ(log.Take(), "");
+}
+
+TEST_F(LevelRoundTripTest, SaveLevelWritesWhatLevelToTextGives) {
+  TempDir dir;
+  Level level = LevelGenerator(77).Make();
+  level.path = dir.File("generated.json");
+  ASSERT_TRUE(SaveLevel(level));
+  EXPECT_EQ(ReadFile(level.path), LevelToText(level));
+  auto back = LoadLevel(level.path);
+  ASSERT_NE(back, nullptr);
+  ExpectSameFileContents(level, *back);
+  EXPECT_FALSE(fs::exists(platform::TempPathFor(level.path)));
+}
+
+// ---- Failed saves --------------------------------------------------------------------------
+
+class LevelSaveFaultTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetLevelMusicRegistration(false);
+    level.path = dir.File("level1.json");
+    level.foodGoal = 5;
+    level.objects.push_back(ObjectRecord{});
+    level.objects[0].id = "Wall_0";
+    level.objects[0].type = int32_t(ObjectType::Wall);
+    ASSERT_TRUE(SaveLevel(level));
+    oldText = ReadFile(level.path);
+    level.foodGoal = 6;  // the change the failed save would have written
+  }
+  void TearDown() override {
+    platform::SetReplaceFaultForTesting(platform::ReplaceFault::None);
+    SetLevelMusicRegistration(true);
+  }
+
+  // The save fails, says so, and leaves the old file as it was and loadable.
+  void ExpectFailedSaveKeepsOldFile() {
+    EXPECT_FALSE(SaveLevel(level));
+    EXPECT_NE(log.Take().find("-ERROR- Unable to open file to write\n"), std::string::npos);
+    EXPECT_EQ(ReadFile(level.path), oldText);
+    auto back = LoadLevel(level.path);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->foodGoal, 5u);
+    EXPECT_EQ(back->objects.size(), 1u);
+  }
+
+  TempDir dir;
+  LogCapture log;
+  Level level;
+  std::string oldText;
+};
+
+TEST_F(LevelSaveFaultTest, FolderInTheWayOfTheTemporaryFile) {
+  fs::create_directory(platform::TempPathFor(level.path));
+  ExpectFailedSaveKeepsOldFile();
+  EXPECT_TRUE(fs::is_directory(platform::TempPathFor(level.path)));  // not ours to remove
+}
+
+TEST_F(LevelSaveFaultTest, FolderInTheWayOfTheTarget) {
+  level.path = dir.File("taken");
+  fs::create_directory(level.path);
+  WriteFile(dir.File("taken/inside.txt"), "x");
+  EXPECT_FALSE(SaveLevel(level));
+  EXPECT_NE(log.Take().find("Unable to open file to write"), std::string::npos);
+  EXPECT_EQ(ReadFile(dir.File("taken/inside.txt")), "x");
+  EXPECT_FALSE(fs::exists(platform::TempPathFor(level.path)));
+}
+
+TEST_F(LevelSaveFaultTest, FolderThatDoesNotExist) {
+  level.path = dir.File("missing/level1.json");
+  EXPECT_FALSE(SaveLevel(level));
+  EXPECT_NE(log.Take().find("Unable to open file to write"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir.File("missing")));
+}
+
+TEST_F(LevelSaveFaultTest, ReadOnlyFolder) {
+  fs::permissions(dir.path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  {
+    // Some users (the administrator) may write anyway; then there is nothing to test.
+    std::ofstream probe(dir.File("probe"));
+    if (probe.is_open()) {
+      probe.close();
+      fs::remove(dir.File("probe"));
+      fs::permissions(dir.path(), fs::perms::owner_write, fs::perm_options::add);
+      GTEST_SKIP() << "this user can write into read-only folders";
+    }
+  }
+  ExpectFailedSaveKeepsOldFile();
+  fs::permissions(dir.path(), fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST_F(LevelSaveFaultTest, WriteSyncOrRenameFailureLeavesNoTrace) {
+  for (auto fault : {platform::ReplaceFault::Write, platform::ReplaceFault::Sync, platform::ReplaceFault::Rename}) {
+    platform::SetReplaceFaultForTesting(fault);
+    ExpectFailedSaveKeepsOldFile();
+    EXPECT_FALSE(fs::exists(platform::TempPathFor(level.path)));
+  }
+  platform::SetReplaceFaultForTesting(platform::ReplaceFault::None);
+  EXPECT_TRUE(SaveLevel(level));
+  EXPECT_EQ(LoadLevel(level.path)->foodGoal, 6u);
+}
+
+TEST_F(LevelSaveFaultTest, ValuesTheReaderCouldNotReadBackAreRefusedBeforeTouchingTheFile) {
+  level.objects[0].text = "say \"hi\"";  // not written for a wall, so harmless
+  level.objects[0].lightIntensity = std::numeric_limits<float>::infinity();  // no light: not written
+  EXPECT_EQ(FindUnwritableValue(level), "");
+  level.objects[0].id = "Wall_\"0\"";
+  EXPECT_FALSE(SaveLevel(level));
+  EXPECT_EQ(log.Take(), "-ERROR- Unable to write the level: object Wall_\"0\" has a double quote in its ID\n");
+  level.objects[0].id = "Wall_0";
+  level.objects[0].rotation = std::numeric_limits<float>::quiet_NaN();
+  EXPECT_FALSE(SaveLevel(level));
+  EXPECT_EQ(log.Take(), "-ERROR- Unable to write the level: object Wall_0 has a value that is not a finite number\n");
+  EXPECT_EQ(ReadFile(level.path), oldText);
+}
+
+}  // namespace
