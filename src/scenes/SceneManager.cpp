@@ -157,8 +157,16 @@ void AttachLight(GameObject& object, const ObjectRecord& record) {
 // lights, counts the food and remembers the player.
 void BuildObjects(Level& scene) {
   Module().playerName.clear();
+  bool reportedMalformed = false;
   for (const ObjectRecord& record : scene.objects) {
-    GameObject* object = CreateObjectFromRecord(record);
+    RecordStatus status = RecordStatus::Built;
+    GameObject* object = CreateObjectFromRecord(record, &status);
+    // A record whose name carries no usable number is malformed: it is left out (the factory has
+    // logged why) and the file is reported once; the rest of the scene still starts.
+    if (status == RecordStatus::MalformedName && !reportedMalformed) {
+      Log("Malformed Level file: " + scene.path, LogLevel::Error);
+      reportedMalformed = true;
+    }
     if (record.type == static_cast<int32_t>(ObjectType::Food)) ++scene.foodCount;
     if (object == nullptr) continue;
     AttachFilters(*object, record.filters);
