@@ -1,42 +1,188 @@
-// Placeholder frame until the graphics device lands: the object pass and the scene update run,
-// nothing is drawn.
 #include "graphics/Graphics.h"
 
 #include <cstdio>
 
+#include "app/Application.h"
+#include "app/EditorLink.h"
 #include "app/FrameClock.h"
 #include "app/Logger.h"
+#include "audio/AudioSystem.h"
+#include "app/Options.h"
 #include "graphics/Camera.h"
+#include "graphics/ColorShader.h"
+#include "graphics/GraphicsDevice.h"
+#include "graphics/Texture.h"
+#include "graphics/TextureShader.h"
 #include "objects/ObjectManager.h"
+#include "platform/GpuDevice.h"
+#include "platform/ImageDecoder.h"
 #include "platform/Platform.h"
 #include "scenes/SceneManager.h"
 
 namespace {
-Graphics* gGraphics = nullptr;
+
+struct GraphicsModule {
+  Graphics* graphics = nullptr;
+  GraphicsDevice* device = nullptr;
+  ColorShader* colorShader = nullptr;
+  TextureShader* textureShader = nullptr;
+  // Frames presented so far, and the back buffer kept for a screenshot: the main loop asks for the
+  // screenshot after the frame has been presented, when the back buffer no longer holds it, so the
+  // frame is read back just before presenting whenever a screenshot of it is pending.
+  int framesPresented = 0;
+  int capturedFrame = -1;  // the framesPresented value of the frame in `capture`
+  int lastRequestedFrame = 0;
+  platform::PixelImage capture;
+};
+
+GraphicsModule& Module() {
+  static GraphicsModule module;
+  return module;
 }
 
-Graphics* GetGraphics() { return gGraphics; }
-void SetGraphics(Graphics* graphics) { gGraphics = graphics; }
+// True when the main loop will ask for a screenshot of the frame about to be presented (requests
+// for frame N are written after the loop's N-th frame; one for a frame already past is written
+// after the next one).
+bool ScreenshotPending() {
+  const Application* app = GetApplication();
+  if (app == nullptr) return false;
+  int next = app->FramesRun() + 1;
+  GraphicsModule& m = Module();
+  bool pending = false;
+  for (const ScreenshotRequest& shot : GetRunOptions().screenshots) {
+    if (shot.frame <= next && shot.frame > m.lastRequestedFrame) pending = true;
+  }
+  if (pending) m.lastRequestedFrame = next;
+  return pending;
+}
 
-bool Graphics::Initialize() { return true; }
+}  // namespace
+
+Graphics* GetGraphics() { return Module().graphics; }
+void SetGraphics(Graphics* graphics) { Module().graphics = graphics; }
+
+bool Graphics::Initialize() {
+  GraphicsModule& m = Module();
+  platform::Platform& plat = platform::GetPlatform();
+
+  // 1-2. The device, at the window's client size.
+  m.device = new GraphicsDevice();
+  SetGraphicsDevice(m.device);
+  int width = 0, height = 0;
+  plat.GetClientSize(&width, &height);
+  if (!m.device->Initialize(width, height, kScreenDepth, kScreenNear)) {
+    plat.ShowMessageBox("Could not initialize OpenGL.", "Error");
+    return false;
+  }
+
+  // 3. The camera.
+  Camera& camera = MainCamera();
+  camera.position[0] = 0.0f;
+  camera.position[1] = 0.0f;
+  camera.position[2] = -1000.0f;
+  camera.rotation[0] = camera.rotation[1] = camera.rotation[2] = 0.0f;
+
+  // 4-6. The two shader programs; either failing ends start-up with the same message.
+  m.colorShader = new ColorShader();
+  SetColorShader(m.colorShader);
+  bool ok = m.colorShader->Initialize();
+  if (ok) {
+    m.textureShader = new TextureShader();
+    SetTextureShader(m.textureShader);
+    ok = m.textureShader->Initialize();
+  }
+  if (!ok) {
+    plat.ShowMessageBox("Could not initialize the color shader object.", "Error");
+    return false;
+  }
+  m.framesPresented = 0;
+  m.capturedFrame = -1;
+  m.lastRequestedFrame = 0;
+  return true;
+}
 
 bool Graphics::Frame() {
+  GraphicsModule& m = Module();
+  if (m.device == nullptr) return false;
+  platform::Platform& plat = platform::GetPlatform();
+
+  // 1. The frame time for every update of this frame.
   float dt = FrameTime();
-  int w = 0, h = 0;
-  platform::GetPlatform().GetClientSize(&w, &h);
-  if (w > 0 && h > 0) BuildProjection(static_cast<float>(w) / static_cast<float>(h));
+  // 2. The projection follows the window's current aspect ratio.
+  int width = 0, height = 0;
+  plat.GetClientSize(&width, &height);
+  if (width > 0 && height > 0) BuildProjection(static_cast<float>(width) / static_cast<float>(height));
+  // 3. Clear.
+  m.device->BeginScene();
+  // 4. The camera's view.
   MainCamera().Render();
+  // 5. Alpha blending.
+  m.device->BindAlphaBlending();
+  // 6. The object pass: every component draws and updates.
   UpdateObjects(dt);
+  // 7. The scene manager; an empty scene list ends the program before anything is presented.
   if (!UpdateScenes(dt)) return false;
-  platform::GetPlatform().SwapBuffers(true);
-  int ow = 0, oh = 0;
-  platform::GetPlatform().GetWindowSize(&ow, &oh);
+  // 8. The editor's interface.
+  if (GetEditorLink().enabled && GetApplicationHooks().editorRender != nullptr) {
+    GetApplicationHooks().editorRender();
+    // The editor's interface draws with GL directly; the device binds everything again next time.
+    m.device->Gpu().ForgetBoundState();
+  }
+  // 9. Present (vsync on).
+  if (ScreenshotPending() && m.device->Gpu().ReadBackBuffer(&m.capture)) m.capturedFrame = m.framesPresented + 1;
+  m.device->EndScene();
+  ++m.framesPresented;
+  // 10. Audio.
+  // 10. The audio system's per-frame update.
+  UpdateAudio();
+  // 11. The window's outer size.
+  int outerWidth = 0, outerHeight = 0;
+  plat.GetWindowSize(&outerWidth, &outerHeight);
   char line[200];
-  std::snprintf(line, sizeof(line), "window height %i | window width: %i ", oh, ow);
+  std::snprintf(line, sizeof(line), "window height %i | window width: %i ", outerHeight, outerWidth);
   Log(line, LogLevel::Info);
   return true;
 }
 
-void Graphics::Shutdown() { DestroySceneList(); }
+void Graphics::Shutdown() {
+  GraphicsModule& m = Module();
+  if (m.textureShader != nullptr) {
+    m.textureShader->Shutdown();
+    SetTextureShader(nullptr);
+    delete m.textureShader;
+    m.textureShader = nullptr;
+  }
+  if (m.colorShader != nullptr) {
+    m.colorShader->Shutdown();
+    SetColorShader(nullptr);
+    delete m.colorShader;
+    m.colorShader = nullptr;
+  }
+  // The objects of the current scene and the transition overlay own GPU buffers: they go while the
+  // device can still free them (and before the program ends, so nothing is left unreleased).
+  ClearObjects();
+  SetTransitionOverlay(nullptr);
+  DestroySceneList();
+  DestroyAllTextures();
+  if (m.device != nullptr) {
+    m.device->Shutdown();
+    SetGraphicsDevice(nullptr);
+    delete m.device;
+    m.device = nullptr;
+  }
+  m.capture = platform::PixelImage{};
+  m.capturedFrame = -1;
+}
 
-bool WriteScreenshot(const std::string&) { return false; }
+bool WriteScreenshot(const std::string& file) {
+  GraphicsModule& m = Module();
+  if (m.device == nullptr) return false;
+  // The frame just presented was read back before presenting; without a presented frame (a test
+  // that drew without presenting) the back buffer still holds the picture.
+  if (m.capturedFrame == m.framesPresented && m.framesPresented > 0) {
+    return platform::WritePng(file, m.capture.width, m.capture.height, m.capture.rgba);
+  }
+  platform::PixelImage image;
+  if (!m.device->Gpu().ReadBackBuffer(&image)) return false;
+  return platform::WritePng(file, image.width, image.height, image.rgba);
+}

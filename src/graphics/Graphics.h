@@ -14,7 +14,11 @@ class Graphics {
 
 #include <string>
 
-// Writes the back buffer of the frame just drawn to a PNG file; false when it cannot.
+// Writes the back buffer of the frame just drawn to a PNG file (atomically); false when it cannot
+// (the headless null device has no pixels). The main loop calls it after the frame was presented,
+// when GL's back buffer no longer holds the picture, so Graphics::Frame reads the back buffer just
+// before presenting whenever a --screenshot request falls on that frame, and this writes that copy.
+// Without a presented frame (a tool or test that drew without presenting) the back buffer is read.
 bool WriteScreenshot(const std::string& file);
 
 // The program-wide graphics object (null before start-up and after shutdown).

@@ -1,0 +1,94 @@
+#version 330 core
+// Texture program, pixel stage: sample, filter, light.
+//
+// 1. Sample the texture (unit 0: linear with mips, wrapping). A quad without a texture samples
+//    transparent black and so shows nothing.
+// 2. Filters (FilterBuffer, slot 1): the drawn object's filters in component order, 16 entries,
+//    type 0 = empty entry (skipped).
+//    - type 1, saturation: mixes toward the pixel's grey (luma 0.299 R + 0.587 G + 0.114 B);
+//      saturation 1 keeps the colour, 0 gives grey, values between blend.
+//    - type 2, colour: multiplies red, green and blue by the filter's colour (a red of -1 means
+//      "no tint": the colour stays), and always multiplies alpha by the filter's alpha.
+// 3. Lighting (LightBuffer, slot 2), for level objects only. Screen furniture - object kinds Text
+//    (10), UI (16) and Transition (17) - is not lit, so a dark level never darkens menus, text or
+//    the screen fade. For every other kind the light reaching the pixel is
+//        ambient.rgb * ambient.intensity
+//      + for each light: light.rgb * light.intensity * falloff(distance)
+//    where distance is measured in world units from the pixel's world position to the light's
+//    position (which sits 10 units nearer the camera than the light's owner), and falloff is 1 up
+//    to the fall-off start, fades smoothly (smoothstep) to 0 at the fall-off end and stays 0
+//    beyond; with an end not past the start the light simply stops at the start. The texture
+//    colour is multiplied by that light; the sum may exceed 1, which brightens up to white.
+// 4. Pixels left with almost no coverage (alpha below 0.01) are dropped, so that transparent
+//    corners of sprites write no depth and never hide what is drawn behind them later.
+
+struct FilterEntry {
+  uint type;        // byte 0
+  vec4 color;       // bytes 16-31
+  float saturation; // byte 32
+};
+
+struct LightEntry {
+  vec4 position;      // bytes 0-15: x, y, z - 10, 0
+  vec3 color;         // bytes 16-27
+  float intensity;    // byte 28
+  vec4 falloffStart;  // byte 32 (x)
+  vec4 falloffEnd;    // byte 48 (x)
+};
+
+layout(std140) uniform FilterBuffer {
+  FilterEntry filters[16];
+};
+
+layout(std140) uniform LightBuffer {
+  vec3 cameraPosition;
+  uint lightCount;
+  vec4 ambient;  // red, green, blue, intensity
+  LightEntry lights[128];
+};
+
+uniform sampler2D shaderTexture;
+
+in vec2 uv;
+in vec3 worldPosition;
+flat in uint kind;
+
+out vec4 fragColor;
+
+const uint kKindText = 10u;
+const uint kKindUI = 16u;
+const uint kKindTransition = 17u;
+
+float Falloff(float distanceToLight, float start, float end) {
+  if (end <= start) return distanceToLight <= start ? 1.0 : 0.0;
+  return 1.0 - smoothstep(start, end, distanceToLight);
+}
+
+void main() {
+  vec4 color = texture(shaderTexture, uv);
+
+  for (int i = 0; i < 16; ++i) {
+    uint type = filters[i].type;
+    if (type == 1u) {
+      float grey = dot(color.rgb, vec3(0.299, 0.587, 0.114));
+      color.rgb = mix(vec3(grey), color.rgb, clamp(filters[i].saturation, 0.0, 1.0));
+    } else if (type == 2u) {
+      vec4 tint = filters[i].color;
+      if (abs(tint.r + 1.0) > 0.0001) color.rgb *= tint.rgb;
+      color.a *= tint.a;
+    }
+  }
+
+  if (kind != kKindText && kind != kKindUI && kind != kKindTransition) {
+    vec3 light = ambient.rgb * ambient.a;
+    uint count = min(lightCount, 128u);
+    for (uint i = 0u; i < count; ++i) {
+      float d = distance(worldPosition, lights[i].position.xyz);
+      light += lights[i].color * lights[i].intensity * Falloff(d, lights[i].falloffStart.x, lights[i].falloffEnd.x);
+    }
+    color.rgb *= light;
+  }
+
+  if (color.a < 0.01) discard;
+  fragColor = color;
+}

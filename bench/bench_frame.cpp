@@ -1,0 +1,115 @@
+// The object pass with drawing for N untextured objects, once on the null device (headless: the
+// game's own cost per draw) and once on OpenGL through SDL's offscreen driver (skipped when no GL
+// context can be made; run with SDL_VIDEODRIVER=offscreen where there is no display). Reports
+// microseconds per frame.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "app/Options.h"
+#include "graphics/Camera.h"
+#include "graphics/Graphics.h"
+#include "graphics/GraphicsDevice.h"
+#include "graphics/Model.h"
+#include "objects/GameObject.h"
+#include "objects/ObjectManager.h"
+#include "platform/Platform.h"
+
+namespace {
+
+enum class Mode { Headless, OpenGL };
+
+// One graphics start per mode for the whole run; switching modes shuts the other down.
+struct Rig {
+  Mode mode = Mode::Headless;
+  std::unique_ptr<Graphics> graphics;
+  std::string problem;
+};
+
+Rig& CurrentRig() {
+  static Rig rig;
+  return rig;
+}
+
+void StopRig() {
+  Rig& rig = CurrentRig();
+  ClearObjects();
+  if (rig.graphics) rig.graphics->Shutdown();
+  rig.graphics.reset();
+  platform::GetPlatform().CloseWindow();
+}
+
+// Starts graphics in `mode`; returns an empty string or why it cannot run.
+std::string StartRig(Mode mode) {
+  Rig& rig = CurrentRig();
+  if (rig.graphics && rig.mode == mode) return rig.problem;
+  if (rig.graphics) StopRig();
+  rig.mode = mode;
+  rig.problem.clear();
+  RunOptions options;
+  options.headless = mode == Mode::Headless;
+  SetRunOptions(options);
+  if (mode == Mode::Headless) {
+    platform::InstallPlatform(platform::CreateNullPlatform(1280, 720));
+  } else {
+    platform::InstallPlatform(platform::CreateSdlPlatform());
+    platform::WindowConfig window;
+    window.windowed = true;
+    window.noDialogs = true;
+    if (!platform::GetPlatform().OpenWindow(window) || !platform::GetPlatform().HasGlContext()) {
+      rig.problem = "no OpenGL context: " + platform::GetPlatform().LastError();
+    }
+  }
+  rig.graphics = std::make_unique<Graphics>();
+  if (rig.problem.empty() && !rig.graphics->Initialize()) rig.problem = "graphics did not start";
+  if (rig.problem.empty() && mode == Mode::OpenGL && GetGraphicsDevice()->IsNull()) rig.problem = "no OpenGL device";
+  return rig.problem;
+}
+
+void FillScene(int count) {
+  ClearObjects();
+  for (int i = 0; i < count; ++i) {
+    float x = static_cast<float>((i * 37) % 1400 - 700);
+    float y = static_cast<float>((i * 53) % 800 - 400);
+    auto* object = new GameObject("Wall_", x, y, 0.0f, 20.0f, 20.0f, ObjectType::Wall);
+    auto* model = new Model("");
+    model->SetColor(0.2f, 0.6f, 0.9f, 1.0f);
+    object->AddComponent(model);
+    AddObject(object);
+  }
+}
+
+void BM_ObjectPass(benchmark::State& state, Mode mode) {
+  std::string problem = StartRig(mode);
+  if (!problem.empty()) {
+    state.SkipWithError(problem.c_str());
+    return;
+  }
+  const int count = static_cast<int>(state.range(0));
+  FillScene(count);
+  GraphicsDevice* device = GetGraphicsDevice();
+  BuildProjection(1280.0f / 720.0f);
+  for (auto _ : state) {
+    device->BeginScene();
+    MainCamera().Render();
+    device->BindAlphaBlending();
+    UpdateObjects(0.016f);
+    device->Gpu().Finish();
+  }
+  state.counters["objects"] = count;
+  ClearObjects();
+}
+
+BENCHMARK_CAPTURE(BM_ObjectPass, headless, Mode::Headless)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ObjectPass, offscreen_gl, Mode::OpenGL)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  StopRig();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,166 @@
+#include "graphics/GraphicsDevice.h"
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "app/Options.h"
+#include "graphics/Camera.h"
+
+namespace {
+
+struct DeviceModule {
+  GraphicsDevice* device = nullptr;
+  // Answers draws made while no device exists (before start-up, in tests without Graphics).
+  std::unique_ptr<platform::GpuDevice> fallback;
+};
+
+DeviceModule& Module() {
+  static DeviceModule module;
+  return module;
+}
+
+}  // namespace
+
+GraphicsDevice* GetGraphicsDevice() { return Module().device; }
+void SetGraphicsDevice(GraphicsDevice* device) { Module().device = device; }
+
+platform::GpuDevice& Gpu() {
+  DeviceModule& m = Module();
+  if (m.device != nullptr) return m.device->Gpu();
+  if (!m.fallback) m.fallback = platform::CreateNullGpuDevice();
+  return *m.fallback;
+}
+
+GraphicsDevice::GraphicsDevice() : gpu_(platform::CreateNullGpuDevice()) {}
+
+GraphicsDevice::~GraphicsDevice() { Shutdown(); }
+
+bool GraphicsDevice::Initialize(int screenWidth, int screenHeight, float, float) {
+  vsync = true;
+  platform::Platform& plat = platform::GetPlatform();
+
+  // The refresh rate of the display mode that matches the screen size (the last match wins).
+  displayModes = plat.DisplayModes();
+  refreshNumerator = 0;
+  refreshDenominator = 1;
+  for (const platform::DisplayMode& mode : displayModes) {
+    if (mode.width == screenWidth && mode.height == screenHeight) {
+      refreshNumerator = mode.refreshNumerator;
+      refreshDenominator = mode.refreshDenominator;
+    }
+  }
+
+  // Headless, or a window without a GL context: the null device draws nothing and counts.
+  if (GetRunOptions().headless || !plat.HasGlContext()) {
+    gpu_ = platform::CreateNullGpuDevice();
+  } else {
+    gpu_ = platform::CreateGlGpuDevice();
+    if (!gpu_) return false;
+  }
+  if (screenWidth <= 0 || screenHeight <= 0) return false;
+  if (!gpu_->Initialize(screenWidth, screenHeight)) {
+    gpu_->Shutdown();
+    gpu_ = platform::CreateNullGpuDevice();
+    return false;
+  }
+  viewportWidth_ = screenWidth;
+  viewportHeight_ = screenHeight;
+  BuildProjection(static_cast<float>(screenWidth) / static_cast<float>(screenHeight));
+  return true;
+}
+
+void GraphicsDevice::Shutdown() {
+  if (gpu_) gpu_->Shutdown();
+  displayModes.clear();
+}
+
+void GraphicsDevice::BeginScene() {
+  // The picture fills the window: when the window's size changes (the full-screen toggle), the
+  // viewport follows it, as a swap chain stretches its back buffer over the window; the projection
+  // already follows the aspect ratio.
+  int width = 0, height = 0;
+  platform::GetPlatform().GetClientSize(&width, &height);
+  if (width > 0 && height > 0 && (width != viewportWidth_ || height != viewportHeight_)) {
+    gpu_->SetViewport(0, 0, width, height);
+    viewportWidth_ = width;
+    viewportHeight_ = height;
+  }
+  gpu_->Clear(0.0f, 0.0f, 0.0f, 1.0f, 1.0f);
+}
+
+void GraphicsDevice::BindAlphaBlending() { gpu_->BindAlphaBlending(); }
+
+void GraphicsDevice::EndScene() {
+  if (!gpu_->IsNull()) platform::GetPlatform().SwapBuffers(vsync);
+}
+
+namespace {
+
+std::optional<std::string> ReadSource(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Writes the compiler's message to "shader-error.txt" (through a temporary file, so a half-written
+// report never replaces a whole one) and tells the player where to look.
+void ReportShaderError(const std::string& message, const std::string& file) {
+  const char* kReport = "shader-error.txt";
+  std::string temp = std::string(kReport) + ".tmp";
+  bool written = false;
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (out) {
+      out.write(message.data(), static_cast<std::streamsize>(message.size()));
+      out.flush();
+      written = static_cast<bool>(out);
+    }
+  }
+  std::error_code ec;
+  if (written) std::filesystem::rename(temp, kReport, ec);
+  if (!written || ec) std::filesystem::remove(temp, ec);
+  platform::GetPlatform().ShowMessageBox("Error compiling shader.  Check shader-error.txt for message.", file);
+}
+
+platform::GpuShader CompileStage(platform::ShaderStage stage, const std::string& file) {
+  std::optional<std::string> source = ReadSource(file);
+  if (!source) {
+    platform::GetPlatform().ShowMessageBox(file, "Missing Shader File");
+    return platform::GpuShader{};
+  }
+  std::string message;
+  platform::GpuShader shader = Gpu().CompileShader(stage, *source, &message);
+  if (!shader) ReportShaderError(message, file);
+  return shader;
+}
+
+}  // namespace
+
+platform::GpuProgram CompileShaderProgram(platform::ProgramKind kind, const std::string& vertexFile,
+                                          const std::string& pixelFile, platform::GpuShader* vertex,
+                                          platform::GpuShader* pixel) {
+  platform::GpuDevice& gpu = Gpu();
+  platform::GpuShader vs = CompileStage(platform::ShaderStage::Vertex, vertexFile);
+  if (!vs) return platform::GpuProgram{};
+  platform::GpuShader ps = CompileStage(platform::ShaderStage::Pixel, pixelFile);
+  if (!ps) {
+    gpu.DestroyShader(vs);
+    return platform::GpuProgram{};
+  }
+  std::string message;
+  platform::GpuProgram program = gpu.LinkProgram(kind, vs, ps, &message);
+  if (!program) {
+    // Linking joins both files; the report names the pixel shader, whose inputs are checked last.
+    ReportShaderError(message, pixelFile);
+    gpu.DestroyShader(vs);
+    gpu.DestroyShader(ps);
+    return program;
+  }
+  *vertex = vs;
+  *pixel = ps;
+  return program;
+}

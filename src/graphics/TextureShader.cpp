@@ -1,0 +1,149 @@
+#include "graphics/TextureShader.h"
+
+#include <cstring>
+
+#include "graphics/Camera.h"
+#include "graphics/Filter.h"
+#include "graphics/GraphicsDevice.h"
+#include "graphics/Light.h"
+#include "graphics/Texture.h"
+#include "objects/GameObject.h"
+#include "objects/Transform.h"
+
+namespace {
+
+TextureShader* gTextureShader = nullptr;
+
+constexpr size_t kFilterEntryBytes = 48;
+constexpr size_t kLightHeaderBytes = 32;
+constexpr size_t kLightEntryBytes = 64;
+static_assert(kFilterEntryBytes * kMaxFilters == platform::kFilterBlockBytes, "filter block layout");
+static_assert(kLightHeaderBytes + kLightEntryBytes * kMaxLights == platform::kLightBlockBytes, "light block layout");
+
+void Put(uint8_t* at, float value) { std::memcpy(at, &value, sizeof(value)); }
+void Put(uint8_t* at, uint32_t value) { std::memcpy(at, &value, sizeof(value)); }
+
+}  // namespace
+
+TextureShader* GetTextureShader() { return gTextureShader; }
+void SetTextureShader(TextureShader* shader) { gTextureShader = shader; }
+
+bool TextureShader::Initialize() {
+  program_ = CompileShaderProgram(platform::ProgramKind::Texture, "./Shaders/vtexture.glsl",
+                                  "./Shaders/ptexture.glsl", &vertexShader_, &pixelShader_);
+  if (!program_) return false;
+  platform::GpuDevice& gpu = Gpu();
+  matrixBuffer_ = gpu.CreateUniformBuffer(platform::kMatrixBlockBytes);
+  filterBuffer_ = gpu.CreateUniformBuffer(platform::kFilterBlockBytes);
+  lightBuffer_ = gpu.CreateUniformBuffer(platform::kLightBlockBytes);
+  if (!matrixBuffer_ || !filterBuffer_ || !lightBuffer_) {
+    Shutdown();
+    return false;
+  }
+  return true;
+}
+
+void TextureShader::Shutdown() {
+  platform::GpuDevice& gpu = Gpu();
+  gpu.DestroyBuffer(lightBuffer_);
+  gpu.DestroyBuffer(filterBuffer_);
+  gpu.DestroyBuffer(matrixBuffer_);
+  gpu.DestroyProgram(program_);
+  gpu.DestroyShader(pixelShader_);
+  gpu.DestroyShader(vertexShader_);
+  matrixShadow_.clear();
+  filterShadow_.clear();
+  lightShadow_.clear();
+}
+
+void TextureShader::FillFilterBlock(const GameObject* owner, uint8_t out[platform::kFilterBlockBytes]) {
+  std::memset(out, 0, platform::kFilterBlockBytes);
+  if (owner == nullptr) return;
+  // The owner's Filter components in component order; the first 16 are sent, the rest ignored.
+  int entry = 0;
+  for (const auto& component : owner->components) {
+    if (entry >= kMaxFilters) break;
+    const auto* filter = dynamic_cast<const Filter*>(component.get());
+    if (filter == nullptr) continue;
+    uint8_t* at = out + static_cast<size_t>(entry) * kFilterEntryBytes;
+    Put(at, static_cast<uint32_t>(filter->filterType));
+    for (int c = 0; c < 4; ++c) Put(at + 16 + 4 * c, filter->color[c]);
+    Put(at + 32, filter->saturation);
+    ++entry;
+  }
+}
+
+size_t TextureShader::FillLightBlock(uint8_t out[platform::kLightBlockBytes]) {
+  const std::vector<Light*>& lights = LightList();
+  // The block holds 128 lights; a scene with more sends the first 128 it created.
+  size_t count = lights.size() < static_cast<size_t>(kMaxLights) ? lights.size() : static_cast<size_t>(kMaxLights);
+  const Camera& camera = MainCamera();
+  Vector4 ambient = GetAmbient();
+  std::memset(out, 0, kLightHeaderBytes);
+  Put(out + 0, camera.position[0]);
+  Put(out + 4, camera.position[1]);
+  Put(out + 8, camera.position[2]);
+  Put(out + 12, static_cast<uint32_t>(count));
+  for (int c = 0; c < 4; ++c) Put(out + 16 + 4 * c, ambient[c]);
+  for (size_t i = 0; i < count; ++i) {
+    const Light* light = lights[i];
+    uint8_t* at = out + kLightHeaderBytes + i * kLightEntryBytes;
+    std::memset(at, 0, kLightEntryBytes);
+    const Transform* t = light->owner != nullptr ? light->owner->GetTransform() : nullptr;
+    if (t != nullptr) {
+      Put(at + 0, t->position[0]);
+      Put(at + 4, t->position[1]);
+      // 10 units nearer the camera than the owner.
+      Put(at + 8, t->position[2] - 10.0f);
+    }
+    Put(at + 16, light->color[0]);
+    Put(at + 20, light->color[1]);
+    Put(at + 24, light->color[2]);
+    Put(at + 28, light->intensity);
+    Put(at + 32, light->falloffStart);
+    Put(at + 48, light->falloffEnd);
+  }
+  return kLightHeaderBytes + count * kLightEntryBytes;
+}
+
+bool TextureShader::UploadIfChanged(platform::GpuBuffer buffer, std::vector<uint8_t>& shadow, const uint8_t* bytes,
+                                    size_t size) {
+  if (shadow.size() == size && std::memcmp(shadow.data(), bytes, size) == 0) return true;
+  if (!Gpu().WriteBuffer(buffer, bytes, size)) return false;
+  shadow.assign(bytes, bytes + size);
+  return true;
+}
+
+bool TextureShader::Render(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount,
+                           const glm::mat4& world, const glm::mat4& view, const glm::mat4& projection,
+                           const Texture* texture, const GameObject* owner) {
+  // glm keeps matrices column by column, the order GLSL's std140 mat4 expects.
+  uint8_t matrices[platform::kMatrixBlockBytes];
+  std::memcpy(matrices, &world[0][0], 64);
+  std::memcpy(matrices + 64, &view[0][0], 64);
+  std::memcpy(matrices + 128, &projection[0][0], 64);
+  if (!UploadIfChanged(matrixBuffer_, matrixShadow_, matrices, sizeof(matrices))) return false;
+
+  uint8_t filters[platform::kFilterBlockBytes];
+  FillFilterBlock(owner, filters);
+  if (!UploadIfChanged(filterBuffer_, filterShadow_, filters, sizeof(filters))) return false;
+
+  // Only the header and the entries in use are sent; the shader reads no further than the count.
+  // The block is rebuilt for every draw (a light may have moved since the last one) but sent only
+  // when it differs from what the GPU holds.
+  static uint8_t lights[platform::kLightBlockBytes];
+  size_t lightBytes = FillLightBlock(lights);
+  if (!UploadIfChanged(lightBuffer_, lightShadow_, lights, lightBytes)) return false;
+
+  platform::GpuDevice& gpu = Gpu();
+  gpu.BindUniformBuffer(platform::UniformSlot::Matrix, matrixBuffer_);
+  gpu.BindUniformBuffer(platform::UniformSlot::Filter, filterBuffer_);
+  gpu.BindUniformBuffer(platform::UniformSlot::Light, lightBuffer_);
+  gpu.Draw(program_, vertices, indices, indexCount, texture != nullptr ? texture->view : platform::GpuTexture{});
+  return true;
+}
+
+bool TextureShader::Render(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount,
+                           const Texture* texture, const GameObject* owner) {
+  return Render(vertices, indices, indexCount, WorldMatrix(), ViewMatrix(), ProjectionMatrix(), texture, owner);
+}

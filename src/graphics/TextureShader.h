@@ -1,0 +1,81 @@
+// The texture program: textured quads, filtered by the drawn object's Filter components and lit by
+// every Light and the ambient colour. Sources "./Shaders/vtexture.glsl" and
+// "./Shaders/ptexture.glsl", compiled at start-up.
+//
+// The object kind: each texture vertex carries the ObjectType number of the object that owns the
+// quad (vertex attribute 2, "TEXCOORD 1"). The vertex shader passes it unchanged to the pixel shader
+// as a flat unsigned integer. The pixel shader treats screen furniture - Text (10), UI (16) and
+// Transition (17) - as unlit: the ambient colour and the lights never darken menus, text or the
+// fade. Every other kind (level objects, and particles, which carry kind 0) is lit. Filters apply
+// to every kind. The lighting model itself is described in ptexture.glsl.
+//
+// Blocks, byte for byte (std140): MatrixBuffer 192 bytes (world, view, projection); FilterBuffer
+// 768 bytes = 16 entries of 48 (type uint at 0, colour RGBA at 16, saturation at 32); LightBuffer
+// 8224 bytes = 32-byte header (camera position xyz, light count, ambient RGB + intensity) + 128
+// entries of 64 (position xyz-10 and 0, colour RGB, intensity, fall-off start at 32, fall-off end
+// at 48). A block is uploaded only when its bytes differ from what the GPU already holds, so a
+// frame whose lights do not change sends the light block once, not once per sprite.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include <glm/mat4x4.hpp>
+
+#include "platform/GpuDevice.h"
+
+class GameObject;
+class Texture;
+
+// One vertex of the texture program (24 bytes): position, texture coordinates, owner's object kind.
+struct TextureVertex {
+  float position[3];
+  float texcoord[2];
+  uint32_t kind;
+};
+static_assert(sizeof(TextureVertex) == platform::kTextureVertexBytes, "texture vertex is 24 bytes");
+
+inline constexpr int kMaxFilters = 16;
+inline constexpr int kMaxLights = 128;
+
+class TextureShader {
+ public:
+  // Compiles both sources and creates the matrix, filter and light blocks (the sampler is the
+  // device's). Failure messages as for ColorShader::Initialize.
+  bool Initialize();
+  void Shutdown();
+
+  // Draws `indexCount` indices of a texture-layout vertex buffer and an index buffer with the three
+  // matrices, the texture (null or empty view: transparent) and the owner's filters (null owner: no
+  // filters). Particle emitters call this once per emitter with their own buffers.
+  bool Render(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount,
+              const glm::mat4& world, const glm::mat4& view, const glm::mat4& projection,
+              const Texture* texture, const GameObject* owner);
+  // The same with the device's world matrix and the camera's view and projection.
+  bool Render(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount,
+              const Texture* texture, const GameObject* owner);
+
+  // The bytes the blocks would hold for a draw of `owner` now (tests read them).
+  static void FillFilterBlock(const GameObject* owner, uint8_t out[platform::kFilterBlockBytes]);
+  // Returns the number of bytes in use (32 + 64 x lights sent).
+  static size_t FillLightBlock(uint8_t out[platform::kLightBlockBytes]);
+
+ private:
+  // Uploads `bytes` to `buffer` unless `shadow` already holds exactly those bytes.
+  bool UploadIfChanged(platform::GpuBuffer buffer, std::vector<uint8_t>& shadow, const uint8_t* bytes,
+                       size_t size);
+
+  platform::GpuShader vertexShader_;
+  platform::GpuShader pixelShader_;
+  platform::GpuProgram program_;
+  platform::GpuBuffer matrixBuffer_;
+  platform::GpuBuffer filterBuffer_;
+  platform::GpuBuffer lightBuffer_;
+  std::vector<uint8_t> matrixShadow_;
+  std::vector<uint8_t> filterShadow_;
+  std::vector<uint8_t> lightShadow_;
+};
+
+// The program-wide texture program (null before Graphics::Initialize and after shutdown).
+TextureShader* GetTextureShader();
+void SetTextureShader(TextureShader* shader);

@@ -1,0 +1,134 @@
+// The GPU layer the game's graphics draws through: buffers, textures, the two shader programs, the
+// fixed pipeline states, clearing, drawing and reading the back buffer back. Two implementations:
+// the OpenGL 3.3 core device (needs a current context) and the null device (headless runs and unit
+// tests) that counts what it is asked to do and touches no GL. No GL type appears here: resources
+// are small handles tagged with the device that made them, so a handle from another device (or a
+// destroyed one) is ignored instead of freeing someone else's object.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// A handle: id 0 is "none". `device` is the serial of the device that created it.
+struct GpuHandle {
+  uint32_t id = 0;
+  uint32_t device = 0;
+  explicit operator bool() const { return id != 0; }
+  bool operator==(const GpuHandle&) const = default;
+};
+struct GpuBuffer : GpuHandle {};
+struct GpuTexture : GpuHandle {};
+struct GpuShader : GpuHandle {};
+struct GpuProgram : GpuHandle {};
+
+// The two vertex formats. Colour: position float3 + colour float4 (28 bytes). Texture: position
+// float3 + texcoord float2 + object kind uint32 (24 bytes).
+enum class VertexLayout : uint32_t { Color = 0, Texture = 1 };
+inline constexpr size_t kColorVertexBytes = 28;
+inline constexpr size_t kTextureVertexBytes = 24;
+
+enum class ShaderStage : uint32_t { Vertex = 0, Pixel = 1 };
+// Which uniform blocks a program declares: Color has "MatrixBuffer"; Texture has "MatrixBuffer",
+// "FilterBuffer", "LightBuffer" and the sampler "shaderTexture" on unit 0.
+enum class ProgramKind : uint32_t { Color = 0, Texture = 1 };
+
+// Uniform block binding points (the block names above are bound to these at link time).
+enum class UniformSlot : uint32_t { Matrix = 0, Filter = 1, Light = 2 };
+inline constexpr size_t kMatrixBlockBytes = 192;
+inline constexpr size_t kFilterBlockBytes = 768;
+inline constexpr size_t kLightBlockBytes = 8224;
+
+// What a device has been asked to do since the last ResetStats (both devices count).
+struct GpuStats {
+  uint64_t drawCalls = 0;
+  uint64_t indicesDrawn = 0;
+  uint64_t bufferUploads = 0;     // vertex/index buffer writes (creation with data included)
+  uint64_t uniformUploads = 0;    // uniform block writes
+  uint64_t uniformBytes = 0;
+  uint64_t texturesCreated = 0;
+  uint64_t clears = 0;
+};
+
+// RGBA8 pixels, rows top to bottom.
+struct PixelImage {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgba;
+};
+
+class GpuDevice {
+ public:
+  virtual ~GpuDevice() = default;
+  GpuDevice(const GpuDevice&) = delete;
+  GpuDevice& operator=(const GpuDevice&) = delete;
+
+  virtual bool IsNull() const = 0;
+  // Sets the fixed states (depth less-or-equal with writes, stencil depth-fail incr/decr, back-face
+  // culling with clockwise fronts, the sampler) and the viewport. False when the device is unusable.
+  virtual bool Initialize(int width, int height) = 0;
+  // Frees every resource still alive. Safe to call twice.
+  virtual void Shutdown() = 0;
+
+  // Dynamic vertex buffer of `bytes` bytes in a layout; `data` may be null (zero-filled).
+  virtual GpuBuffer CreateVertexBuffer(VertexLayout layout, const void* data, size_t bytes) = 0;
+  // Index buffer of unsigned 32-bit indices.
+  virtual GpuBuffer CreateIndexBuffer(const uint32_t* indices, size_t count) = 0;
+  // Uniform block storage of `bytes` bytes.
+  virtual GpuBuffer CreateUniformBuffer(size_t bytes) = 0;
+  // Rewrites the start of a buffer with discard semantics (the old contents are forgotten).
+  // False when the handle is not a live buffer of this device or `bytes` exceeds its size.
+  virtual bool WriteBuffer(GpuBuffer buffer, const void* data, size_t bytes) = 0;
+  // Frees the buffer and clears the handle.
+  virtual void DestroyBuffer(GpuBuffer& buffer) = 0;
+
+  // A 2-D RGBA8 texture from top-down rows; `srgb` marks the pixels as sRGB-encoded; `mips`
+  // builds the full mip chain on the device. Empty handle on failure (too large, no memory).
+  virtual GpuTexture CreateTexture(int width, int height, const uint8_t* rgba, bool srgb, bool mips) = 0;
+  virtual void DestroyTexture(GpuTexture& texture) = 0;
+  virtual int MaxTextureSize() const = 0;
+
+  // Compiles GLSL source. On failure returns an empty handle and the compiler's message.
+  virtual GpuShader CompileShader(ShaderStage stage, const std::string& source, std::string* message) = 0;
+  // Links the two stages of a program and binds its uniform blocks and sampler to their slots.
+  virtual GpuProgram LinkProgram(ProgramKind kind, GpuShader vertex, GpuShader pixel, std::string* message) = 0;
+  virtual void DestroyShader(GpuShader& shader) = 0;
+  virtual void DestroyProgram(GpuProgram& program) = 0;
+
+  // Clears colour, depth and stencil of the back buffer.
+  virtual void Clear(float r, float g, float b, float a, float depth) = 0;
+  virtual void SetViewport(int x, int y, int width, int height) = 0;
+  // src-alpha / one-minus-src-alpha for colour, one / zero for alpha.
+  virtual void BindAlphaBlending() = 0;
+  virtual void BindUniformBuffer(UniformSlot slot, GpuBuffer buffer) = 0;
+  // One indexed triangle-list draw from index 0. An empty texture samples transparent black.
+  virtual void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount,
+                    GpuTexture texture) = 0;
+  // Forgets which program, vertex array, texture and uniform buffers the device last bound, so the
+  // next draw binds them again (after code outside the device, the editor's interface, drew).
+  virtual void ForgetBoundState() = 0;
+  // Waits until the GPU has finished every command issued so far (benchmarks time whole frames).
+  virtual void Finish() = 0;
+  // Reads the current back buffer (before it is presented). False on the null device.
+  virtual bool ReadBackBuffer(PixelImage* out) = 0;
+
+  const GpuStats& Stats() const { return stats_; }
+  void ResetStats() { stats_ = GpuStats{}; }
+  uint32_t Serial() const { return serial_; }
+
+ protected:
+  GpuDevice();
+  GpuStats stats_;
+  uint32_t serial_;
+};
+
+// The OpenGL 3.3 core device. Create it only with a context current (Platform::HasGlContext);
+// its Initialize fails when that context is older than 3.3.
+std::unique_ptr<GpuDevice> CreateGlGpuDevice();
+std::unique_ptr<GpuDevice> CreateNullGpuDevice();
+
+}  // namespace platform

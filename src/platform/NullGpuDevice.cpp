@@ -1,0 +1,130 @@
+// The null GPU device: headless runs and unit tests. It keeps track of which handles are alive and
+// how big buffers are (so misuse fails the same way as on the real device) and counts draws and
+// uploads; it never touches GL.
+#include <atomic>
+#include <unordered_map>
+
+#include "platform/GpuDevice.h"
+
+namespace platform {
+
+GpuDevice::GpuDevice() {
+  static std::atomic<uint32_t> nextSerial{1};
+  serial_ = nextSerial++;
+}
+
+namespace {
+
+class NullGpuDevice final : public GpuDevice {
+ public:
+  bool IsNull() const override { return true; }
+  bool Initialize(int, int) override { return true; }
+  void Shutdown() override {
+    buffers_.clear();
+    textures_.clear();
+  }
+
+  GpuBuffer CreateVertexBuffer(VertexLayout, const void* data, size_t bytes) override {
+    if (data != nullptr) ++stats_.bufferUploads;
+    return MakeBuffer(bytes);
+  }
+  GpuBuffer CreateIndexBuffer(const uint32_t* indices, size_t count) override {
+    if (indices != nullptr) ++stats_.bufferUploads;
+    return MakeBuffer(count * sizeof(uint32_t));
+  }
+  GpuBuffer CreateUniformBuffer(size_t bytes) override {
+    GpuBuffer b = MakeBuffer(bytes);
+    uniforms_[b.id] = true;
+    return b;
+  }
+  bool WriteBuffer(GpuBuffer buffer, const void* data, size_t bytes) override {
+    if (buffer.device != serial_ || data == nullptr) return false;
+    auto it = buffers_.find(buffer.id);
+    if (it == buffers_.end() || bytes > it->second) return false;
+    if (uniforms_.count(buffer.id) != 0) {
+      ++stats_.uniformUploads;
+      stats_.uniformBytes += bytes;
+    } else {
+      ++stats_.bufferUploads;
+    }
+    return true;
+  }
+  void DestroyBuffer(GpuBuffer& buffer) override {
+    if (buffer.device == serial_) {
+      buffers_.erase(buffer.id);
+      uniforms_.erase(buffer.id);
+    }
+    buffer = GpuBuffer{};
+  }
+
+  GpuTexture CreateTexture(int width, int height, const uint8_t* rgba, bool, bool) override {
+    if (width <= 0 || height <= 0 || rgba == nullptr || width > MaxTextureSize() || height > MaxTextureSize()) {
+      return GpuTexture{};
+    }
+    ++stats_.texturesCreated;
+    GpuTexture t;
+    t.id = nextId_++;
+    t.device = serial_;
+    textures_[t.id] = true;
+    return t;
+  }
+  void DestroyTexture(GpuTexture& texture) override {
+    if (texture.device == serial_) textures_.erase(texture.id);
+    texture = GpuTexture{};
+  }
+  int MaxTextureSize() const override { return 16384; }
+
+  GpuShader CompileShader(ShaderStage, const std::string&, std::string*) override {
+    GpuShader s;
+    s.id = nextId_++;
+    s.device = serial_;
+    return s;
+  }
+  GpuProgram LinkProgram(ProgramKind, GpuShader vertex, GpuShader pixel, std::string* message) override {
+    if (!vertex || !pixel) {
+      if (message != nullptr) *message = "a shader stage is missing";
+      return GpuProgram{};
+    }
+    GpuProgram p;
+    p.id = nextId_++;
+    p.device = serial_;
+    return p;
+  }
+  void DestroyShader(GpuShader& shader) override { shader = GpuShader{}; }
+  void DestroyProgram(GpuProgram& program) override { program = GpuProgram{}; }
+
+  void Clear(float, float, float, float, float) override { ++stats_.clears; }
+  void SetViewport(int, int, int, int) override {}
+  void BindAlphaBlending() override {}
+  void BindUniformBuffer(UniformSlot, GpuBuffer) override {}
+  void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, GpuTexture) override {
+    if (!program || indexCount <= 0 || vertices.device != serial_ || indices.device != serial_) return;
+    if (buffers_.count(vertices.id) == 0 || buffers_.count(indices.id) == 0) return;
+    ++stats_.drawCalls;
+    stats_.indicesDrawn += static_cast<uint64_t>(indexCount);
+  }
+  void ForgetBoundState() override {}
+  void Finish() override {}
+  bool ReadBackBuffer(PixelImage*) override { return false; }
+
+ private:
+  GpuBuffer MakeBuffer(size_t bytes) {
+    GpuBuffer b;
+    if (bytes == 0) return b;
+    b.id = nextId_++;
+    b.device = serial_;
+    buffers_[b.id] = bytes;
+    return b;
+  }
+
+  uint32_t nextId_ = 1;
+  std::unordered_map<uint32_t, size_t> buffers_;
+  std::unordered_map<uint32_t, bool> uniforms_;
+  std::unordered_map<uint32_t, bool> textures_;
+};
+
+}  // namespace
+
+std::unique_ptr<GpuDevice> CreateNullGpuDevice() { return std::make_unique<NullGpuDevice>(); }
+
+}  // namespace platform

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "graphics/GraphicsDevice.h"
+#include "graphics/Texture.h"
+#include "GraphicsTestHelpers.h"
+
+using graphics_test::LogCapture;
+using graphics_test::TgaBytes;
+using graphics_test::WriteBytes;
+using testing_support::TempDir;
+
+namespace {
+
+// 2 x 2 picture, file rows bottom-up in BGRA: bottom row blue, green; top row red, white.
+std::vector<uint8_t> FourColourPixels() {
+  return {255, 0, 0, 255,    0, 255, 0, 255,       // bottom: blue, green
+          0, 0, 255, 255,    255, 255, 255, 128};  // top: red, white (half alpha)
+}
+
+class TextureListTest : public ::testing::Test {
+ protected:
+  void SetUp() override { DestroyAllTextures(); }
+  void TearDown() override { DestroyAllTextures(); }
+  TempDir dir;
+  LogCapture log;
+};
+
+}  // namespace
+
+TEST(TgaDecoderTest, RowsComeOutTopDownAndBgraBecomesRgba) {
+  auto image = DecodeTga32(TgaBytes(2, 2, 32, FourColourPixels()));
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->width, 2);
+  EXPECT_EQ(image->height, 2);
+  const std::vector<uint8_t> expected = {255, 0, 0, 255,    255, 255, 255, 128,  // top: red, white
+                                         0, 0, 255, 255,    0, 255, 0, 255};     // bottom: blue, green
+  EXPECT_EQ(image->rgba, expected);
+}
+
+TEST(TgaDecoderTest, RejectsWhatItCannotTrust) {
+  // Not 32 bits per pixel.
+  EXPECT_FALSE(DecodeTga32(TgaBytes(2, 2, 24, std::vector<uint8_t>(12, 7))));
+  // One byte short of the declared pixels.
+  std::vector<uint8_t> truncated = TgaBytes(2, 2, 32, FourColourPixels());
+  truncated.pop_back();
+  EXPECT_FALSE(DecodeTga32(truncated));
+  // A declared size far beyond the data (65535 x 65535 x 4 would be 17 GB).
+  EXPECT_FALSE(DecodeTga32(TgaBytes(65535, 65535, 32, FourColourPixels())));
+  // Zero sides.
+  EXPECT_FALSE(DecodeTga32(TgaBytes(0, 2, 32, {})));
+  EXPECT_FALSE(DecodeTga32(TgaBytes(2, 0, 32, {})));
+  // A header cut short, and nothing at all.
+  std::vector<uint8_t> header = TgaBytes(1, 1, 32, {1, 2, 3, 4});
+  header.resize(17);
+  EXPECT_FALSE(DecodeTga32(header));
+  EXPECT_FALSE(DecodeTga32(nullptr, 0));
+}
+
+TEST(TgaDecoderTest, IdentificationFieldIsReadAsPixelData) {
+  // The id length is not read: pixel data always starts at byte 18.
+  auto image = DecodeTga32(TgaBytes(1, 1, 32, {10, 20, 30, 40}, /*idLength=*/5));
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->rgba, (std::vector<uint8_t>{30, 20, 10, 40}));
+}
+
+TEST(TgaDecoderTest, ExtraBytesAfterThePixelsAreIgnored) {
+  std::vector<uint8_t> bytes = TgaBytes(1, 1, 32, {1, 2, 3, 4, 99, 99, 99});
+  auto image = DecodeTga32(bytes);
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->rgba, (std::vector<uint8_t>{3, 2, 1, 4}));
+}
+
+TEST(TextureNameTest, LastPathComponentWithEitherSeparator) {
+  EXPECT_EQ(TextureNameOf("./Assets/player.png"), "player.png");
+  EXPECT_EQ(TextureNameOf("Assets\\Sub\\wall.png"), "wall.png");
+  EXPECT_EQ(TextureNameOf("C:floor.tga"), "floor.tga");
+  EXPECT_EQ(TextureNameOf("plain.png"), "plain.png");
+  EXPECT_EQ(TextureNameOf("dir/"), "");
+}
+
+TEST_F(TextureListTest, LoadedTgaIsListedUnderItsLastComponentAndFoundByIt) {
+  std::string sub = dir.path() + "/Sub";
+  std::filesystem::create_directories(sub);
+  WriteBytes(sub + "/tiles.tga", TgaBytes(2, 2, 32, FourColourPixels()));
+  Texture* loaded = TextureManager::Load(sub + "/tiles.tga");
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_EQ(loaded->name, "tiles.tga");
+  EXPECT_TRUE(loaded->view);
+  EXPECT_EQ(loaded->width, 2);
+  EXPECT_EQ(TextureManager::Find("tiles.tga"), loaded);
+  EXPECT_EQ(log.Count("Could not find texture"), 0);
+  // A name with a folder in front is not a listed name.
+  EXPECT_EQ(TextureManager::Find("Sub/tiles.tga"), nullptr);
+  EXPECT_EQ(log.Count("-WARNING- Could not find texture"), 1);
+}
+
+TEST_F(TextureListTest, SameFileTwiceIsListedTwiceAndFindReturnsTheFirst) {
+  WriteBytes(dir.File("a.tga"), TgaBytes(2, 2, 32, FourColourPixels()));
+  Texture* first = TextureManager::Load(dir.File("a.tga"));
+  Texture* second = TextureManager::Load(dir.File("a.tga"));
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  // The picture already on the device is listed again rather than decoded a second time, so
+  // scene changes do not grow memory; the list still holds two entries.
+  EXPECT_EQ(first, second);
+  ASSERT_EQ(TextureList().size(), 2u);
+  EXPECT_EQ(TextureManager::Find("a.tga"), first);
+}
+
+TEST_F(TextureListTest, BadTgaFilesFailWithTheWarningAndAreNotListed) {
+  WriteBytes(dir.File("rgb.tga"), TgaBytes(2, 2, 24, std::vector<uint8_t>(12, 1)));
+  std::vector<uint8_t> truncated = TgaBytes(2, 2, 32, FourColourPixels());
+  truncated.resize(truncated.size() - 3);
+  WriteBytes(dir.File("short.tga"), truncated);
+  WriteBytes(dir.File("huge.tga"), TgaBytes(65535, 65535, 32, FourColourPixels()));
+  WriteBytes(dir.File("tiny.tga"), {1, 2, 3});
+
+  EXPECT_EQ(TextureManager::Load(dir.File("rgb.tga")), nullptr);
+  EXPECT_EQ(TextureManager::Load(dir.File("short.tga")), nullptr);
+  EXPECT_EQ(TextureManager::Load(dir.File("huge.tga")), nullptr);
+  EXPECT_EQ(TextureManager::Load(dir.File("tiny.tga")), nullptr);
+  EXPECT_EQ(TextureManager::Load(dir.File("missing.tga")), nullptr);
+  EXPECT_EQ(log.Count("-WARNING- Failed loading texture"), 5);
+  EXPECT_TRUE(TextureList().empty());
+}
+
+TEST_F(TextureListTest, UpperCaseTgaGoesToThePlatformDecoder) {
+  // The game's own loader would refuse a 24-bit file; the decoder branch never fails the load.
+  WriteBytes(dir.File("shout.TGA"), TgaBytes(2, 2, 24, std::vector<uint8_t>(12, 200)));
+  Texture* texture = TextureManager::Load(dir.File("shout.TGA"));
+  ASSERT_NE(texture, nullptr);
+  EXPECT_EQ(texture->name, "shout.TGA");
+  EXPECT_EQ(log.Count("Failed loading texture"), 0);
+}
+
+TEST_F(TextureListTest, MissingPngIsStillListedWithAnEmptyViewAndNoMessage) {
+  Texture* texture = TextureManager::Load(dir.File("nothing.png"));
+  ASSERT_NE(texture, nullptr);
+  EXPECT_FALSE(texture->view);
+  EXPECT_EQ(TextureManager::Find("nothing.png"), texture);
+  EXPECT_EQ(log.Text().find("texture"), std::string::npos);
+}
+
+TEST_F(TextureListTest, PngDecodesThroughThePlatformDecoder) {
+  // The build copies the game's assets beside the tests.
+  Texture* texture = TextureManager::Load("./Assets/FontSheet.png");
+  ASSERT_NE(texture, nullptr);
+  EXPECT_TRUE(texture->view);
+  EXPECT_GT(texture->width, 0);
+  EXPECT_GT(texture->height, 0);
+}
+
+TEST_F(TextureListTest, ClearingTheListKeepsTexturesAlive) {
+  WriteBytes(dir.File("keep.tga"), TgaBytes(1, 1, 32, {1, 2, 3, 4}));
+  Texture* texture = TextureManager::Load(dir.File("keep.tga"));
+  ASSERT_NE(texture, nullptr);
+  ClearTextureList();
+  EXPECT_TRUE(TextureList().empty());
+  EXPECT_EQ(TextureManager::Find("keep.tga"), nullptr);
+  // Still a valid object (AddressSanitizer would object otherwise).
+  EXPECT_EQ(texture->name, "keep.tga");
+  EXPECT_TRUE(texture->view);
+}
+
+TEST(ImageFitTest, LargePicturesShrinkKeepingTheirAspect) {
+  platform::Image wide;
+  wide.width = 40;
+  wide.height = 10;
+  wide.rgba.assign(40 * 10 * 4, 255);
+  platform::Image fitted = platform::FitImage(wide, 16);
+  EXPECT_EQ(fitted.width, 16);
+  EXPECT_EQ(fitted.height, 4);
+  EXPECT_EQ(fitted.rgba.size(), 16u * 4u * 4u);
+  EXPECT_EQ(fitted.rgba[0], 255);
+  platform::Image same = platform::FitImage(wide, 64);
+  EXPECT_EQ(same.width, 40);
+}
