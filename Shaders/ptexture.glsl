@@ -7,8 +7,12 @@
 //    type 0 = empty entry (skipped).
 //    - type 1, saturation: mixes toward the pixel's grey (luma 0.299 R + 0.587 G + 0.114 B);
 //      saturation 1 keeps the colour, 0 gives grey, values between blend.
-//    - type 2, colour: multiplies red, green and blue by the filter's colour (a red of -1 means
-//      "no tint": the colour stays), and always multiplies alpha by the filter's alpha.
+//    - type 2, colour: tints toward the filter's colour and always multiplies alpha by the
+//      filter's alpha. The tint's strength is its brightest channel: the colour is mixed from
+//      itself toward itself times the filter colour by max(r, g, b). So a full colour such as red
+//      (1, 0, 0) multiplies outright, while black (0, 0, 0) carries no tint at all - vents and
+//      covers use black filters only to fade (alpha 0.5 while the player is under a cover). A red
+//      of -1 also means "no tint".
 // 3. Lighting (LightBuffer, slot 2), for level objects only. Screen furniture - object kinds Text
 //    (10), UI (16) and Transition (17) - is not lit, so a dark level never darkens menus, text or
 //    the screen fade. For every other kind the light reaching the pixel is
@@ -74,7 +78,11 @@ void main() {
       color.rgb = mix(vec3(grey), color.rgb, clamp(filters[i].saturation, 0.0, 1.0));
     } else if (type == 2u) {
       vec4 tint = filters[i].color;
-      if (abs(tint.r + 1.0) > 0.0001) color.rgb *= tint.rgb;
+      if (abs(tint.r + 1.0) > 0.0001) {
+        vec3 filterColor = clamp(tint.rgb, 0.0, 1.0);
+        float strength = max(filterColor.r, max(filterColor.g, filterColor.b));
+        color.rgb = mix(color.rgb, color.rgb * filterColor, strength);
+      }
       color.a *= tint.a;
     }
   }

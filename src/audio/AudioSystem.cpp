@@ -141,6 +141,12 @@ void StopEvent(const std::string& name) {
 }
 
 void UnloadEvent(const std::string& name) {
+  // Objects still alive when the audio system has shut down (the last scene's, at exit) have
+  // nothing left to unload: the system freed every event with itself.
+  if (!Module().system) {
+    Module().events.erase(name);
+    return;
+  }
   EventDescription event = FindRegisteredEvent(name);
   Check(System().UnloadSampleData(event));
   Check(System().ReleaseAllInstances(event));

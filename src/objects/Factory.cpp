@@ -384,7 +384,12 @@ GameObject* CreatePlayer(float x, float y) {
     walk.frameDuration = 0.1f;
     walk.loop = true;
     walk.playing = false;
-    a.Add<Animation>()->AddAnimation("walk", walk);
+    auto* animation = a.Add<Animation>();
+    animation->AddAnimation("walk", walk);
+    // The sheet shows its standing pose until the player walks: frame 0 shows the sheet's last
+    // cell, and the clip stays still until the player behaviour plays it.
+    animation->SetAnimation("walk");
+    animation->currentClip->playing = false;
     a.Emitters(kPlayerEmitters);
   });
 }

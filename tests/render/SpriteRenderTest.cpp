@@ -144,10 +144,17 @@ TEST_F(SpriteRenderTest, ColourFilterTintsAndItsAlphaScalesCoverage) {
   GameObject* both = TexturedObject(200, 0, 0, 100, 100, "white.tga", ObjectType::Cover);
   both->AddComponent(new Filter(FilterType::Color, 0.0f, Vector4(1.0f, 0.0f, 0.0f, 1.0f)));
   both->AddComponent(new Filter(FilterType::Saturation, 0.0f, Vector4()));
+  // A black filter carries no tint: covers and vents keep their picture and only fade.
+  GameObject* black = TexturedObject(0, 200, 0, 100, 100, "white.tga", ObjectType::Cover);
+  black->AddComponent(new Filter(FilterType::Color, 0.0f, Vector4(0.0f, 0.0f, 0.0f, 1.0f)));
+  GameObject* fading = TexturedObject(0, -200, 0, 100, 100, "white.tga", ObjectType::Cover);
+  fading->AddComponent(new Filter(FilterType::Color, 0.0f, Vector4(0.0f, 0.0f, 0.0f, 0.5f)));
   RenderObjects();
   EXPECT_RGB_NEAR(AtWorld(-200, 0), 128, 128, 128, 2);
   EXPECT_RGB_NEAR(AtWorld(0, 0), 128, 255, 64, 2);
   EXPECT_RGB_NEAR(AtWorld(200, 0), 76, 76, 76, 2);
+  EXPECT_RGB_NEAR(AtWorld(0, 200), 255, 255, 255, 2);
+  EXPECT_RGB_NEAR(AtWorld(0, -200), 128, 128, 128, 2);
 }
 
 TEST_F(SpriteRenderTest, TextUiAndTheFadeAreNotDarkenedByADarkAmbient) {

@@ -244,7 +244,8 @@ TEST_F(FactoryTest, ContactHandlersFiltersAndTheWalkClip) {
   EXPECT_FLOAT_EQ(walk.frameDuration, 0.1f);
   EXPECT_TRUE(walk.loop);
   EXPECT_FALSE(walk.playing) << "the behaviour starts it";
-  EXPECT_EQ(animation->currentClip, nullptr);
+  EXPECT_EQ(animation->currentClip, &animation->clips.at("walk")) << "the standing pose shows from the start";
+  EXPECT_EQ(walk.frame, 0u);
 }
 
 TEST_F(FactoryTest, SoundEventsPerArchetype) {
