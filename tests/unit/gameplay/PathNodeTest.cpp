@@ -1,0 +1,238 @@
+// Path nodes: linking with InsertAfter, unlinking when the removal pass deletes a node, and patrol
+// paths linked from a level's records.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "gameplay/PathNode.h"
+#include "gameplay/PatrolPaths.h"
+#include "objects/ObjectManager.h"
+#include "objects/Transform.h"
+
+namespace {
+
+class PathNodeTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    SetPathNodeRemovalHook(nullptr);
+    ClearObjects();
+  }
+  static PathNode* AddNode(const std::string& name, float x = 0.0f, float y = 0.0f) {
+    auto* node = new PathNode(name, x, y);
+    AddObject(node);
+    return node;
+  }
+  static ObjectRecord NodeRecord(const std::string& id, const std::string& next) {
+    ObjectRecord r;
+    r.id = id;
+    r.type = static_cast<int32_t>(ObjectType::Node);
+    r.nextId = next;
+    return r;
+  }
+};
+
+TEST_F(PathNodeTest, ANewNodeIsAPlainTwentyUnitObjectHeadingItself) {
+  PathNode node("Node_3", 40.0f, -20.0f, 1.5f);
+  EXPECT_EQ(node.name, "Node_3");
+  EXPECT_EQ(node.type, ObjectType::Plain);
+  EXPECT_EQ(node.GetTransform()->scale[0], 20.0f);
+  EXPECT_EQ(node.GetTransform()->scale[1], 20.0f);
+  EXPECT_EQ(node.GetTransform()->position[0], 40.0f);
+  EXPECT_EQ(node.GetTransform()->position[2], 1.5f);
+  EXPECT_EQ(node.head, &node);
+  EXPECT_EQ(node.GetNext(), nullptr);
+  EXPECT_EQ(node.GetPrevious(), nullptr);
+  EXPECT_TRUE(Objects().empty());
+}
+
+TEST_F(PathNodeTest, InsertAfterLinksAtTheEndAndInTheMiddle) {
+  PathNode a("A", 0, 0), b("B", 0, 0), c("C", 0, 0);
+  a.InsertAfter(&c);
+  EXPECT_EQ(a.next, &c);
+  EXPECT_EQ(c.previous, &a);
+  EXPECT_EQ(c.head, &a);
+  EXPECT_EQ(c.next, nullptr);
+
+  a.InsertAfter(&b);  // between a and c
+  EXPECT_EQ(a.next, &b);
+  EXPECT_EQ(b.previous, &a);
+  EXPECT_EQ(b.next, &c);
+  EXPECT_EQ(c.previous, &b);
+  EXPECT_EQ(b.head, &a);
+  EXPECT_EQ(a.previous, nullptr);
+}
+
+TEST_F(PathNodeTest, InsertAfterNullEndsTheChainAndReinsertingTheSuccessorChangesNothing) {
+  PathNode a("A", 0, 0), b("B", 0, 0), c("C", 0, 0);
+  a.InsertAfter(&b);
+  b.InsertAfter(&c);
+  a.InsertAfter(&b);  // already next: the chain must not fold onto b
+  EXPECT_EQ(a.next, &b);
+  EXPECT_EQ(b.next, &c);
+  EXPECT_EQ(b.previous, &a);
+  EXPECT_EQ(c.previous, &b);
+
+  b.InsertAfter(nullptr);
+  EXPECT_EQ(b.next, nullptr);
+  EXPECT_EQ(a.next, &b);
+}
+
+TEST_F(PathNodeTest, DestroyingAMiddleNodeJoinsItsNeighbours) {
+  PathNode* a = AddNode("Node_1");
+  PathNode* b = AddNode("Node_2");
+  PathNode* c = AddNode("Node_3");
+  a->InsertAfter(b);
+  b->InsertAfter(c);
+  b->destroy = true;
+  EXPECT_TRUE(DestroyIfMarked(b));
+  EXPECT_EQ(a->next, c);
+  EXPECT_EQ(c->previous, a);
+  EXPECT_EQ(Objects().size(), 2u);
+}
+
+TEST_F(PathNodeTest, DestroyingAnEndNodeSkipsTheMissingNeighbour) {
+  PathNode* a = AddNode("Node_1");
+  PathNode* b = AddNode("Node_2");
+  PathNode* c = AddNode("Node_3");
+  a->InsertAfter(b);
+  b->InsertAfter(c);
+  a->destroy = true;
+  DestroyIfMarked(a);
+  EXPECT_EQ(b->previous, nullptr);
+  EXPECT_EQ(b->next, c);
+  EXPECT_EQ(b->head, b);  // the chain's new first node
+  EXPECT_EQ(c->head, b);
+  c->destroy = true;
+  DestroyIfMarked(c);
+  EXPECT_EQ(b->next, nullptr);
+  EXPECT_EQ(b->previous, nullptr);
+}
+
+TEST_F(PathNodeTest, DestroyingANodeOfACircleLeavesASmallerCircle) {
+  PathNode* a = AddNode("Node_1");
+  PathNode* b = AddNode("Node_2");
+  PathNode* c = AddNode("Node_3");
+  a->InsertAfter(b);
+  b->InsertAfter(c);
+  c->InsertAfter(a);
+  a->destroy = true;
+  DestroyIfMarked(a);
+  EXPECT_EQ(b->next, c);
+  EXPECT_EQ(c->next, b);
+  EXPECT_EQ(b->previous, c);
+  EXPECT_EQ(c->previous, b);
+  EXPECT_EQ(b->head, b);
+  EXPECT_EQ(c->head, b);
+}
+
+PathNode* g_seenDying = nullptr;
+PathNode* g_seenSuccessor = nullptr;
+
+TEST_F(PathNodeTest, TheRemovalHookSeesTheNodeBeforeItIsUnlinked) {
+  PathNode* a = AddNode("Node_1");
+  PathNode* b = AddNode("Node_2");
+  a->InsertAfter(b);
+  SetPathNodeRemovalHook([](PathNode* dying) {
+    g_seenDying = dying;
+    g_seenSuccessor = dying->GetNext();
+  });
+  a->destroy = true;
+  DestroyIfMarked(a);
+  EXPECT_EQ(g_seenDying, a);
+  EXPECT_EQ(g_seenSuccessor, b);
+}
+
+TEST_F(PathNodeTest, AThreeNodeLoopIsWalkedInACircle) {
+  PathNode* a = AddNode("Node_1");
+  PathNode* b = AddNode("Node_2");
+  PathNode* c = AddNode("Node_3");
+  LinkPatrolPaths({NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "Node_3"), NodeRecord("Node_3", "Node_1")});
+  EXPECT_EQ(a->previous, c);  // the last node naming the first closes the circle
+  std::vector<PathNode*> walked;
+  PathNode* n = a;
+  for (int i = 0; i < 9; ++i, n = n->GetNext()) walked.push_back(n);
+  EXPECT_EQ(walked, (std::vector<PathNode*>{a, b, c, a, b, c, a, b, c}));
+  n = a;
+  walked.clear();
+  for (int i = 0; i < 4; ++i, n = n->GetPrevious()) walked.push_back(n);
+  EXPECT_EQ(walked, (std::vector<PathNode*>{a, c, b, a}));
+}
+
+TEST_F(PathNodeTest, RecordsInAnyOrderGiveTheSameLinks) {
+  PathNode* a = AddNode("Node_1");
+  PathNode* b = AddNode("Node_2");
+  PathNode* c = AddNode("Node_3");
+  LinkPatrolPaths({NodeRecord("Node_3", "Node_1"), NodeRecord("Node_2", "Node_3"), NodeRecord("Node_1", "Node_2")});
+  EXPECT_EQ(a->next, b);
+  EXPECT_EQ(b->next, c);
+  EXPECT_EQ(c->next, a);
+  EXPECT_EQ(a->previous, c);
+  EXPECT_EQ(b->previous, a);
+  EXPECT_EQ(c->previous, b);
+}
+
+TEST_F(PathNodeTest, ATwoNodePathIsWalkedBackAndForth) {
+  PathNode* a = AddNode("Node_1");
+  PathNode* b = AddNode("Node_2");
+  LinkPatrolPaths({NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "")});
+  EXPECT_EQ(a->previous, nullptr);
+  EXPECT_EQ(b->next, nullptr);
+  // Forward to the end, then back along the previous links, and so on.
+  std::vector<PathNode*> walked{a};
+  PathNode* current = a;
+  bool backward = false;
+  for (int i = 0; i < 5; ++i) {
+    PathNode* ahead = backward ? current->GetPrevious() : current->GetNext();
+    if (ahead == nullptr) {
+      backward = !backward;
+      ahead = backward ? current->GetPrevious() : current->GetNext();
+    }
+    current = ahead;
+    walked.push_back(current);
+  }
+  EXPECT_EQ(walked, (std::vector<PathNode*>{a, b, a, b, a, b}));
+}
+
+TEST_F(PathNodeTest, AnUnknownSuccessorEndsTheChainAndHumansGetTheirFirstNodes) {
+  PathNode* a = AddNode("Node_1");
+  PathNode* b = AddNode("Node_2");
+  auto* human = new GameObject("Enemy_3", 0, 0, 0, 60, 30, ObjectType::Enemy);
+  AddObject(human);
+  auto* stander = new GameObject("Enemy_4", 0, 0, 0, 60, 30, ObjectType::Enemy);
+  AddObject(stander);
+  auto* wall = new GameObject("Wall_5", 0, 0, 0, 60, 30, ObjectType::Wall);
+  AddObject(wall);
+
+  ObjectRecord enemy;
+  enemy.id = "Enemy_3";
+  enemy.type = static_cast<int32_t>(ObjectType::Enemy);
+  enemy.nextId = "Node_1";
+  ObjectRecord lost = enemy;
+  lost.id = "Enemy_4";
+  lost.nextId = "Node_9";
+  ObjectRecord standing = enemy;
+  standing.id = "Enemy_4";
+  standing.nextId = "";
+  std::vector<PatrolAssignment> assigned = LinkPatrolPaths(
+      {NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "Wall_5"), enemy, lost, standing, NodeRecord("Node_7", "Node_1")});
+  EXPECT_EQ(a->next, b);
+  EXPECT_EQ(b->next, nullptr);  // a wall is no patrol node
+  EXPECT_EQ(a->previous, nullptr);
+  ASSERT_EQ(assigned.size(), 1u);
+  EXPECT_EQ(assigned[0].enemy, human);
+  EXPECT_EQ(assigned[0].firstNode, a);
+}
+
+TEST_F(PathNodeTest, ANodeNamedTwiceIsLinkedOnce) {
+  PathNode* a = AddNode("Node_1");
+  PathNode* b = AddNode("Node_2");
+  PathNode* c = AddNode("Node_3");
+  LinkPatrolPaths({NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "Node_3"), NodeRecord("Node_1", "Node_2")});
+  EXPECT_EQ(a->next, b);
+  EXPECT_EQ(b->next, c);
+  EXPECT_EQ(b->previous, a);
+  EXPECT_EQ(c->next, nullptr);
+}
+
+}  // namespace
