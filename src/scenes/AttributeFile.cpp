@@ -17,6 +17,7 @@
 #include "objects/ObjectManager.h"
 #include "objects/ObjectType.h"
 #include "platform/FileSync.h"
+#include "scenes/ValueText.h"
 
 namespace {
 
@@ -86,25 +87,6 @@ const HumanKey kHumanKeys[] = {
     {"grace_timer_scale", &HumanTuning::grace_timer_scale, true},
     {"stun_max_time", &HumanTuning::stun_max_time, false},
 };
-
-// The stream's default float form: six significant digits, the shorter of fixed and exponent.
-std::string FloatText(float value) {
-  char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
-  return std::string(buffer, result.ptr);
-}
-
-// A float as the standard string-to-float conversion reads it (leading white space, a sign, digits
-// up to the first other character). No digits, overflow, infinities and not-a-numbers do not
-// convert.
-bool ParseFloat(const std::string& text, float* out) {
-  const char* begin = text.c_str();
-  char* end = nullptr;
-  float value = std::strtof(begin, &end);
-  if (end == begin || !std::isfinite(value)) return false;
-  *out = value;
-  return true;
-}
 
 // The vision cone angle: a float truncated to a whole number of degrees.
 bool ParseAngle(const std::string& text, int32_t* out) {

@@ -14,6 +14,7 @@
 #include "audio/AudioSystem.h"
 #include "objects/ObjectType.h"
 #include "platform/FileSync.h"
+#include "scenes/ValueText.h"
 
 // ================================================================================================
 // Shared helpers: value forms
@@ -36,63 +37,6 @@ struct LevelFileState {
 LevelFileState& FileState() {
   static LevelFileState state;
   return state;
-}
-
-// Integer as the standard string-to-integer conversion reads it: leading white space and a sign,
-// then digits up to the first other character ("12.5" is 12). No digits, or a value outside
-// [min, max], does not convert.
-bool ParseInteger(const std::string& text, long long min, long long max, long long* out) {
-  const char* begin = text.c_str();
-  char* end = nullptr;
-  errno = 0;
-  long long value = std::strtoll(begin, &end, 10);
-  if (end == begin || errno == ERANGE || value < min || value > max) return false;
-  *out = value;
-  return true;
-}
-
-bool ParseInt32(const std::string& text, int32_t* out) {
-  long long value = 0;
-  if (!ParseInteger(text, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
-                    &value)) {
-    return false;
-  }
-  *out = static_cast<int32_t>(value);
-  return true;
-}
-
-// The unsigned fields (lives, food goal) take what they are written as (up to 4294967295) as well
-// as the negative numbers a signed read would wrap into them, so every value written reads back.
-bool ParseUint32(const std::string& text, uint32_t* out) {
-  long long value = 0;
-  if (!ParseInteger(text, std::numeric_limits<int32_t>::min(), std::numeric_limits<uint32_t>::max(),
-                    &value)) {
-    return false;
-  }
-  *out = static_cast<uint32_t>(value);
-  return true;
-}
-
-// Float as the standard string-to-float conversion reads it. Overflow does not convert; neither do
-// infinities and not-a-numbers, which no level means and which would poison positions and the
-// path-finding grid. Values too small for a float read as the nearest float (zero or denormal).
-bool ParseFloat(const std::string& text, float* out) {
-  const char* begin = text.c_str();
-  char* end = nullptr;
-  // Overflow comes back as an infinity; underflow as the nearest float, which is kept.
-  float value = std::strtof(begin, &end);
-  if (end == begin || !std::isfinite(value)) return false;
-  *out = value;
-  return true;
-}
-
-bool TrueFlag(const std::string& text) { return text == "true"; }
-
-// The stream's default float form: six significant digits, the shorter of fixed and exponent.
-std::string FloatText(float value) {
-  char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
-  return std::string(buffer, result.ptr);
 }
 
 // The rank thresholds are read back as integers, so a value whose float form would use exponent
