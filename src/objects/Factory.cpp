@@ -52,7 +52,7 @@ std::string NameFor(const char* prefix) { return prefix + std::to_string(ObjectC
 
 constexpr float kRadiusOfScaleY = -1.0f;  // the emitter's radius is its owner's height
 
-struct EmitterSpec {
+struct EmitterSettings {
   const char* name;
   const char* texture;
   EmitterShape shape;
@@ -77,7 +77,7 @@ constexpr EmitterShape kCircle = EmitterShape::Circle;
 constexpr EmitterShape kLine = EmitterShape::Line;
 
 // Player and enemy emitters keep 0.97 as their (unused unless slowing) braking factor, food 0.99.
-const EmitterSpec kPlayerEmitters[] = {
+const EmitterSettings kPlayerEmitters[] = {
     {"footstep", "footstep2.png", kCircle, 20, false, 0, false, 0, 1, 10, 10, 0, 0, 0, 0, 0, 360, 20, 20, 50, false, 0.97f, 0.5f},
     {"dust", "dust.png", kCircle, 20, false, 0, false, 0, 5, 1, 2, 50, 100, 0, 0, 0, 360, 5, 10, 50, false, 0.97f, 0.5f},
     {"notice", "exclaim.png", kCircle, 20, false, 0, false, 0, 1, 1, 1, 50, 50, 90, 90, 0, 0, 30, 30, 20, false, 0.97f, -1},
@@ -85,13 +85,13 @@ const EmitterSpec kPlayerEmitters[] = {
     {"death", "dust.png", kCircle, 20, false, 0, false, 0, 20, 2, 2, 100, 100, 0, 360, 0, 360, 10, 10, 20, false, 0.97f, -1},
 };
 
-const EmitterSpec kFoodEmitters[] = {
+const EmitterSettings kFoodEmitters[] = {
     {"crumbs", "food.png", kCircle, kRadiusOfScaleY, true, 10, true, 3, 1, 5, 5, 0.01f, 0.02f, 0, 360, 0, 360, 5, 10, 4, true, 0.99f, 0.5f},
     {"collision", "food.png", kCircle, kRadiusOfScaleY, false, 0, false, 0, 10, 10, 20, 20, 40, 0, 360, 0, 360, 5, 10, 100, true, 0.99f, 0.5f},
     {"collection", "star.png", kCircle, kRadiusOfScaleY, false, 2, false, 3, 10, 1, 2, 100, 150, 0, 360, 0, 360, 5, 10, 20, false, 0.99f, -0.5f},
 };
 
-const EmitterSpec kEnemyEmitters[] = {
+const EmitterSettings kEnemyEmitters[] = {
     {"footstep", "footstep.png", kCircle, 20, false, 0, false, 0, 1, 10, 10, 0, 0, 0, 0, 0, 360, 20, 20, 50, false, 0.97f, 0.3f},
     {"madfoot", "madfoot.png", kCircle, 20, false, 0, false, 0, 1, 10, 10, 0, 0, 0, 0, 0, 360, 20, 20, 50, false, 0.97f, 0.3f},
     {"notice", "questionMark.png", kCircle, 20, false, 0, false, 0, 1, 1, 1, 50, 50, 90, 90, 0, 0, 30, 30, 20, false, 0.97f, -1},
@@ -99,39 +99,39 @@ const EmitterSpec kEnemyEmitters[] = {
     {"stun", "star.png", kCircle, 20, false, 0, true, 0.5f, 2, 1, 1, 20, 25, 80, 100, 0, 0, 30, 30, 20, false, 0.97f, -1},
 };
 
-const EmitterSpec kGlassEmitters[] = {
+const EmitterSettings kGlassEmitters[] = {
     {"shatter", "glass2.png", kLine, 0, false, 0, false, 0, 100, 20, 20, 500, 800, 0, 0, 0, 360, 5, 25, 100, true, 0.97f, 0.3f},
 };
 
-std::unique_ptr<ParticleEmitter> MakeEmitter(const EmitterSpec& spec, float ownerHeight) {
+std::unique_ptr<ParticleEmitter> MakeEmitter(const EmitterSettings& settings, float ownerHeight) {
   std::unique_ptr<ParticleEmitter> e;
-  if (spec.shape == kLine) e = std::make_unique<lineEmitter>();
-  else e = std::make_unique<circleEmitter>(spec.radius == kRadiusOfScaleY ? ownerHeight : spec.radius);
-  e->name = spec.name;
-  e->textureName = spec.texture;
-  e->active = spec.active;
-  e->duration = spec.duration;
-  e->durationTimer = spec.duration;
-  e->loop = spec.loop;
-  e->emissionRate = spec.rate;
-  e->emissionTimer = spec.duration;
-  e->particlesPerEmission = spec.perBurst;
-  e->lifeMin = spec.lifeMin;
-  e->lifeMax = spec.lifeMax;
-  e->velocityMin = spec.speedMin;
-  e->velocityMax = spec.speedMax;
+  if (settings.shape == kLine) e = std::make_unique<lineEmitter>();
+  else e = std::make_unique<circleEmitter>(settings.radius == kRadiusOfScaleY ? ownerHeight : settings.radius);
+  e->name = settings.name;
+  e->textureName = settings.texture;
+  e->active = settings.active;
+  e->duration = settings.duration;
+  e->durationTimer = settings.duration;
+  e->loop = settings.loop;
+  e->emissionRate = settings.rate;
+  e->emissionTimer = settings.duration;
+  e->particlesPerEmission = settings.perBurst;
+  e->lifeMin = settings.lifeMin;
+  e->lifeMax = settings.lifeMax;
+  e->velocityMin = settings.speedMin;
+  e->velocityMax = settings.speedMax;
   e->accelerationMin = 0.0f;
   e->accelerationMax = 0.0f;
-  e->directionMin = spec.directionMin;
-  e->directionMax = spec.directionMax;
-  e->rotationMin = spec.rotationMin;
-  e->rotationMax = spec.rotationMax;
-  e->scaleMin = spec.scaleMin;
-  e->scaleMax = spec.scaleMax;
-  e->maxParticles = spec.maxParticles;
-  e->slowToZero = spec.slowToZero;
-  e->deceleration = spec.deceleration;
-  e->particleZ = spec.z;
+  e->directionMin = settings.directionMin;
+  e->directionMax = settings.directionMax;
+  e->rotationMin = settings.rotationMin;
+  e->rotationMax = settings.rotationMax;
+  e->scaleMin = settings.scaleMin;
+  e->scaleMax = settings.scaleMax;
+  e->maxParticles = settings.maxParticles;
+  e->slowToZero = settings.slowToZero;
+  e->deceleration = settings.deceleration;
+  e->particleZ = settings.z;
   e->buffersPending = true;
   return e;
 }
@@ -250,9 +250,9 @@ class Assembly {
     }
   }
   template <size_t N>
-  void Emitters(const EmitterSpec (&specs)[N]) {
+  void Emitters(const EmitterSettings (&specs)[N]) {
     const float height = object_->GetTransform()->scale[1];
-    for (const EmitterSpec& spec : specs) Attach(MakeEmitter(spec, height));
+    for (const EmitterSettings& settings : specs) Attach(MakeEmitter(settings, height));
   }
 
   // Hands the object to the object list.

@@ -32,14 +32,14 @@ struct GlBuffer {
   size_t bytes = 0;
 };
 
-struct BlockSpec {
+struct BlockLayout {
   const char* name;
   UniformSlot slot;
   size_t bytes;
 };
 
-constexpr BlockSpec kColorBlocks[] = {{"MatrixBuffer", UniformSlot::Matrix, kMatrixBlockBytes}};
-constexpr BlockSpec kTextureBlocks[] = {{"MatrixBuffer", UniformSlot::Matrix, kMatrixBlockBytes},
+constexpr BlockLayout kColorBlocks[] = {{"MatrixBuffer", UniformSlot::Matrix, kMatrixBlockBytes}};
+constexpr BlockLayout kTextureBlocks[] = {{"MatrixBuffer", UniformSlot::Matrix, kMatrixBlockBytes},
                                         {"FilterBuffer", UniformSlot::Filter, kFilterBlockBytes},
                                         {"LightBuffer", UniformSlot::Light, kLightBlockBytes}};
 
@@ -499,18 +499,18 @@ class GlGpuDevice final : public GpuDevice {
   // Binds the program's blocks to their slots and checks that each has exactly the byte size the
   // game writes (a block laid out differently would silently scramble lights or filters).
   static std::string BindBlocks(ProgramKind kind, GLuint program) {
-    const BlockSpec* begin = kind == ProgramKind::Color ? std::begin(kColorBlocks) : std::begin(kTextureBlocks);
-    const BlockSpec* end = kind == ProgramKind::Color ? std::end(kColorBlocks) : std::end(kTextureBlocks);
-    for (const BlockSpec* spec = begin; spec != end; ++spec) {
-      GLuint index = glGetUniformBlockIndex(program, spec->name);
-      if (index == GL_INVALID_INDEX) return std::string("uniform block ") + spec->name + " is missing";
+    const BlockLayout* begin = kind == ProgramKind::Color ? std::begin(kColorBlocks) : std::begin(kTextureBlocks);
+    const BlockLayout* end = kind == ProgramKind::Color ? std::end(kColorBlocks) : std::end(kTextureBlocks);
+    for (const BlockLayout* block = begin; block != end; ++block) {
+      GLuint index = glGetUniformBlockIndex(program, block->name);
+      if (index == GL_INVALID_INDEX) return std::string("uniform block ") + block->name + " is missing";
       GLint size = 0;
       glGetActiveUniformBlockiv(program, index, GL_UNIFORM_BLOCK_DATA_SIZE, &size);
-      if (static_cast<size_t>(size) != spec->bytes) {
-        return std::string("uniform block ") + spec->name + " is " + std::to_string(size) + " bytes, expected " +
-               std::to_string(spec->bytes);
+      if (static_cast<size_t>(size) != block->bytes) {
+        return std::string("uniform block ") + block->name + " is " + std::to_string(size) + " bytes, expected " +
+               std::to_string(block->bytes);
       }
-      glUniformBlockBinding(program, index, static_cast<GLuint>(spec->slot));
+      glUniformBlockBinding(program, index, static_cast<GLuint>(block->slot));
     }
     if (kind == ProgramKind::Texture) {
       GLint location = glGetUniformLocation(program, "shaderTexture");
