@@ -327,6 +327,9 @@ def level(layout):
     objects = s.link()
     return {
         "food_goal": layout["goal"], "ranks": layout["ranks"], "lives": 3,
+        # The player's and the guards' tuning, read from Assets/Attributes/ when the level starts
+        # (written by `quillmarch-level attributes Assets/Attributes`).
+        "attributes": ["player", "human"],
         "ambient": layout["ambient"],
         "textures": [layout["floor"]] + LEVEL_TEXTURES + [layout["signal"]],
         "objects": objects,

@@ -22,6 +22,7 @@
 
 #include "app/Logger.h"
 #include "objects/ObjectType.h"
+#include "scenes/AttributeFile.h"
 #include "scenes/Level.h"
 
 namespace fs = std::filesystem;
@@ -192,10 +193,21 @@ int Format(const std::string& in, const std::string& out) {
   return 0;
 }
 
+// Writes the default player and human tuning through the game's own writer, as the attribute
+// files "player.json" and "human.json" in `folder`.
+int WriteDefaultAttributes(const std::string& folder) {
+  LogToTempFile log;
+  bool ok = SaveAttributesToFile(nullptr, 1, folder + "/player.json") &&
+            SaveAttributesToFile(nullptr, 3, folder + "/human.json");
+  for (const std::string& line : log.Take()) std::printf("%s: %s\n", folder.c_str(), line.c_str());
+  return ok ? 0 : 1;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: quillmarch-level check [--assets DIR] FILE...\n"
-               "       quillmarch-level format IN OUT\n");
+               "       quillmarch-level format IN OUT\n"
+               "       quillmarch-level attributes FOLDER   (writes the default player.json and human.json)\n");
   return 2;
 }
 
@@ -209,6 +221,10 @@ int main(int argc, char** argv) {
   if (args[0] == "format") {
     if (args.size() != 3) return Usage();
     return Format(args[1], args[2]);
+  }
+  if (args[0] == "attributes") {
+    if (args.size() != 2) return Usage();
+    return WriteDefaultAttributes(args[1]);
   }
   if (args[0] == "check") {
     std::string assets;
