@@ -132,7 +132,6 @@ bool Graphics::Frame() {
   if (ScreenshotPending() && m.device->Gpu().ReadBackBuffer(&m.capture)) m.capturedFrame = m.framesPresented + 1;
   m.device->EndScene();
   ++m.framesPresented;
-  // 10. Audio.
   // 10. The audio system's per-frame update.
   UpdateAudio();
   // 11. The window's outer size.
