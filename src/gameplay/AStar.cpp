@@ -13,153 +13,210 @@
 namespace {
 
 constexpr double kStraightStep = 1.0;
+
+// For each step of the neighbour order of PathGrid.h, the step back.
+constexpr uint32_t kOppositeStep[8] = {1, 0, 3, 2, 7, 6, 5, 4};
 constexpr double kDiagonalStep = 1.414;
 
 // Step costs in the neighbour order of PathGrid.h (four straight steps, then four diagonal ones).
 constexpr double kStepCost[8] = {kStraightStep, kStraightStep, kStraightStep, kStraightStep,
                                  kDiagonalStep, kDiagonalStep, kDiagonalStep, kDiagonalStep};
 
-// An open-list entry, ordered by f, then by padded index, which orders exactly like (row, column).
-// Every entry's key is distinct: a cell re-enters the list only with a smaller f than before.
-struct OpenEntry {
-  double f;
-  int32_t index;
-};
-
-bool ComesAfter(const OpenEntry& a, const OpenEntry& b) {
-  return a.f > b.f || (a.f == b.f && a.index > b.index);
-}
-
 // The open list: hands entries out in exactly the order of an ordered set of (f, row, column),
 // stale entries of already expanded cells included, without the set's tree. A step from the cell
 // being expanded changes f by at most the step's cost plus the distance it covers (under 2.83), and
 // never lowers it by more than a hair (a diagonal costs 1.414, a little less than the distance it
 // covers), so every live entry lies just above the f being expanded. The entries sit in a ring of
-// buckets of f (kBucketsPerUnit to a unit of f); the bucket being expanded is a small binary heap,
-// the ones above it unsorted piles that become the heap in turn. An entry below the current bucket
-// is still the smallest of all and simply joins the heap; an entry beyond the ring (which the bound
-// above rules out) waits in an overflow pile, so the order stays exact whatever happens.
+// buckets of f (kBucketsPerUnit to a unit of f), each bucket a short list kept sorted by (f, padded
+// index), which orders exactly like (f, row, column). An entry below the current bucket is still the
+// smallest of all and simply joins the current bucket's list; an entry beyond the ring (which the
+// bound above rules out) waits in a pile of far entries, so the order stays exact whatever happens.
+// Every entry's key is distinct: a cell re-enters the list only with a smaller f than before.
+//
+// One open list lives for one search, on the stack, which lets the compiler keep its counters in
+// registers; the list nodes and far entries live in OpenStorage, which keeps its memory from
+// search to search. An entry also carries the g of its cell, so taking it from the list hands that
+// over at once.
+struct OpenEntry {
+  double f;
+  double g;
+  int32_t index;
+};
+struct OpenNode {
+  OpenEntry entry;
+  int32_t next;  // the next node of the bucket (or of the free chain)
+};
+using FarEntry = OpenEntry;
+struct OpenStorage {
+  std::vector<OpenNode> nodes;
+  std::vector<FarEntry> far;
+};
+
+// Makes room for more list nodes; returns the new node table.
+[[gnu::noinline]] OpenNode* GrowNodes(std::vector<OpenNode>& nodes) {
+  nodes.resize(std::max<size_t>(1024, 2 * nodes.size()));
+  return nodes.data();
+}
+
 class OpenList {
  public:
-  void Clear() {
-    for (std::vector<OpenEntry>& bucket : ring_) bucket.clear();
-    filled_.fill(0);
-    heap_.clear();
-    overflow_.clear();
-    current_ = 0;
-    size_ = 0;
-    inRing_ = 0;
+  explicit OpenList(OpenStorage& storage) : storage_(storage) {
+    heads_.fill(kNone);
+    storage_.far.clear();
+    nodes_ = storage_.nodes.data();
+    capacity_ = static_cast<int32_t>(storage_.nodes.size());
   }
-  bool Empty() const { return size_ == 0; }
+  OpenList(const OpenList&) = delete;
+  OpenList& operator=(const OpenList&) = delete;
 
-  void Push(OpenEntry entry) {
-    ++size_;
-    const int64_t k = BucketOf(entry.f);
-    if (k > current_ && k < current_ + kRing) {
-      const size_t slot = static_cast<size_t>(k % kRing);
-      ring_[slot].push_back(entry);
-      filled_[slot / 64] |= uint64_t{1} << (slot % 64);
-      ++inRing_;
-    } else {
-      PushElsewhere(entry, k);
+  bool Empty() const { return count_ == 0; }
+
+  [[gnu::always_inline]] void Push(const OpenEntry& entry) {
+    ++count_;
+    const double f = entry.f;
+    const int32_t index = entry.index;
+    int64_t k = BucketOf(f);
+    if (k < current_) k = current_;
+    if (k - current_ >= kRing) [[unlikely]] {
+      storage_.far.push_back(entry);
+      ++farCount_;
+      return;
     }
+    const size_t slot = static_cast<size_t>(k) & kMask;
+    int32_t n = free_;
+    if (n != kNone) {
+      free_ = nodes_[n].next;
+    } else {
+      if (used_ == capacity_) [[unlikely]] {
+        nodes_ = GrowNodes(storage_.nodes);
+        capacity_ = static_cast<int32_t>(storage_.nodes.size());
+      }
+      n = used_++;
+    }
+    int32_t* link = &heads_[slot];
+    while (*link != kNone) {
+      const OpenEntry& other = nodes_[*link].entry;
+      if (other.f > f || (other.f == f && other.index > index)) break;
+      link = &nodes_[*link].next;
+    }
+    nodes_[n] = {entry, *link};
+    *link = n;
+    filled_[slot / 64] |= uint64_t{1} << (slot % 64);
+    summary_ |= uint64_t{1} << (slot / 64);
   }
 
-  // Only when not Empty().
-  OpenEntry Pop() {
-    while (heap_.empty()) Advance();
-    std::pop_heap(heap_.begin(), heap_.end(), ComesAfter);
-    const OpenEntry top = heap_.back();
-    heap_.pop_back();
-    --size_;
-    return top;
+  // The smallest entry, which leaves the list. Only when not Empty().
+  [[gnu::always_inline]] OpenEntry Pop() {
+    size_t slot = static_cast<size_t>(current_) & kMask;
+    if (heads_[slot] == kNone) slot = farCount_ == 0 ? Advance() : AdvanceWithFar();
+    const int32_t n = heads_[slot];
+    OpenNode& node = nodes_[n];
+    heads_[slot] = node.next;
+    if (node.next == kNone) {
+      filled_[slot / 64] &= ~(uint64_t{1} << (slot % 64));
+      if (filled_[slot / 64] == 0) summary_ &= ~(uint64_t{1} << (slot / 64));
+    }
+    node.next = free_;
+    free_ = n;
+    --count_;
+    return node.entry;
   }
 
  private:
-  static constexpr double kBucketsPerUnit = 128.0;
-  static constexpr int64_t kRing = 512;  // 4 units of f
+  static constexpr double kBucketsPerUnit = 512.0;
+  static constexpr int64_t kRing = 2048;  // 4 units of f
+  static constexpr size_t kMask = kRing - 1;
   static constexpr size_t kWords = kRing / 64;
+  static_assert(kWords <= 64, "one summary word covers the ring");
+  static constexpr int32_t kNone = -1;
 
   static int64_t BucketOf(double f) { return static_cast<int64_t>(f * kBucketsPerUnit); }
 
-  // How many buckets after the current one the next filled bucket of the ring lies (the ring is
-  // not empty).
-  int64_t DistanceToNextFilled() const {
-    const size_t start = static_cast<size_t>((current_ + 1) % kRing);
-    for (size_t i = 0; i <= kWords; ++i) {
-      const size_t word = (start / 64 + i) % kWords;
-      uint64_t bits = filled_[word];
-      if (i == 0) bits &= ~uint64_t{0} << (start % 64);
-      if (bits != 0) {
-        const size_t slot = word * 64 + static_cast<size_t>(std::countr_zero(bits));
-        return 1 + static_cast<int64_t>((slot + kRing - start) % kRing);
-      }
+  // Moves the current bucket on to the next filled one of the ring (the ring is not empty); returns
+  // its slot.
+  [[gnu::always_inline]] size_t Advance() {
+    const size_t start = static_cast<size_t>(current_) & kMask;
+    size_t word = start / 64;
+    uint64_t bits = filled_[word] & (~uint64_t{0} << (start % 64));
+    if (bits == 0) {
+      // The next filled word after this one, or else (round the ring) the first filled one.
+      const uint64_t after = word + 1 < 64 ? summary_ & (~uint64_t{0} << (word + 1)) : 0;
+      word = static_cast<size_t>(std::countr_zero(after != 0 ? after : summary_));
+      bits = filled_[word];
     }
-    return 1;
+    const size_t slot = word * 64 + static_cast<size_t>(std::countr_zero(bits));
+    current_ += static_cast<int64_t>((slot - start) & kMask);
+    return slot;
   }
 
-  // Entries for the bucket being expanded (or below it) join the heap; entries past the ring wait.
-  [[gnu::noinline]] void PushElsewhere(OpenEntry entry, int64_t k) {
-    if (k <= current_) {
-      heap_.push_back(entry);
-      std::push_heap(heap_.begin(), heap_.end(), ComesAfter);
-    } else {
-      overflow_.push_back(entry);
+  // Far entries may come before ring entries pushed after them: the current bucket moves on to
+  // whichever is nearest, and the far entries the moved ring reaches join it.
+  [[gnu::noinline]] size_t AdvanceWithFar() {
+    int64_t nearest = BucketOf(storage_.far.front().f);
+    for (const FarEntry& e : storage_.far) nearest = std::min(nearest, BucketOf(e.f));
+    if (summary_ != 0) {
+      Advance();
+      nearest = std::min(nearest, current_);
     }
+    current_ = nearest;
+    std::vector<FarEntry> waiting;
+    waiting.swap(storage_.far);
+    count_ -= waiting.size();
+    farCount_ = 0;
+    for (const FarEntry& e : waiting) Push(e);
+    return static_cast<size_t>(current_) & kMask;
   }
 
-  // Moves on to the next filled bucket: its pile becomes the heap.
-  void Advance() {
-    if (overflow_.empty()) {
-      current_ += DistanceToNextFilled();
-    } else if (inRing_ == 0) {
-      // Only far entries are left: move straight to the nearest of them.
-      int64_t nearest = BucketOf(overflow_.front().f);
-      for (const OpenEntry& e : overflow_) nearest = std::min(nearest, BucketOf(e.f));
-      current_ = nearest;
-    } else {
-      ++current_;
-    }
-    const size_t slot = static_cast<size_t>(current_ % kRing);
-    inRing_ -= ring_[slot].size();
-    heap_.swap(ring_[slot]);
-    filled_[slot / 64] &= ~(uint64_t{1} << (slot % 64));
-    std::make_heap(heap_.begin(), heap_.end(), ComesAfter);
-    if (!overflow_.empty()) {
-      // Far entries that the moved window now reaches join the ring (or the heap).
-      std::vector<OpenEntry> waiting;
-      waiting.swap(overflow_);
-      size_ -= waiting.size();
-      for (const OpenEntry& e : waiting) Push(e);
-    }
-  }
-
-  std::vector<OpenEntry> heap_;  // the entries of buckets up to current_
-  std::array<std::vector<OpenEntry>, kRing> ring_;  // bucket k at k % kRing; emptied ones keep capacity
-  std::array<uint64_t, kWords> filled_{};            // which ring buckets hold entries
-  std::vector<OpenEntry> overflow_;
+  OpenStorage& storage_;
+  OpenNode* nodes_ = nullptr;
+  int32_t capacity_ = 0;
+  int32_t used_ = 0;
+  int32_t free_ = kNone;
   int64_t current_ = 0;
-  size_t size_ = 0;
-  size_t inRing_ = 0;
+  size_t count_ = 0;
+  size_t farCount_ = 0;
+  std::array<uint64_t, kWords> filled_{};  // which ring buckets hold entries
+  uint64_t summary_ = 0;                   // which words of filled_ are not zero
+  std::array<int32_t, kRing> heads_;       // bucket k's list at k % kRing
 };
 
 // The per-cell search tables, in the padded layout of PathGrid.h so the eight neighbours of a
-// grid cell are always in range. They are kept from search to search: a cell's entries count only
-// while its stamp belongs to the running search, so nothing is cleared between searches. A cell's f
+// grid cell are always in range. The stamp, g and step tables are kept from search to search: a
+// cell's entries count only while its stamp belongs to the running search, so they are never
+// cleared between searches. A cell's f
 // is not kept: it is g plus the cell's distance to the destination, which is worked out again (to
-// the same bits) whenever the cell is looked at. The stamps, read for every neighbour, sit in a
-// table of their own so that they stay in the cache.
+// the same bits) whenever the cell is looked at.
 constexpr uint8_t kFromSource = 8;
+constexpr size_t kCells = static_cast<size_t>(kPaddedRows) * kPaddedColumns;
 
 struct AStarState {
-  std::vector<uint32_t> stamp;  // 2 x generation: reached; 2 x generation + 1: expanded
-  std::vector<double> g;
-  std::vector<uint8_t> from;    // the step (0..7) that reached the cell; kFromSource for the source
+  std::vector<uint32_t> stamp;     // 2 x generation: reached; 2 x generation + 1: expanded
   uint32_t generation = 0;
-  OpenList open;
+  std::vector<double> g;
+  std::vector<uint8_t> from;       // the step (0..7) that reached the cell; kFromSource for the source
+  // Per cell, its open neighbours not yet expanded (bits as in PaddedOpenNeighbours), copied from the
+  // grid at the start of every search and kept up to date as cells are expanded.
+  std::vector<uint8_t> live;
+  OpenStorage open;
   PathMessageSink sink = nullptr;
   std::vector<GridCell>* trace = nullptr;
 };
+
+// The straight-line distance in cells for every |row difference| and |column difference| (row by
+// row, kGridColumns to a row): the same sqrt values, to the bit, that working them out each time
+// gives. Built once, on the first search.
+const double* DistanceTable() {
+  static const std::vector<double> table = [] {
+    std::vector<double> t(static_cast<size_t>(kGridRows) * kGridColumns);
+    for (int32_t r = 0; r < kGridRows; ++r) {
+      for (int32_t c = 0; c < kGridColumns; ++c) {
+        t[static_cast<size_t>(r) * kGridColumns + c] = std::sqrt(static_cast<double>(r * r + c * c));
+      }
+    }
+    return t;
+  }();
+  return table.data();
+}
 
 AStarState& State() {
   static AStarState state;
@@ -192,6 +249,116 @@ void LogPath(const std::vector<GridCell>& path) {
 void SetPathMessageSink(PathMessageSink sink) { State().sink = sink; }
 void SetPathExpansionTrace(std::vector<GridCell>* trace) { State().trace = trace; }
 
+namespace {
+
+// The cells of the path ending at the destination, read back along the steps that reached them.
+std::vector<GridCell> TracePath(const uint8_t* from, int32_t goal) {
+  size_t length = 1;
+  for (int32_t i = goal; from[i] != kFromSource; i -= kNeighbourOffset[from[i]]) ++length;
+  std::vector<GridCell> path(length);
+  size_t at = length;
+  for (int32_t i = goal;; i -= kNeighbourOffset[from[i]]) {
+    path[--at] = CellOfIndex(i);
+    if (from[i] == kFromSource) break;
+  }
+  return path;
+}
+
+// The search proper, with or without recording every cell taken from the open list. Returns the
+// path, empty when the destination cannot be reached.
+template <bool kTrace>
+std::vector<GridCell> Search(AStarState& s, GridCell source, GridCell destination) {
+  const uint8_t* openNeighbours = PaddedOpenNeighbours();
+  if (s.g.empty()) {
+    s.stamp.assign(kCells, 0);
+    s.g.assign(kCells, 0.0);
+    s.from.assign(kCells, 0);
+  }
+  if (++s.generation >= 0x7FFFFFFFu) {
+    std::fill(s.stamp.begin(), s.stamp.end(), 0u);
+    s.generation = 1;
+  }
+  const uint32_t reached = 2 * s.generation;
+  const uint32_t expanded = reached + 1;
+  uint32_t* stamp = s.stamp.data();
+  const double* distance = DistanceTable();
+  double* g = s.g.data();
+  uint8_t* from = s.from.data();
+  s.live.assign(openNeighbours, openNeighbours + kCells);
+  uint8_t* live = s.live.data();
+  OpenList open(s.open);
+
+  const int32_t start = PaddedIndex(source);
+  const int32_t goal = PaddedIndex(destination);
+  stamp[start] = reached;
+  g[start] = 0.0;
+  from[start] = kFromSource;
+  open.Push({0.0, 0.0, start});
+
+  while (!open.Empty()) {
+    const OpenEntry popped = open.Pop();
+    const int32_t at = popped.index;
+    if constexpr (kTrace) s.trace->push_back(CellOfIndex(at));
+    // A cell enters the list again each time its f improves; once it is expanded, its older
+    // entries would only repeat the same work without changing anything.
+    if (stamp[at] == expanded) continue;
+    stamp[at] = expanded;
+
+    // Next to the destination, the search ends with it (the destination is open, so it is among
+    // the open neighbours; what the neighbours visited before it would have changed no longer
+    // matters once the path is traced).
+    constexpr uint32_t kNearSpan = 2 * kPaddedColumns + 2;  // the padded index range of the 3 x 3 block
+    if (static_cast<uint32_t>(goal - at + kPaddedColumns + 1) <= kNearSpan) [[unlikely]] {
+      for (uint32_t d = 0; d < 8; ++d) {
+        if (at + kNeighbourOffset[d] != goal) continue;
+        from[goal] = static_cast<uint8_t>(d);
+        Say("The destination cell is found\n");
+        std::vector<GridCell> path = TracePath(from, goal);
+        LogPath(path);
+        return path;
+      }
+    }
+
+    const int32_t row = at / kPaddedColumns;
+    const int32_t column = at - row * kPaddedColumns;
+    const int32_t dRow = row - 1 - destination.row;
+    const int32_t dColumn = column - 1 - destination.column;
+    // A cell's first entry out of the list is its latest one (each new entry has a smaller f than
+    // the one before), so the g it carries is the cell's g.
+    const double gHere = popped.g;
+    // This cell is expanded now: none of its neighbours looks at it again.
+    for (uint32_t d = 0; d < 8; ++d) {
+      live[at + kNeighbourOffset[d]] &= static_cast<uint8_t>(~(1u << kOppositeStep[d]));
+    }
+    // The open neighbours not yet expanded (the border of the padded grid is closed, so cells
+    // outside the grid never count). The order they are handled in does not matter: each touches
+    // only its own cell, and the open list orders its entries by key alone.
+    for (uint32_t candidates = live[at]; candidates != 0; candidates &= candidates - 1) {
+      const uint32_t d = static_cast<uint32_t>(std::countr_zero(candidates));
+      const int32_t next = at + kNeighbourOffset[d];
+      const double gNew = gHere + kStepCost[d];
+      const bool seen = stamp[next] == reached;
+      // With a g no larger than before, f (the same h added) cannot be smaller either.
+      if (seen && !(g[next] > gNew)) continue;
+      const int32_t dr = dRow + kNeighbourRow[d];
+      const int32_t dc = dColumn + kNeighbourColumn[d];
+      const double h = distance[(dr < 0 ? -dr : dr) * kGridColumns + (dc < 0 ? -dc : dc)];
+      const double fNew = gNew + h;
+      // An unreached cell still has the initial largest f, which every real f undercuts.
+      if (!seen || g[next] + h > fNew) {
+        open.Push({fNew, gNew, next});
+        stamp[next] = reached;
+        g[next] = gNew;
+        from[next] = static_cast<uint8_t>(d);
+      }
+    }
+  }
+  Say("Failed to find the Destination Cell\n");
+  return {};
+}
+
+}  // namespace
+
 std::vector<GridCell> FindPath(GridCell source, GridCell destination) {
   if (!IsInsideGrid(source)) {
     Say("Source is invalid\n");
@@ -209,96 +376,8 @@ std::vector<GridCell> FindPath(GridCell source, GridCell destination) {
     Say("We are already at the destination\n");
     return {};
   }
-
   AStarState& s = State();
-  const uint8_t* openNeighbours = PaddedOpenNeighbours();
-  constexpr size_t kCells = static_cast<size_t>(kPaddedRows) * kPaddedColumns;
-  if (s.stamp.empty()) {
-    s.stamp.assign(kCells, 0);
-    s.g.assign(kCells, 0.0);
-    s.from.assign(kCells, 0);
-  }
-  if (++s.generation >= 0x7FFFFFFFu) {
-    std::fill(s.stamp.begin(), s.stamp.end(), 0u);
-    s.generation = 1;
-  }
-  const uint32_t reached = 2 * s.generation;
-  const uint32_t expanded = reached + 1;
-  uint32_t* stamp = s.stamp.data();
-  double* g = s.g.data();
-  uint8_t* from = s.from.data();
-  OpenList& open = s.open;
-  open.Clear();
-
-  const int32_t start = PaddedIndex(source);
-  const int32_t goal = PaddedIndex(destination);
-  stamp[start] = reached;
-  g[start] = 0.0;
-  from[start] = kFromSource;
-  open.Push({0.0, start});
-
-  while (!open.Empty()) {
-    const OpenEntry entry = open.Pop();
-    const int32_t at = entry.index;
-    if (s.trace != nullptr) s.trace->push_back(CellOfIndex(at));
-    // A cell enters the list again each time its f improves; once it is expanded, its older
-    // entries would only repeat the same work without changing anything.
-    if (stamp[at] == expanded) continue;
-    stamp[at] = expanded;
-    const int32_t row = at / kPaddedColumns - 1;
-    const int32_t column = at % kPaddedColumns - 1;
-    const double gHere = g[at];
-
-    // Next to the destination, the search ends with it (the destination is open, so it is among
-    // the open neighbours; what the neighbours visited before it would have changed no longer
-    // matters once the path is traced).
-    if (static_cast<uint32_t>(row - destination.row + 1) <= 2u &&
-        static_cast<uint32_t>(column - destination.column + 1) <= 2u) {
-      for (uint32_t d = 0; d < 8; ++d) {
-        if (at + kNeighbourOffset[d] != goal) continue;
-        from[goal] = static_cast<uint8_t>(d);
-        Say("The destination cell is found\n");
-        std::vector<GridCell> path;
-        for (int32_t i = goal;; i -= kNeighbourOffset[from[i]]) {
-          path.push_back(CellOfIndex(i));
-          if (from[i] == kFromSource) break;
-        }
-        std::reverse(path.begin(), path.end());
-        LogPath(path);
-        return path;
-      }
-    }
-
-    // The open neighbours not yet expanded (the border of the padded grid is closed, so cells
-    // outside the grid never count). The order they are handled in does not matter: each touches
-    // only its own cell, and the open list orders its entries by key alone.
-    uint32_t candidates = 0;
-    for (uint32_t d = 0; d < 8; ++d) {
-      candidates |= static_cast<uint32_t>(stamp[at + kNeighbourOffset[d]] != expanded) << d;
-    }
-    candidates &= openNeighbours[at];
-    for (; candidates != 0; candidates &= candidates - 1) {
-      const uint32_t d = static_cast<uint32_t>(std::countr_zero(candidates));
-      const int32_t next = at + kNeighbourOffset[d];
-      const double gNew = gHere + kStepCost[d];
-      const bool seen = stamp[next] == reached;
-      // With a g no larger than before, f (the same h added) cannot be smaller either.
-      if (seen && !(g[next] > gNew)) continue;
-      const int32_t dr = row + kNeighbourRow[d] - destination.row;
-      const int32_t dc = column + kNeighbourColumn[d] - destination.column;
-      const double h = std::sqrt(static_cast<double>(dr * dr + dc * dc));
-      const double fNew = gNew + h;
-      // An unreached cell still has the initial largest f, which every real f undercuts.
-      if (!seen || g[next] + h > fNew) {
-        open.Push({fNew, next});
-        stamp[next] = reached;
-        g[next] = gNew;
-        from[next] = static_cast<uint8_t>(d);
-      }
-    }
-  }
-  Say("Failed to find the Destination Cell\n");
-  return {};
+  return s.trace != nullptr ? Search<true>(s, source, destination) : Search<false>(s, source, destination);
 }
 
 PathNode* BuildSearchPath(const std::vector<GridCell>& path) {
