@@ -69,6 +69,7 @@ class Checker {
 
   void Check(const Level& level) {
     CheckTextures(level);
+    CheckAttributeFiles(level);
     CheckLinks(level);
     CheckLevelRules(level);
   }
@@ -93,6 +94,19 @@ class Checker {
     for (const ObjectRecord& o : level.objects) {
       CheckTexture(o.texture, "object " + o.id);
       for (const EmitterRecord& e : o.emitters) CheckTexture(e.texture, "a particle emitter of object " + o.id);
+    }
+  }
+
+  // Every attribute file the level names must exist and read (the scene start reads them in order).
+  void CheckAttributeFiles(const Level& level) {
+    for (const std::string& name : level.attributes) {
+      fs::path file = fs::path(assets_) / "Attributes" / (name + ".json");
+      std::error_code ec;
+      if (!fs::is_regular_file(file, ec)) {
+        Problem("the attribute list names \"" + name + "\", which is not a file " + file.string());
+      } else if (!LoadAttributesFromFile(file.string())) {
+        Problem("the attribute file " + file.string() + " does not read");
+      }
     }
   }
 
@@ -173,6 +187,8 @@ int Check(const std::vector<std::string>& files, const std::string& assets) {
       if (logged.empty()) checker.Problem("the game cannot read this file");
     } else {
       checker.Check(*level);
+      // What reading the level's attribute files logged belongs to this file too.
+      for (const std::string& line : log.Take()) checker.Problem("the game logs: " + line);
     }
     problems += checker.Count();
   }

@@ -9,6 +9,7 @@ set(expected
   "bad.json: the game logs: -ERROR- Malformed Level file: "
   "level9.json: the texture list names texture \"nope.png\", which is not a file in "
   "level9.json: object Food_0 names texture \"food.png\", which is not a file in "
+  "level9.json: the attribute list names \"missing_tuning\", which is not a file "
   "level9.json: object Node_2 names NextID \"Ghost\", which is no object of this file"
   "level9.json: object Enemy_0 leads its patrol path to Player_0, which is not a patrol node"
   "level9.json: more than one patrol node leads to Node_2 (Node_0, Node_1)"
@@ -16,7 +17,7 @@ set(expected
   "level9.json: a level needs an escape zone, this one has none"
   "level9.json: a level needs a collection zone, this one has none"
   "level9.json: the food goal is 3 but the level holds only 1 food"
-  "10 problems found")
+  "11 problems found")
 foreach(line ${expected})
   string(FIND "${out}" "${line}" at)
   if(at EQUAL -1)
