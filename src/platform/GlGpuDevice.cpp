@@ -247,9 +247,7 @@ class GlGpuDevice final : public GpuDevice {
       return GpuTexture{};
     }
     ++stats_.texturesCreated;
-    GpuTexture t;
-    t.id = nextId_++;
-    t.device = serial_;
+    GpuTexture t = NewHandle<GpuTexture>();
     textures_[t.id] = name;
     return t;
   }
@@ -283,9 +281,7 @@ class GlGpuDevice final : public GpuDevice {
       glDeleteShader(shader);
       return GpuShader{};
     }
-    GpuShader s;
-    s.id = nextId_++;
-    s.device = serial_;
+    GpuShader s = NewHandle<GpuShader>();
     shaders_[s.id] = shader;
     return s;
   }
@@ -315,9 +311,7 @@ class GlGpuDevice final : public GpuDevice {
       glDeleteProgram(program);
       return GpuProgram{};
     }
-    GpuProgram p;
-    p.id = nextId_++;
-    p.device = serial_;
+    GpuProgram p = NewHandle<GpuProgram>();
     programs_[p.id] = program;
     return p;
   }
@@ -470,9 +464,7 @@ class GlGpuDevice final : public GpuDevice {
   }
 
   GpuBuffer Register(const GlBuffer& b) {
-    GpuBuffer handle;
-    handle.id = nextId_++;
-    handle.device = serial_;
+    GpuBuffer handle = NewHandle<GpuBuffer>();
     buffers_[handle.id] = b;
     return handle;
   }
@@ -526,7 +518,6 @@ class GlGpuDevice final : public GpuDevice {
 
   bool live_ = false;
   bool zeroToOneDepth_ = false;  // clip control put clip-space depth at 0..w  // Initialize ran with a context; Shutdown releases everything once
-  uint32_t nextId_ = 1;
   GLint maxTextureSize_ = 0;
   GLuint sampler_ = 0;
   GLuint emptyTexture_ = 0;

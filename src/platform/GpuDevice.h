@@ -122,8 +122,19 @@ class GpuDevice {
 
  protected:
   GpuDevice();
+  // A fresh handle of kind H tagged with this device.
+  template <class H>
+  H NewHandle() {
+    H handle;
+    handle.id = nextHandleId_++;
+    handle.device = serial_;
+    return handle;
+  }
   GpuStats stats_;
   uint32_t serial_;
+
+ private:
+  uint32_t nextHandleId_ = 1;
 };
 
 // The OpenGL 3.3 core device. Create it only with a context current (Platform::HasGlContext);

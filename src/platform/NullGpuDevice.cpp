@@ -62,9 +62,7 @@ class NullGpuDevice final : public GpuDevice {
       return GpuTexture{};
     }
     ++stats_.texturesCreated;
-    GpuTexture t;
-    t.id = nextId_++;
-    t.device = serial_;
+    GpuTexture t = NewHandle<GpuTexture>();
     textures_[t.id] = true;
     return t;
   }
@@ -75,20 +73,14 @@ class NullGpuDevice final : public GpuDevice {
   int MaxTextureSize() const override { return 16384; }
 
   GpuShader CompileShader(ShaderStage, const std::string&, std::string*) override {
-    GpuShader s;
-    s.id = nextId_++;
-    s.device = serial_;
-    return s;
+    return NewHandle<GpuShader>();
   }
   GpuProgram LinkProgram(ProgramKind, GpuShader vertex, GpuShader pixel, std::string* message) override {
     if (!vertex || !pixel) {
       if (message != nullptr) *message = "a shader stage is missing";
       return GpuProgram{};
     }
-    GpuProgram p;
-    p.id = nextId_++;
-    p.device = serial_;
-    return p;
+    return NewHandle<GpuProgram>();
   }
   void DestroyShader(GpuShader& shader) override { shader = GpuShader{}; }
   void DestroyProgram(GpuProgram& program) override { program = GpuProgram{}; }
@@ -109,15 +101,12 @@ class NullGpuDevice final : public GpuDevice {
 
  private:
   GpuBuffer MakeBuffer(size_t bytes) {
-    GpuBuffer b;
-    if (bytes == 0) return b;
-    b.id = nextId_++;
-    b.device = serial_;
+    if (bytes == 0) return GpuBuffer{};
+    GpuBuffer b = NewHandle<GpuBuffer>();
     buffers_[b.id] = bytes;
     return b;
   }
 
-  uint32_t nextId_ = 1;
   std::unordered_map<uint32_t, size_t> buffers_;
   std::unordered_map<uint32_t, bool> uniforms_;
   std::unordered_map<uint32_t, bool> textures_;
