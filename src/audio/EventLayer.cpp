@@ -359,10 +359,9 @@ AudioResult EventSystem::UnloadBank(BankHandle handle) {
   BankRecord* bank = Lookup(s.banks, handle);
   if (bank == nullptr) return AudioResult::InvalidHandle;
   for (uint32_t e : bank->events) s.UnloadEventRecord(e);
-  for (uint32_t b : bank->buses) {
-    s.Undeclare(b);
-    s.RefreshBus(s.buses[b].path);
-  }
+  // Sounds still playing on a bus that goes away keep the level they had: refreshing them now
+  // would take a muted bus's music back to full volume for the moments before it stops.
+  for (uint32_t b : bank->buses) s.Undeclare(b);
   bank->Kill();
   bank->events.clear();
   bank->buses.clear();
