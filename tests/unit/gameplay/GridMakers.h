@@ -79,7 +79,10 @@ inline Grid Maze(std::mt19937& rng, const Region& region, int extraOpenings = 0)
   std::uniform_int_distribution<int32_t> pickRow(region.top + 1, region.top + region.rows - 2);
   std::uniform_int_distribution<int32_t> pickColumn(region.left + 1, region.left + region.columns - 2);
   for (int k = 0; k < extraOpenings && region.rows > 2 && region.columns > 2; ++k) {
-    grid[At(pickRow(rng), pickColumn(rng))] = kCellOpen;
+    // Row first, then column, whatever order the compiler evaluates arguments in.
+    const int32_t row = pickRow(rng);
+    const int32_t column = pickColumn(rng);
+    grid[At(row, column)] = kCellOpen;
   }
   return grid;
 }
