@@ -22,6 +22,23 @@ CameraModule& Module() {
   return module;
 }
 
+glm::mat4 ProjectionFor(float aspect) {
+  return glm::perspectiveLH_ZO(0.785398f, aspect, kScreenNear, kScreenDepth);
+}
+
+glm::mat4 ViewFor(const Camera& camera) {
+  constexpr float kRadiansPerDegree = 0.0174532925f;
+  float pitch = camera.rotation[0] * kRadiansPerDegree;
+  float yaw = camera.rotation[1] * kRadiansPerDegree;
+  float roll = camera.rotation[2] * kRadiansPerDegree;
+  // Roll about z, then pitch about x, then yaw about y.
+  glm::mat4 turn = glm::yawPitchRoll(yaw, pitch, roll);
+  glm::vec3 up = glm::vec3(turn * glm::vec4(0.0f, 1.0f, 0.0f, 0.0f));
+  glm::vec3 look = glm::vec3(turn * glm::vec4(0.0f, 0.0f, 1.0f, 0.0f));
+  glm::vec3 eye(camera.position[0], camera.position[1], camera.position[2]);
+  return glm::lookAtLH(eye, eye + look, up);
+}
+
 }  // namespace
 
 Camera& MainCamera() { return Module().camera; }
@@ -29,22 +46,9 @@ const glm::mat4& ViewMatrix() { return Module().view; }
 const glm::mat4& ProjectionMatrix() { return Module().projection; }
 const glm::mat4& WorldMatrix() { return Module().world; }
 
-void BuildProjection(float aspect) {
-  Module().projection = glm::perspectiveLH_ZO(0.785398f, aspect, kScreenNear, kScreenDepth);
-}
+void BuildProjection(float aspect) { Module().projection = ProjectionFor(aspect); }
 
-void Camera::Render() {
-  constexpr float kRadiansPerDegree = 0.0174532925f;
-  float pitch = rotation[0] * kRadiansPerDegree;
-  float yaw = rotation[1] * kRadiansPerDegree;
-  float roll = rotation[2] * kRadiansPerDegree;
-  // Roll about z, then pitch about x, then yaw about y.
-  glm::mat4 turn = glm::yawPitchRoll(yaw, pitch, roll);
-  glm::vec3 up = glm::vec3(turn * glm::vec4(0.0f, 1.0f, 0.0f, 0.0f));
-  glm::vec3 look = glm::vec3(turn * glm::vec4(0.0f, 0.0f, 1.0f, 0.0f));
-  glm::vec3 eye(position[0], position[1], position[2]);
-  Module().view = glm::lookAtLH(eye, eye + look, up);
-}
+void Camera::Render() { Module().view = ViewFor(*this); }
 
 WorldPoint ScreenToWorldIn(float x, float y, float z, int clientWidth, int clientHeight) {
   const Camera& cam = Module().camera;
@@ -75,4 +79,14 @@ WorldPoint ScreenToWorld(float x, float y, float z) {
   platform::GetPlatform().GetClientSize(&w, &h);
   if (w <= 0 || h <= 0) return {MainCamera().position[0], MainCamera().position[1], z};
   return ScreenToWorldIn(x, y, z, w, h);
+}
+
+WorldPoint WorldToScreenIn(float x, float y, int clientWidth, int clientHeight) {
+  // The view and projection the next frame builds: the camera where it stands now, the window's
+  // aspect ratio now. The last built matrices may be a frame old.
+  const float aspect = static_cast<float>(clientWidth) / static_cast<float>(clientHeight);
+  glm::mat4 projection = ProjectionFor(aspect);
+  glm::vec4 viewport(0.0f, 0.0f, static_cast<float>(clientWidth), static_cast<float>(clientHeight));
+  glm::vec3 window = glm::projectZO(glm::vec3(x, y, 0.0f), Module().world * ViewFor(Module().camera), projection, viewport);
+  return {window.x, viewport[3] - window.y, window.z};
 }
