@@ -106,8 +106,9 @@ bool ParsePair(std::string_view text, double* x, double* y) {
   return ParseNumber(text.substr(0, comma), x) && ParseNumber(text.substr(comma + 1), y);
 }
 
-// Shortest text of a double that reads back as the same value.
-std::string Shortest(double value) {
+// Shortest text that reads back as the same value.
+template <class Number>
+std::string Shortest(Number value) {
   char buffer[64];
   auto [end, ec] = std::to_chars(buffer, buffer + sizeof(buffer), value);
   return ec == std::errc() ? std::string(buffer, end) : std::string("0");

@@ -44,6 +44,8 @@ struct InputRun {
   int32_t frames = 1;         // at least 1
   std::optional<double> dt;   // seconds per frame in force; none: the game's own clock
   InputFrame input;
+
+  bool operator==(const InputRun& other) const = default;
 };
 
 struct InputScript {

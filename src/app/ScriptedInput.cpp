@@ -76,10 +76,10 @@ bool CursorPixel(const InputFrame& frame, const platform::Platform& real, int32_
   int width = 0, height = 0;
   real.GetClientSize(&width, &height);
   if (width <= 0 || height <= 0) return false;
-  WorldPoint pixel = WorldToScreenIn(frame.worldX, frame.worldY, width, height);
-  if (!std::isfinite(pixel.x) || !std::isfinite(pixel.y)) return false;
-  *x = static_cast<int32_t>(std::lround(std::fmax(-32767.0f, std::fmin(32767.0f, pixel.x))));
-  *y = static_cast<int32_t>(std::lround(std::fmax(-32767.0f, std::fmin(32767.0f, pixel.y))));
+  int px = 0, py = 0;
+  WorldToScreenIn(frame.worldX, frame.worldY, width, height, &px, &py);
+  *x = px;
+  *y = py;
   return true;
 }
 
