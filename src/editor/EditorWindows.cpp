@@ -108,7 +108,7 @@ void DrawProjectManager(float width, float height) {
   ImGui::SetNextWindowPos(ImVec2(width - kPanelWidth, kTopBarHeight));
   ImGui::SetNextWindowSize(ImVec2(kPanelWidth, height));
   ImGui::Begin("Project Manager", nullptr, ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse);
-  ImGui::PushItemWidth(-110.0f);  // room for the labels
+  ImGui::PushItemWidth(-120.0f);  // room for the labels
   ImGui::TextUnformatted("Objects");
   if (ImGui::BeginListBox("##Objects", ImVec2(-FLT_MIN, std::max(60.0f, height - 230.0f)))) {
     for (GameObject* o : Objects()) {
@@ -137,7 +137,7 @@ void DrawObjectPropertiesWindow(float width, float height) {
   ImGui::SetNextWindowSize(ImVec2(kPanelWidth, height));
   ImGui::Begin("Object Properties", nullptr, ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse);
   ImGui::Text("Selected Objects: %zu", Editor().selection.size());
-  ImGui::PushItemWidth(-130.0f);  // room for the labels
+  ImGui::PushItemWidth(-175.0f);  // room for the labels
   DrawObjectProperties();
   ImGui::PopItemWidth();
   ImGui::End();

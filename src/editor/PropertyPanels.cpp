@@ -97,7 +97,7 @@ void PlayerPanel(GameObject& object) {
   ImGui::TextUnformatted("Sounds");
   for (const SoundSlot& slot : PlayerSoundSlots()) {
     std::string& field = Module().soundFields[slot.label];
-    ImGui::SetNextItemWidth(180.0f);
+    ImGui::SetNextItemWidth(130.0f);
     ImGui::InputText(slot.label, &field);
     if (field.size() > 255) field.resize(255);
     ImGui::SameLine();

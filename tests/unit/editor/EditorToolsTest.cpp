@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "EditorFixture.h"
+#include "graphics/Text.h"
+#include "objects/Factory.h"
 
 using editor_test::EditorFixture;
 using editor_test::Record;
@@ -100,6 +102,20 @@ TEST_F(SelectToolTest, TheDeleteKeyRemovesTheObjectAndItsRecordAndUndoBringsBoth
   EXPECT_EQ(X("Wall_2"), 300.0f);
   ASSERT_EQ(level_->objects.size(), 3u);
   EXPECT_EQ(level_->objects[1].id, "Wall_2");
+}
+
+TEST_F(SelectToolTest, DeletingWhatATextLabelsLeavesTheTextPointingAtNothingUntilUndo) {
+  GameObject* label = CreateText(0, 0, 10, "wall");
+  ASSERT_NE(label, nullptr);
+  Text* text = label->FindComponent<Text>();
+  ASSERT_NE(text, nullptr);
+  text->linkedObject = FindLiveObject("Wall_3");
+  Editor().tool = EditorTool::DeleteObject;
+  Click(600, 0);
+  EXPECT_EQ(text->linkedObject, nullptr);
+  EndFrame();  // the wall is freed here
+  EditorHistory().Undo();
+  EXPECT_EQ(text->linkedObject, FindLiveObject("Wall_3"));
 }
 
 TEST_F(SelectToolTest, NoToolActsWhileRunningOrWithADialogOpen) {
