@@ -1,6 +1,7 @@
 // The level editor driven by an input script on the real window (offscreen driver): a designer
-// places a wall, a food and a guard with a two-node patrol path by clicking, saves the level under a
-// new name, the level tool finds nothing wrong with the file, and the game plays it.
+// builds a small level by clicking (a wall, a food, a player, the two zones and a guard with a
+// two-node patrol path), saves it under a new name, the level tool finds nothing wrong with the
+// file, and the game plays it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -73,16 +74,17 @@ TEST(EditorSessionTest, AGuardWithAPatrolPathPlacedByClickingIsSavedCheckedAndPl
   ASSERT_TRUE(fs::exists(saved)) << run.err;
   std::unique_ptr<Level> level = LoadLevelFromText(ReadFile(saved), saved);
   ASSERT_NE(level, nullptr);
-  ASSERT_EQ(level->objects.size(), 5u);
+  ASSERT_EQ(level->objects.size(), 8u);
   const ObjectRecord* wall = Find(*level, "Wall_0");
-  const ObjectRecord* guard = Find(*level, "Enemy_2");
-  const ObjectRecord* first = Find(*level, "Node_3");
-  const ObjectRecord* second = Find(*level, "Node_4");
-  ASSERT_TRUE(wall && guard && first && second && Find(*level, "Food_1"));
+  const ObjectRecord* guard = Find(*level, "Enemy_5");
+  const ObjectRecord* first = Find(*level, "Node_6");
+  const ObjectRecord* second = Find(*level, "Node_7");
+  ASSERT_TRUE(wall && guard && first && second && Find(*level, "Food_1") && Find(*level, "Player_2") &&
+              Find(*level, "Collection_3") && Find(*level, "Escapezone_4"));
   EXPECT_NEAR(wall->translationX, -300.0f, 2.0f);
   EXPECT_NEAR(guard->translationY, 150.0f, 2.0f);
-  EXPECT_EQ(guard->nextId, "Node_3");
-  EXPECT_EQ(first->nextId, "Node_4");
+  EXPECT_EQ(guard->nextId, "Node_6");
+  EXPECT_EQ(first->nextId, "Node_7");
   EXPECT_EQ(second->nextId, "");
   EXPECT_NEAR(second->translationX, 200.0f, 2.0f);
 
@@ -100,9 +102,9 @@ TEST(EditorSessionTest, AGuardWithAPatrolPathPlacedByClickingIsSavedCheckedAndPl
   ASSERT_EQ(run.exitCode, 0) << run.err;
   float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
   std::string state;
-  ASSERT_TRUE(DumpedPosition(ReadFile(playing.File("start.json")), "Enemy_2", &x0, &y0, &state));
+  ASSERT_TRUE(DumpedPosition(ReadFile(playing.File("start.json")), "Enemy_5", &x0, &y0, &state));
   if (state == "null") GTEST_SKIP() << "this build has no guard behaviour to walk the path";
-  ASSERT_TRUE(DumpedPosition(ReadFile(playing.File("end.json")), "Enemy_2", &x1, &y1, &state));
+  ASSERT_TRUE(DumpedPosition(ReadFile(playing.File("end.json")), "Enemy_5", &x1, &y1, &state));
   // A second in, the guard is on its way to the first node, left of its start and further up.
   EXPECT_LT(x1, x0 - 20.0f);
   EXPECT_GT(y1, y0 + 20.0f);
