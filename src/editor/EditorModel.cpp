@@ -6,6 +6,7 @@
 #include "app/EditorLink.h"
 #include "audio/AudioSystem.h"
 #include "audio/Sound.h"
+#include "graphics/Texture.h"
 #include "editor/RecordBuilder.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PlayerTuning.h"
@@ -182,7 +183,8 @@ bool RunEditorCommand(std::unique_ptr<EditorCommand> command) { return Module().
 
 bool AnyDialogOpen() {
   const EditorState& s = Editor();
-  return s.saveDialogOpen || s.loadInProgress || s.attributeSaveOpen || s.attributeLoadOpen || s.errorBoxOpen;
+  return s.saveDialogOpen || s.loadInProgress || s.attributeSaveOpen || s.attributeLoadOpen || s.errorBoxOpen ||
+         !s.texturePickFor.empty();
 }
 
 // ---- selection and tools --------------------------------------------------------------------------
@@ -419,6 +421,46 @@ void ShowErrorBox(const std::string& message, float x, float y) {
   s.errorPosition[0] = x;
   s.errorPosition[1] = y;
   s.errorBoxOpen = true;
+}
+
+void StartTexturePick(const std::string& object) { Editor().texturePickFor = object; }
+
+bool TexturePicked(const std::string& path) {
+  EditorState& s = Editor();
+  GameObject* object = FindLiveObject(s.texturePickFor);
+  ModelLookValues before;
+  // The level lists its pictures relative to the asset folder.
+  std::string entry = path;
+  for (char& c : entry) {
+    if (c == '\\') c = '/';
+  }
+  const std::string root = "./Assets/";
+  if (object == nullptr || !ReadModelLook(*object, &before) || entry.rfind(root, 0) != 0 ||
+      entry.size() == root.size()) {
+    ShowErrorBox("Could not open the file", s.errorPosition[0], s.errorPosition[1]);
+    return false;
+  }
+  entry = entry.substr(root.size());
+  TextureManager::Load(root + entry);
+  ModelLookValues after = before;
+  after.texture = TextureNameOf(entry);
+  if (std::find(after.levelTextures.begin(), after.levelTextures.end(), entry) == after.levelTextures.end()) {
+    after.levelTextures.push_back(entry);
+  }
+  RunEditorCommand(SetModelLookCommand(object->name, before, after));
+  EditorHistory().EndMerge();
+  s.texturePickFor.clear();
+  return true;
+}
+
+void RemoveTexture(const std::string& object) {
+  GameObject* live = FindLiveObject(object);
+  ModelLookValues before;
+  if (live == nullptr || !ReadModelLook(*live, &before)) return;
+  ModelLookValues after = before;
+  after.texture.clear();
+  RunEditorCommand(SetModelLookCommand(object, before, after));
+  EditorHistory().EndMerge();
 }
 
 // ---- tuning and attribute files ---------------------------------------------------------------------

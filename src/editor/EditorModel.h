@@ -53,6 +53,8 @@ struct EditorState {
   bool leftWasDown = false;
   bool pressTaken = false;  // the press happened over the world and belongs to a tool
   float pressX = 0.0f, pressY = 0.0f;
+  // The object whose picture is being picked in the file explorer (empty: no pick wanted).
+  std::string texturePickFor;
   // The enemy whose patrol list is shown; its path is read again when another enemy is shown.
   std::string shownEnemy;
 };
@@ -116,6 +118,13 @@ void PressLoad();         // the top bar's "Load"
 // The explorer reported a pick: load it, or open the error box and keep the explorer.
 bool LoadPicked(const std::string& path);
 void ShowErrorBox(const std::string& message, float x, float y);
+// "Change texture" / "Add texture": the explorer opens to pick a picture for the object's model.
+void StartTexturePick(const std::string& object);
+// The explorer reported a pick: the picture becomes a texture of the level and the model shows it.
+// A pick outside "./Assets" (or no pick) opens the error box and keeps the explorer.
+bool TexturePicked(const std::string& path);
+// "Remove texture": the model shows its colour again.
+void RemoveTexture(const std::string& object);
 
 // ---- tuning and attribute files ---------------------------------------------------------------------
 

@@ -200,12 +200,25 @@ void RunLoadFlow(float width, float height) {
   if (!s.loadInProgress) return;
   ImGui::SetNextWindowPos(ImVec2(width / 2.0f, height / 2.0f), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
   ImGui::SetNextWindowSize(ImVec2(420.0f, 320.0f), ImGuiCond_Appearing);
-  DrawFileExplorer();
+  if (!DrawFileExplorer()) s.loadInProgress = false;  // closing the explorer gives up the load
   if (ExplorerPicked()) {
     // The error box opens under the explorer's "Ok", where the user is looking.
     s.errorPosition[0] = ImGui::GetIO().MousePos.x;
     s.errorPosition[1] = ImGui::GetIO().MousePos.y + 20.0f;
     LoadPicked(PickedPath());
+  }
+}
+
+void RunTexturePick(float width, float height) {
+  EditorState& s = Editor();
+  if (s.texturePickFor.empty()) return;
+  ImGui::SetNextWindowPos(ImVec2(width / 2.0f, height / 2.0f), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+  ImGui::SetNextWindowSize(ImVec2(420.0f, 320.0f), ImGuiCond_Appearing);
+  if (!DrawFileExplorer()) s.texturePickFor.clear();
+  if (ExplorerPicked()) {
+    s.errorPosition[0] = ImGui::GetIO().MousePos.x;
+    s.errorPosition[1] = ImGui::GetIO().MousePos.y + 20.0f;
+    TexturePicked(PickedPath());
   }
 }
 
@@ -227,10 +240,11 @@ void DrawEditorWindows(float width, float height) {
   DrawAttributeDialog(width, height, "Load Attributes", &s.attributeLoadOpen, "##AttLoadLocation", "Load Attributes",
                       s.attributeLoadFailed, LoadAttributesFlow, false);
   RunLoadFlow(width, height);
+  RunTexturePick(width, height);
   DrawErrorBox();
 }
 
-void DrawFileExplorer() {
+bool DrawFileExplorer() {
   bool open = true;
   ImGui::Begin("File Explorer", &open);
   BeginExplorerFrame();
@@ -256,6 +270,5 @@ void DrawFileExplorer() {
   ImGui::Text("File Name(s) : %s", ExplorerPickedText().c_str());
   if (ImGui::Button("Ok")) PressExplorerOk();
   ImGui::End();
-  // Closing the explorer gives up the load.
-  if (!open) Editor().loadInProgress = false;
+  return open;
 }

@@ -6,7 +6,7 @@
 
 // Builds every window for this frame, laid out in a client area of the given size (pixels).
 void DrawEditorWindows(float width, float height);
-// The file explorer's window for this frame.
-void DrawFileExplorer();
+// The file explorer's window for this frame. False when the user closed it.
+bool DrawFileExplorer();
 // The Object Properties window's contents for the first selected object (PropertyPanels).
 void DrawObjectProperties();

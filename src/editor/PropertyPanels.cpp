@@ -196,6 +196,26 @@ void TextPanel(const GameObject& object) {
   if (changed && Editable() && !(v == before)) RunEditorCommand(SetTextCommand(object.name, before, v));
 }
 
+// A button or panel: its picture or colour, then its label's text.
+void UiPanel(const GameObject& object) {
+  ModelLookValues before;
+  if (ReadModelLook(object, &before)) {
+    if (!before.texture.empty()) {
+      ImGui::Text("Texture: %s", before.texture.c_str());
+      if (ImGui::Button("Change texture")) StartTexturePick(object.name);
+      ImGui::SameLine();
+      if (ImGui::Button("Remove texture")) RemoveTexture(object.name);
+    } else {
+      ModelLookValues v = before;
+      if (ImGui::ColorEdit4("Color RGBA", v.color) && Editable() && !(v == before)) {
+        RunEditorCommand(SetModelLookCommand(object.name, before, v));
+      }
+      if (ImGui::Button("Add texture")) StartTexturePick(object.name);
+    }
+  }
+  TextPanel(object);
+}
+
 void EscapeZonePanel(const GameObject& zone) {
   const ObjectRecord* r = FindRecord(zone.name);
   const int before = r != nullptr ? static_cast<int>(r->escapeDirection) : 0;
@@ -322,7 +342,8 @@ void DrawObjectProperties() {
   const std::string word = TypeWord(*object);
   if (word == "Player") PlayerPanel(*object);
   if (word == "Enemy") EnemyPanel(*object);
-  if (word == "Text" || word == "UI") TextPanel(*object);
+  if (word == "Text") TextPanel(*object);
+  if (word == "UI") UiPanel(*object);
   if (word == "Escapezone") EscapeZonePanel(*object);
   if (word == "Node" && ImGui::Button("Add selected nodes to an existing enemy")) AddSelectedNodesToEnemy();
   ImGui::Separator();

@@ -9,6 +9,7 @@
 #include "graphics/Model.h"
 #include "graphics/ParticleEmitter.h"
 #include "graphics/Text.h"
+#include "graphics/Texture.h"
 #include "gameplay/PathNode.h"
 #include "objects/Collision.h"
 #include "objects/GameObject.h"
@@ -275,6 +276,37 @@ std::unique_ptr<EditorCommand> SetTextCommand(const std::string& name, const Tex
     if (text->owner != nullptr) {
       if (ObjectRecord* r = FindRecord(text->owner->name)) r->text = v.text;
     }
+    return true;
+  });
+}
+
+// ---- model ----------------------------------------------------------------------------------------
+
+bool ReadModelLook(const GameObject& object, ModelLookValues* out) {
+  const auto* model = object.GetComponentAs<Model>(SlotOf(ComponentType::Model));
+  if (model == nullptr) return false;
+  out->texture = model->GetTextureName();
+  std::copy(model->GetMesh()->color, model->GetMesh()->color + 4, out->color);
+  if (const Level* level = EditedLevel()) out->levelTextures = level->textures;
+  return true;
+}
+
+std::unique_ptr<EditorCommand> SetModelLookCommand(const std::string& name, const ModelLookValues& before,
+                                                   const ModelLookValues& after) {
+  return MakeSetCommand<ModelLookValues>("Model", name, before, after, [name](const ModelLookValues& v) {
+    GameObject* object = FindLiveObject(name);
+    auto* model = object != nullptr ? object->GetComponentAs<Model>(SlotOf(ComponentType::Model)) : nullptr;
+    if (model == nullptr) return false;
+    model->SetTextureName(v.texture);
+    model->SetColor(v.color[0], v.color[1], v.color[2], v.color[3]);
+    // The next draw looks the picture up again (and remakes the buffers if the format changed).
+    model->GetMesh()->texture = nullptr;
+    model->initialized = false;
+    if (ObjectRecord* r = FindRecord(name)) {
+      r->texture = v.texture;
+      std::copy(v.color, v.color + 4, r->color);
+    }
+    if (Level* level = EditedLevel()) level->textures = v.levelTextures;
     return true;
   });
 }

@@ -71,6 +71,18 @@ std::unique_ptr<EditorCommand> SetTextCommand(const std::string& name, const Tex
 std::unique_ptr<EditorCommand> SetEscapeDirectionCommand(const std::string& name, EscapeDirection before,
                                                          EscapeDirection after);
 
+// What an object's model shows: a picture (a texture of the level) or a flat colour.
+struct ModelLookValues {
+  std::string texture;  // empty: the colour is shown
+  float color[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  std::vector<std::string> levelTextures;  // the level's texture list, which a new picture joins
+  bool operator==(const ModelLookValues&) const = default;
+};
+// False when the object has no model of its own (slot 5).
+bool ReadModelLook(const GameObject& object, ModelLookValues* out);
+std::unique_ptr<EditorCommand> SetModelLookCommand(const std::string& name, const ModelLookValues& before,
+                                                   const ModelLookValues& after);
+
 // The level's own fields that the Project Manager edits; the ambient light applies at once.
 struct LevelValues {
   int32_t foodGoal = 0, lives = 0;

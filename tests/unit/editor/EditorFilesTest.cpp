@@ -149,4 +149,26 @@ TEST_F(EditorFilesTest, ALoadThatFailsOpensTheErrorBoxAndKeepsTheExplorer) {
   EXPECT_NE(FindLiveObject("Wall_4"), nullptr);
 }
 
+TEST_F(EditorFilesTest, APictureFromTheExplorerJoinsTheLevelAndUndoBringsTheColourBack) {
+  Level* level = StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50)});
+  ModelLookValues start;
+  ASSERT_TRUE(ReadModelLook(*FindLiveObject("UI_1"), &start));
+  StartTexturePick("UI_1");
+  EXPECT_TRUE(AnyDialogOpen());
+  EXPECT_FALSE(TexturePicked(dir_.File("elsewhere.png")));  // not an asset of the game
+  EXPECT_TRUE(Editor().errorBoxOpen);
+  ASSERT_TRUE(TexturePicked("./Assets/wall.png"));
+  EXPECT_TRUE(Editor().texturePickFor.empty());
+  EXPECT_EQ(level->objects[0].texture, "wall.png");
+  EXPECT_EQ(level->textures, std::vector<std::string>{"wall.png"});
+  EXPECT_NE(LevelToText(*level).find("\"TextureiD\":\"wall.png\""), std::string::npos);
+
+  EditorHistory().Undo();
+  ModelLookValues back;
+  ReadModelLook(*FindLiveObject("UI_1"), &back);
+  EXPECT_EQ(back, start);
+  EXPECT_TRUE(level->textures.empty());
+  EXPECT_EQ(level->objects[0].texture, "");
+}
+
 }  // namespace
