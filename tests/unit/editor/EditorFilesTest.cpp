@@ -5,6 +5,7 @@
 
 #include "EditorFixture.h"
 #include "editor/RecordBuilder.h"
+#include "gameplay/PlayerTuning.h"
 #include "graphics/ParticleEmitter.h"
 #include "support/TestSupport.h"
 
@@ -169,6 +170,60 @@ TEST_F(EditorFilesTest, APictureFromTheExplorerJoinsTheLevelAndUndoBringsTheColo
   EXPECT_EQ(back, start);
   EXPECT_TRUE(level->textures.empty());
   EXPECT_EQ(level->objects[0].texture, "");
+}
+
+// The attribute dialogs write and read "./Assets/Attributes/NAME.json" of the working folder.
+class AttributeFlowTest : public EditorFilesTest {
+ protected:
+  void SetUp() override {
+    EditorFilesTest::SetUp();
+    old_ = std::filesystem::current_path();
+    std::filesystem::create_directories(dir_.File("Assets/Attributes"));
+    std::filesystem::current_path(dir_.path());
+    ResetPlayerTuning();
+  }
+  void TearDown() override {
+    std::filesystem::current_path(old_);
+    ResetPlayerTuning();
+    EditorFilesTest::TearDown();
+  }
+  std::filesystem::path old_;
+};
+
+TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListAndUndoPutsTheOldValuesBack) {
+  Level* level = StartLevel({Record(ObjectType::Player, "Player_1", 0, 0, 43, 116)});
+  Click(0, 0);
+  PlayerTuningValues().maxVelocity = 123.0f;
+  Editor().attributeBuffer = "fast";
+  ASSERT_TRUE(SaveAttributesFlow());
+  EXPECT_TRUE(std::filesystem::exists("Assets/Attributes/fast.json"));
+
+  PlayerTuningValues().maxVelocity = 450.0f;
+  Editor().attributeBuffer = "missing";
+  Editor().attributeLoadOpen = true;
+  EXPECT_FALSE(LoadAttributesFlow());
+  EXPECT_TRUE(Editor().attributeLoadOpen);
+  EXPECT_TRUE(Editor().attributeLoadFailed);
+  EXPECT_TRUE(level->attributes.empty());
+
+  Editor().attributeBuffer = "fast";
+  ASSERT_TRUE(LoadAttributesFlow());
+  EXPECT_FALSE(Editor().attributeLoadOpen);
+  EXPECT_EQ(PlayerTuningValues().maxVelocity, 123.0f);
+  EXPECT_EQ(level->attributes, std::vector<std::string>{"fast"});
+  EditorHistory().Undo();
+  EXPECT_EQ(PlayerTuningValues().maxVelocity, 450.0f);
+  EXPECT_TRUE(level->attributes.empty());
+}
+
+TEST_F(AttributeFlowTest, AnObjectWithoutTuningCannotSaveAttributes) {
+  StartLevel({Record(ObjectType::Wall, "Wall_1", 0, 0)});
+  Click(0, 0);
+  Editor().attributeBuffer = "wall";
+  Editor().attributeSaveOpen = true;
+  EXPECT_FALSE(SaveAttributesFlow());
+  EXPECT_TRUE(Editor().attributeSaveOpen);
+  EXPECT_FALSE(std::filesystem::exists("Assets/Attributes/wall.json"));
 }
 
 }  // namespace
