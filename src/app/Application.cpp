@@ -14,6 +14,7 @@
 #include "app/Options.h"
 #include "app/Random.h"
 #include "audio/AudioSystem.h"
+#include "gameplay/GameplayHooks.h"
 #include "graphics/Graphics.h"
 #include "graphics/ScreenToWorld.h"
 #include "platform/Platform.h"
@@ -276,6 +277,7 @@ int RunGame(int argc, char** argv) {
   ResetKeys();
   ResetPads();
   SetPadReader([](uint32_t index, PadRawState* out) { return platform::GetPlatform().ReadPad(index, out); });
+  InstallGameplay();
   if (app->Initialize()) app->Run();
   app->Shutdown();
   app.reset();
