@@ -18,6 +18,7 @@
 #include "app/ScriptedInput.h"
 #include "app/StateLog.h"
 #include "audio/AudioSystem.h"
+#include "gameplay/GameplayHooks.h"
 #include "graphics/Graphics.h"
 #include "graphics/ScreenToWorld.h"
 #include "platform/Platform.h"
@@ -313,6 +314,7 @@ int RunGame(int argc, char** argv) {
   ResetKeys();
   ResetPads();
   SetPadReader([](uint32_t index, PadRawState* out) { return platform::GetPlatform().ReadPad(index, out); });
+  InstallGameplay();
   if (app->Initialize()) app->Run();
   app->Shutdown();
   const int framesRun = app->FramesRun();
