@@ -157,7 +157,6 @@ int NextEditorSceneId() {
 // A level read again from one of the game's own files keeps that scene's id, so it plays as that
 // scene (a level stays a level); any other file gets an id of its own.
 int SceneIdForPath(const std::string& path) {
-  std::error_code ec;
   for (const auto& scene : SceneList()) {
     if (LevelPathFor(scene->path) == LevelPathFor(path)) return scene->sceneId;
   }
