@@ -10,6 +10,7 @@
 #include "editor/RecordBuilder.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PlayerTuning.h"
+#include "graphics/ParticleEmitter.h"
 #include "imgui.h"
 #include "imgui_stdlib.h"
 #include "objects/GameObject.h"
@@ -252,6 +253,19 @@ void LightSection(const GameObject& object) {
   }
 }
 
+// A test burst is not an edit of the level: it starts the live emitter (a looping one is switched
+// on or off) and leaves the level's records alone.
+void TestEmitter(const GameObject& object, size_t index) {
+  std::vector<ParticleEmitter*> emitters = object.FindComponents<ParticleEmitter>();
+  if (index >= emitters.size()) return;
+  ParticleEmitter* emitter = emitters[index];
+  if (emitter->loop && emitter->active) {
+    emitter->active = false;
+  } else {
+    emitter->Start();
+  }
+}
+
 std::string Id(const char* label, size_t index) { return std::string(label) + std::to_string(index); }
 
 void EmitterSections(const GameObject& object) {
@@ -277,11 +291,7 @@ void EmitterSections(const GameObject& object) {
     changed |= ImGui::InputInt(Id("Max Particles##", i).c_str(), &v.maxParticles);
     changed |= ImGui::Checkbox(Id("Slow To Stop##", i).c_str(), &v.slowToZero);
     changed |= ImGui::InputFloat(Id("Deceleration Speed##", i).c_str(), &v.deceleration);
-    if (ImGui::Button(Id("Emmit Test##", i).c_str())) {
-      // A test burst is not an edit of the level: it switches the live emitter only.
-      v.active = v.loop ? !v.active : true;
-      changed = true;
-    }
+    if (ImGui::Button(Id("Emmit Test##", i).c_str())) TestEmitter(object, i);
     changed |= ImGui::Checkbox(Id("Is Active##", i).c_str(), &v.active);
     if (changed && Editable()) RunEditorCommand(SetEmitterCommand(object.name, i, before, v));
   }
