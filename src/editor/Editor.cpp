@@ -18,6 +18,8 @@ namespace {
 
 struct EditorFrameModule {
   bool deleteWasDown = false;
+  bool panning = false;  // a right-button drag that began over the world moves the view
+  int32_t panX = 0, panY = 0;
 };
 
 EditorFrameModule& Module() {
@@ -44,6 +46,27 @@ PointerInput ReadPointer() {
   p.overInterface = io.WantCaptureMouse;
   p.keyboardTaken = io.WantCaptureKeyboard || io.WantTextInput;
   return p;
+}
+
+// While stopped, a right-button drag over the world moves the view, so every part of a level larger
+// than the screen can be reached (the camera follows the player only while the level runs).
+void PanView() {
+  EditorFrameModule& m = Module();
+  const MouseState& mouse = Input().mouse;
+  if (!mouse.heldRight || !Editor().stopped) {
+    m.panning = false;
+    return;
+  }
+  if (!m.panning) {
+    m.panning = !ImGui::GetIO().WantCaptureMouse;
+  } else {
+    WorldPoint from = ScreenToWorld(static_cast<float>(m.panX), static_cast<float>(m.panY), 0.0f);
+    WorldPoint to = ScreenToWorld(static_cast<float>(mouse.x), static_cast<float>(mouse.y), 0.0f);
+    MainCamera().position[0] -= to.x - from.x;
+    MainCamera().position[1] -= to.y - from.y;
+  }
+  m.panX = mouse.x;
+  m.panY = mouse.y;
 }
 
 // The game reads these next pass: what the windows took does not reach it.
@@ -76,8 +99,10 @@ void EditorFrame() {
   if (!ImGuiLayerStarted()) return;
   // 1. ImGui's frame from this pass's input (the fixed frame time keeps a replayed session alike).
   BeginImGuiFrame(GetRunOptions().fixedDt);
-  // 2. The mouse tools and the Delete key, unless the windows have the mouse or keyboard.
+  // 2. The mouse tools and the Delete key, unless the windows have the mouse or keyboard; a right
+  //    drag over the world moves the view.
   RunTools(ReadPointer());
+  PanView();
   // 3. Every window.
   const ImGuiIO& io = ImGui::GetIO();
   DrawEditorWindows(io.DisplaySize.x, io.DisplaySize.y);
