@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "EditorFixture.h"
+#include "editor/RecordBuilder.h"
 #include "graphics/Text.h"
 #include "objects/Factory.h"
 
@@ -116,6 +117,24 @@ TEST_F(SelectToolTest, DeletingWhatATextLabelsLeavesTheTextPointingAtNothingUnti
   EndFrame();  // the wall is freed here
   EditorHistory().Undo();
   EXPECT_EQ(text->linkedObject, FindLiveObject("Wall_3"));
+}
+
+TEST_F(SelectToolTest, ATransformEditMovesTheObjectItsRecordAndWhereItCanBePicked) {
+  const TransformValues before = ReadTransform(*FindLiveObject("Wall_1"));
+  TransformValues after = before;
+  after.position[0] = 1000.0f;
+  after.scale[0] = 300.0f;
+  after.rotation = 90.0f;
+  ASSERT_TRUE(RunEditorCommand(SetTransformCommand("Wall_1", before, after)));
+  EXPECT_EQ(level_->objects[0].translationX, 1000.0f);
+  EXPECT_EQ(level_->objects[0].scaleX, 300.0f);
+  EXPECT_EQ(level_->objects[0].rotation, 90.0f);
+  // Turned by 90 degrees, the 300-wide box reaches 150 up and down from its centre at once.
+  EXPECT_EQ(ObjectUnder(1000, 140), FindLiveObject("Wall_1"));
+  EXPECT_EQ(ObjectUnder(0, 0), nullptr);
+  EditorHistory().Undo();
+  EXPECT_EQ(ObjectUnder(0, 0), FindLiveObject("Wall_1"));
+  EXPECT_EQ(level_->objects[0].translationX, 0.0f);
 }
 
 TEST_F(SelectToolTest, NoToolActsWhileRunningOrWithADialogOpen) {
