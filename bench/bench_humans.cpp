@@ -16,6 +16,7 @@
 
 #include "app/Options.h"
 #include "gameplay/BehaviorStates.h"
+#include "gameplay/GameplayHooks.h"
 #include "gameplay/HumanBehavior.h"
 #include "gameplay/PathNode.h"
 #include "gameplay/Sight.h"

@@ -7,6 +7,7 @@
 #include "audio/AudioSystem.h"
 #include "gameplay/AStar.h"
 #include "gameplay/BehaviorStates.h"
+#include "gameplay/GameplayHooks.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PathGrid.h"
 #include "gameplay/PathNode.h"

@@ -89,7 +89,3 @@ struct HumanSharedState {
 };
 HumanSharedState& HumanShared();
 void ResetHumanShared();
-
-// Plugs the guards into the lower layers: the Enemy archetype's behaviour, the collision rules'
-// vent pass, the scene start's patrol paths and the removal of patrol nodes. Call once at start-up.
-void InstallHumanHooks();

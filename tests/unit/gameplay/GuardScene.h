@@ -13,6 +13,7 @@
 #include "gameplay/AStar.h"
 #include "gameplay/Behavior.h"
 #include "gameplay/BehaviorStates.h"
+#include "gameplay/GameplayHooks.h"
 #include "gameplay/HumanBehavior.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PathGrid.h"
