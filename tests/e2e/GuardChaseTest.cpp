@@ -3,12 +3,15 @@
 // same walk inside a vent goes unseen.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "support/ScriptedGame.h"
 
+using testing_support::FileExists;
 using testing_support::LevelObject;
+using testing_support::ReadFile;
 using testing_support::ScriptedGame;
 using testing_support::ScriptRun;
 using testing_support::TestLevel;
@@ -83,6 +86,32 @@ TEST(GuardChaseTest, TheSameWalkInsideAVentIsNeverSeen) {
   const auto* player = run.dumps.at(frames).Find("Player_1");
   ASSERT_NE(player, nullptr);
   EXPECT_GT(player->x, 120.0f);
+}
+
+// The release build (when it has been built beside this one) plays the same chase to the same
+// state, frame by frame.
+TEST(GuardChaseTest, AChaseRunsTheSameInTheReleaseBuild) {
+  const std::string release = testing_support::SourceDir() + "/build/release/quillmarch";
+  if (!FileExists(release)) GTEST_SKIP() << "no release build at " << release;
+  ScriptedGame game;
+  const std::string script = "qinput 1\n16 D\n40\n30 A\n20 S\n40 D W\n";
+  game.SetLevel("level1.json", TestLevel({LevelObject("Player_1", "Player", 0, 200, 43, 116, "player.png"),
+                                          LevelObject("Enemy_2", "Enemy", 0, 0, 60, 30, "enemy.png"),
+                                          LevelObject("Wall_3", "Wall", 300, 0, 40, 200)}));
+  ScriptedGame::Options options;
+  options.scene = kLevelOneId;
+  options.frames = 300;
+  options.dumpAfter = {150};
+  ScriptRun here = game.Run(script, options);
+  ASSERT_TRUE(here.Ok()) << here.Problems();
+  ASSERT_EQ(here.dumps.at(150).Find("Enemy_2")->state, kGuardChasing);
+
+  testing_support::WriteFile(game.File("chase.qinput"), script);
+  const std::string command = release + " --headless --no-dialogs --data " + game.DataDir() +
+                              " --scene 6 --frames 300 --fixed-dt 0.025 --seed 1 --input " + game.File("chase.qinput") +
+                              " --state-log " + game.File("release.log") + " > " + game.File("release.out") + " 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile(game.File("release.out"));
+  EXPECT_EQ(ReadFile(game.File("release.log")), here.stateLogText);
 }
 
 }  // namespace
