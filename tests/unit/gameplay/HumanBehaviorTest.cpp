@@ -214,6 +214,17 @@ TEST_F(Chasing, CoverDoesNotEndAChaseButAVentDoes) {
   EXPECT_NE(guard->searchNode, nullptr);
 }
 
+TEST_F(Chasing, AChaseThatSeesThePlayerOnlyThroughGlassTurnsIntoASearchRoundIt) {
+  Start({Guard("Enemy_2", 1000, 1000), Glass("Glass_4", 1150, 1000, 10, 200), Player(1300, 1000)});
+  HumanBehavior* guard = GuardNamed("Enemy_2");
+  Settle();
+  guard->nextState = kFullAlert;
+  Frames(2);
+  EXPECT_EQ(guard->currentState, kHalfAlert);
+  ASSERT_NE(guard->searchNode, nullptr);
+  EXPECT_TRUE(HumanShared().chaseMusic);  // still counted while it searches
+}
+
 TEST_F(Chasing, AChaserReachesAndCatchesTheStandingPlayer) {
   Start({Guard("Enemy_2", 1000, 1000), Player(1300, 1000)});
   HumanBehavior* guard = GuardNamed("Enemy_2");
