@@ -213,7 +213,9 @@ class ScriptedPlatform final : public platform::Platform {
   std::string LastError() const override { return real_->LastError(); }
   void SetRawEventHook(std::function<bool(const void*)> hook) override { real_->SetRawEventHook(std::move(hook)); }
   bool IsMinimized() const override { return real_->IsMinimized(); }
-  bool HasFocus() const override { return real_->HasFocus(); }
+  // The script is the player: the window's focus moving elsewhere on the desktop must not pause
+  // a level the script plays, or a replay would stop being exact.
+  bool HasFocus() const override { return S().play || real_->HasFocus(); }
   void CaptureMouse(bool capture) override { real_->CaptureMouse(capture); }
   void ShowCursor(bool show) override { real_->ShowCursor(show); }
   void ShowMessageBox(const std::string& text, const std::string& caption) override {
