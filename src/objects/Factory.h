@@ -88,6 +88,9 @@ struct FactoryHooks {
   void (*setButtonLabel)(GameObject* button, const std::string& text, float glyphSize, uint32_t alignment) = nullptr;
   // Clears the button handler's active flag, so clicks and hovers do nothing.
   void (*makeButtonInert)(GameObject* button) = nullptr;
+  // Pins a UI object built from a level record to the screen or lets it stay in the world, as the
+  // record says.
+  void (*setFixedToScreen)(GameObject* ui, bool fixed) = nullptr;
 };
 FactoryHooks& GetFactoryHooks();
 
