@@ -6,6 +6,7 @@
 #include "objects/Collision.h"
 #include "objects/Factory.h"
 #include "scenes/SceneManager.h"
+#include "ui/UiHooks.h"
 
 namespace {
 
@@ -44,4 +45,5 @@ void InstallPlayerHooks() {
 
 void InstallGameplay() {
   InstallPlayerHooks();
+  InstallUiHooks();
 }

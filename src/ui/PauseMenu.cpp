@@ -74,6 +74,8 @@ constexpr ButtonRow kButtons[] = {
 void BuildPauseMenu() {
   using namespace menu_color;
   PauseMenuState& s = State();
+  // One per level: a second call while this level's menu stands changes nothing.
+  if (!s.menu.Live().empty()) return;
   s.menu.Clear();
   for (const ButtonRow& row : kButtons) {
     GameObject* button = MakeButton(0.0f, row.y, kButtonWidth, kButtonHeight, kWhite, row.text, kButtonText, row.onClick);

@@ -1,7 +1,5 @@
 #include "ui/UiHooks.h"
 
-#include "app/Application.h"
-#include "gameplay/PlayerState.h"
 #include "graphics/Text.h"
 #include "objects/Factory.h"
 #include "objects/GameObject.h"
@@ -37,11 +35,6 @@ void PinToScreen(GameObject* ui, bool fixed) {
 
 void CreateSceneHighlight() { CreateHighlight(); }
 
-void PauseLevel() {
-  PlayerShared().pauseToggle = true;
-  SetPauseMenu(true);
-}
-
 }  // namespace
 
 void ForgetSceneUi() {
@@ -74,6 +67,4 @@ void InstallUiHooks() {
   scenes.buildCredits = BuildCredits;
   scenes.buildLevelSelect = BuildLevelSelect;
   scenes.buildSplashText = BuildSplashText;
-
-  GetApplicationHooks().pauseLevel = PauseLevel;
 }
