@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "audio/AudioSystem.h"
 #include "platform/FileSync.h"
+#include "platform/Platform.h"
 #include "support/TestSupport.h"
 #include "ui/Settings.h"
 
@@ -70,6 +72,32 @@ TEST(SettingsTest, AFailedSaveLeavesTheOldFile) {
   platform::SetReplaceFaultForTesting(platform::ReplaceFault::None);
   EXPECT_EQ(ReadFile(path), before);
   EXPECT_EQ(LoadSettings(path), first);
+}
+
+TEST(SettingsTest, StartUpAppliesTheRememberedOptionsButACommandLineWindowWins) {
+  TempDir dir;
+  const std::string path = dir.File("Settings.lullwick");
+  WriteFile(path, "fullscreen = false\nmute_music = true\n");
+  SetSettingsPath(path);
+  ASSERT_TRUE(InitializeAudio(testing_support::SourceDir() + "/Assets/Music/"));
+  platform::Platform& plat = platform::GetPlatform();
+  plat.SetFullscreen(true);
+  LoadAndApplySettings(false);
+  EXPECT_FALSE(plat.IsFullscreen());
+  EXPECT_TRUE(MusicBus().GetMute());
+  EXPECT_FALSE(SfxBus().GetMute());
+  EXPECT_FALSE(CurrentSettings().fullscreen);
+
+  WriteFile(path, "fullscreen = true\n");
+  LoadAndApplySettings(true);  // --windowed: the window stays
+  EXPECT_FALSE(plat.IsFullscreen());
+  // Remembering one option keeps the others as they were read.
+  RememberSfxMute(true);
+  EXPECT_TRUE(LoadSettings(path).fullscreen);
+  EXPECT_TRUE(LoadSettings(path).muteSfx);
+  ShutdownAudio();
+  SetSettingsPath(kSettingsPath);
+  CurrentSettings() = UserSettings{};
 }
 
 }  // namespace
