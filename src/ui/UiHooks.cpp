@@ -5,6 +5,7 @@
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "scenes/SceneManager.h"
+#include "ui/ButtonActions.h"
 #include "ui/ControlsOverlay.h"
 #include "ui/Credits.h"
 #include "ui/LeaveLevelDialog.h"
@@ -28,6 +29,8 @@ void LabelButton(GameObject* button, const std::string& text, float glyphSize, u
 void MakeInert(GameObject* button) {
   if (UIHandler* handler = HandlerOf(button)) handler->active = false;
 }
+
+void BindAction(GameObject* button, const std::string& action) { BindButtonAction(button, action); }
 
 void PinToScreen(GameObject* ui, bool fixed) {
   if (UIHandler* handler = HandlerOf(ui)) handler->fixedToScreen = fixed;
@@ -58,6 +61,7 @@ void InstallUiHooks() {
   factory.attachUIHandler = AttachHandler;
   factory.setButtonLabel = LabelButton;
   factory.makeButtonInert = MakeInert;
+  factory.setButtonAction = BindAction;
   factory.setFixedToScreen = PinToScreen;
 
   SceneHooks& scenes = GetSceneHooks();
