@@ -8,6 +8,7 @@
 // new menu's selection in the same frame). The navigation list never holds a destroyed handler.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
