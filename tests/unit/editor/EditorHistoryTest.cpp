@@ -2,7 +2,9 @@
 
 #include "EditorFixture.h"
 #include "editor/RecordBuilder.h"
+#include "graphics/Camera.h"
 #include "support/TestSupport.h"
+#include "ui/UIHandler.h"
 
 using editor_test::EditorFixture;
 using editor_test::Record;
@@ -180,6 +182,31 @@ TEST_F(HistoryTest, TheUnsavedMarkFollowsEditsSavesAndUndo) {
   EXPECT_FALSE(LevelEdited());
   ASSERT_TRUE(UndoEdit());
   EXPECT_TRUE(LevelEdited());
+}
+
+TEST_F(HistoryTest, AButtonsScreenPositionAndActiveFlagAreOneUndoableEditWithTheRecord) {
+  ObjectRecord button = Record(ObjectType::UI, "UI_4", 50, 60, 80, 50);
+  button.fixedToScreen = true;
+  level_ = StartLevel({button}, dir_.File("ui.json"));
+  GameObject* object = FindLiveObject("UI_4");
+  ASSERT_NE(object, nullptr);
+  if (HandlerOf(object) == nullptr) object->AddComponent(new UIHandler());
+  HandlerOf(object)->fixedToScreen = true;
+  UiHandlerValues before;
+  ASSERT_TRUE(ReadUiHandler(*object, &before));
+  UiHandlerValues after = before;
+  after.active = false;
+  after.screenPosition[0] = 200.0f;
+  after.screenPosition[1] = -40.0f;
+  ASSERT_TRUE(RunEditorCommand(SetUiHandlerCommand("UI_4", before, after)));
+  EXPECT_FALSE(HandlerOf(object)->active);
+  EXPECT_EQ(level_->objects[0].translationX, 200.0f);
+  EXPECT_EQ(level_->objects[0].translationY, -40.0f);
+  EXPECT_EQ(X("UI_4"), MainCamera().position[0] + 200.0f);
+  ASSERT_TRUE(UndoEdit());
+  EXPECT_TRUE(HandlerOf(object)->active);
+  EXPECT_EQ(HandlerOf(object)->screenPosition[0], before.screenPosition[0]);
+  EXPECT_EQ(level_->objects[0].translationX, before.screenPosition[0]);
 }
 
 // ---- snapping ------------------------------------------------------------------------------------
