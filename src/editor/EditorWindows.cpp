@@ -57,8 +57,8 @@ void DrawTopBar() {
   ImGui::Text("FPS: %i", Clock().fps.framesPerSecond);
   if (LevelEdited()) {
     ImGui::SameLine();
-    ImGui::TextUnformatted("*");
-    if (ImGui::IsItemHovered()) ImGui::SetTooltip("Unsaved changes");
+    ImGui::TextUnformatted("* unsaved");
+    if (ImGui::IsItemHovered()) ImGui::SetTooltip("The level has changes its file does not hold");
   }
   if (s.stopped) {
     if (ImGui::Button("Save")) PressSave();
