@@ -87,6 +87,8 @@ void GraphicsDevice::BeginScene() {
     viewportWidth_ = width;
     viewportHeight_ = height;
   }
+  // Never more than a couple of frames ahead of the GPU.
+  gpu_->BeginFrame();
   gpu_->Clear(0.0f, 0.0f, 0.0f, 1.0f, 1.0f);
 }
 
@@ -94,6 +96,7 @@ void GraphicsDevice::BindAlphaBlending() { gpu_->BindAlphaBlending(); }
 
 void GraphicsDevice::EndScene() {
   if (!gpu_->IsNull()) platform::GetPlatform().SwapBuffers(vsync);
+  gpu_->EndFrame();
 }
 
 namespace {

@@ -121,6 +121,10 @@ class GlGpuDevice final : public GpuDevice {
     programs_.clear();
     for (auto& [id, name] : shaders_) glDeleteShader(name);
     shaders_.clear();
+    for (GLsync& fence : frameFences_) {
+      if (fence != nullptr) glDeleteSync(fence);
+      fence = nullptr;
+    }
     if (emptyTexture_ != 0) glDeleteTextures(1, &emptyTexture_);
     if (sampler_ != 0) glDeleteSamplers(1, &sampler_);
     emptyTexture_ = 0;
@@ -424,6 +428,32 @@ class GlGpuDevice final : public GpuDevice {
 
   void Finish() override { glFinish(); }
 
+  void BeginFrame() override {
+    GLsync& fence = frameFences_[frameIndex_ % kFramesInFlight];
+    if (fence == nullptr) return;
+    // A quick look first, so the stats tell how often pacing held the processor back.
+    GLenum state = glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 0);
+    if (state == GL_TIMEOUT_EXPIRED) {
+      ++stats_.frameWaits;
+      // A second at a time; a lost context answers with an error rather than hanging here.
+      do {
+        state = glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 1000000000ull);
+      } while (state == GL_TIMEOUT_EXPIRED);
+    }
+    glDeleteSync(fence);
+    fence = nullptr;
+  }
+
+  void EndFrame() override {
+    GLsync& fence = frameFences_[frameIndex_ % kFramesInFlight];
+    if (fence != nullptr) glDeleteSync(fence);
+    fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    // The fence has to reach the driver now, or a later wait on it would have nothing to wait for.
+    glFlush();
+    ++frameIndex_;
+    ++stats_.frames;
+  }
+
   bool ReadBackBuffer(PixelImage* out) override {
     if (out == nullptr || viewport_[2] <= 0 || viewport_[3] <= 0) return false;
     int w = viewport_[2];
@@ -526,6 +556,10 @@ class GlGpuDevice final : public GpuDevice {
   GLuint boundTexture_ = 0;
   GLuint boundUniforms_[3] = {0, 0, 0};
   int viewport_[4] = {0, 0, 0, 0};
+  // One fence per frame in flight: frame n ends with a fence in slot n % kFramesInFlight, and frame
+  // n + kFramesInFlight waits on it before it starts.
+  GLsync frameFences_[kFramesInFlight] = {};
+  uint64_t frameIndex_ = 0;
   std::unordered_map<uint32_t, GlBuffer> buffers_;
   std::unordered_map<uint32_t, bool> uniformIds_;
   std::unordered_map<uint32_t, GLuint> textures_;

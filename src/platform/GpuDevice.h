@@ -52,7 +52,12 @@ struct GpuStats {
   uint64_t uniformBytes = 0;
   uint64_t texturesCreated = 0;
   uint64_t clears = 0;
+  uint64_t frames = 0;       // EndFrame calls
+  uint64_t frameWaits = 0;   // BeginFrame calls that found the GPU still busy with an old frame
 };
+
+// Frames the processor may run ahead of the GPU before BeginFrame waits.
+inline constexpr int kFramesInFlight = 2;
 
 // RGBA8 pixels, rows top to bottom.
 struct PixelImage {
@@ -113,6 +118,12 @@ class GpuDevice {
   virtual void ForgetBoundState() = 0;
   // Waits until the GPU has finished every command issued so far (benchmarks time whole frames).
   virtual void Finish() = 0;
+  // Frame pacing: BeginFrame waits until the frame kFramesInFlight frames back has finished on the
+  // GPU; EndFrame (after presenting) marks where this frame's commands end. Without it a driver
+  // that never blocks on present (an offscreen window, no vertical sync, a software renderer) lets
+  // the program queue frame after frame, each holding its recorded commands in memory.
+  virtual void BeginFrame() = 0;
+  virtual void EndFrame() = 0;
   // Reads the current back buffer (before it is presented). False on the null device.
   virtual bool ReadBackBuffer(PixelImage* out) = 0;
 

@@ -97,6 +97,8 @@ class NullGpuDevice final : public GpuDevice {
   }
   void ForgetBoundState() override {}
   void Finish() override {}
+  void BeginFrame() override {}
+  void EndFrame() override { ++stats_.frames; }
   bool ReadBackBuffer(PixelImage*) override { return false; }
 
  private:
