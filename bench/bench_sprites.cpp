@@ -12,6 +12,7 @@
 #include "graphics/GraphicsDevice.h"
 #include "graphics/Light.h"
 #include "graphics/Model.h"
+#include "graphics/SpriteBatch.h"
 #include "graphics/Texture.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
@@ -99,6 +100,7 @@ void BM_LitSprites(benchmark::State& state) {
     MainCamera().Render();
     device->BindAlphaBlending();
     UpdateObjects(0.016f);
+    FlushSprites();
     gpu.Finish();
   }
   const double frames = static_cast<double>(state.iterations());

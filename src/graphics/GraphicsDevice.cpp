@@ -7,6 +7,7 @@
 
 #include "app/Options.h"
 #include "graphics/Camera.h"
+#include "graphics/SpriteBatch.h"
 
 namespace {
 
@@ -95,6 +96,8 @@ void GraphicsDevice::BeginScene() {
 void GraphicsDevice::BindAlphaBlending() { gpu_->BindAlphaBlending(); }
 
 void GraphicsDevice::EndScene() {
+  // Nothing queued may miss the picture being presented.
+  FlushSprites();
   if (!gpu_->IsNull()) platform::GetPlatform().SwapBuffers(vsync);
   gpu_->EndFrame();
 }

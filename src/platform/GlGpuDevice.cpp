@@ -208,6 +208,27 @@ class GlGpuDevice final : public GpuDevice {
     return true;
   }
 
+  bool WriteBufferAt(GpuBuffer buffer, size_t offset, const void* data, size_t bytes, bool discard) override {
+    GlBuffer* b = Find(buffer);
+    if (b == nullptr || data == nullptr || uniformIds_.count(buffer.id) != 0) return false;
+    if (offset > b->bytes || bytes > b->bytes - offset) return false;
+    if (bytes == 0) return true;
+    glBindBuffer(GL_COPY_WRITE_BUFFER, b->name);
+    if (discard) glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(b->bytes), nullptr, GL_STREAM_DRAW);
+    // Unsynchronised: the range is one no queued draw reads (see the interface), so the driver
+    // need not wait for the GPU or copy the buffer.
+    void* at = glMapBufferRange(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes),
+                                GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+    if (at == nullptr) {
+      glBufferSubData(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes), data);
+    } else {
+      std::memcpy(at, data, bytes);
+      glUnmapBuffer(GL_COPY_WRITE_BUFFER);
+    }
+    ++stats_.bufferUploads;
+    return true;
+  }
+
   void DestroyBuffer(GpuBuffer& buffer) override {
     if (GlBuffer* b = Find(buffer)) {
       if (b->vertexArray != 0) {
@@ -385,7 +406,12 @@ class GlGpuDevice final : public GpuDevice {
   }
 
   void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, GpuTexture texture) override {
-    if (indexCount <= 0 || program.device != serial_) return;
+    DrawBase(program, vertices, indices, indexCount, 0, texture);
+  }
+
+  void DrawBase(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, int baseVertex,
+                GpuTexture texture) override {
+    if (indexCount <= 0 || baseVertex < 0 || program.device != serial_) return;
     auto p = programs_.find(program.id);
     GlBuffer* vb = Find(vertices);
     GlBuffer* ib = Find(indices);
@@ -412,7 +438,11 @@ class GlGpuDevice final : public GpuDevice {
       glBindTexture(GL_TEXTURE_2D, textureName);
       boundTexture_ = textureName;
     }
-    glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, nullptr);
+    if (baseVertex == 0) {
+      glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, nullptr);
+    } else {
+      glDrawElementsBaseVertex(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, nullptr, baseVertex);
+    }
     ++stats_.drawCalls;
     stats_.indicesDrawn += static_cast<uint64_t>(indexCount);
   }

@@ -88,6 +88,12 @@ class GpuDevice {
   // Rewrites the start of a buffer with discard semantics (the old contents are forgotten).
   // False when the handle is not a live buffer of this device or `bytes` exceeds its size.
   virtual bool WriteBuffer(GpuBuffer buffer, const void* data, size_t bytes) = 0;
+  // Writes `bytes` at `offset` of a vertex or index buffer. With `discard` the buffer first gets
+  // fresh storage (the old contents are forgotten; queued draws keep reading the old storage);
+  // without it the caller promises that no queued draw reads the range written (a stream written
+  // front to back), so the write never waits for the GPU. False when the handle is not a live
+  // buffer of this device or the range does not fit.
+  virtual bool WriteBufferAt(GpuBuffer buffer, size_t offset, const void* data, size_t bytes, bool discard) = 0;
   // Frees the buffer and clears the handle.
   virtual void DestroyBuffer(GpuBuffer& buffer) = 0;
 
@@ -113,6 +119,9 @@ class GpuDevice {
   // One indexed triangle-list draw from index 0. An empty texture samples transparent black.
   virtual void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount,
                     GpuTexture texture) = 0;
+  // The same with `baseVertex` added to every index (batches drawn from a stream).
+  virtual void DrawBase(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, int baseVertex,
+                        GpuTexture texture) = 0;
   // Forgets which program, vertex array, texture and uniform buffers the device last bound, so the
   // next draw binds them again (after code outside the device, the editor's interface, drew).
   virtual void ForgetBoundState() = 0;
