@@ -16,9 +16,11 @@ namespace {
 
 // Quads per draw call: the shared index buffer covers this many (1.5 MB of indices).
 constexpr int kQuadsPerDraw = 65536;
-// The streams hold several frames of a busy level; a full stream starts over in fresh storage.
+// The streams hold several frames of a busy level; a full stream starts over in fresh storage. A
+// run of quads never holds more vertices than its stream.
 constexpr size_t kTextureStreamVertices = 1 << 18;
 constexpr size_t kColorStreamVertices = 1 << 16;
+static_assert(kTextureStreamVertices >= static_cast<size_t>(kQuadsPerDraw) * 4, "a textured run fits its stream");
 // Corner order of a queued quad and the two clockwise triangles made of it.
 constexpr uint32_t kQuadIndexPattern[6] = {0, 1, 2, 2, 3, 0};
 
@@ -218,7 +220,8 @@ void DrawColoredQuad(const ColorVertex corners[4]) {
   BatchModule& m = Module();
   if (!StreamsReady(m)) return;
   CurrentMatrices(m.nextMatrices);
-  const bool same = m.mode == Mode::Colored && QueuedQuads(m) < static_cast<size_t>(kQuadsPerDraw) &&
+  // A colour run never outgrows its (smaller) stream.
+  const bool same = m.mode == Mode::Colored && QueuedQuads(m) < kColorStreamVertices / 4 &&
                     std::memcmp(m.matrices, m.nextMatrices, sizeof(m.matrices)) == 0;
   if (!same) {
     FlushSprites();

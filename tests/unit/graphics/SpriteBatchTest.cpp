@@ -161,6 +161,13 @@ TEST_F(SpriteBatchTest, SixteenDifferentFilterSetsNeedASecondDraw) {
   EXPECT_EQ(Flushed().drawCalls, 3u);
 }
 
+TEST_F(SpriteBatchTest, AVeryLongRunOfFlatQuadsIsSplitToFitItsStream) {
+  GameObject* flat = Sprite("");
+  for (int i = 0; i < 16385; ++i) Draw(flat);
+  EXPECT_EQ(Flushed().drawCalls, 2u);
+  EXPECT_EQ(Stats().indicesDrawn, 16385u * 6u);
+}
+
 TEST_F(SpriteBatchTest, ADirectDrawLandsAfterTheQueuedSprites) {
   GameObject* a = Sprite("a.png");
   Draw(a);
