@@ -160,6 +160,48 @@ void BM_Level3Route(benchmark::State& state, bool headless) {
   std::filesystem::remove(route);
 }
 
+// Draw calls per frame of every shipped level as the game runs it (no input, the level's own
+// start), on the null device (what the game asks for) and on OpenGL at 1280x720.
+constexpr int kShippedLevels[] = {6, 7, 8};
+
+void BM_LevelDrawCalls(benchmark::State& state, bool headless) {
+  StopRig();
+  const int scene = static_cast<int>(state.range(0));
+  const std::string data = platform::ExecutableDirectory() + "..";
+  constexpr int kFrames = 120;
+  for (auto _ : state) {
+    std::vector<std::string> args = {"quillmarch", "--scene", std::to_string(scene), "--frames",
+                                     std::to_string(kFrames), "--seed", "1", "--fixed-dt", "0.016",
+                                     "--no-dialogs", "--data", data};
+    if (headless) {
+      args.push_back("--headless");
+    } else {
+      args.insert(args.end(), {"--windowed", "--size", "1280x720"});
+    }
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    RunGame(static_cast<int>(argv.size()), argv.data());
+  }
+  const platform::GpuStats stats = LastRunGpuStats();
+  const double frames = stats.frames > 0 ? static_cast<double>(stats.frames) : 1.0;
+  state.counters["scene"] = scene;
+  state.counters["draws_per_frame"] = static_cast<double>(stats.drawCalls) / frames;
+  state.counters["buffer_writes_per_frame"] = static_cast<double>(stats.bufferUploads + stats.uniformUploads) / frames;
+}
+
+void ShippedLevels(benchmark::internal::Benchmark* b) {
+  for (int scene : kShippedLevels) b->Arg(scene);
+}
+
+BENCHMARK_CAPTURE(BM_LevelDrawCalls, null_device, true)
+    ->Apply(ShippedLevels)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LevelDrawCalls, gl_1280x720, false)
+    ->Apply(ShippedLevels)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
 BENCHMARK_CAPTURE(BM_Level3Route, headless_simulation, true)->UseManualTime()->Iterations(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Level3Route, offscreen_1280x720, false)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
 

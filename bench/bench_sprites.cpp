@@ -3,6 +3,9 @@
 // Reports milliseconds per frame and the draw calls and uniform-block uploads per frame.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -112,14 +115,7 @@ void BM_LitSprites(benchmark::State& state) {
 
 // The side-by-side scene of bench/peer_sprites.sh: N sprites of one picture, alpha-blended, 20 x 20
 // unrotated or 43 x 116 turned, as screen furniture (unlit, like the peers' sprites).
-void BM_PeerSprites(benchmark::State& state) {
-  const std::string& problem = StartRig();
-  if (!problem.empty()) {
-    state.SkipWithError(problem.c_str());
-    return;
-  }
-  const int sprites = static_cast<int>(state.range(0));
-  const bool big = state.range(1) != 0;
+void FillPeerScene(int sprites, bool big) {
   ClearObjects();
   // World units per pixel at z = 0 (the camera's 45 degrees over 720 pixels from 1000 units away).
   const float unit = 828.427f / 720.0f;
@@ -132,18 +128,33 @@ void BM_PeerSprites(benchmark::State& state) {
     sprite->AddComponent(new Model("food.png"));
     AddObject(sprite);
   }
+}
+
+// One finished frame of whatever scene is loaded.
+void DrawFinishedFrame() {
+  GraphicsDevice* device = GetGraphicsDevice();
+  device->BeginScene();
+  MainCamera().Render();
+  device->BindAlphaBlending();
+  UpdateObjects(0.016f);
+  FlushSprites();
+  device->Gpu().Finish();
+}
+
+void BM_PeerSprites(benchmark::State& state) {
+  const std::string& problem = StartRig();
+  if (!problem.empty()) {
+    state.SkipWithError(problem.c_str());
+    return;
+  }
+  FillPeerScene(static_cast<int>(state.range(0)), state.range(1) != 0);
+  // The first frame makes each model's GPU state; it is not the cost of a frame.
+  DrawFinishedFrame();
   GraphicsDevice* device = GetGraphicsDevice();
   platform::GpuDevice& gpu = device->Gpu();
   BuildProjection(1280.0f / 720.0f);
   gpu.ResetStats();
-  for (auto _ : state) {
-    device->BeginScene();
-    MainCamera().Render();
-    device->BindAlphaBlending();
-    UpdateObjects(0.016f);
-    FlushSprites();
-    gpu.Finish();
-  }
+  for (auto _ : state) DrawFinishedFrame();
   state.counters["draws_per_frame"] = static_cast<double>(gpu.Stats().drawCalls) / static_cast<double>(state.iterations());
   ClearObjects();
 }
@@ -158,9 +169,48 @@ BENCHMARK(BM_LitSprites)
     ->ArgNames({"sprites", "lights"})
     ->Unit(benchmark::kMillisecond);
 
+// QM_COUNTED_FRAMES="FRAMES SPRITES BIG" draws exactly FRAMES frames of the side-by-side scene
+// (after one warm-up frame) in CountedFrames and exits: run it under
+//   valgrind --tool=callgrind --toggle-collect=CountedFrames* (with LP_NUM_THREADS=0)
+// for instruction counts that do not depend on the machine's load.
+__attribute__((noinline)) void CountedFrames(int frames) {
+  for (int i = 0; i < frames; ++i) DrawFinishedFrame();
+}
+
+int RunCountedFrames(const char* spec) {
+  int frames = 0, sprites = 0, big = 0;
+  if (std::sscanf(spec, "%d %d %d", &frames, &sprites, &big) != 3 || frames <= 0 || sprites < 0) {
+    std::fprintf(stderr, "QM_COUNTED_FRAMES wants \"FRAMES SPRITES BIG\"\n");
+    return 2;
+  }
+  const std::string& problem = StartRig();
+  if (!problem.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return 1;
+  }
+  FillPeerScene(sprites, big != 0);
+  BuildProjection(1280.0f / 720.0f);
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  DrawFinishedFrame();
+  const auto warm = Clock::now();
+  platform::GpuDevice& gpu = GetGraphicsDevice()->Gpu();
+  gpu.ResetStats();
+  CountedFrames(frames);
+  const auto end = Clock::now();
+  std::printf("frames %d sprites %d big %d draws/frame %.1f first frame %.1f ms, then %.2f ms/frame\n", frames,
+              sprites, big, static_cast<double>(gpu.Stats().drawCalls) / frames,
+              std::chrono::duration<double, std::milli>(warm - start).count(),
+              std::chrono::duration<double, std::milli>(end - warm).count() / frames);
+  ClearObjects();
+  StopRig();
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const char* spec = std::getenv("QM_COUNTED_FRAMES")) return RunCountedFrames(spec);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   StopRig();

@@ -34,6 +34,7 @@ struct GraphicsModule {
   int capturedFrame = -1;  // the framesPresented value of the frame in `capture`
   int lastRequestedFrame = 0;
   platform::PixelImage capture;
+  platform::GpuStats lastRunStats;
 };
 
 GraphicsModule& Module() {
@@ -151,6 +152,7 @@ bool Graphics::Frame() {
 void Graphics::Shutdown() {
   GraphicsModule& m = Module();
   // How much each frame asked of the device, for the log of a measured run.
+  if (m.device != nullptr) m.lastRunStats = m.device->Gpu().Stats();
   if (m.device != nullptr && m.device->Gpu().Stats().frames > 0) {
     const platform::GpuStats& stats = m.device->Gpu().Stats();
     char line[160];
@@ -188,6 +190,8 @@ void Graphics::Shutdown() {
   m.capture = platform::PixelImage{};
   m.capturedFrame = -1;
 }
+
+platform::GpuStats LastRunGpuStats() { return Module().lastRunStats; }
 
 bool WriteScreenshot(const std::string& file) {
   GraphicsModule& m = Module();

@@ -14,6 +14,12 @@ class Graphics {
 
 #include <string>
 
+#include "platform/GpuDevice.h"
+
+// What the device was asked to do over the last graphics run (kept when it shut down): benchmarks
+// run the whole program and then read its draw calls per frame here.
+platform::GpuStats LastRunGpuStats();
+
 // Writes the back buffer of the frame just drawn to a PNG file (atomically); false when it cannot
 // (the headless null device has no pixels). The main loop calls it after the frame was presented,
 // when GL's back buffer no longer holds the picture, so Graphics::Frame reads the back buffer just
