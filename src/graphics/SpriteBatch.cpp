@@ -16,8 +16,8 @@ namespace {
 
 // Quads per draw call: the shared index buffer covers this many (1.5 MB of indices).
 constexpr int kQuadsPerDraw = 65536;
-// The streams hold several frames of a busy level; a full stream starts over in fresh storage. A
-// run of quads never holds more vertices than its stream.
+// The streams hold several frames of a busy level; a full stream starts over at its front, in the
+// same storage. A run of quads never holds more vertices than its stream.
 constexpr size_t kTextureStreamVertices = 1 << 18;
 constexpr size_t kColorStreamVertices = 1 << 16;
 static_assert(kTextureStreamVertices >= static_cast<size_t>(kQuadsPerDraw) * 4, "a textured run fits its stream");
@@ -26,9 +26,10 @@ constexpr uint32_t kQuadIndexPattern[6] = {0, 1, 2, 2, 3, 0};
 
 enum class Mode { None, Textured, Colored };
 
-// One GPU stream: a vertex buffer written front to back, frame after frame; when the next batch
-// does not fit, the buffer gets fresh storage and writing starts over at the front, so a region
-// is never written while a queued draw may still read it.
+// One GPU stream: a vertex buffer written front to back, frame after frame, without waiting for
+// the GPU; when the next batch does not fit, writing starts over at the front, and that one write
+// waits until the draws queued from the buffer are done, so a region is never written while a
+// queued draw may still read it and the stream never needs a second storage.
 struct Stream {
   platform::GpuBuffer buffer;
   size_t capacity = 0;  // vertices
@@ -79,9 +80,9 @@ size_t QueuedQuads(const BatchModule& m) {
 }
 
 // Reserves `count` vertices in a stream; returns the first one's index.
-size_t Reserve(Stream& stream, size_t count, bool* fresh) {
-  *fresh = stream.cursor + count > stream.capacity;
-  if (*fresh) stream.cursor = 0;
+size_t Reserve(Stream& stream, size_t count, bool* wrapped) {
+  *wrapped = stream.cursor + count > stream.capacity;
+  if (*wrapped) stream.cursor = 0;
   size_t first = stream.cursor;
   stream.cursor += count;
   return first;
@@ -91,10 +92,10 @@ void SendTextured(BatchModule& m) {
   TextureShader* shader = GetTextureShader();
   const size_t count = m.textureVertices.size();
   if (shader == nullptr || count == 0) return;
-  bool fresh = false;
-  const size_t first = Reserve(m.textured, count, &fresh);
+  bool wrapped = false;
+  const size_t first = Reserve(m.textured, count, &wrapped);
   if (!Gpu().WriteBufferAt(m.textured.buffer, first * sizeof(TextureVertex), m.textureVertices.data(),
-                           count * sizeof(TextureVertex), fresh)) {
+                           count * sizeof(TextureVertex), wrapped)) {
     return;
   }
   uint8_t filterBlock[platform::kFilterBlockBytes] = {};
@@ -107,10 +108,10 @@ void SendColored(BatchModule& m) {
   ColorShader* shader = GetColorShader();
   const size_t count = m.colorVertices.size();
   if (shader == nullptr || count == 0) return;
-  bool fresh = false;
-  const size_t first = Reserve(m.colored, count, &fresh);
+  bool wrapped = false;
+  const size_t first = Reserve(m.colored, count, &wrapped);
   if (!Gpu().WriteBufferAt(m.colored.buffer, first * sizeof(ColorVertex), m.colorVertices.data(),
-                           count * sizeof(ColorVertex), fresh)) {
+                           count * sizeof(ColorVertex), wrapped)) {
     return;
   }
   shader->RenderBatch(m.colored.buffer, m.quadIndices, static_cast<int>(count / 4 * 6), static_cast<int>(first),
@@ -193,6 +194,10 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
   m.nextLights.resize(TextureShader::FillLightBlock(m.nextLights.data()));
   float rows[12];
   const bool filtered = ComposeFilters(owner, rows);
+  // The pixel stage drops pixels whose alpha ends below kDiscardAlpha, and a texel's alpha is at
+  // most 1: under an alpha scale below it no pixel of the quad survives, so the quad is left out
+  // rather than shaded and thrown away pixel by pixel (a faded-out object over the whole screen).
+  if (rows[3] < kDiscardAlpha) return;
 
   // Anything this quad does not share with the queued ones starts a new draw.
   const platform::GpuTexture view = texture != nullptr ? texture->view : platform::GpuTexture{};
@@ -219,6 +224,13 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
 void DrawColoredQuad(const ColorVertex corners[4]) {
   BatchModule& m = Module();
   if (!StreamsReady(m)) return;
+  // The colour program drops pixels whose alpha is not above 0, and a pixel's alpha lies between
+  // its corners': a quad with no corner above 0 shows nothing and writes no depth (the transition
+  // overlay once its fade is over), so it is left out.
+  if (corners[0].color[3] <= 0.0f && corners[1].color[3] <= 0.0f && corners[2].color[3] <= 0.0f &&
+      corners[3].color[3] <= 0.0f) {
+    return;
+  }
   CurrentMatrices(m.nextMatrices);
   // A colour run never outgrows its (smaller) stream.
   const bool same = m.mode == Mode::Colored && QueuedQuads(m) < kColorStreamVertices / 4 &&

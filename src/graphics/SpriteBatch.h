@@ -33,6 +33,8 @@ void DrawColoredQuad(const ColorVertex corners[4]);
 // Sends every queued quad.
 void FlushSprites();
 
+// The texture program's pixel stage drops pixels whose alpha ends below this (Shaders/ptexture.glsl).
+inline constexpr float kDiscardAlpha = 0.01f;
 // The filter index 0 means "no filters"; up to this many distinct filter sets share one draw.
 inline constexpr int kFilterSetsPerDraw = 16;
 // The vertex's kind word: the object kind in the low 16 bits, the filter set above.

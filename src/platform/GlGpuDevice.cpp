@@ -208,17 +208,20 @@ class GlGpuDevice final : public GpuDevice {
     return true;
   }
 
-  bool WriteBufferAt(GpuBuffer buffer, size_t offset, const void* data, size_t bytes, bool discard) override {
+  bool WriteBufferAt(GpuBuffer buffer, size_t offset, const void* data, size_t bytes, bool mayBeInUse) override {
     GlBuffer* b = Find(buffer);
     if (b == nullptr || data == nullptr || uniformIds_.count(buffer.id) != 0) return false;
     if (offset > b->bytes || bytes > b->bytes - offset) return false;
     if (bytes == 0) return true;
     glBindBuffer(GL_COPY_WRITE_BUFFER, b->name);
-    if (discard) glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(b->bytes), nullptr, GL_STREAM_DRAW);
-    // Unsynchronised: the range is one no queued draw reads (see the interface), so the driver
-    // need not wait for the GPU or copy the buffer.
-    void* at = glMapBufferRange(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes),
-                                GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+    // Unsynchronised where no queued draw reads the range (see the interface), so the driver need
+    // not wait for the GPU or copy the buffer. Otherwise a plain mapped write: the driver waits for
+    // the draws reading the buffer. Orphaning (glBufferData) would not wait, but Mesa then keeps
+    // the old storage alive until those draws finish and allocates a fresh one of the whole size,
+    // which showed as a saw-tooth of the stream's size in the resident memory.
+    const GLbitfield access = mayBeInUse ? GL_MAP_WRITE_BIT
+                                         : GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT;
+    void* at = glMapBufferRange(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes), access);
     if (at == nullptr) {
       glBufferSubData(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes), data);
     } else {

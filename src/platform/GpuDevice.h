@@ -88,12 +88,14 @@ class GpuDevice {
   // Rewrites the start of a buffer with discard semantics (the old contents are forgotten).
   // False when the handle is not a live buffer of this device or `bytes` exceeds its size.
   virtual bool WriteBuffer(GpuBuffer buffer, const void* data, size_t bytes) = 0;
-  // Writes `bytes` at `offset` of a vertex or index buffer. With `discard` the buffer first gets
-  // fresh storage (the old contents are forgotten; queued draws keep reading the old storage);
-  // without it the caller promises that no queued draw reads the range written (a stream written
-  // front to back), so the write never waits for the GPU. False when the handle is not a live
-  // buffer of this device or the range does not fit.
-  virtual bool WriteBufferAt(GpuBuffer buffer, size_t offset, const void* data, size_t bytes, bool discard) = 0;
+  // Writes `bytes` at `offset` of a vertex or index buffer. Without `mayBeInUse` the caller
+  // promises that no queued draw reads the range written (a stream written front to back), so the
+  // write never waits for the GPU. With it (a stream that starts over at its front) the write
+  // waits until queued draws no longer read the buffer: the buffer keeps its one storage, where
+  // handing it fresh storage would have the driver hold a second copy of the whole stream until
+  // those draws finish, and free it again, every time the stream starts over. False when the
+  // handle is not a live buffer of this device or the range does not fit.
+  virtual bool WriteBufferAt(GpuBuffer buffer, size_t offset, const void* data, size_t bytes, bool mayBeInUse) = 0;
   // Frees the buffer and clears the handle.
   virtual void DestroyBuffer(GpuBuffer& buffer) = 0;
 
