@@ -182,3 +182,25 @@ TEST_F(SpriteBatchTest, ADirectDrawLandsAfterTheQueuedSprites) {
 }
 
 }  // namespace
+
+TEST_F(SpriteBatchTest, QuadsThatWouldShadeNoPixelAreLeftOutWithoutBreakingTheRun) {
+  GameObject* a = Sprite("a.png");
+  GameObject* faded = Sprite("a.png");
+  // A colour filter's alpha below the pixel stage's cut-off: every pixel would be dropped.
+  faded->AddComponent(new Filter(FilterType::Color, 0, Vector4(-1.0f, 0.0f, 0.0f, 0.005f)));
+  GameObject* overlay = Sprite("", ObjectType::Transition);
+  overlay->FindComponent<Model>()->SetColor(0.0f, 0.0f, 0.0f, 0.0f);
+  GameObject* faint = Sprite("");
+  faint->FindComponent<Model>()->SetColor(0.0f, 0.0f, 0.0f, 0.02f);
+  Draw(a);
+  Draw(faded);
+  Draw(overlay);
+  Draw(a);
+  EXPECT_EQ(Flushed().drawCalls, 1u);
+  EXPECT_EQ(Stats().indicesDrawn, 2u * 6u);
+  // Just above the cut-off still draws.
+  faded->FindComponent<Filter>()->color[3] = 0.02f;
+  Draw(faded);
+  Draw(faint);
+  EXPECT_EQ(Flushed().drawCalls, 1u + 2u);
+}
