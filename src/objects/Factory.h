@@ -88,6 +88,8 @@ struct FactoryHooks {
   void (*setButtonLabel)(GameObject* button, const std::string& text, float glyphSize, uint32_t alignment) = nullptr;
   // Clears the button handler's active flag, so clicks and hovers do nothing.
   void (*makeButtonInert)(GameObject* button) = nullptr;
+  // Makes a press of the button run the named button action ("goto_main", "next_level" ...).
+  void (*setButtonAction)(GameObject* button, const std::string& action) = nullptr;
 };
 FactoryHooks& GetFactoryHooks();
 
