@@ -12,3 +12,5 @@ void InstallGameplay();
 // entry of the object pass, the scene manager's state requests (the run-out at the end of an escape),
 // and pausing a level when the window loses the focus.
 void InstallPlayerHooks();
+// The level rules (gameplay/LevelRules.h): InstallLevelRulesHooks, for the food rule, the glass, the
+// escape barrier and zone, and the end screens.
