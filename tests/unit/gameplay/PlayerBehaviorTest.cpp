@@ -107,31 +107,7 @@ class PlayerTest : public ::testing::Test {
 
 }  // namespace
 
-// ---- starting, facing and the pause -------------------------------------------------------------
-
-TEST_F(PlayerTest, InitSetsUpAndHandsOverToWalking) {
-  StartPlayer();
-  EXPECT_EQ(Brain().previousState, ps::kInit);
-  EXPECT_EQ(Brain().currentState, ps::kWalk);
-  Kinematics* motion = MotionOf(player);
-  EXPECT_EQ(motion->deceleration, 20000.0f);
-  EXPECT_EQ(motion->acceleration, 40000.0f);
-  EXPECT_EQ(motion->maxSpeed, 450.0f);
-  EXPECT_EQ(player->GetComponentAs<Collision>(SlotOf(ComponentType::Collision))->onCollision,
-            &PlayerBehavior::OnPlayerCollision);
-}
-
-TEST_F(PlayerTest, WalkingFacesTheMovementAndKeepsFacingWhenStopped) {
-  StartPlayer();
-  Input().pads[0].leftStick[0] = 1.0f;  // as D folds in
-  Frame(5);
-  EXPECT_FLOAT_EQ(player->GetTransform()->rotation, -90.0f);
-  EXPECT_GT(X(player), 0.0f);
-  EXPECT_EQ(Y(player), 0.0f);
-  Input().pads[0].leftStick[0] = 0.0f;
-  Frame();
-  EXPECT_FLOAT_EQ(player->GetTransform()->rotation, -90.0f) << "a zero input keeps the last direction";
-}
+// ---- the pause -------------------------------------------------------------
 
 TEST_F(PlayerTest, PauseFlipsOnReleaseNotOnPress) {
   StartPlayer();
@@ -311,14 +287,7 @@ TEST_F(PlayerTest, EnteringAVentWhileCarryingLeavesTheFoodBehind) {
 
 // ---- contacts -------------------------------------------------------------------------------------
 
-TEST_F(PlayerTest, KillZoneRestartsTheSceneAndTheEscapeZoneSendsThePlayerOut) {
-  StartPlayer();
-  CreateKillzone(0.0f, 40.0f, 50.0f, 50.0f);  // its lower edge 15 units from the centre
-  Frame(2);  // a box's edges are built in its own pass, after the player's test of the first frame
-  EXPECT_EQ(SceneState().requestedScene, kRestartRequest);
-
-  ClearObjects();
-  SceneState().requestedScene = 0;
+TEST_F(PlayerTest, TheEscapeZoneSendsThePlayerOutToTheZonesSide) {
   StartPlayer();
   PlayerShared().escapeDirection = 3;  // right, as the zone sets it
   CreateEscapeZone(0.0f, 40.0f);

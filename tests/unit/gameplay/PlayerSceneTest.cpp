@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -85,36 +84,6 @@ class PlayerSceneTest : public ::testing::Test {
 };
 
 }  // namespace
-
-TEST_F(PlayerSceneTest, TouchingAKillZoneRestartsTheLevelWithThePlayerBackAtItsStart) {
-  StartLevel({Record(ObjectType::Player, "Player_1", 0, 0, 43, 116),
-              Record(ObjectType::KillZone, "Killzone_2", 200, 0, 50, 50)});
-  Input().pads[0].leftStick[0] = 1.0f;
-  bool restarted = false;
-  float furthest = 0.0f;
-  for (int n = 0; n < 200 && !restarted; ++n) {
-    furthest = std::max(furthest, ScenePlayer()->GetTransform()->position[0]);
-    Frame();
-    restarted = ScenePlayer()->GetTransform()->position[0] == 0.0f && furthest > 100.0f;
-  }
-  EXPECT_TRUE(restarted);
-  EXPECT_EQ(CurrentScene()->sceneId, scene_id::kLevel2);
-  EXPECT_EQ(SceneState().requestedScene, CurrentScene()->sceneIndex);
-  ASSERT_NE(Player(), nullptr);
-  EXPECT_EQ(Player()->currentState, 0) << "a new player, built after this frame's object pass";
-  Frame();
-  EXPECT_EQ(Player()->currentState, ps::kInit);
-}
-
-TEST_F(PlayerSceneTest, TheCameraFollowsTheWalkingPlayer) {
-  StartLevel({Record(ObjectType::Player, "Player_1", 0, 0, 43, 116)});
-  Input().pads[0].leftStick[1] = 1.0f;
-  for (int n = 0; n < 20; ++n) Frame();
-  const float* last = ScenePlayer()->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics))->GetLastPosition();
-  EXPECT_GT(MainCamera().position[1], 100.0f);
-  EXPECT_EQ(MainCamera().position[1], last[1]);
-  EXPECT_EQ(MainCamera().position[0], 0.0f);
-}
 
 // The escape zone starts the timed exit; the player runs out, is re-initialised in the last half
 // second and stays in Init until the end scene is requested.
