@@ -108,4 +108,15 @@ TEST_F(LevelRulesScriptTest, ThrownFoodShattersAGlassPane) {
   EXPECT_NE(ReadFile(game.DataDir() + "/output.log").find("Glass shattered"), std::string::npos);
 }
 
+TEST_F(LevelRulesScriptTest, APlayerInsideAKillZoneIsSentBackToo) {
+  // The player starts inside a zone far larger than itself, touching none of its edges: the level
+  // restarts every frame, so its clock never gets far.
+  const std::string inside = TestLevel({LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"),
+                                        LevelObject("Killzone_2", "Kill_zone", 0, 0, 400, 400, "killzone.png")});
+  ScriptRun run = Play(inside, "qinput 1\n", 30, {30});
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+  EXPECT_EQ(run.dumps.at(30).scene.id, kLevelId);
+  EXPECT_LT(run.dumps.at(30).scene.time, 0.1f) << "0.75 s without a restart";
+}
+
 }  // namespace
