@@ -1,7 +1,5 @@
 #include "gameplay/EscapeZoneBehavior.h"
 
-#include <algorithm>
-
 #include "gameplay/PlayerState.h"
 #include "graphics/Filter.h"
 #include "graphics/Model.h"
