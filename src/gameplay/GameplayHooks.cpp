@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "gameplay/Behavior.h"
+#include "gameplay/HumanBehavior.h"
 #include "gameplay/LevelRules.h"
 #include "gameplay/PlayerBehavior.h"
 #include "objects/Collision.h"
@@ -45,5 +46,6 @@ void InstallPlayerHooks() {
 
 void InstallGameplay() {
   InstallPlayerHooks();
+  InstallHumanHooks();
   InstallLevelRulesHooks();
 }

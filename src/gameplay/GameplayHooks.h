@@ -12,5 +12,9 @@ void InstallGameplay();
 // entry of the object pass, the scene manager's state requests (the run-out at the end of an escape),
 // and pausing a level when the window loses the focus.
 void InstallPlayerHooks();
-// The level rules (gameplay/LevelRules.h): InstallLevelRulesHooks, for the food rule, the glass, the
-// escape barrier and zone, and the end screens.
+
+// The guards: their behaviour on new enemies, whether they pass vents, their patrol paths at scene
+// start, and moving them off patrol nodes that are removed (defined with the guards' behaviour).
+void InstallHumanHooks();
+// The level rules: the food rule, the glass, the escape barrier and zone, and the end screens
+// (InstallLevelRulesHooks, declared with the level rules in gameplay/LevelRules.h).
