@@ -8,6 +8,7 @@
 #include "objects/Collision.h"
 #include "objects/Factory.h"
 #include "scenes/SceneManager.h"
+#include "ui/UiHooks.h"
 
 namespace {
 
@@ -48,4 +49,5 @@ void InstallGameplay() {
   InstallPlayerHooks();
   InstallHumanHooks();
   InstallLevelRulesHooks();
+  InstallUiHooks();
 }

@@ -1,6 +1,6 @@
 // A small level run through the real scene manager and archetype factory, with the level rules'
-// hooks installed and a stand-in for the on-screen button module that records each UI object's label
-// and button action by object name.
+// hooks installed, real button handlers, and a stand-in for the button labels that records each UI
+// object's label by object name.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,6 +24,8 @@
 #include "objects/Transform.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "ui/ButtonActions.h"
+#include "ui/UIHandler.h"
 
 namespace level_fixture {
 
@@ -38,7 +40,6 @@ struct ButtonLabel {
 // What the stand-in button module was told, by object name, in the order objects were labelled.
 struct ButtonJournal {
   std::map<std::string, ButtonLabel> labels;
-  std::map<std::string, std::string> actions;
   std::vector<std::string> inert;
   std::vector<std::string> order;
 };
@@ -81,7 +82,8 @@ class LevelTest : public ::testing::Test {
       if (Journal().labels.count(o->name) == 0) Journal().order.push_back(o->name);
       Journal().labels[o->name] = {text, size, alignment};
     };
-    factory.setButtonAction = [](GameObject* o, const std::string& action) { Journal().actions[o->name] = action; };
+    factory.attachUIHandler = [](GameObject* o) { o->AddComponent(new UIHandler()); };
+    factory.setButtonAction = [](GameObject* o, const std::string& action) { BindButtonAction(o, action); };
     factory.makeButtonInert = [](GameObject* o) { Journal().inert.push_back(o->name); };
     factory.attachHumanBehavior = [](GameObject* o) { o->AddComponent(new StateHolder()); };
   }
@@ -131,6 +133,14 @@ class LevelTest : public ::testing::Test {
   void Frame(float dt = kDt) {
     UpdateObjects(dt);
     ASSERT_TRUE(UpdateScenes(dt));
+  }
+
+  // Presses the named button as a click would.
+  static void Press(const std::string& name) {
+    UIHandler* handler = HandlerOf(FindObject(name));
+    ASSERT_NE(handler, nullptr) << name;
+    ASSERT_TRUE(handler->onClick) << name << " has no action";
+    handler->onClick(handler);
   }
 
   static std::string LabelOf(GameObject* o) {
