@@ -112,12 +112,12 @@ class SdlPlatform final : public Platform {
       return false;
     }
     context_ = SDL_GL_CreateContext(window_);
+    PinLoadedLibraries();  // the driver is loaded now, even when it could not make the context
     if (context_ == nullptr) {
       error_ = std::string("could not create an OpenGL 3.3 context: ") + SDL_GetError();
       return true;  // the window exists; the graphics start reports the missing context
     }
     SDL_GL_MakeCurrent(window_, context_);
-    PinLoadedLibraries();
     SDL_GL_SetSwapInterval(1);
     SDL_ShowWindow(window_);
     SDL_RaiseWindow(window_);
