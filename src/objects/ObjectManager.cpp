@@ -69,10 +69,21 @@ void RemoveObject(const std::string& name) {
   }
 }
 
+void RemoveObject(GameObject* object) {
+  auto& list = State().objects;
+  auto it = std::find(list.begin(), list.end(), object);
+  if (it != list.end()) {
+    list.erase(it);
+  } else if (object != nullptr && State().transition == object) {
+    State().transition = nullptr;
+  }
+}
+
 bool DestroyIfMarked(GameObject* object) {
   if (object == nullptr || !object->destroy) return false;
   GameObject* label = State().hooks.linkedLabel ? State().hooks.linkedLabel(object) : nullptr;
-  RemoveObject(object->name);
+  // By identity: a level may hold two objects of one name, and the other one must stay listed.
+  RemoveObject(object);
   if (label != nullptr) {
     label->destroy = true;
     DestroyIfMarked(label);
