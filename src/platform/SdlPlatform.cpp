@@ -85,6 +85,9 @@ class SdlPlatform final : public Platform {
     }
     videoInitialised_ = true;
     offscreen_ = IsOffscreenDriver();
+    // SDL ignores pads while no window has the keyboard focus, and an offscreen window never has
+    // it; that window counts as focused, so its pads must count too.
+    if (offscreen_) SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
