@@ -1,11 +1,20 @@
 // The object pass with drawing for N untextured objects, once on the null device (headless: the
 // game's own cost per draw) and once on OpenGL through SDL's offscreen driver (skipped when no GL
 // context can be made; run with SDL_VIDEODRIVER=offscreen where there is no display). Reports
-// microseconds per frame.
+// microseconds per frame. Then the shipped level 3 as the game runs it, with the player walking a
+// scripted route: simulation microseconds per frame headless, whole-frame milliseconds offscreen at
+// 1280x720.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "app/Application.h"
 
 #include "app/Options.h"
 #include "graphics/Camera.h"
@@ -103,6 +112,54 @@ void BM_ObjectPass(benchmark::State& state, Mode mode) {
 
 BENCHMARK_CAPTURE(BM_ObjectPass, headless, Mode::Headless)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_ObjectPass, offscreen_gl, Mode::OpenGL)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// The route through level 3 from the player's start: a loop of walks with a pause to look around.
+constexpr const char* kLevel3Route =
+    "qinput 1\n"
+    "dt 0.016\n"
+    "90 D\n"
+    "60 D S\n"
+    "90 S\n"
+    "30\n"
+    "90 A\n"
+    "60 W\n"
+    "60 W D\n";
+
+// Runs the whole program in-process on level 3 for `frames` frames; returns the seconds it took.
+double RunLevel3(bool headless, int frames, const std::string& route) {
+  const std::string data = platform::ExecutableDirectory() + "..";
+  std::vector<std::string> args = {"quillmarch", "--scene", "8", "--frames", std::to_string(frames), "--seed", "1",
+                                   "--input", route, "--no-dialogs", "--data", data};
+  if (headless) {
+    args.push_back("--headless");
+  } else {
+    args.insert(args.end(), {"--windowed", "--size", "1280x720"});
+  }
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  auto start = std::chrono::steady_clock::now();
+  RunGame(static_cast<int>(argv.size()), argv.data());
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The cost of a frame without the start-up and shutdown: a long run minus a short one, per extra
+// frame.
+void BM_Level3Route(benchmark::State& state, bool headless) {
+  StopRig();
+  const std::string route = (std::filesystem::temp_directory_path() / "qm-bench-level3.qinput").string();
+  std::ofstream(route) << kLevel3Route;
+  constexpr int kShort = 20;
+  constexpr int kLong = 460;  // within the route, which lasts 480 frames
+  for (auto _ : state) {
+    const double shortRun = RunLevel3(headless, kShort, route);
+    const double longRun = RunLevel3(headless, kLong, route);
+    state.SetIterationTime((longRun - shortRun) / (kLong - kShort));
+  }
+  std::filesystem::remove(route);
+}
+
+BENCHMARK_CAPTURE(BM_Level3Route, headless_simulation, true)->UseManualTime()->Iterations(3)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Level3Route, offscreen_1280x720, false)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

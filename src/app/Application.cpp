@@ -5,15 +5,20 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "app/EditorLink.h"
 #include "app/FrameClock.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Logger.h"
+#include "app/ObjectDump.h"
 #include "app/Options.h"
 #include "app/Random.h"
+#include "app/ScriptedInput.h"
+#include "app/StateLog.h"
 #include "audio/AudioSystem.h"
+#include "gameplay/GameplayHooks.h"
 #include "graphics/Graphics.h"
 #include "graphics/ScreenToWorld.h"
 #include "platform/Platform.h"
@@ -46,6 +51,21 @@ void LogLine(const char* format, int value) {
   char line[200];
   std::snprintf(line, sizeof(line), format, value);
   Log(line, LogLevel::Info);
+}
+
+// Relative paths of --input, --record, --state-log and --dump-objects against the current folder.
+void MakeScriptPathsAbsolute(RunOptions* options) {
+  auto absolute = [](std::string* path) {
+    std::error_code ec;
+    if (!path->empty()) {
+      std::filesystem::path full = std::filesystem::absolute(*path, ec);
+      if (!ec) *path = full.string();
+    }
+  };
+  absolute(&options->inputScript);
+  absolute(&options->recordScript);
+  absolute(&options->stateLog);
+  for (DumpRequest& dump : options->dumps) absolute(&dump.file);
 }
 
 }  // namespace
@@ -162,6 +182,7 @@ void Application::Run() {
 
     bool keepGoing = Frame();
     ++framesRun_;
+    AdvanceInputScript();
 
     CopyPreviousInput();
     WorldPoint world = ScreenToWorld(static_cast<float>(Input().mouse.x), static_cast<float>(Input().mouse.y), 0.0f);
@@ -175,6 +196,8 @@ void Application::Run() {
         std::fprintf(stderr, "quillmarch: could not write the screenshot %s\n", shot.file.c_str());
       }
     }
+    LogFrameState(framesRun_);
+    WriteObjectDumps(options.dumps, framesRun_);
     if (!keepGoing || Module().quitRequested) break;
     if (options.frames >= 0 && framesRun_ >= options.frames) break;
   }
@@ -188,7 +211,9 @@ bool Application::Frame() {
   // 1. Frame timer.
   int64_t counter = static_cast<int64_t>(plat.PerformanceCounter());
   ++clock.fps.frameCount;
-  if (options.fixedDt >= 0.0f) {
+  if (std::optional<float> scripted = ScriptedFrameMs()) {
+    clock.timer.lastFrameMs = *scripted;
+  } else if (options.fixedDt >= 0.0f) {
     clock.timer.lastFrameMs = options.fixedDt * 1000.0f;
   } else if (clock.timer.ticksPerMs != 0.0f) {
     clock.timer.lastFrameMs = static_cast<float>(counter - clock.timer.lastCounter) / clock.timer.ticksPerMs;
@@ -253,7 +278,14 @@ int RunGame(int argc, char** argv) {
     std::fprintf(stderr, "quillmarch: %s\n%s", error.c_str(), RunOptionsUsage().c_str());
     return 2;
   }
+  // Files named on the command line are where the user was, not in the data folder.
+  MakeScriptPathsAbsolute(&options);
   SetRunOptions(options);
+  std::string scriptError;
+  if (!PrepareInputScripts(options, &scriptError)) {
+    std::fprintf(stderr, "%s\n", scriptError.c_str());
+    return 2;
+  }
 
   // The game's data sits beside the executable (or in --data DIR); that folder becomes the working
   // folder so "./Config.lullwick" and "./Assets/..." resolve there.
@@ -268,18 +300,37 @@ int RunGame(int argc, char** argv) {
   }
 
   if (options.headless) {
-    platform::InstallPlatform(platform::CreateNullPlatform(options.width, options.height));
+    platform::InstallPlatform(WrapPlatformForScripts(platform::CreateNullPlatform(options.width, options.height)));
   } else {
-    platform::InstallPlatform(platform::CreateSdlPlatform());
+    platform::InstallPlatform(WrapPlatformForScripts(platform::CreateSdlPlatform()));
+  }
+  if (!options.stateLog.empty() && !OpenStateLog(options.stateLog, &scriptError)) {
+    std::fprintf(stderr, "quillmarch: %s\n", scriptError.c_str());
+    FinishInputScripts(&scriptError);
+    platform::InstallPlatform(nullptr);
+    return 2;
   }
 
   auto app = std::make_unique<Application>();
   ResetKeys();
   ResetPads();
   SetPadReader([](uint32_t index, PadRawState* out) { return platform::GetPlatform().ReadPad(index, out); });
+  InstallGameplay();
   if (app->Initialize()) app->Run();
   app->Shutdown();
+  const int framesRun = app->FramesRun();
   app.reset();
+  CloseStateLog();
+  int exitCode = 0;
+  if (!FinishInputScripts(&scriptError)) {
+    std::fprintf(stderr, "quillmarch: %s\n", scriptError.c_str());
+    exitCode = 1;
+  }
+  for (const DumpRequest& dump : options.dumps) {
+    if (dump.frame > framesRun) {
+      std::fprintf(stderr, "quillmarch: no object dump %s: the run ended after frame %d\n", dump.file.c_str(), framesRun);
+    }
+  }
   platform::InstallPlatform(nullptr);
-  return 0;
+  return exitCode;
 }

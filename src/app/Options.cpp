@@ -31,7 +31,8 @@ void SetRunOptions(const RunOptions& options) { Current() = options; }
 
 std::string RunOptionsUsage() {
   return "usage: quillmarch [--windowed] [--size WxH] [--frames N] [--fixed-dt S] [--scene ID]\n"
-         "                  [--headless] [--screenshot N:FILE] [--seed N] [--data DIR] [--no-dialogs]\n";
+         "                  [--headless] [--screenshot N:FILE] [--seed N] [--data DIR] [--no-dialogs]\n"
+         "                  [--input FILE] [--record FILE] [--state-log FILE] [--dump-objects N:FILE]\n";
 }
 
 bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options, std::string* error) {
@@ -45,6 +46,11 @@ bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options, std
       }
       *out = argv[++i];
       return true;
+    };
+    auto path = [&](std::string* out) {
+      if (!value(out)) return false;
+      if (out->empty()) *error = "option " + arg + " needs a file name";
+      return !out->empty();
     };
     std::string v;
     if (arg == "--windowed") {
@@ -105,6 +111,23 @@ bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options, std
       parsed.seed = static_cast<uint32_t>(seed);
     } else if (arg == "--data") {
       if (!value(&parsed.dataDir)) return false;
+    } else if (arg == "--input") {
+      if (!path(&parsed.inputScript)) return false;
+    } else if (arg == "--record") {
+      if (!path(&parsed.recordScript)) return false;
+    } else if (arg == "--state-log") {
+      if (!path(&parsed.stateLog)) return false;
+    } else if (arg == "--dump-objects") {
+      if (!value(&v)) return false;
+      size_t colon = v.find(':');
+      DumpRequest dump;
+      if (colon == std::string::npos || !ParseInt(v.substr(0, colon), &dump.frame) || dump.frame < 1 ||
+          colon + 1 >= v.size()) {
+        *error = "--dump-objects wants N:FILE with N at least 1, for example 60:objects.json, not '" + v + "'";
+        return false;
+      }
+      dump.file = v.substr(colon + 1);
+      parsed.dumps.push_back(dump);
     } else {
       *error = "unknown option '" + arg + "'";
       return false;

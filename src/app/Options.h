@@ -11,6 +11,11 @@ struct ScreenshotRequest {
   std::string file;       // PNG path
 };
 
+struct DumpRequest {
+  int frame = 1;          // written after this frame (1-based count of frames run)
+  std::string file;       // JSON path
+};
+
 struct RunOptions {
   bool windowed = false;
   int width = 1280;       // window size with --windowed (or --size)
@@ -23,6 +28,12 @@ struct RunOptions {
   std::optional<uint32_t> seed;
   std::string dataDir;    // folder with Shaders/ and Assets/; empty: the executable's folder
   bool noDialogs = false; // message boxes go to standard error
+  // Input scripts and state records. RunGame makes these paths absolute against the folder the
+  // game was started in, before it moves to the data folder.
+  std::string inputScript;   // --input: a .qinput script replaces keyboard, mouse and pad 0
+  std::string recordScript;  // --record: what was played, written as a script at shutdown
+  std::string stateLog;      // --state-log: one "frame scene-index hash" line per frame
+  std::vector<DumpRequest> dumps;  // --dump-objects N:FILE
 };
 
 // Parses argv. On a malformed option returns false and writes a reason to *error.

@@ -1,5 +1,9 @@
 #include "graphics/Camera.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 #include <glm/ext/matrix_clip_space.hpp>
 #include <glm/ext/matrix_transform.hpp>
 #include <glm/ext/matrix_projection.hpp>
@@ -22,6 +26,23 @@ CameraModule& Module() {
   return module;
 }
 
+glm::mat4 ProjectionFor(float aspect) {
+  return glm::perspectiveLH_ZO(0.785398f, aspect, kScreenNear, kScreenDepth);
+}
+
+glm::mat4 ViewFor(const Camera& camera) {
+  constexpr float kRadiansPerDegree = 0.0174532925f;
+  float pitch = camera.rotation[0] * kRadiansPerDegree;
+  float yaw = camera.rotation[1] * kRadiansPerDegree;
+  float roll = camera.rotation[2] * kRadiansPerDegree;
+  // Roll about z, then pitch about x, then yaw about y.
+  glm::mat4 turn = glm::yawPitchRoll(yaw, pitch, roll);
+  glm::vec3 up = glm::vec3(turn * glm::vec4(0.0f, 1.0f, 0.0f, 0.0f));
+  glm::vec3 look = glm::vec3(turn * glm::vec4(0.0f, 0.0f, 1.0f, 0.0f));
+  glm::vec3 eye(camera.position[0], camera.position[1], camera.position[2]);
+  return glm::lookAtLH(eye, eye + look, up);
+}
+
 }  // namespace
 
 Camera& MainCamera() { return Module().camera; }
@@ -29,30 +50,20 @@ const glm::mat4& ViewMatrix() { return Module().view; }
 const glm::mat4& ProjectionMatrix() { return Module().projection; }
 const glm::mat4& WorldMatrix() { return Module().world; }
 
-void BuildProjection(float aspect) {
-  Module().projection = glm::perspectiveLH_ZO(0.785398f, aspect, kScreenNear, kScreenDepth);
-}
+void BuildProjection(float aspect) { Module().projection = ProjectionFor(aspect); }
 
-void Camera::Render() {
-  constexpr float kRadiansPerDegree = 0.0174532925f;
-  float pitch = rotation[0] * kRadiansPerDegree;
-  float yaw = rotation[1] * kRadiansPerDegree;
-  float roll = rotation[2] * kRadiansPerDegree;
-  // Roll about z, then pitch about x, then yaw about y.
-  glm::mat4 turn = glm::yawPitchRoll(yaw, pitch, roll);
-  glm::vec3 up = glm::vec3(turn * glm::vec4(0.0f, 1.0f, 0.0f, 0.0f));
-  glm::vec3 look = glm::vec3(turn * glm::vec4(0.0f, 0.0f, 1.0f, 0.0f));
-  glm::vec3 eye(position[0], position[1], position[2]);
-  Module().view = glm::lookAtLH(eye, eye + look, up);
-}
+void Camera::Render() { Module().view = ViewFor(*this); }
 
-WorldPoint ScreenToWorldIn(float x, float y, float z, int clientWidth, int clientHeight) {
+namespace {
+
+WorldPoint Unproject(float x, float y, float z, int clientWidth, int clientHeight, const glm::mat4& view,
+                     const glm::mat4& projection) {
   const Camera& cam = Module().camera;
   glm::vec4 viewport(0.0f, 0.0f, static_cast<float>(clientWidth), static_cast<float>(clientHeight));
-  glm::mat4 model = Module().world * Module().view;
+  glm::mat4 model = Module().world * view;
   // Window y grows downwards; the unprojection expects it upwards.
   auto unproject = [&](float px, float py, float pz) {
-    return glm::unProjectZO(glm::vec3(px, viewport[3] - py, pz), model, Module().projection, viewport);
+    return glm::unProjectZO(glm::vec3(px, viewport[3] - py, pz), model, projection, viewport);
   };
   glm::vec3 a = unproject(cam.position[0], cam.position[1], cam.position[2]);
   glm::vec3 b = unproject(x, y, z);
@@ -70,9 +81,47 @@ WorldPoint ScreenToWorldIn(float x, float y, float z, int clientWidth, int clien
   return {p.x, p.y, z};
 }
 
+}  // namespace
+
+WorldPoint ScreenToWorldIn(float x, float y, float z, int clientWidth, int clientHeight) {
+  return Unproject(x, y, z, clientWidth, clientHeight, Module().view, Module().projection);
+}
+
 WorldPoint ScreenToWorld(float x, float y, float z) {
   int w = 0, h = 0;
   platform::GetPlatform().GetClientSize(&w, &h);
   if (w <= 0 || h <= 0) return {MainCamera().position[0], MainCamera().position[1], z};
   return ScreenToWorldIn(x, y, z, w, h);
+}
+
+void WorldToScreenIn(float x, float y, int clientWidth, int clientHeight, int* pixelX, int* pixelY) {
+  // The view and projection the next frame builds: the camera where it stands now, the window's
+  // aspect ratio now. The last built matrices may be a frame old.
+  const float aspect = static_cast<float>(clientWidth) / static_cast<float>(clientHeight);
+  const glm::mat4 projection = ProjectionFor(aspect);
+  const glm::mat4 view = ViewFor(Module().camera);
+  const glm::vec4 viewport(0.0f, 0.0f, static_cast<float>(clientWidth), static_cast<float>(clientHeight));
+  const glm::vec3 window = glm::projectZO(glm::vec3(x, y, 0.0f), Module().world * view, projection, viewport);
+  auto limit = [](float v) { return static_cast<int>(std::lround(std::clamp(v, -32767.0f, 32767.0f))); };
+  const int centreX = std::isfinite(window.x) ? limit(window.x) : 0;
+  const int centreY = std::isfinite(window.y) ? limit(viewport[3] - window.y) : 0;
+  // ScreenToWorld walks along the ray in steps and overshoots the plane a little, so the exact
+  // projection can be a pixel or two off what the game reads back; take the neighbour it reads
+  // nearest to the point.
+  constexpr int kReach = 2;
+  float best = std::numeric_limits<float>::max();
+  *pixelX = centreX;
+  *pixelY = centreY;
+  for (int dy = -kReach; dy <= kReach; ++dy) {
+    for (int dx = -kReach; dx <= kReach; ++dx) {
+      WorldPoint p = Unproject(static_cast<float>(centreX + dx), static_cast<float>(centreY + dy), 0.0f, clientWidth,
+                               clientHeight, view, projection);
+      float distance = (p.x - x) * (p.x - x) + (p.y - y) * (p.y - y);
+      if (distance < best) {
+        best = distance;
+        *pixelX = centreX + dx;
+        *pixelY = centreY + dy;
+      }
+    }
+  }
 }

@@ -18,6 +18,8 @@ constexpr float kDegreesToRadians = 0.017453289f;
 constexpr float kBroadPhaseSquared = 250000.0f;
 constexpr float kEdgeTolerance = 0.05f;
 constexpr float kBounceKeep = 0.5f;
+// A normal component this small counts as 0 (the edge lies along the other axis).
+constexpr float kAxisTolerance = 1e-3f;
 
 int DefaultPlayerNextState(GameObject*) { return 0; }
 void DefaultSetPlayerNextState(GameObject*, int) {}
@@ -122,7 +124,8 @@ void Stop(GameObject* object, Kinematics* kinematics, const BoxCollision::Edge& 
   t->position[1] = last[1];
   t->position[2] = 0.0f;
   const float* v = kinematics->GetVelocity();
-  if (normal.x() == 0.0f) kinematics->SetVelocity(v[0], 0.0f);
+  // A wall turned by a multiple of 90 degrees has a normal whose x is a rounding error, not 0.
+  if (std::fabs(normal.x()) < kAxisTolerance) kinematics->SetVelocity(v[0], 0.0f);
   else kinematics->SetVelocity(0.0f, v[1]);
 }
 

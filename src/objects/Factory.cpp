@@ -257,6 +257,9 @@ class Assembly {
 
   // Hands the object to the object list.
   GameObject* Finish() {
+    if (auto* kinematics = object_->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics))) {
+      kinematics->StartAtOwner();
+    }
     AddObject(object_.get());
     LogIf(log_.created, LogLevel::Debug);
     return object_.release();

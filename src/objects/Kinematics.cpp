@@ -6,6 +6,14 @@
 #include "objects/GameObject.h"
 #include "objects/Transform.h"
 
+void Kinematics::StartAtOwner() {
+  const Transform* transform = owner != nullptr ? owner->GetTransform() : nullptr;
+  if (transform == nullptr) return;
+  lastPosition[0] = transform->position[0];
+  lastPosition[1] = transform->position[1];
+  lastPosition[2] = transform->position[2];
+}
+
 void Kinematics::Update(float dt) {
   if (EditorHalted()) return;
   const float speedBefore = std::sqrt(velocity[0] * velocity[0] + velocity[1] * velocity[1]);

@@ -16,6 +16,9 @@ class Kinematics final : public Component {
   void SetVelocity(float x, float y) { velocity[0] = x; velocity[1] = y; }
   const float* GetVelocity() const { return velocity; }
   const float* GetLastPosition() const { return lastPosition; }
+  // Starts the previous position at the owner's position. Called whenever an object is built or
+  // placed, so that a collision response in its first frame returns it to where it stands.
+  void StartAtOwner();
 
   float maxSpeed = 0.0f;       // units per second
   float acceleration = 0.0f;   // units per second squared, along the direction

@@ -303,6 +303,20 @@ TEST_F(CollisionTest, TurnedWallStopsTheXComponent) {
   ExpectPosition(player, 50.0f, 50.0f, 0.0f);
 }
 
+// A quarter turn leaves a rounding error in the normal's x; the player must still slide.
+TEST_F(CollisionTest, WallsTurnedByQuarterTurnsLetThePlayerSlide) {
+  for (float rotation : {90.0f, 180.0f, 270.0f}) {
+    SCOPED_TRACE(rotation);
+    GameObject* wall = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 60.0f, rotation));
+    GameObject* player = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+    // A quarter turn swaps the sides: the top edge lies at 50 or 30 above the centre.
+    const float top = rotation == 180.0f ? 30.0f : 50.0f;
+    Moved(player, 0.0f, top + 25.0f, 10.0f, top + 15.0f, 400.0f, -400.0f);
+    EXPECT_TRUE(BoxOf(wall)->CheckCollision(ShapeOf(player)));
+    ExpectVelocity(player, 400.0f, 0.0f);
+  }
+}
+
 TEST_F(CollisionTest, FoodComesBackFromAWallAtHalfSpeed) {
   GameObject* wall = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
   GameObject* food = Keep(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));

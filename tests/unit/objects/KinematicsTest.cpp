@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "app/EditorLink.h"
+#include "objects/Collision.h"
+#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"
+#include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 
 namespace {
@@ -98,4 +101,37 @@ TEST(KinematicsTest, EditorHaltFreezesMovement) {
   GetEditorLink() = EditorLink{};
   EXPECT_EQ(m.t().position[0], 0.0f);
   EXPECT_EQ(m.k->velocity[0], 50.0f);
+}
+
+// A circle built touching a box listed before it is tested in the box's pass, before its own
+// Kinematics has run once: the stop response must send it back to where it was placed.
+TEST(KinematicsTest, ObjectsStartFromWhereTheyAreBuilt) {
+  ClearObjects();
+  ObjectCounter() = -1;
+  ResetCollisionBehaviorHooks();
+  GameObject* wall = CreateWall(0.0f, 0.0f);
+  GameObject* player = CreatePlayer(0.0f, 65.0f);  // 15 units above the top edge, radius 20
+  ASSERT_NE(wall, nullptr);
+  ASSERT_NE(player, nullptr);
+  const float* last = player->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics))->GetLastPosition();
+  EXPECT_EQ(last[0], 0.0f);
+  EXPECT_EQ(last[1], 65.0f);
+  UpdateObjects(0.02f);
+  EXPECT_EQ(player->GetTransform()->position[0], 0.0f);
+  EXPECT_EQ(player->GetTransform()->position[1], 65.0f);
+  ClearObjects();
+}
+
+TEST(KinematicsTest, StartAtOwnerTakesTheOwnersPlaceWithDepth) {
+  Mover m;
+  m.t().position[0] = 12.0f;
+  m.t().position[1] = -7.0f;
+  m.t().position[2] = 3.0f;
+  m.k->StartAtOwner();
+  EXPECT_EQ(m.k->lastPosition[0], 12.0f);
+  EXPECT_EQ(m.k->lastPosition[1], -7.0f);
+  EXPECT_EQ(m.k->lastPosition[2], 3.0f);
+  Kinematics loose;
+  loose.StartAtOwner();  // no owner: nothing to copy, nothing breaks
+  EXPECT_EQ(loose.lastPosition[1], 0.0f);
 }

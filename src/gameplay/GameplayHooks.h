@@ -1,0 +1,14 @@
+// Where the gameplay modules plug into the layers below them (objects, scenes, the application).
+// Those layers call up through hook structs; every hook a gameplay module fills is filled here, one
+// install function per module, so a reader finds who fills a hook with one search. The application
+// calls InstallGameplay once at start-up, before the scene list is built; tests call it (or a single
+// module's install) to run the real game rules.
+#pragma once
+
+// Installs every gameplay module's hooks.
+void InstallGameplay();
+
+// The player: its behaviour on new player objects, its state for the collision rules and the vent
+// entry of the object pass, the scene manager's state requests (the run-out at the end of an escape),
+// and pausing a level when the window loses the focus.
+void InstallPlayerHooks();

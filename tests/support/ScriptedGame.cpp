@@ -1,0 +1,413 @@
+#include "support/ScriptedGame.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace testing_support {
+
+namespace {
+
+// A JSON value, just enough for the dumps: the reader checks the whole grammar and escapes.
+struct Json {
+  enum class Kind { Null, Bool, Number, String, Array, Object } kind = Kind::Null;
+  bool boolean = false;
+  double number = 0.0;
+  std::string text;
+  std::vector<Json> items;
+  // An object's members in order (a vector of pairs could not hold the type being defined).
+  std::vector<std::string> keys;
+  std::vector<Json> values;
+
+  const Json* Get(const std::string& key) const {
+    for (size_t i = 0; i < keys.size(); ++i) {
+      if (keys[i] == key) return &values[i];
+    }
+    return nullptr;
+  }
+};
+
+class JsonReader {
+ public:
+  explicit JsonReader(const std::string& text) : s_(text) {}
+
+  bool ReadDocument(Json* out, std::string* error) {
+    bool ok = Value(out, 0);
+    Space();
+    if (ok && i_ != s_.size()) ok = Fail("text after the value");
+    if (!ok) *error = "invalid JSON at byte " + std::to_string(i_) + ": " + why_;
+    return ok;
+  }
+
+ private:
+  bool Fail(const std::string& why) {
+    if (why_.empty()) why_ = why;
+    return false;
+  }
+  void Space() {
+    while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\r' || s_[i_] == '\t')) ++i_;
+  }
+  bool Literal(const char* word) {
+    std::string w(word);
+    if (s_.compare(i_, w.size(), w) != 0) return Fail("unknown word");
+    i_ += w.size();
+    return true;
+  }
+  bool Value(Json* out, int depth) {
+    if (depth > 64) return Fail("nested too deeply");
+    Space();
+    if (i_ >= s_.size()) return Fail("unexpected end");
+    char c = s_[i_];
+    if (c == '{') return Object(out, depth);
+    if (c == '[') return Array(out, depth);
+    if (c == '"') {
+      out->kind = Json::Kind::String;
+      return String(&out->text);
+    }
+    if (c == 't' || c == 'f') {
+      out->kind = Json::Kind::Bool;
+      out->boolean = c == 't';
+      return Literal(c == 't' ? "true" : "false");
+    }
+    if (c == 'n') return Literal("null");
+    return Number(out);
+  }
+  bool Number(Json* out) {
+    size_t start = i_;
+    if (i_ < s_.size() && s_[i_] == '-') ++i_;
+    while (i_ < s_.size() && (std::isdigit(static_cast<unsigned char>(s_[i_])) || s_[i_] == '.' || s_[i_] == 'e' ||
+                              s_[i_] == 'E' || s_[i_] == '+' || s_[i_] == '-')) {
+      ++i_;
+    }
+    std::string number = s_.substr(start, i_ - start);
+    char* end = nullptr;
+    out->kind = Json::Kind::Number;
+    out->number = std::strtod(number.c_str(), &end);
+    if (number.empty() || end != number.c_str() + number.size()) return Fail("bad number");
+    return true;
+  }
+  bool String(std::string* out) {
+    ++i_;  // the opening quote
+    while (i_ < s_.size() && s_[i_] != '"') {
+      unsigned char c = static_cast<unsigned char>(s_[i_]);
+      if (c < 0x20) return Fail("control character in a string");
+      if (c != '\\') {
+        *out += static_cast<char>(c);
+        ++i_;
+        continue;
+      }
+      if (++i_ >= s_.size()) return Fail("unfinished escape");
+      char e = s_[i_++];
+      switch (e) {
+        case '"': *out += '"'; break;
+        case '\\': *out += '\\'; break;
+        case '/': *out += '/'; break;
+        case 'n': *out += '\n'; break;
+        case 'r': *out += '\r'; break;
+        case 't': *out += '\t'; break;
+        case 'b': *out += '\b'; break;
+        case 'f': *out += '\f'; break;
+        case 'u': {
+          if (i_ + 4 > s_.size()) return Fail("short \\u escape");
+          char* end = nullptr;
+          std::string hex = s_.substr(i_, 4);
+          long code = std::strtol(hex.c_str(), &end, 16);
+          if (end != hex.c_str() + 4) return Fail("bad \\u escape");
+          // The dumps escape single bytes this way; give the byte back.
+          *out += static_cast<char>(code & 0xFF);
+          i_ += 4;
+          break;
+        }
+        default: return Fail("unknown escape");
+      }
+    }
+    if (i_ >= s_.size()) return Fail("unfinished string");
+    ++i_;
+    return true;
+  }
+  bool Array(Json* out, int depth) {
+    out->kind = Json::Kind::Array;
+    ++i_;
+    Space();
+    if (i_ < s_.size() && s_[i_] == ']') return ++i_, true;
+    while (true) {
+      out->items.emplace_back();
+      if (!Value(&out->items.back(), depth + 1)) return false;
+      Space();
+      if (i_ < s_.size() && s_[i_] == ',') { ++i_; continue; }
+      if (i_ < s_.size() && s_[i_] == ']') return ++i_, true;
+      return Fail("expected , or ]");
+    }
+  }
+  bool Object(Json* out, int depth) {
+    out->kind = Json::Kind::Object;
+    ++i_;
+    Space();
+    if (i_ < s_.size() && s_[i_] == '}') return ++i_, true;
+    while (true) {
+      Space();
+      if (i_ >= s_.size() || s_[i_] != '"') return Fail("expected a key");
+      std::string key;
+      if (!String(&key)) return false;
+      Space();
+      if (i_ >= s_.size() || s_[i_] != ':') return Fail("expected :");
+      ++i_;
+      out->keys.push_back(key);
+      out->values.emplace_back();
+      if (!Value(&out->values.back(), depth + 1)) return false;
+      Space();
+      if (i_ < s_.size() && s_[i_] == ',') { ++i_; continue; }
+      if (i_ < s_.size() && s_[i_] == '}') return ++i_, true;
+      return Fail("expected , or }");
+    }
+  }
+
+  const std::string& s_;
+  size_t i_ = 0;
+  std::string why_;
+};
+
+// Field readers that note what is missing or of the wrong kind.
+struct Fields {
+  const Json& object;
+  std::string* error;
+  const Json* Need(const char* key, Json::Kind kind) {
+    const Json* value = object.Get(key);
+    if (value == nullptr || value->kind != kind) {
+      if (error->empty()) *error = std::string("missing or mistyped \"") + key + "\"";
+      return nullptr;
+    }
+    return value;
+  }
+  void Num(const char* key, float* out) {
+    // The game writes a number that is not finite as null.
+    const Json* value = object.Get(key);
+    if (value != nullptr && value->kind == Json::Kind::Null) {
+      *out = std::numeric_limits<float>::quiet_NaN();
+    } else if (const Json* v = Need(key, Json::Kind::Number)) {
+      *out = static_cast<float>(v->number);
+    }
+  }
+  void Int(const char* key, int* out) {
+    if (const Json* v = Need(key, Json::Kind::Number)) *out = static_cast<int>(v->number);
+  }
+  void Bool(const char* key, bool* out) {
+    if (const Json* v = Need(key, Json::Kind::Bool)) *out = v->boolean;
+  }
+  void Text(const char* key, std::string* out) {
+    if (const Json* v = Need(key, Json::Kind::String)) *out = v->text;
+  }
+};
+
+std::string Format(float v) {
+  std::ostringstream s;
+  s << v;
+  return s.str();
+}
+
+}  // namespace
+
+const DumpedObject* ObjectDump::Find(const std::string& name) const {
+  for (const DumpedObject& object : objects) {
+    if (object.name == name) return &object;
+  }
+  return nullptr;
+}
+
+const DumpedObject* ObjectDump::FindType(const std::string& type) const {
+  for (const DumpedObject& object : objects) {
+    if (object.type == type) return &object;
+  }
+  return nullptr;
+}
+
+int ObjectDump::CountType(const std::string& type) const {
+  int count = 0;
+  for (const DumpedObject& object : objects) count += object.type == type ? 1 : 0;
+  return count;
+}
+
+bool ParseObjectDump(const std::string& json, ObjectDump* dump, std::string* error) {
+  *dump = ObjectDump{};
+  error->clear();
+  Json root;
+  if (!JsonReader(json).ReadDocument(&root, error)) return false;
+  if (root.kind != Json::Kind::Object) return *error = "the dump is not an object", false;
+  Fields top{root, error};
+  top.Int("frame", &dump->frame);
+  if (const Json* scene = root.Get("scene"); scene != nullptr && scene->kind == Json::Kind::Object) {
+    dump->hasScene = true;
+    Fields f{*scene, error};
+    f.Int("index", &dump->scene.index);
+    f.Int("id", &dump->scene.id);
+    f.Num("time", &dump->scene.time);
+    f.Int("foodCount", &dump->scene.foodCount);
+    f.Int("foodCollected", &dump->scene.foodCollected);
+    f.Bool("goalReached", &dump->scene.goalReached);
+    f.Bool("gameOver", &dump->scene.gameOver);
+    f.Bool("exitStarted", &dump->scene.exitStarted);
+    f.Bool("paused", &dump->scene.paused);
+  }
+  if (const Json* camera = top.Need("camera", Json::Kind::Object)) {
+    Fields f{*camera, error};
+    f.Num("x", &dump->cameraX);
+    f.Num("y", &dump->cameraY);
+  }
+  if (const Json* objects = top.Need("objects", Json::Kind::Array)) {
+    for (const Json& item : objects->items) {
+      if (item.kind != Json::Kind::Object) return *error = "an object entry is not an object", false;
+      DumpedObject object;
+      Fields f{item, error};
+      f.Text("name", &object.name);
+      f.Text("type", &object.type);
+      f.Num("x", &object.x);
+      f.Num("y", &object.y);
+      f.Num("rotation", &object.rotation);
+      f.Num("vx", &object.vx);
+      f.Num("vy", &object.vy);
+      f.Bool("visible", &object.visible);
+      const Json* state = item.Get("state");
+      if (state == nullptr) return *error = "an object without \"state\"", false;
+      if (state->kind == Json::Kind::Number) object.state = static_cast<int>(state->number);
+      dump->objects.push_back(object);
+    }
+  }
+  return error->empty();
+}
+
+bool ParseStateLog(const std::string& text, std::vector<StateLine>* lines, std::string* error) {
+  lines->clear();
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    StateLine entry;
+    std::string rest;
+    if (!(fields >> entry.frame >> entry.sceneIndex >> entry.hash) || (fields >> rest) || entry.hash.size() != 16) {
+      *error = "malformed state log line '" + line + "'";
+      return false;
+    }
+    lines->push_back(entry);
+  }
+  return true;
+}
+
+std::string ScriptRun::Problems() const {
+  std::string out = "exit code " + std::to_string(process.exitCode) + "\n";
+  for (const std::string& p : problems) out += p + "\n";
+  return out + "stderr:\n" + process.err;
+}
+
+ScriptedGame::ScriptedGame() {
+  // Scene files must be replaceable one by one, so Assets/ and Assets/Levels/ are real folders
+  // of links to the build's files.
+  const fs::path data(dir_.path());
+  const fs::path built(BinaryDir());
+  fs::create_directory_symlink(built / "Shaders", data / "Shaders");
+  fs::create_directories(data / "Assets" / "Levels");
+  for (const fs::directory_entry& entry : fs::directory_iterator(built / "Assets")) {
+    if (entry.path().filename() == "Levels") continue;
+    fs::create_symlink(entry.path(), data / "Assets" / entry.path().filename());
+  }
+  for (const fs::directory_entry& entry : fs::directory_iterator(built / "Assets" / "Levels")) {
+    fs::create_symlink(entry.path(), data / "Assets" / "Levels" / entry.path().filename());
+  }
+}
+
+void ScriptedGame::SetLevel(const std::string& fileName, const std::string& levelText) {
+  const fs::path file = fs::path(dir_.path()) / "Assets" / "Levels" / fileName;
+  std::error_code ec;
+  fs::remove(file, ec);
+  WriteFile(file.string(), levelText);
+}
+
+ScriptRun ScriptedGame::Run(const std::string& script, const Options& options) {
+  const std::string n = std::to_string(++runs_);
+  const std::string scriptFile = File("run" + n + ".qinput");
+  const std::string stateFile = File("state" + n + ".log");
+  const std::string recordFile = File("record" + n + ".qinput");
+  WriteFile(scriptFile, script);
+  WriteFile(File("Config.lullwick"), options.config);
+
+  std::vector<std::string> args = {"--frames", std::to_string(options.frames), "--seed", std::to_string(options.seed),
+                                   "--fixed-dt", options.fixedDt, "--no-dialogs", "--data", dir_.path(),
+                                   "--input", scriptFile, "--state-log", stateFile};
+  if (options.headless) {
+    args.push_back("--headless");
+  } else {
+    args.insert(args.end(), {"--windowed", "--size", "640x360"});
+  }
+  if (options.scene >= 0) args.insert(args.end(), {"--scene", std::to_string(options.scene)});
+  for (int frame : options.dumpAfter) {
+    args.insert(args.end(), {"--dump-objects", std::to_string(frame) + ":" + File("dump" + n + "-" + std::to_string(frame) + ".json")});
+  }
+  if (options.record) args.insert(args.end(), {"--record", recordFile});
+  args.insert(args.end(), options.extraArgs.begin(), options.extraArgs.end());
+
+  ScriptRun run;
+  run.process = RunGame(args, {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
+  if (run.process.exitCode != 0) return run;  // a refused script or a failed start leaves nothing to read
+
+  run.stateLogText = ReadFile(stateFile);
+  std::string error;
+  if (!ParseStateLog(run.stateLogText, &run.stateLog, &error)) run.problems.push_back("state log: " + error);
+  for (int frame : options.dumpAfter) {
+    const std::string file = File("dump" + n + "-" + std::to_string(frame) + ".json");
+    if (!FileExists(file)) {
+      run.problems.push_back("no dump after frame " + std::to_string(frame));
+      continue;
+    }
+    ObjectDump dump;
+    if (!ParseObjectDump(ReadFile(file), &dump, &error)) {
+      run.problems.push_back("dump after frame " + std::to_string(frame) + ": " + error);
+      continue;
+    }
+    run.dumps[frame] = dump;
+  }
+  if (options.record) {
+    if (FileExists(recordFile)) {
+      run.recorded = ReadFile(recordFile);
+    } else {
+      run.problems.push_back("no recording");
+    }
+  }
+  return run;
+}
+
+std::string TestLevel(const std::vector<std::string>& objects, int foodGoal) {
+  std::string out =
+      "{\n\t\"Level\":{\n"
+      "\t\t\"Food_Goal\":\"" + std::to_string(foodGoal) + "\",\n"
+      "\t\t\"S_Rank\":\"60\",\n\t\t\"A_Rank\":\"90\",\n\t\t\"B_Rank\":\"120\",\n\t\t\"Lives\":\"3\",\n"
+      "\t\t\"AmbientR\":\"1\",\n\t\t\"AmbientG\":\"1\",\n\t\t\"AmbientB\":\"1\",\n\t\t\"AmbientI\":\"1\",\n"
+      "\t\t\"Textures\":[\"floor_alley.png\", \"player.png\", \"hitCircle.png\", \"food.png\", \"enemy.png\", "
+      "\"wall.png\", \"vent.png\", \"cover.png\", \"collection.png\", \"patrolPoint.png\", \"lightbulb.png\", "
+      "\"footstep.png\", \"footstep2.png\", \"dust.png\", \"exclaim.png\", \"madfoot.png\", \"questionMark.png\", "
+      "\"star.png\", \"killzone.png\", \"glass.png\", \"glass2.png\", \"FontSheet.png\", \"FontSheet_Black.png\", "
+      "\"level_1_escape.png\"],\n"
+      "\t\t\"Attributes\": [\"player\",\"human\"],\n"
+      "\t\t\"Objects\": [\n";
+  for (size_t i = 0; i < objects.size(); ++i) out += objects[i] + (i + 1 < objects.size() ? ",\n" : "\n");
+  return out + "\t\t],\n\t\t\"Tiles\":[\n\t\t\t]\n\t}\n}\n";
+}
+
+std::string LevelObject(const std::string& id, const std::string& type, float x, float y, float scaleX,
+                        float scaleY, const std::string& texture) {
+  std::string out = "\t\t\t{\n\t\t\t\t\"ID\":\"" + id + "\",\n\t\t\t\t\"Type\":\"" + type + "\",\n" +
+                    "\t\t\t\t\"TranslationX\":\"" + Format(x) + "\",\n\t\t\t\t\"TranslationY\":\"" + Format(y) +
+                    "\",\n\t\t\t\t\"ScaleX\":\"" + Format(scaleX) + "\",\n\t\t\t\t\"ScaleY\":\"" + Format(scaleY) +
+                    "\",\n\t\t\t\t\"Rotation\":\"0\",\n";
+  if (texture.empty()) {
+    out += "\t\t\t\t\"RColor\":\"0\",\n\t\t\t\t\"GColor\":\"0\",\n\t\t\t\t\"BColor\":\"0\",\n\t\t\t\t\"AColor\":\"1\",\n";
+  } else {
+    out += "\t\t\t\t\"TextureiD\":\"" + texture + "\",\n";
+  }
+  return out + "\t\t\t\t\"Fixed_To_Screen\":\"false\",\n\t\t\t}";
+}
+
+}  // namespace testing_support

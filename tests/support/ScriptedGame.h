@@ -1,0 +1,128 @@
+// End-to-end runs of the built game on an input script, for tests of gameplay, menus and levels.
+//
+//   ScriptedGame game;                                   // own data folder, shipped assets linked
+//   game.SetLevel("level1.json", TestLevel({             // scene id 6 becomes a small test level
+//       LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"),
+//       LevelObject("Wall_2", "Wall", 300, 0, 50, 400)}));
+//   ScriptedGame::Options run;
+//   run.scene = 6;                                       // --scene 6
+//   run.frames = 61;                                     // --frames 61
+//   run.dumpAfter = {1, 61};                             // --dump-objects 1:... 61:...
+//   ScriptRun result = game.Run("qinput 1\n60 D\n", run);
+//   ASSERT_TRUE(result.Ok()) << result.Problems();
+//   const DumpedObject* before = result.dumps.at(1).Find("Player_1");
+//   const DumpedObject* after = result.dumps.at(61).Find("Player_1");
+//   EXPECT_GT(after->x, before->x);
+//
+// Every run is headless by default (offscreen with a 640x360 window when `headless` is false), with
+// --fixed-dt 0.025, --seed 1 and the config "00" (no log file, no editor), and always writes a
+// state log (result.stateLog, one entry per frame). `record` adds --record and returns the
+// recording's text. Scripts are written as given: begin them with "qinput 1". The game refuses a
+// malformed script before the first frame (exit code 2, "FILE:LINE: reason" on standard error).
+// The mouse's world position is computed after each frame, so put the cursor in place one frame
+// before a click that must land on something.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+
+namespace testing_support {
+
+struct DumpedObject {
+  std::string name;
+  std::string type;  // the type word, e.g. "Player"
+  float x = 0.0f, y = 0.0f, rotation = 0.0f;  // NaN where the game had no finite number
+  float vx = 0.0f, vy = 0.0f;  // 0 without Kinematics
+  bool visible = false;
+  std::optional<int> state;  // the behaviour's current state; none without a behaviour
+};
+
+struct DumpedScene {
+  int index = -1, id = -1;
+  float time = 0.0f;
+  int foodCount = 0, foodCollected = 0;
+  bool goalReached = false, gameOver = false, exitStarted = false, paused = false;
+};
+
+// One --dump-objects file, read.
+struct ObjectDump {
+  int frame = 0;
+  bool hasScene = false;
+  DumpedScene scene;
+  float cameraX = 0.0f, cameraY = 0.0f;
+  std::vector<DumpedObject> objects;  // in list order
+
+  // The first object with that exact name, or null.
+  const DumpedObject* Find(const std::string& name) const;
+  // The first object of that type word, or null.
+  const DumpedObject* FindType(const std::string& type) const;
+  int CountType(const std::string& type) const;
+};
+
+// One --state-log line.
+struct StateLine {
+  int frame = 0;
+  int sceneIndex = 0;
+  std::string hash;
+};
+
+struct ScriptRun {
+  RunResult process;                  // exit code, standard output and error
+  std::string stateLogText;           // the log file as written
+  std::vector<StateLine> stateLog;
+  std::map<int, ObjectDump> dumps;    // by frame; a missing frame was never written
+  std::string recorded;               // the --record output, when asked for
+  std::vector<std::string> problems;  // files that were missing or could not be read
+
+  bool Ok() const { return process.exitCode == 0 && problems.empty(); }
+  // The exit code, the problems and standard error, for a failure message.
+  std::string Problems() const;
+};
+
+class ScriptedGame {
+ public:
+  struct Options {
+    int frames = 60;
+    int scene = -1;            // --scene ID; -1 starts at the first splash screen
+    uint32_t seed = 1;
+    std::string fixedDt = "0.025";
+    bool headless = true;
+    std::vector<int> dumpAfter;
+    bool record = false;
+    std::string config = "00";
+    std::vector<std::string> extraArgs;
+  };
+
+  ScriptedGame();
+  // Replaces a scene file ("level1.json" is scene id 6, "level2.json" 7, "level3.json" 8 ...) in
+  // this game's data folder only.
+  void SetLevel(const std::string& fileName, const std::string& levelText);
+  // Runs the game on the script text. Each run gets its own files in the folder.
+  ScriptRun Run(const std::string& script, const Options& options);
+  // A file in this game's temporary folder.
+  std::string File(const std::string& name) const { return dir_.File(name); }
+  const std::string& DataDir() const { return dir_.path(); }
+
+ private:
+  TempDir dir_;
+  int runs_ = 0;
+};
+
+// The text of a small level: the given object records, a texture list that covers every shipped
+// object picture, the player and human attribute files, and a food goal.
+std::string TestLevel(const std::vector<std::string>& objects, int foodGoal = 0);
+// One object record of a level file. Without a texture the object is drawn as a black box (walls).
+std::string LevelObject(const std::string& id, const std::string& type, float x, float y, float scaleX,
+                        float scaleY, const std::string& texture = "");
+
+// Reads a dump's JSON. False with the reason in *error when it is not valid JSON of that shape.
+bool ParseObjectDump(const std::string& json, ObjectDump* dump, std::string* error);
+// Reads a state log. False with the reason when a line is malformed.
+bool ParseStateLog(const std::string& text, std::vector<StateLine>* lines, std::string* error);
+
+}  // namespace testing_support
