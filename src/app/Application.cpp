@@ -171,6 +171,7 @@ void Application::Run() {
     if (plat.IsMinimized()) {
       PauseForLostFocus();
       SetMusicVolume(0.0f);
+      UpdateAudio();  // no frame runs while minimised; bus changes reach the mixer at an update
       plat.Sleep(50);
       continue;
     }

@@ -99,8 +99,7 @@ void EnsureTransitionOverlay() {
   const Camera& camera = MainCamera();
   GameObject* overlay = CreateTransition(camera.position[0], camera.position[1]);
   if (overlay == nullptr) return;
-  const auto& list = Objects();
-  if (std::find(list.begin(), list.end(), overlay) != list.end()) RemoveObject(overlay->name);
+  RemoveObject(overlay);  // the factory listed it; the overlay lives outside the list
   SetTransitionOverlay(overlay);
 }
 

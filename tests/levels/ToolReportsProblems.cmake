@@ -16,8 +16,9 @@ set(expected
   "level9.json: a level needs exactly one player, this one has 2"
   "level9.json: a level needs an escape zone, this one has none"
   "level9.json: a level needs a collection zone, this one has none"
-  "level9.json: the food goal is 3 but the level holds only 1 food"
-  "11 problems found")
+  "level9.json: two objects share the ID \"Food_0\""
+  "level9.json: the food goal is 3 but the level holds only 2 food"
+  "12 problems found")
 foreach(line ${expected})
   string(FIND "${out}" "${line}" at)
   if(at EQUAL -1)
