@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <fstream>
-#include <sstream>
 
 #include "app/FrameClock.h"
 #include "app/Input.h"
@@ -214,7 +213,9 @@ class ScriptedPlatform final : public platform::Platform {
   std::string LastError() const override { return real_->LastError(); }
   void SetRawEventHook(std::function<bool(const void*)> hook) override { real_->SetRawEventHook(std::move(hook)); }
   bool IsMinimized() const override { return real_->IsMinimized(); }
-  bool HasFocus() const override { return real_->HasFocus(); }
+  // The script is the player: the window's focus moving elsewhere on the desktop must not pause
+  // a level the script plays, or a replay would stop being exact.
+  bool HasFocus() const override { return S().play || real_->HasFocus(); }
   void CaptureMouse(bool capture) override { real_->CaptureMouse(capture); }
   void ShowCursor(bool show) override { real_->ShowCursor(show); }
   void ShowMessageBox(const std::string& text, const std::string& caption) override {
@@ -246,10 +247,19 @@ bool PrepareInputScripts(const RunOptions& options, std::string* error) {
       *error = options.inputScript + ": cannot read the input script";
       return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
+    // A script is text; a device or a runaway file would never end or fill the memory.
+    constexpr size_t kMaxScriptBytes = 64u << 20;  // hours of a recorded real-time run
+    std::string text;
+    char chunk[1 << 16];
+    while (text.size() <= kMaxScriptBytes && in.read(chunk, sizeof(chunk)).gcount() > 0) {
+      text.append(chunk, static_cast<size_t>(in.gcount()));
+    }
+    if (text.size() > kMaxScriptBytes) {
+      *error = options.inputScript + ": the input script is larger than 64 MB";
+      return false;
+    }
     InputScriptError why;
-    if (!ReadInputScript(text.str(), &script, &why)) {
+    if (!ReadInputScript(text, &script, &why)) {
       *error = options.inputScript + ":" + std::to_string(why.line) + ": " + why.reason;
       return false;
     }

@@ -4,6 +4,7 @@
 // changes arrive as events in the pump (at most one change per key per pass, like real input) and
 // ReadPad(0) returns the script's pad, so the input tables and every rule built on them work
 // unchanged. When the script ends everything is up; real keyboard, mouse and pad 0 stay ignored.
+// While a script plays the window counts as focused.
 // The recorder notes what each frame got (from the script or from the real platform) with the
 // frame's time, and writes it as a script at the end of the run.
 #pragma once

@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "gameplay/Behavior.h"
+#include "gameplay/HumanBehavior.h"
 #include "gameplay/PlayerBehavior.h"
 #include "objects/Collision.h"
 #include "objects/Factory.h"
@@ -44,4 +45,5 @@ void InstallPlayerHooks() {
 
 void InstallGameplay() {
   InstallPlayerHooks();
+  InstallHumanHooks();
 }

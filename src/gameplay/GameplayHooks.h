@@ -12,3 +12,7 @@ void InstallGameplay();
 // entry of the object pass, the scene manager's state requests (the run-out at the end of an escape),
 // and pausing a level when the window loses the focus.
 void InstallPlayerHooks();
+
+// The guards: their behaviour on new enemies, whether they pass vents, their patrol paths at scene
+// start, and moving them off patrol nodes that are removed (defined with the guards' behaviour).
+void InstallHumanHooks();

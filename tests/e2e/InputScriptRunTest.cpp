@@ -56,6 +56,24 @@ TEST(InputScriptRunTest, TheSameScriptAndSeedGiveTheSameStateLogByteForByte) {
   EXPECT_NE(first.stateLog[10].hash, first.stateLog[11].hash);
 }
 
+TEST(InputScriptRunTest, ScriptsPlayTheSameGameWithAndWithoutAWindow) {
+  ScriptedGame game;
+  // A small level keeps the software renderer quick; the wall stops the walk on the way up.
+  game.SetLevel("level1.json",
+                testing_support::TestLevel({testing_support::LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"),
+                                            testing_support::LevelObject("Wall_2", "Wall", 0, 150, 400, 50)}));
+  ScriptedGame::Options options;
+  options.scene = 6;
+  options.frames = 60;
+  const std::string script = "qinput 1\n10\n30 D W\n20 A\n";
+  ScriptRun headless = game.Run(script, options);
+  options.headless = false;
+  ScriptRun windowed = game.Run(script, options);
+  ASSERT_TRUE(headless.Ok()) << headless.Problems();
+  ASSERT_TRUE(windowed.Ok()) << windowed.Problems();
+  EXPECT_EQ(headless.stateLogText, windowed.stateLogText);
+}
+
 TEST(InputScriptRunTest, ARecordedRunReplaysToTheSameStateLog) {
   ScriptedGame game;
   ScriptedGame::Options options;

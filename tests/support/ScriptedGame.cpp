@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <sstream>
 
@@ -184,7 +185,13 @@ struct Fields {
     return value;
   }
   void Num(const char* key, float* out) {
-    if (const Json* v = Need(key, Json::Kind::Number)) *out = static_cast<float>(v->number);
+    // The game writes a number that is not finite as null.
+    const Json* value = object.Get(key);
+    if (value != nullptr && value->kind == Json::Kind::Null) {
+      *out = std::numeric_limits<float>::quiet_NaN();
+    } else if (const Json* v = Need(key, Json::Kind::Number)) {
+      *out = static_cast<float>(v->number);
+    }
   }
   void Int(const char* key, int* out) {
     if (const Json* v = Need(key, Json::Kind::Number)) *out = static_cast<int>(v->number);

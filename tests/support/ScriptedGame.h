@@ -36,7 +36,7 @@ namespace testing_support {
 struct DumpedObject {
   std::string name;
   std::string type;  // the type word, e.g. "Player"
-  float x = 0.0f, y = 0.0f, rotation = 0.0f;
+  float x = 0.0f, y = 0.0f, rotation = 0.0f;  // NaN where the game had no finite number
   float vx = 0.0f, vy = 0.0f;  // 0 without Kinematics
   bool visible = false;
   std::optional<int> state;  // the behaviour's current state; none without a behaviour
