@@ -7,6 +7,7 @@
 #include "objects/Collision.h"
 #include "objects/Factory.h"
 #include "scenes/SceneManager.h"
+#include "ui/UiHooks.h"
 
 namespace {
 
@@ -46,4 +47,5 @@ void InstallPlayerHooks() {
 void InstallGameplay() {
   InstallPlayerHooks();
   InstallHumanHooks();
+  InstallUiHooks();
 }
