@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "gameplay/Behavior.h"
 #include "gameplay/PlayerBehavior.h"
+#include "gameplay/Retry.h"
 #include "objects/Collision.h"
 #include "objects/Factory.h"
 #include "scenes/SceneManager.h"
@@ -42,6 +43,9 @@ void InstallPlayerHooks() {
   GetApplicationHooks().pauseLevel = &PauseLevel;
 }
 
+void InstallRetryHooks() { GetSceneHooks().handleRetry = &HandleRetryInput; }
+
 void InstallGameplay() {
   InstallPlayerHooks();
+  InstallRetryHooks();
 }

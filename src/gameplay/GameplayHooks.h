@@ -12,3 +12,6 @@ void InstallGameplay();
 // entry of the object pass, the scene manager's state requests (the run-out at the end of an escape),
 // and pausing a level when the window loses the focus.
 void InstallPlayerHooks();
+
+// The instant retry, checked by the scene manager once per frame.
+void InstallRetryHooks();

@@ -388,6 +388,7 @@ void SceneUpdate(Level& scene, float dt) {
   HandleSplashSkip(scene);
   HandleEndSceneSkip(scene);
   HandleExits(scene, dt);
+  Call(Module().hooks.handleRetry);
   FollowPlayer(scene);
   HandleDeveloperKeys(scene);
 }
