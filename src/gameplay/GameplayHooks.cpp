@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "gameplay/Behavior.h"
+#include "gameplay/HumanBehavior.h"
 #include "gameplay/PlayerBehavior.h"
 #include "gameplay/Retry.h"
 #include "objects/Collision.h"
@@ -47,5 +48,6 @@ void InstallRetryHooks() { GetSceneHooks().handleRetry = &HandleRetryInput; }
 
 void InstallGameplay() {
   InstallPlayerHooks();
+  InstallHumanHooks();
   InstallRetryHooks();
 }

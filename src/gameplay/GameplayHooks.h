@@ -13,5 +13,9 @@ void InstallGameplay();
 // and pausing a level when the window loses the focus.
 void InstallPlayerHooks();
 
+// The guards: their behaviour on new enemies, whether they pass vents, their patrol paths at scene
+// start, and moving them off patrol nodes that are removed (defined with the guards' behaviour).
+void InstallHumanHooks();
+
 // The instant retry, checked by the scene manager once per frame.
 void InstallRetryHooks();

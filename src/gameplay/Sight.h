@@ -1,0 +1,45 @@
+// What a human sees: a half-line ray cast against every collision shape of the object list, the
+// integer vision-cone test, and the sight test built from the two. Walls end the sight line, glass
+// is seen through (and remembered as such), every other kind of object (cover, vents, food, other
+// humans) neither blocks nor counts. Reads Transforms (slot 0) and collision shapes (slot 6); box
+// edges are the ones built by the box's latest Draw, as in the collision pass.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class GameObject;
+
+struct RayHit {
+  float x = 0.0f;  // where the ray meets the shape
+  float y = 0.0f;
+  float distance = 0.0f;  // from the ray's origin
+  GameObject* object = nullptr;
+};
+
+// Casts a half-line from (originX, originY) along the unit vector (dirX, dirY) against the shape of
+// every object in the list (disabled shapes excepted). A box is hit where the ray first crosses one
+// of its edges, a circle at its nearer intersection ahead of the origin (the far one when the origin
+// is inside it). `hits` is replaced by the hits sorted by distance (list order among equals). A zero
+// direction hits nothing.
+void CastRay(float originX, float originY, float dirX, float dirY, std::vector<RayHit>& hits);
+
+// The signed difference in whole degrees (-180..179) between a facing and a direction angle, as the
+// humans have always measured it: both truncated to integers after adding 180.
+int32_t ConeDifference(float rotation, float directionAngle);
+// True when a direction lies inside a cone of `openingDegrees` centred on `rotation`: the
+// difference is within half the opening (integer halving), ends included.
+bool InCone(float rotation, float directionAngle, int32_t openingDegrees);
+
+struct Sighting {
+  bool seen = false;          // the ray reached the player before any wall
+  bool throughGlass = false;  // a glass pane lay on the way (before the player or the wall)
+};
+
+// The sight test of `human` towards the player standing at (playerX, playerY): in the cone given by
+// the human's rotation, one ray from the human's position towards the player. Outside the cone
+// nothing is cast and both results are false.
+Sighting LookForPlayer(GameObject* human, GameObject* player, float playerX, float playerY, int32_t openingDegrees);
+
+// Rays cast since the counter was last reset (the benchmarks read it).
+uint64_t& RaysCast();

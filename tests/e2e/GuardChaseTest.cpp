@@ -1,0 +1,117 @@
+// The guards in the built game, driven by input scripts on small levels of their own: a player who
+// walks into a guard's cone is noticed, chased and caught, and the game-over screen follows; the
+// same walk inside a vent goes unseen.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/ScriptedGame.h"
+
+using testing_support::FileExists;
+using testing_support::LevelObject;
+using testing_support::ReadFile;
+using testing_support::ScriptedGame;
+using testing_support::ScriptRun;
+using testing_support::TestLevel;
+
+namespace {
+
+constexpr int kLevelOneId = 6;
+constexpr int kGameOverId = 9;
+constexpr int kGuardIdle = 2;
+constexpr int kGuardChasing = 7;
+
+// The guard stands at the origin facing +x; the player starts 200 units to its side, outside the
+// cone, and the script walks it right for 16 frames, into the cone, then lets it stand.
+const char* kWalkIntoView = "qinput 1\n16 D\n";
+
+std::vector<int> EveryTwentyFrames(int last) {
+  std::vector<int> frames;
+  for (int f = 20; f <= last; f += 20) frames.push_back(f);
+  return frames;
+}
+
+ScriptRun RunGuardLevel(ScriptedGame& game, const std::vector<std::string>& objects, int frames) {
+  game.SetLevel("level1.json", TestLevel(objects));
+  ScriptedGame::Options options;
+  options.scene = kLevelOneId;
+  options.frames = frames;
+  options.dumpAfter = EveryTwentyFrames(frames);
+  return game.Run(kWalkIntoView, options);
+}
+
+TEST(GuardChaseTest, APlayerWalkingIntoTheConeIsChasedCaughtAndTheGameIsOver) {
+  ScriptedGame game;
+  const int frames = 400;
+  ScriptRun run = RunGuardLevel(game, {LevelObject("Player_1", "Player", 0, 200, 43, 116, "player.png"),
+                                       LevelObject("Enemy_2", "Enemy", 0, 0, 60, 30, "enemy.png")},
+                                frames);
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+
+  bool chased = false;
+  int caughtAt = -1;
+  for (const auto& [frame, dump] : run.dumps) {
+    if (dump.scene.id != kLevelOneId) continue;
+    const auto* guard = dump.Find("Enemy_2");
+    ASSERT_NE(guard, nullptr) << "frame " << frame;
+    chased = chased || guard->state == kGuardChasing;
+    if (dump.scene.gameOver && caughtAt < 0) caughtAt = frame;
+  }
+  EXPECT_TRUE(chased);
+  ASSERT_GT(caughtAt, 0) << "never caught";
+  // Noticed (about a second), grace (two seconds) and the run: caught within about five seconds.
+  EXPECT_LT(caughtAt, 240);
+  EXPECT_EQ(run.dumps.at(frames).scene.id, kGameOverId);
+}
+
+TEST(GuardChaseTest, TheSameWalkInsideAVentIsNeverSeen) {
+  ScriptedGame game;
+  const int frames = 300;
+  ScriptRun run = RunGuardLevel(game, {LevelObject("Player_1", "Player", 0, 200, 43, 116, "player.png"),
+                                       LevelObject("Vent_3", "Vent", 150, 200, 400, 120, "vent.png"),
+                                       LevelObject("Enemy_2", "Enemy", 0, 0, 60, 30, "enemy.png")},
+                                frames);
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+  for (const auto& [frame, dump] : run.dumps) {
+    SCOPED_TRACE("frame " + std::to_string(frame));
+    EXPECT_EQ(dump.scene.id, kLevelOneId);
+    EXPECT_FALSE(dump.scene.gameOver);
+    const auto* guard = dump.Find("Enemy_2");
+    ASSERT_NE(guard, nullptr);
+    EXPECT_EQ(guard->state, kGuardIdle);
+  }
+  // The walk did take the player into the cone.
+  const auto* player = run.dumps.at(frames).Find("Player_1");
+  ASSERT_NE(player, nullptr);
+  EXPECT_GT(player->x, 120.0f);
+}
+
+// The release build (when it has been built beside this one) plays the same chase to the same
+// state, frame by frame.
+TEST(GuardChaseTest, AChaseRunsTheSameInTheReleaseBuild) {
+  const std::string release = testing_support::SourceDir() + "/build/release/quillmarch";
+  if (!FileExists(release)) GTEST_SKIP() << "no release build at " << release;
+  ScriptedGame game;
+  const std::string script = "qinput 1\n16 D\n40\n30 A\n20 S\n40 D W\n";
+  game.SetLevel("level1.json", TestLevel({LevelObject("Player_1", "Player", 0, 200, 43, 116, "player.png"),
+                                          LevelObject("Enemy_2", "Enemy", 0, 0, 60, 30, "enemy.png"),
+                                          LevelObject("Wall_3", "Wall", 300, 0, 40, 200)}));
+  ScriptedGame::Options options;
+  options.scene = kLevelOneId;
+  options.frames = 300;
+  options.dumpAfter = {150};
+  ScriptRun here = game.Run(script, options);
+  ASSERT_TRUE(here.Ok()) << here.Problems();
+  ASSERT_EQ(here.dumps.at(150).Find("Enemy_2")->state, kGuardChasing);
+
+  testing_support::WriteFile(game.File("chase.qinput"), script);
+  const std::string command = release + " --headless --no-dialogs --data " + game.DataDir() +
+                              " --scene 6 --frames 300 --fixed-dt 0.025 --seed 1 --input " + game.File("chase.qinput") +
+                              " --state-log " + game.File("release.log") + " > " + game.File("release.out") + " 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile(game.File("release.out"));
+  EXPECT_EQ(ReadFile(game.File("release.log")), here.stateLogText);
+}
+
+}  // namespace

@@ -1,0 +1,152 @@
+// A level scene for the guard tests: built from object records through the real archetype factory
+// and started by the scene manager (so patrol paths are linked and the path grid is built), with
+// the guards' hooks installed and a stand-in player behaviour that only records requests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Input.h"
+#include "gameplay/AStar.h"
+#include "gameplay/Behavior.h"
+#include "gameplay/BehaviorStates.h"
+#include "gameplay/GameplayHooks.h"
+#include "gameplay/HumanBehavior.h"
+#include "gameplay/HumanTuning.h"
+#include "gameplay/PathGrid.h"
+#include "gameplay/PathNode.h"
+#include "graphics/Texture.h"
+#include "objects/Collision.h"
+#include "objects/Factory.h"
+#include "objects/GameObject.h"
+#include "objects/Kinematics.h"
+#include "objects/ObjectManager.h"
+#include "objects/Transform.h"
+#include "scenes/Level.h"
+#include "scenes/SceneManager.h"
+
+namespace guard_test {
+
+// The player's behaviour as far as the guards can tell: it takes requests and does nothing else.
+class StandInPlayer final : public Behavior {
+ protected:
+  void OnEnter() override {}
+  void OnUpdate(float) override {}
+};
+
+inline ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, float sx, float sy,
+                           float rotation = 0.0f, const std::string& next = "") {
+  ObjectRecord r;
+  r.id = id;
+  r.type = static_cast<int32_t>(type);
+  r.translationX = x;
+  r.translationY = y;
+  r.scaleX = sx;
+  r.scaleY = sy;
+  r.rotation = rotation;
+  r.nextId = next;
+  return r;
+}
+inline ObjectRecord Guard(const std::string& id, float x, float y, float rotation = 0.0f, const std::string& firstNode = "") {
+  return Record(ObjectType::Enemy, id, x, y, 60, 30, rotation, firstNode);
+}
+inline ObjectRecord Player(float x, float y) { return Record(ObjectType::Player, "Player_1", x, y, 43, 116); }
+inline ObjectRecord Node(const std::string& id, float x, float y, const std::string& next = "") {
+  return Record(ObjectType::Node, id, x, y, 20, 20, 0.0f, next);
+}
+inline ObjectRecord Wall(const std::string& id, float x, float y, float w, float h) {
+  return Record(ObjectType::Wall, id, x, y, w, h);
+}
+inline ObjectRecord Glass(const std::string& id, float x, float y, float w, float h) {
+  return Record(ObjectType::Glass, id, x, y, w, h);
+}
+
+class GuardScene : public ::testing::Test {
+ protected:
+  static constexpr float kDt = 0.01f;
+
+  void SetUp() override {
+    ClearObjects();
+    ResetKeys();
+    GetFactoryHooks() = FactoryHooks{};
+    GetSceneHooks() = SceneHooks{};
+    GetObjectPassHooks() = ObjectPassHooks{};
+    ResetCollisionBehaviorHooks();
+    GetCollisionFlags() = CollisionFlags{};
+    SceneState() = SceneManagerState{};
+    ResetHumanShared();
+    ResetHumanTuning();
+    SetPathMessageSink([](const char*) {});
+    InstallHumanHooks();
+    GetFactoryHooks().attachPlayerBehavior = [](GameObject* player) { player->AddComponent(new StandInPlayer()); };
+  }
+  void TearDown() override {
+    DestroySceneList();
+    ClearObjects();
+    SetTransitionOverlay(nullptr);
+    ClearTextureList();
+    ResetKeys();
+    GetFactoryHooks() = FactoryHooks{};
+    GetSceneHooks() = SceneHooks{};
+    GetObjectPassHooks() = ObjectPassHooks{};
+    ResetCollisionBehaviorHooks();
+    GetCollisionFlags() = CollisionFlags{};
+    SetPathNodeRemovalHook(nullptr);
+    SetPathMessageSink(nullptr);
+    ReleaseGrid();
+    ResetHumanShared();
+  }
+
+  // Starts a level scene holding these objects (patrol paths linked, grid built).
+  void Start(std::vector<ObjectRecord> records) {
+    // The running scene is index 0: the level goes after an empty scene so that it is a change.
+    auto empty = std::make_unique<Level>();
+    empty->path = "Assets/Levels/empty.json";
+    AddScene(std::move(empty), scene_id::kEmpty);
+    auto scene = std::make_unique<Level>();
+    scene->path = "Assets/Levels/guards.json";
+    scene->objects = std::move(records);
+    RequestScene(AddScene(std::move(scene), scene_id::kLevel2));
+    ASSERT_TRUE(UpdateScenes(kDt));
+  }
+
+  // Object passes only: the scene manager's own update (fades, game over) stays out of the way.
+  void Frames(int n) {
+    for (int i = 0; i < n; ++i) {
+      UpdateObjects(kDt);
+      CopyPreviousInput();
+    }
+  }
+  // Runs frames until the guard's state is `state`; the seconds it took, or -1 after `limit` s.
+  float SecondsUntil(HumanBehavior* guard, int32_t state, float limit) {
+    for (int n = 1; n * kDt <= limit; ++n) {
+      Frames(1);
+      if (guard->currentState == state) return n * kDt;
+    }
+    return -1.0f;
+  }
+
+  static GameObject* Object(const std::string& name) { return FindObject(name); }
+  static HumanBehavior* GuardNamed(const std::string& name) { return HumanOf(FindObject(name)); }
+  static GameObject* ThePlayer() { return FindObject("Player_1"); }
+  static Kinematics* KinematicsOf(GameObject* o) {
+    return o->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics));
+  }
+  static float X(GameObject* o) { return o->GetTransform()->position[0]; }
+  static float Y(GameObject* o) { return o->GetTransform()->position[1]; }
+  // Moves the player (it keeps standing there: its behaviour never steers it).
+  static void PutPlayer(float x, float y) {
+    GameObject* player = ThePlayer();
+    player->GetTransform()->position[0] = x;
+    player->GetTransform()->position[1] = y;
+    KinematicsOf(player)->lastPosition[0] = x;
+    KinematicsOf(player)->lastPosition[1] = y;
+  }
+  // Gets a guard going through its Init (and Patrol/Idle choice).
+  void Settle() { Frames(3); }
+};
+
+}  // namespace guard_test

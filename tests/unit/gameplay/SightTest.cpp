@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gameplay/Sight.h"
+#include "graphics/Texture.h"
+#include "objects/Collision.h"
+#include "objects/Factory.h"
+#include "objects/GameObject.h"
+#include "objects/ObjectManager.h"
+#include "objects/Transform.h"
+
+namespace {
+
+// ---- the vision cone ---------------------------------------------------------------------------
+
+TEST(VisionCone, A120DegreeConeTakesSixtyEitherSideAndNotOneMore) {
+  EXPECT_TRUE(InCone(0.0f, 60.0f, 120));
+  EXPECT_TRUE(InCone(0.0f, 300.0f, 120));  // -60
+  EXPECT_TRUE(InCone(0.0f, 0.0f, 120));
+  EXPECT_FALSE(InCone(0.0f, 61.0f, 120));
+  EXPECT_FALSE(InCone(0.0f, 299.0f, 120));  // -61
+  EXPECT_FALSE(InCone(0.0f, 180.0f, 120));
+}
+
+TEST(VisionCone, WrapsRoundZeroAndTruncatesToWholeDegrees) {
+  EXPECT_TRUE(InCone(350.0f, 50.0f, 120));   // 60 across 0
+  EXPECT_FALSE(InCone(350.0f, 51.0f, 120));
+  EXPECT_TRUE(InCone(10.0f, 310.0f, 120));
+  EXPECT_TRUE(InCone(0.0f, 60.9f, 120));  // whole degrees, as the guards always counted them
+  EXPECT_EQ(ConeDifference(90.0f, 30.0f), 60);
+  EXPECT_EQ(ConeDifference(30.0f, 90.0f), -60);
+  // A level may store a rotation far below zero; the difference still wraps into range.
+  EXPECT_TRUE(InCone(-720.0f, 10.0f, 120));
+  EXPECT_EQ(ConeDifference(-5000.0f, 359.0f), ConeDifference(40.0f, 359.0f));
+}
+
+// ---- the ray and the sight line ----------------------------------------------------------------
+
+class SightLine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearObjects();
+    ObjectCounter() = -1;
+    GetFactoryHooks() = FactoryHooks{};
+    guard = CreateEnemy(0.0f, 0.0f);
+    player = CreatePlayer(300.0f, 0.0f);
+  }
+  void TearDown() override {
+    ClearObjects();
+    ClearTextureList();
+  }
+  // A box's edges come from its latest Draw, as in the object pass.
+  static GameObject* Drawn(GameObject* box, float w, float h) {
+    box->GetTransform()->scale[0] = w;
+    box->GetTransform()->scale[1] = h;
+    box->GetComponentAs<Collision>(SlotOf(ComponentType::Collision))->Draw();
+    return box;
+  }
+  Sighting Look() { return LookForPlayer(guard, player, 300.0f, 0.0f, 120); }
+
+  GameObject* guard = nullptr;
+  GameObject* player = nullptr;
+};
+
+TEST_F(SightLine, HitsComeNearestFirstWithCirclesFromInsideAndNothingBehind) {
+  GameObject* wall = Drawn(CreateWall(150.0f, 0.0f), 10.0f, 100.0f);
+  Drawn(CreateWall(-150.0f, 0.0f), 10.0f, 100.0f);  // behind the origin
+  std::vector<RayHit> hits;
+  CastRay(0.0f, 0.0f, 1.0f, 0.0f, hits);
+  ASSERT_EQ(hits.size(), 3u);
+  EXPECT_EQ(hits[0].object, guard);  // the far side of its own circle
+  EXPECT_FLOAT_EQ(hits[0].distance, 30.0f);
+  EXPECT_EQ(hits[1].object, wall);
+  EXPECT_FLOAT_EQ(hits[1].x, 145.0f);
+  EXPECT_EQ(hits[2].object, player);
+  EXPECT_FLOAT_EQ(hits[2].distance, 280.0f);
+
+  CastRay(0.0f, 0.0f, 0.0f, 0.0f, hits);
+  EXPECT_TRUE(hits.empty());
+}
+
+TEST_F(SightLine, WallsBlockGlassIsSeenThroughAndEverythingElseIsIgnored) {
+  EXPECT_TRUE(Look().seen);
+
+  Drawn(CreateCover(100.0f, 0.0f), 40.0f, 100.0f);
+  Drawn(CreateVent(120.0f, 0.0f), 20.0f, 100.0f);
+  CreateFood(180.0f, 0.0f);
+  CreateEnemy(220.0f, 0.0f);
+  Sighting open = Look();
+  EXPECT_TRUE(open.seen);
+  EXPECT_FALSE(open.throughGlass);
+
+  Drawn(CreateGlass(200.0f, 0.0f), 10.0f, 100.0f);
+  Sighting glass = Look();
+  EXPECT_TRUE(glass.seen);
+  EXPECT_TRUE(glass.throughGlass);
+
+  Drawn(CreateWall(250.0f, 0.0f), 10.0f, 100.0f);
+  Sighting walled = Look();
+  EXPECT_FALSE(walled.seen);
+  EXPECT_TRUE(walled.throughGlass);  // the pane lay before the wall
+}
+
+TEST_F(SightLine, AWallBeyondThePlayerDoesNotHideItAndOutsideTheConeNothingIsSeen) {
+  Drawn(CreateWall(400.0f, 0.0f), 10.0f, 100.0f);
+  EXPECT_TRUE(Look().seen);
+  guard->GetTransform()->rotation = 180.0f;
+  const uint64_t before = RaysCast();
+  Sighting behind = Look();
+  EXPECT_FALSE(behind.seen);
+  EXPECT_FALSE(behind.throughGlass);
+  EXPECT_EQ(RaysCast(), before);  // no ray outside the cone
+}
+
+}  // namespace
