@@ -5,8 +5,11 @@
 #include "gameplay/HumanBehavior.h"
 #include "gameplay/PlayerBehavior.h"
 #include "gameplay/Retry.h"
+#include "gameplay/SpotterArrows.h"
+#include "gameplay/VisionCones.h"
 #include "objects/Collision.h"
 #include "objects/Factory.h"
+#include "objects/ObjectManager.h"
 #include "scenes/SceneManager.h"
 
 namespace {
@@ -46,8 +49,14 @@ void InstallPlayerHooks() {
 
 void InstallRetryHooks() { GetSceneHooks().handleRetry = &HandleRetryInput; }
 
+void InstallStealthViewHooks() {
+  GetObjectPassHooks().drawFloorMarks = &DrawVisionCones;
+  GetObjectPassHooks().drawScreenMarks = &DrawSpotterArrows;
+}
+
 void InstallGameplay() {
   InstallPlayerHooks();
   InstallHumanHooks();
   InstallRetryHooks();
+  InstallStealthViewHooks();
 }

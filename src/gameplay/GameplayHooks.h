@@ -19,3 +19,7 @@ void InstallHumanHooks();
 
 // The instant retry, checked by the scene manager once per frame.
 void InstallRetryHooks();
+
+// The guards' vision cones on the floor and the arrows to off-screen guards that spotted the player,
+// drawn by the object pass.
+void InstallStealthViewHooks();
