@@ -24,10 +24,10 @@ constexpr int kRingSegments = 48;
 constexpr float kFloorZ = 0.0f;
 
 constexpr float kMoodColours[4][4] = {
-    {0.75f, 0.88f, 1.0f, 0.20f},  // calm: pale blue
-    {1.0f, 0.85f, 0.15f, 0.30f},  // noticing: yellow
-    {1.0f, 0.50f, 0.05f, 0.32f},  // searching: orange
-    {1.0f, 0.12f, 0.08f, 0.36f},  // chasing: red
+    {0.75f, 0.88f, 1.0f, 0.25f},  // calm: pale blue
+    {1.0f, 0.85f, 0.15f, 0.32f},  // noticing: yellow
+    {1.0f, 0.50f, 0.05f, 0.34f},  // searching: orange
+    {1.0f, 0.12f, 0.08f, 0.38f},  // chasing: red
 };
 
 struct ConeState {
