@@ -62,6 +62,7 @@ void SetMousePosition(int32_t x, int32_t y) {
 void SetLeftButton(bool down, int32_t x, int32_t y) {
   MouseState& m = Input().mouse;
   m.left = down;
+  m.heldLeft = down;
   m.x = x;
   m.y = y;
   if (down) {
@@ -73,6 +74,7 @@ void SetLeftButton(bool down, int32_t x, int32_t y) {
 void SetRightButton(bool down, int32_t x, int32_t y) {
   MouseState& m = Input().mouse;
   m.right = down;
+  m.heldRight = down;
   m.x = x;
   m.y = y;
   if (down) {

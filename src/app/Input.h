@@ -15,6 +15,9 @@ struct MouseState {
   int32_t leftClickX = 0, leftClickY = 0;
   int32_t rightClickX = 0, rightClickY = 0;
   float worldX = 0.0f, worldY = 0.0f;  // world point under the cursor, recomputed after each frame
+  // The buttons as the last events left them. The capture rule clears `left` and `right` while the
+  // editor's interface has the mouse; the interface itself still needs to see the button held.
+  bool heldLeft = false, heldRight = false;
 };
 
 // The raw pad record as XInput reports it: buttons use the XInput bit masks, triggers 0..255,

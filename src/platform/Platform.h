@@ -53,10 +53,10 @@ class Platform {
 
   // Takes the pending events of this pass. Drains the queue but stops before an event that would
   // undo a key or button change already delivered in this pass, so a tap shorter than one frame
-  // still shows as pressed for a frame. Each event is offered to the raw hook first (the editor's
-  // interface layer); a consumed event is not delivered.
+  // still shows as pressed for a frame. Each event is shown to the raw hook first (the editor's
+  // interface layer) and then delivered whatever the hook answers.
   virtual void PumpEvents(const std::function<void(const Event&)>& deliver) = 0;
-  // Raw-event hook: gets the platform's own event record; returns true when it consumed it.
+  // Raw-event hook: gets the platform's own event record; its answer is ignored.
   virtual void SetRawEventHook(std::function<bool(const void* nativeEvent)> hook) = 0;
 
   virtual bool IsMinimized() const = 0;

@@ -158,7 +158,9 @@ class SdlPlatform final : public Platform {
     while (SDL_PeepEvents(&ev, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
       if (WouldUndoChange(ev, changedKeys)) break;
       SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
-      if (rawHook_ && rawHook_(&ev)) continue;
+      // The hook only looks: every event still reaches the game, which decides by the editor's
+      // capture rule what it sees. Dropping handled events would lose key-ups and button-ups.
+      if (rawHook_) rawHook_(&ev);
       Translate(ev, changedKeys, deliver);
     }
   }

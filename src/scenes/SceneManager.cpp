@@ -160,7 +160,7 @@ void BuildObjects(Level& scene) {
   bool reportedMalformed = false;
   for (const ObjectRecord& record : scene.objects) {
     RecordStatus status = RecordStatus::Built;
-    GameObject* object = CreateObjectFromRecord(record, &status);
+    GameObject* object = BuildObjectFromRecord(record, &status);
     // A record whose name carries no usable number is malformed: it is left out (the factory has
     // logged why) and the file is reported once; the rest of the scene still starts.
     if (status == RecordStatus::MalformedName && !reportedMalformed) {
@@ -169,12 +169,6 @@ void BuildObjects(Level& scene) {
     }
     if (record.type == static_cast<int32_t>(ObjectType::Food)) ++scene.foodCount;
     if (object == nullptr) continue;
-    AttachFilters(*object, record.filters);
-    AttachEmitters(*object, record);
-    AttachLight(*object, record);
-    if (object->type == ObjectType::EscapeZone && Module().hooks.setEscapeDirection) {
-      Module().hooks.setEscapeDirection(object, record.escapeDirection);
-    }
     if (object->type == ObjectType::Player && Module().playerName.empty()) Module().playerName = object->name;
   }
 }
@@ -417,6 +411,18 @@ void RestartScene() {
 }
 
 }  // namespace
+
+GameObject* BuildObjectFromRecord(const ObjectRecord& record, RecordStatus* status) {
+  GameObject* object = CreateObjectFromRecord(record, status);
+  if (object == nullptr) return nullptr;
+  AttachFilters(*object, record.filters);
+  AttachEmitters(*object, record);
+  AttachLight(*object, record);
+  if (object->type == ObjectType::EscapeZone && Module().hooks.setEscapeDirection) {
+    Module().hooks.setEscapeDirection(object, record.escapeDirection);
+  }
+  return object;
+}
 
 SceneManagerState& SceneState() { return Module().state; }
 SceneHooks& GetSceneHooks() { return Module().hooks; }

@@ -1,0 +1,288 @@
+#include "editor/EditorCommands.h"
+
+#include <algorithm>
+
+#include "editor/RecordBuilder.h"
+#include "gameplay/PathNode.h"
+#include "graphics/Text.h"
+#include "objects/Collision.h"
+#include "objects/Factory.h"
+#include "objects/GameObject.h"
+#include "objects/Kinematics.h"
+#include "objects/ObjectManager.h"
+#include "objects/Transform.h"
+#include "scenes/Level.h"
+#include "scenes/SceneManager.h"
+
+namespace {
+
+constexpr int32_t kNodeType = static_cast<int32_t>(ObjectType::Node);
+constexpr int32_t kEnemyType = static_cast<int32_t>(ObjectType::Enemy);
+
+// Rebuilding an object from its record must not move the naming on: the counter would otherwise
+// jump to the rebuilt object's number and later placements would repeat names.
+GameObject* RebuildFromRecord(const ObjectRecord& record) {
+  const int32_t counter = ObjectCounter();
+  GameObject* object = BuildObjectFromRecord(record);
+  ObjectCounter() = counter;
+  return object;
+}
+
+PathNode* LiveNode(const std::string& name) {
+  return name.empty() ? nullptr : dynamic_cast<PathNode*>(FindLiveObject(name));
+}
+
+void SetEnemyPath(const std::string& enemy, const std::string& firstNode) {
+  GameObject* object = FindLiveObject(enemy);
+  if (object != nullptr && GetSceneHooks().setPatrolPath != nullptr) {
+    GetSceneHooks().setPatrolPath(object, LiveNode(firstNode));
+  }
+}
+
+// Moves an object's transform (and the kinematics' memory of where it was, so the first collision
+// after a run starts does not push it back to the old place).
+void PlaceAt(GameObject& object, float x, float y) {
+  if (Transform* t = object.GetTransform()) {
+    t->position[0] = x;
+    t->position[1] = y;
+  }
+  if (auto* k = object.GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics))) {
+    k->lastPosition[0] = x;
+    k->lastPosition[1] = y;
+  }
+  // A box's edges follow its transform only when it draws; picking needs them at once.
+  if (auto* box = object.GetComponentAs<BoxCollision>(SlotOf(ComponentType::Collision))) box->Draw();
+}
+
+}  // namespace
+
+// ---- history --------------------------------------------------------------------------------------
+
+bool CommandHistory::Run(std::unique_ptr<EditorCommand> command) {
+  if (command == nullptr || !command->Do()) return false;
+  undone_.clear();
+  if (mergeOpen_ && !done_.empty() && done_.back()->Merge(*command)) return true;
+  done_.push_back(std::move(command));
+  mergeOpen_ = true;
+  return true;
+}
+
+bool CommandHistory::Undo() {
+  if (done_.empty()) return false;
+  done_.back()->Undo();
+  undone_.push_back(std::move(done_.back()));
+  done_.pop_back();
+  mergeOpen_ = false;
+  return true;
+}
+
+bool CommandHistory::Redo() {
+  if (undone_.empty()) return false;
+  if (!undone_.back()->Do()) return false;
+  done_.push_back(std::move(undone_.back()));
+  undone_.pop_back();
+  mergeOpen_ = false;
+  return true;
+}
+
+void CommandHistory::Clear() {
+  done_.clear();
+  undone_.clear();
+  mergeOpen_ = false;
+}
+
+// ---- record helpers -------------------------------------------------------------------------------
+
+Level* EditedLevel() { return CurrentScene(); }
+
+ObjectRecord* FindRecord(const std::string& id) {
+  Level* level = EditedLevel();
+  if (level == nullptr || id.empty()) return nullptr;
+  for (ObjectRecord& r : level->objects) {
+    if (r.id == id) return &r;
+  }
+  return nullptr;
+}
+
+GameObject* FindLiveObject(const std::string& name) {
+  for (GameObject* o : Objects()) {
+    if (o != nullptr && !o->destroy && o->name == name) return o;
+  }
+  return nullptr;
+}
+
+// ---- place ----------------------------------------------------------------------------------------
+
+bool PlaceObjectCommand::Do() {
+  Level* level = EditedLevel();
+  if (level == nullptr) return false;
+  if (!placed_) {
+    GameObject* object = CreateObject(type_, x_, y_);
+    if (object == nullptr) return false;
+    record_ = MakeObjectRecord(*object, nullptr);
+    placed_ = true;
+  } else if (RebuildFromRecord(record_) == nullptr) {
+    return false;
+  }
+  level->objects.push_back(record_);
+  return true;
+}
+
+void PlaceObjectCommand::Undo() {
+  if (GameObject* object = FindLiveObject(record_.id)) object->destroy = true;
+  Level* level = EditedLevel();
+  if (level == nullptr) return;
+  auto& records = level->objects;
+  auto it = std::find_if(records.rbegin(), records.rend(), [&](const ObjectRecord& r) { return r.id == record_.id; });
+  if (it != records.rend()) records.erase(std::next(it).base());
+}
+
+// ---- delete ---------------------------------------------------------------------------------------
+
+bool DeleteObjectCommand::Do() {
+  GameObject* object = FindLiveObject(name_);
+  Level* level = EditedLevel();
+  if (object == nullptr || level == nullptr) return false;
+  auto& records = level->objects;
+  auto it = std::find_if(records.begin(), records.end(), [&](const ObjectRecord& r) { return r.id == name_; });
+  hadRecord_ = it != records.end();
+  record_ = MakeObjectRecord(*object, hadRecord_ ? &*it : nullptr);
+  reroutes_.clear();
+  if (hadRecord_) {
+    index_ = static_cast<size_t>(it - records.begin());
+    records.erase(it);
+    // A path that ran through a deleted node runs past it, as the live nodes re-link themselves.
+    for (ObjectRecord& r : records) {
+      if (r.nextId != name_ || (r.type != kNodeType && r.type != kEnemyType)) continue;
+      reroutes_.push_back({r.id});
+      r.nextId = record_.type == kNodeType && record_.nextId != name_ ? record_.nextId : "";
+    }
+  }
+  // Texts keep a plain pointer to what they label: they must not point at a freed object.
+  labels_.clear();
+  for (GameObject* o : Objects()) {
+    if (o == nullptr) continue;
+    for (Text* text : o->FindComponents<Text>()) {
+      if (text->linkedObject != object) continue;
+      text->linkedObject = nullptr;
+      labels_.push_back(o->name);
+    }
+  }
+  object->destroy = true;
+  return true;
+}
+
+void DeleteObjectCommand::Undo() {
+  GameObject* object = RebuildFromRecord(record_);
+  Level* level = EditedLevel();
+  if (level != nullptr && hadRecord_) {
+    auto& records = level->objects;
+    records.insert(records.begin() + static_cast<std::ptrdiff_t>(std::min(index_, records.size())), record_);
+  }
+  for (const Reroute& reroute : reroutes_) {
+    ObjectRecord* r = FindRecord(reroute.id);
+    if (r == nullptr) continue;
+    r->nextId = name_;
+    if (r->type == kEnemyType) SetEnemyPath(r->id, name_);
+    PathNode* before = LiveNode(r->id);
+    PathNode* node = dynamic_cast<PathNode*>(object);
+    if (before != nullptr && node != nullptr) before->InsertAfter(node);
+  }
+  for (const std::string& label : labels_) {
+    GameObject* o = FindLiveObject(label);
+    if (o == nullptr) continue;
+    for (Text* text : o->FindComponents<Text>()) text->linkedObject = object;
+  }
+}
+
+// ---- move -----------------------------------------------------------------------------------------
+
+bool MoveObjectsCommand::Do() {
+  bool any = false;
+  for (const Move& m : moves_) {
+    GameObject* object = FindLiveObject(m.name);
+    if (object == nullptr) continue;
+    PlaceAt(*object, m.toX, m.toY);
+    if (ObjectRecord* r = FindRecord(m.name)) {
+      r->translationX = m.toX;
+      r->translationY = m.toY;
+    }
+    any = true;
+  }
+  return any;
+}
+
+void MoveObjectsCommand::Undo() {
+  for (const Move& m : moves_) {
+    if (GameObject* object = FindLiveObject(m.name)) PlaceAt(*object, m.fromX, m.fromY);
+    if (ObjectRecord* r = FindRecord(m.name)) {
+      r->translationX = m.fromX;
+      r->translationY = m.fromY;
+    }
+  }
+}
+
+bool MoveObjectsCommand::Merge(const EditorCommand& next) {
+  auto* move = dynamic_cast<const MoveObjectsCommand*>(&next);
+  if (move == nullptr || move->moves_.size() != moves_.size()) return false;
+  for (size_t i = 0; i < moves_.size(); ++i) {
+    if (moves_[i].name != move->moves_[i].name) return false;
+  }
+  for (size_t i = 0; i < moves_.size(); ++i) {
+    moves_[i].toX = move->moves_[i].toX;
+    moves_[i].toY = move->moves_[i].toY;
+  }
+  return true;
+}
+
+// ---- patrol path ----------------------------------------------------------------------------------
+
+bool LinkPatrolPathCommand::Do() {
+  if (nodes_.empty() || FindRecord(enemy_) == nullptr) return false;
+  if (!captured_) {
+    before_.clear();
+    for (const std::string& id : nodes_) {
+      const ObjectRecord* r = FindRecord(id);
+      before_.push_back({id, r != nullptr ? r->nextId : ""});
+    }
+    enemyBefore_ = FindRecord(enemy_)->nextId;
+    captured_ = true;
+  }
+  std::vector<OldLink> links;
+  for (size_t i = 0; i < nodes_.size(); ++i) {
+    std::string next;
+    if (i + 1 < nodes_.size()) next = nodes_[i + 1];
+    else if (circular_) next = nodes_.front();
+    links.push_back({nodes_[i], next});
+  }
+  Apply(links, nodes_.front());
+  return true;
+}
+
+void LinkPatrolPathCommand::Undo() { Apply(before_, enemyBefore_); }
+
+void LinkPatrolPathCommand::Apply(const std::vector<OldLink>& links, const std::string& enemyFirst) {
+  // Records first: they are what a restart and a save read.
+  for (const OldLink& link : links) {
+    if (ObjectRecord* r = FindRecord(link.id)) r->nextId = link.nextId;
+  }
+  if (ObjectRecord* r = FindRecord(enemy_)) r->nextId = enemyFirst;
+  // Then the live chain, node by node, in the order the records now give.
+  PathNode* head = links.empty() ? nullptr : LiveNode(links.front().id);
+  for (const OldLink& link : links) {
+    PathNode* node = LiveNode(link.id);
+    if (node == nullptr) continue;
+    PathNode* next = LiveNode(link.nextId);
+    node->next = next;
+    node->head = head != nullptr ? head : node;
+    if (next != nullptr) next->previous = node;
+  }
+  for (const OldLink& link : links) {
+    PathNode* node = LiveNode(link.id);
+    if (node == nullptr) continue;
+    bool named = false;
+    for (const OldLink& other : links) named = named || other.nextId == link.id;
+    if (!named) node->previous = nullptr;
+  }
+  SetEnemyPath(enemy_, enemyFirst);
+}

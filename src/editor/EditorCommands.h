@@ -1,0 +1,173 @@
+// Every change the level editor makes is a command: it knows how to apply itself and how to take
+// itself back, on the live objects of the running scene and on the current level's object records
+// alike, so that Run then Stop (which rebuilds the scene from its records) and a save both see the
+// edit, and undo puts both back. Commands name objects by their names, never by pointer: an object
+// deleted and brought back by undo is a new object with the old name.
+// The history keeps what was done; a continuous edit (a drag, a field being typed into) merges into
+// one command until EndMerge.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scenes/LevelRecords.h"
+
+class GameObject;
+struct Level;
+
+class EditorCommand {
+ public:
+  virtual ~EditorCommand() = default;
+  // Applies the change (again, on redo). False when it could not be applied; it is then dropped.
+  virtual bool Do() = 0;
+  virtual void Undo() = 0;
+  // Folds `next` (the next step of the same continuous edit) into this command; false when it is not
+  // a step of the same edit.
+  virtual bool Merge(const EditorCommand& /*next*/) { return false; }
+  virtual std::string Label() const = 0;
+};
+
+class CommandHistory {
+ public:
+  // Applies the command and keeps it for undo (merged into the last one while a continuous edit is
+  // open). Clears what could be redone. False, with nothing kept, when the command failed.
+  bool Run(std::unique_ptr<EditorCommand> command);
+  bool Undo();
+  bool Redo();
+  // The continuous edit is over: the next command starts a new history entry.
+  void EndMerge() { mergeOpen_ = false; }
+  void Clear();
+  size_t UndoCount() const { return done_.size(); }
+  size_t RedoCount() const { return undone_.size(); }
+  const EditorCommand* Last() const { return done_.empty() ? nullptr : done_.back().get(); }
+
+ private:
+  std::vector<std::unique_ptr<EditorCommand>> done_;
+  std::vector<std::unique_ptr<EditorCommand>> undone_;
+  bool mergeOpen_ = false;
+};
+
+// ---- record helpers shared by the commands and the editor ----------------------------------------
+
+// The level the editor edits: the current scene (null without a scene list).
+Level* EditedLevel();
+// The record of the current level with that ID, or null.
+ObjectRecord* FindRecord(const std::string& id);
+// A live object of the list with that name that is not marked for destruction, or null.
+GameObject* FindLiveObject(const std::string& name);
+
+// ---- the commands ---------------------------------------------------------------------------------
+
+// Places a new object of `type` at (x, y) through the factory and appends its record. Undo removes
+// both; redo rebuilds the same object (same name) from the record.
+class PlaceObjectCommand final : public EditorCommand {
+ public:
+  PlaceObjectCommand(int type, float x, float y) : type_(type), x_(x), y_(y) {}
+  bool Do() override;
+  void Undo() override;
+  std::string Label() const override { return "Place"; }
+  const std::string& PlacedName() const { return record_.id; }
+
+ private:
+  int type_;
+  float x_, y_;
+  bool placed_ = false;
+  ObjectRecord record_;
+};
+
+// Deletes an object: marks it for destruction, removes its record, re-routes the records of patrol
+// paths through it, and unlinks texts that label it. Undo rebuilds it from the record it had.
+class DeleteObjectCommand final : public EditorCommand {
+ public:
+  explicit DeleteObjectCommand(std::string name) : name_(std::move(name)) {}
+  bool Do() override;
+  void Undo() override;
+  std::string Label() const override { return "Delete"; }
+
+ private:
+  struct Reroute {
+    std::string id;  // a record whose NextID named the deleted object
+  };
+  std::string name_;
+  ObjectRecord record_;
+  bool hadRecord_ = false;
+  size_t index_ = 0;
+  std::vector<Reroute> reroutes_;
+  std::vector<std::string> labels_;  // texts that were linked to the object
+};
+
+// Moves objects to new positions (x, y; z stays), on their transforms and their records. A drag
+// is one command: further steps with the same objects merge into it.
+class MoveObjectsCommand final : public EditorCommand {
+ public:
+  struct Move {
+    std::string name;
+    float fromX, fromY, toX, toY;
+  };
+  explicit MoveObjectsCommand(std::vector<Move> moves) : moves_(std::move(moves)) {}
+  bool Do() override;
+  void Undo() override;
+  bool Merge(const EditorCommand& next) override;
+  std::string Label() const override { return "Move"; }
+
+ private:
+  std::vector<Move> moves_;
+};
+
+// Links patrol nodes into a path in list order (the last back to the first when circular) and
+// gives the enemy the first node, live and in the records. Undo restores the old links.
+class LinkPatrolPathCommand final : public EditorCommand {
+ public:
+  LinkPatrolPathCommand(std::string enemy, std::vector<std::string> nodes, bool circular)
+      : enemy_(std::move(enemy)), nodes_(std::move(nodes)), circular_(circular) {}
+  bool Do() override;
+  void Undo() override;
+  std::string Label() const override { return "Patrol path"; }
+
+ private:
+  struct OldLink {
+    std::string id, nextId;
+  };
+  void Apply(const std::vector<OldLink>& links, const std::string& enemyFirst);
+  std::string enemy_;
+  std::vector<std::string> nodes_;
+  bool circular_;
+  std::vector<OldLink> before_;
+  std::string enemyBefore_;
+  bool captured_ = false;
+};
+
+// Sets one value (a transform, a light, the level's fields, the shared tuning ...) from `before`
+// to `after` through `apply`. Steps of the same edit (same label and key) merge.
+template <class Value>
+class SetValueCommand final : public EditorCommand {
+ public:
+  using Apply = std::function<bool(const Value&)>;
+  SetValueCommand(std::string label, std::string key, Value before, Value after, Apply apply)
+      : label_(std::move(label)), key_(std::move(key)), before_(std::move(before)), after_(std::move(after)),
+        apply_(std::move(apply)) {}
+  bool Do() override { return apply_(after_); }
+  void Undo() override { apply_(before_); }
+  bool Merge(const EditorCommand& next) override {
+    auto* same = dynamic_cast<const SetValueCommand*>(&next);
+    if (same == nullptr || same->label_ != label_ || same->key_ != key_) return false;
+    after_ = same->after_;
+    return true;
+  }
+  std::string Label() const override { return label_; }
+  const Value& After() const { return after_; }
+
+ private:
+  std::string label_, key_;
+  Value before_, after_;
+  Apply apply_;
+};
+
+template <class Value>
+std::unique_ptr<EditorCommand> MakeSetCommand(std::string label, std::string key, Value before, Value after,
+                                              typename SetValueCommand<Value>::Apply apply) {
+  return std::make_unique<SetValueCommand<Value>>(std::move(label), std::move(key), std::move(before),
+                                                  std::move(after), std::move(apply));
+}

@@ -1,0 +1,143 @@
+// The level editor without its windows: the tools, the selection, the patrol-path tool, the save,
+// load and attribute flows, Run and Stop. The windows draw this state and call these functions;
+// tests drive them directly. Every change to the level goes through the command history.
+// The state is one per process and stays valid across scene changes (objects are named, not held).
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/EditorCommands.h"
+
+class GameObject;
+
+enum class EditorTool : int { Select = 0, PlaceObject = 1, DeleteObject = 2 };
+
+// One pass of the mouse and keys as the tools see them.
+struct PointerInput {
+  float worldX = 0.0f, worldY = 0.0f;    // the world point under the cursor
+  float cameraX = 0.0f, cameraY = 0.0f;  // the camera, for objects placed relative to it
+  bool leftDown = false;                 // the left button is held
+  bool ctrl = false;
+  bool deletePressed = false;            // the Delete key went down in this pass
+  bool overInterface = false;            // the editor's windows have the mouse
+  bool keyboardTaken = false;            // a text field has the keyboard
+};
+
+struct EditorState {
+  bool stopped = true;
+  EditorTool tool = EditorTool::Select;
+  int placeType = 1;
+  std::vector<std::string> selection;  // object names; the first is shown in Object Properties
+  std::vector<std::array<float, 2>> dragOffsets;
+  std::vector<std::string> pendingNodes;
+  bool placingNodes = false;
+  bool circularPath = false;
+  std::string pathBuffer;       // at most 255 characters
+  std::string attributeBuffer;  // at most 255 characters
+  bool savePressedOnce = false;
+  bool saveDialogOpen = false;
+  bool loadInProgress = false;
+  bool attributeSaveOpen = false;
+  bool attributeLoadOpen = false;
+  bool errorBoxOpen = false;
+  bool saveFailed = false;
+  bool attributeSaveFailed = false;
+  bool attributeLoadFailed = false;
+  std::string saveFailure;  // why the writer refused the level, shown under the failure line
+  std::string errorMessage;
+  float errorPosition[2] = {0.0f, 0.0f};
+  // The tools' memory of the left button.
+  bool leftWasDown = false;
+  bool pressTaken = false;  // the press happened over the world and belongs to a tool
+  float pressX = 0.0f, pressY = 0.0f;
+  // The object whose picture is being picked in the file explorer (empty: no pick wanted).
+  std::string texturePickFor;
+  // The enemy whose patrol list is shown; its path is read again when another enemy is shown.
+  std::string shownEnemy;
+};
+
+EditorState& Editor();
+CommandHistory& EditorHistory();
+// Back to a fresh editor (stopped, Select tool, nothing selected, empty history).
+void ResetEditor();
+// Runs a command through the history; false when it could not be applied.
+bool RunEditorCommand(std::unique_ptr<EditorCommand> command);
+// True while a dialog, the load flow or the error box is open: the tools and Object Properties
+// then leave the level alone.
+bool AnyDialogOpen();
+
+// ---- selection and tools --------------------------------------------------------------------------
+
+// The first selectable object whose collision shape contains the point, or null.
+GameObject* ObjectUnder(float x, float y);
+void ClearSelection();
+// Adds an object to the selection (without Ctrl the selection is cleared first).
+void SelectObject(const std::string& name, bool add);
+bool IsSelected(const std::string& name);
+// The first selected object that is still alive, or null.
+GameObject* FirstSelected();
+// One pass of the mouse tools and the Delete key.
+void RunTools(const PointerInput& input);
+
+// ---- patrol-path tool -------------------------------------------------------------------------------
+
+// True when the enemy's record names a first node that exists.
+bool EnemyHasPath(const std::string& enemy);
+// Called while an enemy's panel is shown: an enemy shown for the first time fills the pending
+// list from its path (following the links until they end or come back to the first node).
+void ShowEnemyPath(const std::string& enemy);
+void StartNewPatrolNodes();    // "Create new patrol path nodes"
+void SelectExistingNodes();    // "Select existing nodes"
+void AddSelectedNodesToEnemy();  // a node's "Add selected nodes to an existing enemy"
+// "Set patrol path": links the pending nodes for the enemy and stops collecting.
+bool SetPatrolPath(const std::string& enemy);
+// Swaps pending entry `index` with its neighbour one step up (-1) or down (+1); never past the ends.
+void MovePathEntry(size_t index, int step);
+// "Recalculate path": links the listed nodes again in list order.
+bool RecalculatePath(const std::string& enemy);
+
+// ---- run and stop -----------------------------------------------------------------------------------
+
+void RunLevel();   // "Run"
+void StopLevel();  // "Stop": the scene starts again from the level's records
+
+// ---- files ------------------------------------------------------------------------------------------
+
+// Rebuilds the current level's records from the live objects and writes the level to its path.
+bool EditorSaveLevel();
+// Reads the level at the path buffer and asks for it as the next scene.
+bool EditorLoadLevel();
+// The level path a save-dialog text stands for: a bare name goes to "./Assets/Levels/" + name + ".json".
+std::string LevelPathFor(const std::string& text);
+void PressSave();         // the top bar's "Save"
+bool SaveDialogSave();    // the save dialog's "Save"
+void PressLoad();         // the top bar's "Load"
+// The explorer reported a pick: load it, or open the error box and keep the explorer.
+bool LoadPicked(const std::string& path);
+void ShowErrorBox(const std::string& message, float x, float y);
+// "Change texture" / "Add texture": the explorer opens to pick a picture for the object's model.
+void StartTexturePick(const std::string& object);
+// The explorer reported a pick: the picture becomes a texture of the level and the model shows it.
+// A pick outside "./Assets" (or no pick) opens the error box and keeps the explorer.
+bool TexturePicked(const std::string& path);
+// "Remove texture": the model shows its colour again.
+void RemoveTexture(const std::string& object);
+
+// ---- tuning and attribute files ---------------------------------------------------------------------
+
+// The attribute section an object's name stands for: 1 player, 3 enemy, 0 none.
+int TuningTypeOf(const GameObject& object);
+bool SaveAttributesFlow();  // the "Save Attributes" dialog's button
+bool LoadAttributesFlow();  // the "Load Attributes" dialog's button
+// The player's six sound slots (label, event, name suffix).
+struct SoundSlot {
+  const char* label;
+  const char* event;
+  const char* suffix;
+};
+const std::vector<SoundSlot>& PlayerSoundSlots();
+// A slot's "Load": registers the slot's event again under the object's name and the suffix.
+void ReloadSound(GameObject& object, const SoundSlot& slot);

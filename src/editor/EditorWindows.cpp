@@ -1,0 +1,274 @@
+#include "editor/EditorWindows.h"
+
+#include <algorithm>
+#include <string>
+
+#include "app/FrameClock.h"
+#include "editor/EditorModel.h"
+#include "editor/FileExplorer.h"
+#include "editor/RecordBuilder.h"
+#include "imgui.h"
+#include "imgui_stdlib.h"
+#include "objects/GameObject.h"
+#include "objects/ObjectManager.h"
+
+namespace {
+
+constexpr float kTopBarWidth = 200.0f;
+constexpr float kTopBarHeight = 50.0f;
+constexpr float kPanelWidth = 300.0f;
+constexpr float kPanelHeight = 400.0f;
+constexpr float kDialogWidth = 250.0f;
+constexpr float kDialogHeight = 150.0f;
+constexpr size_t kBufferLength = 255;
+
+struct PlaceChoice {
+  const char* label;
+  int type;
+};
+// The Tool Options radio buttons, in two columns.
+constexpr PlaceChoice kLeftChoices[] = {
+    {"player", 1}, {"food", 2}, {"enemy", 3}, {"wall", 7}, {"glass", 6},
+    {"Collection", 8}, {"vent", 4}, {"cover", 5}, {"patrol node", 15},
+};
+constexpr PlaceChoice kRightChoices[] = {
+    {"escape barrier", 12}, {"escape zone", 13}, {"Light", 18}, {"UI", 16}, {"Text", 10}, {"Kill Zone", 11},
+};
+constexpr size_t kLeftCount = sizeof(kLeftChoices) / sizeof(kLeftChoices[0]);
+constexpr size_t kRightCount = sizeof(kRightChoices) / sizeof(kRightChoices[0]);
+
+void Limit(std::string* text) {
+  if (text->size() > kBufferLength) text->resize(kBufferLength);
+}
+
+// The side panels share the height below the top bar; on a short window they shrink to fit.
+float PanelHeight(float clientHeight) {
+  return std::max(120.0f, std::min(kPanelHeight, (clientHeight - kTopBarHeight) / 2.0f));
+}
+
+void DrawTopBar() {
+  EditorState& s = Editor();
+  ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
+  ImGui::SetNextWindowSize(ImVec2(s.stopped ? kTopBarWidth + 60.0f : kTopBarWidth, kTopBarHeight));
+  ImGui::Begin("TopBar", nullptr,
+               ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
+                   ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoCollapse);
+  ImGui::Text("FPS: %i", Clock().fps.framesPerSecond);
+  if (s.stopped) {
+    if (ImGui::Button("Save")) PressSave();
+    ImGui::SameLine();
+    if (ImGui::Button("Load")) PressLoad();
+    ImGui::SameLine();
+    ImGui::Button("Options");  // has no effect
+    ImGui::SameLine();
+    if (ImGui::Button("Run")) RunLevel();
+  } else if (ImGui::Button("Stop")) {
+    StopLevel();
+  }
+  ImGui::End();
+}
+
+void DrawTools(float height) {
+  EditorState& s = Editor();
+  ImGui::SetNextWindowPos(ImVec2(0.0f, kTopBarHeight));
+  ImGui::SetNextWindowSize(ImVec2(kPanelWidth, height));
+  ImGui::Begin("Tools", nullptr, ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse);
+  if (ImGui::RadioButton("Select", s.tool == EditorTool::Select)) s.tool = EditorTool::Select;
+  if (ImGui::RadioButton("PlaceObject", s.tool == EditorTool::PlaceObject)) s.tool = EditorTool::PlaceObject;
+  if (ImGui::RadioButton("DeleteObject", s.tool == EditorTool::DeleteObject)) s.tool = EditorTool::DeleteObject;
+  ImGui::Separator();
+  ImGui::TextDisabled("Undo: %zu   Redo: %zu", EditorHistory().UndoCount(), EditorHistory().RedoCount());
+  ImGui::End();
+}
+
+void DrawToolOptions(float height) {
+  EditorState& s = Editor();
+  ImGui::SetNextWindowPos(ImVec2(0.0f, kTopBarHeight + height));
+  ImGui::SetNextWindowSize(ImVec2(kPanelWidth, height));
+  ImGui::Begin("Tool Options", nullptr, ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse);
+  if (s.tool == EditorTool::PlaceObject) {
+    for (size_t row = 0; row < kLeftCount; ++row) {
+      if (ImGui::RadioButton(kLeftChoices[row].label, s.placeType == kLeftChoices[row].type)) {
+        s.placeType = kLeftChoices[row].type;
+      }
+      if (row >= kRightCount) continue;
+      ImGui::SameLine(kPanelWidth / 2.0f);
+      if (ImGui::RadioButton(kRightChoices[row].label, s.placeType == kRightChoices[row].type)) {
+        s.placeType = kRightChoices[row].type;
+      }
+    }
+  } else {
+    ImGui::TextWrapped(s.tool == EditorTool::Select ? "Click to select, Ctrl-click to add, drag to move."
+                                                    : "Click an object to delete it.");
+  }
+  ImGui::End();
+}
+
+void DrawProjectManager(float width, float height) {
+  ImGui::SetNextWindowPos(ImVec2(width - kPanelWidth, kTopBarHeight));
+  ImGui::SetNextWindowSize(ImVec2(kPanelWidth, height));
+  ImGui::Begin("Project Manager", nullptr, ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse);
+  ImGui::PushItemWidth(-120.0f);  // room for the labels
+  ImGui::TextUnformatted("Objects");
+  if (ImGui::BeginListBox("##Objects", ImVec2(-FLT_MIN, std::max(60.0f, height - 230.0f)))) {
+    for (GameObject* o : Objects()) {
+      if (o == nullptr || o->destroy) continue;
+      if (ImGui::Selectable(o->name.c_str(), IsSelected(o->name))) SelectObject(o->name, ImGui::GetIO().KeyCtrl);
+    }
+    ImGui::EndListBox();
+  }
+  const LevelValues before = ReadLevelValues();
+  LevelValues v = before;
+  bool changed = false;
+  changed |= ImGui::InputInt("Food Goal", &v.foodGoal, 1, 100);
+  changed |= ImGui::InputInt("Lives", &v.lives, 1, 100);
+  changed |= ImGui::InputInt("S Rank", &v.sRank, 1, 100);
+  changed |= ImGui::InputInt("A Rank", &v.aRank, 1, 100);
+  changed |= ImGui::InputInt("C Rank", &v.bRank, 1, 100);
+  changed |= ImGui::ColorEdit3("Ambient Color", v.ambient);
+  changed |= ImGui::InputFloat("Ambient Inensity", &v.ambient[3]);
+  if (changed && !(v == before) && !AnyDialogOpen()) RunEditorCommand(SetLevelValuesCommand(before, v));
+  ImGui::PopItemWidth();
+  ImGui::End();
+}
+
+void DrawObjectPropertiesWindow(float width, float height) {
+  ImGui::SetNextWindowPos(ImVec2(width - kPanelWidth, kTopBarHeight + height));
+  ImGui::SetNextWindowSize(ImVec2(kPanelWidth, height));
+  ImGui::Begin("Object Properties", nullptr, ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse);
+  ImGui::Text("Selected Objects: %zu", Editor().selection.size());
+  ImGui::PushItemWidth(-175.0f);  // room for the labels
+  DrawObjectProperties();
+  ImGui::PopItemWidth();
+  ImGui::End();
+}
+
+void CentreNextDialog(float width, float height) {
+  ImGui::SetNextWindowPos(ImVec2(width / 2.0f, height / 2.0f), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+  ImGui::SetNextWindowSize(ImVec2(kDialogWidth, kDialogHeight), ImGuiCond_Appearing);
+}
+
+void DrawSaveDialog(float width, float height) {
+  EditorState& s = Editor();
+  if (!s.saveDialogOpen) return;
+  CentreNextDialog(width, height);
+  ImGui::Begin("Save", &s.saveDialogOpen);
+  ImGui::TextUnformatted("./Assets/Levels/");
+  ImGui::SetNextItemWidth(-45.0f);
+  if (ImGui::InputText("##SaveLocation", &s.pathBuffer)) {
+    Limit(&s.pathBuffer);
+    s.saveFailed = false;
+  }
+  ImGui::SameLine();
+  ImGui::TextUnformatted(".json");
+  if (ImGui::Button("Save")) SaveDialogSave();
+  if (s.saveFailed) {
+    ImGui::TextWrapped("Failed to save File: %s", s.pathBuffer.c_str());
+    if (!s.saveFailure.empty()) ImGui::TextWrapped("%s", s.saveFailure.c_str());
+  }
+  ImGui::End();
+}
+
+void DrawAttributeDialog(float width, float height, const char* title, bool* open, const char* field,
+                         const char* button, bool failed, bool (*press)(), bool saving) {
+  if (!*open) return;
+  EditorState& s = Editor();
+  CentreNextDialog(width, height);
+  ImGui::Begin(title, open);
+  ImGui::TextUnformatted("./Assets/Attributes/");
+  ImGui::SetNextItemWidth(-45.0f);
+  if (ImGui::InputText(field, &s.attributeBuffer)) Limit(&s.attributeBuffer);
+  ImGui::SameLine();
+  ImGui::TextUnformatted(".json");
+  if (ImGui::Button(button)) press();
+  if (failed && saving) ImGui::TextWrapped("Failed to save Attributes: %s", s.attributeBuffer.c_str());
+  if (failed && !saving) ImGui::TextWrapped("./Assets/Attributes/%s.json not found", s.attributeBuffer.c_str());
+  ImGui::End();
+}
+
+void DrawErrorBox() {
+  EditorState& s = Editor();
+  if (!s.errorBoxOpen) return;
+  ImGui::SetNextWindowPos(ImVec2(s.errorPosition[0], s.errorPosition[1]), ImGuiCond_Appearing);
+  ImGui::Begin("Error Box", &s.errorBoxOpen, ImGuiWindowFlags_AlwaysAutoResize);
+  ImGui::TextUnformatted(s.errorMessage.c_str());
+  ImGui::End();
+}
+
+void RunLoadFlow(float width, float height) {
+  EditorState& s = Editor();
+  if (!s.loadInProgress) return;
+  ImGui::SetNextWindowPos(ImVec2(width / 2.0f, height / 2.0f), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+  ImGui::SetNextWindowSize(ImVec2(420.0f, 320.0f), ImGuiCond_Appearing);
+  if (!DrawFileExplorer()) s.loadInProgress = false;  // closing the explorer gives up the load
+  if (ExplorerPicked()) {
+    // The error box opens under the explorer's "Ok", where the user is looking.
+    s.errorPosition[0] = ImGui::GetIO().MousePos.x;
+    s.errorPosition[1] = ImGui::GetIO().MousePos.y + 20.0f;
+    LoadPicked(PickedPath());
+  }
+}
+
+void RunTexturePick(float width, float height) {
+  EditorState& s = Editor();
+  if (s.texturePickFor.empty()) return;
+  ImGui::SetNextWindowPos(ImVec2(width / 2.0f, height / 2.0f), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+  ImGui::SetNextWindowSize(ImVec2(420.0f, 320.0f), ImGuiCond_Appearing);
+  if (!DrawFileExplorer()) s.texturePickFor.clear();
+  if (ExplorerPicked()) {
+    s.errorPosition[0] = ImGui::GetIO().MousePos.x;
+    s.errorPosition[1] = ImGui::GetIO().MousePos.y + 20.0f;
+    TexturePicked(PickedPath());
+  }
+}
+
+}  // namespace
+
+void DrawEditorWindows(float width, float height) {
+  EditorState& s = Editor();
+  const float panel = PanelHeight(height);
+  DrawTopBar();
+  if (s.stopped) {
+    DrawTools(panel);
+    DrawToolOptions(panel);
+    DrawProjectManager(width, panel);
+    DrawObjectPropertiesWindow(width, panel);
+  }
+  DrawSaveDialog(width, height);
+  DrawAttributeDialog(width, height, "Save Attributes", &s.attributeSaveOpen, "##AttSaveLocation", "Save Attributes",
+                      s.attributeSaveFailed, SaveAttributesFlow, true);
+  DrawAttributeDialog(width, height, "Load Attributes", &s.attributeLoadOpen, "##AttLoadLocation", "Load Attributes",
+                      s.attributeLoadFailed, LoadAttributesFlow, false);
+  RunLoadFlow(width, height);
+  RunTexturePick(width, height);
+  DrawErrorBox();
+}
+
+bool DrawFileExplorer() {
+  bool open = true;
+  ImGui::Begin("File Explorer", &open);
+  BeginExplorerFrame();
+  // The root is always one press away; the path bar names the folders below it.
+  if (ImGui::Button("Assets")) SetExplorerFolder(kExplorerRoot);
+  const auto& buttons = ExplorerPathButtons();
+  for (size_t i = buttons.size(); i-- > 0;) {
+    ImGui::SameLine();
+    ImGui::PushID(static_cast<int>(i));
+    if (ImGui::Button(buttons[i].c_str())) PressExplorerPathButton(i);
+    ImGui::PopID();
+  }
+  if (!ExplorerMessage().empty()) ImGui::TextWrapped("%s", ExplorerMessage().c_str());
+  const float listHeight = std::max(60.0f, ImGui::GetWindowHeight() - 140.0f);
+  ImGui::BeginChild("##FileDialog_FileList", ImVec2(0.0f, listHeight), true);
+  const auto& entries = ExplorerEntries();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    ImGui::PushID(static_cast<int>(i));
+    if (ImGui::Selectable(EntryName(entries[i]).c_str(), entries[i] == ExplorerPickedText())) ClickExplorerEntry(i);
+    ImGui::PopID();
+  }
+  ImGui::EndChild();
+  ImGui::Text("File Name(s) : %s", ExplorerPickedText().c_str());
+  if (ImGui::Button("Ok")) PressExplorerOk();
+  ImGui::End();
+  return open;
+}

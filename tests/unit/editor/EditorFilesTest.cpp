@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "EditorFixture.h"
+#include "editor/RecordBuilder.h"
+#include "gameplay/PlayerTuning.h"
+#include "graphics/ParticleEmitter.h"
+#include "support/TestSupport.h"
+
+using editor_test::EditorFixture;
+using editor_test::Record;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+
+namespace {
+
+// A level with the kinds of object whose saving is easy to get wrong: a player (whose archetype
+// brings five emitters), a collection zone with an emitter of the level's own, a vent (whose
+// archetype brings a filter), a lit wall and a two-node path.
+std::vector<ObjectRecord> Records() {
+  ObjectRecord zone = Record(ObjectType::Collection, "Collection_2", 400, 0, 200, 150);
+  EmitterRecord sparkle;
+  sparkle.texture = "star.png";
+  sparkle.duration = 1.0f;
+  sparkle.loop = true;
+  sparkle.maxParticles = 20;
+  zone.emitters.push_back(sparkle);
+  ObjectRecord wall = Record(ObjectType::Wall, "Wall_4", 0, 300);
+  wall.hasLight = true;
+  wall.lightIntensity = 2.0f;
+  wall.lightFallOffEnd = 80.0f;
+  ObjectRecord first = Record(ObjectType::Node, "Node_5", 100, 100, 20, 20);
+  first.nextId = "Node_6";
+  ObjectRecord second = Record(ObjectType::Node, "Node_6", 200, 100, 20, 20);
+  ObjectRecord vent = Record(ObjectType::Vent, "Vent_3", -300, 0, 50, 50);
+  vent.filters.push_back({2, 0.0f, {0.0f, 0.0f, 0.0f, 0.5f}});
+  return {Record(ObjectType::Player, "Player_1", 0, 0, 43, 116), zone, vent, wall, first, second};
+}
+
+class EditorFilesTest : public EditorFixture {
+ protected:
+  std::string SaveTo(const std::string& name) {
+    Editor().pathBuffer = dir_.File(name);
+    EXPECT_TRUE(SaveDialogSave());
+    return ReadFile(dir_.File(name));
+  }
+  TempDir dir_;
+};
+
+TEST_F(EditorFilesTest, SavingTwiceWithoutChangesWritesTheSameBytes) {
+  StartLevel(Records());
+  const std::string first = SaveTo("a.json");
+  const std::string second = SaveTo("b.json");
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(CurrentScene()->path, dir_.File("b.json"));
+}
+
+TEST_F(EditorFilesTest, ASavedLevelLoadsAndSavesBackToTheSameFile) {
+  StartLevel(Records());
+  const std::string saved = SaveTo("a.json");
+  // The archetype's emitters are not written, so they are not doubled at the next start.
+  std::unique_ptr<Level> read = LoadLevelFromText(saved, "a.json");
+  ASSERT_NE(read, nullptr);
+  ASSERT_EQ(read->objects.size(), 6u);
+  EXPECT_TRUE(read->objects[0].emitters.empty());
+  EXPECT_EQ(read->objects[1].emitters.size(), 1u);
+  EXPECT_EQ(read->objects[4].type, static_cast<int32_t>(ObjectType::Node));
+  EXPECT_EQ(read->objects[4].nextId, "Node_6");
+  EXPECT_TRUE(read->objects[3].hasLight);
+
+  DestroySceneList();
+  StartLevel(read->objects, dir_.File("a.json"));
+  EXPECT_EQ(FindLiveObject("Collection_2")->FindComponents<ParticleEmitter>().size(), 1u);
+  EXPECT_EQ(SaveTo("b.json"), saved);
+}
+
+TEST_F(EditorFilesTest, RunThenStopBringsBackTheLevelAsLastEditedNotAsLastSaved) {
+  Level* level = StartLevel(Records());
+  SaveTo("a.json");
+  Click(0, 300);                  // the wall
+  Drag(0, 300, 50, 350);          // edited after the save
+  Editor().tool = EditorTool::PlaceObject;
+  Editor().placeType = static_cast<int>(ObjectType::Food);
+  Click(700, 700);
+  const std::string food = Selection().front();
+
+  RunLevel();
+  EXPECT_FALSE(GetEditorLink().stopped);
+  EXPECT_TRUE(Selection().empty());
+  FindLiveObject("Wall_4")->GetTransform()->position[0] = -999.0f;  // the game moves things
+  StopLevel();
+  UpdateScenes(0.0f);
+
+  ASSERT_NE(FindLiveObject("Wall_4"), nullptr);
+  EXPECT_EQ(X("Wall_4"), 50.0f);
+  EXPECT_EQ(Y("Wall_4"), 350.0f);
+  ASSERT_NE(FindLiveObject(food), nullptr);
+  EXPECT_EQ(X(food), 700.0f);
+  EXPECT_TRUE(GetEditorLink().stopped);
+  EXPECT_EQ(level->objects.size(), 7u);
+}
+
+TEST_F(EditorFilesTest, ALevelTheWriterRefusesKeepsTheDialogOpenWithTheReason) {
+  StartLevel(Records());
+  PressSave();
+  ASSERT_TRUE(Editor().saveDialogOpen);
+  LightValues light = ReadLight(*FindLiveObject("Wall_4"));
+  LightValues broken = light;
+  broken.intensity = std::nanf("");
+  ASSERT_TRUE(RunEditorCommand(SetLightCommand("Wall_4", light, broken)));
+  Editor().pathBuffer = dir_.File("a.json");
+  EXPECT_FALSE(SaveDialogSave());
+  EXPECT_TRUE(Editor().saveDialogOpen);
+  EXPECT_TRUE(Editor().saveFailed);
+  EXPECT_FALSE(Editor().saveFailure.empty());
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("a.json")));
+
+  // Undoing the edit makes the level writable again.
+  EditorHistory().Undo();
+  EXPECT_TRUE(SaveDialogSave());
+  EXPECT_FALSE(Editor().saveDialogOpen);
+}
+
+TEST_F(EditorFilesTest, TheFirstSaveOffersTheLevelsNameAndABareNameSavesInTheLevelsFolder) {
+  StartLevel(Records(), "./Assets/Levels/level2.json");
+  PressSave();
+  EXPECT_EQ(Editor().pathBuffer, "level2");
+  EXPECT_EQ(LevelPathFor("level9"), "./Assets/Levels/level9.json");
+  EXPECT_EQ(LevelPathFor("./Assets/Levels/x.json"), "./Assets/Levels/x.json");
+}
+
+TEST_F(EditorFilesTest, ALoadThatFailsOpensTheErrorBoxAndKeepsTheExplorer) {
+  StartLevel(Records());
+  PressLoad();
+  EXPECT_FALSE(LoadPicked(dir_.File("missing.json")));
+  EXPECT_TRUE(Editor().loadInProgress);
+  EXPECT_TRUE(Editor().errorBoxOpen);
+  EXPECT_EQ(Editor().errorMessage, "Could not open the file");
+
+  SaveTo("good.json");
+  Editor().errorBoxOpen = false;
+  Click(0, 300);
+  ASSERT_TRUE(LoadPicked(dir_.File("good.json")));
+  EXPECT_FALSE(Editor().loadInProgress);
+  EXPECT_TRUE(Selection().empty());
+  UpdateScenes(0.0f);
+  EXPECT_EQ(CurrentScene()->path, dir_.File("good.json"));
+  EXPECT_NE(FindLiveObject("Wall_4"), nullptr);
+}
+
+TEST_F(EditorFilesTest, APictureFromTheExplorerJoinsTheLevelAndUndoBringsTheColourBack) {
+  Level* level = StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50)});
+  ModelLookValues start;
+  ASSERT_TRUE(ReadModelLook(*FindLiveObject("UI_1"), &start));
+  StartTexturePick("UI_1");
+  EXPECT_TRUE(AnyDialogOpen());
+  EXPECT_FALSE(TexturePicked(dir_.File("elsewhere.png")));  // not an asset of the game
+  EXPECT_TRUE(Editor().errorBoxOpen);
+  ASSERT_TRUE(TexturePicked("./Assets/wall.png"));
+  EXPECT_TRUE(Editor().texturePickFor.empty());
+  EXPECT_EQ(level->objects[0].texture, "wall.png");
+  EXPECT_EQ(level->textures, std::vector<std::string>{"wall.png"});
+  EXPECT_NE(LevelToText(*level).find("\"TextureiD\":\"wall.png\""), std::string::npos);
+
+  EditorHistory().Undo();
+  ModelLookValues back;
+  ReadModelLook(*FindLiveObject("UI_1"), &back);
+  EXPECT_EQ(back, start);
+  EXPECT_TRUE(level->textures.empty());
+  EXPECT_EQ(level->objects[0].texture, "");
+}
+
+// The attribute dialogs write and read "./Assets/Attributes/NAME.json" of the working folder.
+class AttributeFlowTest : public EditorFilesTest {
+ protected:
+  void SetUp() override {
+    EditorFilesTest::SetUp();
+    old_ = std::filesystem::current_path();
+    std::filesystem::create_directories(dir_.File("Assets/Attributes"));
+    std::filesystem::current_path(dir_.path());
+    ResetPlayerTuning();
+  }
+  void TearDown() override {
+    std::filesystem::current_path(old_);
+    ResetPlayerTuning();
+    EditorFilesTest::TearDown();
+  }
+  std::filesystem::path old_;
+};
+
+TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListAndUndoPutsTheOldValuesBack) {
+  Level* level = StartLevel({Record(ObjectType::Player, "Player_1", 0, 0, 43, 116)});
+  Click(0, 0);
+  PlayerTuningValues().maxVelocity = 123.0f;
+  Editor().attributeBuffer = "fast";
+  ASSERT_TRUE(SaveAttributesFlow());
+  EXPECT_TRUE(std::filesystem::exists("Assets/Attributes/fast.json"));
+
+  PlayerTuningValues().maxVelocity = 450.0f;
+  Editor().attributeBuffer = "missing";
+  Editor().attributeLoadOpen = true;
+  EXPECT_FALSE(LoadAttributesFlow());
+  EXPECT_TRUE(Editor().attributeLoadOpen);
+  EXPECT_TRUE(Editor().attributeLoadFailed);
+  EXPECT_TRUE(level->attributes.empty());
+
+  Editor().attributeBuffer = "fast";
+  ASSERT_TRUE(LoadAttributesFlow());
+  EXPECT_FALSE(Editor().attributeLoadOpen);
+  EXPECT_EQ(PlayerTuningValues().maxVelocity, 123.0f);
+  EXPECT_EQ(level->attributes, std::vector<std::string>{"fast"});
+  EditorHistory().Undo();
+  EXPECT_EQ(PlayerTuningValues().maxVelocity, 450.0f);
+  EXPECT_TRUE(level->attributes.empty());
+}
+
+TEST_F(AttributeFlowTest, AnObjectWithoutTuningCannotSaveAttributes) {
+  StartLevel({Record(ObjectType::Wall, "Wall_1", 0, 0)});
+  Click(0, 0);
+  Editor().attributeBuffer = "wall";
+  Editor().attributeSaveOpen = true;
+  EXPECT_FALSE(SaveAttributesFlow());
+  EXPECT_TRUE(Editor().attributeSaveOpen);
+  EXPECT_FALSE(std::filesystem::exists("Assets/Attributes/wall.json"));
+}
+
+}  // namespace
