@@ -100,3 +100,29 @@ TEST(RetryScriptTest, RetryWhilePausedAndWithThePadsBackButton) {
   EXPECT_GT(Find(run, 49, "Player_1").x, 100.0f) << "the retried level plays unpaused";
   ExpectFreshLevel(run, 51);
 }
+
+TEST(RetryScriptTest, RetryFromTheGameOverScreenRestartsTheLevelThatWasLost) {
+  ScriptedGame game;
+  // A guard left of the player, facing it (+x): it notices, closes in and catches the player who
+  // stands still; the level fades to the game-over screen.
+  const std::string level = TestLevel({LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"),
+                                       LevelObject("Food_2", "Food", 300, 300, 20, 20, "food.png"),
+                                       LevelObject("Enemy_3", "Enemy", -200, 0, 60, 30, "enemy.png")});
+  const std::string script =
+      "qinput 1\n"
+      "359\n"
+      "1 R\n"  // frame 360: retry from the game-over screen
+      "5\n";
+  ScriptRun run = Play(game, level, script, 365, {359, 361});
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+  ASSERT_EQ(run.dumps.at(359).scene.id, 9) << "the player was caught and the game-over screen shows";
+  const ObjectDump& after = run.dumps.at(361);
+  EXPECT_EQ(after.scene.id, kLevelId);
+  EXPECT_LE(after.scene.time, 0.05f);
+  EXPECT_FALSE(after.scene.gameOver);
+  EXPECT_EQ(after.scene.foodCount, 1);
+  EXPECT_EQ(after.CountType("Enemy"), 1);
+  EXPECT_EQ(Find(run, 361, "Player_1").x, 0.0f);
+  EXPECT_EQ(Find(run, 361, "Food_2").x, 300.0f);
+  EXPECT_EQ(Find(run, 361, "Enemy_3").x, -200.0f);
+}
