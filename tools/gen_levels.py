@@ -401,10 +401,12 @@ def scenes():
     out["EndScene.json"] = picture_scene("endscene_backdrop.png", FONTS)
     out["GameOver.json"] = picture_scene("gameover_backdrop.png", FONTS)
     out["YouWin.json"] = picture_scene("youwin_backdrop.png", FONTS)
-    # The credits file also serves the level select, which shows the three level pictures.
+    # The credits file also serves the level select, which shows the three level pictures; the
+    # credits end on the game's logo.
     out["Credits.json"] = picture_scene(
         "credits_backdrop.png",
-        FONTS + ["levelselect_alley.png", "levelselect_villa.png", "levelselect_market.png"])
+        FONTS + ["levelselect_alley.png", "levelselect_villa.png", "levelselect_market.png",
+                 "credits_logo.png"])
     return out
 
 

@@ -23,6 +23,7 @@
 #include "graphics/ScreenToWorld.h"
 #include "platform/Platform.h"
 #include "scenes/SceneManager.h"
+#include "ui/Settings.h"
 
 namespace {
 
@@ -126,6 +127,8 @@ bool Application::Initialize() {
 
   // 13. Audio: the system, its banks and the two buses. Failures are printed and survived.
   InitializeAudio();
+  // The player's remembered options (display mode, mutes), now that the window and buses exist.
+  LoadAndApplySettings(options.windowed);
 
   // 14. Scenes.
   BuildSceneList();

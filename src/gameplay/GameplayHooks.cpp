@@ -11,6 +11,7 @@
 #include "objects/Factory.h"
 #include "objects/ObjectManager.h"
 #include "scenes/SceneManager.h"
+#include "ui/UiHooks.h"
 
 namespace {
 
@@ -59,4 +60,5 @@ void InstallGameplay() {
   InstallHumanHooks();
   InstallRetryHooks();
   InstallStealthViewHooks();
+  InstallUiHooks();
 }

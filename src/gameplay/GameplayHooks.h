@@ -5,7 +5,7 @@
 // module's install) to run the real game rules.
 #pragma once
 
-// Installs every gameplay module's hooks.
+// Installs every gameplay module's hooks, and the buttons' and menus' (InstallUiHooks).
 void InstallGameplay();
 
 // The player: its behaviour on new player objects, its state for the collision rules and the vent

@@ -322,6 +322,10 @@ void CallHook(void (*hook)(GameObject*), GameObject* object) {
   if (hook != nullptr) hook(object);
 }
 
+void CallHook(void (*hook)(GameObject*, bool), GameObject* object, bool value) {
+  if (hook != nullptr) hook(object, value);
+}
+
 Model* SlotModel(GameObject* object) {
   return object != nullptr ? object->GetComponentAs<Model>(SlotOf(ComponentType::Model)) : nullptr;
 }
@@ -637,6 +641,7 @@ GameObject* CreateObjectFromRecord(const ObjectRecord& record, RecordStatus* sta
       break;
     case 16:
       object = CreateUI(record.translationX, record.translationY, record.scaleX, record.scaleY);
+      if (object != nullptr) CallHook(State().hooks.setFixedToScreen, object, record.fixedToScreen);
       break;
     case 10: {
       // A text record places a labelled panel; its name and numbering are not taken over.
@@ -651,6 +656,7 @@ GameObject* CreateObjectFromRecord(const ObjectRecord& record, RecordStatus* sta
       Transform* t = object->GetTransform();
       t->scale[0] = static_cast<float>(record.text.size()) * record.scaleX;
       t->scale[1] = kTextPanelHeight;
+      CallHook(State().hooks.setFixedToScreen, object, record.fixedToScreen);
       result = RecordStatus::Built;
       return object;
     }

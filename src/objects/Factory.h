@@ -83,11 +83,16 @@ struct FactoryHooks {
   CollisionHandler foodRule = nullptr;
   // The UIHandler (slot 3) of a new UI object.
   void (*attachUIHandler)(GameObject* ui) = nullptr;
+  // Pins a UI object built from a level record to the screen or lets it stay in the world, as the
+  // record says.
+  void (*setFixedToScreen)(GameObject* ui, bool fixed) = nullptr;
   // Gives a button its label: makes the handler's text object when it has none, sets its text, glyph
   // size and alignment and lays it out.
   void (*setButtonLabel)(GameObject* button, const std::string& text, float glyphSize, uint32_t alignment) = nullptr;
   // Clears the button handler's active flag, so clicks and hovers do nothing.
   void (*makeButtonInert)(GameObject* button) = nullptr;
+  // Makes a press of the button run the named button action ("goto_main", "next_level" ...).
+  void (*setButtonAction)(GameObject* button, const std::string& action) = nullptr;
 };
 FactoryHooks& GetFactoryHooks();
 

@@ -72,7 +72,16 @@ void RemoveObject(const std::string& name) {
 bool DestroyIfMarked(GameObject* object) {
   if (object == nullptr || !object->destroy) return false;
   GameObject* label = State().hooks.linkedLabel ? State().hooks.linkedLabel(object) : nullptr;
-  RemoveObject(object->name);
+  // Taken out by address, not by name: names can repeat (the scene's highlight is named before the
+  // scene start resets the counter), and removing a namesake would leave this object in the list
+  // after it is deleted.
+  auto& list = State().objects;
+  auto it = std::find(list.begin(), list.end(), object);
+  if (it != list.end()) {
+    list.erase(it);
+  } else if (object == State().transition) {
+    State().transition = nullptr;
+  }
   if (label != nullptr) {
     label->destroy = true;
     DestroyIfMarked(label);

@@ -1,8 +1,18 @@
-// The pause menu of a level: built hidden when the player starts, shown by the pause operation.
+// The pause menu of a level: "rESUME gAME", "oPTIONS", "cREDITS" (leave the level, after a
+// warning), "cONTROLS" and "quit game" over a shade, with its own quit dialog and options and
+// controls overlays. Built hidden when the player starts; the pause operation shows it.
 #pragma once
 
-// Builds the pause menu and its overlays for the current level, hidden.
+// Builds the pause menu and its overlays for the current level, hidden. Its buttons take the
+// navigation list (they only react once shown).
 void BuildPauseMenu();
-// The pause operation. true: sets the paused flag (frame time 0) and shows the pause menu; false:
-// hides the menu and its overlays and clears the paused flag.
+// The pause operation. true: sets the paused flag (frame time 0), shows the pause menu and frames
+// its selection. false: hides the menu, its dialogs and overlays, gives the keys back, hides the
+// highlight and clears the paused flag.
 void SetPauseMenu(bool show);
+
+// The pause menu's objects, shown and reacting, or hidden and inert (dialogs return to it).
+void ShowPauseMenuButtons();
+void HidePauseMenuButtons();
+// Forgets the menu's objects (their scene is going).
+void ForgetPauseMenu();

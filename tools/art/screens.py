@@ -1,5 +1,5 @@
 """Full-screen pictures: splashes, menu backdrops, level-select vignettes,
-escape overlays and the sound credit."""
+escape overlays, the sound credit and the credits logo."""
 
 import functools
 import math
@@ -624,6 +624,36 @@ def sound_credit():
 
 
 # ---------------------------------------------------------------------------
+# The game's own logo, closing the credits: a quill dipped in gold ink beside
+# the word mark, white on transparent like the sound credit, 384 x 128 for a
+# 192 x 64 quad.
+# ---------------------------------------------------------------------------
+def credits_logo():
+    c = Canvas(384, 128)
+    # the quill: a long leaf-shaped vane leaning right, its shaft and a gold nib
+    vane = poly([(20, 118), (30, 84), (52, 44), (84, 12), (96, 8), (88, 30), (66, 70), (40, 104)])
+    c.glow(vane, GOLD[3], 6.0, 0.35)
+    c.fill(vane, WHITE)
+    barbs = stroke([(26, 112), (90, 14)], 2.5) | stroke([(46, 76), (62, 64)], 1.6) | \
+        stroke([(58, 56), (74, 46)], 1.6) | stroke([(38, 92), (52, 84)], 1.6)
+    c.fill(barbs, NIGHT[1], alpha=0.55)
+    c.fill(poly([(14, 126), (20, 112), (28, 116)]), GOLD[3])
+    # a dotted gold line marching off the nib: the thief's path
+    for k in range(5):
+        c.fill(circle(40 + k * 12, 122, 2.2), GOLD[2 + (k % 2)], alpha=1.0 - 0.12 * k)
+    size = 56.0
+    while True:
+        word = text_shape("QUILLMARCH", 112, 62, size, FONT_BOLD, anchor="lm", spacing=1)
+        if word.box[2] / SS <= 376 or size < 20:
+            break
+        size -= 1.0
+    c.fill(word, WHITE)
+    tag = text_shape("a night-time stealth caper", 114, 102, 16, FONT_REG, anchor="lm", spacing=1)
+    c.fill(tag, GOLD[3])
+    return c.result()
+
+
+# ---------------------------------------------------------------------------
 # Escape overlays: mostly transparent, white chevrons and a glowing band
 # leading to the exit edge.  The game tints them red and pulses the alpha.
 # ---------------------------------------------------------------------------
@@ -798,6 +828,7 @@ IMAGES = {
     "levelselect_villa.png": levelselect_villa,
     "levelselect_market.png": levelselect_market,
     "FMODLogoWhite.png": sound_credit,
+    "credits_logo.png": credits_logo,
     "splash_corvan.png": splash_corvan,
     "splash_madewith.png": splash_madewith,
     "splash_lullwick.png": splash_lullwick,

@@ -149,6 +149,15 @@ TEST_F(ObjectManagerTest, DestroyIfMarkedIgnoresUnmarkedAndNull) {
   EXPECT_EQ(Objects().size(), 1u);
 }
 
+TEST_F(ObjectManagerTest, DestroyingAnObjectWithANamesakeRemovesThatObjectNotTheNamesake) {
+  GameObject* first = Make("UI_4");
+  GameObject* second = Make("UI_4");
+  second->destroy = true;
+  UpdateObjects(0.0f);
+  ASSERT_EQ(Objects().size(), 1u);
+  EXPECT_EQ(Objects()[0], first);
+}
+
 TEST_F(ObjectManagerTest, RemoveObjectFallsBackToTheTransitionOverlay) {
   SetTransitionOverlay(new GameObject("Transition_0", 0, 0, -20, 5000, 3000, ObjectType::Transition));
   Make("A_1");

@@ -1,0 +1,105 @@
+#include "ui/MainMenu.h"
+
+#include "scenes/Level.h"
+#include "scenes/SceneManager.h"
+#include "ui/ButtonActions.h"
+#include "ui/ControlsOverlay.h"
+#include "ui/MenuParts.h"
+#include "ui/OptionsOverlay.h"
+#include "ui/PauseMenu.h"
+#include "ui/QuitDialog.h"
+
+namespace {
+
+constexpr float kButtonWidth = 200.0f;
+constexpr float kButtonHeight = 50.0f;
+constexpr float kButtonText = 20.0f;
+
+struct MainMenuState {
+  MenuGroup menu;  // the six buttons and the title
+};
+
+MainMenuState& State() {
+  static MainMenuState state;
+  return state;
+}
+
+// Runs a named action when pressed.
+UIHandler::ClickCallback Action(const char* name) {
+  ButtonAction action = FindButtonAction(name);
+  return [action](UIHandler*) {
+    if (action) action();
+  };
+}
+
+void OpenLevelSelect(UIHandler*) { RequestSceneById(scene_id::kLevelSelect); }
+
+void OpenControls(UIHandler*) {
+  PlayForwardSound();
+  HideMainMenuButtons();
+  ShowControlsOverlay();
+}
+
+void OpenOptions(UIHandler*) {
+  PlayForwardSound();
+  HideMainMenuButtons();
+  ShowOptionsOverlay();
+}
+
+void OpenCredits(UIHandler*) {
+  PlayForwardSound();
+  HideMainMenuButtons();
+  RequestSceneById(scene_id::kCredits);
+}
+
+struct ButtonRow {
+  const char* text;
+  float y;
+  UIHandler::ClickCallback onClick;
+};
+
+}  // namespace
+
+void BuildMainMenu() {
+  using namespace menu_color;
+  MainMenuState& s = State();
+  s.menu.Clear();
+  const ButtonRow rows[] = {
+      {"play game", 200.0f, Action("play_game")},
+      {"levels", 100.0f, OpenLevelSelect},
+      {"controls", 0.0f, OpenControls},
+      {"options", -100.0f, OpenOptions},
+      {"credits", -200.0f, OpenCredits},
+      {"quit game", -300.0f, Action("quit_game")},
+  };
+  for (const ButtonRow& row : rows) {
+    GameObject* button = MakeButton(0.0f, row.y, kButtonWidth, kButtonHeight, kWhite, row.text, kButtonText, row.onClick);
+    s.menu.Add(button);
+    RegisterForNavigation(button);
+  }
+  GameObject* title = MakeButton(0.0f, 300.0f, 300.0f, 150.0f, kBlack, "quillmarch", 30.0f);
+  UseLightFontFor(title);
+  s.menu.Add(title);
+
+  BuildQuitDialog();
+  BuildOptionsOverlay();
+  BuildControlsOverlay();
+}
+
+void ShowMainMenuButtons() { State().menu.Show(); }
+void HideMainMenuButtons() { State().menu.Hide(); }
+
+bool InMainMenu() {
+  const Level* scene = CurrentScene();
+  return scene != nullptr && scene->sceneId == scene_id::kMainMenu;
+}
+
+void ShowUnderlyingMenu() {
+  if (InMainMenu()) {
+    ShowMainMenuButtons();
+  } else {
+    ShowPauseMenuButtons();
+  }
+}
+
+void ForgetMainMenu() { State().menu.Clear(); }

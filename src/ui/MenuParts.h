@@ -1,0 +1,74 @@
+// The pieces every menu screen is made of: buttons, panels and text lines (UI objects with a flat
+// colour, a handler and a label), the screen's named colours, and groups of objects that a menu
+// shows or hides at once. Coordinates are screen units, (0, 0) at the centre, y up; sizes are
+// width x height.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ui/UIHandler.h"
+
+class GameObject;
+
+struct MenuColor {
+  float r, g, b, a;
+};
+
+namespace menu_color {
+inline constexpr MenuColor kWhite = {1.0f, 1.0f, 1.0f, 1.0f};
+inline constexpr MenuColor kBlack = {0.0f, 0.0f, 0.0f, 1.0f};
+inline constexpr MenuColor kSalmon = {0.9137f, 0.5882f, 0.4784f, 1.0f};   // (233, 150, 122)
+inline constexpr MenuColor kCrimson = {0.8627f, 0.0784f, 0.2353f, 1.0f};  // (220, 20, 60)
+inline constexpr MenuColor kGreen = {0.0f, 0.502f, 0.0f, 1.0f};           // (0, 128, 0)
+inline constexpr MenuColor kRed = {1.0f, 0.0f, 0.0f, 1.0f};
+inline constexpr MenuColor kRose = {0.8588f, 0.4392f, 0.5765f, 1.0f};     // (219, 112, 147)
+inline constexpr MenuColor kSpring = {0.0f, 1.0f, 0.498f, 1.0f};          // (0, 255, 127)
+// Black see-through: shades, backdrops and the label routine's panels.
+constexpr MenuColor Shade(float alpha) { return {0.0f, 0.0f, 0.0f, alpha}; }
+}  // namespace menu_color
+
+// A UI object at (x, y), width x height, with its quad in `color`; null when it could not be built.
+GameObject* MakePanel(float x, float y, float width, float height, MenuColor color);
+// A UI object at (x, y) showing the picture `texture` (a name the scene has loaded).
+GameObject* MakePicture(float x, float y, float width, float height, const char* texture);
+// A panel labelled `text` (glyph size `size`, centred, dark font) that runs `onClick` when pressed.
+GameObject* MakeButton(float x, float y, float width, float height, MenuColor color, const std::string& text,
+                       float size, UIHandler::ClickCallback onClick = {});
+// The same, keeping the UI archetype's own quad colour.
+GameObject* MakeButton(float x, float y, float width, float height, const std::string& text, float size,
+                       UIHandler::ClickCallback onClick = {});
+// The label routine: a centred line at (0, y) as wide as its characters times `size` and 100 high,
+// on a black quad of alpha 0.6.
+GameObject* MakeTextLine(float y, const std::string& text, float size);
+
+// Paints the object's quad.
+void SetPanelColor(GameObject* object, MenuColor color);
+// Puts the object at depth z (a larger z is drawn behind), keeping it pinned there.
+void SetDepth(GameObject* object, float z);
+// Switches the object's label to the light font sheet.
+void UseLightFontFor(GameObject* object);
+// True while the object is in the object list (menus keep plain pointers to their objects and check
+// them before use).
+bool IsLive(const GameObject* object);
+// Registers the object's handler for navigation; nothing when the object is gone.
+void RegisterForNavigation(GameObject* object);
+
+// The objects of one menu, shown or hidden together. Objects that have left the object list since
+// they were added are skipped, so a group never reaches a destroyed object.
+class MenuGroup {
+ public:
+  void Add(GameObject* object);
+  // Visible and active (true) or hidden and inert (false).
+  void SetShown(bool shown) const;
+  void Show() const { SetShown(true); }
+  void Hide() const { SetShown(false); }
+  // The members still in the object list, in the order they were added.
+  std::vector<GameObject*> Live() const;
+  // Forgets every member (their scene is going).
+  void Clear() { objects_.clear(); }
+  bool Empty() const { return objects_.empty(); }
+
+ private:
+  std::vector<GameObject*> objects_;
+};

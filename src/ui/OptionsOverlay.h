@@ -1,0 +1,17 @@
+// The options overlay of the main menu and of the pause menu: the display mode ("fullscreen" and
+// "windowed" both toggle it), the music and effects mutes, and "back". Built hidden with either
+// menu (one per scene). The choices are remembered in the settings file.
+#pragma once
+
+void BuildOptionsOverlay();
+// Hands the overlay the keys ("fullscreen" selected) and shows it.
+void ShowOptionsOverlay();
+// Hides the overlay without touching the navigation lists.
+void HideOptionsOverlay();
+// Forgets the overlay's objects (their scene is going).
+void ForgetOptionsOverlay();
+
+// The two toggles, as the buttons run them.
+void ToggleDisplayMode();
+void ToggleMusicMute();
+void ToggleSfxMute();

@@ -1,0 +1,45 @@
+// The options the player changes in the menus, remembered between runs in a small text file beside
+// the configuration file ("./Settings.lullwick"): one "name = value" line per setting, "#" starts a
+// comment. A missing file means the defaults; a damaged one means the defaults for whatever cannot
+// be read, with a log line saying why; nothing in the file can stop the game. The file is replaced
+// atomically, so a crash while saving leaves the old one.
+// New settings (key bindings, toggles) are added as a field of UserSettings and one row of the table
+// in Settings.cpp; files written before simply lack the line and take the default.
+#pragma once
+
+#include <string>
+#include <vector>
+
+inline constexpr const char* kSettingsPath = "./Settings.lullwick";
+
+struct UserSettings {
+  bool fullscreen = true;   // full screen (true) or a window
+  bool muteMusic = false;   // "bus:/Music" muted
+  bool muteSfx = false;     // "bus:/SFX" muted
+
+  bool operator==(const UserSettings&) const = default;
+};
+
+// The settings of this run (what was read at start-up plus what the player changed since).
+UserSettings& CurrentSettings();
+// Where the settings live; tests point it elsewhere.
+const std::string& SettingsPath();
+void SetSettingsPath(std::string path);
+
+// Reads settings text. Unreadable lines and values keep the defaults and add a reason to
+// `problems` (may be null). A text that is not a settings file at all (binary, far too long) gives
+// all defaults and one reason.
+UserSettings ParseSettings(const std::string& text, std::vector<std::string>* problems);
+std::string FormatSettings(const UserSettings& settings);
+// Reads the file at `path`: the defaults when it is missing or damaged, each reason logged.
+UserSettings LoadSettings(const std::string& path);
+// Writes the file atomically; false (and a logged reason) when it could not be written.
+bool SaveSettings(const std::string& path, const UserSettings& settings);
+
+// Start-up, once the window and the audio system exist: reads the settings file and applies it
+// (the display mode unless the command line asked for a window, then the two mutes).
+void LoadAndApplySettings(bool windowedByCommandLine);
+// The player changed an option: remember it and save the file.
+void RememberFullscreen(bool fullscreen);
+void RememberMusicMute(bool muted);
+void RememberSfxMute(bool muted);

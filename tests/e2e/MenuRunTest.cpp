@@ -1,0 +1,244 @@
+// The menus as a player uses them, on the built game driven by input scripts: from the splash
+// screens into a level with keys alone or with the mouse alone, the pause menu's options, the quit
+// dialog's "no" and "yes", and the credits running back to the menu by themselves. Each run checks
+// the scene in the state log and a screenshot of the screen it claims to reach (offscreen, 640 x 360).
+#include <SDL.h>
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "support/ScriptedGame.h"
+
+using testing_support::FileExists;
+using testing_support::ReadFile;
+using testing_support::ScriptedGame;
+using testing_support::ScriptRun;
+
+namespace {
+
+// Scene indices of the shipped list (the state log names scenes by index).
+constexpr int kSplashIndex = 1;
+constexpr int kMainMenuIndex = 4;
+constexpr int kLevel1Index = 5;
+constexpr int kLevel2Index = 6;
+constexpr int kCreditsIndex = 11;
+constexpr int kLevelSelectIndex = 12;
+
+struct Rgb {
+  int r, g, b;
+};
+constexpr Rgb kWhite = {255, 255, 255};
+constexpr Rgb kCrimson = {220, 20, 60};
+constexpr Rgb kSpring = {0, 255, 127};
+constexpr Rgb kRose = {219, 112, 147};
+constexpr Rgb kSalmon = {233, 150, 122};
+
+// A screenshot read back as RGB rows.
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgb;
+
+  // The share of pixels within `tolerance` of the colour, over the whole picture.
+  double Share(Rgb c, int tolerance = 6) const {
+    size_t hits = 0;
+    for (size_t i = 0; i + 2 < rgb.size(); i += 3) {
+      if (std::abs(rgb[i] - c.r) <= tolerance && std::abs(rgb[i + 1] - c.g) <= tolerance &&
+          std::abs(rgb[i + 2] - c.b) <= tolerance) {
+        ++hits;
+      }
+    }
+    return static_cast<double>(hits) / static_cast<double>(width * height);
+  }
+};
+
+bool LoadPicture(const std::string& path, Picture* out) {
+  SDL_Surface* loaded = IMG_Load(path.c_str());
+  if (loaded == nullptr) return false;
+  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0);
+  SDL_FreeSurface(loaded);
+  if (rgb == nullptr) return false;
+  out->width = rgb->w;
+  out->height = rgb->h;
+  out->rgb.resize(static_cast<size_t>(rgb->w * rgb->h * 3));
+  for (int y = 0; y < rgb->h; ++y) {
+    const auto* row = static_cast<const uint8_t*>(rgb->pixels) + y * rgb->pitch;
+    std::copy(row, row + rgb->w * 3, out->rgb.begin() + static_cast<std::ptrdiff_t>(y * rgb->w * 3));
+  }
+  SDL_FreeSurface(rgb);
+  return true;
+}
+
+// Scene index at a frame of the state log (frames count from 1); -1 past its end.
+int SceneAt(const ScriptRun& run, int frame) {
+  for (const auto& line : run.stateLog) {
+    if (line.frame == frame) return line.sceneIndex;
+  }
+  return -1;
+}
+
+// The distinct scene indices the run went through, in order.
+std::vector<int> ScenePath(const ScriptRun& run) {
+  std::vector<int> path;
+  for (const auto& line : run.stateLog) {
+    if (path.empty() || path.back() != line.sceneIndex) path.push_back(line.sceneIndex);
+  }
+  return path;
+}
+
+class MenuRunTest : public ::testing::Test {
+ protected:
+  // A run with screenshots after the given frames, offscreen.
+  ScriptRun RunWithShots(const std::string& script, ScriptedGame::Options options, const std::vector<int>& shots) {
+    options.headless = false;
+    for (int frame : shots) {
+      options.extraArgs.push_back("--screenshot");
+      options.extraArgs.push_back(std::to_string(frame) + ":" + Shot(frame));
+    }
+    return game.Run(script, options);
+  }
+  std::string Shot(int frame) { return game.File("shot" + std::to_string(frame) + ".png"); }
+  Picture Load(int frame) {
+    Picture picture;
+    EXPECT_TRUE(LoadPicture(Shot(frame), &picture)) << Shot(frame);
+    return picture;
+  }
+
+  ScriptedGame game;
+};
+
+// The main menu shows six white buttons; a level shows none of that white.
+constexpr double kMenuWhite = 0.02;
+
+TEST_F(MenuRunTest, FromTheSplashScreensToTheFirstLevelWithKeysAlone) {
+  ScriptedGame::Options options;
+  options.frames = 140;
+  // Enter skips the splash; on the menu Enter presses "play game", which is selected.
+  const std::string script = "qinput 1\n10\n1 ENTER\n79\n1 ENTER\n";
+  ScriptRun run = RunWithShots(script, options, {85, 140});
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+  EXPECT_EQ(ScenePath(run), (std::vector<int>{kSplashIndex, kMainMenuIndex, kLevel1Index}));
+  EXPECT_EQ(SceneAt(run, 85), kMainMenuIndex);
+  EXPECT_EQ(SceneAt(run, 140), kLevel1Index);
+  EXPECT_GT(Load(85).Share(kWhite), kMenuWhite) << "the menu's buttons";
+  EXPECT_LT(Load(140).Share(kWhite), kMenuWhite / 4) << "the level, not the menu";
+}
+
+TEST_F(MenuRunTest, LevelsThenTheVillaPictureReachTheSecondLevelWithTheMouseAlone) {
+  ScriptedGame::Options options;
+  options.frames = 180;
+  const std::string script =
+      "qinput 1\n"
+      "10\n"
+      "1 LMB\n"                    // skips the splash
+      "69 mouseworld=0,100\n"      // over "levels"
+      "1 LMB\n"
+      "49 mouseworld=0,0\n"        // over the villa picture
+      "1 LMB\n";
+  ScriptRun run = RunWithShots(script, options, {125, 180});
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+  EXPECT_EQ(ScenePath(run), (std::vector<int>{kSplashIndex, kMainMenuIndex, kLevelSelectIndex, kLevel2Index}));
+  EXPECT_EQ(SceneAt(run, 125), kLevelSelectIndex);
+  EXPECT_GT(Load(125).Share(kSalmon), 0.005) << "the level select's \"back\"";
+  Picture level = Load(180);
+  EXPECT_LT(level.Share(kSalmon), 0.001);
+  EXPECT_LT(level.Share(kWhite), kMenuWhite / 4);
+}
+
+TEST_F(MenuRunTest, PauseOptionsMuteMusicBackAndResume) {
+  ScriptedGame::Options options;
+  options.scene = 6;
+  options.frames = 150;
+  options.dumpAfter = {55, 90, 150};
+  const std::string script =
+      "qinput 1\n"
+      "50\n"                // after the level's fade-in (which stands still while paused)
+      "1 ESCAPE\n"          // the pause key acts on release
+      "4\n"
+      "1 DOWN\n1\n"         // "oPTIONS"
+      "1 ENTER\n1\n"
+      "1 DOWN\n1\n1 DOWN\n1\n"  // "mute music"
+      "1 ENTER\n"
+      "20\n"
+      "1 DOWN\n1\n1 DOWN\n1\n"  // "back"
+      "1 ENTER\n1\n"
+      "1 ENTER\n";          // "rESUME gAME", selected again
+  ScriptRun run = RunWithShots(script, options, {75});
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+  EXPECT_TRUE(run.dumps.at(55).scene.paused);
+  EXPECT_TRUE(run.dumps.at(90).scene.paused);
+  EXPECT_FALSE(run.dumps.at(150).scene.paused);
+  EXPECT_EQ(SceneAt(run, 150), kLevel1Index);
+  // The options overlay, with "mute music" turned spring and "mute sfx" still rose.
+  Picture optionsShown = Load(75);
+  EXPECT_GT(optionsShown.Share(kSpring, 3), 0.003);
+  EXPECT_GT(optionsShown.Share(kRose, 3), 0.003);
+  const std::string settings = ReadFile(game.File("Settings.lullwick"));
+  EXPECT_NE(settings.find("mute_music = true"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("mute_sfx = false"), std::string::npos) << settings;
+}
+
+TEST_F(MenuRunTest, QuitDialogNoReturnsToTheMenuAndYesEndsTheProgramNormally) {
+  ScriptedGame::Options options;
+  options.scene = 4;
+  options.frames = 200;
+  options.config = "10";  // with the log file, to see it flushed at the end
+  const std::string script =
+      "qinput 1\n"
+      "45\n"                // the menu's fade-in
+      "1 UP\n1\n"           // wraps round to "quit game"
+      "1 ENTER\n"
+      "10\n"                // the dialog, "no" selected
+      "1 ENTER\n"
+      "5\n"                 // back on the menu, "play game" selected
+      "1 UP\n1\n"
+      "1 ENTER\n1\n"
+      "1 RIGHT\n1\n"        // "yes"
+      "1 ENTER\n";
+  ScriptRun run = RunWithShots(script, options, {52, 65});
+  EXPECT_EQ(run.process.exitCode, 0) << run.Problems();
+  // The run ended on "yes", long before its 200 frames, through the normal shutdown.
+  ASSERT_FALSE(run.stateLog.empty());
+  EXPECT_EQ(run.stateLog.back().frame, 71);
+  EXPECT_EQ(run.stateLog.back().sceneIndex, kMainMenuIndex);
+  const std::string log = ReadFile(game.DataDir() + "/output.log");
+  EXPECT_NE(log.find("FrameTime"), std::string::npos);
+  EXPECT_EQ(log.back(), '\n') << "the log was flushed to its last line";
+
+  EXPECT_GT(Load(52).Share(kCrimson), 0.003) << "the dialog's panel";
+  Picture menu = Load(65);
+  EXPECT_LT(menu.Share(kCrimson), 0.0005);
+  EXPECT_GT(menu.Share(kWhite), kMenuWhite);
+}
+
+// Headless: 1600 frames of the credits drawn offscreen take minutes under the sanitizers, so this
+// run checks the menu it returns to in an object dump instead of a screenshot.
+TEST_F(MenuRunTest, TheCreditsRunBackToTheMainMenuByThemselves) {
+  ScriptedGame::Options options;
+  options.scene = 11;
+  options.frames = 1610;
+  options.dumpAfter = {1610};
+  ScriptRun run = game.Run("qinput 1\n", options);
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+  EXPECT_EQ(ScenePath(run), (std::vector<int>{kCreditsIndex, kMainMenuIndex}));
+  // 2000 units at 50 a second, 0.025 s a frame.
+  int back = 0;
+  for (const auto& line : run.stateLog) {
+    if (line.sceneIndex == kMainMenuIndex) {
+      back = line.frame;
+      break;
+    }
+  }
+  EXPECT_NEAR(back, 1602, 3);
+  const auto& menu = run.dumps.at(1610);
+  EXPECT_EQ(menu.scene.id, 4);
+  EXPECT_FLOAT_EQ(menu.cameraY, 0.0f);
+  int shownUi = 0;
+  for (const auto& object : menu.objects) shownUi += object.type == "UI" && object.visible ? 1 : 0;
+  EXPECT_EQ(shownUi, 7) << "the six buttons and the title";
+}
+
+}  // namespace

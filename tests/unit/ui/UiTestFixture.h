@@ -1,0 +1,145 @@
+// A small world for the button and menu tests: the UI hooks installed, an empty object list, a
+// scene list of our own (the main menu, the first level, the credits and the level select), and
+// frames run the way the graphics frame runs them. Input is written straight into the tables.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "app/EditorLink.h"
+#include "app/FrameClock.h"
+#include "app/Input.h"
+#include "app/KeyCodes.h"
+#include "gameplay/PlayerState.h"
+#include "graphics/Camera.h"
+#include "graphics/Model.h"
+#include "graphics/Text.h"
+#include "objects/GameObject.h"
+#include "objects/ObjectManager.h"
+#include "objects/Transform.h"
+#include "scenes/Level.h"
+#include "scenes/SceneManager.h"
+#include "support/TestSupport.h"
+#include "ui/Navigation.h"
+#include "ui/Settings.h"
+#include "ui/UIHandler.h"
+#include "ui/UiHooks.h"
+
+namespace ui_test {
+
+inline constexpr float kDt = 0.025f;
+
+class UiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetKeys();
+    ResetPads();
+    Input().mouse = MouseState{};
+    GetEditorLink() = EditorLink{};
+    SetLevelMusicRegistration(false);
+    SceneState() = SceneManagerState{};
+    MainCamera().position[0] = 0.0f;
+    MainCamera().position[1] = 0.0f;
+    SetPaused(false);
+    ResetPlayerShared();
+    InstallUiHooks();
+    ForgetSceneUi();
+    CurrentSettings() = UserSettings{};
+    SetSettingsPath(settingsDir_.File("Settings.lullwick"));
+  }
+
+  void TearDown() override {
+    DestroySceneList();
+    ClearObjects();
+    SetTransitionOverlay(nullptr);
+    ForgetSceneUi();
+    ResetKeys();
+    ResetPads();
+    GetEditorLink() = EditorLink{};
+    SetPaused(false);
+    SetLevelMusicRegistration(true);
+    SetSettingsPath(kSettingsPath);
+  }
+
+  // One frame: the object pass, the scene manager, then the copy of this pass's input.
+  void Frame() {
+    UpdateObjects(IsPaused() ? 0.0f : kDt);
+    UpdateScenes(IsPaused() ? 0.0f : kDt);
+    CopyPreviousInput();
+  }
+
+  // A key pressed for one frame and released in the next.
+  void Tap(int key) {
+    SetKey(key, true);
+    Frame();
+    SetKey(key, false);
+    Frame();
+  }
+
+  // A left click at a world point (down for one frame, then up).
+  void ClickAt(float x, float y) {
+    Input().mouse.worldX = x;
+    Input().mouse.worldY = y;
+    Input().mouse.left = true;
+    Frame();
+    Input().mouse.left = false;
+    Frame();
+  }
+  void Click(GameObject* button) {
+    ASSERT_NE(button, nullptr);
+    ClickAt(button->GetTransform()->position[0], button->GetTransform()->position[1]);
+  }
+
+  // The scene list of the menus: every scene a menu leads to. Starts `startId` at the next frame.
+  void BuildMenuScenes(int startId) {
+    const std::pair<int, const char*> scenes[] = {
+        {scene_id::kEmpty, "Assets/Levels/empty.json"},
+        {scene_id::kMainMenu, "Assets/Levels/main_menu.json"},
+        {scene_id::kLevel1, "Assets/Levels/level1.json"},
+        {scene_id::kLevel2, "Assets/Levels/level2.json"},
+        {scene_id::kLevel3, "Assets/Levels/level3.json"},
+        {scene_id::kCredits, "Assets/Levels/Credits.json"},
+        {scene_id::kLevelSelect, "Assets/Levels/Credits.json"},
+    };
+    for (const auto& [id, path] : scenes) {
+      auto scene = std::make_unique<Level>();
+      scene->path = path;
+      AddScene(std::move(scene), id);
+    }
+    RequestSceneById(startId);
+    Frame();
+  }
+
+  int CurrentId() { return CurrentScene() == nullptr ? -1 : CurrentScene()->sceneId; }
+
+  testing_support::TempDir settingsDir_;
+};
+
+// The object a label with this text follows (a button, panel or picture label); null when none.
+inline GameObject* FindButton(const std::string& text) {
+  for (GameObject* o : Objects()) {
+    auto* label = o->GetComponentAs<Text>(SlotOf(ComponentType::Text));
+    if (label != nullptr && label->text == text && label->linkedObject != nullptr) return label->linkedObject;
+  }
+  return nullptr;
+}
+
+inline std::string SelectedText() {
+  UIHandler* selected = SelectedButton();
+  Text* text = selected != nullptr ? selected->TextComponent() : nullptr;
+  return text != nullptr ? text->text : std::string();
+}
+
+inline bool Shown(GameObject* object) {
+  UIHandler* handler = HandlerOf(object);
+  return object != nullptr && object->visible && handler != nullptr && handler->active;
+}
+
+inline const float* ColorOf(GameObject* object) {
+  auto* model = object->GetComponentAs<Model>(SlotOf(ComponentType::Model));
+  return model->GetMesh()->color;
+}
+
+}  // namespace ui_test
