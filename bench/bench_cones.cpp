@@ -12,7 +12,6 @@
 
 #include "app/Application.h"
 #include "gameplay/Sight.h"
-#include "gameplay/VisionCones.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -35,12 +34,19 @@ double RunLevel3(int frames, const std::string& route, bool cones, uint64_t* ray
                                    "--input", route, "--no-dialogs", "--data", data, "--windowed", "--size", "1280x720"};
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
-  StealthView().visionCones = cones;
-  StealthView().spotterArrows = cones;
+  // The game reads the switches from the settings file in the folder it starts in.
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "qm-bench-cones";
+  std::filesystem::create_directories(folder);
+  const char* value = cones ? "true" : "false";
+  std::ofstream(folder / "Settings.lullwick") << "fullscreen = false\nvision_cones = " << value
+                                               << "\nspotter_arrows = " << value << "\n";
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
   RaysCast() = 0;
   auto start = std::chrono::steady_clock::now();
   RunGame(static_cast<int>(argv.size()), argv.data());
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::filesystem::current_path(previous);
   *rays = RaysCast();
   return seconds;
 }
@@ -59,7 +65,7 @@ void BM_Level3Frame(benchmark::State& state, bool cones) {
   }
   state.counters["rays_per_frame"] = static_cast<double>(longRays - shortRays) / (kLong - kShort);
   std::filesystem::remove(route);
-  StealthView() = StealthViewOptions{};
+  std::filesystem::remove_all(std::filesystem::temp_directory_path() / "qm-bench-cones");
 }
 
 BENCHMARK_CAPTURE(BM_Level3Frame, offscreen_1280x720_cones, true)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
