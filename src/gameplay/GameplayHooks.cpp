@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "gameplay/Behavior.h"
 #include "gameplay/HumanBehavior.h"
+#include "gameplay/LevelRules.h"
 #include "gameplay/PlayerBehavior.h"
 #include "gameplay/Retry.h"
 #include "gameplay/SpotterArrows.h"
@@ -58,6 +59,7 @@ void InstallStealthViewHooks() {
 void InstallGameplay() {
   InstallPlayerHooks();
   InstallHumanHooks();
+  InstallLevelRulesHooks();
   InstallRetryHooks();
   InstallStealthViewHooks();
   InstallUiHooks();

@@ -7,6 +7,7 @@
 
 #include "app/Options.h"
 #include "graphics/Camera.h"
+#include "graphics/SpriteBatch.h"
 
 namespace {
 
@@ -52,10 +53,12 @@ bool GraphicsDevice::Initialize(int screenWidth, int screenHeight, float, float)
     }
   }
 
-  // Headless, or a window without a GL context: the null device draws nothing and counts.
-  if (GetRunOptions().headless || !plat.HasGlContext()) {
+  // Only --headless draws on the null device (it draws nothing and counts). A window without an
+  // OpenGL 3.3 core context is a failed start, never a blank window.
+  if (GetRunOptions().headless) {
     gpu_ = platform::CreateNullGpuDevice();
   } else {
+    if (!plat.HasGlContext()) return false;
     gpu_ = platform::CreateGlGpuDevice();
     if (!gpu_) return false;
   }
@@ -87,13 +90,18 @@ void GraphicsDevice::BeginScene() {
     viewportWidth_ = width;
     viewportHeight_ = height;
   }
+  // Never more than a couple of frames ahead of the GPU.
+  gpu_->BeginFrame();
   gpu_->Clear(0.0f, 0.0f, 0.0f, 1.0f, 1.0f);
 }
 
 void GraphicsDevice::BindAlphaBlending() { gpu_->BindAlphaBlending(); }
 
 void GraphicsDevice::EndScene() {
+  // Nothing queued may miss the picture being presented.
+  FlushSprites();
   if (!gpu_->IsNull()) platform::GetPlatform().SwapBuffers(vsync);
+  gpu_->EndFrame();
 }
 
 namespace {

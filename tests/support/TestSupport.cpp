@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -49,6 +50,11 @@ void WriteFile(const std::string& path, const std::string& contents) {
 
 bool FileExists(const std::string& path) { return fs::exists(path); }
 
+bool NoGlAllowed() {
+  const char* allow = std::getenv("QM_ALLOW_NO_GL");
+  return allow != nullptr && std::string(allow) == "1";
+}
+
 std::string SourceDir() { return QM_SOURCE_DIR; }
 std::string BinaryDir() { return QM_BINARY_DIR; }
 std::string GameExe() { return QM_GAME_EXE; }
@@ -80,7 +86,9 @@ RunResult RunGame(const std::vector<std::string>& args, const std::vector<std::s
   }
   RunResult result;
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  struct rusage usage {};
+  ::wait4(pid, &status, 0, &usage);
+  result.peakResidentKb = usage.ru_maxrss;
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
   else if (WIFSIGNALED(status)) result.exitCode = 128 + WTERMSIG(status);
   result.out = ReadFile(outPath);

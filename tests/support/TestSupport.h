@@ -28,6 +28,7 @@ struct RunResult {
   int exitCode = -1;
   std::string out;  // standard output
   std::string err;  // standard error
+  long peakResidentKb = 0;  // the program's largest resident size (kB)
 };
 
 // Runs the built game with the arguments, in `workDir`, with extra environment entries NAME=VALUE.
@@ -36,6 +37,10 @@ RunResult RunGame(const std::vector<std::string>& args, const std::vector<std::s
 
 // A data folder for the game: Shaders/ and Assets/ linked from the build folder, plus a config.
 std::string MakeDataDir(const TempDir& dir, const std::string& config);
+
+// True when the environment says QM_ALLOW_NO_GL=1: tests that need an OpenGL window may then skip
+// on a machine without one. Otherwise a missing OpenGL fails them.
+bool NoGlAllowed();
 
 std::string SourceDir();
 std::string BinaryDir();
