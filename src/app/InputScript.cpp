@@ -399,3 +399,7 @@ void InputRecording::Add(const InputFrame& frame, float frameMs) {
   run.input = frame;
   script_.runs.push_back(run);
 }
+
+int ScriptKeyCode(const std::string& upperToken) { return KeyCode(upperToken); }
+
+std::string ScriptKeyToken(int code) { return KeyToken(code); }

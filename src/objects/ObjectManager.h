@@ -26,7 +26,8 @@ void RemoveObject(GameObject* object);
 // with it, unlinks it from its path, deletes it and returns true. Otherwise returns false.
 bool DestroyIfMarked(GameObject* object);
 // The frame pass: components draw then update in list order (collision shapes run their pair tests
-// instead), then button navigation, then the transition overlay, then the removal of marked objects.
+// instead; the floor marks are drawn after the leading backgrounds), then button navigation, then the
+// screen marks, then the transition overlay, then the removal of marked objects.
 // dt in seconds, at most 0.025, 0 while paused.
 void UpdateObjects(float dt);
 // Deletes every object of the list (not the transition overlay).
@@ -52,5 +53,10 @@ struct ObjectPassHooks {
   bool (*enemyPatrolRemoval)(GameObject* object, bool* removed) = nullptr;
   // The focus step of the on-screen buttons, after the component pass.
   void (*navigateButtons)() = nullptr;
+  // Draws on the floor: during the component pass, after the leading Background objects and before
+  // the first object of another type (at the end of the pass when there is none).
+  void (*drawFloorMarks)() = nullptr;
+  // Draws over every object: after the component pass, before the transition overlay.
+  void (*drawScreenMarks)() = nullptr;
 };
 ObjectPassHooks& GetObjectPassHooks();

@@ -381,6 +381,7 @@ void SceneUpdate(Level& scene, float dt) {
   HandleSplashSkip(scene);
   HandleEndSceneSkip(scene);
   HandleExits(scene, dt);
+  Call(Module().hooks.handleRetry);
   FollowPlayer(scene);
   HandleDeveloperKeys(scene);
 }
