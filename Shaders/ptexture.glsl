@@ -3,16 +3,19 @@
 //
 // 1. Sample the texture (unit 0: linear with mips, wrapping). A quad without a texture samples
 //    transparent black and so shows nothing.
-// 2. Filters (FilterBuffer, slot 1): the drawn object's filters in component order, 16 entries,
-//    type 0 = empty entry (skipped).
-//    - type 1, saturation: mixes toward the pixel's grey (luma 0.299 R + 0.587 G + 0.114 B);
-//      saturation 1 keeps the colour, 0 gives grey, values between blend.
-//    - type 2, colour: tints toward the filter's colour and always multiplies alpha by the
-//      filter's alpha. The tint's strength is its brightest channel: the colour is mixed from
-//      itself toward itself times the filter colour by max(r, g, b). So a full colour such as red
+// 2. Filters (FilterBuffer, slot 1): the drawn object's filters, folded on the processor into
+//    one step per object (16 sets of three rows; the quad's set comes with its kind):
+//        rgb' = M rgb, alpha' = alpha x alphaScale
+//    which is the same as applying them in component order:
+//    - saturation: mixes toward the pixel's grey (luma 0.299 R + 0.587 G + 0.114 B); saturation 1
+//      keeps the colour, 0 gives grey, values between blend.
+//    - colour: tints toward the filter's colour and always multiplies alpha by the filter's
+//      alpha. The tint's strength is its brightest channel: the colour is mixed from itself
+//      toward itself times the filter colour by max(r, g, b). So a full colour such as red
 //      (1, 0, 0) multiplies outright, while black (0, 0, 0) carries no tint at all - vents and
-//      covers use black filters only to fade (alpha 0.5 while the player is under a cover). A red
-//      of -1 also means "no tint".
+//      covers use black filters only to fade (alpha 0.5 while the player is under a cover). A
+//      red of -1 also means "no tint".
+//    A quad without filters uses the identity.
 // 3. Lighting (LightBuffer, slot 2), for level objects only. Screen furniture - object kinds Text
 //    (10), UI (16) and Transition (17) - is not lit, so a dark level never darkens menus, text or
 //    the screen fade. For every other kind the light reaching the pixel is
@@ -26,12 +29,6 @@
 // 4. Pixels left with almost no coverage (alpha below 0.01) are dropped, so that transparent
 //    corners of sprites write no depth and never hide what is drawn behind them later.
 
-struct FilterEntry {
-  uint type;        // byte 0
-  vec4 color;       // bytes 16-31
-  float saturation; // byte 32
-};
-
 struct LightEntry {
   vec4 position;      // bytes 0-15: x, y, z - 10, 0
   vec3 color;         // bytes 16-27
@@ -41,7 +38,8 @@ struct LightEntry {
 };
 
 layout(std140) uniform FilterBuffer {
-  FilterEntry filters[16];
+  // Set s: rows 3s .. 3s + 2; row 0's w is the alpha scale.
+  vec4 filterRows[48];
 };
 
 layout(std140) uniform LightBuffer {
@@ -56,6 +54,7 @@ uniform sampler2D shaderTexture;
 in vec2 uv;
 in vec3 worldPosition;
 flat in uint kind;
+flat in uint filterSet;
 
 out vec4 fragColor;
 
@@ -71,21 +70,10 @@ float Falloff(float distanceToLight, float start, float end) {
 void main() {
   vec4 color = texture(shaderTexture, uv);
 
-  for (int i = 0; i < 16; ++i) {
-    uint type = filters[i].type;
-    if (type == 1u) {
-      float grey = dot(color.rgb, vec3(0.299, 0.587, 0.114));
-      color.rgb = mix(vec3(grey), color.rgb, clamp(filters[i].saturation, 0.0, 1.0));
-    } else if (type == 2u) {
-      vec4 tint = filters[i].color;
-      if (abs(tint.r + 1.0) > 0.0001) {
-        vec3 filterColor = clamp(tint.rgb, 0.0, 1.0);
-        float strength = max(filterColor.r, max(filterColor.g, filterColor.b));
-        color.rgb = mix(color.rgb, color.rgb * filterColor, strength);
-      }
-      color.a *= tint.a;
-    }
-  }
+  int row = int(min(filterSet, 15u)) * 3;
+  vec4 r0 = filterRows[row];
+  color.rgb = vec3(dot(r0.xyz, color.rgb), dot(filterRows[row + 1].xyz, color.rgb), dot(filterRows[row + 2].xyz, color.rgb));
+  color.a *= r0.w;
 
   if (kind != kKindText && kind != kKindUI && kind != kKindTransition) {
     vec3 light = ambient.rgb * ambient.a;

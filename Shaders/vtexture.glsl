@@ -3,8 +3,9 @@
 // (MatrixBuffer, slot 0), depth 0..w (remapped to -w..w only where the device defines
 // DEPTH_MINUS_ONE_TO_ONE, see vcolor.glsl); the texture coordinates
 // pass through; the object kind ("TEXCOORD 1", the ObjectType number of the quad's owner) goes to
-// the pixel stage as a flat integer, never interpolated; the world position goes along so the
-// pixel stage can measure its distance to each light.
+// the pixel stage as a flat integer, never interpolated, and so does the quad's filter set, which
+// rides in the same word above bit 16; the world position goes along so the pixel stage can
+// measure its distance to each light.
 
 layout(std140) uniform MatrixBuffer {
   mat4 worldMatrix;
@@ -19,6 +20,7 @@ layout(location = 2) in uint objectKind;
 out vec2 uv;
 out vec3 worldPosition;
 flat out uint kind;
+flat out uint filterSet;
 
 void main() {
   vec4 world = worldMatrix * vec4(position, 1.0);
@@ -29,5 +31,6 @@ void main() {
   gl_Position = p;
   uv = texcoord;
   worldPosition = world.xyz;
-  kind = objectKind;
+  kind = objectKind & 0xFFFFu;
+  filterSet = objectKind >> 16;
 }

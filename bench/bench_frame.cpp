@@ -21,6 +21,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/Model.h"
+#include "graphics/SpriteBatch.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "platform/Platform.h"
@@ -104,6 +105,7 @@ void BM_ObjectPass(benchmark::State& state, Mode mode) {
     MainCamera().Render();
     device->BindAlphaBlending();
     UpdateObjects(0.016f);
+    FlushSprites();
     device->Gpu().Finish();
   }
   state.counters["objects"] = count;

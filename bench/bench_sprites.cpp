@@ -12,9 +12,11 @@
 #include "graphics/GraphicsDevice.h"
 #include "graphics/Light.h"
 #include "graphics/Model.h"
+#include "graphics/SpriteBatch.h"
 #include "graphics/Texture.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
+#include "objects/Transform.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -99,6 +101,7 @@ void BM_LitSprites(benchmark::State& state) {
     MainCamera().Render();
     device->BindAlphaBlending();
     UpdateObjects(0.016f);
+    FlushSprites();
     gpu.Finish();
   }
   const double frames = static_cast<double>(state.iterations());
@@ -106,6 +109,49 @@ void BM_LitSprites(benchmark::State& state) {
   state.counters["uniform_uploads_per_frame"] = static_cast<double>(gpu.Stats().uniformUploads) / frames;
   ClearObjects();
 }
+
+// The side-by-side scene of bench/peer_sprites.sh: N sprites of one picture, alpha-blended, 20 x 20
+// unrotated or 43 x 116 turned, as screen furniture (unlit, like the peers' sprites).
+void BM_PeerSprites(benchmark::State& state) {
+  const std::string& problem = StartRig();
+  if (!problem.empty()) {
+    state.SkipWithError(problem.c_str());
+    return;
+  }
+  const int sprites = static_cast<int>(state.range(0));
+  const bool big = state.range(1) != 0;
+  ClearObjects();
+  // World units per pixel at z = 0 (the camera's 45 degrees over 720 pixels from 1000 units away).
+  const float unit = 828.427f / 720.0f;
+  for (int i = 0; i < sprites; ++i) {
+    float x = static_cast<float>((i * 37) % 1280 - 640) * unit;
+    float y = static_cast<float>(360 - (i * 53) % 720) * unit;
+    auto* sprite = new GameObject("Sprite_", x, y, 0.0f, (big ? 43.0f : 20.0f) * unit, (big ? 116.0f : 20.0f) * unit,
+                                  ObjectType::UI);
+    if (big) sprite->GetTransform()->rotation = static_cast<float>((i * 7) % 360);
+    sprite->AddComponent(new Model("food.png"));
+    AddObject(sprite);
+  }
+  GraphicsDevice* device = GetGraphicsDevice();
+  platform::GpuDevice& gpu = device->Gpu();
+  BuildProjection(1280.0f / 720.0f);
+  gpu.ResetStats();
+  for (auto _ : state) {
+    device->BeginScene();
+    MainCamera().Render();
+    device->BindAlphaBlending();
+    UpdateObjects(0.016f);
+    FlushSprites();
+    gpu.Finish();
+  }
+  state.counters["draws_per_frame"] = static_cast<double>(gpu.Stats().drawCalls) / static_cast<double>(state.iterations());
+  ClearObjects();
+}
+
+BENCHMARK(BM_PeerSprites)
+    ->ArgsProduct({{500, 2000, 8000, 32000}, {0, 1}})
+    ->ArgNames({"sprites", "big"})
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_LitSprites)
     ->ArgsProduct({{500, 2000, 8000}, {0, 8, 64}})

@@ -5,19 +5,27 @@
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Options.h"
+#include "editor/Autosave.h"
+#include "editor/Clipboard.h"
 #include "editor/EditorModel.h"
 #include "editor/EditorWindows.h"
 #include "editor/FileExplorer.h"
 #include "editor/ImGuiLayer.h"
 #include "graphics/Camera.h"
 #include "graphics/ScreenToWorld.h"
+#include "app/FrameClock.h"
 #include "imgui.h"
+#include "imgui_internal.h"
 #include "platform/Platform.h"
 
 namespace {
 
+// The editing shortcuts, each taken once per press of its letter with Ctrl held.
+enum Shortcut { kUndo, kRedo, kRedoShifted, kCopy, kPaste, kDuplicate, kShortcutCount };
+
 struct EditorFrameModule {
   bool deleteWasDown = false;
+  bool letterWasDown[kShortcutCount] = {};
   bool panning = false;  // a right-button drag that began over the world moves the view
   int32_t panX = 0, panY = 0;
 };
@@ -40,6 +48,7 @@ PointerInput ReadPointer() {
   p.cameraY = MainCamera().position[1];
   p.leftDown = in.mouse.heldLeft;
   p.ctrl = in.keys[vk::Control];
+  p.shift = in.keys[vk::Shift];
   const bool deleteDown = in.keys[vk::Delete];
   p.deletePressed = deleteDown && !Module().deleteWasDown;
   Module().deleteWasDown = deleteDown;
@@ -69,6 +78,41 @@ void PanView() {
   m.panY = mouse.y;
 }
 
+uint64_t ActiveWidget() { return ImGui::GetActiveID(); }
+
+// True in the pass where `letter` goes down with Ctrl (and Shift exactly when `shifted`) held.
+bool ShortcutPressed(Shortcut which, char letter, bool shifted) {
+  const InputTables& in = Input();
+  const bool down = in.keys[vk::Control] && in.keys[vk::Shift] == shifted && in.keys[vk::Letter(letter)];
+  const bool pressed = down && !Module().letterWasDown[which];
+  Module().letterWasDown[which] = down;
+  return pressed;
+}
+
+// Ctrl+Z, Ctrl+Y or Ctrl+Shift+Z, Ctrl+C, Ctrl+V at the cursor, Ctrl+D. A text field that has the
+// keyboard keeps them (it undoes its own typing), and so do the dialogs and a drag under way.
+void RunShortcuts(const PointerInput& pointer) {
+  const bool undo = ShortcutPressed(kUndo, 'Z', false);
+  // Both redo keys are read every pass, so each keeps its own memory of being held.
+  const bool redoY = ShortcutPressed(kRedo, 'Y', false);
+  const bool redoZ = ShortcutPressed(kRedoShifted, 'Z', true);
+  const bool redo = redoY || redoZ;
+  const bool copy = ShortcutPressed(kCopy, 'C', false);
+  const bool paste = ShortcutPressed(kPaste, 'V', false);
+  const bool duplicate = ShortcutPressed(kDuplicate, 'D', false);
+  const EditorState& s = Editor();
+  if (!s.stopped || pointer.keyboardTaken || AnyDialogOpen() || pointer.leftDown) return;
+  if (undo) UndoEdit();
+  if (redo) RedoEdit();
+  if (copy) CopySelection();
+  if (paste) {
+    const float x = s.snap ? SnapToGrid(pointer.worldX, s.gridSize) : pointer.worldX;
+    const float y = s.snap ? SnapToGrid(pointer.worldY, s.gridSize) : pointer.worldY;
+    PasteAt(x, y);
+  }
+  if (duplicate) DuplicateSelection(kDuplicateOffset);
+}
+
 // The game reads these next pass: what the windows took does not reach it.
 void PublishCapture() {
   const ImGuiIO& io = ImGui::GetIO();
@@ -93,6 +137,7 @@ void EditorInit() {
   StartImGuiLayer();
   SetExplorerFolder(kExplorerRoot);
   GetEditorLink().stopped = Editor().stopped;
+  SetEditSourceReader(ActiveWidget);
 }
 
 void EditorFrame() {
@@ -101,14 +146,20 @@ void EditorFrame() {
   BeginImGuiFrame(GetRunOptions().fixedDt);
   // 2. The mouse tools and the Delete key, unless the windows have the mouse or keyboard; a right
   //    drag over the world moves the view.
-  RunTools(ReadPointer());
+  const PointerInput pointer = ReadPointer();
+  RunTools(pointer);
+  RunShortcuts(pointer);
   PanView();
   // 3. Every window.
   const ImGuiIO& io = ImGui::GetIO();
   DrawEditorWindows(io.DisplaySize.x, io.DisplaySize.y);
   // 4. A continuous edit ends when nothing is being dragged or typed into.
   if (!ImGui::IsAnyItemActive() && !Editor().pressTaken) EditorHistory().EndMerge();
-  // 5. The frame's draw data, and what the windows took from the game.
+  // 5. The backups: a level shown for the first time may have one to restore; edits are kept
+  //    every two minutes.
+  OfferBackupIfNewer();
+  TickAutosave(LastFrameMs() / 1000.0f);
+  // 6. The frame's draw data, and what the windows took from the game.
   EndImGuiFrame();
   PublishCapture();
 }

@@ -60,16 +60,24 @@ void PlaceAt(GameObject& object, float x, float y) {
 
 bool CommandHistory::Run(std::unique_ptr<EditorCommand> command) {
   if (command == nullptr || !command->Do()) return false;
+  ++revision_;
   undone_.clear();
   if (mergeOpen_ && !done_.empty() && done_.back()->Merge(*command)) return true;
   done_.push_back(std::move(command));
+  if (done_.size() > kLimit) done_.erase(done_.begin());
   mergeOpen_ = true;
   return true;
+}
+
+void CommandHistory::SetSource(uint64_t source) {
+  if (source != source_) mergeOpen_ = false;
+  source_ = source;
 }
 
 bool CommandHistory::Undo() {
   if (done_.empty()) return false;
   done_.back()->Undo();
+  ++revision_;
   undone_.push_back(std::move(done_.back()));
   done_.pop_back();
   mergeOpen_ = false;
@@ -79,6 +87,7 @@ bool CommandHistory::Undo() {
 bool CommandHistory::Redo() {
   if (undone_.empty()) return false;
   if (!undone_.back()->Do()) return false;
+  ++revision_;
   done_.push_back(std::move(undone_.back()));
   undone_.pop_back();
   mergeOpen_ = false;
@@ -86,6 +95,7 @@ bool CommandHistory::Redo() {
 }
 
 void CommandHistory::Clear() {
+  ++revision_;
   done_.clear();
   undone_.clear();
   mergeOpen_ = false;

@@ -7,6 +7,7 @@
 // one command until EndMerge.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -31,6 +32,9 @@ class EditorCommand {
 
 class CommandHistory {
  public:
+  // The oldest steps are forgotten past this many.
+  static constexpr size_t kLimit = 500;
+
   // Applies the command and keeps it for undo (merged into the last one while a continuous edit is
   // open). Clears what could be redone. False, with nothing kept, when the command failed.
   bool Run(std::unique_ptr<EditorCommand> command);
@@ -38,7 +42,13 @@ class CommandHistory {
   bool Redo();
   // The continuous edit is over: the next command starts a new history entry.
   void EndMerge() { mergeOpen_ = false; }
+  // Names what the next commands come from (e.g. the widget being edited): a command from another
+  // source starts a new history entry even while a continuous edit is open.
+  void SetSource(uint64_t source);
   void Clear();
+  // Goes up by one at every change of the level through the history (run, undo, redo): a save or a
+  // backup remembers it to tell whether the level has changed since.
+  uint64_t Revision() const { return revision_; }
   size_t UndoCount() const { return done_.size(); }
   size_t RedoCount() const { return undone_.size(); }
   const EditorCommand* Last() const { return done_.empty() ? nullptr : done_.back().get(); }
@@ -47,6 +57,8 @@ class CommandHistory {
   std::vector<std::unique_ptr<EditorCommand>> done_;
   std::vector<std::unique_ptr<EditorCommand>> undone_;
   bool mergeOpen_ = false;
+  uint64_t source_ = 0;
+  uint64_t revision_ = 0;
 };
 
 // ---- record helpers shared by the commands and the editor ----------------------------------------

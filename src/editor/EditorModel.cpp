@@ -7,6 +7,8 @@
 #include "audio/AudioSystem.h"
 #include "audio/Sound.h"
 #include "graphics/Texture.h"
+#include "editor/Autosave.h"
+#include "editor/Clipboard.h"
 #include "editor/RecordBuilder.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PlayerTuning.h"
@@ -30,6 +32,7 @@ constexpr const char* kLevelFolder = "./Assets/Levels/";
 struct EditorModule {
   EditorState state;
   CommandHistory history;
+  uint64_t (*editSource)() = nullptr;
 };
 
 EditorModule& Module() {
@@ -77,6 +80,7 @@ void SelectPress(const PointerInput& in) {
 
 void SelectDrag(const PointerInput& in) {
   EditorState& s = Editor();
+  s.dragUnsnapped = s.dragUnsnapped || in.shift;
   if (s.selection.empty() || !MovedPastThreshold(in)) return;
   std::vector<MoveObjectsCommand::Move> moves;
   for (size_t i = 0; i < s.selection.size() && i < s.dragOffsets.size(); ++i) {
@@ -85,6 +89,15 @@ void SelectDrag(const PointerInput& in) {
     if (t == nullptr) continue;
     moves.push_back({o->name, t->position[0], t->position[1], in.worldX + s.dragOffsets[i][0],
                      in.worldY + s.dragOffsets[i][1]});
+  }
+  // The first object lands on the grid and the others keep their places around it.
+  if (s.snap && !s.dragUnsnapped && !moves.empty()) {
+    const float dx = SnapToGrid(moves.front().toX, s.gridSize) - moves.front().toX;
+    const float dy = SnapToGrid(moves.front().toY, s.gridSize) - moves.front().toY;
+    for (MoveObjectsCommand::Move& m : moves) {
+      m.toX += dx;
+      m.toY += dy;
+    }
   }
   if (!moves.empty()) RunEditorCommand(std::make_unique<MoveObjectsCommand>(std::move(moves)));
 }
@@ -103,6 +116,10 @@ void PlacePress(const PointerInput& in) {
   if (s.placeType == static_cast<int>(ObjectType::UI)) {
     x -= in.cameraX;
     y -= in.cameraY;
+  }
+  if (s.snap) {
+    x = SnapToGrid(x, s.gridSize);
+    y = SnapToGrid(y, s.gridSize);
   }
   auto command = std::make_unique<PlaceObjectCommand>(s.placeType, x, y);
   PlaceObjectCommand* place = command.get();
@@ -175,15 +192,58 @@ CommandHistory& EditorHistory() { return Module().history; }
 
 void ResetEditor() {
   Module().state = EditorState{};
+  Module().editSource = nullptr;
   Module().history.Clear();
+  Module().state.savedRevision = Module().state.backupRevision = Module().history.Revision();
+  ResetAutosave();
+  ClearClipboard();
 }
 
-bool RunEditorCommand(std::unique_ptr<EditorCommand> command) { return Module().history.Run(std::move(command)); }
+namespace {
+
+// After a step of the history, what the editor holds by name must name live objects again.
+void TidyAfterHistoryStep() {
+  EditorState& s = Editor();
+  auto gone = [](const std::string& name) { return FindLiveObject(name) == nullptr; };
+  s.selection.erase(std::remove_if(s.selection.begin(), s.selection.end(), gone), s.selection.end());
+  s.pendingNodes.erase(std::remove_if(s.pendingNodes.begin(), s.pendingNodes.end(), gone), s.pendingNodes.end());
+  s.dragOffsets.clear();
+  // The patrol list is read again from the links the step left.
+  s.shownEnemy.clear();
+}
+
+}  // namespace
+
+bool UndoEdit() {
+  if (!Editor().stopped || !EditorHistory().Undo()) return false;
+  TidyAfterHistoryStep();
+  return true;
+}
+
+bool RedoEdit() {
+  if (!Editor().stopped || !EditorHistory().Redo()) return false;
+  TidyAfterHistoryStep();
+  return true;
+}
+
+bool LevelEdited() { return EditorHistory().Revision() != Editor().savedRevision; }
+
+float SnapToGrid(float value, float grid) {
+  if (!(grid > 0.0f)) return value;
+  return std::round(value / grid) * grid;
+}
+
+bool RunEditorCommand(std::unique_ptr<EditorCommand> command) {
+  if (Module().editSource != nullptr) Module().history.SetSource(Module().editSource());
+  return Module().history.Run(std::move(command));
+}
+
+void SetEditSourceReader(uint64_t (*reader)()) { Module().editSource = reader; }
 
 bool AnyDialogOpen() {
   const EditorState& s = Editor();
   return s.saveDialogOpen || s.loadInProgress || s.attributeSaveOpen || s.attributeLoadOpen || s.errorBoxOpen ||
-         !s.texturePickFor.empty();
+         !s.texturePickFor.empty() || s.restoreOffered;
 }
 
 // ---- selection and tools --------------------------------------------------------------------------
@@ -233,6 +293,7 @@ void RunTools(const PointerInput& in) {
     s.pressTaken = !in.overInterface && !AnyDialogOpen();
     s.pressX = in.worldX;
     s.pressY = in.worldY;
+    s.dragUnsnapped = in.shift;
     if (!s.pressTaken) return;
     switch (s.tool) {
       case EditorTool::Select: SelectPress(in); break;
@@ -314,6 +375,8 @@ bool RecalculatePath(const std::string& enemy) {
 // ---- run and stop -----------------------------------------------------------------------------------
 
 void RunLevel() {
+  // A run can crash or hang where editing cannot: the level as edited is kept first.
+  if (LevelEdited()) WriteAutosave();
   ClearSelection();
   Editor().stopped = false;
   GetEditorLink().stopped = false;
@@ -332,17 +395,24 @@ void StopLevel() {
 
 // ---- files ------------------------------------------------------------------------------------------
 
-bool EditorSaveLevel() {
-  Level* level = EditedLevel();
-  if (level == nullptr) return false;
+void SyncRecordsFromObjects(Level& level) {
   // The records are rebuilt from the objects that belong to the level (those with a record): the
   // highlight, the heads-up display and the menus' objects are made by the game at every start and
   // must not enter the file. Records without a live object (texts, which take new names) stay.
-  for (ObjectRecord& record : level->objects) {
+  for (ObjectRecord& record : level.objects) {
     if (GameObject* object = FindLiveObject(record.id)) record = MakeObjectRecord(*object, &record);
   }
+}
+
+bool EditorSaveLevel() {
+  Level* level = EditedLevel();
+  if (level == nullptr) return false;
+  if (Editor().stopped) SyncRecordsFromObjects(*level);
   Editor().saveFailure = FindUnwritableValue(*level);
-  return SaveLevel(*level);
+  if (!SaveLevel(*level)) return false;
+  Editor().savedRevision = EditorHistory().Revision();
+  RemoveBackup(level->path);
+  return true;
 }
 
 bool EditorLoadLevel() {
@@ -354,6 +424,7 @@ bool EditorLoadLevel() {
   Level* scene = AddScene(std::move(level), id);
   RequestScene(scene);
   EditorHistory().Clear();
+  Editor().savedRevision = Editor().backupRevision = EditorHistory().Revision();
   return true;
 }
 

@@ -13,6 +13,11 @@
 
 class GameObject;
 
+// The path grid's cell: the default snapping grid.
+constexpr float kDefaultGridSize = 13.0f;
+// How far Ctrl+D places the copy from the original, right and down.
+constexpr float kDuplicateOffset = 26.0f;
+
 enum class EditorTool : int { Select = 0, PlaceObject = 1, DeleteObject = 2 };
 
 // One pass of the mouse and keys as the tools see them.
@@ -21,6 +26,7 @@ struct PointerInput {
   float cameraX = 0.0f, cameraY = 0.0f;  // the camera, for objects placed relative to it
   bool leftDown = false;                 // the left button is held
   bool ctrl = false;
+  bool shift = false;                    // held: this drag does not snap to the grid
   bool deletePressed = false;            // the Delete key went down in this pass
   bool overInterface = false;            // the editor's windows have the mouse
   bool keyboardTaken = false;            // a text field has the keyboard
@@ -57,6 +63,14 @@ struct EditorState {
   std::string texturePickFor;
   // The enemy whose patrol list is shown; its path is read again when another enemy is shown.
   std::string shownEnemy;
+  // Snapping of placed and dragged objects to a grid (the path grid's cell by default).
+  bool snap = false;
+  float gridSize = kDefaultGridSize;
+  bool dragUnsnapped = false;  // Shift was held during this drag
+  // The history's revision when the level was last saved or loaded, and when it was last backed up.
+  uint64_t savedRevision = 0;
+  uint64_t backupRevision = 0;
+  bool restoreOffered = false;  // the shown level has a newer backup; the offer is open
 };
 
 EditorState& Editor();
@@ -65,6 +79,17 @@ CommandHistory& EditorHistory();
 void ResetEditor();
 // Runs a command through the history; false when it could not be applied.
 bool RunEditorCommand(std::unique_ptr<EditorCommand> command);
+// Where RunEditorCommand asks what the command comes from (the interface's active widget), so that a
+// widget's whole edit is one step and the next widget's edit another. Null: the source never changes.
+void SetEditSourceReader(uint64_t (*reader)());
+// Ctrl+Z and Ctrl+Y: one step of the history back or forward; the selection and the patrol list
+// drop what no longer exists. False when there was nothing to take back or do again.
+bool UndoEdit();
+bool RedoEdit();
+// True when the level has changes that its file does not hold.
+bool LevelEdited();
+// `value` rounded to the nearest multiple of `grid` (a grid of 0 or less leaves it alone).
+float SnapToGrid(float value, float grid);
 // True while a dialog, the load flow or the error box is open: the tools and Object Properties
 // then leave the level alone.
 bool AnyDialogOpen();
@@ -106,6 +131,9 @@ void StopLevel();  // "Stop": the scene starts again from the level's records
 
 // ---- files ------------------------------------------------------------------------------------------
 
+// The records of the level's objects taken again from the live objects (what a save and a backup
+// write). Records without a live object (texts, which take new names) stay.
+void SyncRecordsFromObjects(Level& level);
 // Rebuilds the current level's records from the live objects and writes the level to its path.
 bool EditorSaveLevel();
 // Reads the level at the path buffer and asks for it as the next scene.

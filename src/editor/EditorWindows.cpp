@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/FrameClock.h"
+#include "editor/Autosave.h"
 #include "editor/EditorModel.h"
 #include "editor/FileExplorer.h"
 #include "editor/RecordBuilder.h"
@@ -54,6 +55,11 @@ void DrawTopBar() {
                ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
                    ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoCollapse);
   ImGui::Text("FPS: %i", Clock().fps.framesPerSecond);
+  if (LevelEdited()) {
+    ImGui::SameLine();
+    ImGui::TextUnformatted("* unsaved");
+    if (ImGui::IsItemHovered()) ImGui::SetTooltip("The level has changes its file does not hold");
+  }
   if (s.stopped) {
     if (ImGui::Button("Save")) PressSave();
     ImGui::SameLine();
@@ -78,6 +84,10 @@ void DrawTools(float height) {
   if (ImGui::RadioButton("DeleteObject", s.tool == EditorTool::DeleteObject)) s.tool = EditorTool::DeleteObject;
   ImGui::Separator();
   ImGui::TextDisabled("Undo: %zu   Redo: %zu", EditorHistory().UndoCount(), EditorHistory().RedoCount());
+  ImGui::Checkbox("Snap to grid", &s.snap);
+  if (ImGui::IsItemHovered()) ImGui::SetTooltip("Hold Shift while dragging to place freely");
+  ImGui::SetNextItemWidth(100.0f);
+  if (ImGui::InputFloat("Grid size", &s.gridSize, 1.0f, 13.0f, "%.0f") && !(s.gridSize >= 1.0f)) s.gridSize = 1.0f;
   ImGui::End();
 }
 
@@ -186,6 +196,21 @@ void DrawAttributeDialog(float width, float height, const char* title, bool* ope
   ImGui::End();
 }
 
+void DrawRestoreOffer(float width, float height) {
+  EditorState& s = Editor();
+  if (!s.restoreOffered) return;
+  CentreNextDialog(width, height);
+  ImGui::Begin("Restore Backup", nullptr, ImGuiWindowFlags_NoCollapse);
+  ImGui::TextWrapped("This level has a backup newer than its file. Restore it?");
+  if (ImGui::Button("Restore")) {
+    RestoreBackup();
+    s.restoreOffered = false;
+  }
+  ImGui::SameLine();
+  if (ImGui::Button("Keep File")) s.restoreOffered = false;
+  ImGui::End();
+}
+
 void DrawErrorBox() {
   EditorState& s = Editor();
   if (!s.errorBoxOpen) return;
@@ -241,6 +266,7 @@ void DrawEditorWindows(float width, float height) {
                       s.attributeLoadFailed, LoadAttributesFlow, false);
   RunLoadFlow(width, height);
   RunTexturePick(width, height);
+  DrawRestoreOffer(width, height);
   DrawErrorBox();
 }
 

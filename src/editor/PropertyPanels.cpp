@@ -197,8 +197,20 @@ void TextPanel(const GameObject& object) {
   if (changed && Editable() && !(v == before)) RunEditorCommand(SetTextCommand(object.name, before, v));
 }
 
-// A button or panel: its picture or colour, then its label's text.
+// A button's handler: whether it calls back, and where it is pinned on the screen.
+void UiHandlerSection(const GameObject& object) {
+  UiHandlerValues before;
+  if (!ReadUiHandler(object, &before)) return;
+  UiHandlerValues v = before;
+  bool changed = ImGui::Checkbox("Active", &v.active);
+  Tooltip("Determines whether on click and hover callbacks are called");
+  if (v.fixedToScreen) changed |= ImGui::InputFloat3("Screen Position", v.screenPosition);
+  if (changed && Editable() && !(v == before)) RunEditorCommand(SetUiHandlerCommand(object.name, before, v));
+}
+
+// A button or panel: its handler, its picture or colour, then its label's text.
 void UiPanel(const GameObject& object) {
+  UiHandlerSection(object);
   ModelLookValues before;
   if (ReadModelLook(object, &before)) {
     if (!before.texture.empty()) {

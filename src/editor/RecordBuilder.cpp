@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "editor/EditorCommands.h"
+#include "graphics/Camera.h"
 #include "graphics/Filter.h"
 #include "graphics/Light.h"
 #include "graphics/Model.h"
@@ -17,6 +18,7 @@
 #include "objects/Transform.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "ui/UIHandler.h"
 
 namespace {
 
@@ -307,6 +309,40 @@ std::unique_ptr<EditorCommand> SetModelLookCommand(const std::string& name, cons
       std::copy(v.color, v.color + 4, r->color);
     }
     if (Level* level = EditedLevel()) level->textures = v.levelTextures;
+    return true;
+  });
+}
+
+// ---- UI handler -----------------------------------------------------------------------------------
+
+bool ReadUiHandler(const GameObject& object, UiHandlerValues* out) {
+  const UIHandler* handler = HandlerOf(&object);
+  if (handler == nullptr) return false;
+  out->active = handler->active;
+  out->fixedToScreen = handler->fixedToScreen;
+  std::copy(handler->screenPosition, handler->screenPosition + 3, out->screenPosition);
+  return true;
+}
+
+std::unique_ptr<EditorCommand> SetUiHandlerCommand(const std::string& name, const UiHandlerValues& before,
+                                                   const UiHandlerValues& after) {
+  return MakeSetCommand<UiHandlerValues>("UI handler", name, before, after, [name](const UiHandlerValues& v) {
+    GameObject* object = FindLiveObject(name);
+    UIHandler* handler = HandlerOf(object);
+    if (handler == nullptr) return false;
+    handler->active = v.active;
+    std::copy(v.screenPosition, v.screenPosition + 3, handler->screenPosition);
+    if (!handler->fixedToScreen) return true;
+    // The pin is applied by the handler's update, which does not run while the editor is stopped.
+    if (Transform* t = object->GetTransform()) {
+      t->position[0] = MainCamera().position[0] + v.screenPosition[0];
+      t->position[1] = MainCamera().position[1] + v.screenPosition[1];
+    }
+    if (auto* box = object->GetComponentAs<BoxCollision>(SlotOf(ComponentType::Collision))) box->Draw();
+    if (ObjectRecord* r = FindRecord(name); r != nullptr && r->fixedToScreen) {
+      r->translationX = v.screenPosition[0];
+      r->translationY = v.screenPosition[1];
+    }
     return true;
   });
 }

@@ -83,6 +83,19 @@ bool ReadModelLook(const GameObject& object, ModelLookValues* out);
 std::unique_ptr<EditorCommand> SetModelLookCommand(const std::string& name, const ModelLookValues& before,
                                                    const ModelLookValues& after);
 
+// A button's handler as the UI panel edits it: whether it calls back, and where it is pinned on the
+// screen (relative to the camera; saved as the record's translation of a pinned object).
+struct UiHandlerValues {
+  bool active = true;
+  bool fixedToScreen = false;
+  float screenPosition[3] = {0.0f, 0.0f, 0.0f};
+  bool operator==(const UiHandlerValues&) const = default;
+};
+// False when the object has no UI handler.
+bool ReadUiHandler(const GameObject& object, UiHandlerValues* out);
+std::unique_ptr<EditorCommand> SetUiHandlerCommand(const std::string& name, const UiHandlerValues& before,
+                                                   const UiHandlerValues& after);
+
 // The level's own fields that the Project Manager edits; the ambient light applies at once.
 struct LevelValues {
   int32_t foodGoal = 0, lives = 0;

@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "gameplay/Behavior.h"
 #include "gameplay/HumanBehavior.h"
+#include "gameplay/LevelRules.h"
 #include "gameplay/PlayerBehavior.h"
 #include "objects/Collision.h"
 #include "objects/Factory.h"
@@ -47,5 +48,6 @@ void InstallPlayerHooks() {
 void InstallGameplay() {
   InstallPlayerHooks();
   InstallHumanHooks();
+  InstallLevelRulesHooks();
   InstallUiHooks();
 }

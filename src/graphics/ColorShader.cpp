@@ -4,6 +4,7 @@
 
 #include "graphics/Camera.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/SpriteBatch.h"
 
 namespace {
 ColorShader* gColorShader = nullptr;
@@ -35,20 +36,27 @@ void ColorShader::Shutdown() {
 
 bool ColorShader::Render(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount,
                          const glm::mat4& world, const glm::mat4& view, const glm::mat4& projection) {
-  platform::GpuDevice& gpu = Gpu();
+  // Queued sprites go first, so this draw lands after them.
+  FlushSprites();
   // glm keeps matrices column by column, which is the order GLSL's std140 mat4 expects; the
   // shaders multiply projection * view * world * position.
   uint8_t block[platform::kMatrixBlockBytes];
   std::memcpy(block, &world[0][0], 64);
   std::memcpy(block + 64, &view[0][0], 64);
   std::memcpy(block + 128, &projection[0][0], 64);
-  if (std::memcmp(block, shadow_, sizeof(block)) != 0 || !shadowValid_) {
-    if (!gpu.WriteBuffer(matrixBuffer_, block, sizeof(block))) return false;
-    std::memcpy(shadow_, block, sizeof(block));
+  return RenderBatch(vertices, indices, indexCount, 0, block);
+}
+
+bool ColorShader::RenderBatch(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount,
+                              int baseVertex, const uint8_t* matrices) {
+  platform::GpuDevice& gpu = Gpu();
+  if (std::memcmp(matrices, shadow_, sizeof(shadow_)) != 0 || !shadowValid_) {
+    if (!gpu.WriteBuffer(matrixBuffer_, matrices, sizeof(shadow_))) return false;
+    std::memcpy(shadow_, matrices, sizeof(shadow_));
     shadowValid_ = true;
   }
   gpu.BindUniformBuffer(platform::UniformSlot::Matrix, matrixBuffer_);
-  gpu.Draw(program_, vertices, indices, indexCount, platform::GpuTexture{});
+  gpu.DrawBase(program_, vertices, indices, indexCount, baseVertex, platform::GpuTexture{});
   return true;
 }
 

@@ -29,6 +29,10 @@ class ColorShader {
               const glm::mat4& world, const glm::mat4& view, const glm::mat4& projection);
   // The same with the device's world matrix and the camera's view and projection.
   bool Render(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount);
+  // One batched draw: `indexCount` indices from `baseVertex` of a stream with the matrix block's
+  // bytes as given. The sprite batch calls this.
+  bool RenderBatch(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount, int baseVertex,
+                   const uint8_t* matrices);
 
  private:
   platform::GpuShader vertexShader_;

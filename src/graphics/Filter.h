@@ -33,3 +33,11 @@ class Filter final : public Component {
   float saturation;  // 0..1
   Vector4 color;     // red, green, blue, alpha
 };
+
+class GameObject;
+
+// The owner's filters (the first 16, in component order) folded into one linear step, the same
+// as applying them one after another: rgb' = M rgb and alpha' = alpha x alphaScale. `rows` gets
+// three rows of four floats: (M row 0, alphaScale), (M row 1, 0), (M row 2, 0). False, with the
+// identity written, when the owner (or a null one) carries no filters.
+bool ComposeFilters(const GameObject* owner, float rows[12]);

@@ -11,6 +11,7 @@
 #include "graphics/Camera.h"
 #include "graphics/ColorShader.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/SpriteBatch.h"
 #include "graphics/Texture.h"
 #include "graphics/TextureShader.h"
 #include "objects/ObjectManager.h"
@@ -95,6 +96,8 @@ bool Graphics::Initialize() {
     plat.ShowMessageBox("Could not initialize the color shader object.", "Error");
     return false;
   }
+  // 7. The sprite batch's streams (without them nothing is drawn, but the game runs on).
+  InitializeSpriteBatch();
   m.framesPresented = 0;
   m.capturedFrame = -1;
   m.lastRequestedFrame = 0;
@@ -122,6 +125,8 @@ bool Graphics::Frame() {
   UpdateObjects(dt);
   // 7. The scene manager; an empty scene list ends the program before anything is presented.
   if (!UpdateScenes(dt)) return false;
+  // 7b. Everything the object pass and the scenes queued goes to the GPU.
+  FlushSprites();
   // 8. The editor's interface.
   if (GetEditorLink().enabled && GetApplicationHooks().editorRender != nullptr) {
     GetApplicationHooks().editorRender();
@@ -145,6 +150,17 @@ bool Graphics::Frame() {
 
 void Graphics::Shutdown() {
   GraphicsModule& m = Module();
+  // How much each frame asked of the device, for the log of a measured run.
+  if (m.device != nullptr && m.device->Gpu().Stats().frames > 0) {
+    const platform::GpuStats& stats = m.device->Gpu().Stats();
+    char line[160];
+    std::snprintf(line, sizeof(line), "%llu frames, %.1f draw calls and %.1f buffer writes per frame",
+                  static_cast<unsigned long long>(stats.frames),
+                  static_cast<double>(stats.drawCalls) / static_cast<double>(stats.frames),
+                  static_cast<double>(stats.bufferUploads + stats.uniformUploads) / static_cast<double>(stats.frames));
+    Log(line, LogLevel::Debug);
+  }
+  ShutdownSpriteBatch();
   if (m.textureShader != nullptr) {
     m.textureShader->Shutdown();
     SetTextureShader(nullptr);
@@ -182,6 +198,7 @@ bool WriteScreenshot(const std::string& file) {
     return platform::WritePng(file, m.capture.width, m.capture.height, m.capture.rgba);
   }
   platform::PixelImage image;
+  FlushSprites();
   if (!m.device->Gpu().ReadBackBuffer(&image)) return false;
   return platform::WritePng(file, image.width, image.height, image.rgba);
 }

@@ -7,6 +7,7 @@
 
 #include "app/Options.h"
 #include "graphics/Camera.h"
+#include "graphics/SpriteBatch.h"
 
 namespace {
 
@@ -87,13 +88,18 @@ void GraphicsDevice::BeginScene() {
     viewportWidth_ = width;
     viewportHeight_ = height;
   }
+  // Never more than a couple of frames ahead of the GPU.
+  gpu_->BeginFrame();
   gpu_->Clear(0.0f, 0.0f, 0.0f, 1.0f, 1.0f);
 }
 
 void GraphicsDevice::BindAlphaBlending() { gpu_->BindAlphaBlending(); }
 
 void GraphicsDevice::EndScene() {
+  // Nothing queued may miss the picture being presented.
+  FlushSprites();
   if (!gpu_->IsNull()) platform::GetPlatform().SwapBuffers(vsync);
+  gpu_->EndFrame();
 }
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include "graphics/Camera.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/SpriteBatch.h"
 #include "graphics/Texture.h"
 #include "objects/Collision.h"
 #include "objects/GameObject.h"
@@ -181,22 +182,16 @@ void Model::Draw() {
   if (mesh.buffersCreated && mesh.layout != layout) mesh.CreateBuffers(layout);
   if (!mesh.buffersCreated) return;
 
-  platform::GpuDevice& gpu = Gpu();
-  if (BuildVertices()) {
-    if (textured) {
-      gpu.WriteBuffer(mesh.vertexBuffer, mesh.textureVertices.data(), sizeof(mesh.textureVertices));
-    } else {
-      gpu.WriteBuffer(mesh.vertexBuffer, mesh.colorVertices.data(), sizeof(mesh.colorVertices));
-    }
-  }
-
+  // A model without a Transform keeps its last vertices.
+  BuildVertices();
   if (textured) {
-    if (TextureShader* shader = GetTextureShader()) {
-      shader->Render(mesh.vertexBuffer, mesh.indexBuffer, mesh.indexCount, WorldMatrix(), ViewMatrix(),
-                     ProjectionMatrix(), mesh.texture, owner);
-    }
-  } else if (ColorShader* shader = GetColorShader()) {
-    shader->Render(mesh.vertexBuffer, mesh.indexBuffer, mesh.indexCount, WorldMatrix(), ViewMatrix(),
-                   ProjectionMatrix());
+    if (GetTextureShader() == nullptr) return;
+    const TextureVertex corners[4] = {mesh.textureVertices[0], mesh.textureVertices[1], mesh.textureVertices[2],
+                                      mesh.textureVertices[4]};
+    DrawTexturedQuad(corners, mesh.texture, owner);
+  } else if (GetColorShader() != nullptr) {
+    const ColorVertex corners[4] = {mesh.colorVertices[0], mesh.colorVertices[1], mesh.colorVertices[2],
+                                    mesh.colorVertices[4]};
+    DrawColoredQuad(corners);
   }
 }

@@ -2,9 +2,9 @@
 // owner's Transform (slot 0), textured through the texture program or flat-coloured through the
 // colour program. Reads the owner's Transform (slot 0), Animation (slot 7, for the corner texture
 // coordinates) and, for a collision outline, the owner's CircleCollision (its radius sizes the
-// quad). Its draw rebuilds the six vertices on the processor every frame and issues one indexed
-// draw of six indices. The buffers and the texture are looked up on the first draw of a visible
-// owner. A collision-outline model is always appended after the fixed slots and draws only while
+// quad). Its draw rebuilds the six vertices on the processor every frame and queues the quad in the
+// sprite batch, which sends runs of quads that share a texture as one draw. The buffers and the
+// texture are looked up on the first draw of a visible owner. A collision-outline model is always appended after the fixed slots and draws only while
 // hideCollisionOutlines is off.
 #pragma once
 

@@ -8,6 +8,7 @@
 #include "app/Logger.h"
 #include "app/Random.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/SpriteBatch.h"
 #include "graphics/Texture.h"
 #include "objects/GameObject.h"
 #include "scenes/LevelRecords.h"
@@ -101,10 +102,15 @@ void ParticleEmitter::Start() {
 void ParticleEmitter::Draw() {
   const float dt = FrameTime();
   UpdateParticles(dt);
-  Upload();
-  if (vertexBuffer && indexBuffer) {
-    if (TextureShader* shader = GetTextureShader()) {
-      shader->Render(vertexBuffer, indexBuffer, Capacity() * kVerticesPerParticle, texture, owner);
+  if (buffersPending) Upload();
+  if (vertexBuffer && indexBuffer && GetTextureShader() != nullptr) {
+    // Newest first, as they sit in the queue; the sprite batch joins them into one draw.
+    size_t drawn = 0;
+    const size_t capacity = static_cast<size_t>(Capacity());
+    for (const auto& p : particles) {
+      if (drawn++ >= capacity) break;
+      const TextureVertex corners[4] = {p->vertices[0], p->vertices[1], p->vertices[2], p->vertices[4]};
+      DrawTexturedQuad(corners, texture, owner);
     }
   }
   if (active) RunTimers(dt);
@@ -121,7 +127,8 @@ void ParticleEmitter::UpdateParticles(float dt) {
 }
 
 void ParticleEmitter::Upload() {
-  // The whole capacity every frame: live particles first (newest first), then degenerate quads.
+  // The emitter's own buffers, made once: live particles first (newest first), then degenerate
+  // quads. Drawing goes through the sprite batch.
   const size_t vertexCount = static_cast<size_t>(Capacity()) * kVerticesPerParticle;
   vertexArray_.assign(vertexCount, TextureVertex{});
   size_t slot = 0;
@@ -133,10 +140,6 @@ void ParticleEmitter::Upload() {
   const size_t bytes = vertexCount * sizeof(TextureVertex);
   platform::GpuDevice& gpu = Gpu();
 
-  if (!buffersPending) {
-    gpu.WriteBuffer(vertexBuffer, vertexArray_.data(), bytes);  // a failed write skips this upload
-    return;
-  }
   std::vector<uint32_t> indices(vertexCount);
   std::iota(indices.begin(), indices.end(), 0u);
   vertexBuffer = gpu.CreateVertexBuffer(platform::VertexLayout::Texture, vertexArray_.data(), bytes);

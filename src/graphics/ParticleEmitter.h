@@ -1,7 +1,7 @@
 // Particle emitters (component kind 10): footsteps, dust, exclamation and question marks, stars,
-// crumbs and glass shards. An emitter owns its particles, moves them on the processor, packs all of
-// them into one dynamic vertex buffer of its full capacity and draws them with one indexed draw
-// through the texture program, so its owner's filters and the scene's lights apply to them.
+// crumbs and glass shards. An emitter owns its particles, moves them on the processor and queues
+// their quads in the sprite batch (one draw for the emitter, or fewer when neighbours share its
+// texture) through the texture program, so its owner's filters and the scene's lights apply.
 // `circleEmitter` spawns on a disc around the owner's position; `lineEmitter` along the owner's
 // vertical centre line, taken once at the first draw (it does not follow the owner afterwards).
 // Reads the owner's Transform (slot 0). Behaviours switch emitters on with StartEmitters.
@@ -52,8 +52,8 @@ class ParticleEmitter : public Component {
   ~ParticleEmitter() override;
 
   void Update(float) override {}
-  // The whole frame's work: update the particles, upload and draw them (buffers and texture made on
-  // the first draw), then run the period and burst timers. Uses FrameTime() as dt (0 while paused:
+  // The whole frame's work: update the particles and draw them (buffers and texture made on the
+  // first draw), then run the period and burst timers. Uses FrameTime() as dt (0 while paused:
   // particles freeze but are still drawn). Ignores the owner's visible flag.
   void Draw() override;
 

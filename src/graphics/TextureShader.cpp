@@ -6,6 +6,7 @@
 #include "graphics/Filter.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/Light.h"
+#include "graphics/SpriteBatch.h"
 #include "graphics/Texture.h"
 #include "objects/GameObject.h"
 #include "objects/Transform.h"
@@ -117,29 +118,39 @@ bool TextureShader::UploadIfChanged(platform::GpuBuffer buffer, std::vector<uint
 bool TextureShader::Render(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount,
                            const glm::mat4& world, const glm::mat4& view, const glm::mat4& projection,
                            const Texture* texture, const GameObject* owner) {
+  // Queued sprites go first, so this draw lands after them.
+  FlushSprites();
   // glm keeps matrices column by column, the order GLSL's std140 mat4 expects.
   uint8_t matrices[platform::kMatrixBlockBytes];
   std::memcpy(matrices, &world[0][0], 64);
   std::memcpy(matrices + 64, &view[0][0], 64);
   std::memcpy(matrices + 128, &projection[0][0], 64);
-  if (!UploadIfChanged(matrixBuffer_, matrixShadow_, matrices, sizeof(matrices))) return false;
-
-  uint8_t filters[platform::kFilterBlockBytes];
-  FillFilterBlock(owner, filters);
-  if (!UploadIfChanged(filterBuffer_, filterShadow_, filters, sizeof(filters))) return false;
-
-  // Only the header and the entries in use are sent; the shader reads no further than the count.
+  // The vertices of a direct draw carry no filter set of their own: set 0 holds the owner's.
+  uint8_t filters[platform::kFilterBlockBytes] = {};
+  float rows[12];
+  ComposeFilters(owner, rows);
+  std::memcpy(filters, rows, sizeof(rows));
   // The block is rebuilt for every draw (a light may have moved since the last one) but sent only
   // when it differs from what the GPU holds.
   static uint8_t lights[platform::kLightBlockBytes];
   size_t lightBytes = FillLightBlock(lights);
+  return RenderBatch(vertices, indices, indexCount, 0, matrices, filters, lights, lightBytes, texture);
+}
+
+bool TextureShader::RenderBatch(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount,
+                                int baseVertex, const uint8_t* matrices, const uint8_t* filters,
+                                const uint8_t* lights, size_t lightBytes, const Texture* texture) {
+  if (!UploadIfChanged(matrixBuffer_, matrixShadow_, matrices, platform::kMatrixBlockBytes)) return false;
+  if (!UploadIfChanged(filterBuffer_, filterShadow_, filters, platform::kFilterBlockBytes)) return false;
+  // Only the header and the entries in use are sent; the shader reads no further than the count.
   if (!UploadIfChanged(lightBuffer_, lightShadow_, lights, lightBytes)) return false;
 
   platform::GpuDevice& gpu = Gpu();
   gpu.BindUniformBuffer(platform::UniformSlot::Matrix, matrixBuffer_);
   gpu.BindUniformBuffer(platform::UniformSlot::Filter, filterBuffer_);
   gpu.BindUniformBuffer(platform::UniformSlot::Light, lightBuffer_);
-  gpu.Draw(program_, vertices, indices, indexCount, texture != nullptr ? texture->view : platform::GpuTexture{});
+  gpu.DrawBase(program_, vertices, indices, indexCount, baseVertex,
+               texture != nullptr ? texture->view : platform::GpuTexture{});
   return true;
 }
 

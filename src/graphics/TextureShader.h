@@ -9,8 +9,12 @@
 // fade. Every other kind (level objects, and particles, which carry kind 0) is lit. Filters apply
 // to every kind. The lighting model itself is described in ptexture.glsl.
 //
+// The kind word also carries, above bit 16, the quad's filter set (see SpriteBatch.h).
+//
 // Blocks, byte for byte (std140): MatrixBuffer 192 bytes (world, view, projection); FilterBuffer
-// 768 bytes = 16 entries of 48 (type uint at 0, colour RGBA at 16, saturation at 32); LightBuffer
+// 768 bytes = 16 filter sets of 48: each an object's filters folded into one step (ComposeFilters:
+// three rows of vec4, the 3 x 3 colour matrix with the alpha scale in row 0's w), set 0 for quads
+// without a set of their own; LightBuffer
 // 8224 bytes = 32-byte header (camera position xyz, light count, ambient RGB + intensity) + 128
 // entries of 64 (position xyz-10 and 0, colour RGB, intensity, fall-off start at 32, fall-off end
 // at 48). A block is uploaded only when its bytes differ from what the GPU already holds, so a
@@ -54,8 +58,14 @@ class TextureShader {
   // The same with the device's world matrix and the camera's view and projection.
   bool Render(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount,
               const Texture* texture, const GameObject* owner);
+  // One batched draw: `indexCount` indices from `baseVertex` of a stream, with the blocks' bytes
+  // as given (lights: the bytes in use). The sprite batch calls this.
+  bool RenderBatch(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount, int baseVertex,
+                   const uint8_t* matrices, const uint8_t* filters, const uint8_t* lights, size_t lightBytes,
+                   const Texture* texture);
 
-  // The bytes the blocks would hold for a draw of `owner` now (tests read them).
+  // The owner's Filter components as entries of 48 bytes (type uint at 0, colour RGBA at 16,
+  // saturation at 32), the first 16 in component order (tests read them).
   static void FillFilterBlock(const GameObject* owner, uint8_t out[platform::kFilterBlockBytes]);
   // Returns the number of bytes in use (32 + 64 x lights sent).
   static size_t FillLightBlock(uint8_t out[platform::kLightBlockBytes]);

@@ -121,6 +121,10 @@ class GlGpuDevice final : public GpuDevice {
     programs_.clear();
     for (auto& [id, name] : shaders_) glDeleteShader(name);
     shaders_.clear();
+    for (GLsync& fence : frameFences_) {
+      if (fence != nullptr) glDeleteSync(fence);
+      fence = nullptr;
+    }
     if (emptyTexture_ != 0) glDeleteTextures(1, &emptyTexture_);
     if (sampler_ != 0) glDeleteSamplers(1, &sampler_);
     emptyTexture_ = 0;
@@ -201,6 +205,27 @@ class GlGpuDevice final : public GpuDevice {
     } else {
       ++stats_.bufferUploads;
     }
+    return true;
+  }
+
+  bool WriteBufferAt(GpuBuffer buffer, size_t offset, const void* data, size_t bytes, bool discard) override {
+    GlBuffer* b = Find(buffer);
+    if (b == nullptr || data == nullptr || uniformIds_.count(buffer.id) != 0) return false;
+    if (offset > b->bytes || bytes > b->bytes - offset) return false;
+    if (bytes == 0) return true;
+    glBindBuffer(GL_COPY_WRITE_BUFFER, b->name);
+    if (discard) glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(b->bytes), nullptr, GL_STREAM_DRAW);
+    // Unsynchronised: the range is one no queued draw reads (see the interface), so the driver
+    // need not wait for the GPU or copy the buffer.
+    void* at = glMapBufferRange(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes),
+                                GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+    if (at == nullptr) {
+      glBufferSubData(GL_COPY_WRITE_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes), data);
+    } else {
+      std::memcpy(at, data, bytes);
+      glUnmapBuffer(GL_COPY_WRITE_BUFFER);
+    }
+    ++stats_.bufferUploads;
     return true;
   }
 
@@ -381,7 +406,12 @@ class GlGpuDevice final : public GpuDevice {
   }
 
   void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, GpuTexture texture) override {
-    if (indexCount <= 0 || program.device != serial_) return;
+    DrawBase(program, vertices, indices, indexCount, 0, texture);
+  }
+
+  void DrawBase(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, int baseVertex,
+                GpuTexture texture) override {
+    if (indexCount <= 0 || baseVertex < 0 || program.device != serial_) return;
     auto p = programs_.find(program.id);
     GlBuffer* vb = Find(vertices);
     GlBuffer* ib = Find(indices);
@@ -408,7 +438,11 @@ class GlGpuDevice final : public GpuDevice {
       glBindTexture(GL_TEXTURE_2D, textureName);
       boundTexture_ = textureName;
     }
-    glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, nullptr);
+    if (baseVertex == 0) {
+      glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, nullptr);
+    } else {
+      glDrawElementsBaseVertex(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, nullptr, baseVertex);
+    }
     ++stats_.drawCalls;
     stats_.indicesDrawn += static_cast<uint64_t>(indexCount);
   }
@@ -423,6 +457,32 @@ class GlGpuDevice final : public GpuDevice {
   }
 
   void Finish() override { glFinish(); }
+
+  void BeginFrame() override {
+    GLsync& fence = frameFences_[frameIndex_ % kFramesInFlight];
+    if (fence == nullptr) return;
+    // A quick look first, so the stats tell how often pacing held the processor back.
+    GLenum state = glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 0);
+    if (state == GL_TIMEOUT_EXPIRED) {
+      ++stats_.frameWaits;
+      // A second at a time; a lost context answers with an error rather than hanging here.
+      do {
+        state = glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 1000000000ull);
+      } while (state == GL_TIMEOUT_EXPIRED);
+    }
+    glDeleteSync(fence);
+    fence = nullptr;
+  }
+
+  void EndFrame() override {
+    GLsync& fence = frameFences_[frameIndex_ % kFramesInFlight];
+    if (fence != nullptr) glDeleteSync(fence);
+    fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    // The fence has to reach the driver now, or a later wait on it would have nothing to wait for.
+    glFlush();
+    ++frameIndex_;
+    ++stats_.frames;
+  }
 
   bool ReadBackBuffer(PixelImage* out) override {
     if (out == nullptr || viewport_[2] <= 0 || viewport_[3] <= 0) return false;
@@ -526,6 +586,10 @@ class GlGpuDevice final : public GpuDevice {
   GLuint boundTexture_ = 0;
   GLuint boundUniforms_[3] = {0, 0, 0};
   int viewport_[4] = {0, 0, 0, 0};
+  // One fence per frame in flight: frame n ends with a fence in slot n % kFramesInFlight, and frame
+  // n + kFramesInFlight waits on it before it starts.
+  GLsync frameFences_[kFramesInFlight] = {};
+  uint64_t frameIndex_ = 0;
   std::unordered_map<uint32_t, GlBuffer> buffers_;
   std::unordered_map<uint32_t, bool> uniformIds_;
   std::unordered_map<uint32_t, GLuint> textures_;

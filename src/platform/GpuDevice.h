@@ -52,7 +52,12 @@ struct GpuStats {
   uint64_t uniformBytes = 0;
   uint64_t texturesCreated = 0;
   uint64_t clears = 0;
+  uint64_t frames = 0;       // EndFrame calls
+  uint64_t frameWaits = 0;   // BeginFrame calls that found the GPU still busy with an old frame
 };
+
+// Frames the processor may run ahead of the GPU before BeginFrame waits.
+inline constexpr int kFramesInFlight = 2;
 
 // RGBA8 pixels, rows top to bottom.
 struct PixelImage {
@@ -83,6 +88,12 @@ class GpuDevice {
   // Rewrites the start of a buffer with discard semantics (the old contents are forgotten).
   // False when the handle is not a live buffer of this device or `bytes` exceeds its size.
   virtual bool WriteBuffer(GpuBuffer buffer, const void* data, size_t bytes) = 0;
+  // Writes `bytes` at `offset` of a vertex or index buffer. With `discard` the buffer first gets
+  // fresh storage (the old contents are forgotten; queued draws keep reading the old storage);
+  // without it the caller promises that no queued draw reads the range written (a stream written
+  // front to back), so the write never waits for the GPU. False when the handle is not a live
+  // buffer of this device or the range does not fit.
+  virtual bool WriteBufferAt(GpuBuffer buffer, size_t offset, const void* data, size_t bytes, bool discard) = 0;
   // Frees the buffer and clears the handle.
   virtual void DestroyBuffer(GpuBuffer& buffer) = 0;
 
@@ -108,11 +119,20 @@ class GpuDevice {
   // One indexed triangle-list draw from index 0. An empty texture samples transparent black.
   virtual void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount,
                     GpuTexture texture) = 0;
+  // The same with `baseVertex` added to every index (batches drawn from a stream).
+  virtual void DrawBase(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, int baseVertex,
+                        GpuTexture texture) = 0;
   // Forgets which program, vertex array, texture and uniform buffers the device last bound, so the
   // next draw binds them again (after code outside the device, the editor's interface, drew).
   virtual void ForgetBoundState() = 0;
   // Waits until the GPU has finished every command issued so far (benchmarks time whole frames).
   virtual void Finish() = 0;
+  // Frame pacing: BeginFrame waits until the frame kFramesInFlight frames back has finished on the
+  // GPU; EndFrame (after presenting) marks where this frame's commands end. Without it a driver
+  // that never blocks on present (an offscreen window, no vertical sync, a software renderer) lets
+  // the program queue frame after frame, each holding its recorded commands in memory.
+  virtual void BeginFrame() = 0;
+  virtual void EndFrame() = 0;
   // Reads the current back buffer (before it is presented). False on the null device.
   virtual bool ReadBackBuffer(PixelImage* out) = 0;
 

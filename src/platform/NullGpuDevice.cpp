@@ -49,6 +49,13 @@ class NullGpuDevice final : public GpuDevice {
     }
     return true;
   }
+  bool WriteBufferAt(GpuBuffer buffer, size_t offset, const void* data, size_t bytes, bool) override {
+    if (buffer.device != serial_ || data == nullptr || uniforms_.count(buffer.id) != 0) return false;
+    auto it = buffers_.find(buffer.id);
+    if (it == buffers_.end() || offset > it->second || bytes > it->second - offset) return false;
+    ++stats_.bufferUploads;
+    return true;
+  }
   void DestroyBuffer(GpuBuffer& buffer) override {
     if (buffer.device == serial_) {
       buffers_.erase(buffer.id);
@@ -89,14 +96,20 @@ class NullGpuDevice final : public GpuDevice {
   void SetViewport(int, int, int, int) override {}
   void BindAlphaBlending() override {}
   void BindUniformBuffer(UniformSlot, GpuBuffer) override {}
-  void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, GpuTexture) override {
-    if (!program || indexCount <= 0 || vertices.device != serial_ || indices.device != serial_) return;
+  void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, GpuTexture texture) override {
+    DrawBase(program, vertices, indices, indexCount, 0, texture);
+  }
+  void DrawBase(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, int baseVertex,
+                GpuTexture) override {
+    if (!program || indexCount <= 0 || baseVertex < 0 || vertices.device != serial_ || indices.device != serial_) return;
     if (buffers_.count(vertices.id) == 0 || buffers_.count(indices.id) == 0) return;
     ++stats_.drawCalls;
     stats_.indicesDrawn += static_cast<uint64_t>(indexCount);
   }
   void ForgetBoundState() override {}
   void Finish() override {}
+  void BeginFrame() override {}
+  void EndFrame() override { ++stats_.frames; }
   bool ReadBackBuffer(PixelImage*) override { return false; }
 
  private:

@@ -18,6 +18,7 @@
 #include "graphics/GraphicsDevice.h"
 #include "graphics/Light.h"
 #include "graphics/Model.h"
+#include "graphics/SpriteBatch.h"
 #include "graphics/Texture.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
@@ -117,6 +118,7 @@ class RenderTest : public ::testing::Test {
     MainCamera().Render();
     GetGraphicsDevice()->BindAlphaBlending();
     UpdateObjects(0.0f);
+    FlushSprites();
     ASSERT_TRUE(Gpu().ReadBackBuffer(&frame_));
     ASSERT_EQ(frame_.width, kWidth);
     ASSERT_EQ(frame_.height, kHeight);

@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,7 +81,9 @@ RunResult RunGame(const std::vector<std::string>& args, const std::vector<std::s
   }
   RunResult result;
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  struct rusage usage {};
+  ::wait4(pid, &status, 0, &usage);
+  result.peakResidentKb = usage.ru_maxrss;
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
   else if (WIFSIGNALED(status)) result.exitCode = 128 + WTERMSIG(status);
   result.out = ReadFile(outPath);

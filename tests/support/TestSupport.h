@@ -28,6 +28,7 @@ struct RunResult {
   int exitCode = -1;
   std::string out;  // standard output
   std::string err;  // standard error
+  long peakResidentKb = 0;  // the program's largest resident size (kB)
 };
 
 // Runs the built game with the arguments, in `workDir`, with extra environment entries NAME=VALUE.

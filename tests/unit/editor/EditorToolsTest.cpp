@@ -257,6 +257,26 @@ TEST_F(PatrolToolTest, ListEntriesSwapOneStepAndNeverPastTheEnds) {
   EXPECT_EQ(Node(nodes[2])->next, nullptr);
 }
 
+TEST_F(PatrolToolTest, UndoOfAReorderPutsTheOldOrderBackInTheLinksAndTheList) {
+  std::vector<std::string> nodes = PlaceNodes({100, 300, 500});
+  ASSERT_TRUE(SetPatrolPath("Enemy_1"));
+  ShowEnemyPath("Enemy_1");
+  MovePathEntry(2, -1);
+  ASSERT_TRUE(RecalculatePath("Enemy_1"));
+  EXPECT_EQ(Node(nodes[0])->next, Node(nodes[2]));
+
+  ASSERT_TRUE(UndoEdit());
+  EXPECT_EQ(FindRecord(nodes[0])->nextId, nodes[1]);
+  EXPECT_EQ(FindRecord(nodes[1])->nextId, nodes[2]);
+  EXPECT_EQ(Node(nodes[0])->next, Node(nodes[1]));
+  EXPECT_EQ(Node(nodes[2])->next, nullptr);
+  ShowEnemyPath("Enemy_1");  // the panel shows the path as the undo left it
+  EXPECT_EQ(Editor().pendingNodes, nodes);
+  // Undone once more, the guard has no path at all.
+  ASSERT_TRUE(UndoEdit());
+  EXPECT_FALSE(EnemyHasPath("Enemy_1"));
+}
+
 TEST_F(PatrolToolTest, DeletingANodeRoutesThePathRecordsPastIt) {
   std::vector<std::string> nodes = PlaceNodes({100, 300, 500});
   ASSERT_TRUE(SetPatrolPath("Enemy_1"));

@@ -6,6 +6,7 @@
 #include "app/Options.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/SpriteBatch.h"
 #include "objects/ObjectManager.h"
 #include "platform/Platform.h"
 
@@ -28,6 +29,11 @@ class HeadlessGraphics : public ::testing::Test {
     SetRunOptions(RunOptions{});
   }
   const platform::GpuStats& Stats() { return Gpu().Stats(); }
+  // The counts once every queued sprite has gone out, as at the end of a frame.
+  const platform::GpuStats& Flushed() {
+    FlushSprites();
+    return Gpu().Stats();
+  }
 
   Graphics graphics_;
 };

@@ -138,17 +138,20 @@ TEST_F(LightUploadTest, UnchangedBlocksAreSentOncePerFrameNotPerSprite) {
   }
   auto lamp = LitObject(0, 0, 0, new Light(1, 10, 20, Vector3(1, 1, 1)));
   for (auto& s : sprites) s->FindComponent<Model>()->Draw();
-  EXPECT_EQ(Gpu().Stats().drawCalls, 50u);
-  // Matrix, filter and light block: each sent once for 50 identical-state draws.
-  EXPECT_EQ(Gpu().Stats().uniformUploads, 3u);
+  // 50 sprites of one texture under the same lights: one draw, each block sent once.
+  EXPECT_EQ(Flushed().drawCalls, 1u);
+  EXPECT_EQ(Stats().uniformUploads, 3u);
 
-  // A light that moves between two draws is sent again before the second.
+  // A light that moves between two sprites ends the draw: the second sees the new light block.
   sprites[0]->FindComponent<Model>()->Draw();
   lamp->GetTransform()->position[0] = 99.0f;
   sprites[1]->FindComponent<Model>()->Draw();
-  EXPECT_EQ(Gpu().Stats().uniformUploads, 4u);
-  // So is a drawn object with different filters.
+  EXPECT_EQ(Flushed().drawCalls, 3u);
+  EXPECT_EQ(Stats().uniformUploads, 4u);
+  // A drawn object with filters joins the draw; its filter set changes the filter block.
   sprites[2]->AddComponent(new Filter(FilterType::Saturation, 0.0f, Vector4()));
   sprites[2]->FindComponent<Model>()->Draw();
-  EXPECT_EQ(Gpu().Stats().uniformUploads, 5u);
+  sprites[3]->FindComponent<Model>()->Draw();
+  EXPECT_EQ(Flushed().drawCalls, 4u);
+  EXPECT_EQ(Stats().uniformUploads, 5u);
 }

@@ -48,9 +48,12 @@ class ParticleEmitterTest : public HeadlessGraphics {
     o->AddComponent(e);
     return e;
   }
-  // One object pass for the emitter: its Draw is the whole frame's work.
+  // One object pass for the emitter (its Draw is the whole frame's work), then the frame's flush.
   void Frames(ParticleEmitter* e, int n) {
-    for (int i = 0; i < n; ++i) e->Draw();
+    for (int i = 0; i < n; ++i) {
+      e->Draw();
+      FlushSprites();
+    }
   }
 
   std::vector<std::unique_ptr<GameObject>> objects_;
@@ -236,25 +239,32 @@ TEST_F(ParticleEmitterTest, PausedGameFreezesParticlesButStillDrawsThem) {
   Particle& p = *e->particles.front();
   const float x = p.transform.position[0];
   const float life = p.life;
-  const uint64_t draws = Stats().drawCalls;
+  const uint64_t indices = Stats().indicesDrawn;
   SetPaused(true);
   Frames(e, 3);
-  EXPECT_EQ(Stats().drawCalls, draws + 3);
+  EXPECT_EQ(Stats().indicesDrawn, indices + 3 * 6 * e->particles.size());
   EXPECT_EQ(p.transform.position[0], x);
   EXPECT_EQ(p.life, life);
 }
 
-TEST_F(ParticleEmitterTest, EveryEmitterDrawsOnceAFrameForItsWholeCapacity) {
+TEST_F(ParticleEmitterTest, EmittersSharingATextureDrawTheirLiveParticlesInOneDrawAFrame) {
   GameObject* o = Make(0, 0);
   AddCircle(o, "a")->maxParticles = 4;
   AddCircle(o, "b")->maxParticles = 20;
   AddCircle(o, "c")->maxParticles = 1;
+  StartEmitters(o, "a");
   StartEmitters(o, "b");
+  size_t live = 0;
   for (int frame = 0; frame < 3; ++frame) {
     for (ParticleEmitter* e : o->FindComponents<ParticleEmitter>()) e->Draw();
+    live = 0;
+    for (ParticleEmitter* e : o->FindComponents<ParticleEmitter>()) live += e->particles.size();
+    FlushSprites();
   }
-  EXPECT_EQ(Stats().drawCalls, 9u);
-  EXPECT_EQ(Stats().indicesDrawn, 3u * (4 + 20 + 1) * 6);
+  ASSERT_GT(live, 0u);
+  EXPECT_EQ(Stats().drawCalls, 2u);  // the first frame had no particles yet
+  // Empty slots of an emitter's capacity are not drawn.
+  EXPECT_LT(Stats().indicesDrawn, 3u * (4 + 20 + 1) * 6);
 }
 
 TEST_F(ParticleEmitterTest, FailedBuffersAreLoggedAndNothingIsDrawnOrCrashes) {

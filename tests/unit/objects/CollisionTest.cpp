@@ -451,6 +451,14 @@ TEST_F(CollisionTest, KillZoneReportsThePlayerOnly) {
   ExpectVelocity(player, 0.0f, -500.0f);
   Moved(enemy, 0.0f, 60.0f, 0.0f, 40.0f, 0.0f, -500.0f);
   EXPECT_FALSE(BoxOf(zone)->CheckCollision(ShapeOf(enemy)));
+
+  // A player wholly inside a larger zone touches none of its edges and is still reported; one
+  // standing clear of it is not.
+  GameObject* big = Keep(MakeBox(ObjectType::KillZone, 0.0f, 0.0f, 400.0f, 400.0f));
+  Moved(player, 10.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+  EXPECT_TRUE(BoxOf(big)->CheckCollision(ShapeOf(player)));
+  Moved(player, 300.0f, 0.0f, 300.0f, 0.0f, 0.0f, 0.0f);
+  EXPECT_FALSE(BoxOf(big)->CheckCollision(ShapeOf(player)));
 }
 
 TEST_F(CollisionTest, EscapeBarrierBlocksThePlayerOnlyWhileClosed) {
@@ -467,11 +475,19 @@ TEST_F(CollisionTest, EscapeBarrierBlocksThePlayerOnlyWhileClosed) {
   ExpectVelocity(player, -400.0f, 100.0f);
   ExpectPosition(player, 40.0f, 0.0f, 3.0f);
 
-  // Food is stopped by the barrier whatever its state.
+  // Food and humans pass an open barrier as the player does, and are stopped by a closed one.
   GameObject* food = Keep(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));
-  Moved(food, 60.0f, 0.0f, 40.0f, 0.0f, -1000.0f, 0.0f);
-  EXPECT_TRUE(BoxOf(barrier)->CheckCollision(ShapeOf(food)));
-  ExpectVelocity(food, 0.0f, 0.0f);
+  GameObject* enemy = Keep(MakeCircle(ObjectType::Enemy, 0.0f, 0.0f, 20.0f));
+  for (GameObject* mover : {food, enemy}) {
+    fake.barrierClosed = false;
+    Moved(mover, 60.0f, 0.0f, 40.0f, 0.0f, -1000.0f, 0.0f);
+    EXPECT_FALSE(BoxOf(barrier)->CheckCollision(ShapeOf(mover)));
+    ExpectVelocity(mover, -1000.0f, 0.0f);
+    fake.barrierClosed = true;
+    Moved(mover, 60.0f, 0.0f, 40.0f, 0.0f, -1000.0f, 0.0f);
+    EXPECT_TRUE(BoxOf(barrier)->CheckCollision(ShapeOf(mover)));
+    ExpectVelocity(mover, 0.0f, 0.0f);
+  }
 }
 
 TEST_F(CollisionTest, PairsWithoutARowReportNothing) {

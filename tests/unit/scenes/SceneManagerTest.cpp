@@ -614,6 +614,24 @@ TEST_F(SceneMusicTest, TheMenuPlaysMenuMusicAndLevelOneStartsTheLevelMusicForAll
   EXPECT_EQ(Playing("levelone"), 0);
 }
 
+TEST_F(SceneMusicTest, LevelsTwoAndThreeStartTheLevelMusicWhenItIsSilent) {
+  // Enter on the end scene stops the level music; the next level starts it again.
+  Go(scene_id::kLevel1);
+  Go(scene_id::kEndScene);
+  SetKey(vk::Return, true);
+  Frame();
+  UpdateAudio();
+  ResetKeys();
+  EXPECT_EQ(Playing("levelone"), 0);
+  Go(scene_id::kLevel2);
+  EXPECT_EQ(Playing("levelone"), 1);
+  // Straight from the menu (the level select), the menu music gives way to it.
+  Go(scene_id::kMainMenu);
+  Go(scene_id::kLevel3);
+  EXPECT_EQ(Playing("menu"), 0);
+  EXPECT_EQ(Playing("levelone"), 1);
+}
+
 TEST_F(SceneMusicTest, EnterStopsTheMusicAndASkipStopsTheLogoSound) {
   Go(scene_id::kMainMenu);
   SetKey(vk::Return, true);

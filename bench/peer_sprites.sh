@@ -1,0 +1,50 @@
+#!/bin/sh
+# Side by side on one machine, one window size (1280x720), the same N sprites of one picture
+# (Assets/food.png), alpha-blended, at 20 x 20 unrotated (the cost is per draw) and 43 x 116 turned
+# (the cost is filling pixels): our renderer (bench_sprites' BM_PeerSprites, offscreen), SFML 2.5
+# (one draw() per sprite, under xvfb-run) and SDL2's own renderer (SDL_RenderCopyEx on its OpenGL
+# back end, under xvfb-run). Every frame is finished (glFinish or a one-pixel read-back) before the
+# next. The peers are benchmark-only: they are built here, never linked into the game.
+#
+#   bench/peer_sprites.sh [N...]      (default 500 2000 8000 32000; needs build/release built;
+#   QM_BUILD picks another build folder, QM_PEER_FRAMES the frames each peer times, 60)
+set -eu
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${QM_BUILD:-$here/build/release}
+counts=${*:-500 2000 8000 32000}
+work=$(mktemp -d "${TMPDIR:-/tmp}/qm-peer-sprites.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+need=""
+dpkg -s libsfml-dev >/dev/null 2>&1 || need="$need libsfml-dev"
+command -v xvfb-run >/dev/null 2>&1 || need="$need xvfb xauth"
+if [ -n "$need" ]; then
+  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $need >/dev/null
+fi
+
+c++ -O2 -std=c++17 "$here/bench/peers/sfml_sprites.cpp" -o "$work/sfml_sprites" \
+  -lsfml-graphics -lsfml-window -lsfml-system -lGL
+c++ -O2 -std=c++17 "$here/bench/peers/sdl_sprites.cpp" -o "$work/sdl_sprites" \
+  $(sdl2-config --cflags --libs) -lSDL2_image
+
+picture="$build/Assets/food.png"
+
+# Ours: Google Benchmark's CSV, one line per (N, size).
+filter=$(echo "$counts" | sed 's/ /|/g')
+(cd "$build" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ./bench/bench_sprites \
+  --benchmark_filter="BM_PeerSprites/sprites:($filter)/" --benchmark_format=csv 2>/dev/null) |
+  awk -F, '/BM_PeerSprites/ { gsub(/"/, "", $1); split($1, p, "[:/]"); size = (p[5] == 1) ? "43x116" : "20x20";
+           print size, p[3], $3 }' > "$work/ours.txt"
+xvfb-run -a -s "-screen 0 1280x720x24" "$work/sfml_sprites" "$picture" $counts > "$work/sfml.txt"
+xvfb-run -a -s "-screen 0 1280x720x24" "$work/sdl_sprites" "$picture" $counts > "$work/sdl.txt"
+
+printf '%-7s %6s %10s %10s %10s %10s %10s\n' size N ours_ms sfml_ms sdl_ms sfml/ours sdl/ours
+for size in 20x20 43x116; do
+  for n in $counts; do
+    o=$(awk -v s=$size -v n=$n '$1 == s && $2 == n { print $3 }' "$work/ours.txt")
+    f=$(awk -v s=$size -v n=$n '$1 == s && $2 == n { print $3 }' "$work/sfml.txt")
+    d=$(awk -v s=$size -v n=$n '$1 == s && $2 == n { print $3 }' "$work/sdl.txt")
+    awk -v s=$size -v n=$n -v o="${o:-0}" -v f="${f:-0}" -v d="${d:-0}" 'BEGIN {
+      printf "%-7s %6d %10.2f %10.2f %10.2f %10.2f %10.2f\n", s, n, o, f, d, (o > 0 ? f / o : 0), (o > 0 ? d / o : 0) }'
+  done
+done

@@ -1,0 +1,113 @@
+#include "editor/Autosave.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "app/Logger.h"
+#include "editor/EditorModel.h"
+#include "scenes/Level.h"
+#include "scenes/SceneManager.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kJson = ".json";
+constexpr const char* kAutosaveSuffix = ".autosave.json";
+
+struct AutosaveModule {
+  float sinceBackup = 0.0f;
+  const Level* checkedLevel = nullptr;  // the level last looked at for a newer backup
+  std::string checkedPath;
+};
+
+AutosaveModule& Module() {
+  static AutosaveModule module;
+  return module;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+}  // namespace
+
+std::string AutosavePathFor(const std::string& levelPath) {
+  std::string stem = EndsWith(levelPath, kJson) ? levelPath.substr(0, levelPath.size() - 5) : levelPath;
+  return stem + kAutosaveSuffix;
+}
+
+bool WriteAutosave() {
+  Level* level = EditedLevel();
+  if (level == nullptr || level->path.empty()) return false;
+  if (Editor().stopped) SyncRecordsFromObjects(*level);
+  Level backup = *level;
+  backup.path = AutosavePathFor(level->path);
+  Module().sinceBackup = 0.0f;
+  if (!SaveLevel(backup)) return false;
+  Editor().backupRevision = EditorHistory().Revision();
+  return true;
+}
+
+void TickAutosave(float seconds) {
+  const uint64_t revision = EditorHistory().Revision();
+  if (revision == Editor().savedRevision || revision == Editor().backupRevision) {
+    Module().sinceBackup = 0.0f;
+    return;
+  }
+  Module().sinceBackup += seconds;
+  if (Module().sinceBackup >= kAutosaveInterval) WriteAutosave();
+}
+
+bool BackupIsNewer(const std::string& levelPath) {
+  std::error_code error;
+  const std::string backup = AutosavePathFor(levelPath);
+  if (!fs::exists(backup, error)) return false;
+  if (!fs::exists(levelPath, error)) return true;
+  const auto backupTime = fs::last_write_time(backup, error);
+  if (error) return false;
+  const auto levelTime = fs::last_write_time(levelPath, error);
+  return !error && backupTime > levelTime;
+}
+
+bool RestoreBackup() {
+  Level* level = EditedLevel();
+  if (level == nullptr) return false;
+  std::unique_ptr<Level> backup = LoadLevel(AutosavePathFor(level->path));
+  if (backup == nullptr) return false;
+  level->textures = backup->textures;
+  level->objects = backup->objects;
+  for (int i = 0; i < 4; ++i) level->ambient[i] = backup->ambient[i];
+  level->tiles = backup->tiles;
+  level->attributes = backup->attributes;
+  level->lives = backup->lives;
+  level->foodGoal = backup->foodGoal;
+  level->sRank = backup->sRank;
+  level->aRank = backup->aRank;
+  level->bRank = backup->bRank;
+  ClearSelection();
+  Editor().pendingNodes.clear();
+  EditorHistory().Clear();
+  // Restored work is not in the user's file yet.
+  Editor().savedRevision = EditorHistory().Revision() - 1;
+  Editor().backupRevision = EditorHistory().Revision();
+  RequestRestart();
+  Log("Restored the level from its backup: " + AutosavePathFor(level->path), LogLevel::Info);
+  return true;
+}
+
+void OfferBackupIfNewer() {
+  AutosaveModule& m = Module();
+  const Level* level = EditedLevel();
+  if (level == nullptr || (level == m.checkedLevel && level->path == m.checkedPath)) return;
+  m.checkedLevel = level;
+  m.checkedPath = level->path;
+  Editor().restoreOffered = BackupIsNewer(level->path);
+}
+
+void RemoveBackup(const std::string& levelPath) {
+  std::error_code error;
+  fs::remove(AutosavePathFor(levelPath), error);
+}
+
+void ResetAutosave() { Module() = AutosaveModule{}; }

@@ -1,0 +1,39 @@
+// The sprite batch: every quad the game draws (models, text glyphs, particles) goes through here.
+// Consecutive quads that share the program, the texture, the matrices and the lights are sent as
+// one draw call from a per-frame vertex stream; the owner's colour filters travel with each quad
+// as an index into a small table of composed filters, and the object kind rides along as before.
+// The picture is the one separate draws would give: quads keep their order inside a draw call, so
+// depth testing, the equal-depth rule and blending see them exactly as before.
+//
+// Queued quads reach the GPU when the batch must break (another program, texture, matrix or light
+// state, a full filter table or stream) and at FlushSprites(), which the graphics frame calls after
+// the object pass and before anything reads or presents the back buffer. Code that draws through
+// the GPU device directly must flush first.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+class GameObject;
+class Texture;
+struct TextureVertex;
+struct ColorVertex;
+
+// Creates the streams and the shared quad index buffer on the current device. False when the
+// device cannot make them (the batch then draws nothing).
+bool InitializeSpriteBatch();
+void ShutdownSpriteBatch();
+
+// Queues one textured quad: corners bottom-left, top-left, top-right, bottom-right, each with the
+// owner's object kind. `owner`'s Filter components tint it (null: no filters); the current
+// matrices and lights apply. A null texture samples transparent black.
+void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, const GameObject* owner);
+// Queues one flat-coloured quad (same corner order) with the current matrices.
+void DrawColoredQuad(const ColorVertex corners[4]);
+// Sends every queued quad.
+void FlushSprites();
+
+// The filter index 0 means "no filters"; up to this many distinct filter sets share one draw.
+inline constexpr int kFilterSetsPerDraw = 16;
+// The vertex's kind word: the object kind in the low 16 bits, the filter set above.
+inline constexpr uint32_t kFilterSetShift = 16;

@@ -1,0 +1,132 @@
+#include "editor/Clipboard.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "EditorFixture.h"
+#include "editor/RecordBuilder.h"
+
+using editor_test::EditorFixture;
+using editor_test::Record;
+
+namespace {
+
+// A lit wall, and a guard walking a circle of two nodes.
+class ClipboardTest : public EditorFixture {
+ protected:
+  void SetUp() override {
+    EditorFixture::SetUp();
+    GetSceneHooks().setPatrolPath = [](GameObject* enemy, PathNode* first) {
+      if (enemy != nullptr) firstNodeOf[enemy->name] = first;
+    };
+    ObjectRecord wall = Record(ObjectType::Wall, "Wall_1", 0, 0);
+    wall.hasLight = true;
+    wall.lightIntensity = 2.0f;
+    ObjectRecord guard = Record(ObjectType::Enemy, "Enemy_2", 0, 400, 60, 30);
+    guard.nextId = "Node_3";
+    ObjectRecord a = Record(ObjectType::Node, "Node_3", 300, 400, 20, 20);
+    a.nextId = "Node_4";
+    ObjectRecord b = Record(ObjectType::Node, "Node_4", 500, 400, 20, 20);
+    b.nextId = "Node_3";
+    level_ = StartLevel({wall, guard, a, b});
+  }
+  void TearDown() override {
+    firstNodeOf.clear();
+    EditorFixture::TearDown();
+  }
+  static PathNode* Node(const std::string& name) { return dynamic_cast<PathNode*>(FindLiveObject(name)); }
+
+  Level* level_ = nullptr;
+  static inline std::map<std::string, PathNode*> firstNodeOf;
+};
+
+TEST_F(ClipboardTest, EveryPasteGetsNamesNoObjectHasFromTheCounter) {
+  SelectObject("Wall_1", false);
+  SelectObject("Node_3", true);
+  ASSERT_TRUE(CopySelection());
+  ASSERT_TRUE(PasteAt(1000, 0));
+  ASSERT_TRUE(PasteAt(2000, 0));
+  // A number a record already holds beyond the counter is stepped over.
+  ObjectCounter() = 1;
+  ASSERT_TRUE(PasteAt(3000, 0));
+  std::set<std::string> names;
+  for (const ObjectRecord& r : level_->objects) names.insert(r.id);
+  EXPECT_EQ(names.size(), 10u);
+  EXPECT_EQ(level_->objects.size(), 10u);
+  for (const ObjectRecord& r : level_->objects) EXPECT_NE(FindLiveObject(r.id), nullptr) << r.id;
+  EXPECT_EQ(level_->objects[4].id.rfind("Wall_", 0), 0u);
+  // The pasted objects are the selection; the first copied object stands at the cursor.
+  EXPECT_EQ(Selection().size(), 2u);
+  EXPECT_EQ(X(Selection()[0]), 3000.0f);
+  EXPECT_EQ(X(Selection()[1]), 3300.0f);
+  EXPECT_EQ(Y(Selection()[1]), 400.0f);
+}
+
+TEST_F(ClipboardTest, PastedObjectsKeepTheirComponents) {
+  SelectObject("Wall_1", false);
+  ASSERT_TRUE(CopySelection());
+  ASSERT_TRUE(PasteAt(800, 100));
+  GameObject* copy = FindLiveObject(Selection().front());
+  ASSERT_NE(copy, nullptr);
+  EXPECT_TRUE(ReadLight(*copy).present);
+  EXPECT_EQ(ReadLight(*copy).intensity, 2.0f);
+  EXPECT_TRUE(level_->objects.back().hasLight);
+  EXPECT_EQ(ObjectUnder(800, 100), copy);
+}
+
+TEST_F(ClipboardTest, AGuardCopiedWithItsNodesWalksItsOwnCopyOfThePath) {
+  SelectObject("Enemy_2", false);
+  SelectObject("Node_3", true);
+  SelectObject("Node_4", true);
+  ASSERT_TRUE(CopySelection());
+  ASSERT_TRUE(PasteAt(0, -600));
+  const std::vector<std::string> pasted = Selection();
+  ASSERT_EQ(pasted.size(), 3u);
+  EXPECT_EQ(FindRecord(pasted[0])->nextId, pasted[1]);
+  EXPECT_EQ(FindRecord(pasted[1])->nextId, pasted[2]);
+  EXPECT_EQ(FindRecord(pasted[2])->nextId, pasted[1]);
+  EXPECT_EQ(Node(pasted[1])->next, Node(pasted[2]));
+  EXPECT_EQ(Node(pasted[2])->next, Node(pasted[1]));
+  EXPECT_EQ(firstNodeOf[pasted[0]], Node(pasted[1]));
+  // The original path is untouched.
+  EXPECT_EQ(FindRecord("Node_4")->nextId, "Node_3");
+  EXPECT_EQ(Node("Node_4")->next, Node("Node_3"));
+  EXPECT_EQ(FindRecord("Enemy_2")->nextId, "Node_3");
+}
+
+TEST_F(ClipboardTest, ANodeCopiedWithoutItsSuccessorDoesNotRunIntoTheOriginalPath) {
+  SelectObject("Node_3", false);
+  ASSERT_TRUE(CopySelection());
+  ASSERT_TRUE(PasteAt(300, 800));
+  const std::string copy = Selection().front();
+  EXPECT_EQ(FindRecord(copy)->nextId, "");
+  EXPECT_EQ(Node(copy)->next, nullptr);
+  EXPECT_EQ(Node("Node_4")->next, Node("Node_3"));
+}
+
+TEST_F(ClipboardTest, UndoTakesAPasteAwayAndRedoBuildsItUnderTheSameNames) {
+  SelectObject("Enemy_2", false);
+  SelectObject("Node_3", true);
+  SelectObject("Node_4", true);
+  ASSERT_TRUE(DuplicateSelection(kDuplicateOffset));
+  const std::vector<std::string> pasted = Selection();
+  ASSERT_EQ(pasted.size(), 3u);
+  EXPECT_EQ(X(pasted[0]), kDuplicateOffset);
+  EXPECT_EQ(Y(pasted[0]), 400.0f - kDuplicateOffset);
+  EXPECT_EQ(EditorHistory().UndoCount(), 1u);
+  EXPECT_EQ(ClipboardSize(), 0u);  // a duplicate leaves the clipboard as it was
+
+  ASSERT_TRUE(UndoEdit());
+  for (const std::string& name : pasted) EXPECT_EQ(FindLiveObject(name), nullptr);
+  EXPECT_EQ(level_->objects.size(), 4u);
+  EXPECT_TRUE(Selection().empty());
+  EndFrame();
+
+  ASSERT_TRUE(RedoEdit());
+  for (const std::string& name : pasted) EXPECT_NE(FindLiveObject(name), nullptr);
+  EXPECT_EQ(level_->objects.size(), 7u);
+  EXPECT_EQ(Node(pasted[2])->next, Node(pasted[1]));
+}
+
+}  // namespace
