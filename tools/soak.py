@@ -39,7 +39,14 @@ import monkey  # noqa: E402
 EXPECTED_ERRORS = []
 
 SANITIZER = re.compile(r"ERROR: AddressSanitizer|ERROR: LeakSanitizer|runtime error:|SUMMARY: \w+Sanitizer")
-LEVEL_IDS = {6, 7, 8}
+# The state log names a scene by its place in the game's scene list.
+SCENE_NAMES = ["empty", "splash1", "splash2", "splash3", "menu", "level1", "level2", "level3", "end",
+               "gameover", "youwin", "credits", "levelselect"]
+LEVELS = {"level1", "level2", "level3"}
+
+
+def scene_name(index):
+    return SCENE_NAMES[index] if 0 <= index < len(SCENE_NAMES) else str(index)
 
 
 def make_data_dir(path, build_dir, config, copy_assets):
@@ -190,7 +197,7 @@ def main():
         problems.append(f"replay: state logs differ from frame {at + 1}")
 
     scenes = scene_frames(logs[0]) if os.path.exists(logs[0]) else {}
-    level_frames = sum(n for sid, n in scenes.items() if sid in LEVEL_IDS)
+    level_frames = sum(n for index, n in scenes.items() if scene_name(index) in LEVELS)
     if level_frames == 0:
         problems.append("no level was played")
 
@@ -198,8 +205,8 @@ def main():
     with open(os.path.join(work, "rss.txt"), "w", encoding="ascii") as f:
         f.write("".join(f"{frame} {kb} {t:.1f}\n" for frame, kb, t in samples))
     print(f"soak: seed {args.seed}, {args.frames} frames, editor {'on' if args.editor else 'off'}, work {work}")
-    print(f"  run {seconds:.1f} s, replay {results['replay'][0]:.1f} s; frames per scene id: "
-          + ", ".join(f"{k}:{v}" for k, v in sorted(scenes.items())))
+    print(f"  run {seconds:.1f} s, replay {results['replay'][0]:.1f} s; frames per scene: "
+          + ", ".join(f"{scene_name(k)} {v}" for k, v in sorted(scenes.items())))
     print(f"  expected ERROR patterns: {expected or 'none'}; unexpected ERROR lines: {errors}")
     if samples:
         peak = max(kb for _, kb, _ in samples)
