@@ -69,19 +69,21 @@ void RemoveObject(const std::string& name) {
   }
 }
 
-bool DestroyIfMarked(GameObject* object) {
-  if (object == nullptr || !object->destroy) return false;
-  GameObject* label = State().hooks.linkedLabel ? State().hooks.linkedLabel(object) : nullptr;
-  // Taken out by address, not by name: names can repeat (the scene's highlight is named before the
-  // scene start resets the counter), and removing a namesake would leave this object in the list
-  // after it is deleted.
+void RemoveObject(GameObject* object) {
   auto& list = State().objects;
   auto it = std::find(list.begin(), list.end(), object);
   if (it != list.end()) {
     list.erase(it);
-  } else if (object == State().transition) {
+  } else if (object != nullptr && State().transition == object) {
     State().transition = nullptr;
   }
+}
+
+bool DestroyIfMarked(GameObject* object) {
+  if (object == nullptr || !object->destroy) return false;
+  GameObject* label = State().hooks.linkedLabel ? State().hooks.linkedLabel(object) : nullptr;
+  // By identity: a level may hold two objects of one name, and the other one must stay listed.
+  RemoveObject(object);
   if (label != nullptr) {
     label->destroy = true;
     DestroyIfMarked(label);

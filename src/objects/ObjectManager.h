@@ -19,6 +19,9 @@ GameObject* FindObjectAt(float x, float y);
 // Takes the first object with that name out of the list without deleting it. If the list has none
 // and the transition overlay has that name, the overlay is deleted and its slot emptied.
 void RemoveObject(const std::string& name);
+// Takes that very object out of the list (or out of the transition overlay slot) without deleting
+// it; nothing happens when it is in neither.
+void RemoveObject(GameObject* object);
 // When the object is marked for destruction: takes it out of the list, destroys its button label
 // with it, unlinks it from its path, deletes it and returns true. Otherwise returns false.
 bool DestroyIfMarked(GameObject* object);

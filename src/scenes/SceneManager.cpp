@@ -7,6 +7,7 @@
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Logger.h"
+#include "app/Options.h"
 #include "audio/AudioSystem.h"
 #include "gameplay/LevelRules.h"
 #include "gameplay/PathGrid.h"
@@ -99,8 +100,7 @@ void EnsureTransitionOverlay() {
   const Camera& camera = MainCamera();
   GameObject* overlay = CreateTransition(camera.position[0], camera.position[1]);
   if (overlay == nullptr) return;
-  const auto& list = Objects();
-  if (std::find(list.begin(), list.end(), overlay) != list.end()) RemoveObject(overlay->name);
+  RemoveObject(overlay);  // the factory listed it; the overlay lives outside the list
   SetTransitionOverlay(overlay);
 }
 
@@ -340,6 +340,11 @@ void FollowPlayer(const Level& scene) {
   if (EditorHalted()) return;
   if (scene.sceneId == scene_id::kMainMenu || scene.sceneId == scene_id::kCredits) return;
   if (!(scene.followLimit > scene.exitTimer)) return;
+  if (const auto& pinned = GetRunOptions().camera) {  // the developer framing of --camera
+    MainCamera().position[0] = pinned->first;
+    MainCamera().position[1] = pinned->second;
+    return;
+  }
   GameObject* player = ScenePlayer();
   if (player == nullptr) return;
   auto* kinematics = player->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics));

@@ -189,7 +189,9 @@ TEST_F(FactoryTest, EveryArchetypeHasItsScaleDepthAndComponents) {
     if (Model* m = ModelOf(o)) {
       for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(m->GetMesh()->color[i], kDefaultModelColor[i]);
     }
-    if (Collision* shape = ShapeOf(o)) EXPECT_FALSE(shape->disabled);
+    if (Collision* shape = ShapeOf(o)) {
+      EXPECT_FALSE(shape->disabled);
+    }
     EXPECT_EQ(Logged(), c.created != nullptr ? "-DEBUG- " + std::string(c.created) + "\n" : std::string());
   }
 }
@@ -551,7 +553,9 @@ TEST_F(FactoryTest, RecordOfEveryTypeTakesPlacementNameAndNumber) {
     EXPECT_EQ(t->rotation, 90.0f);
     EXPECT_EQ(t->scale[0], 60.0f);
     EXPECT_EQ(t->scale[1], 80.0f);
-    if (Model* m = ModelOf(o)) EXPECT_EQ(m->GetTextureName(), "custom.png");
+    if (Model* m = ModelOf(o)) {
+      EXPECT_EQ(m->GetTextureName(), "custom.png");
+    }
     if (auto* box = o->GetComponentAs<BoxCollision>(SlotOf(ComponentType::Collision))) {
       // Edges are rebuilt at once for the record's turn and size: V1 = (cx - hh, cy + hw).
       EXPECT_NEAR(box->edges[0].start.x(), 60.0f, 1e-3f);

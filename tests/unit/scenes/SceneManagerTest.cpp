@@ -537,7 +537,9 @@ TEST_F(SceneManagerTest, TheCameraFollowsThePlayerUntilTheExitTimerReachesTheFol
     kinematics->lastPosition[0] += 1.0f;
     ASSERT_TRUE(UpdateScenes(kDt));
     // Following happens after the exit step, so the frame that reaches the limit no longer follows.
-    if (scene->exitTimer < scene->followLimit) EXPECT_FLOAT_EQ(MainCamera().position[0], kinematics->lastPosition[0]);
+    if (scene->exitTimer < scene->followLimit) {
+      EXPECT_FLOAT_EQ(MainCamera().position[0], kinematics->lastPosition[0]);
+    }
   }
   float held = MainCamera().position[0];
   kinematics->lastPosition[0] = -500.0f;

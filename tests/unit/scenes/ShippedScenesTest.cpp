@@ -59,7 +59,9 @@ TEST(ShippedScenesTest, EveryNamedPictureExistsAndIsListedForLoading) {
       EXPECT_TRUE(FileExists(SourceDir() + "/Assets/" + texture)) << name << " lists " << texture;
     }
     for (const ObjectRecord& r : level->objects) {
-      if (!r.texture.empty()) EXPECT_TRUE(listed.count(r.texture)) << name << ": " << r.id << " uses " << r.texture;
+      if (!r.texture.empty()) {
+        EXPECT_TRUE(listed.count(r.texture)) << name << ": " << r.id << " uses " << r.texture;
+      }
       for (const EmitterRecord& e : r.emitters) EXPECT_TRUE(listed.count(e.texture)) << name << ": " << r.id;
     }
   }
@@ -114,7 +116,9 @@ TEST(ShippedScenesTest, LevelsArePlayableAndInsideThePathGrid) {
         EXPECT_EQ(first->second->type, static_cast<int32_t>(ObjectType::Node));
         ASSERT_NE(byName.find(first->second->nextId), byName.end()) << name << ": patrol of one node";
       }
-      if (r.type == static_cast<int32_t>(ObjectType::Light)) EXPECT_TRUE(r.hasLight) << name;
+      if (r.type == static_cast<int32_t>(ObjectType::Light)) {
+        EXPECT_TRUE(r.hasLight) << name;
+      }
     }
   }
 }
