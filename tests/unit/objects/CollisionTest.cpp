@@ -116,67 +116,54 @@ void ExpectPosition(GameObject* o, float x, float y, float z) {
 
 // ---- geometry ---------------------------------------------------------------------------------
 
-TEST(CollisionEdgeTest, CircleBeyondTheEndOfAnEdgeDoesNotTouchIt) {
-  const Vector2 s(0.0f, 0.0f), e(100.0f, 0.0f);
-  // The end point is 11 units away, well inside the radius, but edges have no round caps.
-  EXPECT_FALSE(CircleTouchesEdge(s, e, Vector2(110.0f, 5.0f), 20.0f));
-  EXPECT_TRUE(CircleTouchesEdge(s, e, Vector2(50.0f, 20.0f), 20.0f)) << "exactly the radius away touches";
-  EXPECT_FALSE(CircleTouchesEdge(s, e, Vector2(50.0f, 20.5f), 20.0f));
-  EXPECT_TRUE(CircleTouchesEdge(s, e, Vector2(50.0f, -5.0f), 20.0f)) << "both sides of the edge count";
-}
-
-TEST(CollisionEdgeTest, FootPointMayOvershootTheEndByTheTolerance) {
-  const Vector2 s(0.0f, 0.0f), e(100.0f, 0.0f);
-  // Foot point 0.01 past the end: the path S-Q-E is 0.02 longer than the edge, within 0.05.
-  EXPECT_TRUE(CircleTouchesEdge(s, e, Vector2(100.01f, 1.0f), 2.0f));
-  // 0.04 past the end: 0.08 longer, outside the tolerance.
-  EXPECT_FALSE(CircleTouchesEdge(s, e, Vector2(100.04f, 1.0f), 2.0f));
-}
-
-TEST(CollisionEdgeTest, ProjectionBeforeTheStartIsMirroredNotClamped) {
-  const Vector2 s(0.0f, 0.0f), e(100.0f, 0.0f);
-  // P = (-10, 0) projects to t = -0.1; its absolute value puts the foot point at (10, 0), 20 away.
-  EXPECT_TRUE(CircleTouchesEdge(s, e, Vector2(-10.0f, 0.0f), 20.0f));
-  EXPECT_FALSE(CircleTouchesEdge(s, e, Vector2(-10.0f, 0.0f), 19.9f));
-}
-
-TEST(CollisionEdgeTest, ZeroLengthEdgeTouchesNothing) {
-  const Vector2 p(5.0f, 5.0f);
-  EXPECT_FALSE(CircleTouchesEdge(p, p, p, 10.0f));
-}
-
-TEST_F(CollisionTest, BoxEdgesFollowTheCornerOrder) {
-  GameObject* o = Keep(MakeBox(ObjectType::Wall, 10.0f, 20.0f, 40.0f, 60.0f));
-  const BoxCollision::Edge* edges = BoxOf(o)->edges;
-  // V1 top-right, V2 top-left, V3 bottom-left, V4 bottom-right.
-  EXPECT_FLOAT_EQ(edges[0].start.x(), 30.0f);
-  EXPECT_FLOAT_EQ(edges[0].start.y(), 50.0f);
-  EXPECT_FLOAT_EQ(edges[1].start.x(), -10.0f);
-  EXPECT_FLOAT_EQ(edges[1].start.y(), 50.0f);
-  EXPECT_FLOAT_EQ(edges[2].start.x(), -10.0f);
-  EXPECT_FLOAT_EQ(edges[2].start.y(), -10.0f);
-  EXPECT_FLOAT_EQ(edges[3].start.x(), 30.0f);
-  EXPECT_FLOAT_EQ(edges[3].start.y(), -10.0f);
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_FLOAT_EQ(edges[i].end.x(), edges[(i + 1) % 4].start.x()) << "edge " << i << " ends where the next starts";
-    EXPECT_FLOAT_EQ(edges[i].end.y(), edges[(i + 1) % 4].start.y());
+TEST(CollisionEdgeTest, CircleTouchesAnEdgeWithoutRoundCapsWithinTheTolerance) {
+  struct Row {
+    float x, y, radius;
+    bool touches;
+    const char* why;
+  };
+  const Row rows[] = {
+      {110.0f, 5.0f, 20.0f, false, "the end point is 11 away, but edges have no round caps"},
+      {50.0f, 20.0f, 20.0f, true, "exactly the radius away touches"},
+      {50.0f, 20.5f, 20.0f, false, "just beyond the radius"},
+      {50.0f, -5.0f, 20.0f, true, "both sides of the edge count"},
+      {100.01f, 1.0f, 2.0f, true, "foot point 0.01 past the end: S-Q-E 0.02 longer, within 0.05"},
+      {100.04f, 1.0f, 2.0f, false, "0.04 past the end: 0.08 longer, outside the tolerance"},
+      {-10.0f, 0.0f, 20.0f, true, "t = -0.1 is mirrored to a foot point at (10, 0), 20 away"},
+      {-10.0f, 0.0f, 19.9f, false, "mirrored, not clamped to the start"},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(CircleTouchesEdge(Vector2(0.0f, 0.0f), Vector2(100.0f, 0.0f), Vector2(r.x, r.y), r.radius), r.touches)
+        << r.why;
   }
+  const Vector2 p(5.0f, 5.0f);
+  EXPECT_FALSE(CircleTouchesEdge(p, p, p, 10.0f)) << "a zero-length edge touches nothing";
 }
 
-TEST_F(CollisionTest, TurnedBoxEdgesAreRebuiltByDraw) {
+TEST_F(CollisionTest, BoxEdgesFollowTheCornerOrderAndAreRebuiltByDraw) {
   GameObject* o = Keep(MakeBox(ObjectType::Wall, 10.0f, 20.0f, 40.0f, 60.0f));
-  At(o)->rotation = 90.0f;
-  BoxOf(o)->Draw();
   const BoxCollision::Edge* edges = BoxOf(o)->edges;
-  // Turned a quarter: V1 = (cx - hh, cy + hw), V2 = (cx - hh, cy - hw), V3 = (cx + hh, cy - hw).
-  EXPECT_NEAR(edges[0].start.x(), -20.0f, 1e-3f);
-  EXPECT_NEAR(edges[0].start.y(), 40.0f, 1e-3f);
-  EXPECT_NEAR(edges[1].start.x(), -20.0f, 1e-3f);
-  EXPECT_NEAR(edges[1].start.y(), 0.0f, 1e-3f);
-  EXPECT_NEAR(edges[2].start.x(), 40.0f, 1e-3f);
-  EXPECT_NEAR(edges[2].start.y(), 0.0f, 1e-3f);
-  EXPECT_NEAR(edges[3].start.x(), 40.0f, 1e-3f);
-  EXPECT_NEAR(edges[3].start.y(), 40.0f, 1e-3f);
+  // Upright: V1 top-right, V2 top-left, V3 bottom-left, V4 bottom-right. Turned a quarter by Draw:
+  // V1 = (cx - hh, cy + hw), V2 = (cx - hh, cy - hw), V3 = (cx + hh, cy - hw).
+  const float upright[4][2] = {{30, 50}, {-10, 50}, {-10, -10}, {30, -10}};
+  const float turned[4][2] = {{-20, 40}, {-20, 0}, {40, 0}, {40, 40}};
+  for (const auto* corners : {upright, turned}) {
+    if (corners == turned) {
+      At(o)->rotation = 90.0f;
+      BoxOf(o)->Draw();
+    }
+    for (int i = 0; i < 4; ++i) {
+      if (corners == upright) {
+        EXPECT_FLOAT_EQ(edges[i].start.x(), corners[i][0]) << "corner " << i;
+        EXPECT_FLOAT_EQ(edges[i].start.y(), corners[i][1]) << "corner " << i;
+      } else {
+        EXPECT_NEAR(edges[i].start.x(), corners[i][0], 1e-3f) << "corner " << i;
+        EXPECT_NEAR(edges[i].start.y(), corners[i][1], 1e-3f) << "corner " << i;
+      }
+      EXPECT_FLOAT_EQ(edges[i].end.x(), edges[(i + 1) % 4].start.x()) << "edge " << i << " ends where the next starts";
+      EXPECT_FLOAT_EQ(edges[i].end.y(), edges[(i + 1) % 4].start.y());
+    }
+  }
 }
 
 TEST_F(CollisionTest, BoxContainsPointStrictlyAndInItsOwnTurn) {
@@ -230,12 +217,6 @@ TEST_F(CollisionTest, ZeroRadiusCircleIsAPointTestWithoutResponse) {
   EXPECT_FALSE(BoxOf(wall)->CheckCollision(ShapeOf(point)));
 }
 
-TEST_F(CollisionTest, CircleWithoutKinematicsIsNeverPushed) {
-  GameObject* wall = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
-  GameObject* still = Keep(MakeCircle(ObjectType::Player, 0.0f, 60.0f, 20.0f, false));
-  EXPECT_FALSE(BoxOf(wall)->CheckCollision(ShapeOf(still)));
-}
-
 TEST_F(CollisionTest, BroadPhaseIgnoresCirclesFarFromCentreAndCorners) {
   // A wall 2000 long: the circle 600 above its centre is far from the centre and from every corner,
   // though its huge radius reaches the long edge.
@@ -253,11 +234,13 @@ TEST_F(CollisionTest, BroadPhaseIgnoresCirclesFarFromCentreAndCorners) {
   EXPECT_TRUE(BoxOf(wall)->CheckCollision(ShapeOf(food)));
 }
 
-TEST_F(CollisionTest, BoxIgnoresAnythingButCircles) {
+TEST_F(CollisionTest, BoxIgnoresAnythingButCirclesWithKinematics) {
   GameObject* wall = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
   GameObject* other = Keep(MakeBox(ObjectType::Player, 0.0f, 0.0f, 100.0f, 100.0f));
+  GameObject* still = Keep(MakeCircle(ObjectType::Player, 0.0f, 60.0f, 20.0f, false));
   EXPECT_FALSE(BoxOf(wall)->CheckCollision(ShapeOf(other)));
   EXPECT_FALSE(BoxOf(wall)->CheckCollision(nullptr));
+  EXPECT_FALSE(BoxOf(wall)->CheckCollision(ShapeOf(still))) << "a circle without kinematics is never pushed";
 }
 
 // ---- responses by type pair -----------------------------------------------------------------------
@@ -544,21 +527,16 @@ TEST_F(CollisionTest, HandlersRunFirstComponentThenOther) {
 
 TEST_F(CollisionTest, ShapeDispatchWorksWithTheBoxOnEitherSide) {
   // Box first in the list, then the circle first: both end with the player stopped at the wall.
-  GameObject* wall = List(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
-  GameObject* player = List(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
-  Moved(player, 0.0f, 75.0f, 0.0f, 65.0f, 0.0f, -400.0f);
-  TestCollisionPairs(0);
-  ExpectVelocity(player, 0.0f, 0.0f);
-  ClearObjects();
-
-  GameObject* player2 = List(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
-  GameObject* wall2 = List(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
-  Moved(player2, 0.0f, 75.0f, 0.0f, 65.0f, 0.0f, -400.0f);
-  TestCollisionPairs(0);
-  ExpectVelocity(player2, 0.0f, 0.0f);
+  for (bool boxFirst : {true, false}) {
+    ClearObjects();
+    if (boxFirst) List(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
+    GameObject* player = List(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+    if (!boxFirst) List(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
+    Moved(player, 0.0f, 75.0f, 0.0f, 65.0f, 0.0f, -400.0f);
+    TestCollisionPairs(0);
+    ExpectVelocity(player, 0.0f, 0.0f);
+  }
   EXPECT_EQ(GetCollisionCounters().shapeTests, 2u);
-  (void)wall;
-  (void)wall2;
 }
 
 TEST_F(CollisionTest, TwoBoxesAreNeverTested) {
