@@ -408,36 +408,34 @@ TEST_F(CollisionTest, GlassReportsFoodWithoutStoppingIt) {
   EXPECT_TRUE(burst->active);
 }
 
-TEST_F(CollisionTest, CollectionAndEscapeZoneOnlyReportContact) {
-  GameObject* collection = Keep(MakeBox(ObjectType::Collection, 0.0f, 0.0f, 200.0f, 150.0f));
-  GameObject* zone = Keep(MakeBox(ObjectType::EscapeZone, 0.0f, 0.0f, 50.0f, 50.0f));
-  GameObject* food = Keep(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));
-  GameObject* player = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
-  Moved(food, 0.0f, 120.0f, 0.0f, 90.0f, 0.0f, -500.0f);
-  EXPECT_TRUE(BoxOf(collection)->CheckCollision(ShapeOf(food)));
-  ExpectVelocity(food, 0.0f, -500.0f);
-  Moved(player, 0.0f, 120.0f, 0.0f, 90.0f, 0.0f, -500.0f);
-  EXPECT_FALSE(BoxOf(collection)->CheckCollision(ShapeOf(player))) << "the player has no collection row";
-  Moved(player, 0.0f, 60.0f, 0.0f, 40.0f, 0.0f, -500.0f);
-  EXPECT_TRUE(BoxOf(zone)->CheckCollision(ShapeOf(player)));
-  ExpectVelocity(player, 0.0f, -500.0f);
-  Moved(food, 0.0f, 60.0f, 0.0f, 40.0f, 0.0f, -500.0f);
-  EXPECT_FALSE(BoxOf(zone)->CheckCollision(ShapeOf(food)));
-}
-
-TEST_F(CollisionTest, KillZoneReportsThePlayerOnly) {
-  GameObject* zone = Keep(MakeBox(ObjectType::KillZone, 0.0f, 0.0f, 50.0f, 50.0f));
-  GameObject* player = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
-  GameObject* enemy = Keep(MakeCircle(ObjectType::Enemy, 0.0f, 0.0f, 20.0f));
-  Moved(player, 0.0f, 60.0f, 0.0f, 40.0f, 0.0f, -500.0f);
-  EXPECT_TRUE(BoxOf(zone)->CheckCollision(ShapeOf(player)));
-  ExpectVelocity(player, 0.0f, -500.0f);
-  Moved(enemy, 0.0f, 60.0f, 0.0f, 40.0f, 0.0f, -500.0f);
-  EXPECT_FALSE(BoxOf(zone)->CheckCollision(ShapeOf(enemy)));
-
-  // A player wholly inside a larger zone touches none of its edges and is still reported; one
+TEST_F(CollisionTest, ZonesOnlyReportTheirOwnMoverAndNeverStopIt) {
+  struct Row {
+    ObjectType zone;
+    float w, h;
+    ObjectType mover;
+    float fromY, toY;
+    bool reported;
+  };
+  const Row rows[] = {
+      {ObjectType::Collection, 200, 150, ObjectType::Food, 120, 90, true},
+      {ObjectType::Collection, 200, 150, ObjectType::Player, 120, 90, false},  // no collection row
+      {ObjectType::EscapeZone, 50, 50, ObjectType::Player, 60, 40, true},
+      {ObjectType::EscapeZone, 50, 50, ObjectType::Food, 60, 40, false},
+      {ObjectType::KillZone, 50, 50, ObjectType::Player, 60, 40, true},
+      {ObjectType::KillZone, 50, 50, ObjectType::Enemy, 60, 40, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(static_cast<int>(r.zone) * 100 + static_cast<int>(r.mover));
+    GameObject* zone = Keep(MakeBox(r.zone, 0.0f, 0.0f, r.w, r.h));
+    GameObject* mover = Keep(MakeCircle(r.mover, 0.0f, 0.0f, 20.0f));
+    Moved(mover, 0.0f, r.fromY, 0.0f, r.toY, 0.0f, -500.0f);
+    EXPECT_EQ(BoxOf(zone)->CheckCollision(ShapeOf(mover)), r.reported);
+    if (r.reported) ExpectVelocity(mover, 0.0f, -500.0f);
+  }
+  // A player wholly inside a larger kill zone touches none of its edges and is still reported; one
   // standing clear of it is not.
   GameObject* big = Keep(MakeBox(ObjectType::KillZone, 0.0f, 0.0f, 400.0f, 400.0f));
+  GameObject* player = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
   Moved(player, 10.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
   EXPECT_TRUE(BoxOf(big)->CheckCollision(ShapeOf(player)));
   Moved(player, 300.0f, 0.0f, 300.0f, 0.0f, 0.0f, 0.0f);
@@ -539,7 +537,7 @@ TEST_F(CollisionTest, ShapeDispatchWorksWithTheBoxOnEitherSide) {
   EXPECT_EQ(GetCollisionCounters().shapeTests, 2u);
 }
 
-TEST_F(CollisionTest, TwoBoxesAreNeverTested) {
+TEST_F(CollisionTest, TwoBoxesAndDisabledShapesAreNeverTested) {
   contacts.clear();
   GameObject* wall = List(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
   GameObject* crate = List(MakeBox(ObjectType::Plain, 0.0f, 0.0f, 100.0f, 100.0f));
@@ -549,6 +547,16 @@ TEST_F(CollisionTest, TwoBoxesAreNeverTested) {
   EXPECT_EQ(GetCollisionCounters().pairsConsidered, 1u);
   EXPECT_EQ(GetCollisionCounters().shapeTests, 0u);
   EXPECT_TRUE(contacts.empty());
+
+  // Nor is a disabled shape.
+  ClearObjects();
+  List(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
+  GameObject* player = List(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
+  Moved(player, 0.0f, 75.0f, 0.0f, 65.0f, 0.0f, -400.0f);
+  ShapeOf(player)->disabled = true;
+  TestCollisionPairs(0);
+  ExpectVelocity(player, 0.0f, -400.0f);
+  EXPECT_EQ(GetCollisionCounters().shapeTests, 0u);
 }
 
 TEST_F(CollisionTest, HandlerThatRemovesAShapeEndsTheWalkSafely) {
@@ -601,17 +609,6 @@ TEST_F(CollisionTest, PairWalkSkipsSameTypesStaticPairsTextAndUI) {
   EXPECT_TRUE(contacts.empty()) << "neither the walls nor UI/text report anything here";
   (void)wall;
   (void)bare;
-}
-
-TEST_F(CollisionTest, DisabledShapesAreNotTested) {
-  GameObject* wall = List(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
-  GameObject* player = List(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
-  Moved(player, 0.0f, 75.0f, 0.0f, 65.0f, 0.0f, -400.0f);
-  ShapeOf(player)->disabled = true;
-  TestCollisionPairs(0);
-  ExpectVelocity(player, 0.0f, -400.0f);
-  EXPECT_EQ(GetCollisionCounters().shapeTests, 0u);
-  (void)wall;
 }
 
 TEST_F(CollisionTest, VentEntryFiresOnlyForVentsAfterThePlayer) {
