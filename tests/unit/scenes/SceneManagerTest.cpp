@@ -127,6 +127,13 @@ TEST_F(SceneManagerTest, SceneListHoldsThirteenScenesInOrderAndRequestsTheFirstS
   EXPECT_EQ(SceneState().requestedScene, 1);
   EXPECT_EQ(FindSceneById(5)->sceneIndex, 8);
   EXPECT_EQ(FindSceneById(99), nullptr);
+  // An unknown id or a scene from outside the list leaves the request alone.
+  RequestSceneById(77);
+  EXPECT_EQ(SceneState().requestedScene, 1);
+  Level stranger;
+  stranger.sceneIndex = 3;
+  RequestScene(&stranger);
+  EXPECT_EQ(SceneState().requestedScene, 1);
 }
 
 TEST_F(SceneManagerTest, UnreadableFilesKeepTheirPlaceAsEmptyScenes) {
@@ -145,16 +152,6 @@ TEST_F(SceneManagerTest, UnreadableFilesKeepTheirPlaceAsEmptyScenes) {
   // Navigation still works on the empty scenes.
   RequestSceneById(scene_id::kMainMenu);
   EXPECT_EQ(SceneState().requestedScene, 4);
-}
-
-TEST_F(SceneManagerTest, AnUnknownIdOrAForeignSceneLeavesTheRequestAlone) {
-  BuildSceneList();
-  RequestSceneById(77);
-  EXPECT_EQ(SceneState().requestedScene, 1);
-  Level stranger;
-  stranger.sceneIndex = 3;
-  RequestScene(&stranger);
-  EXPECT_EQ(SceneState().requestedScene, 1);
 }
 
 TEST_F(SceneManagerTest, AnEmptySceneListLogsAndEndsTheLoop) {
