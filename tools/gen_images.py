@@ -17,10 +17,10 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from art import characters, fonts, level, screens  # noqa: E402
+from art import characters, fonts, level, level_sets, screens  # noqa: E402
 from art.common import save_png, save_tga  # noqa: E402
 
-MODULES = [fonts, characters, level, screens]
+MODULES = [fonts, characters, level, level_sets, screens]
 DEFAULT_OUT = os.path.normpath(os.path.join(HERE, "..", "Assets"))
 
 

@@ -215,12 +215,14 @@ def picture_scene(texture, extra_textures=()):
 # ----------------------------------------------------------------------------------------------
 
 LEVEL_TEXTURES = [
-    "player.png", "hitCircle.png", "food.png", "enemy.png", "wall.png", "vent.png", "cover.png",
-    "collection.png", "patrolPoint.png", "lightbulb.png", "footstep.png", "footstep2.png",
-    "dust.png", "exclaim.png", "madfoot.png", "questionMark.png", "star.png",
+    "player.png", "hitCircle.png", "food.png", "enemy.png", "vent.png", "cover.png", "glass.png",
+    "glass2.png", "killzone.png", "collection.png", "patrolPoint.png", "lightbulb.png",
+    "footstep.png", "footstep2.png", "dust.png", "exclaim.png", "madfoot.png", "questionMark.png",
+    "star.png",
 ] + FONTS
 
 WALL = 50  # wall thickness
+EXIT = 200  # width of the way out
 
 
 def crumbs_emitter():
@@ -231,44 +233,75 @@ def crumbs_emitter():
             "max": 24, "slow_to_zero": True, "deceleration": 0.97}
 
 
-def room_walls(width, height, exit_y, exit_size):
+def outer_walls(width, height, side, at):
     """The four walls around the rectangle (0, 0)-(width, height) as (x, y, width, height), with a
-    gap in the right-hand wall centred at exit_y for the escape barrier."""
+    gap of EXIT units in the wall of the exit side ("top", "right" or "left"), centred at `at`."""
     half = WALL / 2
-    below = exit_y - exit_size / 2
-    above = height - (exit_y + exit_size / 2)
-    return [(width / 2, height + half, width + 2 * WALL, WALL),
-            (width / 2, -half, width + 2 * WALL, WALL),
-            (-half, height / 2, WALL, height),
-            (width + half, below / 2, WALL, below),
-            (width + half, height - above / 2, WALL, above)]
+    lo, hi = at - EXIT / 2, at + EXIT / 2
+    walls = []
+    # top and bottom run over the corners
+    if side == "top":
+        walls += [((-WALL + lo) / 2, height + half, lo + WALL, WALL),
+                  ((hi + width + WALL) / 2, height + half, width + WALL - hi, WALL)]
+    else:
+        walls.append((width / 2, height + half, width + 2 * WALL, WALL))
+    walls.append((width / 2, -half, width + 2 * WALL, WALL))
+    for x, exit_here in ((-half, side == "left"), (width + half, side == "right")):
+        if exit_here:
+            walls += [(x, lo / 2, WALL, lo), (x, (hi + height) / 2, WALL, height - hi)]
+        else:
+            walls.append((x, height / 2, WALL, height))
+    return walls
 
 
-FLOOR_TILE = 512  # the floor pictures are tileable squares of 512 pixels, drawn one unit a pixel
+def exit_objects(width, height, side, at):
+    """The escape barrier in the gap and the escape zone just outside it."""
+    if side == "top":
+        return ((at, height + WALL / 2, EXIT, WALL), (at, height + WALL + 50, EXIT, 100), "UP")
+    if side == "right":
+        return ((width + WALL / 2, at, WALL, EXIT), (width + WALL + 50, at, 100, EXIT), "RIGHT")
+    return ((-WALL / 2, at, WALL, EXIT), (-WALL - 50, at, 100, EXIT), "LEFT")
+
+
+FLOOR_TILE = 256   # a floor picture (512 pixels, a 4 x 4 pattern) covers about this many units
+OUTSIDE = "download.tga"  # dark cobbles beyond the level's walls
+OUTSIDE_TILE = 512
+OUTSIDE_MARGIN = 600      # more than the camera shows past a wall
 
 
 def floor_tiles(s, texture, width, height):
-    """Covers the rectangle (-100, -100)-(width + 200, height + 100) with floor squares, so no black
-    shows at the edges and the floor keeps its drawn scale."""
-    left, bottom = -100, -100
-    columns = -(-(width + 300) // FLOOR_TILE)
-    rows = -(-(height + 200) // FLOOR_TILE)
+    """The level's own floor exactly inside its walls (squares stretched a little so a whole number
+    fits each way) over dark cobbles laid in a ring outside, so no black shows at the edges and the
+    level's outline reads from afar."""
+    left, bottom = -OUTSIDE_MARGIN, -OUTSIDE_MARGIN
+    right, top = width + OUTSIDE_MARGIN, height + OUTSIDE_MARGIN
+    columns = -(-(right - left) // OUTSIDE_TILE)
+    rows = -(-(top - bottom) // OUTSIDE_TILE)
     for j in range(rows):
         for i in range(columns):
-            s.add("Background", left + FLOOR_TILE * (i + 0.5), bottom + FLOOR_TILE * (j + 0.5),
-                  FLOOR_TILE, FLOOR_TILE, texture=texture)
+            x0, y0 = left + OUTSIDE_TILE * i, bottom + OUTSIDE_TILE * j
+            if x0 >= 0 and y0 >= 0 and x0 + OUTSIDE_TILE <= width and y0 + OUTSIDE_TILE <= height:
+                continue  # wholly under the level's floor
+            s.add("Background", x0 + OUTSIDE_TILE / 2, y0 + OUTSIDE_TILE / 2, OUTSIDE_TILE,
+                  OUTSIDE_TILE, texture=OUTSIDE)
+    columns, rows = max(1, round(width / FLOOR_TILE)), max(1, round(height / FLOOR_TILE))
+    tw, th = width / columns, height / rows
+    for j in range(rows):
+        for i in range(columns):
+            s.add("Background", tw * (i + 0.5), th * (j + 0.5), tw, th, texture=texture)
 
 
-def wall_pictures(s, walls):
-    """Walls show only as collision outlines, so each one gets a row of brick squares drawn over the
-    floor on the background layer (the later picture wins at equal depth)."""
+def wall_pictures(s, walls, texture):
+    """Walls show only as collision outlines, so each one is covered with squares of its level's
+    wall picture, drawn over the floor on the background layer (the later picture wins at equal
+    depth). Squares are about a wall's thickness on thin walls and up to 100 units on blocks."""
     for (x, y, sx, sy) in walls:
-        n = max(1, round(max(sx, sy) / WALL))
-        for k in range(n):
-            t = (k + 0.5) / n - 0.5
-            px, py = (x + t * sx, y) if sx >= sy else (x, y + t * sy)
-            s.add("Background", px, py, sx / n if sx >= sy else sx, sy if sx >= sy else sy / n,
-                  texture="wall.png")
+        piece = min(100, max(WALL, min(sx, sy)))
+        nx, ny = max(1, round(sx / piece)), max(1, round(sy / piece))
+        for j in range(ny):
+            for i in range(nx):
+                s.add("Background", x + ((i + 0.5) / nx - 0.5) * sx, y + ((j + 0.5) / ny - 0.5) * sy,
+                      sx / nx, sy / ny, texture=texture)
 
 
 # A box is only tested against circles within 500 units of its centre or a corner, so a wall longer
@@ -291,99 +324,181 @@ def split_long_walls(walls):
     return pieces
 
 
+def hwall(y, x0, x1):
+    """A horizontal wall from x0 to x1 at height y."""
+    return ((x0 + x1) / 2, y, x1 - x0, WALL)
+
+
+def vwall(x, y0, y1):
+    """A vertical wall from y0 to y1 at x."""
+    return (x, (y0 + y1) / 2, WALL, y1 - y0)
+
+
+def lamp(x, y, colour, intensity=1.4, reach=(120, 520)):
+    return (x, y, colour, intensity, reach)
+
+
+WARM = (1.0, 0.78, 0.45)
+CANDLE = (1.0, 0.68, 0.38)
+MOON = (0.6, 0.72, 1.0)
+
+
 def level(layout):
+    """One level. The player is listed before every vent (a vent only takes the player in when it
+    comes later in the object list) and right after the pictures."""
     width, height = layout["size"]
-    walls = split_long_walls(room_walls(width, height, layout["exit_y"], 200) + layout["inner_walls"])
+    side, at = layout["exit"]
+    walls = split_long_walls(outer_walls(width, height, side, at) + layout["inner_walls"])
     s = Scene()
     floor_tiles(s, layout["floor"], width, height)
-    wall_pictures(s, walls)
+    wall_pictures(s, walls, layout["wall"])
+    px, py = layout["player"]
+    s.add("Player", px, py, 43, 116, texture="player.png")
     for (x, y, sx, sy) in walls:
         s.add("Wall", x, y, sx, sy)
-    for (x, y, sx, sy, rotation) in layout["covers"]:
-        s.add("Cover", x, y, sx, sy, rotation=rotation, texture="cover.png",
+    for (x, y, sx, sy) in layout.get("kill_zones", []):
+        s.add("Kill_zone", x, y, sx, sy, texture="killzone.png")
+    for (x, y, rotation) in layout["covers"]:
+        s.add("Cover", x, y, 100, 200, rotation=rotation, texture="cover.png",
               filters=[{"kind": 2, "color": (0, 0, 0, 1)}])
-    for (x, y, rotation) in layout["vents"]:
-        s.add("Vent", x, y, 50, 50, rotation=rotation, texture="vent.png",
+    for (x, y, sx, sy) in layout.get("vents", []):
+        s.add("Vent", x, y, sx, sy, texture="vent.png",
               filters=[{"kind": 2, "color": (0, 0, 0, 0.5)}])
+    for (x, y, sx, sy) in layout.get("glass", []):
+        s.add("Glass", x, y, sx, sy, texture="glass.png")
     cx, cy = layout["collection"]
     s.add("Collection", cx, cy, 200, 150, texture="collection.png", emitters=[crumbs_emitter()])
     for (x, y) in layout["food"]:
         s.add("Food", x, y, 20, 20, texture="food.png")
-    s.add("Escapebarrier", width + WALL / 2, layout["exit_y"], WALL, 200, texture="vent.png")
-    s.add("Escapezone", width + WALL + 50, layout["exit_y"], 100, 200, texture="vent.png",
-          direction=DIRECTIONS.index("RIGHT"))
-    for g, (start, patrol) in enumerate(layout["guards"]):
+    barrier, zone, direction = exit_objects(width, height, side, at)
+    s.add("Escapebarrier", *barrier, texture="vent.png")
+    s.add("Escapezone", *zone, texture="vent.png", direction=DIRECTIONS.index(direction))
+    for g, guard in enumerate(layout["guards"]):
+        patrol = guard["path"]
         names = ["guard%d_node%d" % (g, n) for n in range(len(patrol))]
         for n, (x, y) in enumerate(patrol):
-            # The last node names no successor: the guard walks the path forth and back.
-            following = names[n + 1] if n + 1 < len(patrol) else ""
+            # An open path is walked forth and back; a loop's last node names its first.
+            if n + 1 < len(patrol):
+                following = names[n + 1]
+            else:
+                following = names[0] if guard.get("loop") else ""
             s.add("Node", x, y, 20, 20, key=names[n], texture="patrolPoint.png", next=following)
-        s.add("Enemy", start[0], start[1], 60, 30, texture="enemy.png", next=names[0])
-    lx, ly = layout["light"]
-    s.add("Light", lx, ly, 50, 50, texture="lightbulb.png",
-          light={"Intensity": 1.5, "R": 1, "G": 0.85, "B": 0.6, "FallOffStart": 150, "FallOffEnd": 600})
-    px, py = layout["player"]
-    s.add("Player", px, py, 43, 116, texture="player.png")
-    objects = s.link()
+        sx, sy = guard.get("start", patrol[0])
+        s.add("Enemy", sx, sy, 60, 30, texture="enemy.png", next=names[0])
+    for (x, y, colour, intensity, (start, end)) in layout["lights"]:
+        s.add("Light", x, y, 50, 50, texture="lightbulb.png",
+              light={"Intensity": intensity, "R": colour[0], "G": colour[1], "B": colour[2],
+                     "FallOffStart": start, "FallOffEnd": end})
     return {
         "food_goal": layout["goal"], "ranks": layout["ranks"], "lives": 3,
         # The player's and the guards' tuning, read from Assets/Attributes/ when the level starts
         # (written by `quillmarch-level attributes Assets/Attributes`).
         "attributes": ["player", "human"],
         "ambient": layout["ambient"],
-        "textures": [layout["floor"]] + LEVEL_TEXTURES + [layout["signal"]],
-        "objects": objects,
+        "textures": [layout["floor"], OUTSIDE, layout["wall"]] + LEVEL_TEXTURES + [layout["signal"]],
+        "objects": s.link(),
     }
 
 
-LEVELS = {
-    "level1.json": {
-        "floor": "floor_alley.png", "signal": "level_1_escape.png",
-        "size": (1800, 1200), "exit_y": 1000,
-        "inner_walls": [(600, 350, 50, 700), (1200, 850, 50, 700)],
-        "covers": [(900, 300, 100, 200, 0)],
-        "vents": [],
-        "collection": (250, 1000),
-        "food": [(350, 200), (900, 1000), (1500, 250), (1600, 700)],
-        "guards": [((900, 600), [(900, 600), (1500, 600)])],
-        "light": (900, 600),
-        "player": (200, 300),
-        "goal": 3, "ranks": (60, 90, 120),
-        "ambient": (0.8, 0.85, 1, 0.8),
-    },
-    "level2.json": {
-        "floor": "floor_villa.png", "signal": "level_2_escape.png",
-        "size": (2200, 1600), "exit_y": 1400,
-        "inner_walls": [(700, 500, 50, 1000), (1500, 1100, 50, 1000), (1100, 800, 400, 50)],
-        "covers": [(400, 1100, 100, 200, 90), (1850, 500, 100, 200, 0)],
-        "vents": [(700, 1050, 0)],
-        "collection": (300, 1400),
-        "food": [(300, 300), (1100, 400), (1100, 1300), (1900, 250), (2000, 1000)],
-        "guards": [((1100, 200), [(1100, 200), (1100, 600)]),
-                   ((1800, 800), [(1800, 800), (2000, 1500)])],
-        "light": (1100, 1000),
-        "player": (200, 200),
-        "goal": 4, "ranks": (90, 130, 180),
-        "ambient": (1, 0.9, 0.8, 0.75),
-    },
-    "level3.json": {
-        "floor": "floor_market.png", "signal": "level_3_escape.png",
-        "size": (2600, 1800), "exit_y": 900,
-        "inner_walls": [(650, 900, 50, 1200), (1300, 450, 50, 900), (1300, 1500, 50, 600),
-                        (1950, 900, 50, 1200)],
-        "covers": [(950, 300, 100, 200, 0), (1650, 1500, 100, 200, 90)],
-        "vents": [(1300, 1050, 0)],
-        "collection": (300, 1600),
-        "food": [(300, 250), (950, 900), (1000, 1600), (1650, 300), (1650, 900), (2300, 300)],
-        "guards": [((950, 600), [(950, 600), (950, 1300)]),
-                   ((1650, 1200), [(1650, 1200), (1650, 600)]),
-                   ((2300, 1500), [(2300, 1500), (2300, 1100)])],
-        "light": (1650, 900),
-        "player": (200, 900),
-        "goal": 5, "ranks": (120, 180, 240),
-        "ambient": (0.85, 0.85, 1, 0.7),
-    },
+# The alley: a long cold back street walked from south to north in three switchbacks. Food lies in
+# the side bays; the collection zone is by the start, so each piece is carried back past the one
+# guard, who walks across the second stretch under a street lamp.
+ALLEY = {
+    "floor": "floor_alley.png", "wall": "wall_alley.png", "signal": "level_1_escape.png",
+    "size": (2000, 4000), "exit": ("top", 1000),
+    "inner_walls": [
+        hwall(1000, 0, 1400), hwall(2000, 600, 2000), hwall(3000, 0, 1400),
+        vwall(1000, 2025, 2550),            # splits the third stretch into two bays
+        vwall(500, 25, 450),                # the start's doorway
+        vwall(1600, 3025, 3500),            # a yard by the last gap
+        (1750, 550, 200, 200),              # a shed in the first stretch
+        (300, 3500, 250, 250),              # a shed near the way out
+    ],
+    "covers": [(1780, 1280, 0), (220, 1720, 0), (1500, 2750, 90)],
+    "collection": (1000, 650),
+    "food": [(250, 250), (1750, 1750), (250, 2250), (1750, 2300), (800, 3800)],
+    "guards": [{"path": [(300, 1500), (1000, 1500)]}],
+    "lights": [lamp(1000, 650, WARM, 1.3), lamp(650, 1500, WARM, 1.5, (140, 600)),
+               lamp(250, 2250, WARM), lamp(1500, 2600, MOON, 0.8, (200, 700)),
+               lamp(1000, 3600, WARM), lamp(1000, 3950, (1, 0.4, 0.3), 1.2, (80, 400)),
+               lamp(300, 300, WARM, 1.0, (100, 400))],
+    "player": (1000, 200),
+    "goal": 3, "ranks": (120, 160, 220),
+    "ambient": (0.55, 0.62, 0.9, 0.55),
 }
+
+# The villa: a hall runs north-south between the west wing (start and collection) and the east wing
+# (the way out). Two guards cross in the hall at the north doors, a third circles the exit room. A
+# glass door and a vent give other ways east and west; tables give cover.
+VILLA = {
+    "floor": "floor_villa.png", "wall": "wall_villa.png", "signal": "level_2_escape.png",
+    "size": (2600, 3200), "exit": ("right", 1600),
+    "inner_walls": [
+        # the hall's west wall: glass door at 600-800, open door at 2300-2500
+        vwall(1100, 0, 600), vwall(1100, 800, 2300), vwall(1100, 2500, 3200),
+        # the hall's east wall: vent at 1000-1100, open door at 2300-2500
+        vwall(1500, 0, 1000), vwall(1500, 1100, 2300), vwall(1500, 2500, 3200),
+        # west wing: door 400-600 between the two rooms
+        hwall(1600, 0, 400), hwall(1600, 600, 1075),
+        # east wing: doors 1900-2100 (south) and 2100-2300 (north)
+        hwall(1100, 1525, 1900), hwall(1100, 2100, 2600),
+        hwall(2200, 1525, 2100), hwall(2200, 2300, 2600),
+        (2250, 600, 300, 100),              # a sideboard
+        (550, 2750, 100, 300),              # a cabinet
+    ],
+    "vents": [(1500, 1050, 50, 100)],
+    "glass": [(1100, 700, 25, 200)],
+    "covers": [(600, 800, 90), (350, 2300, 0), (1300, 1600, 0), (2000, 500, 0),
+               (2200, 2800, 90)],
+    "collection": (300, 1200),
+    "food": [(900, 200), (250, 2950), (900, 2050), (1300, 100), (2450, 200), (2450, 3050),
+             (1700, 1350)],
+    "guards": [{"path": [(1300, 300), (1300, 2950)]},
+               {"path": [(300, 2400), (2350, 2400)], "start": (2350, 2400)},
+               {"path": [(1800, 1350), (2400, 1350), (2400, 1950), (1800, 1950)], "loop": True}],
+    "lights": [lamp(500, 1000, CANDLE, 1.3, (150, 650)), lamp(500, 2500, CANDLE, 1.2, (150, 650)),
+               lamp(1300, 700, WARM, 1.2, (100, 450)), lamp(1300, 2400, WARM, 1.3, (100, 500)),
+               lamp(2000, 600, CANDLE, 1.2, (150, 600)), lamp(2100, 1650, CANDLE, 1.4, (150, 650)),
+               lamp(2000, 2750, CANDLE, 1.1, (150, 600)), lamp(2550, 1600, (1, 0.4, 0.3), 1.2, (60, 300))],
+    "player": (250, 300),
+    "goal": 5, "ranks": (150, 210, 280),
+    "ambient": (0.8, 0.62, 0.5, 0.5),
+}
+
+# The market: a square of stalls round a central fountain plaza (the collection zone), with open
+# cellar hatches in some aisles, six guards on the aisles and the main street, and the way out on
+# the west side of the main street. Many routes lead round the stalls.
+STALL_COLUMNS = (600, 1200, 2500, 3100)
+STALL_ROWS = (500, 1050, 2050, 2600)
+MARKET = {
+    "floor": "floor_market.png", "wall": "wall_market.png", "signal": "level_3_escape.png",
+    "size": (3700, 3100), "exit": ("left", 1550),
+    "inner_walls": [(x, y, 300, 200) for x in STALL_COLUMNS for y in STALL_ROWS]
+                   + [(1850, 600, 200, 400), (1850, 2500, 200, 400)],  # the fountain's arcades
+    "kill_zones": [(900, 780, 120, 120), (2800, 780, 120, 120), (900, 2330, 120, 120),
+                   (2800, 2330, 120, 120)],
+    "vents": [(1850, 1000, 100, 50), (1850, 2100, 100, 50)],
+    "covers": [(1850, 1250, 90), (1850, 1850, 90), (600, 1550, 90), (3100, 1550, 90),
+               (300, 2900, 0), (3400, 200, 0)],
+    "collection": (1850, 1550),
+    "food": [(300, 300), (300, 2800), (1200, 1550), (1500, 200), (2200, 2900), (3450, 2900),
+             (3450, 300), (2500, 1550), (1200, 2850), (3400, 1100)],
+    "guards": [{"path": [(900, 300), (900, 2850)]},
+               {"path": [(2800, 2850), (2800, 300)]},
+               {"path": [(1500, 1300), (2200, 1300), (2200, 1800), (1500, 1800)], "loop": True},
+               {"path": [(300, 1300), (300, 300), (1500, 300)], "start": (300, 1300)},
+               {"path": [(3400, 1800), (3400, 2850), (2200, 2850)]},
+               {"path": [(1500, 2300), (2200, 2300)], "start": (2200, 2300)}],
+    "lights": [lamp(1850, 1550, WARM, 1.5, (150, 700))]
+              + [lamp(x, y, WARM, 1.2, (80, 420)) for x in (900, 2800) for y in (500, 1550, 2600)]
+              + [lamp(x, y, CANDLE, 1.0, (60, 300)) for x in (600, 3100) for y in (780, 2330)]
+              + [lamp(-20, 1550, (1, 0.4, 0.3), 1.2, (60, 300))],
+    "player": (3500, 1550),
+    "goal": 7, "ranks": (240, 320, 420),
+    "ambient": (0.5, 0.55, 0.85, 0.5),
+}
+
+LEVELS = {"level1.json": ALLEY, "level2.json": VILLA, "level3.json": MARKET}
 
 
 # ----------------------------------------------------------------------------------------------

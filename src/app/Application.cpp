@@ -159,50 +159,54 @@ void Application::PauseForLostFocus() {
 }
 
 void Application::Run() {
+  while (Pass()) {
+  }
+}
+
+bool Application::Pass() {
   platform::Platform& plat = platform::GetPlatform();
   const RunOptions& options = GetRunOptions();
-  size_t nextShot = 0;
-  while (true) {
-    plat.PumpEvents([this](const platform::Event& e) {
-      HandleEvent(static_cast<int>(e.kind), e.key, e.x, e.y);
-    });
-    if (quit_ || Module().quitRequested) break;
+  plat.PumpEvents([this](const platform::Event& e) {
+    HandleEvent(static_cast<int>(e.kind), e.key, e.x, e.y);
+  });
+  if (quit_ || Module().quitRequested) return false;
 
-    if (plat.IsMinimized()) {
-      PauseForLostFocus();
-      SetMusicVolume(0.0f);
-      plat.Sleep(50);
-      continue;
-    }
-    SetMusicVolume(1.0f);
-    if (CurrentSceneIsLevel() && !plat.HasFocus()) {
-      PauseForLostFocus();
-      SetMusicVolume(0.0f);
-    }
-    UpdatePads();
-    if (flags_.editorEnabled != 0 && Module().hooks.editorFrame) Module().hooks.editorFrame();
-
-    bool keepGoing = Frame();
-    ++framesRun_;
-    AdvanceInputScript();
-
-    CopyPreviousInput();
-    WorldPoint world = ScreenToWorld(static_cast<float>(Input().mouse.x), static_cast<float>(Input().mouse.y), 0.0f);
-    Input().mouse.worldX = world.x;
-    Input().mouse.worldY = world.y;
-
-    for (; nextShot < options.screenshots.size(); ++nextShot) {
-      const ScreenshotRequest& shot = options.screenshots[nextShot];
-      if (shot.frame > framesRun_) break;
-      if (!WriteScreenshot(shot.file)) {
-        std::fprintf(stderr, "quillmarch: could not write the screenshot %s\n", shot.file.c_str());
-      }
-    }
-    LogFrameState(framesRun_);
-    WriteObjectDumps(options.dumps, framesRun_);
-    if (!keepGoing || Module().quitRequested) break;
-    if (options.frames >= 0 && framesRun_ >= options.frames) break;
+  if (plat.IsMinimized()) {
+    PauseForLostFocus();
+    SetMusicVolume(0.0f);
+    UpdateAudio();  // no frame runs while minimised; bus changes reach the mixer at an update
+    plat.Sleep(50);
+    return true;
   }
+  SetMusicVolume(1.0f);
+  if (CurrentSceneIsLevel() && !plat.HasFocus()) {
+    PauseForLostFocus();
+    SetMusicVolume(0.0f);
+  }
+  UpdatePads();
+  if (flags_.editorEnabled != 0 && Module().hooks.editorFrame) Module().hooks.editorFrame();
+
+  bool keepGoing = Frame();
+  ++framesRun_;
+  AdvanceInputScript();
+
+  CopyPreviousInput();
+  WorldPoint world = ScreenToWorld(static_cast<float>(Input().mouse.x), static_cast<float>(Input().mouse.y), 0.0f);
+  Input().mouse.worldX = world.x;
+  Input().mouse.worldY = world.y;
+
+  for (; nextShot_ < options.screenshots.size(); ++nextShot_) {
+    const ScreenshotRequest& shot = options.screenshots[nextShot_];
+    if (shot.frame > framesRun_) break;
+    if (!WriteScreenshot(shot.file)) {
+      std::fprintf(stderr, "quillmarch: could not write the screenshot %s\n", shot.file.c_str());
+    }
+  }
+  LogFrameState(framesRun_);
+  WriteObjectDumps(options.dumps, framesRun_);
+  if (!keepGoing || Module().quitRequested) return false;
+  if (options.frames >= 0 && framesRun_ >= options.frames) return false;
+  return true;
 }
 
 bool Application::Frame() {

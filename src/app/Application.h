@@ -3,6 +3,7 @@
 // graphics start ends start-up after a message box, every other failure is logged and survived.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -16,6 +17,10 @@ class Application {
   bool Initialize();
   // The main loop; returns when the program is to end.
   void Run();
+  // One pass of the main loop: events, the frame, the input script's step, screenshots, the state
+  // log and dumps. False when the program is to end. (Tools that drive the game frame by frame,
+  // such as the level solver, call this instead of Run.)
+  bool Pass();
   // One frame: timer, statistics, log lines, F8, F11, the graphics frame. False ends the loop.
   bool Frame();
   // Tears everything down; safe after a failed Initialize.
@@ -34,6 +39,7 @@ class Application {
   bool cpuMeterOpen_ = false;
   bool quit_ = false;
   int framesRun_ = 0;
+  size_t nextShot_ = 0;  // the next --screenshot request to write
 };
 
 // The running application (null before start-up and after shutdown).

@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "app/EditorLink.h"
-#include "app/KeyCodes.h"
+#include "app/KeyBindings.h"
 #include "graphics/ScreenToWorld.h"
 
 namespace {
@@ -129,10 +129,10 @@ void UpdatePads() {
   PadState& pad0 = Input().pads[0];
   float x = pad0.leftStick[0];
   float y = pad0.leftStick[1];
-  if (KeyDown(vk::Letter('D'))) x += 1.0f;
-  if (KeyDown(vk::Letter('A'))) x -= 1.0f;
-  if (KeyDown(vk::Letter('S'))) y -= 1.0f;
-  if (KeyDown(vk::Letter('W'))) y += 1.0f;
+  if (ActionDown(Action::MoveRight)) x += 1.0f;
+  if (ActionDown(Action::MoveLeft)) x -= 1.0f;
+  if (ActionDown(Action::MoveDown)) y -= 1.0f;
+  if (ActionDown(Action::MoveUp)) y += 1.0f;
   pad0.leftStick[0] = std::clamp(x, -1.0f, 1.0f);
   pad0.leftStick[1] = std::clamp(y, -1.0f, 1.0f);
 }

@@ -1,8 +1,9 @@
 // Program-wide input tables: 256 key states (current and previous pass), the mouse, and four pads in
 // the XInput layout. The event pump writes keys and mouse buttons as events arrive; the main loop
 // polls the pads before the frame (UpdatePads) and copies current states to previous ones after it.
-// A key or button is "triggered" when it is down now and was up in the previous pass. W, A, S and D
-// also drive pad 0's left stick, so keyboard and pad share one movement input.
+// A key or button is "triggered" when it is down now and was up in the previous pass. The movement
+// keys of the bindings (W, A, S and D unless changed) also drive pad 0's left stick, so keyboard and
+// pad share one movement input.
 #pragma once
 
 #include <cstdint>
@@ -83,7 +84,7 @@ using PadReader = bool (*)(uint32_t index, PadRawState* out);
 void SetPadReader(PadReader reader);
 
 // Once per pass before the frame: pad flags from the previous record, read the pads, convert sticks
-// and triggers, then fold W, A, S, D into pad 0's left stick. While the editor's interface wants the
+// and triggers, then fold the movement keys into pad 0's left stick. While the editor's interface wants the
 // mouse or keyboard, clears the previous keys and the mouse buttons and polls nothing.
 void UpdatePads();
 // One axis value: 0 inside the dead zone, else raw / 32767 limited to [-1, 1].

@@ -79,7 +79,10 @@ int KeyCode(const std::string& token) {
 std::string KeyToken(int code) {
   if (code >= vk::A && code <= vk::A + 25) return std::string(1, static_cast<char>('A' + (code - vk::A)));
   if (code >= vk::Num0 && code <= vk::Num0 + 9) return std::string(1, static_cast<char>('0' + (code - vk::Num0)));
-  if (code >= vk::F1 && code < vk::F1 + 12) return "F" + std::to_string(code - vk::F1 + 1);
+  if (code >= vk::F1 && code < vk::F1 + 12) {
+    std::string token(1, 'F');  // appended, not "F" + ...: GCC 12 reports a false -Wrestrict on that
+    return token.append(std::to_string(code - vk::F1 + 1));
+  }
   for (const NamedCode& key : kKeyNames) {
     if (code == key.code) return key.name;
   }
@@ -143,7 +146,7 @@ class LineReader {
     const size_t equals = token.find('=');
     const std::string word = token.substr(0, equals);
     if (!seen_.empty() && std::find(seen_.begin(), seen_.end(), word) != seen_.end()) {
-      return Fail("'" + std::string(original) + "' is named twice on this line");
+      return Fail(Quoted(original) + " is named twice on this line");
     }
     seen_.push_back(word);
     if (equals != std::string::npos) return Valued(word, std::string_view(token).substr(equals + 1), original);
@@ -160,13 +163,19 @@ class LineReader {
       frame_->keys.set(static_cast<size_t>(code));
       return true;
     }
-    return Fail("unknown token '" + std::string(original) + "'");
+    return Fail("unknown token " + Quoted(original));
   }
 
  private:
   bool Set(bool* flag) {
     *flag = true;
     return true;
+  }
+
+  // 'text', built by appending: GCC 12 misreads "'" + std::string(text) as an overlapping copy.
+  static std::string Quoted(std::string_view text) {
+    std::string quoted(1, '\'');
+    return quoted.append(text).append(1, '\'');
   }
 
   bool Fail(const std::string& reason) {
@@ -178,10 +187,10 @@ class LineReader {
     double x = 0.0, y = 0.0;
     if (word == "MOUSE" || word == "MOUSEWORLD") {
       if (frame_->cursor != CursorPlacement::None) return Fail("the cursor is placed twice on this line");
-      if (!ParsePair(value, &x, &y)) return Fail("'" + std::string(original) + "' wants two numbers X,Y");
+      if (!ParsePair(value, &x, &y)) return Fail(Quoted(original) + " wants two numbers X,Y");
       if (word == "MOUSEWORLD") {
         if (std::fabs(x) > std::numeric_limits<float>::max() || std::fabs(y) > std::numeric_limits<float>::max()) {
-          return Fail("'" + std::string(original) + "' is beyond any world");
+          return Fail(Quoted(original) + " is beyond any world");
         }
         frame_->cursor = CursorPlacement::World;
         frame_->worldX = static_cast<float>(x);
@@ -189,7 +198,7 @@ class LineReader {
         return true;
       }
       if (x != std::floor(x) || y != std::floor(y) || std::fabs(x) > kMaxPixel || std::fabs(y) > kMaxPixel) {
-        return Fail("'" + std::string(original) + "' wants whole window pixels within +-" + std::to_string(kMaxPixel));
+        return Fail(Quoted(original) + " wants whole window pixels within +-" + std::to_string(kMaxPixel));
       }
       frame_->cursor = CursorPlacement::Window;
       frame_->mouseX = static_cast<int32_t>(x);
@@ -198,7 +207,7 @@ class LineReader {
     }
     if (word == "LSTICK" || word == "RSTICK") {
       if (!ParsePair(value, &x, &y) || x < -1.0 || x > 1.0 || y < -1.0 || y > 1.0) {
-        return Fail("'" + std::string(original) + "' wants X,Y each from -1 to 1");
+        return Fail(Quoted(original) + " wants X,Y each from -1 to 1");
       }
       int16_t& sx = word == "LSTICK" ? frame_->leftStickX : frame_->rightStickX;
       int16_t& sy = word == "LSTICK" ? frame_->leftStickY : frame_->rightStickY;
@@ -208,12 +217,12 @@ class LineReader {
     }
     if (word == "LT" || word == "RT") {
       if (!ParseNumber(value, &x) || x < 0.0 || x > 1.0) {
-        return Fail("'" + std::string(original) + "' wants a value from 0 to 1");
+        return Fail(Quoted(original) + " wants a value from 0 to 1");
       }
       (word == "LT" ? frame_->leftTrigger : frame_->rightTrigger) = TriggerRaw(x);
       return true;
     }
-    return Fail("unknown token '" + std::string(original) + "'");
+    return Fail("unknown token " + Quoted(original));
   }
 
   InputFrame* frame_;
@@ -390,3 +399,7 @@ void InputRecording::Add(const InputFrame& frame, float frameMs) {
   run.input = frame;
   script_.runs.push_back(run);
 }
+
+int ScriptKeyCode(const std::string& upperToken) { return KeyCode(upperToken); }
+
+std::string ScriptKeyToken(int code) { return KeyToken(code); }

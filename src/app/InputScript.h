@@ -87,3 +87,9 @@ class InputRecording {
 double FrameMsToSeconds(float frameMs);
 // The frame clock's milliseconds for a dt value.
 float SecondsToFrameMs(double seconds);
+
+// A key token of the scripts (upper case: "W", "F5", "ESCAPE", "VK_BA") as its key code; 0 when it
+// names no key. The controls screen and the settings file name keys the same way.
+int ScriptKeyCode(const std::string& upperToken);
+// The script token of a key code.
+std::string ScriptKeyToken(int code);

@@ -32,7 +32,8 @@ void SetRunOptions(const RunOptions& options) { Current() = options; }
 std::string RunOptionsUsage() {
   return "usage: quillmarch [--windowed] [--size WxH] [--frames N] [--fixed-dt S] [--scene ID]\n"
          "                  [--headless] [--screenshot N:FILE] [--seed N] [--data DIR] [--no-dialogs]\n"
-         "                  [--input FILE] [--record FILE] [--state-log FILE] [--dump-objects N:FILE]\n";
+         "                  [--input FILE] [--record FILE] [--state-log FILE] [--dump-objects N:FILE]\n"
+         "                  [--camera X,Y]\n";
 }
 
 bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options, std::string* error) {
@@ -109,6 +110,18 @@ bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options, std
         return false;
       }
       parsed.seed = static_cast<uint32_t>(seed);
+    } else if (arg == "--camera") {
+      if (!value(&v)) return false;
+      size_t comma = v.find(',');
+      char* end = nullptr;
+      float x = comma == std::string::npos ? 0.0f : std::strtof(v.c_str(), &end);
+      bool good = comma != std::string::npos && end == v.c_str() + comma;
+      float y = good ? std::strtof(v.c_str() + comma + 1, &end) : 0.0f;
+      if (!good || comma + 1 >= v.size() || *end != '\0') {
+        *error = "--camera wants X,Y, a world point such as 1000,2000, not '" + v + "'";
+        return false;
+      }
+      parsed.camera = std::make_pair(x, y);
     } else if (arg == "--data") {
       if (!value(&parsed.dataDir)) return false;
     } else if (arg == "--input") {

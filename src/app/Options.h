@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ScreenshotRequest {
@@ -34,6 +35,9 @@ struct RunOptions {
   std::string recordScript;  // --record: what was played, written as a script at shutdown
   std::string stateLog;      // --state-log: one "frame scene-index hash" line per frame
   std::vector<DumpRequest> dumps;  // --dump-objects N:FILE
+  // --camera X,Y: a developer framing for screenshots; the camera stays on this world point
+  // instead of following the player.
+  std::optional<std::pair<float, float>> camera;
 };
 
 // Parses argv. On a malformed option returns false and writes a reason to *error.

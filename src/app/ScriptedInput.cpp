@@ -288,6 +288,8 @@ std::optional<float> ScriptedFrameMs() {
   return SecondsToFrameMs(*run->dt);
 }
 
+void AppendInputRun(const InputRun& run) { S().script.runs.push_back(run); }
+
 bool InputScriptPlaying() { return CurrentRun() != nullptr; }
 
 void AdvanceInputScript() {

@@ -15,6 +15,7 @@
 
 struct RunOptions;
 struct InputScript;
+struct InputRun;
 
 namespace platform {
 class Platform;
@@ -32,6 +33,9 @@ std::unique_ptr<platform::Platform> WrapPlatformForScripts(std::unique_ptr<platf
 std::optional<float> ScriptedFrameMs();
 // After each frame: the recorder notes the frame just run, and the script moves to the next one.
 void AdvanceInputScript();
+// Adds a run at the end of the playing script (a tool that decides each frame's input as the game
+// runs, such as the level solver, feeds the game this way).
+void AppendInputRun(const InputRun& run);
 // True while script frames remain to be played.
 bool InputScriptPlaying();
 // Writes the recording atomically (when recording) and forgets the scripts. False with the reason.

@@ -140,6 +140,14 @@ void StopEvent(const std::string& name) {
   for (EventInstance instance : InstancesOf(name)) System().Stop(instance);
 }
 
+bool IsEventPlaying(const std::string& name) {
+  for (EventInstance instance : InstancesOf(name)) {
+    PlaybackState state = PlaybackState::Stopped;
+    if (System().GetPlaybackState(instance, &state) == AudioResult::Ok && state == PlaybackState::Playing) return true;
+  }
+  return false;
+}
+
 void UnloadEvent(const std::string& name) {
   // Objects still alive when the audio system has shut down (the last scene's, at exit) have
   // nothing left to unload: the system freed every event with itself.

@@ -34,6 +34,8 @@ void PlayEvent(const std::string& name);
 void PlayEventAt(const std::string& name, float distance, float direction);
 // Stops every instance of the named event at once.
 void StopEvent(const std::string& name);
+// True while some instance of the named event is playing (false for an unknown name).
+bool IsEventPlaying(const std::string& name);
 // Unloads the event's sample data, frees all its instances and forgets the name.
 void UnloadEvent(const std::string& name);
 // Turns the chase layer of every "levelone" instance on (1) or off (0), fading.

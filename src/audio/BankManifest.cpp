@@ -17,7 +17,13 @@ constexpr std::string_view kDirectionParameter = "parameter:/NoAutoDirection";
 
 std::string LineError(int line, const std::string& reason) { return "line " + std::to_string(line) + ": " + reason; }
 
-std::string Quote(std::string_view s) { return "\"" + std::string(s) + "\""; }
+std::string Quote(std::string_view s) {
+  // Built by appending: GCC 12 misreads `"\"" + std::string(s)` as an overlapping copy (-Wrestrict).
+  std::string quoted;
+  quoted.reserve(s.size() + 2);
+  quoted.append(1, '"').append(s).append(1, '"');
+  return quoted;
+}
 
 // Splits at spaces and tabs. Every token is printable ASCII by the time this runs.
 std::vector<std::string_view> Tokens(std::string_view line) {

@@ -55,6 +55,7 @@ struct BusRecord : Record {
   int declarations = 0;  // loaded banks declaring it
   float volume = 1.0f;
   bool mute = false;
+  bool changed = false;  // volume or mute changed since the last Update passed it to the mixer
 };
 
 struct BankRecord : Record {
@@ -276,6 +277,14 @@ AudioResult EventSystem::Update() {
   }
   for (EventRecord& ev : s.events) {
     if (ev.alive) s.FreeSamplesIfUnused(ev);
+  }
+  // Bus changes reach the playing voices here, once per update, so a volume set and set back
+  // within one pass of the game's loop is never heard. Voices started meanwhile already began at
+  // the bus's new level.
+  for (BusRecord& bus : s.buses) {
+    if (!bus.alive || !bus.changed) continue;
+    bus.changed = false;
+    s.RefreshBus(bus.path);
   }
   return AudioResult::Ok;
 }
@@ -648,10 +657,11 @@ AudioResult EventSystem::SetBusVolume(BusHandle handle, float volume) {
   BusRecord* bus = Lookup(s.buses, handle);
   if (bus == nullptr || bus->declarations == 0) return AudioResult::InvalidHandle;
   if (!std::isfinite(volume) || volume < 0.0f) return AudioResult::InvalidParam;
-  // The game sets the music volume on every pass of its loop; only a change reaches the mixer.
+  // The game sets the music volume on every pass of its loop; a change reaches the mixer at the
+  // next Update.
   if (bus->volume == volume) return AudioResult::Ok;
   bus->volume = volume;
-  s.RefreshBus(bus->path);
+  bus->changed = true;
   return AudioResult::Ok;
 }
 
@@ -672,7 +682,7 @@ AudioResult EventSystem::SetBusMute(BusHandle handle, bool mute) {
   if (bus == nullptr || bus->declarations == 0) return AudioResult::InvalidHandle;
   if (bus->mute == mute) return AudioResult::Ok;
   bus->mute = mute;
-  s.RefreshBus(bus->path);
+  bus->changed = true;  // reaches the mixer at the next Update
   return AudioResult::Ok;
 }
 

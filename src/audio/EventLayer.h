@@ -127,6 +127,8 @@ class EventSystem {
   AudioResult GetDescription(EventInstance instance, EventDescription* event);
 
   // Buses. Volume is a linear gain, 0..1 and above; a muted bus plays silence but keeps time.
+  // Playing voices follow a change at the next Update (a change undone before it is never heard);
+  // instances started meanwhile, and the Get functions, see the new value at once.
   AudioResult SetBusVolume(BusHandle bus, float volume);
   AudioResult GetBusVolume(BusHandle bus, float* volume);
   AudioResult SetBusMute(BusHandle bus, bool mute);

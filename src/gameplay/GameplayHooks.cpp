@@ -3,9 +3,14 @@
 #include "app/Application.h"
 #include "gameplay/Behavior.h"
 #include "gameplay/HumanBehavior.h"
+#include "gameplay/LevelRules.h"
 #include "gameplay/PlayerBehavior.h"
+#include "gameplay/Retry.h"
+#include "gameplay/SpotterArrows.h"
+#include "gameplay/VisionCones.h"
 #include "objects/Collision.h"
 #include "objects/Factory.h"
+#include "objects/ObjectManager.h"
 #include "scenes/SceneManager.h"
 #include "ui/UiHooks.h"
 
@@ -44,8 +49,18 @@ void InstallPlayerHooks() {
   GetApplicationHooks().pauseLevel = &PauseLevel;
 }
 
+void InstallRetryHooks() { GetSceneHooks().handleRetry = &HandleRetryInput; }
+
+void InstallStealthViewHooks() {
+  GetObjectPassHooks().drawFloorMarks = &DrawVisionCones;
+  GetObjectPassHooks().drawScreenMarks = &DrawSpotterArrows;
+}
+
 void InstallGameplay() {
   InstallPlayerHooks();
   InstallHumanHooks();
+  InstallLevelRulesHooks();
+  InstallRetryHooks();
+  InstallStealthViewHooks();
   InstallUiHooks();
 }

@@ -1,7 +1,95 @@
-// Placeholder until the level rules build the real display: levels run without one.
 #include "gameplay/Hud.h"
 
-void CreateHud() {}
-void UpdateTimerHud(float) {}
-void UpdateFoodHud(uint32_t) {}
-void ToggleHud() {}
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "gameplay/ScreenLabel.h"
+#include "objects/GameObject.h"
+#include "objects/ObjectManager.h"
+#include "scenes/Level.h"
+#include "scenes/SceneManager.h"
+
+namespace {
+
+constexpr float kTimerX = 0.0f, kTimerY = 320.0f, kTimerWidth = 200.0f, kTimerHeight = 50.0f;
+constexpr float kTimerGlyph = 50.0f;
+constexpr float kCounterX = -400.0f, kCounterY = -350.0f, kCounterWidth = 600.0f, kCounterHeight = 50.0f;
+constexpr float kCounterGlyph = 30.0f;
+constexpr uint32_t kCentred = 1;
+
+struct HudState {
+  GameObject* timer = nullptr;
+  GameObject* counter = nullptr;
+  int32_t displayedFood = 0;
+  std::string timerText;  // what the timer shows, so an unchanged second is not laid out again
+};
+
+HudState& State() {
+  static HudState state;
+  return state;
+}
+
+// The object while it is still in the list: the editor may delete either display object.
+GameObject* Live(GameObject* object) {
+  if (object == nullptr) return nullptr;
+  const auto& list = Objects();
+  return std::find(list.begin(), list.end(), object) != list.end() ? object : nullptr;
+}
+
+}  // namespace
+
+std::string FormatTime(float seconds) {
+  // Whole seconds, cut toward zero; a time too large for the counter shows the largest it can hold.
+  int64_t whole = 0;
+  if (std::isfinite(seconds) && seconds > 0.0f) whole = static_cast<int64_t>(std::min(seconds, 1.0e12f));
+  const int64_t minutes = whole / 60;
+  const int64_t rest = whole % 60;
+  return std::to_string(minutes) + ":" + (rest < 10 ? "0" : "") + std::to_string(rest);
+}
+
+void CreateHud() {
+  HudState& hud = State();
+  const Level* scene = CurrentScene();
+  hud.displayedFood = scene != nullptr ? scene->foodCollected : 0;
+  hud.timerText.clear();
+  hud.timer = CreateScreenLabel(kTimerX, kTimerY, kTimerWidth, kTimerHeight, "", kTimerGlyph, kCentred);
+  UpdateTimerHud(scene != nullptr ? scene->time : 0.0f);
+  hud.counter = CreateScreenLabel(kCounterX, kCounterY, kCounterWidth, kCounterHeight, "", kCounterGlyph, kCentred);
+}
+
+void UpdateTimerHud(float seconds) {
+  HudState& hud = State();
+  GameObject* timer = Live(hud.timer);
+  if (timer == nullptr) return;
+  std::string text = FormatTime(seconds);
+  if (text == hud.timerText) return;
+  SetScreenLabel(timer, text, kTimerGlyph, kCentred);
+  hud.timerText = std::move(text);
+}
+
+void UpdateFoodHud(uint32_t goal) {
+  HudState& hud = State();
+  GameObject* counter = Live(hud.counter);
+  if (counter == nullptr) return;
+  SetScreenLabel(counter, "fOOD cOLLECTED:" + std::to_string(hud.displayedFood) + "/" + std::to_string(goal),
+                 kCounterGlyph, kCentred);
+}
+
+void ToggleHud() {
+  HudState& hud = State();
+  GameObject* timer = Live(hud.timer);
+  GameObject* counter = Live(hud.counter);
+  if (timer != nullptr) timer->visible = !timer->visible;
+  if (counter != nullptr) counter->visible = !counter->visible;
+}
+
+void SetHudFoodCount(int32_t count) { State().displayedFood = count; }
+int32_t HudFoodCount() { return State().displayedFood; }
+
+void ResetHud() {
+  HudState& hud = State();
+  hud.timer = nullptr;
+  hud.counter = nullptr;
+  hud.timerText.clear();
+}

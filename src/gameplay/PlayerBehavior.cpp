@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/Input.h"
+#include "app/KeyBindings.h"
 #include "app/KeyCodes.h"
 #include "audio/AudioSystem.h"
 #include "gameplay/BehaviorStates.h"
@@ -49,22 +50,21 @@ bool PadDown(int button) { return (Pad().state.buttons & kPadButtonMasks[button]
 // The pad's flags hold the previous record's buttons.
 bool PadPressed(int button) { return PadDown(button) && !Pad().flags[button]; }
 bool PadReleased(int button) { return !PadDown(button) && Pad().flags[button]; }
-bool KeyReleased(int key) { return !Input().keys[key] && Input().previousKeys[key]; }
-bool LeftPressed() { return Input().mouse.left && !Input().mouse.previousLeft; }
-bool LeftReleased() { return !Input().mouse.left && Input().mouse.previousLeft; }
-bool RightPressed() { return Input().mouse.right && !Input().mouse.previousRight; }
+// The keyboard and mouse go through the bindings the player chose.
+bool ThrowPressed() { return ActionPressed(Action::Throw); }
+bool ThrowReleased() { return ActionReleased(Action::Throw); }
 
-// The left stick, into which W, A, S and D are folded.
+// The left stick, into which the movement keys are folded.
 Vector2 MovementInput() { return Vector2(Pad().leftStick[0], Pad().leftStick[1]); }
 Vector2 AimInput() { return Vector2(Pad().rightStick[0], Pad().rightStick[1]); }
 bool IsZero(const Vector2& v) { return v.x() == 0.0f && v.y() == 0.0f; }
 
-// Releasing (not pressing) Escape, P or the pad's Start flips the pause.
-bool PauseInput() { return KeyReleased(vk::Escape) || KeyReleased(vk::Letter('P')) || PadReleased(PadStart); }
+// Releasing (not pressing) the pause key (Escape or P unless changed) or the pad's Start flips the pause.
+bool PauseInput() { return ActionReleased(Action::Pause) || PadReleased(PadStart); }
 bool HudToggleInput() { return KeyDown(vk::Control) && KeyTriggered(vk::Letter('H')); }
 // The same input picks food up while walking and puts it down while carrying.
 bool PickUpOrDropInput() {
-  return RightPressed() || Pad().leftTrigger >= kTriggerPulled || PadPressed(PadLeftShoulder) || PadPressed(PadA);
+  return ActionPressed(Action::PickUpDrop) || Pad().leftTrigger >= kTriggerPulled || PadPressed(PadLeftShoulder) || PadPressed(PadA);
 }
 bool PadWindUpInput() {
   return Pad().rightTrigger >= kTriggerPulled || PadPressed(PadRightShoulder) || PadPressed(PadB);
@@ -250,7 +250,7 @@ void PlayerBehavior::UpdateCarry(float dt) {
   }
   if (PadWindUpInput()) {
     nextState = ps::kPadWindUp;
-  } else if (LeftPressed()) {
+  } else if (ThrowPressed()) {
     StartMouseWindUp();
     nextState = ps::kWindUp;
   }
@@ -268,7 +268,7 @@ void PlayerBehavior::UpdateWindUp() {
     const Vector2 at = place != nullptr ? Vector2(place->position[0], place->position[1]) : Vector2();
     Face(Vector2(Input().mouse.worldX, Input().mouse.worldY) - at);
   }
-  if (LeftReleased()) nextState = ps::kThrow;
+  if (ThrowReleased()) nextState = ps::kThrow;
   if (PickUpOrDropInput()) nextState = ps::kDrop;
 }
 

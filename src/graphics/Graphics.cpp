@@ -1,6 +1,9 @@
 #include "graphics/Graphics.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "app/Application.h"
 #include "app/EditorLink.h"
@@ -193,16 +196,25 @@ void Graphics::Shutdown() {
 
 platform::GpuStats LastRunGpuStats() { return Module().lastRunStats; }
 
+namespace {
+// The window shows the picture opaque whatever alpha the blending left in the back buffer; a
+// screenshot shows it the same way.
+std::vector<uint8_t> Opaque(std::vector<uint8_t> rgba) {
+  for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
+  return rgba;
+}
+}  // namespace
+
 bool WriteScreenshot(const std::string& file) {
   GraphicsModule& m = Module();
   if (m.device == nullptr) return false;
   // The frame just presented was read back before presenting; without a presented frame (a test
   // that drew without presenting) the back buffer still holds the picture.
   if (m.capturedFrame == m.framesPresented && m.framesPresented > 0) {
-    return platform::WritePng(file, m.capture.width, m.capture.height, m.capture.rgba);
+    return platform::WritePng(file, m.capture.width, m.capture.height, Opaque(m.capture.rgba));
   }
   platform::PixelImage image;
   FlushSprites();
   if (!m.device->Gpu().ReadBackBuffer(&image)) return false;
-  return platform::WritePng(file, image.width, image.height, image.rgba);
+  return platform::WritePng(file, image.width, image.height, Opaque(std::move(image.rgba)));
 }

@@ -53,10 +53,12 @@ bool GraphicsDevice::Initialize(int screenWidth, int screenHeight, float, float)
     }
   }
 
-  // Headless, or a window without a GL context: the null device draws nothing and counts.
-  if (GetRunOptions().headless || !plat.HasGlContext()) {
+  // Only --headless draws on the null device (it draws nothing and counts). A window without an
+  // OpenGL 3.3 core context is a failed start, never a blank window.
+  if (GetRunOptions().headless) {
     gpu_ = platform::CreateNullGpuDevice();
   } else {
+    if (!plat.HasGlContext()) return false;
     gpu_ = platform::CreateGlGpuDevice();
     if (!gpu_) return false;
   }

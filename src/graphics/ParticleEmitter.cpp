@@ -166,7 +166,10 @@ void ParticleEmitter::RunTimers(float dt) {
   if (emissionTimer > 0.0f) {
     emissionTimer -= dt;
   } else {
-    for (int32_t i = 0; i < particlesPerEmission; ++i) Spawn();
+    // A burst never spawns more than the emitter can keep: the rest would be dropped at once, and a
+    // level file's huge "Particles_Per_Emition" would stall the frame.
+    const int32_t burst = std::min(particlesPerEmission, Capacity());
+    for (int32_t i = 0; i < burst; ++i) Spawn();
     emissionTimer = emissionRate;
   }
 }

@@ -31,31 +31,9 @@ constexpr size_t kTgaHeaderBytes = 18;
 
 uint16_t ReadLittleEndian16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
-// Reads the header and then no more pixel bytes than the header declares, so a file that claims a
-// small picture but goes on for gigabytes is not read whole. Whatever the file really holds is then
-// checked by DecodeTga32.
-bool ReadTgaFile(const std::string& path, int maxSide, std::vector<uint8_t>* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes->assign(kTgaHeaderBytes, 0);
-  in.read(reinterpret_cast<char*>(bytes->data()), static_cast<std::streamsize>(kTgaHeaderBytes));
-  if (in.gcount() != static_cast<std::streamsize>(kTgaHeaderBytes)) return false;
-  uint64_t width = ReadLittleEndian16(bytes->data() + 12);
-  uint64_t height = ReadLittleEndian16(bytes->data() + 14);
-  // A picture the device cannot hold fails here, before its pixels are read.
-  if (width > static_cast<uint64_t>(maxSide) || height > static_cast<uint64_t>(maxSide)) return false;
-  uint64_t pixelBytes = width * height * 4;
-  bytes->resize(kTgaHeaderBytes + pixelBytes);
-  in.read(reinterpret_cast<char*>(bytes->data() + kTgaHeaderBytes), static_cast<std::streamsize>(pixelBytes));
-  bytes->resize(kTgaHeaderBytes + static_cast<size_t>(in.gcount()));
-  return true;
-}
-
 bool LoadTga(const std::string& path, Texture* texture) {
   platform::GpuDevice& gpu = Gpu();
-  std::vector<uint8_t> bytes;
-  if (!ReadTgaFile(path, gpu.MaxTextureSize(), &bytes)) return false;
-  std::optional<platform::Image> image = DecodeTga32(bytes);
+  std::optional<platform::Image> image = ReadTga32File(path, gpu.MaxTextureSize());
   if (!image) return false;
   texture->view = gpu.CreateTexture(image->width, image->height, image->rgba.data(), false, true);
   if (!texture->view) return false;
@@ -136,6 +114,30 @@ void DestroyAllTextures() {
   platform::GpuDevice& gpu = Gpu();
   for (auto& texture : m.store) gpu.DestroyTexture(texture->view);
   m.store.clear();
+}
+
+std::optional<platform::Image> ReadTga32File(const std::string& path, int maxSide) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return std::nullopt;
+  const std::streamoff length = in.tellg();
+  if (length < static_cast<std::streamoff>(kTgaHeaderBytes)) return std::nullopt;
+  in.seekg(0);
+  std::vector<uint8_t> bytes(kTgaHeaderBytes);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(kTgaHeaderBytes))) return std::nullopt;
+  const uint64_t width = ReadLittleEndian16(bytes.data() + 12);
+  const uint64_t height = ReadLittleEndian16(bytes.data() + 14);
+  // A picture the device cannot hold fails here, before its pixels are read.
+  if (maxSide < 0 || width > static_cast<uint64_t>(maxSide) || height > static_cast<uint64_t>(maxSide)) {
+    return std::nullopt;
+  }
+  // The file must really hold the pixels its header claims before any room is made for them: an
+  // 18-byte file may claim a gigabyte. Bytes past the pixels are never read.
+  const uint64_t pixelBytes = width * height * 4;
+  if (static_cast<uint64_t>(length) - kTgaHeaderBytes < pixelBytes) return std::nullopt;
+  bytes.resize(kTgaHeaderBytes + pixelBytes);
+  in.read(reinterpret_cast<char*>(bytes.data() + kTgaHeaderBytes), static_cast<std::streamsize>(pixelBytes));
+  if (static_cast<uint64_t>(in.gcount()) != pixelBytes) return std::nullopt;  // the file shrank meanwhile
+  return DecodeTga32(bytes);
 }
 
 std::optional<platform::Image> DecodeTga32(const uint8_t* data, size_t size) {

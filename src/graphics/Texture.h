@@ -54,3 +54,7 @@ std::optional<platform::Image> DecodeTga32(const uint8_t* data, size_t size);
 inline std::optional<platform::Image> DecodeTga32(const std::vector<uint8_t>& bytes) {
   return DecodeTga32(bytes.data(), bytes.size());
 }
+// Reads a 32-bit TGA file as the texture loader does: nullopt when it is missing, when a side
+// exceeds `maxSide`, or when the file is shorter than its header claims (checked before any room
+// is made for the pixels), otherwise DecodeTga32 of its bytes.
+std::optional<platform::Image> ReadTga32File(const std::string& path, int maxSide);

@@ -348,6 +348,7 @@ bool BoxCollision::CheckCollision(Collision* other) {
         if (touching()) return true;
         break;
 
+      // An open barrier is hidden and stops nothing: not the player, not food, not humans.
       case ObjectType::EscapeBarrier:
         if (moverType == ObjectType::Player) {
           if (playerCanBeStopped() && touching() && BarrierBlocks(box)) {
@@ -355,13 +356,13 @@ bool BoxCollision::CheckCollision(Collision* other) {
             return true;
           }
         } else if (moverType == ObjectType::Food) {
-          if (touching()) {
+          if (touching() && BarrierBlocks(box)) {
             Stop(mover, kinematics, edge);
             return true;
           }
         } else if (moverType == ObjectType::Enemy) {
           if (PassesVents(mover)) return false;
-          if (touching()) {
+          if (touching() && BarrierBlocks(box)) {
             Stop(mover, kinematics, edge);
             return true;
           }
@@ -375,10 +376,11 @@ bool BoxCollision::CheckCollision(Collision* other) {
         if (touching()) return true;
         break;
 
-      // Reported so that the player's contact handler can send it back to the level start.
+      // Reported so that the player's contact handler can send it back to the level start; a
+      // player wholly inside the zone (or put there by the level) touches no edge but counts too.
       case ObjectType::KillZone:
         if (moverType != ObjectType::Player) return false;
-        if (touching()) return true;
+        if (touching() || ContainsPoint(p.x(), p.y())) return true;
         break;
 
       default:

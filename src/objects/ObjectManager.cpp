@@ -69,19 +69,21 @@ void RemoveObject(const std::string& name) {
   }
 }
 
-bool DestroyIfMarked(GameObject* object) {
-  if (object == nullptr || !object->destroy) return false;
-  GameObject* label = State().hooks.linkedLabel ? State().hooks.linkedLabel(object) : nullptr;
-  // Taken out by address, not by name: names can repeat (the scene's highlight is named before the
-  // scene start resets the counter), and removing a namesake would leave this object in the list
-  // after it is deleted.
+void RemoveObject(GameObject* object) {
   auto& list = State().objects;
   auto it = std::find(list.begin(), list.end(), object);
   if (it != list.end()) {
     list.erase(it);
-  } else if (object == State().transition) {
+  } else if (object != nullptr && State().transition == object) {
     State().transition = nullptr;
   }
+}
+
+bool DestroyIfMarked(GameObject* object) {
+  if (object == nullptr || !object->destroy) return false;
+  GameObject* label = State().hooks.linkedLabel ? State().hooks.linkedLabel(object) : nullptr;
+  // By identity: a level may hold two objects of one name, and the other one must stay listed.
+  RemoveObject(object);
   if (label != nullptr) {
     label->destroy = true;
     DestroyIfMarked(label);
@@ -95,7 +97,14 @@ void UpdateObjects(float dt) {
   auto& list = State().objects;
   // 1. Component pass. Sizes are read again on every step: objects and components appended during
   // the pass are visited in the same frame.
+  // The floor marks go over the backgrounds (first in a level's list) and under everything else.
+  bool floorMarksDrawn = false;
+  auto drawFloorMarks = [&floorMarksDrawn]() {
+    floorMarksDrawn = true;
+    if (State().hooks.drawFloorMarks) State().hooks.drawFloorMarks();
+  };
   for (size_t i = 0; i < list.size(); ++i) {
+    if (!floorMarksDrawn && list[i] != nullptr && list[i]->type != ObjectType::Background) drawFloorMarks();
     for (size_t j = 0; i < list.size() && list[i] != nullptr && j < list[i]->components.size(); ++j) {
       GameObject* object = list[i];
       Component* component = object->components[j].get();
@@ -111,9 +120,12 @@ void UpdateObjects(float dt) {
       if (!EditorHalted()) TestCollisionPairs(i);
     }
   }
+  if (!floorMarksDrawn) drawFloorMarks();
   // 2. Focus step of the on-screen buttons.
   if (State().hooks.navigateButtons) State().hooks.navigateButtons();
-  // 3. The transition overlay.
+  // 3. Marks over every object but under the transition overlay.
+  if (State().hooks.drawScreenMarks) State().hooks.drawScreenMarks();
+  // 4. The transition overlay.
   if (GameObject* overlay = State().transition) {
     for (size_t j = 0; j < overlay->components.size(); ++j) {
       if (Component* c = overlay->components[j].get()) {
@@ -122,7 +134,7 @@ void UpdateObjects(float dt) {
       }
     }
   }
-  // 4. Removal pass. The index advances only when nothing was removed, so the object that moved
+  // 5. Removal pass. The index advances only when nothing was removed, so the object that moved
   // into place i is examined next.
   for (size_t i = 0; i < list.size();) {
     GameObject* object = list[i];

@@ -19,11 +19,15 @@ GameObject* FindObjectAt(float x, float y);
 // Takes the first object with that name out of the list without deleting it. If the list has none
 // and the transition overlay has that name, the overlay is deleted and its slot emptied.
 void RemoveObject(const std::string& name);
+// Takes that very object out of the list (or out of the transition overlay slot) without deleting
+// it; nothing happens when it is in neither.
+void RemoveObject(GameObject* object);
 // When the object is marked for destruction: takes it out of the list, destroys its button label
 // with it, unlinks it from its path, deletes it and returns true. Otherwise returns false.
 bool DestroyIfMarked(GameObject* object);
 // The frame pass: components draw then update in list order (collision shapes run their pair tests
-// instead), then button navigation, then the transition overlay, then the removal of marked objects.
+// instead; the floor marks are drawn after the leading backgrounds), then button navigation, then the
+// screen marks, then the transition overlay, then the removal of marked objects.
 // dt in seconds, at most 0.025, 0 while paused.
 void UpdateObjects(float dt);
 // Deletes every object of the list (not the transition overlay).
@@ -49,5 +53,10 @@ struct ObjectPassHooks {
   bool (*enemyPatrolRemoval)(GameObject* object, bool* removed) = nullptr;
   // The focus step of the on-screen buttons, after the component pass.
   void (*navigateButtons)() = nullptr;
+  // Draws on the floor: during the component pass, after the leading Background objects and before
+  // the first object of another type (at the end of the pass when there is none).
+  void (*drawFloorMarks)() = nullptr;
+  // Draws over every object: after the component pass, before the transition overlay.
+  void (*drawScreenMarks)() = nullptr;
 };
 ObjectPassHooks& GetObjectPassHooks();

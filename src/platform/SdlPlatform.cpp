@@ -85,6 +85,9 @@ class SdlPlatform final : public Platform {
     }
     videoInitialised_ = true;
     offscreen_ = IsOffscreenDriver();
+    // SDL ignores pads while no window has the keyboard focus, and an offscreen window never has
+    // it; that window counts as focused, so its pads must count too.
+    if (offscreen_) SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
@@ -112,12 +115,12 @@ class SdlPlatform final : public Platform {
       return false;
     }
     context_ = SDL_GL_CreateContext(window_);
+    PinLoadedLibraries();  // the driver is loaded now, even when it could not make the context
     if (context_ == nullptr) {
       error_ = std::string("could not create an OpenGL 3.3 context: ") + SDL_GetError();
       return true;  // the window exists; the graphics start reports the missing context
     }
     SDL_GL_MakeCurrent(window_, context_);
-    PinLoadedLibraries();
     SDL_GL_SetSwapInterval(1);
     SDL_ShowWindow(window_);
     SDL_RaiseWindow(window_);

@@ -7,7 +7,9 @@
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Logger.h"
+#include "app/Options.h"
 #include "audio/AudioSystem.h"
+#include "gameplay/LevelRules.h"
 #include "gameplay/PathGrid.h"
 #include "gameplay/PatrolPaths.h"
 #include "graphics/Camera.h"
@@ -98,22 +100,8 @@ void EnsureTransitionOverlay() {
   const Camera& camera = MainCamera();
   GameObject* overlay = CreateTransition(camera.position[0], camera.position[1]);
   if (overlay == nullptr) return;
-  const auto& list = Objects();
-  if (std::find(list.begin(), list.end(), overlay) != list.end()) RemoveObject(overlay->name);
+  RemoveObject(overlay);  // the factory listed it; the overlay lives outside the list
   SetTransitionOverlay(overlay);
-}
-
-// The scene state back to its start values, and the level rules' counters with it.
-void ResetSceneFields(Level& scene) {
-  scene.ResetSceneState();
-  scene.foodCount = 0;
-  scene.foodCollected = 0;
-  scene.goalReached = false;
-}
-
-void RegisterFoodSounds() {
-  RegisterEvent("event:/SFX/Food/FoodNeeded", "foodneeded");
-  RegisterEvent("event:/SFX/Food/FoodMax", "foodmax");
 }
 
 bool CarriesArchetypeFilter(const GameObject& object) {
@@ -183,6 +171,9 @@ void ReadAttributeFiles(const Level& scene) {
   for (const std::string& name : scene.attributes) LoadAttributes(name);
 }
 
+// The menu and level 1 start their music afresh. Levels 2 and 3 keep the level music running on
+// from the level before, but start it when it is not playing (Enter on the end scene stops it, and
+// the level select comes from the menu) and silence the menu music.
 void StartSceneMusic(const Level& scene) {
   if (scene.sceneId == scene_id::kMainMenu) {
     StopEvent(kMenuMusic);
@@ -192,6 +183,9 @@ void StartSceneMusic(const Level& scene) {
     StopEvent(kMenuMusic);
     StopEvent(kLevelMusic);
     PlayEvent(kLevelMusic);
+  } else if (scene.sceneId == scene_id::kLevel2 || scene.sceneId == scene_id::kLevel3) {
+    StopEvent(kMenuMusic);
+    if (!IsEventPlaying(kLevelMusic)) PlayEvent(kLevelMusic);
   }
 }
 
@@ -226,8 +220,8 @@ void StartScene(Level& scene) {
   Call(Module().hooks.createHighlight);
   EnsureTransitionOverlay();
   ObjectCounter() = -1;
-  ResetSceneFields(scene);
-  if (!EditorHalted()) RegisterFoodSounds();
+  scene.ResetSceneState();
+  StartLevel(scene);
   SetAmbient(scene.ambient[0], scene.ambient[1], scene.ambient[2], scene.ambient[3]);
   BuildObjects(scene);
   LinkPatrols(scene);
@@ -346,6 +340,11 @@ void FollowPlayer(const Level& scene) {
   if (EditorHalted()) return;
   if (scene.sceneId == scene_id::kMainMenu || scene.sceneId == scene_id::kCredits) return;
   if (!(scene.followLimit > scene.exitTimer)) return;
+  if (const auto& pinned = GetRunOptions().camera) {  // the developer framing of --camera
+    MainCamera().position[0] = pinned->first;
+    MainCamera().position[1] = pinned->second;
+    return;
+  }
   GameObject* player = ScenePlayer();
   if (player == nullptr) return;
   auto* kinematics = player->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics));
@@ -382,6 +381,7 @@ void SceneUpdate(Level& scene, float dt) {
   HandleSplashSkip(scene);
   HandleEndSceneSkip(scene);
   HandleExits(scene, dt);
+  Call(Module().hooks.handleRetry);
   FollowPlayer(scene);
   HandleDeveloperKeys(scene);
 }

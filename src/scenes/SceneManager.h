@@ -116,5 +116,7 @@ struct SceneHooks {
   void (*setPatrolPath)(GameObject* enemy, PathNode* firstNode) = nullptr;
   // Writes a behaviour's nextState (the player runs out in the last half second of a timed exit).
   void (*requestState)(GameObject* object, int state) = nullptr;
+  // Once per frame after the exits (a retry wins over them): the instant retry of a level (and from the game-over screen).
+  void (*handleRetry)() = nullptr;
 };
 SceneHooks& GetSceneHooks();

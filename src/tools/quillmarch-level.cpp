@@ -6,11 +6,15 @@
 //       folder above the file's own, as in Assets/Levels/), every NextID names an object of the
 //       file, patrol chains are well formed, and a level scene (one with a Player object, or a file
 //       named level*.json) has exactly one player, an escape zone, a collection zone and at least
-//       as much food as its goal. One line per problem, prefixed with the file name; the exit code
+//       as much food as its goal. It also names what the scene start would skip without a word: a
+//       record whose type word is unknown or whose name gives no number after its "_", and a vent
+//       listed before the player (a vent only takes the player in when it comes after it in the
+//       list). One line per problem, prefixed with the file name; the exit code
 //       is 1 when there was any problem.
 //
 //   quillmarch-level format IN OUT
 //       Reads IN and writes it to OUT through the game's writer.
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -70,6 +74,7 @@ class Checker {
   void Check(const Level& level) {
     CheckTextures(level);
     CheckAttributeFiles(level);
+    CheckRecords(level);
     CheckLinks(level);
     CheckLevelRules(level);
   }
@@ -106,6 +111,46 @@ class Checker {
         Problem("the attribute list names \"" + name + "\", which is not a file " + file.string());
       } else if (!LoadAttributesFromFile(file.string())) {
         Problem("the attribute file " + file.string() + " does not read");
+      }
+    }
+  }
+
+  // The number the factory reads from a name: the text after the first "_" as a base-10 integer in
+  // the 32-bit range, with leading blanks and a sign allowed and anything after the digits ignored.
+  static bool NameGivesNumber(const std::string& name) {
+    const size_t underscore = name.find('_');
+    if (underscore == std::string::npos) return false;
+    const char* p = name.c_str() + underscore + 1;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    if (*p < '0' || *p > '9') return false;
+    int64_t value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+      value = value * 10 + (*p - '0');
+      if (value > int64_t{1} << 32) return false;
+    }
+    return negative ? -value >= INT32_MIN : value <= INT32_MAX;
+  }
+
+  // Records the scene start skips, and vents the player can never enter.
+  void CheckRecords(const Level& level) {
+    size_t player = level.objects.size();
+    for (size_t i = 0; i < level.objects.size(); ++i) {
+      const ObjectRecord& o = level.objects[i];
+      const std::string which = "record " + std::to_string(i + 1) + " (\"" + o.id + "\")";
+      if (o.type == 0) {
+        Problem(which + " has an unknown type word, so the scene start skips it");
+      }
+      if (!o.id.empty() && !NameGivesNumber(o.id)) {
+        Problem(which + " has a name that gives no number after its \"_\", so the scene start skips it");
+      }
+      if (o.type == static_cast<int32_t>(ObjectType::Player) && player == level.objects.size()) player = i;
+    }
+    for (size_t i = 0; i < player && player < level.objects.size(); ++i) {
+      const ObjectRecord& o = level.objects[i];
+      if (o.type == static_cast<int32_t>(ObjectType::Vent)) {
+        Problem("vent " + o.id + " is listed before the player, so the player can never enter it");
       }
     }
   }

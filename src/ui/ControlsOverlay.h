@@ -1,5 +1,5 @@
-// The controls overlay of the main menu and of the pause menu: how to play, in a column of labels,
-// and "back". Built hidden with either menu (one per scene).
+// The controls overlay of the main menu and of the pause menu: how to play, in a column of labels
+// written from the key bindings in use, and "back". Built hidden with either menu (one per scene).
 #pragma once
 
 void BuildControlsOverlay();

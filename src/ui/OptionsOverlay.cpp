@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "audio/AudioSystem.h"
+#include "gameplay/VisionCones.h"
 #include "platform/Platform.h"
 #include "ui/ButtonActions.h"
 #include "ui/MainMenu.h"
@@ -18,12 +19,15 @@ constexpr float kOptionText = 30.0f;
 constexpr float kBackdropDepth = -6.0f;
 
 struct OptionsState {
-  // In this order: title, "fullscreen", "windowed", "mute music", "mute sfx", "back", backdrop.
+  // In this order: title, "fullscreen", "windowed", "mute music", "mute sfx", "vision cones",
+  // "spotter arrows", "back", backdrop.
   MenuGroup overlay;
   GameObject* fullscreen = nullptr;
   GameObject* windowed = nullptr;
   GameObject* muteMusic = nullptr;
   GameObject* muteSfx = nullptr;
+  GameObject* cones = nullptr;
+  GameObject* arrows = nullptr;
 };
 
 OptionsState& State() {
@@ -41,6 +45,11 @@ void ColorDisplayButtons(bool fullscreen) {
 // A muted bus shows spring, a sounding one rose.
 void ColorMuteButton(GameObject* button, bool muted) {
   if (IsLive(button)) SetPanelColor(button, muted ? menu_color::kSpring : menu_color::kRose);
+}
+
+// A stealth aid that is shown is rose, a hidden one spring (like a sounding and a muted bus).
+void ColorAidButton(GameObject* button, bool shown) {
+  if (IsLive(button)) SetPanelColor(button, shown ? menu_color::kRose : menu_color::kSpring);
 }
 
 // Flips the bus's mute; returns the state the bus reports afterwards.
@@ -80,29 +89,49 @@ void ToggleSfxMute() {
   RememberSfxMute(muted);
 }
 
+void ToggleVisionCones() {
+  PlayForwardSound();
+  const bool shown = !StealthView().visionCones;
+  RememberVisionCones(shown);
+  ColorAidButton(State().cones, shown);
+}
+
+void ToggleSpotterArrows() {
+  PlayForwardSound();
+  const bool shown = !StealthView().spotterArrows;
+  RememberSpotterArrows(shown);
+  ColorAidButton(State().arrows, shown);
+}
+
 void BuildOptionsOverlay() {
   using namespace menu_color;
   OptionsState& s = State();
   s = OptionsState{};
   GameObject* title = MakeButton(0.0f, 300.0f, 300.0f, 100.0f, "options", 40.0f);
   UseLightFontFor(title);
-  s.fullscreen = MakeButton(0.0f, 150.0f, kOptionWidth, kOptionHeight, "fullscreen", kOptionText,
+  s.fullscreen = MakeButton(0.0f, 190.0f, kOptionWidth, kOptionHeight, "fullscreen", kOptionText,
                             [](UIHandler*) { ToggleDisplayMode(); });
-  s.windowed = MakeButton(0.0f, 50.0f, kOptionWidth, kOptionHeight, "windowed", kOptionText,
+  s.windowed = MakeButton(0.0f, 110.0f, kOptionWidth, kOptionHeight, "windowed", kOptionText,
                           [](UIHandler*) { ToggleDisplayMode(); });
-  s.muteMusic = MakeButton(0.0f, -50.0f, kOptionWidth, kOptionHeight, kRose, "mute music", kOptionText,
+  s.muteMusic = MakeButton(0.0f, 30.0f, kOptionWidth, kOptionHeight, kRose, "mute music", kOptionText,
                            [](UIHandler*) { ToggleMusicMute(); });
-  s.muteSfx = MakeButton(0.0f, -150.0f, kOptionWidth, kOptionHeight, kRose, "mute sfx", kOptionText,
+  s.muteSfx = MakeButton(0.0f, -50.0f, kOptionWidth, kOptionHeight, kRose, "mute sfx", kOptionText,
                          [](UIHandler*) { ToggleSfxMute(); });
+  s.cones = MakeButton(0.0f, -130.0f, kOptionWidth, kOptionHeight, kRose, "vision cones", kOptionText,
+                       [](UIHandler*) { ToggleVisionCones(); });
+  s.arrows = MakeButton(0.0f, -210.0f, kOptionWidth, kOptionHeight, kRose, "spotter arrows", kOptionText,
+                        [](UIHandler*) { ToggleSpotterArrows(); });
   GameObject* back = MakeButton(0.0f, -300.0f, 150.0f, 50.0f, kSalmon, "back", 20.0f, Back);
   GameObject* backdrop = MakePanel(0.0f, 0.0f, 480.0f, 1080.0f, Shade(0.6f));
   SetDepth(backdrop, kBackdropDepth);
-  for (GameObject* o : {title, s.fullscreen, s.windowed, s.muteMusic, s.muteSfx, back, backdrop}) s.overlay.Add(o);
+  for (GameObject* o : {title, s.fullscreen, s.windowed, s.muteMusic, s.muteSfx, s.cones, s.arrows, back, backdrop}) s.overlay.Add(o);
 
   ColorDisplayButtons(platform::GetPlatform().IsFullscreen());
   // A mute remembered from an earlier run shows from the start.
   if (CurrentSettings().muteMusic) ColorMuteButton(s.muteMusic, MusicBus().GetMute());
   if (CurrentSettings().muteSfx) ColorMuteButton(s.muteSfx, SfxBus().GetMute());
+  ColorAidButton(s.cones, StealthView().visionCones);
+  ColorAidButton(s.arrows, StealthView().spotterArrows);
   s.overlay.Hide();
 }
 

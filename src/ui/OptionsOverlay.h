@@ -1,5 +1,6 @@
 // The options overlay of the main menu and of the pause menu: the display mode ("fullscreen" and
-// "windowed" both toggle it), the music and effects mutes, and "back". Built hidden with either
+// "windowed" both toggle it), the music and effects mutes, the guards' vision cones and the arrows
+// to guards that spotted the player, and "back". Built hidden with either
 // menu (one per scene). The choices are remembered in the settings file.
 #pragma once
 
@@ -15,3 +16,5 @@ void ForgetOptionsOverlay();
 void ToggleDisplayMode();
 void ToggleMusicMute();
 void ToggleSfxMute();
+void ToggleVisionCones();
+void ToggleSpotterArrows();

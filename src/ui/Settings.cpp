@@ -6,6 +6,7 @@
 
 #include "app/Logger.h"
 #include "audio/AudioSystem.h"
+#include "gameplay/VisionCones.h"
 #include "platform/FileSync.h"
 #include "platform/Platform.h"
 
@@ -35,7 +36,37 @@ constexpr SwitchRow kSwitches[] = {
     {"fullscreen", &UserSettings::fullscreen},
     {"mute_music", &UserSettings::muteMusic},
     {"mute_sfx", &UserSettings::muteSfx},
+    {"vision_cones", &UserSettings::visionCones},
+    {"spotter_arrows", &UserSettings::spotterArrows},
 };
+
+constexpr const char* kKeyPrefix = "key_";
+
+// One or two key names separated by blanks; false (and *codes untouched) when any is not a key.
+bool ParseBinding(const std::string& value, int codes[kBindingSlots]) {
+  std::istringstream words(value);
+  std::string word;
+  int found[kBindingSlots] = {};
+  int count = 0;
+  while (words >> word) {
+    const int code = BindingCodeFromName(word);
+    if (code == 0 || count == kBindingSlots) return false;
+    found[count++] = code;
+  }
+  if (count == 0) return false;
+  for (int i = 0; i < kBindingSlots; ++i) codes[i] = found[i];
+  return true;
+}
+
+std::string FormatBinding(const int codes[kBindingSlots]) {
+  std::string text;
+  for (int i = 0; i < kBindingSlots; ++i) {
+    if (codes[i] == 0) continue;
+    if (!text.empty()) text += ' ';
+    text += BindingCodeName(codes[i]);
+  }
+  return text;
+}
 
 std::string Trim(const std::string& s) {
   const char* blanks = " \t\r";
@@ -99,6 +130,13 @@ UserSettings ParseSettings(const std::string& text, std::vector<std::string>* pr
         Note(problems, "line " + std::to_string(number) + ": \"" + value + "\" is not on or off for " + name);
       }
     }
+    for (int a = 0; a < kActionCount; ++a) {
+      if (name != std::string(kKeyPrefix) + ActionSettingName(static_cast<Action>(a))) continue;
+      known = true;
+      if (!ParseBinding(value, settings.bindings.codes[a])) {
+        Note(problems, "line " + std::to_string(number) + ": \"" + value + "\" is not one or two keys for " + name);
+      }
+    }
     // A name this version does not know (a newer game's setting) is left alone.
     if (!known) Note(problems, "line " + std::to_string(number) + ": unknown setting \"" + name + "\"");
   }
@@ -109,6 +147,10 @@ std::string FormatSettings(const UserSettings& settings) {
   std::string text = "# Quillmarch settings, written by the game when an option changes.\n";
   for (const SwitchRow& row : kSwitches) {
     text += std::string(row.name) + " = " + (settings.*row.field ? "true" : "false") + "\n";
+  }
+  for (int a = 0; a < kActionCount; ++a) {
+    text += std::string(kKeyPrefix) + ActionSettingName(static_cast<Action>(a)) + " = " +
+            FormatBinding(settings.bindings.codes[a]) + "\n";
   }
   return text;
 }
@@ -148,6 +190,9 @@ void LoadAndApplySettings(bool windowedByCommandLine) {
   // Buses start unmuted; only a remembered mute needs a call (and can report an audio error).
   if (settings.muteMusic) MusicBus().SetMute(true);
   if (settings.muteSfx) SfxBus().SetMute(true);
+  StealthView().visionCones = settings.visionCones;
+  StealthView().spotterArrows = settings.spotterArrows;
+  KeyBindings() = settings.bindings;
 }
 
 void RememberFullscreen(bool fullscreen) {
@@ -162,5 +207,22 @@ void RememberMusicMute(bool muted) {
 
 void RememberSfxMute(bool muted) {
   CurrentSettings().muteSfx = muted;
+  SaveSettings(SettingsPath(), CurrentSettings());
+}
+
+void RememberVisionCones(bool shown) {
+  CurrentSettings().visionCones = shown;
+  StealthView().visionCones = shown;
+  SaveSettings(SettingsPath(), CurrentSettings());
+}
+
+void RememberSpotterArrows(bool shown) {
+  CurrentSettings().spotterArrows = shown;
+  StealthView().spotterArrows = shown;
+  SaveSettings(SettingsPath(), CurrentSettings());
+}
+
+void RememberKeyBindings() {
+  CurrentSettings().bindings = KeyBindings();
   SaveSettings(SettingsPath(), CurrentSettings());
 }

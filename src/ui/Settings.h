@@ -10,12 +10,18 @@
 #include <string>
 #include <vector>
 
+#include "app/KeyBindings.h"
+
 inline constexpr const char* kSettingsPath = "./Settings.lullwick";
 
 struct UserSettings {
   bool fullscreen = true;   // full screen (true) or a window
   bool muteMusic = false;   // "bus:/Music" muted
   bool muteSfx = false;     // "bus:/SFX" muted
+  bool visionCones = true;    // the guards' cones drawn on the floor
+  bool spotterArrows = true;  // arrows to off-screen guards that spotted the player
+  // "key_<action> = NAME [NAME]": the keys and mouse buttons of the player's actions.
+  KeyBindingTable bindings = DefaultKeyBindings();
 
   bool operator==(const UserSettings&) const = default;
 };
@@ -37,9 +43,14 @@ UserSettings LoadSettings(const std::string& path);
 bool SaveSettings(const std::string& path, const UserSettings& settings);
 
 // Start-up, once the window and the audio system exist: reads the settings file and applies it
-// (the display mode unless the command line asked for a window, then the two mutes).
+// (the display mode unless the command line asked for a window, then the two mutes, the stealth
+// aids and the key bindings).
 void LoadAndApplySettings(bool windowedByCommandLine);
 // The player changed an option: remember it and save the file.
 void RememberFullscreen(bool fullscreen);
 void RememberMusicMute(bool muted);
 void RememberSfxMute(bool muted);
+void RememberVisionCones(bool shown);
+void RememberSpotterArrows(bool shown);
+// The bindings in use (KeyBindings()) are remembered.
+void RememberKeyBindings();

@@ -3,6 +3,7 @@
 // same walk inside a vent goes unseen.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -86,6 +87,54 @@ TEST(GuardChaseTest, TheSameWalkInsideAVentIsNeverSeen) {
   const auto* player = run.dumps.at(frames).Find("Player_1");
   ASSERT_NE(player, nullptr);
   EXPECT_GT(player->x, 120.0f);
+}
+
+// The player picks up the food at its feet, winds up aiming at the guard and throws: the food
+// hits the guard at speed, the guard is stunned and stands still, then wakes up.
+TEST(GuardChaseTest, AThrownFoodStunsTheGuard) {
+  ScriptedGame game;
+  game.SetLevel("level1.json", TestLevel({LevelObject("Player_1", "Player", 0, -220, 43, 116, "player.png"),
+                                          LevelObject("Food_2", "Food", 0, -220, 20, 20, "food.png"),
+                                          LevelObject("Enemy_3", "Enemy", 0, 0, 60, 30, "enemy.png")}));
+  const std::string script =
+      "qinput 1\n"
+      "3 mouseworld=0,0\n"
+      "1 RMB mouseworld=0,0\n"
+      "3 mouseworld=0,0\n"
+      "6 LMB mouseworld=0,0\n"
+      "1 mouseworld=0,0\n";
+  ScriptedGame::Options options;
+  options.scene = kLevelOneId;
+  options.frames = 200;
+  for (int f = 1; f <= options.frames; ++f) options.dumpAfter.push_back(f);
+  ScriptRun run = game.Run(script, options);
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+
+  constexpr int kGuardStunned = 6;
+  constexpr int kPlayerCarrying = 3;
+  bool carried = false;
+  int stunnedAt = -1, wokeAt = -1;
+  for (const auto& [frame, dump] : run.dumps) {
+    const auto* player = dump.Find("Player_1");
+    const auto* guard = dump.Find("Enemy_3");
+    ASSERT_NE(player, nullptr) << "frame " << frame;
+    ASSERT_NE(guard, nullptr) << "frame " << frame;
+    carried = carried || player->state == kPlayerCarrying;
+    if (guard->state == kGuardStunned) {
+      if (stunnedAt < 0) stunnedAt = frame;
+      // A stunned guard stops where it stands.
+      if (frame > stunnedAt + 5) EXPECT_NEAR(std::hypot(guard->vx, guard->vy), 0.0f, 1.0f) << "frame " << frame;
+    } else if (stunnedAt > 0 && wokeAt < 0) {
+      wokeAt = frame;
+    }
+  }
+  EXPECT_TRUE(carried) << "the food was never picked up";
+  ASSERT_GT(stunnedAt, 0) << "the guard was never stunned";
+  EXPECT_LT(stunnedAt, 40);
+  // The stun lasts its two seconds (80 frames of 0.025 s), give or take the frame it began.
+  ASSERT_GT(wokeAt, 0) << "the guard never woke up";
+  EXPECT_NEAR(wokeAt - stunnedAt, 80, 2);
+  EXPECT_FALSE(run.dumps.at(options.frames).scene.gameOver);
 }
 
 // The release build (when it has been built beside this one) plays the same chase to the same

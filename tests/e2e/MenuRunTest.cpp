@@ -163,7 +163,7 @@ TEST_F(MenuRunTest, PauseOptionsMuteMusicBackAndResume) {
       "1 DOWN\n1\n1 DOWN\n1\n"  // "mute music"
       "1 ENTER\n"
       "20\n"
-      "1 DOWN\n1\n1 DOWN\n1\n"  // "back"
+      "1 DOWN\n1\n1 DOWN\n1\n1 DOWN\n1\n1 DOWN\n1\n"  // past "vision cones" and "spotter arrows" to "back"
       "1 ENTER\n1\n"
       "1 ENTER\n";          // "rESUME gAME", selected again
   ScriptRun run = RunWithShots(script, options, {75});

@@ -1,6 +1,6 @@
 # Runs quillmarch-level check on the broken fixtures in FILES and expects each known problem to be
 # reported on a line of its own, the good file to pass, and the exit code to be 1.
-execute_process(COMMAND "${TOOL}" check "${FILES}/bad.json" "${FILES}/level9.json" "${FILES}/level_good.json"
+execute_process(COMMAND "${TOOL}" check "${FILES}/bad.json" "${FILES}/level9.json" "${FILES}/level8.json" "${FILES}/level_good.json"
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT rc EQUAL 1)
   message(FATAL_ERROR "expected exit code 1, got ${rc}:\n${out}${err}")
@@ -16,12 +16,25 @@ set(expected
   "level9.json: a level needs exactly one player, this one has 2"
   "level9.json: a level needs an escape zone, this one has none"
   "level9.json: a level needs a collection zone, this one has none"
-  "level9.json: the food goal is 3 but the level holds only 1 food"
-  "11 problems found")
+  "level9.json: two objects share the ID \"Food_0\""
+  "level9.json: the food goal is 3 but the level holds only 2 food"
+  "level8.json: record 2 (\"Player\") has a name that gives no number after its \"_\", so the scene start skips it"
+  "level8.json: record 3 (\"Food_x\") has a name that gives no number"
+  "level8.json: record 4 (\"Wall_3\") has an unknown type word, so the scene start skips it"
+  "level8.json: record 7 (\"Vent_99999999999\") has a name that gives no number"
+  "level8.json: vent Vent_0 is listed before the player, so the player can never enter it"
+  "17 problems found")
 foreach(line ${expected})
   string(FIND "${out}" "${line}" at)
   if(at EQUAL -1)
     message(SEND_ERROR "missing from the report: ${line}")
+  endif()
+endforeach()
+# Names the factory reads fine: leading blanks, a sign, junk after the digits; vents after the player.
+foreach(fine "Collection_ 5" "Escapezone_-6" "Vent_8b" "vent Vent_99999999999")
+  string(FIND "${out}" "${fine}" at)
+  if(NOT at EQUAL -1)
+    message(SEND_ERROR "reported although the game reads it: ${fine}")
   endif()
 endforeach()
 string(FIND "${out}" "level_good.json" good)

@@ -50,6 +50,11 @@ void WriteFile(const std::string& path, const std::string& contents) {
 
 bool FileExists(const std::string& path) { return fs::exists(path); }
 
+bool NoGlAllowed() {
+  const char* allow = std::getenv("QM_ALLOW_NO_GL");
+  return allow != nullptr && std::string(allow) == "1";
+}
+
 std::string SourceDir() { return QM_SOURCE_DIR; }
 std::string BinaryDir() { return QM_BINARY_DIR; }
 std::string GameExe() { return QM_GAME_EXE; }

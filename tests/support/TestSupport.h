@@ -38,6 +38,10 @@ RunResult RunGame(const std::vector<std::string>& args, const std::vector<std::s
 // A data folder for the game: Shaders/ and Assets/ linked from the build folder, plus a config.
 std::string MakeDataDir(const TempDir& dir, const std::string& config);
 
+// True when the environment says QM_ALLOW_NO_GL=1: tests that need an OpenGL window may then skip
+// on a machine without one. Otherwise a missing OpenGL fails them.
+bool NoGlAllowed();
+
 std::string SourceDir();
 std::string BinaryDir();
 std::string GameExe();

@@ -227,7 +227,9 @@ TEST(InputRecordingTest, RecordedFrameTimesComeBackBitForBit) {
     // And through text, as the dt line carries it.
     InputRecording recording;
     recording.Add(InputFrame{}, ms);
-    if (i % 100 == 0) EXPECT_EQ(SecondsToFrameMs(*Read(WriteInputScript(recording.Script())).runs[0].dt), ms);
+    if (i % 100 == 0) {
+      EXPECT_EQ(SecondsToFrameMs(*Read(WriteInputScript(recording.Script())).runs[0].dt), ms);
+    }
   }
   EXPECT_EQ(FrameMsToSeconds(25.0f), 0.025);
   EXPECT_EQ(FrameMsToSeconds(0.0f), 0.0);

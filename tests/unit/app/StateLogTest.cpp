@@ -100,7 +100,7 @@ TEST_F(StateLogTest, NeighbouringNamesCannotRunTogether) {
   object_->name = "ab";
   AddObject(new GameObject("c", 0, 0, 0, 1, 1, ObjectType::Plain));
   const uint64_t split = GameStateHash();
-  object_->name = "a";
+  object_->name.pop_back();  // "a"; assigning "a" makes GCC 12 report a false -Wrestrict
   Objects().back()->name = "bc";
   EXPECT_NE(GameStateHash(), split);
 }

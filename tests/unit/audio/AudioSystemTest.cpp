@@ -65,6 +65,8 @@ TEST_F(AudioSystemTest, AnUnregisteredNamePrintsThreeErrorLinesAndPlaysNothing) 
   // The positioned form fails at creation, both parameters, start and release.
   EXPECT_EQ(ErrorLines(Output([] { PlayEventAt("never_registered", 10.0f, 0.0f); })), 5);
   EXPECT_EQ(GetEventSystem()->InstanceCount(), 0);
+  // Stopping it reports the count and the list.
+  EXPECT_EQ(Output([] { StopEvent("nothing"); }), "Audio Error! 1\nAudio Error! 1\n");
 }
 
 TEST_F(AudioSystemTest, ANameRegisteredTwiceKeepsItsFirstEvent) {
@@ -120,13 +122,13 @@ TEST_F(AudioSystemTest, StopEndsEveryInstanceOfTheNameAndNoOther) {
   EXPECT_EQ(StateOf(InstancesOf("levelone")[0]), PlaybackState::Playing);
 }
 
-TEST_F(AudioSystemTest, StoppingAnUnregisteredNameReportsTheCountAndTheList) {
-  EXPECT_EQ(Output([] { StopEvent("nothing"); }), "Audio Error! 1\nAudio Error! 1\n");
-}
-
 TEST_F(AudioSystemTest, ChaseIsSetOnEveryLevelMusicInstanceAndQuietly) {
   RegisterEvent(kLevelOne, "levelone");
   RegisterEvent(kMenu, "menu");
+  // Without level music playing it does nothing.
+  EXPECT_EQ(Output([] { SetChaseMusic(true); }), "");
+  EXPECT_EQ(LastAudioResult(), AudioResult::Ok);
+  EXPECT_EQ(GetEventSystem()->InstanceCount(), 0);
   PlayEvent("levelone");
   PlayEvent("levelone");
   PlayEvent("menu");
@@ -137,13 +139,6 @@ TEST_F(AudioSystemTest, ChaseIsSetOnEveryLevelMusicInstanceAndQuietly) {
   EXPECT_EQ(LastAudioResult(), AudioResult::Ok);
   SetChaseMusic(false);
   for (EventInstance i : level) EXPECT_FLOAT_EQ(ParameterOf(i, "parameter:/Chase"), 0.0f);
-}
-
-TEST_F(AudioSystemTest, ChaseWithoutLevelMusicPlayingDoesNothing) {
-  RegisterEvent(kLevelOne, "levelone");
-  EXPECT_EQ(Output([] { SetChaseMusic(true); }), "");
-  EXPECT_EQ(LastAudioResult(), AudioResult::Ok);
-  EXPECT_EQ(GetEventSystem()->InstanceCount(), 0);
 }
 
 TEST_F(AudioSystemTest, BusMuteAndVolumeReachOnlyTheirOwnEvents) {

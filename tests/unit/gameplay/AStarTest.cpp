@@ -151,13 +151,17 @@ TEST_F(SearchPathTest, BuildsOneNodePerCellAtTheCellPositions) {
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(node->name, "EnemySearchNode");
     EXPECT_EQ(node->head, first);
-    if (i == 0) EXPECT_EQ(node->previous, nullptr);
+    if (i == 0) {
+      EXPECT_EQ(node->previous, nullptr);
+    }
     GridPoint at = CellToWorld(path[i]);
     EXPECT_EQ(node->GetTransform()->position[0], at.x);
     EXPECT_EQ(node->GetTransform()->position[1], at.y);
     EXPECT_EQ(node->GetTransform()->position[2], 0.0f);
     EXPECT_EQ(WorldToCell(at.x, at.y), path[i]);
-    if (i > 0) EXPECT_EQ(node->previous->GetNext(), node);
+    if (i > 0) {
+      EXPECT_EQ(node->previous->GetNext(), node);
+    }
     node = node->GetNext();
   }
   EXPECT_EQ(node, nullptr);

@@ -22,22 +22,20 @@ using human_state::kStun;
 
 class Watching : public GuardScene {};
 
-TEST_F(Watching, AtTheFarthestRadiusTheMeterFillsInAboutFourAndAQuarterSeconds) {
-  Start({Guard("Enemy_2", 1000, 1000), Player(1500, 1000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
-  Settle();
-  ASSERT_EQ(guard->currentState, kIdle);
-  const float seconds = SecondsUntil(guard, kGrace, 6.0f);
-  EXPECT_NEAR(seconds, 4.25f, 0.05f);
-  EXPECT_FLOAT_EQ(guard->aggro, 1.0f);
-}
-
-TEST_F(Watching, AtAHundredUnitsItFillsInAboutASixthOfASecond) {
-  Start({Guard("Enemy_2", 1000, 1000), Player(1100, 1000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
-  Settle();
-  ASSERT_EQ(guard->currentState, kIdle);
-  EXPECT_NEAR(SecondsUntil(guard, kGrace, 1.0f), 0.17f, 0.015f);
+TEST_F(Watching, TheMeterFillsInAboutFourAndAQuarterSecondsFarOffAndASixthOfASecondAtAHundred) {
+  struct Row {
+    float playerX, seconds, tolerance;
+  };
+  for (const Row& r : {Row{1500, 4.25f, 0.05f}, Row{1100, 0.17f, 0.015f}}) {
+    SCOPED_TRACE(r.playerX);
+    Start({Guard("Enemy_2", 1000, 1000), Player(r.playerX, 1000)});
+    HumanBehavior* guard = GuardNamed("Enemy_2");
+    Settle();
+    ASSERT_EQ(guard->currentState, kIdle);
+    EXPECT_NEAR(SecondsUntil(guard, kGrace, 6.0f), r.seconds, r.tolerance);
+    EXPECT_FLOAT_EQ(guard->aggro, 1.0f);
+    DestroySceneList();
+  }
 }
 
 TEST_F(Watching, APlayerJustBeyondTheFarthestRadiusOrBehindTheGuardIsNeverNoticed) {

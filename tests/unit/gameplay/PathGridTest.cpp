@@ -222,7 +222,9 @@ void ExpectNeighbourBitsMatchTheCells() {
       }
       const uint8_t actual = bits[(r + 1) * kPaddedColumns + c + 1];
       // Border cells are never expanded; only grid cells must be exact.
-      if (IsInsideGrid({r, c})) ASSERT_EQ(actual, expected) << r << "," << c;
+      if (IsInsideGrid({r, c})) {
+        ASSERT_EQ(actual, expected) << r << "," << c;
+      }
     }
   }
 }

@@ -32,20 +32,6 @@ class PathNodeTest : public ::testing::Test {
   }
 };
 
-TEST_F(PathNodeTest, ANewNodeIsAPlainTwentyUnitObjectHeadingItself) {
-  PathNode node("Node_3", 40.0f, -20.0f, 1.5f);
-  EXPECT_EQ(node.name, "Node_3");
-  EXPECT_EQ(node.type, ObjectType::Plain);
-  EXPECT_EQ(node.GetTransform()->scale[0], 20.0f);
-  EXPECT_EQ(node.GetTransform()->scale[1], 20.0f);
-  EXPECT_EQ(node.GetTransform()->position[0], 40.0f);
-  EXPECT_EQ(node.GetTransform()->position[2], 1.5f);
-  EXPECT_EQ(node.head, &node);
-  EXPECT_EQ(node.GetNext(), nullptr);
-  EXPECT_EQ(node.GetPrevious(), nullptr);
-  EXPECT_TRUE(Objects().empty());
-}
-
 TEST_F(PathNodeTest, InsertAfterLinksAtTheEndAndInTheMiddle) {
   PathNode a("A", 0, 0), b("B", 0, 0), c("C", 0, 0);
   a.InsertAfter(&c);
@@ -78,52 +64,42 @@ TEST_F(PathNodeTest, InsertAfterNullEndsTheChainAndReinsertingTheSuccessorChange
   EXPECT_EQ(a.next, &b);
 }
 
-TEST_F(PathNodeTest, DestroyingAMiddleNodeJoinsItsNeighbours) {
-  PathNode* a = AddNode("Node_1");
-  PathNode* b = AddNode("Node_2");
-  PathNode* c = AddNode("Node_3");
-  a->InsertAfter(b);
-  b->InsertAfter(c);
-  b->destroy = true;
-  EXPECT_TRUE(DestroyIfMarked(b));
-  EXPECT_EQ(a->next, c);
-  EXPECT_EQ(c->previous, a);
-  EXPECT_EQ(Objects().size(), 2u);
-}
-
-TEST_F(PathNodeTest, DestroyingAnEndNodeSkipsTheMissingNeighbour) {
-  PathNode* a = AddNode("Node_1");
-  PathNode* b = AddNode("Node_2");
-  PathNode* c = AddNode("Node_3");
-  a->InsertAfter(b);
-  b->InsertAfter(c);
-  a->destroy = true;
-  DestroyIfMarked(a);
-  EXPECT_EQ(b->previous, nullptr);
-  EXPECT_EQ(b->next, c);
-  EXPECT_EQ(b->head, b);  // the chain's new first node
-  EXPECT_EQ(c->head, b);
-  c->destroy = true;
-  DestroyIfMarked(c);
-  EXPECT_EQ(b->next, nullptr);
-  EXPECT_EQ(b->previous, nullptr);
-}
-
-TEST_F(PathNodeTest, DestroyingANodeOfACircleLeavesASmallerCircle) {
-  PathNode* a = AddNode("Node_1");
-  PathNode* b = AddNode("Node_2");
-  PathNode* c = AddNode("Node_3");
-  a->InsertAfter(b);
-  b->InsertAfter(c);
-  c->InsertAfter(a);
-  a->destroy = true;
-  DestroyIfMarked(a);
-  EXPECT_EQ(b->next, c);
-  EXPECT_EQ(c->next, b);
-  EXPECT_EQ(b->previous, c);
-  EXPECT_EQ(c->previous, b);
-  EXPECT_EQ(b->head, b);
-  EXPECT_EQ(c->head, b);
+TEST_F(PathNodeTest, DestroyingANodeJoinsItsNeighboursAndMovesTheHead) {
+  // Links as indices into {a, b, c}; -1 for none. Survivors are checked in order.
+  struct Link {
+    int node, next, previous, head;
+  };
+  struct Row {
+    const char* label;
+    bool circle;
+    std::vector<int> destroyed;
+    std::vector<Link> after;
+  };
+  const Row rows[] = {
+      {"middle of a chain", false, {1}, {{0, 2, -1, 0}, {2, -1, 0, 0}}},
+      {"first of a chain", false, {0}, {{1, 2, -1, 1}, {2, -1, 1, 1}}},
+      {"first, then last of a chain", false, {0, 2}, {{1, -1, -1, 1}}},
+      {"first of a circle", true, {0}, {{1, 2, 2, 1}, {2, 1, 1, 1}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    ClearObjects();
+    PathNode* n[] = {AddNode("Node_1"), AddNode("Node_2"), AddNode("Node_3")};
+    n[0]->InsertAfter(n[1]);
+    n[1]->InsertAfter(n[2]);
+    if (row.circle) n[2]->InsertAfter(n[0]);
+    auto at = [&](int i) { return i < 0 ? nullptr : n[i]; };
+    for (int d : row.destroyed) {
+      n[d]->destroy = true;
+      EXPECT_TRUE(DestroyIfMarked(n[d]));
+    }
+    EXPECT_EQ(Objects().size(), 3u - row.destroyed.size());
+    for (const Link& l : row.after) {
+      EXPECT_EQ(n[l.node]->next, at(l.next)) << "node " << l.node;
+      EXPECT_EQ(n[l.node]->previous, at(l.previous)) << "node " << l.node;
+      EXPECT_EQ(n[l.node]->head, at(l.head)) << "node " << l.node;
+    }
+  }
 }
 
 PathNode* g_seenDying = nullptr;
@@ -143,33 +119,28 @@ TEST_F(PathNodeTest, TheRemovalHookSeesTheNodeBeforeItIsUnlinked) {
   EXPECT_EQ(g_seenSuccessor, b);
 }
 
-TEST_F(PathNodeTest, AThreeNodeLoopIsWalkedInACircle) {
-  PathNode* a = AddNode("Node_1");
-  PathNode* b = AddNode("Node_2");
-  PathNode* c = AddNode("Node_3");
-  LinkPatrolPaths({NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "Node_3"), NodeRecord("Node_3", "Node_1")});
-  EXPECT_EQ(a->previous, c);  // the last node naming the first closes the circle
-  std::vector<PathNode*> walked;
-  PathNode* n = a;
-  for (int i = 0; i < 9; ++i, n = n->GetNext()) walked.push_back(n);
-  EXPECT_EQ(walked, (std::vector<PathNode*>{a, b, c, a, b, c, a, b, c}));
-  n = a;
-  walked.clear();
-  for (int i = 0; i < 4; ++i, n = n->GetPrevious()) walked.push_back(n);
-  EXPECT_EQ(walked, (std::vector<PathNode*>{a, c, b, a}));
-}
-
-TEST_F(PathNodeTest, RecordsInAnyOrderGiveTheSameLinks) {
-  PathNode* a = AddNode("Node_1");
-  PathNode* b = AddNode("Node_2");
-  PathNode* c = AddNode("Node_3");
-  LinkPatrolPaths({NodeRecord("Node_3", "Node_1"), NodeRecord("Node_2", "Node_3"), NodeRecord("Node_1", "Node_2")});
-  EXPECT_EQ(a->next, b);
-  EXPECT_EQ(b->next, c);
-  EXPECT_EQ(c->next, a);
-  EXPECT_EQ(a->previous, c);
-  EXPECT_EQ(b->previous, a);
-  EXPECT_EQ(c->previous, b);
+TEST_F(PathNodeTest, AThreeNodeLoopIsWalkedInACircleWhateverTheRecordOrder) {
+  const std::vector<ObjectRecord> orders[] = {
+      {NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "Node_3"), NodeRecord("Node_3", "Node_1")},
+      {NodeRecord("Node_3", "Node_1"), NodeRecord("Node_2", "Node_3"), NodeRecord("Node_1", "Node_2")},
+  };
+  for (const std::vector<ObjectRecord>& records : orders) {
+    SCOPED_TRACE(records[0].id);
+    ClearObjects();
+    PathNode* a = AddNode("Node_1");
+    PathNode* b = AddNode("Node_2");
+    PathNode* c = AddNode("Node_3");
+    LinkPatrolPaths(records);
+    EXPECT_EQ(a->previous, c);  // the last node naming the first closes the circle
+    std::vector<PathNode*> walked;
+    PathNode* n = a;
+    for (int i = 0; i < 9; ++i, n = n->GetNext()) walked.push_back(n);
+    EXPECT_EQ(walked, (std::vector<PathNode*>{a, b, c, a, b, c, a, b, c}));
+    n = a;
+    walked.clear();
+    for (int i = 0; i < 4; ++i, n = n->GetPrevious()) walked.push_back(n);
+    EXPECT_EQ(walked, (std::vector<PathNode*>{a, c, b, a}));
+  }
 }
 
 TEST_F(PathNodeTest, ATwoNodePathIsWalkedBackAndForth) {

@@ -17,14 +17,14 @@ namespace {
 
 // Runs Graphics::Initialize headless in a working folder holding a copy of the game's shaders,
 // minus `missing`; returns what it printed on standard error.
-std::string StartWithout(const std::string& missing, bool* started) {
+std::string StartWithout(const std::string& missing, bool* started, bool headless = true) {
   TempDir dir;
   fs::create_directories(dir.File("Shaders"));
   for (const char* name : {"vcolor.glsl", "pcolor.glsl", "vtexture.glsl", "ptexture.glsl"}) {
     if (missing != name) fs::copy_file(fs::path("Shaders") / name, fs::path(dir.File("Shaders")) / name);
   }
   RunOptions options;
-  options.headless = true;
+  options.headless = headless;
   SetRunOptions(options);
   platform::InstallPlatform(platform::CreateNullPlatform(1280, 720));
   fs::path before = fs::current_path();
@@ -58,4 +58,12 @@ TEST(GraphicsStartTest, MissingShaderFileNamesItThenFailsTheColourShaderObject) 
     EXPECT_FALSE(started) << file;
     EXPECT_EQ(err, "Missing Shader File: ./Shaders/" + file + "\nError: Could not initialize the color shader object.\n");
   }
+}
+
+TEST(GraphicsStartTest, WithoutAnOpenGlContextOnlyHeadlessStarts) {
+  // The null platform has no GL context, as a machine whose driver cannot give OpenGL 3.3 core.
+  bool started = true;
+  std::string err = StartWithout("", &started, /*headless=*/false);
+  EXPECT_FALSE(started) << "a window without OpenGL must not fall back to drawing nothing";
+  EXPECT_EQ(err, "Error: Could not initialize OpenGL.\n");
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -93,7 +94,7 @@ TEST_F(ParticleEmitterTest, APeriodKeepsBurstingUntilItsTimerRunsOutThenLoopsOrS
   EXPECT_EQ(looping->particles.size(), 6u);
 }
 
-TEST_F(ParticleEmitterTest, AFullQueueKeepsTheLastSpawnedNewestFirst) {
+TEST_F(ParticleEmitterTest, ABurstSpawnsNoMoreThanTheCapacityNewestFirst) {
   GameObject* o = Make(100.0f, 50.0f);
   circleEmitter* e = AddCircle(o, "test", 20.0f);
   e->maxParticles = 4;
@@ -117,7 +118,8 @@ TEST_F(ParticleEmitterTest, AFullQueueKeepsTheLastSpawnedNewestFirst) {
   ASSERT_EQ(e->particles.size(), 4u);
   auto range = [](int r, float min, float max) { return static_cast<float>(r) / (32767.0f / (max - min)) + min; };
   for (int k = 0; k < 4; ++k) {
-    const int spawn = 9 - k;  // front is the newest
+    // Only four of the ten are spawned (the other six would be dropped at once); front is the newest.
+    const int spawn = 3 - k;
     const int* d = &draws[static_cast<size_t>(spawn) * 8];
     const Particle& p = *e->particles[static_cast<size_t>(k)];
     const float theta = static_cast<float>(d[0]) / 32767.0f * 2.0f * 3.14159f;
@@ -138,6 +140,20 @@ TEST_F(ParticleEmitterTest, AFullQueueKeepsTheLastSpawnedNewestFirst) {
     EXPECT_NEAR(p.acceleration[1], -braking * p.velocity[1], 1e-4f);
     EXPECT_FLOAT_EQ(p.transform.position[2], e->particleZ);
   }
+}
+
+TEST_F(ParticleEmitterTest, AHugeBurstIsBoundByTheCapacityAndKeepsTheQueueFull) {
+  // A level file may hold any "Particles_Per_Emition"; spawning two billion particles one by one
+  // (each dropping the oldest) would stall the game in a single frame.
+  circleEmitter* e = AddCircle(Make(0, 0));
+  e->maxParticles = 20;
+  e->particlesPerEmission = std::numeric_limits<int32_t>::max();
+  e->Start();
+  Frames(e, 1);
+  EXPECT_EQ(e->particles.size(), 20u);
+  e->Start();
+  Frames(e, 1);
+  EXPECT_EQ(e->particles.size(), 20u);
 }
 
 TEST_F(ParticleEmitterTest, EqualBoundsGiveExactlyThatValue) {

@@ -72,6 +72,29 @@ TEST(TgaDecoderTest, ExtraBytesAfterThePixelsAreIgnored) {
   EXPECT_EQ(image->rgba, (std::vector<uint8_t>{3, 2, 1, 4}));
 }
 
+TEST(TgaFileTest, TheFileMustHoldWhatItsHeaderClaims) {
+  TempDir dir;
+  // Exactly the pixels, and trailing bytes: both read as the decoder reads them.
+  WriteBytes(dir.File("exact.tga"), TgaBytes(2, 2, 32, FourColourPixels()));
+  std::vector<uint8_t> longer = FourColourPixels();
+  longer.insert(longer.end(), 4096, 9);
+  WriteBytes(dir.File("longer.tga"), TgaBytes(2, 2, 32, longer));
+  for (const char* name : {"exact.tga", "longer.tga"}) {
+    auto image = ReadTga32File(dir.File(name), 16384);
+    ASSERT_TRUE(image) << name;
+    EXPECT_EQ(image->rgba, DecodeTga32(TgaBytes(2, 2, 32, FourColourPixels()))->rgba) << name;
+  }
+  // A header alone that claims 16384 x 16384 (a gigabyte), one byte short, too wide, no file.
+  WriteBytes(dir.File("liar.tga"), TgaBytes(16384, 16384, 32, {}));
+  std::vector<uint8_t> shortByOne = TgaBytes(2, 2, 32, FourColourPixels());
+  shortByOne.pop_back();
+  WriteBytes(dir.File("short.tga"), shortByOne);
+  EXPECT_FALSE(ReadTga32File(dir.File("liar.tga"), 16384));
+  EXPECT_FALSE(ReadTga32File(dir.File("short.tga"), 16384));
+  EXPECT_FALSE(ReadTga32File(dir.File("exact.tga"), 1));
+  EXPECT_FALSE(ReadTga32File(dir.File("absent.tga"), 16384));
+}
+
 TEST(TextureNameTest, LastPathComponentWithEitherSeparator) {
   EXPECT_EQ(TextureNameOf("./Assets/player.png"), "player.png");
   EXPECT_EQ(TextureNameOf("Assets\\Sub\\wall.png"), "wall.png");

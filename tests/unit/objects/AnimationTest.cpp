@@ -50,7 +50,9 @@ TEST_F(AnimationTest, AdvancesEverySecondFrameBecauseDrawAndUpdateBothCountDown)
     if (clip->frame == before) continue;
     ++advances;
     EXPECT_EQ(clip->frame, (before + 1) % 8) << "frame " << frame;
-    if (lastAdvance > 0) EXPECT_EQ(frame - lastAdvance, 2) << "frame " << frame;
+    if (lastAdvance > 0) {
+      EXPECT_EQ(frame - lastAdvance, 2) << "frame " << frame;
+    }
     lastAdvance = frame;
   }
   // 32 frames of 0.025 s, counted twice, make 1.6 s of a 0.1 s clip (float rounding may cost the

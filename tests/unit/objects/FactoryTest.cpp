@@ -112,6 +112,7 @@ struct ArchetypeCase {
   float scaleX, scaleY, depth;
   std::vector<std::string> components;
   const char* created;  // the DEBUG line, or null
+  float maxSpeed = 0, deceleration = 0;  // for archetypes with kinematics
 };
 
 std::vector<ArchetypeCase> Archetypes() {
@@ -121,18 +122,18 @@ std::vector<ArchetypeCase> Archetypes() {
        {"Transform", o, "Kinematics", o, o, "Model player.png", "Circle 20", "Animation", o, o,
         "circleEmitter footstep", "Outline hitCircle.png", "Sound", "circleEmitter dust", "circleEmitter notice",
         "circleEmitter escape", "circleEmitter death"},
-       "Player object created"},
+       "Player object created", 50, 0},
       {"Food", [] { return CreateFood(1, 2); }, "Food_7", ObjectType::Food, 20, 20, 0,
        {"Transform", o, "Kinematics", o, o, "Model food.png", "Circle 20", o, o, o, "circleEmitter crumbs",
         "Outline hitCircle.png", "Sound", "circleEmitter collision", "circleEmitter collection"},
-       "Food Object Created"},
+       "Food Object Created", 1000, 1000},
       {"Enemy", [] { return CreateEnemy(1, 2); }, "Enemy_7", ObjectType::Enemy, 60, 30, 0,
        {"Transform", o, "Kinematics", o, o, "Model enemy.png", "Circle 30", o, o, o, "circleEmitter footstep",
         "Outline hitCircle.png", "Sound", "circleEmitter madfoot", "circleEmitter notice", "circleEmitter chase",
         "circleEmitter stun"},
-       "Enemy object created"},
+       "Enemy object created", 4, 0},
       {"Wall", [] { return CreateWall(1, 2); }, "Wall_7", ObjectType::Wall, 100, 100, 0,
-       {"Transform", o, "Kinematics", o, o, o, "Box", o, o, o, o, "Outline wall.png"}, "Wall object created"},
+       {"Transform", o, "Kinematics", o, o, o, "Box", o, o, o, o, "Outline wall.png"}, "Wall object created", 20, 0},
       {"Vent", [] { return CreateVent(1, 2); }, "Vent_7", ObjectType::Vent, 50, 50, 0,
        {"Transform", o, o, o, o, "Model vent.png", "Box", o, o, "Filter", o}, "Vent created"},
       {"Cover", [] { return CreateCover(1, 2); }, "Cover_7", ObjectType::Cover, 100, 200, 0,
@@ -189,25 +190,16 @@ TEST_F(FactoryTest, EveryArchetypeHasItsScaleDepthAndComponents) {
     if (Model* m = ModelOf(o)) {
       for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(m->GetMesh()->color[i], kDefaultModelColor[i]);
     }
-    if (Collision* shape = ShapeOf(o)) EXPECT_FALSE(shape->disabled);
+    if (Collision* shape = ShapeOf(o)) {
+      EXPECT_FALSE(shape->disabled);
+    }
+    if (Kinematics* k = KinOf(o)) {
+      EXPECT_EQ(k->maxSpeed, c.maxSpeed);
+      EXPECT_EQ(k->deceleration, c.deceleration);
+      EXPECT_EQ(k->acceleration, 0.0f);
+      EXPECT_EQ(k->GetVelocity()[0], 0.0f);
+    }
     EXPECT_EQ(Logged(), c.created != nullptr ? "-DEBUG- " + std::string(c.created) + "\n" : std::string());
-  }
-}
-
-TEST_F(FactoryTest, KinematicsSettingsPerArchetype) {
-  struct Row {
-    GameObject* o;
-    float maxSpeed, deceleration;
-  };
-  for (const Row& r : {Row{CreatePlayer(0, 0), 50, 0}, Row{CreateFood(0, 0), 1000, 1000},
-                       Row{CreateEnemy(0, 0), 4, 0}, Row{CreateWall(0, 0), 20, 0}, Row{CreateNode(0, 0), 0, 0}}) {
-    SCOPED_TRACE(r.o->name);
-    Kinematics* k = KinOf(r.o);
-    ASSERT_NE(k, nullptr);
-    EXPECT_EQ(k->maxSpeed, r.maxSpeed);
-    EXPECT_EQ(k->deceleration, r.deceleration);
-    EXPECT_EQ(k->acceleration, 0.0f);
-    EXPECT_EQ(k->GetVelocity()[0], 0.0f);
   }
 }
 
@@ -289,6 +281,7 @@ TEST_F(FactoryTest, NodeIsAPathNodeOfPlainType) {
   ASSERT_NE(asNode, nullptr);
   EXPECT_EQ(asNode->head, asNode);
   EXPECT_EQ(asNode->next, nullptr);
+  EXPECT_EQ(asNode->previous, nullptr);
 }
 
 TEST_F(FactoryTest, TextArchetypeBuildsGlyphsOnTheTextLayer) {
@@ -551,7 +544,9 @@ TEST_F(FactoryTest, RecordOfEveryTypeTakesPlacementNameAndNumber) {
     EXPECT_EQ(t->rotation, 90.0f);
     EXPECT_EQ(t->scale[0], 60.0f);
     EXPECT_EQ(t->scale[1], 80.0f);
-    if (Model* m = ModelOf(o)) EXPECT_EQ(m->GetTextureName(), "custom.png");
+    if (Model* m = ModelOf(o)) {
+      EXPECT_EQ(m->GetTextureName(), "custom.png");
+    }
     if (auto* box = o->GetComponentAs<BoxCollision>(SlotOf(ComponentType::Collision))) {
       // Edges are rebuilt at once for the record's turn and size: V1 = (cx - hh, cy + hw).
       EXPECT_NEAR(box->edges[0].start.x(), 60.0f, 1e-3f);

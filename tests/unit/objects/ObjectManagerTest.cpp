@@ -149,13 +149,16 @@ TEST_F(ObjectManagerTest, DestroyIfMarkedIgnoresUnmarkedAndNull) {
   EXPECT_EQ(Objects().size(), 1u);
 }
 
-TEST_F(ObjectManagerTest, DestroyingAnObjectWithANamesakeRemovesThatObjectNotTheNamesake) {
-  GameObject* first = Make("UI_4");
-  GameObject* second = Make("UI_4");
-  second->destroy = true;
-  UpdateObjects(0.0f);
-  ASSERT_EQ(Objects().size(), 1u);
-  EXPECT_EQ(Objects()[0], first);
+TEST_F(ObjectManagerTest, DestroyingOneOfTwoNamesakesLeavesTheOtherListed) {
+  // A level file may give two records one name; the removal pass must take out the marked one.
+  for (int marked = 0; marked < 2; ++marked) {
+    GameObject* twins[2] = {Make("Food_1"), Make("Food_1")};
+    twins[marked]->destroy = true;
+    UpdateObjects(0.0f);
+    ASSERT_EQ(Objects().size(), 1u) << marked;
+    EXPECT_EQ(Objects()[0], twins[1 - marked]) << marked;
+    ClearObjects();
+  }
 }
 
 TEST_F(ObjectManagerTest, RemoveObjectFallsBackToTheTransitionOverlay) {
@@ -168,6 +171,13 @@ TEST_F(ObjectManagerTest, RemoveObjectFallsBackToTheTransitionOverlay) {
   RemoveObject("A_1");  // taken out of the list, not deleted
   EXPECT_TRUE(Objects().empty());
   delete a;
+
+  // By identity, the overlay slot is emptied without deleting the overlay.
+  auto* overlay = new GameObject("Transition_0", 0, 0, -20, 5000, 3000, ObjectType::Transition);
+  SetTransitionOverlay(overlay);
+  RemoveObject(overlay);
+  EXPECT_EQ(TransitionOverlay(), nullptr);
+  delete overlay;
 }
 
 TEST_F(ObjectManagerTest, TheOverlayIsUpdatedAfterTheListAndSurvivesClear) {

@@ -123,51 +123,31 @@ TEST_F(AttributeFileTest, FailedSaveKeepsTheOldFile) {
 // ---- Reader --------------------------------------------------------------------------------
 
 TEST_F(AttributeFileTest, HumanValuesRoundTrip) {
-  HumanTuning& h = HumanTuningValues();
-  h.max_aggro = 2.5f;
-  h.return_agro = 0.125f;
-  h.detection_angle = 95;
-  h.catch_radius = 33.0f;
-  h.max_detection_radius = 640.5f;
-  h.min_detection_radius = 55.0f;
-  h.patrol_acceleration = 12000.0f;
-  h.patrol_max_velocity = 140.0f;
-  h.chase_aceleration = 21000.0f;
-  h.chase_max_velocity = 260.0f;
-  h.grace_acceleration = 9000.0f;
-  h.grace_max_velocity = 90.0f;
-  h.detection_run_speed_mod = 5.5f;
-  h.detection_idle_speed_mod = 2.25f;
-  h.distance_mod = 3.75f;
-  h.agro_recovery_rate = 0.35f;
-  h.grace_max_time = 1.5f;
-  h.grace_timer_scale = 0.8f;
-  h.stun_max_time = 2.75f;
-  const HumanTuning saved = h;
+  struct Value {
+    const char* name;
+    float HumanTuning::*field;
+    float value;
+  };
+#define QM_FIELD(name, value) Value{#name, &HumanTuning::name, value}
+  const Value values[] = {
+      QM_FIELD(max_aggro, 2.5f),           QM_FIELD(return_agro, 0.125f),          QM_FIELD(catch_radius, 33.0f),
+      QM_FIELD(max_detection_radius, 640.5f), QM_FIELD(min_detection_radius, 55.0f),
+      QM_FIELD(patrol_acceleration, 12000.0f), QM_FIELD(patrol_max_velocity, 140.0f),
+      QM_FIELD(chase_aceleration, 21000.0f),  QM_FIELD(chase_max_velocity, 260.0f),
+      QM_FIELD(grace_acceleration, 9000.0f),  QM_FIELD(grace_max_velocity, 90.0f),
+      QM_FIELD(detection_run_speed_mod, 5.5f), QM_FIELD(detection_idle_speed_mod, 2.25f),
+      QM_FIELD(distance_mod, 3.75f),        QM_FIELD(agro_recovery_rate, 0.35f), QM_FIELD(grace_max_time, 1.5f),
+      QM_FIELD(grace_timer_scale, 0.8f),    QM_FIELD(stun_max_time, 2.75f),
+  };
+#undef QM_FIELD
+  for (const Value& v : values) HumanTuningValues().*v.field = v.value;
+  HumanTuningValues().detection_angle = 95;
   const std::string path = dir.File("human.json");
   ASSERT_TRUE(SaveAttributesToFile(nullptr, 3, path));
   ResetHumanTuning();
   ASSERT_TRUE(LoadAttributesFromFile(path));
-  const HumanTuning& back = HumanTuningValues();
-  EXPECT_EQ(back.max_aggro, saved.max_aggro);
-  EXPECT_EQ(back.return_agro, saved.return_agro);
-  EXPECT_EQ(back.detection_angle, saved.detection_angle);
-  EXPECT_EQ(back.catch_radius, saved.catch_radius);
-  EXPECT_EQ(back.max_detection_radius, saved.max_detection_radius);
-  EXPECT_EQ(back.min_detection_radius, saved.min_detection_radius);
-  EXPECT_EQ(back.patrol_acceleration, saved.patrol_acceleration);
-  EXPECT_EQ(back.patrol_max_velocity, saved.patrol_max_velocity);
-  EXPECT_EQ(back.chase_aceleration, saved.chase_aceleration);
-  EXPECT_EQ(back.chase_max_velocity, saved.chase_max_velocity);
-  EXPECT_EQ(back.grace_acceleration, saved.grace_acceleration);
-  EXPECT_EQ(back.grace_max_velocity, saved.grace_max_velocity);
-  EXPECT_EQ(back.detection_run_speed_mod, saved.detection_run_speed_mod);
-  EXPECT_EQ(back.detection_idle_speed_mod, saved.detection_idle_speed_mod);
-  EXPECT_EQ(back.distance_mod, saved.distance_mod);
-  EXPECT_EQ(back.agro_recovery_rate, saved.agro_recovery_rate);
-  EXPECT_EQ(back.grace_max_time, saved.grace_max_time);
-  EXPECT_EQ(back.grace_timer_scale, saved.grace_timer_scale);
-  EXPECT_EQ(back.stun_max_time, saved.stun_max_time);
+  for (const Value& v : values) EXPECT_EQ(HumanTuningValues().*v.field, v.value) << v.name;
+  EXPECT_EQ(HumanTuningValues().detection_angle, 95);
   EXPECT_EQ(log.Take(), "");
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "LevelTestHelpers.h"
 #include "audio/AudioSystem.h"
@@ -36,29 +37,19 @@ class LevelReaderTest : public ::testing::Test {
 
 // ---- Files that read without complaint -----------------------------------------------------
 
-TEST_F(LevelReaderTest, EmptyFileGivesAnEmptyLevelWithoutAnError) {
-  auto level = Read("");
-  ASSERT_NE(level, nullptr);
-  EXPECT_TRUE(level->objects.empty());
-  EXPECT_EQ(level->path, "test.json");
-  EXPECT_EQ(log.Take(), "");
-}
-
-TEST_F(LevelReaderTest, MinimalLevelHasDefaultsAndFullAmbientIntensity) {
-  auto level = Read("{\"Level\":{}}");
-  ASSERT_NE(level, nullptr);
-  EXPECT_TRUE(level->objects.empty());
-  EXPECT_TRUE(level->textures.empty());
-  EXPECT_EQ(level->foodGoal, 0u);
-  EXPECT_EQ(level->lives, 0u);
-  EXPECT_EQ(level->sRank, 0.0f);
-  EXPECT_EQ(level->aRank, 0.0f);
-  EXPECT_EQ(level->bRank, 0.0f);
-  EXPECT_EQ(level->ambient[0], 0.0f);
-  EXPECT_EQ(level->ambient[1], 0.0f);
-  EXPECT_EQ(level->ambient[2], 0.0f);
-  EXPECT_EQ(level->ambient[3], 1.0f);
-  EXPECT_EQ(log.Take(), "");
+TEST_F(LevelReaderTest, EmptyFileOrLevelGivesAnEmptyLevelWithFullAmbientIntensity) {
+  for (const char* text : {"", "{\"Level\":{}}"}) {
+    auto level = Read(text);
+    ASSERT_NE(level, nullptr) << text;
+    EXPECT_EQ(level->path, "test.json");
+    EXPECT_TRUE(level->objects.empty());
+    EXPECT_TRUE(level->textures.empty());
+    EXPECT_EQ((std::vector<uint32_t>{level->foodGoal, level->lives}), (std::vector<uint32_t>{0, 0}));
+    EXPECT_EQ((std::vector<float>{level->sRank, level->aRank, level->bRank, level->ambient[0], level->ambient[1],
+                                  level->ambient[2], level->ambient[3]}),
+              (std::vector<float>{0, 0, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(log.Take(), "");
+  }
 }
 
 TEST_F(LevelReaderTest, LevelKeysAreReadInAnyContext) {
@@ -79,16 +70,13 @@ TEST_F(LevelReaderTest, LevelKeysAreReadInAnyContext) {
   EXPECT_EQ(level->ambient[3], 0.75f);
 }
 
-TEST_F(LevelReaderTest, IntegersReadAsTheStandardConversionDoes) {
+TEST_F(LevelReaderTest, IntegersReadAsTheStandardConversionDoesAndUnsignedOnesWrap) {
   auto level = Read("{\"Level\":{\"S_Rank\":\"12.5\",\"A_Rank\":\"  +7 seconds\",\"Lives\":\"\n3x\"}}");
   ASSERT_NE(level, nullptr);
   EXPECT_EQ(level->sRank, 12.0f);
   EXPECT_EQ(level->aRank, 7.0f);
   EXPECT_EQ(level->lives, 3u);
-}
-
-TEST_F(LevelReaderTest, UnsignedFieldsTakeTheirWholeRangeAndWrapNegatives) {
-  auto level = Read("{\"Level\":{\"Food_Goal\":\"4294967295\",\"Lives\":\"-1\"}}");
+  level = Read("{\"Level\":{\"Food_Goal\":\"4294967295\",\"Lives\":\"-1\"}}");
   ASSERT_NE(level, nullptr);
   EXPECT_EQ(level->foodGoal, 4294967295u);
   EXPECT_EQ(level->lives, 4294967295u);

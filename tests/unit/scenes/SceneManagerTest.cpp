@@ -127,6 +127,13 @@ TEST_F(SceneManagerTest, SceneListHoldsThirteenScenesInOrderAndRequestsTheFirstS
   EXPECT_EQ(SceneState().requestedScene, 1);
   EXPECT_EQ(FindSceneById(5)->sceneIndex, 8);
   EXPECT_EQ(FindSceneById(99), nullptr);
+  // An unknown id or a scene from outside the list leaves the request alone.
+  RequestSceneById(77);
+  EXPECT_EQ(SceneState().requestedScene, 1);
+  Level stranger;
+  stranger.sceneIndex = 3;
+  RequestScene(&stranger);
+  EXPECT_EQ(SceneState().requestedScene, 1);
 }
 
 TEST_F(SceneManagerTest, UnreadableFilesKeepTheirPlaceAsEmptyScenes) {
@@ -145,16 +152,6 @@ TEST_F(SceneManagerTest, UnreadableFilesKeepTheirPlaceAsEmptyScenes) {
   // Navigation still works on the empty scenes.
   RequestSceneById(scene_id::kMainMenu);
   EXPECT_EQ(SceneState().requestedScene, 4);
-}
-
-TEST_F(SceneManagerTest, AnUnknownIdOrAForeignSceneLeavesTheRequestAlone) {
-  BuildSceneList();
-  RequestSceneById(77);
-  EXPECT_EQ(SceneState().requestedScene, 1);
-  Level stranger;
-  stranger.sceneIndex = 3;
-  RequestScene(&stranger);
-  EXPECT_EQ(SceneState().requestedScene, 1);
 }
 
 TEST_F(SceneManagerTest, AnEmptySceneListLogsAndEndsTheLoop) {
@@ -537,7 +534,9 @@ TEST_F(SceneManagerTest, TheCameraFollowsThePlayerUntilTheExitTimerReachesTheFol
     kinematics->lastPosition[0] += 1.0f;
     ASSERT_TRUE(UpdateScenes(kDt));
     // Following happens after the exit step, so the frame that reaches the limit no longer follows.
-    if (scene->exitTimer < scene->followLimit) EXPECT_FLOAT_EQ(MainCamera().position[0], kinematics->lastPosition[0]);
+    if (scene->exitTimer < scene->followLimit) {
+      EXPECT_FLOAT_EQ(MainCamera().position[0], kinematics->lastPosition[0]);
+    }
   }
   float held = MainCamera().position[0];
   kinematics->lastPosition[0] = -500.0f;
@@ -612,6 +611,24 @@ TEST_F(SceneMusicTest, TheMenuPlaysMenuMusicAndLevelOneStartsTheLevelMusicForAll
   Go(scene_id::kMainMenu);
   EXPECT_EQ(Playing("menu"), 1);
   EXPECT_EQ(Playing("levelone"), 0);
+}
+
+TEST_F(SceneMusicTest, LevelsTwoAndThreeStartTheLevelMusicWhenItIsSilent) {
+  // Enter on the end scene stops the level music; the next level starts it again.
+  Go(scene_id::kLevel1);
+  Go(scene_id::kEndScene);
+  SetKey(vk::Return, true);
+  Frame();
+  UpdateAudio();
+  ResetKeys();
+  EXPECT_EQ(Playing("levelone"), 0);
+  Go(scene_id::kLevel2);
+  EXPECT_EQ(Playing("levelone"), 1);
+  // Straight from the menu (the level select), the menu music gives way to it.
+  Go(scene_id::kMainMenu);
+  Go(scene_id::kLevel3);
+  EXPECT_EQ(Playing("menu"), 0);
+  EXPECT_EQ(Playing("levelone"), 1);
 }
 
 TEST_F(SceneMusicTest, EnterStopsTheMusicAndASkipStopsTheLogoSound) {

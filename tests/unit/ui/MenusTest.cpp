@@ -68,7 +68,8 @@ TEST_F(MenusTest, OptionsThenBackGivesTheMainMenuBackWithPlayGameSelected) {
   BuildMenuScenes(scene_id::kMainMenu);
   Choose("options");
   EXPECT_FALSE(Shown(FindButton("play game")));
-  EXPECT_EQ(NavigationTexts(), (std::vector<std::string>{"fullscreen", "windowed", "mute music", "mute sfx", "back"}));
+  EXPECT_EQ(NavigationTexts(), (std::vector<std::string>{"fullscreen", "windowed", "mute music", "mute sfx", "vision cones",
+                                                         "spotter arrows", "back"}));
   Choose("back");
   EXPECT_EQ(NavigationTexts(), std::vector<std::string>(std::begin(kMainButtons), std::end(kMainButtons)));
   EXPECT_EQ(SelectedText(), "play game");

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/KeyBindings.h"
+#include "app/KeyCodes.h"
 #include "audio/AudioSystem.h"
 #include "platform/FileSync.h"
 #include "platform/Platform.h"
@@ -101,3 +103,30 @@ TEST(SettingsTest, StartUpAppliesTheRememberedOptionsButACommandLineWindowWins) 
 }
 
 }  // namespace
+
+TEST(SettingsTest, KeyBindingsAndTheStealthAidsAreSavedAndDamagedLinesKeepTheirDefaults) {
+  TempDir dir;
+  const std::string path = dir.File("Settings.lullwick");
+  UserSettings saved;
+  saved.visionCones = false;
+  saved.spotterArrows = false;
+  BindAction(saved.bindings, Action::Throw, vk::Space);
+  BindAction(saved.bindings, Action::MoveUp, vk::Up);
+  ASSERT_TRUE(SaveSettings(path, saved));
+  const std::string text = ReadFile(path);
+  EXPECT_NE(text.find("key_throw = SPACE"), std::string::npos) << text;
+  EXPECT_NE(text.find("key_pause = ESCAPE P"), std::string::npos) << text;
+  EXPECT_NE(text.find("vision_cones = false"), std::string::npos) << text;
+  EXPECT_EQ(LoadSettings(path), saved);
+
+  std::vector<std::string> problems;
+  const UserSettings read = ParseSettings(
+      "key_throw = NOKEY\nkey_retry = F5\nkey_pause = A B C\nkey_move_up =\nspotter_arrows = maybe\n", &problems);
+  EXPECT_EQ(problems.size(), 4u);
+  const KeyBindingTable defaults = DefaultKeyBindings();
+  EXPECT_EQ(ActionBindingText(read.bindings, Action::Throw), "LMB");
+  EXPECT_EQ(ActionBindingText(read.bindings, Action::Retry), "F5");
+  EXPECT_EQ(ActionBindingText(read.bindings, Action::Pause), ActionBindingText(defaults, Action::Pause));
+  EXPECT_EQ(ActionBindingText(read.bindings, Action::MoveUp), "W");
+  EXPECT_TRUE(read.spotterArrows);
+}

@@ -1,0 +1,22 @@
+// Labels and buttons of the game's own screens (the heads-up display, the end scene, the game-over
+// and win screens): UI objects of the archetype factory whose text, inertness and button action are
+// given through the factory's UI hooks, which the on-screen button module fills. Without that module
+// the objects still exist (so screens keep their layout and numbering) but show no text and do
+// nothing when pressed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class GameObject;
+
+// An inert UI object at (x, y) of width x height with a transparent quad and `text` in glyphs of
+// `size` with `alignment` (0 left, 1 centred, 2 right). Null when the archetype failed.
+GameObject* CreateScreenLabel(float x, float y, float width, float height, const std::string& text, float size,
+                              uint32_t alignment);
+// A button at (x, y) of width x height labelled `text` that runs the named button action; its quad
+// is white, or transparent when `white` is false.
+GameObject* CreateScreenButton(float x, float y, float width, float height, const std::string& text, float size,
+                               uint32_t alignment, const std::string& action, bool white);
+// Replaces the label's text (same size and alignment rules as above). Nothing for null.
+void SetScreenLabel(GameObject* label, const std::string& text, float size, uint32_t alignment);

@@ -1,0 +1,655 @@
+// quillmarch-solve: finds a winning run of a level and writes it as an input script.
+//
+//   quillmarch-solve LEVEL OUT.qinput [--scene ID] [--data DIR]
+//
+// The game itself runs here, headless, from the level's first frame with a fixed frame time of 0.02 s
+// and seed 1, exactly as `quillmarch --headless --scene ID --fixed-dt 0.02 --seed 1 --input OUT`
+// replays it: every frame's input is handed to the game through the input-script player and the
+// main loop's own pass runs the frame. Nothing is bent: normal tuning, no developer keys, no
+// invulnerability.
+//
+// The plan is a list of legs: walk to the nearest food, pick it up, carry it into the collection
+// zone, until the goal is met; then walk to the escape zone. Each leg follows a route over a grid of
+// 13-unit cells kept clear of walls, glass, closed barriers and kill zones. Before a leg is played
+// the process forks and the child plays it ahead: the guards are deterministic while nobody has
+// noticed the player, so what the child sees is what will happen. A leg on which a guard notices the
+// player is tried again after waiting (0 to 8 s), and then on routes that avoid the place where the
+// player was noticed. The first leg that goes through unnoticed is played for real.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <queue>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/Input.h"
+#include "app/InputScript.h"
+#include "app/Logger.h"
+#include "app/Options.h"
+#include "app/ScriptedInput.h"
+#include "gameplay/Behavior.h"
+#include "gameplay/BehaviorStates.h"
+#include "gameplay/GameplayHooks.h"
+#include "objects/GameObject.h"
+#include "objects/ObjectManager.h"
+#include "objects/ObjectType.h"
+#include "objects/Transform.h"
+#include "platform/FileSync.h"
+#include "platform/Platform.h"
+#include "scenes/Level.h"
+#include "scenes/SceneManager.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kFrameSeconds = 0.02;
+constexpr int32_t kEndSceneId = 5;
+constexpr float kCell = 13.0f;     // the path grid's cell
+constexpr float kOrigin = -100.0f;
+constexpr float kClearance = 27.0f;   // the player's radius (20) and a little room
+constexpr float kHazardClearance = 45.0f;
+
+struct Point {
+  float x = 0.0f, y = 0.0f;
+};
+float Distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+// ---- the game ---------------------------------------------------------------------------------
+
+struct Game {
+  std::unique_ptr<Application> app;
+  InputScript played;  // every frame handed to the game so far
+  // The level as it stood on its last frame: what the end scene grades.
+  float levelTime = 0.0f;
+  int32_t foodCollected = 0, foodCount = 0;
+  float thresholds[3] = {0.0f, 0.0f, 0.0f};
+  int64_t endSceneFrame = -1;  // the first frame played in the end scene
+};
+
+Game& TheGame() {
+  static Game game;
+  return game;
+}
+
+// The same start-up as the game's entry point, with a script player that the solver feeds.
+bool StartGame(const std::string& data, int32_t sceneId) {
+  RunOptions options;
+  options.headless = true;
+  options.noDialogs = true;
+  options.sceneId = sceneId;
+  options.fixedDt = static_cast<float>(kFrameSeconds);
+  options.seed = 1;
+  options.dataDir = data;
+  SetRunOptions(options);
+  PrepareInputScripts(InputScript{}, true, "");
+  std::error_code ec;
+  fs::current_path(data, ec);
+  if (ec) {
+    std::fprintf(stderr, "quillmarch-solve: cannot use the data folder %s\n", data.c_str());
+    return false;
+  }
+  platform::InstallPlatform(WrapPlatformForScripts(platform::CreateNullPlatform(1280, 720)));
+  ResetKeys();
+  ResetPads();
+  SetPadReader([](uint32_t index, PadRawState* out) { return platform::GetPlatform().ReadPad(index, out); });
+  InstallGameplay();
+  Game& game = TheGame();
+  game.app = std::make_unique<Application>();
+  if (!game.app->Initialize()) return false;
+  ClearLogSinks();  // the game's log lines are of no use here and would slow the trials down
+  return true;
+}
+
+// Plays one frame with `input`; false when the game ended.
+bool Step(const InputFrame& input) {
+  Game& game = TheGame();
+  InputRun run;
+  run.frames = 1;
+  run.dt = kFrameSeconds;
+  run.input = input;
+  AppendInputRun(run);
+  std::vector<InputRun>& runs = game.played.runs;
+  if (!runs.empty() && runs.back().input == input && runs.back().dt == run.dt) {
+    ++runs.back().frames;
+  } else {
+    runs.push_back(run);
+  }
+  const bool going = game.app->Pass();
+  if (const Level* scene = CurrentScene()) {
+    if (scene->sceneId >= 6 && scene->sceneId <= 8) {
+      game.levelTime = scene->time;
+      game.foodCollected = scene->foodCollected;
+      game.foodCount = scene->foodCount;
+      game.thresholds[0] = scene->sRank, game.thresholds[1] = scene->aRank, game.thresholds[2] = scene->bRank;
+    } else if (scene->sceneId == kEndSceneId && game.endSceneFrame < 0) {
+      game.endSceneFrame = game.played.FrameCount();
+    }
+  }
+  return going;
+}
+
+// The end scene's rank: every piece left behind costs 30 seconds.
+char Rank(const Game& game, float* total) {
+  *total = game.levelTime + static_cast<float>(game.foodCount - game.foodCollected) * 30.0f;
+  if (*total <= game.thresholds[0]) return 's';
+  if (*total <= game.thresholds[1]) return 'a';
+  if (*total <= game.thresholds[2]) return 'b';
+  return 'c';
+}
+
+InputFrame Stick(float x, float y) {
+  InputFrame input;
+  const float length = std::hypot(x, y);
+  if (length > 0.0f) {
+    input.leftStickX = static_cast<int16_t>(std::lround(32767.0f * x / length));
+    input.leftStickY = static_cast<int16_t>(std::lround(32767.0f * y / length));
+  }
+  return input;
+}
+
+std::vector<GameObject*> ObjectsOf(ObjectType type) {
+  std::vector<GameObject*> out;
+  for (GameObject* o : Objects()) {
+    if (o != nullptr && o->type == type) out.push_back(o);
+  }
+  return out;
+}
+
+Point PositionOf(const GameObject* o) {
+  const Transform* t = o->GetTransform();
+  return t != nullptr ? Point{t->position[0], t->position[1]} : Point{};
+}
+
+int32_t StateOf(const GameObject* o) {
+  const Behavior* b = BehaviorOf(o);
+  return b != nullptr ? b->currentState : 0;
+}
+
+bool InLevel() {
+  const Level* scene = CurrentScene();
+  return scene != nullptr && scene->sceneId >= 6 && scene->sceneId <= 8;
+}
+
+// A guard that has noticed the player (half alert, chase, giving up) or a catch.
+bool Noticed() {
+  const Level* scene = CurrentScene();
+  if (scene != nullptr && scene->gameOver) return true;
+  for (GameObject* guard : ObjectsOf(ObjectType::Enemy)) {
+    const int32_t s = StateOf(guard);
+    if (s == human_state::kHalfAlert || s == human_state::kFullAlert || s == human_state::kGiveUp) return true;
+  }
+  return false;
+}
+
+// ---- the player's grid ------------------------------------------------------------------------
+
+struct Rect {
+  float x, y, w, h;
+};
+
+float DistanceToRect(Point p, const Rect& r) {
+  const float dx = std::max(std::fabs(p.x - r.x) - r.w / 2, 0.0f);
+  const float dy = std::max(std::fabs(p.y - r.y) - r.h / 2, 0.0f);
+  return std::hypot(dx, dy);
+}
+
+Rect RectOf(const GameObject* o) {
+  const Transform* t = o->GetTransform();
+  float w = t->scale[0], h = t->scale[1];
+  if (t->rotation == 90.0f || t->rotation == 270.0f) std::swap(w, h);
+  return Rect{t->position[0], t->position[1], w, h};
+}
+
+// Cells the player's centre may cross, over the same area as the game's path grid. Vents and cover
+// are open to the player; kill zones are kept well clear.
+struct Grid {
+  int columns = 315, rows = 330;
+  std::vector<uint8_t> open;
+  std::vector<float> penalty;
+
+  Point Centre(int c, int r) const { return Point{kOrigin + (c + 0.5f) * kCell, kOrigin + (r + 0.5f) * kCell}; }
+  bool Inside(int c, int r) const { return c >= 0 && r >= 0 && c < columns && r < rows; }
+  bool Open(int c, int r) const { return Inside(c, r) && open[static_cast<size_t>(r * columns + c)] != 0; }
+  void CellOf(Point p, int* c, int* r) const {
+    *c = static_cast<int>(std::floor((p.x - kOrigin) / kCell));
+    *r = static_cast<int>(std::floor((p.y - kOrigin) / kCell));
+  }
+
+  void Build(bool barriersOpen) {
+    std::vector<Rect> walls, hazards;
+    for (GameObject* o : Objects()) {
+      if (o == nullptr) continue;
+      switch (o->type) {
+        case ObjectType::Wall: case ObjectType::Glass: walls.push_back(RectOf(o)); break;
+        case ObjectType::EscapeBarrier: if (!barriersOpen) walls.push_back(RectOf(o)); break;
+        case ObjectType::KillZone: hazards.push_back(RectOf(o)); break;
+        default: break;
+      }
+    }
+    // A shattered pane loses its collision; only panes that still collide block.
+    open.assign(static_cast<size_t>(columns * rows), 1);
+    penalty.assign(open.size(), 0.0f);
+    for (int r = 0; r < rows; ++r) {
+      for (int c = 0; c < columns; ++c) {
+        const Point p = Centre(c, r);
+        bool free = true;
+        for (const Rect& w : walls) free = free && DistanceToRect(p, w) > kClearance;
+        for (const Rect& h : hazards) free = free && DistanceToRect(p, h) > kHazardClearance;
+        open[static_cast<size_t>(r * columns + c)] = free ? 1 : 0;
+      }
+    }
+  }
+
+  void Avoid(Point at, float radius, float cost) {
+    for (int r = 0; r < rows; ++r) {
+      for (int c = 0; c < columns; ++c) {
+        if (Distance(Centre(c, r), at) < radius) penalty[static_cast<size_t>(r * columns + c)] += cost;
+      }
+    }
+  }
+
+  // True when a straight line between two points stays on open cells.
+  bool Clear(Point a, Point b) const {
+    const float length = Distance(a, b);
+    const int steps = std::max(1, static_cast<int>(length / 4.0f));
+    for (int i = 0; i <= steps; ++i) {
+      const float t = static_cast<float>(i) / static_cast<float>(steps);
+      int c = 0, r = 0;
+      CellOf(Point{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}, &c, &r);
+      if (!Open(c, r)) return false;
+    }
+    return true;
+  }
+
+  // The nearest open cell to a point (a goal may sit inside a box, e.g. the escape zone).
+  bool Nearest(Point p, int* c, int* r) const {
+    CellOf(p, c, r);
+    if (Open(*c, *r)) return true;
+    for (int ring = 1; ring < 20; ++ring) {
+      float best = 1e9f;
+      int bc = -1, br = -1;
+      for (int dr = -ring; dr <= ring; ++dr) {
+        for (int dc = -ring; dc <= ring; ++dc) {
+          if (std::max(std::abs(dr), std::abs(dc)) != ring || !Open(*c + dc, *r + dr)) continue;
+          const float d = Distance(Centre(*c + dc, *r + dr), p);
+          if (d < best) best = d, bc = *c + dc, br = *r + dr;
+        }
+      }
+      if (bc >= 0) {
+        *c = bc, *r = br;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // A* over the cells (eight neighbours, no corner cutting); the route as points, start excluded.
+  std::vector<Point> Route(Point from, Point to, float* length) const {
+    int sc = 0, sr = 0, gc = 0, gr = 0;
+    if (!Nearest(from, &sc, &sr) || !Nearest(to, &gc, &gr)) return {};
+    const size_t n = open.size();
+    std::vector<float> g(n, 1e30f);
+    std::vector<int> parent(n, -1);
+    using Entry = std::pair<float, int>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> frontier;
+    const int start = sr * columns + sc, goal = gr * columns + gc;
+    g[static_cast<size_t>(start)] = 0.0f;
+    frontier.push({0.0f, start});
+    while (!frontier.empty()) {
+      const auto [f, at] = frontier.top();
+      frontier.pop();
+      if (at == goal) break;
+      const int c = at % columns, r = at / columns;
+      const float here = g[static_cast<size_t>(at)];
+      if (f - Heuristic(c, r, gc, gr) > here + 1e-3f) continue;
+      for (int dr = -1; dr <= 1; ++dr) {
+        for (int dc = -1; dc <= 1; ++dc) {
+          if ((dr == 0 && dc == 0) || !Open(c + dc, r + dr)) continue;
+          if (dr != 0 && dc != 0 && (!Open(c + dc, r) || !Open(c, r + dr))) continue;
+          const int next = (r + dr) * columns + (c + dc);
+          const float step = (dr != 0 && dc != 0 ? 1.41421f : 1.0f) * kCell + penalty[static_cast<size_t>(next)];
+          if (here + step < g[static_cast<size_t>(next)]) {
+            g[static_cast<size_t>(next)] = here + step;
+            parent[static_cast<size_t>(next)] = at;
+            frontier.push({here + step + Heuristic(c + dc, r + dr, gc, gr), next});
+          }
+        }
+      }
+    }
+    if (parent[static_cast<size_t>(goal)] < 0 && goal != start) return {};
+    std::vector<Point> route;
+    for (int at = goal; at != start; at = parent[static_cast<size_t>(at)]) route.push_back(Centre(at % columns, at / columns));
+    std::reverse(route.begin(), route.end());
+    if (length != nullptr) *length = g[static_cast<size_t>(goal)];
+    route.push_back(to);
+    return route;
+  }
+
+  static float Heuristic(int c, int r, int gc, int gr) {
+    return kCell * std::hypot(static_cast<float>(c - gc), static_cast<float>(r - gr));
+  }
+};
+
+// ---- legs -------------------------------------------------------------------------------------
+
+enum Outcome : int { kReached = 0, kNoticed = 1, kStuck = 2, kEnded = 3 };
+
+struct Leg {
+  std::vector<Point> route;
+  int waitFrames = 0;
+  std::function<bool()> done;  // the leg's goal, checked after every frame
+  Point noticedAt;             // where the player stood when a guard noticed it
+};
+
+GameObject* Player() { return ScenePlayer(); }
+
+// Plays a leg: waits, then follows the route, steering at the farthest route point in plain sight.
+Outcome PlayLeg(Leg& leg, int maxFrames = 6000) {
+  for (int i = 0; i < leg.waitFrames; ++i) {
+    if (!Step(InputFrame{}) || !InLevel()) return kEnded;
+    if (Noticed()) {
+      leg.noticedAt = PositionOf(Player());
+      return kNoticed;
+    }
+  }
+  size_t next = 0;
+  float best = 1e9f;
+  int sinceBest = 0;
+  for (int frame = 0; frame < maxFrames; ++frame) {
+    GameObject* player = Player();
+    if (player == nullptr) return kEnded;
+    const Point at = PositionOf(player);
+    while (next + 1 < leg.route.size() && Distance(at, leg.route[next]) < 10.0f) ++next;
+    const Point target = leg.route.empty() ? at : leg.route[std::min(next, leg.route.size() - 1)];
+    if (!Step(Stick(target.x - at.x, target.y - at.y)) || !InLevel()) return leg.done() ? kReached : kEnded;
+    if (Noticed()) {
+      leg.noticedAt = PositionOf(Player());
+      return kNoticed;
+    }
+    if (leg.done()) return kReached;
+    const float left = leg.route.empty() ? 0.0f : Distance(PositionOf(Player()), leg.route.back());
+    if (left < best - 1.0f) {
+      best = left, sinceBest = 0;
+    } else if (++sinceBest > 150) {
+      return kStuck;
+    }
+  }
+  return kStuck;
+}
+
+// Plays legs one after another; the index of the first that did not reach its goal (legs.size()
+// when all did) and how it ended.
+size_t PlayLegs(std::vector<Leg>& legs, Outcome* outcome) {
+  for (size_t i = 0; i < legs.size(); ++i) {
+    *outcome = PlayLeg(legs[i]);
+    if (*outcome != kReached) return i;
+  }
+  *outcome = kReached;
+  return legs.size();
+}
+
+// Plays legs in a forked copy of the game and reports how they ended (and where a guard noticed
+// the player). The game here is left as it was.
+Outcome TryLegs(std::vector<Leg>& legs, Point* noticedAt) {
+  int pipefd[2];
+  if (pipe(pipefd) != 0) return kStuck;
+  std::fflush(stdout);
+  const pid_t child = fork();
+  if (child == 0) {
+    close(pipefd[0]);
+    Outcome outcome = kReached;
+    const size_t failed = PlayLegs(legs, &outcome);
+    const Point where = failed < legs.size() ? legs[failed].noticedAt : Point{};
+    const float report[2] = {where.x, where.y};
+    if (write(pipefd[1], report, sizeof report) != static_cast<ssize_t>(sizeof report)) _exit(kStuck);
+    _exit(outcome);
+  }
+  close(pipefd[1]);
+  float where[2] = {0.0f, 0.0f};
+  if (read(pipefd[0], where, sizeof where) == static_cast<ssize_t>(sizeof where)) *noticedAt = Point{where[0], where[1]};
+  close(pipefd[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? static_cast<Outcome>(WEXITSTATUS(status)) : kStuck;
+}
+
+// Places where a guard does not see the player: under a cover, in a vent.
+std::vector<Point> Hideouts() {
+  std::vector<Point> out;
+  for (GameObject* o : Objects()) {
+    if (o != nullptr && (o->type == ObjectType::Cover || o->type == ObjectType::Vent)) out.push_back(PositionOf(o));
+  }
+  return out;
+}
+
+// Waits tried before a leg, in frames: short ones finely, then every second up to half a minute.
+std::vector<int> Waits() {
+  std::vector<int> out = {0, 10, 25, 50, 75};
+  for (int s = 2; s <= 30; ++s) out.push_back(s * 50);
+  return out;
+}
+
+// Finds a way through towards `goal` and plays it for real: straight there after a wait, or first
+// to a hideout nearby and from there after a wait; with each failure the routes keep away from
+// where the player was noticed. False when nothing worked.
+bool Go(const char* what, Point goal, const std::function<bool()>& done, bool barriersOpen) {
+  Grid grid;
+  grid.Build(barriersOpen);
+  const Point from = PositionOf(Player());
+  std::vector<Point> hideouts = Hideouts();
+  std::sort(hideouts.begin(), hideouts.end(), [&](Point a, Point b) {
+    return Distance(from, a) + Distance(a, goal) < Distance(from, b) + Distance(b, goal);
+  });
+  if (hideouts.size() > 4) hideouts.resize(4);
+  int tries = 0;
+  for (int round = 0; round < 4; ++round) {
+    // Candidate plans: straight, then by each hideout.
+    std::vector<std::vector<Leg>> plans;
+    float length = 0.0f;
+    Leg straight;
+    straight.done = done;
+    straight.route = grid.Route(from, goal, &length);
+    if (straight.route.empty()) {
+      std::printf("  %s: no route to (%.0f, %.0f)\n", what, goal.x, goal.y);
+      return false;
+    }
+    plans.push_back({straight});
+    for (Point h : hideouts) {
+      Leg hide;
+      hide.route = grid.Route(from, h, nullptr);
+      hide.done = [h] { return Distance(PositionOf(Player()), h) < 12.0f; };
+      Leg onward;
+      onward.route = grid.Route(h, goal, nullptr);
+      onward.done = done;
+      if (!hide.route.empty() && !onward.route.empty()) plans.push_back({hide, onward});
+    }
+    Point lastNoticed = from;
+    for (std::vector<Leg>& plan : plans) {
+      for (int wait : Waits()) {
+        plan.back().waitFrames = wait;
+        ++tries;
+        Point noticedAt;
+        const Outcome outcome = TryLegs(plan, &noticedAt);
+        if (outcome == kReached) {
+          std::vector<Leg> real = plan;
+          Outcome replayed = kReached;
+          if (PlayLegs(real, &replayed) != real.size()) {
+            std::printf("  %s: the replay of a tried plan differs\n", what);
+            return false;
+          }
+          std::printf("  %s: reached %s after waiting %.1f s (route %.0f units, %d tries)\n", what,
+                      plan.size() > 1 ? "by a hideout" : "straight", wait * kFrameSeconds, length, tries);
+          return true;
+        }
+        if (outcome == kNoticed) {
+          lastNoticed = noticedAt;
+          continue;
+        }
+        break;  // stuck or ended: no wait helps this plan
+      }
+    }
+    // Keep away from where the player was noticed last, and plan again.
+    grid.Avoid(lastNoticed, 250.0f, 60.0f);
+  }
+  std::printf("  %s: every try was noticed or stuck (%d tries)\n", what, tries);
+  return false;
+}
+
+bool Tap(InputFrame input) { return Step(input) && Step(InputFrame{}); }
+
+// ---- the plan ---------------------------------------------------------------------------------
+
+bool Solve() {
+  // Let the level start (the player's first states run on the first frames).
+  for (int i = 0; i < 3; ++i) Step(InputFrame{});
+  Level* scene = CurrentScene();
+  if (scene == nullptr || !InLevel()) {
+    std::printf("the scene did not start as a level\n");
+    return false;
+  }
+  GameObject* collection = ObjectsOf(ObjectType::Collection).empty() ? nullptr : ObjectsOf(ObjectType::Collection)[0];
+  GameObject* zone = ObjectsOf(ObjectType::EscapeZone).empty() ? nullptr : ObjectsOf(ObjectType::EscapeZone)[0];
+  if (collection == nullptr || zone == nullptr || Player() == nullptr) {
+    std::printf("the level lacks a player, a collection zone or an escape zone\n");
+    return false;
+  }
+  const Point drop = PositionOf(collection);
+  std::vector<GameObject*> skipped;
+  while (!CurrentScene()->goalReached) {
+    // The nearest food still lying about, by route.
+    Grid grid;
+    grid.Build(false);
+    GameObject* food = nullptr;
+    float nearest = 1e30f;
+    for (GameObject* f : ObjectsOf(ObjectType::Food)) {
+      if (!f->visible || std::find(skipped.begin(), skipped.end(), f) != skipped.end()) continue;
+      float length = 0.0f;
+      if (grid.Route(PositionOf(Player()), PositionOf(f), &length).empty()) continue;
+      float back = 0.0f;
+      grid.Route(PositionOf(f), drop, &back);
+      if (length + back < nearest) nearest = length + back, food = f;
+    }
+    if (food == nullptr) {
+      std::printf("no food left to fetch, %d of %u delivered\n", CurrentScene()->foodCollected, CurrentScene()->foodGoal);
+      return false;
+    }
+    const Point at = PositionOf(food);
+    std::printf("food %s at (%.0f, %.0f)\n", food->GetName().c_str(), at.x, at.y);
+    if (!Go("fetch", at, [food] { return Distance(PositionOf(Player()), PositionOf(food)) < 22.0f; }, false)) {
+      skipped.push_back(food);
+      continue;
+    }
+    InputFrame pick;
+    pick.rightButton = true;
+    Tap(pick);
+    if (StateOf(Player()) != player_state::kCarry) {
+      std::printf("  could not pick it up (state %d)\n", StateOf(Player()));
+      skipped.push_back(food);
+      continue;
+    }
+    const int32_t before = CurrentScene()->foodCollected;
+    if (!Go("carry", drop, [before] { return CurrentScene()->foodCollected > before; }, false)) {
+      // Put this piece down and try another one from here.
+      Tap(pick);
+      skipped.push_back(food);
+      continue;
+    }
+    skipped.push_back(food);  // delivered
+    // The delivered piece lets go of the player by itself; make sure the hands are empty.
+    for (int i = 0; i < 5 && StateOf(Player()) == player_state::kCarry; ++i) Step(InputFrame{});
+    if (StateOf(Player()) == player_state::kCarry) Tap(pick);
+  }
+  std::printf("goal reached at %.2f s\n", CurrentScene()->time);
+  const Point out = PositionOf(zone);
+  if (!Go("escape", out, [] { return CurrentScene()->exitStarted; }, true)) return false;
+  std::printf("escaped at %.2f s\n", CurrentScene()->time);
+  // The run-out and the fade to the end scene.
+  for (int i = 0; i < 1000 && CurrentScene() != nullptr && CurrentScene()->sceneId != kEndSceneId; ++i) {
+    if (!Step(InputFrame{})) break;
+  }
+  return CurrentScene() != nullptr && CurrentScene()->sceneId == kEndSceneId;
+}
+
+int SceneIdFor(const std::string& level) {
+  const std::string name = fs::path(level).filename().string();
+  if (name == "level1.json") return 6;
+  if (name == "level2.json") return 7;
+  if (name == "level3.json") return 8;
+  return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::string level, out, data;
+  int32_t sceneId = -1;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--scene" && i + 1 < args.size()) {
+      sceneId = std::atoi(args[++i].c_str());
+    } else if (args[i] == "--data" && i + 1 < args.size()) {
+      data = args[++i];
+    } else if (level.empty()) {
+      level = args[i];
+    } else if (out.empty()) {
+      out = args[i];
+    } else {
+      level.clear();
+      break;
+    }
+  }
+  if (level.empty() || out.empty()) {
+    std::fprintf(stderr, "usage: quillmarch-solve LEVEL OUT.qinput [--scene ID] [--data DIR]\n"
+                         "  LEVEL is Assets/Levels/level1.json, level2.json or level3.json of the data folder\n");
+    return 2;
+  }
+  if (sceneId < 0) sceneId = SceneIdFor(level);
+  if (sceneId < 0) {
+    std::fprintf(stderr, "quillmarch-solve: %s is none of the three levels; name its scene with --scene\n", level.c_str());
+    return 2;
+  }
+  // The data folder: the one holding Assets/Levels/LEVEL.
+  if (data.empty()) data = (fs::absolute(level).parent_path() / ".." / "..").lexically_normal().string();
+  out = fs::absolute(out).string();
+
+  const auto started = std::chrono::steady_clock::now();
+  if (!StartGame(data, sceneId)) return 1;
+  const bool won = Solve();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  Game& game = TheGame();
+  // A few frames of the end scene, so a replay ends on it.
+  for (int i = 0; won && i < 5; ++i) Step(InputFrame{});
+  float total = 0.0f;
+  const char rank = Rank(game, &total);
+  char result[256];
+  std::snprintf(result, sizeof result,
+                "\n# expect scene %d end-scene-frame %lld rank %c\n# "
+                "level time %.2f s, food %d of %d, total %.2f s (S %.0f, A %.0f, B %.0f)",
+                static_cast<int>(sceneId), static_cast<long long>(game.endSceneFrame), rank, game.levelTime,
+                game.foodCollected, game.foodCount, total, game.thresholds[0], game.thresholds[1],
+                game.thresholds[2]);
+  const std::string text = WriteInputScript(game.played, std::string(won ? "winning" : "unfinished") +
+                                                             " run of scene " + std::to_string(sceneId) +
+                                                             " by quillmarch-solve: --fixed-dt 0.02 --seed 1" +
+                                                             result);
+  std::printf("%s\n", result + 3);
+  std::string why;
+  if (!platform::ReplaceFileContents(out, text, &why)) {
+    std::fprintf(stderr, "quillmarch-solve: cannot write %s: %s\n", out.c_str(), why.c_str());
+    return 1;
+  }
+  std::printf("%s: %s, %lld frames (%.1f s of play), solved in %.1f s\n", out.c_str(), won ? "won" : "NOT won",
+              static_cast<long long>(game.played.FrameCount()), game.played.FrameCount() * kFrameSeconds, seconds);
+  // Leave without tearing the game down: the run is over and its state is of no further use.
+  std::fflush(stdout);
+  _exit(won ? 0 : 1);
+}

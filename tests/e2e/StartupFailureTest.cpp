@@ -1,0 +1,38 @@
+// How the shipped program starts: the configuration that comes with it, and a machine whose driver
+// cannot give an OpenGL 3.3 core context (the window opens, the context does not).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/Config.h"
+#include "support/TestSupport.h"
+
+namespace fs = std::filesystem;
+using testing_support::FileExists;
+using testing_support::ReadFile;
+using testing_support::RunGame;
+using testing_support::RunResult;
+using testing_support::TempDir;
+
+TEST(StartupFailureTest, TheShippedConfigurationTurnsTheLogAndTheEditorOff) {
+  const fs::path beside = fs::path(testing_support::GameExe()).parent_path() / "Config.lullwick";
+  ASSERT_TRUE(FileExists(beside.string())) << "a missing file would turn the log and the editor on for players";
+  ConfigFlags flags = ReadConfig(beside.string());
+  EXPECT_EQ(flags.logToFile, 0);
+  EXPECT_EQ(flags.editorEnabled, 0);
+}
+
+TEST(StartupFailureTest, WithoutAnOpenGlContextTheGameSaysSoAndStops) {
+  TempDir dir;
+  std::string data = testing_support::MakeDataDir(dir, "10");
+  // Mesa then offers no 3.3 core context, while the window itself still opens.
+  RunResult r = RunGame({"--windowed", "--frames", "5", "--no-dialogs", "--data", data, "--screenshot",
+                         "2:" + dir.File("shot.png")},
+                        {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy", "MESA_GL_VERSION_OVERRIDE=3.0"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("Error: Could not initialize OpenGL.\n"), std::string::npos) << r.err;
+  EXPECT_FALSE(FileExists(dir.File("shot.png"))) << "no frame may run on a blank window";
+  EXPECT_EQ(ReadFile(dir.File("output.log")).find("FrameTime"), std::string::npos);
+  EXPECT_EQ(r.err.find("AddressSanitizer"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("LeakSanitizer"), std::string::npos) << r.err;
+}

@@ -1,0 +1,91 @@
+// The key bindings: the shipped defaults, rebinding, reading actions from keys and mouse buttons,
+// and the names the settings file and the controls screen use.
+#include <gtest/gtest.h>
+
+#include "app/Input.h"
+#include "app/KeyBindings.h"
+#include "app/KeyCodes.h"
+
+namespace {
+
+class KeyBindingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetKeys();
+    ResetPads();
+    ResetKeyBindings();
+  }
+  void TearDown() override {
+    ResetKeys();
+    ResetPads();
+    ResetKeyBindings();
+  }
+  // One pass: the previous states become the current ones, then the keys change.
+  static void Pass() { CopyPreviousInput(); }
+};
+
+}  // namespace
+
+TEST_F(KeyBindingsTest, DefaultsAreTheShippedControls) {
+  const KeyBindingTable& table = KeyBindings();
+  EXPECT_EQ(ActionBindingText(table, Action::MoveUp), "W");
+  EXPECT_EQ(ActionBindingText(table, Action::MoveDown), "S");
+  EXPECT_EQ(ActionBindingText(table, Action::MoveLeft), "A");
+  EXPECT_EQ(ActionBindingText(table, Action::MoveRight), "D");
+  EXPECT_EQ(ActionBindingText(table, Action::PickUpDrop), "RMB");
+  EXPECT_EQ(ActionBindingText(table, Action::Throw), "LMB");
+  EXPECT_EQ(ActionBindingText(table, Action::Pause), "ESCAPE or P");
+  EXPECT_EQ(ActionBindingText(table, Action::Retry), "R");
+}
+
+TEST_F(KeyBindingsTest, PressAndReleaseFollowTheBoundKeyOrButtonOnly) {
+  SetKey(vk::Letter('P'), true);
+  EXPECT_TRUE(ActionDown(Action::Pause));
+  EXPECT_TRUE(ActionPressed(Action::Pause));
+  Pass();
+  EXPECT_FALSE(ActionPressed(Action::Pause)) << "held, not pressed again";
+  SetKey(vk::Letter('P'), false);
+  EXPECT_TRUE(ActionReleased(Action::Pause));
+
+  SetLeftButton(true, 0, 0);
+  EXPECT_TRUE(ActionPressed(Action::Throw));
+  ASSERT_TRUE(BindAction(KeyBindings(), Action::Throw, vk::Space));
+  EXPECT_FALSE(ActionDown(Action::Throw)) << "the mouse button no longer throws";
+  SetKey(vk::Space, true);
+  EXPECT_TRUE(ActionPressed(Action::Throw));
+  EXPECT_EQ(ActionBindingText(KeyBindings(), Action::Throw), "SPACE");
+
+  ASSERT_TRUE(BindAction(KeyBindings(), Action::Pause, vk::Letter('Q')));
+  EXPECT_EQ(ActionBindingText(KeyBindings(), Action::Pause), "Q") << "both of pause's keys are replaced";
+  EXPECT_FALSE(BindAction(KeyBindings(), Action::Retry, 0));
+  EXPECT_FALSE(BindAction(KeyBindings(), Action::Retry, 256));
+  EXPECT_EQ(ActionBindingText(KeyBindings(), Action::Retry), "R");
+}
+
+TEST_F(KeyBindingsTest, MovementKeysFoldIntoTheLeftStickThroughTheBindings) {
+  BindAction(KeyBindings(), Action::MoveUp, vk::Up);
+  SetKey(vk::Letter('W'), true);
+  UpdatePads();
+  EXPECT_EQ(Input().pads[0].leftStick[1], 0.0f);
+  SetKey(vk::Up, true);
+  SetKey(vk::Letter('D'), true);
+  UpdatePads();
+  EXPECT_EQ(Input().pads[0].leftStick[0], 1.0f);
+  EXPECT_EQ(Input().pads[0].leftStick[1], 1.0f);
+}
+
+TEST_F(KeyBindingsTest, NamesReadBackToTheirCodes) {
+  for (int code = 1; code < 256; ++code) {
+    const std::string name = BindingCodeName(code);
+    ASSERT_FALSE(name.empty()) << code;
+    const int back = BindingCodeFromName(name);
+    // The generic Ctrl, Shift and Alt read back as their left keys.
+    if (code == vk::Control || code == vk::Shift || code == vk::Menu) continue;
+    EXPECT_EQ(back, code) << name;
+  }
+  EXPECT_EQ(BindingCodeFromName("lmb"), kLeftMouseCode);
+  EXPECT_EQ(BindingCodeFromName("space"), vk::Space);
+  EXPECT_EQ(BindingCodeFromName("NOKEY"), 0);
+  EXPECT_EQ(BindingCodeFromName(""), 0);
+  EXPECT_EQ(BindingCodeName(0), "");
+}
