@@ -12,10 +12,23 @@
 //       list). One line per problem, prefixed with the file name; the exit code
 //       is 1 when there was any problem.
 //
+//   quillmarch-level check --solution SOLUTION.qinput LEVEL
+//   quillmarch-level check --solutions FILE...
+//       Also replays a level's recorded winning run (made by quillmarch-solve) with the game itself,
+//       headless, from the level's first frame with --fixed-dt 0.02 and --seed 1, and reports the
+//       level when the run no longer reaches the end scene on its recorded frame or no longer earns
+//       its recorded rank. --solutions finds each level's run by convention, as
+//       tests/solutions/NAME.qinput beside the Assets folder; a level without one is not replayed.
+//
 //   quillmarch-level format IN OUT
 //       Reads IN and writes it to OUT through the game's writer.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
+#include <regex>
+#include <sstream>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -24,7 +37,15 @@
 #include <string>
 #include <vector>
 
+#include "app/Application.h"
+#include "app/Input.h"
+#include "app/InputScript.h"
 #include "app/Logger.h"
+#include "app/Options.h"
+#include "app/ScriptedInput.h"
+#include "gameplay/GameplayHooks.h"
+#include "platform/Platform.h"
+#include "scenes/SceneManager.h"
 #include "objects/ObjectType.h"
 #include "scenes/AttributeFile.h"
 #include "scenes/Level.h"
@@ -220,7 +241,17 @@ std::string AssetsFolderOf(const std::string& file) {
   return (folder / "..").lexically_normal().string();
 }
 
-int Check(const std::vector<std::string>& files, const std::string& assets) {
+int CheckSolution(const std::string& file, const std::string& solution, const std::string& assets);
+
+// Where a level's recorded run lies by convention: tests/solutions/NAME.qinput beside the Assets folder.
+std::string ConventionalSolution(const std::string& file, const std::string& assets) {
+  return (fs::path(assets) / ".." / "tests" / "solutions" / (fs::path(file).stem().string() + ".qinput"))
+      .lexically_normal()
+      .string();
+}
+
+int Check(const std::vector<std::string>& files, const std::string& assets, const std::string& solution,
+          bool solutions) {
   LogToTempFile log;
   int problems = 0;
   for (const std::string& file : files) {
@@ -236,9 +267,139 @@ int Check(const std::vector<std::string>& files, const std::string& assets) {
       for (const std::string& line : log.Take()) checker.Problem("the game logs: " + line);
     }
     problems += checker.Count();
+    const std::string folder = assets.empty() ? AssetsFolderOf(file) : assets;
+    if (level && !solution.empty()) {
+      problems += CheckSolution(file, solution, folder);
+    } else if (level && solutions) {
+      const std::string conventional = ConventionalSolution(file, folder);
+      if (fs::exists(conventional)) problems += CheckSolution(file, conventional, folder);
+    }
   }
   if (problems > 0) std::printf("%d problem%s found\n", problems, problems == 1 ? "" : "s");
   return problems > 0 ? 1 : 0;
+}
+
+// ---- replaying a level's recorded run ----------------------------------------------------------
+
+constexpr int32_t kEndSceneId = 5;
+
+// What a solution's header promises: "# expect scene N end-scene-frame F rank R".
+struct Expected {
+  int32_t scene = 0;
+  int64_t endFrame = 0;
+  char rank = 0;
+};
+
+// Plays the script in this process's game, headless, and returns what went wrong ("" when the run
+// wins as recorded). Runs in a forked child: the game is started once and never torn down.
+std::string ReplayInGame(const std::string& data, const InputScript& script, const Expected& expected) {
+  ClearLogSinks();                  // the parent reads its own log file; the game's lines are no problems
+  SetLevelMusicRegistration(true);  // as in the game
+  RunOptions options;
+  options.headless = true;
+  options.noDialogs = true;
+  options.sceneId = expected.scene;
+  options.fixedDt = 0.02f;
+  options.seed = 1;
+  options.dataDir = data;
+  SetRunOptions(options);
+  PrepareInputScripts(script, true, "");
+  std::error_code ec;
+  fs::current_path(data, ec);
+  if (ec) return "cannot use the data folder " + data;
+  platform::InstallPlatform(WrapPlatformForScripts(platform::CreateNullPlatform(1280, 720)));
+  ResetKeys();
+  ResetPads();
+  SetPadReader([](uint32_t index, PadRawState* out) { return platform::GetPlatform().ReadPad(index, out); });
+  InstallGameplay();
+  static std::unique_ptr<Application> app;  // left standing: the child ends without teardown
+  app = std::make_unique<Application>();
+  if (!app->Initialize()) return "the game did not start";
+  ClearLogSinks();
+  float time = 0.0f, s = 0.0f, a = 0.0f, b = 0.0f;
+  int32_t collected = 0, count = 0;
+  for (int64_t frame = 1; frame <= expected.endFrame; ++frame) {
+    if (!app->Pass()) return "the game stopped on frame " + std::to_string(frame);
+    const Level* scene = CurrentScene();
+    if (scene == nullptr) continue;
+    if (scene->sceneId == expected.scene) {
+      time = scene->time, collected = scene->foodCollected, count = scene->foodCount;
+      s = scene->sRank, a = scene->aRank, b = scene->bRank;
+    } else if (scene->sceneId == kEndSceneId && frame < expected.endFrame) {
+      return "the run reaches the end scene on frame " + std::to_string(frame) + ", recorded " +
+             std::to_string(expected.endFrame);
+    }
+  }
+  const Level* scene = CurrentScene();
+  if (scene == nullptr || scene->sceneId != kEndSceneId) {
+    char text[160];
+    std::snprintf(text, sizeof text, "the run no longer wins: after frame %lld the game is in scene %d with %d of %d food",
+                  static_cast<long long>(expected.endFrame), scene != nullptr ? static_cast<int>(scene->sceneId) : -1,
+                  collected, count);
+    return text;
+  }
+  // The end scene's grading: every piece left behind costs 30 seconds.
+  const float total = time + static_cast<float>(count - collected) * 30.0f;
+  const char rank = total <= s ? 's' : total <= a ? 'a' : total <= b ? 'b' : 'c';
+  if (rank != expected.rank) {
+    char text[160];
+    std::snprintf(text, sizeof text, "the run wins with rank %c (%.2f s), recorded rank %c", rank, total, expected.rank);
+    return text;
+  }
+  return "";
+}
+
+// Replays `solution` on the level `file` in a forked child; one line per problem. The number of
+// problems found.
+int CheckSolution(const std::string& file, const std::string& solution, const std::string& assets) {
+  std::ifstream in(solution, std::ios::binary);
+  if (!in) {
+    std::printf("%s: cannot read the solution %s\n", file.c_str(), solution.c_str());
+    return 1;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  Expected expected;
+  std::smatch m;
+  const std::string body = text.str();
+  if (!std::regex_search(body, m, std::regex("# expect scene ([0-9]+) end-scene-frame ([0-9]+) rank ([sabc])"))) {
+    std::printf("%s: the solution %s records no expected result\n", file.c_str(), solution.c_str());
+    return 1;
+  }
+  expected.scene = std::stoi(m[1].str());
+  expected.endFrame = std::stoll(m[2].str());
+  expected.rank = m[3].str()[0];
+  InputScript script;
+  InputScriptError error;
+  if (!ReadInputScript(body, &script, &error)) {
+    std::printf("%s: the solution %s is refused on line %d: %s\n", file.c_str(), solution.c_str(), error.line,
+                error.reason.c_str());
+    return 1;
+  }
+  const std::string data = fs::absolute(fs::path(assets) / "..").lexically_normal().string();
+  int pipefd[2];
+  if (pipe(pipefd) != 0) return 1;
+  std::fflush(stdout);
+  const pid_t child = fork();
+  if (child == 0) {
+    close(pipefd[0]);
+    // The game's own prints (the audio layer's error lines) are no part of the report.
+    if (std::freopen("/dev/null", "w", stdout) == nullptr) _exit(1);
+    const std::string why = ReplayInGame(data, script, expected);
+    const ssize_t written = write(pipefd[1], why.data(), why.size());
+    _exit(written == static_cast<ssize_t>(why.size()) ? 0 : 1);
+  }
+  close(pipefd[1]);
+  std::string why;
+  char buffer[256];
+  for (ssize_t n; (n = read(pipefd[0], buffer, sizeof buffer)) > 0;) why.append(buffer, static_cast<size_t>(n));
+  close(pipefd[0]);
+  int status = 0;
+  if (child > 0) waitpid(child, &status, 0);
+  if (child < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) why = "the replay of " + solution + " crashed";
+  if (why.empty()) return 0;
+  std::printf("%s: %s: %s\n", file.c_str(), fs::path(solution).filename().string().c_str(), why.c_str());
+  return 1;
 }
 
 int Format(const std::string& in, const std::string& out) {
@@ -266,7 +427,7 @@ int WriteDefaultAttributes(const std::string& folder) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: quillmarch-level check [--assets DIR] FILE...\n"
+               "usage: quillmarch-level check [--assets DIR] [--solution RUN.qinput | --solutions] FILE...\n"
                "       quillmarch-level format IN OUT\n"
                "       quillmarch-level attributes FOLDER   (writes the default player.json and human.json)\n");
   return 2;
@@ -288,18 +449,24 @@ int main(int argc, char** argv) {
     return WriteDefaultAttributes(args[1]);
   }
   if (args[0] == "check") {
-    std::string assets;
+    std::string assets, solution;
+    bool solutions = false;
     std::vector<std::string> files;
     for (size_t i = 1; i < args.size(); ++i) {
       if (args[i] == "--assets") {
         if (i + 1 >= args.size()) return Usage();
         assets = args[++i];
+      } else if (args[i] == "--solution") {
+        if (i + 1 >= args.size()) return Usage();
+        solution = args[++i];
+      } else if (args[i] == "--solutions") {
+        solutions = true;
       } else {
         files.push_back(args[i]);
       }
     }
-    if (files.empty()) return Usage();
-    return Check(files, assets);
+    if (files.empty() || (!solution.empty() && files.size() != 1)) return Usage();
+    return Check(files, assets, solution, solutions);
   }
   return Usage();
 }

@@ -1,6 +1,6 @@
 // quillmarch-solve: finds a winning run of a level and writes it as an input script.
 //
-//   quillmarch-solve LEVEL OUT.qinput [--scene ID] [--data DIR]
+//   quillmarch-solve LEVEL OUT.qinput [--scene ID] [--data DIR] [--budget SECONDS]
 //
 // The game itself runs here, headless, from the level's first frame with a fixed frame time of 0.02 s
 // and seed 1, exactly as `quillmarch --headless --scene ID --fixed-dt 0.02 --seed 1 --input OUT`
@@ -8,13 +8,17 @@
 // main loop's own pass runs the frame. Nothing is bent: normal tuning, no developer keys, no
 // invulnerability.
 //
-// The plan is a list of legs: walk to the nearest food, pick it up, carry it into the collection
-// zone, until the goal is met; then walk to the escape zone. Each leg follows a route over a grid of
+// The plan is a list of legs: walk to a piece of food, pick it up, carry it into the collection
+// zone, until the goal is met; then walk to the escape zone. The pieces are chosen by a search: at
+// each choice the cheapest few are tried in turn, each in a forked branch that plays on to the end,
+// so a piece that leads into a dead end later is given up for another (the goal is below the food
+// count, so the riskiest pieces can be left). Each leg follows a route over a grid of
 // 13-unit cells kept clear of walls, glass, closed barriers and kill zones. Before a leg is played
 // the process forks and the child plays it ahead: the guards are deterministic while nobody has
 // noticed the player, so what the child sees is what will happen. A leg on which a guard notices the
-// player is tried again after waiting (0 to 8 s), and then on routes that avoid the place where the
-// player was noticed. The first leg that goes through unnoticed is played for real.
+// player is tried again after waiting (0 to 24 s), by a hideout, and then on routes that avoid the
+// place where the player was noticed; when all of that fails, a guard's glimpse (half alert) is let go
+// as long as it never turns into a chase. The first leg that goes through is played for real.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -179,13 +183,23 @@ bool InLevel() {
   return scene != nullptr && scene->sceneId >= 6 && scene->sceneId <= 8;
 }
 
+// How strict a try is about being noticed. A guard's half alert (a glimpse: it comes to look) is
+// first counted as a failure; when nothing gets through that way, a glimpse is let go as long as no
+// guard starts the chase, since the forked look-ahead shows whether the guard then finds the player.
+bool gLetGlimpsesGo = false;
+
+// The solver's own time limit: past it, every try fails at once and the search winds down.
+std::chrono::steady_clock::time_point gDeadline = std::chrono::steady_clock::time_point::max();
+bool PastDeadline() { return std::chrono::steady_clock::now() > gDeadline; }
+
 // A guard that has noticed the player (half alert, chase, giving up) or a catch.
 bool Noticed() {
   const Level* scene = CurrentScene();
   if (scene != nullptr && scene->gameOver) return true;
   for (GameObject* guard : ObjectsOf(ObjectType::Enemy)) {
     const int32_t s = StateOf(guard);
-    if (s == human_state::kHalfAlert || s == human_state::kFullAlert || s == human_state::kGiveUp) return true;
+    if (s == human_state::kFullAlert || s == human_state::kGiveUp) return true;
+    if (s == human_state::kHalfAlert && !gLetGlimpsesGo) return true;
   }
   return false;
 }
@@ -434,7 +448,7 @@ std::vector<Point> Hideouts() {
 // Waits tried before a leg, in frames: short ones finely, then every second up to half a minute.
 std::vector<int> Waits() {
   std::vector<int> out = {0, 10, 25, 50, 75};
-  for (int s = 2; s <= 30; ++s) out.push_back(s * 50);
+  for (int s = 2; s <= 24; ++s) out.push_back(s * 50);
   return out;
 }
 
@@ -451,7 +465,10 @@ bool Go(const char* what, Point goal, const std::function<bool()>& done, bool ba
   });
   if (hideouts.size() > 4) hideouts.resize(4);
   int tries = 0;
-  for (int round = 0; round < 4; ++round) {
+  for (int pass = 0; pass < 2; ++pass) {
+  gLetGlimpsesGo = pass == 1;
+  grid.penalty.assign(grid.open.size(), 0.0f);
+  for (int round = 0; round < 3; ++round) {
     // Candidate plans: straight, then by each hideout.
     std::vector<std::vector<Leg>> plans;
     float length = 0.0f;
@@ -475,6 +492,11 @@ bool Go(const char* what, Point goal, const std::function<bool()>& done, bool ba
     Point lastNoticed = from;
     for (std::vector<Leg>& plan : plans) {
       for (int wait : Waits()) {
+        if (PastDeadline()) {
+          std::printf("  %s: out of time\n", what);
+          gLetGlimpsesGo = false;
+          return false;
+        }
         plan.back().waitFrames = wait;
         ++tries;
         Point noticedAt;
@@ -482,12 +504,15 @@ bool Go(const char* what, Point goal, const std::function<bool()>& done, bool ba
         if (outcome == kReached) {
           std::vector<Leg> real = plan;
           Outcome replayed = kReached;
-          if (PlayLegs(real, &replayed) != real.size()) {
+          const bool same = PlayLegs(real, &replayed) == real.size();
+          gLetGlimpsesGo = false;
+          if (!same) {
             std::printf("  %s: the replay of a tried plan differs\n", what);
             return false;
           }
-          std::printf("  %s: reached %s after waiting %.1f s (route %.0f units, %d tries)\n", what,
-                      plan.size() > 1 ? "by a hideout" : "straight", wait * kFrameSeconds, length, tries);
+          std::printf("  %s: reached %s after waiting %.1f s (route %.0f units, %d tries%s)\n", what,
+                      plan.size() > 1 ? "by a hideout" : "straight", wait * kFrameSeconds, length, tries,
+                      pass == 1 ? ", a guard glimpsed the player" : "");
           return true;
         }
         if (outcome == kNoticed) {
@@ -500,6 +525,8 @@ bool Go(const char* what, Point goal, const std::function<bool()>& done, bool ba
     // Keep away from where the player was noticed last, and plan again.
     grid.Avoid(lastNoticed, 250.0f, 60.0f);
   }
+  }
+  gLetGlimpsesGo = false;
   std::printf("  %s: every try was noticed or stuck (%d tries)\n", what, tries);
   return false;
 }
@@ -507,6 +534,103 @@ bool Go(const char* what, Point goal, const std::function<bool()>& done, bool ba
 bool Tap(InputFrame input) { return Step(input) && Step(InputFrame{}); }
 
 // ---- the plan ---------------------------------------------------------------------------------
+
+// True in a process whose forked branch won: the branch wrote the script and this one only stops.
+bool gWonByBranch = false;
+// How many pieces are tried at each choice before the choice is handed back.
+constexpr size_t kBranches = 3;
+
+// Fetches one piece and carries it into the collection zone; false when a leg found no way through
+// (a carried piece is put down again).
+bool Deliver(GameObject* food, Point drop) {
+  const Point at = PositionOf(food);
+  std::printf("food %s at (%.0f, %.0f), %d delivered, %.1f s\n", food->GetName().c_str(), at.x, at.y,
+              CurrentScene()->foodCollected, CurrentScene()->time);
+  if (!Go("fetch", at, [food] { return Distance(PositionOf(Player()), PositionOf(food)) < 22.0f; }, false)) return false;
+  InputFrame pick;
+  pick.rightButton = true;
+  Tap(pick);
+  if (StateOf(Player()) != player_state::kCarry) {
+    std::printf("  could not pick it up (state %d)\n", StateOf(Player()));
+    return false;
+  }
+  const int32_t before = CurrentScene()->foodCollected;
+  if (!Go("carry", drop, [before] { return CurrentScene()->foodCollected > before; }, false)) {
+    Tap(pick);
+    return false;
+  }
+  // The delivered piece lets go of the player by itself; make sure the hands are empty.
+  for (int i = 0; i < 5 && StateOf(Player()) == player_state::kCarry; ++i) Step(InputFrame{});
+  if (StateOf(Player()) == player_state::kCarry) Tap(pick);
+  return true;
+}
+
+// The pieces still lying about, cheapest first: the route to a piece and on to the collection zone.
+std::vector<GameObject*> Candidates(Point drop, const std::vector<GameObject*>& taken) {
+  Grid grid;
+  grid.Build(false);
+  std::vector<std::pair<float, GameObject*>> ranked;
+  for (GameObject* f : ObjectsOf(ObjectType::Food)) {
+    if (!f->visible || std::find(taken.begin(), taken.end(), f) != taken.end()) continue;
+    float there = 0.0f, back = 0.0f;
+    if (grid.Route(PositionOf(Player()), PositionOf(f), &there).empty()) continue;
+    if (grid.Route(PositionOf(f), drop, &back).empty()) continue;
+    ranked.push_back({there + back, f});
+  }
+  std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<GameObject*> out;
+  for (const auto& r : ranked) out.push_back(r.second);
+  return out;
+}
+
+bool Escape(GameObject* zone) {
+  std::printf("goal reached at %.2f s\n", CurrentScene()->time);
+  if (!Go("escape", PositionOf(zone), [] { return CurrentScene()->exitStarted; }, true)) return false;
+  std::printf("escaped at %.2f s\n", CurrentScene()->time);
+  // The run-out and the fade to the end scene.
+  for (int i = 0; i < 1000 && CurrentScene() != nullptr && CurrentScene()->sceneId != kEndSceneId; ++i) {
+    if (!Step(InputFrame{})) break;
+  }
+  return CurrentScene() != nullptr && CurrentScene()->sceneId == kEndSceneId;
+}
+
+// Delivers food until the goal is met, then escapes. At each choice the few cheapest pieces are
+// tried in turn; every one but the last in a forked branch that plays on to the end. A branch that
+// wins writes the script; one that fails hands the choice back to the next piece. Pieces whose legs
+// failed here are not offered again further down this branch.
+bool SolveFrom(Point drop, GameObject* zone, std::vector<GameObject*> taken) {
+  if (CurrentScene()->goalReached) return Escape(zone);
+  std::vector<GameObject*> candidates = Candidates(drop, taken);
+  const size_t n = std::min(candidates.size(), kBranches);
+  if (n == 0) std::printf("no food left to fetch, %d delivered\n", CurrentScene()->foodCollected);
+  for (size_t i = 0; i < n; ++i) {
+    if (PastDeadline()) return false;
+    GameObject* food = candidates[i];
+    if (i + 1 < n) {
+      std::fflush(stdout);
+      const pid_t branch = fork();
+      if (branch == 0) {
+        std::vector<GameObject*> further = taken;
+        further.push_back(food);
+        if (Deliver(food, drop) && SolveFrom(drop, zone, further)) return true;
+        std::fflush(stdout);
+        _exit(1);
+      }
+      int status = 0;
+      if (branch > 0) waitpid(branch, &status, 0);
+      if (branch > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+        gWonByBranch = true;
+        return true;
+      }
+      std::printf("  back at the choice after %d delivered: trying another piece\n", CurrentScene()->foodCollected);
+      taken.push_back(food);  // it failed from here; the next branches leave it
+      continue;
+    }
+    taken.push_back(food);
+    return Deliver(food, drop) && SolveFrom(drop, zone, taken);
+  }
+  return false;
+}
 
 bool Solve() {
   // Let the level start (the player's first states run on the first frames).
@@ -522,61 +646,7 @@ bool Solve() {
     std::printf("the level lacks a player, a collection zone or an escape zone\n");
     return false;
   }
-  const Point drop = PositionOf(collection);
-  std::vector<GameObject*> skipped;
-  while (!CurrentScene()->goalReached) {
-    // The nearest food still lying about, by route.
-    Grid grid;
-    grid.Build(false);
-    GameObject* food = nullptr;
-    float nearest = 1e30f;
-    for (GameObject* f : ObjectsOf(ObjectType::Food)) {
-      if (!f->visible || std::find(skipped.begin(), skipped.end(), f) != skipped.end()) continue;
-      float length = 0.0f;
-      if (grid.Route(PositionOf(Player()), PositionOf(f), &length).empty()) continue;
-      float back = 0.0f;
-      grid.Route(PositionOf(f), drop, &back);
-      if (length + back < nearest) nearest = length + back, food = f;
-    }
-    if (food == nullptr) {
-      std::printf("no food left to fetch, %d of %u delivered\n", CurrentScene()->foodCollected, CurrentScene()->foodGoal);
-      return false;
-    }
-    const Point at = PositionOf(food);
-    std::printf("food %s at (%.0f, %.0f)\n", food->GetName().c_str(), at.x, at.y);
-    if (!Go("fetch", at, [food] { return Distance(PositionOf(Player()), PositionOf(food)) < 22.0f; }, false)) {
-      skipped.push_back(food);
-      continue;
-    }
-    InputFrame pick;
-    pick.rightButton = true;
-    Tap(pick);
-    if (StateOf(Player()) != player_state::kCarry) {
-      std::printf("  could not pick it up (state %d)\n", StateOf(Player()));
-      skipped.push_back(food);
-      continue;
-    }
-    const int32_t before = CurrentScene()->foodCollected;
-    if (!Go("carry", drop, [before] { return CurrentScene()->foodCollected > before; }, false)) {
-      // Put this piece down and try another one from here.
-      Tap(pick);
-      skipped.push_back(food);
-      continue;
-    }
-    skipped.push_back(food);  // delivered
-    // The delivered piece lets go of the player by itself; make sure the hands are empty.
-    for (int i = 0; i < 5 && StateOf(Player()) == player_state::kCarry; ++i) Step(InputFrame{});
-    if (StateOf(Player()) == player_state::kCarry) Tap(pick);
-  }
-  std::printf("goal reached at %.2f s\n", CurrentScene()->time);
-  const Point out = PositionOf(zone);
-  if (!Go("escape", out, [] { return CurrentScene()->exitStarted; }, true)) return false;
-  std::printf("escaped at %.2f s\n", CurrentScene()->time);
-  // The run-out and the fade to the end scene.
-  for (int i = 0; i < 1000 && CurrentScene() != nullptr && CurrentScene()->sceneId != kEndSceneId; ++i) {
-    if (!Step(InputFrame{})) break;
-  }
-  return CurrentScene() != nullptr && CurrentScene()->sceneId == kEndSceneId;
+  return SolveFrom(PositionOf(collection), zone, {});
 }
 
 int SceneIdFor(const std::string& level) {
@@ -593,9 +663,12 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string level, out, data;
   int32_t sceneId = -1;
+  double budget = 900.0;  // seconds the solver may search
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--scene" && i + 1 < args.size()) {
       sceneId = std::atoi(args[++i].c_str());
+    } else if (args[i] == "--budget" && i + 1 < args.size()) {
+      budget = std::atof(args[++i].c_str());
     } else if (args[i] == "--data" && i + 1 < args.size()) {
       data = args[++i];
     } else if (level.empty()) {
@@ -608,7 +681,7 @@ int main(int argc, char** argv) {
     }
   }
   if (level.empty() || out.empty()) {
-    std::fprintf(stderr, "usage: quillmarch-solve LEVEL OUT.qinput [--scene ID] [--data DIR]\n"
+    std::fprintf(stderr, "usage: quillmarch-solve LEVEL OUT.qinput [--scene ID] [--data DIR] [--budget SECONDS]\n"
                          "  LEVEL is Assets/Levels/level1.json, level2.json or level3.json of the data folder\n");
     return 2;
   }
@@ -622,8 +695,13 @@ int main(int argc, char** argv) {
   out = fs::absolute(out).string();
 
   const auto started = std::chrono::steady_clock::now();
+  gDeadline = started + std::chrono::milliseconds(static_cast<int64_t>(budget * 1000.0));
   if (!StartGame(data, sceneId)) return 1;
   const bool won = Solve();
+  if (gWonByBranch) {
+    std::fflush(stdout);
+    _exit(0);  // the winning branch wrote the script
+  }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   Game& game = TheGame();
   // A few frames of the end scene, so a replay ends on it.
