@@ -177,9 +177,9 @@ __attribute__((noinline)) void CountedFrames(int frames) {
   for (int i = 0; i < frames; ++i) DrawFinishedFrame();
 }
 
-int RunCountedFrames(const char* spec) {
+int RunCountedFrames(const char* request) {
   int frames = 0, sprites = 0, big = 0;
-  if (std::sscanf(spec, "%d %d %d", &frames, &sprites, &big) != 3 || frames <= 0 || sprites < 0) {
+  if (std::sscanf(request, "%d %d %d", &frames, &sprites, &big) != 3 || frames <= 0 || sprites < 0) {
     std::fprintf(stderr, "QM_COUNTED_FRAMES wants \"FRAMES SPRITES BIG\"\n");
     return 2;
   }
@@ -210,7 +210,7 @@ int RunCountedFrames(const char* spec) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (const char* spec = std::getenv("QM_COUNTED_FRAMES")) return RunCountedFrames(spec);
+  if (const char* request = std::getenv("QM_COUNTED_FRAMES")) return RunCountedFrames(request);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   StopRig();
