@@ -15,7 +15,10 @@ class NavigationTest : public UiTest {
   // Three buttons stacked at y = 100, 0, -100, registered in that order.
   void BuildThree() {
     for (int i = 0; i < 3; ++i) {
-      GameObject* b = MakeButton(0.0f, 100.0f - 100.0f * static_cast<float>(i), 100.0f, 50.0f, "b" + std::to_string(i), 10.0f,
+      // Appended rather than "b" + ..., which GCC 12 warns about inside the standard library.
+      std::string label = "b";
+      label += std::to_string(i);
+      GameObject* b = MakeButton(0.0f, 100.0f - 100.0f * static_cast<float>(i), 100.0f, 50.0f, label, 10.0f,
                                  [this, i](UIHandler*) { presses.push_back(i); });
       buttons.push_back(b);
       RegisterForNavigation(b);
