@@ -62,7 +62,11 @@ TEST_F(NavigationTest, HoldingAKeyMovesOnceAndHoverFollowsTheSelection) {
   BuildThree();
   std::vector<std::string> hovers;
   for (int i = 0; i < 3; ++i) {
-    H(i)->onHover = [&hovers, i](UIHandler*, bool on) { hovers.push_back((on ? "+" : "-") + std::to_string(i)); };
+    H(i)->onHover = [&hovers, i](UIHandler*, bool on) {
+      std::string entry = on ? "+" : "-";
+      entry += std::to_string(i);
+      hovers.push_back(entry);
+    };
   }
   SetKey(vk::Down, true);
   for (int n = 0; n < 5; ++n) Frame();

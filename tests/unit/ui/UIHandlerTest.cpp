@@ -173,7 +173,9 @@ TEST_F(UIHandlerTest, ALabelOfAButtonThatLosesItsHandlerOrGoesWithoutItStopsFoll
   Frame();
   for (GameObject* o : Objects()) {
     auto* text = o->GetComponentAs<Text>(SlotOf(ComponentType::Text));
-    if (text != nullptr) EXPECT_EQ(text->linkedObject, nullptr);
+    if (text != nullptr) {
+      EXPECT_EQ(text->linkedObject, nullptr);
+    }
   }
   EXPECT_TRUE(Objects().empty());
 }
