@@ -123,7 +123,9 @@ TEST(GuardChaseTest, AThrownFoodStunsTheGuard) {
     if (guard->state == kGuardStunned) {
       if (stunnedAt < 0) stunnedAt = frame;
       // A stunned guard stops where it stands.
-      if (frame > stunnedAt + 5) EXPECT_NEAR(std::hypot(guard->vx, guard->vy), 0.0f, 1.0f) << "frame " << frame;
+      if (frame > stunnedAt + 5) {
+        EXPECT_NEAR(std::hypot(guard->vx, guard->vy), 0.0f, 1.0f) << "frame " << frame;
+      }
     } else if (stunnedAt > 0 && wokeAt < 0) {
       wokeAt = frame;
     }
