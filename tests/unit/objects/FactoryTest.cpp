@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Logger.h"
 #include "audio/Sound.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PathNode.h"
@@ -23,12 +22,11 @@
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 #include "scenes/LevelRecords.h"
-#include "support/TestSupport.h"
+#include "support/LogCapture.h"
 
 namespace {
 
-using testing_support::ReadFile;
-using testing_support::TempDir;
+using testing_support::LogCapture;
 
 std::string Num(float v) {
   std::ostringstream out;
@@ -84,24 +82,7 @@ class FactoryTest : public ::testing::Test {
     ObjectCounter() = -1;
     GetFactoryHooks() = FactoryHooks{};
     GetFactoryFaults() = FactoryFaults{};
-    StopLog();
   }
-  // Collects the log in a file; Logged() returns what has been written so far.
-  void StartLog() {
-    ClearLogSinks();
-    SetLogToFile(1);
-    AddLogFile(dir.File("output.log"));
-  }
-  void StopLog() {
-    CloseLogFiles();
-    ClearLogSinks();
-    SetLogToFile(0);
-  }
-  std::string Logged() {
-    StopLog();
-    return ReadFile(dir.File("output.log"));
-  }
-  TempDir dir;
 };
 
 struct ArchetypeCase {
@@ -171,7 +152,7 @@ TEST_F(FactoryTest, EveryArchetypeHasItsScaleDepthAndComponents) {
     SCOPED_TRACE(c.label);
     ClearObjects();
     ObjectCounter() = 7;
-    StartLog();
+    LogCapture log;
     GameObject* o = c.create();
     ASSERT_NE(o, nullptr);
     EXPECT_EQ(o->name, c.name);
@@ -199,7 +180,7 @@ TEST_F(FactoryTest, EveryArchetypeHasItsScaleDepthAndComponents) {
       EXPECT_EQ(k->acceleration, 0.0f);
       EXPECT_EQ(k->GetVelocity()[0], 0.0f);
     }
-    EXPECT_EQ(Logged(), c.created != nullptr ? "-DEBUG- " + std::string(c.created) + "\n" : std::string());
+    EXPECT_EQ(log.Take(), c.created != nullptr ? "-DEBUG- " + std::string(c.created) + "\n" : std::string());
   }
 }
 
@@ -636,11 +617,11 @@ TEST_F(FactoryTest, MalformedNamesAreReportedAndBuildNothing) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.id);
     ObjectCounter() = 5;
-    StartLog();
+    LogCapture log;
     RecordStatus status = RecordStatus::Built;
     EXPECT_EQ(CreateObjectFromRecord(Record(7, row.id), &status), nullptr);
     EXPECT_EQ(status, row.status);
-    EXPECT_EQ(Logged(), row.line);
+    EXPECT_EQ(log.Take(), row.line);
     EXPECT_TRUE(Objects().empty());
     EXPECT_EQ(ObjectCounter(), 6);
   }
@@ -697,19 +678,18 @@ TEST_F(FactoryTest, FailedObjectsAndShapesLogTheirLineAndBuildNothing) {
     ClearObjects();
     GetFactoryFaults() = FactoryFaults{};
     GetFactoryFaults().object = true;
-    StartLog();
+    LogCapture log;
     EXPECT_EQ(row.create(), nullptr);
-    EXPECT_EQ(Logged(), "-WARNING- " + std::string(row.objectLine) + "\n");
+    EXPECT_EQ(log.Take(), "-WARNING- " + std::string(row.objectLine) + "\n");
     EXPECT_TRUE(Objects().empty());
 
     GetFactoryFaults() = FactoryFaults{};
     GetFactoryFaults().collision = true;
-    StartLog();
     GameObject* o = row.create();
-    const std::string log = Logged();
+    const std::string logged = log.Take();
     if (row.hasShape) {
       EXPECT_EQ(o, nullptr);
-      EXPECT_EQ(log, "-WARNING- " + std::string(row.shapeLine ? row.shapeLine : row.objectLine) + "\n");
+      EXPECT_EQ(logged, "-WARNING- " + std::string(row.shapeLine ? row.shapeLine : row.objectLine) + "\n");
       EXPECT_TRUE(Objects().empty());
     } else {
       EXPECT_NE(o, nullptr) << "no shape to fail";
@@ -734,11 +714,11 @@ TEST_F(FactoryTest, FailedSoundIsLoggedAndTheObjectStillBuilt) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.soundLine);
     ClearObjects();
-    StartLog();
+    LogCapture log;
     GameObject* o = row.create();
     ASSERT_NE(o, nullptr);
     EXPECT_EQ(o->FindComponent<Sound>(), nullptr);
     EXPECT_NE(o->FindComponent<ParticleEmitter>(), nullptr) << "the parts after the sound are still built";
-    EXPECT_EQ(Logged(), "-WARNING- " + std::string(row.soundLine) + "\n-DEBUG- " + row.createdLine + "\n");
+    EXPECT_EQ(log.Take(), "-WARNING- " + std::string(row.soundLine) + "\n-DEBUG- " + row.createdLine + "\n");
   }
 }
