@@ -7,8 +7,8 @@
 
 #include "support/ScriptedGame.h"
 
-using testing_support::DumpedObject;
-using testing_support::LevelObject;
+using testing_support::FoodObject;
+using testing_support::PlayerObject;
 using testing_support::ReadFile;
 using testing_support::ScriptedGame;
 using testing_support::ScriptRun;
@@ -17,7 +17,6 @@ using testing_support::WriteFile;
 
 namespace {
 
-constexpr int kLevelId = 6;
 constexpr int kCarry = 3;
 
 // Picks the food up in frame 4, aims north, winds up with `throwKey` for frames 6-10 and lets go in
@@ -32,21 +31,9 @@ std::string ThrowWith(const std::string& throwKey) {
 }
 
 ScriptRun PlayThrow(ScriptedGame& game, const std::string& script, const std::string& config = "00") {
-  game.SetLevel("level1.json", TestLevel({LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"),
-                                          LevelObject("Food_2", "Food", 0, 0, 20, 20, "food.png")}));
   ScriptedGame::Options options;
-  options.scene = kLevelId;
-  options.frames = 40;
-  options.dumpAfter = {14, 40};
   options.config = config;
-  return game.Run(script, options);
-}
-
-const DumpedObject& Food(const ScriptRun& run, int frame) {
-  static const DumpedObject missing;
-  const DumpedObject* food = run.dumps.count(frame) != 0 ? run.dumps.at(frame).Find("Food_2") : nullptr;
-  if (food == nullptr) ADD_FAILURE() << "no food after frame " << frame;
-  return food != nullptr ? *food : missing;
+  return game.PlayLevel(TestLevel({PlayerObject(), FoodObject("Food_2")}), script, 40, {14, 40}, options);
 }
 
 }  // namespace
@@ -56,13 +43,13 @@ TEST(ControlsScriptTest, ARemappedThrowKeyThrowsAndTheOldButtonNoLongerDoes) {
   WriteFile(game.File("Settings.lullwick"), "fullscreen = false\nkey_throw = SPACE\n");
   ScriptRun thrown = PlayThrow(game, ThrowWith("SPACE"));
   ASSERT_TRUE(thrown.Ok()) << thrown.Problems();
-  EXPECT_GT(Food(thrown, 14).vy, 500.0f) << "thrown north";
-  EXPECT_GT(Food(thrown, 40).y, 200.0f);
+  EXPECT_GT(thrown.At(14, "Food_2").vy, 500.0f) << "thrown north";
+  EXPECT_GT(thrown.At(40, "Food_2").y, 200.0f);
 
   ScriptRun held = PlayThrow(game, ThrowWith("LMB"));
   ASSERT_TRUE(held.Ok()) << held.Problems();
   EXPECT_EQ(held.dumps.at(40).Find("Player_1")->state, kCarry) << "the left button only aims now";
-  EXPECT_NEAR(Food(held, 40).y, 0.0f, 1.0f);
+  EXPECT_NEAR(held.At(40, "Food_2").y, 0.0f, 1.0f);
 }
 
 TEST(ControlsScriptTest, ADamagedSettingsFileKeepsTheShippedControlsAndSaysSoInTheLog) {
@@ -70,7 +57,7 @@ TEST(ControlsScriptTest, ADamagedSettingsFileKeepsTheShippedControlsAndSaysSoInT
   WriteFile(game.File("Settings.lullwick"), "key_throw = \x01\x02garbage\nkey_pickup RMB\n");
   ScriptRun run = PlayThrow(game, ThrowWith("LMB"), "10");
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  EXPECT_GT(Food(run, 14).vy, 500.0f) << "the left mouse button still throws";
+  EXPECT_GT(run.At(14, "Food_2").vy, 500.0f) << "the left mouse button still throws";
   const std::string log = ReadFile(game.File("output.log"));
   EXPECT_NE(log.find("Settings file"), std::string::npos) << log;
   EXPECT_NE(log.find("default"), std::string::npos) << log;
