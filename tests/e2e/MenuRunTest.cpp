@@ -3,19 +3,18 @@
 // dialog's "no" and "yes", and the credits running back to the menu by themselves. Each run checks
 // the scene in the state log and a screenshot of the screen it claims to reach (offscreen, 640 x 360;
 // the long credits run 320 x 180).
-#include <SDL.h>
-#include <SDL_image.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "support/ScreenPicture.h"
 #include "support/ScriptedGame.h"
 
 using testing_support::FileExists;
 using testing_support::ReadFile;
+using testing_support::Rgb;
+using Picture = testing_support::ScreenPicture;
 using testing_support::ScriptedGame;
 using testing_support::ScriptRun;
 
@@ -29,49 +28,11 @@ constexpr int kLevel2Index = 6;
 constexpr int kCreditsIndex = 11;
 constexpr int kLevelSelectIndex = 12;
 
-struct Rgb {
-  int r, g, b;
-};
 constexpr Rgb kWhite = {255, 255, 255};
 constexpr Rgb kCrimson = {220, 20, 60};
 constexpr Rgb kSpring = {0, 255, 127};
 constexpr Rgb kRose = {219, 112, 147};
 constexpr Rgb kSalmon = {233, 150, 122};
-
-// A screenshot read back as RGB rows.
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<uint8_t> rgb;
-
-  // The share of pixels within `tolerance` of the colour, over the whole picture.
-  double Share(Rgb c, int tolerance = 6) const {
-    size_t hits = 0;
-    for (size_t i = 0; i + 2 < rgb.size(); i += 3) {
-      if (std::abs(rgb[i] - c.r) <= tolerance && std::abs(rgb[i + 1] - c.g) <= tolerance &&
-          std::abs(rgb[i + 2] - c.b) <= tolerance) {
-        ++hits;
-      }
-    }
-    return static_cast<double>(hits) / static_cast<double>(width * height);
-  }
-};
-
-bool LoadPicture(const std::string& path, Picture* out) {
-  SDL_Surface* loaded = IMG_Load(path.c_str());
-  if (loaded == nullptr) return false;
-  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0);
-  SDL_FreeSurface(loaded);
-  if (rgb == nullptr) return false;
-  out->width = rgb->w;
-  out->height = rgb->h;
-  out->rgb.resize(static_cast<size_t>(rgb->w * rgb->h * 3));
-  for (int y = 0; y < rgb->h; ++y) {
-    const auto* row = static_cast<const uint8_t*>(rgb->pixels) + y * rgb->pitch;
-    std::copy(row, row + rgb->w * 3, out->rgb.begin() + static_cast<std::ptrdiff_t>(y * rgb->w * 3));
-  }
-  SDL_FreeSurface(rgb);
-  return true;
-}
 
 // Scene index at a frame of the state log (frames count from 1); -1 past its end.
 int SceneAt(const ScriptRun& run, int frame) {
@@ -104,7 +65,7 @@ class MenuRunTest : public ::testing::Test {
   std::string Shot(int frame) { return game.File("shot" + std::to_string(frame) + ".png"); }
   Picture Load(int frame) {
     Picture picture;
-    EXPECT_TRUE(LoadPicture(Shot(frame), &picture)) << Shot(frame);
+    EXPECT_TRUE(testing_support::LoadScreenPicture(Shot(frame), &picture)) << Shot(frame);
     return picture;
   }
 
