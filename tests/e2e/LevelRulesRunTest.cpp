@@ -97,7 +97,7 @@ TEST(LevelRulesRunTest, AGuardFollowsThePlayerThroughTheGapAThrownFoodBrokeInAPa
   int searchedWest = 0, searchedEast = 0;
   float eastmost = 0.0f;
   for (const auto& [frame, dump] : run.dumps) {
-    SCOPED_TRACE("frame " + std::to_string(frame));
+    SCOPED_TRACE(testing::Message() << "frame " << frame);
     ASSERT_EQ(dump.scene.id, kLevelId) << "never caught";
     const DumpedObject* guard = dump.Find("Enemy_6");
     ASSERT_NE(guard, nullptr);
