@@ -51,6 +51,9 @@ int PressedBindingCode() {
   if (LeftClicked()) return kLeftMouseCode;
   if (RightClicked()) return kRightMouseCode;
   for (int code = kFirstKeyCode; code < 256; ++code) {
+    // The generic Ctrl, Shift and Alt go down with their left or right key, and the settings file
+    // names only those: the side's own key is the one taken.
+    if (code == vk::Shift || code == vk::Control || code == vk::Menu) continue;
     if (KeyTriggered(code)) return code;
   }
   return 0;

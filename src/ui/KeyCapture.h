@@ -21,7 +21,8 @@ struct CaptureResult {
 CaptureResult ApplyCapturedCode(KeyBindingTable& table, Action action, int code);
 
 // The key or mouse button that went down in this pass (down now, up in the previous one): the left
-// and right mouse buttons first, then the keys by code. 0 when nothing went down.
+// and right mouse buttons first, then the keys by code (Ctrl, Shift and Alt as their left or right
+// key, never the generic code). 0 when nothing went down.
 int PressedBindingCode();
 
 // What the controls screen says while it waits for `action`'s key, and after the press.

@@ -52,6 +52,13 @@ TEST(KeyCaptureTest, OnlyAKeyOrButtonThatWentDownInThisPassIsSeen) {
   EXPECT_EQ(PressedBindingCode(), kRightMouseCode) << "the mouse first";
   ResetKeys();
   Input().mouse = MouseState{};
+  // Right Ctrl comes with the generic Ctrl code; the key taken is the one a settings file can name.
+  SetKey(vk::Control, true);
+  SetKey(vk::RControl, true);
+  EXPECT_EQ(PressedBindingCode(), vk::RControl);
+  EXPECT_EQ(BindingCodeFromName(BindingCodeName(vk::RControl)), vk::RControl);
+  ResetKeys();
+  Input().mouse = MouseState{};
 }
 
 }  // namespace
