@@ -15,10 +15,11 @@ namespace {
 
 constexpr float kBackdropDepth = -8.0f;
 constexpr float kRowWidth = 500.0f;
-constexpr float kRowHeight = 50.0f;
+// The screen shows about 400 units above and below its centre; the column fits inside.
+constexpr float kRowHeight = 46.0f;
 constexpr float kRowText = 20.0f;
-constexpr float kFirstRowY = 300.0f;
-constexpr float kRowStep = 60.0f;
+constexpr float kFirstRowY = 290.0f;
+constexpr float kRowStep = 55.0f;
 constexpr const char* kIdleMessage = "enter or click: change a key - the mouse aims";
 
 // Where a wait for a key stands. The press that starts the wait is in the frame it was made, so the
@@ -183,7 +184,7 @@ void BuildControlsOverlay() {
   ControlsState& s = State();
   ReleaseHold();
   s = ControlsState{};
-  GameObject* title = MakeButton(0.0f, 400.0f, 400.0f, 80.0f, Shade(0.6f), "how to play", 40.0f);
+  GameObject* title = MakeButton(0.0f, 365.0f, 400.0f, 60.0f, Shade(0.6f), "how to play", 36.0f);
   UseLightFontFor(title);
   s.overlay.Add(title);
   for (int a = 0; a < kActionCount; ++a) {
@@ -197,9 +198,9 @@ void BuildControlsOverlay() {
   UseLightFontFor(s.message);
   if (UIHandler* handler = HandlerOf(s.message)) handler->onUpdate = UpdateWait;
   s.overlay.Add(s.message);
-  s.reset = MakeButton(0.0f, -250.0f, 300.0f, kRowHeight, kWhite, "reset to defaults", kRowText, ResetToDefaults);
+  s.reset = MakeButton(0.0f, -220.0f, 400.0f, kRowHeight, kWhite, "reset to defaults", kRowText, ResetToDefaults);
   s.overlay.Add(s.reset);
-  s.back = MakeButton(0.0f, -320.0f, 150.0f, kRowHeight, kSalmon, "back", 20.0f, Back);
+  s.back = MakeButton(0.0f, -285.0f, 150.0f, kRowHeight, kSalmon, "back", 20.0f, Back);
   s.overlay.Add(s.back);
   GameObject* backdrop = MakePanel(0.0f, 0.0f, 940.0f, 1080.0f, Shade(0.6f));
   SetDepth(backdrop, kBackdropDepth);
