@@ -3,6 +3,7 @@
 #include <cctype>
 #include <string>
 
+#include "app/Input.h"
 #include "app/KeyBindings.h"
 #include "ui/ButtonActions.h"
 #include "ui/KeyCapture.h"
@@ -20,6 +21,7 @@ constexpr float kRowHeight = 46.0f;
 constexpr float kRowText = 20.0f;
 constexpr float kFirstRowY = 290.0f;
 constexpr float kRowStep = 55.0f;
+constexpr float kMessageText = 16.0f;
 constexpr const char* kIdleMessage = "enter or click: change a key - the mouse aims";
 
 // Where a wait for a key stands. The press that starts the wait is in the frame it was made, so the
@@ -115,6 +117,13 @@ void FinishSettling() {
   }
 }
 
+// Pad 0's B, new in this pass: a player on the pad alone cancels with it (the pad has no binding
+// to give).
+bool PadBWentDown() {
+  const PadState& pad = Input().pads[0];
+  return (pad.state.buttons & pad.masks[PadB]) != 0 && !pad.flags[PadB];
+}
+
 // Runs every frame on the message line: the wait's steps.
 void UpdateWait(UIHandler*, float) {
   ControlsState& s = State();
@@ -129,6 +138,10 @@ void UpdateWait(UIHandler*, float) {
       return;
     case Wait::Listening:
       break;
+  }
+  if (PadBWentDown()) {
+    StopWaiting(CaptureMessage(s.action, CaptureResult{}));
+    return;
   }
   const int code = PressedBindingCode();
   if (code == 0) return;
@@ -194,7 +207,7 @@ void BuildControlsOverlay() {
     s.overlay.Add(s.rows[a]);
   }
   // Made after the rows, so that in the frame a row is pressed the wait's step runs after the press.
-  s.message = MakeButton(0.0f, kFirstRowY - kRowStep * kActionCount, 900.0f, kRowHeight, Shade(0.8f), kIdleMessage, 18.0f);
+  s.message = MakeButton(0.0f, kFirstRowY - kRowStep * kActionCount, 900.0f, kRowHeight, Shade(0.8f), kIdleMessage, kMessageText);
   UseLightFontFor(s.message);
   if (UIHandler* handler = HandlerOf(s.message)) handler->onUpdate = UpdateWait;
   s.overlay.Add(s.message);

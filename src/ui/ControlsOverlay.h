@@ -1,7 +1,8 @@
 // The controls overlay of the main menu and of the pause menu: one button per action showing its
 // keys ("tHROW - lmb"), a message line, "reset to defaults" and "back". Pressing an action's button
 // (Enter or a click) asks for a new key: the next key or mouse button pressed becomes the action's
-// only key, is used at once and is saved in the settings file (see KeyCapture for what is refused).
+// only key, is used at once and is saved in the settings file (see KeyCapture for what is refused);
+// Escape or pad 0's B cancels.
 // While it waits, the overlay's buttons do not react and the player's actions read nothing. Built
 // hidden with either menu (one per scene).
 #pragma once

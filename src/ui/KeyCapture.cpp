@@ -60,7 +60,7 @@ int PressedBindingCode() {
 }
 
 std::string CapturePrompt(Action action) {
-  return std::string("press a key for ") + ActionLabel(action) + " - escape cancels";
+  return std::string("press a key for ") + ActionLabel(action) + " - escape or pad b cancels";
 }
 
 std::string CaptureMessage(Action action, const CaptureResult& result) {

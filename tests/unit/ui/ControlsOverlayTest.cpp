@@ -41,11 +41,11 @@ class ControlsOverlayTest : public UiTest {
     }
     return nullptr;
   }
-  // The message line's text (its glyphs are the only ones of size 18 on the screen).
+  // The message line's text (its glyphs are the only ones of size 16 on the screen).
   std::string Message() {
     for (GameObject* o : Objects()) {
       auto* label = o->GetComponentAs<Text>(SlotOf(ComponentType::Text));
-      if (label != nullptr && label->linkedObject != nullptr && label->glyphSize == 18.0f) return label->text;
+      if (label != nullptr && label->linkedObject != nullptr && label->glyphSize == 16.0f) return label->text;
     }
     return {};
   }
@@ -65,7 +65,7 @@ TEST_F(ControlsOverlayTest, TheScreenListsEveryActionWithItsKeys) {
 TEST_F(ControlsOverlayTest, EnterOnAnActionThenANewKeyRebindsItSavesItAndKeepsTheSelection) {
   OpenFromMainMenu();
   Choose("tHROW - lmb");
-  EXPECT_EQ(Message(), "press a key for tHROW - escape cancels");
+  EXPECT_EQ(Message(), "press a key for tHROW - escape or pad b cancels");
   EXPECT_TRUE(ControlsOverlayWaitingForKey());
   Tap(vk::Space);
   EXPECT_FALSE(ControlsOverlayWaitingForKey());
@@ -95,6 +95,13 @@ TEST_F(ControlsOverlayTest, EscapeReservedAndTakenKeysChangeNothingAndSaySo) {
   Choose("tHROW - lmb");
   Tap(vk::Escape);
   EXPECT_EQ(Message(), "tHROW unchanged");
+  Tap(vk::Return);
+  // Pad 0's B cancels too, for a player on the pad alone.
+  Input().pads[0].state.buttons = kPadButtonMasks[PadB];
+  Frame();
+  Input().pads[0].state.buttons = 0;
+  Frame();
+  EXPECT_FALSE(ControlsOverlayWaitingForKey());
   Tap(vk::Return);
   Tap(vk::F8);
   EXPECT_EQ(Message(), "f8 is kept by the game");
