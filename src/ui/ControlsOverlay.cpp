@@ -207,7 +207,8 @@ void BuildControlsOverlay() {
     s.overlay.Add(s.rows[a]);
   }
   // Made after the rows, so that in the frame a row is pressed the wait's step runs after the press.
-  s.message = MakeButton(0.0f, kFirstRowY - kRowStep * kActionCount, 900.0f, kRowHeight, Shade(0.8f), kIdleMessage, kMessageText);
+  s.message = MakeButton(0.0f, kFirstRowY - kRowStep * kActionCount, 900.0f, kRowHeight, Shade(0.8f), kIdleMessage,
+                         kMessageText);
   UseLightFontFor(s.message);
   if (UIHandler* handler = HandlerOf(s.message)) handler->onUpdate = UpdateWait;
   s.overlay.Add(s.message);
