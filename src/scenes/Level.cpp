@@ -9,6 +9,8 @@
 #include <fstream>
 #include <limits>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "app/Logger.h"
 #include "audio/AudioSystem.h"
@@ -53,6 +55,11 @@ std::string ThresholdText(float value) {
 }
 
 const char* kDirectionWords[] = {"UP", "DOWN", "LEFT", "RIGHT"};
+const char* kAlignmentWords[] = {"Left", "Center", "Right"};
+
+bool IsUi(const ObjectRecord& o) { return o.type == static_cast<int32_t>(ObjectType::UI); }
+// Only a UI object's label is written; a label on any other record has no place in the file.
+bool WritesLabel(const ObjectRecord& o) { return IsUi(o) && o.hasLabel; }
 
 // ================================================================================================
 // Reader
@@ -325,6 +332,18 @@ class LevelReader {
       }
       return true;
     }
+    if (k == "Label") {
+      o.hasLabel = true;
+      o.label = v;
+      return true;
+    }
+    if (k == "Label_Size") return ParseFloat(v, &o.labelSize);
+    if (k == "Label_Alignment") {
+      for (uint32_t i = 0; i < 3; ++i) {
+        if (v == kAlignmentWords[i]) o.labelAlignment = i;
+      }
+      return true;
+    }
     return true;
   }
 
@@ -556,6 +575,13 @@ class LevelWriter {
         Pair("NextID", o.nextId);
         LineBreak(3);
       }
+      if (WritesLabel(o)) {
+        for (const auto& [key, value] : LabelPairs(o)) {
+          Put("\t");
+          Pair(key, value);
+          LineBreak(3);
+        }
+      }
       Filters(o);
       LightBlock(o, 3);
       Put("}");
@@ -574,10 +600,23 @@ class LevelWriter {
       Pair("NextID", o.nextId);
       CommaBreak(3);
     }
+    if (WritesLabel(o)) {
+      for (const auto& [key, value] : LabelPairs(o)) {
+        Pair(key, value);
+        CommaBreak(3);
+      }
+    }
     Filters(o);
     LightBlock(o, 4);
     Put("},");
     LineBreak(3);
+  }
+
+  // A button's label: its text, glyph size and alignment word (an alignment outside the three
+  // words is written empty and reads back as centred).
+  static std::vector<std::pair<std::string_view, std::string>> LabelPairs(const ObjectRecord& o) {
+    const char* alignment = o.labelAlignment < 3 ? kAlignmentWords[o.labelAlignment] : "";
+    return {{"Label", o.label}, {"Label_Size", FloatText(o.labelSize)}, {"Label_Alignment", alignment}};
   }
 
   void Emitters(const ObjectRecord& o) {
@@ -799,6 +838,8 @@ std::string FindUnwritableValue(const Level& level) {
     if (quoted(o.texture)) return name + " has a double quote in its texture name";
     if (isText && quoted(o.text)) return name + " has a double quote in its text";
     if (hasNext && quoted(o.nextId)) return name + " has a double quote in its NextID";
+    if (WritesLabel(o) && quoted(o.label)) return name + " has a double quote in its label";
+    if (WritesLabel(o) && notFinite({o.labelSize})) return name + " has a label size that is not a finite number";
     if (notFinite({o.translationX, o.translationY, o.scaleX, o.scaleY, o.rotation}) ||
         (o.texture.empty() && notFinite({o.color[0], o.color[1], o.color[2], o.color[3]}))) {
       return name + " has a value that is not a finite number";

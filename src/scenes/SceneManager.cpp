@@ -217,6 +217,9 @@ void BuildSceneScreens(Level& scene) {
 }
 
 void StartScene(Level& scene) {
+  // The highlight is numbered below every level object: a number left over from the scene before
+  // could be one a record of this scene carries, and the editor finds objects by name.
+  ObjectCounter() = -1;
   Call(Module().hooks.createHighlight);
   EnsureTransitionOverlay();
   ObjectCounter() = -1;
@@ -419,6 +422,11 @@ GameObject* BuildObjectFromRecord(const ObjectRecord& record, RecordStatus* stat
   AttachLight(*object, record);
   if (object->type == ObjectType::EscapeZone && Module().hooks.setEscapeDirection) {
     Module().hooks.setEscapeDirection(object, record.escapeDirection);
+  }
+  // A button's label is made the way the menus make theirs.
+  if (record.hasLabel && record.type == static_cast<int32_t>(ObjectType::UI) &&
+      GetFactoryHooks().setButtonLabel != nullptr) {
+    GetFactoryHooks().setButtonLabel(object, record.label, record.labelSize, record.labelAlignment);
   }
   return object;
 }
