@@ -89,6 +89,7 @@ ObjectRecord MakeObjectRecord(const GameObject& object, const ObjectRecord* know
   }
   // A button keeps its label in its own record: the label object itself has none.
   if (r.type == static_cast<int32_t>(ObjectType::UI)) {
+    if (const UIHandler* handler = HandlerOf(&object)) r.buttonActive = handler->active;
     if (const Text* label = TextOf(object)) {
       r.hasLabel = true;
       r.label = label->text;
@@ -406,6 +407,7 @@ std::unique_ptr<EditorCommand> SetUiHandlerCommand(const std::string& name, cons
     if (handler == nullptr) return false;
     handler->active = v.active;
     std::copy(v.screenPosition, v.screenPosition + 3, handler->screenPosition);
+    if (ObjectRecord* r = FindRecord(name)) r->buttonActive = v.active;
     if (!handler->fixedToScreen) return true;
     // The pin is applied by the handler's update, which does not run while the editor is stopped.
     if (Transform* t = object->GetTransform()) {

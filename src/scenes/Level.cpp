@@ -58,8 +58,10 @@ const char* kDirectionWords[] = {"UP", "DOWN", "LEFT", "RIGHT"};
 const char* kAlignmentWords[] = {"Left", "Center", "Right"};
 
 bool IsUi(const ObjectRecord& o) { return o.type == static_cast<int32_t>(ObjectType::UI); }
-// Only a UI object's label is written; a label on any other record has no place in the file.
+// Only a UI object's label and button flag are written; on any other record they have no place
+// in the file.
 bool WritesLabel(const ObjectRecord& o) { return IsUi(o) && o.hasLabel; }
+bool WritesButtonFlag(const ObjectRecord& o) { return IsUi(o) && !o.buttonActive; }
 
 // ================================================================================================
 // Reader
@@ -338,6 +340,7 @@ class LevelReader {
       return true;
     }
     if (k == "Label_Size") return ParseFloat(v, &o.labelSize);
+    if (k == "Button_Active") { o.buttonActive = TrueFlag(v); return true; }
     if (k == "Label_Alignment") {
       for (uint32_t i = 0; i < 3; ++i) {
         if (v == kAlignmentWords[i]) o.labelAlignment = i;
@@ -575,12 +578,10 @@ class LevelWriter {
         Pair("NextID", o.nextId);
         LineBreak(3);
       }
-      if (WritesLabel(o)) {
-        for (const auto& [key, value] : LabelPairs(o)) {
-          Put("\t");
-          Pair(key, value);
-          LineBreak(3);
-        }
+      for (const auto& [key, value] : ButtonPairs(o)) {
+        Put("\t");
+        Pair(key, value);
+        LineBreak(3);
       }
       Filters(o);
       LightBlock(o, 3);
@@ -600,11 +601,9 @@ class LevelWriter {
       Pair("NextID", o.nextId);
       CommaBreak(3);
     }
-    if (WritesLabel(o)) {
-      for (const auto& [key, value] : LabelPairs(o)) {
-        Pair(key, value);
-        CommaBreak(3);
-      }
+    for (const auto& [key, value] : ButtonPairs(o)) {
+      Pair(key, value);
+      CommaBreak(3);
     }
     Filters(o);
     LightBlock(o, 4);
@@ -612,11 +611,16 @@ class LevelWriter {
     LineBreak(3);
   }
 
-  // A button's label: its text, glyph size and alignment word (an alignment outside the three
-  // words is written empty and reads back as centred).
-  static std::vector<std::pair<std::string_view, std::string>> LabelPairs(const ObjectRecord& o) {
-    const char* alignment = o.labelAlignment < 3 ? kAlignmentWords[o.labelAlignment] : "";
-    return {{"Label", o.label}, {"Label_Size", FloatText(o.labelSize)}, {"Label_Alignment", alignment}};
+  // A button's label (its text, glyph size and alignment word; an alignment outside the three
+  // words is written empty and reads back as centred), and its flag when it does not call back.
+  static std::vector<std::pair<std::string_view, std::string>> ButtonPairs(const ObjectRecord& o) {
+    std::vector<std::pair<std::string_view, std::string>> pairs;
+    if (WritesLabel(o)) {
+      const char* alignment = o.labelAlignment < 3 ? kAlignmentWords[o.labelAlignment] : "";
+      pairs = {{"Label", o.label}, {"Label_Size", FloatText(o.labelSize)}, {"Label_Alignment", alignment}};
+    }
+    if (WritesButtonFlag(o)) pairs.emplace_back("Button_Active", Flag(false));
+    return pairs;
   }
 
   void Emitters(const ObjectRecord& o) {

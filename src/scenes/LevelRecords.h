@@ -66,4 +66,7 @@ struct ObjectRecord {
   std::string label;
   float labelSize = 0.0f;        // glyph size; 0 lets the text fit the button's width
   uint32_t labelAlignment = 1;   // 0 left, 1 centred, 2 right
+  // Whether a UI object's button calls back when pressed ("Button_Active"); written only for a UI
+  // object whose button does not.
+  bool buttonActive = true;
 };

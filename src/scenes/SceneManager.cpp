@@ -424,10 +424,12 @@ GameObject* BuildObjectFromRecord(const ObjectRecord& record, RecordStatus* stat
     Module().hooks.setEscapeDirection(object, record.escapeDirection);
   }
   // A button's label is made the way the menus make theirs.
-  if (record.hasLabel && record.type == static_cast<int32_t>(ObjectType::UI) &&
-      GetFactoryHooks().setButtonLabel != nullptr) {
-    GetFactoryHooks().setButtonLabel(object, record.label, record.labelSize, record.labelAlignment);
+  const FactoryHooks& factory = GetFactoryHooks();
+  const bool button = record.type == static_cast<int32_t>(ObjectType::UI);
+  if (button && record.hasLabel && factory.setButtonLabel != nullptr) {
+    factory.setButtonLabel(object, record.label, record.labelSize, record.labelAlignment);
   }
+  if (button && !record.buttonActive && factory.makeButtonInert != nullptr) factory.makeButtonInert(object);
   return object;
 }
 

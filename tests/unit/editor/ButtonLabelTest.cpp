@@ -110,13 +110,23 @@ TEST_F(ButtonLabelTest, AddTextComponentAndItsTextAreUndoableStepsOnTheButtonAnd
   EXPECT_EQ(TextsReading("Play"), 1);
 }
 
-TEST_F(ButtonLabelTest, ALabelAddedInTheEditorSurvivesRunThenStopAndASaveAndReload) {
+TEST_F(ButtonLabelTest, ALabelAddedInTheEditorAndTheActiveFlagSurviveRunThenStopAndASaveAndReload) {
   StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50), Record(ObjectType::Wall, "Wall_2", 300, 0)});
   ASSERT_TRUE(RunEditorCommand(AddLabelCommand("UI_1")));
   EditorHistory().EndMerge();
   ASSERT_TRUE(SetLabelText("UI_1", "Play", 12.0f, 0));
 
+  // The button stops calling back (the "Active" box): that too is the level's.
+  UiHandlerValues handler;
+  ASSERT_TRUE(ReadUiHandler(*FindLiveObject("UI_1"), &handler));
+  UiHandlerValues quiet = handler;
+  quiet.active = false;
+  ASSERT_TRUE(RunEditorCommand(SetUiHandlerCommand("UI_1", handler, quiet)));
+  EditorHistory().EndMerge();
+
   RunAndStop();
+  ASSERT_TRUE(ReadUiHandler(*FindLiveObject("UI_1"), &handler));
+  EXPECT_FALSE(handler.active);
   EXPECT_EQ(Label("UI_1").text, "Play");
   EXPECT_EQ(Label("UI_1").size, 12.0f);
   EXPECT_EQ(Label("UI_1").alignment, 0u);
@@ -129,6 +139,8 @@ TEST_F(ButtonLabelTest, ALabelAddedInTheEditorSurvivesRunThenStopAndASaveAndRelo
   DestroySceneList();
   StartLevel(read->objects, dir_.File("a.json"));
   EXPECT_EQ(Label("UI_1").text, "Play");
+  ASSERT_TRUE(ReadUiHandler(*FindLiveObject("UI_1"), &handler));
+  EXPECT_FALSE(handler.active);
   EXPECT_EQ(SaveTo("b.json"), saved);
 }
 
@@ -144,6 +156,9 @@ TEST_F(ButtonLabelTest, APlacedTextPanelKeepsItsTextThroughRunThenStop) {
   ASSERT_NE(FindLiveObject(panel), nullptr);
   EXPECT_EQ(Label(panel).text, "text");
   EXPECT_EQ(TextsReading("text"), 1);
+  UiHandlerValues handler;
+  ASSERT_TRUE(ReadUiHandler(*FindLiveObject(panel), &handler));
+  EXPECT_FALSE(handler.active);  // a text panel is not a button
 }
 
 TEST_F(ButtonLabelTest, DeletingALabelledButtonTakesItsLabelAlongAndUndoBringsBackOne) {

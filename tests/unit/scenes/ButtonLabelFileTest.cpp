@@ -1,5 +1,6 @@
-// A button's label in the level file: read and written with the button's record, absent from files
-// that have none (which read and write exactly as before), and made by the scene start.
+// A button's label and its "does not call back" flag in the level file: read and written with the
+// button's record, absent from files that have none (which read and write exactly as before), and
+// applied by the scene start.
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -53,6 +54,7 @@ TEST_F(ButtonLabelFileTest, LabelsReadBackInBothObjectBlocksAndTheFileStaysTheSa
   // Inside and last in the list: the two blocks place their parts differently.
   level.objects = {Button("UI_1", "Play\nnow, {please}: [x]", 12.5f, 2), Wall("Wall_2"),
                    Button("UI_3", "", 0.0f, 0)};
+  level.objects[2].buttonActive = false;
   const std::string written = LevelToText(level);
   std::unique_ptr<Level> back = LoadLevelFromText(written, "a.json");
   ASSERT_NE(back, nullptr);
@@ -65,6 +67,8 @@ TEST_F(ButtonLabelFileTest, LabelsReadBackInBothObjectBlocksAndTheFileStaysTheSa
     EXPECT_EQ(back->objects[i].labelAlignment, level.objects[i].labelAlignment);
     EXPECT_TRUE(back->objects[i].fixedToScreen);
   }
+  EXPECT_TRUE(back->objects[0].buttonActive);
+  EXPECT_FALSE(back->objects[2].buttonActive);
   EXPECT_FALSE(back->objects[1].hasLabel);
   EXPECT_EQ(back->objects[1].texture, "wall.png");
   EXPECT_EQ(Format(written), written);
@@ -81,12 +85,17 @@ TEST_F(ButtonLabelFileTest, FilesWithoutLabelsReadAndWriteAsBefore) {
   text.text = "hello";
   text.hasLabel = true;
   text.label = "ignored";
+  text.buttonActive = false;
   level.objects = {plain, Wall("Wall_3"), text};
   const std::string written = LevelToText(level);
   EXPECT_EQ(written.find("Label"), std::string::npos) << written;
+  EXPECT_EQ(written.find("Button_Active"), std::string::npos) << written;
   std::unique_ptr<Level> back = LoadLevelFromText(written, "a.json");
   ASSERT_NE(back, nullptr);
-  for (const ObjectRecord& r : back->objects) EXPECT_FALSE(r.hasLabel) << r.id;
+  for (const ObjectRecord& r : back->objects) {
+    EXPECT_FALSE(r.hasLabel) << r.id;
+    EXPECT_TRUE(r.buttonActive) << r.id;
+  }
   EXPECT_EQ(LevelToText(*back), written);
 
   // A file written before labels existed: a UI object with no label keys.
@@ -131,15 +140,22 @@ std::vector<LabelCall>& LabelCalls() {
   static std::vector<LabelCall> calls;
   return calls;
 }
+std::vector<std::string>& InertButtons() {
+  static std::vector<std::string> names;
+  return names;
+}
 
-TEST_F(ButtonLabelFileTest, TheSceneStartLabelsTheButtonsThatHaveALabel) {
+TEST_F(ButtonLabelFileTest, TheSceneStartLabelsTheButtonsThatHaveALabelAndQuietensTheInactiveOnes) {
   const FactoryHooks saved = GetFactoryHooks();
   LabelCalls().clear();
+  InertButtons().clear();
+  GetFactoryHooks().makeButtonInert = [](GameObject* button) { InertButtons().push_back(button->name); };
   GetFactoryHooks().setButtonLabel = [](GameObject* button, const std::string& text, float size, uint32_t alignment) {
     LabelCalls().push_back({button->name, text, size, alignment});
   };
   ObjectRecord plain = Button("UI_2", "", 0.0f, 1);
   plain.hasLabel = false;
+  plain.buttonActive = false;
   for (const ObjectRecord& r : {Button("UI_1", "Play", 14.0f, 0), plain}) {
     GameObject* object = BuildObjectFromRecord(r);
     ASSERT_NE(object, nullptr);
@@ -151,6 +167,7 @@ TEST_F(ButtonLabelFileTest, TheSceneStartLabelsTheButtonsThatHaveALabel) {
   EXPECT_EQ(LabelCalls()[0].text, "Play");
   EXPECT_EQ(LabelCalls()[0].size, 14.0f);
   EXPECT_EQ(LabelCalls()[0].alignment, 0u);
+  EXPECT_EQ(InertButtons(), std::vector<std::string>{"UI_2"});
 }
 
 }  // namespace
