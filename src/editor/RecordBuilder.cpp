@@ -287,18 +287,23 @@ std::unique_ptr<EditorCommand> SetTextCommand(const std::string& name, const Tex
     if (text == nullptr) return false;
     text->glyphSize = v.size;
     text->SetText(v.text, v.size, v.alignment);
+    // The text is kept by the record of the object that owns it or, for a button's label, by the
+    // button's record (whether the button or its label was picked).
+    auto keepLabel = [&](ObjectRecord* r) {
+      if (r == nullptr || r->type != static_cast<int32_t>(ObjectType::UI)) return;
+      r->hasLabel = true;
+      r->label = v.text;
+      r->labelSize = text->glyphSize;
+      r->labelAlignment = v.alignment;
+    };
     if (ObjectRecord* r = FindRecord(name)) {
       r->text = v.text;
-      if (r->type == static_cast<int32_t>(ObjectType::UI)) {
-        r->hasLabel = true;
-        r->label = v.text;
-        r->labelSize = text->glyphSize;
-        r->labelAlignment = v.alignment;
-      }
+      keepLabel(r);
     }
     if (text->owner != nullptr) {
       if (ObjectRecord* r = FindRecord(text->owner->name)) r->text = v.text;
     }
+    if (text->linkedObject != nullptr) keepLabel(FindRecord(text->linkedObject->name));
     return true;
   });
 }

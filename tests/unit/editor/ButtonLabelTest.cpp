@@ -161,6 +161,18 @@ TEST_F(ButtonLabelTest, APlacedTextPanelKeepsItsTextThroughRunThenStop) {
   EXPECT_FALSE(handler.active);  // a text panel is not a button
 }
 
+TEST_F(ButtonLabelTest, EditingTheLabelObjectItselfIsKeptInTheButtonsRecord) {
+  ObjectRecord button = Record(ObjectType::UI, "UI_1", 0, 0, 80, 50);
+  button.hasLabel = true;
+  button.label = "Go";
+  Level* level = StartLevel({button});
+  const std::string label = FindLinkedLabel(FindLiveObject("UI_1"))->name;  // picked from the list
+  ASSERT_TRUE(SetLabelText(label, "Stop", 0.0f, 1));
+  EXPECT_EQ(level->objects[0].label, "Stop");
+  RunAndStop();
+  EXPECT_EQ(Label("UI_1").text, "Stop");
+}
+
 TEST_F(ButtonLabelTest, DeletingALabelledButtonTakesItsLabelAlongAndUndoBringsBackOne) {
   ObjectRecord button = Record(ObjectType::UI, "UI_1", 0, 0, 80, 50);
   button.hasLabel = true;
