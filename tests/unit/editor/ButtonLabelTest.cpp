@@ -82,7 +82,7 @@ class ButtonLabelTest : public EditorFixture {
 };
 
 TEST_F(ButtonLabelTest, AddTextComponentAndItsTextAreUndoableStepsOnTheButtonAndItsRecord) {
-  Level* level = StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50)});
+  Level* level = StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50)}, dir_.File("level.json"));
   EXPECT_EQ(Label("UI_1").text, "<no label>");
 
   ASSERT_TRUE(RunEditorCommand(AddLabelCommand("UI_1")));
@@ -111,7 +111,8 @@ TEST_F(ButtonLabelTest, AddTextComponentAndItsTextAreUndoableStepsOnTheButtonAnd
 }
 
 TEST_F(ButtonLabelTest, ALabelAddedInTheEditorAndTheActiveFlagSurviveRunThenStopAndASaveAndReload) {
-  StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50), Record(ObjectType::Wall, "Wall_2", 300, 0)});
+  StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50), Record(ObjectType::Wall, "Wall_2", 300, 0)},
+             dir_.File("level.json"));
   ASSERT_TRUE(RunEditorCommand(AddLabelCommand("UI_1")));
   EditorHistory().EndMerge();
   ASSERT_TRUE(SetLabelText("UI_1", "Play", 12.0f, 0));
@@ -145,7 +146,7 @@ TEST_F(ButtonLabelTest, ALabelAddedInTheEditorAndTheActiveFlagSurviveRunThenStop
 }
 
 TEST_F(ButtonLabelTest, APlacedTextPanelKeepsItsTextThroughRunThenStop) {
-  StartLevel({Record(ObjectType::Wall, "Wall_1", 300, 0)});
+  StartLevel({Record(ObjectType::Wall, "Wall_1", 300, 0)}, dir_.File("level.json"));
   Editor().tool = EditorTool::PlaceObject;
   Editor().placeType = static_cast<int>(ObjectType::Text);
   Click(-200, 100);
@@ -165,7 +166,7 @@ TEST_F(ButtonLabelTest, EditingTheLabelObjectItselfIsKeptInTheButtonsRecord) {
   ObjectRecord button = Record(ObjectType::UI, "UI_1", 0, 0, 80, 50);
   button.hasLabel = true;
   button.label = "Go";
-  Level* level = StartLevel({button});
+  Level* level = StartLevel({button}, dir_.File("level.json"));
   const std::string label = FindLinkedLabel(FindLiveObject("UI_1"))->name;  // picked from the list
   ASSERT_TRUE(SetLabelText(label, "Stop", 0.0f, 1));
   EXPECT_EQ(level->objects[0].label, "Stop");
@@ -177,7 +178,7 @@ TEST_F(ButtonLabelTest, DeletingALabelledButtonTakesItsLabelAlongAndUndoBringsBa
   ObjectRecord button = Record(ObjectType::UI, "UI_1", 0, 0, 80, 50);
   button.hasLabel = true;
   button.label = "Go";
-  StartLevel({button});
+  StartLevel({button}, dir_.File("level.json"));
   ASSERT_EQ(Label("UI_1").text, "Go");  // the scene start made it
   Click(0, 0);
   ASSERT_EQ(Selection(), std::vector<std::string>{"UI_1"});
@@ -201,7 +202,7 @@ TEST_F(ButtonLabelTest, TheDurationTimerIsAnUndoableEditOfTheRunningEmitterThatT
   sparkle.loop = true;
   sparkle.maxParticles = 5;
   zone.emitters.push_back(sparkle);
-  StartLevel({zone});
+  StartLevel({zone}, dir_.File("level.json"));
   GameObject* object = FindLiveObject("Collection_1");
   const size_t index = object->FindComponents<ParticleEmitter>().size() - 1;  // the level's own
   float timer = 0.0f;
