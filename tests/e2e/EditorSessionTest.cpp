@@ -73,9 +73,10 @@ TEST(EditorSessionTest, AGuardWithAPatrolPathPlacedByClickingIsSavedCheckedAndPl
   TempDir playing;
   const std::string playData = MakeEditableDataDir(playing, "00");
   fs::copy_file(saved, playing.File("Assets/Levels/level1.json"), fs::copy_options::overwrite_existing);
-  run = RunGame({"--headless", "--data", playData, "--scene", "6", "--fixed-dt", "0.02", "--frames", "50",
+  run = RunGame({"--headless", "--data", playData, "--scene", "6", "--fixed-dt", "0.02", "--frames", "200",
                  "--dump-objects", "2:" + playing.File("start.json"), "--dump-objects",
-                 "50:" + playing.File("end.json")});
+                 "50:" + playing.File("end.json"), "--dump-objects", "100:" + playing.File("first.json"),
+                 "--dump-objects", "200:" + playing.File("second.json")});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const testing_support::DumpedObject start = Dumped(playing.File("start.json"), "Enemy_5");
   if (!start.state.has_value()) GTEST_SKIP() << "this build has no guard behaviour to walk the path";
@@ -83,6 +84,14 @@ TEST(EditorSessionTest, AGuardWithAPatrolPathPlacedByClickingIsSavedCheckedAndPl
   // A second in, the guard is on its way to the first node, left of its start and further up.
   EXPECT_LT(end.x, start.x - 20.0f);
   EXPECT_GT(end.y, start.y + 20.0f);
+  // Two seconds in it has come to the first node's line, four seconds in it walks on towards the
+  // second node at the other end of the path.
+  const testing_support::DumpedObject atFirst = Dumped(playing.File("first.json"), "Enemy_5");
+  EXPECT_LT(atFirst.x, -120.0f);
+  EXPECT_NEAR(atFirst.y, 300.0f, 20.0f);
+  const testing_support::DumpedObject atSecond = Dumped(playing.File("second.json"), "Enemy_5");
+  EXPECT_GT(atSecond.x, 120.0f);
+  EXPECT_NEAR(atSecond.y, 300.0f, 20.0f);
 }
 
 }  // namespace
