@@ -471,7 +471,9 @@ VILLA = {
 
 # The market: a square of stalls round a central fountain plaza (the collection zone), with open
 # cellar hatches in some aisles, six guards on the aisles and the main street, and the way out on
-# the west side of the main street. Many routes lead round the stalls.
+# the west side of the main street. Many routes lead round the stalls. Seven of the ten pieces win.
+# The solver's run (timed against the guards' rounds) took 118.25 s and left 3 pieces, a total of
+# 208.25 s; S is that plus 15 % (239.5, so 240), and A and B keep the steps of the other levels.
 STALL_COLUMNS = (600, 1200, 2500, 3100)
 STALL_ROWS = (500, 1050, 2050, 2600)
 MARKET = {
