@@ -204,13 +204,14 @@ bool gLetGlimpsesGo = false;
 std::chrono::steady_clock::time_point gDeadline = std::chrono::steady_clock::time_point::max();
 bool PastDeadline() { return std::chrono::steady_clock::now() > gDeadline; }
 
-// A guard that has noticed the player (half alert, chase, giving up) or a catch.
+// A guard that has noticed the player (grace, half alert, chase, giving up) or a catch.
 bool Noticed() {
   const Level* scene = CurrentScene();
   if (scene != nullptr && scene->gameOver) return true;
   for (GameObject* guard : ObjectsOf(ObjectType::Enemy)) {
     const int32_t s = StateOf(guard);
-    if (s == human_state::kFullAlert || s == human_state::kGiveUp) return true;
+    // A full meter (the grace before the chase) always ends in a chase or a search.
+    if (s == human_state::kGrace || s == human_state::kFullAlert || s == human_state::kGiveUp) return true;
     if (s == human_state::kHalfAlert && !gLetGlimpsesGo) return true;
   }
   return false;
