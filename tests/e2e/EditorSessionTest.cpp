@@ -96,9 +96,10 @@ TEST(EditorSessionTest, AGuardWithAPatrolPathPlacedByClickingIsSavedCheckedAndPl
   TempDir playing;
   const std::string playData = MakeEditableDataDir(playing, "00");
   fs::copy_file(saved, playing.File("Assets/Levels/level1.json"), fs::copy_options::overwrite_existing);
-  run = RunGame({"--headless", "--data", playData, "--scene", "6", "--fixed-dt", "0.02", "--frames", "50",
+  run = RunGame({"--headless", "--data", playData, "--scene", "6", "--fixed-dt", "0.02", "--frames", "200",
                  "--dump-objects", "2:" + playing.File("start.json"), "--dump-objects",
-                 "50:" + playing.File("end.json")});
+                 "50:" + playing.File("end.json"), "--dump-objects", "100:" + playing.File("first.json"),
+                 "--dump-objects", "200:" + playing.File("second.json")});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
   std::string state;
@@ -108,6 +109,14 @@ TEST(EditorSessionTest, AGuardWithAPatrolPathPlacedByClickingIsSavedCheckedAndPl
   // A second in, the guard is on its way to the first node, left of its start and further up.
   EXPECT_LT(x1, x0 - 20.0f);
   EXPECT_GT(y1, y0 + 20.0f);
+  // Two seconds in it has come to the first node's line, four seconds in it walks on towards the
+  // second node at the other end of the path.
+  ASSERT_TRUE(DumpedPosition(ReadFile(playing.File("first.json")), "Enemy_5", &x1, &y1, &state));
+  EXPECT_LT(x1, -120.0f);
+  EXPECT_NEAR(y1, 300.0f, 20.0f);
+  ASSERT_TRUE(DumpedPosition(ReadFile(playing.File("second.json")), "Enemy_5", &x1, &y1, &state));
+  EXPECT_GT(x1, 120.0f);
+  EXPECT_NEAR(y1, 300.0f, 20.0f);
 }
 
 }  // namespace
