@@ -40,24 +40,12 @@ class InputTest : public ::testing::Test {
 
 }  // namespace
 
-TEST(KeyMapTest, ScancodesBecomeTheGameVirtualKeys) {
+// F8, F11, Ctrl and Shift arrive through SDL events in SdlPlatformTest; here only the ranges.
+TEST(KeyMapTest, LettersAndDigitsKeepTheirCharacterCodesAndUnknownCodesAreZero) {
   using platform::ScancodeToVirtualKey;
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_A), 0x41);
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_Z), 0x5A);
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_0), 0x30);
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_9), 0x39);
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_F8), 0x77);
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_F11), 0x7A);
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_RETURN), 0x0D);
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_ESCAPE), 0x1B);
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_SPACE), 0x20);
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_LEFT), 0x25);
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_UP), 0x26);
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_RIGHT), 0x27);
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_DOWN), 0x28);
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_DELETE), 0x2E);
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_LCTRL), 0xA2);
-  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_RSHIFT), 0xA1);
+  for (int i = 0; i < 26; ++i) EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_A + i), 'A' + i);
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_0), '0');
+  EXPECT_EQ(ScancodeToVirtualKey(SDL_SCANCODE_9), '9');
   EXPECT_EQ(ScancodeToVirtualKey(-1), 0);
   EXPECT_EQ(ScancodeToVirtualKey(100000), 0);
 }
