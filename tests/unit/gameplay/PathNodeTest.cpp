@@ -119,7 +119,8 @@ TEST_F(PathNodeTest, TheRemovalHookSeesTheNodeBeforeItIsUnlinked) {
   EXPECT_EQ(g_seenSuccessor, b);
 }
 
-TEST_F(PathNodeTest, AThreeNodeLoopIsWalkedInACircleWhateverTheRecordOrder) {
+// Walking the paths is the guard's part (HumanBehaviorTest's patrols); here only the links.
+TEST_F(PathNodeTest, AThreeNodeLoopClosesWhateverTheRecordOrder) {
   const std::vector<ObjectRecord> orders[] = {
       {NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "Node_3"), NodeRecord("Node_3", "Node_1")},
       {NodeRecord("Node_3", "Node_1"), NodeRecord("Node_2", "Node_3"), NodeRecord("Node_1", "Node_2")},
@@ -131,38 +132,22 @@ TEST_F(PathNodeTest, AThreeNodeLoopIsWalkedInACircleWhateverTheRecordOrder) {
     PathNode* b = AddNode("Node_2");
     PathNode* c = AddNode("Node_3");
     LinkPatrolPaths(records);
-    EXPECT_EQ(a->previous, c);  // the last node naming the first closes the circle
-    std::vector<PathNode*> walked;
-    PathNode* n = a;
-    for (int i = 0; i < 9; ++i, n = n->GetNext()) walked.push_back(n);
-    EXPECT_EQ(walked, (std::vector<PathNode*>{a, b, c, a, b, c, a, b, c}));
-    n = a;
-    walked.clear();
-    for (int i = 0; i < 4; ++i, n = n->GetPrevious()) walked.push_back(n);
-    EXPECT_EQ(walked, (std::vector<PathNode*>{a, c, b, a}));
+    EXPECT_EQ(a->GetNext(), b);
+    EXPECT_EQ(b->GetNext(), c);
+    EXPECT_EQ(c->GetNext(), a);
+    EXPECT_EQ(a->GetPrevious(), c);  // the last node naming the first closes the circle
+    EXPECT_EQ(c->GetPrevious(), b);
   }
 }
 
-TEST_F(PathNodeTest, ATwoNodePathIsWalkedBackAndForth) {
+TEST_F(PathNodeTest, ATwoNodePathHasOpenEnds) {
   PathNode* a = AddNode("Node_1");
   PathNode* b = AddNode("Node_2");
   LinkPatrolPaths({NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "")});
+  EXPECT_EQ(a->GetNext(), b);
+  EXPECT_EQ(b->GetPrevious(), a);
   EXPECT_EQ(a->previous, nullptr);
   EXPECT_EQ(b->next, nullptr);
-  // Forward to the end, then back along the previous links, and so on.
-  std::vector<PathNode*> walked{a};
-  PathNode* current = a;
-  bool backward = false;
-  for (int i = 0; i < 5; ++i) {
-    PathNode* ahead = backward ? current->GetPrevious() : current->GetNext();
-    if (ahead == nullptr) {
-      backward = !backward;
-      ahead = backward ? current->GetPrevious() : current->GetNext();
-    }
-    current = ahead;
-    walked.push_back(current);
-  }
-  EXPECT_EQ(walked, (std::vector<PathNode*>{a, b, a, b, a, b}));
 }
 
 TEST_F(PathNodeTest, AnUnknownSuccessorEndsTheChainAndHumansGetTheirFirstNodes) {
