@@ -1,5 +1,6 @@
 #include "graphics/SpriteBatch.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -140,6 +141,61 @@ int FindOrAddFilterSet(BatchModule& m, const float rows[12]) {
 
 bool StreamsReady(const BatchModule& m) { return m.live && m.quadIndices; }
 
+// Screen furniture is not lit (Shaders/ptexture.glsl).
+bool IsLit(uint32_t kind) {
+  const auto k = static_cast<ObjectType>(kind & ((1u << kFilterSetShift) - 1));
+  return k != ObjectType::Text && k != ObjectType::UI && k != ObjectType::Transition;
+}
+
+float ReadFloat(const uint8_t* at) {
+  float value;
+  std::memcpy(&value, at, sizeof(value));
+  return value;
+}
+
+// The lights of a light block (as FillLightBlock wrote it) that cannot reach any pixel of the quad,
+// one bit per light. A light adds nothing beyond its reach: past the fall-off end (or, with an end
+// not past the start, past the start) its fall-off is exactly 0. The quad's pixels lie within the
+// box of its corners in world space; a light is left out only when that box lies beyond its reach
+// by a margin, so rounding in the pixel stage's interpolated world position can never bring a
+// left-out light back within reach.
+void UnreachedLights(const TextureVertex corners[4], const uint8_t world[64], const std::vector<uint8_t>& block,
+                     uint32_t out[4]) {
+  out[0] = out[1] = out[2] = out[3] = 0;
+  if (block.size() < 32) return;
+  uint32_t count = 0;
+  std::memcpy(&count, block.data() + 12, sizeof(count));
+  count = std::min<uint32_t>({count, static_cast<uint32_t>(kMaxLights), static_cast<uint32_t>((block.size() - 32) / 64)});
+  if (count == 0) return;
+  float m[16];
+  std::memcpy(m, world, sizeof(m));
+  float low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
+  for (int c = 0; c < 4; ++c) {
+    const float* p = corners[c].position;
+    for (int axis = 0; axis < 3; ++axis) {
+      // Column-major: world = M (x, y, z, 1).
+      const float value = m[axis] * p[0] + m[4 + axis] * p[1] + m[8 + axis] * p[2] + m[12 + axis];
+      low[axis] = c == 0 ? value : std::min(low[axis], value);
+      high[axis] = c == 0 ? value : std::max(high[axis], value);
+    }
+  }
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint8_t* entry = block.data() + 32 + static_cast<size_t>(i) * 64;
+    const float start = ReadFloat(entry + 32);
+    const float end = ReadFloat(entry + 48);
+    const float reach = end > start ? end : start;
+    const float limit = reach * 1.001f + 1.0f;
+    float distance2 = 0.0f;
+    for (int axis = 0; axis < 3; ++axis) {
+      const float at = ReadFloat(entry + 4 * axis);
+      const float gap = at < low[axis] ? low[axis] - at : (at > high[axis] ? at - high[axis] : 0.0f);
+      distance2 += gap * gap;
+    }
+    // Written so that anything not a plain number (an infinite reach, a NaN) keeps the light.
+    if (limit >= 0.0f && distance2 > limit * limit) out[i / 32] |= 1u << (i % 32);
+  }
+}
+
 }  // namespace
 
 bool InitializeSpriteBatch() {
@@ -214,9 +270,12 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
     m.lights.swap(m.nextLights);
     set = filtered ? FindOrAddFilterSet(m, rows) : 0;
   }
+  uint32_t unreached[4] = {0, 0, 0, 0};
+  if (IsLit(corners[0].kind)) UnreachedLights(corners, m.matrices, m.lights, unreached);
   for (int i = 0; i < 4; ++i) {
     TextureVertex v = corners[i];
     v.kind = (v.kind & ((1u << kFilterSetShift) - 1)) | (static_cast<uint32_t>(set) << kFilterSetShift);
+    std::memcpy(v.lightsOut, unreached, sizeof(unreached));
     m.textureVertices.push_back(v);
   }
 }

@@ -31,13 +31,16 @@
 class GameObject;
 class Texture;
 
-// One vertex of the texture program (24 bytes): position, texture coordinates, owner's object kind.
+// One vertex of the texture program (40 bytes): position, texture coordinates, owner's object kind,
+// and the lights that cannot reach the quad: bit b of word w set means light 32 w + b is left out
+// of the quad's lighting (the sprite batch works them out; all clear means every light is tried).
 struct TextureVertex {
   float position[3];
   float texcoord[2];
   uint32_t kind;
+  uint32_t lightsOut[4];
 };
-static_assert(sizeof(TextureVertex) == platform::kTextureVertexBytes, "texture vertex is 24 bytes");
+static_assert(sizeof(TextureVertex) == platform::kTextureVertexBytes, "texture vertex is 40 bytes");
 
 inline constexpr int kMaxFilters = 16;
 inline constexpr int kMaxLights = 128;

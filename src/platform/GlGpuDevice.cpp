@@ -156,6 +156,8 @@ class GlGpuDevice final : public GpuDevice {
       glEnableVertexAttribArray(2);
       // The object kind stays an integer all the way to the pixel shader.
       glVertexAttribIPointer(2, 1, GL_UNSIGNED_INT, kTextureVertexBytes, reinterpret_cast<void*>(20));
+      glEnableVertexAttribArray(3);
+      glVertexAttribIPointer(3, 4, GL_UNSIGNED_INT, kTextureVertexBytes, reinterpret_cast<void*>(24));
     }
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     if (data != nullptr) ++stats_.bufferUploads;

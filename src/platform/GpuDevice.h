@@ -27,10 +27,10 @@ struct GpuShader : GpuHandle {};
 struct GpuProgram : GpuHandle {};
 
 // The two vertex formats. Colour: position float3 + colour float4 (28 bytes). Texture: position
-// float3 + texcoord float2 + object kind uint32 (24 bytes).
+// float3 + texcoord float2 + object kind uint32 + the lights left out, uint32 x 4 (40 bytes).
 enum class VertexLayout : uint32_t { Color = 0, Texture = 1 };
 inline constexpr size_t kColorVertexBytes = 28;
-inline constexpr size_t kTextureVertexBytes = 24;
+inline constexpr size_t kTextureVertexBytes = 40;
 
 enum class ShaderStage : uint32_t { Vertex = 0, Pixel = 1 };
 // Which uniform blocks a program declares: Color has "MatrixBuffer"; Texture has "MatrixBuffer",
