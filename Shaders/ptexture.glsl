@@ -30,6 +30,13 @@
 //    the sprite batch marks such lights in the quad's `unreached` bits and the loop visits only
 //    the others, in the same order, so the sum is the same to the last bit. On a software
 //    renderer the loop over every light for every pixel was most of the frame.
+// Variants: the device compiles this file four times. A draw none of whose quads is filtered is
+// drawn by a variant built with NO_FILTERS, one none of whose quads any light reaches by a variant
+// built with NO_LIGHTS (ambient only); each gives exactly the picture of the full program for such
+// a draw, since it only leaves out steps that would multiply by the identity or add exact zeros. A
+// software renderer runs every step of a shader for every pixel (a loop's body at least once,
+// both sides of a branch), so leaving a step out is the only way not to pay for it.
+//
 // 4. Pixels left with almost no coverage (alpha below 0.01) are dropped, so that transparent
 //    corners of sprites write no depth and never hide what is drawn behind them later.
 
@@ -75,13 +82,20 @@ float Falloff(float distanceToLight, float start, float end) {
 void main() {
   vec4 color = texture(shaderTexture, uv);
 
+#ifndef NO_FILTERS
   int row = int(min(filterSet, 15u)) * 3;
   vec4 r0 = filterRows[row];
   color.rgb = vec3(dot(r0.xyz, color.rgb), dot(filterRows[row + 1].xyz, color.rgb), dot(filterRows[row + 2].xyz, color.rgb));
   color.a *= r0.w;
+#else
+  // Keeps the block declared in every variant (the device checks each program's blocks); no
+  // quad has this kind.
+  if (kind == 0xFFFFu) color = filterRows[0];
+#endif
 
   if (kind != kKindText && kind != kKindUI && kind != kKindTransition) {
     vec3 light = ambient.rgb * ambient.a;
+#ifndef NO_LIGHTS
     uint count = min(lightCount, 128u);
     // The lights to visit, 32 to a word: those the light block holds, less the unreached ones.
     uvec4 visit = ~unreached;
@@ -108,6 +122,7 @@ void main() {
       float d = distance(worldPosition, lights[i].position.xyz);
       light += lights[i].color * lights[i].intensity * Falloff(d, lights[i].falloffStart.x, lights[i].falloffEnd.x);
     }
+#endif
     color.rgb *= light;
   }
 

@@ -51,6 +51,7 @@ struct BatchModule {
   // Filter sets: row r of set s at filters + (s * 3 + r) * 4 floats; set 0 is identity.
   float filters[kFilterSetsPerDraw * 12] = {};
   int filterSets = 1;
+  bool lightsReach = false;  // some light reaches some queued quad
   std::vector<TextureVertex> textureVertices;
   std::vector<ColorVertex> colorVertices;
 
@@ -102,7 +103,8 @@ void SendTextured(BatchModule& m) {
   uint8_t filterBlock[platform::kFilterBlockBytes] = {};
   std::memcpy(filterBlock, m.filters, static_cast<size_t>(m.filterSets) * 12 * sizeof(float));
   shader->RenderBatch(m.textured.buffer, m.quadIndices, static_cast<int>(count / 4 * 6), static_cast<int>(first),
-                      m.matrices, filterBlock, m.lights.data(), m.lights.size(), m.textureObject);
+                      m.matrices, filterBlock, m.lights.data(), m.lights.size(), m.textureObject,
+                      (m.filterSets > 1 ? 0u : kNoFilters) | (m.lightsReach ? 0u : kNoLights));
 }
 
 void SendColored(BatchModule& m) {
@@ -126,6 +128,7 @@ void Begin(BatchModule& m, Mode mode, const Texture* texture) {
   m.texture = texture != nullptr ? texture->view : platform::GpuTexture{};
   std::memcpy(m.matrices, m.nextMatrices, sizeof(m.matrices));
   m.filterSets = 1;
+  m.lightsReach = false;
   IdentitySet(m.filters);
 }
 
@@ -158,15 +161,15 @@ float ReadFloat(const uint8_t* at) {
 // not past the start, past the start) its fall-off is exactly 0. The quad's pixels lie within the
 // box of its corners in world space; a light is left out only when that box lies beyond its reach
 // by a margin, so rounding in the pixel stage's interpolated world position can never bring a
-// left-out light back within reach.
-void UnreachedLights(const TextureVertex corners[4], const uint8_t world[64], const std::vector<uint8_t>& block,
+// left-out light back within reach. True when some light of the block reaches the quad.
+bool UnreachedLights(const TextureVertex corners[4], const uint8_t world[64], const std::vector<uint8_t>& block,
                      uint32_t out[4]) {
   out[0] = out[1] = out[2] = out[3] = 0;
-  if (block.size() < 32) return;
+  if (block.size() < 32) return false;
   uint32_t count = 0;
   std::memcpy(&count, block.data() + 12, sizeof(count));
   count = std::min<uint32_t>({count, static_cast<uint32_t>(kMaxLights), static_cast<uint32_t>((block.size() - 32) / 64)});
-  if (count == 0) return;
+  if (count == 0) return false;
   float m[16];
   std::memcpy(m, world, sizeof(m));
   float low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
@@ -179,6 +182,7 @@ void UnreachedLights(const TextureVertex corners[4], const uint8_t world[64], co
       high[axis] = c == 0 ? value : std::max(high[axis], value);
     }
   }
+  uint32_t reached = 0;
   for (uint32_t i = 0; i < count; ++i) {
     const uint8_t* entry = block.data() + 32 + static_cast<size_t>(i) * 64;
     const float start = ReadFloat(entry + 32);
@@ -192,8 +196,13 @@ void UnreachedLights(const TextureVertex corners[4], const uint8_t world[64], co
       distance2 += gap * gap;
     }
     // Written so that anything not a plain number (an infinite reach, a NaN) keeps the light.
-    if (limit >= 0.0f && distance2 > limit * limit) out[i / 32] |= 1u << (i % 32);
+    if (limit >= 0.0f && distance2 > limit * limit) {
+      out[i / 32] |= 1u << (i % 32);
+    } else {
+      ++reached;
+    }
   }
+  return reached > 0;
 }
 
 }  // namespace
@@ -271,7 +280,7 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
     set = filtered ? FindOrAddFilterSet(m, rows) : 0;
   }
   uint32_t unreached[4] = {0, 0, 0, 0};
-  if (IsLit(corners[0].kind)) UnreachedLights(corners, m.matrices, m.lights, unreached);
+  if (IsLit(corners[0].kind) && UnreachedLights(corners, m.matrices, m.lights, unreached)) m.lightsReach = true;
   for (int i = 0; i < 4; ++i) {
     TextureVertex v = corners[i];
     v.kind = (v.kind & ((1u << kFilterSetShift) - 1)) | (static_cast<uint32_t>(set) << kFilterSetShift);
