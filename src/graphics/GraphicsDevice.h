@@ -33,6 +33,9 @@ class GraphicsDevice {
 
   platform::GpuDevice& Gpu() { return *gpu_; }
   bool IsNull() const { return gpu_->IsNull(); }
+  // The viewport in pixels (the window's client size as of the last scene begun).
+  int ViewportWidth() const { return viewportWidth_; }
+  int ViewportHeight() const { return viewportHeight_; }
 
   bool vsync = true;
   std::vector<platform::DisplayMode> displayModes;

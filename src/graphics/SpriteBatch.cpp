@@ -1,6 +1,7 @@
 #include "graphics/SpriteBatch.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -58,6 +59,7 @@ struct Batch {
   float filters[kFilterSetsPerDraw * 12] = {};
   int filterSets = 1;
   bool lightsReach = false;  // some light reaches some quad of the batch
+  bool shrinks = false;      // some quad shows its texture smaller than its size
   std::vector<TextureVertex> textureVertices;
   std::vector<ColorVertex> colorVertices;
   // Where on the screen the quads lie: all of them, and each one (for a small batch).
@@ -154,6 +156,56 @@ Box ScreenBounds(const Vertex corners[4], const uint8_t matrices[platform::kMatr
   return box;
 }
 
+// Whether a textured quad may show its texture smaller than its size anywhere: GL then blends in
+// smaller mipmap levels. A quad that lies flat to the screen (all corners at one distance, which
+// every quad of the game does) maps screen pixels to texels linearly; the texels one pixel step
+// covers, measured generously (the sum of both directions' steps, which is at least what any GL
+// implementation takes for the level choice), must stay below one by a thousandth (a backdrop
+// drawn at its own size is a few pixels larger than its picture). Anything else (a tilted quad,
+// an unknown texture or screen size) counts as shrinking.
+bool Shrinks(const TextureVertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes],
+             const Texture* texture, int screenWidth, int screenHeight) {
+  if (texture == nullptr || texture->width <= 0 || texture->height <= 0 || screenWidth <= 0 || screenHeight <= 0) {
+    return true;
+  }
+  float world[16], view[16], projection[16], viewWorld[16], all[16];
+  std::memcpy(world, matrices, 64);
+  std::memcpy(view, matrices + 64, 64);
+  std::memcpy(projection, matrices + 128, 64);
+  Multiply(view, world, viewWorld);
+  Multiply(projection, viewWorld, all);
+  float sx[4], sy[4], w[4], tx[4], ty[4];
+  for (int c = 0; c < 4; ++c) {
+    const float* p = corners[c].position;
+    float clip[4];
+    for (int row = 0; row < 4; ++row) clip[row] = all[row] * p[0] + all[4 + row] * p[1] + all[8 + row] * p[2] + all[12 + row];
+    if (!(clip[3] > 1e-6f)) return true;
+    w[c] = clip[3];
+    sx[c] = clip[0] / clip[3] * 0.5f * static_cast<float>(screenWidth);
+    sy[c] = clip[1] / clip[3] * 0.5f * static_cast<float>(screenHeight);
+    tx[c] = corners[c].texcoord[0] * static_cast<float>(texture->width);
+    ty[c] = corners[c].texcoord[1] * static_cast<float>(texture->height);
+  }
+  for (int c = 1; c < 4; ++c) {
+    if (std::abs(w[c] - w[0]) > 1e-5f * std::abs(w[0])) return true;
+  }
+  // Corners bottom-left (0), top-left (1), top-right (2), bottom-right (3): the edges from corner 0,
+  // and corner 2 where a parallelogram puts it, on the screen and in the texture.
+  const float e1x = sx[1] - sx[0], e1y = sy[1] - sy[0], e2x = sx[3] - sx[0], e2y = sy[3] - sy[0];
+  const float d1x = tx[1] - tx[0], d1y = ty[1] - ty[0], d2x = tx[3] - tx[0], d2y = ty[3] - ty[0];
+  if (std::abs(sx[2] - (sx[1] + e2x)) > 0.01f || std::abs(sy[2] - (sy[1] + e2y)) > 0.01f ||
+      std::abs(tx[2] - (tx[1] + d2x)) > 0.01f || std::abs(ty[2] - (ty[1] + d2y)) > 0.01f) {
+    return true;
+  }
+  const float det = e1x * e2y - e1y * e2x;
+  if (!(std::abs(det) > 1e-3f)) return true;
+  // Texels per pixel step along x and along y: [d1 d2] [e1 e2]^-1.
+  const float dudx = (d1x * e2y - d2x * e1y) / det, dvdx = (d1y * e2y - d2y * e1y) / det;
+  const float dudy = (d2x * e1x - d1x * e2x) / det, dvdy = (d2y * e1x - d1y * e2x) / det;
+  const float step = std::max(std::abs(dudx) + std::abs(dvdx), std::abs(dudy) + std::abs(dvdy));
+  return !(step <= 0.999f);
+}
+
 // Whether a quad at `box` may share a pixel with a quad of the batch.
 bool Touches(const Batch& batch, const Box& box) {
   if (!Overlap(batch.bounds, box)) return false;
@@ -199,7 +251,8 @@ void SendTextured(BatchModule& m, const Batch& b) {
   std::memcpy(filterBlock, b.filters, static_cast<size_t>(b.filterSets) * 12 * sizeof(float));
   shader->RenderBatch(m.textured.buffer, m.quadIndices, static_cast<int>(count / 4 * 6), static_cast<int>(first),
                       b.matrices, filterBlock, b.lights.data(), b.lights.size(), b.textureObject,
-                      (b.filterSets > 1 ? 0u : kNoFilters) | (b.lightsReach ? 0u : kNoLights));
+                      (b.filterSets > 1 ? 0u : kNoFilters) | (b.lightsReach ? 0u : kNoLights) |
+                          (b.shrinks ? 0u : kNoMipmaps));
 }
 
 void SendColored(BatchModule& m, const Batch& b) {
@@ -240,6 +293,7 @@ Batch& Begin(BatchModule& m, Mode mode, const Texture* texture) {
   std::memcpy(b.matrices, m.nextMatrices, sizeof(b.matrices));
   b.filterSets = 1;
   b.lightsReach = false;
+  b.shrinks = false;
   IdentitySet(b.filters);
   b.textureVertices.clear();
   b.colorVertices.clear();
@@ -408,6 +462,11 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
   uint32_t unreached[4] = {0, 0, 0, 0};
   if (IsLit(corners[0].kind) && UnreachedLights(corners, batch->matrices, batch->lights, unreached)) {
     batch->lightsReach = true;
+  }
+  if (!batch->shrinks) {
+    const GraphicsDevice* device = GetGraphicsDevice();
+    batch->shrinks = device == nullptr || Shrinks(corners, batch->matrices, texture, device->ViewportWidth(),
+                                                  device->ViewportHeight());
   }
   AddBounds(*batch, box);
   for (int i = 0; i < 4; ++i) {

@@ -163,7 +163,8 @@ bool TextureShader::RenderBatch(platform::GpuBuffer vertices, platform::GpuBuffe
   gpu.BindUniformBuffer(platform::UniformSlot::Matrix, matrixBuffer_);
   gpu.BindUniformBuffer(platform::UniformSlot::Filter, filterBuffer_);
   gpu.BindUniformBuffer(platform::UniformSlot::Light, lightBuffer_);
-  gpu.DrawBase(programs_[skip % kTextureVariants], vertices, indices, indexCount, baseVertex,
+  gpu.UseMipmaps((skip & kNoMipmaps) == 0);
+  gpu.DrawBase(programs_[skip & (kNoFilters | kNoLights)], vertices, indices, indexCount, baseVertex,
                texture != nullptr ? texture->view : platform::GpuTexture{});
   return true;
 }

@@ -50,6 +50,9 @@ enum TextureSteps : uint32_t {
   kAllSteps = 0,
   kNoFilters = 1,  // no quad of the draw is filtered (its filter set is the identity)
   kNoLights = 2,   // no light reaches any quad of the draw (the ambient colour still applies)
+  // Not a program of its own: no quad of the draw shows its texture smaller than its size, so the
+  // full-size level is sampled alone (GpuDevice::UseMipmaps), which gives the same pixels.
+  kNoMipmaps = 4,
 };
 inline constexpr int kTextureVariants = 4;
 inline constexpr int kMaxLights = 128;

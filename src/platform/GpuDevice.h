@@ -118,6 +118,11 @@ class GpuDevice {
   // src-alpha / one-minus-src-alpha for colour, one / zero for alpha.
   virtual void BindAlphaBlending() = 0;
   virtual void BindUniformBuffer(UniformSlot slot, GpuBuffer buffer) = 0;
+  // The sampling of texture unit 0 for the draws that follow: with mipmaps (linear within and
+  // between levels, the default) or from the full-size level alone (linear). The two give the same
+  // pixels wherever a texture is not drawn smaller than its size (GL then samples the full-size
+  // level either way); the second costs a software renderer much less.
+  virtual void UseMipmaps(bool mipmaps) = 0;
   // One indexed triangle-list draw from index 0. An empty texture samples transparent black.
   virtual void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount,
                     GpuTexture texture) = 0;
