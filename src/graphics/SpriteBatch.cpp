@@ -338,9 +338,10 @@ float ReadFloat(const uint8_t* at) {
   return value;
 }
 
-// The lights of a light block (as FillLightBlock wrote it) that cannot reach any pixel of the quad,
-// one bit per light. A light adds nothing beyond its reach: past the fall-off end (or, with an end
-// not past the start, past the start) its fall-off is exactly 0. The quad's pixels lie within the
+}  // namespace
+
+// A light adds nothing beyond its reach: past the fall-off end (or, with an end not past the start,
+// past the start) its fall-off is exactly 0. The quad's pixels lie within the
 // box of its corners in world space; a light is left out only when that box lies beyond its reach
 // by a margin, so rounding in the pixel stage's interpolated world position can never bring a
 // left-out light back within reach. True when some light of the block reaches the quad.
@@ -386,8 +387,6 @@ bool UnreachedLights(const TextureVertex corners[4], const uint8_t world[64], co
   }
   return reached > 0;
 }
-
-}  // namespace
 
 bool InitializeSpriteBatch() {
   BatchModule& m = Module();

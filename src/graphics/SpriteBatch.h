@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 class GameObject;
 class Texture;
@@ -32,6 +33,12 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
 void DrawColoredQuad(const ColorVertex corners[4]);
 // Sends every queued quad.
 void FlushSprites();
+
+// The lights of a light block (as TextureShader::FillLightBlock writes it) that cannot reach any
+// pixel of a quad under the world matrix `world` (16 floats, column by column): bit i % 32 of
+// out[i / 32] for light i. True when some light of the block reaches the quad.
+bool UnreachedLights(const TextureVertex corners[4], const uint8_t world[64], const std::vector<uint8_t>& block,
+                     uint32_t out[4]);
 
 // The texture program's pixel stage drops pixels whose alpha ends below this (Shaders/ptexture.glsl).
 inline constexpr float kDiscardAlpha = 0.01f;
