@@ -97,6 +97,7 @@ float ConvertTrigger(uint8_t raw, float threshold) {
 }
 
 void UpdatePads() {
+  UpdateSilencedCodes();
   const EditorLink& editor = GetEditorLink();
   if (editor.enabled && (editor.wantsMouse || editor.wantsKeyboard || (editor.wantsText && editor.stopped))) {
     std::memset(Input().previousKeys, 0, sizeof(Input().previousKeys));

@@ -83,7 +83,8 @@ void SetRightButton(bool down, int32_t x, int32_t y);
 using PadReader = bool (*)(uint32_t index, PadRawState* out);
 void SetPadReader(PadReader reader);
 
-// Once per pass before the frame: pad flags from the previous record, read the pads, convert sticks
+// Once per pass before the frame: silenced binding codes whose release has passed speak again
+// (KeyBindings), pad flags from the previous record, read the pads, convert sticks
 // and triggers, then fold the movement keys into pad 0's left stick. While the editor's interface wants the
 // mouse or keyboard, clears the previous keys and the mouse buttons and polls nothing.
 void UpdatePads();

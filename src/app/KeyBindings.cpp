@@ -10,6 +10,8 @@ namespace {
 
 struct KeyBindingsModule {
   KeyBindingTable table = DefaultKeyBindings();
+  bool held = false;
+  bool silenced[256] = {};  // by code; 1 and 2 are the mouse buttons
 };
 
 KeyBindingsModule& Module() {
@@ -39,9 +41,9 @@ bool CodeDown(int code, bool previous) {
 template <typename Test>
 bool AnyCode(Action action, Test test) {
   const int a = static_cast<int>(action);
-  if (a < 0 || a >= kActionCount) return false;
+  if (a < 0 || a >= kActionCount || Module().held) return false;
   for (int code : Module().table.codes[a]) {
-    if (code != 0 && test(code)) return true;
+    if (code > 0 && code <= 255 && !Module().silenced[code] && test(code)) return true;
   }
   return false;
 }
@@ -66,7 +68,7 @@ KeyBindingTable DefaultKeyBindings() {
 }
 
 KeyBindingTable& KeyBindings() { return Module().table; }
-void ResetKeyBindings() { Module().table = DefaultKeyBindings(); }
+void ResetKeyBindings() { Module() = KeyBindingsModule{}; }
 
 bool BindAction(KeyBindingTable& table, Action action, int code) {
   const int a = static_cast<int>(action);
@@ -74,6 +76,23 @@ bool BindAction(KeyBindingTable& table, Action action, int code) {
   table.codes[a][0] = code;
   table.codes[a][1] = 0;
   return true;
+}
+
+void SetActionsHeld(bool held) {
+  KeyBindingsModule& m = Module();
+  if (m.held && !held) {
+    for (int code = 1; code <= 255; ++code) m.silenced[code] = CodeDown(code, false) || CodeDown(code, true);
+  }
+  m.held = held;
+}
+
+bool ActionsHeld() { return Module().held; }
+
+void UpdateSilencedCodes() {
+  KeyBindingsModule& m = Module();
+  for (int code = 1; code <= 255; ++code) {
+    if (m.silenced[code] && !CodeDown(code, true)) m.silenced[code] = false;
+  }
 }
 
 bool ActionDown(Action action) {

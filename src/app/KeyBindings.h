@@ -32,6 +32,15 @@ void ResetKeyBindings();
 // refused (false).
 bool BindAction(KeyBindingTable& table, Action action, int code);
 
+// While the controls screen waits for a new key, the actions read nothing (true). When it stops
+// waiting (false), every key and mouse button held at that moment stays silent for the actions
+// until its release has passed, so the key just bound, or the Escape that cancelled, neither
+// throws, pauses nor retries on its way up.
+void SetActionsHeld(bool held);
+bool ActionsHeld();
+// Once per pass, before the frame: a silenced code that was up in the previous pass speaks again.
+void UpdateSilencedCodes();
+
 // Down now / down now but up in the previous pass / up now but down in the previous pass, for any
 // of the action's codes.
 bool ActionDown(Action action);

@@ -13,6 +13,7 @@
 #include "objects/Transform.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "ui/UIHandler.h"
 
 namespace {
 
@@ -37,6 +38,14 @@ void SetEnemyPath(const std::string& enemy, const std::string& firstNode) {
   if (object != nullptr && GetSceneHooks().setPatrolPath != nullptr) {
     GetSceneHooks().setPatrolPath(object, LiveNode(firstNode));
   }
+}
+
+bool NameUsedBesides(const std::string& name, const GameObject* self) {
+  if (FindRecord(name) != nullptr) return true;
+  for (GameObject* o : Objects()) {
+    if (o != nullptr && o != self && o->name == name) return true;
+  }
+  return false;
 }
 
 // Moves an object's transform (and the kinematics' memory of where it was, so the first collision
@@ -129,6 +138,11 @@ bool PlaceObjectCommand::Do() {
   if (!placed_) {
     GameObject* object = CreateObject(type_, x_, y_);
     if (object == nullptr) return false;
+    // The scene's own helpers (the menus' hidden highlight) take names from the counter too, and the
+    // editor finds objects by name: a placed object steps past every name already in use.
+    while (NameUsedBesides(object->name, object)) {
+      object->name = object->name.substr(0, object->name.find('_') + 1) + std::to_string(++ObjectCounter());
+    }
     record_ = MakeObjectRecord(*object, nullptr);
     placed_ = true;
   } else if (RebuildFromRecord(record_) == nullptr) {
@@ -168,14 +182,21 @@ bool DeleteObjectCommand::Do() {
       r.nextId = record_.type == kNodeType && record_.nextId != name_ ? record_.nextId : "";
     }
   }
-  // Texts keep a plain pointer to what they label: they must not point at a freed object.
+  // Texts keep a plain pointer to what they label: they must not point at a freed object. A
+  // button's own label is part of its record and goes with it (undo builds it again from there);
+  // any other text that follows the object stays, following nothing until undo.
+  GameObject* ownLabel = record_.hasLabel ? FindLinkedLabel(object) : nullptr;
   labels_.clear();
   for (GameObject* o : Objects()) {
     if (o == nullptr) continue;
     for (Text* text : o->FindComponents<Text>()) {
       if (text->linkedObject != object) continue;
       text->linkedObject = nullptr;
-      labels_.push_back(o->name);
+      if (o == ownLabel) {
+        o->destroy = true;
+      } else {
+        labels_.push_back(o->name);
+      }
     }
   }
   object->destroy = true;

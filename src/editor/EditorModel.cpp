@@ -250,7 +250,8 @@ bool AnyDialogOpen() {
 
 GameObject* ObjectUnder(float x, float y) {
   for (GameObject* o : Objects()) {
-    if (o == nullptr || o->destroy) continue;
+    // What cannot be seen cannot be picked: the menus' hidden highlight sits at the screen's centre.
+    if (o == nullptr || o->destroy || !o->visible) continue;
     auto* shape = o->GetComponentAs<Collision>(SlotOf(ComponentType::Collision));
     if (shape != nullptr && shape->ContainsPoint(x, y)) return o;
   }

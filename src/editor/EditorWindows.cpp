@@ -1,6 +1,7 @@
 #include "editor/EditorWindows.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "app/FrameClock.h"
@@ -8,10 +9,12 @@
 #include "editor/EditorModel.h"
 #include "editor/FileExplorer.h"
 #include "editor/RecordBuilder.h"
+#include "graphics/ScreenToWorld.h"
 #include "imgui.h"
 #include "imgui_stdlib.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
+#include "objects/Transform.h"
 
 namespace {
 
@@ -122,7 +125,8 @@ void DrawProjectManager(float width, float height) {
   ImGui::TextUnformatted("Objects");
   if (ImGui::BeginListBox("##Objects", ImVec2(-FLT_MIN, std::max(60.0f, height - 230.0f)))) {
     for (GameObject* o : Objects()) {
-      if (o == nullptr || o->destroy) continue;
+      // Hidden objects (the menus' highlight) are not listed, as they cannot be picked either.
+      if (o == nullptr || o->destroy || !o->visible) continue;
       if (ImGui::Selectable(o->name.c_str(), IsSelected(o->name))) SelectObject(o->name, ImGui::GetIO().KeyCtrl);
     }
     ImGui::EndListBox();
@@ -151,6 +155,34 @@ void DrawObjectPropertiesWindow(float width, float height) {
   DrawObjectProperties();
   ImGui::PopItemWidth();
   ImGui::End();
+}
+
+// A frame around every selected object, drawn over the level and under the windows, so the
+// designer sees what the tools and Object Properties act on.
+void OutlineSelection(float width, float height) {
+  const int w = static_cast<int>(width), h = static_cast<int>(height);
+  ImDrawList* draw = ImGui::GetBackgroundDrawList();
+  const auto& selection = Editor().selection;
+  for (size_t i = 0; i < selection.size(); ++i) {
+    const GameObject* object = FindLiveObject(selection[i]);
+    const Transform* t = object != nullptr ? object->GetTransform() : nullptr;
+    if (t == nullptr) continue;
+    const float radians = t->rotation * 3.14159265f / 180.0f;
+    const float c = std::cos(radians), s = std::sin(radians);
+    const float hx = t->scale[0] / 2.0f, hy = t->scale[1] / 2.0f;
+    const float corners[4][2] = {{-hx, -hy}, {hx, -hy}, {hx, hy}, {-hx, hy}};
+    ImVec2 points[4];
+    for (int k = 0; k < 4; ++k) {
+      const float x = t->position[0] + corners[k][0] * c - corners[k][1] * s;
+      const float y = t->position[1] + corners[k][0] * s + corners[k][1] * c;
+      int px = 0, py = 0;
+      WorldToScreenIn(x, y, w, h, &px, &py);
+      points[k] = ImVec2(static_cast<float>(px), static_cast<float>(py));
+    }
+    // The first selected object, the one Object Properties shows, stands out.
+    const ImU32 colour = i == 0 ? IM_COL32(255, 200, 40, 255) : IM_COL32(120, 200, 255, 220);
+    draw->AddQuad(points[0], points[1], points[2], points[3], colour, 2.0f);
+  }
 }
 
 void CentreNextDialog(float width, float height) {
@@ -254,6 +286,7 @@ void DrawEditorWindows(float width, float height) {
   const float panel = PanelHeight(height);
   DrawTopBar();
   if (s.stopped) {
+    OutlineSelection(width, height);
     DrawTools(panel);
     DrawToolOptions(panel);
     DrawProjectManager(width, panel);

@@ -226,7 +226,13 @@ void UiPanel(const GameObject& object) {
       if (ImGui::Button("Add texture")) StartTexturePick(object.name);
     }
   }
-  TextPanel(object);
+  TextValues label;
+  if (ReadText(object, &label)) {
+    TextPanel(object);
+  } else if (ImGui::Button("Add Text Component") && Editable()) {
+    RunEditorCommand(AddLabelCommand(object.name));
+    EditorHistory().EndMerge();
+  }
 }
 
 void EscapeZonePanel(const GameObject& zone) {
@@ -280,6 +286,16 @@ void TestEmitter(const GameObject& object, size_t index) {
 
 std::string Id(const char* label, size_t index) { return std::string(label) + std::to_string(index); }
 
+// Where the emitter's current period stands; an edit changes the running emitter only.
+void EmitterTimerField(const GameObject& object, size_t index) {
+  float before = 0.0f;
+  if (!ReadEmitterTimer(object, index, &before)) return;
+  float timer = before;
+  if (ImGui::InputFloat(Id("Emitter Duration Timer##", index).c_str(), &timer) && Editable() && timer != before) {
+    RunEditorCommand(SetEmitterTimerCommand(object.name, index, before, timer));
+  }
+}
+
 void EmitterSections(const GameObject& object) {
   const std::vector<EmitterRecord> emitters = ReadEmitters(object);
   for (size_t i = 0; i < emitters.size(); ++i) {
@@ -291,6 +307,7 @@ void EmitterSections(const GameObject& object) {
     bool changed = ImGui::Combo(Id("Type##", i).c_str(), &shape, shapes, 2);
     v.shape = static_cast<uint32_t>(shape);
     changed |= ImGui::InputFloat(Id("Emitter Duration##", i).c_str(), &v.duration);
+    EmitterTimerField(object, i);
     changed |= ImGui::Checkbox(Id("Loop##", i).c_str(), &v.loop);
     changed |= ImGui::InputFloat(Id("Emmition Rate##", i).c_str(), &v.emissionRate);
     changed |= ImGui::InputInt(Id("Particles Per Emition##", i).c_str(), &v.particlesPerEmission);

@@ -38,6 +38,9 @@ Text* TextOf(const GameObject& object) {
 
 Light* LightOf(const GameObject& object) { return object.FindComponent<Light>(); }
 
+// A label added in the editor is centred on its button, as the menus' labels are.
+constexpr uint32_t kNewLabelAlignment = 1;
+
 // A box's edges follow its transform only when it draws; picking needs them at once.
 void RebuildBoxEdges(GameObject& object) {
   if (auto* box = object.GetComponentAs<BoxCollision>(SlotOf(ComponentType::Collision))) box->Draw();
@@ -83,6 +86,16 @@ ObjectRecord MakeObjectRecord(const GameObject& object, const ObjectRecord* know
   if (const Text* text = object.FindComponent<Text>()) {
     r.text = text->text;
     if (text->linkedObject != nullptr) r.nextId = text->linkedObject->name;
+  }
+  // A button keeps its label in its own record: the label object itself has none.
+  if (r.type == static_cast<int32_t>(ObjectType::UI)) {
+    if (const UIHandler* handler = HandlerOf(&object)) r.buttonActive = handler->active;
+    if (const Text* label = TextOf(object)) {
+      r.hasLabel = true;
+      r.label = label->text;
+      r.labelSize = label->glyphSize;
+      r.labelAlignment = label->alignment;
+    }
   }
   r.filters = ReadFilters(object);
   for (const ParticleEmitter* e : object.FindComponents<ParticleEmitter>()) {
@@ -274,10 +287,77 @@ std::unique_ptr<EditorCommand> SetTextCommand(const std::string& name, const Tex
     if (text == nullptr) return false;
     text->glyphSize = v.size;
     text->SetText(v.text, v.size, v.alignment);
-    if (ObjectRecord* r = FindRecord(name)) r->text = v.text;
+    // The text is kept by the record of the object that owns it or, for a button's label, by the
+    // button's record (whether the button or its label was picked).
+    auto keepLabel = [&](ObjectRecord* r) {
+      if (r == nullptr || r->type != static_cast<int32_t>(ObjectType::UI)) return;
+      r->hasLabel = true;
+      r->label = v.text;
+      r->labelSize = text->glyphSize;
+      r->labelAlignment = v.alignment;
+    };
+    if (ObjectRecord* r = FindRecord(name)) {
+      r->text = v.text;
+      keepLabel(r);
+    }
     if (text->owner != nullptr) {
       if (ObjectRecord* r = FindRecord(text->owner->name)) r->text = v.text;
     }
+    if (text->linkedObject != nullptr) keepLabel(FindRecord(text->linkedObject->name));
+    return true;
+  });
+}
+
+std::unique_ptr<EditorCommand> AddLabelCommand(const std::string& name) {
+  return MakeSetCommand<bool>("Add label", name, false, true, [name](bool present) {
+    GameObject* object = FindLiveObject(name);
+    if (object == nullptr || object->type != ObjectType::UI) return false;
+    ObjectRecord* r = FindRecord(name);
+    if (present) {
+      if (TextOf(*object) != nullptr) return false;  // it has one already
+      const Text* label = SetButtonLabel(object, "", 0.0f, kNewLabelAlignment);
+      if (label == nullptr) return false;
+      if (r != nullptr) {
+        r->hasLabel = true;
+        r->label.clear();
+        r->labelSize = label->glyphSize;
+        r->labelAlignment = label->alignment;
+      }
+      return true;
+    }
+    // Taken away: the label object goes, and it no longer follows the button meanwhile.
+    if (GameObject* label = FindLinkedLabel(object)) {
+      if (Text* text = label->FindComponent<Text>()) text->linkedObject = nullptr;
+      label->destroy = true;
+    }
+    if (r != nullptr) {
+      r->hasLabel = false;
+      r->label.clear();
+      r->labelSize = 0.0f;
+      r->labelAlignment = 1;
+    }
+    return true;
+  });
+}
+
+// ---- emitter timer --------------------------------------------------------------------------------
+
+bool ReadEmitterTimer(const GameObject& object, size_t index, float* out) {
+  const std::vector<ParticleEmitter*> emitters = object.FindComponents<ParticleEmitter>();
+  if (index >= emitters.size()) return false;
+  *out = emitters[index]->durationTimer;
+  return true;
+}
+
+std::unique_ptr<EditorCommand> SetEmitterTimerCommand(const std::string& name, size_t index, float before,
+                                                      float after) {
+  return MakeSetCommand<float>("Emitter timer", name + "#" + std::to_string(index), before, after,
+                               [name, index](float timer) {
+    GameObject* object = FindLiveObject(name);
+    if (object == nullptr) return false;
+    std::vector<ParticleEmitter*> emitters = object->FindComponents<ParticleEmitter>();
+    if (index >= emitters.size()) return false;
+    emitters[index]->durationTimer = timer;
     return true;
   });
 }
@@ -332,6 +412,7 @@ std::unique_ptr<EditorCommand> SetUiHandlerCommand(const std::string& name, cons
     if (handler == nullptr) return false;
     handler->active = v.active;
     std::copy(v.screenPosition, v.screenPosition + 3, handler->screenPosition);
+    if (ObjectRecord* r = FindRecord(name)) r->buttonActive = v.active;
     if (!handler->fixedToScreen) return true;
     // The pin is applied by the handler's update, which does not run while the editor is stopped.
     if (Transform* t = object->GetTransform()) {

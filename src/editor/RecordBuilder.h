@@ -56,6 +56,12 @@ std::vector<EmitterRecord> ReadEmitters(const GameObject& object);
 // Changes emitter `index` (component order). A change of shape replaces the emitter.
 std::unique_ptr<EditorCommand> SetEmitterCommand(const std::string& name, size_t index, const EmitterRecord& before,
                                                  const EmitterRecord& after);
+// Where emitter `index`'s current period stands (its duration timer, counting down). The timer is
+// the running emitter's, not the level's: the file has no place for it and every start of the scene
+// sets it to the duration. False when there is no such emitter.
+bool ReadEmitterTimer(const GameObject& object, size_t index, float* out);
+std::unique_ptr<EditorCommand> SetEmitterTimerCommand(const std::string& name, size_t index, float before,
+                                                      float after);
 
 struct TextValues {
   std::string text;
@@ -67,6 +73,9 @@ struct TextValues {
 bool ReadText(const GameObject& object, TextValues* out);
 std::unique_ptr<EditorCommand> SetTextCommand(const std::string& name, const TextValues& before,
                                               const TextValues& after);
+// "Add Text Component": gives a button without a label an empty, centred one (sized to fit the
+// button once it has a text), live and in the button's record. Undo takes the label away again.
+std::unique_ptr<EditorCommand> AddLabelCommand(const std::string& name);
 
 std::unique_ptr<EditorCommand> SetEscapeDirectionCommand(const std::string& name, EscapeDirection before,
                                                          EscapeDirection after);

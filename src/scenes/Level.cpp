@@ -9,6 +9,8 @@
 #include <fstream>
 #include <limits>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "app/Logger.h"
 #include "audio/AudioSystem.h"
@@ -53,6 +55,13 @@ std::string ThresholdText(float value) {
 }
 
 const char* kDirectionWords[] = {"UP", "DOWN", "LEFT", "RIGHT"};
+const char* kAlignmentWords[] = {"Left", "Center", "Right"};
+
+bool IsUi(const ObjectRecord& o) { return o.type == static_cast<int32_t>(ObjectType::UI); }
+// Only a UI object's label and button flag are written; on any other record they have no place
+// in the file.
+bool WritesLabel(const ObjectRecord& o) { return IsUi(o) && o.hasLabel; }
+bool WritesButtonFlag(const ObjectRecord& o) { return IsUi(o) && !o.buttonActive; }
 
 // ================================================================================================
 // Reader
@@ -325,6 +334,19 @@ class LevelReader {
       }
       return true;
     }
+    if (k == "Label") {
+      o.hasLabel = true;
+      o.label = v;
+      return true;
+    }
+    if (k == "Label_Size") return ParseFloat(v, &o.labelSize);
+    if (k == "Button_Active") { o.buttonActive = TrueFlag(v); return true; }
+    if (k == "Label_Alignment") {
+      for (uint32_t i = 0; i < 3; ++i) {
+        if (v == kAlignmentWords[i]) o.labelAlignment = i;
+      }
+      return true;
+    }
     return true;
   }
 
@@ -556,6 +578,11 @@ class LevelWriter {
         Pair("NextID", o.nextId);
         LineBreak(3);
       }
+      for (const auto& [key, value] : ButtonPairs(o)) {
+        Put("\t");
+        Pair(key, value);
+        LineBreak(3);
+      }
       Filters(o);
       LightBlock(o, 3);
       Put("}");
@@ -574,10 +601,26 @@ class LevelWriter {
       Pair("NextID", o.nextId);
       CommaBreak(3);
     }
+    for (const auto& [key, value] : ButtonPairs(o)) {
+      Pair(key, value);
+      CommaBreak(3);
+    }
     Filters(o);
     LightBlock(o, 4);
     Put("},");
     LineBreak(3);
+  }
+
+  // A button's label (its text, glyph size and alignment word; an alignment outside the three
+  // words is written empty and reads back as centred), and its flag when it does not call back.
+  static std::vector<std::pair<std::string_view, std::string>> ButtonPairs(const ObjectRecord& o) {
+    std::vector<std::pair<std::string_view, std::string>> pairs;
+    if (WritesLabel(o)) {
+      const char* alignment = o.labelAlignment < 3 ? kAlignmentWords[o.labelAlignment] : "";
+      pairs = {{"Label", o.label}, {"Label_Size", FloatText(o.labelSize)}, {"Label_Alignment", alignment}};
+    }
+    if (WritesButtonFlag(o)) pairs.emplace_back("Button_Active", Flag(false));
+    return pairs;
   }
 
   void Emitters(const ObjectRecord& o) {
@@ -799,6 +842,8 @@ std::string FindUnwritableValue(const Level& level) {
     if (quoted(o.texture)) return name + " has a double quote in its texture name";
     if (isText && quoted(o.text)) return name + " has a double quote in its text";
     if (hasNext && quoted(o.nextId)) return name + " has a double quote in its NextID";
+    if (WritesLabel(o) && quoted(o.label)) return name + " has a double quote in its label";
+    if (WritesLabel(o) && notFinite({o.labelSize})) return name + " has a label size that is not a finite number";
     if (notFinite({o.translationX, o.translationY, o.scaleX, o.scaleY, o.rotation}) ||
         (o.texture.empty() && notFinite({o.color[0], o.color[1], o.color[2], o.color[3]}))) {
       return name + " has a value that is not a finite number";

@@ -60,4 +60,13 @@ struct ObjectRecord {
   float lightFallOffStart = 0.0f;
   float lightFallOffEnd = 0.0f;
   EscapeDirection escapeDirection = EscapeDirection::Up;
+  // A UI object's own label: the text its button shows ("Label", "Label_Size", "Label_Alignment").
+  // Written only for UI objects that have one, so a file without labels reads and writes as before.
+  bool hasLabel = false;
+  std::string label;
+  float labelSize = 0.0f;        // glyph size; 0 lets the text fit the button's width
+  uint32_t labelAlignment = 1;   // 0 left, 1 centred, 2 right
+  // Whether a UI object's button calls back when pressed ("Button_Active"); written only for a UI
+  // object whose button does not.
+  bool buttonActive = true;
 };

@@ -217,6 +217,9 @@ void BuildSceneScreens(Level& scene) {
 }
 
 void StartScene(Level& scene) {
+  // The highlight is numbered below every level object: a number left over from the scene before
+  // could be one a record of this scene carries, and the editor finds objects by name.
+  ObjectCounter() = -1;
   Call(Module().hooks.createHighlight);
   EnsureTransitionOverlay();
   ObjectCounter() = -1;
@@ -420,6 +423,13 @@ GameObject* BuildObjectFromRecord(const ObjectRecord& record, RecordStatus* stat
   if (object->type == ObjectType::EscapeZone && Module().hooks.setEscapeDirection) {
     Module().hooks.setEscapeDirection(object, record.escapeDirection);
   }
+  // A button's label is made the way the menus make theirs.
+  const FactoryHooks& factory = GetFactoryHooks();
+  const bool button = record.type == static_cast<int32_t>(ObjectType::UI);
+  if (button && record.hasLabel && factory.setButtonLabel != nullptr) {
+    factory.setButtonLabel(object, record.label, record.labelSize, record.labelAlignment);
+  }
+  if (button && !record.buttonActive && factory.makeButtonInert != nullptr) factory.makeButtonInert(object);
   return object;
 }
 

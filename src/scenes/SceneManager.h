@@ -86,8 +86,8 @@ int NextAfterEndScene();
 // The player was caught: the scene fades out to the game-over screen. Null does nothing.
 void SetGameOver(Level* scene);
 // Builds one object from a level record the way the scene start does: the archetype, then the
-// record's filters, emitters, light and exit side. Null when nothing was built (`status`, which
-// may be null, says why). The editor rebuilds deleted objects with it.
+// record's filters, emitters, light, exit side and button label. Null when nothing was built
+// (`status`, which may be null, says why). The editor rebuilds deleted objects with it.
 GameObject* BuildObjectFromRecord(const ObjectRecord& record, RecordStatus* status = nullptr);
 // The object the current scene built from its Player record; null when there is none or it was
 // removed from the object list.

@@ -85,6 +85,13 @@ void RegisterUIButton(UIHandler* handler) {
   }
 }
 
+void SelectUIButton(UIHandler* handler) {
+  NavigationState& s = State();
+  if (handler == nullptr || std::find(s.list.begin(), s.list.end(), handler) == s.list.end()) return;
+  Select(handler);
+  if (s.highlight != nullptr && s.highlight->visible) MoveHighlight();
+}
+
 void ClearUIButtons() {
   Select(nullptr);
   State().list.clear();

@@ -15,6 +15,9 @@ class UIHandler;
 // Appends a handler; when it is the only one it becomes the selection (and the highlight, when
 // shown, moves onto it).
 void RegisterUIButton(UIHandler* handler);
+// Makes a handler of the navigation list the selection and frames it when the highlight is shown;
+// a handler outside the list changes nothing.
+void SelectUIButton(UIHandler* handler);
 // Empties the navigation list; nothing is selected.
 void ClearUIButtons();
 // Saves the navigation list on top of the saved lists and empties it.

@@ -1,14 +1,16 @@
-// The key bindings in the built game: a throw key chosen in the settings file throws (and the mouse
-// button it replaced does not), and a damaged settings file leaves the shipped controls in force with
-// a line in the log saying why. Frames are 0.025 s; the level is built at the end of frame 1.
+// The key bindings in the built game: a throw key chosen in the settings file or on the controls
+// screen throws (and the mouse button it replaced does not), keys pressed while the controls screen
+// waits for one neither pause nor retry, and a damaged settings file leaves the shipped controls in
+// force with a line in the log saying why. Frames are 0.025 s; the level is built at the end of frame 1.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "support/ScriptedGame.h"
 
-using testing_support::DumpedObject;
-using testing_support::LevelObject;
+using testing_support::FileExists;
+using testing_support::FoodObject;
+using testing_support::PlayerObject;
 using testing_support::ReadFile;
 using testing_support::ScriptedGame;
 using testing_support::ScriptRun;
@@ -32,21 +34,9 @@ std::string ThrowWith(const std::string& throwKey) {
 }
 
 ScriptRun PlayThrow(ScriptedGame& game, const std::string& script, const std::string& config = "00") {
-  game.SetLevel("level1.json", TestLevel({LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"),
-                                          LevelObject("Food_2", "Food", 0, 0, 20, 20, "food.png")}));
   ScriptedGame::Options options;
-  options.scene = kLevelId;
-  options.frames = 40;
-  options.dumpAfter = {14, 40};
   options.config = config;
-  return game.Run(script, options);
-}
-
-const DumpedObject& Food(const ScriptRun& run, int frame) {
-  static const DumpedObject missing;
-  const DumpedObject* food = run.dumps.count(frame) != 0 ? run.dumps.at(frame).Find("Food_2") : nullptr;
-  if (food == nullptr) ADD_FAILURE() << "no food after frame " << frame;
-  return food != nullptr ? *food : missing;
+  return game.PlayLevel(TestLevel({PlayerObject(), FoodObject("Food_2")}), script, 40, {14, 40}, options);
 }
 
 }  // namespace
@@ -56,13 +46,13 @@ TEST(ControlsScriptTest, ARemappedThrowKeyThrowsAndTheOldButtonNoLongerDoes) {
   WriteFile(game.File("Settings.lullwick"), "fullscreen = false\nkey_throw = SPACE\n");
   ScriptRun thrown = PlayThrow(game, ThrowWith("SPACE"));
   ASSERT_TRUE(thrown.Ok()) << thrown.Problems();
-  EXPECT_GT(Food(thrown, 14).vy, 500.0f) << "thrown north";
-  EXPECT_GT(Food(thrown, 40).y, 200.0f);
+  EXPECT_GT(thrown.At(14, "Food_2").vy, 500.0f) << "thrown north";
+  EXPECT_GT(thrown.At(40, "Food_2").y, 200.0f);
 
   ScriptRun held = PlayThrow(game, ThrowWith("LMB"));
   ASSERT_TRUE(held.Ok()) << held.Problems();
   EXPECT_EQ(held.dumps.at(40).Find("Player_1")->state, kCarry) << "the left button only aims now";
-  EXPECT_NEAR(Food(held, 40).y, 0.0f, 1.0f);
+  EXPECT_NEAR(held.At(40, "Food_2").y, 0.0f, 1.0f);
 }
 
 TEST(ControlsScriptTest, ADamagedSettingsFileKeepsTheShippedControlsAndSaysSoInTheLog) {
@@ -70,8 +60,108 @@ TEST(ControlsScriptTest, ADamagedSettingsFileKeepsTheShippedControlsAndSaysSoInT
   WriteFile(game.File("Settings.lullwick"), "key_throw = \x01\x02garbage\nkey_pickup RMB\n");
   ScriptRun run = PlayThrow(game, ThrowWith("LMB"), "10");
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  EXPECT_GT(Food(run, 14).vy, 500.0f) << "the left mouse button still throws";
+  EXPECT_GT(run.At(14, "Food_2").vy, 500.0f) << "the left mouse button still throws";
   const std::string log = ReadFile(game.File("output.log"));
   EXPECT_NE(log.find("Settings file"), std::string::npos) << log;
   EXPECT_NE(log.find("default"), std::string::npos) << log;
+}
+
+namespace {
+
+// An input script written step by step, counting its frames as it goes.
+class ScriptWriter {
+ public:
+  // `frames` frames with `keys` held (none when empty); returns the last frame of the step.
+  int Hold(int frames, const std::string& keys = "") {
+    text_ += std::to_string(frames);
+    if (!keys.empty()) text_ += " " + keys;
+    text_ += "\n";
+    frame_ += frames;
+    return frame_;
+  }
+  // A key pressed for one frame and let go in the next.
+  int Tap(const std::string& key, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+      Hold(1, key);
+      Hold(1);
+    }
+    return frame_;
+  }
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_ = "qinput 1\n";
+  int frame_ = 0;
+};
+
+}  // namespace
+
+// From the main menu to the controls screen with the menu keys, "tHROW" changed to Space there,
+// back, "play game", and Space throws in the level while the left button only aims.
+TEST(ControlsScriptTest, AThrowKeyChangedOnTheControlsScreenThrowsInTheLevel) {
+  ScriptedGame game;
+  game.SetLevel("level1.json", TestLevel({PlayerObject(), FoodObject("Food_2")}));
+  ScriptWriter script;
+  script.Hold(45);              // the menu's fade-in
+  script.Tap("DOWN", 2);        // "controls"
+  script.Tap("ENTER");
+  script.Tap("DOWN", 5);        // "tHROW - lmb"
+  script.Tap("ENTER");          // waits for the key
+  const int bound = script.Tap("SPACE");
+  script.Hold(1);               // the buttons come back
+  script.Tap("DOWN", 4);        // past pause, retry and reset to "back"
+  script.Tap("ENTER");          // the main menu, "play game" selected
+  script.Tap("ENTER");
+  script.Hold(60);              // the level's start and fade-in
+  script.Hold(1, "RMB");        // pick up
+  script.Hold(1, "LMB mouseworld=0,500");  // the old button: aims only
+  script.Hold(3);
+  const int wound = script.Hold(5, "SPACE");
+  const int flying = script.Hold(3);
+  const int last = script.Hold(27);
+
+  ScriptedGame::Options options;
+  options.scene = 4;
+  options.frames = last;
+  options.dumpAfter = {bound, wound, flying, last};
+  ScriptRun run = game.Run(script.Text(), options);
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+  const std::string settings = ReadFile(game.File("Settings.lullwick"));
+  EXPECT_NE(settings.find("key_throw = SPACE"), std::string::npos) << settings;
+  EXPECT_EQ(run.dumps.at(bound).scene.id, 4) << "changed on the main menu's controls screen";
+  ASSERT_EQ(run.dumps.at(last).scene.id, kLevelId) << "the level was reached";
+  EXPECT_NEAR(run.At(wound, "Food_2").y, 0.0f, 30.0f) << "carried, not thrown, by the left button";
+  EXPECT_GT(run.At(flying, "Food_2").vy, 500.0f) << "thrown north by Space";
+  EXPECT_GT(run.At(last, "Food_2").y, 200.0f);
+}
+
+// In a paused level: Escape cancelling a change, and R refused as retry's key, neither unpause nor
+// restart the level on their way down or up.
+TEST(ControlsScriptTest, KeysPressedWhileTheControlsScreenWaitsDoNotPauseOrRetry) {
+  ScriptedGame game;
+  game.SetLevel("level1.json", TestLevel({PlayerObject(), FoodObject("Food_2")}));
+  ScriptWriter script;
+  script.Hold(50);              // the level's fade-in
+  const int paused = script.Tap("ESCAPE");  // the pause key acts on release
+  script.Hold(3);
+  script.Tap("DOWN", 3);        // "cONTROLS"
+  script.Tap("ENTER");
+  script.Tap("ENTER");          // "mOVE uP": waits for a key
+  script.Tap("ESCAPE");         // cancels
+  const int cancelled = script.Hold(5);
+  script.Tap("ENTER");
+  script.Tap("R");              // retry's: refused
+  const int refused = script.Hold(5);
+
+  ScriptedGame::Options options;
+  options.scene = kLevelId;
+  options.frames = refused;
+  options.dumpAfter = {paused, cancelled, refused};
+  ScriptRun run = game.Run(script.Text(), options);
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+  EXPECT_TRUE(run.dumps.at(paused).scene.paused);
+  EXPECT_TRUE(run.dumps.at(cancelled).scene.paused) << "Escape cancelled the change only";
+  EXPECT_TRUE(run.dumps.at(refused).scene.paused) << "R did not restart the level";
+  EXPECT_FLOAT_EQ(run.dumps.at(refused).scene.time, run.dumps.at(paused).scene.time);
+  EXPECT_FALSE(FileExists(game.File("Settings.lullwick"))) << "nothing changed, nothing saved";
 }

@@ -7,39 +7,21 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 #include <string>
 
 #include "scenes/Level.h"
-#include "support/TestSupport.h"
+#include "support/ScriptedGame.h"
 
 using testing_support::BinaryDir;
+using testing_support::MakeEditableDataDir;
 using testing_support::ReadFile;
+using testing_support::RunEditorScript;
 using testing_support::RunGame;
-using testing_support::SourceDir;
 using testing_support::TempDir;
-using testing_support::WriteFile;
 
 namespace fs = std::filesystem;
 
 namespace {
-
-const std::vector<std::string> kOffscreen = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"};
-
-// A data folder whose level files are its own (a save must not write into the build folder); every
-// other asset is linked from the build.
-std::string MakeEditableDataDir(const TempDir& dir, const std::string& config) {
-  const fs::path build = BinaryDir();
-  fs::create_directory_symlink(build / "Shaders", dir.File("Shaders"));
-  fs::create_directories(dir.File("Assets/Levels"));
-  for (const auto& entry : fs::directory_iterator(build / "Assets")) {
-    if (entry.path().filename() == "Levels") continue;
-    fs::create_symlink(entry.path(), fs::path(dir.File("Assets")) / entry.path().filename());
-  }
-  fs::copy(build / "Assets/Levels", dir.File("Assets/Levels"), fs::copy_options::recursive);
-  WriteFile(dir.File("Config.lullwick"), config);
-  return dir.path();
-}
 
 const ObjectRecord* Find(const Level& level, const std::string& id) {
   for (const ObjectRecord& r : level.objects) {
@@ -48,25 +30,20 @@ const ObjectRecord* Find(const Level& level, const std::string& id) {
   return nullptr;
 }
 
-// The x and y of an object in a --dump-objects file.
-bool DumpedPosition(const std::string& dump, const std::string& name, float* x, float* y, std::string* state) {
-  std::smatch m;
-  std::regex object("\\{\"name\": \"" + name + "\"[^}]*\"x\": ([-0-9.e]+), \"y\": ([-0-9.e]+)[^}]*\"state\": (\\w+)");
-  if (!std::regex_search(dump, m, object)) return false;
-  *x = std::stof(m[1].str());
-  *y = std::stof(m[2].str());
-  *state = m[3].str();
-  return true;
+// The named object in a --dump-objects file.
+testing_support::DumpedObject Dumped(const std::string& file, const std::string& name) {
+  testing_support::ObjectDump dump;
+  std::string error;
+  EXPECT_TRUE(testing_support::ParseObjectDump(ReadFile(file), &dump, &error)) << error;
+  const testing_support::DumpedObject* object = dump.Find(name);
+  EXPECT_NE(object, nullptr) << name << " not in " << file;
+  return object != nullptr ? *object : testing_support::DumpedObject{};
 }
 
 TEST(EditorSessionTest, AGuardWithAPatrolPathPlacedByClickingIsSavedCheckedAndPlayed) {
   TempDir editing;
   const std::string data = MakeEditableDataDir(editing, "01");
-  const std::string script = SourceDir() + "/tests/e2e/scripts/editor_session.qinput";
-  testing_support::RunResult run =
-      RunGame({"--data", data, "--windowed", "--size", "1280x720", "--scene", "0", "--input", script, "--frames",
-               "160", "--fixed-dt", "0.02"},
-              kOffscreen);
+  testing_support::RunResult run = RunEditorScript(data, "editor_session.qinput", 160);
   ASSERT_EQ(run.exitCode, 0) << run.err;
 
   // The file holds what was placed, with the path linked in click order.
@@ -96,18 +73,25 @@ TEST(EditorSessionTest, AGuardWithAPatrolPathPlacedByClickingIsSavedCheckedAndPl
   TempDir playing;
   const std::string playData = MakeEditableDataDir(playing, "00");
   fs::copy_file(saved, playing.File("Assets/Levels/level1.json"), fs::copy_options::overwrite_existing);
-  run = RunGame({"--headless", "--data", playData, "--scene", "6", "--fixed-dt", "0.02", "--frames", "50",
+  run = RunGame({"--headless", "--data", playData, "--scene", "6", "--fixed-dt", "0.02", "--frames", "200",
                  "--dump-objects", "2:" + playing.File("start.json"), "--dump-objects",
-                 "50:" + playing.File("end.json")});
+                 "50:" + playing.File("end.json"), "--dump-objects", "100:" + playing.File("first.json"),
+                 "--dump-objects", "200:" + playing.File("second.json")});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-  std::string state;
-  ASSERT_TRUE(DumpedPosition(ReadFile(playing.File("start.json")), "Enemy_5", &x0, &y0, &state));
-  if (state == "null") GTEST_SKIP() << "this build has no guard behaviour to walk the path";
-  ASSERT_TRUE(DumpedPosition(ReadFile(playing.File("end.json")), "Enemy_5", &x1, &y1, &state));
+  const testing_support::DumpedObject start = Dumped(playing.File("start.json"), "Enemy_5");
+  if (!start.state.has_value()) GTEST_SKIP() << "this build has no guard behaviour to walk the path";
+  const testing_support::DumpedObject end = Dumped(playing.File("end.json"), "Enemy_5");
   // A second in, the guard is on its way to the first node, left of its start and further up.
-  EXPECT_LT(x1, x0 - 20.0f);
-  EXPECT_GT(y1, y0 + 20.0f);
+  EXPECT_LT(end.x, start.x - 20.0f);
+  EXPECT_GT(end.y, start.y + 20.0f);
+  // Two seconds in it has come to the first node's line, four seconds in it walks on towards the
+  // second node at the other end of the path.
+  const testing_support::DumpedObject atFirst = Dumped(playing.File("first.json"), "Enemy_5");
+  EXPECT_LT(atFirst.x, -120.0f);
+  EXPECT_NEAR(atFirst.y, 300.0f, 20.0f);
+  const testing_support::DumpedObject atSecond = Dumped(playing.File("second.json"), "Enemy_5");
+  EXPECT_GT(atSecond.x, 120.0f);
+  EXPECT_NEAR(atSecond.y, 300.0f, 20.0f);
 }
 
 }  // namespace

@@ -10,39 +10,14 @@
 #include "scenes/Level.h"
 #include "support/TestSupport.h"
 
-using testing_support::BinaryDir;
+using testing_support::MakeEditableDataDir;
 using testing_support::ReadFile;
-using testing_support::RunGame;
-using testing_support::SourceDir;
+using testing_support::RunEditorScript;
 using testing_support::TempDir;
-using testing_support::WriteFile;
 
 namespace fs = std::filesystem;
 
 namespace {
-
-const std::vector<std::string> kOffscreen = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"};
-
-// A data folder with the editor on and level files of its own; every other asset is linked.
-std::string MakeEditableDataDir(const TempDir& dir) {
-  const fs::path build = BinaryDir();
-  fs::create_directory_symlink(build / "Shaders", dir.File("Shaders"));
-  fs::create_directories(dir.File("Assets/Levels"));
-  for (const auto& entry : fs::directory_iterator(build / "Assets")) {
-    if (entry.path().filename() == "Levels") continue;
-    fs::create_symlink(entry.path(), fs::path(dir.File("Assets")) / entry.path().filename());
-  }
-  fs::copy(build / "Assets/Levels", dir.File("Assets/Levels"), fs::copy_options::recursive);
-  WriteFile(dir.File("Config.lullwick"), "01");
-  return dir.path();
-}
-
-testing_support::RunResult RunEditor(const std::string& data, const std::string& script, int frames) {
-  return RunGame({"--data", data, "--windowed", "--size", "1280x720", "--scene", "0", "--input",
-                  SourceDir() + "/tests/e2e/scripts/" + script, "--frames", std::to_string(frames), "--fixed-dt",
-                  "0.02"},
-                 kOffscreen);
-}
 
 std::vector<const ObjectRecord*> OfType(const Level& level, ObjectType type) {
   std::vector<const ObjectRecord*> found;
@@ -54,8 +29,8 @@ std::vector<const ObjectRecord*> OfType(const Level& level, ObjectType type) {
 
 TEST(EditorUndoBackupTest, ThreeWallsUndoneTwiceAndRedoneOnceSaveAsTwo) {
   TempDir editing;
-  const std::string data = MakeEditableDataDir(editing);
-  testing_support::RunResult run = RunEditor(data, "editor_undo.qinput", 110);
+  const std::string data = MakeEditableDataDir(editing, "01");
+  testing_support::RunResult run = RunEditorScript(data, "editor_undo.qinput", 110);
   ASSERT_EQ(run.exitCode, 0) << run.err;
 
   const std::string saved = editing.File("Assets/Levels/undo.json");
@@ -70,12 +45,12 @@ TEST(EditorUndoBackupTest, ThreeWallsUndoneTwiceAndRedoneOnceSaveAsTwo) {
 
 TEST(EditorUndoBackupTest, ASessionEndedWithoutSavingLeavesABackupTheNextSessionRestores) {
   TempDir editing;
-  const std::string data = MakeEditableDataDir(editing);
+  const std::string data = MakeEditableDataDir(editing, "01");
   const std::string file = editing.File("Assets/Levels/empty.json");
   const std::string original = ReadFile(file);
 
   // The first session places a wall and a food, runs the level and ends there, unsaved.
-  testing_support::RunResult run = RunEditor(data, "editor_backup_edit.qinput", 45);
+  testing_support::RunResult run = RunEditorScript(data, "editor_backup_edit.qinput", 45);
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(ReadFile(file), original);  // the user's file is never written by a backup
   const std::string backupPath = editing.File("Assets/Levels/empty.autosave.json");
@@ -86,7 +61,7 @@ TEST(EditorUndoBackupTest, ASessionEndedWithoutSavingLeavesABackupTheNextSession
   EXPECT_EQ(OfType(*backup, ObjectType::Food).size(), 1u);
 
   // The next session is offered the backup, restores it and saves the level under a new name.
-  run = RunEditor(data, "editor_backup_restore.qinput", 80);
+  run = RunEditorScript(data, "editor_backup_restore.qinput", 80);
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const std::string saved = editing.File("Assets/Levels/rest.json");
   ASSERT_TRUE(fs::exists(saved)) << run.err;

@@ -10,8 +10,12 @@
 
 #include "support/ScriptedGame.h"
 
+using testing_support::EnemyObject;
 using testing_support::FileExists;
+using testing_support::FoodObject;
+using testing_support::kTestLevelId;
 using testing_support::LevelObject;
+using testing_support::PlayerObject;
 using testing_support::ReadFile;
 using testing_support::ScriptedGame;
 using testing_support::ScriptRun;
@@ -19,7 +23,6 @@ using testing_support::TestLevel;
 
 namespace {
 
-constexpr int kLevelOneId = 6;
 constexpr int kGameOverId = 9;
 constexpr int kGuardIdle = 2;
 constexpr int kGuardChasing = 7;
@@ -35,26 +38,21 @@ std::vector<int> EveryTwentyFrames(int last) {
 }
 
 ScriptRun RunGuardLevel(ScriptedGame& game, const std::vector<std::string>& objects, int frames) {
-  game.SetLevel("level1.json", TestLevel(objects));
-  ScriptedGame::Options options;
-  options.scene = kLevelOneId;
-  options.frames = frames;
-  options.dumpAfter = EveryTwentyFrames(frames);
-  return game.Run(kWalkIntoView, options);
+  return game.PlayLevel(TestLevel(objects), kWalkIntoView, frames, EveryTwentyFrames(frames));
 }
 
 TEST(GuardChaseTest, APlayerWalkingIntoTheConeIsChasedCaughtAndTheGameIsOver) {
   ScriptedGame game;
   const int frames = 400;
-  ScriptRun run = RunGuardLevel(game, {LevelObject("Player_1", "Player", 0, 200, 43, 116, "player.png"),
-                                       LevelObject("Enemy_2", "Enemy", 0, 0, 60, 30, "enemy.png")},
+  ScriptRun run = RunGuardLevel(game, {PlayerObject(0, 200),
+                                       EnemyObject("Enemy_2", 0, 0)},
                                 frames);
   ASSERT_TRUE(run.Ok()) << run.Problems();
 
   bool chased = false;
   int caughtAt = -1;
   for (const auto& [frame, dump] : run.dumps) {
-    if (dump.scene.id != kLevelOneId) continue;
+    if (dump.scene.id != kTestLevelId) continue;
     const auto* guard = dump.Find("Enemy_2");
     ASSERT_NE(guard, nullptr) << "frame " << frame;
     chased = chased || guard->state == kGuardChasing;
@@ -70,14 +68,14 @@ TEST(GuardChaseTest, APlayerWalkingIntoTheConeIsChasedCaughtAndTheGameIsOver) {
 TEST(GuardChaseTest, TheSameWalkInsideAVentIsNeverSeen) {
   ScriptedGame game;
   const int frames = 300;
-  ScriptRun run = RunGuardLevel(game, {LevelObject("Player_1", "Player", 0, 200, 43, 116, "player.png"),
+  ScriptRun run = RunGuardLevel(game, {PlayerObject(0, 200),
                                        LevelObject("Vent_3", "Vent", 150, 200, 400, 120, "vent.png"),
-                                       LevelObject("Enemy_2", "Enemy", 0, 0, 60, 30, "enemy.png")},
+                                       EnemyObject("Enemy_2", 0, 0)},
                                 frames);
   ASSERT_TRUE(run.Ok()) << run.Problems();
   for (const auto& [frame, dump] : run.dumps) {
     SCOPED_TRACE("frame " + std::to_string(frame));
-    EXPECT_EQ(dump.scene.id, kLevelOneId);
+    EXPECT_EQ(dump.scene.id, kTestLevelId);
     EXPECT_FALSE(dump.scene.gameOver);
     const auto* guard = dump.Find("Enemy_2");
     ASSERT_NE(guard, nullptr);
@@ -93,9 +91,6 @@ TEST(GuardChaseTest, TheSameWalkInsideAVentIsNeverSeen) {
 // hits the guard at speed, the guard is stunned and stands still, then wakes up.
 TEST(GuardChaseTest, AThrownFoodStunsTheGuard) {
   ScriptedGame game;
-  game.SetLevel("level1.json", TestLevel({LevelObject("Player_1", "Player", 0, -220, 43, 116, "player.png"),
-                                          LevelObject("Food_2", "Food", 0, -220, 20, 20, "food.png"),
-                                          LevelObject("Enemy_3", "Enemy", 0, 0, 60, 30, "enemy.png")}));
   const std::string script =
       "qinput 1\n"
       "3 mouseworld=0,0\n"
@@ -103,11 +98,12 @@ TEST(GuardChaseTest, AThrownFoodStunsTheGuard) {
       "3 mouseworld=0,0\n"
       "6 LMB mouseworld=0,0\n"
       "1 mouseworld=0,0\n";
-  ScriptedGame::Options options;
-  options.scene = kLevelOneId;
-  options.frames = 200;
-  for (int f = 1; f <= options.frames; ++f) options.dumpAfter.push_back(f);
-  ScriptRun run = game.Run(script, options);
+  const int frames = 200;
+  std::vector<int> everyFrame;
+  for (int f = 1; f <= frames; ++f) everyFrame.push_back(f);
+  ScriptRun run = game.PlayLevel(
+      TestLevel({PlayerObject(0, -220), FoodObject("Food_2", 0, -220), EnemyObject("Enemy_3", 0, 0)}), script,
+      frames, everyFrame);
   ASSERT_TRUE(run.Ok()) << run.Problems();
 
   constexpr int kGuardStunned = 6;
@@ -136,7 +132,7 @@ TEST(GuardChaseTest, AThrownFoodStunsTheGuard) {
   // The stun lasts its two seconds (80 frames of 0.025 s), give or take the frame it began.
   ASSERT_GT(wokeAt, 0) << "the guard never woke up";
   EXPECT_NEAR(wokeAt - stunnedAt, 80, 2);
-  EXPECT_FALSE(run.dumps.at(options.frames).scene.gameOver);
+  EXPECT_FALSE(run.dumps.at(frames).scene.gameOver);
 }
 
 // The release build (when it has been built beside this one) plays the same chase to the same
@@ -146,14 +142,9 @@ TEST(GuardChaseTest, AChaseRunsTheSameInTheReleaseBuild) {
   if (!FileExists(release)) GTEST_SKIP() << "no release build at " << release;
   ScriptedGame game;
   const std::string script = "qinput 1\n16 D\n40\n30 A\n20 S\n40 D W\n";
-  game.SetLevel("level1.json", TestLevel({LevelObject("Player_1", "Player", 0, 200, 43, 116, "player.png"),
-                                          LevelObject("Enemy_2", "Enemy", 0, 0, 60, 30, "enemy.png"),
-                                          LevelObject("Wall_3", "Wall", 300, 0, 40, 200)}));
-  ScriptedGame::Options options;
-  options.scene = kLevelOneId;
-  options.frames = 300;
-  options.dumpAfter = {150};
-  ScriptRun here = game.Run(script, options);
+  ScriptRun here = game.PlayLevel(
+      TestLevel({PlayerObject(0, 200), EnemyObject("Enemy_2", 0, 0), LevelObject("Wall_3", "Wall", 300, 0, 40, 200)}),
+      script, 300, {150});
   ASSERT_TRUE(here.Ok()) << here.Problems();
   ASSERT_EQ(here.dumps.at(150).Find("Enemy_2")->state, kGuardChasing);
 

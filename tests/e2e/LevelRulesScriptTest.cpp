@@ -10,8 +10,10 @@
 #include "support/ScriptedGame.h"
 #include "support/TestSupport.h"
 
-using testing_support::DumpedObject;
+using testing_support::FoodObject;
+using testing_support::kTestLevelId;
 using testing_support::LevelObject;
+using testing_support::PlayerObject;
 using testing_support::ReadFile;
 using testing_support::ScriptedGame;
 using testing_support::ScriptRun;
@@ -19,7 +21,6 @@ using testing_support::TestLevel;
 
 namespace {
 
-constexpr int kLevelId = 6;
 constexpr int kEndSceneId = 5;
 constexpr int kEscape = 10;
 constexpr int kShattered = 3;
@@ -27,24 +28,9 @@ constexpr int kShattered = 3;
 class LevelRulesScriptTest : public ::testing::Test {
  protected:
   ScriptRun Play(const std::string& level, const std::string& script, int frames, std::vector<int> dumps) {
-    game.SetLevel("level1.json", level);
     ScriptedGame::Options options;
-    options.scene = kLevelId;
-    options.frames = frames;
-    options.dumpAfter = std::move(dumps);
     options.config = "10";  // the log file on, for the end scene's grade
-    return game.Run(script, options);
-  }
-  static const DumpedObject& At(const ScriptRun& run, int frame, const std::string& name) {
-    static const DumpedObject missing;
-    auto dump = run.dumps.find(frame);
-    if (dump == run.dumps.end()) {
-      ADD_FAILURE() << "no dump after frame " << frame;
-      return missing;
-    }
-    const DumpedObject* object = dump->second.Find(name);
-    if (object == nullptr) ADD_FAILURE() << name << " missing after frame " << frame;
-    return object != nullptr ? *object : missing;
+    return game.PlayLevel(level, script, frames, std::move(dumps), options);
   }
   ScriptedGame game;
 };
@@ -53,8 +39,8 @@ TEST_F(LevelRulesScriptTest, DeliverTheGoalWalkThroughTheOpenBarrierEscapeAndGet
   // Food at the player's feet, the collection zone to the north, and east of the start a barrier and
   // an escape zone, both taller than the whole walk.
   const std::string level =
-      TestLevel({LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"),
-                 LevelObject("Food_2", "Food", 0, 0, 20, 20, "food.png"),
+      TestLevel({PlayerObject(),
+                 FoodObject("Food_2"),
                  LevelObject("Collection_3", "Collection", 0, 300, 200, 150, "collection.png"),
                  LevelObject("Escapebarrier_4", "Escapebarrier", 300, 0, 50, 1200, "vent.png"),
                  LevelObject("Escapezone_5", "Escapezone", 600, 0, 50, 1200, "vent.png")},
@@ -71,11 +57,11 @@ TEST_F(LevelRulesScriptTest, DeliverTheGoalWalkThroughTheOpenBarrierEscapeAndGet
   const auto& delivered = run.dumps.at(64).scene;
   EXPECT_EQ(delivered.foodCollected, 1);
   EXPECT_TRUE(delivered.goalReached);
-  EXPECT_FALSE(At(run, 64, "Escapebarrier_4").visible);
+  EXPECT_FALSE(run.At(64, "Escapebarrier_4").visible);
 
   EXPECT_TRUE(run.dumps.at(144).scene.exitStarted);
-  EXPECT_EQ(At(run, 144, "Player_1").state, kEscape);
-  EXPECT_GT(At(run, 144, "Player_1").x, 300.0f) << "past the barrier";
+  EXPECT_EQ(run.At(144, "Player_1").state, kEscape);
+  EXPECT_GT(run.At(144, "Player_1").x, 300.0f) << "past the barrier";
 
   // 3 s of run-out and a 1 s fade later, the end scene.
   EXPECT_EQ(run.dumps.at(360).scene.id, kEndSceneId);
@@ -91,8 +77,8 @@ TEST_F(LevelRulesScriptTest, ThrownFoodShattersAGlassPane) {
   // A pane lying across the way north, turned a quarter.
   std::string glass = LevelObject("Glass_3", "Glass", 0, 300, 25, 200, "glass.png");
   glass.replace(glass.find("\"Rotation\":\"0\""), 14, "\"Rotation\":\"90\"");
-  const std::string level = TestLevel({LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"),
-                                       LevelObject("Food_2", "Food", 0, 0, 20, 20, "food.png"), glass});
+  const std::string level = TestLevel({PlayerObject(),
+                                       FoodObject("Food_2"), glass});
   const std::string script =
       "qinput 1\n"
       "3\n"
@@ -102,20 +88,20 @@ TEST_F(LevelRulesScriptTest, ThrownFoodShattersAGlassPane) {
       "1\n";                      // frame 11: release: launched two frames later
   ScriptRun run = Play(level, script, 80, {10, 80});
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  EXPECT_NE(At(run, 10, "Glass_3").state, kShattered);
-  EXPECT_EQ(At(run, 80, "Glass_3").state, kShattered);
-  EXPECT_GT(At(run, 80, "Food_2").y, 300.0f) << "the food flew on through the gap";
+  EXPECT_NE(run.At(10, "Glass_3").state, kShattered);
+  EXPECT_EQ(run.At(80, "Glass_3").state, kShattered);
+  EXPECT_GT(run.At(80, "Food_2").y, 300.0f) << "the food flew on through the gap";
   EXPECT_NE(ReadFile(game.DataDir() + "/output.log").find("Glass shattered"), std::string::npos);
 }
 
 TEST_F(LevelRulesScriptTest, APlayerInsideAKillZoneIsSentBackToo) {
   // The player starts inside a zone far larger than itself, touching none of its edges: the level
   // restarts every frame, so its clock never gets far.
-  const std::string inside = TestLevel({LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"),
+  const std::string inside = TestLevel({PlayerObject(),
                                         LevelObject("Killzone_2", "Kill_zone", 0, 0, 400, 400, "killzone.png")});
   ScriptRun run = Play(inside, "qinput 1\n", 30, {30});
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  EXPECT_EQ(run.dumps.at(30).scene.id, kLevelId);
+  EXPECT_EQ(run.dumps.at(30).scene.id, kTestLevelId);
   EXPECT_LT(run.dumps.at(30).scene.time, 0.1f) << "0.75 s without a restart";
 }
 

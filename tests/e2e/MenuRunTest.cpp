@@ -1,20 +1,20 @@
 // The menus as a player uses them, on the built game driven by input scripts: from the splash
 // screens into a level with keys alone or with the mouse alone, the pause menu's options, the quit
 // dialog's "no" and "yes", and the credits running back to the menu by themselves. Each run checks
-// the scene in the state log and a screenshot of the screen it claims to reach (offscreen, 640 x 360).
-#include <SDL.h>
-#include <SDL_image.h>
+// the scene in the state log and a screenshot of the screen it claims to reach (offscreen, 640 x 360;
+// the long credits run 320 x 180).
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "support/ScreenPicture.h"
 #include "support/ScriptedGame.h"
 
 using testing_support::FileExists;
 using testing_support::ReadFile;
+using testing_support::Rgb;
+using Picture = testing_support::ScreenPicture;
 using testing_support::ScriptedGame;
 using testing_support::ScriptRun;
 
@@ -28,49 +28,11 @@ constexpr int kLevel2Index = 6;
 constexpr int kCreditsIndex = 11;
 constexpr int kLevelSelectIndex = 12;
 
-struct Rgb {
-  int r, g, b;
-};
 constexpr Rgb kWhite = {255, 255, 255};
 constexpr Rgb kCrimson = {220, 20, 60};
 constexpr Rgb kSpring = {0, 255, 127};
 constexpr Rgb kRose = {219, 112, 147};
 constexpr Rgb kSalmon = {233, 150, 122};
-
-// A screenshot read back as RGB rows.
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<uint8_t> rgb;
-
-  // The share of pixels within `tolerance` of the colour, over the whole picture.
-  double Share(Rgb c, int tolerance = 6) const {
-    size_t hits = 0;
-    for (size_t i = 0; i + 2 < rgb.size(); i += 3) {
-      if (std::abs(rgb[i] - c.r) <= tolerance && std::abs(rgb[i + 1] - c.g) <= tolerance &&
-          std::abs(rgb[i + 2] - c.b) <= tolerance) {
-        ++hits;
-      }
-    }
-    return static_cast<double>(hits) / static_cast<double>(width * height);
-  }
-};
-
-bool LoadPicture(const std::string& path, Picture* out) {
-  SDL_Surface* loaded = IMG_Load(path.c_str());
-  if (loaded == nullptr) return false;
-  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0);
-  SDL_FreeSurface(loaded);
-  if (rgb == nullptr) return false;
-  out->width = rgb->w;
-  out->height = rgb->h;
-  out->rgb.resize(static_cast<size_t>(rgb->w * rgb->h * 3));
-  for (int y = 0; y < rgb->h; ++y) {
-    const auto* row = static_cast<const uint8_t*>(rgb->pixels) + y * rgb->pitch;
-    std::copy(row, row + rgb->w * 3, out->rgb.begin() + static_cast<std::ptrdiff_t>(y * rgb->w * 3));
-  }
-  SDL_FreeSurface(rgb);
-  return true;
-}
 
 // Scene index at a frame of the state log (frames count from 1); -1 past its end.
 int SceneAt(const ScriptRun& run, int frame) {
@@ -103,7 +65,7 @@ class MenuRunTest : public ::testing::Test {
   std::string Shot(int frame) { return game.File("shot" + std::to_string(frame) + ".png"); }
   Picture Load(int frame) {
     Picture picture;
-    EXPECT_TRUE(LoadPicture(Shot(frame), &picture)) << Shot(frame);
+    EXPECT_TRUE(testing_support::LoadScreenPicture(Shot(frame), &picture)) << Shot(frame);
     return picture;
   }
 
@@ -166,12 +128,15 @@ TEST_F(MenuRunTest, PauseOptionsMuteMusicBackAndResume) {
       "1 DOWN\n1\n1 DOWN\n1\n1 DOWN\n1\n1 DOWN\n1\n"  // past "vision cones" and "spotter arrows" to "back"
       "1 ENTER\n1\n"
       "1 ENTER\n";          // "rESUME gAME", selected again
-  ScriptRun run = RunWithShots(script, options, {75});
+  ScriptRun run = RunWithShots(script, options, {55, 75, 150});
   ASSERT_TRUE(run.Ok()) << run.Problems();
+  EXPECT_EQ(ScenePath(run), std::vector<int>{kLevel1Index}) << "paused and resumed in the level";
   EXPECT_TRUE(run.dumps.at(55).scene.paused);
+  EXPECT_GT(Load(55).Share(kWhite), kMenuWhite) << "the pause menu's five buttons";
   EXPECT_TRUE(run.dumps.at(90).scene.paused);
   EXPECT_FALSE(run.dumps.at(150).scene.paused);
   EXPECT_EQ(SceneAt(run, 150), kLevel1Index);
+  EXPECT_LT(Load(150).Share(kWhite), kMenuWhite / 4) << "the level again, the menu gone";
   // The options overlay, with "mute music" turned spring and "mute sfx" still rose.
   Picture optionsShown = Load(75);
   EXPECT_GT(optionsShown.Share(kSpring, 3), 0.003);
@@ -208,20 +173,23 @@ TEST_F(MenuRunTest, QuitDialogNoReturnsToTheMenuAndYesEndsTheProgramNormally) {
   EXPECT_NE(log.find("FrameTime"), std::string::npos);
   EXPECT_EQ(log.back(), '\n') << "the log was flushed to its last line";
 
+  EXPECT_EQ(SceneAt(run, 52), kMainMenuIndex);
+  EXPECT_EQ(SceneAt(run, 65), kMainMenuIndex);
   EXPECT_GT(Load(52).Share(kCrimson), 0.003) << "the dialog's panel";
   Picture menu = Load(65);
   EXPECT_LT(menu.Share(kCrimson), 0.0005);
   EXPECT_GT(menu.Share(kWhite), kMenuWhite);
 }
 
-// Headless: 1600 frames of the credits drawn offscreen take minutes under the sanitizers, so this
-// run checks the menu it returns to in an object dump instead of a screenshot.
+// 1,600 frames drawn offscreen are slow under the sanitizers, so this run draws them in a
+// 320 x 180 window; the screenshots are as small.
 TEST_F(MenuRunTest, TheCreditsRunBackToTheMainMenuByThemselves) {
   ScriptedGame::Options options;
   options.scene = 11;
-  options.frames = 1610;
-  options.dumpAfter = {1610};
-  ScriptRun run = game.Run("qinput 1\n", options);
+  options.frames = 1660;  // the menu's fade-in is over by then
+  options.dumpAfter = {1660};
+  options.extraArgs = {"--size", "320x180"};
+  ScriptRun run = RunWithShots("qinput 1\n", options, {100, 1660});
   ASSERT_TRUE(run.Ok()) << run.Problems();
   EXPECT_EQ(ScenePath(run), (std::vector<int>{kCreditsIndex, kMainMenuIndex}));
   // 2000 units at 50 a second, 0.025 s a frame.
@@ -233,12 +201,18 @@ TEST_F(MenuRunTest, TheCreditsRunBackToTheMainMenuByThemselves) {
     }
   }
   EXPECT_NEAR(back, 1602, 3);
-  const auto& menu = run.dumps.at(1610);
+  EXPECT_EQ(SceneAt(run, 1660), kMainMenuIndex);
+  const auto& menu = run.dumps.at(1660);
   EXPECT_EQ(menu.scene.id, 4);
   EXPECT_FLOAT_EQ(menu.cameraY, 0.0f);
   int shownUi = 0;
   for (const auto& object : menu.objects) shownUi += object.type == "UI" && object.visible ? 1 : 0;
   EXPECT_EQ(shownUi, 7) << "the six buttons and the title";
+  Picture credits = Load(100);
+  Picture returned = Load(1660);
+  EXPECT_EQ(returned.width, 320);
+  EXPECT_LT(credits.Share(kWhite), kMenuWhite) << "the credits, not the menu";
+  EXPECT_GT(returned.Share(kWhite), kMenuWhite) << "the menu's buttons";
 }
 
 }  // namespace

@@ -9,52 +9,32 @@
 #include "support/ScriptedGame.h"
 
 using testing_support::DumpedObject;
+using testing_support::FoodObject;
+using testing_support::kTestLevelId;
 using testing_support::LevelObject;
 using testing_support::ObjectDump;
+using testing_support::PlayerObject;
 using testing_support::ScriptedGame;
 using testing_support::ScriptRun;
 using testing_support::TestLevel;
 
 namespace {
 
-constexpr int kLevelId = 6;
 constexpr int kWalk = 2, kCarry = 3, kVent = 8;
-
-std::string Player() { return LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"); }
 
 class PlayerScriptTest : public ::testing::Test {
  protected:
-  ScriptRun Play(const std::string& level, const std::string& script, int frames, std::vector<int> dumps) {
-    game.SetLevel("level1.json", level);
-    ScriptedGame::Options options;
-    options.scene = kLevelId;
-    options.frames = frames;
-    options.dumpAfter = std::move(dumps);
-    return game.Run(script, options);
-  }
-  // The named object in the dump after `frame`; fails the test when it is missing.
-  static const DumpedObject& At(const ScriptRun& run, int frame, const std::string& name) {
-    static const DumpedObject missing;
-    auto dump = run.dumps.find(frame);
-    if (dump == run.dumps.end()) {
-      ADD_FAILURE() << "no dump after frame " << frame;
-      return missing;
-    }
-    const DumpedObject* object = dump->second.Find(name);
-    if (object == nullptr) ADD_FAILURE() << name << " missing after frame " << frame;
-    return object != nullptr ? *object : missing;
-  }
   ScriptedGame game;
 };
 
 }  // namespace
 
 TEST_F(PlayerScriptTest, WalkingMovesThePlayerAndTheCameraFollows) {
-  ScriptRun run = Play(TestLevel({Player()}), "qinput 1\n2\n40 D\n20 W\n", 62, {2, 42, 62});
+  ScriptRun run = game.PlayLevel(TestLevel({PlayerObject()}), "qinput 1\n2\n40 D\n20 W\n", 62, {2, 42, 62});
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  const DumpedObject& start = At(run, 2, "Player_1");
-  const DumpedObject& east = At(run, 42, "Player_1");
-  const DumpedObject& north = At(run, 62, "Player_1");
+  const DumpedObject& start = run.At(2, "Player_1");
+  const DumpedObject& east = run.At(42, "Player_1");
+  const DumpedObject& north = run.At(62, "Player_1");
   EXPECT_GT(east.x, start.x + 300.0f);
   EXPECT_NEAR(east.rotation, -90.0f, 0.01f) << "faces where it walks";
   EXPECT_GT(north.y, east.y + 100.0f);
@@ -64,7 +44,7 @@ TEST_F(PlayerScriptTest, WalkingMovesThePlayerAndTheCameraFollows) {
 }
 
 TEST_F(PlayerScriptTest, FoodIsPickedUpCarriedThrownAndLands) {
-  const std::string level = TestLevel({Player(), LevelObject("Food_2", "Food", 0, 0, 20, 20, "food.png")});
+  const std::string level = TestLevel({PlayerObject(), FoodObject("Food_2")});
   const std::string script =
       "qinput 1\n"
       "3\n"
@@ -73,20 +53,20 @@ TEST_F(PlayerScriptTest, FoodIsPickedUpCarriedThrownAndLands) {
       "1 mouseworld=100,500\n"   // frame 25: aim north
       "5 LMB\n"                  // frames 26-30: wind up
       "1\n";                     // frame 31: release: throw in 32, launched in 33
-  ScriptRun run = Play(level, script, 120, {24, 34, 120});
+  ScriptRun run = game.PlayLevel(level, script, 120, {24, 34, 120});
   ASSERT_TRUE(run.Ok()) << run.Problems();
 
-  const DumpedObject& carrier = At(run, 24, "Player_1");
-  const DumpedObject& carried = At(run, 24, "Food_2");
+  const DumpedObject& carrier = run.At(24, "Player_1");
+  const DumpedObject& carried = run.At(24, "Food_2");
   EXPECT_EQ(carrier.state, kCarry);
   EXPECT_GT(carrier.x, 50.0f);
   EXPECT_NEAR(carried.x, carrier.x, 200.0f * 0.025f + 0.01f) << "the food goes where the player goes";
 
-  const DumpedObject& flying = At(run, 34, "Food_2");
-  EXPECT_EQ(At(run, 34, "Player_1").state, kWalk);
+  const DumpedObject& flying = run.At(34, "Food_2");
+  EXPECT_EQ(run.At(34, "Player_1").state, kWalk);
   EXPECT_GT(flying.vy, 800.0f) << "thrown north, near the food's speed limit of 1000";
 
-  const DumpedObject& landed = At(run, 120, "Food_2");
+  const DumpedObject& landed = run.At(120, "Food_2");
   EXPECT_EQ(landed.vx, 0.0f);
   EXPECT_EQ(landed.vy, 0.0f);
   EXPECT_GT(landed.y, carried.y + 300.0f);
@@ -94,12 +74,12 @@ TEST_F(PlayerScriptTest, FoodIsPickedUpCarriedThrownAndLands) {
 
 TEST_F(PlayerScriptTest, AVentSlowsThePlayerUntilItLeaves) {
   const std::string level =
-      TestLevel({Player(), LevelObject("Vent_2", "Vent", 300, 0, 200, 200, "vent.png")});
-  ScriptRun run = Play(level, "qinput 1\n2\n80 D\n", 82, {15, 35, 82});
+      TestLevel({PlayerObject(), LevelObject("Vent_2", "Vent", 300, 0, 200, 200, "vent.png")});
+  ScriptRun run = game.PlayLevel(level, "qinput 1\n2\n80 D\n", 82, {15, 35, 82});
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  const DumpedObject& outside = At(run, 15, "Player_1");
-  const DumpedObject& inside = At(run, 35, "Player_1");
-  const DumpedObject& beyond = At(run, 82, "Player_1");
+  const DumpedObject& outside = run.At(15, "Player_1");
+  const DumpedObject& inside = run.At(35, "Player_1");
+  const DumpedObject& beyond = run.At(82, "Player_1");
   EXPECT_EQ(outside.state, kWalk);
   EXPECT_NEAR(outside.vx, 450.0f, 0.01f);
   EXPECT_EQ(inside.state, kVent);
@@ -114,14 +94,14 @@ TEST_F(PlayerScriptTest, AVentSlowsThePlayerUntilItLeaves) {
 TEST_F(PlayerScriptTest, TouchingAKillZoneRestartsTheLevel) {
   // Ten frames of D walk the player about 112 units, into the zone's edge at 105 (125 - radius 20).
   const std::string level =
-      TestLevel({Player(), LevelObject("Killzone_2", "Kill_zone", 150, 0, 50, 50, "killzone.png")});
-  ScriptRun run = Play(level, "qinput 1\n2\n10 D\n", 40, {10, 40});
+      TestLevel({PlayerObject(), LevelObject("Killzone_2", "Kill_zone", 150, 0, 50, 50, "killzone.png")});
+  ScriptRun run = game.PlayLevel(level, "qinput 1\n2\n10 D\n", 40, {10, 40});
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  EXPECT_GT(At(run, 10, "Player_1").x, 60.0f);
+  EXPECT_GT(run.At(10, "Player_1").x, 60.0f);
   const ObjectDump& after = run.dumps.at(40);
-  EXPECT_EQ(after.scene.id, kLevelId);
+  EXPECT_EQ(after.scene.id, kTestLevelId);
   EXPECT_LT(after.scene.time, 0.8f) << "the level's clock started again (1 s without a restart)";
-  EXPECT_EQ(At(run, 40, "Player_1").x, 0.0f) << "back at the start";
+  EXPECT_EQ(run.At(40, "Player_1").x, 0.0f) << "back at the start";
   EXPECT_EQ(after.CountType("Player"), 1);
 }
 
@@ -134,7 +114,7 @@ TEST_F(PlayerScriptTest, EscapePausesOnReleaseAndResumesOnTheNextRelease) {
       "10 D\n"        // frame 14: released, paused from frame 15
       "1 D ESCAPE\n"  // frame 24
       "10 D\n";       // frame 25: released, running again
-  ScriptRun run = Play(TestLevel({Player()}), script, 35, {13, 16, 23, 35});
+  ScriptRun run = game.PlayLevel(TestLevel({PlayerObject()}), script, 35, {13, 16, 23, 35});
   ASSERT_TRUE(run.Ok()) << run.Problems();
   EXPECT_FALSE(run.dumps.at(13).scene.paused) << "pressing is not enough";
   const ObjectDump& early = run.dumps.at(16);
@@ -142,8 +122,8 @@ TEST_F(PlayerScriptTest, EscapePausesOnReleaseAndResumesOnTheNextRelease) {
   EXPECT_TRUE(early.scene.paused);
   EXPECT_TRUE(late.scene.paused);
   EXPECT_EQ(early.scene.time, late.scene.time) << "frame time 0";
-  EXPECT_EQ(At(run, 16, "Player_1").x, At(run, 23, "Player_1").x) << "nothing moves while D is held";
+  EXPECT_EQ(run.At(16, "Player_1").x, run.At(23, "Player_1").x) << "nothing moves while D is held";
   EXPECT_FALSE(run.dumps.at(35).scene.paused);
-  EXPECT_GT(At(run, 35, "Player_1").x, At(run, 23, "Player_1").x + 50.0f);
+  EXPECT_GT(run.At(35, "Player_1").x, run.At(23, "Player_1").x + 50.0f);
   EXPECT_GT(run.dumps.at(35).scene.time, late.scene.time);
 }

@@ -7,58 +7,37 @@
 
 #include "support/ScriptedGame.h"
 
-using testing_support::DumpedObject;
-using testing_support::LevelObject;
+using testing_support::EnemyObject;
+using testing_support::FoodObject;
+using testing_support::kTestLevelId;
 using testing_support::ObjectDump;
+using testing_support::PlayerObject;
 using testing_support::ScriptedGame;
 using testing_support::ScriptRun;
 using testing_support::TestLevel;
 
 namespace {
 
-constexpr int kLevelId = 6;
 constexpr int kCarry = 3;
 
 std::string CarryLevel() {
-  return TestLevel({LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"),
-                    LevelObject("Food_2", "Food", 0, 0, 20, 20, "food.png")});
-}
-
-const DumpedObject& Find(const ScriptRun& run, int frame, const std::string& name) {
-  static const DumpedObject missing;
-  auto dump = run.dumps.find(frame);
-  if (dump == run.dumps.end()) {
-    ADD_FAILURE() << "no dump after frame " << frame;
-    return missing;
-  }
-  const DumpedObject* object = dump->second.Find(name);
-  if (object == nullptr) ADD_FAILURE() << name << " missing after frame " << frame;
-  return object != nullptr ? *object : missing;
+  return TestLevel({PlayerObject(),
+                    FoodObject("Food_2")});
 }
 
 // The level as it was built: clock near 0, player and food back at the start, one of each.
 void ExpectFreshLevel(const ScriptRun& run, int frame) {
   const ObjectDump& dump = run.dumps.at(frame);
-  EXPECT_EQ(dump.scene.id, kLevelId);
+  EXPECT_EQ(dump.scene.id, kTestLevelId);
   EXPECT_LE(dump.scene.time, 0.05f);
   EXPECT_FALSE(dump.scene.paused);
   EXPECT_FALSE(dump.scene.gameOver);
   EXPECT_EQ(dump.scene.foodCount, 1);
   EXPECT_EQ(dump.CountType("Player"), 1);
   EXPECT_EQ(dump.CountType("Food"), 1);
-  EXPECT_EQ(Find(run, frame, "Player_1").x, 0.0f);
-  EXPECT_EQ(Find(run, frame, "Food_2").x, 0.0f);
-  EXPECT_EQ(Find(run, frame, "Food_2").y, 0.0f);
-}
-
-ScriptRun Play(ScriptedGame& game, const std::string& level, const std::string& script, int frames,
-               std::vector<int> dumps) {
-  game.SetLevel("level1.json", level);
-  ScriptedGame::Options options;
-  options.scene = kLevelId;
-  options.frames = frames;
-  options.dumpAfter = std::move(dumps);
-  return game.Run(script, options);
+  EXPECT_EQ(run.At(frame, "Player_1").x, 0.0f);
+  EXPECT_EQ(run.At(frame, "Food_2").x, 0.0f);
+  EXPECT_EQ(run.At(frame, "Food_2").y, 0.0f);
 }
 
 }  // namespace
@@ -72,13 +51,13 @@ TEST(RetryScriptTest, RetryInTheMiddleOfALevelGivesAFreshLevel) {
       "30 D\n"    // frames 5-34: carry it east
       "1 R\n"     // frame 35: retry
       "5\n";
-  ScriptRun run = Play(game, CarryLevel(), script, 40, {34, 36, 40});
+  ScriptRun run = game.PlayLevel(CarryLevel(), script, 40, {34, 36, 40});
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  EXPECT_EQ(Find(run, 34, "Player_1").state, kCarry);
-  EXPECT_GT(Find(run, 34, "Food_2").x, 100.0f) << "the food went with the player";
+  EXPECT_EQ(run.At(34, "Player_1").state, kCarry);
+  EXPECT_GT(run.At(34, "Food_2").x, 100.0f) << "the food went with the player";
   EXPECT_GT(run.dumps.at(34).scene.time, 0.8f);
   ExpectFreshLevel(run, 36);
-  EXPECT_EQ(Find(run, 40, "Food_2").x, 0.0f) << "the food is not held any more";
+  EXPECT_EQ(run.At(40, "Food_2").x, 0.0f) << "the food is not held any more";
 }
 
 TEST(RetryScriptTest, RetryWhilePausedAndWithThePadsBackButton) {
@@ -93,11 +72,11 @@ TEST(RetryScriptTest, RetryWhilePausedAndWithThePadsBackButton) {
       "20 D\n"        // frames 30-49: walk again
       "1 PAD_BACK\n"  // frame 50: retry with the pad
       "3\n";
-  ScriptRun run = Play(game, CarryLevel(), script, 53, {28, 30, 49, 51});
+  ScriptRun run = game.PlayLevel(CarryLevel(), script, 53, {28, 30, 49, 51});
   ASSERT_TRUE(run.Ok()) << run.Problems();
   EXPECT_TRUE(run.dumps.at(28).scene.paused);
   ExpectFreshLevel(run, 30);
-  EXPECT_GT(Find(run, 49, "Player_1").x, 100.0f) << "the retried level plays unpaused";
+  EXPECT_GT(run.At(49, "Player_1").x, 100.0f) << "the retried level plays unpaused";
   ExpectFreshLevel(run, 51);
 }
 
@@ -105,24 +84,24 @@ TEST(RetryScriptTest, RetryFromTheGameOverScreenRestartsTheLevelThatWasLost) {
   ScriptedGame game;
   // A guard left of the player, facing it (+x): it notices, closes in and catches the player who
   // stands still; the level fades to the game-over screen.
-  const std::string level = TestLevel({LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"),
-                                       LevelObject("Food_2", "Food", 300, 300, 20, 20, "food.png"),
-                                       LevelObject("Enemy_3", "Enemy", -200, 0, 60, 30, "enemy.png")});
+  const std::string level = TestLevel({PlayerObject(),
+                                       FoodObject("Food_2", 300, 300),
+                                       EnemyObject("Enemy_3", -200, 0)});
   const std::string script =
       "qinput 1\n"
       "359\n"
       "1 R\n"  // frame 360: retry from the game-over screen
       "5\n";
-  ScriptRun run = Play(game, level, script, 365, {359, 361});
+  ScriptRun run = game.PlayLevel(level, script, 365, {359, 361});
   ASSERT_TRUE(run.Ok()) << run.Problems();
   ASSERT_EQ(run.dumps.at(359).scene.id, 9) << "the player was caught and the game-over screen shows";
   const ObjectDump& after = run.dumps.at(361);
-  EXPECT_EQ(after.scene.id, kLevelId);
+  EXPECT_EQ(after.scene.id, kTestLevelId);
   EXPECT_LE(after.scene.time, 0.05f);
   EXPECT_FALSE(after.scene.gameOver);
   EXPECT_EQ(after.scene.foodCount, 1);
   EXPECT_EQ(after.CountType("Enemy"), 1);
-  EXPECT_EQ(Find(run, 361, "Player_1").x, 0.0f);
-  EXPECT_EQ(Find(run, 361, "Food_2").x, 300.0f);
-  EXPECT_EQ(Find(run, 361, "Enemy_3").x, -200.0f);
+  EXPECT_EQ(run.At(361, "Player_1").x, 0.0f);
+  EXPECT_EQ(run.At(361, "Food_2").x, 300.0f);
+  EXPECT_EQ(run.At(361, "Enemy_3").x, -200.0f);
 }

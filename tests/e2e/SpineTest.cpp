@@ -27,11 +27,18 @@ TEST(SpineTest, HeadlessRunLogsEveryFrameAndExitsCleanly) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
   std::string log = ReadFile(dir.File("output.log"));
   EXPECT_EQ(CountLines(log, "-INFO- FrameTime 0.020000"), 60) << log.substr(0, 400);
-  EXPECT_EQ(CountLines(log, "-INFO- FPS 0") + CountLines(log, "-INFO- FPS 60"), 60);
+  // The frame rate is counted over wall-clock seconds, so its value depends on the machine's load:
+  // only its line per frame is checked.
+  std::regex fps("-INFO- FPS [0-9]+");
   std::regex cpu("-INFO- CPU Useage [0-9]+%");
   std::istringstream in(log);
+  int fpsLines = 0;
   int cpuLines = 0;
-  for (std::string l; std::getline(in, l);) cpuLines += std::regex_match(l, cpu);
+  for (std::string l; std::getline(in, l);) {
+    fpsLines += std::regex_match(l, fps);
+    cpuLines += std::regex_match(l, cpu);
+  }
+  EXPECT_EQ(fpsLines, 60);
   EXPECT_EQ(cpuLines, 60);
   EXPECT_NE(log.find("-INFO- window height"), std::string::npos);
 }

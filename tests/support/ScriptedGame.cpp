@@ -1,5 +1,7 @@
 #include "support/ScriptedGame.h"
 
+#include <gtest/gtest.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -303,20 +305,21 @@ std::string ScriptRun::Problems() const {
   return out + "stderr:\n" + process.err;
 }
 
+const DumpedObject& ScriptRun::At(int frame, const std::string& name) const {
+  static const DumpedObject missing;
+  auto dump = dumps.find(frame);
+  if (dump == dumps.end()) {
+    ADD_FAILURE() << "no dump after frame " << frame;
+    return missing;
+  }
+  const DumpedObject* object = dump->second.Find(name);
+  if (object == nullptr) ADD_FAILURE() << name << " missing after frame " << frame;
+  return object != nullptr ? *object : missing;
+}
+
 ScriptedGame::ScriptedGame() {
-  // Scene files must be replaceable one by one, so Assets/ and Assets/Levels/ are real folders
-  // of links to the build's files.
-  const fs::path data(dir_.path());
-  const fs::path built(BinaryDir());
-  fs::create_directory_symlink(built / "Shaders", data / "Shaders");
-  fs::create_directories(data / "Assets" / "Levels");
-  for (const fs::directory_entry& entry : fs::directory_iterator(built / "Assets")) {
-    if (entry.path().filename() == "Levels") continue;
-    fs::create_symlink(entry.path(), data / "Assets" / entry.path().filename());
-  }
-  for (const fs::directory_entry& entry : fs::directory_iterator(built / "Assets" / "Levels")) {
-    fs::create_symlink(entry.path(), data / "Assets" / "Levels" / entry.path().filename());
-  }
+  // Scene files must be replaceable one by one: the levels are copies of the build's.
+  MakeEditableDataDir(dir_, "");
 }
 
 void ScriptedGame::SetLevel(const std::string& fileName, const std::string& levelText) {
@@ -379,6 +382,15 @@ ScriptRun ScriptedGame::Run(const std::string& script, const Options& options) {
   return run;
 }
 
+ScriptRun ScriptedGame::PlayLevel(const std::string& level, const std::string& script, int frames,
+                                  std::vector<int> dumps, Options base) {
+  SetLevel("level1.json", level);
+  base.scene = kTestLevelId;
+  base.frames = frames;
+  base.dumpAfter = std::move(dumps);
+  return Run(script, base);
+}
+
 std::string TestLevel(const std::vector<std::string>& objects, int foodGoal) {
   std::string out =
       "{\n\t\"Level\":{\n"
@@ -408,6 +420,14 @@ std::string LevelObject(const std::string& id, const std::string& type, float x,
     out += "\t\t\t\t\"TextureiD\":\"" + texture + "\",\n";
   }
   return out + "\t\t\t\t\"Fixed_To_Screen\":\"false\",\n\t\t\t}";
+}
+
+std::string PlayerObject(float x, float y) { return LevelObject("Player_1", "Player", x, y, 43, 116, "player.png"); }
+std::string FoodObject(const std::string& id, float x, float y) {
+  return LevelObject(id, "Food", x, y, 20, 20, "food.png");
+}
+std::string EnemyObject(const std::string& id, float x, float y) {
+  return LevelObject(id, "Enemy", x, y, 60, 30, "enemy.png");
 }
 
 }  // namespace testing_support

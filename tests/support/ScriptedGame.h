@@ -1,18 +1,13 @@
 // End-to-end runs of the built game on an input script, for tests of gameplay, menus and levels.
 //
 //   ScriptedGame game;                                   // own data folder, shipped assets linked
-//   game.SetLevel("level1.json", TestLevel({             // scene id 6 becomes a small test level
-//       LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"),
-//       LevelObject("Wall_2", "Wall", 300, 0, 50, 400)}));
-//   ScriptedGame::Options run;
-//   run.scene = 6;                                       // --scene 6
-//   run.frames = 61;                                     // --frames 61
-//   run.dumpAfter = {1, 61};                             // --dump-objects 1:... 61:...
-//   ScriptRun result = game.Run("qinput 1\n60 D\n", run);
+//   ScriptRun result = game.PlayLevel(                   // level1.json (scene id 6) replaced
+//       TestLevel({PlayerObject(), LevelObject("Wall_2", "Wall", 300, 0, 50, 400)}),
+//       "qinput 1\n60 D\n", 61, {1, 61});                // --frames 61, --dump-objects 1:... 61:...
 //   ASSERT_TRUE(result.Ok()) << result.Problems();
-//   const DumpedObject* before = result.dumps.at(1).Find("Player_1");
-//   const DumpedObject* after = result.dumps.at(61).Find("Player_1");
-//   EXPECT_GT(after->x, before->x);
+//   EXPECT_GT(result.At(61, "Player_1").x, result.At(1, "Player_1").x);
+//
+// Run() takes the full set of options for anything else (another scene, a window, a recording).
 //
 // Every run is headless by default (offscreen with a 640x360 window when `headless` is false), with
 // --fixed-dt 0.025, --seed 1 and the config "00" (no log file, no editor), and always writes a
@@ -27,11 +22,15 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/TestSupport.h"
 
 namespace testing_support {
+
+// The scene id of level1.json, the file PlayLevel replaces.
+constexpr int kTestLevelId = 6;
 
 struct DumpedObject {
   std::string name;
@@ -82,6 +81,9 @@ struct ScriptRun {
   bool Ok() const { return process.exitCode == 0 && problems.empty(); }
   // The exit code, the problems and standard error, for a failure message.
   std::string Problems() const;
+  // The named object in the dump after `frame`; fails the test (and gives a blank object) when the
+  // dump or the object is missing.
+  const DumpedObject& At(int frame, const std::string& name) const;
 };
 
 class ScriptedGame {
@@ -104,6 +106,13 @@ class ScriptedGame {
   void SetLevel(const std::string& fileName, const std::string& levelText);
   // Runs the game on the script text. Each run gets its own files in the folder.
   ScriptRun Run(const std::string& script, const Options& options);
+  // Replaces level1.json with `level` and runs the script in it (--scene 6) for `frames` frames,
+  // dumping the objects after each frame of `dumps`; `base` gives the other options.
+  ScriptRun PlayLevel(const std::string& level, const std::string& script, int frames, std::vector<int> dumps,
+                      Options base);
+  ScriptRun PlayLevel(const std::string& level, const std::string& script, int frames, std::vector<int> dumps) {
+    return PlayLevel(level, script, frames, std::move(dumps), Options());
+  }
   // A file in this game's temporary folder.
   std::string File(const std::string& name) const { return dir_.File(name); }
   const std::string& DataDir() const { return dir_.path(); }
@@ -119,6 +128,11 @@ std::string TestLevel(const std::vector<std::string>& objects, int foodGoal = 0)
 // One object record of a level file. Without a texture the object is drawn as a black box (walls).
 std::string LevelObject(const std::string& id, const std::string& type, float x, float y, float scaleX,
                         float scaleY, const std::string& texture = "");
+
+// The player, a food and a guard at the size their archetypes give them.
+std::string PlayerObject(float x = 0.0f, float y = 0.0f);  // "Player_1"
+std::string FoodObject(const std::string& id, float x = 0.0f, float y = 0.0f);
+std::string EnemyObject(const std::string& id, float x, float y);
 
 // Reads a dump's JSON. False with the reason in *error when it is not valid JSON of that shape.
 bool ParseObjectDump(const std::string& json, ObjectDump* dump, std::string* error);

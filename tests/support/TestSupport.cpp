@@ -66,6 +66,26 @@ std::string MakeDataDir(const TempDir& dir, const std::string& config) {
   return dir.path();
 }
 
+std::string MakeEditableDataDir(const TempDir& dir, const std::string& config) {
+  const fs::path build = BinaryDir();
+  fs::create_directory_symlink(build / "Shaders", dir.File("Shaders"));
+  fs::create_directories(dir.File("Assets/Levels"));
+  for (const auto& entry : fs::directory_iterator(build / "Assets")) {
+    if (entry.path().filename() == "Levels") continue;
+    fs::create_symlink(entry.path(), fs::path(dir.File("Assets")) / entry.path().filename());
+  }
+  fs::copy(build / "Assets/Levels", dir.File("Assets/Levels"), fs::copy_options::recursive);
+  if (!config.empty()) WriteFile(dir.File("Config.lullwick"), config);
+  return dir.path();
+}
+
+RunResult RunEditorScript(const std::string& data, const std::string& script, int frames) {
+  return RunGame({"--data", data, "--windowed", "--size", "1280x720", "--scene", "0", "--input",
+                  SourceDir() + "/tests/e2e/scripts/" + script, "--frames", std::to_string(frames), "--fixed-dt",
+                  "0.02"},
+                 {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
+}
+
 RunResult RunGame(const std::vector<std::string>& args, const std::vector<std::string>& env, int timeoutSeconds) {
   TempDir capture;
   std::string outPath = capture.File("out.txt");

@@ -38,6 +38,14 @@ RunResult RunGame(const std::vector<std::string>& args, const std::vector<std::s
 // A data folder for the game: Shaders/ and Assets/ linked from the build folder, plus a config.
 std::string MakeDataDir(const TempDir& dir, const std::string& config);
 
+// A data folder like MakeDataDir's whose Assets/Levels/ holds copies of the built levels, so that a
+// save or a replaced level file stays inside it.
+std::string MakeEditableDataDir(const TempDir& dir, const std::string& config);
+
+// Runs the game on tests/e2e/scripts/SCRIPT from the scene list's start in a 1280x720 offscreen
+// window for `frames` frames of 0.02 s: the editor's sessions (config "01" in the data folder).
+RunResult RunEditorScript(const std::string& data, const std::string& script, int frames);
+
 // True when the environment says QM_ALLOW_NO_GL=1: tests that need an OpenGL window may then skip
 // on a machine without one. Otherwise a missing OpenGL fails them.
 bool NoGlAllowed();

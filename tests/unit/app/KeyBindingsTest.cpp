@@ -89,3 +89,34 @@ TEST_F(KeyBindingsTest, NamesReadBackToTheirCodes) {
   EXPECT_EQ(BindingCodeFromName(""), 0);
   EXPECT_EQ(BindingCodeName(0), "");
 }
+
+// The controls screen holds the actions while it waits for a key; the key that ends the wait (R
+// here, which is also retry's) must not retry on its way down or up, and retries again once it has
+// been released and pressed anew.
+TEST_F(KeyBindingsTest, AKeyHeldWhenTheWaitEndsStaysSilentUntilItsReleaseHasPassed) {
+  const int r = vk::Letter('R');
+  SetActionsHeld(true);
+  SetKey(r, true);
+  EXPECT_FALSE(ActionPressed(Action::Retry)) << "held actions read nothing";
+  SetActionsHeld(false);
+  EXPECT_FALSE(ActionPressed(Action::Retry));
+  EXPECT_FALSE(ActionDown(Action::Retry));
+  auto pass = [] {
+    Pass();
+    UpdateSilencedCodes();
+  };
+  pass();
+  SetKey(r, false);
+  EXPECT_FALSE(ActionReleased(Action::Retry)) << "the release of the silenced key";
+  pass();
+  EXPECT_FALSE(ActionDown(Action::Retry));
+  SetKey(r, true);
+  EXPECT_TRUE(ActionPressed(Action::Retry)) << "a new press counts";
+
+  // Keys pressed after the wait are not affected.
+  SetActionsHeld(true);
+  SetActionsHeld(false);
+  pass();
+  SetKey(vk::Letter('P'), true);
+  EXPECT_TRUE(ActionPressed(Action::Pause));
+}

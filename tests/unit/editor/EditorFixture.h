@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,48 +16,29 @@
 #include "objects/Transform.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "support/SceneWorld.h"
 
 namespace editor_test {
 
-inline ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, float sx = 100.0f,
-                           float sy = 100.0f) {
-  ObjectRecord r;
-  r.id = id;
-  r.type = static_cast<int32_t>(type);
-  r.translationX = x;
-  r.translationY = y;
-  r.scaleX = sx;
-  r.scaleY = sy;
-  return r;
-}
+using testing_support::Record;
 
-class EditorFixture : public ::testing::Test {
+class EditorFixture : public testing_support::SceneTest {
  protected:
   void SetUp() override {
-    SetLevelMusicRegistration(false);
-    GetSceneHooks() = SceneHooks{};
-    SceneState() = SceneManagerState{};
-    GetEditorLink() = EditorLink{};
+    SceneTest::SetUp();
     GetEditorLink().enabled = true;
     GetEditorLink().stopped = true;
     ResetEditor();
     ResetExplorer();
   }
   void TearDown() override {
-    DestroySceneList();
-    ClearObjects();
-    GetSceneHooks() = SceneHooks{};
-    GetEditorLink() = EditorLink{};
+    SceneTest::TearDown();
     ResetEditor();
-    SetLevelMusicRegistration(true);
   }
 
   // Starts a level holding the records (its path is `path`).
   Level* StartLevel(const std::vector<ObjectRecord>& records, const std::string& path = "level_test.json") {
-    auto level = std::make_unique<Level>();
-    level->path = path;
-    level->objects = records;
-    Level* scene = AddScene(std::move(level), scene_id::kLevel1);
+    Level* scene = testing_support::AddTestScene(scene_id::kLevel1, path, records);
     RequestScene(scene);
     SceneState().currentScene = -1;  // force the change on the first update
     UpdateScenes(0.0f);

@@ -11,7 +11,7 @@
 #include "gameplay/PathNode.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
-#include "support/TestSupport.h"
+#include "support/LogCapture.h"
 
 namespace {
 
@@ -112,19 +112,13 @@ TEST_F(AStarTest, BlockedOrEqualEndPointsAndMissingGridFindNothing) {
 }
 
 TEST_F(AStarTest, LogsBlockedEndPointsAndTheFoundPathAtDebug) {
-  testing_support::TempDir dir;
-  ClearLogSinks();
-  SetLogToFile(1);
-  AddLogFile(dir.File("path.log"));
+  testing_support::LogCapture log;
   Grid grid = gridmakers::Filled(kCellOpen);
   grid[At(0, 0)] = kCellBlocked;
   LoadGrid(grid);
   FindPath({0, 0}, {2, 2});
   FindPath({2, 2}, {2, 4});
-  CloseLogFiles();
-  ClearLogSinks();
-  SetLogToFile(0);
-  EXPECT_EQ(testing_support::ReadFile(dir.File("path.log")),
+  EXPECT_EQ(log.Take(),
             "-DEBUG- Source or Destination is Blocked\n"
             "-DEBUG- A* Path is\n"
             "-DEBUG- -> (2,2) \n\n"

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,6 +26,7 @@
 #include "objects/Transform.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "support/SceneWorld.h"
 
 namespace guard_test {
 
@@ -37,19 +37,8 @@ class StandInPlayer final : public Behavior {
   void OnUpdate(float) override {}
 };
 
-inline ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, float sx, float sy,
-                           float rotation = 0.0f, const std::string& next = "") {
-  ObjectRecord r;
-  r.id = id;
-  r.type = static_cast<int32_t>(type);
-  r.translationX = x;
-  r.translationY = y;
-  r.scaleX = sx;
-  r.scaleY = sy;
-  r.rotation = rotation;
-  r.nextId = next;
-  return r;
-}
+using testing_support::Record;
+
 inline ObjectRecord Guard(const std::string& id, float x, float y, float rotation = 0.0f, const std::string& firstNode = "") {
   return Record(ObjectType::Enemy, id, x, y, 60, 30, rotation, firstNode);
 }
@@ -64,52 +53,22 @@ inline ObjectRecord Glass(const std::string& id, float x, float y, float w, floa
   return Record(ObjectType::Glass, id, x, y, w, h);
 }
 
-class GuardScene : public ::testing::Test {
+class GuardScene : public testing_support::SceneTest {
  protected:
   static constexpr float kDt = 0.01f;
 
   void SetUp() override {
-    ClearObjects();
-    ResetKeys();
-    GetFactoryHooks() = FactoryHooks{};
-    GetSceneHooks() = SceneHooks{};
-    GetObjectPassHooks() = ObjectPassHooks{};
-    ResetCollisionBehaviorHooks();
-    GetCollisionFlags() = CollisionFlags{};
-    SceneState() = SceneManagerState{};
-    ResetHumanShared();
-    ResetHumanTuning();
+    SceneTest::SetUp();
     SetPathMessageSink([](const char*) {});
     InstallHumanHooks();
     GetFactoryHooks().attachPlayerBehavior = [](GameObject* player) { player->AddComponent(new StandInPlayer()); };
-  }
-  void TearDown() override {
-    DestroySceneList();
-    ClearObjects();
-    SetTransitionOverlay(nullptr);
-    ClearTextureList();
-    ResetKeys();
-    GetFactoryHooks() = FactoryHooks{};
-    GetSceneHooks() = SceneHooks{};
-    GetObjectPassHooks() = ObjectPassHooks{};
-    ResetCollisionBehaviorHooks();
-    GetCollisionFlags() = CollisionFlags{};
-    SetPathNodeRemovalHook(nullptr);
-    SetPathMessageSink(nullptr);
-    ReleaseGrid();
-    ResetHumanShared();
   }
 
   // Starts a level scene holding these objects (patrol paths linked, grid built).
   void Start(std::vector<ObjectRecord> records) {
     // The running scene is index 0: the level goes after an empty scene so that it is a change.
-    auto empty = std::make_unique<Level>();
-    empty->path = "Assets/Levels/empty.json";
-    AddScene(std::move(empty), scene_id::kEmpty);
-    auto scene = std::make_unique<Level>();
-    scene->path = "Assets/Levels/guards.json";
-    scene->objects = std::move(records);
-    RequestScene(AddScene(std::move(scene), scene_id::kLevel2));
+    testing_support::AddTestScene(scene_id::kEmpty, "Assets/Levels/empty.json");
+    RequestScene(testing_support::AddTestScene(scene_id::kLevel2, "Assets/Levels/guards.json", std::move(records)));
     ASSERT_TRUE(UpdateScenes(kDt));
   }
 

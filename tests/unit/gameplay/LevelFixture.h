@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +24,7 @@
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
 #include "ui/ButtonActions.h"
+#include "support/SceneWorld.h"
 #include "ui/UIHandler.h"
 
 namespace level_fixture {
@@ -49,16 +49,7 @@ inline ButtonJournal& Journal() {
   return journal;
 }
 
-inline ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, float sx, float sy) {
-  ObjectRecord r;
-  r.id = id;
-  r.type = static_cast<int32_t>(type);
-  r.translationX = x;
-  r.translationY = y;
-  r.scaleX = sx;
-  r.scaleY = sy;
-  return r;
-}
+using testing_support::Record;
 
 // A behaviour that does nothing but hold state numbers, standing in for the human's.
 class StateHolder final : public Behavior {
@@ -72,10 +63,11 @@ inline Kinematics* KinematicsOf(GameObject* o) {
 }
 inline Collision* ShapeOf(GameObject* o) { return o->GetComponentAs<Collision>(SlotOf(ComponentType::Collision)); }
 
-class LevelTest : public ::testing::Test {
+class LevelTest : public testing_support::SceneTest {
  protected:
   void SetUp() override {
-    Reset();
+    SceneTest::SetUp();
+    Journal() = ButtonJournal{};
     InstallLevelRulesHooks();
     FactoryHooks& factory = GetFactoryHooks();
     factory.setButtonLabel = [](GameObject* o, const std::string& text, float size, uint32_t alignment) {
@@ -87,36 +79,13 @@ class LevelTest : public ::testing::Test {
     factory.makeButtonInert = [](GameObject* o) { Journal().inert.push_back(o->name); };
     factory.attachHumanBehavior = [](GameObject* o) { o->AddComponent(new StateHolder()); };
   }
-  void TearDown() override {
-    DestroySceneList();
-    Reset();
-  }
-
-  static void Reset() {
-    ClearObjects();
-    SetTransitionOverlay(nullptr);
-    ReleaseGrid();
-    GetFactoryHooks() = FactoryHooks{};
-    GetSceneHooks() = SceneHooks{};
-    ResetCollisionBehaviorHooks();
-    SceneState() = SceneManagerState{};
-    GetEditorLink() = EditorLink{};
-    ResetKeys();
-    ResetPlayerShared();
-    SetLevelMusicRegistration(false);
-    Journal() = ButtonJournal{};
-  }
-
   // A scene of its own with the given id and records, started at once.
   Level* StartTestLevel(int id, std::vector<ObjectRecord> records, uint32_t foodGoal = 3) {
     // The manager starts a scene only when the request differs from the running one, so the list
     // opens with the empty scene, as the game's does.
     if (SceneList().empty()) AddTestScene(scene_id::kEmpty, "Assets/Levels/empty.json");
-    auto scene = std::make_unique<Level>();
-    scene->path = "Assets/Levels/rules_test.json";
-    scene->objects = std::move(records);
-    scene->foodGoal = foodGoal;
-    Level* added = AddScene(std::move(scene), id);
+    Level* added = testing_support::AddTestScene(id, "Assets/Levels/rules_test.json", std::move(records));
+    added->foodGoal = foodGoal;
     RequestScene(added);
     EXPECT_TRUE(UpdateScenes(kDt));
     return added;
@@ -124,9 +93,7 @@ class LevelTest : public ::testing::Test {
   // Adds a scene to the list without starting it.
   Level* AddTestScene(int id, const std::string& path) {
     if (SceneList().empty() && id != scene_id::kEmpty) AddTestScene(scene_id::kEmpty, "Assets/Levels/empty.json");
-    auto scene = std::make_unique<Level>();
-    scene->path = path;
-    return AddScene(std::move(scene), id);
+    return testing_support::AddTestScene(id, path);
   }
 
   // One frame as the graphics frame runs it: the object pass, then the scene manager.

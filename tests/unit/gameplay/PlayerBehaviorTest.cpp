@@ -21,6 +21,7 @@
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 #include "scenes/SceneManager.h"
+#include "support/SceneWorld.h"
 #include "unit/audio/AudioTestHelpers.h"
 
 namespace ps = player_state;
@@ -35,31 +36,19 @@ float Y(GameObject* o) { return o->GetTransform()->position[1]; }
 
 // Real archetypes in a real object list, driven by writing the input tables between frames the way
 // the main loop does (pad flags from the previous record, then the previous-key copy).
-class PlayerTest : public ::testing::Test {
+class PlayerTest : public testing_support::SceneTest {
  protected:
   void SetUp() override {
-    ClearObjects();
+    SceneTest::SetUp();
     ObjectCounter() = -1;
-    ResetKeys();
-    ResetPads();
-    ResetPlayerShared();
     ResetPlayerTuning();
-    ResetCollisionBehaviorHooks();
-    GetFactoryHooks() = FactoryHooks{};
-    GetCollisionFlags() = CollisionFlags{};
     SetPaused(false);
     SceneState().requestedScene = 0;
     InstallPlayerHooks();
   }
   void TearDown() override {
-    ClearObjects();
-    ResetKeys();
-    ResetPads();
-    ResetPlayerShared();
-    ResetCollisionBehaviorHooks();
-    GetFactoryHooks() = FactoryHooks{};
+    SceneTest::TearDown();
     SetPaused(false);
-    SceneState().requestedScene = 0;
   }
 
   void Frame(int count = 1) {

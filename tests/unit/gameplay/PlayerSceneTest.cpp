@@ -18,59 +18,29 @@
 #include "objects/Transform.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "support/SceneWorld.h"
 
 namespace ps = player_state;
+using testing_support::AddTestScene;
+using testing_support::Record;
 
 namespace {
 
 constexpr float kDt = 0.025f;
 
-ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, float sx, float sy) {
-  ObjectRecord r;
-  r.id = id;
-  r.type = static_cast<int32_t>(type);
-  r.translationX = x;
-  r.translationY = y;
-  r.scaleX = sx;
-  r.scaleY = sy;
-  return r;
-}
-
 // A level of its own among the scenes its exits lead to, run frame by frame as the graphics frame
 // does: the object pass, then the scene manager.
-class PlayerSceneTest : public ::testing::Test {
+class PlayerSceneTest : public testing_support::SceneTest {
  protected:
   void SetUp() override {
-    ResetKeys();
-    ResetPads();
-    ResetPlayerShared();
-    ResetCollisionBehaviorHooks();
-    GetFactoryHooks() = FactoryHooks{};
-    GetSceneHooks() = SceneHooks{};
-    SceneState() = SceneManagerState{};
-    MainCamera().position[0] = 0.0f;
-    MainCamera().position[1] = 0.0f;
+    SceneTest::SetUp();
     InstallPlayerHooks();
-  }
-  void TearDown() override {
-    DestroySceneList();
-    ResetKeys();
-    ResetPads();
-    ResetPlayerShared();
-    ResetCollisionBehaviorHooks();
-    GetFactoryHooks() = FactoryHooks{};
-    GetSceneHooks() = SceneHooks{};
   }
   Level* StartLevel(std::vector<ObjectRecord> records) {
     for (int other : {scene_id::kEmpty, scene_id::kEndScene}) {
-      auto scene = std::make_unique<Level>();
-      scene->path = "Assets/Levels/other" + std::to_string(other) + ".json";
-      AddScene(std::move(scene), other);
+      AddTestScene(other, "Assets/Levels/other" + std::to_string(other) + ".json");
     }
-    auto scene = std::make_unique<Level>();
-    scene->path = "Assets/Levels/test.json";
-    scene->objects = std::move(records);
-    Level* level = AddScene(std::move(scene), scene_id::kLevel2);
+    Level* level = AddTestScene(scene_id::kLevel2, "Assets/Levels/test.json", std::move(records));
     RequestScene(level);
     Frame();
     return level;

@@ -1,4 +1,4 @@
-// Small helpers for the graphics unit tests: a log capture and TGA file bytes.
+// Small helpers for the graphics unit tests: TGA file bytes (and the shared log capture).
 #pragma once
 
 #include <algorithm>
@@ -6,43 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "app/Logger.h"
+#include "support/LogCapture.h"
 #include "support/TestSupport.h"
 
 namespace graphics_test {
 
-// Turns the log on into a private file for the lifetime of the object; Text() reads what was logged.
-class LogCapture {
- public:
-  LogCapture() : path_(dir_.File("log.txt")) {
-    ClearLogSinks();
-    SetLogToFile(1);
-    AddLogFile(path_);
-  }
-  ~LogCapture() {
-    CloseLogFiles();
-    ClearLogSinks();
-    SetLogToFile(0);
-  }
-  // Everything logged since construction.
-  std::string Text() {
-    CloseLogFiles();
-    saved_ += testing_support::ReadFile(path_);
-    AddLogFile(path_);  // truncates: what was read is kept in saved_
-    return saved_;
-  }
-  int Count(const std::string& line) {
-    std::string text = Text();
-    int n = 0;
-    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) ++n;
-    return n;
-  }
-
- private:
-  testing_support::TempDir dir_;
-  std::string path_;
-  std::string saved_;
-};
+using testing_support::LogCapture;
 
 // A TGA file: 18-byte header (width, height, depth) then `pixels` as given (BGRA, bottom-up rows).
 inline std::vector<uint8_t> TgaBytes(uint16_t width, uint16_t height, uint8_t depth, const std::vector<uint8_t>& pixels,

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Logger.h"
 #include "graphics/Filter.h"
 #include "graphics/ParticleEmitter.h"
 #include "objects/Collision.h"
@@ -11,12 +10,11 @@
 #include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
-#include "support/TestSupport.h"
+#include "support/LogCapture.h"
 
 namespace {
 
-using testing_support::ReadFile;
-using testing_support::TempDir;
+using testing_support::LogCapture;
 
 // The smallest scene pieces the collision rules look at.
 GameObject* MakeBox(ObjectType type, float x, float y, float w, float h, float rotation = 0.0f) {
@@ -485,19 +483,13 @@ TEST_F(CollisionTest, PairsWithoutARowReportNothing) {
 }
 
 TEST_F(CollisionTest, WallHandlerLogsThePlayerOnly) {
-  TempDir dir;
-  ClearLogSinks();
-  SetLogToFile(1);
-  AddLogFile(dir.File("output.log"));
+  LogCapture log;
   GameObject* wall = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 10.0f, 10.0f));
   GameObject* player = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
   GameObject* food = Keep(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));
   WallCollisionHandler(wall, food);
   WallCollisionHandler(wall, player);
-  CloseLogFiles();
-  ClearLogSinks();
-  SetLogToFile(0);
-  EXPECT_EQ(ReadFile(dir.File("output.log")), "-DEBUG- player colliding with wall\n");
+  EXPECT_EQ(log.Take(), "-DEBUG- player colliding with wall\n");
 }
 
 // ---- the pair walk ----------------------------------------------------------------------------

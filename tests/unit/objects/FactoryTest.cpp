@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Logger.h"
 #include "audio/Sound.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PathNode.h"
@@ -23,12 +22,11 @@
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 #include "scenes/LevelRecords.h"
-#include "support/TestSupport.h"
+#include "support/LogCapture.h"
 
 namespace {
 
-using testing_support::ReadFile;
-using testing_support::TempDir;
+using testing_support::LogCapture;
 
 std::string Num(float v) {
   std::ostringstream out;
@@ -69,6 +67,9 @@ Collision* ShapeOf(GameObject* o) { return o->GetComponentAs<Collision>(SlotOf(C
 std::vector<std::string> journal;
 void Note(const std::string& what, GameObject* o) { journal.push_back(what + " " + o->name); }
 void FoodRule(GameObject*, GameObject*) {}
+void NoteLabel(GameObject* o, const std::string& text, float size, uint32_t alignment) {
+  journal.push_back("label " + o->name + " " + text + " " + Num(size) + " " + std::to_string(alignment));
+}
 
 class FactoryTest : public ::testing::Test {
  protected:
@@ -84,24 +85,7 @@ class FactoryTest : public ::testing::Test {
     ObjectCounter() = -1;
     GetFactoryHooks() = FactoryHooks{};
     GetFactoryFaults() = FactoryFaults{};
-    StopLog();
   }
-  // Collects the log in a file; Logged() returns what has been written so far.
-  void StartLog() {
-    ClearLogSinks();
-    SetLogToFile(1);
-    AddLogFile(dir.File("output.log"));
-  }
-  void StopLog() {
-    CloseLogFiles();
-    ClearLogSinks();
-    SetLogToFile(0);
-  }
-  std::string Logged() {
-    StopLog();
-    return ReadFile(dir.File("output.log"));
-  }
-  TempDir dir;
 };
 
 struct ArchetypeCase {
@@ -171,7 +155,7 @@ TEST_F(FactoryTest, EveryArchetypeHasItsScaleDepthAndComponents) {
     SCOPED_TRACE(c.label);
     ClearObjects();
     ObjectCounter() = 7;
-    StartLog();
+    LogCapture log;
     GameObject* o = c.create();
     ASSERT_NE(o, nullptr);
     EXPECT_EQ(o->name, c.name);
@@ -199,7 +183,7 @@ TEST_F(FactoryTest, EveryArchetypeHasItsScaleDepthAndComponents) {
       EXPECT_EQ(k->acceleration, 0.0f);
       EXPECT_EQ(k->GetVelocity()[0], 0.0f);
     }
-    EXPECT_EQ(Logged(), c.created != nullptr ? "-DEBUG- " + std::string(c.created) + "\n" : std::string());
+    EXPECT_EQ(log.Take(), c.created != nullptr ? "-DEBUG- " + std::string(c.created) + "\n" : std::string());
   }
 }
 
@@ -366,28 +350,20 @@ TEST_F(FactoryTest, EmittersMatchTheEmitterTable) {
     }
     EXPECT_EQ(e->textureName, row.texture);
     EXPECT_EQ(e->active, row.active);
-    EXPECT_EQ(e->duration, row.duration);
+    EXPECT_EQ(e->loop, row.loop);
+    EXPECT_EQ(e->slowToZero, row.slow);
     EXPECT_EQ(e->durationTimer, row.duration) << "both timers start at the duration";
     EXPECT_EQ(e->emissionTimer, row.duration);
-    EXPECT_EQ(e->loop, row.loop);
-    EXPECT_EQ(e->emissionRate, row.rate);
-    EXPECT_EQ(e->particlesPerEmission, row.perBurst);
-    EXPECT_EQ(e->lifeMin, row.lifeMin);
-    EXPECT_EQ(e->lifeMax, row.lifeMax);
-    EXPECT_EQ(e->velocityMin, row.speedMin);
-    EXPECT_EQ(e->velocityMax, row.speedMax);
-    EXPECT_EQ(e->accelerationMin, 0.0f);
-    EXPECT_EQ(e->accelerationMax, 0.0f);
-    EXPECT_EQ(e->directionMin, row.dirMin);
-    EXPECT_EQ(e->directionMax, row.dirMax);
-    EXPECT_EQ(e->rotationMin, row.rotMin);
-    EXPECT_EQ(e->rotationMax, row.rotMax);
-    EXPECT_EQ(e->scaleMin, row.scaleMin);
-    EXPECT_EQ(e->scaleMax, row.scaleMax);
-    EXPECT_EQ(e->maxParticles, row.max);
-    EXPECT_EQ(e->slowToZero, row.slow);
-    EXPECT_EQ(e->deceleration, row.decel);
-    EXPECT_EQ(e->particleZ, row.z);
+    // The numbers in the table's order, then the two accelerations, which no archetype sets.
+    const std::vector<float> numbers = {e->duration, e->emissionRate, static_cast<float>(e->particlesPerEmission),
+                                        e->lifeMin, e->lifeMax, e->velocityMin, e->velocityMax, e->directionMin,
+                                        e->directionMax, e->rotationMin, e->rotationMax, e->scaleMin, e->scaleMax,
+                                        static_cast<float>(e->maxParticles), e->deceleration, e->particleZ,
+                                        e->accelerationMin, e->accelerationMax};
+    EXPECT_EQ(numbers, (std::vector<float>{row.duration, row.rate, static_cast<float>(row.perBurst), row.lifeMin,
+                                           row.lifeMax, row.speedMin, row.speedMax, row.dirMin, row.dirMax, row.rotMin,
+                                           row.rotMax, row.scaleMin, row.scaleMax, static_cast<float>(row.max),
+                                           row.decel, row.z, 0.0f, 0.0f}));
     EXPECT_TRUE(e->buffersPending);
     EXPECT_TRUE(e->particles.empty());
   }
@@ -489,9 +465,7 @@ TEST_F(FactoryTest, CreateObjectRejectsTypesWithoutArchetype) {
 }
 
 TEST_F(FactoryTest, PlacedTextObjectIsAnInertBlackPanelLabelledText) {
-  GetFactoryHooks().setButtonLabel = [](GameObject* o, const std::string& text, float size, uint32_t alignment) {
-    journal.push_back("label " + o->name + " " + text + " " + Num(size) + " " + std::to_string(alignment));
-  };
+  GetFactoryHooks().setButtonLabel = NoteLabel;
   GetFactoryHooks().makeButtonInert = [](GameObject* o) { Note("inert", o); };
   GameObject* o = CreateObject(10, 5, 6);
   ASSERT_NE(o, nullptr);
@@ -583,9 +557,7 @@ TEST_F(FactoryTest, KillzoneAndUIRecordsAreBuiltAtTheirRecordedSize) {
 }
 
 TEST_F(FactoryTest, TextRecordPlacesALabelledPanelAndKeepsNoName) {
-  GetFactoryHooks().setButtonLabel = [](GameObject* o, const std::string& text, float size, uint32_t alignment) {
-    journal.push_back("label " + o->name + " " + text + " " + Num(size) + " " + std::to_string(alignment));
-  };
+  GetFactoryHooks().setButtonLabel = NoteLabel;
   ObjectRecord r = Record(10, "Text_9");
   r.text = "hello";
   r.scaleX = 12;
@@ -636,11 +608,11 @@ TEST_F(FactoryTest, MalformedNamesAreReportedAndBuildNothing) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.id);
     ObjectCounter() = 5;
-    StartLog();
+    LogCapture log;
     RecordStatus status = RecordStatus::Built;
     EXPECT_EQ(CreateObjectFromRecord(Record(7, row.id), &status), nullptr);
     EXPECT_EQ(status, row.status);
-    EXPECT_EQ(Logged(), row.line);
+    EXPECT_EQ(log.Take(), row.line);
     EXPECT_TRUE(Objects().empty());
     EXPECT_EQ(ObjectCounter(), 6);
   }
@@ -697,19 +669,18 @@ TEST_F(FactoryTest, FailedObjectsAndShapesLogTheirLineAndBuildNothing) {
     ClearObjects();
     GetFactoryFaults() = FactoryFaults{};
     GetFactoryFaults().object = true;
-    StartLog();
+    LogCapture log;
     EXPECT_EQ(row.create(), nullptr);
-    EXPECT_EQ(Logged(), "-WARNING- " + std::string(row.objectLine) + "\n");
+    EXPECT_EQ(log.Take(), "-WARNING- " + std::string(row.objectLine) + "\n");
     EXPECT_TRUE(Objects().empty());
 
     GetFactoryFaults() = FactoryFaults{};
     GetFactoryFaults().collision = true;
-    StartLog();
     GameObject* o = row.create();
-    const std::string log = Logged();
+    const std::string logged = log.Take();
     if (row.hasShape) {
       EXPECT_EQ(o, nullptr);
-      EXPECT_EQ(log, "-WARNING- " + std::string(row.shapeLine ? row.shapeLine : row.objectLine) + "\n");
+      EXPECT_EQ(logged, "-WARNING- " + std::string(row.shapeLine ? row.shapeLine : row.objectLine) + "\n");
       EXPECT_TRUE(Objects().empty());
     } else {
       EXPECT_NE(o, nullptr) << "no shape to fail";
@@ -734,11 +705,11 @@ TEST_F(FactoryTest, FailedSoundIsLoggedAndTheObjectStillBuilt) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.soundLine);
     ClearObjects();
-    StartLog();
+    LogCapture log;
     GameObject* o = row.create();
     ASSERT_NE(o, nullptr);
     EXPECT_EQ(o->FindComponent<Sound>(), nullptr);
     EXPECT_NE(o->FindComponent<ParticleEmitter>(), nullptr) << "the parts after the sound are still built";
-    EXPECT_EQ(Logged(), "-WARNING- " + std::string(row.soundLine) + "\n-DEBUG- " + row.createdLine + "\n");
+    EXPECT_EQ(log.Take(), "-WARNING- " + std::string(row.soundLine) + "\n-DEBUG- " + row.createdLine + "\n");
   }
 }

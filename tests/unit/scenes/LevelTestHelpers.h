@@ -6,39 +6,12 @@
 
 #include <string>
 
-#include "app/Logger.h"
 #include "scenes/Level.h"
-#include "support/TestSupport.h"
+#include "support/LogCapture.h"
 
 namespace level_test {
 
-// Turns the log on into a file of its own for the lifetime of the object.
-class LogCapture {
- public:
-  LogCapture() {
-    ClearLogSinks();
-    SetLogToFile(1);
-    AddLogFile(dir_.File("output.log"));
-  }
-  ~LogCapture() {
-    CloseLogFiles();
-    ClearLogSinks();
-    SetLogToFile(0);
-  }
-  LogCapture(const LogCapture&) = delete;
-  LogCapture& operator=(const LogCapture&) = delete;
-
-  // Everything logged so far (the sink is reopened afterwards, starting empty).
-  std::string Take() {
-    CloseLogFiles();
-    std::string text = testing_support::ReadFile(dir_.File("output.log"));
-    AddLogFile(dir_.File("output.log"));
-    return text;
-  }
-
- private:
-  testing_support::TempDir dir_;
-};
+using testing_support::LogCapture;
 
 inline void ExpectSameEmitter(const EmitterRecord& a, const EmitterRecord& b) {
   EXPECT_EQ(a.shape, b.shape);

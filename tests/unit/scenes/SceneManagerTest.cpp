@@ -23,25 +23,17 @@
 #include "objects/Transform.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "support/LogCapture.h"
+#include "support/SceneWorld.h"
 #include "support/TestSupport.h"
 
-using testing_support::ReadFile;
+using testing_support::AddTestScene;
+using testing_support::Record;
 using testing_support::TempDir;
 
 namespace {
 
 constexpr float kDt = 0.025f;
-
-ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, float sx, float sy) {
-  ObjectRecord r;
-  r.id = id;
-  r.type = static_cast<int32_t>(type);
-  r.translationX = x;
-  r.translationY = y;
-  r.scaleX = sx;
-  r.scaleY = sy;
-  return r;
-}
 
 float OverlayAlpha() {
   GameObject* overlay = TransitionOverlay();
@@ -52,32 +44,8 @@ float OverlayAlpha() {
 
 int CurrentId() { return CurrentScene() == nullptr ? -1 : CurrentScene()->sceneId; }
 
-class SceneManagerTest : public ::testing::Test {
+class SceneManagerTest : public testing_support::SceneTest {
  protected:
-  void SetUp() override {
-    ResetKeys();
-    ResetPads();
-    Input().mouse = MouseState{};
-    GetSceneHooks() = SceneHooks{};
-    SceneState() = SceneManagerState{};
-    GetModelSettings() = ModelSettings{};
-    GetEditorLink() = EditorLink{};
-    SetLevelMusicRegistration(false);
-    MainCamera().position[0] = 0.0f;
-    MainCamera().position[1] = 0.0f;
-  }
-  void TearDown() override {
-    DestroySceneList();
-    ClearObjects();
-    SetTransitionOverlay(nullptr);
-    ClearTextureList();
-    ResetKeys();
-    ResetPads();
-    GetSceneHooks() = SceneHooks{};
-    GetEditorLink() = EditorLink{};
-    SetLevelMusicRegistration(true);
-  }
-
   // One frame as the graphics frame runs it: the object pass, then the scene manager; then the
   // main loop's copy of this pass's input into the previous one.
   void Frame() {
@@ -100,14 +68,9 @@ class SceneManagerTest : public ::testing::Test {
   Level* BuildTestList(int id, std::vector<ObjectRecord> records, const std::string& path = "Assets/Levels/test.json") {
     for (int other : {scene_id::kEmpty, scene_id::kMainMenu, scene_id::kEndScene, scene_id::kGameOver,
                       scene_id::kYouWin, scene_id::kLevel2, scene_id::kLevel3}) {
-      auto scene = std::make_unique<Level>();
-      scene->path = "Assets/Levels/other" + std::to_string(other) + ".json";
-      AddScene(std::move(scene), other);
+      AddTestScene(other, "Assets/Levels/other" + std::to_string(other) + ".json");
     }
-    auto scene = std::make_unique<Level>();
-    scene->path = path;
-    scene->objects = std::move(records);
-    Level* added = AddScene(std::move(scene), id);
+    Level* added = AddTestScene(id, path, std::move(records));
     RequestScene(added);
     return added;
   }
@@ -155,17 +118,11 @@ TEST_F(SceneManagerTest, UnreadableFilesKeepTheirPlaceAsEmptyScenes) {
 }
 
 TEST_F(SceneManagerTest, AnEmptySceneListLogsAndEndsTheLoop) {
-  TempDir dir;
-  ClearLogSinks();
-  SetLogToFile(1);
-  AddLogFile(dir.File("output.log"));
+  testing_support::LogCapture log;
   EXPECT_FALSE(UpdateScenes(kDt));
   RequestRestart();
   EXPECT_FALSE(UpdateScenes(kDt));
-  CloseLogFiles();
-  ClearLogSinks();
-  SetLogToFile(0);
-  EXPECT_EQ(ReadFile(dir.File("output.log")), "-ERROR- No Scenes in list\n-ERROR- No Scenes in list\n");
+  EXPECT_EQ(log.Take(), "-ERROR- No Scenes in list\n-ERROR- No Scenes in list\n");
 }
 
 // ---- splash screens ---------------------------------------------------------------------------

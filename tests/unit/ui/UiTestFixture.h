@@ -21,6 +21,7 @@
 #include "objects/Transform.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "support/SceneWorld.h"
 #include "support/TestSupport.h"
 #include "ui/Navigation.h"
 #include "ui/Settings.h"
@@ -31,19 +32,11 @@ namespace ui_test {
 
 inline constexpr float kDt = 0.025f;
 
-class UiTest : public ::testing::Test {
+class UiTest : public testing_support::SceneTest {
  protected:
   void SetUp() override {
-    ResetKeys();
-    ResetPads();
-    Input().mouse = MouseState{};
-    GetEditorLink() = EditorLink{};
-    SetLevelMusicRegistration(false);
-    SceneState() = SceneManagerState{};
-    MainCamera().position[0] = 0.0f;
-    MainCamera().position[1] = 0.0f;
+    SceneTest::SetUp();
     SetPaused(false);
-    ResetPlayerShared();
     InstallUiHooks();
     ForgetSceneUi();
     CurrentSettings() = UserSettings{};
@@ -51,15 +44,9 @@ class UiTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    DestroySceneList();
-    ClearObjects();
-    SetTransitionOverlay(nullptr);
+    SceneTest::TearDown();
     ForgetSceneUi();
-    ResetKeys();
-    ResetPads();
-    GetEditorLink() = EditorLink{};
     SetPaused(false);
-    SetLevelMusicRegistration(true);
     SetSettingsPath(kSettingsPath);
   }
 
@@ -103,11 +90,7 @@ class UiTest : public ::testing::Test {
         {scene_id::kCredits, "Assets/Levels/Credits.json"},
         {scene_id::kLevelSelect, "Assets/Levels/Credits.json"},
     };
-    for (const auto& [id, path] : scenes) {
-      auto scene = std::make_unique<Level>();
-      scene->path = path;
-      AddScene(std::move(scene), id);
-    }
+    for (const auto& [id, path] : scenes) testing_support::AddTestScene(id, path);
     RequestSceneById(startId);
     Frame();
   }

@@ -1,0 +1,74 @@
+#include "support/SceneWorld.h"
+
+#include <memory>
+
+#include "app/EditorLink.h"
+#include "app/Input.h"
+#include "gameplay/AStar.h"
+#include "gameplay/HumanBehavior.h"
+#include "gameplay/HumanTuning.h"
+#include "gameplay/PathGrid.h"
+#include "gameplay/PathNode.h"
+#include "gameplay/PlayerState.h"
+#include "graphics/Camera.h"
+#include "graphics/Model.h"
+#include "graphics/Texture.h"
+#include "objects/Collision.h"
+#include "objects/Factory.h"
+#include "objects/ObjectManager.h"
+#include "scenes/Level.h"
+#include "scenes/SceneManager.h"
+
+namespace testing_support {
+
+ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, float sx, float sy, float rotation,
+                    const std::string& next) {
+  ObjectRecord r;
+  r.id = id;
+  r.type = static_cast<int32_t>(type);
+  r.translationX = x;
+  r.translationY = y;
+  r.scaleX = sx;
+  r.scaleY = sy;
+  r.rotation = rotation;
+  r.nextId = next;
+  return r;
+}
+
+void ResetSceneWorld() {
+  DestroySceneList();
+  ClearObjects();
+  SetTransitionOverlay(nullptr);
+  ClearTextureList();
+  ReleaseGrid();
+  ResetKeys();
+  ResetPads();
+  Input().mouse = MouseState{};
+  GetFactoryHooks() = FactoryHooks{};
+  GetSceneHooks() = SceneHooks{};
+  GetObjectPassHooks() = ObjectPassHooks{};
+  ResetCollisionBehaviorHooks();
+  GetCollisionFlags() = CollisionFlags{};
+  SceneState() = SceneManagerState{};
+  GetEditorLink() = EditorLink{};
+  GetModelSettings() = ModelSettings{};
+  ResetPlayerShared();
+  ResetHumanShared();
+  ResetHumanTuning();
+  SetPathNodeRemovalHook(nullptr);
+  SetPathMessageSink(nullptr);
+  MainCamera().position[0] = 0.0f;
+  MainCamera().position[1] = 0.0f;
+  SetLevelMusicRegistration(false);
+}
+
+void RestoreLevelMusic() { SetLevelMusicRegistration(true); }
+
+Level* AddTestScene(int id, const std::string& path, std::vector<ObjectRecord> records) {
+  auto scene = std::make_unique<Level>();
+  scene->path = path;
+  scene->objects = std::move(records);
+  return AddScene(std::move(scene), id);
+}
+
+}  // namespace testing_support

@@ -1,0 +1,41 @@
+// The program-wide state that unit tests of scenes, behaviours and the editor build on: object
+// records, a clean start, and scenes of their own in the scene list.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "objects/ObjectType.h"
+#include "scenes/LevelRecords.h"
+
+struct Level;
+
+namespace testing_support {
+
+// An object record at a place and size, turned by `rotation`; `next` links a patrol path.
+ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, float sx = 100.0f, float sy = 100.0f,
+                    float rotation = 0.0f, const std::string& next = "");
+
+// Puts back everything a scene test may change: the scene list, the objects, the transition
+// overlay, the textures, the input tables, every hook, the behaviours' shared state and tuning, the
+// path grid, the camera and the editor link. Level music stays out of the audio system until
+// RestoreLevelMusic().
+void ResetSceneWorld();
+void RestoreLevelMusic();
+
+// Adds a scene of that id holding the records to the end of the scene list, without starting it.
+Level* AddTestScene(int id, const std::string& path, std::vector<ObjectRecord> records = {});
+
+// A test that starts and ends with ResetSceneWorld().
+class SceneTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetSceneWorld(); }
+  void TearDown() override {
+    ResetSceneWorld();
+    RestoreLevelMusic();
+  }
+};
+
+}  // namespace testing_support

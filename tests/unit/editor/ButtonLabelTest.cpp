@@ -1,0 +1,230 @@
+// A button's label as the editor edits it ("Add Text Component", then its text), and an emitter's
+// duration timer: each is one undoable step, and what belongs to the level survives Run then Stop
+// (the scene starts again from the records) and a save and reload.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "EditorFixture.h"
+#include "editor/RecordBuilder.h"
+#include "graphics/ParticleEmitter.h"
+#include "graphics/Text.h"
+#include "objects/Factory.h"
+#include "support/TestSupport.h"
+#include "ui/UIHandler.h"
+#include "ui/UiHooks.h"
+
+using editor_test::EditorFixture;
+using editor_test::Record;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+
+namespace {
+
+class ButtonLabelTest : public EditorFixture {
+ protected:
+  void SetUp() override {
+    EditorFixture::SetUp();
+    factory_ = GetFactoryHooks();
+    pass_ = GetObjectPassHooks();
+    text_ = GetTextHooks();
+    InstallUiHooks();  // buttons get their handlers and labels as in the game
+  }
+  void TearDown() override {
+    EditorFixture::TearDown();
+    GetFactoryHooks() = factory_;
+    GetObjectPassHooks() = pass_;
+    GetTextHooks() = text_;
+  }
+
+  static TextValues Label(const std::string& button) {
+    TextValues v;
+    v.text = "<no label>";
+    ReadText(*FindLiveObject(button), &v);
+    return v;
+  }
+  // Live objects whose text reads `text`, linked to anything or to nothing.
+  static int TextsReading(const std::string& text) {
+    int count = 0;
+    for (GameObject* o : Objects()) {
+      const Text* t = o != nullptr && !o->destroy ? o->FindComponent<Text>() : nullptr;
+      count += t != nullptr && t->text == text ? 1 : 0;
+    }
+    return count;
+  }
+  bool SetLabelText(const std::string& button, const std::string& text, float size, uint32_t alignment) {
+    const TextValues before = Label(button);
+    TextValues after = before;
+    after.text = text;
+    after.size = size;
+    after.alignment = alignment;
+    const bool done = RunEditorCommand(SetTextCommand(button, before, after));
+    EditorHistory().EndMerge();
+    return done;
+  }
+  std::string SaveTo(const std::string& name) {
+    Editor().pathBuffer = dir_.File(name);
+    EXPECT_TRUE(SaveDialogSave());
+    return ReadFile(dir_.File(name));
+  }
+  void RunAndStop() {
+    RunLevel();
+    StopLevel();
+    UpdateScenes(0.0f);
+  }
+
+  TempDir dir_;
+
+ private:
+  FactoryHooks factory_;
+  ObjectPassHooks pass_;
+  TextHooks text_;
+};
+
+TEST_F(ButtonLabelTest, AddTextComponentAndItsTextAreUndoableStepsOnTheButtonAndItsRecord) {
+  Level* level = StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50)}, dir_.File("level.json"));
+  EXPECT_EQ(Label("UI_1").text, "<no label>");
+
+  ASSERT_TRUE(RunEditorCommand(AddLabelCommand("UI_1")));
+  EditorHistory().EndMerge();
+  EXPECT_EQ(Label("UI_1").text, "");
+  EXPECT_TRUE(level->objects[0].hasLabel);
+  EXPECT_FALSE(RunEditorCommand(AddLabelCommand("UI_1")));  // one label per button
+
+  ASSERT_TRUE(SetLabelText("UI_1", "Play", 12.0f, 2));
+  EXPECT_EQ(level->objects[0].label, "Play");
+  EXPECT_EQ(level->objects[0].labelSize, 12.0f);
+  EXPECT_EQ(level->objects[0].labelAlignment, 2u);
+
+  ASSERT_TRUE(UndoEdit());
+  EXPECT_EQ(level->objects[0].label, "");
+  ASSERT_TRUE(UndoEdit());
+  EndFrame();
+  EXPECT_EQ(Label("UI_1").text, "<no label>");
+  EXPECT_FALSE(level->objects[0].hasLabel);
+  EXPECT_EQ(FindLinkedLabel(FindLiveObject("UI_1")), nullptr);
+
+  ASSERT_TRUE(RedoEdit());
+  ASSERT_TRUE(RedoEdit());
+  EXPECT_EQ(Label("UI_1").text, "Play");
+  EXPECT_EQ(TextsReading("Play"), 1);
+}
+
+TEST_F(ButtonLabelTest, ALabelAddedInTheEditorAndTheActiveFlagSurviveRunThenStopAndASaveAndReload) {
+  StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50), Record(ObjectType::Wall, "Wall_2", 300, 0)},
+             dir_.File("level.json"));
+  ASSERT_TRUE(RunEditorCommand(AddLabelCommand("UI_1")));
+  EditorHistory().EndMerge();
+  ASSERT_TRUE(SetLabelText("UI_1", "Play", 12.0f, 0));
+
+  // The button stops calling back (the "Active" box): that too is the level's.
+  UiHandlerValues handler;
+  ASSERT_TRUE(ReadUiHandler(*FindLiveObject("UI_1"), &handler));
+  UiHandlerValues quiet = handler;
+  quiet.active = false;
+  ASSERT_TRUE(RunEditorCommand(SetUiHandlerCommand("UI_1", handler, quiet)));
+  EditorHistory().EndMerge();
+
+  RunAndStop();
+  ASSERT_TRUE(ReadUiHandler(*FindLiveObject("UI_1"), &handler));
+  EXPECT_FALSE(handler.active);
+  EXPECT_EQ(Label("UI_1").text, "Play");
+  EXPECT_EQ(Label("UI_1").size, 12.0f);
+  EXPECT_EQ(Label("UI_1").alignment, 0u);
+  EXPECT_EQ(TextsReading("Play"), 1);
+
+  const std::string saved = SaveTo("a.json");
+  EXPECT_NE(saved.find("\"Label\":\"Play\""), std::string::npos);
+  std::unique_ptr<Level> read = LoadLevelFromText(saved, dir_.File("a.json"));
+  ASSERT_NE(read, nullptr);
+  DestroySceneList();
+  StartLevel(read->objects, dir_.File("a.json"));
+  EXPECT_EQ(Label("UI_1").text, "Play");
+  ASSERT_TRUE(ReadUiHandler(*FindLiveObject("UI_1"), &handler));
+  EXPECT_FALSE(handler.active);
+  EXPECT_EQ(SaveTo("b.json"), saved);
+}
+
+TEST_F(ButtonLabelTest, APlacedTextPanelKeepsItsTextThroughRunThenStop) {
+  StartLevel({Record(ObjectType::Wall, "Wall_1", 300, 0)}, dir_.File("level.json"));
+  Editor().tool = EditorTool::PlaceObject;
+  Editor().placeType = static_cast<int>(ObjectType::Text);
+  Click(-200, 100);
+  ASSERT_EQ(Selection().size(), 1u);
+  const std::string panel = Selection().front();
+  EXPECT_EQ(Label(panel).text, "text");
+  RunAndStop();
+  ASSERT_NE(FindLiveObject(panel), nullptr);
+  EXPECT_EQ(Label(panel).text, "text");
+  EXPECT_EQ(TextsReading("text"), 1);
+  UiHandlerValues handler;
+  ASSERT_TRUE(ReadUiHandler(*FindLiveObject(panel), &handler));
+  EXPECT_FALSE(handler.active);  // a text panel is not a button
+}
+
+TEST_F(ButtonLabelTest, EditingTheLabelObjectItselfIsKeptInTheButtonsRecord) {
+  ObjectRecord button = Record(ObjectType::UI, "UI_1", 0, 0, 80, 50);
+  button.hasLabel = true;
+  button.label = "Go";
+  Level* level = StartLevel({button}, dir_.File("level.json"));
+  const std::string label = FindLinkedLabel(FindLiveObject("UI_1"))->name;  // picked from the list
+  ASSERT_TRUE(SetLabelText(label, "Stop", 0.0f, 1));
+  EXPECT_EQ(level->objects[0].label, "Stop");
+  RunAndStop();
+  EXPECT_EQ(Label("UI_1").text, "Stop");
+}
+
+TEST_F(ButtonLabelTest, DeletingALabelledButtonTakesItsLabelAlongAndUndoBringsBackOne) {
+  ObjectRecord button = Record(ObjectType::UI, "UI_1", 0, 0, 80, 50);
+  button.hasLabel = true;
+  button.label = "Go";
+  StartLevel({button}, dir_.File("level.json"));
+  ASSERT_EQ(Label("UI_1").text, "Go");  // the scene start made it
+  Click(0, 0);
+  ASSERT_EQ(Selection(), std::vector<std::string>{"UI_1"});
+  Pass(0, 0, false, false, true);  // the Delete key
+  EndFrame();
+  EXPECT_EQ(FindLiveObject("UI_1"), nullptr);
+  EXPECT_EQ(TextsReading("Go"), 0);
+
+  ASSERT_TRUE(UndoEdit());
+  EndFrame();
+  EXPECT_EQ(Label("UI_1").text, "Go");
+  EXPECT_EQ(TextsReading("Go"), 1);
+}
+
+// ---- the emitter's duration timer ---------------------------------------------------------------
+
+TEST_F(ButtonLabelTest, TheDurationTimerIsAnUndoableEditOfTheRunningEmitterThatTheFileDoesNotHold) {
+  ObjectRecord zone = Record(ObjectType::Collection, "Collection_1", 0, 0, 200, 150);
+  EmitterRecord sparkle;
+  sparkle.duration = 2.0f;
+  sparkle.loop = true;
+  sparkle.maxParticles = 5;
+  zone.emitters.push_back(sparkle);
+  StartLevel({zone}, dir_.File("level.json"));
+  GameObject* object = FindLiveObject("Collection_1");
+  const size_t index = object->FindComponents<ParticleEmitter>().size() - 1;  // the level's own
+  float timer = 0.0f;
+  ASSERT_TRUE(ReadEmitterTimer(*object, index, &timer));
+  EXPECT_EQ(timer, 2.0f);
+  const std::string before = SaveTo("a.json");
+
+  ASSERT_TRUE(RunEditorCommand(SetEmitterTimerCommand("Collection_1", index, 2.0f, 0.5f)));
+  EditorHistory().EndMerge();
+  ReadEmitterTimer(*FindLiveObject("Collection_1"), index, &timer);
+  EXPECT_EQ(timer, 0.5f);
+  EXPECT_EQ(FindLiveObject("Collection_1")->FindComponents<ParticleEmitter>()[index]->duration, 2.0f);
+  EXPECT_EQ(SaveTo("b.json"), before);
+
+  ASSERT_TRUE(UndoEdit());
+  ReadEmitterTimer(*FindLiveObject("Collection_1"), index, &timer);
+  EXPECT_EQ(timer, 2.0f);
+  ASSERT_TRUE(RedoEdit());
+  RunAndStop();  // a new start sets every timer to its duration
+  ReadEmitterTimer(*FindLiveObject("Collection_1"), index, &timer);
+  EXPECT_EQ(timer, 2.0f);
+  EXPECT_FALSE(ReadEmitterTimer(*FindLiveObject("Collection_1"), index + 1, &timer));
+}
+
+}  // namespace

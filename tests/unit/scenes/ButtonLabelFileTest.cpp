@@ -1,0 +1,173 @@
+// A button's label and its "does not call back" flag in the level file: read and written with the
+// button's record, absent from files that have none (which read and write exactly as before), and
+// applied by the scene start.
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "objects/Factory.h"
+#include "objects/GameObject.h"
+#include "objects/ObjectManager.h"
+#include "objects/ObjectType.h"
+#include "scenes/Level.h"
+#include "scenes/SceneManager.h"
+
+namespace {
+
+ObjectRecord Button(const std::string& id, const std::string& label, float size, uint32_t alignment) {
+  ObjectRecord r;
+  r.id = id;
+  r.type = static_cast<int32_t>(ObjectType::UI);
+  r.scaleX = 80.0f;
+  r.scaleY = 50.0f;
+  r.fixedToScreen = true;
+  r.hasLabel = true;
+  r.label = label;
+  r.labelSize = size;
+  r.labelAlignment = alignment;
+  return r;
+}
+
+ObjectRecord Wall(const std::string& id) {
+  ObjectRecord r;
+  r.id = id;
+  r.type = static_cast<int32_t>(ObjectType::Wall);
+  r.texture = "wall.png";
+  return r;
+}
+
+std::string Format(const std::string& text) {
+  auto level = LoadLevelFromText(text, "format.json");
+  return level ? LevelToText(*level) : std::string("<rejected>");
+}
+
+class ButtonLabelFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetLevelMusicRegistration(false); }
+  void TearDown() override { SetLevelMusicRegistration(true); }
+};
+
+TEST_F(ButtonLabelFileTest, LabelsReadBackInBothObjectBlocksAndTheFileStaysTheSame) {
+  Level level;
+  // Inside and last in the list: the two blocks place their parts differently.
+  level.objects = {Button("UI_1", "Play\nnow, {please}: [x]", 12.5f, 2), Wall("Wall_2"),
+                   Button("UI_3", "", 0.0f, 0)};
+  level.objects[2].buttonActive = false;
+  const std::string written = LevelToText(level);
+  std::unique_ptr<Level> back = LoadLevelFromText(written, "a.json");
+  ASSERT_NE(back, nullptr);
+  ASSERT_EQ(back->objects.size(), 3u);
+  for (size_t i : {size_t{0}, size_t{2}}) {
+    SCOPED_TRACE(level.objects[i].id);
+    EXPECT_TRUE(back->objects[i].hasLabel);
+    EXPECT_EQ(back->objects[i].label, level.objects[i].label);
+    EXPECT_EQ(back->objects[i].labelSize, level.objects[i].labelSize);
+    EXPECT_EQ(back->objects[i].labelAlignment, level.objects[i].labelAlignment);
+    EXPECT_TRUE(back->objects[i].fixedToScreen);
+  }
+  EXPECT_TRUE(back->objects[0].buttonActive);
+  EXPECT_FALSE(back->objects[2].buttonActive);
+  EXPECT_FALSE(back->objects[1].hasLabel);
+  EXPECT_EQ(back->objects[1].texture, "wall.png");
+  EXPECT_EQ(Format(written), written);
+}
+
+TEST_F(ButtonLabelFileTest, FilesWithoutLabelsReadAndWriteAsBefore) {
+  Level level;
+  ObjectRecord plain = Button("UI_1", "", 0.0f, 1);
+  plain.hasLabel = false;
+  // Only a button's label has a place in the file.
+  ObjectRecord text;
+  text.id = "Text_2";
+  text.type = static_cast<int32_t>(ObjectType::Text);
+  text.text = "hello";
+  text.hasLabel = true;
+  text.label = "ignored";
+  text.buttonActive = false;
+  level.objects = {plain, Wall("Wall_3"), text};
+  const std::string written = LevelToText(level);
+  EXPECT_EQ(written.find("Label"), std::string::npos) << written;
+  EXPECT_EQ(written.find("Button_Active"), std::string::npos) << written;
+  std::unique_ptr<Level> back = LoadLevelFromText(written, "a.json");
+  ASSERT_NE(back, nullptr);
+  for (const ObjectRecord& r : back->objects) {
+    EXPECT_FALSE(r.hasLabel) << r.id;
+    EXPECT_TRUE(r.buttonActive) << r.id;
+  }
+  EXPECT_EQ(LevelToText(*back), written);
+
+  // A file written before labels existed: a UI object with no label keys.
+  const std::string old =
+      "{\"Level\":{\"Objects\": [{\"ID\":\"UI_4\",\"Type\":\"UI\",\"ScaleX\":\"80\",\"ScaleY\":\"50\","
+      "\"Fixed_To_Screen\":\"true\"}]}}";
+  back = LoadLevelFromText(old, "old.json");
+  ASSERT_NE(back, nullptr);
+  ASSERT_EQ(back->objects.size(), 1u);
+  EXPECT_FALSE(back->objects[0].hasLabel);
+  EXPECT_EQ(LevelToText(*back).find("Label"), std::string::npos);
+}
+
+TEST_F(ButtonLabelFileTest, UnknownAlignmentWordsLeaveTheLabelCentredAndBadLabelsAreNotWritten) {
+  const std::string file =
+      "{\"Level\":{\"Objects\": [{\"ID\":\"UI_1\",\"Type\":\"UI\",\"Label\":\"Go\",\"Label_Alignment\":\"RIGHT\"}]}}";
+  std::unique_ptr<Level> back = LoadLevelFromText(file, "a.json");
+  ASSERT_NE(back, nullptr);
+  ASSERT_EQ(back->objects.size(), 1u);
+  EXPECT_EQ(back->objects[0].label, "Go");
+  EXPECT_EQ(back->objects[0].labelAlignment, 1u);
+  EXPECT_EQ(LoadLevelFromText("{\"Level\":{\"Objects\": [{\"Type\":\"UI\",\"Label_Size\":\"big\"}]}}", "b.json"),
+            nullptr);
+
+  Level level;
+  level.objects = {Button("UI_1", "say \"hi\"", 10.0f, 1)};
+  EXPECT_NE(FindUnwritableValue(level).find("label"), std::string::npos);
+  level.objects[0].label = "hi";
+  level.objects[0].labelSize = std::numeric_limits<float>::infinity();
+  EXPECT_NE(FindUnwritableValue(level).find("label"), std::string::npos);
+  level.objects[0].labelSize = 10.0f;
+  EXPECT_EQ(FindUnwritableValue(level), "");
+}
+
+// What the scene start asked the button-label path to make.
+struct LabelCall {
+  std::string button, text;
+  float size;
+  uint32_t alignment;
+};
+std::vector<LabelCall>& LabelCalls() {
+  static std::vector<LabelCall> calls;
+  return calls;
+}
+std::vector<std::string>& InertButtons() {
+  static std::vector<std::string> names;
+  return names;
+}
+
+TEST_F(ButtonLabelFileTest, TheSceneStartLabelsTheButtonsThatHaveALabelAndQuietensTheInactiveOnes) {
+  const FactoryHooks saved = GetFactoryHooks();
+  LabelCalls().clear();
+  InertButtons().clear();
+  GetFactoryHooks().makeButtonInert = [](GameObject* button) { InertButtons().push_back(button->name); };
+  GetFactoryHooks().setButtonLabel = [](GameObject* button, const std::string& text, float size, uint32_t alignment) {
+    LabelCalls().push_back({button->name, text, size, alignment});
+  };
+  ObjectRecord plain = Button("UI_2", "", 0.0f, 1);
+  plain.hasLabel = false;
+  plain.buttonActive = false;
+  for (const ObjectRecord& r : {Button("UI_1", "Play", 14.0f, 0), plain}) {
+    GameObject* object = BuildObjectFromRecord(r);
+    ASSERT_NE(object, nullptr);
+  }
+  GetFactoryHooks() = saved;
+  ClearObjects();
+  ASSERT_EQ(LabelCalls().size(), 1u);
+  EXPECT_EQ(LabelCalls()[0].button, "UI_1");
+  EXPECT_EQ(LabelCalls()[0].text, "Play");
+  EXPECT_EQ(LabelCalls()[0].size, 14.0f);
+  EXPECT_EQ(LabelCalls()[0].alignment, 0u);
+  EXPECT_EQ(InertButtons(), std::vector<std::string>{"UI_2"});
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+// Changing keys on the controls screen: pick an action with the menu keys or the mouse, press a new
+// key, see it on the screen, in use and in the settings file; Escape, reserved and taken keys; reset
+// to defaults; and leaving the screen while it waits.
+#include "app/KeyBindings.h"
+#include "support/TestSupport.h"
+#include "ui/ControlsOverlay.h"
+#include "ui/PauseMenu.h"
+#include "UiTestFixture.h"
+
+using namespace ui_test;
+
+namespace {
+
+class ControlsOverlayTest : public UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    ResetKeyBindings();
+  }
+  void TearDown() override {
+    UiTest::TearDown();
+    ResetKeyBindings();
+  }
+  void Choose(const std::string& text) {
+    for (int guard = 0; guard < 12 && SelectedText() != text; ++guard) Tap(vk::Down);
+    ASSERT_EQ(SelectedText(), text);
+    Tap(vk::Return);
+  }
+  void OpenFromMainMenu() {
+    BuildMenuScenes(scene_id::kMainMenu);
+    Choose("controls");
+  }
+  // The visible button labelled `text` (other screens' hidden buttons may share the text); null when
+  // none.
+  static GameObject* ShownButton(const std::string& text) {
+    for (GameObject* o : Objects()) {
+      auto* label = o->GetComponentAs<Text>(SlotOf(ComponentType::Text));
+      if (label != nullptr && label->text == text && label->linkedObject != nullptr && label->linkedObject->visible) {
+        return label->linkedObject;
+      }
+    }
+    return nullptr;
+  }
+  // The message line's text (its glyphs are the only ones of size 16 on the screen).
+  std::string Message() {
+    for (GameObject* o : Objects()) {
+      auto* label = o->GetComponentAs<Text>(SlotOf(ComponentType::Text));
+      if (label != nullptr && label->linkedObject != nullptr && label->glyphSize == 16.0f) return label->text;
+    }
+    return {};
+  }
+  std::string SavedSettings() { return testing_support::ReadFile(SettingsPath()); }
+};
+
+TEST_F(ControlsOverlayTest, TheScreenListsEveryActionWithItsKeys) {
+  OpenFromMainMenu();
+  EXPECT_EQ(SelectedText(), "mOVE uP - w");
+  for (const char* row : {"mOVE dOWN - s", "pICK uP / dROP - rmb", "tHROW - lmb", "pAUSE - escape or p", "rETRY - r",
+                          "reset to defaults", "back"}) {
+    EXPECT_TRUE(Shown(ShownButton(row))) << row;
+  }
+  EXPECT_EQ(Message(), "enter or click: change a key - the mouse aims");
+}
+
+TEST_F(ControlsOverlayTest, EnterOnAnActionThenANewKeyRebindsItSavesItAndKeepsTheSelection) {
+  OpenFromMainMenu();
+  Choose("tHROW - lmb");
+  EXPECT_EQ(Message(), "press a key for tHROW - escape or pad b cancels");
+  EXPECT_TRUE(ControlsOverlayWaitingForKey());
+  Tap(vk::Space);
+  EXPECT_FALSE(ControlsOverlayWaitingForKey());
+  EXPECT_EQ(Message(), "tHROW is now space");
+  EXPECT_TRUE(Shown(FindButton("tHROW - space")));
+  EXPECT_EQ(SelectedText(), "tHROW - space");
+  EXPECT_EQ(ActionBindingText(KeyBindings(), Action::Throw), "SPACE") << "in use at once";
+  EXPECT_NE(SavedSettings().find("key_throw = SPACE"), std::string::npos) << SavedSettings();
+  EXPECT_EQ(CurrentSettings().bindings, KeyBindings());
+}
+
+TEST_F(ControlsOverlayTest, MenuKeysPressedAsTheNewKeyBindWithoutMovingOrPressingAnything) {
+  OpenFromMainMenu();
+  Tap(vk::Return);  // "mOVE uP", selected first
+  Tap(vk::Up);
+  EXPECT_EQ(SelectedText(), "mOVE uP - up") << "the arrow was bound, not followed";
+  Tap(vk::Down);
+  Tap(vk::Return);  // "mOVE dOWN"
+  Tap(vk::Return);
+  EXPECT_EQ(ActionBindingText(KeyBindings(), Action::MoveDown), "ENTER");
+  EXPECT_EQ(SelectedText(), "mOVE dOWN - enter");
+  EXPECT_FALSE(ControlsOverlayWaitingForKey()) << "the Enter that was bound did not start another wait";
+}
+
+TEST_F(ControlsOverlayTest, EscapeReservedAndTakenKeysChangeNothingAndSaySo) {
+  OpenFromMainMenu();
+  Choose("tHROW - lmb");
+  Tap(vk::Escape);
+  EXPECT_EQ(Message(), "tHROW unchanged");
+  Tap(vk::Return);
+  // Pad 0's B cancels too, for a player on the pad alone.
+  Input().pads[0].state.buttons = kPadButtonMasks[PadB];
+  Frame();
+  Input().pads[0].state.buttons = 0;
+  Frame();
+  EXPECT_FALSE(ControlsOverlayWaitingForKey());
+  Tap(vk::Return);
+  Tap(vk::F8);
+  EXPECT_EQ(Message(), "f8 is kept by the game");
+  Tap(vk::Return);
+  Tap(vk::Letter('R'));
+  EXPECT_EQ(Message(), "r is already rETRY - pick another");
+  EXPECT_EQ(KeyBindings(), DefaultKeyBindings());
+  EXPECT_FALSE(testing_support::FileExists(SettingsPath())) << "nothing to save";
+}
+
+TEST_F(ControlsOverlayTest, TheMouseStartsAChangeAndItsButtonsCanBeTheNewKey) {
+  OpenFromMainMenu();
+  BindAction(KeyBindings(), Action::Throw, vk::Space);
+  Click(ShownButton("pICK uP / dROP - rmb"));
+  ASSERT_TRUE(ControlsOverlayWaitingForKey());
+  // The click lands on "back", which does not react while the key is awaited.
+  Click(ShownButton("back"));
+  EXPECT_EQ(ActionBindingText(KeyBindings(), Action::PickUpDrop), "LMB");
+  EXPECT_TRUE(Shown(ShownButton("pICK uP / dROP - lmb")));
+  EXPECT_TRUE(Shown(FindButton("how to play"))) << "still on the controls screen";
+}
+
+TEST_F(ControlsOverlayTest, ResetToDefaultsRestoresAndSavesTheShippedKeys) {
+  OpenFromMainMenu();
+  Choose("rETRY - r");
+  Tap(vk::Letter('T'));
+  ASSERT_EQ(ActionBindingText(KeyBindings(), Action::Retry), "T");
+  Choose("reset to defaults");
+  EXPECT_EQ(KeyBindings(), DefaultKeyBindings());
+  EXPECT_TRUE(Shown(FindButton("rETRY - r")));
+  EXPECT_NE(SavedSettings().find("key_retry = R"), std::string::npos);
+  EXPECT_EQ(Message(), "keys reset to defaults");
+}
+
+TEST_F(ControlsOverlayTest, ResumingWhileAKeyIsAwaitedLetsTheActionsGoAndGivesThePauseMenuItsKeys) {
+  BuildMenuScenes(scene_id::kLevel1);
+  BuildPauseMenu();
+  PlayerShared().pauseToggle = true;
+  SetPauseMenu(true);
+  Choose("cONTROLS");
+  Tap(vk::Return);
+  ASSERT_TRUE(ControlsOverlayWaitingForKey());
+  EXPECT_TRUE(ActionsHeld());
+  SetPauseMenu(false);
+  EXPECT_FALSE(ControlsOverlayWaitingForKey());
+  EXPECT_FALSE(ActionsHeld());
+  EXPECT_EQ(NavigationList().size(), 5u);
+  EXPECT_EQ(SavedListCount(), 0u);
+  EXPECT_FALSE(Shown(FindButton("how to play")));
+}
+
+}  // namespace
