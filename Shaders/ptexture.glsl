@@ -26,6 +26,17 @@
 //    to the fall-off start, fades smoothly (smoothstep) to 0 at the fall-off end and stays 0
 //    beyond; with an end not past the start the light simply stops at the start. The texture
 //    colour is multiplied by that light; the sum may exceed 1, which brightens up to white.
+//    A light whose reach ends short of the whole quad adds exactly nothing to any of its pixels:
+//    the sprite batch marks such lights in the quad's `unreached` bits and the loop visits only
+//    the others, in the same order, so the sum is the same to the last bit. On a software
+//    renderer the loop over every light for every pixel was most of the frame.
+// Variants: the device compiles this file four times. A draw none of whose quads is filtered is
+// drawn by a variant built with NO_FILTERS, one none of whose quads any light reaches by a variant
+// built with NO_LIGHTS (ambient only); each gives exactly the picture of the full program for such
+// a draw, since it only leaves out steps that would multiply by the identity or add exact zeros. A
+// software renderer runs every step of a shader for every pixel (a loop's body at least once,
+// both sides of a branch), so leaving a step out is the only way not to pay for it.
+//
 // 4. Pixels left with almost no coverage (alpha below 0.01) are dropped, so that transparent
 //    corners of sprites write no depth and never hide what is drawn behind them later.
 
@@ -55,6 +66,7 @@ in vec2 uv;
 in vec3 worldPosition;
 flat in uint kind;
 flat in uint filterSet;
+flat in uvec4 unreached;
 
 out vec4 fragColor;
 
@@ -70,18 +82,47 @@ float Falloff(float distanceToLight, float start, float end) {
 void main() {
   vec4 color = texture(shaderTexture, uv);
 
+#ifndef NO_FILTERS
   int row = int(min(filterSet, 15u)) * 3;
   vec4 r0 = filterRows[row];
   color.rgb = vec3(dot(r0.xyz, color.rgb), dot(filterRows[row + 1].xyz, color.rgb), dot(filterRows[row + 2].xyz, color.rgb));
   color.a *= r0.w;
+#else
+  // Keeps the block declared in every variant (the device checks each program's blocks); no
+  // quad has this kind.
+  if (kind == 0xFFFFu) color = filterRows[0];
+#endif
 
   if (kind != kKindText && kind != kKindUI && kind != kKindTransition) {
     vec3 light = ambient.rgb * ambient.a;
+#ifndef NO_LIGHTS
     uint count = min(lightCount, 128u);
-    for (uint i = 0u; i < count; ++i) {
+    // The lights to visit, 32 to a word: those the light block holds, less the unreached ones.
+    uvec4 visit = ~unreached;
+    for (uint w = 0u; w < 4u; ++w) {
+      uint first = w * 32u;
+      if (count <= first) visit[w] = 0u;
+      else if (count - first < 32u) visit[w] &= (1u << (count - first)) - 1u;
+    }
+    // Words past the light count hold nothing: with up to 32 lights the loop runs once per light
+    // visited (a software renderer runs a loop's body at least once, so no empty words are walked).
+    uint words = (count + 31u) / 32u;
+    uint word = 0u;
+    uint bits = visit.x;
+    while (bits != 0u || word + 1u < words) {
+      if (bits == 0u) {
+        ++word;
+        bits = visit[word];
+        continue;
+      }
+      // The lowest bit left, and its number from the exponent of its exact float value.
+      uint lowest = bits & (~bits + 1u);
+      bits ^= lowest;
+      uint i = word * 32u + ((floatBitsToUint(float(lowest)) >> 23) - 127u);
       float d = distance(worldPosition, lights[i].position.xyz);
       light += lights[i].color * lights[i].intensity * Falloff(d, lights[i].falloffStart.x, lights[i].falloffEnd.x);
     }
+#endif
     color.rgb *= light;
   }
 

@@ -4,36 +4,21 @@
 // guards. Also reports the sight rays the cones cast per frame.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "app/Application.h"
+#include "BenchGame.h"
 #include "gameplay/Sight.h"
 #include "platform/Platform.h"
 
 namespace {
 
-constexpr const char* kRoute =
-    "qinput 1\n"
-    "dt 0.016\n"
-    "90 D\n"
-    "60 D S\n"
-    "90 S\n"
-    "30\n"
-    "90 A\n"
-    "60 W\n"
-    "60 W D\n";
-
-// Runs level 3 for `frames` frames in a window of the offscreen driver; the seconds it took.
+// Runs level 3 along the route in a window of the offscreen driver, with the cones and arrows on or
+// off; the seconds it took and the sight rays cast.
 double RunLevel3(int frames, const std::string& route, bool cones, uint64_t* rays) {
-  const std::string data = platform::ExecutableDirectory() + "..";
-  std::vector<std::string> args = {"quillmarch", "--scene", "8", "--frames", std::to_string(frames), "--seed", "1",
-                                   "--input", route, "--no-dialogs", "--data", data, "--windowed", "--size", "1280x720"};
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
   // The game reads the switches from the settings file in the folder it starts in.
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / "qm-bench-cones";
   std::filesystem::create_directories(folder);
@@ -43,9 +28,7 @@ double RunLevel3(int frames, const std::string& route, bool cones, uint64_t* ray
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(folder);
   RaysCast() = 0;
-  auto start = std::chrono::steady_clock::now();
-  RunGame(static_cast<int>(argv.size()), argv.data());
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds = bench::RunGameTimed(bench::kLevel3Scene, frames, false, {"--input", route});
   std::filesystem::current_path(previous);
   *rays = RaysCast();
   return seconds;
@@ -53,18 +36,14 @@ double RunLevel3(int frames, const std::string& route, bool cones, uint64_t* ray
 
 // A long run minus a short one, per extra frame: the frame without start-up and shutdown.
 void BM_Level3Frame(benchmark::State& state, bool cones) {
-  const std::string route = (std::filesystem::temp_directory_path() / "qm-bench-cones.qinput").string();
-  std::ofstream(route) << kRoute;
-  constexpr int kShort = 20;
-  constexpr int kLong = 460;
+  const bench::RouteFile route("qm-bench-cones.qinput");
   uint64_t shortRays = 0, longRays = 0;
   for (auto _ : state) {
-    const double shortRun = RunLevel3(kShort, route, cones, &shortRays);
-    const double longRun = RunLevel3(kLong, route, cones, &longRays);
-    state.SetIterationTime((longRun - shortRun) / (kLong - kShort));
+    const double shortRun = RunLevel3(bench::kShortRun, route.Path(), cones, &shortRays);
+    const double longRun = RunLevel3(bench::kLongRun, route.Path(), cones, &longRays);
+    state.SetIterationTime((longRun - shortRun) / (bench::kLongRun - bench::kShortRun));
   }
-  state.counters["rays_per_frame"] = static_cast<double>(longRays - shortRays) / (kLong - kShort);
-  std::filesystem::remove(route);
+  state.counters["rays_per_frame"] = static_cast<double>(longRays - shortRays) / (bench::kLongRun - bench::kShortRun);
   std::filesystem::remove_all(std::filesystem::temp_directory_path() / "qm-bench-cones");
 }
 

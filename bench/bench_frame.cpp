@@ -6,16 +6,13 @@
 // 1280x720.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "BenchGame.h"
 #include "app/Application.h"
-
 #include "app/Options.h"
 #include "graphics/Camera.h"
 #include "graphics/Graphics.h"
@@ -115,49 +112,16 @@ void BM_ObjectPass(benchmark::State& state, Mode mode) {
 BENCHMARK_CAPTURE(BM_ObjectPass, headless, Mode::Headless)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_ObjectPass, offscreen_gl, Mode::OpenGL)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
-// The route through level 3 from the player's start: a loop of walks with a pause to look around.
-constexpr const char* kLevel3Route =
-    "qinput 1\n"
-    "dt 0.016\n"
-    "90 D\n"
-    "60 D S\n"
-    "90 S\n"
-    "30\n"
-    "90 A\n"
-    "60 W\n"
-    "60 W D\n";
-
-// Runs the whole program in-process on level 3 for `frames` frames; returns the seconds it took.
-double RunLevel3(bool headless, int frames, const std::string& route) {
-  const std::string data = platform::ExecutableDirectory() + "..";
-  std::vector<std::string> args = {"quillmarch", "--scene", "8", "--frames", std::to_string(frames), "--seed", "1",
-                                   "--input", route, "--no-dialogs", "--data", data};
-  if (headless) {
-    args.push_back("--headless");
-  } else {
-    args.insert(args.end(), {"--windowed", "--size", "1280x720"});
-  }
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  auto start = std::chrono::steady_clock::now();
-  RunGame(static_cast<int>(argv.size()), argv.data());
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// The cost of a frame without the start-up and shutdown: a long run minus a short one, per extra
-// frame.
+// The cost of a frame of level 3 along the route without the start-up and shutdown: a long run
+// minus a short one, per extra frame.
 void BM_Level3Route(benchmark::State& state, bool headless) {
   StopRig();
-  const std::string route = (std::filesystem::temp_directory_path() / "qm-bench-level3.qinput").string();
-  std::ofstream(route) << kLevel3Route;
-  constexpr int kShort = 20;
-  constexpr int kLong = 460;  // within the route, which lasts 480 frames
+  const bench::RouteFile route("qm-bench-level3.qinput");
   for (auto _ : state) {
-    const double shortRun = RunLevel3(headless, kShort, route);
-    const double longRun = RunLevel3(headless, kLong, route);
-    state.SetIterationTime((longRun - shortRun) / (kLong - kShort));
+    const double shortRun = bench::RunGameTimed(bench::kLevel3Scene, bench::kShortRun, headless, {"--input", route.Path()});
+    const double longRun = bench::RunGameTimed(bench::kLevel3Scene, bench::kLongRun, headless, {"--input", route.Path()});
+    state.SetIterationTime((longRun - shortRun) / (bench::kLongRun - bench::kShortRun));
   }
-  std::filesystem::remove(route);
 }
 
 // Draw calls per frame of every shipped level as the game runs it (no input, the level's own
@@ -167,21 +131,8 @@ constexpr int kShippedLevels[] = {6, 7, 8};
 void BM_LevelDrawCalls(benchmark::State& state, bool headless) {
   StopRig();
   const int scene = static_cast<int>(state.range(0));
-  const std::string data = platform::ExecutableDirectory() + "..";
   constexpr int kFrames = 120;
-  for (auto _ : state) {
-    std::vector<std::string> args = {"quillmarch", "--scene", std::to_string(scene), "--frames",
-                                     std::to_string(kFrames), "--seed", "1", "--fixed-dt", "0.016",
-                                     "--no-dialogs", "--data", data};
-    if (headless) {
-      args.push_back("--headless");
-    } else {
-      args.insert(args.end(), {"--windowed", "--size", "1280x720"});
-    }
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    RunGame(static_cast<int>(argv.size()), argv.data());
-  }
+  for (auto _ : state) bench::RunGameTimed(scene, kFrames, headless, {"--fixed-dt", "0.016"});
   const platform::GpuStats stats = LastRunGpuStats();
   const double frames = stats.frames > 0 ? static_cast<double>(stats.frames) : 1.0;
   state.counters["scene"] = scene;

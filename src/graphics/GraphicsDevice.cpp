@@ -134,12 +134,32 @@ void ReportShaderError(const std::string& message, const std::string& file) {
   platform::GetPlatform().ShowMessageBox("Error compiling shader.  Check shader-error.txt for message.", file);
 }
 
-platform::GpuShader CompileStage(platform::ShaderStage stage, const std::string& file) {
+// The source with each name defined right after the #version line; "#line 2" keeps the compiler's
+// line numbers those of the file.
+std::string WithDefines(const std::string& source, const std::vector<std::string>& defines) {
+  if (defines.empty()) return source;
+  const size_t version = source.find("#version");
+  const size_t end = version == std::string::npos ? std::string::npos : source.find('\n', version);
+  if (end == std::string::npos) return source;
+  std::string text = source.substr(0, end + 1);
+  for (const std::string& name : defines) {
+    text += "#define ";
+    text += name;
+    text += " 1\n";
+  }
+  text += "#line 2\n";
+  text += source.substr(end + 1);
+  return text;
+}
+
+platform::GpuShader CompileStage(platform::ShaderStage stage, const std::string& file,
+                                 const std::vector<std::string>& defines = {}) {
   std::optional<std::string> source = ReadSource(file);
   if (!source) {
     platform::GetPlatform().ShowMessageBox(file, "Missing Shader File");
     return platform::GpuShader{};
   }
+  source = WithDefines(*source, defines);
   std::string message;
   platform::GpuShader shader = Gpu().CompileShader(stage, *source, &message);
   if (!shader) ReportShaderError(message, file);
@@ -150,11 +170,11 @@ platform::GpuShader CompileStage(platform::ShaderStage stage, const std::string&
 
 platform::GpuProgram CompileShaderProgram(platform::ProgramKind kind, const std::string& vertexFile,
                                           const std::string& pixelFile, platform::GpuShader* vertex,
-                                          platform::GpuShader* pixel) {
+                                          platform::GpuShader* pixel, const std::vector<std::string>& pixelDefines) {
   platform::GpuDevice& gpu = Gpu();
   platform::GpuShader vs = CompileStage(platform::ShaderStage::Vertex, vertexFile);
   if (!vs) return platform::GpuProgram{};
-  platform::GpuShader ps = CompileStage(platform::ShaderStage::Pixel, pixelFile);
+  platform::GpuShader ps = CompileStage(platform::ShaderStage::Pixel, pixelFile, pixelDefines);
   if (!ps) {
     gpu.DestroyShader(vs);
     return platform::GpuProgram{};

@@ -43,7 +43,7 @@ bool ModelMesh::CreateBuffers(platform::VertexLayout vertexLayout) {
   float y[4] = {-1.0f, 1.0f, 1.0f, -1.0f};
   if (layout == platform::VertexLayout::Texture) {
     std::array<TextureVertex, 6> quad{};
-    for (int i = 0; i < 6; ++i) quad[i] = {{x[kVertexCorners[i]], y[kVertexCorners[i]], 0.0f}, {0.0f, 0.0f}, 0};
+    for (int i = 0; i < 6; ++i) quad[i] = {{x[kVertexCorners[i]], y[kVertexCorners[i]], 0.0f}, {0.0f, 0.0f}, 0, {0, 0, 0, 0}};
     vertexBuffer = gpu.CreateVertexBuffer(layout, quad.data(), sizeof(quad));
   } else {
     std::array<ColorVertex, 6> quad{};
@@ -160,7 +160,7 @@ bool Model::BuildVertices() {
   const auto kind = static_cast<uint32_t>(owner->type);
   for (int i = 0; i < 6; ++i) {
     Corner k = kVertexCorners[i];
-    mesh.textureVertices[i] = {{cornerX[k], cornerY[k], pz}, {u[k], v[k]}, kind};
+    mesh.textureVertices[i] = {{cornerX[k], cornerY[k], pz}, {u[k], v[k]}, kind, {0, 0, 0, 0}};
   }
   return true;
 }

@@ -3,7 +3,11 @@
 // one draw call from a per-frame vertex stream; the owner's colour filters travel with each quad
 // as an index into a small table of composed filters, and the object kind rides along as before.
 // The picture is the one separate draws would give: quads keep their order inside a draw call, so
-// depth testing, the equal-depth rule and blending see them exactly as before.
+// depth testing, the equal-depth rule and blending see them exactly as before. A quad may also join
+// an earlier draw of its state when nothing queued after that draw shares a pixel with it (quads
+// apart on the screen cannot tell the order they were drawn in). Each textured quad carries the
+// lights that cannot reach it, and each draw goes to the cheapest program variant that draws its
+// quads exactly (without the filter step, without the light loop, without mipmaps).
 //
 // Queued quads reach the GPU when the batch must break (another program, texture, matrix or light
 // state, a full filter table or stream) and at FlushSprites(), which the graphics frame calls after
@@ -13,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 class GameObject;
 class Texture;
@@ -32,6 +37,12 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
 void DrawColoredQuad(const ColorVertex corners[4]);
 // Sends every queued quad.
 void FlushSprites();
+
+// The lights of a light block (as TextureShader::FillLightBlock writes it) that cannot reach any
+// pixel of a quad under the world matrix `world` (16 floats, column by column): bit i % 32 of
+// out[i / 32] for light i. True when some light of the block reaches the quad.
+bool UnreachedLights(const TextureVertex corners[4], const uint8_t world[64], const std::vector<uint8_t>& block,
+                     uint32_t out[4]);
 
 // The texture program's pixel stage drops pixels whose alpha ends below this (Shaders/ptexture.glsl).
 inline constexpr float kDiscardAlpha = 0.01f;

@@ -1,6 +1,8 @@
 #include "graphics/TextureShader.h"
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "graphics/Camera.h"
 #include "graphics/Filter.h"
@@ -30,9 +32,18 @@ TextureShader* GetTextureShader() { return gTextureShader; }
 void SetTextureShader(TextureShader* shader) { gTextureShader = shader; }
 
 bool TextureShader::Initialize() {
-  program_ = CompileShaderProgram(platform::ProgramKind::Texture, "./Shaders/vtexture.glsl",
-                                  "./Shaders/ptexture.glsl", &vertexShader_, &pixelShader_);
-  if (!program_) return false;
+  for (int variant = 0; variant < kTextureVariants; ++variant) {
+    std::vector<std::string> defines;
+    if ((variant & kNoFilters) != 0) defines.push_back("NO_FILTERS");
+    if ((variant & kNoLights) != 0) defines.push_back("NO_LIGHTS");
+    programs_[variant] = CompileShaderProgram(platform::ProgramKind::Texture, "./Shaders/vtexture.glsl",
+                                              "./Shaders/ptexture.glsl", &vertexShaders_[variant],
+                                              &pixelShaders_[variant], defines);
+    if (!programs_[variant]) {
+      Shutdown();
+      return false;
+    }
+  }
   platform::GpuDevice& gpu = Gpu();
   matrixBuffer_ = gpu.CreateUniformBuffer(platform::kMatrixBlockBytes);
   filterBuffer_ = gpu.CreateUniformBuffer(platform::kFilterBlockBytes);
@@ -49,9 +60,11 @@ void TextureShader::Shutdown() {
   gpu.DestroyBuffer(lightBuffer_);
   gpu.DestroyBuffer(filterBuffer_);
   gpu.DestroyBuffer(matrixBuffer_);
-  gpu.DestroyProgram(program_);
-  gpu.DestroyShader(pixelShader_);
-  gpu.DestroyShader(vertexShader_);
+  for (int variant = 0; variant < kTextureVariants; ++variant) {
+    gpu.DestroyProgram(programs_[variant]);
+    gpu.DestroyShader(pixelShaders_[variant]);
+    gpu.DestroyShader(vertexShaders_[variant]);
+  }
   matrixShadow_.clear();
   filterShadow_.clear();
   lightShadow_.clear();
@@ -139,7 +152,8 @@ bool TextureShader::Render(platform::GpuBuffer vertices, platform::GpuBuffer ind
 
 bool TextureShader::RenderBatch(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount,
                                 int baseVertex, const uint8_t* matrices, const uint8_t* filters,
-                                const uint8_t* lights, size_t lightBytes, const Texture* texture) {
+                                const uint8_t* lights, size_t lightBytes, const Texture* texture,
+                                uint32_t skip) {
   if (!UploadIfChanged(matrixBuffer_, matrixShadow_, matrices, platform::kMatrixBlockBytes)) return false;
   if (!UploadIfChanged(filterBuffer_, filterShadow_, filters, platform::kFilterBlockBytes)) return false;
   // Only the header and the entries in use are sent; the shader reads no further than the count.
@@ -149,7 +163,8 @@ bool TextureShader::RenderBatch(platform::GpuBuffer vertices, platform::GpuBuffe
   gpu.BindUniformBuffer(platform::UniformSlot::Matrix, matrixBuffer_);
   gpu.BindUniformBuffer(platform::UniformSlot::Filter, filterBuffer_);
   gpu.BindUniformBuffer(platform::UniformSlot::Light, lightBuffer_);
-  gpu.DrawBase(program_, vertices, indices, indexCount, baseVertex,
+  gpu.UseMipmaps((skip & kNoMipmaps) == 0);
+  gpu.DrawBase(programs_[skip & (kNoFilters | kNoLights)], vertices, indices, indexCount, baseVertex,
                texture != nullptr ? texture->view : platform::GpuTexture{});
   return true;
 }

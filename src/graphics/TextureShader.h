@@ -31,15 +31,30 @@
 class GameObject;
 class Texture;
 
-// One vertex of the texture program (24 bytes): position, texture coordinates, owner's object kind.
+// One vertex of the texture program (40 bytes): position, texture coordinates, owner's object kind,
+// and the lights that cannot reach the quad: bit b of word w set means light 32 w + b is left out
+// of the quad's lighting (the sprite batch works them out; all clear means every light is tried).
 struct TextureVertex {
   float position[3];
   float texcoord[2];
   uint32_t kind;
+  uint32_t lightsOut[4];
 };
-static_assert(sizeof(TextureVertex) == platform::kTextureVertexBytes, "texture vertex is 24 bytes");
+static_assert(sizeof(TextureVertex) == platform::kTextureVertexBytes, "texture vertex is 40 bytes");
 
 inline constexpr int kMaxFilters = 16;
+
+// The steps of the pixel stage a draw can do without (Shaders/ptexture.glsl): each combination is a
+// program of its own, built from the same file.
+enum TextureSteps : uint32_t {
+  kAllSteps = 0,
+  kNoFilters = 1,  // no quad of the draw is filtered (its filter set is the identity)
+  kNoLights = 2,   // no light reaches any quad of the draw (the ambient colour still applies)
+  // Not a program of its own: no quad of the draw shows its texture smaller than its size, so the
+  // full-size level is sampled alone (GpuDevice::UseMipmaps), which gives the same pixels.
+  kNoMipmaps = 4,
+};
+inline constexpr int kTextureVariants = 4;
 inline constexpr int kMaxLights = 128;
 
 class TextureShader {
@@ -60,9 +75,11 @@ class TextureShader {
               const Texture* texture, const GameObject* owner);
   // One batched draw: `indexCount` indices from `baseVertex` of a stream, with the blocks' bytes
   // as given (lights: the bytes in use). The sprite batch calls this.
+  // `skip` (TextureSteps bits) names steps no quad of the draw needs; the variant without them
+  // draws it.
   bool RenderBatch(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount, int baseVertex,
                    const uint8_t* matrices, const uint8_t* filters, const uint8_t* lights, size_t lightBytes,
-                   const Texture* texture);
+                   const Texture* texture, uint32_t skip = kAllSteps);
 
   // The owner's Filter components as entries of 48 bytes (type uint at 0, colour RGBA at 16,
   // saturation at 32), the first 16 in component order (tests read them).
@@ -75,9 +92,9 @@ class TextureShader {
   bool UploadIfChanged(platform::GpuBuffer buffer, std::vector<uint8_t>& shadow, const uint8_t* bytes,
                        size_t size);
 
-  platform::GpuShader vertexShader_;
-  platform::GpuShader pixelShader_;
-  platform::GpuProgram program_;
+  platform::GpuShader vertexShaders_[kTextureVariants];
+  platform::GpuShader pixelShaders_[kTextureVariants];
+  platform::GpuProgram programs_[kTextureVariants];
   platform::GpuBuffer matrixBuffer_;
   platform::GpuBuffer filterBuffer_;
   platform::GpuBuffer lightBuffer_;

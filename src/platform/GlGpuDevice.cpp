@@ -94,6 +94,14 @@ class GlGpuDevice final : public GpuDevice {
     glSamplerParameterf(sampler_, GL_TEXTURE_LOD_BIAS, 0.0f);
     glBindSampler(0, sampler_);
     glActiveTexture(GL_TEXTURE0);
+    // The same without mipmaps, for draws that never shrink their texture (UseMipmaps).
+    glGenSamplers(1, &fullSizeSampler_);
+    glSamplerParameteri(fullSizeSampler_, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glSamplerParameteri(fullSizeSampler_, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(fullSizeSampler_, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glSamplerParameteri(fullSizeSampler_, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glSamplerParameteri(fullSizeSampler_, GL_TEXTURE_WRAP_R, GL_REPEAT);
+    boundSampler_ = sampler_;
 
     // A draw without a texture samples this: transparent black, as an unbound view would give.
     const uint8_t clear[4] = {0, 0, 0, 0};
@@ -127,6 +135,8 @@ class GlGpuDevice final : public GpuDevice {
     }
     if (emptyTexture_ != 0) glDeleteTextures(1, &emptyTexture_);
     if (sampler_ != 0) glDeleteSamplers(1, &sampler_);
+    if (fullSizeSampler_ != 0) glDeleteSamplers(1, &fullSizeSampler_);
+    fullSizeSampler_ = boundSampler_ = 0;
     emptyTexture_ = 0;
     sampler_ = 0;
     currentProgram_ = currentArray_ = boundTexture_ = 0;
@@ -156,6 +166,8 @@ class GlGpuDevice final : public GpuDevice {
       glEnableVertexAttribArray(2);
       // The object kind stays an integer all the way to the pixel shader.
       glVertexAttribIPointer(2, 1, GL_UNSIGNED_INT, kTextureVertexBytes, reinterpret_cast<void*>(20));
+      glEnableVertexAttribArray(3);
+      glVertexAttribIPointer(3, 4, GL_UNSIGNED_INT, kTextureVertexBytes, reinterpret_cast<void*>(24));
     }
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     if (data != nullptr) ++stats_.bufferUploads;
@@ -399,6 +411,13 @@ class GlGpuDevice final : public GpuDevice {
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   }
 
+  void UseMipmaps(bool mipmaps) override {
+    const GLuint wanted = mipmaps || fullSizeSampler_ == 0 ? sampler_ : fullSizeSampler_;
+    if (wanted == boundSampler_) return;
+    glBindSampler(0, wanted);
+    boundSampler_ = wanted;
+  }
+
   void BindUniformBuffer(UniformSlot slot, GpuBuffer buffer) override {
     GlBuffer* b = Find(buffer);
     GLuint name = b != nullptr ? b->name : 0;
@@ -457,6 +476,7 @@ class GlGpuDevice final : public GpuDevice {
     // Texture unit 0 and its sampler are what the texture program samples.
     glActiveTexture(GL_TEXTURE0);
     glBindSampler(0, sampler_);
+    boundSampler_ = sampler_;
   }
 
   void Finish() override { glFinish(); }
@@ -583,6 +603,8 @@ class GlGpuDevice final : public GpuDevice {
   bool zeroToOneDepth_ = false;  // clip control put clip-space depth at 0..w  // Initialize ran with a context; Shutdown releases everything once
   GLint maxTextureSize_ = 0;
   GLuint sampler_ = 0;
+  GLuint fullSizeSampler_ = 0;
+  GLuint boundSampler_ = 0;
   GLuint emptyTexture_ = 0;
   GLuint currentProgram_ = 0;
   GLuint currentArray_ = 0;

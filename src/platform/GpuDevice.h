@@ -27,10 +27,10 @@ struct GpuShader : GpuHandle {};
 struct GpuProgram : GpuHandle {};
 
 // The two vertex formats. Colour: position float3 + colour float4 (28 bytes). Texture: position
-// float3 + texcoord float2 + object kind uint32 (24 bytes).
+// float3 + texcoord float2 + object kind uint32 + the lights left out, uint32 x 4 (40 bytes).
 enum class VertexLayout : uint32_t { Color = 0, Texture = 1 };
 inline constexpr size_t kColorVertexBytes = 28;
-inline constexpr size_t kTextureVertexBytes = 24;
+inline constexpr size_t kTextureVertexBytes = 40;
 
 enum class ShaderStage : uint32_t { Vertex = 0, Pixel = 1 };
 // Which uniform blocks a program declares: Color has "MatrixBuffer"; Texture has "MatrixBuffer",
@@ -118,6 +118,11 @@ class GpuDevice {
   // src-alpha / one-minus-src-alpha for colour, one / zero for alpha.
   virtual void BindAlphaBlending() = 0;
   virtual void BindUniformBuffer(UniformSlot slot, GpuBuffer buffer) = 0;
+  // The sampling of texture unit 0 for the draws that follow: with mipmaps (linear within and
+  // between levels, the default) or from the full-size level alone (linear). The two give the same
+  // pixels wherever a texture is not drawn smaller than its size (GL then samples the full-size
+  // level either way); the second costs a software renderer much less.
+  virtual void UseMipmaps(bool mipmaps) = 0;
   // One indexed triangle-list draw from index 0. An empty texture samples transparent black.
   virtual void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount,
                     GpuTexture texture) = 0;

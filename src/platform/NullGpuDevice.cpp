@@ -95,6 +95,7 @@ class NullGpuDevice final : public GpuDevice {
   void Clear(float, float, float, float, float) override { ++stats_.clears; }
   void SetViewport(int, int, int, int) override {}
   void BindAlphaBlending() override {}
+  void UseMipmaps(bool) override {}
   void BindUniformBuffer(UniformSlot, GpuBuffer) override {}
   void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, GpuTexture texture) override {
     DrawBase(program, vertices, indices, indexCount, 0, texture);

@@ -1,0 +1,72 @@
+// What the whole-game benchmarks share: the scripted route through the last shipped level, and a
+// run of the whole program in-process (as if started from the command line), timed.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "platform/Platform.h"
+
+namespace bench {
+
+// The route through level 3 from the player's start, past the guards: a loop of walks with a pause
+// to look around. It lasts 480 frames.
+inline constexpr const char* kLevel3Route =
+    "qinput 1\n"
+    "dt 0.016\n"
+    "90 D\n"
+    "60 D S\n"
+    "90 S\n"
+    "30\n"
+    "90 A\n"
+    "60 W\n"
+    "60 W D\n";
+inline constexpr int kLevel3Scene = 8;
+
+// The frames of a short and a long run along the route: the long one minus the short one, per
+// extra frame, is a frame without start-up and shutdown.
+inline constexpr int kShortRun = 20;
+inline constexpr int kLongRun = 460;
+
+// The route written to a file in the temporary folder (removed by the destructor).
+class RouteFile {
+ public:
+  explicit RouteFile(const std::string& name) : path_(std::filesystem::temp_directory_path() / name) {
+    std::ofstream(path_) << kLevel3Route;
+  }
+  ~RouteFile() {
+    std::error_code ec;
+    std::filesystem::remove(path_, ec);
+  }
+  RouteFile(const RouteFile&) = delete;
+  RouteFile& operator=(const RouteFile&) = delete;
+  std::string Path() const { return path_.string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Runs the whole program on `scene` for `frames` frames with seed 1 and the game's data beside
+// the benchmark; headless or in a 1280x720 window. `extra` switches are appended. Seconds taken.
+inline double RunGameTimed(int scene, int frames, bool headless, const std::vector<std::string>& extra) {
+  const std::string data = platform::ExecutableDirectory() + "..";
+  std::vector<std::string> args = {"quillmarch", "--scene", std::to_string(scene), "--frames", std::to_string(frames),
+                                   "--seed",     "1",       "--no-dialogs",        "--data",   data};
+  if (headless) {
+    args.push_back("--headless");
+  } else {
+    args.insert(args.end(), {"--windowed", "--size", "1280x720"});
+  }
+  args.insert(args.end(), extra.begin(), extra.end());
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  const auto start = std::chrono::steady_clock::now();
+  RunGame(static_cast<int>(argv.size()), argv.data());
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace bench
