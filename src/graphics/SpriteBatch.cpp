@@ -126,15 +126,21 @@ void Multiply(const float a[16], const float b[16], float out[16]) {
   }
 }
 
-// The screen rectangle of four corners under a matrix block (projection x view x world).
-template <class Vertex>
-Box ScreenBounds(const Vertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes]) {
-  float world[16], view[16], projection[16], viewWorld[16], all[16];
+// projection x view x world of a matrix block: object space straight to clip space.
+void ClipMatrix(const uint8_t matrices[platform::kMatrixBlockBytes], float all[16]) {
+  float world[16], view[16], projection[16], viewWorld[16];
   std::memcpy(world, matrices, 64);
   std::memcpy(view, matrices + 64, 64);
   std::memcpy(projection, matrices + 128, 64);
   Multiply(view, world, viewWorld);
   Multiply(projection, viewWorld, all);
+}
+
+// The screen rectangle of four corners under a matrix block (projection x view x world).
+template <class Vertex>
+Box ScreenBounds(const Vertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes]) {
+  float all[16];
+  ClipMatrix(matrices, all);
   Box box{1e30f, 1e30f, -1e30f, -1e30f};
   for (int c = 0; c < 4; ++c) {
     const float* p = corners[c].position;
@@ -168,12 +174,8 @@ bool Shrinks(const TextureVertex corners[4], const uint8_t matrices[platform::kM
   if (texture == nullptr || texture->width <= 0 || texture->height <= 0 || screenWidth <= 0 || screenHeight <= 0) {
     return true;
   }
-  float world[16], view[16], projection[16], viewWorld[16], all[16];
-  std::memcpy(world, matrices, 64);
-  std::memcpy(view, matrices + 64, 64);
-  std::memcpy(projection, matrices + 128, 64);
-  Multiply(view, world, viewWorld);
-  Multiply(projection, viewWorld, all);
+  float all[16];
+  ClipMatrix(matrices, all);
   float sx[4], sy[4], w[4], tx[4], ty[4];
   for (int c = 0; c < 4; ++c) {
     const float* p = corners[c].position;
