@@ -95,16 +95,8 @@ void BM_ObjectPass(benchmark::State& state, Mode mode) {
   }
   const int count = static_cast<int>(state.range(0));
   FillScene(count);
-  GraphicsDevice* device = GetGraphicsDevice();
   BuildProjection(1280.0f / 720.0f);
-  for (auto _ : state) {
-    device->BeginScene();
-    MainCamera().Render();
-    device->BindAlphaBlending();
-    UpdateObjects(0.016f);
-    FlushSprites();
-    device->Gpu().Finish();
-  }
+  for (auto _ : state) bench::DrawFinishedFrame();
   state.counters["objects"] = count;
   ClearObjects();
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchGame.h"
 #include "app/Options.h"
 #include "graphics/Camera.h"
 #include "graphics/Graphics.h"
@@ -130,16 +131,7 @@ void FillPeerScene(int sprites, bool big) {
   }
 }
 
-// One finished frame of whatever scene is loaded.
-void DrawFinishedFrame() {
-  GraphicsDevice* device = GetGraphicsDevice();
-  device->BeginScene();
-  MainCamera().Render();
-  device->BindAlphaBlending();
-  UpdateObjects(0.016f);
-  FlushSprites();
-  device->Gpu().Finish();
-}
+using bench::DrawFinishedFrame;
 
 void BM_PeerSprites(benchmark::State& state) {
   const std::string& problem = StartRig();
