@@ -14,7 +14,10 @@ seconds=${1:-720}
 shift || true
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(attributes bank input level tga tga_file)
-mkdir -p fuzz-long
+mkdir -p fuzz-long/bin
+# The session runs copies of the targets, so a rebuild while it runs (libFuzzer starts a new child
+# process for every job) never swaps the program under it.
+for t in "${targets[@]}"; do cp tests/fuzz_"$t" fuzz-long/bin/ || exit 1; done
 for t in "${targets[@]}"; do
   corpus=fuzz-long/corpus/$t
   artifacts=fuzz-long/artifacts/$t/
@@ -23,7 +26,7 @@ for t in "${targets[@]}"; do
   echo "$t start $(date +%FT%T) corpus $(ls "$corpus" | wc -l)" >> fuzz-long/summary.txt
   start=$(date +%s)
   # The malloc limit is the suite's: no reader may ask for more than the input can back.
-  ./tests/fuzz_"$t" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
+  ./fuzz-long/bin/fuzz_"$t" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
     -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -malloc_limit_mb=256 \
     -artifact_prefix="$artifacts" "$corpus" > fuzz-long/"$t".log 2>&1
   rc=$?
