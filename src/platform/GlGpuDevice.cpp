@@ -58,6 +58,7 @@ class GlGpuDevice final : public GpuDevice {
 
     // Depth: less-or-equal, writes on. At equal depth the later draw wins.
     glEnable(GL_DEPTH_TEST);
+    depthTest_ = true;
     glDepthMask(GL_TRUE);
     glDepthFunc(GL_LEQUAL);
     glDepthRange(0.0, 1.0);
@@ -418,6 +419,16 @@ class GlGpuDevice final : public GpuDevice {
     boundSampler_ = wanted;
   }
 
+  void UseDepthTest(bool test) override {
+    if (test == depthTest_) return;
+    if (test) {
+      glEnable(GL_DEPTH_TEST);
+    } else {
+      glDisable(GL_DEPTH_TEST);
+    }
+    depthTest_ = test;
+  }
+
   void BindUniformBuffer(UniformSlot slot, GpuBuffer buffer) override {
     GlBuffer* b = Find(buffer);
     GLuint name = b != nullptr ? b->name : 0;
@@ -466,6 +477,7 @@ class GlGpuDevice final : public GpuDevice {
       glDrawElementsBaseVertex(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, nullptr, baseVertex);
     }
     ++stats_.drawCalls;
+    if (!depthTest_) ++stats_.drawsWithoutDepth;
     stats_.indicesDrawn += static_cast<uint64_t>(indexCount);
   }
 
@@ -477,6 +489,12 @@ class GlGpuDevice final : public GpuDevice {
     glActiveTexture(GL_TEXTURE0);
     glBindSampler(0, sampler_);
     boundSampler_ = sampler_;
+    // Code outside the device may have switched the depth test: it is put back as the device has it.
+    if (depthTest_) {
+      glEnable(GL_DEPTH_TEST);
+    } else {
+      glDisable(GL_DEPTH_TEST);
+    }
   }
 
   void Finish() override { glFinish(); }

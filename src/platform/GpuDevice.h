@@ -54,6 +54,7 @@ struct GpuStats {
   uint64_t clears = 0;
   uint64_t frames = 0;       // EndFrame calls
   uint64_t frameWaits = 0;   // BeginFrame calls that found the GPU still busy with an old frame
+  uint64_t drawsWithoutDepth = 0;  // draw calls made with the depth test switched off (UseDepthTest)
 };
 
 // Frames the processor may run ahead of the GPU before BeginFrame waits.
@@ -123,6 +124,11 @@ class GpuDevice {
   // pixels wherever a texture is not drawn smaller than its size (GL then samples the full-size
   // level either way); the second costs a software renderer much less.
   virtual void UseMipmaps(bool mipmaps) = 0;
+  // Whether the draws that follow run the depth test (less-or-equal, with writes; the default) or
+  // go without it, which also writes no depth. A draw whose pixels always pass the test and whose
+  // depth no later test reads looks the same either way, and skips the per-pixel depth work.
+  virtual void UseDepthTest(bool test) = 0;
+  bool DepthTestOn() const { return depthTest_; }
   // One indexed triangle-list draw from index 0. An empty texture samples transparent black.
   virtual void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount,
                     GpuTexture texture) = 0;
@@ -159,6 +165,7 @@ class GpuDevice {
   }
   GpuStats stats_;
   uint32_t serial_;
+  bool depthTest_ = true;
 
  private:
   uint32_t nextHandleId_ = 1;

@@ -96,6 +96,7 @@ class NullGpuDevice final : public GpuDevice {
   void SetViewport(int, int, int, int) override {}
   void BindAlphaBlending() override {}
   void UseMipmaps(bool) override {}
+  void UseDepthTest(bool test) override { depthTest_ = test; }
   void BindUniformBuffer(UniformSlot, GpuBuffer) override {}
   void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, GpuTexture texture) override {
     DrawBase(program, vertices, indices, indexCount, 0, texture);
@@ -105,6 +106,7 @@ class NullGpuDevice final : public GpuDevice {
     if (!program || indexCount <= 0 || baseVertex < 0 || vertices.device != serial_ || indices.device != serial_) return;
     if (buffers_.count(vertices.id) == 0 || buffers_.count(indices.id) == 0) return;
     ++stats_.drawCalls;
+    if (!depthTest_) ++stats_.drawsWithoutDepth;
     stats_.indicesDrawn += static_cast<uint64_t>(indexCount);
   }
   void ForgetBoundState() override {}
