@@ -1,16 +1,14 @@
 #include "graphics/ColorMesh.h"
 
 #include <cmath>
-#include <numeric>
 #include <utility>
 
 #include "graphics/Camera.h"
-#include "graphics/GraphicsDevice.h"
+#include "graphics/SpriteBatch.h"
 
 namespace {
 
 constexpr float kTwoPi = 6.28318530718f;
-constexpr size_t kFirstCapacity = 768;
 
 ColorVertex Vertex(float x, float y, float z, const float rgba[4]) {
   return {{x, y, z}, {rgba[0], rgba[1], rgba[2], rgba[3]}};
@@ -48,48 +46,18 @@ void ColorMesh::AddRing(float cx, float cy, float inner, float outer, int segmen
   }
 }
 
-bool ColorMesh::Reserve(size_t vertexCount) {
-  if (vertexCount <= capacity_) return true;
-  size_t capacity = capacity_ == 0 ? kFirstCapacity : capacity_;
-  while (capacity < vertexCount) capacity *= 2;
-  platform::GpuDevice& gpu = Gpu();
-  gpu.DestroyBuffer(vertexBuffer_);
-  gpu.DestroyBuffer(indexBuffer_);
-  capacity_ = 0;
-  // The triangles are a plain list, so the indices simply count up and never change.
-  std::vector<uint32_t> indices(capacity);
-  std::iota(indices.begin(), indices.end(), 0u);
-  vertexBuffer_ = gpu.CreateVertexBuffer(platform::VertexLayout::Color, nullptr, capacity * sizeof(ColorVertex));
-  indexBuffer_ = gpu.CreateIndexBuffer(indices.data(), indices.size());
-  if (!vertexBuffer_ || !indexBuffer_) {
-    gpu.DestroyBuffer(vertexBuffer_);
-    gpu.DestroyBuffer(indexBuffer_);
-    return false;
-  }
-  capacity_ = capacity;
-  return true;
-}
-
 void ColorMesh::Draw() {
-  if (vertices_.empty()) return;
-  ColorShader* shader = GetColorShader();
-  if (shader == nullptr || !Reserve(vertices_.size())) return;
-  const size_t bytes = vertices_.size() * sizeof(ColorVertex);
-  if (!Gpu().WriteBuffer(vertexBuffer_, vertices_.data(), bytes)) {
-    // The buffers died with a device that was shut down since: make new ones on this device.
-    vertexBuffer_ = {};
-    indexBuffer_ = {};
-    capacity_ = 0;
-    if (!Reserve(vertices_.size()) || !Gpu().WriteBuffer(vertexBuffer_, vertices_.data(), bytes)) return;
+  if (vertices_.empty() || GetColorShader() == nullptr) return;
+  // Each triangle goes to the sprite batch as a quad whose fourth corner repeats the third: the
+  // batch draws a quad as two triangles, the first being this one and the second an empty one
+  // (no area, no pixels). The triangles keep their order among the frame's other quads.
+  for (size_t i = 0; i + 2 < vertices_.size(); i += 3) {
+    const ColorVertex corners[4] = {vertices_[i], vertices_[i + 1], vertices_[i + 2], vertices_[i + 2]};
+    DrawColoredQuad(corners);
   }
-  shader->Render(vertexBuffer_, indexBuffer_, static_cast<int>(vertices_.size()), WorldMatrix(), ViewMatrix(),
-                 ProjectionMatrix());
 }
 
 void ColorMesh::Release() {
-  if (capacity_ == 0 && !vertexBuffer_ && !indexBuffer_) return;
-  platform::GpuDevice& gpu = Gpu();
-  gpu.DestroyBuffer(vertexBuffer_);
-  gpu.DestroyBuffer(indexBuffer_);
-  capacity_ = 0;
+  vertices_.clear();
+  vertices_.shrink_to_fit();
 }

@@ -1,8 +1,8 @@
 // A mesh of flat-coloured triangles rebuilt every frame and drawn through the colour program in
 // world space (identity world matrix, the camera's view and projection): vision cones, arrows and
 // other shapes that are not quads. Triangles are stored clockwise on screen whatever order they are
-// given in, since the device culls the other winding. The device buffers grow to the largest frame
-// and are freed by Release (or the destructor).
+// given in, since the device culls the other winding. The triangles are drawn through the sprite
+// batch, in order with the frame's quads.
 #pragma once
 
 #include <cstddef>
@@ -18,7 +18,7 @@ class ColorMesh {
   ColorMesh(const ColorMesh&) = delete;
   ColorMesh& operator=(const ColorMesh&) = delete;
 
-  // Forgets the triangles (the buffers stay).
+  // Forgets the triangles (their storage stays for the next frame).
   void Clear() { vertices_.clear(); }
   // One triangle at depth z with the colour RGBA.
   void AddTriangle(float ax, float ay, float bx, float by, float cx, float cy, float z, const float rgba[4]);
@@ -29,16 +29,12 @@ class ColorMesh {
   size_t TriangleCount() const { return vertices_.size() / 3; }
   const std::vector<ColorVertex>& Vertices() const { return vertices_; }
 
-  // Uploads the triangles and draws them with one draw call; nothing without triangles or without
-  // the colour program.
+  // Queues the triangles on the sprite batch with the current matrices; nothing without triangles
+  // or without the colour program.
   void Draw();
+  // Forgets the triangles and their storage.
   void Release();
 
  private:
-  bool Reserve(size_t vertexCount);
-
   std::vector<ColorVertex> vertices_;
-  platform::GpuBuffer vertexBuffer_;
-  platform::GpuBuffer indexBuffer_;
-  size_t capacity_ = 0;  // vertices the buffers hold
 };

@@ -130,7 +130,7 @@ bool Graphics::Frame() {
   // 7. The scene manager; an empty scene list ends the program before anything is presented.
   if (!UpdateScenes(dt)) return false;
   // 7b. Everything the object pass and the scenes queued goes to the GPU.
-  FlushSprites();
+  FinishSpriteFrame();
   // 8. The editor's interface.
   if (GetEditorLink().enabled && GetApplicationHooks().editorRender != nullptr) {
     GetApplicationHooks().editorRender();

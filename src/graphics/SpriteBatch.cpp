@@ -1,6 +1,7 @@
 #include "graphics/SpriteBatch.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "graphics/Filter.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/Light.h"
+#include "graphics/Occlusion.h"
 #include "graphics/Texture.h"
 #include "graphics/TextureShader.h"
 #include "objects/GameObject.h"
@@ -38,15 +40,10 @@ struct Stream {
   size_t cursor = 0;    // first free vertex
 };
 
-// A screen rectangle in normalised device coordinates: x0, y0, x1, y1.
-struct Box {
-  float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-};
+using Box = ScreenBox;
 
 // A quad with a corner at or behind the camera's plane covers an unknown part of the screen.
 constexpr Box kWholeScreen{-1e30f, -1e30f, 1e30f, 1e30f};
-
-bool Overlap(const Box& a, const Box& b) { return a.x0 <= b.x1 && b.x0 <= a.x1 && a.y0 <= b.y1 && b.y0 <= a.y1; }
 
 // One draw call waiting to be sent: its state and its quads in draw order.
 struct Batch {
@@ -65,6 +62,10 @@ struct Batch {
   // Where on the screen the quads lie: all of them, and each one (for a small batch).
   Box bounds;
   std::vector<Box> quadBounds;
+  // Each quad as the frame analysis sees it, in draw order; `first` is where the batch's quads
+  // start in the frame's list once the held batches are laid end to end.
+  std::vector<FrameQuad> analysed;
+  size_t first = 0;
 
   size_t Quads() const { return mode == Mode::Textured ? textureVertices.size() / 4 : colorVertices.size() / 4; }
 };
@@ -78,8 +79,6 @@ struct Batch {
 // larger batch counts by its bounds alone).
 constexpr int kBatchesSearched = 8;
 constexpr size_t kQuadsCompared = 64;
-// Batches held before the oldest is sent anyway.
-constexpr size_t kBatchesHeld = 32;
 // Bounds grow by about two pixels of a 1280-pixel-wide screen, against rounding in rasterising.
 constexpr float kBoundsMargin = 4.0f / 1280.0f;
 
@@ -90,8 +89,27 @@ struct BatchModule {
   platform::GpuBuffer quadIndices;
 
   // Batches waiting, oldest first: pending[0 .. held) (the vector keeps their storage between frames).
+  // The whole frame is held, as far as the streams can take it, so that the decisions at the
+  // flush can look at every quad drawn after a given one.
   std::vector<Batch> pending;
   size_t held = 0;
+  size_t heldTextureVertices = 0;
+  size_t heldColorVertices = 0;
+
+  // Every held quad in the order the draws give them (a quad that joined an earlier draw is drawn
+  // before quads asked for ahead of it), and the decisions about them.
+  std::vector<FrameQuad> frame;
+  std::vector<uint8_t> hidden;
+  std::vector<uint8_t> withoutDepth;
+  // The depth planes named so far this frame (DepthSpan::plane is index + 1).
+  std::vector<std::array<float, 13>> planes;
+  // The device's clear and draw counts after the last send: a frame may go without the depth
+  // test only if the depth buffer was cleared since and nothing else drew into it.
+  uint64_t clearsSeen = 0;
+  uint64_t drawsSeen = 0;
+  std::vector<TextureVertex> keptTexture;
+  std::vector<ColorVertex> keptColor;
+  SpriteFrameStats stats;
 
   // Scratch for the state a new quad needs.
   uint8_t nextMatrices[platform::kMatrixBlockBytes] = {};
@@ -136,30 +154,103 @@ void ClipMatrix(const uint8_t matrices[platform::kMatrixBlockBytes], float all[1
   Multiply(projection, viewWorld, all);
 }
 
-// The screen rectangle of four corners under a matrix block (projection x view x world).
+// Four corners after projection: normalised device x and y, and window depth (z / w, 0 nearest).
+// `known` is false when a corner is at or behind the camera's plane or not a number.
+struct Projected {
+  float x[4], y[4], depth[4];
+  bool known = true;
+};
+
 template <class Vertex>
-Box ScreenBounds(const Vertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes]) {
+Projected Project(const Vertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes]) {
   float all[16];
   ClipMatrix(matrices, all);
-  Box box{1e30f, 1e30f, -1e30f, -1e30f};
+  Projected out;
   for (int c = 0; c < 4; ++c) {
     const float* p = corners[c].position;
     float clip[4];
     for (int row = 0; row < 4; ++row) clip[row] = all[row] * p[0] + all[4 + row] * p[1] + all[8 + row] * p[2] + all[12 + row];
-    if (!(clip[3] > 1e-6f)) return kWholeScreen;
-    const float x = clip[0] / clip[3];
-    const float y = clip[1] / clip[3];
-    if (!(x == x) || !(y == y)) return kWholeScreen;  // not a number
-    box.x0 = std::min(box.x0, x);
-    box.y0 = std::min(box.y0, y);
-    box.x1 = std::max(box.x1, x);
-    box.y1 = std::max(box.y1, y);
+    if (!(clip[3] > 1e-6f)) out.known = false;
+    out.x[c] = clip[0] / clip[3];
+    out.y[c] = clip[1] / clip[3];
+    out.depth[c] = clip[2] / clip[3];
+    if (!std::isfinite(out.x[c]) || !std::isfinite(out.y[c]) || !std::isfinite(out.depth[c])) out.known = false;
   }
+  return out;
+}
+
+// The screen rectangle of projected corners, grown by the margin.
+Box ScreenBounds(const Projected& q) {
+  if (!q.known) return kWholeScreen;
+  Box box{*std::min_element(q.x, q.x + 4), *std::min_element(q.y, q.y + 4), *std::max_element(q.x, q.x + 4),
+          *std::max_element(q.y, q.y + 4)};
   box.x0 -= kBoundsMargin;
   box.y0 -= kBoundsMargin;
   box.x1 += kBoundsMargin;
   box.y1 += kBoundsMargin;
   return box;
+}
+
+template <class Vertex>
+Box ScreenBounds(const Vertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes]) {
+  return ScreenBounds(Project(corners, matrices));
+}
+
+// The depth plane of a flat quad: the GPU computes a vertex's depth as projection x view x world x
+// position, and where the x and y columns of each matrix's depth and w rows are zero, that depth
+// depends on the position's z and those rows' other entries alone, so quads that share them
+// get the same depth, bit for bit, at every pixel (a flat triangle's depth does not vary across it).
+// 0 when the quad is not flat or the matrices mix x or y into depth.
+template <class Vertex>
+uint32_t DepthPlane(BatchModule& m, const Vertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes]) {
+  constexpr size_t kPlanesNamed = 4096;
+  std::array<float, 13> key;
+  for (int c = 1; c < 4; ++c) {
+    if (std::memcmp(&corners[c].position[2], &corners[0].position[2], sizeof(float)) != 0) return 0;
+  }
+  for (int k = 0; k < 3; ++k) {
+    float matrix[16];
+    std::memcpy(matrix, matrices + 64 * k, 64);
+    // Column by column: entry (row r, column c) at c * 4 + r.
+    if (matrix[2] != 0.0f || matrix[3] != 0.0f || matrix[6] != 0.0f || matrix[7] != 0.0f) return 0;
+    key[4 * k] = matrix[10];
+    key[4 * k + 1] = matrix[11];
+    key[4 * k + 2] = matrix[14];
+    key[4 * k + 3] = matrix[15];
+  }
+  key[12] = corners[0].position[2];
+  for (size_t i = 0; i < m.planes.size(); ++i) {
+    if (std::memcmp(m.planes[i].data(), key.data(), sizeof(key)) == 0) return static_cast<uint32_t>(i + 1);
+  }
+  if (m.planes.size() >= kPlanesNamed) return 0;
+  m.planes.push_back(key);
+  return static_cast<uint32_t>(m.planes.size());
+}
+
+// The depths a quad's pixels may have: a triangle's depth lies between its corners'. Worked out in
+// double precision, world, view and projection one after another as the vertex stage does.
+template <class Vertex>
+DepthSpan Depths(const Projected& q, const Vertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes],
+                 uint32_t plane) {
+  if (!q.known) return DepthSpan{-1e30, 1e30, 0};
+  float m[3][16];
+  for (int k = 0; k < 3; ++k) std::memcpy(m[k], matrices + 64 * k, 64);
+  DepthSpan span{1e30, -1e30, plane};
+  for (int c = 0; c < 4; ++c) {
+    double v[4] = {corners[c].position[0], corners[c].position[1], corners[c].position[2], 1.0};
+    for (int k = 0; k < 3; ++k) {
+      double out[4];
+      for (int row = 0; row < 4; ++row) {
+        out[row] = m[k][row] * v[0] + m[k][4 + row] * v[1] + m[k][8 + row] * v[2] + m[k][12 + row] * v[3];
+      }
+      std::memcpy(v, out, sizeof(v));
+    }
+    const double depth = v[2] / v[3];
+    if (!std::isfinite(depth)) return DepthSpan{-1e30, 1e30, 0};
+    span.nearest = std::min(span.nearest, depth);
+    span.farthest = std::max(span.farthest, depth);
+  }
+  return span;
 }
 
 // Whether a textured quad may show its texture smaller than its size anywhere: GL then blends in
@@ -208,6 +299,83 @@ bool Shrinks(const TextureVertex corners[4], const uint8_t matrices[platform::kM
   return !(step <= 0.999f);
 }
 
+// Pixel centres this close to a quad's edge (in pixels) may fall either side of it: the GPU snaps
+// corners to a grid of at least sixteenths of a pixel and projects in single precision.
+constexpr double kEdgeSlack = 0.125;
+
+// The window's pixels whose centres lie within [x0, x1] x [y0, y1] (window coordinates in pixels),
+// clipped to the window.
+PixelRect PixelsWithin(double x0, double y0, double x1, double y1, int width, int height) {
+  PixelRect r;
+  r.x0 = static_cast<int>(std::max(0.0, std::ceil(x0 - 0.5)));
+  r.y0 = static_cast<int>(std::max(0.0, std::ceil(y0 - 0.5)));
+  r.x1 = static_cast<int>(std::min(static_cast<double>(width - 1), std::floor(x1 - 0.5)));
+  r.y1 = static_cast<int>(std::min(static_cast<double>(height - 1), std::floor(y1 - 0.5)));
+  return r;
+}
+
+double WindowX(float ndc, int width) { return (static_cast<double>(ndc) + 1.0) * 0.5 * width; }
+
+// Every pixel a quad may draw.
+PixelRect PixelsOf(const Projected& q) {
+  const GraphicsDevice* device = GetGraphicsDevice();
+  const int width = device != nullptr ? device->ViewportWidth() : 0;
+  const int height = device != nullptr ? device->ViewportHeight() : 0;
+  // Without a known window every pixel may be drawn.
+  if (width <= 0 || height <= 0) return PixelRect{0, 0, 1 << 30, 1 << 30};
+  if (!q.known) return PixelsWithin(0, 0, width, height, width, height);
+  return PixelsWithin(WindowX(*std::min_element(q.x, q.x + 4), width) - kEdgeSlack,
+                      WindowX(*std::min_element(q.y, q.y + 4), height) - kEdgeSlack,
+                      WindowX(*std::max_element(q.x, q.x + 4), width) + kEdgeSlack,
+                      WindowX(*std::max_element(q.y, q.y + 4), height) + kEdgeSlack, width, height);
+}
+
+// Whether a textured quad paints every pixel of a rectangle with alpha exactly 1: it lies square
+// to the screen and faces the camera (the back faces are culled), within the depth range, its
+// filters leave alpha alone, and every texel it can sample is opaque (with a picture opaque
+// throughout when it shrinks its texture, since mipmaps mix texels from farther off). Then
+// blending keeps nothing of what was below. Writes the pixels whose centres lie inside the quad
+// by more than the slack to `inner`.
+bool PaintsOpaque(const Projected& q, const TextureVertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes],
+                  const Texture* texture, float alphaScale, PixelRect* inner) {
+  if (!q.known || texture == nullptr || !texture->view || texture->opaque.Empty() || alphaScale != 1.0f) return false;
+  // Corners bottom-left (0), top-left (1), top-right (2), bottom-right (3): the left and right
+  // edges upright and the top and bottom level, to within a small part of a pixel.
+  constexpr float kSquare = 0.25f / 1280.0f;
+  if (std::abs(q.x[0] - q.x[1]) > kSquare || std::abs(q.x[2] - q.x[3]) > kSquare || std::abs(q.y[0] - q.y[3]) > kSquare ||
+      std::abs(q.y[1] - q.y[2]) > kSquare) {
+    return false;
+  }
+  // Clockwise on the screen (x right, y up) is the front face.
+  const float turn = (q.x[1] - q.x[0]) * (q.y[2] - q.y[0]) - (q.x[2] - q.x[0]) * (q.y[1] - q.y[0]);
+  if (!(turn < 0.0f)) return false;
+  for (int c = 0; c < 4; ++c) {
+    if (!(q.depth[c] >= 0.0f && q.depth[c] <= 1.0f)) return false;
+  }
+  // A quad that shows its texture smaller than its size samples smaller mipmap levels too, whose
+  // texels mix texels from all around: only a picture opaque throughout is opaque there.
+  const GraphicsDevice* device = GetGraphicsDevice();
+  if (device == nullptr) return false;
+  if (Shrinks(corners, matrices, texture, device->ViewportWidth(), device->ViewportHeight()) &&
+      !texture->opaque.AllOpaque()) {
+    return false;
+  }
+  float u0 = corners[0].texcoord[0], u1 = u0, v0 = corners[0].texcoord[1], v1 = v0;
+  for (int c = 1; c < 4; ++c) {
+    u0 = std::min(u0, corners[c].texcoord[0]);
+    u1 = std::max(u1, corners[c].texcoord[0]);
+    v0 = std::min(v0, corners[c].texcoord[1]);
+    v1 = std::max(v1, corners[c].texcoord[1]);
+  }
+  if (!texture->opaque.SamplesOpaque(u0, v0, u1, v1)) return false;
+  const int width = device->ViewportWidth(), height = device->ViewportHeight();
+  *inner = PixelsWithin(WindowX(std::max(q.x[0], q.x[1]), width) + kEdgeSlack,
+                        WindowX(std::max(q.y[0], q.y[3]), height) + kEdgeSlack,
+                        WindowX(std::min(q.x[2], q.x[3]), width) - kEdgeSlack,
+                        WindowX(std::min(q.y[1], q.y[2]), height) - kEdgeSlack, width, height);
+  return !inner->Empty();
+}
+
 // Whether a quad at `box` may share a pixel with a quad of the batch.
 bool Touches(const Batch& batch, const Box& box) {
   if (!Overlap(batch.bounds, box)) return false;
@@ -239,13 +407,30 @@ size_t Reserve(Stream& stream, size_t count, bool* wrapped) {
   return first;
 }
 
+// The vertices of a batch's quads that are not hidden: the batch's own when none is.
+template <class Vertex>
+const std::vector<Vertex>& Kept(const BatchModule& m, const Batch& b, const std::vector<Vertex>& all,
+                                std::vector<Vertex>& kept) {
+  const auto hidden = m.hidden.begin() + static_cast<std::ptrdiff_t>(b.first);
+  const size_t quads = b.analysed.size();
+  if (std::find(hidden, hidden + static_cast<std::ptrdiff_t>(quads), uint8_t{1}) == hidden + static_cast<std::ptrdiff_t>(quads)) {
+    return all;
+  }
+  kept.clear();
+  for (size_t i = 0; i < quads; ++i) {
+    if (hidden[static_cast<std::ptrdiff_t>(i)] == 0) kept.insert(kept.end(), all.begin() + 4 * i, all.begin() + 4 * i + 4);
+  }
+  return kept;
+}
+
 void SendTextured(BatchModule& m, const Batch& b) {
   TextureShader* shader = GetTextureShader();
-  const size_t count = b.textureVertices.size();
+  const std::vector<TextureVertex>& vertices = Kept(m, b, b.textureVertices, m.keptTexture);
+  const size_t count = vertices.size();
   if (shader == nullptr || count == 0) return;
   bool wrapped = false;
   const size_t first = Reserve(m.textured, count, &wrapped);
-  if (!Gpu().WriteBufferAt(m.textured.buffer, first * sizeof(TextureVertex), b.textureVertices.data(),
+  if (!Gpu().WriteBufferAt(m.textured.buffer, first * sizeof(TextureVertex), vertices.data(),
                            count * sizeof(TextureVertex), wrapped)) {
     return;
   }
@@ -259,11 +444,12 @@ void SendTextured(BatchModule& m, const Batch& b) {
 
 void SendColored(BatchModule& m, const Batch& b) {
   ColorShader* shader = GetColorShader();
-  const size_t count = b.colorVertices.size();
+  const std::vector<ColorVertex>& vertices = Kept(m, b, b.colorVertices, m.keptColor);
+  const size_t count = vertices.size();
   if (shader == nullptr || count == 0) return;
   bool wrapped = false;
   const size_t first = Reserve(m.colored, count, &wrapped);
-  if (!Gpu().WriteBufferAt(m.colored.buffer, first * sizeof(ColorVertex), b.colorVertices.data(),
+  if (!Gpu().WriteBufferAt(m.colored.buffer, first * sizeof(ColorVertex), vertices.data(),
                            count * sizeof(ColorVertex), wrapped)) {
     return;
   }
@@ -271,22 +457,91 @@ void SendColored(BatchModule& m, const Batch& b) {
                       b.matrices);
 }
 
-void Send(BatchModule& m, const Batch& b) {
+void Send(BatchModule& m, const Batch& b, bool depthTest) {
+  Gpu().UseDepthTest(depthTest);
   if (b.mode == Mode::Textured) SendTextured(m, b);
   if (b.mode == Mode::Colored) SendColored(m, b);
 }
 
-// Sends the oldest held batch.
-void SendOldest(BatchModule& m) {
-  if (m.held == 0) return;
-  Send(m, m.pending[0]);
-  std::rotate(m.pending.begin(), m.pending.begin() + 1, m.pending.begin() + static_cast<std::ptrdiff_t>(m.held));
-  --m.held;
+// The pixels a box covers on the screen (clipped to it), for the frame's statistics.
+double BoxPixels(const Box& box) {
+  const GraphicsDevice* device = GetGraphicsDevice();
+  const double width = device != nullptr ? device->ViewportWidth() : 0.0;
+  const double height = device != nullptr ? device->ViewportHeight() : 0.0;
+  const double x = std::clamp<double>(box.x1, -1.0, 1.0) - std::clamp<double>(box.x0, -1.0, 1.0);
+  const double y = std::clamp<double>(box.y1, -1.0, 1.0) - std::clamp<double>(box.y0, -1.0, 1.0);
+  return x > 0 && y > 0 ? x * 0.5 * width * y * 0.5 * height : 0.0;
+}
+
+void CountFrame(BatchModule& m, bool frameEnds) {
+  SpriteFrameStats& s = m.stats;
+  if (frameEnds) ++s.frames;
+  s.quads += m.frame.size();
+  for (size_t i = 0; i < m.frame.size(); ++i) {
+    const double pixels = BoxPixels(m.frame[i].box);
+    s.pixels += pixels;
+    if (m.hidden[i] != 0) {
+      ++s.hiddenQuads;
+      if (m.frame[i].pixels.Empty()) ++s.offScreenQuads;
+      s.hiddenPixels += pixels;
+    } else if (m.withoutDepth[m.frame[i].draw] != 0) {
+      s.pixelsWithoutDepth += pixels;
+    }
+  }
+  for (size_t d = 0; d < m.held; ++d) {
+    const Batch& b = m.pending[d];
+    bool sent = false;
+    for (size_t i = 0; i < b.analysed.size(); ++i) sent = sent || m.hidden[b.first + i] == 0;
+    if (!sent) continue;
+    ++s.draws;
+    if (m.withoutDepth[d] != 0) ++s.drawsWithoutDepth;
+  }
+}
+
+void LayOutFrame(BatchModule& m) {
+  m.frame.clear();
+  for (size_t d = 0; d < m.held; ++d) {
+    Batch& b = m.pending[d];
+    b.first = m.frame.size();
+    for (FrameQuad quad : b.analysed) {
+      quad.draw = static_cast<uint32_t>(d);
+      m.frame.push_back(quad);
+    }
+  }
+}
+
+// Sends every held batch: quads a later quad hides are left out, and, when this is the frame's
+// end, draws that cannot be told from draws without depth go without it.
+void SendHeld(BatchModule& m, bool frameEnds) {
+  platform::GpuDevice& gpu = Gpu();
+  // 1. The held quads in the order they will be drawn.
+  LayOutFrame(m);
+  // 2. Quads a later opaque quad covers completely.
+  FindHiddenQuads(m.frame, &m.hidden);
+  // 3. Draws that need neither the depth test nor their depth writes. Anything drawn since the
+  //    last clear that the batch did not see, or a flush before the frame's end (whatever draws
+  //    next may read the depth), keeps the test everywhere.
+  const bool depthClean = frameEnds && gpu.Stats().clears > m.clearsSeen && gpu.Stats().drawCalls == m.drawsSeen;
+  if (depthClean) {
+    FindDrawsWithoutDepth(m.frame, m.hidden, m.held, &m.withoutDepth);
+  } else {
+    m.withoutDepth.assign(m.held, 0);
+  }
+  CountFrame(m, frameEnds);
+  // 4. The draws, in order; the depth test is back on for whatever draws next.
+  for (size_t i = 0; i < m.held; ++i) Send(m, m.pending[i], m.withoutDepth[i] == 0);
+  gpu.UseDepthTest(true);
+  // 5. An empty frame for the next quads.
+  m.held = 0;
+  m.heldTextureVertices = m.heldColorVertices = 0;
+  m.frame.clear();
+  m.planes.clear();
+  m.clearsSeen = gpu.Stats().clears;
+  m.drawsSeen = gpu.Stats().drawCalls;
 }
 
 // A new, empty batch at the end of the held ones, in `mode` with the state in the scratch fields.
 Batch& Begin(BatchModule& m, Mode mode, const Texture* texture) {
-  if (m.held >= kBatchesHeld) SendOldest(m);
   if (m.pending.size() <= m.held) m.pending.emplace_back();
   Batch& b = m.pending[m.held++];
   b.mode = mode;
@@ -300,6 +555,7 @@ Batch& Begin(BatchModule& m, Mode mode, const Texture* texture) {
   b.textureVertices.clear();
   b.colorVertices.clear();
   b.quadBounds.clear();
+  b.analysed.clear();
   b.bounds = Box{};
   return b;
 }
@@ -419,14 +675,25 @@ void ShutdownSpriteBatch() {
   m.textured.cursor = m.colored.cursor = 0;
   m.pending.clear();
   m.held = 0;
+  m.heldTextureVertices = m.heldColorVertices = 0;
+  m.frame.clear();
+  m.planes.clear();
   m.live = false;
 }
 
 void FlushSprites() {
   BatchModule& m = Module();
-  for (size_t i = 0; i < m.held; ++i) Send(m, m.pending[i]);
-  m.held = 0;
+  if (StreamsReady(m)) SendHeld(m, false);
 }
+
+void FinishSpriteFrame() {
+  BatchModule& m = Module();
+  if (StreamsReady(m)) SendHeld(m, true);
+}
+
+const SpriteFrameStats& GetSpriteFrameStats() { return Module().stats; }
+
+void ResetSpriteFrameStats() { Module().stats = SpriteFrameStats{}; }
 
 void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, const GameObject* owner) {
   BatchModule& m = Module();
@@ -440,11 +707,14 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
   // most 1: under an alpha scale below it no pixel of the quad survives, so the quad is left out
   // rather than shaded and thrown away pixel by pixel (a faded-out object over the whole screen).
   if (rows[3] < kDiscardAlpha) return;
+  // A full stream sends what it holds: the frame goes on from an empty one.
+  if (m.heldTextureVertices + 4 > kTextureStreamVertices) FlushSprites();
 
   // The newest batch this quad may join: one that shares its texture, matrices and lights and has
   // room for it and its filters; anything else starts a new draw.
   const platform::GpuTexture view = texture != nullptr ? texture->view : platform::GpuTexture{};
-  const Box box = ScreenBounds(corners, m.nextMatrices);
+  const Projected projected = Project(corners, m.nextMatrices);
+  const Box box = ScreenBounds(projected);
   int set = 0;
   auto matches = [&](Batch& b) {
     if (b.mode != Mode::Textured || !(b.texture == view) || b.Quads() >= static_cast<size_t>(kQuadsPerDraw) ||
@@ -470,6 +740,14 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
                                                   device->ViewportHeight());
   }
   AddBounds(*batch, box);
+  FrameQuad quad;
+  quad.box = box;
+  quad.depth = Depths(projected, corners, batch->matrices, DepthPlane(m, corners, batch->matrices));
+  quad.hideable = true;
+  quad.pixels = PixelsOf(projected);
+  quad.hides = PaintsOpaque(projected, corners, batch->matrices, texture, rows[3], &quad.inner);
+  batch->analysed.push_back(quad);
+  m.heldTextureVertices += 4;
   for (int i = 0; i < 4; ++i) {
     TextureVertex v = corners[i];
     v.kind = (v.kind & ((1u << kFilterSetShift) - 1)) | (static_cast<uint32_t>(set) << kFilterSetShift);
@@ -488,8 +766,10 @@ void DrawColoredQuad(const ColorVertex corners[4]) {
       corners[3].color[3] <= 0.0f) {
     return;
   }
+  if (m.heldColorVertices + 4 > kColorStreamVertices) FlushSprites();
   CurrentMatrices(m.nextMatrices);
-  const Box box = ScreenBounds(corners, m.nextMatrices);
+  const Projected projected = Project(corners, m.nextMatrices);
+  const Box box = ScreenBounds(projected);
   // A colour run never outgrows its (smaller) stream.
   auto matches = [&](Batch& b) {
     return b.mode == Mode::Colored && b.Quads() < kColorStreamVertices / 4 &&
@@ -498,5 +778,10 @@ void DrawColoredQuad(const ColorVertex corners[4]) {
   Batch* batch = FindBatch(m, box, matches);
   if (batch == nullptr) batch = &Begin(m, Mode::Colored, nullptr);
   AddBounds(*batch, box);
+  FrameQuad quad;
+  quad.box = box;
+  quad.depth = Depths(projected, corners, batch->matrices, DepthPlane(m, corners, batch->matrices));
+  batch->analysed.push_back(quad);
+  m.heldColorVertices += 4;
   batch->colorVertices.insert(batch->colorVertices.end(), corners, corners + 4);
 }

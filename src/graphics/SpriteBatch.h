@@ -9,10 +9,12 @@
 // lights that cannot reach it, and each draw goes to the cheapest program variant that draws its
 // quads exactly (without the filter step, without the light loop, without mipmaps).
 //
-// Queued quads reach the GPU when the batch must break (another program, texture, matrix or light
-// state, a full filter table or stream) and at FlushSprites(), which the graphics frame calls after
-// the object pass and before anything reads or presents the back buffer. Code that draws through
-// the GPU device directly must flush first.
+// The batch holds the whole frame (as far as its streams can take it) and sends it at
+// FinishSpriteFrame(), which the graphics frame calls after the object pass and the scenes, or at
+// FlushSprites() before anything else draws or reads the back buffer; code that draws through the
+// GPU device directly must flush first. Seeing every quad of the frame, the batch leaves out quads
+// that a later opaque quad covers completely, and at the frame's end sends draws that the depth
+// test cannot change without it (see Occlusion.h). Both give the same picture to the last bit.
 #pragma once
 
 #include <cstddef>
@@ -35,8 +37,29 @@ void ShutdownSpriteBatch();
 void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, const GameObject* owner);
 // Queues one flat-coloured quad (same corner order) with the current matrices.
 void DrawColoredQuad(const ColorVertex corners[4]);
-// Sends every queued quad.
+// Sends every queued quad. Draws that follow may test against the depth the quads left.
 void FlushSprites();
+// Sends every queued quad as the frame's last: nothing drawn after it reads the depth buffer
+// before the next clear (the graphics frame calls it once the object pass and the scenes are
+// done). Draws whose pixels always pass the depth test and whose depth writes no later quad of the
+// frame tests against then go without the test.
+void FinishSpriteFrame();
+
+// What the frame analysis found, summed over frames since the last reset. Pixels are the areas
+// of the quads' screen boxes, an estimate.
+struct SpriteFrameStats {
+  uint64_t frames = 0;            // FinishSpriteFrame calls
+  uint64_t quads = 0;             // quads queued
+  uint64_t hiddenQuads = 0;       // left out: later opaque quads cover them, or off the screen
+  uint64_t offScreenQuads = 0;    // of those, the ones off the screen
+  uint64_t draws = 0;             // draw calls sent
+  uint64_t drawsWithoutDepth = 0;
+  double pixels = 0;              // of every queued quad
+  double hiddenPixels = 0;
+  double pixelsWithoutDepth = 0;  // of quads drawn without the depth test
+};
+const SpriteFrameStats& GetSpriteFrameStats();
+void ResetSpriteFrameStats();
 
 // The lights of a light block (as TextureShader::FillLightBlock writes it) that cannot reach any
 // pixel of a quad under the world matrix `world` (16 floats, column by column): bit i % 32 of

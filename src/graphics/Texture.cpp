@@ -39,6 +39,7 @@ bool LoadTga(const std::string& path, Texture* texture) {
   if (!texture->view) return false;
   texture->width = image->width;
   texture->height = image->height;
+  texture->opaque.Build(image->width, image->height, image->rgba.data());
   return true;
 }
 
@@ -53,6 +54,7 @@ void LoadThroughDecoder(const std::string& path, Texture* texture) {
   texture->width = image->width;
   texture->height = image->height;
   texture->srgb = image->srgb;
+  texture->opaque.Build(image->width, image->height, image->rgba.data());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/Occlusion.h"
 #include "platform/GpuDevice.h"
 #include "platform/ImageDecoder.h"
 
@@ -21,6 +22,9 @@ class Texture {
   int width = 0;
   int height = 0;
   bool srgb = false;
+  // Which texels are fully opaque, for the sprite batch to know what a quad hides (empty when
+  // decoding failed).
+  OpaqueTexels opaque;
 };
 
 namespace TextureManager {
