@@ -7,11 +7,37 @@
 // rides in the same word above bit 16; the world position goes along so the pixel stage can
 // measure its distance to each light, and so does the quad's set of lights that cannot reach it
 // (flat, one bit per light).
+// The ambient light's share of a pixel's colour is the same for every pixel of a quad: the ambient
+// colour times its intensity for level objects, 1 for screen furniture - kinds Text (10), UI (16)
+// and Transition (17), which are not lit. It is worked out here, once per corner, and reaches the
+// pixel stage flat (never interpolated, so bit for bit the product the pixel stage would form);
+// a variant built with NO_LIGHTS multiplies by it instead of testing the kind and reading the
+// light block for every pixel (a software renderer does both for every pixel).
 
 layout(std140) uniform MatrixBuffer {
   mat4 worldMatrix;
   mat4 viewMatrix;
   mat4 projectionMatrix;
+};
+
+// As declared in ptexture.glsl (a block shared by two stages must be declared the same in both).
+struct LightEntry {
+  vec4 position;
+  vec3 color;
+  float intensity;
+  vec4 falloffStart;
+  vec4 falloffEnd;
+};
+
+layout(std140) uniform FilterBuffer {
+  vec4 filterRows[48];
+};
+
+layout(std140) uniform LightBuffer {
+  vec3 cameraPosition;
+  uint lightCount;
+  vec4 ambient;
+  LightEntry lights[128];
 };
 
 layout(location = 0) in vec3 position;
@@ -24,6 +50,11 @@ out vec3 worldPosition;
 flat out uint kind;
 flat out uint filterSet;
 flat out uvec4 unreached;
+flat out vec3 tint;
+
+const uint kKindText = 10u;
+const uint kKindUI = 16u;
+const uint kKindTransition = 17u;
 
 void main() {
   vec4 world = worldMatrix * vec4(position, 1.0);
@@ -31,10 +62,16 @@ void main() {
 #ifdef DEPTH_MINUS_ONE_TO_ONE
   p.z = p.z * 2.0 - p.w;
 #endif
+  // Keeps the filter block in use in every variant (the device checks each program's blocks) at
+  // the cost of a test per corner, not per pixel: no quad has this kind word (kinds and filter
+  // sets are small numbers).
+  if (objectKind == 0xFFFFFFFFu) p = filterRows[0];
   gl_Position = p;
   uv = texcoord;
   worldPosition = world.xyz;
   kind = objectKind & 0xFFFFu;
   filterSet = objectKind >> 16;
   unreached = lightsOut;
+  bool furniture = kind == kKindText || kind == kKindUI || kind == kKindTransition;
+  tint = furniture ? vec3(1.0) : ambient.rgb * ambient.a;
 }

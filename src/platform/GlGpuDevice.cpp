@@ -63,8 +63,11 @@ class GlGpuDevice final : public GpuDevice {
     glDepthRange(0.0, 1.0);
     zeroToOneDepth_ = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
     if (zeroToOneDepth_) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
-    // Stencil: always passes; depth failures count up on front faces and down on back faces.
-    glEnable(GL_STENCIL_TEST);
+    // Stencil: off. Nothing in the game tests or reads the stencil buffer (a test that always
+    // passes, counting depth failures nobody looks at), so no pixel depends on it, and a software
+    // renderer pays for a stencil test on every pixel it shades. The ops stay set for whoever
+    // turns the test on.
+    glDisable(GL_STENCIL_TEST);
     glStencilMask(0xFF);
     glStencilFuncSeparate(GL_FRONT_AND_BACK, GL_ALWAYS, 1, 0xFF);
     glStencilOpSeparate(GL_FRONT, GL_KEEP, GL_INCR, GL_KEEP);
@@ -386,7 +389,9 @@ class GlGpuDevice final : public GpuDevice {
     glClearColor(r, g, b, a);
     glClearDepth(depth);
     glClearStencil(0);
-    // Clearing writes through the masks: make sure all of them are open.
+    // Clearing writes through the masks: make sure all of them are open. The stencil is cleared
+    // with the depth although nothing uses it: they share one buffer, and clearing depth alone
+    // would make the driver keep the stencil bits of every pixel (a slower, masked clear).
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
     glStencilMask(0xFF);
