@@ -68,7 +68,9 @@ uniform sampler2D shaderTexture;
 in vec2 uv;
 in vec3 worldPosition;
 flat in uint kind;
-flat in uint filterSet;
+flat in vec4 filterRow0;  // the quad's filter set (vtexture.glsl)
+flat in vec4 filterRow1;
+flat in vec4 filterRow2;
 flat in uvec4 unreached;
 flat in vec3 tint;
 
@@ -87,10 +89,9 @@ void main() {
   vec4 color = texture(shaderTexture, uv);
 
 #ifndef NO_FILTERS
-  int row = int(min(filterSet, 15u)) * 3;
-  vec4 r0 = filterRows[row];
-  color.rgb = vec3(dot(r0.xyz, color.rgb), dot(filterRows[row + 1].xyz, color.rgb), dot(filterRows[row + 2].xyz, color.rgb));
-  color.a *= r0.w;
+  color.rgb = vec3(dot(filterRow0.xyz, color.rgb), dot(filterRow1.xyz, color.rgb),
+                   dot(filterRow2.xyz, color.rgb));
+  color.a *= filterRow0.w;
 #endif
 
 #ifdef NO_LIGHTS
