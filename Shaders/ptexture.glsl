@@ -35,7 +35,10 @@
 // built with NO_LIGHTS (ambient only); each gives exactly the picture of the full program for such
 // a draw, since it only leaves out steps that would multiply by the identity or add exact zeros. A
 // software renderer runs every step of a shader for every pixel (a loop's body at least once,
-// both sides of a branch), so leaving a step out is the only way not to pay for it.
+// both sides of a branch), so leaving a step out is the only way not to pay for it. For the same
+// reason the NO_LIGHTS variant does not test the kind per pixel: the vertex stage hands it the
+// quad's ambient factor (1 for screen furniture) as a flat tint, and the variant without either
+// step is a texture sample, one multiply and the test below.
 //
 // 4. Pixels left with almost no coverage (alpha below 0.01) are dropped, so that transparent
 //    corners of sprites write no depth and never hide what is drawn behind them later.
@@ -65,8 +68,11 @@ uniform sampler2D shaderTexture;
 in vec2 uv;
 in vec3 worldPosition;
 flat in uint kind;
-flat in uint filterSet;
+flat in vec4 filterRow0;  // the quad's filter set (vtexture.glsl)
+flat in vec4 filterRow1;
+flat in vec4 filterRow2;
 flat in uvec4 unreached;
+flat in vec3 tint;
 
 out vec4 fragColor;
 
@@ -83,19 +89,18 @@ void main() {
   vec4 color = texture(shaderTexture, uv);
 
 #ifndef NO_FILTERS
-  int row = int(min(filterSet, 15u)) * 3;
-  vec4 r0 = filterRows[row];
-  color.rgb = vec3(dot(r0.xyz, color.rgb), dot(filterRows[row + 1].xyz, color.rgb), dot(filterRows[row + 2].xyz, color.rgb));
-  color.a *= r0.w;
-#else
-  // Keeps the block declared in every variant (the device checks each program's blocks); no
-  // quad has this kind.
-  if (kind == 0xFFFFu) color = filterRows[0];
+  color.rgb = vec3(dot(filterRow0.xyz, color.rgb), dot(filterRow1.xyz, color.rgb),
+                   dot(filterRow2.xyz, color.rgb));
+  color.a *= filterRow0.w;
 #endif
 
+#ifdef NO_LIGHTS
+  // Ambient only: the quad's flat tint (vtexture.glsl) is that product for a level object and 1
+  // for screen furniture, so this is the full program's multiply, or one by exactly 1.
+  color.rgb *= tint;
+#else
   if (kind != kKindText && kind != kKindUI && kind != kKindTransition) {
     vec3 light = ambient.rgb * ambient.a;
-#ifndef NO_LIGHTS
     uint count = min(lightCount, 128u);
     // The lights to visit, 32 to a word: those the light block holds, less the unreached ones.
     uvec4 visit = ~unreached;
@@ -122,9 +127,9 @@ void main() {
       float d = distance(worldPosition, lights[i].position.xyz);
       light += lights[i].color * lights[i].intensity * Falloff(d, lights[i].falloffStart.x, lights[i].falloffEnd.x);
     }
-#endif
     color.rgb *= light;
   }
+#endif
 
   if (color.a < 0.01) discard;
   fragColor = color;

@@ -64,8 +64,11 @@ class GlGpuDevice final : public GpuDevice {
     glDepthRange(0.0, 1.0);
     zeroToOneDepth_ = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
     if (zeroToOneDepth_) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
-    // Stencil: always passes; depth failures count up on front faces and down on back faces.
-    glEnable(GL_STENCIL_TEST);
+    // Stencil: off. Nothing in the game tests or reads the stencil buffer (a test that always
+    // passes, counting depth failures nobody looks at), so no pixel depends on it, and a software
+    // renderer pays for a stencil test on every pixel it shades. The ops stay set for whoever
+    // turns the test on.
+    glDisable(GL_STENCIL_TEST);
     glStencilMask(0xFF);
     glStencilFuncSeparate(GL_FRONT_AND_BACK, GL_ALWAYS, 1, 0xFF);
     glStencilOpSeparate(GL_FRONT, GL_KEEP, GL_INCR, GL_KEEP);
@@ -95,7 +98,10 @@ class GlGpuDevice final : public GpuDevice {
     glSamplerParameterf(sampler_, GL_TEXTURE_LOD_BIAS, 0.0f);
     glBindSampler(0, sampler_);
     glActiveTexture(GL_TEXTURE0);
-    // The same without mipmaps, for draws that never shrink their texture (UseMipmaps).
+    // The same without mipmaps, for draws that never shrink their texture (UseMipmaps). On Mesa's
+    // software renderer sampling between mip levels is the largest single cost of a textured pixel
+    // (a 20 x 20 sprite of a 64 x 64 picture costs about 1.6 times what it does with this sampler,
+    // bench/pixel_costs.sh), but a shrunk picture needs it to look as it should.
     glGenSamplers(1, &fullSizeSampler_);
     glSamplerParameteri(fullSizeSampler_, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glSamplerParameteri(fullSizeSampler_, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -387,7 +393,9 @@ class GlGpuDevice final : public GpuDevice {
     glClearColor(r, g, b, a);
     glClearDepth(depth);
     glClearStencil(0);
-    // Clearing writes through the masks: make sure all of them are open.
+    // Clearing writes through the masks: make sure all of them are open. The stencil is cleared
+    // with the depth although nothing uses it: they share one buffer, and clearing depth alone
+    // would make the driver keep the stencil bits of every pixel (a slower, masked clear).
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
     glStencilMask(0xFF);
@@ -404,6 +412,8 @@ class GlGpuDevice final : public GpuDevice {
   }
 
   void BindAlphaBlending() override {
+    // Separate alpha factors cost Mesa's software renderer nothing measurable over one blend
+    // function (bench/pixel_costs.sh), so the back buffer's alpha keeps the drawn pixel's.
     glEnable(GL_BLEND);
     glBlendEquationSeparate(GL_FUNC_ADD, GL_FUNC_ADD);
     glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ZERO);

@@ -74,8 +74,8 @@ class GpuDevice {
   GpuDevice& operator=(const GpuDevice&) = delete;
 
   virtual bool IsNull() const = 0;
-  // Sets the fixed states (depth less-or-equal with writes, stencil depth-fail incr/decr, back-face
-  // culling with clockwise fronts, the sampler) and the viewport. False when the device is unusable.
+  // Sets the fixed states (depth less-or-equal with writes, no stencil test, back-face culling
+  // with clockwise fronts, the sampler) and the viewport. False when the device is unusable.
   virtual bool Initialize(int width, int height) = 0;
   // Frees every resource still alive. Safe to call twice.
   virtual void Shutdown() = 0;
