@@ -97,14 +97,21 @@ void UpdateObjects(float dt) {
   auto& list = State().objects;
   // 1. Component pass. Sizes are read again on every step: objects and components appended during
   // the pass are visited in the same frame.
-  // The floor marks go over the backgrounds (first in a level's list) and under everything else.
+  // The floor marks go over the backgrounds and under everything else: right after the last
+  // background of the list. A level's backgrounds lead its objects, but the scene start makes a
+  // few objects of its own (the hidden navigation highlight) before the level's, and marks drawn
+  // ahead of the floor would blend over the empty screen and then hide the floor by depth.
+  size_t marksAfter = 0;  // one past the last background
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (list[i] != nullptr && list[i]->type == ObjectType::Background) marksAfter = i + 1;
+  }
   bool floorMarksDrawn = false;
   auto drawFloorMarks = [&floorMarksDrawn]() {
     floorMarksDrawn = true;
     if (State().hooks.drawFloorMarks) State().hooks.drawFloorMarks();
   };
   for (size_t i = 0; i < list.size(); ++i) {
-    if (!floorMarksDrawn && list[i] != nullptr && list[i]->type != ObjectType::Background) drawFloorMarks();
+    if (!floorMarksDrawn && i >= marksAfter) drawFloorMarks();
     for (size_t j = 0; i < list.size() && list[i] != nullptr && j < list[i]->components.size(); ++j) {
       GameObject* object = list[i];
       Component* component = object->components[j].get();

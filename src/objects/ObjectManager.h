@@ -26,7 +26,7 @@ void RemoveObject(GameObject* object);
 // with it, unlinks it from its path, deletes it and returns true. Otherwise returns false.
 bool DestroyIfMarked(GameObject* object);
 // The frame pass: components draw then update in list order (collision shapes run their pair tests
-// instead; the floor marks are drawn after the leading backgrounds), then button navigation, then the
+// instead; the floor marks are drawn right after the last background), then button navigation, then the
 // screen marks, then the transition overlay, then the removal of marked objects.
 // dt in seconds, at most 0.025, 0 while paused.
 void UpdateObjects(float dt);

@@ -234,3 +234,34 @@ TEST_F(ObjectManagerTest, ObjectTypeWords) {
   EXPECT_EQ(TypeFromName("Human"), 0);
   EXPECT_EQ(TypeFromName("player"), 0) << "words are case-sensitive";
 }
+
+// The floor marks (vision cones) go over every background and under everything else, even when
+// the scene made an object of its own ahead of the level's backgrounds: marks drawn before the
+// floor blend over the empty screen and then hide the floor by depth.
+TEST_F(ObjectManagerTest, FloorMarksFollowTheLastBackground) {
+  static std::vector<std::string>* sJournal = nullptr;
+  sJournal = &journal;
+  GetObjectPassHooks().drawFloorMarks = [] { sJournal->push_back("marks"); };
+  const std::pair<const char*, ObjectType> objects[] = {{"UI_-1", ObjectType::UI},
+                                                        {"background_0", ObjectType::Background},
+                                                        {"background_1", ObjectType::Background},
+                                                        {"Enemy_1", ObjectType::Enemy}};
+  for (const auto& [name, type] : objects) Make(name, type)->AddComponent(new Probe(ComponentType::Model, name, &journal));
+  UpdateObjects(0.0f);
+  std::vector<std::string> expected = {"UI_-1.draw",        "UI_-1.update", "background_0.draw", "background_0.update",
+                                       "background_1.draw", "background_1.update", "marks",      "Enemy_1.draw",
+                                       "Enemy_1.update"};
+  EXPECT_EQ(journal, expected);
+
+  // Without backgrounds the marks come first; after the last object when everything is background.
+  for (bool backgroundsOnly : {false, true}) {
+    ClearObjects();
+    journal.clear();
+    Make("A_1", backgroundsOnly ? ObjectType::Background : ObjectType::Plain)
+        ->AddComponent(new Probe(ComponentType::Model, "a", &journal));
+    UpdateObjects(0.0f);
+    std::vector<std::string> alone = backgroundsOnly ? std::vector<std::string>{"a.draw", "a.update", "marks"}
+                                                     : std::vector<std::string>{"marks", "a.draw", "a.update"};
+    EXPECT_EQ(journal, alone);
+  }
+}
