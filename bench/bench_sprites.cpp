@@ -1,6 +1,8 @@
 // N textured, lit sprites under 0, 8 or 64 lights, drawn for real through OpenGL in a 1280 x 720
 // window (SDL_VIDEODRIVER=offscreen where there is no display; skipped without a GL context).
 // Reports milliseconds per frame and the draw calls and uniform-block uploads per frame.
+// BM_PeerSprites is our side of bench/peer_sprites.sh: N unlit sprites drawn at their pictures' own
+// size (bench/sprites/, food.png resized by tools/gen_bench_sprites.py), 20 x 20 or 43 x 116 turned.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -24,6 +26,10 @@
 #include "platform/Platform.h"
 
 namespace {
+
+// The side-by-side scene's pictures, one per row, each the size the row draws it at.
+constexpr const char* kSmallPicture = "food_20x20.png";
+constexpr const char* kBigPicture = "food_43x116.png";
 
 struct Rig {
   std::unique_ptr<Graphics> graphics;
@@ -56,8 +62,15 @@ const std::string& StartRig() {
     rig.problem = "graphics did not start on OpenGL";
     return rig.problem;
   }
-  // A real sprite of the game, through the platform decoder.
+  // A real sprite of the game, through the platform decoder, and the side-by-side scene's pictures
+  // (food.png resized to the size each row draws it at, tools/gen_bench_sprites.py).
   TextureManager::Load("./Assets/food.png");
+  for (const char* picture : {kSmallPicture, kBigPicture}) {
+    if (TextureManager::Load(std::string(QM_BENCH_SPRITES_DIR "/") + picture) == nullptr) {
+      rig.problem = std::string("could not load ") + QM_BENCH_SPRITES_DIR "/" + picture;
+      return rig.problem;
+    }
+  }
   return rig.problem;
 }
 
@@ -115,7 +128,10 @@ void BM_LitSprites(benchmark::State& state) {
 }
 
 // The side-by-side scene of bench/peer_sprites.sh: N sprites of one picture, alpha-blended, 20 x 20
-// unrotated or 43 x 116 turned, as screen furniture (unlit, like the peers' sprites).
+// unrotated or 43 x 116 turned, as screen furniture (unlit, like the peers' sprites). Each row's
+// picture is exactly the size it is drawn at, as a 2-D game's sprites are: a shrunk picture would
+// have us blend mipmap levels (dearer per pixel, and a different picture) while the peers, which
+// have no mipmaps, drew an aliased one, so the table would not compare the same work.
 void FillPeerScene(int sprites, bool big) {
   ClearObjects();
   // World units per pixel at z = 0 (the camera's 45 degrees over 720 pixels from 1000 units away).
@@ -126,7 +142,7 @@ void FillPeerScene(int sprites, bool big) {
     auto* sprite = new GameObject("Sprite_", x, y, 0.0f, (big ? 43.0f : 20.0f) * unit, (big ? 116.0f : 20.0f) * unit,
                                   ObjectType::UI);
     if (big) sprite->GetTransform()->rotation = static_cast<float>((i * 7) % 360);
-    sprite->AddComponent(new Model("food.png"));
+    sprite->AddComponent(new Model(big ? kBigPicture : kSmallPicture));
     AddObject(sprite);
   }
 }

@@ -1,10 +1,16 @@
 #!/bin/sh
-# Side by side on one machine, one window size (1280x720), the same N sprites of one picture
-# (Assets/food.png), alpha-blended, at 20 x 20 unrotated (the cost is per draw) and 43 x 116 turned
-# (the cost is filling pixels): our renderer (bench_sprites' BM_PeerSprites, offscreen), SFML 2.5
-# (one draw() per sprite, under xvfb-run) and SDL2's own renderer (SDL_RenderCopyEx on its OpenGL
-# back end, under xvfb-run). Every frame is finished (glFinish or a one-pixel read-back) before the
-# next. The peers are benchmark-only: they are built here, never linked into the game.
+# Side by side on one machine, one window size (1280x720), the same N alpha-blended, linearly
+# filtered sprites at two sizes: 20 x 20 unrotated (the cost is per draw) and 43 x 116 turned (the
+# cost is filling pixels); our renderer (bench_sprites' BM_PeerSprites, offscreen), SFML 2.5 (one
+# draw() per sprite, under xvfb-run) and SDL2's own renderer (SDL_RenderCopyEx on its OpenGL back
+# end, under xvfb-run). Every frame is finished (glFinish or a one-pixel read-back) before the next.
+# The peers are benchmark-only: they are built here, never linked into the game.
+#
+# All three draw every sprite at its picture's own size, as a 2-D game does: each row has its own
+# picture, food.png resized to 20 x 20 or 43 x 116 (bench/sprites/, written by
+# tools/gen_bench_sprites.py), and all N sprites of a row come from that one texture. Shrinking one
+# bigger picture instead would not compare the same work: we would blend mipmap levels (dearer per
+# pixel, and a smoother picture) where the peers, which have none, would draw an aliased one.
 #
 #   bench/peer_sprites.sh [N...]      (default 500 2000 8000 32000; needs build/release built;
 #   QM_BUILD picks another build folder, QM_PEER_FRAMES the frames each peer times, 60)
@@ -27,7 +33,8 @@ c++ -O2 -std=c++17 "$here/bench/peers/sfml_sprites.cpp" -o "$work/sfml_sprites" 
 c++ -O2 -std=c++17 "$here/bench/peers/sdl_sprites.cpp" -o "$work/sdl_sprites" \
   $(sdl2-config --cflags --libs) -lSDL2_image
 
-picture="$build/Assets/food.png"
+small="$here/bench/sprites/food_20x20.png"
+big="$here/bench/sprites/food_43x116.png"
 
 # Ours: Google Benchmark's CSV, one line per (N, size).
 filter=$(echo "$counts" | sed 's/ /|/g')
@@ -35,8 +42,8 @@ filter=$(echo "$counts" | sed 's/ /|/g')
   --benchmark_filter="BM_PeerSprites/sprites:($filter)/" --benchmark_format=csv 2>/dev/null) |
   awk -F, '/BM_PeerSprites/ { gsub(/"/, "", $1); split($1, p, "[:/]"); size = (p[5] == 1) ? "43x116" : "20x20";
            print size, p[3], $3 }' > "$work/ours.txt"
-xvfb-run -a -s "-screen 0 1280x720x24" "$work/sfml_sprites" "$picture" $counts > "$work/sfml.txt"
-xvfb-run -a -s "-screen 0 1280x720x24" "$work/sdl_sprites" "$picture" $counts > "$work/sdl.txt"
+xvfb-run -a -s "-screen 0 1280x720x24" "$work/sfml_sprites" "$small" "$big" $counts > "$work/sfml.txt"
+xvfb-run -a -s "-screen 0 1280x720x24" "$work/sdl_sprites" "$small" "$big" $counts > "$work/sdl.txt"
 
 printf '%-7s %6s %10s %10s %10s %10s %10s\n' size N ours_ms sfml_ms sdl_ms sfml/ours sdl/ours
 for size in 20x20 43x116; do

@@ -1,6 +1,8 @@
-// SFML 2.5 side of bench/peer_sprites.sh: N sprites from one texture, one draw() per sprite, the
-// way SFML's users write it. Prints "size N ms-per-frame" for each N; each frame ends with a
-// glFinish so finished frames are timed.
+// SFML 2.5 side of bench/peer_sprites.sh: N sprites, one draw() per sprite, the way SFML's users
+// write it, each row from one texture drawn at its own size (the small picture unturned, the big
+// one turned), smoothed (linear filtering). Usage: sfml_sprites SMALL.png BIG.png N... Prints
+// "size N ms-per-frame" for each N and row; each frame ends with a glFinish so finished frames
+// are timed.
 #include <SFML/Graphics.hpp>
 #include <SFML/OpenGL.hpp>
 
@@ -10,23 +12,27 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-  if (argc < 3) return 2;
+  if (argc < 4) return 2;
   sf::RenderWindow window(sf::VideoMode(1280, 720), "peer", sf::Style::Default);
   window.setVerticalSyncEnabled(false);
-  sf::Texture texture;
-  if (!texture.loadFromFile(argv[1])) return 1;
-  texture.setSmooth(true);
+  sf::Texture textures[2];
+  for (int big = 0; big < 2; ++big) {
+    if (!textures[big].loadFromFile(argv[1 + big])) return 1;
+    // Set on the GL texture at once, so every draw below samples linearly.
+    textures[big].setSmooth(true);
+    if (!textures[big].isSmooth()) return 1;
+  }
   const char* framesText = std::getenv("QM_PEER_FRAMES");
   const int frames = framesText != nullptr ? std::atoi(framesText) : 60;
-  for (int arg = 2; arg < argc; ++arg) {
+  for (int arg = 3; arg < argc; ++arg) {
     const int n = std::atoi(argv[arg]);
     for (int big = 0; big < 2; ++big) {
-      const float w = big ? 43.0f : 20.0f, h = big ? 116.0f : 20.0f;
+      const sf::Texture& texture = textures[big];
+      const sf::Vector2u size = texture.getSize();
       std::vector<sf::Sprite> sprites(static_cast<size_t>(n), sf::Sprite(texture));
       for (int i = 0; i < n; ++i) {
         sf::Sprite& s = sprites[static_cast<size_t>(i)];
-        s.setOrigin(texture.getSize().x / 2.0f, texture.getSize().y / 2.0f);
-        s.setScale(w / texture.getSize().x, h / texture.getSize().y);
+        s.setOrigin(size.x / 2.0f, size.y / 2.0f);
         s.setPosition(static_cast<float>((i * 37) % 1280), static_cast<float>((i * 53) % 720));
         if (big) s.setRotation(static_cast<float>((i * 7) % 360));
       }
@@ -40,7 +46,7 @@ int main(int argc, char** argv) {
       auto start = std::chrono::steady_clock::now();
       for (int i = 0; i < frames; ++i) frame();
       double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / frames;
-      std::printf("%s %d %.2f\n", big ? "43x116" : "20x20", n, ms);
+      std::printf("%ux%u %d %.2f\n", size.x, size.y, n, ms);
       std::fflush(stdout);
     }
   }
