@@ -256,10 +256,14 @@ DepthSpan Depths(const Projected& q, const Vertex corners[4], const uint8_t matr
 // Whether a textured quad may show its texture smaller than its size anywhere: GL then blends in
 // smaller mipmap levels. A quad that lies flat to the screen (all corners at one distance, which
 // every quad of the game does) maps screen pixels to texels linearly; the texels one pixel step
-// covers, measured generously (the sum of both directions' steps, which is at least what any GL
-// implementation takes for the level choice), must stay below one by a thousandth (a backdrop
-// drawn at its own size is a few pixels larger than its picture). Anything else (a tilted quad,
-// an unknown texture or screen size) counts as shrinking.
+// covers (the length of each direction's step, the scale GL's level choice is defined by) must
+// not pass one by more than a thousandth: a sprite drawn at its own size, upright or turned, has a
+// step of one, where GL samples the full-size level alone (a level of detail of 0 or below
+// magnifies), exactly what the sampler without mipmaps gives; the thousandth absorbs the rounding
+// of the step's computation, which moves a colour by far less than a level. (GL may also take a
+// larger stand-in for the length, up to the sum of the parts; the software GL we test on does not:
+// turned sprites at their own size draw the same with either sampler.) Anything else (a tilted quad, an
+// unknown texture or screen size) counts as shrinking.
 bool Shrinks(const TextureVertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes],
              const Texture* texture, int screenWidth, int screenHeight) {
   if (texture == nullptr || texture->width <= 0 || texture->height <= 0 || screenWidth <= 0 || screenHeight <= 0) {
@@ -295,8 +299,8 @@ bool Shrinks(const TextureVertex corners[4], const uint8_t matrices[platform::kM
   // Texels per pixel step along x and along y: [d1 d2] [e1 e2]^-1.
   const float dudx = (d1x * e2y - d2x * e1y) / det, dvdx = (d1y * e2y - d2y * e1y) / det;
   const float dudy = (d2x * e1x - d1x * e2x) / det, dvdy = (d2y * e1x - d1y * e2x) / det;
-  const float step = std::max(std::abs(dudx) + std::abs(dvdx), std::abs(dudy) + std::abs(dvdy));
-  return !(step <= 0.999f);
+  const float step = std::max(std::hypot(dudx, dvdx), std::hypot(dudy, dvdy));
+  return !(step <= 1.001f);
 }
 
 // Pixel centres this close to a quad's edge (in pixels) may fall either side of it: the GPU snaps
