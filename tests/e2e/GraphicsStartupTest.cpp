@@ -10,6 +10,7 @@
 
 namespace fs = std::filesystem;
 using testing_support::FileExists;
+using testing_support::NoSanitizerReport;
 using testing_support::ReadFile;
 using testing_support::RunGame;
 using testing_support::RunResult;
@@ -27,11 +28,6 @@ std::string DataDirWithOwnShaders(const TempDir& dir) {
   fs::create_directory_symlink(fs::path(testing_support::BinaryDir()) / "Assets", fs::path(dir.File("Assets")));
   WriteFile(dir.File("Config.lullwick"), "00");
   return dir.path();
-}
-
-bool NoSanitizerReport(const RunResult& r) {
-  return r.err.find("AddressSanitizer") == std::string::npos && r.err.find("runtime error") == std::string::npos &&
-         r.err.find("LeakSanitizer") == std::string::npos;
 }
 
 }  // namespace
