@@ -21,7 +21,7 @@ class SelectToolTest : public EditorFixture {
   Level* level_ = nullptr;
 };
 
-TEST_F(SelectToolTest, ClicksSelectExactlyOneObjectAndEmptySpaceSelectsNothing) {
+TEST_F(SelectToolTest, ClicksSelectExactlyOneObjectCtrlClicksAddAndEmptySpaceSelectsNothing) {
   Click(0, 0);
   EXPECT_EQ(Selection(), std::vector<std::string>{"Wall_1"});
   Click(300, 10);
@@ -31,9 +31,8 @@ TEST_F(SelectToolTest, ClicksSelectExactlyOneObjectAndEmptySpaceSelectsNothing) 
   EXPECT_TRUE(Selection().empty());
   Pass(150, 400, false);
   EXPECT_TRUE(Selection().empty());
-}
 
-TEST_F(SelectToolTest, CtrlClickAddsAndAPlainClickStartsOver) {
+  // Ctrl-click adds; a plain click starts over.
   Click(0, 0);
   Click(300, 0, true);
   Click(600, 0, true);
@@ -66,7 +65,7 @@ TEST_F(SelectToolTest, DraggingSeveralObjectsMovesThemAllLiveAndInTheirRecords) 
   // Its undo is HistoryTest.UndoOfAManyStepDragReturnsEveryMovedObjectAndItsRecord.
 }
 
-TEST_F(SelectToolTest, ThePressOverAWindowIsNotATool) {
+TEST_F(SelectToolTest, ThePressOverAWindowIsNotAToolNorIsAnyPressWhileRunningOrWithADialogOpen) {
   PointerInput in;
   in.worldX = 0;
   in.worldY = 0;
@@ -80,6 +79,14 @@ TEST_F(SelectToolTest, ThePressOverAWindowIsNotATool) {
   RunTools(in);
   EXPECT_TRUE(Selection().empty());
   EXPECT_EQ(X("Wall_1"), 0.0f);
+  // Nor does any tool act while the level runs or a dialog is open.
+  Editor().saveDialogOpen = true;
+  Click(0, 0);
+  EXPECT_TRUE(Selection().empty());
+  Editor().saveDialogOpen = false;
+  RunLevel();
+  Click(0, 0);
+  EXPECT_TRUE(Selection().empty());
 }
 
 TEST_F(SelectToolTest, DeletingWhatATextLabelsLeavesTheTextPointingAtNothingUntilUndo) {
@@ -112,16 +119,6 @@ TEST_F(SelectToolTest, ATransformEditMovesTheObjectItsRecordAndWhereItCanBePicke
   EditorHistory().Undo();
   EXPECT_EQ(ObjectUnder(0, 0), FindLiveObject("Wall_1"));
   EXPECT_EQ(level_->objects[0].translationX, 0.0f);
-}
-
-TEST_F(SelectToolTest, NoToolActsWhileRunningOrWithADialogOpen) {
-  Editor().saveDialogOpen = true;
-  Click(0, 0);
-  EXPECT_TRUE(Selection().empty());
-  Editor().saveDialogOpen = false;
-  RunLevel();
-  Click(0, 0);
-  EXPECT_TRUE(Selection().empty());
 }
 
 TEST_F(SelectToolTest, PlacingAddsAnObjectAndARecordThatUndoTakesAway) {
