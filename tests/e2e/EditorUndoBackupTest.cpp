@@ -61,11 +61,7 @@ TEST(EditorUndoBackupTest, ASessionEndedWithoutSavingLeavesABackupTheNextSession
   EXPECT_EQ(OfType(*backup, ObjectType::Food).size(), 1u);
 
   // The next session is offered the backup, restores it and saves the level under a new name.
-  // LeakSanitizer's own tracer crashes at the end of this run ("Tracer caught signal 11" while it
-  // reads a stale dynamic thread-local slot left by a library unloaded at shut-down), so the leak
-  // check is off for it; address and undefined-behaviour checks stay on, and the editor's leak checks
-  // run in EditorSessionTest and the first session above.
-  run = RunEditorScript(data, "editor_backup_restore.qinput", 80, {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=0"});
+  run = RunEditorScript(data, "editor_backup_restore.qinput", 80);
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const std::string saved = editing.File("Assets/Levels/rest.json");
   ASSERT_TRUE(fs::exists(saved)) << run.err;

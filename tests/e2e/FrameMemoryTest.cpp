@@ -18,7 +18,7 @@ namespace {
 
 // The sanitizer's quarantine holds freed memory back on purpose and would read as growth.
 const std::vector<std::string> kOffscreen = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy",
-                                             "ASAN_OPTIONS=detect_leaks=0:quarantine_size_mb=0"};
+                                             "ASAN_OPTIONS=quarantine_size_mb=0"};
 
 long PeakResidentKbAfter(const std::string& scene, int frames) {
   TempDir dir;

@@ -95,14 +95,11 @@ std::string MakeEditableDataDir(const TempDir& dir, const std::string& config) {
   return dir.path();
 }
 
-RunResult RunEditorScript(const std::string& data, const std::string& script, int frames,
-                          const std::vector<std::string>& extraEnv) {
-  std::vector<std::string> env = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"};
-  env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+RunResult RunEditorScript(const std::string& data, const std::string& script, int frames) {
   return RunGame({"--data", data, "--windowed", "--size", "1280x720", "--scene", "0", "--input",
                   SourceDir() + "/tests/e2e/scripts/" + script, "--frames", std::to_string(frames), "--fixed-dt",
                   "0.02"},
-                 env);
+                 {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
 }
 
 RunResult RunGame(const std::vector<std::string>& args, const std::vector<std::string>& env, int timeoutSeconds) {

@@ -49,8 +49,7 @@ std::string MakeEditableDataDir(const TempDir& dir, const std::string& config);
 
 // Runs the game on tests/e2e/scripts/SCRIPT from the scene list's start in a 1280x720 offscreen
 // window for `frames` frames of 0.02 s: the editor's sessions (config "01" in the data folder).
-RunResult RunEditorScript(const std::string& data, const std::string& script, int frames,
-                          const std::vector<std::string>& extraEnv = {});
+RunResult RunEditorScript(const std::string& data, const std::string& script, int frames);
 
 // True when the environment says QM_ALLOW_NO_GL=1: tests that need an OpenGL window may then skip
 // on a machine without one. Otherwise a missing OpenGL fails them.
