@@ -16,7 +16,6 @@ using testing_support::BinaryDir;
 using testing_support::MakeEditableDataDir;
 using testing_support::ReadFile;
 using testing_support::RunEditorScript;
-using testing_support::RunGame;
 using testing_support::TempDir;
 
 namespace fs = std::filesystem;
@@ -28,16 +27,6 @@ const ObjectRecord* Find(const Level& level, const std::string& id) {
     if (r.id == id) return &r;
   }
   return nullptr;
-}
-
-// The named object in a --dump-objects file.
-testing_support::DumpedObject Dumped(const std::string& file, const std::string& name) {
-  testing_support::ObjectDump dump;
-  std::string error;
-  EXPECT_TRUE(testing_support::ParseObjectDump(ReadFile(file), &dump, &error)) << error;
-  const testing_support::DumpedObject* object = dump.Find(name);
-  EXPECT_NE(object, nullptr) << name << " not in " << file;
-  return object != nullptr ? *object : testing_support::DumpedObject{};
 }
 
 TEST(EditorSessionTest, AGuardWithAPatrolPathPlacedByClickingIsSavedCheckedAndPlayed) {
@@ -70,26 +59,27 @@ TEST(EditorSessionTest, AGuardWithAPatrolPathPlacedByClickingIsSavedCheckedAndPl
   EXPECT_EQ(std::system(("\"" + tool + "\" check \"" + saved + "\" > /dev/null").c_str()), 0);
 
   // Played as level 1, the guard sets off along its path.
-  TempDir playing;
-  const std::string playData = MakeEditableDataDir(playing, "00");
-  fs::copy_file(saved, playing.File("Assets/Levels/level1.json"), fs::copy_options::overwrite_existing);
-  run = RunGame({"--headless", "--data", playData, "--scene", "6", "--fixed-dt", "0.02", "--frames", "200",
-                 "--dump-objects", "2:" + playing.File("start.json"), "--dump-objects",
-                 "50:" + playing.File("end.json"), "--dump-objects", "100:" + playing.File("first.json"),
-                 "--dump-objects", "200:" + playing.File("second.json")});
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  const testing_support::DumpedObject start = Dumped(playing.File("start.json"), "Enemy_5");
+  testing_support::ScriptedGame game;
+  game.SetLevel("level1.json", ReadFile(saved));
+  testing_support::ScriptedGame::Options options;
+  options.scene = testing_support::kTestLevelId;
+  options.frames = 200;
+  options.fixedDt = "0.02";
+  options.dumpAfter = {2, 50, 100, 200};
+  testing_support::ScriptRun played = game.Run("qinput 1\n", options);
+  ASSERT_TRUE(played.Ok()) << played.Problems();
+  const testing_support::DumpedObject& start = played.At(2, "Enemy_5");
   if (!start.state.has_value()) GTEST_SKIP() << "this build has no guard behaviour to walk the path";
-  const testing_support::DumpedObject end = Dumped(playing.File("end.json"), "Enemy_5");
+  const testing_support::DumpedObject& end = played.At(50, "Enemy_5");
   // A second in, the guard is on its way to the first node, left of its start and further up.
   EXPECT_LT(end.x, start.x - 20.0f);
   EXPECT_GT(end.y, start.y + 20.0f);
   // Two seconds in it has come to the first node's line, four seconds in it walks on towards the
   // second node at the other end of the path.
-  const testing_support::DumpedObject atFirst = Dumped(playing.File("first.json"), "Enemy_5");
+  const testing_support::DumpedObject& atFirst = played.At(100, "Enemy_5");
   EXPECT_LT(atFirst.x, -120.0f);
   EXPECT_NEAR(atFirst.y, 300.0f, 20.0f);
-  const testing_support::DumpedObject atSecond = Dumped(playing.File("second.json"), "Enemy_5");
+  const testing_support::DumpedObject& atSecond = played.At(200, "Enemy_5");
   EXPECT_GT(atSecond.x, 120.0f);
   EXPECT_NEAR(atSecond.y, 300.0f, 20.0f);
 }

@@ -5,11 +5,13 @@
 #include <optional>
 #include <set>
 
+#include "app/Config.h"
 #include "platform/ImageDecoder.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
 using testing_support::FileExists;
+using testing_support::NoSanitizerReport;
 using testing_support::ReadFile;
 using testing_support::RunGame;
 using testing_support::RunResult;
@@ -27,11 +29,6 @@ std::string DataDirWithOwnShaders(const TempDir& dir) {
   fs::create_directory_symlink(fs::path(testing_support::BinaryDir()) / "Assets", fs::path(dir.File("Assets")));
   WriteFile(dir.File("Config.lullwick"), "00");
   return dir.path();
-}
-
-bool NoSanitizerReport(const RunResult& r) {
-  return r.err.find("AddressSanitizer") == std::string::npos && r.err.find("runtime error") == std::string::npos &&
-         r.err.find("LeakSanitizer") == std::string::npos;
 }
 
 }  // namespace
@@ -91,4 +88,28 @@ TEST(GraphicsStartupTest, ScreenshotIsAPngOfTheWindowSizeShowingTheDrawnPicture)
     colours.insert(uint32_t{image->rgba[i]} | uint32_t{image->rgba[i + 1]} << 8 | uint32_t{image->rgba[i + 2]} << 16);
   }
   EXPECT_GT(colours.size(), 10u);
+}
+
+// How the shipped program starts: the configuration that comes with it, and a machine whose driver
+// cannot give an OpenGL 3.3 core context (the window opens, the context does not).
+TEST(StartupFailureTest, TheShippedConfigurationTurnsTheLogAndTheEditorOff) {
+  const fs::path beside = fs::path(testing_support::GameExe()).parent_path() / "Config.lullwick";
+  ASSERT_TRUE(FileExists(beside.string())) << "a missing file would turn the log and the editor on for players";
+  ConfigFlags flags = ReadConfig(beside.string());
+  EXPECT_EQ(flags.logToFile, 0);
+  EXPECT_EQ(flags.editorEnabled, 0);
+}
+
+TEST(StartupFailureTest, WithoutAnOpenGlContextTheGameSaysSoAndStops) {
+  TempDir dir;
+  std::string data = testing_support::MakeDataDir(dir, "10");
+  // Mesa then offers no 3.3 core context, while the window itself still opens.
+  RunResult r = RunGame({"--windowed", "--frames", "5", "--no-dialogs", "--data", data, "--screenshot",
+                         "2:" + dir.File("shot.png")},
+                        {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy", "MESA_GL_VERSION_OVERRIDE=3.0"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("Error: Could not initialize OpenGL.\n"), std::string::npos) << r.err;
+  EXPECT_FALSE(FileExists(dir.File("shot.png"))) << "no frame may run on a blank window";
+  EXPECT_EQ(ReadFile(dir.File("output.log")).find("FrameTime"), std::string::npos);
+  EXPECT_TRUE(testing_support::NoSanitizerReport(r)) << r.err;
 }

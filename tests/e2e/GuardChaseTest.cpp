@@ -31,14 +31,8 @@ constexpr int kGuardChasing = 7;
 // cone, and the script walks it right for 16 frames, into the cone, then lets it stand.
 const char* kWalkIntoView = "qinput 1\n16 D\n";
 
-std::vector<int> EveryTwentyFrames(int last) {
-  std::vector<int> frames;
-  for (int f = 20; f <= last; f += 20) frames.push_back(f);
-  return frames;
-}
-
 ScriptRun RunGuardLevel(ScriptedGame& game, const std::vector<std::string>& objects, int frames) {
-  return game.PlayLevel(TestLevel(objects), kWalkIntoView, frames, EveryTwentyFrames(frames));
+  return game.PlayLevel(TestLevel(objects), kWalkIntoView, frames, testing_support::FramesEvery(20, frames));
 }
 
 TEST(GuardChaseTest, APlayerWalkingIntoTheConeIsChasedCaughtAndTheGameIsOver) {
@@ -99,11 +93,9 @@ TEST(GuardChaseTest, AThrownFoodStunsTheGuard) {
       "6 LMB mouseworld=0,0\n"
       "1 mouseworld=0,0\n";
   const int frames = 200;
-  std::vector<int> everyFrame;
-  for (int f = 1; f <= frames; ++f) everyFrame.push_back(f);
   ScriptRun run = game.PlayLevel(
       TestLevel({PlayerObject(0, -220), FoodObject("Food_2", 0, -220), EnemyObject("Enemy_3", 0, 0)}), script,
-      frames, everyFrame);
+      frames, testing_support::FramesEvery(1, frames));
   ASSERT_TRUE(run.Ok()) << run.Problems();
 
   constexpr int kGuardStunned = 6;

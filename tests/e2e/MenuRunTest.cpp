@@ -11,7 +11,6 @@
 #include "support/ScreenPicture.h"
 #include "support/ScriptedGame.h"
 
-using testing_support::FileExists;
 using testing_support::ReadFile;
 using testing_support::Rgb;
 using Picture = testing_support::ScreenPicture;

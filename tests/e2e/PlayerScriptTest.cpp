@@ -1,6 +1,6 @@
-// The player in the built game, driven by input scripts on small levels of its own: walking and
-// the camera, food from pick-up to landing, a vent, a kill zone, and the pause. Frames are 0.025 s;
-// the level is built at the end of frame 1 and the player starts (Init) in frame 2.
+// The player in the built game, driven by input scripts on small levels of its own: walking through
+// a vent with the camera behind, food from pick-up to landing, a kill zone, and the pause. Frames are
+// 0.025 s; the level is built at the end of frame 1 and the player starts (Init) in frame 2.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -28,20 +28,6 @@ class PlayerScriptTest : public ::testing::Test {
 };
 
 }  // namespace
-
-TEST_F(PlayerScriptTest, WalkingMovesThePlayerAndTheCameraFollows) {
-  ScriptRun run = game.PlayLevel(TestLevel({PlayerObject()}), "qinput 1\n2\n40 D\n20 W\n", 62, {2, 42, 62});
-  ASSERT_TRUE(run.Ok()) << run.Problems();
-  const DumpedObject& start = run.At(2, "Player_1");
-  const DumpedObject& east = run.At(42, "Player_1");
-  const DumpedObject& north = run.At(62, "Player_1");
-  EXPECT_GT(east.x, start.x + 300.0f);
-  EXPECT_NEAR(east.rotation, -90.0f, 0.01f) << "faces where it walks";
-  EXPECT_GT(north.y, east.y + 100.0f);
-  // The camera sits where the player started the frame: at most one frame's walk behind.
-  EXPECT_NEAR(run.dumps.at(42).cameraX, east.x, 450.0f * 0.025f + 0.01f);
-  EXPECT_NEAR(run.dumps.at(62).cameraY, north.y, 450.0f * 0.025f + 0.01f);
-}
 
 TEST_F(PlayerScriptTest, FoodIsPickedUpCarriedThrownAndLands) {
   const std::string level = TestLevel({PlayerObject(), FoodObject("Food_2")});
@@ -72,14 +58,15 @@ TEST_F(PlayerScriptTest, FoodIsPickedUpCarriedThrownAndLands) {
   EXPECT_GT(landed.y, carried.y + 300.0f);
 }
 
-TEST_F(PlayerScriptTest, AVentSlowsThePlayerUntilItLeaves) {
+TEST_F(PlayerScriptTest, WalkingThroughAVentSlowsThePlayerUntilItLeavesAndTheCameraFollows) {
   const std::string level =
       TestLevel({PlayerObject(), LevelObject("Vent_2", "Vent", 300, 0, 200, 200, "vent.png")});
-  ScriptRun run = game.PlayLevel(level, "qinput 1\n2\n80 D\n", 82, {15, 35, 82});
+  ScriptRun run = game.PlayLevel(level, "qinput 1\n2\n80 D\n20 W\n", 102, {2, 15, 35, 82, 102});
   ASSERT_TRUE(run.Ok()) << run.Problems();
   const DumpedObject& outside = run.At(15, "Player_1");
   const DumpedObject& inside = run.At(35, "Player_1");
   const DumpedObject& beyond = run.At(82, "Player_1");
+  const DumpedObject& north = run.At(102, "Player_1");
   EXPECT_EQ(outside.state, kWalk);
   EXPECT_NEAR(outside.vx, 450.0f, 0.01f);
   EXPECT_EQ(inside.state, kVent);
@@ -87,8 +74,14 @@ TEST_F(PlayerScriptTest, AVentSlowsThePlayerUntilItLeaves) {
   EXPECT_LT(inside.x, 400.0f);
   EXPECT_NEAR(inside.vx, 350.0f, 0.01f);
   EXPECT_GT(beyond.x, 400.0f);
+  EXPECT_GT(beyond.x, run.At(2, "Player_1").x + 300.0f);
   EXPECT_EQ(beyond.state, kWalk);
   EXPECT_NEAR(beyond.vx, 450.0f, 0.01f);
+  EXPECT_NEAR(beyond.rotation, -90.0f, 0.01f) << "faces where it walks";
+  EXPECT_GT(north.y, beyond.y + 100.0f);
+  // The camera sits where the player started the frame: at most one frame's walk behind.
+  EXPECT_NEAR(run.dumps.at(82).cameraX, beyond.x, 450.0f * 0.025f + 0.01f);
+  EXPECT_NEAR(run.dumps.at(102).cameraY, north.y, 450.0f * 0.025f + 0.01f);
 }
 
 TEST_F(PlayerScriptTest, TouchingAKillZoneRestartsTheLevel) {

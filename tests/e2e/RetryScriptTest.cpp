@@ -42,42 +42,33 @@ void ExpectFreshLevel(const ScriptRun& run, int frame) {
 
 }  // namespace
 
-TEST(RetryScriptTest, RetryInTheMiddleOfALevelGivesAFreshLevel) {
+TEST(RetryScriptTest, RetryInTheMiddleOfALevelWhilePausedAndWithThePadsBackButtonGivesAFreshLevel) {
   ScriptedGame game;
   const std::string script =
       "qinput 1\n"
       "3\n"
-      "1 RMB\n"   // frame 4: pick the food up
-      "30 D\n"    // frames 5-34: carry it east
-      "1 R\n"     // frame 35: retry
-      "5\n";
-  ScriptRun run = game.PlayLevel(CarryLevel(), script, 40, {34, 36, 40});
+      "1 RMB\n"      // frame 4: pick the food up
+      "30 D\n"       // frames 5-34: carry it east
+      "1 R\n"        // frame 35: retry
+      "5\n"
+      "20 D\n"       // frames 41-60: walk
+      "1 ESCAPE\n"   // frame 61: pause on the release in 62
+      "5\n"
+      "1 R\n"        // frame 67: retry from the pause
+      "20 D\n"       // frames 68-87: walk again
+      "1 PAD_BACK\n" // frame 88: retry with the pad
+      "3\n";
+  ScriptRun run = game.PlayLevel(CarryLevel(), script, 91, {34, 36, 40, 66, 68, 87, 89});
   ASSERT_TRUE(run.Ok()) << run.Problems();
   EXPECT_EQ(run.At(34, "Player_1").state, kCarry);
   EXPECT_GT(run.At(34, "Food_2").x, 100.0f) << "the food went with the player";
   EXPECT_GT(run.dumps.at(34).scene.time, 0.8f);
   ExpectFreshLevel(run, 36);
   EXPECT_EQ(run.At(40, "Food_2").x, 0.0f) << "the food is not held any more";
-}
-
-TEST(RetryScriptTest, RetryWhilePausedAndWithThePadsBackButton) {
-  ScriptedGame game;
-  const std::string script =
-      "qinput 1\n"
-      "2\n"
-      "20 D\n"
-      "1 ESCAPE\n"    // frame 23: pause on the release in 24
-      "5\n"
-      "1 R\n"         // frame 29: retry from the pause
-      "20 D\n"        // frames 30-49: walk again
-      "1 PAD_BACK\n"  // frame 50: retry with the pad
-      "3\n";
-  ScriptRun run = game.PlayLevel(CarryLevel(), script, 53, {28, 30, 49, 51});
-  ASSERT_TRUE(run.Ok()) << run.Problems();
-  EXPECT_TRUE(run.dumps.at(28).scene.paused);
-  ExpectFreshLevel(run, 30);
-  EXPECT_GT(run.At(49, "Player_1").x, 100.0f) << "the retried level plays unpaused";
-  ExpectFreshLevel(run, 51);
+  EXPECT_TRUE(run.dumps.at(66).scene.paused);
+  ExpectFreshLevel(run, 68);
+  EXPECT_GT(run.At(87, "Player_1").x, 100.0f) << "the retried level plays unpaused";
+  ExpectFreshLevel(run, 89);
 }
 
 TEST(RetryScriptTest, RetryFromTheGameOverScreenRestartsTheLevelThatWasLost) {

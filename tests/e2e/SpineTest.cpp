@@ -1,26 +1,29 @@
 // The whole program, run as a user would: frame-time log lines, the configuration's log switch,
-// the clamp, and a clean start and shutdown on the offscreen video driver.
+// the clamp, a clean start and shutdown on the offscreen video driver, the scene to start in, and
+// a run without the sound banks.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 #include <sstream>
 
 #include "support/TestSupport.h"
 
 using namespace testing_support;
+namespace fs = std::filesystem;
 
 namespace {
 
-int CountLines(const std::string& text, const std::string& line) {
-  std::istringstream in(text);
-  int n = 0;
-  for (std::string l; std::getline(in, l);) n += (l == line);
-  return n;
+// What the first scene start built, read from the log: the first splash screen, or the level.
+void ExpectFirstSplashOnly(const std::string& log) {
+  EXPECT_EQ(CountLines(log, "-DEBUG- Background object created"), 1);
+  EXPECT_EQ(log.find("Player object created"), std::string::npos);
+  EXPECT_EQ(CountLines(log, "-DEBUG- Transition object created"), 1);  // one scene start only
 }
 
 }  // namespace
 
-TEST(SpineTest, HeadlessRunLogsEveryFrameAndExitsCleanly) {
+TEST(SpineTest, HeadlessRunLogsEveryFrameStartsOnTheFirstSplashAndExitsCleanly) {
   TempDir dir;
   std::string data = MakeDataDir(dir, "10");
   RunResult r = RunGame({"--headless", "--frames", "60", "--fixed-dt", "0.02", "--data", data});
@@ -41,6 +44,7 @@ TEST(SpineTest, HeadlessRunLogsEveryFrameAndExitsCleanly) {
   EXPECT_EQ(fpsLines, 60);
   EXPECT_EQ(cpuLines, 60);
   EXPECT_NE(log.find("-INFO- window height"), std::string::npos);
+  ExpectFirstSplashOnly(log);
 }
 
 TEST(SpineTest, LogSwitchedOffCreatesNoLogFile) {
@@ -51,21 +55,14 @@ TEST(SpineTest, LogSwitchedOffCreatesNoLogFile) {
   EXPECT_FALSE(FileExists(dir.File("output.log")));
 }
 
-TEST(SpineTest, LongFramesAreClampedTo25ms) {
+// Frames of 0.1 s are logged as 0.025 s.
+TEST(SpineTest, OffscreenWindowRunsClampsLongFramesTo25msAndShutsDownCleanly) {
   TempDir dir;
   std::string data = MakeDataDir(dir, "10");
-  RunResult r = RunGame({"--headless", "--frames", "5", "--fixed-dt", "0.1", "--data", data});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(CountLines(ReadFile(dir.File("output.log")), "-INFO- FrameTime 0.025000"), 5);
-}
-
-TEST(SpineTest, OffscreenWindowRunsAndShutsDownCleanly) {
-  TempDir dir;
-  std::string data = MakeDataDir(dir, "10");
-  RunResult r = RunGame({"--windowed", "--frames", "30", "--fixed-dt", "0.025", "--no-dialogs", "--data", data},
+  RunResult r = RunGame({"--windowed", "--frames", "30", "--fixed-dt", "0.1", "--no-dialogs", "--data", data},
                         {"SDL_VIDEODRIVER=offscreen"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
+  EXPECT_TRUE(NoSanitizerReport(r)) << r.err;
   EXPECT_EQ(CountLines(ReadFile(dir.File("output.log")), "-INFO- FrameTime 0.025000"), 30);
 }
 
@@ -73,4 +70,43 @@ TEST(SpineTest, BadOptionIsRejectedWithUsage) {
   RunResult r = RunGame({"--frames", "many"});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.err.find("usage: quillmarch"), std::string::npos);
+}
+
+// `--scene ID` starts the game at that scene through the ordinary scene request; an unknown id
+// starts the first splash screen, as no option does.
+TEST(SceneStartTest, SceneOptionStartsTheLevelDirectlyAndAnUnknownIdTheFirstSplash) {
+  for (const char* scene : {"6", "42"}) {
+    TempDir dir;
+    std::string data = MakeDataDir(dir, "10");
+    RunResult r = RunGame({"--headless", "--fixed-dt", "0.025", "--frames", "3", "--data", data, "--scene", scene});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string log = ReadFile(dir.File("output.log"));
+    if (std::string(scene) == "42") {
+      ExpectFirstSplashOnly(log);
+      continue;
+    }
+    EXPECT_EQ(CountLines(log, "-DEBUG- Player object created"), 1);
+    EXPECT_EQ(CountLines(log, "-DEBUG- Enemy object created"), 1);
+    EXPECT_EQ(CountLines(log, "-DEBUG- Transition object created"), 1);  // one scene start only
+  }
+}
+
+// The game plays on without its sound banks: the audio layer reports the missing files and every
+// sound it cannot play, and nothing else changes.
+TEST(MissingMusicTest, GameRunsThroughTheSplashScreensWithoutTheMusicFolder) {
+  TempDir dir;
+  fs::create_directory_symlink(fs::path(BinaryDir()) / "Shaders", fs::path(dir.path()) / "Shaders");
+  fs::create_directory(fs::path(dir.path()) / "Assets");
+  for (const auto& entry : fs::directory_iterator(fs::path(BinaryDir()) / "Assets")) {
+    if (entry.path().filename() == "Music") continue;
+    fs::create_symlink(entry.path(), fs::path(dir.path()) / "Assets" / entry.path().filename());
+  }
+  WriteFile(dir.File("Config.lullwick"), "10");
+  RunResult r = RunGame({"--headless", "--frames", "200", "--fixed-dt", "0.025", "--data", dir.path()});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("Audio Error! "), std::string::npos) << "the missing banks are reported";
+  EXPECT_TRUE(NoSanitizerReport(r)) << r.err;
+  // The scenes went on: the first splash started and the log kept its per-frame lines to the end.
+  std::string log = ReadFile(dir.File("output.log"));
+  EXPECT_EQ(CountLines(log, "-INFO- FrameTime 0.025000"), 200);
 }

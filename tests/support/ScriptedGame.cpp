@@ -430,4 +430,10 @@ std::string EnemyObject(const std::string& id, float x, float y) {
   return LevelObject(id, "Enemy", x, y, 60, 30, "enemy.png");
 }
 
+std::vector<int> FramesEvery(int step, int last) {
+  std::vector<int> frames;
+  for (int f = step; f <= last; f += step) frames.push_back(f);
+  return frames;
+}
+
 }  // namespace testing_support

@@ -134,6 +134,9 @@ std::string PlayerObject(float x = 0.0f, float y = 0.0f);  // "Player_1"
 std::string FoodObject(const std::string& id, float x = 0.0f, float y = 0.0f);
 std::string EnemyObject(const std::string& id, float x, float y);
 
+// Frames step, 2 * step, ... up to `last`: when to dump the objects over a whole run.
+std::vector<int> FramesEvery(int step, int last);
+
 // Reads a dump's JSON. False with the reason in *error when it is not valid JSON of that shape.
 bool ParseObjectDump(const std::string& json, ObjectDump* dump, std::string* error);
 // Reads a state log. False with the reason when a line is malformed.

@@ -50,6 +50,22 @@ void WriteFile(const std::string& path, const std::string& contents) {
 
 bool FileExists(const std::string& path) { return fs::exists(path); }
 
+int CountLines(const std::string& text, const std::string& line) {
+  int n = 0;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    n += text.compare(start, end - start, line) == 0 ? 1 : 0;
+    start = end + 1;
+  }
+  return n;
+}
+
+bool NoSanitizerReport(const RunResult& run) {
+  return run.err.find("Sanitizer") == std::string::npos && run.err.find("runtime error") == std::string::npos;
+}
+
 bool NoGlAllowed() {
   const char* allow = std::getenv("QM_ALLOW_NO_GL");
   return allow != nullptr && std::string(allow) == "1";

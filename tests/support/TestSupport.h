@@ -23,6 +23,8 @@ class TempDir {
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& contents);
 bool FileExists(const std::string& path);
+// How many lines of `text` are exactly `line`.
+int CountLines(const std::string& text, const std::string& line);
 
 struct RunResult {
   int exitCode = -1;
@@ -34,6 +36,9 @@ struct RunResult {
 // Runs the built game with the arguments, in `workDir`, with extra environment entries NAME=VALUE.
 RunResult RunGame(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
                   int timeoutSeconds = 300);
+
+// True when the run's standard error holds no report of AddressSanitizer, LeakSanitizer or UBSan.
+bool NoSanitizerReport(const RunResult& run);
 
 // A data folder for the game: Shaders/ and Assets/ linked from the build folder, plus a config.
 std::string MakeDataDir(const TempDir& dir, const std::string& config);

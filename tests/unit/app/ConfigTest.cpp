@@ -16,10 +16,19 @@ ConfigFlags ReadWith(const std::string& contents) {
 
 }  // namespace
 
-TEST(ConfigTest, OneAndZeroTurnTheLogOnAndTheEditorOff) {
-  ConfigFlags f = ReadWith("10");
-  EXPECT_EQ(f.logToFile, 1);
-  EXPECT_EQ(f.editorEnabled, 0);
+// Each flag is its byte minus '0': only the first two bytes count, a short file repeats the last
+// byte read, and any byte but '0' turns its flag on.
+TEST(ConfigTest, TheFirstTwoBytesAreTheLogAndTheEditorFlags) {
+  struct Row {
+    const char* contents;
+    int log, editor;
+  };
+  const Row rows[] = {{"10", 1, 0}, {"0", 0, 0}, {"1", 1, 1}, {"1 0", 1, ' ' - '0'}, {"ab\n", 'a' - '0', 'b' - '0'}};
+  for (const Row& r : rows) {
+    ConfigFlags f = ReadWith(r.contents);
+    EXPECT_EQ(f.logToFile, r.log) << r.contents;
+    EXPECT_EQ(f.editorEnabled, r.editor) << r.contents;
+  }
 }
 
 TEST(ConfigTest, MissingFileTurnsBothFlagsOnAsMinus48) {
@@ -27,20 +36,4 @@ TEST(ConfigTest, MissingFileTurnsBothFlagsOnAsMinus48) {
   ConfigFlags f = ReadConfig(dir.File("nothing-here"));
   EXPECT_EQ(f.logToFile, -48);
   EXPECT_EQ(f.editorEnabled, -48);
-}
-
-TEST(ConfigTest, ShortFileRepeatsTheLastByteRead) {
-  EXPECT_EQ(ReadWith("0").logToFile, 0);
-  EXPECT_EQ(ReadWith("0").editorEnabled, 0);
-  EXPECT_EQ(ReadWith("1").logToFile, 1);
-  EXPECT_EQ(ReadWith("1").editorEnabled, 1);
-}
-
-TEST(ConfigTest, OnlyTheFirstTwoBytesCountAndAnyOtherByteIsOn) {
-  ConfigFlags spaced = ReadWith("1 0");
-  EXPECT_EQ(spaced.logToFile, 1);
-  EXPECT_EQ(spaced.editorEnabled, -16);  // the space
-  ConfigFlags letters = ReadWith("ab\n");
-  EXPECT_EQ(letters.logToFile, 'a' - '0');
-  EXPECT_NE(letters.editorEnabled, 0);
 }

@@ -81,15 +81,12 @@ TEST_F(InputTest, MouseButtonsRecordTheClickPositionAndTriggerOnce) {
   EXPECT_EQ(Input().mouse.rightClickX, 7);
 }
 
-TEST_F(InputTest, StickDeadZoneAndScale) {
+TEST_F(InputTest, StickDeadZoneAndScaleAndTriggerThreshold) {
   EXPECT_EQ(ConvertStickAxis(8688, kStickDeadZone), 0.0f) << "one below the dead zone";
   EXPECT_FLOAT_EQ(ConvertStickAxis(8689, kStickDeadZone), 8689.0f / 32767.0f) << "at the dead zone";
   EXPECT_EQ(ConvertStickAxis(-8688, kStickDeadZone), 0.0f);
   EXPECT_FLOAT_EQ(ConvertStickAxis(-32768, kStickDeadZone), -1.0f) << "-32768 is limited to -1";
   EXPECT_FLOAT_EQ(ConvertStickAxis(32767, kStickDeadZone), 1.0f);
-}
-
-TEST_F(InputTest, TriggerThreshold) {
   EXPECT_EQ(ConvertTrigger(29, kTriggerThreshold), 0.0f);
   EXPECT_FLOAT_EQ(ConvertTrigger(30, kTriggerThreshold), 30.0f / 255.0f);
   EXPECT_FLOAT_EQ(ConvertTrigger(255, kTriggerThreshold), 1.0f);

@@ -12,31 +12,57 @@ bool Parse(std::vector<const char*> args, RunOptions* options, std::string* erro
   return ParseRunOptions(static_cast<int>(args.size()), args.data(), options, error);
 }
 
-TEST(OptionsTest, ScriptOptionsTakeTheirFilesAndDumpsRepeat) {
-  RunOptions options;
+TEST(OptionsTest, ParsesEveryOptionAndScreenshotsAndDumpsRepeat) {
+  RunOptions o;
   std::string error;
-  ASSERT_TRUE(Parse({"--input", "walk.qinput", "--record", "out.qinput", "--state-log", "s.log", "--dump-objects",
-                     "1:a.json", "--dump-objects", "60:dir/b:c.json"},
-                    &options, &error))
+  ASSERT_TRUE(Parse({"--size", "800x600", "--frames", "60", "--fixed-dt", "0.02", "--scene", "6", "--headless",
+                     "--screenshot", "10:a.png", "--screenshot", "20:b.png", "--seed", "42", "--data", "/tmp/x",
+                     "--no-dialogs", "--input", "walk.qinput", "--record", "out.qinput", "--state-log", "s.log",
+                     "--dump-objects", "1:a.json", "--dump-objects", "60:dir/b:c.json"},
+                    &o, &error))
       << error;
-  EXPECT_EQ(options.inputScript, "walk.qinput");
-  EXPECT_EQ(options.recordScript, "out.qinput");
-  EXPECT_EQ(options.stateLog, "s.log");
-  ASSERT_EQ(options.dumps.size(), 2u);
-  EXPECT_EQ(options.dumps[0].frame, 1);
-  EXPECT_EQ(options.dumps[1].frame, 60);
-  EXPECT_EQ(options.dumps[1].file, "dir/b:c.json");  // only the first colon splits
+  EXPECT_TRUE(o.windowed);
+  EXPECT_EQ(o.width, 800);
+  EXPECT_EQ(o.height, 600);
+  EXPECT_EQ(o.frames, 60);
+  EXPECT_FLOAT_EQ(o.fixedDt, 0.02f);
+  EXPECT_EQ(o.sceneId, 6);
+  EXPECT_TRUE(o.headless);
+  ASSERT_EQ(o.screenshots.size(), 2u);
+  EXPECT_EQ(o.screenshots[1].frame, 20);
+  EXPECT_EQ(o.screenshots[1].file, "b.png");
+  EXPECT_EQ(*o.seed, 42u);
+  EXPECT_EQ(o.dataDir, "/tmp/x");
+  EXPECT_TRUE(o.noDialogs);
+  EXPECT_EQ(o.inputScript, "walk.qinput");
+  EXPECT_EQ(o.recordScript, "out.qinput");
+  EXPECT_EQ(o.stateLog, "s.log");
+  ASSERT_EQ(o.dumps.size(), 2u);
+  EXPECT_EQ(o.dumps[0].frame, 1);
+  EXPECT_EQ(o.dumps[1].frame, 60);
+  EXPECT_EQ(o.dumps[1].file, "dir/b:c.json");  // only the first colon splits
 }
 
-TEST(OptionsTest, MalformedScriptOptionsAreRefusedWithAReason) {
-  const std::vector<std::vector<const char*>> bad = {
-      {"--input"}, {"--input", ""}, {"--record", ""}, {"--state-log"}, {"--dump-objects", "0:a.json"},
-      {"--dump-objects", "x:a.json"}, {"--dump-objects", "5:"}, {"--dump-objects", "a.json"}};
-  for (const std::vector<const char*>& args : bad) {
+TEST(OptionsTest, MalformedValuesAreRefusedWithAReason) {
+  struct Case {
+    std::vector<const char*> args;
+    bool reasonNamesTheOption;
+  };
+  const std::vector<Case> bad = {
+      {{"--frames"}, false}, {{"--frames", "-3"}, false}, {{"--frames", "ten"}, false}, {{"--size", "800"}, false},
+      {{"--size", "0x600"}, false}, {{"--fixed-dt", "-1"}, false}, {{"--fixed-dt", "nan"}, false},
+      {{"--screenshot", "shot.png"}, false}, {{"--screenshot", "5:"}, false}, {{"--seed", "x"}, false},
+      {{"--bogus"}, false}, {{"--input"}, true}, {{"--input", ""}, true}, {{"--record", ""}, true},
+      {{"--state-log"}, true}, {{"--dump-objects", "0:a.json"}, true}, {{"--dump-objects", "x:a.json"}, true},
+      {{"--dump-objects", "5:"}, true}, {{"--dump-objects", "a.json"}, true}};
+  for (const Case& c : bad) {
     RunOptions options;
     std::string error;
-    EXPECT_FALSE(Parse(args, &options, &error)) << args[0];
-    EXPECT_NE(error.find(args[0]), std::string::npos) << error;
+    EXPECT_FALSE(Parse(c.args, &options, &error)) << c.args[0];
+    EXPECT_FALSE(error.empty()) << c.args[0];
+    if (c.reasonNamesTheOption) {
+      EXPECT_NE(error.find(c.args[0]), std::string::npos) << error;
+    }
   }
 }
 

@@ -45,14 +45,6 @@ class SoundTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(SoundTest, IsKindTwelveAndIsAppendedAfterTheFixedSlots) {
-  std::unique_ptr<GameObject> guard = Guard("Enemy_1");
-  Sound* sound = guard->FindComponent<Sound>();
-  ASSERT_NE(sound, nullptr);
-  EXPECT_EQ(sound->type, ComponentType::Sound);
-  EXPECT_EQ(guard->GetComponentAs<Sound>(kComponentSlots), sound);
-}
-
 TEST_F(SoundTest, AddingTwiceKeepsTheSecondPathButTheSystemKeepsTheFirstEvent) {
   Sound sound;
   sound.AddSound("footstep_e", kSteps);

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <vector>
 
-#include "gameplay/AStar.h"
 #include "gameplay/EscapeZoneBehavior.h"
 #include "gameplay/GlassBehavior.h"
 #include "graphics/Filter.h"
@@ -110,34 +109,6 @@ TEST_F(GlassTest, AShatteredPaneFreesItsCellsAndNothingElse) {
   EXPECT_GT(opened, 0);
   EXPECT_TRUE(IsCellOpen(WorldToCell(495.0f, 500.0f)));
   EXPECT_FALSE(IsCellOpen(WorldToCell(550.0f, 500.0f)));  // the wall still blocks
-}
-
-TEST_F(LevelTest, APathThroughAShatteredPaneOpensAndOnlyThere) {
-  // A wall across the whole grid at x = 500 with one gap, filled by a pane.
-  StartTestLevel(scene_id::kLevel1, {Record(ObjectType::Wall, "Wall_1", 500, 850, 50, 2300),
-                                     Record(ObjectType::Glass, "Glass_2", 500, 2100, 25, 200),
-                                     Record(ObjectType::Wall, "Wall_3", 500, 3400, 50, 2400),
-                                     Record(ObjectType::Food, "Food_4", 100, 100, 20, 20)});
-  SetPathMessageSink([](const char*) {});
-  const GridCell west = WorldToCell(200.0f, 2100.0f), east = WorldToCell(800.0f, 2100.0f);
-  EXPECT_TRUE(FindPath(west, east).empty());
-  Frame();
-  Frame();
-  GameObject* food = FindObject("Food_4");
-  KinematicsOf(food)->SetVelocity(100.0f, 0.0f);
-  ShapeOf(FindObject("Glass_2"))->onCollision(FindObject("Glass_2"), food);
-  Frame();
-  Frame();
-  const std::vector<GridCell> path = FindPath(west, east);
-  ASSERT_FALSE(path.empty());
-  for (const GridCell& cell : path) {
-    const GridPoint p = CellToWorld(cell);
-    if (std::fabs(p.x - 500.0f) < 40.0f) {
-      EXPECT_GT(p.y, 2000.0f);
-      EXPECT_LT(p.y, 2200.0f);
-    }
-  }
-  SetPathMessageSink(nullptr);
 }
 
 // ---- escape zone ----------------------------------------------------------------------------------

@@ -136,22 +136,20 @@ TEST_F(Patrolling, AOneNodePathKeepsTheGuardAtItsNode) {
   EXPECT_EQ(guard->currentNode, guard->patrolPath);
 }
 
-TEST_F(Patrolling, ATwoNodePathIsWalkedBackAndForth) {
+TEST_F(Patrolling, ATwoNodePathIsWalkedBackAndForthAndACircularOneRoundAndRound) {
   Start({Guard("Enemy_2", 1000, 1000, 0.0f, "Node_3"), Node("Node_3", 1000, 1000, "Node_4"),
          Node("Node_4", 1200, 1000), Player(3000, 3000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
-  const std::vector<std::string> route = Route(guard, 8.0f);
+  std::vector<std::string> route = Route(GuardNamed("Enemy_2"), 8.0f);
   ASSERT_GE(route.size(), 5u);
   for (size_t i = 0; i < route.size(); ++i) EXPECT_EQ(route[i], i % 2 == 0 ? "Node_3" : "Node_4") << i;
   EXPECT_GT(X(Object("Enemy_2")), 980.0f);
   EXPECT_LT(X(Object("Enemy_2")), 1220.0f);
-}
 
-TEST_F(Patrolling, ACircularPathIsWalkedRoundAndRound) {
+  DestroySceneList();
   Start({Guard("Enemy_2", 1000, 1000, 0.0f, "Node_3"), Node("Node_3", 1000, 1000, "Node_4"),
          Node("Node_4", 1200, 1000, "Node_5"), Node("Node_5", 1100, 1150, "Node_3"), Player(3000, 3000)});
   HumanBehavior* guard = GuardNamed("Enemy_2");
-  const std::vector<std::string> route = Route(guard, 10.0f);
+  route = Route(guard, 10.0f);
   ASSERT_GE(route.size(), 6u);
   const char* loop[] = {"Node_3", "Node_4", "Node_5"};
   for (size_t i = 0; i < route.size(); ++i) EXPECT_EQ(route[i], loop[i % 3]) << i;

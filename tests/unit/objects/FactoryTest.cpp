@@ -149,28 +149,22 @@ TEST_F(FactoryTest, ContactHandlersFiltersAndTheWalkClip) {
   EXPECT_EQ(animation->currentClip, &walk) << "the standing pose shows from the start";
 }
 
-TEST_F(FactoryTest, SoundEventsTheBehavioursPlayAreThere) {
+// What the behaviours take for granted: their sounds, the enemy's fresh tuning, a node that is a path.
+TEST_F(FactoryTest, SoundsTuningAndPathNodesTheBehavioursRelyOn) {
   auto soundsOf = [](GameObject* o) { return o->FindComponent<Sound>()->sounds; };
   EXPECT_EQ(soundsOf(CreatePlayer(0, 0)).count("footsteps_p"), 1u);
-  EXPECT_EQ(soundsOf(CreateEnemy(0, 0)).at("catch_e"), "event:/SFX/Enemey/EnemyCatch");
   EXPECT_EQ(soundsOf(CreateGlass(0, 0)).count("shatter"), 1u);
-}
-
-TEST_F(FactoryTest, EnemyPutsTheHumanTuningBackToItsDefaults) {
   HumanTuningValues().max_aggro = 9.0f;
   HumanTuningValues().stun_max_time = 0.5f;
-  CreateEnemy(0, 0);
-  EXPECT_EQ(HumanTuningValues().max_aggro, HumanTuning{}.max_aggro);
+  EXPECT_EQ(soundsOf(CreateEnemy(0, 0)).at("catch_e"), "event:/SFX/Enemey/EnemyCatch");
+  EXPECT_EQ(HumanTuningValues().max_aggro, HumanTuning{}.max_aggro) << "the enemy puts the tuning back";
   EXPECT_EQ(HumanTuningValues().stun_max_time, HumanTuning{}.stun_max_time);
-}
 
-TEST_F(FactoryTest, NodeIsAPathNodeOfPlainType) {
-  GameObject* node = CreateNode(5, 6);
-  auto* asNode = dynamic_cast<PathNode*>(node);
-  ASSERT_NE(asNode, nullptr);
-  EXPECT_EQ(asNode->head, asNode);
-  EXPECT_EQ(asNode->next, nullptr);
-  EXPECT_EQ(asNode->previous, nullptr);
+  auto* node = dynamic_cast<PathNode*>(CreateNode(5, 6));
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(node->head, node);
+  EXPECT_EQ(node->next, nullptr);
+  EXPECT_EQ(node->previous, nullptr);
 }
 
 TEST_F(FactoryTest, TextArchetypeBuildsGlyphsOnTheTextLayer) {
@@ -271,15 +265,6 @@ TEST_F(FactoryTest, CreateObjectCountsThenBuilds) {
   EXPECT_EQ(ui->GetTransform()->scale[0], 80.0f);
   EXPECT_EQ(ui->GetTransform()->scale[1], 50.0f);
   EXPECT_EQ(ObjectCounter(), 22);
-}
-
-TEST_F(FactoryTest, CreateObjectRejectsTypesWithoutArchetype) {
-  for (int type : {-1, 0, 14, 19, 1000}) {
-    const int before = ObjectCounter();
-    EXPECT_EQ(CreateObject(type, 0, 0), nullptr) << type;
-    EXPECT_EQ(ObjectCounter(), before + 1) << "the counter moves even for nothing";
-  }
-  EXPECT_TRUE(Objects().empty());
 }
 
 TEST_F(FactoryTest, PlacedTextObjectIsAnInertBlackPanelLabelledText) {
@@ -392,8 +377,11 @@ TEST_F(FactoryTest, TextRecordPlacesALabelledPanelAndKeepsNoName) {
   EXPECT_EQ(journal, (std::vector<std::string>{"label UI_1 text 10 1", "label UI_1 hello 12 1"}));
 }
 
-TEST_F(FactoryTest, UnknownRecordTypesBuildNothing) {
-  for (int type : {-1, 0, 10 + 4, 19}) {
+TEST_F(FactoryTest, TypesWithoutArchetypeBuildNothingByNumberOrRecord) {
+  for (int type : {-1, 0, 14, 19, 1000}) {
+    const int before = ObjectCounter();
+    EXPECT_EQ(CreateObject(type, 0, 0), nullptr) << type;
+    EXPECT_EQ(ObjectCounter(), before + 1) << "the counter moves even for nothing";
     RecordStatus status = RecordStatus::Built;
     EXPECT_EQ(CreateObjectFromRecord(Record(type, "Odd_1"), &status), nullptr);
     EXPECT_EQ(status, RecordStatus::UnknownType);

@@ -19,7 +19,7 @@ struct Mover {
 
 }  // namespace
 
-TEST(KinematicsTest, BrakingStepsDownAndNeverReverses) {
+TEST(KinematicsTest, BrakingStepsDownAgainstTheVelocityAndNeverReverses) {
   Mover m;
   m.k->maxSpeed = 100.0f;
   m.k->deceleration = 160.0f;  // x 0.025 s = a step of 4 per frame
@@ -32,10 +32,8 @@ TEST(KinematicsTest, BrakingStepsDownAndNeverReverses) {
   EXPECT_EQ(m.k->velocity[0], 0.0f) << "a step larger than the rest stops exactly";
   m.k->Update(0.025f);
   EXPECT_EQ(m.k->velocity[0], 0.0f);
-}
 
-TEST(KinematicsTest, BrakingActsAgainstTheVelocityOnEachAxis) {
-  Mover m;
+  // On both axes at once the braking acts against the velocity.
   m.k->maxSpeed = 1000.0f;
   m.k->deceleration = 800.0f;  // 20 units per 0.025 s frame, against a speed of 50
   m.k->SetVelocity(30.0f, -40.0f);

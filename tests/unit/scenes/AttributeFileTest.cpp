@@ -86,10 +86,6 @@ TEST_F(AttributeFileTest, PlayerFileHoldsTheTuningTheConstantRatioAndTheObjectsS
             "\t\t\t\"drop\": \"event:/SFX/Custom/Drop\"\n\t\t}\n\t}\n}");
 }
 
-TEST_F(AttributeFileTest, HumanFileHoldsTheNineteenValuesAndAnEmptySoundBlock) {
-  EXPECT_EQ(AttributesToText(nullptr, 3), kHumanDefaultsText);
-}
-
 TEST_F(AttributeFileTest, OtherTypesWriteAnEmptyFile) {
   const std::string path = dir.File("wall.json");
   WriteFile(path, "old");
@@ -98,9 +94,11 @@ TEST_F(AttributeFileTest, OtherTypesWriteAnEmptyFile) {
   EXPECT_TRUE(LoadAttributesFromFile(path));  // an empty file names no section and changes nothing
 }
 
-TEST_F(AttributeFileTest, FailedSaveKeepsTheOldFile) {
+// The human file holds the nineteen values and an empty sound block.
+TEST_F(AttributeFileTest, HumanFileIsWrittenWholeAndAFailedSaveKeepsIt) {
   const std::string path = dir.File("human.json");
   ASSERT_TRUE(SaveAttributesToFile(nullptr, 3, path));
+  EXPECT_EQ(ReadFile(path), kHumanDefaultsText);
   HumanTuningValues().max_aggro = 5.0f;
   platform::SetReplaceFaultForTesting(platform::ReplaceFault::Write);
   EXPECT_FALSE(SaveAttributesToFile(nullptr, 3, path));

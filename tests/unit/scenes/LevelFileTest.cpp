@@ -282,23 +282,19 @@ TEST_F(LevelReaderTest, AttributesKeyInsideAnObjectDoesNotOpenTheAttributeList) 
   EXPECT_EQ(logged, "-ERROR- Malformed Level file: test.json\n");
 }
 
-TEST_F(LevelReaderTest, LoadLevelReadsAFileAndKeepsItsPath) {
+TEST_F(LevelReaderTest, LoadLevelReadsAFileAndKeepsItsPathButCannotOpenAMissingOne) {
   TempDir dir;
   WriteFile(dir.File("level9.json"), "{\"Level\":{\"Food_Goal\":\"3\"}}");
   auto level = LoadLevel(dir.File("level9.json"));
   ASSERT_NE(level, nullptr);
   EXPECT_EQ(level->path, dir.File("level9.json"));
   EXPECT_EQ(level->foodGoal, 3u);
-}
-
-// ---- Files that are rejected ---------------------------------------------------------------
-
-TEST_F(LevelReaderTest, MissingFileCannotBeOpened) {
-  TempDir dir;
   EXPECT_EQ(LoadLevel(dir.File("nothing.json")), nullptr);
   EXPECT_EQ(LoadLevel(dir.path()), nullptr);  // a folder is no file either
   EXPECT_EQ(log.Take(), "-ERROR- Could not open the level file\n-ERROR- Could not open the level file\n");
 }
+
+// ---- Files that are rejected ---------------------------------------------------------------
 
 TEST_F(LevelReaderTest, FirstKeyMustBeLevel) {
   EXPECT_EQ(Rejected("{\"Levels\":{}}"), "-ERROR- Not a level File: test.json\n");

@@ -211,7 +211,7 @@ TEST_F(LevelSaveFaultTest, FolderInTheWayOfTheTemporaryFile) {
   EXPECT_TRUE(fs::is_directory(platform::TempPathFor(level.path)));  // not ours to remove
 }
 
-TEST_F(LevelSaveFaultTest, FolderInTheWayOfTheTarget) {
+TEST_F(LevelSaveFaultTest, FolderInTheWayOfTheTargetOrNoFolderAtAll) {
   level.path = dir.File("taken");
   fs::create_directory(level.path);
   WriteFile(dir.File("taken/inside.txt"), "x");
@@ -219,9 +219,7 @@ TEST_F(LevelSaveFaultTest, FolderInTheWayOfTheTarget) {
   EXPECT_NE(log.Take().find("Unable to open file to write"), std::string::npos);
   EXPECT_EQ(ReadFile(dir.File("taken/inside.txt")), "x");
   EXPECT_FALSE(fs::exists(platform::TempPathFor(level.path)));
-}
 
-TEST_F(LevelSaveFaultTest, FolderThatDoesNotExist) {
   level.path = dir.File("missing/level1.json");
   EXPECT_FALSE(SaveLevel(level));
   EXPECT_NE(log.Take().find("Unable to open file to write"), std::string::npos);

@@ -54,14 +54,17 @@ class SceneManagerTest : public testing_support::SceneTest {
     CopyPreviousInput();
   }
   // Runs frames until the current scene's id changes; returns how many ran (limit + 1 if never).
+  // `lastAlpha` is the overlay's alpha after the last frame before the change.
   int FramesUntilSceneChanges(int limit = 400) {
     int id = CurrentId();
     for (int n = 1; n <= limit; ++n) {
+      lastAlpha = OverlayAlpha();
       Frame();
       if (CurrentId() != id) return n;
     }
     return limit + 1;
   }
+  float lastAlpha = -1.0f;
 
   // A small scene list of our own: the menu, the end scene, game over, the win screen, and a
   // scene `id` built from `records`.
@@ -137,23 +140,13 @@ TEST_F(SceneManagerTest, WithoutInputEachSplashLastsThreeSecondsPlusAOneSecondFa
   for (int expected : {scene_id::kSplashFmod, scene_id::kSplashLullwick, scene_id::kMainMenu}) {
     int frames = FramesUntilSceneChanges();
     EXPECT_NEAR(frames, 160, 1) << "leaving for scene " << expected;
+    EXPECT_NEAR(lastAlpha, 1.0f, 1e-4f) << "the fade-out ends fully dark";
     EXPECT_EQ(CurrentId(), expected);
   }
   // The menu is no splash screen: it stays.
   EXPECT_FALSE(CurrentScene()->isSplash);
   EXPECT_GT(FramesUntilSceneChanges(300), 300);
   EXPECT_FLOAT_EQ(OverlayAlpha(), 0.0f);
-}
-
-TEST_F(SceneManagerTest, TheFadeOutOfASplashEndsFullyDark) {
-  BuildSceneList();
-  Frame();
-  float last = 0.0f;
-  while (CurrentId() == scene_id::kSplashCorvan) {
-    last = OverlayAlpha();
-    Frame();
-  }
-  EXPECT_NEAR(last, 1.0f, 1e-4f);
 }
 
 struct SkipCase {
@@ -198,7 +191,7 @@ TEST_F(SceneManagerTest, APadButtonHeldSinceTheLastPassDoesNotSkip) {
 
 // ---- restart and change -----------------------------------------------------------------------
 
-TEST_F(SceneManagerTest, RestartRebuildsObjectsWithoutReloadingTexturesAndKeepsTheCamera) {
+TEST_F(SceneManagerTest, RestartRebuildsObjectsWithoutReloadingTexturesAndKeepsTheCameraAndTheOverlay) {
   Level* scene = BuildTestList(scene_id::kLevel2, {Record(ObjectType::Wall, "Wall_4", 10, 20, 100, 50),
                                                    Record(ObjectType::Background, "background_7", 0, 0, 50, 50)});
   scene->textures = {"wall.png", "food.png"};
@@ -206,6 +199,9 @@ TEST_F(SceneManagerTest, RestartRebuildsObjectsWithoutReloadingTexturesAndKeepsT
   ASSERT_EQ(CurrentScene(), scene);
   ASSERT_EQ(TextureList().size(), 2u);
   ASSERT_EQ(Objects().size(), 2u);
+  GameObject* overlay = TransitionOverlay();
+  ASSERT_NE(overlay, nullptr) << "made once, outside the object list";
+  for (GameObject* o : Objects()) EXPECT_NE(o, overlay);
   Objects()[0]->GetTransform()->position[0] = 999.0f;  // something the restart must undo
   scene->time = 12.0f;
   MainCamera().position[0] = 123.0f;
@@ -233,17 +229,7 @@ TEST_F(SceneManagerTest, RestartRebuildsObjectsWithoutReloadingTexturesAndKeepsT
   EXPECT_FLOAT_EQ(MainCamera().position[0], 0.0f);
   EXPECT_FLOAT_EQ(MainCamera().position[1], 0.0f);
   EXPECT_FLOAT_EQ(MainCamera().position[2], -1000.0f);
-}
-
-TEST_F(SceneManagerTest, TheOverlayIsMadeOnceAndSurvivesSceneChanges) {
-  BuildTestList(scene_id::kLevel2, {});
-  Frame();
-  GameObject* overlay = TransitionOverlay();
-  ASSERT_NE(overlay, nullptr);
-  for (GameObject* o : Objects()) EXPECT_NE(o, overlay);
-  RequestSceneById(scene_id::kMainMenu);
-  Frame();
-  EXPECT_EQ(TransitionOverlay(), overlay);
+  EXPECT_EQ(TransitionOverlay(), overlay) << "the overlay survives the change";
   EXPECT_FLOAT_EQ(overlay->GetTransform()->position[2], -20.0f);
 }
 

