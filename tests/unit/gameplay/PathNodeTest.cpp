@@ -23,16 +23,16 @@ class PathNodeTest : public ::testing::Test {
     AddObject(node);
     return node;
   }
-  static ObjectRecord NodeRecord(const std::string& id, const std::string& next) {
+  static ObjectRecord NodeRecord(const std::string& id, const std::string& next, ObjectType type = ObjectType::Node) {
     ObjectRecord r;
     r.id = id;
-    r.type = static_cast<int32_t>(ObjectType::Node);
+    r.type = static_cast<int32_t>(type);
     r.nextId = next;
     return r;
   }
 };
 
-TEST_F(PathNodeTest, InsertAfterLinksAtTheEndAndInTheMiddle) {
+TEST_F(PathNodeTest, InsertAfterLinksAtTheEndAndInTheMiddleAndAfterNullEndsTheChain) {
   PathNode a("A", 0, 0), b("B", 0, 0), c("C", 0, 0);
   a.InsertAfter(&c);
   EXPECT_EQ(a.next, &c);
@@ -47,12 +47,7 @@ TEST_F(PathNodeTest, InsertAfterLinksAtTheEndAndInTheMiddle) {
   EXPECT_EQ(c.previous, &b);
   EXPECT_EQ(b.head, &a);
   EXPECT_EQ(a.previous, nullptr);
-}
 
-TEST_F(PathNodeTest, InsertAfterNullEndsTheChainAndReinsertingTheSuccessorChangesNothing) {
-  PathNode a("A", 0, 0), b("B", 0, 0), c("C", 0, 0);
-  a.InsertAfter(&b);
-  b.InsertAfter(&c);
   a.InsertAfter(&b);  // already next: the chain must not fold onto b
   EXPECT_EQ(a.next, &b);
   EXPECT_EQ(b.next, &c);
@@ -120,34 +115,36 @@ TEST_F(PathNodeTest, TheRemovalHookSeesTheNodeBeforeItIsUnlinked) {
 }
 
 // Walking the paths is the guard's part (HumanBehaviorTest's patrols); here only the links.
-TEST_F(PathNodeTest, AThreeNodeLoopClosesWhateverTheRecordOrder) {
-  const std::vector<ObjectRecord> orders[] = {
-      {NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "Node_3"), NodeRecord("Node_3", "Node_1")},
-      {NodeRecord("Node_3", "Node_1"), NodeRecord("Node_2", "Node_3"), NodeRecord("Node_1", "Node_2")},
+TEST_F(PathNodeTest, PatrolRecordsLinkLoopsOpenEndsAndRepeatedNamesOnce) {
+  // Links of Node_1..Node_3 as indices 0..2 after linking the records; -1 for none.
+  struct Row {
+    const char* label;
+    std::vector<ObjectRecord> records;
+    int next[3];
+    int previous[3];
   };
-  for (const std::vector<ObjectRecord>& records : orders) {
-    SCOPED_TRACE(records[0].id);
+  const Row rows[] = {
+      {"loop", {NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "Node_3"), NodeRecord("Node_3", "Node_1")},
+       {1, 2, 0}, {2, 0, 1}},
+      {"loop, last record first",
+       {NodeRecord("Node_3", "Node_1"), NodeRecord("Node_2", "Node_3"), NodeRecord("Node_1", "Node_2")},
+       {1, 2, 0}, {2, 0, 1}},
+      {"two-node path", {NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "")}, {1, -1, -1}, {-1, 0, -1}},
+      {"node named twice",
+       {NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "Node_3"), NodeRecord("Node_1", "Node_2")},
+       {1, 2, -1}, {-1, 0, 1}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
     ClearObjects();
-    PathNode* a = AddNode("Node_1");
-    PathNode* b = AddNode("Node_2");
-    PathNode* c = AddNode("Node_3");
-    LinkPatrolPaths(records);
-    EXPECT_EQ(a->GetNext(), b);
-    EXPECT_EQ(b->GetNext(), c);
-    EXPECT_EQ(c->GetNext(), a);
-    EXPECT_EQ(a->GetPrevious(), c);  // the last node naming the first closes the circle
-    EXPECT_EQ(c->GetPrevious(), b);
+    PathNode* n[] = {AddNode("Node_1"), AddNode("Node_2"), AddNode("Node_3")};
+    auto at = [&](int i) { return i < 0 ? nullptr : n[i]; };
+    LinkPatrolPaths(row.records);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(n[i]->next, at(row.next[i])) << "node " << i;
+      EXPECT_EQ(n[i]->previous, at(row.previous[i])) << "node " << i;
+    }
   }
-}
-
-TEST_F(PathNodeTest, ATwoNodePathHasOpenEnds) {
-  PathNode* a = AddNode("Node_1");
-  PathNode* b = AddNode("Node_2");
-  LinkPatrolPaths({NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "")});
-  EXPECT_EQ(a->GetNext(), b);
-  EXPECT_EQ(b->GetPrevious(), a);
-  EXPECT_EQ(a->previous, nullptr);
-  EXPECT_EQ(b->next, nullptr);
 }
 
 TEST_F(PathNodeTest, AnUnknownSuccessorEndsTheChainAndHumansGetTheirFirstNodes) {
@@ -160,35 +157,16 @@ TEST_F(PathNodeTest, AnUnknownSuccessorEndsTheChainAndHumansGetTheirFirstNodes) 
   auto* wall = new GameObject("Wall_5", 0, 0, 0, 60, 30, ObjectType::Wall);
   AddObject(wall);
 
-  ObjectRecord enemy;
-  enemy.id = "Enemy_3";
-  enemy.type = static_cast<int32_t>(ObjectType::Enemy);
-  enemy.nextId = "Node_1";
-  ObjectRecord lost = enemy;
-  lost.id = "Enemy_4";
-  lost.nextId = "Node_9";
-  ObjectRecord standing = enemy;
-  standing.id = "Enemy_4";
-  standing.nextId = "";
   std::vector<PatrolAssignment> assigned = LinkPatrolPaths(
-      {NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "Wall_5"), enemy, lost, standing, NodeRecord("Node_7", "Node_1")});
+      {NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "Wall_5"), NodeRecord("Enemy_3", "Node_1", ObjectType::Enemy),
+       NodeRecord("Enemy_4", "Node_9", ObjectType::Enemy), NodeRecord("Enemy_4", "", ObjectType::Enemy),
+       NodeRecord("Node_7", "Node_1")});
   EXPECT_EQ(a->next, b);
   EXPECT_EQ(b->next, nullptr);  // a wall is no patrol node
   EXPECT_EQ(a->previous, nullptr);
   ASSERT_EQ(assigned.size(), 1u);
   EXPECT_EQ(assigned[0].enemy, human);
   EXPECT_EQ(assigned[0].firstNode, a);
-}
-
-TEST_F(PathNodeTest, ANodeNamedTwiceIsLinkedOnce) {
-  PathNode* a = AddNode("Node_1");
-  PathNode* b = AddNode("Node_2");
-  PathNode* c = AddNode("Node_3");
-  LinkPatrolPaths({NodeRecord("Node_1", "Node_2"), NodeRecord("Node_2", "Node_3"), NodeRecord("Node_1", "Node_2")});
-  EXPECT_EQ(a->next, b);
-  EXPECT_EQ(b->next, c);
-  EXPECT_EQ(b->previous, a);
-  EXPECT_EQ(c->next, nullptr);
 }
 
 }  // namespace
