@@ -97,9 +97,10 @@ class RenderTest : public ::testing::Test {
     SetAmbient(1.0f, 1.0f, 1.0f, 0.5f);
   }
 
-  // Adds an untextured object of that colour to the object list.
-  GameObject* ColorObject(float x, float y, float z, float sx, float sy, float r, float g, float b, float a = 1.0f) {
-    auto* object = new GameObject("Wall_", x, y, z, sx, sy, ObjectType::Wall);
+  // Adds an untextured object of that colour (and type) to the object list.
+  GameObject* ColorObject(float x, float y, float z, float sx, float sy, float r, float g, float b, float a = 1.0f,
+                          ObjectType type = ObjectType::Wall) {
+    auto* object = new GameObject(type == ObjectType::Wall ? "Wall_" : "Thing_", x, y, z, sx, sy, type);
     auto* model = new Model("");
     model->SetColor(r, g, b, a);
     object->AddComponent(model);

@@ -28,11 +28,7 @@ class StealthViewRenderTest : public RenderTest {
     GetObjectPassHooks() = ObjectPassHooks{};
     InstallStealthViewHooks();
     // A grey floor as large as the view: the level's backgrounds come first in the list.
-    auto* floor = new GameObject("Background_", 0, 0, 0, 3000, 3000, ObjectType::Background);
-    auto* model = new Model("");
-    model->SetColor(0.5f, 0.5f, 0.5f, 1.0f);
-    floor->AddComponent(model);
-    AddObject(floor);
+    ColorObject(0, 0, 0, 3000, 3000, 0.5f, 0.5f, 0.5f, 1.0f, ObjectType::Background);
   }
   void TearDown() override {
     GetObjectPassHooks() = ObjectPassHooks{};
@@ -57,12 +53,7 @@ class StealthViewRenderTest : public RenderTest {
   }
   // A box of that type with a collision shape and a colour.
   void AddBox(ObjectType type, float x, float y, float w, float h, float r, float g, float b) {
-    auto* box = new GameObject(type == ObjectType::Wall ? "Wall_" : "Glass_", x, y, 0, w, h, type);
-    auto* model = new Model("");
-    model->SetColor(r, g, b, 1.0f);
-    box->AddComponent(model);
-    box->AddComponent(new BoxCollision());
-    AddObject(box);
+    ColorObject(x, y, 0, w, h, r, g, b, 1.0f, type)->AddComponent(new BoxCollision());
   }
   // Two passes: the first builds the boxes' edges, which the sight rays of the second use.
   void Render() {
