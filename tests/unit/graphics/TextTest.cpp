@@ -52,7 +52,7 @@ class TextTest : public HeadlessGraphics {
 
 // ---- layout -----------------------------------------------------------------
 
-TEST_F(TextTest, CentredTextSitsAroundTheButtonCentre) {
+TEST_F(TextTest, CentredTextSitsAroundTheButtonCentreAndLeftAndRightMeetItsEdges) {
   Text* text = Label(Button(100.0f, 40.0f, 300.0f, 50.0f));
   text->SetText("ok", 10.0f, 1);
   std::vector<float> centres = GlyphCentres(text);
@@ -64,16 +64,14 @@ TEST_F(TextTest, CentredTextSitsAroundTheButtonCentre) {
   EXPECT_FLOAT_EQ(t->position[2], -11.0f);  // building keeps the text's own depth
   EXPECT_FLOAT_EQ(t->scale[0], 10.0f);
   EXPECT_FLOAT_EQ(t->scale[1], 10.0f);
-}
 
-TEST_F(TextTest, LeftAndRightAlignmentStartAndEndAtTheButtonEdges) {
   Text* left = Label(Button(0.0f, 0.0f, 200.0f, 50.0f));
   left->SetText("abc", 10.0f, 0);
   EXPECT_FLOAT_EQ(GlyphCentres(left)[0], -100.0f + 5.0f);
 
   Text* right = Label(Button(0.0f, 0.0f, 200.0f, 50.0f));
   right->SetText("abc", 10.0f, 2);
-  std::vector<float> centres = GlyphCentres(right);
+  centres = GlyphCentres(right);
   ASSERT_EQ(centres.size(), 3u);
   EXPECT_FLOAT_EQ(centres[0], 75.0f);
   EXPECT_FLOAT_EQ(centres[2], 95.0f);  // the last glyph's right edge meets the button's at 100
@@ -100,26 +98,22 @@ TEST_F(TextTest, GlyphsShowTheirCellOfTheSheet) {
   EXPECT_EQ(text->owner->GetComponent(SlotOf(ComponentType::Model)), glyphs[0]);
 }
 
-TEST_F(TextTest, TextStopsAtTheFirstNulAndEmptyTextLeavesNoModels) {
+TEST_F(TextTest, TextStopsAtTheFirstNulAndTheGlyphSizeIsDerivedOnceAndZeroKeepsIt) {
   Text* text = Label(Button(0.0f, 0.0f, 200.0f, 50.0f));
-  text->SetText(std::string("ab\0cd", 5), 10.0f, 1);
+  text->SetText(std::string("ab\0cd", 5), 0.0f, 1);
   EXPECT_EQ(text->owner->FindComponents<Model>().size(), 2u);
-  text->SetText("", 10.0f, 1);
-  EXPECT_TRUE(text->owner->FindComponents<Model>().empty());
-}
-
-TEST_F(TextTest, GlyphSizeIsDerivedOnceAndZeroKeepsIt) {
-  Text* text = Label(Button(0.0f, 0.0f, 200.0f, 50.0f));
-  text->SetText("ab", 0.0f, 1);
-  EXPECT_FLOAT_EQ(text->glyphSize, 100.0f);  // the button's width shared by two characters
+  EXPECT_FLOAT_EQ(text->glyphSize, 100.0f);  // the button's width shared by the two characters
   text->SetText("abcd", 0.0f, 1);
   EXPECT_FLOAT_EQ(text->glyphSize, 100.0f);
   text->SetText("abcd", 20.0f, 1);
   EXPECT_FLOAT_EQ(text->glyphSize, 20.0f);
 
   Text* empty = Label(Button(0.0f, 0.0f, 200.0f, 50.0f));
-  empty->SetText("", 0.0f, 1);  // no characters to share the width: no size yet
+  empty->SetText("", 0.0f, 1);  // no characters to share the width: no size yet, no models
   EXPECT_FLOAT_EQ(empty->glyphSize, 0.0f);
+  EXPECT_TRUE(empty->owner->FindComponents<Model>().empty());
+  text->SetText("", 10.0f, 1);
+  EXPECT_TRUE(text->owner->FindComponents<Model>().empty());
 }
 
 TEST_F(TextTest, DarkFontStaysDarkAndUseLightFontSwitchesEveryGlyph) {
