@@ -34,6 +34,16 @@ class HeadlessGraphics : public ::testing::Test {
     FlushSprites();
     return Gpu().Stats();
   }
+  // Sends whatever is queued and counts from zero.
+  void StartCounting() {
+    FlushSprites();
+    Gpu().ResetStats();
+  }
+  // A 1 x 1 white texture on the null device.
+  static platform::GpuTexture WhitePixel() {
+    const uint8_t pixel[4] = {255, 255, 255, 255};
+    return Gpu().CreateTexture(1, 1, pixel, false, false);
+  }
 
   Graphics graphics_;
 };

@@ -60,8 +60,7 @@ class SpriteFrameTest : public HeadlessGraphics {
   // Sends whatever is left and counts from zero; a test then clears the depth as a frame does
   // (or not).
   void BeginFrame() {
-    FlushSprites();
-    Gpu().ResetStats();
+    StartCounting();
     ResetSpriteFrameStats();
     FlushSprites();  // takes note of the fresh counts
   }

@@ -26,9 +26,8 @@ class SpriteOrderTest : public HeadlessGraphics {
   void SetUp() override {
     HeadlessGraphics::SetUp();
     MainCamera().Render();  // the camera's view, from z = -1000
-    const uint8_t pixel[4] = {255, 255, 255, 255};
-    guard_.view = Gpu().CreateTexture(1, 1, pixel, false, false);
-    dust_.view = Gpu().CreateTexture(1, 1, pixel, false, false);
+    guard_.view = WhitePixel();
+    dust_.view = WhitePixel();
   }
   // A 20 x 20 sprite at (x, y) showing `texture`.
   GameObject* Sprite(float x, float y, Texture* texture) {
@@ -53,8 +52,7 @@ TEST_F(SpriteOrderTest, QuadsApartJoinTheirTexturesDrawAndQuadsThatOverlapKeepTh
     guards.push_back(Sprite(-300.0f + 200.0f * static_cast<float>(i), 0.0f, &guard_));
     dusts.push_back(Sprite(-300.0f + 200.0f * static_cast<float>(i), 60.0f, &dust_));
   }
-  Flushed();
-  Gpu().ResetStats();
+  StartCounting();
   for (int i = 0; i < 4; ++i) {
     Draw(guards[i]);
     Draw(dusts[i]);
@@ -64,8 +62,7 @@ TEST_F(SpriteOrderTest, QuadsApartJoinTheirTexturesDrawAndQuadsThatOverlapKeepTh
 
   // Dust drawn over the next guard: that guard may not move ahead of it.
   GameObject* over = Sprite(-100.0f, 5.0f, &dust_);
-  Flushed();
-  Gpu().ResetStats();
+  StartCounting();
   Draw(guards[0]);
   Draw(over);
   Draw(guards[1]);  // under `over`: may not join the first draw, so a third
@@ -76,8 +73,7 @@ TEST_F(SpriteOrderTest, QuadsApartJoinTheirTexturesDrawAndQuadsThatOverlapKeepTh
 TEST_F(SpriteOrderTest, ScreenFurnitureAndWorldQuadsDoNotMixUnderDifferentMatrices) {
   GameObject* a = Sprite(0.0f, 0.0f, &guard_);
   GameObject* b = Sprite(300.0f, 0.0f, &dust_);
-  Flushed();
-  Gpu().ResetStats();
+  StartCounting();
   Draw(a);
   Draw(b);
   MainCamera().position[0] = 40.0f;
