@@ -148,25 +148,6 @@ TEST_F(ParticleEmitterTest, AHugeBurstIsBoundByTheCapacityAndKeepsTheQueueFull) 
   EXPECT_EQ(e->particles.size(), 20u);
 }
 
-TEST_F(ParticleEmitterTest, EqualBoundsGiveExactlyThatValue) {
-  circleEmitter* e = AddCircle(Make(0, 0));
-  e->velocityMin = e->velocityMax = 30.0f;
-  e->directionMin = e->directionMax = 90.0f;
-  e->rotationMin = e->rotationMax = 45.0f;
-  e->scaleMin = e->scaleMax = 7.0f;
-  e->lifeMin = e->lifeMax = 1.5f;
-  e->particleZ = -1.0f;
-  e->Spawn();
-  const Particle& p = *e->particles.front();
-  EXPECT_EQ(p.direction, 90.0f);
-  EXPECT_EQ(p.transform.rotation, 45.0f);
-  EXPECT_EQ(p.transform.scale[0], 7.0f);
-  EXPECT_EQ(p.life, 1.5f);
-  EXPECT_EQ(p.transform.position[2], -1.0f);
-  EXPECT_NEAR(std::hypot(p.velocity[0], p.velocity[1]), 30.0f, 1e-4f);
-  EXPECT_EQ(p.acceleration[0], 0.0f);
-}
-
 // ---- particle movement and death ----------------------------------------------
 
 TEST_F(ParticleEmitterTest, SlowToZeroKeepsTheSameShareOfSpeedEachFrameWhateverTheFrameTime) {
@@ -216,13 +197,23 @@ TEST_F(ParticleEmitterTest, ShortLivedParticleIsDrawnOnceThenRemovedOnTheNextUpd
   EXPECT_TRUE(e->particles.empty());
 }
 
-TEST_F(ParticleEmitterTest, QuadIsASquareTurnedAboutItsCentre) {
+TEST_F(ParticleEmitterTest, EqualBoundsGiveExactlyThatValueAndTheQuadIsASquareTurnedAboutItsCentre) {
   circleEmitter* e = AddCircle(Make(0, 0), "test", 0.0f);
+  e->velocityMin = e->velocityMax = 30.0f;
+  e->directionMin = e->directionMax = 90.0f;
   e->scaleMin = e->scaleMax = 4.0f;
   e->rotationMin = e->rotationMax = 90.0f;
+  e->lifeMin = e->lifeMax = 1.5f;
   e->particleZ = 0.5f;
   e->Spawn();
   Particle& p = *e->particles.front();
+  EXPECT_EQ(p.direction, 90.0f);
+  EXPECT_EQ(p.transform.rotation, 90.0f);
+  EXPECT_EQ(p.transform.scale[0], 4.0f);
+  EXPECT_EQ(p.life, 1.5f);
+  EXPECT_EQ(p.transform.position[2], 0.5f);
+  EXPECT_NEAR(std::hypot(p.velocity[0], p.velocity[1]), 30.0f, 1e-4f);
+  EXPECT_EQ(p.acceleration[0], 0.0f);
   p.transform.position[0] = 10.0f;
   p.transform.position[1] = 20.0f;
   p.BuildVertices();
