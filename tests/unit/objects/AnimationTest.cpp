@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "app/FrameClock.h"
 #include "objects/Animation.h"
@@ -34,13 +35,17 @@ class AnimationTest : public ::testing::Test {
     anim.Draw();
     anim.Update(dt);
   }
+  // Adds the clip under that name and plays it.
+  AnimationClip* Play(const std::string& name, const AnimationClip& clip = WalkClip()) {
+    anim.AddAnimation(name, clip);
+    anim.SetAnimation(name);
+    return anim.currentClip;
+  }
   Animation anim;
 };
 
 TEST_F(AnimationTest, AdvancesEverySecondFrameBecauseDrawAndUpdateBothCountDown) {
-  anim.AddAnimation("walk", WalkClip());
-  anim.SetAnimation("walk");
-  AnimationClip* clip = anim.currentClip;
+  AnimationClip* clip = Play("walk");
   ASSERT_NE(clip, nullptr);
   int advances = 0;
   int lastAdvance = 0;
@@ -62,22 +67,18 @@ TEST_F(AnimationTest, AdvancesEverySecondFrameBecauseDrawAndUpdateBothCountDown)
 }
 
 TEST_F(AnimationTest, OvershootCarriesIntoTheNextFrame) {
-  AnimationClip clip = WalkClip();
-  anim.AddAnimation("walk", clip);
-  anim.SetAnimation("walk");
+  Play("walk");
   anim.Update(0.13f);  // 0.03 s past the first frame's end
   EXPECT_EQ(anim.currentClip->frame, 1u);
   EXPECT_NEAR(anim.currentClip->timer, 0.07f, 1e-6f);
 }
 
-TEST_F(AnimationTest, NonLoopingClipStopsOnItsLastFrame) {
+TEST_F(AnimationTest, NonLoopingClipStopsOnItsLastFrameAndAnEmptyOneOnFrameZero) {
   AnimationClip clip = WalkClip();
   clip.loop = false;
   clip.frameCount = 3;
-  anim.AddAnimation("once", clip);
-  anim.SetAnimation("once");
+  AnimationClip* c = Play("once", clip);
   for (int i = 0; i < 3; ++i) anim.Update(0.1f);
-  AnimationClip* c = anim.currentClip;
   EXPECT_EQ(c->frame, 2u);
   EXPECT_FALSE(c->playing);
   EXPECT_EQ(c->timer, 0.0f);
@@ -92,22 +93,17 @@ TEST_F(AnimationTest, NonLoopingClipStopsOnItsLastFrame) {
   EXPECT_EQ(c->frame, 2u);
   EXPECT_EQ(c->timer, 0.0f);
   for (int i = 0; i < 8; ++i) EXPECT_EQ(c->uv[i], lastUV[i]);
-}
 
-TEST_F(AnimationTest, ClipWithoutFramesRestsOnFrameZeroInsteadOfWrappingAround) {
-  AnimationClip clip = WalkClip();
-  clip.loop = false;
+  // A clip without frames rests on frame 0 instead of wrapping around.
   clip.frameCount = 0;
-  anim.AddAnimation("empty", clip);
-  anim.SetAnimation("empty");
+  c = Play("empty", clip);
   anim.Update(0.1f);
-  EXPECT_EQ(anim.currentClip->frame, 0u);
-  EXPECT_FALSE(anim.currentClip->playing);
+  EXPECT_EQ(c->frame, 0u);
+  EXPECT_FALSE(c->playing);
 }
 
 TEST_F(AnimationTest, SetAnimationRestartsTheCurrentClip) {
-  anim.AddAnimation("walk", WalkClip());
-  anim.SetAnimation("walk");
+  Play("walk");
   for (int i = 0; i < 7; ++i) RunFrame();
   ASSERT_EQ(anim.currentClip->frame, 3u);
   anim.SetAnimation("walk");
@@ -129,9 +125,7 @@ TEST_F(AnimationTest, SetAnimationRestartsTheCurrentClip) {
 }
 
 TEST_F(AnimationTest, WrittenFrameIsNotRecomputedAndWrapsOnTheNextAdvance) {
-  anim.AddAnimation("walk", WalkClip());
-  anim.SetAnimation("walk");
-  AnimationClip* c = anim.currentClip;
+  AnimationClip* c = Play("walk");
   float before[8];
   std::copy(c->uv, c->uv + 8, before);
   c->frame = 8;  // the player's standing pose
@@ -147,7 +141,7 @@ TEST_F(AnimationTest, WrittenFrameIsNotRecomputedAndWrapsOnTheNextAdvance) {
   EXPECT_TRUE(c->frameChanged);
 }
 
-TEST(AnimationUVTest, FrameZeroOfAOneRowSheetShowsTheLastCell) {
+TEST(AnimationUVTest, FrameZeroOfAOneRowSheetShowsTheLastCellAndEmptySheetsStayFinite) {
   float uv[8];
   ComputeFrameUV(1, 8, 0, uv);
   // Corners bottom-right, top-right, top-left, bottom-left: u runs from -1/8 to 0, which the
@@ -158,10 +152,7 @@ TEST(AnimationUVTest, FrameZeroOfAOneRowSheetShowsTheLastCell) {
     EXPECT_FLOAT_EQ(uv[i], u[i]) << "u of corner " << i;
     EXPECT_FLOAT_EQ(uv[4 + i], v[i]) << "v of corner " << i;
   }
-}
-
-TEST(AnimationUVTest, EmptySheetDimensionsDoNotDivideByZero) {
-  float uv[8];
+  // Empty sheet dimensions do not divide by zero.
   ComputeFrameUV(0, 0, 3, uv);
   for (float f : uv) EXPECT_TRUE(std::isfinite(f));
   EXPECT_FLOAT_EQ(uv[0], 0.0f);
