@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "gameplay/BehaviorStates.h"
@@ -21,17 +22,12 @@ namespace {
 // ---- time format and rank -----------------------------------------------------------------------
 
 TEST(TimeFormatTest, ShowsWholeMinutesAndTwoDigitSeconds) {
-  EXPECT_EQ(FormatTime(65.9f), "1:05");
-  EXPECT_EQ(FormatTime(600.0f), "10:00");
-  EXPECT_EQ(FormatTime(0.0f), "0:00");
-  EXPECT_EQ(FormatTime(9.99f), "0:09");
-  EXPECT_EQ(FormatTime(59.999f), "0:59");
-  EXPECT_EQ(FormatTime(60.0f), "1:00");
-  EXPECT_EQ(FormatTime(3599.5f), "59:59");
-  // Nothing a broken clock hands over shows a negative or garbled time.
-  EXPECT_EQ(FormatTime(-3.0f), "0:00");
-  EXPECT_EQ(FormatTime(std::numeric_limits<float>::quiet_NaN()), "0:00");
-  EXPECT_EQ(FormatTime(std::numeric_limits<float>::infinity()), "0:00");
+  // The last three: nothing a broken clock hands over shows a negative or garbled time.
+  const std::pair<float, const char*> cases[] = {
+      {65.9f, "1:05"},  {600.0f, "10:00"}, {0.0f, "0:00"},  {9.99f, "0:09"},
+      {59.999f, "0:59"}, {60.0f, "1:00"},  {3599.5f, "59:59"}, {-3.0f, "0:00"},
+      {std::numeric_limits<float>::quiet_NaN(), "0:00"}, {std::numeric_limits<float>::infinity(), "0:00"}};
+  for (const auto& [seconds, shown] : cases) EXPECT_EQ(FormatTime(seconds), shown) << seconds;
 }
 
 Level Thresholds(float s, float a, float b) {
@@ -44,13 +40,9 @@ Level Thresholds(float s, float a, float b) {
 
 TEST(RankTest, EachThresholdIncludesItsOwnTimeAndNothingAbove) {
   const Level level = Thresholds(120.0f, 180.0f, 240.0f);
-  EXPECT_EQ(RankFor(0.0f, level), "s");
-  EXPECT_EQ(RankFor(120.0f, level), "s");
-  EXPECT_EQ(RankFor(120.5f, level), "a");
-  EXPECT_EQ(RankFor(180.0f, level), "a");
-  EXPECT_EQ(RankFor(180.5f, level), "b");
-  EXPECT_EQ(RankFor(240.0f, level), "b");
-  EXPECT_EQ(RankFor(240.5f, level), "c");
+  const std::pair<float, const char*> cases[] = {{0.0f, "s"},   {120.0f, "s"}, {120.5f, "a"}, {180.0f, "a"},
+                                                 {180.5f, "b"}, {240.0f, "b"}, {240.5f, "c"}};
+  for (const auto& [seconds, rank] : cases) EXPECT_EQ(RankFor(seconds, level), rank) << seconds;
 }
 
 TEST(ScoreTest, EveryPieceLeftBehindCostsHalfAMinute) {
