@@ -13,6 +13,9 @@
 
 namespace {
 
+const float kNan = std::numeric_limits<float>::quiet_NaN();
+const float kInf = std::numeric_limits<float>::infinity();
+
 std::vector<int32_t> Snapshot() {
   std::vector<int32_t> cells;
   for (int32_t r = 0; r < kGridRows; ++r) {
@@ -58,9 +61,7 @@ TEST_F(PathGridTest, EveryCellConvertsToAPointInsideItself) {
 }
 
 TEST_F(PathGridTest, PointsThatCannotBeConvertedAreOutsideTheGrid) {
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  const float inf = std::numeric_limits<float>::infinity();
-  for (GridCell cell : {WorldToCell(nan, 0.0f), WorldToCell(0.0f, inf), WorldToCell(-inf, 0.0f), WorldToCell(3e38f, 1.0f)}) {
+  for (GridCell cell : {WorldToCell(kNan, 0.0f), WorldToCell(0.0f, kInf), WorldToCell(-kInf, 0.0f), WorldToCell(3e38f, 1.0f)}) {
     EXPECT_FALSE(IsInsideGrid(cell));
   }
   EXPECT_FALSE(IsInsideGrid(WorldToCell(5000.0f, 0.0f)));
@@ -123,10 +124,8 @@ TEST_F(PathGridTest, BuildingAgainReplacesTheOldGrid) {
 }
 
 TEST_F(PathGridTest, BadObstacleNumbersNeitherCrashNorBlockEverything) {
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  const float inf = std::numeric_limits<float>::infinity();
-  Place(ObjectType::Wall, nan, 100.0f, 10.0f, 10.0f);
-  Place(ObjectType::Wall, 100.0f, 100.0f, inf, 10.0f);
+  Place(ObjectType::Wall, kNan, 100.0f, 10.0f, 10.0f);
+  Place(ObjectType::Wall, 100.0f, 100.0f, kInf, 10.0f);
   Place(ObjectType::Wall, 1e30f, -1e30f, 10.0f, 10.0f);
   Place(ObjectType::Wall, 700.0f, 700.0f, -60.0f, -60.0f);  // a mirrored wall covers the same ground
   BuildGrid();
@@ -198,8 +197,8 @@ TEST_F(PathGridTest, RefreshNearTheOuterBoundsSkipsCellsPastTheGrid) {
   // Past the bounds nothing is refreshed: the pane reaching y 4010 still blocks.
   RefreshGridRegion(2000.0f, 3990.0f, 100.0f, 40.0f);
   EXPECT_TRUE(Blocked(2000.0f, 3990.0f));
-  RefreshGridRegion(std::numeric_limits<float>::quiet_NaN(), 100.0f, 10.0f, 10.0f);
-  RefreshGridRegion(100.0f, 100.0f, std::numeric_limits<float>::infinity(), 10.0f);
+  RefreshGridRegion(kNan, 100.0f, 10.0f, 10.0f);
+  RefreshGridRegion(100.0f, 100.0f, kInf, 10.0f);
 }
 
 TEST_F(PathGridTest, RefreshWithoutAGridDoesNothing) {
