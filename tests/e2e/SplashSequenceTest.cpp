@@ -2,17 +2,14 @@
 // then the main menu. The real program runs on the offscreen driver with a fixed frame time and
 // takes screenshots in the middle of each scene; each screenshot must look more like the picture
 // that scene draws than like any of the others.
-#include <SDL.h>
-#include <SDL_image.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "support/ScreenPicture.h"
 #include "support/TestSupport.h"
 
 using testing_support::BinaryDir;
@@ -23,7 +20,7 @@ using testing_support::TempDir;
 
 namespace {
 
-// An image reduced to the average colours of a grid of cells over its centre half (a quarter of
+// An image reduced to the mean colours of a grid of cells over its centre half (a quarter of
 // the width and height in from each edge), which the full-screen pictures cover in every window
 // shape we use.
 struct Signature {
@@ -32,38 +29,18 @@ struct Signature {
   std::vector<double> rgb;  // kCols * kRows * 3 averages, 0..255
 };
 
-bool LoadSignature(const std::string& path, Signature* out, std::string* error) {
-  SDL_Surface* loaded = IMG_Load(path.c_str());
-  if (loaded == nullptr) {
-    *error = "cannot decode " + path + ": " + IMG_GetError();
-    return false;
-  }
-  SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
-  SDL_FreeSurface(loaded);
-  if (rgba == nullptr) {
-    *error = "cannot convert " + path;
-    return false;
-  }
-  const int w = rgba->w;
-  const int h = rgba->h;
-  const int x0 = w / 4, y0 = h / 4, cw = w / 2, ch = h / 2;
-  out->rgb.assign(Signature::kCols * Signature::kRows * 3, 0.0);
-  std::vector<int> counts(Signature::kCols * Signature::kRows, 0);
-  const auto* pixels = static_cast<const uint8_t*>(rgba->pixels);
-  for (int y = y0; y < y0 + ch; ++y) {
-    int row = (y - y0) * Signature::kRows / ch;
-    for (int x = x0; x < x0 + cw; ++x) {
-      int col = (x - x0) * Signature::kCols / cw;
-      int cell = row * Signature::kCols + col;
-      const uint8_t* p = pixels + y * rgba->pitch + x * 4;
-      for (int c = 0; c < 3; ++c) out->rgb[static_cast<size_t>(cell * 3 + c)] += p[c];
-      ++counts[static_cast<size_t>(cell)];
+bool LoadSignature(const std::string& path, Signature* out) {
+  testing_support::ScreenPicture picture;
+  if (!testing_support::LoadScreenPicture(path, &picture)) return false;
+  out->rgb.clear();
+  for (int row = 0; row < Signature::kRows; ++row) {
+    for (int col = 0; col < Signature::kCols; ++col) {
+      const testing_support::Rgb c =
+          picture.Mean(0.25 + 0.5 * col / Signature::kCols, 0.25 + 0.5 * row / Signature::kRows,
+                       0.25 + 0.5 * (col + 1) / Signature::kCols, 0.25 + 0.5 * (row + 1) / Signature::kRows);
+      out->rgb.insert(out->rgb.end(), {double(c.r), double(c.g), double(c.b)});
     }
   }
-  for (size_t cell = 0; cell < counts.size(); ++cell) {
-    for (int c = 0; c < 3; ++c) out->rgb[cell * 3 + static_cast<size_t>(c)] /= std::max(1, counts[cell]);
-  }
-  SDL_FreeSurface(rgba);
   return true;
 }
 
@@ -102,8 +79,7 @@ TEST(SplashSequenceTest, ShowsTheThreeSplashPicturesThenTheMenu) {
   std::vector<Signature> pictures;
   for (const Shot& shot : shots) {
     Signature s;
-    std::string error;
-    ASSERT_TRUE(LoadSignature(BinaryDir() + "/Assets/" + shot.picture, &s, &error)) << error;
+    ASSERT_TRUE(LoadSignature(BinaryDir() + "/Assets/" + shot.picture, &s)) << "cannot read " << shot.picture;
     pictures.push_back(s);
   }
 
@@ -123,8 +99,7 @@ TEST(SplashSequenceTest, ShowsTheThreeSplashPicturesThenTheMenu) {
     const std::string file = dir.File("shot" + std::to_string(shots[i].frame) + ".png");
     ASSERT_TRUE(FileExists(file)) << "no screenshot after frame " << shots[i].frame << "\n" << run.err;
     Signature screen;
-    std::string error;
-    ASSERT_TRUE(LoadSignature(file, &screen, &error)) << error;
+    ASSERT_TRUE(LoadSignature(file, &screen)) << "cannot read " << file;
     const int first = shots[i].coveredFirst;
     const int last = shots[i].coveredLast;
     const double own = Distance(screen, pictures[i], first, last);
