@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 #include "HeadlessGraphics.h"
 #include "graphics/Camera.h"
@@ -52,11 +53,7 @@ TEST(LightListTest, CreationOrderAndRemovalClosesTheGap) {
 }
 
 TEST(LightListTest, AmbientStartsWhiteAtHalfIntensityAndKeepsWhatIsSet) {
-  Vector4 start = GetAmbient();
-  EXPECT_FLOAT_EQ(start[0], 1.0f);
-  EXPECT_FLOAT_EQ(start[1], 1.0f);
-  EXPECT_FLOAT_EQ(start[2], 1.0f);
-  EXPECT_FLOAT_EQ(start[3], 0.5f);
+  for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(GetAmbient()[i], i < 3 ? 1.0f : 0.5f) << i;
   SetAmbient(0.1f, 0.2f, 0.3f, 0.4f);
   EXPECT_FLOAT_EQ(GetAmbient()[2], 0.3f);
   SetAmbient(1.0f, 1.0f, 1.0f, 0.5f);
@@ -69,25 +66,16 @@ TEST(LightBlockTest, HeaderAndEntriesAreLaidOutByteForByte) {
   static uint8_t block[platform::kLightBlockBytes];
   size_t used = TextureShader::FillLightBlock(block);
   EXPECT_EQ(used, 32u + 2u * 64u);
-  EXPECT_FLOAT_EQ(FloatAt(block, 0), 7.0f);       // camera x
-  EXPECT_FLOAT_EQ(FloatAt(block, 8), -1000.0f);   // camera z
-  EXPECT_EQ(UintAt(block, 12), 2u);               // light count
-  EXPECT_FLOAT_EQ(FloatAt(block, 16), 1.0f);      // ambient red
-  EXPECT_FLOAT_EQ(FloatAt(block, 28), 0.5f);      // ambient intensity
-  // Entry 0 at byte 32: position (x, y, z - 10, 0), colour, intensity, fall-off start / end.
-  EXPECT_FLOAT_EQ(FloatAt(block, 32 + 0), 30.0f);
-  EXPECT_FLOAT_EQ(FloatAt(block, 32 + 4), 40.0f);
-  EXPECT_FLOAT_EQ(FloatAt(block, 32 + 8), -10.0f);
-  EXPECT_FLOAT_EQ(FloatAt(block, 32 + 12), 0.0f);
-  EXPECT_FLOAT_EQ(FloatAt(block, 32 + 16), 0.5f);
-  EXPECT_FLOAT_EQ(FloatAt(block, 32 + 20), 0.25f);
-  EXPECT_FLOAT_EQ(FloatAt(block, 32 + 24), 1.0f);
-  EXPECT_FLOAT_EQ(FloatAt(block, 32 + 28), 0.75f);
-  EXPECT_FLOAT_EQ(FloatAt(block, 32 + 32), 100.0f);
-  EXPECT_FLOAT_EQ(FloatAt(block, 32 + 48), 250.0f);
-  // Entry 1 at byte 96.
-  EXPECT_FLOAT_EQ(FloatAt(block, 96 + 8), -8.0f);
-  EXPECT_FLOAT_EQ(FloatAt(block, 96 + 28), 2.0f);
+  EXPECT_EQ(UintAt(block, 12), 2u);  // light count
+  const std::pair<size_t, float> fields[] = {
+      {0, 7.0f}, {8, -1000.0f},  // camera x and z
+      {16, 1.0f}, {28, 0.5f},    // ambient red and intensity
+      // Entry 0 at byte 32: position (x, y, z - 10, 0), colour, intensity, fall-off start / end.
+      {32 + 0, 30.0f}, {32 + 4, 40.0f}, {32 + 8, -10.0f}, {32 + 12, 0.0f}, {32 + 16, 0.5f}, {32 + 20, 0.25f},
+      {32 + 24, 1.0f}, {32 + 28, 0.75f}, {32 + 32, 100.0f}, {32 + 48, 250.0f},
+      {96 + 8, -8.0f}, {96 + 28, 2.0f},  // entry 1 at byte 96
+  };
+  for (const auto& [offset, value] : fields) EXPECT_FLOAT_EQ(FloatAt(block, offset), value) << "byte " << offset;
   // Destroying the first shifts the second into entry 0.
   first.reset();
   EXPECT_EQ(TextureShader::FillLightBlock(block), 96u);
