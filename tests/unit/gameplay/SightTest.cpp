@@ -14,25 +14,22 @@ namespace {
 
 // ---- the vision cone ---------------------------------------------------------------------------
 
-TEST(VisionCone, A120DegreeConeTakesSixtyEitherSideAndNotOneMore) {
-  EXPECT_TRUE(InCone(0.0f, 60.0f, 120));
-  EXPECT_TRUE(InCone(0.0f, 300.0f, 120));  // -60
-  EXPECT_TRUE(InCone(0.0f, 0.0f, 120));
-  EXPECT_FALSE(InCone(0.0f, 61.0f, 120));
-  EXPECT_FALSE(InCone(0.0f, 299.0f, 120));  // -61
-  EXPECT_FALSE(InCone(0.0f, 180.0f, 120));
-}
-
-TEST(VisionCone, WrapsRoundZeroAndTruncatesToWholeDegrees) {
-  EXPECT_TRUE(InCone(350.0f, 50.0f, 120));   // 60 across 0
-  EXPECT_FALSE(InCone(350.0f, 51.0f, 120));
-  EXPECT_TRUE(InCone(10.0f, 310.0f, 120));
-  EXPECT_TRUE(InCone(0.0f, 60.9f, 120));  // whole degrees, as the guards always counted them
+TEST(VisionCone, A120DegreeConeTakesSixtyEitherSideWrapsRoundZeroAndTruncatesToWholeDegrees) {
+  struct Case {
+    float facing, toward;
+    bool inside;
+  };
+  const Case cases[] = {
+      {0.0f, 60.0f, true},    {0.0f, 300.0f, true},   {0.0f, 0.0f, true},  // -60 is 300
+      {0.0f, 61.0f, false},   {0.0f, 299.0f, false},  {0.0f, 180.0f, false},
+      {350.0f, 50.0f, true},  {350.0f, 51.0f, false}, {10.0f, 310.0f, true},  // across 0
+      {0.0f, 60.9f, true},  // whole degrees, as the guards always counted them
+      {-720.0f, 10.0f, true},  // a level may store a rotation far below zero
+  };
+  for (const Case& c : cases) EXPECT_EQ(InCone(c.facing, c.toward, 120), c.inside) << c.facing << " to " << c.toward;
   EXPECT_EQ(ConeDifference(90.0f, 30.0f), 60);
   EXPECT_EQ(ConeDifference(30.0f, 90.0f), -60);
-  // A level may store a rotation far below zero; the difference still wraps into range.
-  EXPECT_TRUE(InCone(-720.0f, 10.0f, 120));
-  EXPECT_EQ(ConeDifference(-5000.0f, 359.0f), ConeDifference(40.0f, 359.0f));
+  EXPECT_EQ(ConeDifference(-5000.0f, 359.0f), ConeDifference(40.0f, 359.0f));  // still wraps into range
 }
 
 // ---- the ray and the sight line ----------------------------------------------------------------
