@@ -2,6 +2,8 @@
 // and the names the settings file and the controls screen use.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/Input.h"
 #include "app/KeyBindings.h"
 #include "app/KeyCodes.h"
@@ -10,12 +12,9 @@ namespace {
 
 class KeyBindingsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetKeys();
-    ResetPads();
-    ResetKeyBindings();
-  }
-  void TearDown() override {
+  void SetUp() override { Reset(); }
+  void TearDown() override { Reset(); }
+  static void Reset() {
     ResetKeys();
     ResetPads();
     ResetKeyBindings();
@@ -27,15 +26,13 @@ class KeyBindingsTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(KeyBindingsTest, DefaultsAreTheShippedControls) {
-  const KeyBindingTable& table = KeyBindings();
-  EXPECT_EQ(ActionBindingText(table, Action::MoveUp), "W");
-  EXPECT_EQ(ActionBindingText(table, Action::MoveDown), "S");
-  EXPECT_EQ(ActionBindingText(table, Action::MoveLeft), "A");
-  EXPECT_EQ(ActionBindingText(table, Action::MoveRight), "D");
-  EXPECT_EQ(ActionBindingText(table, Action::PickUpDrop), "RMB");
-  EXPECT_EQ(ActionBindingText(table, Action::Throw), "LMB");
-  EXPECT_EQ(ActionBindingText(table, Action::Pause), "ESCAPE or P");
-  EXPECT_EQ(ActionBindingText(table, Action::Retry), "R");
+  const std::pair<Action, const char*> shipped[] = {
+      {Action::MoveUp, "W"},          {Action::MoveDown, "S"}, {Action::MoveLeft, "A"},
+      {Action::MoveRight, "D"},       {Action::PickUpDrop, "RMB"}, {Action::Throw, "LMB"},
+      {Action::Pause, "ESCAPE or P"}, {Action::Retry, "R"}};
+  for (const auto& [action, keys] : shipped) {
+    EXPECT_EQ(ActionBindingText(KeyBindings(), action), keys) << static_cast<int>(action);
+  }
 }
 
 TEST_F(KeyBindingsTest, PressAndReleaseFollowTheBoundKeyOrButtonOnly) {
