@@ -41,7 +41,7 @@ class ClipboardTest : public EditorFixture {
   static inline std::map<std::string, PathNode*> firstNodeOf;
 };
 
-TEST_F(ClipboardTest, EveryPasteGetsNamesNoObjectHasFromTheCounter) {
+TEST_F(ClipboardTest, EveryPasteGetsNewNamesFromTheCounterAndKeepsTheComponentsButNotALinkOutOfTheCopy) {
   SelectObject("Wall_1", false);
   SelectObject("Node_3", true);
   ASSERT_TRUE(CopySelection());
@@ -61,18 +61,17 @@ TEST_F(ClipboardTest, EveryPasteGetsNamesNoObjectHasFromTheCounter) {
   EXPECT_EQ(X(Selection()[0]), 3000.0f);
   EXPECT_EQ(X(Selection()[1]), 3300.0f);
   EXPECT_EQ(Y(Selection()[1]), 400.0f);
-}
 
-TEST_F(ClipboardTest, PastedObjectsKeepTheirComponents) {
-  SelectObject("Wall_1", false);
-  ASSERT_TRUE(CopySelection());
-  ASSERT_TRUE(PasteAt(800, 100));
-  GameObject* copy = FindLiveObject(Selection().front());
-  ASSERT_NE(copy, nullptr);
-  EXPECT_TRUE(ReadLight(*copy).present);
-  EXPECT_EQ(ReadLight(*copy).intensity, 2.0f);
-  EXPECT_TRUE(level_->objects.back().hasLight);
-  EXPECT_EQ(ObjectUnder(800, 100), copy);
+  // The wall's copy keeps its light; the node, copied without its successor, does not run into
+  // the original path.
+  GameObject* wall = FindLiveObject(Selection()[0]);
+  EXPECT_TRUE(ReadLight(*wall).present);
+  EXPECT_EQ(ReadLight(*wall).intensity, 2.0f);
+  EXPECT_TRUE(FindRecord(Selection()[0])->hasLight);
+  EXPECT_EQ(ObjectUnder(3000, 0), wall);
+  EXPECT_EQ(FindRecord(Selection()[1])->nextId, "");
+  EXPECT_EQ(Node(Selection()[1])->next, nullptr);
+  EXPECT_EQ(Node("Node_4")->next, Node("Node_3"));
 }
 
 TEST_F(ClipboardTest, AGuardCopiedWithItsNodesWalksItsOwnCopyOfThePath) {
@@ -93,16 +92,6 @@ TEST_F(ClipboardTest, AGuardCopiedWithItsNodesWalksItsOwnCopyOfThePath) {
   EXPECT_EQ(FindRecord("Node_4")->nextId, "Node_3");
   EXPECT_EQ(Node("Node_4")->next, Node("Node_3"));
   EXPECT_EQ(FindRecord("Enemy_2")->nextId, "Node_3");
-}
-
-TEST_F(ClipboardTest, ANodeCopiedWithoutItsSuccessorDoesNotRunIntoTheOriginalPath) {
-  SelectObject("Node_3", false);
-  ASSERT_TRUE(CopySelection());
-  ASSERT_TRUE(PasteAt(300, 800));
-  const std::string copy = Selection().front();
-  EXPECT_EQ(FindRecord(copy)->nextId, "");
-  EXPECT_EQ(Node(copy)->next, nullptr);
-  EXPECT_EQ(Node("Node_4")->next, Node("Node_3"));
 }
 
 TEST_F(ClipboardTest, UndoTakesAPasteAwayAndRedoBuildsItUnderTheSameNames) {
