@@ -26,12 +26,6 @@ class AutosaveTest : public EditorFixture {
     ASSERT_TRUE(SaveDialogSave());
     saved_ = ReadFile(path_);
   }
-  void PlaceFood(float x, float y) {
-    Editor().tool = EditorTool::PlaceObject;
-    Editor().placeType = static_cast<int>(ObjectType::Food);
-    Click(x, y);
-    Editor().tool = EditorTool::Select;
-  }
   // The editor starts again on the level's file, as after a crash.
   Level* StartAgain() {
     ResetEditor();
@@ -57,7 +51,7 @@ TEST_F(AutosaveTest, RunWritesTheEditsToTheBackupAndNeverToTheUsersFile) {
   StopLevel();
   UpdateScenes(0.0f);
 
-  PlaceFood(500, 0);
+  Place(ObjectType::Food, 500, 0);
   const std::string food = level_->objects.back().id;
   RunLevel();
   ASSERT_TRUE(fs::exists(AutosavePathFor(path_)));
@@ -72,7 +66,7 @@ TEST_F(AutosaveTest, RunWritesTheEditsToTheBackupAndNeverToTheUsersFile) {
 TEST_F(AutosaveTest, EditsAreBackedUpEveryTwoMinutesAndOnlyWhenThereIsSomethingNew) {
   TickAutosave(kAutosaveInterval + 1.0f);
   EXPECT_FALSE(fs::exists(AutosavePathFor(path_)));
-  PlaceFood(500, 0);
+  Place(ObjectType::Food, 500, 0);
   TickAutosave(kAutosaveInterval - 1.0f);
   EXPECT_FALSE(fs::exists(AutosavePathFor(path_)));
   TickAutosave(1.0f);
@@ -83,7 +77,7 @@ TEST_F(AutosaveTest, EditsAreBackedUpEveryTwoMinutesAndOnlyWhenThereIsSomethingN
 }
 
 TEST_F(AutosaveTest, AfterAKilledSessionTheNewerBackupIsOfferedAndRestoresTheLastEdit) {
-  PlaceFood(500, 0);
+  Place(ObjectType::Food, 500, 0);
   Drag(500, 0, 650, 120);
   const std::string food = level_->objects.back().id;
   RunLevel();
@@ -113,7 +107,7 @@ TEST_F(AutosaveTest, AfterAKilledSessionTheNewerBackupIsOfferedAndRestoresTheLas
 }
 
 TEST_F(AutosaveTest, AnOlderBackupIsNotOffered) {
-  PlaceFood(500, 0);
+  Place(ObjectType::Food, 500, 0);
   ASSERT_TRUE(WriteAutosave());
   fs::last_write_time(AutosavePathFor(path_), fs::last_write_time(path_) - std::chrono::seconds(5));
   StartAgain();

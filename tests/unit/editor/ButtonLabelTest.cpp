@@ -147,9 +147,7 @@ TEST_F(ButtonLabelTest, ALabelAddedInTheEditorAndTheActiveFlagSurviveRunThenStop
 
 TEST_F(ButtonLabelTest, APlacedTextPanelKeepsItsTextThroughRunThenStop) {
   StartLevel({Record(ObjectType::Wall, "Wall_1", 300, 0)}, dir_.File("level.json"));
-  Editor().tool = EditorTool::PlaceObject;
-  Editor().placeType = static_cast<int>(ObjectType::Text);
-  Click(-200, 100);
+  Place(ObjectType::Text, -200, 100);
   ASSERT_EQ(Selection().size(), 1u);
   const std::string panel = Selection().front();
   EXPECT_EQ(Label(panel).text, "text");

@@ -74,9 +74,7 @@ TEST_F(EditorFilesTest, RunThenStopBringsBackTheLevelAsLastEditedNotAsLastSaved)
   SaveTo("a.json");
   Click(0, 300);                  // the wall
   Drag(0, 300, 50, 350);          // edited after the save
-  Editor().tool = EditorTool::PlaceObject;
-  Editor().placeType = static_cast<int>(ObjectType::Food);
-  Click(700, 700);
+  Place(ObjectType::Food, 700, 700);
   const std::string food = Selection().front();
 
   RunLevel();

@@ -59,6 +59,13 @@ class EditorFixture : public testing_support::SceneTest {
     Pass(x, y, true, ctrl);
     Pass(x, y, false, ctrl);
   }
+  // Places an object of that type with the place tool, then goes back to selecting.
+  void Place(ObjectType type, float x, float y) {
+    Editor().tool = EditorTool::PlaceObject;
+    Editor().placeType = static_cast<int>(type);
+    Click(x, y);
+    Editor().tool = EditorTool::Select;
+  }
   // Press at `from`, hold while moving to `to`, release there.
   void Drag(float fromX, float fromY, float toX, float toY) {
     Pass(fromX, fromY, true);

@@ -21,12 +21,6 @@ class HistoryTest : public EditorFixture {
                          Record(ObjectType::Wall, "Wall_3", 600, 0)},
                         dir_.File("walls.json"));
   }
-  void PlaceWall(float x, float y) {
-    Editor().tool = EditorTool::PlaceObject;
-    Editor().placeType = static_cast<int>(ObjectType::Wall);
-    Click(x, y);
-    Editor().tool = EditorTool::Select;
-  }
   TempDir dir_;
   Level* level_ = nullptr;
 };
@@ -57,8 +51,8 @@ TEST_F(HistoryTest, UndoOfAManyStepDragReturnsEveryMovedObjectAndItsRecord) {
 }
 
 TEST_F(HistoryTest, ANewEditAfterUndoLeavesNothingToRedo) {
-  PlaceWall(900, 0);
-  PlaceWall(1200, 0);
+  Place(ObjectType::Wall, 900, 0);
+  Place(ObjectType::Wall, 1200, 0);
   ASSERT_TRUE(UndoEdit());
   EXPECT_EQ(EditorHistory().RedoCount(), 1u);
   Drag(0, 0, 0, 100);
@@ -152,7 +146,7 @@ TEST_F(HistoryTest, AWidgetsWholeEditIsOneStepAndTheNextWidgetStartsAnother) {
 }
 
 TEST_F(HistoryTest, RunAndStopKeepTheHistoryAndLoadingClearsIt) {
-  PlaceWall(900, 0);
+  Place(ObjectType::Wall, 900, 0);
   const std::string placed = level_->objects.back().id;
   RunLevel();
   EXPECT_FALSE(UndoEdit());  // nothing is taken back while the level runs
@@ -213,14 +207,14 @@ TEST_F(HistoryTest, AButtonsScreenPositionAndActiveFlagAreOneUndoableEditWithThe
 
 TEST_F(HistoryTest, PlacingSnapsToTheGridWhenSnappingIsOn) {
   EXPECT_EQ(Editor().gridSize, 13.0f);
-  PlaceWall(20, -7);
+  Place(ObjectType::Wall, 20, -7);
   EXPECT_EQ(level_->objects.back().translationX, 20.0f);
   Editor().snap = true;
-  PlaceWall(1025, -7);  // 78.8 cells and -0.54 cells
+  Place(ObjectType::Wall, 1025, -7);  // 78.8 cells and -0.54 cells
   EXPECT_EQ(level_->objects.back().translationX, 1027.0f);
   EXPECT_EQ(level_->objects.back().translationY, -13.0f);
   Editor().gridSize = 50.0f;
-  PlaceWall(1530, 74);
+  Place(ObjectType::Wall, 1530, 74);
   EXPECT_EQ(level_->objects.back().translationX, 1550.0f);
   EXPECT_EQ(level_->objects.back().translationY, 50.0f);
 }

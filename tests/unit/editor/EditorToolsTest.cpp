@@ -122,9 +122,7 @@ TEST_F(SelectToolTest, ATransformEditMovesTheObjectItsRecordAndWhereItCanBePicke
 }
 
 TEST_F(SelectToolTest, PlacingAddsAnObjectAndARecordThatUndoTakesAway) {
-  Editor().tool = EditorTool::PlaceObject;
-  Editor().placeType = static_cast<int>(ObjectType::Food);
-  Click(900, 50);
+  Place(ObjectType::Food, 900, 50);
   ASSERT_EQ(level_->objects.size(), 4u);
   const ObjectRecord placed = level_->objects.back();
   EXPECT_EQ(placed.type, static_cast<int32_t>(ObjectType::Food));
