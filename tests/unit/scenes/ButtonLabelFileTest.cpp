@@ -1,15 +1,12 @@
 // A button's label and its "does not call back" flag in the level file: read and written with the
-// button's record, absent from files that have none (which read and write exactly as before), and
-// applied by the scene start.
+// button's record, and absent from files that have none (which read and write exactly as before).
+// The scene start applying them is ButtonLabelTest's (editor), through the real label and handler.
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <string>
 #include <vector>
 
-#include "objects/Factory.h"
-#include "objects/GameObject.h"
-#include "objects/ObjectManager.h"
 #include "objects/ObjectType.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
@@ -128,46 +125,6 @@ TEST_F(ButtonLabelFileTest, UnknownAlignmentWordsLeaveTheLabelCentredAndBadLabel
   EXPECT_NE(FindUnwritableValue(level).find("label"), std::string::npos);
   level.objects[0].labelSize = 10.0f;
   EXPECT_EQ(FindUnwritableValue(level), "");
-}
-
-// What the scene start asked the button-label path to make.
-struct LabelCall {
-  std::string button, text;
-  float size;
-  uint32_t alignment;
-};
-std::vector<LabelCall>& LabelCalls() {
-  static std::vector<LabelCall> calls;
-  return calls;
-}
-std::vector<std::string>& InertButtons() {
-  static std::vector<std::string> names;
-  return names;
-}
-
-TEST_F(ButtonLabelFileTest, TheSceneStartLabelsTheButtonsThatHaveALabelAndQuietensTheInactiveOnes) {
-  const FactoryHooks saved = GetFactoryHooks();
-  LabelCalls().clear();
-  InertButtons().clear();
-  GetFactoryHooks().makeButtonInert = [](GameObject* button) { InertButtons().push_back(button->name); };
-  GetFactoryHooks().setButtonLabel = [](GameObject* button, const std::string& text, float size, uint32_t alignment) {
-    LabelCalls().push_back({button->name, text, size, alignment});
-  };
-  ObjectRecord plain = Button("UI_2", "", 0.0f, 1);
-  plain.hasLabel = false;
-  plain.buttonActive = false;
-  for (const ObjectRecord& r : {Button("UI_1", "Play", 14.0f, 0), plain}) {
-    GameObject* object = BuildObjectFromRecord(r);
-    ASSERT_NE(object, nullptr);
-  }
-  GetFactoryHooks() = saved;
-  ClearObjects();
-  ASSERT_EQ(LabelCalls().size(), 1u);
-  EXPECT_EQ(LabelCalls()[0].button, "UI_1");
-  EXPECT_EQ(LabelCalls()[0].text, "Play");
-  EXPECT_EQ(LabelCalls()[0].size, 14.0f);
-  EXPECT_EQ(LabelCalls()[0].alignment, 0u);
-  EXPECT_EQ(InertButtons(), std::vector<std::string>{"UI_2"});
 }
 
 }  // namespace
