@@ -165,22 +165,4 @@ TEST_F(SearchPathTest, BuildsOneNodePerCellAtTheCellPositions) {
   EXPECT_EQ(BuildSearchPath({}), nullptr);
 }
 
-TEST_F(SearchPathTest, AFoundPathBecomesAWalkableChain) {
-  LoadGrid(gridmakers::Filled(kCellOpen));
-  GridCell from = WorldToCell(100.0f, 100.0f);
-  GridCell to = WorldToCell(400.0f, 300.0f);
-  std::vector<GridCell> path = FindPath(from, to);
-  PathNode* first = BuildSearchPath(path);
-  size_t count = 0;
-  PathNode* last = nullptr;
-  for (PathNode* n = first; n != nullptr; n = n->GetNext()) {
-    last = n;
-    ++count;
-  }
-  EXPECT_EQ(count, path.size());
-  ASSERT_NE(last, nullptr);
-  EXPECT_EQ(WorldToCell(last->GetTransform()->position[0], last->GetTransform()->position[1]), to);
-  ReleaseSearchPath(last);
-}
-
 }  // namespace
