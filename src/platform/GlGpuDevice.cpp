@@ -87,27 +87,14 @@ class GlGpuDevice final : public GpuDevice {
     SetViewport(0, 0, width, height);
 
     // The sampler of texture unit 0: linear with mips, wrapping in every direction.
-    glGenSamplers(1, &sampler_);
-    glSamplerParameteri(sampler_, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glSamplerParameteri(sampler_, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_R, GL_REPEAT);
-    glSamplerParameterf(sampler_, GL_TEXTURE_MIN_LOD, 0.0f);
-    glSamplerParameterf(sampler_, GL_TEXTURE_MAX_LOD, FLT_MAX);
-    glSamplerParameterf(sampler_, GL_TEXTURE_LOD_BIAS, 0.0f);
+    sampler_ = MakeSampler(GL_LINEAR_MIPMAP_LINEAR);
     glBindSampler(0, sampler_);
     glActiveTexture(GL_TEXTURE0);
     // The same without mipmaps, for draws that never shrink their texture (UseMipmaps). On Mesa's
     // software renderer sampling between mip levels is the largest single cost of a textured pixel
     // (a 20 x 20 sprite of a 64 x 64 picture costs about 1.6 times what it does with this sampler,
     // bench/pixel_costs.sh), but a shrunk picture needs it to look as it should.
-    glGenSamplers(1, &fullSizeSampler_);
-    glSamplerParameteri(fullSizeSampler_, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glSamplerParameteri(fullSizeSampler_, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glSamplerParameteri(fullSizeSampler_, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glSamplerParameteri(fullSizeSampler_, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glSamplerParameteri(fullSizeSampler_, GL_TEXTURE_WRAP_R, GL_REPEAT);
+    fullSizeSampler_ = MakeSampler(GL_LINEAR);
     boundSampler_ = sampler_;
 
     // A draw without a texture samples this: transparent black, as an unbound view would give.
@@ -555,6 +542,21 @@ class GlGpuDevice final : public GpuDevice {
   }
 
  private:
+  // A sampler of texture unit 0's kind: linear magnification, wrapping in every direction, every
+  // mip level open (the minification filter says whether mips are used at all).
+  static GLuint MakeSampler(GLint minFilter) {
+    GLuint sampler = 0;
+    glGenSamplers(1, &sampler);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, minFilter);
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, GL_REPEAT);
+    glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, 0.0f);
+    glSamplerParameterf(sampler, GL_TEXTURE_MAX_LOD, FLT_MAX);
+    glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, 0.0f);
+    return sampler;
+  }
   static void Fill(GLenum target, const void* data, size_t bytes, GLenum usage) {
     if (data != nullptr) {
       glBufferData(target, static_cast<GLsizeiptr>(bytes), data, usage);
