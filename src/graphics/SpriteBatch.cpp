@@ -111,9 +111,16 @@ struct BatchModule {
   std::vector<ColorVertex> keptColor;
   SpriteFrameStats stats;
 
-  // Scratch for the state a new quad needs.
+  // Scratch for the state a new quad needs. The light block is filled in place for every quad:
+  // only its first nextLightBytes bytes mean anything.
   uint8_t nextMatrices[platform::kMatrixBlockBytes] = {};
-  std::vector<uint8_t> nextLights = std::vector<uint8_t>(platform::kLightBlockBytes);
+  uint8_t nextLights[platform::kLightBlockBytes] = {};
+  size_t nextLightBytes = 0;
+  // projection x view x world of the matrix block last asked about: the game draws quad after
+  // quad under the same matrices, and the product is the same bits whenever the block is.
+  uint8_t clipFor[platform::kMatrixBlockBytes] = {};
+  float clip[16] = {};
+  bool clipKnown = false;
 };
 
 BatchModule& Module() {
@@ -144,33 +151,37 @@ void Multiply(const float a[16], const float b[16], float out[16]) {
   }
 }
 
-// projection x view x world of a matrix block: object space straight to clip space.
-void ClipMatrix(const uint8_t matrices[platform::kMatrixBlockBytes], float all[16]) {
+// projection x view x world of a matrix block: object space straight to clip space. Worked out
+// once for each block met in a row (see BatchModule::clip).
+const float* ClipMatrix(BatchModule& m, const uint8_t matrices[platform::kMatrixBlockBytes]) {
+  if (m.clipKnown && std::memcmp(m.clipFor, matrices, sizeof(m.clipFor)) == 0) return m.clip;
   float world[16], view[16], projection[16], viewWorld[16];
   std::memcpy(world, matrices, 64);
   std::memcpy(view, matrices + 64, 64);
   std::memcpy(projection, matrices + 128, 64);
   Multiply(view, world, viewWorld);
-  Multiply(projection, viewWorld, all);
+  Multiply(projection, viewWorld, m.clip);
+  std::memcpy(m.clipFor, matrices, sizeof(m.clipFor));
+  m.clipKnown = true;
+  return m.clip;
 }
 
-// Four corners after projection: normalised device x and y, and window depth (z / w, 0 nearest).
-// `known` is false when a corner is at or behind the camera's plane or not a number.
+// Four corners after projection: normalised device x and y, window depth (z / w, 0 nearest) and
+// the clip-space w. `known` is false when a corner is at or behind the camera's plane or not a number.
 struct Projected {
-  float x[4], y[4], depth[4];
+  float x[4], y[4], depth[4], w[4];
   bool known = true;
 };
 
 template <class Vertex>
-Projected Project(const Vertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes]) {
-  float all[16];
-  ClipMatrix(matrices, all);
+Projected Project(const Vertex corners[4], const float all[16]) {
   Projected out;
   for (int c = 0; c < 4; ++c) {
     const float* p = corners[c].position;
     float clip[4];
     for (int row = 0; row < 4; ++row) clip[row] = all[row] * p[0] + all[4 + row] * p[1] + all[8 + row] * p[2] + all[12 + row];
     if (!(clip[3] > 1e-6f)) out.known = false;
+    out.w[c] = clip[3];
     out.x[c] = clip[0] / clip[3];
     out.y[c] = clip[1] / clip[3];
     out.depth[c] = clip[2] / clip[3];
@@ -189,11 +200,6 @@ Box ScreenBounds(const Projected& q) {
   box.x1 += kBoundsMargin;
   box.y1 += kBoundsMargin;
   return box;
-}
-
-template <class Vertex>
-Box ScreenBounds(const Vertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes]) {
-  return ScreenBounds(Project(corners, matrices));
 }
 
 // The depth plane of a flat quad: the GPU computes a vertex's depth as projection x view x world x
@@ -239,8 +245,9 @@ DepthSpan Depths(const Projected& q, const Vertex corners[4], const uint8_t matr
   for (int c = 0; c < 4; ++c) {
     double v[4] = {corners[c].position[0], corners[c].position[1], corners[c].position[2], 1.0};
     for (int k = 0; k < 3; ++k) {
-      double out[4];
-      for (int row = 0; row < 4; ++row) {
+      // The last product's x and y rows are never read.
+      double out[4] = {0.0, 0.0, 0.0, 0.0};
+      for (int row = k == 2 ? 2 : 0; row < 4; ++row) {
         out[row] = m[k][row] * v[0] + m[k][4 + row] * v[1] + m[k][8 + row] * v[2] + m[k][12 + row] * v[3];
       }
       std::memcpy(v, out, sizeof(v));
@@ -264,22 +271,17 @@ DepthSpan Depths(const Projected& q, const Vertex corners[4], const uint8_t matr
 // larger stand-in for the length, up to the sum of the parts; the software GL we test on does not:
 // turned sprites at their own size draw the same with either sampler.) Anything else (a tilted quad, an
 // unknown texture or screen size) counts as shrinking.
-bool Shrinks(const TextureVertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes],
-             const Texture* texture, int screenWidth, int screenHeight) {
+bool Shrinks(const Projected& q, const TextureVertex corners[4], const Texture* texture, int screenWidth,
+             int screenHeight) {
   if (texture == nullptr || texture->width <= 0 || texture->height <= 0 || screenWidth <= 0 || screenHeight <= 0) {
     return true;
   }
-  float all[16];
-  ClipMatrix(matrices, all);
-  float sx[4], sy[4], w[4], tx[4], ty[4];
+  float sx[4], sy[4], tx[4], ty[4];
+  const float* w = q.w;
   for (int c = 0; c < 4; ++c) {
-    const float* p = corners[c].position;
-    float clip[4];
-    for (int row = 0; row < 4; ++row) clip[row] = all[row] * p[0] + all[4 + row] * p[1] + all[8 + row] * p[2] + all[12 + row];
-    if (!(clip[3] > 1e-6f)) return true;
-    w[c] = clip[3];
-    sx[c] = clip[0] / clip[3] * 0.5f * static_cast<float>(screenWidth);
-    sy[c] = clip[1] / clip[3] * 0.5f * static_cast<float>(screenHeight);
+    if (!(w[c] > 1e-6f)) return true;
+    sx[c] = q.x[c] * 0.5f * static_cast<float>(screenWidth);
+    sy[c] = q.y[c] * 0.5f * static_cast<float>(screenHeight);
     tx[c] = corners[c].texcoord[0] * static_cast<float>(texture->width);
     ty[c] = corners[c].texcoord[1] * static_cast<float>(texture->height);
   }
@@ -320,11 +322,23 @@ PixelRect PixelsWithin(double x0, double y0, double x1, double y1, int width, in
 
 double WindowX(float ndc, int width) { return (static_cast<double>(ndc) + 1.0) * 0.5 * width; }
 
-// Every pixel a quad may draw.
-PixelRect PixelsOf(const Projected& q) {
+// The graphics device's viewport, read once for a quad.
+struct Screen {
+  bool device = false;  // false: no graphics device (width and height 0)
+  int width = 0;
+  int height = 0;
+};
+
+Screen CurrentScreen() {
   const GraphicsDevice* device = GetGraphicsDevice();
-  const int width = device != nullptr ? device->ViewportWidth() : 0;
-  const int height = device != nullptr ? device->ViewportHeight() : 0;
+  if (device == nullptr) return Screen{};
+  return Screen{true, device->ViewportWidth(), device->ViewportHeight()};
+}
+
+// Every pixel a quad may draw.
+PixelRect PixelsOf(const Projected& q, const Screen& screen) {
+  const int width = screen.width;
+  const int height = screen.height;
   // Without a known window every pixel may be drawn.
   if (width <= 0 || height <= 0) return PixelRect{0, 0, 1 << 30, 1 << 30};
   if (!q.known) return PixelsWithin(0, 0, width, height, width, height);
@@ -339,9 +353,10 @@ PixelRect PixelsOf(const Projected& q) {
 // filters leave alpha alone, and every texel it can sample is opaque (with a picture opaque
 // throughout when it shrinks its texture, since mipmaps mix texels from farther off). Then
 // blending keeps nothing of what was below. Writes the pixels whose centres lie inside the quad
-// by more than the slack to `inner`.
-bool PaintsOpaque(const Projected& q, const TextureVertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes],
-                  const Texture* texture, float alphaScale, PixelRect* inner) {
+// by more than the slack to `inner`. `shrinks()` answers Shrinks for the quad.
+template <class ShrinksFn>
+bool PaintsOpaque(const Projected& q, const TextureVertex corners[4], const Texture* texture, float alphaScale,
+                  const Screen& screen, ShrinksFn shrinks, PixelRect* inner) {
   if (!q.known || texture == nullptr || !texture->view || texture->opaque.Empty() || alphaScale != 1.0f) return false;
   // Corners bottom-left (0), top-left (1), top-right (2), bottom-right (3): the left and right
   // edges upright and the top and bottom level, to within a small part of a pixel.
@@ -358,12 +373,8 @@ bool PaintsOpaque(const Projected& q, const TextureVertex corners[4], const uint
   }
   // A quad that shows its texture smaller than its size samples smaller mipmap levels too, whose
   // texels mix texels from all around: only a picture opaque throughout is opaque there.
-  const GraphicsDevice* device = GetGraphicsDevice();
-  if (device == nullptr) return false;
-  if (Shrinks(corners, matrices, texture, device->ViewportWidth(), device->ViewportHeight()) &&
-      !texture->opaque.AllOpaque()) {
-    return false;
-  }
+  if (!screen.device) return false;
+  if (!texture->opaque.AllOpaque() && shrinks()) return false;
   float u0 = corners[0].texcoord[0], u1 = u0, v0 = corners[0].texcoord[1], v1 = v0;
   for (int c = 1; c < 4; ++c) {
     u0 = std::min(u0, corners[c].texcoord[0]);
@@ -372,7 +383,7 @@ bool PaintsOpaque(const Projected& q, const TextureVertex corners[4], const uint
     v1 = std::max(v1, corners[c].texcoord[1]);
   }
   if (!texture->opaque.SamplesOpaque(u0, v0, u1, v1)) return false;
-  const int width = device->ViewportWidth(), height = device->ViewportHeight();
+  const int width = screen.width, height = screen.height;
   *inner = PixelsWithin(WindowX(std::max(q.x[0], q.x[1]), width) + kEdgeSlack,
                         WindowX(std::max(q.y[0], q.y[3]), height) + kEdgeSlack,
                         WindowX(std::min(q.x[2], q.x[3]), width) - kEdgeSlack,
@@ -703,8 +714,7 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
   BatchModule& m = Module();
   if (!StreamsReady(m)) return;
   CurrentMatrices(m.nextMatrices);
-  m.nextLights.resize(platform::kLightBlockBytes);
-  m.nextLights.resize(TextureShader::FillLightBlock(m.nextLights.data()));
+  m.nextLightBytes = TextureShader::FillLightBlock(m.nextLights);
   float rows[12];
   const bool filtered = ComposeFilters(owner, rows);
   // The pixel stage drops pixels whose alpha ends below kDiscardAlpha, and a texel's alpha is at
@@ -717,12 +727,13 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
   // The newest batch this quad may join: one that shares its texture, matrices and lights and has
   // room for it and its filters; anything else starts a new draw.
   const platform::GpuTexture view = texture != nullptr ? texture->view : platform::GpuTexture{};
-  const Projected projected = Project(corners, m.nextMatrices);
+  const Projected projected = Project(corners, ClipMatrix(m, m.nextMatrices));
   const Box box = ScreenBounds(projected);
   int set = 0;
   auto matches = [&](Batch& b) {
     if (b.mode != Mode::Textured || !(b.texture == view) || b.Quads() >= static_cast<size_t>(kQuadsPerDraw) ||
-        std::memcmp(b.matrices, m.nextMatrices, sizeof(b.matrices)) != 0 || b.lights != m.nextLights) {
+        std::memcmp(b.matrices, m.nextMatrices, sizeof(b.matrices)) != 0 || b.lights.size() != m.nextLightBytes ||
+        std::memcmp(b.lights.data(), m.nextLights, m.nextLightBytes) != 0) {
       return false;
     }
     set = filtered ? FindOrAddFilterSet(b, rows) : 0;
@@ -731,25 +742,28 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
   Batch* batch = FindBatch(m, box, matches);
   if (batch == nullptr) {
     batch = &Begin(m, Mode::Textured, texture);
-    batch->lights = m.nextLights;
+    batch->lights.assign(m.nextLights, m.nextLights + m.nextLightBytes);
     set = filtered ? FindOrAddFilterSet(*batch, rows) : 0;
   }
   uint32_t unreached[4] = {0, 0, 0, 0};
   if (IsLit(corners[0].kind) && UnreachedLights(corners, batch->matrices, batch->lights, unreached)) {
     batch->lightsReach = true;
   }
-  if (!batch->shrinks) {
-    const GraphicsDevice* device = GetGraphicsDevice();
-    batch->shrinks = device == nullptr || Shrinks(corners, batch->matrices, texture, device->ViewportWidth(),
-                                                  device->ViewportHeight());
-  }
+  // Worked out at most once for the quad, and only when asked.
+  const Screen screen = CurrentScreen();
+  int shrinks = -1;
+  auto quadShrinks = [&] {
+    if (shrinks < 0) shrinks = Shrinks(projected, corners, texture, screen.width, screen.height) ? 1 : 0;
+    return shrinks != 0;
+  };
+  if (!batch->shrinks) batch->shrinks = !screen.device || quadShrinks();
   AddBounds(*batch, box);
   FrameQuad quad;
   quad.box = box;
   quad.depth = Depths(projected, corners, batch->matrices, DepthPlane(m, corners, batch->matrices));
   quad.hideable = true;
-  quad.pixels = PixelsOf(projected);
-  quad.hides = PaintsOpaque(projected, corners, batch->matrices, texture, rows[3], &quad.inner);
+  quad.pixels = PixelsOf(projected, screen);
+  quad.hides = PaintsOpaque(projected, corners, texture, rows[3], screen, quadShrinks, &quad.inner);
   batch->analysed.push_back(quad);
   m.heldTextureVertices += 4;
   for (int i = 0; i < 4; ++i) {
@@ -772,7 +786,7 @@ void DrawColoredQuad(const ColorVertex corners[4]) {
   }
   if (m.heldColorVertices + 4 > kColorStreamVertices) FlushSprites();
   CurrentMatrices(m.nextMatrices);
-  const Projected projected = Project(corners, m.nextMatrices);
+  const Projected projected = Project(corners, ClipMatrix(m, m.nextMatrices));
   const Box box = ScreenBounds(projected);
   // A colour run never outgrows its (smaller) stream.
   auto matches = [&](Batch& b) {
