@@ -31,6 +31,8 @@ bool ComposeFilters(const GameObject* owner, float rows[12]) {
   if (owner != nullptr) {
     for (const auto& component : owner->components) {
       if (entries >= kMaxFiltersPerObject) break;
+      // Every quad asks, and most components are not filters: the kind word answers before the cast.
+      if (component == nullptr || component->type != ComponentType::Filter) continue;
       const auto* filter = dynamic_cast<const Filter*>(component.get());
       if (filter == nullptr) continue;
       ++entries;

@@ -98,6 +98,19 @@ struct Between {
   }
 };
 
+// The analysis' lists, kept from frame to frame rather than made again for each quad or call.
+struct Scratch {
+  std::vector<uint32_t> later;
+  std::vector<PixelRect> cover;
+  Between between;
+  std::vector<uint8_t> needs;
+};
+
+Scratch& SharedScratch() {
+  static Scratch scratch;
+  return scratch;
+}
+
 bool Crowded(const Grid& grid, const ScreenBox& box) {
   int c0, r0, c1, r1;
   Grid::Span(box, &c0, &r0, &c1, &r1);
@@ -179,14 +192,15 @@ void FindHiddenQuads(const std::vector<FrameQuad>& quads, std::vector<uint8_t>* 
   if (!anyHides) return;
   Grid& grid = SharedGrid();
   grid.Fill(quads, nullptr);
-  std::vector<uint32_t> later;
-  std::vector<PixelRect> cover;
+  std::vector<uint32_t>& later = SharedScratch().later;
+  std::vector<PixelRect>& cover = SharedScratch().cover;
+  Between& between = SharedScratch().between;
   for (size_t i = 0; i < quads.size(); ++i) {
     const FrameQuad& p = quads[i];
     if (!p.hideable || (*hidden)[i] != 0 || Crowded(grid, p.box) || !LaterOverlapping(quads, grid, static_cast<uint32_t>(i), &later)) continue;
     // Walk the later quads over p in draw order: each one that hides, is nowhere farther than p
     // and has nothing nearer than itself drawn over p since p, covers its inner rectangle of p.
-    Between between;
+    between.nearestByPlane.clear();
     cover.clear();
     for (uint32_t k : later) {
       const FrameQuad& q = quads[k];
@@ -204,7 +218,8 @@ void FindDrawsWithoutDepth(const std::vector<FrameQuad>& quads, const std::vecto
                            std::vector<uint8_t>* withoutDepth) {
   // A quad needs depth when it overlaps an earlier quad that may be nearer (its test may fail) or
   // a later one that may be farther (its write may fail that quad's test): the two ends of one pair.
-  std::vector<uint8_t> needs(quads.size(), 0);
+  std::vector<uint8_t>& needs = SharedScratch().needs;
+  needs.assign(quads.size(), 0);
   Grid& grid = SharedGrid();
   grid.Fill(quads, &hidden);
   for (const std::vector<uint32_t>& cell : grid.cells) {

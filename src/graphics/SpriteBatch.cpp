@@ -479,10 +479,9 @@ void Send(BatchModule& m, const Batch& b, bool depthTest) {
 }
 
 // The pixels a box covers on the screen (clipped to it), for the frame's statistics.
-double BoxPixels(const Box& box) {
-  const GraphicsDevice* device = GetGraphicsDevice();
-  const double width = device != nullptr ? device->ViewportWidth() : 0.0;
-  const double height = device != nullptr ? device->ViewportHeight() : 0.0;
+double BoxPixels(const Box& box, const Screen& screen) {
+  const double width = screen.width;
+  const double height = screen.height;
   const double x = std::clamp<double>(box.x1, -1.0, 1.0) - std::clamp<double>(box.x0, -1.0, 1.0);
   const double y = std::clamp<double>(box.y1, -1.0, 1.0) - std::clamp<double>(box.y0, -1.0, 1.0);
   return x > 0 && y > 0 ? x * 0.5 * width * y * 0.5 * height : 0.0;
@@ -492,8 +491,9 @@ void CountFrame(BatchModule& m, bool frameEnds) {
   SpriteFrameStats& s = m.stats;
   if (frameEnds) ++s.frames;
   s.quads += m.frame.size();
+  const Screen screen = CurrentScreen();
   for (size_t i = 0; i < m.frame.size(); ++i) {
-    const double pixels = BoxPixels(m.frame[i].box);
+    const double pixels = BoxPixels(m.frame[i].box, screen);
     s.pixels += pixels;
     if (m.hidden[i] != 0) {
       ++s.hiddenQuads;
