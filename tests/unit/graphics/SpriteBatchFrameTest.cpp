@@ -10,6 +10,7 @@
 #include "graphics/Camera.h"
 #include "graphics/ColorMesh.h"
 #include "graphics/Filter.h"
+#include "graphics/Light.h"
 #include "graphics/Model.h"
 #include "graphics/SpriteBatch.h"
 #include "graphics/Texture.h"
@@ -181,6 +182,40 @@ TEST_F(SpriteFrameTest, MeshTrianglesJoinTheFrameAsQuads) {
   EXPECT_EQ(Stats().indicesDrawn, 12u);
   EXPECT_EQ(Stats().drawsWithoutDepth, 1u);
   mesh.Release();
+}
+
+
+TEST_F(SpriteFrameTest, EachQuadIsJudgedUnderTheMatricesAndLightsOfItsOwnDraw) {
+  // The batch keeps the last projection and light block it worked out: a camera move or a new
+  // light between two quads of one frame must still be seen by the second.
+  GameObject* thing = Sprite(0, 0, 0.0f, 10, seeThrough_.get());  // so the third does not hide the first
+  BeginFrame();
+  Draw(thing);
+  MainCamera().position[0] = 5000.0f;  // the sprite is now far off the screen's right edge ...
+  MainCamera().Render();
+  Draw(thing);
+  MainCamera().position[0] = 0.0f;  // ... and back in the middle
+  MainCamera().Render();
+  Draw(thing);
+  FlushSprites();
+  EXPECT_EQ(GetSpriteFrameStats().offScreenQuads, 1u);
+  EXPECT_EQ(Stats().drawCalls, 1u);  // the third quad joins the first: same matrices, nothing between
+  EXPECT_EQ(Stats().indicesDrawn, 12u);
+
+  GameObject* other = Sprite(300, 0, 0.0f, 10, seeThrough_.get());
+  auto lamp = std::make_unique<GameObject>("Light_", 0, 0, 0, 1, 1, ObjectType::Light);
+  BeginFrame();
+  Draw(thing);
+  lamp->AddComponent(new Light(1.0f, 10.0f, 20.0f, Vector3(1, 1, 1)));
+  Draw(other);  // apart from `thing`, same texture, but under a light block with one more light
+  FlushSprites();
+  EXPECT_EQ(Stats().drawCalls, 2u);
+  lamp.reset();
+  BeginFrame();
+  Draw(thing);
+  Draw(other);
+  FlushSprites();
+  EXPECT_EQ(Stats().drawCalls, 1u);
 }
 
 }  // namespace
