@@ -56,6 +56,7 @@ struct Batch {
   float filters[kFilterSetsPerDraw * 12] = {};
   int filterSets = 1;
   bool lightsReach = false;  // some light reaches some quad of the batch
+  int mostLights = 0;        // the most lights that reach one quad of the batch
   bool shrinks = false;      // some quad shows its texture smaller than its size
   std::vector<TextureVertex> textureVertices;
   std::vector<ColorVertex> colorVertices;
@@ -443,7 +444,9 @@ void SendTextured(BatchModule& m, const Batch& b) {
   shader->RenderBatch(m.textured.buffer, m.quadIndices, static_cast<int>(count / 4 * 6), static_cast<int>(first),
                       b.matrices, filterBlock, b.lights.data(), b.lights.size(), b.textureObject,
                       (b.filterSets > 1 ? 0u : kNoFilters) | (b.lightsReach ? 0u : kNoLights) |
-                          (b.shrinks ? 0u : kNoMipmaps));
+                          (b.shrinks ? 0u : kNoMipmaps),
+                      b.mostLights);
+  if (b.lightsReach) ++(b.mostLights <= kLightSlots ? m.stats.drawsLitBySlots : m.stats.drawsLitByLoop);
 }
 
 void SendColored(BatchModule& m, const Batch& b) {
@@ -554,6 +557,7 @@ Batch& Begin(BatchModule& m, Mode mode, const Texture* texture) {
   std::memcpy(b.matrices, m.nextMatrices, sizeof(b.matrices));
   b.filterSets = 1;
   b.lightsReach = false;
+  b.mostLights = 0;
   b.shrinks = false;
   IdentitySet(b.filters);
   b.textureVertices.clear();
@@ -737,6 +741,9 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
   uint32_t unreached[4] = {0, 0, 0, 0};
   if (IsLit(corners[0].kind) && UnreachedLights(corners, batch->matrices, batch->lights, unreached)) {
     batch->lightsReach = true;
+    uint32_t lightCount = 0;
+    std::memcpy(&lightCount, batch->lights.data() + 12, sizeof(lightCount));
+    batch->mostLights = std::max(batch->mostLights, ReachedLightCount(unreached, lightCount));
   }
   if (!batch->shrinks) {
     const GraphicsDevice* device = GetGraphicsDevice();
