@@ -35,9 +35,10 @@ class LightSlotsTest : public HeadlessGraphics {
     HeadlessGraphics::SetUp();
     MainCamera().Render();
     picture_.view = WhitePixel();
-    // Four lamps reach the middle, two the right; nothing reaches the left.
+    // Four lamps reach the middle, two the right, four a spot off the screen; nothing the left.
     for (int i = 0; i < 4; ++i) Lamp(0.0f);
     for (int i = 0; i < 2; ++i) Lamp(500.0f);
+    for (int i = 0; i < 4; ++i) Lamp(5000.0f);
   }
   void Lamp(float x) {
     lamps_.push_back(std::make_unique<GameObject>("Light_", x, 0.0f, 0.0f, 1.0f, 1.0f, ObjectType::Light));
@@ -80,6 +81,11 @@ TEST_F(LightSlotsTest, TheMostLightsOnOneQuadChooseSlotsOrTheLoopAndNeverSplitTh
   ASSERT_TRUE(DrawnTogether({twoLamps, fourLamps, dark}));
   EXPECT_EQ(GetSpriteFrameStats().drawsLitBySlots, 0u);
   EXPECT_EQ(GetSpriteFrameStats().drawsLitByLoop, 1u);
+
+  // A quad that is not drawn (off the screen) takes no part in the choice.
+  ASSERT_TRUE(DrawnTogether({Sprite(5000.0f), twoLamps}));
+  EXPECT_EQ(GetSpriteFrameStats().drawsLitBySlots, 1u);
+  EXPECT_EQ(GetSpriteFrameStats().drawsLitByLoop, 0u);
 }
 
 TEST_F(LightSlotsTest, ScreenFurnitureUnderTheLampsCountsNoLights) {
