@@ -15,6 +15,7 @@
 #include "graphics/Texture.h"
 #include "objects/Collision.h"
 #include "objects/Factory.h"
+#include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
@@ -34,6 +35,8 @@ ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, fl
   r.nextId = next;
   return r;
 }
+
+Kinematics* KinematicsOf(GameObject* o) { return o->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics)); }
 
 void ResetSceneWorld() {
   DestroySceneList();

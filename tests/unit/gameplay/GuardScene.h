@@ -30,13 +30,7 @@
 
 namespace guard_test {
 
-// The player's behaviour as far as the guards can tell: it takes requests and does nothing else.
-class StandInPlayer final : public Behavior {
- protected:
-  void OnEnter() override {}
-  void OnUpdate(float) override {}
-};
-
+using testing_support::KinematicsOf;
 using testing_support::Record;
 
 inline ObjectRecord Guard(const std::string& id, float x, float y, float rotation = 0.0f, const std::string& firstNode = "") {
@@ -61,7 +55,8 @@ class GuardScene : public testing_support::SceneTest {
     SceneTest::SetUp();
     SetPathMessageSink([](const char*) {});
     InstallHumanHooks();
-    GetFactoryHooks().attachPlayerBehavior = [](GameObject* player) { player->AddComponent(new StandInPlayer()); };
+    // The player's behaviour as far as the guards can tell: it takes requests and does nothing else.
+    GetFactoryHooks().attachPlayerBehavior = [](GameObject* o) { o->AddComponent(new testing_support::IdleBehavior()); };
   }
 
   // Starts a level scene holding these objects (patrol paths linked, grid built).
@@ -91,9 +86,6 @@ class GuardScene : public testing_support::SceneTest {
   static GameObject* Object(const std::string& name) { return FindObject(name); }
   static HumanBehavior* GuardNamed(const std::string& name) { return HumanOf(FindObject(name)); }
   static GameObject* ThePlayer() { return FindObject("Player_1"); }
-  static Kinematics* KinematicsOf(GameObject* o) {
-    return o->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics));
-  }
   static float X(GameObject* o) { return o->GetTransform()->position[0]; }
   static float Y(GameObject* o) { return o->GetTransform()->position[1]; }
   // Moves the player (it keeps standing there: its behaviour never steers it).
