@@ -26,6 +26,7 @@
 #include "support/LogCapture.h"
 #include "support/SceneWorld.h"
 #include "support/TestSupport.h"
+#include "unit/audio/AudioTestHelpers.h"
 
 using testing_support::AddTestScene;
 using testing_support::Record;
@@ -422,14 +423,6 @@ TEST_F(SceneExitTest, WithoutAnOverlayFadesEndAtOnceButACatchStillWaits) {
   EXPECT_EQ(RequestedId(), scene_id::kGameOver);
 }
 
-TEST_F(SceneExitTest, TheEndSceneIsLeftBySkipInput) {
-  Level* scene = BuildTestList(scene_id::kEndScene, {}, "Assets/Levels/EndScene.json");
-  Frame();
-  SetKey(vk::Return, true);
-  Frame();
-  EXPECT_TRUE(scene->leaveRequested);
-}
-
 TEST_F(SceneExitTest, ThePlayerRunsOutInTheLastHalfSecondOfATimedExit) {
   static std::vector<float> calls;
   static Level* running = nullptr;
@@ -506,16 +499,10 @@ TEST_F(SceneManagerTest, TheCameraStaysPutInTheMenuCreditsAndTheEditorHalt) {
 
 // Instances of the named event that are playing now.
 int Playing(const std::string& name) {
-  EventSystem* system = GetEventSystem();
-  EventDescription event = FindRegisteredEvent(name);
-  if (system == nullptr) return -1;
-  EventInstance list[16];
-  int count = 0;
-  if (system->GetInstanceList(event, list, 16, &count) != AudioResult::Ok) return 0;
   int playing = 0;
-  for (int i = 0; i < count; ++i) {
+  for (EventInstance i : audio_test::InstancesOf(name)) {
     PlaybackState state = PlaybackState::Stopped;
-    if (system->GetPlaybackState(list[i], &state) == AudioResult::Ok && state == PlaybackState::Playing) ++playing;
+    playing += GetEventSystem()->GetPlaybackState(i, &state) == AudioResult::Ok && state == PlaybackState::Playing;
   }
   return playing;
 }
@@ -557,13 +544,14 @@ TEST_F(SceneMusicTest, TheMenuPlaysMenuMusicAndLevelOneStartsTheLevelMusicForAll
 }
 
 TEST_F(SceneMusicTest, LevelsTwoAndThreeStartTheLevelMusicWhenItIsSilent) {
-  // Enter on the end scene stops the level music; the next level starts it again.
+  // Enter on the end scene leaves it and stops the level music; the next level starts it again.
   Go(scene_id::kLevel1);
   Go(scene_id::kEndScene);
   SetKey(vk::Return, true);
   Frame();
   UpdateAudio();
   ResetKeys();
+  EXPECT_TRUE(CurrentScene()->leaveRequested);
   EXPECT_EQ(Playing("levelone"), 0);
   Go(scene_id::kLevel2);
   EXPECT_EQ(Playing("levelone"), 1);
