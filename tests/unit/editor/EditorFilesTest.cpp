@@ -31,12 +31,11 @@ std::vector<ObjectRecord> Records() {
   wall.hasLight = true;
   wall.lightIntensity = 2.0f;
   wall.lightFallOffEnd = 80.0f;
-  ObjectRecord first = Record(ObjectType::Node, "Node_5", 100, 100, 20, 20);
-  first.nextId = "Node_6";
-  ObjectRecord second = Record(ObjectType::Node, "Node_6", 200, 100, 20, 20);
   ObjectRecord vent = Record(ObjectType::Vent, "Vent_3", -300, 0, 50, 50);
   vent.filters.push_back({2, 0.0f, {0.0f, 0.0f, 0.0f, 0.5f}});
-  return {Record(ObjectType::Player, "Player_1", 0, 0, 43, 116), zone, vent, wall, first, second};
+  return {Record(ObjectType::Player, "Player_1", 0, 0, 43, 116), zone, vent, wall,
+          Record(ObjectType::Node, "Node_5", 100, 100, 20, 20, 0, "Node_6"),
+          Record(ObjectType::Node, "Node_6", 200, 100, 20, 20)};
 }
 
 class EditorFilesTest : public EditorFixture {

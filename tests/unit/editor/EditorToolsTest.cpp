@@ -41,17 +41,13 @@ TEST_F(SelectToolTest, ClicksSelectExactlyOneObjectCtrlClicksAddAndEmptySpaceSel
   EXPECT_EQ(Selection(), std::vector<std::string>{"Wall_2"});
 }
 
-TEST_F(SelectToolTest, ADragOfTenUnitsOrLessMovesNothing) {
+TEST_F(SelectToolTest, DraggingSeveralObjectsPastTenUnitsMovesThemAllLiveAndInTheirRecords) {
+  // A drag of ten units or less moves nothing: it was a click, and selects the object under it.
   Drag(0, 0, 10, -10);
   EXPECT_EQ(X("Wall_1"), 0.0f);
   EXPECT_EQ(Y("Wall_1"), 0.0f);
   EXPECT_EQ(level_->objects[0].translationX, 0.0f);
-  // And it was a click: the object under the cursor is selected.
   EXPECT_EQ(Selection(), std::vector<std::string>{"Wall_1"});
-}
-
-TEST_F(SelectToolTest, DraggingSeveralObjectsMovesThemAllLiveAndInTheirRecords) {
-  Click(0, 0);
   Click(300, 0, true);
   Drag(5, 5, 16, 45);  // 11 units in x: past the threshold
   EXPECT_EQ(X("Wall_1"), 11.0f);
