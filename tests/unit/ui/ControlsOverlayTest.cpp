@@ -21,26 +21,11 @@ class ControlsOverlayTest : public UiTest {
     UiTest::TearDown();
     ResetKeyBindings();
   }
-  void Choose(const std::string& text) {
-    for (int guard = 0; guard < 12 && SelectedText() != text; ++guard) Tap(vk::Down);
-    ASSERT_EQ(SelectedText(), text);
-    Tap(vk::Return);
-  }
   void OpenFromMainMenu() {
     BuildMenuScenes(scene_id::kMainMenu);
     Choose("controls");
   }
-  // The visible button labelled `text` (other screens' hidden buttons may share the text); null when
-  // none.
-  static GameObject* ShownButton(const std::string& text) {
-    for (GameObject* o : Objects()) {
-      auto* label = o->GetComponentAs<Text>(SlotOf(ComponentType::Text));
-      if (label != nullptr && label->text == text && label->linkedObject != nullptr && label->linkedObject->visible) {
-        return label->linkedObject;
-      }
-    }
-    return nullptr;
-  }
+  static GameObject* ShownButton(const std::string& text) { return FindButton(text, true); }
   // The message line's text (its glyphs are the only ones of size 16 on the screen).
   std::string Message() {
     for (GameObject* o : Objects()) {

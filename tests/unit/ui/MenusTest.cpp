@@ -25,12 +25,6 @@ bool SameColor(const float* c, MenuColor expected) {
 
 class MenusTest : public UiTest {
  protected:
-  // Moves the selection down until it is on the button with that text, then presses Enter.
-  void Choose(const std::string& text) {
-    for (int guard = 0; guard < 10 && SelectedText() != text; ++guard) Tap(vk::Down);
-    ASSERT_EQ(SelectedText(), text);
-    Tap(vk::Return);
-  }
   std::vector<std::string> NavigationTexts() {
     std::vector<std::string> texts;
     for (UIHandler* h : NavigationList()) texts.push_back(h->TextComponent() ? h->TextComponent()->text : "");
