@@ -59,12 +59,18 @@ class GuardScene : public testing_support::SceneTest {
     GetFactoryHooks().attachPlayerBehavior = [](GameObject* o) { o->AddComponent(new testing_support::IdleBehavior()); };
   }
 
-  // Starts a level scene holding these objects (patrol paths linked, grid built).
-  void Start(std::vector<ObjectRecord> records) {
+  // Starts a level scene holding these objects (patrol paths linked, grid built); returns the first
+  // guard's behaviour, or null.
+  HumanBehavior* Start(std::vector<ObjectRecord> records) {
     // The running scene is index 0: the level goes after an empty scene so that it is a change.
     testing_support::AddTestScene(scene_id::kEmpty, "Assets/Levels/empty.json");
-    RequestScene(testing_support::AddTestScene(scene_id::kLevel2, "Assets/Levels/guards.json", std::move(records)));
-    ASSERT_TRUE(UpdateScenes(kDt));
+    Level* level = testing_support::AddTestScene(scene_id::kLevel2, "Assets/Levels/guards.json", std::move(records));
+    RequestScene(level);
+    EXPECT_TRUE(UpdateScenes(kDt));
+    for (const ObjectRecord& r : level->objects) {
+      if (r.type == static_cast<int32_t>(ObjectType::Enemy)) return GuardNamed(r.id);
+    }
+    return nullptr;
   }
 
   // Object passes only: the scene manager's own update (fades, game over) stays out of the way.
