@@ -195,19 +195,6 @@ TEST_F(PatrolToolTest, ACircularPathLinksTheLastNodeBackToTheFirst) {
   EXPECT_TRUE(Editor().circularPath);
 }
 
-TEST_F(PatrolToolTest, AnOpenPathEndsAtItsLastNodeAndUndoTakesTheLinksBack) {
-  std::vector<std::string> nodes = PlaceNodes({100, 300});
-  ASSERT_TRUE(SetPatrolPath("Enemy_1"));
-  EXPECT_EQ(Node(nodes[1])->next, nullptr);
-  EXPECT_EQ(FindRecord(nodes[1])->nextId, "");
-
-  EditorHistory().Undo();
-  EXPECT_EQ(FindRecord("Enemy_1")->nextId, "");
-  EXPECT_EQ(FindRecord(nodes[0])->nextId, "");
-  EXPECT_EQ(Node(nodes[0])->next, nullptr);
-  EXPECT_FALSE(EnemyHasPath("Enemy_1"));
-}
-
 TEST_F(PatrolToolTest, ListEntriesSwapOneStepAndNeverPastTheEnds) {
   std::vector<std::string> nodes = PlaceNodes({100, 300, 500});
   MovePathEntry(0, -1);
@@ -225,9 +212,11 @@ TEST_F(PatrolToolTest, ListEntriesSwapOneStepAndNeverPastTheEnds) {
   EXPECT_EQ(Node(nodes[2])->next, nullptr);
 }
 
-TEST_F(PatrolToolTest, UndoOfAReorderPutsTheOldOrderBackInTheLinksAndTheList) {
+TEST_F(PatrolToolTest, AnOpenPathEndsAtItsLastNodeAndUndoTakesAReorderThenTheLinksBack) {
   std::vector<std::string> nodes = PlaceNodes({100, 300, 500});
   ASSERT_TRUE(SetPatrolPath("Enemy_1"));
+  EXPECT_EQ(Node(nodes[2])->next, nullptr);
+  EXPECT_EQ(FindRecord(nodes[2])->nextId, "");
   ShowEnemyPath("Enemy_1");
   MovePathEntry(2, -1);
   ASSERT_TRUE(RecalculatePath("Enemy_1"));
@@ -243,6 +232,9 @@ TEST_F(PatrolToolTest, UndoOfAReorderPutsTheOldOrderBackInTheLinksAndTheList) {
   // Undone once more, the guard has no path at all.
   ASSERT_TRUE(UndoEdit());
   EXPECT_FALSE(EnemyHasPath("Enemy_1"));
+  EXPECT_EQ(FindRecord("Enemy_1")->nextId, "");
+  EXPECT_EQ(FindRecord(nodes[0])->nextId, "");
+  EXPECT_EQ(Node(nodes[0])->next, nullptr);
 }
 
 TEST_F(PatrolToolTest, DeletingANodeRoutesThePathRecordsPastIt) {
