@@ -60,6 +60,11 @@ TEST_F(ControlsOverlayTest, EnterOnAnActionThenANewKeyRebindsItSavesItAndKeepsTh
   EXPECT_EQ(ActionBindingText(KeyBindings(), Action::Throw), "SPACE") << "in use at once";
   EXPECT_NE(SavedSettings().find("key_throw = SPACE"), std::string::npos) << SavedSettings();
   EXPECT_EQ(CurrentSettings().bindings, KeyBindings());
+  // An action's own key is no conflict with itself; it becomes the only one.
+  Choose("pAUSE - escape or p");
+  Tap(vk::Letter('P'));
+  EXPECT_EQ(Message(), "pAUSE is now p");
+  EXPECT_EQ(ActionBindingText(KeyBindings(), Action::Pause), "P");
 }
 
 TEST_F(ControlsOverlayTest, MenuKeysPressedAsTheNewKeyBindWithoutMovingOrPressingAnything) {
@@ -91,8 +96,14 @@ TEST_F(ControlsOverlayTest, EscapeReservedAndTakenKeysChangeNothingAndSaySo) {
   Tap(vk::F8);
   EXPECT_EQ(Message(), "f8 is kept by the game");
   Tap(vk::Return);
+  Tap(vk::F11);
+  EXPECT_EQ(Message(), "f11 is kept by the game");
+  Tap(vk::Return);
   Tap(vk::Letter('R'));
   EXPECT_EQ(Message(), "r is already rETRY - pick another");
+  Tap(vk::Return);
+  Tap(vk::Letter('P'));  // pause's second key
+  EXPECT_EQ(Message(), "p is already pAUSE - pick another");
   EXPECT_EQ(KeyBindings(), DefaultKeyBindings());
   EXPECT_FALSE(testing_support::FileExists(SettingsPath())) << "nothing to save";
 }
