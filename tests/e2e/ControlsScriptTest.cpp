@@ -134,7 +134,8 @@ TEST(ControlsScriptTest, KeysPressedWhileTheControlsScreenWaitsDoNotPauseOrRetry
   game.SetLevel("level1.json", TestLevel({PlayerObject(), FoodObject("Food_2")}));
   ScriptWriter script;
   script.Hold(50);              // the level's fade-in
-  const int paused = script.Tap("ESCAPE");  // the pause key acts on release
+  const int pressed = script.Hold(1, "ESCAPE");
+  const int paused = script.Hold(1);  // the pause key acts on release
   script.Hold(3);
   script.Tap("DOWN", 3);        // "cONTROLS"
   script.Tap("ENTER");
@@ -148,9 +149,10 @@ TEST(ControlsScriptTest, KeysPressedWhileTheControlsScreenWaitsDoNotPauseOrRetry
   ScriptedGame::Options options;
   options.scene = kLevelId;
   options.frames = refused;
-  options.dumpAfter = {paused, cancelled, refused};
+  options.dumpAfter = {pressed, paused, cancelled, refused};
   ScriptRun run = game.Run(script.Text(), options);
   ASSERT_TRUE(run.Ok()) << run.Problems();
+  EXPECT_FALSE(run.dumps.at(pressed).scene.paused) << "pressing is not enough";
   EXPECT_TRUE(run.dumps.at(paused).scene.paused);
   EXPECT_TRUE(run.dumps.at(cancelled).scene.paused) << "Escape cancelled the change only";
   EXPECT_TRUE(run.dumps.at(refused).scene.paused) << "R did not restart the level";
