@@ -94,14 +94,6 @@ class GuardScene : public testing_support::SceneTest {
   static GameObject* ThePlayer() { return FindObject("Player_1"); }
   static float X(GameObject* o) { return o->GetTransform()->position[0]; }
   static float Y(GameObject* o) { return o->GetTransform()->position[1]; }
-  // Moves the player (it keeps standing there: its behaviour never steers it).
-  static void PutPlayer(float x, float y) {
-    GameObject* player = ThePlayer();
-    player->GetTransform()->position[0] = x;
-    player->GetTransform()->position[1] = y;
-    KinematicsOf(player)->lastPosition[0] = x;
-    KinematicsOf(player)->lastPosition[1] = y;
-  }
   // Gets a guard going through its Init (and Patrol/Idle choice).
   void Settle() { Frames(3); }
 };
