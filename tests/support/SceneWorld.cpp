@@ -12,6 +12,7 @@
 #include "gameplay/PlayerState.h"
 #include "graphics/Camera.h"
 #include "graphics/Model.h"
+#include "graphics/Text.h"
 #include "graphics/Texture.h"
 #include "objects/Collision.h"
 #include "objects/Factory.h"
@@ -50,6 +51,7 @@ void ResetSceneWorld() {
   GetFactoryHooks() = FactoryHooks{};
   GetSceneHooks() = SceneHooks{};
   GetObjectPassHooks() = ObjectPassHooks{};
+  GetTextHooks() = TextHooks{};
   ResetCollisionBehaviorHooks();
   GetCollisionFlags() = CollisionFlags{};
   SceneState() = SceneManagerState{};

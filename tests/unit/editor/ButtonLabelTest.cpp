@@ -25,16 +25,7 @@ class ButtonLabelTest : public EditorFixture {
  protected:
   void SetUp() override {
     EditorFixture::SetUp();
-    factory_ = GetFactoryHooks();
-    pass_ = GetObjectPassHooks();
-    text_ = GetTextHooks();
-    InstallUiHooks();  // buttons get their handlers and labels as in the game
-  }
-  void TearDown() override {
-    EditorFixture::TearDown();
-    GetFactoryHooks() = factory_;
-    GetObjectPassHooks() = pass_;
-    GetTextHooks() = text_;
+    InstallUiHooks();  // buttons get their handlers and labels as in the game (the reset takes them away)
   }
 
   static TextValues Label(const std::string& button) {
@@ -74,11 +65,6 @@ class ButtonLabelTest : public EditorFixture {
   }
 
   TempDir dir_;
-
- private:
-  FactoryHooks factory_;
-  ObjectPassHooks pass_;
-  TextHooks text_;
 };
 
 TEST_F(ButtonLabelTest, AddTextComponentAndItsTextAreUndoableStepsOnTheButtonAndItsRecord) {
