@@ -37,11 +37,12 @@ class ControlsOverlayTest : public UiTest {
   std::string SavedSettings() { return testing_support::ReadFile(SettingsPath()); }
 };
 
+// The keys shown are the shipped controls.
 TEST_F(ControlsOverlayTest, TheScreenListsEveryActionWithItsKeys) {
   OpenFromMainMenu();
   EXPECT_EQ(SelectedText(), "mOVE uP - w");
-  for (const char* row : {"mOVE dOWN - s", "pICK uP / dROP - rmb", "tHROW - lmb", "pAUSE - escape or p", "rETRY - r",
-                          "reset to defaults", "back"}) {
+  for (const char* row : {"mOVE dOWN - s", "mOVE lEFT - a", "mOVE rIGHT - d", "pICK uP / dROP - rmb", "tHROW - lmb",
+                          "pAUSE - escape or p", "rETRY - r", "reset to defaults", "back"}) {
     EXPECT_TRUE(Shown(ShownButton(row))) << row;
   }
   EXPECT_EQ(Message(), "enter or click: change a key - the mouse aims");
