@@ -524,9 +524,16 @@ class SceneMusicTest : public SceneManagerTest {
     UpdateAudio();
     ASSERT_EQ(CurrentId(), id);
   }
+  // One frame with the key down, then the key up again.
+  void Press(int key) {
+    SetKey(key, true);
+    Frame();
+    UpdateAudio();
+    ResetKeys();
+  }
 };
 
-TEST_F(SceneMusicTest, TheMenuPlaysMenuMusicAndLevelOneStartsTheLevelMusicForAllThreeLevels) {
+TEST_F(SceneMusicTest, EachSceneStartsOrKeepsItsMusicAndEnterOrASkipStopsIt) {
   Go(scene_id::kMainMenu);
   EXPECT_EQ(Playing("menu"), 1);
   EXPECT_EQ(Playing("levelone"), 0);
@@ -541,40 +548,25 @@ TEST_F(SceneMusicTest, TheMenuPlaysMenuMusicAndLevelOneStartsTheLevelMusicForAll
   Go(scene_id::kMainMenu);
   EXPECT_EQ(Playing("menu"), 1);
   EXPECT_EQ(Playing("levelone"), 0);
-}
+  // Straight from the menu (the level select), the menu music gives way to the level's.
+  Go(scene_id::kLevel3);
+  EXPECT_EQ(Playing("menu"), 0);
+  EXPECT_EQ(Playing("levelone"), 1);
 
-TEST_F(SceneMusicTest, LevelsTwoAndThreeStartTheLevelMusicWhenItIsSilent) {
   // Enter on the end scene leaves it and stops the level music; the next level starts it again.
-  Go(scene_id::kLevel1);
   Go(scene_id::kEndScene);
-  SetKey(vk::Return, true);
-  Frame();
-  UpdateAudio();
-  ResetKeys();
+  Press(vk::Return);
   EXPECT_TRUE(CurrentScene()->leaveRequested);
   EXPECT_EQ(Playing("levelone"), 0);
   Go(scene_id::kLevel2);
   EXPECT_EQ(Playing("levelone"), 1);
-  // Straight from the menu (the level select), the menu music gives way to it.
+  // Enter on the menu stops its music too, and a skip stops the logo sound.
   Go(scene_id::kMainMenu);
-  Go(scene_id::kLevel3);
+  Press(vk::Return);
   EXPECT_EQ(Playing("menu"), 0);
-  EXPECT_EQ(Playing("levelone"), 1);
-}
-
-TEST_F(SceneMusicTest, EnterStopsTheMusicAndASkipStopsTheLogoSound) {
-  Go(scene_id::kMainMenu);
-  SetKey(vk::Return, true);
-  Frame();
-  UpdateAudio();
-  EXPECT_EQ(Playing("menu"), 0);
-  ResetKeys();
-
   Go(scene_id::kSplashCorvan);
   EXPECT_EQ(Playing("corvan"), 1);
-  SetKey(vk::Space, true);
-  Frame();
-  UpdateAudio();
+  Press(vk::Space);
   EXPECT_EQ(Playing("corvan"), 0);
 }
 
