@@ -81,10 +81,8 @@ TEST_F(LevelReaderTest, IntegersReadAsTheStandardConversionDoesAndUnsignedOnesWr
   ASSERT_NE(level, nullptr);
   EXPECT_EQ(level->foodGoal, 4294967295u);
   EXPECT_EQ(level->lives, 4294967295u);
-}
-
-TEST_F(LevelReaderTest, BareNumberAfterAKeyIsSkippedAndTheNextStringIsItsValue) {
-  auto level = Read("{\"Level\":{\n\"Food_Goal\": 5,\n\"7\",\n\"Lives\":\"1\"}}");
+  // A bare number after a key is skipped and the next string is its value.
+  level = Read("{\"Level\":{\n\"Food_Goal\": 5,\n\"7\",\n\"Lives\":\"1\"}}");
   ASSERT_NE(level, nullptr);
   EXPECT_EQ(level->foodGoal, 7u);
   EXPECT_EQ(level->lives, 1u);
