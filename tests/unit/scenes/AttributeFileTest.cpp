@@ -177,9 +177,7 @@ TEST_F(AttributeFileTest, EnemyAndHumanBothNameTheHumanSectionAndTheAngleIsTrunc
   EXPECT_EQ(PlayerTuningValues().accel, 40000.0f);
   ASSERT_TRUE(LoadText("{\"Enemy\": {\"attributes\": {\"stun_max_time\": \"4\"}}}"));
   EXPECT_EQ(HumanTuningValues().stun_max_time, 4.0f);
-}
-
-TEST_F(AttributeFileTest, ListsAndCommasAreOptionalDecoration) {
+  // Lists and commas are optional decoration.
   ASSERT_TRUE(LoadText("{\"Human\" {\"notes\": [\"max_aggro\", \"7\"]\n\"max_aggro\" \"2\"}"));
   EXPECT_EQ(HumanTuningValues().max_aggro, 2.0f);
 }
