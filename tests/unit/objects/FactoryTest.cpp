@@ -48,13 +48,11 @@ void NoteLabel(GameObject* o, const std::string& text, float size, uint32_t alig
 class FactoryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ClearObjects();
-    ObjectCounter() = -1;
-    GetFactoryHooks() = FactoryHooks{};
-    GetFactoryFaults() = FactoryFaults{};
+    Reset();
     journal.clear();
   }
-  void TearDown() override {
+  void TearDown() override { Reset(); }
+  static void Reset() {
     ClearObjects();
     ObjectCounter() = -1;
     GetFactoryHooks() = FactoryHooks{};
