@@ -180,8 +180,9 @@ class AttributeFlowTest : public EditorFilesTest {
   std::filesystem::path old_;
 };
 
-TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListAndUndoPutsTheOldValuesBack) {
-  Level* level = StartLevel({Record(ObjectType::Player, "Player_1", 0, 0, 43, 116)});
+TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListAndUndoPutsTheOldValuesBackButAWallHasNone) {
+  Level* level =
+      StartLevel({Record(ObjectType::Player, "Player_1", 0, 0, 43, 116), Record(ObjectType::Wall, "Wall_2", 500, 0)});
   Click(0, 0);
   PlayerTuningValues().maxVelocity = 123.0f;
   Editor().attributeBuffer = "fast";
@@ -204,11 +205,9 @@ TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListAndUndoPutsTheOld
   EditorHistory().Undo();
   EXPECT_EQ(PlayerTuningValues().maxVelocity, 450.0f);
   EXPECT_TRUE(level->attributes.empty());
-}
 
-TEST_F(AttributeFlowTest, AnObjectWithoutTuningCannotSaveAttributes) {
-  StartLevel({Record(ObjectType::Wall, "Wall_1", 0, 0)});
-  Click(0, 0);
+  // An object without tuning cannot save attributes.
+  Click(500, 0);
   Editor().attributeBuffer = "wall";
   Editor().attributeSaveOpen = true;
   EXPECT_FALSE(SaveAttributesFlow());

@@ -164,16 +164,6 @@ class PatrolToolTest : public EditorFixture {
   static inline PathNode* lastFirst = nullptr;
 };
 
-TEST_F(PatrolToolTest, PlacingANodeWhileCollectingAddsItToThePendingList) {
-  std::vector<std::string> nodes = PlaceNodes({100, 300});
-  EXPECT_EQ(Editor().pendingNodes, nodes);
-  EXPECT_EQ(level_->objects.back().type, static_cast<int32_t>(ObjectType::Node));
-  // Not collecting: a placed node stays out of the list.
-  Editor().placingNodes = false;
-  Click(500, 200);
-  EXPECT_EQ(Editor().pendingNodes, nodes);
-}
-
 TEST_F(PatrolToolTest, ACircularPathLinksTheLastNodeBackToTheFirst) {
   std::vector<std::string> nodes = PlaceNodes({100, 300, 500});
   Editor().circularPath = true;
@@ -195,14 +185,20 @@ TEST_F(PatrolToolTest, ACircularPathLinksTheLastNodeBackToTheFirst) {
   EXPECT_TRUE(Editor().circularPath);
 }
 
-TEST_F(PatrolToolTest, ListEntriesSwapOneStepAndNeverPastTheEnds) {
+// Placing a node while collecting adds it to the pending list; placed when not collecting, it stays out.
+TEST_F(PatrolToolTest, PlacedNodesJoinThePendingListWhoseEntriesSwapOneStepAndNeverPastTheEnds) {
   std::vector<std::string> nodes = PlaceNodes({100, 300, 500});
+  EXPECT_EQ(level_->objects.back().type, static_cast<int32_t>(ObjectType::Node));
   MovePathEntry(0, -1);
   EXPECT_EQ(Editor().pendingNodes, nodes);
   MovePathEntry(2, +1);
   EXPECT_EQ(Editor().pendingNodes, nodes);
   MovePathEntry(0, +1);
-  EXPECT_EQ(Editor().pendingNodes, (std::vector<std::string>{nodes[1], nodes[0], nodes[2]}));
+  const std::vector<std::string> swapped = {nodes[1], nodes[0], nodes[2]};
+  EXPECT_EQ(Editor().pendingNodes, swapped);
+  Editor().placingNodes = false;
+  Click(700, 200);
+  EXPECT_EQ(Editor().pendingNodes, swapped);
 
   // Recalculating links the nodes in the list's new order.
   ASSERT_TRUE(RecalculatePath("Enemy_1"));
