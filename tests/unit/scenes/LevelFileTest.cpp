@@ -53,13 +53,17 @@ TEST_F(LevelReaderTest, EmptyFileOrLevelGivesAnEmptyLevelWithFullAmbientIntensit
   }
 }
 
-TEST_F(LevelReaderTest, LevelKeysAreReadInAnyContext) {
+TEST_F(LevelReaderTest, LevelKeysAreReadInAnyContextAndListsInOrder) {
   auto level = Read(
       "{\"Level\":{\"Food_Goal\":\"4\",\"S_Rank\":\"120\",\"A_Rank\":\"180\",\"B_Rank\":\"-3\","
       "\"Lives\":\"2\",\"AmbientR\":\"0.5\",\"AmbientG\":\"0.25\",\"AmbientB\":\"1e-1\","
       "\"Objects\":[{\"Type\":\"Wall\",\"AmbientI\":\"0.75\",\"Lives\":\"9\"}],"
-      "\"TileTextureX\":\"3\",\"TileSizeX\":\"2.5\"}}");
+      "\"TileTextureX\":\"3\",\"TileSizeX\":\"2.5\",\"Textures\":[\"wall.png\", \"\", \"food.png\"],"
+      "\"Attributes\": [\"player\",\"\",\"human\"]}}");
   ASSERT_NE(level, nullptr);
+  // An empty texture entry is skipped; attribute names are kept as written.
+  EXPECT_EQ(level->textures, (std::vector<std::string>{"wall.png", "food.png"}));
+  EXPECT_EQ(level->attributes, (std::vector<std::string>{"player", "", "human"}));
   EXPECT_EQ(level->foodGoal, 4u);
   EXPECT_EQ(level->sRank, 120.0f);
   EXPECT_EQ(level->aRank, 180.0f);
@@ -86,16 +90,6 @@ TEST_F(LevelReaderTest, IntegersReadAsTheStandardConversionDoesAndUnsignedOnesWr
   ASSERT_NE(level, nullptr);
   EXPECT_EQ(level->foodGoal, 7u);
   EXPECT_EQ(level->lives, 1u);
-}
-
-TEST_F(LevelReaderTest, ListsRecordTexturesAndAttributeNamesInOrder) {
-  auto level = Read(
-      "{\"Level\":{\"Textures\":[\"wall.png\", \"\", \"food.png\"],"
-      "\"Attributes\": [\"player\",\"\",\"human\"]}}");
-  ASSERT_NE(level, nullptr);
-  // An empty texture entry is skipped; attribute names are kept as written.
-  EXPECT_EQ(level->textures, (std::vector<std::string>{"wall.png", "food.png"}));
-  EXPECT_EQ(level->attributes, (std::vector<std::string>{"player", "", "human"}));
 }
 
 TEST_F(LevelReaderTest, MusicEntriesGetRunningNamesAcrossLoadsAndAreRegisteredWithTheAudioSystem) {
