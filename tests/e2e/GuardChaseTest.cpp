@@ -1,6 +1,6 @@
 // The guards in the built game, driven by input scripts on small levels of their own: a player who
-// walks into a guard's cone is noticed, chased and caught, and the game-over screen follows; the
-// same walk inside a vent goes unseen.
+// walks into a guard's cone is noticed, chased and caught, and the game-over screen follows until a
+// retry; the same walk inside a vent goes unseen.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -31,16 +31,14 @@ constexpr int kGuardChasing = 7;
 // cone, and the script walks it right for 16 frames, into the cone, then lets it stand.
 const char* kWalkIntoView = "qinput 1\n16 D\n";
 
-ScriptRun RunGuardLevel(ScriptedGame& game, const std::vector<std::string>& objects, int frames) {
-  return game.PlayLevel(TestLevel(objects), kWalkIntoView, frames, testing_support::FramesEvery(20, frames));
-}
-
-TEST(GuardChaseTest, APlayerWalkingIntoTheConeIsChasedCaughtAndTheGameIsOver) {
+// R on the game-over screen (frame 401) then starts the lost level again from its start.
+TEST(GuardChaseTest, APlayerWalkingIntoTheConeIsChasedCaughtAndTheGameIsOverUntilARetry) {
   ScriptedGame game;
   const int frames = 400;
-  ScriptRun run = RunGuardLevel(game, {PlayerObject(0, 200),
-                                       EnemyObject("Enemy_2", 0, 0)},
-                                frames);
+  std::vector<int> dumps = testing_support::FramesEvery(20, frames);
+  dumps.push_back(frames + 2);
+  ScriptRun run = game.PlayLevel(TestLevel({PlayerObject(0, 200), EnemyObject("Enemy_2", 0, 0)}),
+                                 std::string(kWalkIntoView) + "384\n1 R\n2\n", frames + 2, dumps);
   ASSERT_TRUE(run.Ok()) << run.Problems();
 
   bool chased = false;
@@ -57,15 +55,22 @@ TEST(GuardChaseTest, APlayerWalkingIntoTheConeIsChasedCaughtAndTheGameIsOver) {
   // Noticed (about a second), grace (two seconds) and the run: caught within about five seconds.
   EXPECT_LT(caughtAt, 240);
   EXPECT_EQ(run.dumps.at(frames).scene.id, kGameOverId);
+  const testing_support::ObjectDump& retried = run.dumps.at(frames + 2);
+  EXPECT_EQ(retried.scene.id, kTestLevelId);
+  EXPECT_LE(retried.scene.time, 0.05f);
+  EXPECT_FALSE(retried.scene.gameOver);
+  EXPECT_EQ(retried.CountType("Enemy"), 1);
+  EXPECT_EQ(run.At(frames + 2, "Player_1").x, 0.0f);
+  EXPECT_EQ(run.At(frames + 2, "Player_1").y, 200.0f);
+  EXPECT_EQ(run.At(frames + 2, "Enemy_2").x, 0.0f);
 }
 
 TEST(GuardChaseTest, TheSameWalkInsideAVentIsNeverSeen) {
   ScriptedGame game;
   const int frames = 300;
-  ScriptRun run = RunGuardLevel(game, {PlayerObject(0, 200),
-                                       LevelObject("Vent_3", "Vent", 150, 200, 400, 120, "vent.png"),
-                                       EnemyObject("Enemy_2", 0, 0)},
-                                frames);
+  const std::string level = TestLevel(
+      {PlayerObject(0, 200), LevelObject("Vent_3", "Vent", 150, 200, 400, 120, "vent.png"), EnemyObject("Enemy_2", 0, 0)});
+  ScriptRun run = game.PlayLevel(level, kWalkIntoView, frames, testing_support::FramesEvery(20, frames));
   ASSERT_TRUE(run.Ok()) << run.Problems();
   for (const auto& [frame, dump] : run.dumps) {
     SCOPED_TRACE("frame " + std::to_string(frame));

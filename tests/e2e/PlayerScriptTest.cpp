@@ -1,6 +1,7 @@
 // The player in the built game, driven by input scripts on small levels of its own: walking through
-// a vent with the camera behind, food from pick-up to landing, a kill zone, and the pause. Frames are
-// 0.025 s; the level is built at the end of frame 1 and the player starts (Init) in frame 2.
+// a vent with the camera behind, food from pick-up to landing, and a kill zone (Escape's pause is
+// ControlsScriptTest's and PlayerTest's). Frames are 0.025 s; the level is built at the end of frame
+// 1 and the player starts (Init) in frame 2.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -96,27 +97,4 @@ TEST_F(PlayerScriptTest, TouchingAKillZoneRestartsTheLevel) {
   EXPECT_LT(after.scene.time, 0.8f) << "the level's clock started again (1 s without a restart)";
   EXPECT_EQ(run.At(40, "Player_1").x, 0.0f) << "back at the start";
   EXPECT_EQ(after.CountType("Player"), 1);
-}
-
-TEST_F(PlayerScriptTest, EscapePausesOnReleaseAndResumesOnTheNextRelease) {
-  const std::string script =
-      "qinput 1\n"
-      "2\n"
-      "10 D\n"
-      "1 D ESCAPE\n"  // frame 13: down
-      "10 D\n"        // frame 14: released, paused from frame 15
-      "1 D ESCAPE\n"  // frame 24
-      "10 D\n";       // frame 25: released, running again
-  ScriptRun run = game.PlayLevel(TestLevel({PlayerObject()}), script, 35, {13, 16, 23, 35});
-  ASSERT_TRUE(run.Ok()) << run.Problems();
-  EXPECT_FALSE(run.dumps.at(13).scene.paused) << "pressing is not enough";
-  const ObjectDump& early = run.dumps.at(16);
-  const ObjectDump& late = run.dumps.at(23);
-  EXPECT_TRUE(early.scene.paused);
-  EXPECT_TRUE(late.scene.paused);
-  EXPECT_EQ(early.scene.time, late.scene.time) << "frame time 0";
-  EXPECT_EQ(run.At(16, "Player_1").x, run.At(23, "Player_1").x) << "nothing moves while D is held";
-  EXPECT_FALSE(run.dumps.at(35).scene.paused);
-  EXPECT_GT(run.At(35, "Player_1").x, run.At(23, "Player_1").x + 50.0f);
-  EXPECT_GT(run.dumps.at(35).scene.time, late.scene.time);
 }

@@ -1,13 +1,13 @@
 // Instant retry in the built game, driven by input scripts: R (or the pad's Back) starts the level
-// again from its start, during play, while paused, and from the game-over screen. Frames are 0.025 s;
-// the level is built at the end of frame 1 and a restart asked for in frame N is built in frame N+1.
+// again from its start, during play and while paused (from the game-over screen: GuardChaseTest).
+// Frames are 0.025 s; the level is built at the end of frame 1 and a restart asked for in frame N is
+// built in frame N+1.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "support/ScriptedGame.h"
 
-using testing_support::EnemyObject;
 using testing_support::FoodObject;
 using testing_support::kTestLevelId;
 using testing_support::ObjectDump;
@@ -69,30 +69,4 @@ TEST(RetryScriptTest, RetryInTheMiddleOfALevelWhilePausedAndWithThePadsBackButto
   ExpectFreshLevel(run, 68);
   EXPECT_GT(run.At(87, "Player_1").x, 100.0f) << "the retried level plays unpaused";
   ExpectFreshLevel(run, 89);
-}
-
-TEST(RetryScriptTest, RetryFromTheGameOverScreenRestartsTheLevelThatWasLost) {
-  ScriptedGame game;
-  // A guard left of the player, facing it (+x): it notices, closes in and catches the player who
-  // stands still; the level fades to the game-over screen.
-  const std::string level = TestLevel({PlayerObject(),
-                                       FoodObject("Food_2", 300, 300),
-                                       EnemyObject("Enemy_3", -200, 0)});
-  const std::string script =
-      "qinput 1\n"
-      "359\n"
-      "1 R\n"  // frame 360: retry from the game-over screen
-      "5\n";
-  ScriptRun run = game.PlayLevel(level, script, 365, {359, 361});
-  ASSERT_TRUE(run.Ok()) << run.Problems();
-  ASSERT_EQ(run.dumps.at(359).scene.id, 9) << "the player was caught and the game-over screen shows";
-  const ObjectDump& after = run.dumps.at(361);
-  EXPECT_EQ(after.scene.id, kTestLevelId);
-  EXPECT_LE(after.scene.time, 0.05f);
-  EXPECT_FALSE(after.scene.gameOver);
-  EXPECT_EQ(after.scene.foodCount, 1);
-  EXPECT_EQ(after.CountType("Enemy"), 1);
-  EXPECT_EQ(run.At(361, "Player_1").x, 0.0f);
-  EXPECT_EQ(run.At(361, "Food_2").x, 300.0f);
-  EXPECT_EQ(run.At(361, "Enemy_3").x, -200.0f);
 }

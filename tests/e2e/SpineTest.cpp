@@ -1,6 +1,6 @@
-// The whole program, run as a user would: frame-time log lines, the configuration's log switch,
-// the clamp, a clean start and shutdown on the offscreen video driver, the scene to start in, and
-// a run without the sound banks.
+// The whole program, run as a user would: frame-time log lines (the log switched off is
+// SplashSequenceTest's), the clamp, a clean start and shutdown on the offscreen video driver, the
+// scene to start in, and a run without the sound banks.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -45,14 +45,6 @@ TEST(SpineTest, HeadlessRunLogsEveryFrameStartsOnTheFirstSplashAndExitsCleanly) 
   EXPECT_EQ(cpuLines, 60);
   EXPECT_NE(log.find("-INFO- window height"), std::string::npos);
   ExpectFirstSplashOnly(log);
-}
-
-TEST(SpineTest, LogSwitchedOffCreatesNoLogFile) {
-  TempDir dir;
-  std::string data = MakeDataDir(dir, "00");
-  RunResult r = RunGame({"--headless", "--frames", "10", "--data", data});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_FALSE(FileExists(dir.File("output.log")));
 }
 
 // Frames of 0.1 s are logged as 0.025 s.

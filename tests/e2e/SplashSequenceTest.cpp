@@ -1,7 +1,8 @@
 // The opening of the game as a player sees it: the three splash pictures, each for a few seconds,
 // then the main menu. The real program runs on the offscreen driver with a fixed frame time and
-// takes screenshots in the middle of each scene; each screenshot must look more like the picture
-// that scene draws than like any of the others.
+// takes screenshots in the middle of each scene; each screenshot is a whole PNG of the window's size
+// and must look more like the picture that scene draws than like any of the others. The
+// configuration "00" leaves the log file off.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -94,10 +95,18 @@ TEST(SplashSequenceTest, ShowsTheThreeSplashPicturesThenTheMenu) {
   }
   testing_support::RunResult run = RunGame(args, {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(testing_support::NoSanitizerReport(run)) << run.err;
+  EXPECT_FALSE(FileExists(dir.File("output.log")));
 
   for (size_t i = 0; i < std::size(shots); ++i) {
     const std::string file = dir.File("shot" + std::to_string(shots[i].frame) + ".png");
     ASSERT_TRUE(FileExists(file)) << "no screenshot after frame " << shots[i].frame << "\n" << run.err;
+    EXPECT_FALSE(FileExists(file + ".tmp"));
+    EXPECT_EQ(testing_support::ReadFile(file).substr(1, 3), "PNG");
+    testing_support::ScreenPicture picture;
+    ASSERT_TRUE(testing_support::LoadScreenPicture(file, &picture));
+    EXPECT_EQ(picture.width, 640);
+    EXPECT_EQ(picture.height, 360);
     Signature screen;
     ASSERT_TRUE(LoadSignature(file, &screen)) << "cannot read " << file;
     const int first = shots[i].coveredFirst;

@@ -12,9 +12,11 @@
 #include "gameplay/PlayerState.h"
 #include "graphics/Camera.h"
 #include "graphics/Model.h"
+#include "graphics/Text.h"
 #include "graphics/Texture.h"
 #include "objects/Collision.h"
 #include "objects/Factory.h"
+#include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
@@ -35,6 +37,8 @@ ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, fl
   return r;
 }
 
+Kinematics* KinematicsOf(GameObject* o) { return o->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics)); }
+
 void ResetSceneWorld() {
   DestroySceneList();
   ClearObjects();
@@ -47,6 +51,7 @@ void ResetSceneWorld() {
   GetFactoryHooks() = FactoryHooks{};
   GetSceneHooks() = SceneHooks{};
   GetObjectPassHooks() = ObjectPassHooks{};
+  GetTextHooks() = TextHooks{};
   ResetCollisionBehaviorHooks();
   GetCollisionFlags() = CollisionFlags{};
   SceneState() = SceneManagerState{};

@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "gameplay/Behavior.h"
 #include "objects/ObjectType.h"
 #include "scenes/LevelRecords.h"
 
+class GameObject;
+class Kinematics;
 struct Level;
 
 namespace testing_support {
@@ -17,6 +20,16 @@ namespace testing_support {
 // An object record at a place and size, turned by `rotation`; `next` links a patrol path.
 ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, float sx = 100.0f, float sy = 100.0f,
                     float rotation = 0.0f, const std::string& next = "");
+
+// A behaviour that only holds its state numbers, for a player or human whose states the test drives.
+class IdleBehavior final : public Behavior {
+ protected:
+  void OnEnter() override {}
+  void OnUpdate(float) override {}
+};
+
+// The object's Kinematics, or null.
+Kinematics* KinematicsOf(GameObject* o);
 
 // Puts back everything a scene test may change: the scene list, the objects, the transition
 // overlay, the textures, the input tables, every hook, the behaviours' shared state and tuning, the

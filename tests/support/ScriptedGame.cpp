@@ -221,13 +221,6 @@ const DumpedObject* ObjectDump::Find(const std::string& name) const {
   return nullptr;
 }
 
-const DumpedObject* ObjectDump::FindType(const std::string& type) const {
-  for (const DumpedObject& object : objects) {
-    if (object.type == type) return &object;
-  }
-  return nullptr;
-}
-
 int ObjectDump::CountType(const std::string& type) const {
   int count = 0;
   for (const DumpedObject& object : objects) count += object.type == type ? 1 : 0;

@@ -58,8 +58,6 @@ struct ObjectDump {
 
   // The first object with that exact name, or null.
   const DumpedObject* Find(const std::string& name) const;
-  // The first object of that type word, or null.
-  const DumpedObject* FindType(const std::string& type) const;
   int CountType(const std::string& type) const;
 };
 

@@ -92,30 +92,26 @@ TEST_F(InputTest, StickDeadZoneAndScaleAndTriggerThreshold) {
   EXPECT_FLOAT_EQ(ConvertTrigger(255, kTriggerThreshold), 1.0f);
 }
 
-TEST_F(InputTest, PadButtonFlagsShowOnePassAfterTheStateWasRead) {
+TEST_F(InputTest, PadSticksAndTriggersAreConvertedPerAxisAndButtonFlagsShowOnePassLater) {
   gPresent[1] = true;
   gRaw[1].buttons = 0x1000 | 0x0010;  // A and Start
+  gRaw[1].thumbLX = 32767;
+  gRaw[1].thumbLY = 100;     // inside the dead zone
+  gRaw[1].thumbRX = -32768;
+  gRaw[1].leftTrigger = 255;
+  gRaw[1].rightTrigger = 10;
   UpdatePads();
-  EXPECT_FALSE(Input().pads[1].flags[PadA]) << "flags come from the previous pass's record";
+  const PadState& pad = Input().pads[1];
+  EXPECT_FLOAT_EQ(pad.leftStick[0], 1.0f);
+  EXPECT_EQ(pad.leftStick[1], 0.0f);
+  EXPECT_FLOAT_EQ(pad.rightStick[0], -1.0f);
+  EXPECT_FLOAT_EQ(pad.leftTrigger, 1.0f);
+  EXPECT_EQ(pad.rightTrigger, 0.0f);
+  EXPECT_FALSE(pad.flags[PadA]) << "flags come from the previous pass's record";
   UpdatePads();
-  EXPECT_TRUE(Input().pads[1].flags[PadA]);
-  EXPECT_TRUE(Input().pads[1].flags[PadStart]);
-  EXPECT_FALSE(Input().pads[1].flags[PadB]);
-}
-
-TEST_F(InputTest, PadSticksAndTriggersAreConvertedPerAxis) {
-  gPresent[0] = true;
-  gRaw[0].thumbLX = 32767;
-  gRaw[0].thumbLY = 100;     // inside the dead zone
-  gRaw[0].thumbRX = -32768;
-  gRaw[0].leftTrigger = 255;
-  gRaw[0].rightTrigger = 10;
-  UpdatePads();
-  EXPECT_FLOAT_EQ(Input().pads[0].leftStick[0], 1.0f);
-  EXPECT_EQ(Input().pads[0].leftStick[1], 0.0f);
-  EXPECT_FLOAT_EQ(Input().pads[0].rightStick[0], -1.0f);
-  EXPECT_FLOAT_EQ(Input().pads[0].leftTrigger, 1.0f);
-  EXPECT_EQ(Input().pads[0].rightTrigger, 0.0f);
+  EXPECT_TRUE(pad.flags[PadA]);
+  EXPECT_TRUE(pad.flags[PadStart]);
+  EXPECT_FALSE(pad.flags[PadB]);
 }
 
 TEST_F(InputTest, UnpluggingAPadResetsItsSettingsAndFlags) {

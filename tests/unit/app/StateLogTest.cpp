@@ -20,42 +20,33 @@
 #include "objects/Transform.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "support/SceneWorld.h"
 #include "support/ScriptedGame.h"
 
 namespace {
 
-class StillBehavior final : public Behavior {
- protected:
-  void OnEnter() override {}
-  void OnUpdate(float) override {}
-};
-
-class StateLogTest : public ::testing::Test {
+class StateLogTest : public testing_support::SceneTest {
  protected:
   void SetUp() override {
-    DestroySceneList();
-    ClearObjects();
+    SceneTest::SetUp();
     scene_ = AddScene(std::make_unique<Level>(), 6);
     object_ = new GameObject("Player_1", 10.0f, 20.0f, 0.0f, 43.0f, 116.0f, ObjectType::Player);
     kinematics_ = new Kinematics();
-    behavior_ = new StillBehavior();
+    behavior_ = new testing_support::IdleBehavior();
     object_->AddComponent(behavior_);
     object_->AddComponent(kinematics_);
     AddObject(object_);
-    MainCamera() = Camera{};
     SetPaused(false);
   }
   void TearDown() override {
-    ClearObjects();
-    DestroySceneList();
-    MainCamera() = Camera{};
+    SceneTest::TearDown();
     SetPaused(false);
   }
 
   Level* scene_ = nullptr;
   GameObject* object_ = nullptr;
   Kinematics* kinematics_ = nullptr;
-  StillBehavior* behavior_ = nullptr;
+  testing_support::IdleBehavior* behavior_ = nullptr;
 };
 
 TEST_F(StateLogTest, EveryHashedFieldChangesTheHashAndNothingElseDoes) {

@@ -82,38 +82,30 @@ class EventLayerTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(EventLayerTest, AReleasedOneShotFreesItselfWhenItEnds) {
-  EventInstance i = Start("event:/Short");
-  ASSERT_EQ(system.Release(i), AudioResult::Ok);
+// A released loop plays on past its sound's length until stopped, and goes at the next update.
+TEST_F(EventLayerTest, AReleasedOneShotFreesItselfWhenItEndsALoopWhenStoppedAndAnUnreleasedOneStays) {
+  EventInstance released = Start("event:/Short");
+  EventInstance kept = Start("event:/Short");
+  EventInstance loop = Start("event:/Loop");
+  ASSERT_EQ(system.Release(released), AudioResult::Ok);
+  ASSERT_EQ(system.Release(loop), AudioResult::Ok);
   ASSERT_EQ(system.Update(), AudioResult::Ok);
-  EXPECT_EQ(Count("event:/Short"), 1) << "still playing";
+  EXPECT_EQ(Count("event:/Short"), 2) << "still playing";
   WaitAndUpdate(0.6);
-  EXPECT_EQ(Count("event:/Short"), 0);
-  PlaybackState state;
-  EXPECT_EQ(system.GetPlaybackState(i, &state), AudioResult::InvalidHandle);
-}
-
-TEST_F(EventLayerTest, AnUnreleasedInstanceStopsButStaysUntilReleased) {
-  EventInstance i = Start("event:/Short");
-  WaitAndUpdate(0.6);
-  PlaybackState state = PlaybackState::Playing;
-  ASSERT_EQ(system.GetPlaybackState(i, &state), AudioResult::Ok);
-  EXPECT_EQ(state, PlaybackState::Stopped);
-  EXPECT_EQ(system.Start(i), AudioResult::Ok) << "a stopped instance can start again";
-  ASSERT_EQ(system.Release(i), AudioResult::Ok);
-  WaitAndUpdate(0.6);
-  EXPECT_EQ(Count("event:/Short"), 0);
-}
-
-TEST_F(EventLayerTest, ALoopPlaysUntilStoppedAndAReleasedStoppedInstanceGoesAtTheNextUpdate) {
-  EventInstance i = Start("event:/Loop");
-  ASSERT_EQ(system.Release(i), AudioResult::Ok);
-  WaitAndUpdate(0.7);
+  EXPECT_EQ(Count("event:/Short"), 1);
   EXPECT_EQ(Count("event:/Loop"), 1) << "a loop outlives its sound's length";
-  ASSERT_EQ(system.Stop(i), AudioResult::Ok);
+  ASSERT_EQ(system.Stop(loop), AudioResult::Ok);
   EXPECT_EQ(Count("event:/Loop"), 1);
   ASSERT_EQ(system.Update(), AudioResult::Ok);
   EXPECT_EQ(Count("event:/Loop"), 0);
+  PlaybackState state = PlaybackState::Playing;
+  EXPECT_EQ(system.GetPlaybackState(released, &state), AudioResult::InvalidHandle);
+  ASSERT_EQ(system.GetPlaybackState(kept, &state), AudioResult::Ok);
+  EXPECT_EQ(state, PlaybackState::Stopped);
+  EXPECT_EQ(system.Start(kept), AudioResult::Ok) << "a stopped instance can start again";
+  ASSERT_EQ(system.Release(kept), AudioResult::Ok);
+  WaitAndUpdate(0.6);
+  EXPECT_EQ(Count("event:/Short"), 0);
 }
 
 TEST_F(EventLayerTest, InstanceListAndReleaseAllCoverOnlyTheirEvent) {

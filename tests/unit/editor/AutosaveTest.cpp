@@ -40,12 +40,10 @@ class AutosaveTest : public EditorFixture {
   Level* level_ = nullptr;
 };
 
-TEST_F(AutosaveTest, TheBackupSitsBesideTheLevelUnderItsOwnName) {
+// The backup sits beside the level under its own name.
+TEST_F(AutosaveTest, RunWritesTheEditsToTheBackupAndNeverToTheUsersFile) {
   EXPECT_EQ(AutosavePathFor("./Assets/Levels/level1.json"), "./Assets/Levels/level1.autosave.json");
   EXPECT_EQ(AutosavePathFor("notes"), "notes.autosave.json");
-}
-
-TEST_F(AutosaveTest, RunWritesTheEditsToTheBackupAndNeverToTheUsersFile) {
   RunLevel();  // nothing edited: nothing to keep
   EXPECT_FALSE(fs::exists(AutosavePathFor(path_)));
   StopLevel();

@@ -25,16 +25,7 @@ class ButtonLabelTest : public EditorFixture {
  protected:
   void SetUp() override {
     EditorFixture::SetUp();
-    factory_ = GetFactoryHooks();
-    pass_ = GetObjectPassHooks();
-    text_ = GetTextHooks();
-    InstallUiHooks();  // buttons get their handlers and labels as in the game
-  }
-  void TearDown() override {
-    EditorFixture::TearDown();
-    GetFactoryHooks() = factory_;
-    GetObjectPassHooks() = pass_;
-    GetTextHooks() = text_;
+    InstallUiHooks();  // buttons get their handlers and labels as in the game (the reset takes them away)
   }
 
   static TextValues Label(const std::string& button) {
@@ -74,11 +65,6 @@ class ButtonLabelTest : public EditorFixture {
   }
 
   TempDir dir_;
-
- private:
-  FactoryHooks factory_;
-  ObjectPassHooks pass_;
-  TextHooks text_;
 };
 
 TEST_F(ButtonLabelTest, AddTextComponentAndItsTextAreUndoableStepsOnTheButtonAndItsRecord) {
@@ -160,35 +146,29 @@ TEST_F(ButtonLabelTest, APlacedTextPanelKeepsItsTextThroughRunThenStop) {
   EXPECT_FALSE(handler.active);  // a text panel is not a button
 }
 
-TEST_F(ButtonLabelTest, EditingTheLabelObjectItselfIsKeptInTheButtonsRecord) {
+// Deleting the button then takes its label along, and undo brings back one.
+TEST_F(ButtonLabelTest, EditingTheLabelObjectItselfIsKeptInTheButtonsRecordAndGoesWithTheButton) {
   ObjectRecord button = Record(ObjectType::UI, "UI_1", 0, 0, 80, 50);
   button.hasLabel = true;
   button.label = "Go";
   Level* level = StartLevel({button}, dir_.File("level.json"));
+  ASSERT_EQ(Label("UI_1").text, "Go");  // the scene start made it
   const std::string label = FindLinkedLabel(FindLiveObject("UI_1"))->name;  // picked from the list
   ASSERT_TRUE(SetLabelText(label, "Stop", 0.0f, 1));
   EXPECT_EQ(level->objects[0].label, "Stop");
   RunAndStop();
   EXPECT_EQ(Label("UI_1").text, "Stop");
-}
 
-TEST_F(ButtonLabelTest, DeletingALabelledButtonTakesItsLabelAlongAndUndoBringsBackOne) {
-  ObjectRecord button = Record(ObjectType::UI, "UI_1", 0, 0, 80, 50);
-  button.hasLabel = true;
-  button.label = "Go";
-  StartLevel({button}, dir_.File("level.json"));
-  ASSERT_EQ(Label("UI_1").text, "Go");  // the scene start made it
   Click(0, 0);
   ASSERT_EQ(Selection(), std::vector<std::string>{"UI_1"});
   Pass(0, 0, false, false, true);  // the Delete key
   EndFrame();
   EXPECT_EQ(FindLiveObject("UI_1"), nullptr);
-  EXPECT_EQ(TextsReading("Go"), 0);
-
+  EXPECT_EQ(TextsReading("Stop"), 0);
   ASSERT_TRUE(UndoEdit());
   EndFrame();
-  EXPECT_EQ(Label("UI_1").text, "Go");
-  EXPECT_EQ(TextsReading("Go"), 1);
+  EXPECT_EQ(Label("UI_1").text, "Stop");
+  EXPECT_EQ(TextsReading("Stop"), 1);
 }
 
 // ---- the emitter's duration timer ---------------------------------------------------------------

@@ -23,13 +23,9 @@ class ClipboardTest : public EditorFixture {
     ObjectRecord wall = Record(ObjectType::Wall, "Wall_1", 0, 0);
     wall.hasLight = true;
     wall.lightIntensity = 2.0f;
-    ObjectRecord guard = Record(ObjectType::Enemy, "Enemy_2", 0, 400, 60, 30);
-    guard.nextId = "Node_3";
-    ObjectRecord a = Record(ObjectType::Node, "Node_3", 300, 400, 20, 20);
-    a.nextId = "Node_4";
-    ObjectRecord b = Record(ObjectType::Node, "Node_4", 500, 400, 20, 20);
-    b.nextId = "Node_3";
-    level_ = StartLevel({wall, guard, a, b});
+    level_ = StartLevel({wall, Record(ObjectType::Enemy, "Enemy_2", 0, 400, 60, 30, 0, "Node_3"),
+                         Record(ObjectType::Node, "Node_3", 300, 400, 20, 20, 0, "Node_4"),
+                         Record(ObjectType::Node, "Node_4", 500, 400, 20, 20, 0, "Node_3")});
   }
   void TearDown() override {
     firstNodeOf.clear();

@@ -31,12 +31,11 @@ std::vector<ObjectRecord> Records() {
   wall.hasLight = true;
   wall.lightIntensity = 2.0f;
   wall.lightFallOffEnd = 80.0f;
-  ObjectRecord first = Record(ObjectType::Node, "Node_5", 100, 100, 20, 20);
-  first.nextId = "Node_6";
-  ObjectRecord second = Record(ObjectType::Node, "Node_6", 200, 100, 20, 20);
   ObjectRecord vent = Record(ObjectType::Vent, "Vent_3", -300, 0, 50, 50);
   vent.filters.push_back({2, 0.0f, {0.0f, 0.0f, 0.0f, 0.5f}});
-  return {Record(ObjectType::Player, "Player_1", 0, 0, 43, 116), zone, vent, wall, first, second};
+  return {Record(ObjectType::Player, "Player_1", 0, 0, 43, 116), zone, vent, wall,
+          Record(ObjectType::Node, "Node_5", 100, 100, 20, 20, 0, "Node_6"),
+          Record(ObjectType::Node, "Node_6", 200, 100, 20, 20)};
 }
 
 class EditorFilesTest : public EditorFixture {
@@ -181,8 +180,9 @@ class AttributeFlowTest : public EditorFilesTest {
   std::filesystem::path old_;
 };
 
-TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListAndUndoPutsTheOldValuesBack) {
-  Level* level = StartLevel({Record(ObjectType::Player, "Player_1", 0, 0, 43, 116)});
+TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListAndUndoPutsTheOldValuesBackButAWallHasNone) {
+  Level* level =
+      StartLevel({Record(ObjectType::Player, "Player_1", 0, 0, 43, 116), Record(ObjectType::Wall, "Wall_2", 500, 0)});
   Click(0, 0);
   PlayerTuningValues().maxVelocity = 123.0f;
   Editor().attributeBuffer = "fast";
@@ -205,11 +205,9 @@ TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListAndUndoPutsTheOld
   EditorHistory().Undo();
   EXPECT_EQ(PlayerTuningValues().maxVelocity, 450.0f);
   EXPECT_TRUE(level->attributes.empty());
-}
 
-TEST_F(AttributeFlowTest, AnObjectWithoutTuningCannotSaveAttributes) {
-  StartLevel({Record(ObjectType::Wall, "Wall_1", 0, 0)});
-  Click(0, 0);
+  // An object without tuning cannot save attributes.
+  Click(500, 0);
   Editor().attributeBuffer = "wall";
   Editor().attributeSaveOpen = true;
   EXPECT_FALSE(SaveAttributesFlow());

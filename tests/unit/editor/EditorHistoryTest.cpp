@@ -25,7 +25,7 @@ class HistoryTest : public EditorFixture {
   Level* level_ = nullptr;
 };
 
-TEST_F(HistoryTest, UndoOfAManyStepDragReturnsEveryMovedObjectAndItsRecord) {
+TEST_F(HistoryTest, UndoOfAManyStepDragReturnsEveryMovedObjectAndItsRecordAndANewEditEndsTheRedo) {
   Click(0, 0);
   Click(300, 0, true);
   Pass(5, 5, true);
@@ -48,26 +48,21 @@ TEST_F(HistoryTest, UndoOfAManyStepDragReturnsEveryMovedObjectAndItsRecord) {
   ASSERT_TRUE(RedoEdit());
   EXPECT_EQ(X("Wall_2"), 500.0f);
   EXPECT_EQ(level_->objects[1].translationY, -70.0f);
-}
 
-TEST_F(HistoryTest, ANewEditAfterUndoLeavesNothingToRedo) {
+  // A new edit after an undo leaves nothing to redo.
   Place(ObjectType::Wall, 900, 0);
-  Place(ObjectType::Wall, 1200, 0);
   ASSERT_TRUE(UndoEdit());
   EXPECT_EQ(EditorHistory().RedoCount(), 1u);
-  Drag(0, 0, 0, 100);
+  Drag(600, 0, 600, 100);
   EXPECT_EQ(EditorHistory().RedoCount(), 0u);
   EXPECT_FALSE(RedoEdit());
-  EXPECT_EQ(level_->objects.size(), 4u);
+  EXPECT_EQ(level_->objects.size(), 3u);
 }
 
 TEST_F(HistoryTest, UndoOfADeleteBringsBackTheComponentsAndThePlaceInThePatrolPath) {
-  ObjectRecord guard = Record(ObjectType::Enemy, "Enemy_4", 0, 400, 60, 30);
-  guard.nextId = "Node_5";
-  ObjectRecord a = Record(ObjectType::Node, "Node_5", 100, 200, 20, 20);
-  a.nextId = "Node_6";
-  ObjectRecord b = Record(ObjectType::Node, "Node_6", 300, 200, 20, 20);
-  b.nextId = "Node_7";
+  ObjectRecord guard = Record(ObjectType::Enemy, "Enemy_4", 0, 400, 60, 30, 0, "Node_5");
+  ObjectRecord a = Record(ObjectType::Node, "Node_5", 100, 200, 20, 20, 0, "Node_6");
+  ObjectRecord b = Record(ObjectType::Node, "Node_6", 300, 200, 20, 20, 0, "Node_7");
   b.hasLight = true;
   b.lightIntensity = 3.0f;
   b.lightFallOffEnd = 90.0f;
@@ -145,8 +140,11 @@ TEST_F(HistoryTest, AWidgetsWholeEditIsOneStepAndTheNextWidgetStartsAnother) {
   EXPECT_EQ(level_->lives, 0u);
 }
 
-TEST_F(HistoryTest, RunAndStopKeepTheHistoryAndLoadingClearsIt) {
+// The unsaved mark follows edits, saves and undo; loading clears the history.
+TEST_F(HistoryTest, RunAndStopKeepTheHistoryAndTheUnsavedMarkFollowsEditsSavesAndUndo) {
+  EXPECT_FALSE(LevelEdited());
   Place(ObjectType::Wall, 900, 0);
+  EXPECT_TRUE(LevelEdited());
   const std::string placed = level_->objects.back().id;
   RunLevel();
   EXPECT_FALSE(UndoEdit());  // nothing is taken back while the level runs
@@ -154,28 +152,20 @@ TEST_F(HistoryTest, RunAndStopKeepTheHistoryAndLoadingClearsIt) {
   UpdateScenes(0.0f);
   ASSERT_NE(FindLiveObject(placed), nullptr);
   ASSERT_EQ(EditorHistory().UndoCount(), 1u);
+  Editor().pathBuffer = dir_.File("walls.json");
+  ASSERT_TRUE(SaveDialogSave());
+  EXPECT_FALSE(LevelEdited());
   ASSERT_TRUE(UndoEdit());
+  EXPECT_TRUE(LevelEdited());
   EXPECT_EQ(FindLiveObject(placed), nullptr);
   EXPECT_EQ(level_->objects.size(), 3u);
 
   ASSERT_TRUE(RedoEdit());
-  Editor().pathBuffer = dir_.File("walls.json");
   ASSERT_TRUE(SaveDialogSave());
   ASSERT_TRUE(EditorLoadLevel());
   EXPECT_EQ(EditorHistory().UndoCount(), 0u);
   EXPECT_EQ(EditorHistory().RedoCount(), 0u);
   EXPECT_FALSE(LevelEdited());
-}
-
-TEST_F(HistoryTest, TheUnsavedMarkFollowsEditsSavesAndUndo) {
-  EXPECT_FALSE(LevelEdited());
-  Drag(0, 0, 0, 100);
-  EXPECT_TRUE(LevelEdited());
-  Editor().pathBuffer = dir_.File("walls.json");
-  ASSERT_TRUE(SaveDialogSave());
-  EXPECT_FALSE(LevelEdited());
-  ASSERT_TRUE(UndoEdit());
-  EXPECT_TRUE(LevelEdited());
 }
 
 TEST_F(HistoryTest, AButtonsScreenPositionAndActiveFlagAreOneUndoableEditWithTheRecord) {

@@ -41,17 +41,13 @@ TEST_F(SelectToolTest, ClicksSelectExactlyOneObjectCtrlClicksAddAndEmptySpaceSel
   EXPECT_EQ(Selection(), std::vector<std::string>{"Wall_2"});
 }
 
-TEST_F(SelectToolTest, ADragOfTenUnitsOrLessMovesNothing) {
+TEST_F(SelectToolTest, DraggingSeveralObjectsPastTenUnitsMovesThemAllLiveAndInTheirRecords) {
+  // A drag of ten units or less moves nothing: it was a click, and selects the object under it.
   Drag(0, 0, 10, -10);
   EXPECT_EQ(X("Wall_1"), 0.0f);
   EXPECT_EQ(Y("Wall_1"), 0.0f);
   EXPECT_EQ(level_->objects[0].translationX, 0.0f);
-  // And it was a click: the object under the cursor is selected.
   EXPECT_EQ(Selection(), std::vector<std::string>{"Wall_1"});
-}
-
-TEST_F(SelectToolTest, DraggingSeveralObjectsMovesThemAllLiveAndInTheirRecords) {
-  Click(0, 0);
   Click(300, 0, true);
   Drag(5, 5, 16, 45);  // 11 units in x: past the threshold
   EXPECT_EQ(X("Wall_1"), 11.0f);
@@ -168,16 +164,6 @@ class PatrolToolTest : public EditorFixture {
   static inline PathNode* lastFirst = nullptr;
 };
 
-TEST_F(PatrolToolTest, PlacingANodeWhileCollectingAddsItToThePendingList) {
-  std::vector<std::string> nodes = PlaceNodes({100, 300});
-  EXPECT_EQ(Editor().pendingNodes, nodes);
-  EXPECT_EQ(level_->objects.back().type, static_cast<int32_t>(ObjectType::Node));
-  // Not collecting: a placed node stays out of the list.
-  Editor().placingNodes = false;
-  Click(500, 200);
-  EXPECT_EQ(Editor().pendingNodes, nodes);
-}
-
 TEST_F(PatrolToolTest, ACircularPathLinksTheLastNodeBackToTheFirst) {
   std::vector<std::string> nodes = PlaceNodes({100, 300, 500});
   Editor().circularPath = true;
@@ -199,27 +185,20 @@ TEST_F(PatrolToolTest, ACircularPathLinksTheLastNodeBackToTheFirst) {
   EXPECT_TRUE(Editor().circularPath);
 }
 
-TEST_F(PatrolToolTest, AnOpenPathEndsAtItsLastNodeAndUndoTakesTheLinksBack) {
-  std::vector<std::string> nodes = PlaceNodes({100, 300});
-  ASSERT_TRUE(SetPatrolPath("Enemy_1"));
-  EXPECT_EQ(Node(nodes[1])->next, nullptr);
-  EXPECT_EQ(FindRecord(nodes[1])->nextId, "");
-
-  EditorHistory().Undo();
-  EXPECT_EQ(FindRecord("Enemy_1")->nextId, "");
-  EXPECT_EQ(FindRecord(nodes[0])->nextId, "");
-  EXPECT_EQ(Node(nodes[0])->next, nullptr);
-  EXPECT_FALSE(EnemyHasPath("Enemy_1"));
-}
-
-TEST_F(PatrolToolTest, ListEntriesSwapOneStepAndNeverPastTheEnds) {
+// Placing a node while collecting adds it to the pending list; placed when not collecting, it stays out.
+TEST_F(PatrolToolTest, PlacedNodesJoinThePendingListWhoseEntriesSwapOneStepAndNeverPastTheEnds) {
   std::vector<std::string> nodes = PlaceNodes({100, 300, 500});
+  EXPECT_EQ(level_->objects.back().type, static_cast<int32_t>(ObjectType::Node));
   MovePathEntry(0, -1);
   EXPECT_EQ(Editor().pendingNodes, nodes);
   MovePathEntry(2, +1);
   EXPECT_EQ(Editor().pendingNodes, nodes);
   MovePathEntry(0, +1);
-  EXPECT_EQ(Editor().pendingNodes, (std::vector<std::string>{nodes[1], nodes[0], nodes[2]}));
+  const std::vector<std::string> swapped = {nodes[1], nodes[0], nodes[2]};
+  EXPECT_EQ(Editor().pendingNodes, swapped);
+  Editor().placingNodes = false;
+  Click(700, 200);
+  EXPECT_EQ(Editor().pendingNodes, swapped);
 
   // Recalculating links the nodes in the list's new order.
   ASSERT_TRUE(RecalculatePath("Enemy_1"));
@@ -229,9 +208,11 @@ TEST_F(PatrolToolTest, ListEntriesSwapOneStepAndNeverPastTheEnds) {
   EXPECT_EQ(Node(nodes[2])->next, nullptr);
 }
 
-TEST_F(PatrolToolTest, UndoOfAReorderPutsTheOldOrderBackInTheLinksAndTheList) {
+TEST_F(PatrolToolTest, AnOpenPathEndsAtItsLastNodeAndUndoTakesAReorderThenTheLinksBack) {
   std::vector<std::string> nodes = PlaceNodes({100, 300, 500});
   ASSERT_TRUE(SetPatrolPath("Enemy_1"));
+  EXPECT_EQ(Node(nodes[2])->next, nullptr);
+  EXPECT_EQ(FindRecord(nodes[2])->nextId, "");
   ShowEnemyPath("Enemy_1");
   MovePathEntry(2, -1);
   ASSERT_TRUE(RecalculatePath("Enemy_1"));
@@ -247,6 +228,9 @@ TEST_F(PatrolToolTest, UndoOfAReorderPutsTheOldOrderBackInTheLinksAndTheList) {
   // Undone once more, the guard has no path at all.
   ASSERT_TRUE(UndoEdit());
   EXPECT_FALSE(EnemyHasPath("Enemy_1"));
+  EXPECT_EQ(FindRecord("Enemy_1")->nextId, "");
+  EXPECT_EQ(FindRecord(nodes[0])->nextId, "");
+  EXPECT_EQ(Node(nodes[0])->next, nullptr);
 }
 
 TEST_F(PatrolToolTest, DeletingANodeRoutesThePathRecordsPastIt) {

@@ -30,13 +30,7 @@
 
 namespace guard_test {
 
-// The player's behaviour as far as the guards can tell: it takes requests and does nothing else.
-class StandInPlayer final : public Behavior {
- protected:
-  void OnEnter() override {}
-  void OnUpdate(float) override {}
-};
-
+using testing_support::KinematicsOf;
 using testing_support::Record;
 
 inline ObjectRecord Guard(const std::string& id, float x, float y, float rotation = 0.0f, const std::string& firstNode = "") {
@@ -61,15 +55,22 @@ class GuardScene : public testing_support::SceneTest {
     SceneTest::SetUp();
     SetPathMessageSink([](const char*) {});
     InstallHumanHooks();
-    GetFactoryHooks().attachPlayerBehavior = [](GameObject* player) { player->AddComponent(new StandInPlayer()); };
+    // The player's behaviour as far as the guards can tell: it takes requests and does nothing else.
+    GetFactoryHooks().attachPlayerBehavior = [](GameObject* o) { o->AddComponent(new testing_support::IdleBehavior()); };
   }
 
-  // Starts a level scene holding these objects (patrol paths linked, grid built).
-  void Start(std::vector<ObjectRecord> records) {
+  // Starts a level scene holding these objects (patrol paths linked, grid built); returns the first
+  // guard's behaviour, or null.
+  HumanBehavior* Start(std::vector<ObjectRecord> records) {
     // The running scene is index 0: the level goes after an empty scene so that it is a change.
     testing_support::AddTestScene(scene_id::kEmpty, "Assets/Levels/empty.json");
-    RequestScene(testing_support::AddTestScene(scene_id::kLevel2, "Assets/Levels/guards.json", std::move(records)));
-    ASSERT_TRUE(UpdateScenes(kDt));
+    Level* level = testing_support::AddTestScene(scene_id::kLevel2, "Assets/Levels/guards.json", std::move(records));
+    RequestScene(level);
+    EXPECT_TRUE(UpdateScenes(kDt));
+    for (const ObjectRecord& r : level->objects) {
+      if (r.type == static_cast<int32_t>(ObjectType::Enemy)) return GuardNamed(r.id);
+    }
+    return nullptr;
   }
 
   // Object passes only: the scene manager's own update (fades, game over) stays out of the way.
@@ -91,19 +92,8 @@ class GuardScene : public testing_support::SceneTest {
   static GameObject* Object(const std::string& name) { return FindObject(name); }
   static HumanBehavior* GuardNamed(const std::string& name) { return HumanOf(FindObject(name)); }
   static GameObject* ThePlayer() { return FindObject("Player_1"); }
-  static Kinematics* KinematicsOf(GameObject* o) {
-    return o->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics));
-  }
   static float X(GameObject* o) { return o->GetTransform()->position[0]; }
   static float Y(GameObject* o) { return o->GetTransform()->position[1]; }
-  // Moves the player (it keeps standing there: its behaviour never steers it).
-  static void PutPlayer(float x, float y) {
-    GameObject* player = ThePlayer();
-    player->GetTransform()->position[0] = x;
-    player->GetTransform()->position[1] = y;
-    KinematicsOf(player)->lastPosition[0] = x;
-    KinematicsOf(player)->lastPosition[1] = y;
-  }
   // Gets a guard going through its Init (and Patrol/Idle choice).
   void Settle() { Frames(3); }
 };

@@ -28,8 +28,7 @@ TEST_F(Watching, TheMeterFillsInAboutFourAndAQuarterSecondsFarOffAndASixthOfASec
   };
   for (const Row& r : {Row{1500, 4.25f, 0.05f}, Row{1100, 0.17f, 0.015f}}) {
     SCOPED_TRACE(r.playerX);
-    Start({Guard("Enemy_2", 1000, 1000), Player(r.playerX, 1000)});
-    HumanBehavior* guard = GuardNamed("Enemy_2");
+    HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000), Player(r.playerX, 1000)});
     Settle();
     ASSERT_EQ(guard->currentState, kIdle);
     EXPECT_NEAR(SecondsUntil(guard, kGrace, 6.0f), r.seconds, r.tolerance);
@@ -52,8 +51,7 @@ TEST_F(Watching, APlayerJustBeyondTheFarthestRadiusOrBehindTheGuardIsNeverNotice
 TEST_F(Watching, VentAndCoverHideAPlayerInFullView) {
   for (bool vent : {true, false}) {
     SCOPED_TRACE(vent ? "vent" : "cover");
-    Start({Guard("Enemy_2", 1000, 1000), Player(1200, 1000)});
-    HumanBehavior* guard = GuardNamed("Enemy_2");
+    HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000), Player(1200, 1000)});
     (vent ? GetCollisionFlags().playerOverVent : GetCollisionFlags().playerUnderCover) = true;
     Frames(300);
     EXPECT_EQ(guard->currentState, kIdle);
@@ -65,8 +63,8 @@ TEST_F(Watching, VentAndCoverHideAPlayerInFullView) {
 }
 
 TEST_F(Watching, ProximityIsNoticedThroughAWallUnlessThePlayerHides) {
-  Start({Guard("Enemy_2", 1000, 1000, 180.0f), Wall("Wall_3", 1040, 1000, 10, 200), Player(1068, 1000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
+  HumanBehavior* guard =
+      Start({Guard("Enemy_2", 1000, 1000, 180.0f), Wall("Wall_3", 1040, 1000, 10, 200), Player(1068, 1000)});
   GetCollisionFlags().playerUnderCover = true;
   Frames(100);
   EXPECT_EQ(guard->currentState, kIdle);
@@ -78,9 +76,8 @@ TEST_F(Watching, ProximityIsNoticedThroughAWallUnlessThePlayerHides) {
 
 TEST_F(Watching, AFullMeterThroughGlassSendsAPatrolToSearchRoundItNotToGrace) {
   // A one-node patrol on the guard's own spot: the guard stands there facing +x.
-  Start({Guard("Enemy_2", 1000, 1000, 0.0f, "Node_3"), Node("Node_3", 1000, 1000),
-         Glass("Glass_4", 1150, 1000, 10, 200), Player(1300, 1000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
+  HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000, 0.0f, "Node_3"), Node("Node_3", 1000, 1000),
+                                Glass("Glass_4", 1150, 1000, 10, 200), Player(1300, 1000)});
   Frames(2);
   ASSERT_EQ(guard->currentState, kPatrol);
   bool graced = false;
@@ -102,13 +99,6 @@ TEST_F(Watching, AFullMeterThroughGlassSendsAPatrolToSearchRoundItNotToGrace) {
   EXPECT_NEAR(X(last), 1300.0f, 13.0f);
 }
 
-TEST_F(Watching, AnIdleGuardSeeingThroughGlassSearchesWithoutAPath) {
-  Start({Guard("Enemy_2", 1000, 1000), Glass("Glass_4", 1150, 1000, 10, 200), Player(1300, 1000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
-  EXPECT_GT(SecondsUntil(guard, kHalfAlert, 3.0f), 0.0f);
-  EXPECT_EQ(guard->searchNode, nullptr);
-}
-
 // ---- patrols -----------------------------------------------------------------------------------
 
 class Patrolling : public GuardScene {
@@ -127,8 +117,8 @@ class Patrolling : public GuardScene {
 };
 
 TEST_F(Patrolling, AOneNodePathKeepsTheGuardAtItsNode) {
-  Start({Guard("Enemy_2", 1000, 1000, 0.0f, "Node_3"), Node("Node_3", 1100, 1000), Player(3000, 3000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
+  HumanBehavior* guard =
+      Start({Guard("Enemy_2", 1000, 1000, 0.0f, "Node_3"), Node("Node_3", 1100, 1000), Player(3000, 3000)});
   Frames(300);
   EXPECT_EQ(guard->currentState, kPatrol);
   EXPECT_NEAR(X(Object("Enemy_2")), 1100.0f, 20.0f);
@@ -146,9 +136,9 @@ TEST_F(Patrolling, ATwoNodePathIsWalkedBackAndForthAndACircularOneRoundAndRound)
   EXPECT_LT(X(Object("Enemy_2")), 1220.0f);
 
   DestroySceneList();
-  Start({Guard("Enemy_2", 1000, 1000, 0.0f, "Node_3"), Node("Node_3", 1000, 1000, "Node_4"),
-         Node("Node_4", 1200, 1000, "Node_5"), Node("Node_5", 1100, 1150, "Node_3"), Player(3000, 3000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
+  HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000, 0.0f, "Node_3"), Node("Node_3", 1000, 1000, "Node_4"),
+                                Node("Node_4", 1200, 1000, "Node_5"), Node("Node_5", 1100, 1150, "Node_3"),
+                                Player(3000, 3000)});
   route = Route(guard, 10.0f);
   ASSERT_GE(route.size(), 6u);
   const char* loop[] = {"Node_3", "Node_4", "Node_5"};
@@ -157,9 +147,8 @@ TEST_F(Patrolling, ATwoNodePathIsWalkedBackAndForthAndACircularOneRoundAndRound)
 }
 
 TEST_F(Patrolling, ADestroyedNodeUnderTheGuardHandsItOnAndALastOneLeavesItStanding) {
-  Start({Guard("Enemy_2", 1000, 1000, 0.0f, "Node_3"), Node("Node_3", 1000, 1000, "Node_4"),
-         Node("Node_4", 1200, 1000), Player(3000, 3000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
+  HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000, 0.0f, "Node_3"), Node("Node_3", 1000, 1000, "Node_4"),
+                                Node("Node_4", 1200, 1000), Player(3000, 3000)});
   Frames(5);
   ASSERT_EQ(guard->currentNode->name, "Node_4");
   Object("Node_4")->destroy = true;
@@ -197,8 +186,7 @@ class Chasing : public GuardScene {
 };
 
 TEST_F(Chasing, CoverDoesNotEndAChaseButAVentDoes) {
-  Start({Guard("Enemy_2", 1000, 1000), Player(1400, 1000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
+  HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000), Player(1400, 1000)});
   Settle();
   Chase(guard);
   GetCollisionFlags().playerUnderCover = true;
@@ -210,10 +198,13 @@ TEST_F(Chasing, CoverDoesNotEndAChaseButAVentDoes) {
   EXPECT_NE(guard->searchNode, nullptr);
 }
 
-TEST_F(Chasing, AChaseThatSeesThePlayerOnlyThroughGlassTurnsIntoASearchRoundIt) {
-  Start({Guard("Enemy_2", 1000, 1000), Glass("Glass_4", 1150, 1000, 10, 200), Player(1300, 1000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
-  Settle();
+// An idle guard that sees the player through glass searches without a path; a chase that sees
+// it only through glass turns into a search round the pane.
+TEST_F(Chasing, AGuardSeeingThePlayerOnlyThroughGlassSearchesAndAChaseSearchesRoundThePane) {
+  HumanBehavior* guard =
+      Start({Guard("Enemy_2", 1000, 1000), Glass("Glass_4", 1150, 1000, 10, 200), Player(1300, 1000)});
+  EXPECT_GT(SecondsUntil(guard, kHalfAlert, 3.0f), 0.0f);
+  EXPECT_EQ(guard->searchNode, nullptr);
   guard->nextState = kFullAlert;
   Frames(2);
   EXPECT_EQ(guard->currentState, kHalfAlert);
@@ -222,8 +213,7 @@ TEST_F(Chasing, AChaseThatSeesThePlayerOnlyThroughGlassTurnsIntoASearchRoundIt) 
 }
 
 TEST_F(Chasing, AChaserReachesAndCatchesTheStandingPlayer) {
-  Start({Guard("Enemy_2", 1000, 1000), Player(1300, 1000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
+  HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000), Player(1300, 1000)});
   Settle();
   Chase(guard);
   for (int n = 0; n < 300 && !CurrentScene()->gameOver; ++n) Frames(1);
@@ -236,8 +226,7 @@ TEST_F(Chasing, AChaserReachesAndCatchesTheStandingPlayer) {
 }
 
 TEST_F(Chasing, TheInvulnerabilitySwitchPreventsTheCatch) {
-  Start({Guard("Enemy_2", 1000, 1000), Player(1060, 1000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
+  HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000), Player(1060, 1000)});
   SceneState().invulnerable = true;
   Settle();  // proximity: grace
   Chase(guard);
@@ -271,8 +260,7 @@ TEST_F(Chasing, TwoChasersKeepTheChaseMusicOnUntilBothHaveGivenUp) {
 }
 
 TEST_F(Chasing, AGuardThatGoesWhileChasingTakesItsSearchAndItsCountWithIt) {
-  Start({Guard("Enemy_2", 1000, 1000), Wall("Wall_4", 1150, 1000, 20, 300), Player(1300, 1000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
+  HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000), Wall("Wall_4", 1150, 1000, 20, 300), Player(1300, 1000)});
   Settle();
   Chase(guard);  // behind the wall: the chase turns into a search at once
   Frames(1);
@@ -305,9 +293,8 @@ class Stunned : public GuardScene {};
 
 TEST_F(Stunned, AStunStopsTheGuardForItsTimeAndAnotherHitDoesNotProlongIt) {
   // The player stands well outside the guard's cone: a stun ends with the patrol going on.
-  Start({Guard("Enemy_2", 1000, 1000, 0.0f, "Node_3"), Node("Node_3", 1000, 1000, "Node_4"),
-         Node("Node_4", 1400, 1000), Player(1000, 3000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
+  HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000, 0.0f, "Node_3"), Node("Node_3", 1000, 1000, "Node_4"),
+                                Node("Node_4", 1400, 1000), Player(1000, 3000)});
   Frames(50);
   ASSERT_EQ(guard->currentState, kPatrol);
   guard->nextState = kStun;
@@ -329,8 +316,7 @@ TEST_F(Stunned, AStunStopsTheGuardForItsTimeAndAnotherHitDoesNotProlongIt) {
 }
 
 TEST_F(Stunned, AStunnedChaserThatStillSeesThePlayerChasesOn) {
-  Start({Guard("Enemy_2", 1000, 1000), Player(1300, 1000)});
-  HumanBehavior* guard = GuardNamed("Enemy_2");
+  HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000), Player(1300, 1000)});
   Settle();
   guard->nextState = kFullAlert;
   Frames(1);

@@ -49,18 +49,9 @@ inline ButtonJournal& Journal() {
   return journal;
 }
 
+using testing_support::KinematicsOf;
 using testing_support::Record;
 
-// A behaviour that does nothing but hold state numbers, standing in for the human's.
-class StateHolder final : public Behavior {
- protected:
-  void OnEnter() override {}
-  void OnUpdate(float) override {}
-};
-
-inline Kinematics* KinematicsOf(GameObject* o) {
-  return o->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics));
-}
 inline Collision* ShapeOf(GameObject* o) { return o->GetComponentAs<Collision>(SlotOf(ComponentType::Collision)); }
 
 class LevelTest : public testing_support::SceneTest {
@@ -77,7 +68,7 @@ class LevelTest : public testing_support::SceneTest {
     factory.attachUIHandler = [](GameObject* o) { o->AddComponent(new UIHandler()); };
     factory.setButtonAction = [](GameObject* o, const std::string& action) { BindButtonAction(o, action); };
     factory.makeButtonInert = [](GameObject* o) { Journal().inert.push_back(o->name); };
-    factory.attachHumanBehavior = [](GameObject* o) { o->AddComponent(new StateHolder()); };
+    factory.attachHumanBehavior = [](GameObject* o) { o->AddComponent(new testing_support::IdleBehavior()); };
   }
   // A scene of its own with the given id and records, started at once.
   Level* StartTestLevel(int id, std::vector<ObjectRecord> records, uint32_t foodGoal = 3) {

@@ -210,7 +210,7 @@ TEST_F(FoodRuleTest, OnlyFastFoodStunsAHumanNotYetStunned) {
 
 class HudTest : public LevelTest {};
 
-TEST_F(HudTest, TheDisplayShowsTimeAndFoodAndTogglesTogether) {
+TEST_F(HudTest, TheDisplayShowsTimeAndFoodTogglesTogetherAndIsLeftAloneAfterARestart) {
   Level* scene = StartTestLevel(scene_id::kLevel1, {}, 4);
   scene->time = 65.9f;
   scene->foodCollected = 2;
@@ -232,11 +232,8 @@ TEST_F(HudTest, TheDisplayShowsTimeAndFoodAndTogglesTogether) {
   ToggleHud();
   EXPECT_TRUE(timer->visible);
   EXPECT_TRUE(counter->visible);
-}
 
-TEST_F(HudTest, ARestartedLevelLeavesTheOldDisplayAlone) {
-  StartTestLevel(scene_id::kLevel1, {});
-  CreateHud();
+  // A restarted level leaves the old display alone.
   RequestRestart();
   Frame();  // the old display objects are deleted
   Journal() = ButtonJournal{};

@@ -59,6 +59,10 @@ TEST_F(PathNodeTest, InsertAfterLinksAtTheEndAndInTheMiddleAndAfterNullEndsTheCh
   EXPECT_EQ(a.next, &b);
 }
 
+PathNode* g_seenDying = nullptr;
+PathNode* g_seenSuccessor = nullptr;
+
+// The removal hook sees each node before it is unlinked.
 TEST_F(PathNodeTest, DestroyingANodeJoinsItsNeighboursAndMovesTheHead) {
   // Links as indices into {a, b, c}; -1 for none. Survivors are checked in order.
   struct Link {
@@ -76,6 +80,10 @@ TEST_F(PathNodeTest, DestroyingANodeJoinsItsNeighboursAndMovesTheHead) {
       {"first, then last of a chain", false, {0, 2}, {{1, -1, -1, 1}}},
       {"first of a circle", true, {0}, {{1, 2, 2, 1}, {2, 1, 1, 1}}},
   };
+  SetPathNodeRemovalHook([](PathNode* dying) {
+    g_seenDying = dying;
+    g_seenSuccessor = dying->GetNext();
+  });
   for (const Row& row : rows) {
     SCOPED_TRACE(row.label);
     ClearObjects();
@@ -85,8 +93,12 @@ TEST_F(PathNodeTest, DestroyingANodeJoinsItsNeighboursAndMovesTheHead) {
     if (row.circle) n[2]->InsertAfter(n[0]);
     auto at = [&](int i) { return i < 0 ? nullptr : n[i]; };
     for (int d : row.destroyed) {
+      PathNode* successor = n[d]->GetNext();
+      g_seenDying = nullptr;
       n[d]->destroy = true;
       EXPECT_TRUE(DestroyIfMarked(n[d]));
+      EXPECT_EQ(g_seenDying, n[d]);
+      EXPECT_EQ(g_seenSuccessor, successor);
     }
     EXPECT_EQ(Objects().size(), 3u - row.destroyed.size());
     for (const Link& l : row.after) {
@@ -95,23 +107,6 @@ TEST_F(PathNodeTest, DestroyingANodeJoinsItsNeighboursAndMovesTheHead) {
       EXPECT_EQ(n[l.node]->head, at(l.head)) << "node " << l.node;
     }
   }
-}
-
-PathNode* g_seenDying = nullptr;
-PathNode* g_seenSuccessor = nullptr;
-
-TEST_F(PathNodeTest, TheRemovalHookSeesTheNodeBeforeItIsUnlinked) {
-  PathNode* a = AddNode("Node_1");
-  PathNode* b = AddNode("Node_2");
-  a->InsertAfter(b);
-  SetPathNodeRemovalHook([](PathNode* dying) {
-    g_seenDying = dying;
-    g_seenSuccessor = dying->GetNext();
-  });
-  a->destroy = true;
-  DestroyIfMarked(a);
-  EXPECT_EQ(g_seenDying, a);
-  EXPECT_EQ(g_seenSuccessor, b);
 }
 
 // Walking the paths is the guard's part (HumanBehaviorTest's patrols); here only the links.

@@ -92,6 +92,9 @@ TEST_F(AttributeFileTest, OtherTypesWriteAnEmptyFile) {
   EXPECT_TRUE(SaveAttributesToFile(nullptr, 7, path));
   EXPECT_EQ(ReadFile(path), "");
   EXPECT_TRUE(LoadAttributesFromFile(path));  // an empty file names no section and changes nothing
+  // A missing file, or a folder, is not read at all.
+  EXPECT_FALSE(LoadAttributesFromFile(dir.File("nothing.json")));
+  EXPECT_FALSE(LoadAttributesFromFile(dir.path()));
 }
 
 // The human file holds the nineteen values and an empty sound block.
@@ -174,9 +177,7 @@ TEST_F(AttributeFileTest, EnemyAndHumanBothNameTheHumanSectionAndTheAngleIsTrunc
   EXPECT_EQ(PlayerTuningValues().accel, 40000.0f);
   ASSERT_TRUE(LoadText("{\"Enemy\": {\"attributes\": {\"stun_max_time\": \"4\"}}}"));
   EXPECT_EQ(HumanTuningValues().stun_max_time, 4.0f);
-}
-
-TEST_F(AttributeFileTest, ListsAndCommasAreOptionalDecoration) {
+  // Lists and commas are optional decoration.
   ASSERT_TRUE(LoadText("{\"Human\" {\"notes\": [\"max_aggro\", \"7\"]\n\"max_aggro\" \"2\"}"));
   EXPECT_EQ(HumanTuningValues().max_aggro, 2.0f);
 }
@@ -204,11 +205,6 @@ TEST_F(AttributeFileTest, NumberThatDoesNotConvertRejectsTheWholeFile) {
   // Nothing read before the bad value stays applied.
   EXPECT_EQ(HumanTuningValues().max_aggro, 1.0f);
   EXPECT_EQ(PlayerTuningValues().accel, 40000.0f);
-}
-
-TEST_F(AttributeFileTest, MissingFileIsNotRead) {
-  EXPECT_FALSE(LoadAttributesFromFile(dir.File("nothing.json")));
-  EXPECT_FALSE(LoadAttributesFromFile(dir.path()));
 }
 
 TEST_F(AttributeFileTest, PlayerSoundKeysReRegisterEveryPlayersSoundWithTheTablesEvent) {

@@ -156,18 +156,6 @@ TEST_F(LevelRoundTripTest, GeneratedLevelsReadBackEqualAndFormatIsStable) {
   EXPECT_EQ(log.Take(), "");
 }
 
-TEST_F(LevelRoundTripTest, SaveLevelWritesWhatLevelToTextGives) {
-  TempDir dir;
-  Level level = LevelGenerator(77).Make();
-  level.path = dir.File("generated.json");
-  ASSERT_TRUE(SaveLevel(level));
-  EXPECT_EQ(ReadFile(level.path), LevelToText(level));
-  auto back = LoadLevel(level.path);
-  ASSERT_NE(back, nullptr);
-  ExpectSameFileContents(level, *back);
-  EXPECT_FALSE(fs::exists(platform::TempPathFor(level.path)));
-}
-
 // ---- Failed saves --------------------------------------------------------------------------
 
 class LevelSaveFaultTest : public ::testing::Test {

@@ -26,6 +26,7 @@
 #include "support/LogCapture.h"
 #include "support/SceneWorld.h"
 #include "support/TestSupport.h"
+#include "unit/audio/AudioTestHelpers.h"
 
 using testing_support::AddTestScene;
 using testing_support::Record;
@@ -422,14 +423,6 @@ TEST_F(SceneExitTest, WithoutAnOverlayFadesEndAtOnceButACatchStillWaits) {
   EXPECT_EQ(RequestedId(), scene_id::kGameOver);
 }
 
-TEST_F(SceneExitTest, TheEndSceneIsLeftBySkipInput) {
-  Level* scene = BuildTestList(scene_id::kEndScene, {}, "Assets/Levels/EndScene.json");
-  Frame();
-  SetKey(vk::Return, true);
-  Frame();
-  EXPECT_TRUE(scene->leaveRequested);
-}
-
 TEST_F(SceneExitTest, ThePlayerRunsOutInTheLastHalfSecondOfATimedExit) {
   static std::vector<float> calls;
   static Level* running = nullptr;
@@ -506,16 +499,10 @@ TEST_F(SceneManagerTest, TheCameraStaysPutInTheMenuCreditsAndTheEditorHalt) {
 
 // Instances of the named event that are playing now.
 int Playing(const std::string& name) {
-  EventSystem* system = GetEventSystem();
-  EventDescription event = FindRegisteredEvent(name);
-  if (system == nullptr) return -1;
-  EventInstance list[16];
-  int count = 0;
-  if (system->GetInstanceList(event, list, 16, &count) != AudioResult::Ok) return 0;
   int playing = 0;
-  for (int i = 0; i < count; ++i) {
+  for (EventInstance i : audio_test::InstancesOf(name)) {
     PlaybackState state = PlaybackState::Stopped;
-    if (system->GetPlaybackState(list[i], &state) == AudioResult::Ok && state == PlaybackState::Playing) ++playing;
+    playing += GetEventSystem()->GetPlaybackState(i, &state) == AudioResult::Ok && state == PlaybackState::Playing;
   }
   return playing;
 }
@@ -537,9 +524,16 @@ class SceneMusicTest : public SceneManagerTest {
     UpdateAudio();
     ASSERT_EQ(CurrentId(), id);
   }
+  // One frame with the key down, then the key up again.
+  void Press(int key) {
+    SetKey(key, true);
+    Frame();
+    UpdateAudio();
+    ResetKeys();
+  }
 };
 
-TEST_F(SceneMusicTest, TheMenuPlaysMenuMusicAndLevelOneStartsTheLevelMusicForAllThreeLevels) {
+TEST_F(SceneMusicTest, EachSceneStartsOrKeepsItsMusicAndEnterOrASkipStopsIt) {
   Go(scene_id::kMainMenu);
   EXPECT_EQ(Playing("menu"), 1);
   EXPECT_EQ(Playing("levelone"), 0);
@@ -554,39 +548,25 @@ TEST_F(SceneMusicTest, TheMenuPlaysMenuMusicAndLevelOneStartsTheLevelMusicForAll
   Go(scene_id::kMainMenu);
   EXPECT_EQ(Playing("menu"), 1);
   EXPECT_EQ(Playing("levelone"), 0);
-}
-
-TEST_F(SceneMusicTest, LevelsTwoAndThreeStartTheLevelMusicWhenItIsSilent) {
-  // Enter on the end scene stops the level music; the next level starts it again.
-  Go(scene_id::kLevel1);
-  Go(scene_id::kEndScene);
-  SetKey(vk::Return, true);
-  Frame();
-  UpdateAudio();
-  ResetKeys();
-  EXPECT_EQ(Playing("levelone"), 0);
-  Go(scene_id::kLevel2);
-  EXPECT_EQ(Playing("levelone"), 1);
-  // Straight from the menu (the level select), the menu music gives way to it.
-  Go(scene_id::kMainMenu);
+  // Straight from the menu (the level select), the menu music gives way to the level's.
   Go(scene_id::kLevel3);
   EXPECT_EQ(Playing("menu"), 0);
   EXPECT_EQ(Playing("levelone"), 1);
-}
 
-TEST_F(SceneMusicTest, EnterStopsTheMusicAndASkipStopsTheLogoSound) {
+  // Enter on the end scene leaves it and stops the level music; the next level starts it again.
+  Go(scene_id::kEndScene);
+  Press(vk::Return);
+  EXPECT_TRUE(CurrentScene()->leaveRequested);
+  EXPECT_EQ(Playing("levelone"), 0);
+  Go(scene_id::kLevel2);
+  EXPECT_EQ(Playing("levelone"), 1);
+  // Enter on the menu stops its music too, and a skip stops the logo sound.
   Go(scene_id::kMainMenu);
-  SetKey(vk::Return, true);
-  Frame();
-  UpdateAudio();
+  Press(vk::Return);
   EXPECT_EQ(Playing("menu"), 0);
-  ResetKeys();
-
   Go(scene_id::kSplashCorvan);
   EXPECT_EQ(Playing("corvan"), 1);
-  SetKey(vk::Space, true);
-  Frame();
-  UpdateAudio();
+  Press(vk::Space);
   EXPECT_EQ(Playing("corvan"), 0);
 }
 

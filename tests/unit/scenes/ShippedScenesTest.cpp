@@ -39,20 +39,13 @@ int Count(const Level& level, ObjectType type) {
   }));
 }
 
-TEST(ShippedScenesTest, EveryFileIsInTheWritersExactLayout) {
+TEST(ShippedScenesTest, EveryFileIsInTheWritersExactLayoutAndListsEveryPictureItsObjectsName) {
   for (const char* name : kSceneFiles) {
     std::string text = ReadFile(LevelPath(name));
     ASSERT_FALSE(text.empty()) << name;
     auto level = Read(name);
     ASSERT_NE(level, nullptr) << name;
     EXPECT_EQ(LevelToText(*level), text) << name;
-  }
-}
-
-TEST(ShippedScenesTest, EveryPictureAnObjectNamesIsListedForLoading) {
-  for (const char* name : kSceneFiles) {
-    auto level = Read(name);
-    ASSERT_NE(level, nullptr) << name;
     // That the listed pictures are shipped and decode is AssetImagesTest's.
     std::set<std::string> listed(level->textures.begin(), level->textures.end());
     for (const ObjectRecord& r : level->objects) {

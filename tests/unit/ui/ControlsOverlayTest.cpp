@@ -21,26 +21,11 @@ class ControlsOverlayTest : public UiTest {
     UiTest::TearDown();
     ResetKeyBindings();
   }
-  void Choose(const std::string& text) {
-    for (int guard = 0; guard < 12 && SelectedText() != text; ++guard) Tap(vk::Down);
-    ASSERT_EQ(SelectedText(), text);
-    Tap(vk::Return);
-  }
   void OpenFromMainMenu() {
     BuildMenuScenes(scene_id::kMainMenu);
     Choose("controls");
   }
-  // The visible button labelled `text` (other screens' hidden buttons may share the text); null when
-  // none.
-  static GameObject* ShownButton(const std::string& text) {
-    for (GameObject* o : Objects()) {
-      auto* label = o->GetComponentAs<Text>(SlotOf(ComponentType::Text));
-      if (label != nullptr && label->text == text && label->linkedObject != nullptr && label->linkedObject->visible) {
-        return label->linkedObject;
-      }
-    }
-    return nullptr;
-  }
+  static GameObject* ShownButton(const std::string& text) { return FindButton(text, true); }
   // The message line's text (its glyphs are the only ones of size 16 on the screen).
   std::string Message() {
     for (GameObject* o : Objects()) {
@@ -52,11 +37,12 @@ class ControlsOverlayTest : public UiTest {
   std::string SavedSettings() { return testing_support::ReadFile(SettingsPath()); }
 };
 
+// The keys shown are the shipped controls.
 TEST_F(ControlsOverlayTest, TheScreenListsEveryActionWithItsKeys) {
   OpenFromMainMenu();
   EXPECT_EQ(SelectedText(), "mOVE uP - w");
-  for (const char* row : {"mOVE dOWN - s", "pICK uP / dROP - rmb", "tHROW - lmb", "pAUSE - escape or p", "rETRY - r",
-                          "reset to defaults", "back"}) {
+  for (const char* row : {"mOVE dOWN - s", "mOVE lEFT - a", "mOVE rIGHT - d", "pICK uP / dROP - rmb", "tHROW - lmb",
+                          "pAUSE - escape or p", "rETRY - r", "reset to defaults", "back"}) {
     EXPECT_TRUE(Shown(ShownButton(row))) << row;
   }
   EXPECT_EQ(Message(), "enter or click: change a key - the mouse aims");
@@ -75,6 +61,11 @@ TEST_F(ControlsOverlayTest, EnterOnAnActionThenANewKeyRebindsItSavesItAndKeepsTh
   EXPECT_EQ(ActionBindingText(KeyBindings(), Action::Throw), "SPACE") << "in use at once";
   EXPECT_NE(SavedSettings().find("key_throw = SPACE"), std::string::npos) << SavedSettings();
   EXPECT_EQ(CurrentSettings().bindings, KeyBindings());
+  // An action's own key is no conflict with itself; it becomes the only one.
+  Choose("pAUSE - escape or p");
+  Tap(vk::Letter('P'));
+  EXPECT_EQ(Message(), "pAUSE is now p");
+  EXPECT_EQ(ActionBindingText(KeyBindings(), Action::Pause), "P");
 }
 
 TEST_F(ControlsOverlayTest, MenuKeysPressedAsTheNewKeyBindWithoutMovingOrPressingAnything) {
@@ -106,8 +97,14 @@ TEST_F(ControlsOverlayTest, EscapeReservedAndTakenKeysChangeNothingAndSaySo) {
   Tap(vk::F8);
   EXPECT_EQ(Message(), "f8 is kept by the game");
   Tap(vk::Return);
+  Tap(vk::F11);
+  EXPECT_EQ(Message(), "f11 is kept by the game");
+  Tap(vk::Return);
   Tap(vk::Letter('R'));
   EXPECT_EQ(Message(), "r is already rETRY - pick another");
+  Tap(vk::Return);
+  Tap(vk::Letter('P'));  // pause's second key
+  EXPECT_EQ(Message(), "p is already pAUSE - pick another");
   EXPECT_EQ(KeyBindings(), DefaultKeyBindings());
   EXPECT_FALSE(testing_support::FileExists(SettingsPath())) << "nothing to save";
 }

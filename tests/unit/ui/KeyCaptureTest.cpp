@@ -1,4 +1,5 @@
-// What a key pressed on the controls screen does to the bindings, and which press the screen sees.
+// Which press the controls screen sees; what the key then does to the bindings, and the message
+// that says so, is ControlsOverlayTest's.
 #include <gtest/gtest.h>
 
 #include "app/Input.h"
@@ -6,38 +7,6 @@
 #include "ui/KeyCapture.h"
 
 namespace {
-
-TEST(KeyCaptureTest, AFreeKeyOrButtonBecomesTheActionsOnlyKey) {
-  KeyBindingTable table = DefaultKeyBindings();
-  CaptureResult result = ApplyCapturedCode(table, Action::Pause, vk::Letter('Q'));
-  EXPECT_EQ(result.outcome, CaptureOutcome::Bound);
-  EXPECT_EQ(ActionBindingText(table, Action::Pause), "Q") << "escape and p both go";
-  // Its own key again: no conflict with itself.
-  table = DefaultKeyBindings();
-  EXPECT_EQ(ApplyCapturedCode(table, Action::Pause, vk::Letter('P')).outcome, CaptureOutcome::Bound);
-  EXPECT_EQ(ActionBindingText(table, Action::Pause), "P");
-  // A mouse button, once it is free.
-  ASSERT_EQ(ApplyCapturedCode(table, Action::Throw, vk::Space).outcome, CaptureOutcome::Bound);
-  EXPECT_EQ(ApplyCapturedCode(table, Action::PickUpDrop, kLeftMouseCode).outcome, CaptureOutcome::Bound);
-  EXPECT_EQ(ActionBindingText(table, Action::PickUpDrop), "LMB");
-  EXPECT_EQ(CaptureMessage(Action::PickUpDrop, {CaptureOutcome::Bound, kLeftMouseCode}), "pICK uP / dROP is now lmb");
-}
-
-TEST(KeyCaptureTest, EscapeCancelsAndReservedOrTakenKeysLeaveTheTableAsItWas) {
-  const KeyBindingTable defaults = DefaultKeyBindings();
-  KeyBindingTable table = defaults;
-  EXPECT_EQ(ApplyCapturedCode(table, Action::Throw, vk::Escape).outcome, CaptureOutcome::Cancelled);
-  EXPECT_EQ(ApplyCapturedCode(table, Action::Throw, vk::F8).outcome, CaptureOutcome::Reserved);
-  EXPECT_EQ(ApplyCapturedCode(table, Action::Throw, vk::F11).outcome, CaptureOutcome::Reserved);
-  const CaptureResult taken = ApplyCapturedCode(table, Action::Throw, vk::Letter('R'));
-  EXPECT_EQ(taken.outcome, CaptureOutcome::Taken);
-  EXPECT_EQ(taken.owner, Action::Retry);
-  // Pause's second key counts as taken too.
-  EXPECT_EQ(ApplyCapturedCode(table, Action::MoveUp, vk::Letter('P')).owner, Action::Pause);
-  EXPECT_EQ(table, defaults);
-  EXPECT_EQ(CaptureMessage(Action::Throw, taken), "r is already rETRY - pick another");
-  EXPECT_EQ(CaptureMessage(Action::Throw, {CaptureOutcome::Cancelled, vk::Escape}), "tHROW unchanged");
-}
 
 TEST(KeyCaptureTest, OnlyAKeyOrButtonThatWentDownInThisPassIsSeen) {
   ResetKeys();

@@ -18,9 +18,13 @@ class UIHandlerTest : public UiTest {
   }
 };
 
+// A click outside every button does nothing while Enter in the same frame presses the selection.
 TEST_F(UIHandlerTest, ClickInsideTheBoxPressesAndOutsideDoesNot) {
   int presses = 0;
-  Counted(200.0f, 100.0f, &presses);
+  int otherPresses = 0;
+  GameObject* selected = Counted(200.0f, 100.0f, &presses);
+  RegisterForNavigation(selected);
+  RegisterForNavigation(Counted(0.0f, 300.0f, &otherPresses));
   ClickAt(300.0f, 100.0f);  // right of the box
   EXPECT_EQ(presses, 0);
   ClickAt(240.0f, 120.0f);  // inside, near a corner
@@ -32,37 +36,16 @@ TEST_F(UIHandlerTest, ClickInsideTheBoxPressesAndOutsideDoesNot) {
   Input().mouse.left = false;
   Frame();
   EXPECT_EQ(presses, 2);
-}
-
-TEST_F(UIHandlerTest, ClickOutsideAnActiveButtonDoesNothingWhileEnterInTheSameFramePressesTheSelection) {
-  int selectedPresses = 0;
-  int otherPresses = 0;
-  GameObject* selected = Counted(0.0f, 0.0f, &selectedPresses);
-  GameObject* other = Counted(0.0f, 200.0f, &otherPresses);
-  RegisterForNavigation(selected);
-  RegisterForNavigation(other);
   Input().mouse.worldX = 500.0f;
   Input().mouse.worldY = -300.0f;
   Input().mouse.left = true;
   SetKey(vk::Return, true);
   Frame();
-  EXPECT_EQ(selectedPresses, 1);
+  EXPECT_EQ(presses, 3);
   EXPECT_EQ(otherPresses, 0);
 }
 
-TEST_F(UIHandlerTest, PadAPressesTheSelectionOncePerPress) {
-  int presses = 0;
-  GameObject* b = Counted(0.0f, 0.0f, &presses);
-  RegisterForNavigation(b);
-  PadState& pad = Input().pads[0];
-  pad.state.buttons = pad.masks[PadA];
-  Frame();
-  pad.flags[PadA] = true;  // still held in the next pass
-  Frame();
-  EXPECT_EQ(presses, 1);
-}
-
-TEST_F(UIHandlerTest, InactiveButtonsIgnoreClicksAndEnter) {
+TEST_F(UIHandlerTest, InactiveButtonsIgnoreClicksAndEnterAndPadAPressesTheSelectionOncePerPress) {
   int presses = 0;
   GameObject* b = Counted(0.0f, 0.0f, &presses);
   RegisterForNavigation(b);
@@ -73,6 +56,12 @@ TEST_F(UIHandlerTest, InactiveButtonsIgnoreClicksAndEnter) {
   HandlerOf(b)->active = true;
   Tap(vk::Return);
   EXPECT_EQ(presses, 1);
+  PadState& pad = Input().pads[0];
+  pad.state.buttons = pad.masks[PadA];
+  Frame();
+  pad.flags[PadA] = true;  // still held in the next pass
+  Frame();
+  EXPECT_EQ(presses, 2);
 }
 
 TEST_F(UIHandlerTest, APressThatOpensAMenuDoesNotPressTheNewSelectionInTheSameFrame) {

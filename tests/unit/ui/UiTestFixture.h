@@ -97,14 +97,19 @@ class UiTest : public testing_support::SceneTest {
 
   int CurrentId() { return CurrentScene() == nullptr ? -1 : CurrentScene()->sceneId; }
 
+  // Moves the selection down until it is on the button with that text, then presses Enter.
+  void Choose(const std::string& text);
+
   testing_support::TempDir settingsDir_;
 };
 
-// The object a label with this text follows (a button, panel or picture label); null when none.
-inline GameObject* FindButton(const std::string& text) {
+// The object a label with this text follows (a button, panel or picture label), the first visible
+// one when `visibleOnly` (other screens' hidden buttons may share the text); null when none.
+inline GameObject* FindButton(const std::string& text, bool visibleOnly = false) {
   for (GameObject* o : Objects()) {
     auto* label = o->GetComponentAs<Text>(SlotOf(ComponentType::Text));
-    if (label != nullptr && label->text == text && label->linkedObject != nullptr) return label->linkedObject;
+    GameObject* button = label != nullptr && label->text == text ? label->linkedObject : nullptr;
+    if (button != nullptr && (button->visible || !visibleOnly)) return button;
   }
   return nullptr;
 }
@@ -113,6 +118,12 @@ inline std::string SelectedText() {
   UIHandler* selected = SelectedButton();
   Text* text = selected != nullptr ? selected->TextComponent() : nullptr;
   return text != nullptr ? text->text : std::string();
+}
+
+inline void UiTest::Choose(const std::string& text) {
+  for (int guard = 0; guard < 12 && SelectedText() != text; ++guard) Tap(vk::Down);
+  ASSERT_EQ(SelectedText(), text);
+  Tap(vk::Return);
 }
 
 inline bool Shown(GameObject* object) {
