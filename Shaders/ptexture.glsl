@@ -30,10 +30,16 @@
 //    the sprite batch marks such lights in the quad's `unreached` bits and the loop visits only
 //    the others, in the same order, so the sum is the same to the last bit. On a software
 //    renderer the loop over every light for every pixel was most of the frame.
-// Variants: the device compiles this file four times. A draw none of whose quads is filtered is
+// Variants: the device compiles this file ten times. A draw none of whose quads is filtered is
 // drawn by a variant built with NO_FILTERS, one none of whose quads any light reaches by a variant
 // built with NO_LIGHTS (ambient only); each gives exactly the picture of the full program for such
-// a draw, since it only leaves out steps that would multiply by the identity or add exact zeros. A
+// a draw, since it only leaves out steps that would multiply by the identity or add exact zeros.
+// A draw none of whose quads more than 1, 2 or 3 lights reach is drawn by a variant built with
+// LIGHTS_1, LIGHTS_2 or LIGHTS_3: the vertex stage picks the quad's lights and hands them over in
+// that many flat slots (a light that adds +0 fills a slot the quad does not need), and the sum is
+// formed in the loop's order with the loop's expression, so it is the same to the last bit; on a
+// software renderer the loop's per-pixel control and its light block reads by a varying index
+// (a gather for every pixel) cost more than the light's own arithmetic. A
 // software renderer runs every step of a shader for every pixel (a loop's body at least once,
 // both sides of a branch), so leaving a step out is the only way not to pay for it. For the same
 // reason the NO_LIGHTS variant does not test the kind per pixel: the vertex stage hands it the
@@ -63,6 +69,14 @@ layout(std140) uniform LightBuffer {
   LightEntry lights[128];
 };
 
+#if defined(LIGHTS_3)
+#define LIGHT_SLOTS 3
+#elif defined(LIGHTS_2)
+#define LIGHT_SLOTS 2
+#elif defined(LIGHTS_1)
+#define LIGHT_SLOTS 1
+#endif
+
 uniform sampler2D shaderTexture;
 
 in vec2 uv;
@@ -73,6 +87,10 @@ flat in vec4 filterRow1;
 flat in vec4 filterRow2;
 flat in uvec4 unreached;
 flat in vec3 tint;
+#ifdef LIGHT_SLOTS
+flat in vec4 slotPlace[LIGHT_SLOTS];  // the quad's first reached lights (vtexture.glsl)
+flat in vec4 slotShade[LIGHT_SLOTS];
+#endif
 
 out vec4 fragColor;
 
@@ -84,6 +102,14 @@ float Falloff(float distanceToLight, float start, float end) {
   if (end <= start) return distanceToLight <= start ? 1.0 : 0.0;
   return 1.0 - smoothstep(start, end, distanceToLight);
 }
+
+#ifdef LIGHT_SLOTS
+// What slot s adds: the loop's term, with the colour times the intensity formed per corner.
+vec3 SlotLight(int s) {
+  float d = distance(worldPosition, slotPlace[s].xyz);
+  return slotShade[s].rgb * Falloff(d, slotPlace[s].w, slotShade[s].w);
+}
+#endif
 
 void main() {
   vec4 color = texture(shaderTexture, uv);
@@ -98,6 +124,17 @@ void main() {
   // Ambient only: the quad's flat tint (vtexture.glsl) is that product for a level object and 1
   // for screen furniture, so this is the full program's multiply, or one by exactly 1.
   color.rgb *= tint;
+#elif defined(LIGHT_SLOTS)
+  // The slots in order, as the loop below adds the same lights (furniture: 1 plus zeros).
+  vec3 light = tint;
+  light += SlotLight(0);
+#if LIGHT_SLOTS > 1
+  light += SlotLight(1);
+#endif
+#if LIGHT_SLOTS > 2
+  light += SlotLight(2);
+#endif
+  color.rgb *= light;
 #else
   if (kind != kKindText && kind != kKindUI && kind != kKindTransition) {
     vec3 light = ambient.rgb * ambient.a;

@@ -16,6 +16,12 @@
 // come the same way: read per pixel with an index from a varying, a software renderer fetches
 // them once for each pixel it shades; per corner they cost nothing, and a flat value reaches the
 // pixel stage bit for bit.
+// A variant built with LIGHTS_1, LIGHTS_2 or LIGHTS_3 (a draw none of whose quads more lights reach)
+// picks the quad's reached lights here, once per corner, lowest number first, and hands each one's
+// position, fall-off and colour times intensity to the pixel stage flat, in as many light slots as
+// the variant has. Slots the quad's lights do not fill carry a light that adds exactly nothing
+// (colour 0, a fall-off that is 0 at every distance); so do all the slots of screen furniture, whose
+// tint is 1. The pixel stage then adds the slots in order with no loop and no light block reads.
 
 layout(std140) uniform MatrixBuffer {
   mat4 worldMatrix;
@@ -43,6 +49,14 @@ layout(std140) uniform LightBuffer {
   LightEntry lights[128];
 };
 
+#if defined(LIGHTS_3)
+#define LIGHT_SLOTS 3
+#elif defined(LIGHTS_2)
+#define LIGHT_SLOTS 2
+#elif defined(LIGHTS_1)
+#define LIGHT_SLOTS 1
+#endif
+
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec2 texcoord;
 layout(location = 2) in uint objectKind;
@@ -56,6 +70,12 @@ flat out vec4 filterRow1;
 flat out vec4 filterRow2;
 flat out uvec4 unreached;
 flat out vec3 tint;
+#ifdef LIGHT_SLOTS
+// Slot s: the light's position (xyz) and fall-off start (w); its colour times its intensity (rgb)
+// and fall-off end (w).
+flat out vec4 slotPlace[LIGHT_SLOTS];
+flat out vec4 slotShade[LIGHT_SLOTS];
+#endif
 
 const uint kKindText = 10u;
 const uint kKindUI = 16u;
@@ -82,4 +102,31 @@ void main() {
   unreached = lightsOut;
   bool furniture = kind == kKindText || kind == kKindUI || kind == kKindTransition;
   tint = furniture ? vec3(1.0) : ambient.rgb * ambient.a;
+#ifdef LIGHT_SLOTS
+  // The padding light: black, and its fall-off (end not past start) is 1 only within a distance
+  // of -1, which no distance is.
+  vec4 place[LIGHT_SLOTS];
+  vec4 shade[LIGHT_SLOTS];
+  for (int s = 0; s < LIGHT_SLOTS; ++s) {
+    place[s] = vec4(0.0, 0.0, 0.0, -1.0);
+    shade[s] = vec4(0.0, 0.0, 0.0, -1.0);
+  }
+  // The lights the block holds less the unreached ones, as the looping variant visits them.
+  uint count = furniture ? 0u : min(lightCount, 128u);
+  int filled = 0;
+  for (uint w = 0u; w < 4u && w * 32u < count && filled < LIGHT_SLOTS; ++w) {
+    uint bits = ~lightsOut[w];
+    if (count - w * 32u < 32u) bits &= (1u << (count - w * 32u)) - 1u;
+    while (bits != 0u && filled < LIGHT_SLOTS) {
+      uint lowest = bits & (~bits + 1u);
+      bits ^= lowest;
+      uint i = w * 32u + ((floatBitsToUint(float(lowest)) >> 23) - 127u);
+      place[filled] = vec4(lights[i].position.xyz, lights[i].falloffStart.x);
+      shade[filled] = vec4(lights[i].color * lights[i].intensity, lights[i].falloffEnd.x);
+      ++filled;
+    }
+  }
+  slotPlace = place;
+  slotShade = shade;
+#endif
 }

@@ -39,6 +39,14 @@
 //   without blending or the discard                       7.9 / 15.8 / 5.1     87.9 / 160.2 / 49.9
 // Blending off saves 15-23%; the discard is worth about 1% more, which the game's frame times do
 // not show, so opaque draws keep the program with the discard.
+// The "lit" rows draw the same quads as level objects that 1-3 lights reach, with our program
+// looping over the lights or taking them in slots from the vertex stage. Processor ms per frame
+// (same sitting, one renderer thread, small / turned / screen; "ours" unlit 17-19 / 37-38 / 9):
+//   lit 1: loop 30-34 / 68-72 / 20     slots 17-22 / 38-42 / 9-10
+//   lit 2: loop 36    / 81    / 24     slots 18    / 41    / 10
+//   lit 3: loop 40    / 92    / 28     slots 25    / 42    / 11
+// The loop's first light doubled a pixel's cost (its control, and the light block read by an
+// index from a varying, per pixel); a light in a slot costs a few per cent.
 #include <SDL.h>
 #include <SDL_image.h>
 #include <epoxy/gl.h>
@@ -71,6 +79,9 @@ struct Config {
   bool blend = true;       // blending on (the game switches it off for draws of opaque pixels)
   int program = 0;  // 0 ours (no filters, no lights), 1 fewer varyings, 2 trivial, 3 our vertex stage
                    // + trivial pixel stage, 4 the same times a flat tint
+  int lights = 0;      // 1-3: ours lit (level objects, not furniture), this many lights reach every
+                       // quad, drawn by ...
+  bool slots = false;  // ... the variant with that many light slots (else the loop over the lights)
 };
 
 struct Vertex {
@@ -270,6 +281,20 @@ int main(int argc, char** argv) {
   programs[4][0] = Link(vtexture, WithDefines(kTintPixel, "#define NO_DISCARD 1\n"));
 
   // Uniform blocks: identity matrices, empty filters and lights.
+  // Lit rows: our program without filters, looping or with 1-3 light slots ([lights][slots]).
+  GLuint litPrograms[4][2] = {};
+  for (int n = 1; n <= 3; ++n) {
+    for (int slots = 0; slots < 2; ++slots) {
+      std::string defines = "#define NO_FILTERS 1\n";
+      if (slots) {
+        defines += "#define LIGHTS_";
+        defines += static_cast<char>('0' + n);
+        defines += " 1\n";
+      }
+      litPrograms[n][slots] = Link(WithDefines(vtexture, defines), WithDefines(ptexture, defines));
+    }
+  }
+
   GLuint blocks[3];
   glGenBuffers(3, blocks);
   float matrices[48] = {};
@@ -283,6 +308,25 @@ int main(int argc, char** argv) {
     glBufferData(GL_UNIFORM_BUFFER, static_cast<GLsizeiptr>(sizes[b]), b == 0 ? static_cast<const void*>(matrices) : zeros.data(),
                  GL_STATIC_DRAW);
     glBindBufferBase(GL_UNIFORM_BUFFER, b, blocks[b]);
+  }
+  // Light blocks of 1-3 lights over the screen's middle that fade out across it, a dim ambient.
+  GLuint lightBlocks[4] = {};
+  glGenBuffers(3, lightBlocks + 1);
+  for (uint32_t n = 1; n <= 3; ++n) {
+    std::vector<float> block(8 + 16 * n, 0.0f);
+    std::memcpy(&block[3], &n, 4);
+    block[4] = block[5] = block[6] = 1.0f;
+    block[7] = 0.25f;
+    for (uint32_t i = 0; i < n; ++i) {
+      float* at = &block[8 + 16 * i];
+      at[0] = 0.25f * static_cast<float>(i);
+      at[2] = -0.5f;
+      at[4] = at[5] = at[6] = at[7] = 1.0f;
+      at[8] = 0.25f;
+      at[12] = 1.5f;
+    }
+    glBindBuffer(GL_UNIFORM_BUFFER, lightBlocks[n]);
+    glBufferData(GL_UNIFORM_BUFFER, static_cast<GLsizeiptr>(block.size() * 4), block.data(), GL_STATIC_DRAW);
   }
 
   // Textures: [srgb][mips].
@@ -320,13 +364,18 @@ int main(int argc, char** argv) {
   }
   GLuint ib = 0;
   glGenBuffers(1, &ib);
-  GLuint arrays[3], vbs[3];
-  glGenVertexArrays(3, arrays);
-  glGenBuffers(3, vbs);
-  for (int s = 0; s < 3; ++s) {
+  // Arrays 0-2: the scenes as screen furniture; 3-5: the same quads as lit level objects.
+  GLuint arrays[6], vbs[6];
+  glGenVertexArrays(6, arrays);
+  glGenBuffers(6, vbs);
+  for (int s = 0; s < 6; ++s) {
+    std::vector<Vertex> vertices = scenes[s % 3].vertices;
+    if (s >= 3) {
+      for (Vertex& v : vertices) v.kind = 0;
+    }
     glBindVertexArray(arrays[s]);
     glBindBuffer(GL_ARRAY_BUFFER, vbs[s]);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(scenes[s].vertices.size() * sizeof(Vertex)), scenes[s].vertices.data(),
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(Vertex)), vertices.data(),
                  GL_STATIC_DRAW);
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(0));
@@ -413,6 +462,16 @@ int main(int argc, char** argv) {
   drop("opaque as drawn", [](Config&) {});
   drop("opaque - blend", [](Config& c) { c.blend = false; });
   drop("opaque - blend - discard", [](Config& c) { c.discard = false; });
+  for (int n = 1; n <= 3; ++n) {
+    static const char* names[4][2] = {{}, {"lit 1: loop", "lit 1: slots"}, {"lit 2: loop", "lit 2: slots"},
+                                      {"lit 3: loop", "lit 3: slots"}};
+    for (int slots = 0; slots < 2; ++slots) {
+      one(names[n][slots], [&](Config& c) {
+        c.lights = n;
+        c.slots = slots != 0;
+      });
+    }
+  }
 
   // QM_ONLY=TEXT keeps the rows whose name contains TEXT (=TEXT: the row named TEXT).
   if (const char* only = std::getenv("QM_ONLY")) {
@@ -447,10 +506,11 @@ int main(int argc, char** argv) {
       else glDisable(GL_BLEND);
       if (c.separate) glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ZERO);
       else glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-      glUseProgram(programs[c.program][c.discard ? 1 : 0]);
+      glUseProgram(c.lights > 0 ? litPrograms[c.lights][c.slots ? 1 : 0] : programs[c.program][c.discard ? 1 : 0]);
+      glBindBufferBase(GL_UNIFORM_BUFFER, 2, c.lights > 0 ? lightBlocks[c.lights] : blocks[2]);
       glBindTexture(GL_TEXTURE_2D, textures[c.srgb ? 1 : 0][c.mipTexture ? 1 : 0]);
       glBindSampler(0, samplers[c.mipSampler ? 1 : 0]);
-      glBindVertexArray(arrays[s]);
+      glBindVertexArray(arrays[c.lights > 0 ? s + 3 : s]);
       const GLsizei count = static_cast<GLsizei>(scenes[s].vertices.size() / 4 * 6);
       auto frame = [&] {
         glDepthMask(GL_TRUE);

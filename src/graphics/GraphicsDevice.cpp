@@ -170,11 +170,11 @@ platform::GpuShader CompileStage(platform::ShaderStage stage, const std::string&
 
 platform::GpuProgram CompileShaderProgram(platform::ProgramKind kind, const std::string& vertexFile,
                                           const std::string& pixelFile, platform::GpuShader* vertex,
-                                          platform::GpuShader* pixel, const std::vector<std::string>& pixelDefines) {
+                                          platform::GpuShader* pixel, const std::vector<std::string>& defines) {
   platform::GpuDevice& gpu = Gpu();
-  platform::GpuShader vs = CompileStage(platform::ShaderStage::Vertex, vertexFile);
+  platform::GpuShader vs = CompileStage(platform::ShaderStage::Vertex, vertexFile, defines);
   if (!vs) return platform::GpuProgram{};
-  platform::GpuShader ps = CompileStage(platform::ShaderStage::Pixel, pixelFile, pixelDefines);
+  platform::GpuShader ps = CompileStage(platform::ShaderStage::Pixel, pixelFile, defines);
   if (!ps) {
     gpu.DestroyShader(vs);
     return platform::GpuProgram{};

@@ -59,9 +59,9 @@ platform::GpuDevice& Gpu();
 // Compiles and links a shader program from two GLSL files (vertex first). A missing file shows its
 // name in a box captioned "Missing Shader File"; a compiler message goes to "shader-error.txt" and a
 // box captioned with the file name says so. Returns an empty program then (nothing is left alive);
-// on success *vertex and *pixel hold the compiled stages. Each name in `pixelDefines` is defined (as
-// 1) in the pixel stage's source, right after its #version line, to build a variant of it.
+// on success *vertex and *pixel hold the compiled stages. Each name in `defines` is defined (as 1)
+// in both stages' sources, right after the #version line, to build a variant of the program.
 platform::GpuProgram CompileShaderProgram(platform::ProgramKind kind, const std::string& vertexFile,
                                           const std::string& pixelFile, platform::GpuShader* vertex,
                                           platform::GpuShader* pixel,
-                                          const std::vector<std::string>& pixelDefines = {});
+                                          const std::vector<std::string>& defines = {});

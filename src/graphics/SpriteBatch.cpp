@@ -58,6 +58,7 @@ struct Batch {
   bool lightsReach = false;  // some light reaches some quad of the batch
   bool shrinks = false;      // some quad shows its texture smaller than its size
   std::vector<TextureVertex> textureVertices;
+  std::vector<uint8_t> quadLights;  // how many lights reach each textured quad (0: unlit)
   std::vector<ColorVertex> colorVertices;
   // Where on the screen the quads lie: all of them, and each one (for a small batch).
   Box bounds;
@@ -477,10 +478,19 @@ void SendTextured(BatchModule& m, const Batch& b) {
   }
   uint8_t filterBlock[platform::kFilterBlockBytes] = {};
   std::memcpy(filterBlock, b.filters, static_cast<size_t>(b.filterSets) * 12 * sizeof(float));
+  // The lit program's shape follows the most lights on one quad that is drawn (a hidden or
+  // off-screen quad's lights cost no pixel).
+  const auto hidden = m.hidden.begin() + static_cast<std::ptrdiff_t>(b.first);
+  int mostLights = 0;
+  for (size_t q = 0; q < b.quadLights.size(); ++q) {
+    if (hidden[static_cast<std::ptrdiff_t>(q)] == 0) mostLights = std::max<int>(mostLights, b.quadLights[q]);
+  }
   shader->RenderBatch(m.textured.buffer, m.quadIndices, static_cast<int>(count / 4 * 6), static_cast<int>(first),
                       b.matrices, filterBlock, b.lights.data(), b.lights.size(), b.textureObject,
                       (b.filterSets > 1 ? 0u : kNoFilters) | (b.lightsReach ? 0u : kNoLights) |
-                          (b.shrinks ? 0u : kNoMipmaps));
+                          (b.shrinks ? 0u : kNoMipmaps),
+                      mostLights);
+  if (mostLights > 0) ++(mostLights <= kLightSlots ? m.stats.drawsLitBySlots : m.stats.drawsLitByLoop);
 }
 
 void SendColored(BatchModule& m, const Batch& b) {
@@ -612,6 +622,7 @@ Batch& Begin(BatchModule& m, Mode mode, const Texture* texture) {
   std::memcpy(b.matrices, m.nextMatrices, sizeof(b.matrices));
   b.filterSets = 1;
   b.lightsReach = false;
+  b.quadLights.clear();
   b.shrinks = false;
   IdentitySet(b.filters);
   b.textureVertices.clear();
@@ -795,9 +806,14 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
     set = filtered ? FindOrAddFilterSet(*batch, rows) : 0;
   }
   uint32_t unreached[4] = {0, 0, 0, 0};
+  int reached = 0;
   if (IsLit(corners[0].kind) && UnreachedLights(corners, batch->matrices, batch->lights, unreached)) {
     batch->lightsReach = true;
+    uint32_t lightCount = 0;
+    std::memcpy(&lightCount, batch->lights.data() + 12, sizeof(lightCount));
+    reached = ReachedLightCount(unreached, lightCount);
   }
+  batch->quadLights.push_back(static_cast<uint8_t>(std::min(reached, 255)));
   if (!batch->shrinks) {
     const GraphicsDevice* device = GetGraphicsDevice();
     batch->shrinks = device == nullptr || Shrinks(corners, batch->matrices, texture, device->ViewportWidth(),

@@ -60,6 +60,9 @@ struct SpriteFrameStats {
   double hiddenPixels = 0;
   double pixelsWithoutDepth = 0;  // of quads drawn without the depth test
   double pixelsWithoutBlending = 0;
+  // Lit draws by pixel stage: light slots filled per corner, or the loop over each quad's lights.
+  uint64_t drawsLitBySlots = 0;
+  uint64_t drawsLitByLoop = 0;
 };
 const SpriteFrameStats& GetSpriteFrameStats();
 void ResetSpriteFrameStats();

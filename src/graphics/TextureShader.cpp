@@ -1,5 +1,7 @@
 #include "graphics/TextureShader.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -26,16 +28,48 @@ static_assert(kLightHeaderBytes + kLightEntryBytes * kMaxLights == platform::kLi
 void Put(uint8_t* at, float value) { std::memcpy(at, &value, sizeof(value)); }
 void Put(uint8_t* at, uint32_t value) { std::memcpy(at, &value, sizeof(value)); }
 
+// Light shapes of the programs: the loop, no lights, then 1 to kLightSlots slots.
+constexpr int kShapeLoop = 0;
+constexpr int kShapeUnlit = 1;
+
+int Program(uint32_t skip, int lightsPerQuad) {
+  int shape = kShapeLoop;
+  if ((skip & kNoLights) != 0 || lightsPerQuad <= 0) {
+    shape = kShapeUnlit;
+  } else if (lightsPerQuad <= kLightSlots) {
+    shape = kShapeUnlit + lightsPerQuad;
+  }
+  return 2 * shape + static_cast<int>(skip & kNoFilters);
+}
+
 }  // namespace
 
 TextureShader* GetTextureShader() { return gTextureShader; }
 void SetTextureShader(TextureShader* shader) { gTextureShader = shader; }
 
+int ReachedLightCount(const uint32_t lightsOut[4], uint32_t lightCount) {
+  const uint32_t count = std::min<uint32_t>(lightCount, kMaxLights);
+  int reached = 0;
+  for (uint32_t w = 0; w * 32 < count; ++w) {
+    uint32_t bits = ~lightsOut[w];
+    if (count - w * 32 < 32) bits &= (1u << (count - w * 32)) - 1u;
+    reached += std::popcount(bits);
+  }
+  return reached;
+}
+
 bool TextureShader::Initialize() {
+  // Program v: v % 2 is the kNoFilters bit, v / 2 the light shape (see Program).
   for (int variant = 0; variant < kTextureVariants; ++variant) {
     std::vector<std::string> defines;
     if ((variant & kNoFilters) != 0) defines.push_back("NO_FILTERS");
-    if ((variant & kNoLights) != 0) defines.push_back("NO_LIGHTS");
+    const int shape = variant / 2;
+    if (shape == kShapeUnlit) defines.push_back("NO_LIGHTS");
+    if (shape > kShapeUnlit) {
+      std::string slots = "LIGHTS_";
+      slots += static_cast<char>('0' + shape - kShapeUnlit);
+      defines.push_back(slots);
+    }
     programs_[variant] = CompileShaderProgram(platform::ProgramKind::Texture, "./Shaders/vtexture.glsl",
                                               "./Shaders/ptexture.glsl", &vertexShaders_[variant],
                                               &pixelShaders_[variant], defines);
@@ -153,7 +187,7 @@ bool TextureShader::Render(platform::GpuBuffer vertices, platform::GpuBuffer ind
 bool TextureShader::RenderBatch(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount,
                                 int baseVertex, const uint8_t* matrices, const uint8_t* filters,
                                 const uint8_t* lights, size_t lightBytes, const Texture* texture,
-                                uint32_t skip) {
+                                uint32_t skip, int lightsPerQuad) {
   if (!UploadIfChanged(matrixBuffer_, matrixShadow_, matrices, platform::kMatrixBlockBytes)) return false;
   if (!UploadIfChanged(filterBuffer_, filterShadow_, filters, platform::kFilterBlockBytes)) return false;
   // Only the header and the entries in use are sent; the shader reads no further than the count.
@@ -164,7 +198,7 @@ bool TextureShader::RenderBatch(platform::GpuBuffer vertices, platform::GpuBuffe
   gpu.BindUniformBuffer(platform::UniformSlot::Filter, filterBuffer_);
   gpu.BindUniformBuffer(platform::UniformSlot::Light, lightBuffer_);
   gpu.UseMipmaps((skip & kNoMipmaps) == 0);
-  gpu.DrawBase(programs_[skip & (kNoFilters | kNoLights)], vertices, indices, indexCount, baseVertex,
+  gpu.DrawBase(programs_[Program(skip, lightsPerQuad)], vertices, indices, indexCount, baseVertex,
                texture != nullptr ? texture->view : platform::GpuTexture{});
   return true;
 }

@@ -54,8 +54,18 @@ enum TextureSteps : uint32_t {
   // full-size level is sampled alone (GpuDevice::UseMipmaps), which gives the same pixels.
   kNoMipmaps = 4,
 };
-inline constexpr int kTextureVariants = 4;
 inline constexpr int kMaxLights = 128;
+// The lit pixel stage comes in two shapes: a loop over the lights that reach the quad (any number),
+// and, for draws none of whose quads more than kLightSlots lights reach, variants with 1 to
+// kLightSlots light slots that the vertex stage fills (no loop, no light block reads per pixel).
+inline constexpr int kLightSlots = 3;
+// Programs per filter choice: the loop, no lights, and one per slot count.
+inline constexpr int kLightShapes = kLightSlots + 2;
+inline constexpr int kTextureVariants = 2 * kLightShapes;
+
+// The lights of the first `lightCount` of a light block that reach a quad whose vertices carry
+// `lightsOut` (see TextureVertex): the number of lights the pixel stage adds for it.
+int ReachedLightCount(const uint32_t lightsOut[4], uint32_t lightCount);
 
 class TextureShader {
  public:
@@ -76,10 +86,11 @@ class TextureShader {
   // One batched draw: `indexCount` indices from `baseVertex` of a stream, with the blocks' bytes
   // as given (lights: the bytes in use). The sprite batch calls this.
   // `skip` (TextureSteps bits) names steps no quad of the draw needs; the variant without them
-  // draws it.
+  // draws it. `lightsPerQuad` is the most lights that reach one quad of the draw: up to
+  // kLightSlots, a variant with that many slots and no loop draws it.
   bool RenderBatch(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount, int baseVertex,
                    const uint8_t* matrices, const uint8_t* filters, const uint8_t* lights, size_t lightBytes,
-                   const Texture* texture, uint32_t skip = kAllSteps);
+                   const Texture* texture, uint32_t skip = kAllSteps, int lightsPerQuad = kMaxLights);
 
   // The owner's Filter components as entries of 48 bytes (type uint at 0, colour RGBA at 16,
   // saturation at 32), the first 16 in component order (tests read them).

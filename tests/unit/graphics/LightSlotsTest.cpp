@@ -1,0 +1,98 @@
+// The lit draws' pixel stage: a draw none of whose quads more than kLightSlots lights reach goes to
+// a variant whose vertex stage hands the quad's lights over in slots; any other lit draw loops.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "HeadlessGraphics.h"
+#include "graphics/Camera.h"
+#include "graphics/Light.h"
+#include "graphics/Model.h"
+#include "graphics/SpriteBatch.h"
+#include "graphics/Texture.h"
+#include "graphics/TextureShader.h"
+#include "objects/GameObject.h"
+
+using graphics_test::HeadlessGraphics;
+
+namespace {
+
+TEST(ReachedLightCountTest, CountsTheBlocksLightsNotLeftOut) {
+  const uint32_t none[4] = {0, 0, 0, 0};
+  EXPECT_EQ(ReachedLightCount(none, 0), 0);
+  EXPECT_EQ(ReachedLightCount(none, 5), 5);  // bits past the count mean nothing
+  EXPECT_EQ(ReachedLightCount(none, 32), 32);
+  EXPECT_EQ(ReachedLightCount(none, 500), kMaxLights);
+  const uint32_t some[4] = {0xFFFFFFFEu, 0xFFFFFFFFu & ~(1u << 7), 0xFFFFFFFFu, 0u};
+  EXPECT_EQ(ReachedLightCount(some, 70), 2);  // lights 0 and 39
+  EXPECT_EQ(ReachedLightCount(some, 98), 4);  // and 96, 97
+}
+
+class LightSlotsTest : public HeadlessGraphics {
+ protected:
+  void SetUp() override {
+    HeadlessGraphics::SetUp();
+    MainCamera().Render();
+    picture_.view = WhitePixel();
+    // Four lamps reach the middle, two the right, four a spot off the screen; nothing the left.
+    for (int i = 0; i < 4; ++i) Lamp(0.0f);
+    for (int i = 0; i < 2; ++i) Lamp(500.0f);
+    for (int i = 0; i < 4; ++i) Lamp(5000.0f);
+  }
+  void Lamp(float x) {
+    lamps_.push_back(std::make_unique<GameObject>("Light_", x, 0.0f, 0.0f, 1.0f, 1.0f, ObjectType::Light));
+    lamps_.back()->AddComponent(new Light(1.0f, 10.0f, 50.0f, Vector3(1, 1, 1)));
+  }
+  GameObject* Sprite(float x, ObjectType kind = ObjectType::Enemy) {
+    objects_.push_back(std::make_unique<GameObject>("Thing_", x, 0.0f, 0, 20, 20, kind));
+    objects_.back()->AddComponent(new Model("t.png"));
+    Model* model = objects_.back()->FindComponent<Model>();
+    model->Draw();
+    model->GetMesh()->texture = &picture_;
+    return objects_.back().get();
+  }
+  // Draws the sprites as one frame; true when they went out as one draw.
+  bool DrawnTogether(const std::vector<GameObject*>& sprites) {
+    StartCounting();
+    ResetSpriteFrameStats();
+    for (GameObject* o : sprites) o->FindComponent<Model>()->Draw();
+    return Flushed().drawCalls == 1;
+  }
+
+  Texture picture_;
+  std::vector<std::unique_ptr<GameObject>> lamps_;
+  std::vector<std::unique_ptr<GameObject>> objects_;
+};
+
+TEST_F(LightSlotsTest, TheMostLightsOnOneQuadChooseSlotsOrTheLoopAndNeverSplitTheDraw) {
+  GameObject* dark = Sprite(-500.0f);
+  GameObject* twoLamps = Sprite(500.0f);
+  GameObject* fourLamps = Sprite(0.0f);
+
+  ASSERT_TRUE(DrawnTogether({dark}));
+  EXPECT_EQ(GetSpriteFrameStats().drawsLitBySlots + GetSpriteFrameStats().drawsLitByLoop, 0u);
+
+  ASSERT_TRUE(DrawnTogether({dark, twoLamps}));
+  EXPECT_EQ(GetSpriteFrameStats().drawsLitBySlots, 1u);
+  EXPECT_EQ(GetSpriteFrameStats().drawsLitByLoop, 0u);
+
+  // One quad past the slots sends the whole draw to the loop.
+  ASSERT_TRUE(DrawnTogether({twoLamps, fourLamps, dark}));
+  EXPECT_EQ(GetSpriteFrameStats().drawsLitBySlots, 0u);
+  EXPECT_EQ(GetSpriteFrameStats().drawsLitByLoop, 1u);
+
+  // A quad that is not drawn (off the screen) takes no part in the choice.
+  ASSERT_TRUE(DrawnTogether({Sprite(5000.0f), twoLamps}));
+  EXPECT_EQ(GetSpriteFrameStats().drawsLitBySlots, 1u);
+  EXPECT_EQ(GetSpriteFrameStats().drawsLitByLoop, 0u);
+}
+
+TEST_F(LightSlotsTest, ScreenFurnitureUnderTheLampsCountsNoLights) {
+  // Its vertices leave no light out (it is never lit), yet it needs no slot.
+  ASSERT_TRUE(DrawnTogether({Sprite(0.0f, ObjectType::UI), Sprite(500.0f)}));
+  EXPECT_EQ(GetSpriteFrameStats().drawsLitBySlots, 1u);
+  EXPECT_EQ(GetSpriteFrameStats().drawsLitByLoop, 0u);
+}
+
+}  // namespace
