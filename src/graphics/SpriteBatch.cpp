@@ -353,6 +353,18 @@ PixelRect PixelsOf(const Projected& q, const Screen& screen) {
                       WindowX(*std::max_element(q.y, q.y + 4), height) + kEdgeSlack, width, height);
 }
 
+// Whether every texel a quad can sample between its corners' texture coordinates is opaque.
+bool SamplesOnlyOpaque(const TextureVertex corners[4], const Texture* texture) {
+  float u0 = corners[0].texcoord[0], u1 = u0, v0 = corners[0].texcoord[1], v1 = v0;
+  for (int c = 1; c < 4; ++c) {
+    u0 = std::min(u0, corners[c].texcoord[0]);
+    u1 = std::max(u1, corners[c].texcoord[0]);
+    v0 = std::min(v0, corners[c].texcoord[1]);
+    v1 = std::max(v1, corners[c].texcoord[1]);
+  }
+  return texture->opaque.SamplesOpaque(u0, v0, u1, v1);
+}
+
 // Whether a textured quad paints every pixel of a rectangle with alpha exactly 1: it lies square
 // to the screen and faces the camera (the back faces are culled), within the depth range, its
 // filters leave alpha alone, and every texel it can sample is opaque (with a picture opaque
@@ -380,14 +392,7 @@ bool PaintsOpaque(const Projected& q, const TextureVertex corners[4], const Text
   // texels mix texels from all around: only a picture opaque throughout is opaque there.
   if (!screen.device) return false;
   if (!texture->opaque.AllOpaque() && shrinks()) return false;
-  float u0 = corners[0].texcoord[0], u1 = u0, v0 = corners[0].texcoord[1], v1 = v0;
-  for (int c = 1; c < 4; ++c) {
-    u0 = std::min(u0, corners[c].texcoord[0]);
-    u1 = std::max(u1, corners[c].texcoord[0]);
-    v0 = std::min(v0, corners[c].texcoord[1]);
-    v1 = std::max(v1, corners[c].texcoord[1]);
-  }
-  if (!texture->opaque.SamplesOpaque(u0, v0, u1, v1)) return false;
+  if (!SamplesOnlyOpaque(corners, texture)) return false;
   const int width = screen.width, height = screen.height;
   *inner = PixelsWithin(WindowX(std::max(q.x[0], q.x[1]), width) + kEdgeSlack,
                         WindowX(std::max(q.y[0], q.y[3]), height) + kEdgeSlack,
@@ -413,14 +418,7 @@ template <class ShrinksFn>
 bool DrawsOpaque(const TextureVertex corners[4], const Texture* texture, float alphaScale, ShrinksFn shrinks) {
   if (texture == nullptr || !texture->view || texture->opaque.Empty() || alphaScale != 1.0f) return false;
   if (texture->opaque.AllOpaque()) return true;
-  float u0 = corners[0].texcoord[0], u1 = u0, v0 = corners[0].texcoord[1], v1 = v0;
-  for (int c = 1; c < 4; ++c) {
-    u0 = std::min(u0, corners[c].texcoord[0]);
-    u1 = std::max(u1, corners[c].texcoord[0]);
-    v0 = std::min(v0, corners[c].texcoord[1]);
-    v1 = std::max(v1, corners[c].texcoord[1]);
-  }
-  if (!texture->opaque.SamplesOpaque(u0, v0, u1, v1)) return false;
+  if (!SamplesOnlyOpaque(corners, texture)) return false;
   return !shrinks();
 }
 
