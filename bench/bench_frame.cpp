@@ -119,8 +119,8 @@ void BM_Level3Route(benchmark::State& state, bool headless) {
 // Draw calls per frame of the main menu and every shipped level as the game runs it (no input,
 // the level's own start), on the null device (what the game asks for) and on OpenGL at 1280x720,
 // with what the sprite batch's frame analysis found: quads left out because a later opaque quad
-// covers them, draws sent without the depth test (pixels are screen-box areas, an estimate), and
-// how the lit draws' pixel stage takes its lights.
+// covers them, draws sent without the depth test and without blending (every pixel opaque;
+// pixels are screen-box areas, an estimate), and how the lit draws' pixel stage takes its lights.
 constexpr int kShippedLevels[] = {4, 6, 7, 8};
 
 void BM_LevelDrawCalls(benchmark::State& state, bool headless) {
@@ -135,6 +135,7 @@ void BM_LevelDrawCalls(benchmark::State& state, bool headless) {
   state.counters["scene"] = scene;
   state.counters["draws_per_frame"] = static_cast<double>(stats.drawCalls) / frames;
   state.counters["no_depth_draws"] = static_cast<double>(stats.drawsWithoutDepth) / frames;
+  state.counters["no_blend_draws"] = static_cast<double>(stats.drawsWithoutBlending) / frames;
   state.counters["buffer_writes_per_frame"] = static_cast<double>(stats.bufferUploads + stats.uniformUploads) / frames;
   state.counters["quads"] = static_cast<double>(sprites.quads) / frames;
   state.counters["hidden_quads"] = static_cast<double>(sprites.hiddenQuads - sprites.offScreenQuads) / frames;
@@ -142,6 +143,7 @@ void BM_LevelDrawCalls(benchmark::State& state, bool headless) {
   state.counters["kpx"] = sprites.pixels / frames / 1000.0;
   state.counters["hidden_kpx"] = sprites.hiddenPixels / frames / 1000.0;
   state.counters["no_depth_kpx"] = sprites.pixelsWithoutDepth / frames / 1000.0;
+  state.counters["no_blend_kpx"] = sprites.pixelsWithoutBlending / frames / 1000.0;
   // Lit draws by pixel stage: the lights in slots, or the loop (some quad past the slots).
   state.counters["slot_lit_draws"] = static_cast<double>(sprites.drawsLitBySlots) / frames;
   state.counters["loop_lit_draws"] = static_cast<double>(sprites.drawsLitByLoop) / frames;

@@ -67,6 +67,9 @@ struct Batch {
   // start in the frame's list once the held batches are laid end to end.
   std::vector<FrameQuad> analysed;
   size_t first = 0;
+  // Per quad: every pixel it draws comes out with alpha exactly 1 (DrawsOpaque), and how many do not.
+  std::vector<uint8_t> opaque;
+  size_t seeThrough = 0;
 
   size_t Quads() const { return mode == Mode::Textured ? textureVertices.size() / 4 : colorVertices.size() / 4; }
 };
@@ -102,6 +105,7 @@ struct BatchModule {
   std::vector<FrameQuad> frame;
   std::vector<uint8_t> hidden;
   std::vector<uint8_t> withoutDepth;
+  std::vector<uint8_t> withoutBlending;
   // The depth planes named so far this frame (DepthSpan::plane is index + 1).
   std::vector<std::array<float, 13>> planes;
   // The device's clear and draw counts after the last send: a frame may go without the depth
@@ -392,6 +396,34 @@ bool PaintsOpaque(const Projected& q, const TextureVertex corners[4], const Text
   return !inner->Empty();
 }
 
+// Whether every pixel a textured quad draws comes out with alpha exactly 1, so that blending
+// (source x alpha + destination x (1 - alpha), alpha one / zero) gives the source itself and the
+// draw may go without it: its filters leave alpha alone (an alpha scale of exactly 1; the lights
+// touch colour only) and every texel it can sample is opaque. A texel of alpha 255 reads as
+// exactly 1, and filtering between such texels, or between mipmap levels made of them, stays 1.
+// Unlike PaintsOpaque this asks nothing of the quad's shape or place: without multisampling a
+// pixel is either drawn whole (its centre lies inside a triangle) or not at all, so a turned or
+// tilted quad has no partly covered edge pixels whose coverage would lower their alpha; which
+// pixels it draws does not matter here, only what each one drawn is made of. Those pixels'
+// texture coordinates lie between the corners' (up to rounding, which the texel of margin
+// SamplesOpaque keeps absorbs); a quad that shrinks its texture also reads smaller mipmap
+// levels, whose texels mix texels from all around, so only a picture opaque throughout will do.
+// `shrinks()` answers Shrinks for the quad.
+template <class ShrinksFn>
+bool DrawsOpaque(const TextureVertex corners[4], const Texture* texture, float alphaScale, ShrinksFn shrinks) {
+  if (texture == nullptr || !texture->view || texture->opaque.Empty() || alphaScale != 1.0f) return false;
+  if (texture->opaque.AllOpaque()) return true;
+  float u0 = corners[0].texcoord[0], u1 = u0, v0 = corners[0].texcoord[1], v1 = v0;
+  for (int c = 1; c < 4; ++c) {
+    u0 = std::min(u0, corners[c].texcoord[0]);
+    u1 = std::max(u1, corners[c].texcoord[0]);
+    v0 = std::min(v0, corners[c].texcoord[1]);
+    v1 = std::max(v1, corners[c].texcoord[1]);
+  }
+  if (!texture->opaque.SamplesOpaque(u0, v0, u1, v1)) return false;
+  return !shrinks();
+}
+
 // Whether a quad at `box` may share a pixel with a quad of the batch.
 bool Touches(const Batch& batch, const Box& box) {
   if (!Overlap(batch.bounds, box)) return false;
@@ -412,6 +444,11 @@ void AddBounds(Batch& batch, const Box& box) {
     batch.bounds.y1 = std::max(batch.bounds.y1, box.y1);
   }
   if (batch.quadBounds.size() <= kQuadsCompared) batch.quadBounds.push_back(box);
+}
+
+void AddOpaque(Batch& batch, bool opaque) {
+  batch.opaque.push_back(opaque ? 1 : 0);
+  if (!opaque) ++batch.seeThrough;
 }
 
 // Reserves `count` vertices in a stream; returns the first one's index.
@@ -482,8 +519,9 @@ void SendColored(BatchModule& m, const Batch& b) {
                       b.matrices);
 }
 
-void Send(BatchModule& m, const Batch& b, bool depthTest) {
+void Send(BatchModule& m, const Batch& b, bool depthTest, bool blend) {
   Gpu().UseDepthTest(depthTest);
+  Gpu().UseBlending(blend);
   if (b.mode == Mode::Textured) SendTextured(m, b);
   if (b.mode == Mode::Colored) SendColored(m, b);
 }
@@ -509,8 +547,9 @@ void CountFrame(BatchModule& m, bool frameEnds) {
       ++s.hiddenQuads;
       if (m.frame[i].pixels.Empty()) ++s.offScreenQuads;
       s.hiddenPixels += pixels;
-    } else if (m.withoutDepth[m.frame[i].draw] != 0) {
-      s.pixelsWithoutDepth += pixels;
+    } else {
+      if (m.withoutDepth[m.frame[i].draw] != 0) s.pixelsWithoutDepth += pixels;
+      if (m.withoutBlending[m.frame[i].draw] != 0) s.pixelsWithoutBlending += pixels;
     }
   }
   for (size_t d = 0; d < m.held; ++d) {
@@ -520,6 +559,7 @@ void CountFrame(BatchModule& m, bool frameEnds) {
     if (!sent) continue;
     ++s.draws;
     if (m.withoutDepth[d] != 0) ++s.drawsWithoutDepth;
+    if (m.withoutBlending[d] != 0) ++s.drawsWithoutBlending;
   }
 }
 
@@ -535,8 +575,23 @@ void LayOutFrame(BatchModule& m) {
   }
 }
 
-// Sends every held batch: quads a later quad hides are left out, and, when this is the frame's
-// end, draws that cannot be told from draws without depth go without it.
+// Marks each held batch whose quads left to draw (the hidden ones are not) all draw opaque pixels
+// only: blending cannot change what they paint.
+void FindDrawsWithoutBlending(BatchModule& m) {
+  m.withoutBlending.assign(m.held, 0);
+  for (size_t d = 0; d < m.held; ++d) {
+    const Batch& b = m.pending[d];
+    bool opaque = true;
+    if (b.seeThrough > 0) {
+      for (size_t i = 0; i < b.opaque.size() && opaque; ++i) opaque = b.opaque[i] != 0 || m.hidden[b.first + i] != 0;
+    }
+    m.withoutBlending[d] = opaque ? 1 : 0;
+  }
+}
+
+// Sends every held batch: quads a later quad hides are left out, draws of opaque pixels go
+// without blending, and, when this is the frame's end, draws that cannot be told from draws
+// without depth go without it.
 void SendHeld(BatchModule& m, bool frameEnds) {
   platform::GpuDevice& gpu = Gpu();
   // 1. The held quads in the order they will be drawn.
@@ -552,11 +607,14 @@ void SendHeld(BatchModule& m, bool frameEnds) {
   } else {
     m.withoutDepth.assign(m.held, 0);
   }
+  // 4. Draws whose every pixel is opaque, which blending cannot change.
+  FindDrawsWithoutBlending(m);
   CountFrame(m, frameEnds);
-  // 4. The draws, in order; the depth test is back on for whatever draws next.
-  for (size_t i = 0; i < m.held; ++i) Send(m, m.pending[i], m.withoutDepth[i] == 0);
+  // 5. The draws, in order; the depth test and blending are back on for whatever draws next.
+  for (size_t i = 0; i < m.held; ++i) Send(m, m.pending[i], m.withoutDepth[i] == 0, m.withoutBlending[i] == 0);
   gpu.UseDepthTest(true);
-  // 5. An empty frame for the next quads.
+  gpu.UseBlending(true);
+  // 6. An empty frame for the next quads.
   m.held = 0;
   m.heldTextureVertices = m.heldColorVertices = 0;
   m.frame.clear();
@@ -582,6 +640,8 @@ Batch& Begin(BatchModule& m, Mode mode, const Texture* texture) {
   b.colorVertices.clear();
   b.quadBounds.clear();
   b.analysed.clear();
+  b.opaque.clear();
+  b.seeThrough = 0;
   b.bounds = Box{};
   return b;
 }
@@ -781,6 +841,7 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
   quad.pixels = PixelsOf(projected, screen);
   quad.hides = PaintsOpaque(projected, corners, texture, rows[3], screen, quadShrinks, &quad.inner);
   batch->analysed.push_back(quad);
+  AddOpaque(*batch, quad.hides || DrawsOpaque(corners, texture, rows[3], quadShrinks));
   m.heldTextureVertices += 4;
   for (int i = 0; i < 4; ++i) {
     TextureVertex v = corners[i];
@@ -816,6 +877,13 @@ void DrawColoredQuad(const ColorVertex corners[4]) {
   quad.box = box;
   quad.depth = Depths(projected, corners, batch->matrices, DepthPlane(m, corners, batch->matrices));
   batch->analysed.push_back(quad);
+  // The colour program writes the vertex colour: with alpha exactly 1 at every corner, alpha is 1
+  // across the quad, or a rounding step below it where perspective interpolation rounds (Mesa's
+  // software renderer: about one pixel in twelve of tilted quads). That step is lost in the 8-bit
+  // back buffer, where that renderer blends: blended and unblended gave the same bytes for every
+  // pixel of 400,000 drawn, colours halfway between two steps included.
+  AddOpaque(*batch, corners[0].color[3] == 1.0f && corners[1].color[3] == 1.0f && corners[2].color[3] == 1.0f &&
+                        corners[3].color[3] == 1.0f);
   m.heldColorVertices += 4;
   batch->colorVertices.insert(batch->colorVertices.end(), corners, corners + 4);
 }

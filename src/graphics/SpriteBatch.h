@@ -7,7 +7,8 @@
 // an earlier draw of its state when nothing queued after that draw shares a pixel with it (quads
 // apart on the screen cannot tell the order they were drawn in). Each textured quad carries the
 // lights that cannot reach it, and each draw goes to the cheapest program variant that draws its
-// quads exactly (without the filter step, without the light loop, without mipmaps).
+// quads exactly (without the filter step, without the light loop, without mipmaps). A draw whose
+// every pixel comes out opaque goes without blending, which could not change it.
 //
 // The batch holds the whole frame (as far as its streams can take it) and sends it at
 // FinishSpriteFrame(), which the graphics frame calls after the object pass and the scenes, or at
@@ -54,9 +55,11 @@ struct SpriteFrameStats {
   uint64_t offScreenQuads = 0;    // of those, the ones off the screen
   uint64_t draws = 0;             // draw calls sent
   uint64_t drawsWithoutDepth = 0;
+  uint64_t drawsWithoutBlending = 0;  // every pixel opaque: blending cannot change them
   double pixels = 0;              // of every queued quad
   double hiddenPixels = 0;
   double pixelsWithoutDepth = 0;  // of quads drawn without the depth test
+  double pixelsWithoutBlending = 0;
   // Lit draws by pixel stage: light slots filled per corner, or the loop over each quad's lights.
   uint64_t drawsLitBySlots = 0;
   uint64_t drawsLitByLoop = 0;

@@ -83,6 +83,8 @@ class GlGpuDevice final : public GpuDevice {
     glDisable(GL_FRAMEBUFFER_SRGB);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    // Blending starts as the device's state says (on, as BindAlphaBlending sets it up).
+    BindAlphaBlending();
 
     SetViewport(0, 0, width, height);
 
@@ -402,6 +404,7 @@ class GlGpuDevice final : public GpuDevice {
     // Separate alpha factors cost Mesa's software renderer nothing measurable over one blend
     // function (bench/pixel_costs.sh), so the back buffer's alpha keeps the drawn pixel's.
     glEnable(GL_BLEND);
+    blending_ = true;
     glBlendEquationSeparate(GL_FUNC_ADD, GL_FUNC_ADD);
     glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ZERO);
     glBlendColor(0.0f, 0.0f, 0.0f, 0.0f);
@@ -424,6 +427,16 @@ class GlGpuDevice final : public GpuDevice {
       glDisable(GL_DEPTH_TEST);
     }
     depthTest_ = test;
+  }
+
+  void UseBlending(bool blend) override {
+    if (blend == blending_) return;
+    if (blend) {
+      glEnable(GL_BLEND);
+    } else {
+      glDisable(GL_BLEND);
+    }
+    blending_ = blend;
   }
 
   void BindUniformBuffer(UniformSlot slot, GpuBuffer buffer) override {
@@ -475,6 +488,7 @@ class GlGpuDevice final : public GpuDevice {
     }
     ++stats_.drawCalls;
     if (!depthTest_) ++stats_.drawsWithoutDepth;
+    if (!blending_) ++stats_.drawsWithoutBlending;
     stats_.indicesDrawn += static_cast<uint64_t>(indexCount);
   }
 
@@ -486,11 +500,17 @@ class GlGpuDevice final : public GpuDevice {
     glActiveTexture(GL_TEXTURE0);
     glBindSampler(0, sampler_);
     boundSampler_ = sampler_;
-    // Code outside the device may have switched the depth test: it is put back as the device has it.
+    // Code outside the device may have switched the depth test or blending: they are put back as
+    // the device has them.
     if (depthTest_) {
       glEnable(GL_DEPTH_TEST);
     } else {
       glDisable(GL_DEPTH_TEST);
+    }
+    if (blending_) {
+      glEnable(GL_BLEND);
+    } else {
+      glDisable(GL_BLEND);
     }
   }
 

@@ -55,6 +55,7 @@ struct GpuStats {
   uint64_t frames = 0;       // EndFrame calls
   uint64_t frameWaits = 0;   // BeginFrame calls that found the GPU still busy with an old frame
   uint64_t drawsWithoutDepth = 0;  // draw calls made with the depth test switched off (UseDepthTest)
+  uint64_t drawsWithoutBlending = 0;  // draw calls made with blending switched off (UseBlending)
 };
 
 // Frames the processor may run ahead of the GPU before BeginFrame waits.
@@ -129,6 +130,12 @@ class GpuDevice {
   // depth no later test reads looks the same either way, and skips the per-pixel depth work.
   virtual void UseDepthTest(bool test) = 0;
   bool DepthTestOn() const { return depthTest_; }
+  // Whether the draws that follow blend as BindAlphaBlending set up (the default, which
+  // BindAlphaBlending also restores) or write the program's colour as it is. A draw whose every
+  // pixel comes out with alpha exactly 1 looks the same either way (source x 1 + destination x 0,
+  // and the alpha factors one / zero keep the source's), and skips reading the back buffer.
+  virtual void UseBlending(bool blend) = 0;
+  bool BlendingOn() const { return blending_; }
   // One indexed triangle-list draw from index 0. An empty texture samples transparent black.
   virtual void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount,
                     GpuTexture texture) = 0;
@@ -166,6 +173,7 @@ class GpuDevice {
   GpuStats stats_;
   uint32_t serial_;
   bool depthTest_ = true;
+  bool blending_ = true;
 
  private:
   uint32_t nextHandleId_ = 1;

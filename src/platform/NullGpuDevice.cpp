@@ -94,9 +94,10 @@ class NullGpuDevice final : public GpuDevice {
 
   void Clear(float, float, float, float, float) override { ++stats_.clears; }
   void SetViewport(int, int, int, int) override {}
-  void BindAlphaBlending() override {}
+  void BindAlphaBlending() override { blending_ = true; }
   void UseMipmaps(bool) override {}
   void UseDepthTest(bool test) override { depthTest_ = test; }
+  void UseBlending(bool blend) override { blending_ = blend; }
   void BindUniformBuffer(UniformSlot, GpuBuffer) override {}
   void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, GpuTexture texture) override {
     DrawBase(program, vertices, indices, indexCount, 0, texture);
@@ -107,6 +108,7 @@ class NullGpuDevice final : public GpuDevice {
     if (buffers_.count(vertices.id) == 0 || buffers_.count(indices.id) == 0) return;
     ++stats_.drawCalls;
     if (!depthTest_) ++stats_.drawsWithoutDepth;
+    if (!blending_) ++stats_.drawsWithoutBlending;
     stats_.indicesDrawn += static_cast<uint64_t>(indexCount);
   }
   void ForgetBoundState() override {}

@@ -2,6 +2,7 @@
 // test, which quads are left out, and that mid-frame flushes and outside draws stay on the safe side.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "HeadlessGraphics.h"
 #include "graphics/Camera.h"
 #include "graphics/ColorMesh.h"
+#include "graphics/ColorShader.h"
 #include "graphics/Filter.h"
 #include "graphics/Light.h"
 #include "graphics/Model.h"
@@ -184,7 +186,6 @@ TEST_F(SpriteFrameTest, MeshTrianglesJoinTheFrameAsQuads) {
   mesh.Release();
 }
 
-
 TEST_F(SpriteFrameTest, EachQuadIsJudgedUnderTheMatricesAndLightsOfItsOwnDraw) {
   // The batch keeps the last projection and light block it worked out: a camera move or a new
   // light between two quads of one frame must still be seen by the second.
@@ -216,6 +217,94 @@ TEST_F(SpriteFrameTest, EachQuadIsJudgedUnderTheMatricesAndLightsOfItsOwnDraw) {
   Draw(other);
   FlushSprites();
   EXPECT_EQ(Stats().drawCalls, 1u);
+}
+
+// Blending: a draw whose every pixel comes out with alpha exactly 1 goes without it.
+class SpriteBlendTest : public SpriteFrameTest {
+ protected:
+  // A 16 x 16 picture whose columns 4 to 11 are opaque and the rest of alpha `outside`.
+  std::unique_ptr<Texture> MakeBand(uint8_t outside) {
+    auto texture = std::make_unique<Texture>();
+    std::vector<uint8_t> rgba(16 * 16 * 4, 9);
+    for (int i = 0; i < 16 * 16; ++i) rgba[static_cast<size_t>(i) * 4 + 3] = (i % 16 >= 4 && i % 16 <= 11) ? 255 : outside;
+    texture->view = Gpu().CreateTexture(16, 16, rgba.data(), false, true);
+    texture->width = texture->height = 16;
+    texture->opaque.Build(16, 16, rgba.data());
+    return texture;
+  }
+
+  // A square of `size` world units at the origin, turned by `turn` radians, showing columns
+  // u0..u1 (texture coordinates) of `texture`, sent as a frame of its own.
+  void DrawSquare(const Texture* texture, float size, float u0, float u1, float turn = 0.0f) {
+    const float c = std::cos(turn) * size / 2, s = std::sin(turn) * size / 2;
+    // Bottom-left, top-left, top-right, bottom-right: clockwise on the screen.
+    const float x[4] = {-c + s, -c - s, c - s, c + s}, y[4] = {-s - c, -s + c, s + c, s - c};
+    const float u[4] = {u0, u0, u1, u1}, v[4] = {1, 0, 0, 1};
+    TextureVertex corners[4];
+    for (int k = 0; k < 4; ++k) corners[k] = {{x[k], y[k], 0.0f}, {u[k], v[k]}, 1u, {0, 0, 0, 0}};
+    DrawTexturedQuad(corners, texture, nullptr);
+  }
+
+  // Blending-free draws of a frame that `draw` fills.
+  template <class Draw>
+  uint64_t Unblended(Draw draw) {
+    BeginFrame();
+    Gpu().Clear(0, 0, 0, 1, 1);
+    draw();
+    FinishSpriteFrame();
+    EXPECT_TRUE(Gpu().BlendingOn());  // back on for whatever draws next
+    return Stats().drawsWithoutBlending;
+  }
+};
+
+TEST_F(SpriteBlendTest, OpaquePicturesGoWithoutBlendingButNotWhatCanLetTheBackgroundThrough) {
+  GameObject* backdrop = Sprite(0, 0, 0.0f, 400, opaque_.get());
+  GameObject* glass = Sprite(0, 0, 0.0f, 400, seeThrough_.get());
+  EXPECT_EQ(Unblended([&] { Draw(backdrop); }), 1u);
+  EXPECT_EQ(GetSpriteFrameStats().drawsWithoutBlending, 1u);
+  EXPECT_EQ(Unblended([&] { Draw(glass); }), 0u);
+  // Turned, or shrunk to a few pixels: still every pixel drawn is opaque (no partly covered
+  // edge pixels without multisampling; every mipmap level of an opaque picture is opaque).
+  EXPECT_EQ(Unblended([&] { DrawSquare(opaque_.get(), 200.0f, 0.0f, 1.0f, 0.5f); }), 1u);
+  std::unique_ptr<Texture> solid = MakeBand(255);
+  EXPECT_EQ(Unblended([&] { DrawSquare(solid.get(), 8.0f, 0.0f, 1.0f); }), 1u);
+  Gpu().DestroyTexture(solid->view);
+  // A filter that fades the backdrop lets what is behind show through.
+  backdrop->AddComponent(new Filter(FilterType::Color, 0, Vector4(-1.0f, 0.0f, 0.0f, 0.5f)));
+  EXPECT_EQ(Unblended([&] { Draw(backdrop); }), 0u);
+}
+
+TEST_F(SpriteBlendTest, APartlyTransparentPictureGoesWithoutBlendingWhereItCanOnlySampleOpaqueTexels) {
+  std::unique_ptr<Texture> band = MakeBand(128);
+  // Columns 6 to 8 (and the neighbours linear filtering may read) are opaque.
+  EXPECT_EQ(Unblended([&] { DrawSquare(band.get(), 100.0f, 6.0f / 16, 9.0f / 16); }), 1u);
+  // Filtering at the left edge reads column 3.
+  EXPECT_EQ(Unblended([&] { DrawSquare(band.get(), 100.0f, 5.0f / 16, 9.0f / 16); }), 0u);
+  // Shrunk, smaller mipmap levels mix in the transparent columns.
+  EXPECT_EQ(Unblended([&] { DrawSquare(band.get(), 2.0f, 6.0f / 16, 9.0f / 16); }), 0u);
+  EXPECT_EQ(Stats().drawCalls, 1u);
+  // A see-through quad that a later opaque quad of the same draw covers is left out, and the
+  // draw that remains is opaque.
+  EXPECT_EQ(Unblended([&] {
+              DrawSquare(band.get(), 50.0f, 0.0f, 1.0f);
+              DrawSquare(band.get(), 100.0f, 6.0f / 16, 9.0f / 16);
+            }),
+            1u);
+  EXPECT_EQ(Stats().drawCalls, 1u);
+  EXPECT_EQ(GetSpriteFrameStats().hiddenQuads, 1u);
+  Gpu().DestroyTexture(band->view);
+}
+
+TEST_F(SpriteBlendTest, ColouredQuadsGoWithoutBlendingWhenEveryCornerIsOpaque) {
+  auto quad = [](float cornerAlpha) {
+    ColorVertex corners[4] = {{{-10, -10, 0}, {1, 0, 0, 1}},
+                              {{-10, 10, 0}, {1, 0, 0, 1}},
+                              {{10, 10, 0}, {1, 0, 0, 1}},
+                              {{10, -10, 0}, {1, 0, 0, cornerAlpha}}};
+    DrawColoredQuad(corners);
+  };
+  EXPECT_EQ(Unblended([&] { quad(1.0f); }), 1u);
+  EXPECT_EQ(Unblended([&] { quad(0.999f); }), 0u);
 }
 
 }  // namespace
