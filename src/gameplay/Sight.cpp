@@ -14,6 +14,7 @@ namespace {
 struct SightState {
   uint64_t raysCast = 0;
   std::vector<RayHit> hits;  // reused by every sight test, so a frame allocates nothing
+  std::vector<RayShape> shapes;  // gathered afresh by every single ray cast
 };
 
 SightState& State() {
@@ -64,14 +65,74 @@ bool RayMeetsCircle(float cx, float cy, float radius, float ox, float oy, float 
   return false;
 }
 
-bool Hit(GameObject* object, float ox, float oy, float dx, float dy, float* t) {
-  auto* shape = object->GetComponentAs<Collision>(SlotOf(ComponentType::Collision));
-  if (shape == nullptr || shape->disabled) return false;
-  if (shape->shape == CollisionShape::Box) return RayMeetsBox(static_cast<BoxCollision&>(*shape), ox, oy, dx, dy, t);
-  const Transform* at = object->GetTransform();
-  if (at == nullptr) return false;
-  const float radius = static_cast<CircleCollision&>(*shape).radius;
-  return RayMeetsCircle(at->position[0], at->position[1], radius, ox, oy, dx, dy, t);
+// Coordinates beyond this are left to the exact test alone: the slack below is only proven for
+// floats of moderate size.
+constexpr float kLargestBoundedCoordinate = 1.0e6f;
+// The bounding test's slack: far more than the rounding of the exact test at these magnitudes.
+constexpr float kSlackPerUnit = 1.0e-2f;
+
+bool Moderate(float value) { return std::fabs(value) <= kLargestBoundedCoordinate; }
+
+// The box's bounding circle over the ends of all four edges (whatever the latest Draw built), with
+// the slack its own size calls for; reach stays negative when a coordinate is not moderate.
+void BoundBox(const BoxCollision& box, RayShape& shape) {
+  float minX = box.edges[0].start.x();
+  float maxX = minX;
+  float minY = box.edges[0].start.y();
+  float maxY = minY;
+  for (const BoxCollision::Edge& edge : box.edges) {
+    for (const Vector2* point : {&edge.start, &edge.end}) {
+      if (!Moderate(point->x()) || !Moderate(point->y())) return;
+      minX = std::min(minX, point->x());
+      maxX = std::max(maxX, point->x());
+      minY = std::min(minY, point->y());
+      maxY = std::max(maxY, point->y());
+    }
+  }
+  shape.x = 0.5f * (minX + maxX);
+  shape.y = 0.5f * (minY + maxY);
+  float radius = 0.0f;
+  for (const BoxCollision::Edge& edge : box.edges) {
+    for (const Vector2* point : {&edge.start, &edge.end}) {
+      const float px = point->x() - shape.x;
+      const float py = point->y() - shape.y;
+      radius = std::max(radius, std::sqrt(px * px + py * py));
+    }
+  }
+  shape.radius = radius;
+  shape.reach = radius + 1.0f + kSlackPerUnit * (std::max(std::fabs(shape.x), std::fabs(shape.y)) + radius);
+}
+
+// What a ray needs to dismiss boxes by their bounding circles: none of it when the ray itself is
+// not of moderate size.
+struct RayBounds {
+  bool usable = false;
+  float length = 0.0f;  // of the direction
+  float slack = 0.0f;   // the origin's share of the slack
+};
+
+RayBounds BoundsOf(float ox, float oy, float dx, float dy) {
+  RayBounds bounds;
+  const float length = std::sqrt(dx * dx + dy * dy);
+  if (!Moderate(ox) || !Moderate(oy) || !(length >= 1.0e-3f && length <= 1.0e3f)) return bounds;
+  bounds.usable = true;
+  bounds.length = length;
+  bounds.slack = kSlackPerUnit * std::max(std::fabs(ox), std::fabs(oy));
+  return bounds;
+}
+
+// A box whose bounding circle lies farther from the ray's line than its reach: both ends of every
+// edge are then well to one side of the line, and no rounding makes the exact test cross an edge.
+bool PassesClear(const RayShape& shape, const RayBounds& bounds, float ox, float oy, float dx, float dy) {
+  if (!bounds.usable || shape.reach < 0.0f) return false;
+  const float side = Cross(shape.x - ox, shape.y - oy, dx, dy);
+  return std::fabs(side) > (shape.reach + bounds.slack) * bounds.length;
+}
+
+bool Hit(const RayShape& shape, const RayBounds& bounds, float ox, float oy, float dx, float dy, float* t) {
+  if (shape.box == nullptr) return RayMeetsCircle(shape.x, shape.y, shape.radius, ox, oy, dx, dy, t);
+  if (PassesClear(shape, bounds, ox, oy, dx, dy)) return false;
+  return RayMeetsBox(*shape.box, ox, oy, dx, dy, t);
 }
 
 // Floats outside this range do not fit the integer arithmetic of the cone test.
@@ -81,16 +142,46 @@ constexpr float kLargestAngle = 1.0e6f;
 
 uint64_t& RaysCast() { return State().raysCast; }
 
-void CastRay(float originX, float originY, float dirX, float dirY, std::vector<RayHit>& hits) {
+void GatherRayShapes(std::vector<RayShape>& shapes) {
+  shapes.clear();
+  for (GameObject* object : Objects()) {
+    if (object == nullptr) continue;
+    auto* collision = object->GetComponentAs<Collision>(SlotOf(ComponentType::Collision));
+    if (collision == nullptr || collision->disabled) continue;
+    RayShape shape;
+    shape.object = object;
+    if (collision->shape == CollisionShape::Box) {
+      shape.box = static_cast<const BoxCollision*>(collision);
+      BoundBox(*shape.box, shape);
+    } else {
+      const Transform* at = object->GetTransform();
+      if (at == nullptr) continue;
+      shape.x = at->position[0];
+      shape.y = at->position[1];
+      shape.radius = static_cast<CircleCollision&>(*collision).radius;
+    }
+    shapes.push_back(shape);
+  }
+}
+
+void CastRay(const std::vector<RayShape>& shapes, float originX, float originY, float dirX, float dirY,
+             std::vector<RayHit>& hits) {
   hits.clear();
   ++State().raysCast;
   if (dirX == 0.0f && dirY == 0.0f) return;
-  for (GameObject* object : Objects()) {
+  const RayBounds bounds = BoundsOf(originX, originY, dirX, dirY);
+  for (const RayShape& shape : shapes) {
     float t = 0.0f;
-    if (object == nullptr || !Hit(object, originX, originY, dirX, dirY, &t)) continue;
-    hits.push_back({originX + dirX * t, originY + dirY * t, t, object});
+    if (!Hit(shape, bounds, originX, originY, dirX, dirY, &t)) continue;
+    hits.push_back({originX + dirX * t, originY + dirY * t, t, shape.object});
   }
   std::stable_sort(hits.begin(), hits.end(), [](const RayHit& a, const RayHit& b) { return a.distance < b.distance; });
+}
+
+void CastRay(float originX, float originY, float dirX, float dirY, std::vector<RayHit>& hits) {
+  std::vector<RayShape>& shapes = State().shapes;
+  GatherRayShapes(shapes);
+  CastRay(shapes, originX, originY, dirX, dirY, hits);
 }
 
 int32_t ConeDifference(float rotation, float directionAngle) {

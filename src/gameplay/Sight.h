@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+class BoxCollision;
 class GameObject;
 
 struct RayHit {
@@ -23,6 +24,25 @@ struct RayHit {
 // is inside it). `hits` is replaced by the hits sorted by distance (list order among equals). A zero
 // direction hits nothing.
 void CastRay(float originX, float originY, float dirX, float dirY, std::vector<RayHit>& hits);
+
+// One shape a ray can meet, taken from the object list. Many rays cast while nothing moves (a
+// cone's rim) share one gathered list and skip the per-object component lookups; a box also keeps a
+// bounding circle widened by a generous rounding slack, so a ray passing well clear of it is
+// dismissed before the exact edge test (which could not have hit it).
+struct RayShape {
+  GameObject* object = nullptr;
+  const BoxCollision* box = nullptr;  // null for a circle
+  float x = 0.0f;  // circle: centre and radius; box: the bounding circle's centre
+  float y = 0.0f;
+  float radius = 0.0f;
+  float reach = -1.0f;  // box: the bounding radius plus slack; negative where it cannot be trusted
+};
+// Replaces `shapes` with the enabled shapes of the object list, in list order.
+void GatherRayShapes(std::vector<RayShape>& shapes);
+// CastRay against a gathered list: the same hits, order and floats as against the live list while
+// nothing has moved or been redrawn since the gathering.
+void CastRay(const std::vector<RayShape>& shapes, float originX, float originY, float dirX, float dirY,
+             std::vector<RayHit>& hits);
 
 // The signed difference in whole degrees (-180..179) between a facing and a direction angle, as the
 // humans have always measured it: both truncated to integers after adding 180.

@@ -35,6 +35,7 @@ struct ConeState {
   ColorMesh mesh;
   std::vector<float> rim;
   std::vector<RayHit> hits;
+  std::vector<RayShape> shapes;  // gathered once a frame: nothing moves while the cones are drawn
 };
 
 ConeState& State() {
@@ -43,14 +44,31 @@ ConeState& State() {
 }
 
 // How far the sight line along (dx, dy) reaches: the first wall, or the radius.
-float SightReach(float x, float y, float dx, float dy, float radius) {
+float SightReach(const std::vector<RayShape>& shapes, float x, float y, float dx, float dy, float radius) {
   std::vector<RayHit>& hits = State().hits;
-  CastRay(x, y, dx, dy, hits);
+  CastRay(shapes, x, y, dx, dy, hits);
   for (const RayHit& hit : hits) {
     if (hit.distance > radius) break;
     if (hit.object != nullptr && hit.object->type == ObjectType::Wall) return hit.distance;
   }
   return radius;
+}
+
+// ConeRim against shapes gathered beforehand.
+void RimAgainst(const std::vector<RayShape>& shapes, float x, float y, float rotation, int32_t openingDegrees, float radius,
+                int rays, std::vector<float>& rim) {
+  rim.clear();
+  if (rays < 1) rays = 1;
+  const float half = static_cast<float>(openingDegrees / 2);
+  const float step = 2.0f * half / static_cast<float>(rays);
+  for (int i = 0; i <= rays; ++i) {
+    const float angle = (rotation - half + step * static_cast<float>(i)) * kDegreesToRadians;
+    const float dx = std::cos(angle);
+    const float dy = std::sin(angle);
+    const float reach = SightReach(shapes, x, y, dx, dy, radius);
+    rim.push_back(x + dx * reach);
+    rim.push_back(y + dy * reach);
+  }
 }
 
 void AddCone(ColorMesh& mesh, GameObject* guard, const HumanBehavior& human) {
@@ -65,7 +83,7 @@ void AddCone(ColorMesh& mesh, GameObject* guard, const HumanBehavior& human) {
   const float y = at->position[1];
   const float* colour = MoodColour(MoodOf(human));
   if (opening > 0 && tuning.max_detection_radius > 0.0f) {
-    ConeRim(x, y, at->rotation, opening, tuning.max_detection_radius, rays, State().rim);
+    RimAgainst(State().shapes, x, y, at->rotation, opening, tuning.max_detection_radius, rays, State().rim);
     mesh.AddFan(x, y, State().rim.data(), State().rim.size() / 2, kFloorZ, colour);
   }
   const float inner = tuning.min_detection_radius;
@@ -96,24 +114,15 @@ const float* MoodColour(GuardMood mood) { return kMoodColours[static_cast<int>(m
 StealthViewOptions& StealthView() { return State().options; }
 
 void ConeRim(float x, float y, float rotation, int32_t openingDegrees, float radius, int rays, std::vector<float>& rim) {
-  rim.clear();
-  if (rays < 1) rays = 1;
-  const float half = static_cast<float>(openingDegrees / 2);
-  const float step = 2.0f * half / static_cast<float>(rays);
-  for (int i = 0; i <= rays; ++i) {
-    const float angle = (rotation - half + step * static_cast<float>(i)) * kDegreesToRadians;
-    const float dx = std::cos(angle);
-    const float dy = std::sin(angle);
-    const float reach = SightReach(x, y, dx, dy, radius);
-    rim.push_back(x + dx * reach);
-    rim.push_back(y + dy * reach);
-  }
+  GatherRayShapes(State().shapes);
+  RimAgainst(State().shapes, x, y, rotation, openingDegrees, radius, rays, rim);
 }
 
 void DrawVisionCones() {
   ConeState& state = State();
   if (!state.options.visionCones || Gpu().IsNull()) return;
   state.mesh.Clear();
+  GatherRayShapes(state.shapes);
   for (GameObject* object : Objects()) {
     if (object == nullptr || object->type != ObjectType::Enemy || !object->visible) continue;
     const HumanBehavior* human = HumanOf(object);

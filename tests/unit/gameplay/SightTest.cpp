@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
 #include <vector>
 
 #include "gameplay/Sight.h"
@@ -108,6 +110,54 @@ TEST_F(SightLine, AWallBeyondThePlayerDoesNotHideItAndOutsideTheConeNothingIsSee
   EXPECT_FALSE(behind.seen);
   EXPECT_FALSE(behind.throughGlass);
   EXPECT_EQ(RaysCast(), before);  // no ray outside the cone
+}
+
+TEST_F(SightLine, GatheredShapesDismissNoBoxTheExactTestWouldHit) {
+  // Turned boxes of several sizes round the guard, one far out where no slack is trusted.
+  for (int i = 0; i < 12; ++i) {
+    GameObject* box = i % 3 == 0 ? CreateGlass(0.0f, 0.0f) : CreateWall(0.0f, 0.0f);
+    Transform* at = box->GetTransform();
+    at->position[0] = 170.0f * std::cos(0.5236f * static_cast<float>(i));
+    at->position[1] = 90.0f * std::sin(0.5236f * static_cast<float>(i));
+    at->rotation = 17.0f * static_cast<float>(i);
+    Drawn(box, 8.0f + 9.0f * static_cast<float>(i), 30.0f);
+  }
+  Drawn(CreateWall(2.0e7f, 0.0f), 10.0f, 10.0f);
+  std::vector<RayShape> shapes;
+  GatherRayShapes(shapes);
+  std::vector<RayShape> unbounded = shapes;
+  for (RayShape& shape : unbounded) shape.reach = -1.0f;
+  EXPECT_LT(shapes.back().reach, 0.0f);
+
+  // Rays every degree and rays grazing every corner, from inside and outside the ring.
+  std::vector<RayHit> fast, exact, live;
+  const float origins[][2] = {{0.0f, 0.0f}, {-300.0f, 40.0f}, {90.0f, -60.0f}};
+  for (const auto& o : origins) {
+    std::vector<std::pair<float, float>> directions;
+    for (int d = 0; d < 360; ++d) directions.push_back({std::cos(0.0174533f * d), std::sin(0.0174533f * d)});
+    for (const RayShape& shape : shapes) {
+      if (shape.box == nullptr) continue;
+      for (const BoxCollision::Edge& edge : shape.box->edges) {
+        const float dx = edge.start.x() - o[0];
+        const float dy = edge.start.y() - o[1];
+        const float length = std::sqrt(dx * dx + dy * dy);
+        directions.push_back({dx / length, dy / length});
+      }
+    }
+    for (const auto& [dx, dy] : directions) {
+      CastRay(shapes, o[0], o[1], dx, dy, fast);
+      CastRay(unbounded, o[0], o[1], dx, dy, exact);
+      CastRay(o[0], o[1], dx, dy, live);
+      ASSERT_EQ(fast.size(), exact.size()) << o[0] << "," << o[1] << " along " << dx << "," << dy;
+      ASSERT_EQ(live.size(), exact.size());
+      for (size_t i = 0; i < exact.size(); ++i) {
+        EXPECT_EQ(fast[i].object, exact[i].object);
+        EXPECT_EQ(fast[i].distance, exact[i].distance);
+        EXPECT_EQ(live[i].object, exact[i].object);
+        EXPECT_EQ(live[i].x, exact[i].x);
+      }
+    }
+  }
 }
 
 }  // namespace
