@@ -35,7 +35,7 @@
 // built with NO_LIGHTS (ambient only); each gives exactly the picture of the full program for such
 // a draw, since it only leaves out steps that would multiply by the identity or add exact zeros.
 // A draw none of whose quads more than 1, 2 or 3 lights reach is drawn by a variant built with
-// LIGHTS_1, LIGHTS_2 or LIGHTS_3: the vertex stage picks the quad's lights and hands them over in
+// LIGHT_SLOTS 1, 2 or 3: the vertex stage picks the quad's lights and hands them over in
 // that many flat slots (a light that adds +0 fills a slot the quad does not need), and the sum is
 // formed in the loop's order with the loop's expression, so it is the same to the last bit; on a
 // software renderer the loop's per-pixel control and its light block reads by a varying index
@@ -68,14 +68,6 @@ layout(std140) uniform LightBuffer {
   vec4 ambient;  // red, green, blue, intensity
   LightEntry lights[128];
 };
-
-#if defined(LIGHTS_3)
-#define LIGHT_SLOTS 3
-#elif defined(LIGHTS_2)
-#define LIGHT_SLOTS 2
-#elif defined(LIGHTS_1)
-#define LIGHT_SLOTS 1
-#endif
 
 uniform sampler2D shaderTexture;
 

@@ -16,7 +16,7 @@
 // come the same way: read per pixel with an index from a varying, a software renderer fetches
 // them once for each pixel it shades; per corner they cost nothing, and a flat value reaches the
 // pixel stage bit for bit.
-// A variant built with LIGHTS_1, LIGHTS_2 or LIGHTS_3 (a draw none of whose quads more lights reach)
+// A variant built with LIGHT_SLOTS 1, 2 or 3 (a draw none of whose quads more lights reach)
 // picks the quad's reached lights here, once per corner, lowest number first, and hands each one's
 // position, fall-off and colour times intensity to the pixel stage flat, in as many light slots as
 // the variant has. Slots the quad's lights do not fill carry a light that adds exactly nothing
@@ -48,14 +48,6 @@ layout(std140) uniform LightBuffer {
   vec4 ambient;
   LightEntry lights[128];
 };
-
-#if defined(LIGHTS_3)
-#define LIGHT_SLOTS 3
-#elif defined(LIGHTS_2)
-#define LIGHT_SLOTS 2
-#elif defined(LIGHTS_1)
-#define LIGHT_SLOTS 1
-#endif
 
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec2 texcoord;

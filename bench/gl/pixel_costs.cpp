@@ -287,9 +287,9 @@ int main(int argc, char** argv) {
     for (int slots = 0; slots < 2; ++slots) {
       std::string defines = "#define NO_FILTERS 1\n";
       if (slots) {
-        defines += "#define LIGHTS_";
+        defines += "#define LIGHT_SLOTS ";
         defines += static_cast<char>('0' + n);
-        defines += " 1\n";
+        defines += "\n";
       }
       litPrograms[n][slots] = Link(WithDefines(vtexture, defines), WithDefines(ptexture, defines));
     }

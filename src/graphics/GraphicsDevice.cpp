@@ -134,8 +134,8 @@ void ReportShaderError(const std::string& message, const std::string& file) {
   platform::GetPlatform().ShowMessageBox("Error compiling shader.  Check shader-error.txt for message.", file);
 }
 
-// The source with each name defined right after the #version line; "#line 2" keeps the compiler's
-// line numbers those of the file.
+// The source with each name defined right after the #version line (as 1, or as the value after a
+// space: "NAME 3"); "#line 2" keeps the compiler's line numbers those of the file.
 std::string WithDefines(const std::string& source, const std::vector<std::string>& defines) {
   if (defines.empty()) return source;
   const size_t version = source.find("#version");
@@ -145,7 +145,7 @@ std::string WithDefines(const std::string& source, const std::vector<std::string
   for (const std::string& name : defines) {
     text += "#define ";
     text += name;
-    text += " 1\n";
+    text += name.find(' ') == std::string::npos ? " 1\n" : "\n";
   }
   text += "#line 2\n";
   text += source.substr(end + 1);

@@ -66,7 +66,7 @@ bool TextureShader::Initialize() {
     const int shape = variant / 2;
     if (shape == kShapeUnlit) defines.push_back("NO_LIGHTS");
     if (shape > kShapeUnlit) {
-      std::string slots = "LIGHTS_";
+      std::string slots = "LIGHT_SLOTS ";
       slots += static_cast<char>('0' + shape - kShapeUnlit);
       defines.push_back(slots);
     }
