@@ -24,6 +24,15 @@
 namespace platform {
 namespace {
 
+// Turns a GL capability on or off.
+void Switch(GLenum capability, bool on) {
+  if (on) {
+    glEnable(capability);
+  } else {
+    glDisable(capability);
+  }
+}
+
 struct GlBuffer {
   GLuint name = 0;
   GLuint vertexArray = 0;      // vertex buffers only: the layout bound to this buffer
@@ -421,21 +430,13 @@ class GlGpuDevice final : public GpuDevice {
 
   void UseDepthTest(bool test) override {
     if (test == depthTest_) return;
-    if (test) {
-      glEnable(GL_DEPTH_TEST);
-    } else {
-      glDisable(GL_DEPTH_TEST);
-    }
+    Switch(GL_DEPTH_TEST, test);
     depthTest_ = test;
   }
 
   void UseBlending(bool blend) override {
     if (blend == blending_) return;
-    if (blend) {
-      glEnable(GL_BLEND);
-    } else {
-      glDisable(GL_BLEND);
-    }
+    Switch(GL_BLEND, blend);
     blending_ = blend;
   }
 
@@ -502,16 +503,8 @@ class GlGpuDevice final : public GpuDevice {
     boundSampler_ = sampler_;
     // Code outside the device may have switched the depth test or blending: they are put back as
     // the device has them.
-    if (depthTest_) {
-      glEnable(GL_DEPTH_TEST);
-    } else {
-      glDisable(GL_DEPTH_TEST);
-    }
-    if (blending_) {
-      glEnable(GL_BLEND);
-    } else {
-      glDisable(GL_BLEND);
-    }
+    Switch(GL_DEPTH_TEST, depthTest_);
+    Switch(GL_BLEND, blending_);
   }
 
   void Finish() override { glFinish(); }
