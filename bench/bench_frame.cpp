@@ -119,8 +119,9 @@ void BM_Level3Route(benchmark::State& state, bool headless) {
 // Draw calls per frame of the main menu and every shipped level as the game runs it (no input,
 // the level's own start), on the null device (what the game asks for) and on OpenGL at 1280x720,
 // with what the sprite batch's frame analysis found: quads left out because a later opaque quad
-// covers them, draws sent without the depth test and without blending (every pixel opaque;
-// pixels are screen-box areas, an estimate), and how the lit draws' pixel stage takes its lights.
+// covers them, draws sent without the depth test, without blending (every pixel opaque) and
+// with the nearest texel (pixel centres on texel centres; pixels are screen-box areas, an
+// estimate), and how the lit draws' pixel stage takes its lights.
 constexpr int kShippedLevels[] = {4, 6, 7, 8};
 
 void BM_LevelDrawCalls(benchmark::State& state, bool headless) {
@@ -144,6 +145,8 @@ void BM_LevelDrawCalls(benchmark::State& state, bool headless) {
   state.counters["hidden_kpx"] = sprites.hiddenPixels / frames / 1000.0;
   state.counters["no_depth_kpx"] = sprites.pixelsWithoutDepth / frames / 1000.0;
   state.counters["no_blend_kpx"] = sprites.pixelsWithoutBlending / frames / 1000.0;
+  state.counters["nearest_draws"] = static_cast<double>(sprites.drawsNearest) / frames;
+  state.counters["nearest_kpx"] = sprites.pixelsNearest / frames / 1000.0;
   // Lit draws by pixel stage: the lights in slots, or the loop (some quad past the slots).
   state.counters["slot_lit_draws"] = static_cast<double>(sprites.drawsLitBySlots) / frames;
   state.counters["loop_lit_draws"] = static_cast<double>(sprites.drawsLitByLoop) / frames;

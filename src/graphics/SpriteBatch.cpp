@@ -70,6 +70,8 @@ struct Batch {
   // Per quad: every pixel it draws comes out with alpha exactly 1 (DrawsOpaque), and how many do not.
   std::vector<uint8_t> opaque;
   size_t seeThrough = 0;
+  // Per quad: linear filtering gives each of its pixels one texel (TexelsOnPixels), and how many do not.
+  std::vector<uint8_t> onTexels;
 
   size_t Quads() const { return mode == Mode::Textured ? textureVertices.size() / 4 : colorVertices.size() / 4; }
 };
@@ -106,6 +108,7 @@ struct BatchModule {
   std::vector<uint8_t> hidden;
   std::vector<uint8_t> withoutDepth;
   std::vector<uint8_t> withoutBlending;
+  std::vector<uint8_t> nearest;
   // The depth planes named so far this frame (DepthSpan::plane is index + 1).
   std::vector<std::array<float, 13>> planes;
   // The device's clear and draw counts after the last send: a frame may go without the depth
@@ -310,6 +313,62 @@ bool Shrinks(const Projected& q, const TextureVertex corners[4], const Texture* 
   return !(step <= 1.001f);
 }
 
+// Whether linear filtering gives each pixel of a textured quad exactly one texel of the full-size
+// level, so that the nearest texel is the same picture: the quad lies flat to the screen, steps
+// one texel per pixel along the texture's axes (mirrored or turned by quarter turns too), and
+// puts texel centres on pixel centres. With window position s and texel position t, a flat
+// quad's triangles map s to t affinely; for a map of the form t = P s + d, P swapping or
+// negating the axes, a pixel centre (k + 1/2) gives a texel position of m + 1/2 + d, which is
+// what the corners' d = t - P s must keep within kTexelCentreSlack of whole numbers (d is affine
+// across each triangle, so its corners bound it).
+// How near is near enough: the software GL we run on filters 8-bit textures in fixed point,
+// rounding the texel position to 1/256 of a texel; half a step either side of a centre gives a
+// weight of exactly 0 for the neighbours, the nearest texel's own bytes. The slack allows half
+// of that half step for our and the GPU's own rounding (the projection of corners some hundred
+// pixels out, a float texture coordinate, interpolation across the quad: each well below 1/4096
+// of a texel for the screens and textures allowed here). sRGB textures are filtered in floating
+// point after decoding, where any weight off 0 shows, and very large textures carry too few
+// bits in a float coordinate: neither qualifies.
+constexpr double kTexelCentreSlack = 1.0 / 1024.0;
+constexpr int kLargestNearestTexture = 4096;
+
+bool TexelsOnPixels(const Projected& q, const TextureVertex corners[4], const Texture* texture, int screenWidth,
+                    int screenHeight) {
+  if (texture == nullptr || texture->srgb || texture->width <= 0 || texture->height <= 0 ||
+      texture->width > kLargestNearestTexture || texture->height > kLargestNearestTexture || screenWidth <= 0 ||
+      screenHeight <= 0 || !q.known) {
+    return false;
+  }
+  // One distance for all four corners: the map is affine on the screen.
+  if (q.w[1] != q.w[0] || q.w[2] != q.w[0] || q.w[3] != q.w[0]) return false;
+  double sx[4], sy[4], tx[4], ty[4];
+  for (int c = 0; c < 4; ++c) {
+    sx[c] = (static_cast<double>(q.x[c]) + 1.0) * 0.5 * screenWidth;
+    sy[c] = (static_cast<double>(q.y[c]) + 1.0) * 0.5 * screenHeight;
+    tx[c] = static_cast<double>(corners[c].texcoord[0]) * texture->width;
+    ty[c] = static_cast<double>(corners[c].texcoord[1]) * texture->height;
+  }
+  // P from the edges out of corner 0 (to corners 1 and 3): [d1 d2] [e1 e2]^-1, rounded to whole steps.
+  const double e1x = sx[1] - sx[0], e1y = sy[1] - sy[0], e2x = sx[3] - sx[0], e2y = sy[3] - sy[0];
+  const double d1x = tx[1] - tx[0], d1y = ty[1] - ty[0], d2x = tx[3] - tx[0], d2y = ty[3] - ty[0];
+  const double det = e1x * e2y - e1y * e2x;
+  if (!(std::abs(det) > 0.5)) return false;
+  const double pxx = std::round((d1x * e2y - d2x * e1y) / det), pyx = std::round((d1y * e2y - d2y * e1y) / det);
+  const double pxy = std::round((d2x * e1x - d1x * e2x) / det), pyy = std::round((d2y * e1x - d1y * e2x) / det);
+  const bool straight = std::abs(pxx) == 1 && std::abs(pyy) == 1 && pxy == 0 && pyx == 0;
+  const bool swapped = std::abs(pxy) == 1 && std::abs(pyx) == 1 && pxx == 0 && pyy == 0;
+  if (!straight && !swapped) return false;
+  double whole[2] = {0, 0};
+  for (int c = 0; c < 4; ++c) {
+    const double d[2] = {tx[c] - pxx * sx[c] - pxy * sy[c], ty[c] - pyx * sx[c] - pyy * sy[c]};
+    for (int axis = 0; axis < 2; ++axis) {
+      if (c == 0) whole[axis] = std::round(d[axis]);
+      if (!(std::abs(d[axis] - whole[axis]) <= kTexelCentreSlack)) return false;
+    }
+  }
+  return true;
+}
+
 // Pixel centres this close to a quad's edge (in pixels) may fall either side of it: the GPU snaps
 // corners to a grid of at least sixteenths of a pixel and projects in single precision.
 constexpr double kEdgeSlack = 0.125;
@@ -474,7 +533,7 @@ const std::vector<Vertex>& Kept(const BatchModule& m, const Batch& b, const std:
   return kept;
 }
 
-void SendTextured(BatchModule& m, const Batch& b) {
+void SendTextured(BatchModule& m, const Batch& b, bool nearest) {
   TextureShader* shader = GetTextureShader();
   const std::vector<TextureVertex>& vertices = Kept(m, b, b.textureVertices, m.keptTexture);
   const size_t count = vertices.size();
@@ -497,7 +556,7 @@ void SendTextured(BatchModule& m, const Batch& b) {
   shader->RenderBatch(m.textured.buffer, m.quadIndices, static_cast<int>(count / 4 * 6), static_cast<int>(first),
                       b.matrices, filterBlock, b.lights.data(), b.lights.size(), b.textureObject,
                       (b.filterSets > 1 ? 0u : kNoFilters) | (b.lightsReach ? 0u : kNoLights) |
-                          (b.shrinks ? 0u : kNoMipmaps),
+                          (b.shrinks ? 0u : kNoMipmaps) | (nearest ? kNearestTexel : 0u),
                       mostLights);
   if (mostLights > 0) ++(mostLights <= kLightSlots ? m.stats.drawsLitBySlots : m.stats.drawsLitByLoop);
 }
@@ -517,10 +576,10 @@ void SendColored(BatchModule& m, const Batch& b) {
                       b.matrices);
 }
 
-void Send(BatchModule& m, const Batch& b, bool depthTest, bool blend) {
+void Send(BatchModule& m, const Batch& b, bool depthTest, bool blend, bool nearest) {
   Gpu().UseDepthTest(depthTest);
   Gpu().UseBlending(blend);
-  if (b.mode == Mode::Textured) SendTextured(m, b);
+  if (b.mode == Mode::Textured) SendTextured(m, b, nearest);
   if (b.mode == Mode::Colored) SendColored(m, b);
 }
 
@@ -548,6 +607,7 @@ void CountFrame(BatchModule& m, bool frameEnds) {
     } else {
       if (m.withoutDepth[m.frame[i].draw] != 0) s.pixelsWithoutDepth += pixels;
       if (m.withoutBlending[m.frame[i].draw] != 0) s.pixelsWithoutBlending += pixels;
+      if (m.nearest[m.frame[i].draw] != 0) s.pixelsNearest += pixels;
     }
   }
   for (size_t d = 0; d < m.held; ++d) {
@@ -558,6 +618,7 @@ void CountFrame(BatchModule& m, bool frameEnds) {
     ++s.draws;
     if (m.withoutDepth[d] != 0) ++s.drawsWithoutDepth;
     if (m.withoutBlending[d] != 0) ++s.drawsWithoutBlending;
+    if (m.nearest[d] != 0) ++s.drawsNearest;
   }
 }
 
@@ -587,9 +648,22 @@ void FindDrawsWithoutBlending(BatchModule& m) {
   }
 }
 
+// Marks each held textured batch whose quads left to draw all have their pixel centres on texel
+// centres (TexelsOnPixels): the nearest texel is what linear filtering would give them.
+void FindNearestDraws(BatchModule& m) {
+  m.nearest.assign(m.held, 0);
+  for (size_t d = 0; d < m.held; ++d) {
+    const Batch& b = m.pending[d];
+    if (b.mode != Mode::Textured) continue;
+    bool onTexels = true;
+    for (size_t i = 0; i < b.onTexels.size() && onTexels; ++i) onTexels = b.onTexels[i] != 0 || m.hidden[b.first + i] != 0;
+    m.nearest[d] = onTexels ? 1 : 0;
+  }
+}
+
 // Sends every held batch: quads a later quad hides are left out, draws of opaque pixels go
-// without blending, and, when this is the frame's end, draws that cannot be told from draws
-// without depth go without it.
+// without blending, draws whose pixels each take one texel sample the nearest one, and, when
+// this is the frame's end, draws that cannot be told from draws without depth go without it.
 void SendHeld(BatchModule& m, bool frameEnds) {
   platform::GpuDevice& gpu = Gpu();
   // 1. The held quads in the order they will be drawn.
@@ -607,12 +681,16 @@ void SendHeld(BatchModule& m, bool frameEnds) {
   }
   // 4. Draws whose every pixel is opaque, which blending cannot change.
   FindDrawsWithoutBlending(m);
+  // 5. Draws whose every pixel centre falls on a texel centre, which sample the nearest texel.
+  FindNearestDraws(m);
   CountFrame(m, frameEnds);
-  // 5. The draws, in order; the depth test and blending are back on for whatever draws next.
-  for (size_t i = 0; i < m.held; ++i) Send(m, m.pending[i], m.withoutDepth[i] == 0, m.withoutBlending[i] == 0);
+  // 6. The draws, in order; the depth test and blending are back on for whatever draws next.
+  for (size_t i = 0; i < m.held; ++i) {
+    Send(m, m.pending[i], m.withoutDepth[i] == 0, m.withoutBlending[i] == 0, m.nearest[i] != 0);
+  }
   gpu.UseDepthTest(true);
   gpu.UseBlending(true);
-  // 6. An empty frame for the next quads.
+  // 7. An empty frame for the next quads.
   m.held = 0;
   m.heldTextureVertices = m.heldColorVertices = 0;
   m.frame.clear();
@@ -640,6 +718,7 @@ Batch& Begin(BatchModule& m, Mode mode, const Texture* texture) {
   b.analysed.clear();
   b.opaque.clear();
   b.seeThrough = 0;
+  b.onTexels.clear();
   b.bounds = Box{};
   return b;
 }
@@ -840,6 +919,8 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
   quad.hides = PaintsOpaque(projected, corners, texture, rows[3], screen, quadShrinks, &quad.inner);
   batch->analysed.push_back(quad);
   AddOpaque(*batch, quad.hides || DrawsOpaque(corners, texture, rows[3], quadShrinks));
+  const bool onTexels = TexelsOnPixels(projected, corners, texture, screen.width, screen.height);
+  batch->onTexels.push_back(onTexels ? 1 : 0);
   m.heldTextureVertices += 4;
   for (int i = 0; i < 4; ++i) {
     TextureVertex v = corners[i];

@@ -7,8 +7,9 @@
 // an earlier draw of its state when nothing queued after that draw shares a pixel with it (quads
 // apart on the screen cannot tell the order they were drawn in). Each textured quad carries the
 // lights that cannot reach it, and each draw goes to the cheapest program variant that draws its
-// quads exactly (without the filter step, without the light loop, without mipmaps). A draw whose
-// every pixel comes out opaque goes without blending, which could not change it.
+// quads exactly (without the filter step, without the light loop, without mipmaps, with the
+// nearest texel where each pixel centre sits on a texel centre). A draw whose every pixel comes
+// out opaque goes without blending, which could not change it.
 //
 // The batch holds the whole frame (as far as its streams can take it) and sends it at
 // FinishSpriteFrame(), which the graphics frame calls after the object pass and the scenes, or at
@@ -63,6 +64,9 @@ struct SpriteFrameStats {
   // Lit draws by pixel stage: light slots filled per corner, or the loop over each quad's lights.
   uint64_t drawsLitBySlots = 0;
   uint64_t drawsLitByLoop = 0;
+  // Draws that sample the nearest texel: every pixel centre falls on a texel centre.
+  uint64_t drawsNearest = 0;
+  double pixelsNearest = 0;
 };
 const SpriteFrameStats& GetSpriteFrameStats();
 void ResetSpriteFrameStats();

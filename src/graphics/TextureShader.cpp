@@ -197,7 +197,9 @@ bool TextureShader::RenderBatch(platform::GpuBuffer vertices, platform::GpuBuffe
   gpu.BindUniformBuffer(platform::UniformSlot::Matrix, matrixBuffer_);
   gpu.BindUniformBuffer(platform::UniformSlot::Filter, filterBuffer_);
   gpu.BindUniformBuffer(platform::UniformSlot::Light, lightBuffer_);
-  gpu.UseMipmaps((skip & kNoMipmaps) == 0);
+  gpu.UseSampling((skip & kNearestTexel) != 0 ? platform::TextureSampling::Nearest
+                  : (skip & kNoMipmaps) != 0   ? platform::TextureSampling::FullSize
+                                               : platform::TextureSampling::Mipmaps);
   gpu.DrawBase(programs_[Program(skip, lightsPerQuad)], vertices, indices, indexCount, baseVertex,
                texture != nullptr ? texture->view : platform::GpuTexture{});
   return true;

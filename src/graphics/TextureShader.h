@@ -53,6 +53,9 @@ enum TextureSteps : uint32_t {
   // Not a program of its own: no quad of the draw shows its texture smaller than its size, so the
   // full-size level is sampled alone (GpuDevice::UseMipmaps), which gives the same pixels.
   kNoMipmaps = 4,
+  // Not a program of its own either: every pixel centre of the draw falls on a texel centre of the
+  // full-size level, so the nearest texel is what linear filtering gives (GpuDevice::UseSampling).
+  kNearestTexel = 8,
 };
 inline constexpr int kMaxLights = 128;
 // The lit pixel stage comes in two shapes: a loop over the lights that reach the quad (any number),

@@ -56,7 +56,11 @@ struct GpuStats {
   uint64_t frameWaits = 0;   // BeginFrame calls that found the GPU still busy with an old frame
   uint64_t drawsWithoutDepth = 0;  // draw calls made with the depth test switched off (UseDepthTest)
   uint64_t drawsWithoutBlending = 0;  // draw calls made with blending switched off (UseBlending)
+  uint64_t drawsNearest = 0;  // textured draw calls that sampled the nearest texel (UseSampling)
 };
+
+// How texture unit 0 samples (GpuDevice::UseSampling).
+enum class TextureSampling : uint32_t { Mipmaps = 0, FullSize = 1, Nearest = 2 };
 
 // Frames the processor may run ahead of the GPU before BeginFrame waits.
 inline constexpr int kFramesInFlight = 2;
@@ -121,10 +125,12 @@ class GpuDevice {
   virtual void BindAlphaBlending() = 0;
   virtual void BindUniformBuffer(UniformSlot slot, GpuBuffer buffer) = 0;
   // The sampling of texture unit 0 for the draws that follow: with mipmaps (linear within and
-  // between levels, the default) or from the full-size level alone (linear). The two give the same
-  // pixels wherever a texture is not drawn smaller than its size (GL then samples the full-size
-  // level either way); the second costs a software renderer much less.
-  virtual void UseMipmaps(bool mipmaps) = 0;
+  // between levels, the default), from the full-size level alone (linear), or the full-size
+  // level's nearest texel. The first two give the same pixels wherever a texture is not drawn
+  // smaller than its size (GL then samples the full-size level either way); the third gives them
+  // too where every pixel centre falls on a texel centre (linear filtering then weighs that one
+  // texel alone). Each costs a software renderer much less than the one before.
+  virtual void UseSampling(TextureSampling sampling) = 0;
   // Whether the draws that follow run the depth test (less-or-equal, with writes; the default) or
   // go without it, which also writes no depth. A draw whose pixels always pass the test and whose
   // depth no later test reads looks the same either way, and skips the per-pixel depth work.

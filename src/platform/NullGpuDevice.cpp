@@ -95,7 +95,7 @@ class NullGpuDevice final : public GpuDevice {
   void Clear(float, float, float, float, float) override { ++stats_.clears; }
   void SetViewport(int, int, int, int) override {}
   void BindAlphaBlending() override { blending_ = true; }
-  void UseMipmaps(bool) override {}
+  void UseSampling(TextureSampling sampling) override { sampling_ = sampling; }
   void UseDepthTest(bool test) override { depthTest_ = test; }
   void UseBlending(bool blend) override { blending_ = blend; }
   void BindUniformBuffer(UniformSlot, GpuBuffer) override {}
@@ -103,12 +103,13 @@ class NullGpuDevice final : public GpuDevice {
     DrawBase(program, vertices, indices, indexCount, 0, texture);
   }
   void DrawBase(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, int baseVertex,
-                GpuTexture) override {
+                GpuTexture texture) override {
     if (!program || indexCount <= 0 || baseVertex < 0 || vertices.device != serial_ || indices.device != serial_) return;
     if (buffers_.count(vertices.id) == 0 || buffers_.count(indices.id) == 0) return;
     ++stats_.drawCalls;
     if (!depthTest_) ++stats_.drawsWithoutDepth;
     if (!blending_) ++stats_.drawsWithoutBlending;
+    if (texture && sampling_ == TextureSampling::Nearest) ++stats_.drawsNearest;
     stats_.indicesDrawn += static_cast<uint64_t>(indexCount);
   }
   void ForgetBoundState() override {}
@@ -126,6 +127,7 @@ class NullGpuDevice final : public GpuDevice {
   }
 
   std::unordered_map<uint32_t, size_t> buffers_;
+  TextureSampling sampling_ = TextureSampling::Mipmaps;
   std::unordered_map<uint32_t, bool> uniforms_;
   std::unordered_map<uint32_t, bool> textures_;
 };

@@ -308,3 +308,31 @@ TEST_F(SpriteBlendTest, ColouredQuadsGoWithoutBlendingWhenEveryCornerIsOpaque) {
 }
 
 }  // namespace
+
+TEST_F(SpriteBlendTest, QuadsWithTexelCentresOnPixelCentresSampleTheNearestTexel) {
+  std::unique_ptr<Texture> band = MakeBand(128);
+  const float unitsPerPixel = 828.427f / 720.0f;  // at z = 0; world (0, 0) is a pixel corner
+  auto nearestDraws = [&](float pixels, float u0, float u1, float turn) {
+    Unblended([&] { DrawSquare(band.get(), pixels * unitsPerPixel, u0, u1, turn); });
+    return Stats().drawsNearest;
+  };
+  // 16 texels over 16 pixels: upright, mirrored, a quarter turn, a hair off the centres.
+  EXPECT_EQ(nearestDraws(16, 0, 1, 0), 1u);
+  EXPECT_EQ(nearestDraws(16, 1, 0, 0), 1u);
+  EXPECT_EQ(nearestDraws(16, 0, 1, 1.5707964f), 1u);
+  EXPECT_EQ(nearestDraws(16, 1.0f / 4096 / 16, 1 + 1.0f / 4096 / 16, 0), 1u);
+  // Half a texel off, 1/256 of a texel off (linear filtering weighs the neighbours in), twice
+  // the size, a little turned.
+  EXPECT_EQ(nearestDraws(16, 0.5f / 16, 1 + 0.5f / 16, 0), 0u);
+  EXPECT_EQ(nearestDraws(16, 1.0f / 256 / 16, 1 + 1.0f / 256 / 16, 0), 0u);
+  EXPECT_EQ(nearestDraws(32, 0, 1, 0), 0u);
+  EXPECT_EQ(nearestDraws(16, 0, 1, 0.1f), 0u);
+  // One draw of a quad on the texel centres and one off them keeps linear filtering.
+  Unblended([&] {
+    DrawSquare(band.get(), 16 * unitsPerPixel, 0, 1);
+    DrawSquare(band.get(), 32 * unitsPerPixel, 0, 1);
+  });
+  EXPECT_EQ(Stats().drawCalls, 1u);
+  EXPECT_EQ(Stats().drawsNearest, 0u);
+  Gpu().DestroyTexture(band->view);
+}
