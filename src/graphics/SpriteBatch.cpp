@@ -70,8 +70,10 @@ struct Batch {
   // Per quad: every pixel it draws comes out with alpha exactly 1 (DrawsOpaque), and how many do not.
   std::vector<uint8_t> opaque;
   size_t seeThrough = 0;
-  // Per quad: linear filtering gives each of its pixels one texel (TexelsOnPixels), and how many do not.
+  // Per quad: linear filtering gives each of its pixels one texel (TexelsOnPixels), and how many
+  // are not known to (after the first, the batch's quads go unchecked).
   std::vector<uint8_t> onTexels;
+  size_t offTexels = 0;
 
   size_t Quads() const { return mode == Mode::Textured ? textureVertices.size() / 4 : colorVertices.size() / 4; }
 };
@@ -317,10 +319,11 @@ bool Shrinks(const Projected& q, const TextureVertex corners[4], const Texture* 
 // level, so that the nearest texel is the same picture: the quad lies flat to the screen, steps
 // one texel per pixel along the texture's axes (mirrored or turned by quarter turns too), and
 // puts texel centres on pixel centres. With window position s and texel position t, a flat
-// quad's triangles map s to t affinely; for a map of the form t = P s + d, P swapping or
-// negating the axes, a pixel centre (k + 1/2) gives a texel position of m + 1/2 + d, which is
-// what the corners' d = t - P s must keep within kTexelCentreSlack of whole numbers (d is affine
-// across each triangle, so its corners bound it).
+// quad's triangles map s to t affinely. Take P, a map that swaps or mirrors the axes: a pixel
+// centre s = k + 1/2 goes to t = P s + d with P s a texel centre, so the pixel takes a texel
+// centre wherever d = t - P s is a whole number of texels. d is affine across each triangle, so
+// its corners bound it: all four corners within kTexelCentreSlack of one whole number will do,
+// whatever P was tried (the edges out of corner 0 suggest one).
 // How near is near enough: the software GL we run on filters 8-bit textures in fixed point,
 // rounding the texel position to 1/256 of a texel; half a step either side of a centre gives a
 // weight of exactly 0 for the neighbours, the nearest texel's own bytes. The slack allows half
@@ -341,29 +344,37 @@ bool TexelsOnPixels(const Projected& q, const TextureVertex corners[4], const Te
   }
   // One distance for all four corners: the map is affine on the screen.
   if (q.w[1] != q.w[0] || q.w[2] != q.w[0] || q.w[3] != q.w[0]) return false;
+  const double halfWidth = 0.5 * screenWidth, halfHeight = 0.5 * screenHeight;
   double sx[4], sy[4], tx[4], ty[4];
   for (int c = 0; c < 4; ++c) {
-    sx[c] = (static_cast<double>(q.x[c]) + 1.0) * 0.5 * screenWidth;
-    sy[c] = (static_cast<double>(q.y[c]) + 1.0) * 0.5 * screenHeight;
+    sx[c] = (static_cast<double>(q.x[c]) + 1.0) * halfWidth;
+    sy[c] = (static_cast<double>(q.y[c]) + 1.0) * halfHeight;
     tx[c] = static_cast<double>(corners[c].texcoord[0]) * texture->width;
     ty[c] = static_cast<double>(corners[c].texcoord[1]) * texture->height;
   }
-  // P from the edges out of corner 0 (to corners 1 and 3): [d1 d2] [e1 e2]^-1, rounded to whole steps.
+  // P: each texture axis along the screen axis it follows most (screen edges e, texture edges t
+  // from corner 0 to corners 1 and 3), in the direction it runs.
   const double e1x = sx[1] - sx[0], e1y = sy[1] - sy[0], e2x = sx[3] - sx[0], e2y = sy[3] - sy[0];
-  const double d1x = tx[1] - tx[0], d1y = ty[1] - ty[0], d2x = tx[3] - tx[0], d2y = ty[3] - ty[0];
-  const double det = e1x * e2y - e1y * e2x;
-  if (!(std::abs(det) > 0.5)) return false;
-  const double pxx = std::round((d1x * e2y - d2x * e1y) / det), pyx = std::round((d1y * e2y - d2y * e1y) / det);
-  const double pxy = std::round((d2x * e1x - d1x * e2x) / det), pyy = std::round((d2y * e1x - d1y * e2x) / det);
-  const bool straight = std::abs(pxx) == 1 && std::abs(pyy) == 1 && pxy == 0 && pyx == 0;
-  const bool swapped = std::abs(pxy) == 1 && std::abs(pyx) == 1 && pxx == 0 && pyy == 0;
-  if (!straight && !swapped) return false;
-  double whole[2] = {0, 0};
+  const double t1x = tx[1] - tx[0], t1y = ty[1] - ty[0], t2x = tx[3] - tx[0], t2y = ty[3] - ty[0];
+  const double uAlongX = t1x * e1x + t2x * e2x, uAlongY = t1x * e1y + t2x * e2y;
+  const double vAlongX = t1y * e1x + t2y * e2x, vAlongY = t1y * e1y + t2y * e2y;
+  double pux = 0, puy = 0, pvx = 0, pvy = 0;
+  if (std::abs(uAlongX) + std::abs(vAlongY) >= std::abs(uAlongY) + std::abs(vAlongX)) {
+    pux = uAlongX < 0 ? -1 : 1;
+    pvy = vAlongY < 0 ? -1 : 1;
+  } else {
+    puy = uAlongY < 0 ? -1 : 1;
+    pvx = vAlongX < 0 ? -1 : 1;
+  }
+  // d at corner 0 to the nearest whole texel (far-off quads are not worth the care).
+  const double du = tx[0] - pux * sx[0] - puy * sy[0], dv = ty[0] - pvx * sx[0] - pvy * sy[0];
+  if (!(std::abs(du) < 1e6 && std::abs(dv) < 1e6)) return false;
+  const double wholeU = static_cast<double>(static_cast<int64_t>(du + (du < 0 ? -0.5 : 0.5)));
+  const double wholeV = static_cast<double>(static_cast<int64_t>(dv + (dv < 0 ? -0.5 : 0.5)));
   for (int c = 0; c < 4; ++c) {
-    const double d[2] = {tx[c] - pxx * sx[c] - pxy * sy[c], ty[c] - pyx * sx[c] - pyy * sy[c]};
-    for (int axis = 0; axis < 2; ++axis) {
-      if (c == 0) whole[axis] = std::round(d[axis]);
-      if (!(std::abs(d[axis] - whole[axis]) <= kTexelCentreSlack)) return false;
+    if (!(std::abs(tx[c] - pux * sx[c] - puy * sy[c] - wholeU) <= kTexelCentreSlack &&
+          std::abs(ty[c] - pvx * sx[c] - pvy * sy[c] - wholeV) <= kTexelCentreSlack)) {
+      return false;
     }
   }
   return true;
@@ -656,7 +667,9 @@ void FindNearestDraws(BatchModule& m) {
     const Batch& b = m.pending[d];
     if (b.mode != Mode::Textured) continue;
     bool onTexels = true;
-    for (size_t i = 0; i < b.onTexels.size() && onTexels; ++i) onTexels = b.onTexels[i] != 0 || m.hidden[b.first + i] != 0;
+    for (size_t i = 0; i < b.onTexels.size() && onTexels && b.offTexels > 0; ++i) {
+      onTexels = b.onTexels[i] != 0 || m.hidden[b.first + i] != 0;
+    }
     m.nearest[d] = onTexels ? 1 : 0;
   }
 }
@@ -719,6 +732,7 @@ Batch& Begin(BatchModule& m, Mode mode, const Texture* texture) {
   b.opaque.clear();
   b.seeThrough = 0;
   b.onTexels.clear();
+  b.offTexels = 0;
   b.bounds = Box{};
   return b;
 }
@@ -919,8 +933,11 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
   quad.hides = PaintsOpaque(projected, corners, texture, rows[3], screen, quadShrinks, &quad.inner);
   batch->analysed.push_back(quad);
   AddOpaque(*batch, quad.hides || DrawsOpaque(corners, texture, rows[3], quadShrinks));
-  const bool onTexels = TexelsOnPixels(projected, corners, texture, screen.width, screen.height);
+  // A draw with a quad off the texel centres keeps linear filtering (unless that quad turns out
+  // hidden), so the check stops at the first such quad: most draws of a level are magnified.
+  const bool onTexels = batch->offTexels == 0 && TexelsOnPixels(projected, corners, texture, screen.width, screen.height);
   batch->onTexels.push_back(onTexels ? 1 : 0);
+  if (!onTexels) ++batch->offTexels;
   m.heldTextureVertices += 4;
   for (int i = 0; i < 4; ++i) {
     TextureVertex v = corners[i];
