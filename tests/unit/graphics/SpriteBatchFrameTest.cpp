@@ -311,9 +311,9 @@ TEST_F(SpriteBlendTest, ColouredQuadsGoWithoutBlendingWhenEveryCornerIsOpaque) {
 
 TEST_F(SpriteBlendTest, QuadsWithTexelCentresOnPixelCentresSampleTheNearestTexel) {
   std::unique_ptr<Texture> band = MakeBand(128);
-  const float unitsPerPixel = 828.427f / 720.0f;  // at z = 0; world (0, 0) is a pixel corner
+  const float unit = 828.427f / 720.0f;  // world units per pixel at z = 0; world (0, 0) is a pixel corner
   auto nearestDraws = [&](float pixels, float u0, float u1, float turn) {
-    Unblended([&] { DrawSquare(band.get(), pixels * unitsPerPixel, u0, u1, turn); });
+    Unblended([&] { DrawSquare(band.get(), pixels * unit, u0, u1, turn); });
     return Stats().drawsNearest;
   };
   // 16 texels over 16 pixels: upright, mirrored, a quarter turn, a hair off the centres.
@@ -328,10 +328,7 @@ TEST_F(SpriteBlendTest, QuadsWithTexelCentresOnPixelCentresSampleTheNearestTexel
   EXPECT_EQ(nearestDraws(32, 0, 1, 0), 0u);
   EXPECT_EQ(nearestDraws(16, 0, 1, 0.1f), 0u);
   // One draw of a quad on the texel centres and one off them keeps linear filtering.
-  Unblended([&] {
-    DrawSquare(band.get(), 16 * unitsPerPixel, 0, 1);
-    DrawSquare(band.get(), 32 * unitsPerPixel, 0, 1);
-  });
+  Unblended([&] { DrawSquare(band.get(), 16 * unit, 0, 1); DrawSquare(band.get(), 32 * unit, 0, 1); });
   EXPECT_EQ(Stats().drawCalls, 1u);
   EXPECT_EQ(Stats().drawsNearest, 0u);
   Gpu().DestroyTexture(band->view);
