@@ -114,8 +114,10 @@ struct BatchModule {
   uint64_t drawsSeen = 0;
   std::vector<TextureVertex> keptTexture;
   std::vector<ColorVertex> keptColor;
-  // Everything the draw whose pixels the device keeps a copy of read (SendFirst); empty: none.
+  // Everything the draw whose pixels the device keeps a copy of read (SendFirst; empty: none),
+  // and what the last whole-window first draw read.
   std::vector<uint8_t> copiedDraw;
+  std::vector<uint8_t> lastFirstDraw;
   std::vector<uint8_t> firstDraw;
   SpriteFrameStats stats;
 
@@ -563,7 +565,9 @@ void DrawInputs(const BatchModule& m, const Batch& b, const Screen& screen, std:
 // and without the depth test (a menu's or a splash screen's backdrop), its pixels follow from what
 // it reads alone, and it writes no depth: if all of that is byte for byte what the draw the device
 // keeps a copy of read, the copy is put back instead of shading the same pixels again; otherwise
-// the draw goes out and the device copies its pixels for the frames to come.
+// the draw goes out, and once it has read the same twice in a row the device copies its pixels
+// for the frames to come (a copy costs a blit, not worth paying in every frame of a backdrop that
+// changes every frame).
 void SendFirst(BatchModule& m) {
   platform::GpuDevice& gpu = Gpu();
   const Batch& b = m.pending[0];
@@ -577,8 +581,11 @@ void SendFirst(BatchModule& m) {
   const uint64_t draws = gpu.Stats().drawCalls;
   Send(m, b, m.withoutDepth[0] == 0, m.withoutBlending[0] == 0);
   if (!whole || gpu.Stats().drawCalls == draws) return;
-  gpu.KeepBackBuffer();
-  m.copiedDraw.swap(m.firstDraw);
+  if (m.firstDraw == m.lastFirstDraw) {
+    gpu.KeepBackBuffer();
+    m.copiedDraw = m.firstDraw;
+  }
+  m.lastFirstDraw.swap(m.firstDraw);
 }
 
 // The pixels a box covers on the screen (clipped to it), for the frame's statistics.
@@ -822,6 +829,7 @@ void ShutdownSpriteBatch() {
   m.frame.clear();
   m.planes.clear();
   m.copiedDraw.clear();
+  m.lastFirstDraw.clear();
   m.live = false;
 }
 

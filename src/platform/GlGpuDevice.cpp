@@ -555,8 +555,8 @@ class GlGpuDevice final : public GpuDevice {
     if (copySize_[0] != w || copySize_[1] != h) {
       glBindTexture(GL_TEXTURE_2D, copyTexture_);
       boundTexture_ = copyTexture_;
-      // Asked for in the window buffer's byte order (BGRA on Mesa), so that Mesa gives the copy the
-      // window's own pixel format and copies between the two as plain memory.
+      // In the window buffer's byte order (BGRA on Mesa): copying either way keeps each texel's
+      // bytes in place.
       glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
       glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, copyTexture_, 0);
@@ -580,8 +580,12 @@ class GlGpuDevice final : public GpuDevice {
     if (!copyHeld_ || std::memcmp(copyViewport_, viewport_, sizeof(copyViewport_)) != 0) return false;
     const int w = viewport_[2];
     const int h = viewport_[3];
-    // Same size, no filtering, no blending and the same pixel format: Mesa's software renderer
-    // copies the rows as memory.
+    // A blit (same size, no filtering, colour alone) rather than a draw of the copy: Mesa's software
+    // renderer cannot copy it as plain memory (the window's buffer is sRGB-capable, the copy is
+    // not), but its blit pass fetches texels unfiltered into the colour buffer alone, without the
+    // depth buffer. On the main menu that cost about 1 ms of processor time per frame against about
+    // 4.5 ms for shading the backdrop, and about 3.5 ms for drawing the copy with a texel-fetch
+    // program of our own.
     glBindFramebuffer(GL_READ_FRAMEBUFFER, copyFramebuffer_);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBlitFramebuffer(0, 0, w, h, viewport_[0], viewport_[1], viewport_[0] + w, viewport_[1] + h, GL_COLOR_BUFFER_BIT,
