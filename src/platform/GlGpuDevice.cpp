@@ -580,12 +580,12 @@ class GlGpuDevice final : public GpuDevice {
     if (!copyHeld_ || std::memcmp(copyViewport_, viewport_, sizeof(copyViewport_)) != 0) return false;
     const int w = viewport_[2];
     const int h = viewport_[3];
-    // A blit (same size, no filtering, colour alone) rather than a draw of the copy: Mesa's software
-    // renderer cannot copy it as plain memory (the window's buffer is sRGB-capable, the copy is
-    // not), but its blit pass fetches texels unfiltered into the colour buffer alone, without the
-    // depth buffer. On the main menu that cost about 1 ms of processor time per frame against about
-    // 4.5 ms for shading the backdrop, and about 3.5 ms for drawing the copy with a texel-fetch
-    // program of our own.
+    // A blit (same size, no filtering, colour alone) rather than a draw of the copy. Mesa's software
+    // renderer does not copy it as plain memory here (the window's buffer reports an sRGB encoding
+    // that no format of the copy matched), but its blit pass fetches texels unfiltered into the
+    // colour buffer alone, without the depth buffer: the main menu took about 5.5 ms of processor
+    // time per frame with it, about 8.5 ms drawing the copy with a texel-fetch program of our own,
+    // and about 10 ms shading its backdrop.
     glBindFramebuffer(GL_READ_FRAMEBUFFER, copyFramebuffer_);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBlitFramebuffer(0, 0, w, h, viewport_[0], viewport_[1], viewport_[0] + w, viewport_[1] + h, GL_COLOR_BUFFER_BIT,
