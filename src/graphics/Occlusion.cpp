@@ -181,8 +181,47 @@ bool MayBeNearer(const DepthSpan& a, const DepthSpan& b) {
   return !(a.nearest >= b.farthest + kDepthTolerance);
 }
 
-void FindHiddenQuads(const std::vector<FrameQuad>& quads, std::vector<uint8_t>* hidden) {
+namespace {
+
+// The most rows (or columns) of `n`, counted from one side, that `rectangles` cover, where
+// band(c) is the first c of them: covering is monotone in the count, so a binary search finds it.
+template <class Band>
+int CoveredCount(int n, const std::vector<PixelRect>& rectangles, Band band) {
+  int low = 0, high = n;  // low are covered; more than high are not
+  while (low < high) {
+    const int mid = low + (high - low + 1) / 2;
+    if (Covered(band(mid), rectangles)) {
+      low = mid;
+    } else {
+      high = mid - 1;
+    }
+  }
+  return low;
+}
+
+}  // namespace
+
+PixelRect Uncovered(const PixelRect& rect, const std::vector<PixelRect>& rectangles) {
+  if (rect.Empty() || rectangles.empty()) return rect;
+  PixelRect r = rect;
+  // Covered rows from the bottom and from the top, then covered columns from either side of the rest.
+  r.y0 += CoveredCount(r.y1 - r.y0 + 1, rectangles, [&](int c) { return PixelRect{r.x0, r.y0, r.x1, r.y0 + c - 1}; });
+  if (r.Empty()) return r;
+  r.y1 -= CoveredCount(r.y1 - r.y0 + 1, rectangles, [&](int c) { return PixelRect{r.x0, r.y1 - c + 1, r.x1, r.y1}; });
+  r.x0 += CoveredCount(r.x1 - r.x0 + 1, rectangles, [&](int c) { return PixelRect{r.x0, r.y0, r.x0 + c - 1, r.y1}; });
+  r.x1 -= CoveredCount(r.x1 - r.x0 + 1, rectangles, [&](int c) { return PixelRect{r.x1 - c + 1, r.y0, r.x1, r.y1}; });
+  return r;
+}
+
+void FindHiddenQuads(const std::vector<FrameQuad>& quads, std::vector<uint8_t>* hidden,
+                     std::vector<PixelRect>* visible) {
+  constexpr int kEverything = 1 << 30;
   hidden->assign(quads.size(), 0);
+  if (visible != nullptr) {
+    visible->clear();
+    const PixelRect everything{-kEverything, -kEverything, kEverything, kEverything};
+    for (const FrameQuad& q : quads) visible->push_back(q.hideable ? q.pixels : everything);
+  }
   // A quad without a pixel on the screen draws nothing.
   bool anyHides = false;
   for (size_t i = 0; i < quads.size(); ++i) {
@@ -210,7 +249,13 @@ void FindHiddenQuads(const std::vector<FrameQuad>& quads, std::vector<uint8_t>* 
       }
       between.Add(q.depth);
     }
-    if (!cover.empty() && Covered(p.pixels, cover)) (*hidden)[i] = 1;
+    if (cover.empty()) continue;
+    if (Covered(p.pixels, cover)) {
+      (*hidden)[i] = 1;
+      if (visible != nullptr) (*visible)[i] = PixelRect{};
+    } else if (visible != nullptr) {
+      (*visible)[i] = Uncovered(p.pixels, cover);
+    }
   }
 }
 

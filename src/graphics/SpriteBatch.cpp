@@ -106,6 +106,8 @@ struct BatchModule {
   std::vector<uint8_t> hidden;
   std::vector<uint8_t> withoutDepth;
   std::vector<uint8_t> withoutBlending;
+  // Per held quad: a rectangle holding every pixel of it that later quads leave showing.
+  std::vector<PixelRect> visible;
   // The depth planes named so far this frame (DepthSpan::plane is index + 1).
   std::vector<std::array<float, 13>> planes;
   // The device's clear and draw counts after the last send: a frame may go without the depth
@@ -517,9 +519,37 @@ void SendColored(BatchModule& m, const Batch& b) {
                       b.matrices);
 }
 
+// Limits a draw to the pixels its quads can still show, when later opaque quads cover a band of
+// them (a level's backdrop under the floor drawn over it, at the same depth): those pixels would
+// be shaded only to be painted over. Pixels outside the limit are left as they are and the others
+// are drawn as without it, so the picture is the same.
+void LimitToVisible(const BatchModule& m, const Batch& b) {
+  const auto grow = [](PixelRect& r, const PixelRect& more) {
+    if (more.Empty()) return;
+    r = r.Empty() ? more
+                  : PixelRect{std::min(r.x0, more.x0), std::min(r.y0, more.y0), std::max(r.x1, more.x1),
+                              std::max(r.y1, more.y1)};
+  };
+  PixelRect drawn, shown;
+  for (size_t i = 0; i < b.analysed.size(); ++i) {
+    if (m.hidden[b.first + i] != 0) continue;
+    grow(drawn, b.analysed[i].pixels);
+    grow(shown, m.visible[b.first + i]);
+  }
+  // Worth it only where it leaves out a good share of the draw's pixels (a row or column of a
+  // small sprite is not).
+  const auto area = [](const PixelRect& r) { return r.Empty() ? 0.0 : (r.x1 - r.x0 + 1.0) * (r.y1 - r.y0 + 1.0); };
+  if (shown.Empty() || !Contains(drawn, shown) || area(shown) > 0.75 * area(drawn)) {
+    Gpu().UseScissor(0, 0, 0, 0);
+    return;
+  }
+  Gpu().UseScissor(shown.x0, shown.y0, shown.x1 - shown.x0 + 1, shown.y1 - shown.y0 + 1);
+}
+
 void Send(BatchModule& m, const Batch& b, bool depthTest, bool blend) {
   Gpu().UseDepthTest(depthTest);
   Gpu().UseBlending(blend);
+  LimitToVisible(m, b);
   if (b.mode == Mode::Textured) SendTextured(m, b);
   if (b.mode == Mode::Colored) SendColored(m, b);
 }
@@ -595,7 +625,7 @@ void SendHeld(BatchModule& m, bool frameEnds) {
   // 1. The held quads in the order they will be drawn.
   LayOutFrame(m);
   // 2. Quads a later opaque quad covers completely.
-  FindHiddenQuads(m.frame, &m.hidden);
+  FindHiddenQuads(m.frame, &m.hidden, &m.visible);
   // 3. Draws that need neither the depth test nor their depth writes. Anything drawn since the
   //    last clear that the batch did not see, or a flush before the frame's end (whatever draws
   //    next may read the depth), keeps the test everywhere.
@@ -608,10 +638,12 @@ void SendHeld(BatchModule& m, bool frameEnds) {
   // 4. Draws whose every pixel is opaque, which blending cannot change.
   FindDrawsWithoutBlending(m);
   CountFrame(m, frameEnds);
-  // 5. The draws, in order; the depth test and blending are back on for whatever draws next.
+  // 5. The draws, in order, each limited to the pixels it can still show; the depth test and
+  //    blending are back on, and the limit off, for whatever draws next.
   for (size_t i = 0; i < m.held; ++i) Send(m, m.pending[i], m.withoutDepth[i] == 0, m.withoutBlending[i] == 0);
   gpu.UseDepthTest(true);
   gpu.UseBlending(true);
+  gpu.UseScissor(0, 0, 0, 0);
   // 6. An empty frame for the next quads.
   m.held = 0;
   m.heldTextureVertices = m.heldColorVertices = 0;

@@ -161,6 +161,25 @@ TEST(HiddenQuadsTest, OnlyHideableQuadsAreLeftOutAndOffScreenOnesAlways) {
   EXPECT_EQ(Hidden(quads), (std::vector<uint8_t>{1, 0}));
 }
 
+TEST(HiddenQuadsTest, APartlyCoveredQuadCanShowOnlyTheRectangleTheCoversLeave) {
+  auto corners = [](const PixelRect& r) { return std::vector<int>{r.x0, r.y0, r.x1, r.y1}; };
+  // A backdrop, then two opaque floor tiles at its depth over its top 60 rows.
+  std::vector<FrameQuad> quads = {Quad(0, 0, 0, 99, 99, kFar, 1), Hiding(Quad(1, 0, 40, 49, 99, kFar, 1)),
+                                  Hiding(Quad(1, 50, 40, 99, 99, kFar, 1))};
+  std::vector<uint8_t> hidden;
+  std::vector<PixelRect> visible;
+  FindHiddenQuads(quads, &hidden, &visible);
+  EXPECT_EQ(hidden, (std::vector<uint8_t>{0, 0, 0}));
+  EXPECT_EQ(corners(visible[0]), (std::vector<int>{0, 0, 99, 39}));
+  EXPECT_EQ(corners(visible[2]), corners(quads[2].pixels));
+  // A column between the tiles keeps every row it crosses; only whole rows and columns go.
+  quads[2] = Hiding(Quad(1, 51, 40, 99, 99, kFar, 1));
+  FindHiddenQuads(quads, &hidden, &visible);
+  EXPECT_EQ(corners(visible[0]), (std::vector<int>{0, 0, 99, 99}));
+  EXPECT_EQ(corners(Uncovered({0, 0, 9, 9}, {{0, 0, 9, 2}, {0, 8, 9, 9}, {0, 0, 1, 9}, {9, 0, 9, 9}})),
+            (std::vector<int>{2, 3, 8, 7}));
+}
+
 TEST(CoveredTest, RectanglesCoverWholePixelsEdgeToEdge) {
   const PixelRect box{0, 0, 9, 9};
   EXPECT_TRUE(Covered(box, {PixelRect{0, 0, 4, 9}, PixelRect{5, 0, 9, 4}, PixelRect{5, 5, 9, 9}}));
