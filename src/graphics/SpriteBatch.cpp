@@ -870,6 +870,9 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
   quad.hideable = true;
   quad.pixels = PixelsOf(projected, screen);
   quad.hides = PaintsOpaque(projected, corners, texture, rows[3], screen, quadShrinks, &quad.inner);
+  if (quad.hides) {
+    for (int c = 0; c < 4; ++c) std::memcpy(quad.corners[c], corners[c].position, sizeof(quad.corners[c]));
+  }
   batch->analysed.push_back(quad);
   AddOpaque(*batch, quad.hides || DrawsOpaque(corners, texture, rows[3], quadShrinks));
   m.heldTextureVertices += 4;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "graphics/Occlusion.h"
@@ -21,9 +22,13 @@ FrameQuad Quad(uint32_t draw, int x0, int y0, int x1, int y1, double depth, uint
   return q;
 }
 
+// Its corners on the pixels' outer edges (as queued, under one set of matrices).
 FrameQuad Hiding(FrameQuad q) {
   q.hides = true;
   q.inner = q.pixels;
+  const float x0 = q.pixels.x0, y0 = q.pixels.y0, x1 = q.pixels.x1 + 1.0f, y1 = q.pixels.y1 + 1.0f;
+  const float corners[4][3] = {{x0, y0, 0}, {x0, y1, 0}, {x1, y1, 0}, {x1, y0, 0}};
+  std::memcpy(q.corners, corners, sizeof(corners));
   return q;
 }
 
@@ -172,10 +177,14 @@ TEST(HiddenQuadsTest, APartlyCoveredQuadCanShowOnlyTheRectangleTheCoversLeave) {
   EXPECT_EQ(hidden, (std::vector<uint8_t>{0, 0, 0}));
   EXPECT_EQ(corners(visible[0]), (std::vector<int>{0, 0, 99, 39}));
   EXPECT_EQ(corners(visible[2]), corners(quads[2].pixels));
-  // A column between the tiles keeps every row it crosses; only whole rows and columns go.
+  // A column between the tiles keeps every row it crosses; only whole rows and columns go. But
+  // not when the tiles share that edge: each pixel on it is drawn by one or the other.
   quads[2] = Hiding(Quad(1, 51, 40, 99, 99, kFar, 1));
   FindHiddenQuads(quads, &hidden, &visible);
   EXPECT_EQ(corners(visible[0]), (std::vector<int>{0, 0, 99, 99}));
+  quads[2].corners[0][0] = quads[2].corners[1][0] = 50.0f;
+  FindHiddenQuads(quads, &hidden, &visible);
+  EXPECT_EQ(corners(visible[0]), (std::vector<int>{0, 0, 99, 39}));
   EXPECT_EQ(corners(Uncovered({0, 0, 9, 9}, {{0, 0, 9, 2}, {0, 8, 9, 9}, {0, 0, 1, 9}, {9, 0, 9, 9}})),
             (std::vector<int>{2, 3, 8, 7}));
 }
