@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -102,6 +103,7 @@ struct Between {
 struct Scratch {
   std::vector<uint32_t> later;
   std::vector<PixelRect> cover;
+  std::vector<uint32_t> coverQuads;
   Between between;
   std::vector<uint8_t> needs;
 };
@@ -181,8 +183,94 @@ bool MayBeNearer(const DepthSpan& a, const DepthSpan& b) {
   return !(a.nearest >= b.farthest + kDepthTolerance);
 }
 
-void FindHiddenQuads(const std::vector<FrameQuad>& quads, std::vector<uint8_t>* hidden) {
+namespace {
+
+// The most rows (or columns) of `n`, counted from one side, that `rectangles` cover, where
+// band(c) is the first c of them: covering is monotone in the count, so a binary search finds it.
+template <class Band>
+int CoveredCount(int n, const std::vector<PixelRect>& rectangles, Band band) {
+  int low = 0, high = n;  // low are covered; more than high are not
+  while (low < high) {
+    const int mid = low + (high - low + 1) / 2;
+    if (Covered(band(mid), rectangles)) {
+      low = mid;
+    } else {
+      high = mid - 1;
+    }
+  }
+  return low;
+}
+
+}  // namespace
+
+namespace {
+
+bool SameCorner(const FrameQuad& a, int ca, const FrameQuad& b, int cb) {
+  return std::memcmp(a.corners[ca], b.corners[cb], sizeof(a.corners[ca])) == 0;
+}
+
+// Adds to `cover` the pixels between the inner rectangles of covering quads (`quads[coverQuads[k]]`
+// covers `cover[k]`) that meet along an edge whose two corners they share, and those around a
+// corner four of them share: each such pixel lies within the edge slack of the shared edge or
+// corner, inside the quads' span along it, where the quads meet without a gap.
+void AddSeams(const std::vector<FrameQuad>& quads, const std::vector<uint32_t>& coverQuads,
+              std::vector<PixelRect>* cover) {
+  constexpr size_t kQuadsPaired = 64;
+  const size_t n = coverQuads.size();
+  if (n < 2 || n > kQuadsPaired) return;
+  constexpr uint32_t kNone = ~0u;
+  uint32_t above[kQuadsPaired], right[kQuadsPaired];
+  for (size_t a = 0; a < n; ++a) {
+    above[a] = right[a] = kNone;
+    const FrameQuad& qa = quads[coverQuads[a]];
+    for (size_t b = 0; b < n; ++b) {
+      const FrameQuad& qb = quads[coverQuads[b]];
+      if (a == b || qa.draw != qb.draw) continue;
+      if (SameCorner(qa, 1, qb, 0) && SameCorner(qa, 2, qb, 3)) above[a] = static_cast<uint32_t>(b);
+      if (SameCorner(qa, 3, qb, 0) && SameCorner(qa, 2, qb, 1)) right[a] = static_cast<uint32_t>(b);
+    }
+  }
+  for (size_t a = 0; a < n; ++a) {
+    const PixelRect& ia = quads[coverQuads[a]].inner;
+    if (above[a] != kNone) {
+      const PixelRect& ib = quads[coverQuads[above[a]]].inner;
+      cover->push_back({std::max(ia.x0, ib.x0), ia.y1 + 1, std::min(ia.x1, ib.x1), ib.y0 - 1});
+    }
+    if (right[a] != kNone) {
+      const PixelRect& ic = quads[coverQuads[right[a]]].inner;
+      cover->push_back({ia.x1 + 1, std::max(ia.y0, ic.y0), ic.x0 - 1, std::min(ia.y1, ic.y1)});
+    }
+    if (above[a] != kNone && right[a] != kNone && right[above[a]] != kNone && right[above[a]] == above[right[a]]) {
+      const PixelRect& ib = quads[coverQuads[above[a]]].inner;
+      const PixelRect& ic = quads[coverQuads[right[a]]].inner;
+      cover->push_back({ia.x1 + 1, ia.y1 + 1, ic.x0 - 1, ib.y0 - 1});
+    }
+  }
+}
+
+}  // namespace
+
+PixelRect Uncovered(const PixelRect& rect, const std::vector<PixelRect>& rectangles) {
+  if (rect.Empty() || rectangles.empty()) return rect;
+  PixelRect r = rect;
+  // Covered rows from the bottom and from the top, then covered columns from either side of the rest.
+  r.y0 += CoveredCount(r.y1 - r.y0 + 1, rectangles, [&](int c) { return PixelRect{r.x0, r.y0, r.x1, r.y0 + c - 1}; });
+  if (r.Empty()) return r;
+  r.y1 -= CoveredCount(r.y1 - r.y0 + 1, rectangles, [&](int c) { return PixelRect{r.x0, r.y1 - c + 1, r.x1, r.y1}; });
+  r.x0 += CoveredCount(r.x1 - r.x0 + 1, rectangles, [&](int c) { return PixelRect{r.x0, r.y0, r.x0 + c - 1, r.y1}; });
+  r.x1 -= CoveredCount(r.x1 - r.x0 + 1, rectangles, [&](int c) { return PixelRect{r.x1 - c + 1, r.y0, r.x1, r.y1}; });
+  return r;
+}
+
+void FindHiddenQuads(const std::vector<FrameQuad>& quads, std::vector<uint8_t>* hidden,
+                     std::vector<PixelRect>* visible) {
+  constexpr int kEverything = 1 << 30;
   hidden->assign(quads.size(), 0);
+  if (visible != nullptr) {
+    visible->clear();
+    const PixelRect everything{-kEverything, -kEverything, kEverything, kEverything};
+    for (const FrameQuad& q : quads) visible->push_back(q.hideable ? q.pixels : everything);
+  }
   // A quad without a pixel on the screen draws nothing.
   bool anyHides = false;
   for (size_t i = 0; i < quads.size(); ++i) {
@@ -194,6 +282,7 @@ void FindHiddenQuads(const std::vector<FrameQuad>& quads, std::vector<uint8_t>* 
   grid.Fill(quads, nullptr);
   std::vector<uint32_t>& later = SharedScratch().later;
   std::vector<PixelRect>& cover = SharedScratch().cover;
+  std::vector<uint32_t>& coverQuads = SharedScratch().coverQuads;
   Between& between = SharedScratch().between;
   for (size_t i = 0; i < quads.size(); ++i) {
     const FrameQuad& p = quads[i];
@@ -202,15 +291,24 @@ void FindHiddenQuads(const std::vector<FrameQuad>& quads, std::vector<uint8_t>* 
     // and has nothing nearer than itself drawn over p since p, covers its inner rectangle of p.
     between.nearestByPlane.clear();
     cover.clear();
+    coverQuads.clear();
     for (uint32_t k : later) {
       const FrameQuad& q = quads[k];
       if (q.hides && Overlap(q.inner, p.pixels) && !MayBeNearer(p.depth, q.depth) && between.NoneNearerThan(q.depth)) {
         cover.push_back(q.inner);
+        coverQuads.push_back(k);
         if (Contains(q.inner, p.pixels)) break;
       }
       between.Add(q.depth);
     }
-    if (!cover.empty() && Covered(p.pixels, cover)) (*hidden)[i] = 1;
+    if (cover.empty()) continue;
+    AddSeams(quads, coverQuads, &cover);
+    if (Covered(p.pixels, cover)) {
+      (*hidden)[i] = 1;
+      if (visible != nullptr) (*visible)[i] = PixelRect{};
+    } else if (visible != nullptr) {
+      (*visible)[i] = Uncovered(p.pixels, cover);
+    }
   }
 }
 

@@ -66,14 +66,29 @@ struct FrameQuad {
   // the camera), so blending leaves nothing of what was there.
   bool hides = false;
   PixelRect inner;
+  // A hiding quad's corners as queued (bottom-left, top-left, top-right, bottom-right; x, y, z
+  // under its draw's matrices). Two hiding quads of one draw whose edges share both corners bit
+  // for bit meet without a gap: GL draws each pixel along a shared edge exactly once, so the
+  // pixels between their inner rectangles are painted by one or the other.
+  float corners[4][3] = {};
 };
 
-// Marks quad i hidden when later quads hide it: the inner rectangles of later quads Q that hide,
+// The smallest rectangle holding every pixel of `rect` that `rectangles` leave uncovered (empty
+// when they cover it all; `rect` itself when the work runs out).
+PixelRect Uncovered(const PixelRect& rect, const std::vector<PixelRect>& rectangles);
+
+// Marks quad i hidden when later quads hide it: the inner rectangles of later quads Q that hide
+// (with the pixels along the edges such quads share, and around the corners four of them share),
 // each nowhere farther than i and with no quad drawn between i and Q over i's box that may be
 // nearer than Q (a half-transparent one could otherwise show i through it), together cover i's
 // pixels. Each pixel of i is then overwritten, colour and depth, by such a Q. A hideable quad
 // without a pixel on the screen is marked too. `hidden` gets one entry per quad.
-void FindHiddenQuads(const std::vector<FrameQuad>& quads, std::vector<uint8_t>* hidden);
+// When `visible` is given it gets, for each quad, a rectangle holding every pixel of the quad
+// that such quads do not cover (Uncovered): the only pixels of the quad that can still show.
+// Drawing a quad limited to it gives the same picture. Quads that are not hideable get the
+// whole window (every int), hidden ones an empty rectangle.
+void FindHiddenQuads(const std::vector<FrameQuad>& quads, std::vector<uint8_t>* hidden,
+                     std::vector<PixelRect>* visible = nullptr);
 
 // Marks each of `draws` draw calls that can go without the depth test: none of its (unhidden)
 // quads overlaps an earlier one that may be nearer, nor a later one that may be farther.

@@ -111,6 +111,8 @@ struct BatchModule {
   std::vector<uint8_t> withoutDepth;
   std::vector<uint8_t> withoutBlending;
   std::vector<uint8_t> nearest;
+  // Per held quad: a rectangle holding every pixel of it that later quads leave showing.
+  std::vector<PixelRect> visible;
   // The depth planes named so far this frame (DepthSpan::plane is index + 1).
   std::vector<std::array<float, 13>> planes;
   // The device's clear and draw counts after the last send: a frame may go without the depth
@@ -592,9 +594,42 @@ void SendColored(BatchModule& m, const Batch& b) {
                       b.matrices);
 }
 
-void Send(BatchModule& m, const Batch& b, bool depthTest, bool blend, bool nearest) {
+// Limits a draw to the pixels its quads can still show, when later opaque quads cover a band of
+// them (a level's backdrop under the floor drawn over it, at the same depth): those pixels would
+// be shaded only to be painted over. Pixels outside the limit are left as they are and the others
+// are drawn as without it, so the picture is the same.
+void LimitToVisible(const BatchModule& m, const Batch& b) {
+  const auto grow = [](PixelRect& r, const PixelRect& more) {
+    if (more.Empty()) return;
+    r = r.Empty() ? more
+                  : PixelRect{std::min(r.x0, more.x0), std::min(r.y0, more.y0), std::max(r.x1, more.x1),
+                              std::max(r.y1, more.y1)};
+  };
+  PixelRect drawn, shown;
+  for (size_t i = 0; i < b.analysed.size(); ++i) {
+    if (m.hidden[b.first + i] != 0) continue;
+    grow(drawn, b.analysed[i].pixels);
+    grow(shown, m.visible[b.first + i]);
+  }
+  // Worth it only where it leaves out a good share of the draw's pixels (a row or column of a
+  // small sprite is not).
+  const auto area = [](const PixelRect& r) { return r.Empty() ? 0.0 : (r.x1 - r.x0 + 1.0) * (r.y1 - r.y0 + 1.0); };
+  if (shown.Empty() || !Contains(drawn, shown) || area(shown) > 0.75 * area(drawn)) {
+    Gpu().UseScissor(0, 0, 0, 0);
+    return;
+  }
+  Gpu().UseScissor(shown.x0, shown.y0, shown.x1 - shown.x0 + 1, shown.y1 - shown.y0 + 1);
+}
+
+// `limit`: the draw may be limited to the pixels it can still show (LimitToVisible).
+void Send(BatchModule& m, const Batch& b, bool depthTest, bool blend, bool nearest, bool limit = true) {
   Gpu().UseDepthTest(depthTest);
   Gpu().UseBlending(blend);
+  if (limit) {
+    LimitToVisible(m, b);
+  } else {
+    Gpu().UseScissor(0, 0, 0, 0);
+  }
   if (b.mode == Mode::Textured) SendTextured(m, b, nearest);
   if (b.mode == Mode::Colored) SendColored(m, b);
 }
@@ -649,7 +684,8 @@ void SendFirst(BatchModule& m) {
     if (m.firstDraw == m.copiedDraw && gpu.RestoreBackBuffer()) return;
   }
   const uint64_t draws = gpu.Stats().drawCalls;
-  Send(m, b, m.withoutDepth[0] == 0, m.withoutBlending[0] == 0, m.nearest[0] != 0);
+  // A draw to be copied paints the whole window, not only what later quads leave showing.
+  Send(m, b, m.withoutDepth[0] == 0, m.withoutBlending[0] == 0, m.nearest[0] != 0, !whole);
   if (!whole || gpu.Stats().drawCalls == draws) return;
   if (m.firstDraw == m.lastFirstDraw) {
     gpu.KeepBackBuffer();
@@ -746,7 +782,7 @@ void SendHeld(BatchModule& m, bool frameEnds) {
   // 1. The held quads in the order they will be drawn.
   LayOutFrame(m);
   // 2. Quads a later opaque quad covers completely.
-  FindHiddenQuads(m.frame, &m.hidden);
+  FindHiddenQuads(m.frame, &m.hidden, &m.visible);
   // 3. Draws that need neither the depth test nor their depth writes. Anything drawn since the
   //    last clear that the batch did not see, or a flush before the frame's end (whatever draws
   //    next may read the depth), keeps the test everywhere.
@@ -761,14 +797,16 @@ void SendHeld(BatchModule& m, bool frameEnds) {
   // 5. Draws whose every pixel centre falls on a texel centre, which sample the nearest texel.
   FindNearestDraws(m);
   CountFrame(m, frameEnds);
-  // 6. The draws, in order (the first may come from a copy); the depth test and blending are back
-  //    on for whatever draws next.
+  // 6. The draws, in order (the first may come from a copy), each limited to the pixels it can
+  //    still show; the depth test and blending are back on, and the limit off, for whatever
+  //    draws next.
   if (m.held > 0) SendFirst(m);
   for (size_t i = 1; i < m.held; ++i) {
     Send(m, m.pending[i], m.withoutDepth[i] == 0, m.withoutBlending[i] == 0, m.nearest[i] != 0);
   }
   gpu.UseDepthTest(true);
   gpu.UseBlending(true);
+  gpu.UseScissor(0, 0, 0, 0);
   // 7. An empty frame for the next quads.
   m.held = 0;
   m.heldTextureVertices = m.heldColorVertices = 0;
@@ -999,6 +1037,9 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
   quad.hideable = true;
   quad.pixels = PixelsOf(projected, screen);
   quad.hides = PaintsOpaque(projected, corners, texture, rows[3], screen, quadShrinks, &quad.inner);
+  if (quad.hides) {
+    for (int c = 0; c < 4; ++c) std::memcpy(quad.corners[c], corners[c].position, sizeof(quad.corners[c]));
+  }
   batch->analysed.push_back(quad);
   AddOpaque(*batch, quad.hides || DrawsOpaque(corners, texture, rows[3], quadShrinks));
   // A draw with a quad off the texel centres keeps linear filtering (unless that quad turns out

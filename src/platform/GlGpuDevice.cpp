@@ -451,6 +451,13 @@ class GlGpuDevice final : public GpuDevice {
     blending_ = blend;
   }
 
+  void UseScissor(int x, int y, int width, int height) override {
+    const bool on = width > 0 && height > 0;
+    if (on != scissor_) Switch(GL_SCISSOR_TEST, on);
+    scissor_ = on;
+    if (on) glScissor(x, y, width, height);
+  }
+
   void BindUniformBuffer(UniformSlot slot, GpuBuffer buffer) override {
     GlBuffer* b = Find(buffer);
     GLuint name = b != nullptr ? b->name : 0;
@@ -502,6 +509,7 @@ class GlGpuDevice final : public GpuDevice {
     if (!depthTest_) ++stats_.drawsWithoutDepth;
     if (!blending_) ++stats_.drawsWithoutBlending;
     if (textureName != emptyTexture_ && boundSampler_ != 0 && boundSampler_ == nearestSampler_) ++stats_.drawsNearest;
+    if (scissor_) ++stats_.drawsScissored;
     stats_.indicesDrawn += static_cast<uint64_t>(indexCount);
   }
 

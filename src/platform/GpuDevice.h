@@ -57,6 +57,7 @@ struct GpuStats {
   uint64_t drawsWithoutDepth = 0;  // draw calls made with the depth test switched off (UseDepthTest)
   uint64_t drawsWithoutBlending = 0;  // draw calls made with blending switched off (UseBlending)
   uint64_t drawsNearest = 0;  // textured draw calls that sampled the nearest texel (UseSampling)
+  uint64_t drawsScissored = 0;        // draw calls limited to a rectangle (UseScissor)
   uint64_t backBufferKeeps = 0;     // KeepBackBuffer calls that took a copy
   uint64_t backBufferRestores = 0;  // RestoreBackBuffer calls that put one back
 };
@@ -144,6 +145,11 @@ class GpuDevice {
   // and the alpha factors one / zero keep the source's), and skips reading the back buffer.
   virtual void UseBlending(bool blend) = 0;
   bool BlendingOn() const { return blending_; }
+  // Limits the draws that follow to the window pixels of columns x .. x + width - 1 and rows
+  // y .. y + height - 1, counted from the bottom-left (a width or height of 0 or less: no limit,
+  // the default). Pixels outside are left as they are; those inside are drawn as without it.
+  virtual void UseScissor(int x, int y, int width, int height) = 0;
+  bool ScissorOn() const { return scissor_; }
   // One indexed triangle-list draw from index 0. An empty texture samples transparent black.
   virtual void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount,
                     GpuTexture texture) = 0;
@@ -189,6 +195,7 @@ class GpuDevice {
   uint32_t serial_;
   bool depthTest_ = true;
   bool blending_ = true;
+  bool scissor_ = false;
 
  private:
   uint32_t nextHandleId_ = 1;

@@ -101,6 +101,7 @@ class NullGpuDevice final : public GpuDevice {
   void UseSampling(TextureSampling sampling) override { sampling_ = sampling; }
   void UseDepthTest(bool test) override { depthTest_ = test; }
   void UseBlending(bool blend) override { blending_ = blend; }
+  void UseScissor(int, int, int width, int height) override { scissor_ = width > 0 && height > 0; }
   void BindUniformBuffer(UniformSlot, GpuBuffer) override {}
   void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, GpuTexture texture) override {
     DrawBase(program, vertices, indices, indexCount, 0, texture);
@@ -113,6 +114,7 @@ class NullGpuDevice final : public GpuDevice {
     if (!depthTest_) ++stats_.drawsWithoutDepth;
     if (!blending_) ++stats_.drawsWithoutBlending;
     if (texture && sampling_ == TextureSampling::Nearest) ++stats_.drawsNearest;
+    if (scissor_) ++stats_.drawsScissored;
     stats_.indicesDrawn += static_cast<uint64_t>(indexCount);
   }
   void ForgetBoundState() override {}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "graphics/Occlusion.h"
@@ -24,6 +25,9 @@ FrameQuad Quad(uint32_t draw, int x0, int y0, int x1, int y1, double depth, uint
 FrameQuad Hiding(FrameQuad q) {
   q.hides = true;
   q.inner = q.pixels;
+  const float x0 = q.pixels.x0, y0 = q.pixels.y0, x1 = q.pixels.x1 + 1.0f, y1 = q.pixels.y1 + 1.0f;
+  const float corners[4][3] = {{x0, y0, 0}, {x0, y1, 0}, {x1, y1, 0}, {x1, y0, 0}};
+  std::memcpy(q.corners, corners, sizeof(corners));
   return q;
 }
 
@@ -159,6 +163,27 @@ TEST(HiddenQuadsTest, OnlyHideableQuadsAreLeftOutAndOffScreenOnesAlways) {
   quads[0] = Quad(0, 5, 5, 4, 4, kFar);  // no pixel on the screen
   quads[1].hides = false;
   EXPECT_EQ(Hidden(quads), (std::vector<uint8_t>{1, 0}));
+}
+
+TEST(HiddenQuadsTest, APartlyCoveredQuadCanShowOnlyTheRectangleTheCoversLeave) {
+  auto corners = [](const PixelRect& r) { return std::vector<int>{r.x0, r.y0, r.x1, r.y1}; };
+  // A backdrop, then two opaque floor tiles at its depth over its top 60 rows.
+  std::vector<FrameQuad> quads = {Quad(0, 0, 0, 99, 99, kFar, 1), Hiding(Quad(1, 0, 40, 49, 99, kFar, 1)),
+                                  Hiding(Quad(1, 50, 40, 99, 99, kFar, 1))};
+  std::vector<uint8_t> hidden;
+  std::vector<PixelRect> visible;
+  FindHiddenQuads(quads, &hidden, &visible);
+  EXPECT_EQ(corners(visible[0]), (std::vector<int>{0, 0, 99, 39}));
+  // A column between the tiles keeps every row it crosses; only whole rows and columns go. But
+  // not when the tiles share that edge: each pixel on it is drawn by one or the other.
+  quads[2] = Hiding(Quad(1, 51, 40, 99, 99, kFar, 1));
+  FindHiddenQuads(quads, &hidden, &visible);
+  EXPECT_EQ(corners(visible[0]), (std::vector<int>{0, 0, 99, 99}));
+  quads[2].corners[0][0] = quads[2].corners[1][0] = 50.0f;
+  FindHiddenQuads(quads, &hidden, &visible);
+  EXPECT_EQ(corners(visible[0]), (std::vector<int>{0, 0, 99, 39}));
+  EXPECT_EQ(corners(Uncovered({0, 0, 9, 9}, {{0, 0, 9, 2}, {0, 8, 9, 9}, {0, 0, 1, 9}, {9, 0, 9, 9}})),
+            (std::vector<int>{2, 3, 8, 7}));
 }
 
 TEST(CoveredTest, RectanglesCoverWholePixelsEdgeToEdge) {

@@ -168,6 +168,15 @@ TEST_F(SpriteFrameTest, AnOpaqueSpriteDrawnOverAnotherLeavesItOut) {
   Draw(behind);
   FlushSprites();
   EXPECT_EQ(Stats().indicesDrawn, 12u);
+  EXPECT_EQ(Stats().drawsScissored, 0u);
+  // Covered but for a band along its bottom, it is drawn limited to the band, and only it.
+  GameObject* lid = Sprite(0, 2.5f, 0.0f, 10, opaque_.get());
+  BeginFrame();
+  Draw(under);
+  Draw(lid);
+  FlushSprites();
+  EXPECT_EQ(Stats().drawsScissored, 1u);
+  EXPECT_FALSE(Gpu().ScissorOn());
 }
 
 TEST_F(SpriteFrameTest, MeshTrianglesJoinTheFrameAsQuads) {
