@@ -56,6 +56,7 @@ struct Batch {
   float filters[kFilterSetsPerDraw * 12] = {};
   int filterSets = 1;
   bool lightsReach = false;  // some light reaches some quad of the batch
+  bool tinted = false;       // some quad's ambient tint is not exactly 1 (AmbientTintIsOne)
   bool shrinks = false;      // some quad shows its texture smaller than its size
   std::vector<TextureVertex> textureVertices;
   std::vector<uint8_t> quadLights;  // how many lights reach each textured quad (0: unlit)
@@ -497,9 +498,10 @@ void SendTextured(BatchModule& m, const Batch& b) {
   shader->RenderBatch(m.textured.buffer, m.quadIndices, static_cast<int>(count / 4 * 6), static_cast<int>(first),
                       b.matrices, filterBlock, b.lights.data(), b.lights.size(), b.textureObject,
                       (b.filterSets > 1 ? 0u : kNoFilters) | (b.lightsReach ? 0u : kNoLights) |
-                          (b.shrinks ? 0u : kNoMipmaps),
+                          (b.shrinks ? 0u : kNoMipmaps) | (b.tinted ? 0u : kNoTint),
                       mostLights);
   if (mostLights > 0) ++(mostLights <= kLightSlots ? m.stats.drawsLitBySlots : m.stats.drawsLitByLoop);
+  if (mostLights == 0 && !b.tinted) ++m.stats.drawsUntinted;
 }
 
 void SendColored(BatchModule& m, const Batch& b) {
@@ -631,6 +633,7 @@ Batch& Begin(BatchModule& m, Mode mode, const Texture* texture) {
   std::memcpy(b.matrices, m.nextMatrices, sizeof(b.matrices));
   b.filterSets = 1;
   b.lightsReach = false;
+  b.tinted = false;
   b.quadLights.clear();
   b.shrinks = false;
   IdentitySet(b.filters);
@@ -678,6 +681,17 @@ float ReadFloat(const uint8_t* at) {
   float value;
   std::memcpy(&value, at, sizeof(value));
   return value;
+}
+
+// The vertex stage tints a lit kind's quad by the ambient colour times its intensity, formed in
+// single precision as here; a product of exactly 1 in every channel changes no pixel.
+bool AmbientTintIsOne(const std::vector<uint8_t>& lights) {
+  if (lights.size() < 32) return false;
+  const float intensity = ReadFloat(lights.data() + 28);
+  for (int c = 0; c < 3; ++c) {
+    if (ReadFloat(lights.data() + 16 + 4 * c) * intensity != 1.0f) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -823,6 +837,8 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
     reached = ReachedLightCount(unreached, lightCount);
   }
   batch->quadLights.push_back(static_cast<uint8_t>(std::min(reached, 255)));
+  // The tint is flat, from a corner the rasteriser picks: every corner's kind counts.
+  for (int i = 0; i < 4 && !batch->tinted; ++i) batch->tinted = IsLit(corners[i].kind) && !AmbientTintIsOne(batch->lights);
   // Worked out at most once for the quad, and only when asked.
   const Screen screen = CurrentScreen();
   int shrinks = -1;

@@ -63,6 +63,7 @@ struct SpriteFrameStats {
   // Lit draws by pixel stage: light slots filled per corner, or the loop over each quad's lights.
   uint64_t drawsLitBySlots = 0;
   uint64_t drawsLitByLoop = 0;
+  uint64_t drawsUntinted = 0;  // unlit draws whose every quad's ambient tint is exactly 1
 };
 const SpriteFrameStats& GetSpriteFrameStats();
 void ResetSpriteFrameStats();
