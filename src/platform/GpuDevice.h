@@ -56,6 +56,7 @@ struct GpuStats {
   uint64_t frameWaits = 0;   // BeginFrame calls that found the GPU still busy with an old frame
   uint64_t drawsWithoutDepth = 0;  // draw calls made with the depth test switched off (UseDepthTest)
   uint64_t drawsWithoutBlending = 0;  // draw calls made with blending switched off (UseBlending)
+  uint64_t flushes = 0;                // Flush calls
 };
 
 // Frames the processor may run ahead of the GPU before BeginFrame waits.
@@ -147,6 +148,9 @@ class GpuDevice {
   virtual void ForgetBoundState() = 0;
   // Waits until the GPU has finished every command issued so far (benchmarks time whole frames).
   virtual void Finish() = 0;
+  // Hands the commands issued so far to the GPU without waiting for them: a software renderer
+  // starts drawing them on its own threads while the program goes on recording the next ones.
+  virtual void Flush() = 0;
   // Frame pacing: BeginFrame waits until the frame kFramesInFlight frames back has finished on the
   // GPU; EndFrame (after presenting) marks where this frame's commands end. Without it a driver
   // that never blocks on present (an offscreen window, no vertical sync, a software renderer) lets

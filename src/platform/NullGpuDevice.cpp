@@ -113,6 +113,7 @@ class NullGpuDevice final : public GpuDevice {
   }
   void ForgetBoundState() override {}
   void Finish() override {}
+  void Flush() override { ++stats_.flushes; }
   void BeginFrame() override {}
   void EndFrame() override { ++stats_.frames; }
   bool ReadBackBuffer(PixelImage*) override { return false; }
