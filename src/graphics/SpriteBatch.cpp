@@ -121,6 +121,11 @@ struct BatchModule {
   uint64_t drawsSeen = 0;
   std::vector<TextureVertex> keptTexture;
   std::vector<ColorVertex> keptColor;
+  // Everything the draw whose pixels the device keeps a copy of read (SendFirst; empty: none),
+  // and what the last whole-window first draw read.
+  std::vector<uint8_t> copiedDraw;
+  std::vector<uint8_t> lastFirstDraw;
+  std::vector<uint8_t> firstDraw;
   SpriteFrameStats stats;
 
   // Scratch for the state a new quad needs. The light block is filled in place for every quad:
@@ -538,6 +543,65 @@ void Send(BatchModule& m, const Batch& b, bool depthTest, bool blend) {
   if (b.mode == Mode::Colored) SendColored(m, b);
 }
 
+// Whether a batch paints every pixel of the window: some quad it draws hides the whole window.
+bool PaintsWholeWindow(const BatchModule& m, const Batch& b, const Screen& screen) {
+  for (size_t i = 0; i < b.analysed.size(); ++i) {
+    const PixelRect& r = b.analysed[i].inner;
+    if (m.hidden[b.first + i] == 0 && b.analysed[i].hides && r.x0 <= 0 && r.y0 <= 0 && r.x1 >= screen.width - 1 &&
+        r.y1 >= screen.height - 1) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Every input of a textured batch's draw, as bytes: the texture (a view's pixels never change;
+// handles are not reused), the window size, the blocks, the vertices and which quads are left out
+// (with the quads' light counts and the batch's flags, they choose the program and the sampler).
+void DrawInputs(const BatchModule& m, const Batch& b, const Screen& screen, std::vector<uint8_t>* out) {
+  out->clear();
+  auto add = [out](const void* bytes, size_t size) {
+    const auto* at = static_cast<const uint8_t*>(bytes);
+    out->insert(out->end(), at, at + size);
+  };
+  const int header[6] = {static_cast<int>(b.texture.id), static_cast<int>(b.texture.device), screen.width, screen.height,
+                         b.filterSets, (b.lightsReach ? 1 : 0) | (b.shrinks ? 2 : 0)};
+  add(header, sizeof(header));
+  add(b.matrices, sizeof(b.matrices));
+  add(b.filters, static_cast<size_t>(b.filterSets) * 12 * sizeof(float));
+  add(b.lights.data(), b.lights.size());
+  add(b.quadLights.data(), b.quadLights.size());
+  add(m.hidden.data() + b.first, b.analysed.size());
+  add(b.textureVertices.data(), b.textureVertices.size() * sizeof(TextureVertex));
+}
+
+// Sends the frame's first draw. When it paints every pixel of the window opaque, without blending
+// and without the depth test (a menu's or a splash screen's backdrop), its pixels follow from what
+// it reads alone, and it writes no depth: if all of that is byte for byte what the draw the device
+// keeps a copy of read, the copy is put back instead of shading the same pixels again; otherwise
+// the draw goes out, and once it has read the same twice in a row the device copies its pixels
+// for the frames to come (a copy costs a blit, not worth paying in every frame of a backdrop that
+// changes every frame).
+void SendFirst(BatchModule& m) {
+  platform::GpuDevice& gpu = Gpu();
+  const Batch& b = m.pending[0];
+  const Screen screen = CurrentScreen();
+  const bool whole = m.withoutDepth[0] != 0 && m.withoutBlending[0] != 0 && b.mode == Mode::Textured && screen.device &&
+                     PaintsWholeWindow(m, b, screen);
+  if (whole) {
+    DrawInputs(m, b, screen, &m.firstDraw);
+    if (m.firstDraw == m.copiedDraw && gpu.RestoreBackBuffer()) return;
+  }
+  const uint64_t draws = gpu.Stats().drawCalls;
+  Send(m, b, m.withoutDepth[0] == 0, m.withoutBlending[0] == 0);
+  if (!whole || gpu.Stats().drawCalls == draws) return;
+  if (m.firstDraw == m.lastFirstDraw) {
+    gpu.KeepBackBuffer();
+    m.copiedDraw = m.firstDraw;
+  }
+  m.lastFirstDraw.swap(m.firstDraw);
+}
+
 // The pixels a box covers on the screen (clipped to it), for the frame's statistics.
 double BoxPixels(const Box& box, const Screen& screen) {
   const double width = screen.width;
@@ -622,8 +686,10 @@ void SendHeld(BatchModule& m, bool frameEnds) {
   // 4. Draws whose every pixel is opaque, which blending cannot change.
   FindDrawsWithoutBlending(m);
   CountFrame(m, frameEnds);
-  // 5. The draws, in order; the depth test and blending are back on for whatever draws next.
-  for (size_t i = 0; i < m.held; ++i) Send(m, m.pending[i], m.withoutDepth[i] == 0, m.withoutBlending[i] == 0);
+  // 5. The draws, in order (the first may come from a copy); the depth test and blending are back
+  //    on for whatever draws next.
+  if (m.held > 0) SendFirst(m);
+  for (size_t i = 1; i < m.held; ++i) Send(m, m.pending[i], m.withoutDepth[i] == 0, m.withoutBlending[i] == 0);
   gpu.UseDepthTest(true);
   gpu.UseBlending(true);
   // 6. An empty frame for the next quads.
@@ -788,6 +854,8 @@ void ShutdownSpriteBatch() {
   m.heldTextureVertices = m.heldColorVertices = 0;
   m.frame.clear();
   m.planes.clear();
+  m.copiedDraw.clear();
+  m.lastFirstDraw.clear();
   m.live = false;
 }
 

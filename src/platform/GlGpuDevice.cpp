@@ -138,6 +138,10 @@ class GlGpuDevice final : public GpuDevice {
       if (fence != nullptr) glDeleteSync(fence);
       fence = nullptr;
     }
+    if (copyFramebuffer_ != 0) glDeleteFramebuffers(1, &copyFramebuffer_);
+    if (copyTexture_ != 0) glDeleteTextures(1, &copyTexture_);
+    copyFramebuffer_ = copyTexture_ = 0;
+    copyHeld_ = false;
     if (emptyTexture_ != 0) glDeleteTextures(1, &emptyTexture_);
     if (sampler_ != 0) glDeleteSamplers(1, &sampler_);
     if (fullSizeSampler_ != 0) glDeleteSamplers(1, &fullSizeSampler_);
@@ -539,6 +543,62 @@ class GlGpuDevice final : public GpuDevice {
     ++stats_.frames;
   }
 
+  void KeepBackBuffer() override {
+    copyHeld_ = false;
+    const int w = viewport_[2];
+    const int h = viewport_[3];
+    if (w <= 0 || h <= 0) return;
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    if (copyTexture_ == 0) {
+      glGenTextures(1, &copyTexture_);
+      glGenFramebuffers(1, &copyFramebuffer_);
+      copySize_[0] = copySize_[1] = 0;
+    }
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, copyFramebuffer_);
+    if (copySize_[0] != w || copySize_[1] != h) {
+      glBindTexture(GL_TEXTURE_2D, copyTexture_);
+      boundTexture_ = copyTexture_;
+      // In the window buffer's byte order (BGRA on Mesa): copying either way keeps each texel's
+      // bytes in place.
+      glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+      glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, copyTexture_, 0);
+      copySize_[0] = w;
+      copySize_[1] = h;
+    }
+    const bool complete = glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    if (complete) {
+      glBlitFramebuffer(viewport_[0], viewport_[1], viewport_[0] + w, viewport_[1] + h, 0, 0, w, h, GL_COLOR_BUFFER_BIT,
+                        GL_NEAREST);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (!complete || glGetError() != GL_NO_ERROR) return;
+    std::memcpy(copyViewport_, viewport_, sizeof(copyViewport_));
+    copyHeld_ = true;
+    ++stats_.backBufferKeeps;
+  }
+
+  bool RestoreBackBuffer() override {
+    if (!copyHeld_ || std::memcmp(copyViewport_, viewport_, sizeof(copyViewport_)) != 0) return false;
+    const int w = viewport_[2];
+    const int h = viewport_[3];
+    // A blit (same size, no filtering, colour alone) rather than a draw of the copy. Mesa's software
+    // renderer does not copy it as plain memory here (the window's buffer reports an sRGB encoding
+    // that no format of the copy matched), but its blit pass fetches texels unfiltered into the
+    // colour buffer alone, without the depth buffer: the main menu took about 5.5 ms of processor
+    // time per frame with it, about 8.5 ms drawing the copy with a texel-fetch program of our own,
+    // and about 10 ms shading its backdrop.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, copyFramebuffer_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBlitFramebuffer(0, 0, w, h, viewport_[0], viewport_[1], viewport_[0] + w, viewport_[1] + h, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    ++stats_.backBufferRestores;
+    return true;
+  }
+
   bool ReadBackBuffer(PixelImage* out) override {
     if (out == nullptr || viewport_[2] <= 0 || viewport_[3] <= 0) return false;
     int w = viewport_[2];
@@ -658,6 +718,13 @@ class GlGpuDevice final : public GpuDevice {
   GLuint boundTexture_ = 0;
   GLuint boundUniforms_[3] = {0, 0, 0};
   int viewport_[4] = {0, 0, 0, 0};
+  // The back buffer copy (KeepBackBuffer): a texture of the viewport's size behind a framebuffer,
+  // the viewport it was taken from, and whether it holds one.
+  GLuint copyTexture_ = 0;
+  GLuint copyFramebuffer_ = 0;
+  int copySize_[2] = {0, 0};
+  int copyViewport_[4] = {0, 0, 0, 0};
+  bool copyHeld_ = false;
   // One fence per frame in flight: frame n ends with a fence in slot n % kFramesInFlight, and frame
   // n + kFramesInFlight waits on it before it starts.
   GLsync frameFences_[kFramesInFlight] = {};

@@ -56,7 +56,9 @@ struct GpuStats {
   uint64_t frameWaits = 0;   // BeginFrame calls that found the GPU still busy with an old frame
   uint64_t drawsWithoutDepth = 0;  // draw calls made with the depth test switched off (UseDepthTest)
   uint64_t drawsWithoutBlending = 0;  // draw calls made with blending switched off (UseBlending)
-  uint64_t flushes = 0;                // Flush calls
+  uint64_t flushes = 0;             // Flush calls
+  uint64_t backBufferKeeps = 0;     // KeepBackBuffer calls that took a copy
+  uint64_t backBufferRestores = 0;  // RestoreBackBuffer calls that put one back
 };
 
 // Frames the processor may run ahead of the GPU before BeginFrame waits.
@@ -157,6 +159,13 @@ class GpuDevice {
   // the program queue frame after frame, each holding its recorded commands in memory.
   virtual void BeginFrame() = 0;
   virtual void EndFrame() = 0;
+  // One copy of the back buffer's colour within the viewport, for a frame that would draw the same
+  // pixels again: KeepBackBuffer replaces the copy with what the back buffer holds now;
+  // RestoreBackBuffer writes the copy back over the viewport, byte for byte, and leaves depth and
+  // stencil alone. False when there is no copy or the viewport has moved or changed size since.
+  // The null device keeps no pixels, only whether it holds a copy and of which viewport.
+  virtual void KeepBackBuffer() = 0;
+  virtual bool RestoreBackBuffer() = 0;
   // Reads the current back buffer (before it is presented). False on the null device.
   virtual bool ReadBackBuffer(PixelImage* out) = 0;
 

@@ -1,7 +1,9 @@
 // The null GPU device: headless runs and unit tests. It keeps track of which handles are alive and
 // how big buffers are (so misuse fails the same way as on the real device) and counts draws and
 // uploads; it never touches GL.
+#include <array>
 #include <atomic>
+#include <optional>
 #include <unordered_map>
 
 #include "platform/GpuDevice.h"
@@ -22,6 +24,7 @@ class NullGpuDevice final : public GpuDevice {
   void Shutdown() override {
     buffers_.clear();
     textures_.clear();
+    kept_.reset();
   }
 
   GpuBuffer CreateVertexBuffer(VertexLayout, const void* data, size_t bytes) override {
@@ -93,7 +96,7 @@ class NullGpuDevice final : public GpuDevice {
   void DestroyProgram(GpuProgram& program) override { program = GpuProgram{}; }
 
   void Clear(float, float, float, float, float) override { ++stats_.clears; }
-  void SetViewport(int, int, int, int) override {}
+  void SetViewport(int x, int y, int width, int height) override { viewport_ = {x, y, width, height}; }
   void BindAlphaBlending() override { blending_ = true; }
   void UseMipmaps(bool) override {}
   void UseDepthTest(bool test) override { depthTest_ = test; }
@@ -116,6 +119,15 @@ class NullGpuDevice final : public GpuDevice {
   void Flush() override { ++stats_.flushes; }
   void BeginFrame() override {}
   void EndFrame() override { ++stats_.frames; }
+  void KeepBackBuffer() override {
+    kept_ = viewport_;
+    ++stats_.backBufferKeeps;
+  }
+  bool RestoreBackBuffer() override {
+    if (!kept_ || *kept_ != viewport_) return false;
+    ++stats_.backBufferRestores;
+    return true;
+  }
   bool ReadBackBuffer(PixelImage*) override { return false; }
 
  private:
@@ -129,6 +141,8 @@ class NullGpuDevice final : public GpuDevice {
   std::unordered_map<uint32_t, size_t> buffers_;
   std::unordered_map<uint32_t, bool> uniforms_;
   std::unordered_map<uint32_t, bool> textures_;
+  std::array<int, 4> viewport_ = {0, 0, 0, 0};
+  std::optional<std::array<int, 4>> kept_;  // the viewport of the back buffer copy, if one is held
 };
 
 }  // namespace

@@ -295,6 +295,30 @@ TEST_F(SpriteBlendTest, APartlyTransparentPictureGoesWithoutBlendingWhereItCanOn
   Gpu().DestroyTexture(band->view);
 }
 
+TEST_F(SpriteBlendTest, AWholeWindowBackdropReadingWhatItReadLastTimeIsPutBackFromTheDevicesCopy) {
+  GameObject* backdrop = Sprite(0, 0, 0.0f, 4000, opaque_.get());
+  GameObject* label = Sprite(0, 0, -11.0f, 10, seeThrough_.get());
+  auto restores = [&] {
+    Unblended([&] { Draw(backdrop); Draw(label); });
+    return Stats().backBufferRestores;
+  };
+  EXPECT_EQ(restores(), 0u);
+  EXPECT_EQ(restores(), 0u);  // drawn alike twice in a row: copied
+  EXPECT_EQ(Stats().backBufferKeeps, 1u);
+  EXPECT_EQ(restores(), 1u);
+  EXPECT_EQ(Stats().drawCalls, 1u);  // the label alone
+  // A tint, another picture or another viewport: drawn again.
+  backdrop->AddComponent(new Filter(FilterType::Color, 0, Vector4(0.5f, 0.5f, 0.5f, 1.0f)));
+  EXPECT_EQ(restores() + restores() + restores(), 1u);
+  std::unique_ptr<Texture> other = MakeTexture(255);
+  backdrop->FindComponent<Model>()->GetMesh()->texture = other.get();
+  EXPECT_EQ(restores() + restores(), 0u);
+  Gpu().SetViewport(0, 0, 640, 360);
+  EXPECT_EQ(restores(), 0u);
+  EXPECT_EQ(Stats().backBufferKeeps, 1u);  // copied again at the new size
+  Gpu().DestroyTexture(other->view);
+}
+
 TEST_F(SpriteBlendTest, ColouredQuadsGoWithoutBlendingWhenEveryCornerIsOpaque) {
   auto quad = [](float cornerAlpha) {
     ColorVertex corners[4] = {{{-10, -10, 0}, {1, 0, 0, 1}},
