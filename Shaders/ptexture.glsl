@@ -30,7 +30,7 @@
 //    the sprite batch marks such lights in the quad's `unreached` bits and the loop visits only
 //    the others, in the same order, so the sum is the same to the last bit. On a software
 //    renderer the loop over every light for every pixel was most of the frame.
-// Variants: the device compiles this file ten times. A draw none of whose quads is filtered is
+// Variants: the device compiles this file twelve times. A draw none of whose quads is filtered is
 // drawn by a variant built with NO_FILTERS, one none of whose quads any light reaches by a variant
 // built with NO_LIGHTS (ambient only); each gives exactly the picture of the full program for such
 // a draw, since it only leaves out steps that would multiply by the identity or add exact zeros.
@@ -44,7 +44,10 @@
 // both sides of a branch), so leaving a step out is the only way not to pay for it. For the same
 // reason the NO_LIGHTS variant does not test the kind per pixel: the vertex stage hands it the
 // quad's ambient factor (1 for screen furniture) as a flat tint, and the variant without either
-// step is a texture sample, one multiply and the test below.
+// step is a texture sample, one multiply and the test below. A draw whose every quad has a tint of
+// exactly 1 (screen furniture, or level objects under an ambient colour times intensity of exactly
+// 1 in each channel) and no light goes to a variant built with NO_LIGHTS and NO_TINT: the texture
+// sample and the test, nothing else (multiplying by 1 changes no bit, so leaving it out neither).
 //
 // 4. Pixels left with almost no coverage (alpha below 0.01) are dropped, so that transparent
 //    corners of sprites write no depth and never hide what is drawn behind them later.
@@ -114,8 +117,11 @@ void main() {
 
 #ifdef NO_LIGHTS
   // Ambient only: the quad's flat tint (vtexture.glsl) is that product for a level object and 1
-  // for screen furniture, so this is the full program's multiply, or one by exactly 1.
+  // for screen furniture, so this is the full program's multiply, or one by exactly 1. A variant
+  // built with NO_TINT as well draws quads whose tint is exactly 1, and leaves the multiply out.
+#ifndef NO_TINT
   color.rgb *= tint;
+#endif
 #elif defined(LIGHT_SLOTS)
   // The slots in order, as the loop below adds the same lights (furniture: 1 plus zeros).
   vec3 light = tint;

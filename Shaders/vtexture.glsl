@@ -79,10 +79,10 @@ void main() {
 #ifdef DEPTH_MINUS_ONE_TO_ONE
   p.z = p.z * 2.0 - p.w;
 #endif
-  // Keeps the filter block in use in the variants that read no filter rows (the device checks
-  // each program's blocks), at the cost of a test per corner, not per pixel: no quad has this kind
-  // word (kinds and filter sets are small numbers).
-  if (objectKind == 0xFFFFFFFFu) p = filterRows[0];
+  // Keeps the filter and light blocks in use in the variants that read no filter rows and no tint
+  // (the device checks each program's blocks), at the cost of a test per corner, not per pixel: no
+  // quad has this kind word (kinds and filter sets are small numbers).
+  if (objectKind == 0xFFFFFFFFu) p = filterRows[0] + ambient;
   gl_Position = p;
   uv = texcoord;
   worldPosition = world.xyz;

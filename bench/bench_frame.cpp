@@ -150,6 +150,8 @@ void BM_LevelDrawCalls(benchmark::State& state, bool headless) {
   // Lit draws by pixel stage: the lights in slots, or the loop (some quad past the slots).
   state.counters["slot_lit_draws"] = static_cast<double>(sprites.drawsLitBySlots) / frames;
   state.counters["loop_lit_draws"] = static_cast<double>(sprites.drawsLitByLoop) / frames;
+  // Unlit draws whose every quad's ambient tint is exactly 1: the texture as sampled.
+  state.counters["untinted_draws"] = static_cast<double>(sprites.drawsUntinted) / frames;
 }
 
 void ShippedLevels(benchmark::internal::Benchmark* b) {

@@ -25,6 +25,12 @@ constexpr int kQuadsPerDraw = 65536;
 constexpr size_t kTextureStreamVertices = 1 << 18;
 constexpr size_t kColorStreamVertices = 1 << 16;
 static_assert(kTextureStreamVertices >= static_cast<size_t>(kQuadsPerDraw) * 4, "a textured run fits its stream");
+// A software renderer turns a draw's triangles into its per-tile lists on the calling thread and
+// starts its pixel threads on them only when the commands are handed over; a run of thousands of
+// quads is drawn in pieces of this many, each handed over before the next is recorded, so the
+// pixel threads start on the first piece while this thread goes on with the rest. The pieces
+// keep the run's order and state, so the picture is the same.
+constexpr size_t kQuadsPerPiece = 4096;
 // Corner order of a queued quad and the two clockwise triangles made of it.
 constexpr uint32_t kQuadIndexPattern[6] = {0, 1, 2, 2, 3, 0};
 
@@ -56,6 +62,7 @@ struct Batch {
   float filters[kFilterSetsPerDraw * 12] = {};
   int filterSets = 1;
   bool lightsReach = false;  // some light reaches some quad of the batch
+  bool tinted = false;       // some quad's ambient tint is not exactly 1 (AmbientTintIsOne)
   bool shrinks = false;      // some quad shows its texture smaller than its size
   std::vector<TextureVertex> textureVertices;
   std::vector<uint8_t> quadLights;  // how many lights reach each textured quad (0: unlit)
@@ -571,12 +578,20 @@ void SendTextured(BatchModule& m, const Batch& b, bool nearest) {
   for (size_t q = 0; q < b.quadLights.size(); ++q) {
     if (hidden[static_cast<std::ptrdiff_t>(q)] == 0) mostLights = std::max<int>(mostLights, b.quadLights[q]);
   }
-  shader->RenderBatch(m.textured.buffer, m.quadIndices, static_cast<int>(count / 4 * 6), static_cast<int>(first),
-                      b.matrices, filterBlock, b.lights.data(), b.lights.size(), b.textureObject,
-                      (b.filterSets > 1 ? 0u : kNoFilters) | (b.lightsReach ? 0u : kNoLights) |
-                          (b.shrinks ? 0u : kNoMipmaps) | (nearest ? kNearestTexel : 0u),
-                      mostLights);
+  // A long run goes out in pieces, each handed to the GPU before the next is recorded (see kQuadsPerPiece).
+  const size_t quads = count / 4;
+  for (size_t done = 0; done < quads; done += kQuadsPerPiece) {
+    const size_t piece = std::min(kQuadsPerPiece, quads - done);
+    if (done > 0) Gpu().Flush();
+    shader->RenderBatch(m.textured.buffer, m.quadIndices, static_cast<int>(piece * 6), static_cast<int>(first + 4 * done),
+                        b.matrices, filterBlock, b.lights.data(), b.lights.size(), b.textureObject,
+                        (b.filterSets > 1 ? 0u : kNoFilters) | (b.lightsReach ? 0u : kNoLights) |
+                            (b.shrinks ? 0u : kNoMipmaps) | (nearest ? kNearestTexel : 0u) |
+                            (b.tinted ? 0u : kNoTint),
+                        mostLights);
+  }
   if (mostLights > 0) ++(mostLights <= kLightSlots ? m.stats.drawsLitBySlots : m.stats.drawsLitByLoop);
+  if (mostLights == 0 && !b.tinted) ++m.stats.drawsUntinted;
 }
 
 void SendColored(BatchModule& m, const Batch& b) {
@@ -826,6 +841,7 @@ Batch& Begin(BatchModule& m, Mode mode, const Texture* texture) {
   std::memcpy(b.matrices, m.nextMatrices, sizeof(b.matrices));
   b.filterSets = 1;
   b.lightsReach = false;
+  b.tinted = false;
   b.quadLights.clear();
   b.shrinks = false;
   IdentitySet(b.filters);
@@ -875,6 +891,17 @@ float ReadFloat(const uint8_t* at) {
   float value;
   std::memcpy(&value, at, sizeof(value));
   return value;
+}
+
+// The vertex stage tints a lit kind's quad by the ambient colour times its intensity, formed in
+// single precision as here; a product of exactly 1 in every channel changes no pixel.
+bool AmbientTintIsOne(const std::vector<uint8_t>& lights) {
+  if (lights.size() < 32) return false;
+  const float intensity = ReadFloat(lights.data() + 28);
+  for (int c = 0; c < 3; ++c) {
+    if (ReadFloat(lights.data() + 16 + 4 * c) * intensity != 1.0f) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -1022,6 +1049,8 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
     reached = ReachedLightCount(unreached, lightCount);
   }
   batch->quadLights.push_back(static_cast<uint8_t>(std::min(reached, 255)));
+  // The tint is flat, from a corner the rasteriser picks: every corner's kind counts.
+  for (int i = 0; i < 4 && !batch->tinted; ++i) batch->tinted = IsLit(corners[i].kind) && !AmbientTintIsOne(batch->lights);
   // Worked out at most once for the quad, and only when asked.
   const Screen screen = CurrentScreen();
   int shrinks = -1;

@@ -67,6 +67,7 @@ struct SpriteFrameStats {
   // Draws that sample the nearest texel: every pixel centre falls on a texel centre.
   uint64_t drawsNearest = 0;
   double pixelsNearest = 0;
+  uint64_t drawsUntinted = 0;  // unlit draws whose every quad's ambient tint is exactly 1
 };
 const SpriteFrameStats& GetSpriteFrameStats();
 void ResetSpriteFrameStats();

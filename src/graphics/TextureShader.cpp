@@ -28,14 +28,16 @@ static_assert(kLightHeaderBytes + kLightEntryBytes * kMaxLights == platform::kLi
 void Put(uint8_t* at, float value) { std::memcpy(at, &value, sizeof(value)); }
 void Put(uint8_t* at, uint32_t value) { std::memcpy(at, &value, sizeof(value)); }
 
-// Light shapes of the programs: the loop, no lights, then 1 to kLightSlots slots.
+// Light shapes of the programs: the loop, no lights, 1 to kLightSlots slots, then no lights and
+// no ambient tint.
 constexpr int kShapeLoop = 0;
 constexpr int kShapeUnlit = 1;
+constexpr int kShapeUntinted = kShapeUnlit + kLightSlots + 1;
 
 int Program(uint32_t skip, int lightsPerQuad) {
   int shape = kShapeLoop;
   if ((skip & kNoLights) != 0 || lightsPerQuad <= 0) {
-    shape = kShapeUnlit;
+    shape = (skip & kNoTint) != 0 ? kShapeUntinted : kShapeUnlit;
   } else if (lightsPerQuad <= kLightSlots) {
     shape = kShapeUnlit + lightsPerQuad;
   }
@@ -64,8 +66,9 @@ bool TextureShader::Initialize() {
     std::vector<std::string> defines;
     if ((variant & kNoFilters) != 0) defines.push_back("NO_FILTERS");
     const int shape = variant / 2;
-    if (shape == kShapeUnlit) defines.push_back("NO_LIGHTS");
-    if (shape > kShapeUnlit) {
+    if (shape == kShapeUnlit || shape == kShapeUntinted) defines.push_back("NO_LIGHTS");
+    if (shape == kShapeUntinted) defines.push_back("NO_TINT");
+    if (shape > kShapeUnlit && shape < kShapeUntinted) {
       std::string slots = "LIGHT_SLOTS ";
       slots += static_cast<char>('0' + shape - kShapeUnlit);
       defines.push_back(slots);

@@ -51,19 +51,22 @@ enum TextureSteps : uint32_t {
   kNoFilters = 1,  // no quad of the draw is filtered (its filter set is the identity)
   kNoLights = 2,   // no light reaches any quad of the draw (the ambient colour still applies)
   // Not a program of its own: no quad of the draw shows its texture smaller than its size, so the
-  // full-size level is sampled alone (GpuDevice::UseMipmaps), which gives the same pixels.
+  // full-size level is sampled alone (GpuDevice::UseSampling), which gives the same pixels.
   kNoMipmaps = 4,
   // Not a program of its own either: every pixel centre of the draw falls on a texel centre of the
   // full-size level, so the nearest texel is what linear filtering gives (GpuDevice::UseSampling).
   kNearestTexel = 8,
+  // Every quad's ambient tint is exactly 1 (screen furniture, or a white ambient colour at
+  // intensity 1): with kNoLights, a program that leaves the multiply by it out.
+  kNoTint = 16,
 };
 inline constexpr int kMaxLights = 128;
 // The lit pixel stage comes in two shapes: a loop over the lights that reach the quad (any number),
 // and, for draws none of whose quads more than kLightSlots lights reach, variants with 1 to
 // kLightSlots light slots that the vertex stage fills (no loop, no light block reads per pixel).
 inline constexpr int kLightSlots = 3;
-// Programs per filter choice: the loop, no lights, and one per slot count.
-inline constexpr int kLightShapes = kLightSlots + 2;
+// Programs per filter choice: the loop, no lights, one per slot count, and neither lights nor tint.
+inline constexpr int kLightShapes = kLightSlots + 3;
 inline constexpr int kTextureVariants = 2 * kLightShapes;
 
 // The lights of the first `lightCount` of a light block that reach a quad whose vertices carry

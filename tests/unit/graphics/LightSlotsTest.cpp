@@ -93,6 +93,21 @@ TEST_F(LightSlotsTest, ScreenFurnitureUnderTheLampsCountsNoLights) {
   ASSERT_TRUE(DrawnTogether({Sprite(0.0f, ObjectType::UI), Sprite(500.0f)}));
   EXPECT_EQ(GetSpriteFrameStats().drawsLitBySlots, 1u);
   EXPECT_EQ(GetSpriteFrameStats().drawsLitByLoop, 0u);
+  EXPECT_EQ(GetSpriteFrameStats().drawsUntinted, 0u);
+}
+
+TEST_F(LightSlotsTest, AnUnlitDrawLeavesTheAmbientTintOutOnlyWhereItIsExactlyOne) {
+  GameObject* furniture = Sprite(-500.0f, ObjectType::Text);
+  GameObject* dark = Sprite(-400.0f);
+  ASSERT_TRUE(DrawnTogether({furniture}));
+  EXPECT_EQ(GetSpriteFrameStats().drawsUntinted, 1u);
+  ASSERT_TRUE(DrawnTogether({furniture, dark}));  // under the default ambient: white at half intensity
+  EXPECT_EQ(GetSpriteFrameStats().drawsUntinted, 0u);
+  SetAmbient(2.0f, 2.0f, 2.0f, 0.5f);  // white at intensity 1, in single precision
+  const bool together = DrawnTogether({furniture, dark});
+  SetAmbient(1.0f, 1.0f, 1.0f, 0.5f);
+  ASSERT_TRUE(together);
+  EXPECT_EQ(GetSpriteFrameStats().drawsUntinted, 1u);
 }
 
 }  // namespace
