@@ -101,7 +101,7 @@ class GlGpuDevice final : public GpuDevice {
     sampler_ = MakeSampler(GL_LINEAR_MIPMAP_LINEAR);
     glBindSampler(0, sampler_);
     glActiveTexture(GL_TEXTURE0);
-    // The same without mipmaps, for draws that never shrink their texture (UseMipmaps). On Mesa's
+    // The same without mipmaps, for draws that never shrink their texture (UseSampling). On Mesa's
     // software renderer sampling between mip levels is the largest single cost of a textured pixel
     // (a 20 x 20 sprite of a 64 x 64 picture costs about 1.6 times what it does with this sampler,
     // bench/pixel_costs.sh), but a shrunk picture needs it to look as it should.
