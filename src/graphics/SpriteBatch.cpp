@@ -25,12 +25,6 @@ constexpr int kQuadsPerDraw = 65536;
 constexpr size_t kTextureStreamVertices = 1 << 18;
 constexpr size_t kColorStreamVertices = 1 << 16;
 static_assert(kTextureStreamVertices >= static_cast<size_t>(kQuadsPerDraw) * 4, "a textured run fits its stream");
-// A software renderer turns a draw's triangles into its per-tile lists on the calling thread and
-// starts its pixel threads on them only when the commands are handed over; a run of thousands of
-// quads is drawn in pieces of this many, each handed over before the next is recorded, so the
-// pixel threads start on the first piece while this thread goes on with the rest. The pieces
-// keep the run's order and state, so the picture is the same.
-constexpr size_t kQuadsPerPiece = 4096;
 // Corner order of a queued quad and the two clockwise triangles made of it.
 constexpr uint32_t kQuadIndexPattern[6] = {0, 1, 2, 2, 3, 0};
 
@@ -578,18 +572,12 @@ void SendTextured(BatchModule& m, const Batch& b, bool nearest) {
   for (size_t q = 0; q < b.quadLights.size(); ++q) {
     if (hidden[static_cast<std::ptrdiff_t>(q)] == 0) mostLights = std::max<int>(mostLights, b.quadLights[q]);
   }
-  // A long run goes out in pieces, each handed to the GPU before the next is recorded (see kQuadsPerPiece).
-  const size_t quads = count / 4;
-  for (size_t done = 0; done < quads; done += kQuadsPerPiece) {
-    const size_t piece = std::min(kQuadsPerPiece, quads - done);
-    if (done > 0) Gpu().Flush();
-    shader->RenderBatch(m.textured.buffer, m.quadIndices, static_cast<int>(piece * 6), static_cast<int>(first + 4 * done),
-                        b.matrices, filterBlock, b.lights.data(), b.lights.size(), b.textureObject,
-                        (b.filterSets > 1 ? 0u : kNoFilters) | (b.lightsReach ? 0u : kNoLights) |
-                            (b.shrinks ? 0u : kNoMipmaps) | (nearest ? kNearestTexel : 0u) |
-                            (b.tinted ? 0u : kNoTint),
-                        mostLights);
-  }
+  shader->RenderBatch(m.textured.buffer, m.quadIndices, static_cast<int>(count / 4 * 6), static_cast<int>(first),
+                      b.matrices, filterBlock, b.lights.data(), b.lights.size(), b.textureObject,
+                      (b.filterSets > 1 ? 0u : kNoFilters) | (b.lightsReach ? 0u : kNoLights) |
+                          (b.shrinks ? 0u : kNoMipmaps) | (nearest ? kNearestTexel : 0u) |
+                          (b.tinted ? 0u : kNoTint),
+                      mostLights);
   if (mostLights > 0) ++(mostLights <= kLightSlots ? m.stats.drawsLitBySlots : m.stats.drawsLitByLoop);
   if (mostLights == 0 && !b.tinted) ++m.stats.drawsUntinted;
 }

@@ -528,10 +528,6 @@ class GlGpuDevice final : public GpuDevice {
   }
 
   void Finish() override { glFinish(); }
-  void Flush() override {
-    glFlush();
-    ++stats_.flushes;
-  }
 
   void BeginFrame() override {
     GLsync& fence = frameFences_[frameIndex_ % kFramesInFlight];

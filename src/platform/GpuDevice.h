@@ -58,7 +58,6 @@ struct GpuStats {
   uint64_t drawsWithoutBlending = 0;  // draw calls made with blending switched off (UseBlending)
   uint64_t drawsNearest = 0;  // textured draw calls that sampled the nearest texel (UseSampling)
   uint64_t drawsScissored = 0;        // draw calls limited to a rectangle (UseScissor)
-  uint64_t flushes = 0;             // Flush calls
   uint64_t backBufferKeeps = 0;     // KeepBackBuffer calls that took a copy
   uint64_t backBufferRestores = 0;  // RestoreBackBuffer calls that put one back
 };
@@ -162,9 +161,6 @@ class GpuDevice {
   virtual void ForgetBoundState() = 0;
   // Waits until the GPU has finished every command issued so far (benchmarks time whole frames).
   virtual void Finish() = 0;
-  // Hands the commands issued so far to the GPU without waiting for them: a software renderer
-  // starts drawing them on its own threads while the program goes on recording the next ones.
-  virtual void Flush() = 0;
   // Frame pacing: BeginFrame waits until the frame kFramesInFlight frames back has finished on the
   // GPU; EndFrame (after presenting) marks where this frame's commands end. Without it a driver
   // that never blocks on present (an offscreen window, no vertical sync, a software renderer) lets

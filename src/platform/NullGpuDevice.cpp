@@ -119,7 +119,6 @@ class NullGpuDevice final : public GpuDevice {
   }
   void ForgetBoundState() override {}
   void Finish() override {}
-  void Flush() override { ++stats_.flushes; }
   void BeginFrame() override {}
   void EndFrame() override { ++stats_.frames; }
   void KeepBackBuffer() override {

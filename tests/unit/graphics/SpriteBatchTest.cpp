@@ -152,14 +152,6 @@ TEST_F(SpriteBatchTest, AVeryLongRunOfFlatQuadsIsSplitToFitItsStream) {
   EXPECT_EQ(Stats().indicesDrawn, 16385u * 6u);
 }
 
-TEST_F(SpriteBatchTest, AVeryLongTexturedRunGoesOutInPiecesEachHandedOverBeforeTheNext) {
-  GameObject* a = Sprite("a.png");
-  for (int i = 0; i < 8193; ++i) Draw(a);
-  EXPECT_EQ(Flushed().drawCalls, 3u);
-  EXPECT_EQ(Stats().flushes, 2u);
-  EXPECT_EQ(Stats().indicesDrawn, 8193u * 6u);
-}
-
 TEST_F(SpriteBatchTest, ADirectDrawLandsAfterTheQueuedSprites) {
   GameObject* a = Sprite("a.png");
   Draw(a);
