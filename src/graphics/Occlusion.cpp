@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -13,6 +14,11 @@ constexpr int kGridRows = 18;
 // A cell holding more quads than this is not searched pair by pair: its quads all keep the depth
 // test and hide nothing (a screen full of sprites would otherwise cost more to analyse than to draw).
 constexpr size_t kQuadsPerCellCompared = 256;
+// A quad's uncovered remainder is cut into parts only from this many pixels (128 x 128) on: a
+// smaller one could not save enough pixels to pay for drawing it piece by piece. Parts closer
+// than this many pixels to one rectangle around both stay one.
+constexpr double kPartsFrom = 16384.0;
+constexpr double kPartsMergeBelow = 1024.0;
 
 int CellOf(float ndc, int cells) {
   const float at = (ndc + 1.0f) * 0.5f * static_cast<float>(cells);
@@ -106,6 +112,9 @@ struct Scratch {
   std::vector<uint32_t> coverQuads;
   Between between;
   std::vector<uint8_t> needs;
+  std::vector<int> cuts;
+  std::vector<PixelRect> bands;
+  std::vector<std::pair<int, int>> spans;
 };
 
 Scratch& SharedScratch() {
@@ -262,14 +271,122 @@ PixelRect Uncovered(const PixelRect& rect, const std::vector<PixelRect>& rectang
   return r;
 }
 
+namespace {
+
+double Area(const PixelRect& r) { return r.Empty() ? 0.0 : (r.x1 - r.x0 + 1.0) * (r.y1 - r.y0 + 1.0); }
+
+PixelRect Around(const PixelRect& a, const PixelRect& b) {
+  if (a.Empty()) return b;
+  if (b.Empty()) return a;
+  return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+}
+
+PixelParts One(const PixelRect& r) {
+  PixelParts parts;
+  if (!r.Empty()) parts.part[parts.count++] = r;
+  return parts;
+}
+
+// More rectangles than this are not cut into bands (each band looks through all of them).
+constexpr size_t kRectanglesBanded = 128;
+
+// Rows y0..y1 cut at each rectangle's first row and the row after its last, in order with y0 and
+// y1 + 1 at the ends: between two cuts each rectangle spans all of a band's rows or none.
+void BandCuts(int y0, int y1, const std::vector<PixelRect>& rectangles, std::vector<int>* cuts) {
+  cuts->assign({y0, y1 + 1});
+  for (const PixelRect& r : rectangles) {
+    if (r.Empty()) continue;
+    if (y0 < r.y0 && r.y0 <= y1) cuts->push_back(r.y0);
+    if (y0 <= r.y1 && r.y1 < y1) cuts->push_back(r.y1 + 1);
+  }
+  std::sort(cuts->begin(), cuts->end());
+  cuts->erase(std::unique(cuts->begin(), cuts->end()), cuts->end());
+}
+
+// Merges neighbouring bands (in order of their rows, none sharing a row) into the rectangle
+// around both, the merge that adds the fewest pixels first. The merged rectangle spans only rows
+// of the two bands and of the rows between them, which no other band has: parts never share a pixel.
+PixelParts MergeBands(std::vector<PixelRect>* bands, int most, double mergeBelow) {
+  most = std::clamp(most, 1, PixelParts::kMost);
+  while (bands->size() > 1) {
+    size_t best = 0;
+    double fewest = 0.0;
+    for (size_t k = 0; k + 1 < bands->size(); ++k) {
+      const PixelRect& a = (*bands)[k];
+      const PixelRect& b = (*bands)[k + 1];
+      const double added = Area(Around(a, b)) - Area(a) - Area(b);
+      if (k == 0 || added < fewest) {
+        fewest = added;
+        best = k;
+      }
+    }
+    if (bands->size() <= static_cast<size_t>(most) && fewest > mergeBelow) break;
+    (*bands)[best] = Around((*bands)[best], (*bands)[best + 1]);
+    bands->erase(bands->begin() + static_cast<std::ptrdiff_t>(best) + 1);
+  }
+  PixelParts parts;
+  for (const PixelRect& band : *bands) parts.part[parts.count++] = band;
+  return parts;
+}
+
+}  // namespace
+
+PixelParts UncoveredParts(const PixelRect& rect, const std::vector<PixelRect>& rectangles, int most, double mergeBelow) {
+  if (rect.Empty() || rectangles.empty() || rectangles.size() > kRectanglesBanded) return One(Uncovered(rect, rectangles));
+  Scratch& s = SharedScratch();
+  BandCuts(rect.y0, rect.y1, rectangles, &s.cuts);
+  s.bands.clear();
+  for (size_t k = 0; k + 1 < s.cuts.size(); ++k) {
+    const int y0 = s.cuts[k], y1 = s.cuts[k + 1] - 1;
+    s.spans.clear();
+    for (const PixelRect& r : rectangles) {
+      if (!r.Empty() && r.y0 <= y0 && y1 <= r.y1 && r.x0 <= rect.x1 && rect.x0 <= r.x1) s.spans.push_back({r.x0, r.x1});
+    }
+    // The first column the spans leave uncovered from the left, then the last from the right.
+    std::sort(s.spans.begin(), s.spans.end());
+    int first = rect.x0;
+    for (const auto& [x0, x1] : s.spans) {
+      if (x0 > first) break;
+      first = std::max(first, x1 + 1);
+    }
+    if (first > rect.x1) continue;
+    std::sort(s.spans.begin(), s.spans.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    int last = rect.x1;
+    for (const auto& [x0, x1] : s.spans) {
+      if (x1 < last) break;
+      last = std::min(last, x0 - 1);
+    }
+    s.bands.push_back({first, y0, last, y1});
+  }
+  return MergeBands(&s.bands, most, mergeBelow);
+}
+
+PixelParts PartsHolding(const std::vector<PixelRect>& pieces, int most, double mergeBelow) {
+  PixelRect around;
+  for (const PixelRect& piece : pieces) around = Around(around, piece);
+  if (around.Empty() || pieces.size() > kRectanglesBanded) return One(around);
+  Scratch& s = SharedScratch();
+  BandCuts(around.y0, around.y1, pieces, &s.cuts);
+  s.bands.clear();
+  for (size_t k = 0; k + 1 < s.cuts.size(); ++k) {
+    PixelRect band;
+    for (const PixelRect& piece : pieces) {
+      if (!piece.Empty() && piece.y0 <= s.cuts[k] && s.cuts[k + 1] - 1 <= piece.y1) band = Around(band, piece);
+    }
+    if (band.Empty()) continue;
+    s.bands.push_back({band.x0, s.cuts[k], band.x1, s.cuts[k + 1] - 1});
+  }
+  return MergeBands(&s.bands, most, mergeBelow);
+}
+
 void FindHiddenQuads(const std::vector<FrameQuad>& quads, std::vector<uint8_t>* hidden,
-                     std::vector<PixelRect>* visible) {
+                     std::vector<PixelParts>* visible) {
   constexpr int kEverything = 1 << 30;
   hidden->assign(quads.size(), 0);
   if (visible != nullptr) {
     visible->clear();
     const PixelRect everything{-kEverything, -kEverything, kEverything, kEverything};
-    for (const FrameQuad& q : quads) visible->push_back(q.hideable ? q.pixels : everything);
+    for (const FrameQuad& q : quads) visible->push_back(One(q.hideable ? q.pixels : everything));
   }
   // A quad without a pixel on the screen draws nothing.
   bool anyHides = false;
@@ -305,9 +422,11 @@ void FindHiddenQuads(const std::vector<FrameQuad>& quads, std::vector<uint8_t>* 
     AddSeams(quads, coverQuads, &cover);
     if (Covered(p.pixels, cover)) {
       (*hidden)[i] = 1;
-      if (visible != nullptr) (*visible)[i] = PixelRect{};
+      if (visible != nullptr) (*visible)[i] = PixelParts{};
     } else if (visible != nullptr) {
-      (*visible)[i] = Uncovered(p.pixels, cover);
+      const PixelRect shown = Uncovered(p.pixels, cover);
+      (*visible)[i] = Area(shown) >= kPartsFrom ? UncoveredParts(shown, cover, PixelParts::kMost, kPartsMergeBelow)
+                                                : One(shown);
     }
   }
 }

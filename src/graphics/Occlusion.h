@@ -77,18 +77,38 @@ struct FrameQuad {
 // when they cover it all; `rect` itself when the work runs out).
 PixelRect Uncovered(const PixelRect& rect, const std::vector<PixelRect>& rectangles);
 
+// A few rectangles that share no pixel: a draw limited to each in turn shades every pixel inside
+// them once, as one draw limited to their union would.
+struct PixelParts {
+  static constexpr int kMost = 4;
+  PixelRect part[kMost];
+  int count = 0;  // 0: no pixel
+};
+
+// Parts holding every pixel of `rect` that `rectangles` leave uncovered, where one rectangle
+// around them all (Uncovered) would hold many more, as around an L-shaped remainder. `rect` is
+// cut into bands of rows at the rectangles' edges; a band keeps its columns from its first
+// uncovered pixel to its last; neighbouring bands then merge into the rectangle around both
+// while there are more than `most` (at most PixelParts::kMost) or a merge adds no more than
+// `mergeBelow` pixels. Past a fixed amount of work, the one rectangle Uncovered gives.
+PixelParts UncoveredParts(const PixelRect& rect, const std::vector<PixelRect>& rectangles, int most, double mergeBelow);
+
+// Parts holding every pixel of `pieces` (which may overlap), made the same way from bands of rows
+// cut at the pieces' edges, each band keeping the columns from its pieces' first to their last.
+PixelParts PartsHolding(const std::vector<PixelRect>& pieces, int most, double mergeBelow);
+
 // Marks quad i hidden when later quads hide it: the inner rectangles of later quads Q that hide
 // (with the pixels along the edges such quads share, and around the corners four of them share),
 // each nowhere farther than i and with no quad drawn between i and Q over i's box that may be
 // nearer than Q (a half-transparent one could otherwise show i through it), together cover i's
 // pixels. Each pixel of i is then overwritten, colour and depth, by such a Q. A hideable quad
 // without a pixel on the screen is marked too. `hidden` gets one entry per quad.
-// When `visible` is given it gets, for each quad, a rectangle holding every pixel of the quad
-// that such quads do not cover (Uncovered): the only pixels of the quad that can still show.
-// Drawing a quad limited to it gives the same picture. Quads that are not hideable get the
-// whole window (every int), hidden ones an empty rectangle.
+// When `visible` is given it gets, for each quad, parts holding every pixel of the quad that
+// such quads do not cover (UncoveredParts, for a large remainder): the only pixels of the quad
+// that can still show. Drawing a quad limited to them gives the same picture. Quads that are not
+// hideable get the whole window (every int), hidden ones no part.
 void FindHiddenQuads(const std::vector<FrameQuad>& quads, std::vector<uint8_t>* hidden,
-                     std::vector<PixelRect>* visible = nullptr);
+                     std::vector<PixelParts>* visible = nullptr);
 
 // Marks each of `draws` draw calls that can go without the depth test: none of its (unhidden)
 // quads overlaps an earlier one that may be nearer, nor a later one that may be farther.

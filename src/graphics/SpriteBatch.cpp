@@ -112,8 +112,10 @@ struct BatchModule {
   std::vector<uint8_t> withoutDepth;
   std::vector<uint8_t> withoutBlending;
   std::vector<uint8_t> nearest;
-  // Per held quad: a rectangle holding every pixel of it that later quads leave showing.
-  std::vector<PixelRect> visible;
+  // Per held quad: parts holding every pixel of it that later quads leave showing; and a draw's
+  // parts laid end to end (LimitToVisible).
+  std::vector<PixelParts> visible;
+  std::vector<PixelRect> pieces;
   // The depth planes named so far this frame (DepthSpan::plane is index + 1).
   std::vector<std::array<float, 13>> planes;
   // The device's clear and draw counts after the last send: a frame may go without the depth
@@ -552,7 +554,21 @@ const std::vector<Vertex>& Kept(const BatchModule& m, const Batch& b, const std:
   return kept;
 }
 
-void SendTextured(BatchModule& m, const Batch& b, bool nearest) {
+// Runs `draw` once limited to each of `limits`, or once unlimited when there are none.
+template <class Draw>
+void DrawLimited(const PixelParts& limits, Draw draw) {
+  if (limits.count == 0) {
+    Gpu().UseScissor(0, 0, 0, 0);
+    draw();
+  }
+  for (int k = 0; k < limits.count; ++k) {
+    const PixelRect& r = limits.part[k];
+    Gpu().UseScissor(r.x0, r.y0, r.x1 - r.x0 + 1, r.y1 - r.y0 + 1);
+    draw();
+  }
+}
+
+void SendTextured(BatchModule& m, const Batch& b, bool nearest, const PixelParts& limits) {
   TextureShader* shader = GetTextureShader();
   const std::vector<TextureVertex>& vertices = Kept(m, b, b.textureVertices, m.keptTexture);
   const size_t count = vertices.size();
@@ -572,17 +588,17 @@ void SendTextured(BatchModule& m, const Batch& b, bool nearest) {
   for (size_t q = 0; q < b.quadLights.size(); ++q) {
     if (hidden[static_cast<std::ptrdiff_t>(q)] == 0) mostLights = std::max<int>(mostLights, b.quadLights[q]);
   }
-  shader->RenderBatch(m.textured.buffer, m.quadIndices, static_cast<int>(count / 4 * 6), static_cast<int>(first),
-                      b.matrices, filterBlock, b.lights.data(), b.lights.size(), b.textureObject,
-                      (b.filterSets > 1 ? 0u : kNoFilters) | (b.lightsReach ? 0u : kNoLights) |
-                          (b.shrinks ? 0u : kNoMipmaps) | (nearest ? kNearestTexel : 0u) |
-                          (b.tinted ? 0u : kNoTint),
-                      mostLights);
+  const uint32_t skip = (b.filterSets > 1 ? 0u : kNoFilters) | (b.lightsReach ? 0u : kNoLights) |
+                        (b.shrinks ? 0u : kNoMipmaps) | (nearest ? kNearestTexel : 0u) | (b.tinted ? 0u : kNoTint);
+  DrawLimited(limits, [&] {
+    shader->RenderBatch(m.textured.buffer, m.quadIndices, static_cast<int>(count / 4 * 6), static_cast<int>(first),
+                        b.matrices, filterBlock, b.lights.data(), b.lights.size(), b.textureObject, skip, mostLights);
+  });
   if (mostLights > 0) ++(mostLights <= kLightSlots ? m.stats.drawsLitBySlots : m.stats.drawsLitByLoop);
   if (mostLights == 0 && !b.tinted) ++m.stats.drawsUntinted;
 }
 
-void SendColored(BatchModule& m, const Batch& b) {
+void SendColored(BatchModule& m, const Batch& b, const PixelParts& limits) {
   ColorShader* shader = GetColorShader();
   const std::vector<ColorVertex>& vertices = Kept(m, b, b.colorVertices, m.keptColor);
   const size_t count = vertices.size();
@@ -593,15 +609,27 @@ void SendColored(BatchModule& m, const Batch& b) {
                            count * sizeof(ColorVertex), wrapped)) {
     return;
   }
-  shader->RenderBatch(m.colored.buffer, m.quadIndices, static_cast<int>(count / 4 * 6), static_cast<int>(first),
-                      b.matrices);
+  DrawLimited(limits, [&] {
+    shader->RenderBatch(m.colored.buffer, m.quadIndices, static_cast<int>(count / 4 * 6), static_cast<int>(first),
+                        b.matrices);
+  });
 }
 
-// Limits a draw to the pixels its quads can still show, when later opaque quads cover a band of
+// A draw limited to the pixels its quads can still show, when later opaque quads cover much of
 // them (a level's backdrop under the floor drawn over it, at the same depth): those pixels would
-// be shaded only to be painted over. Pixels outside the limit are left as they are and the others
-// are drawn as without it, so the picture is the same.
-void LimitToVisible(const BatchModule& m, const Batch& b) {
+// be shaded only to be painted over. The limit is a few rectangles sharing no pixel, and the draw
+// goes out once limited to each: every pixel inside one is drawn exactly once, by all of the
+// draw's quads in their order, and pixels outside them are left as they are, so the picture is
+// the same. Each rectangle past the first must save this many pixels, and this many more for
+// each quad drawn again (its vertices are set up once for each rectangle); draws of more quads
+// get one rectangle.
+constexpr double kPixelsPerLimit = 16384.0;
+constexpr double kPixelsPerQuadRepeated = 256.0;
+constexpr size_t kQuadsRepeated = 64;
+
+// The rectangles a draw goes out limited to, one draw each; none: one draw, unlimited.
+PixelParts LimitToVisible(BatchModule& m, const Batch& b) {
+  const auto area = [](const PixelRect& r) { return r.Empty() ? 0.0 : (r.x1 - r.x0 + 1.0) * (r.y1 - r.y0 + 1.0); };
   const auto grow = [](PixelRect& r, const PixelRect& more) {
     if (more.Empty()) return;
     r = r.Empty() ? more
@@ -609,32 +637,40 @@ void LimitToVisible(const BatchModule& m, const Batch& b) {
                               std::max(r.y1, more.y1)};
   };
   PixelRect drawn, shown;
+  size_t quads = 0;
+  m.pieces.clear();
   for (size_t i = 0; i < b.analysed.size(); ++i) {
     if (m.hidden[b.first + i] != 0) continue;
+    ++quads;
     grow(drawn, b.analysed[i].pixels);
-    grow(shown, m.visible[b.first + i]);
+    const PixelParts& visible = m.visible[b.first + i];
+    for (int k = 0; k < visible.count; ++k) {
+      grow(shown, visible.part[k]);
+      m.pieces.push_back(visible.part[k]);
+    }
+  }
+  if (shown.Empty() || !Contains(drawn, shown)) return {};
+  PixelParts limits;
+  if (quads <= kQuadsRepeated) {
+    limits = PartsHolding(m.pieces, PixelParts::kMost, kPixelsPerLimit + kPixelsPerQuadRepeated * static_cast<double>(quads));
+  } else {
+    limits.part[limits.count++] = shown;
   }
   // Worth it only where it leaves out a good share of the draw's pixels (a row or column of a
   // small sprite is not).
-  const auto area = [](const PixelRect& r) { return r.Empty() ? 0.0 : (r.x1 - r.x0 + 1.0) * (r.y1 - r.y0 + 1.0); };
-  if (shown.Empty() || !Contains(drawn, shown) || area(shown) > 0.75 * area(drawn)) {
-    Gpu().UseScissor(0, 0, 0, 0);
-    return;
-  }
-  Gpu().UseScissor(shown.x0, shown.y0, shown.x1 - shown.x0 + 1, shown.y1 - shown.y0 + 1);
+  double limited = 0.0;
+  for (int k = 0; k < limits.count; ++k) limited += area(limits.part[k]);
+  if (limited > 0.75 * area(drawn)) return {};
+  return limits;
 }
 
 // `limit`: the draw may be limited to the pixels it can still show (LimitToVisible).
 void Send(BatchModule& m, const Batch& b, bool depthTest, bool blend, bool nearest, bool limit = true) {
   Gpu().UseDepthTest(depthTest);
   Gpu().UseBlending(blend);
-  if (limit) {
-    LimitToVisible(m, b);
-  } else {
-    Gpu().UseScissor(0, 0, 0, 0);
-  }
-  if (b.mode == Mode::Textured) SendTextured(m, b, nearest);
-  if (b.mode == Mode::Colored) SendColored(m, b);
+  const PixelParts limits = limit ? LimitToVisible(m, b) : PixelParts{};
+  if (b.mode == Mode::Textured) SendTextured(m, b, nearest, limits);
+  if (b.mode == Mode::Colored) SendColored(m, b, limits);
 }
 
 // Whether a batch paints every pixel of the window: some quad it draws hides the whole window.
