@@ -627,9 +627,10 @@ constexpr double kPixelsPerLimit = 16384.0;
 constexpr double kPixelsPerQuadRepeated = 256.0;
 constexpr size_t kQuadsRepeated = 64;
 
+double Area(const PixelRect& r) { return r.Empty() ? 0.0 : (r.x1 - r.x0 + 1.0) * (r.y1 - r.y0 + 1.0); }
+
 // The rectangles a draw goes out limited to, one draw each; none: one draw, unlimited.
 PixelParts LimitToVisible(BatchModule& m, const Batch& b) {
-  const auto area = [](const PixelRect& r) { return r.Empty() ? 0.0 : (r.x1 - r.x0 + 1.0) * (r.y1 - r.y0 + 1.0); };
   const auto grow = [](PixelRect& r, const PixelRect& more) {
     if (more.Empty()) return;
     r = r.Empty() ? more
@@ -638,30 +639,55 @@ PixelParts LimitToVisible(BatchModule& m, const Batch& b) {
   };
   PixelRect drawn, shown;
   size_t quads = 0;
+  double all = 0.0;
+  bool trimmed = false;  // some quad can show less than all of it
   m.pieces.clear();
   for (size_t i = 0; i < b.analysed.size(); ++i) {
     if (m.hidden[b.first + i] != 0) continue;
     ++quads;
-    grow(drawn, b.analysed[i].pixels);
+    const PixelRect& pixels = b.analysed[i].pixels;
+    grow(drawn, pixels);
+    all += Area(pixels);
     const PixelParts& visible = m.visible[b.first + i];
+    trimmed = trimmed || visible.count != 1 || std::memcmp(&visible.part[0], &pixels, sizeof(pixels)) != 0;
     for (int k = 0; k < visible.count; ++k) {
       grow(shown, visible.part[k]);
       m.pieces.push_back(visible.part[k]);
     }
   }
-  if (shown.Empty() || !Contains(drawn, shown)) return {};
-  PixelParts limits;
-  if (quads <= kQuadsRepeated) {
-    limits = PartsHolding(m.pieces, PixelParts::kMost, kPixelsPerLimit + kPixelsPerQuadRepeated * static_cast<double>(quads));
-  } else {
-    limits.part[limits.count++] = shown;
+  if (!trimmed || shown.Empty() || !Contains(drawn, shown)) return {};
+  // What limiting saves: the pixels of the draw's quads (their rectangles) outside the limit, less
+  // the cost of drawing again for each rectangle past the first.
+  const double perLimit = kPixelsPerLimit + kPixelsPerQuadRepeated * static_cast<double>(quads);
+  const auto saves = [&](const PixelParts& limits) {
+    double inside = 0.0;
+    for (size_t i = 0; i < b.analysed.size(); ++i) {
+      if (m.hidden[b.first + i] != 0) continue;
+      const PixelRect& q = b.analysed[i].pixels;
+      for (int k = 0; k < limits.count; ++k) {
+        const PixelRect& r = limits.part[k];
+        inside += Area({std::max(q.x0, r.x0), std::max(q.y0, r.y0), std::min(q.x1, r.x1), std::min(q.y1, r.y1)});
+      }
+    }
+    return all - inside - perLimit * (limits.count - 1);
+  };
+  // One rectangle around all that can show, where it leaves out a good share of the draw (a row
+  // or column of a small sprite is not worth it); or a few, where they save more.
+  PixelParts best;
+  double bestSaves = 0.0;
+  if (Area(shown) <= 0.75 * Area(drawn)) {
+    best.part[best.count++] = shown;
+    bestSaves = saves(best);
   }
-  // Worth it only where it leaves out a good share of the draw's pixels (a row or column of a
-  // small sprite is not).
-  double limited = 0.0;
-  for (int k = 0; k < limits.count; ++k) limited += area(limits.part[k]);
-  if (limited > 0.75 * area(drawn)) return {};
-  return limits;
+  for (int most = PixelParts::kMost; most >= 2 && quads <= kQuadsRepeated; --most) {
+    const PixelParts parts = PartsHolding(m.pieces, most, perLimit);
+    if (parts.count >= 2 && saves(parts) > bestSaves) {
+      best = parts;
+      bestSaves = saves(parts);
+    }
+    if (parts.count < most) break;  // fewer allowed would give the same
+  }
+  return best;
 }
 
 // `limit`: the draw may be limited to the pixels it can still show (LimitToVisible).
