@@ -177,6 +177,16 @@ TEST_F(SpriteFrameTest, AnOpaqueSpriteDrawnOverAnotherLeavesItOut) {
   FlushSprites();
   EXPECT_EQ(Stats().drawsScissored, 1u);
   EXPECT_FALSE(Gpu().ScissorOn());
+  // Covered but for an L along its bottom and left side, it goes out twice, limited to a
+  // rectangle of the L each time.
+  GameObject* backdrop = Sprite(0, 0, 0.0f, 300, seeThrough_.get());
+  GameObject* floor = Sprite(75, 75, 0.0f, 300, opaque_.get());
+  BeginFrame();
+  Draw(backdrop);
+  Draw(floor);
+  FlushSprites();
+  EXPECT_EQ(Stats().drawsScissored, 2u);
+  EXPECT_EQ(Stats().drawCalls, 3u);
 }
 
 TEST_F(SpriteFrameTest, MeshTrianglesJoinTheFrameAsQuads) {
