@@ -25,7 +25,7 @@ inline void DrawFinishedFrame() {
   MainCamera().Render();
   device->BindAlphaBlending();
   UpdateObjects(0.016f);
-  FlushSprites();
+  FinishSpriteFrame();
   device->Gpu().Finish();
 }
 

@@ -435,12 +435,29 @@ void FindDrawsWithoutDepth(const std::vector<FrameQuad>& quads, const std::vecto
                            std::vector<uint8_t>* withoutDepth) {
   // A quad needs depth when it overlaps an earlier quad that may be nearer (its test may fail) or
   // a later one that may be farther (its write may fail that quad's test): the two ends of one pair.
+  // Quads on one depth plane are never nearer or farther than each other: a frame (or a crowded
+  // cell) drawn all in one plane, as a screen of 2-D sprites is, has no pair to compare.
+  uint32_t framePlane = 0;
+  bool onePlane = true;
+  for (size_t i = 0; i < quads.size() && onePlane; ++i) {
+    if (hidden[i] != 0) continue;
+    if (framePlane == 0) framePlane = quads[i].depth.plane;
+    onePlane = framePlane != 0 && quads[i].depth.plane == framePlane;
+  }
+  if (onePlane) {
+    withoutDepth->assign(draws, 1);
+    return;
+  }
   std::vector<uint8_t>& needs = SharedScratch().needs;
   needs.assign(quads.size(), 0);
   Grid& grid = SharedGrid();
   grid.Fill(quads, &hidden);
   for (const std::vector<uint32_t>& cell : grid.cells) {
     if (cell.size() > kQuadsPerCellCompared) {
+      const uint32_t plane = quads[cell.front()].depth.plane;
+      if (plane != 0 && std::all_of(cell.begin(), cell.end(), [&](uint32_t i) { return quads[i].depth.plane == plane; })) {
+        continue;
+      }
       for (uint32_t i : cell) needs[i] = 1;
       continue;
     }

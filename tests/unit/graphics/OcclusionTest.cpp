@@ -106,6 +106,13 @@ TEST(DrawsWithoutDepthTest, ACrowdedScreenStillFindsEveryConflict) {
   for (int i = 0; i < 400; ++i) quads.push_back(Quad(0, i % 10, i % 7, i % 10 + 5, i % 7 + 5, kNear, 1));
   quads.push_back(Quad(1, 0, 0, 99, 99, kFar));
   EXPECT_EQ(WithoutDepth(quads, 2), (std::vector<uint8_t>{0, 0}));
+  // All in one plane, crowded or not, the sprites need no test; a quad off the plane brings it back
+  // for whatever it meets in the crowd (not for a label of the plane's own away from it).
+  quads.back() = Quad(1, 90, 90, 95, 95, kNear, 1);
+  EXPECT_EQ(WithoutDepth(quads, 2), (std::vector<uint8_t>{1, 1}));
+  quads.back() = Quad(1, 2, 2, 3, 3, kNear, 2);
+  quads.push_back(Quad(2, 90, 90, 95, 95, kNear, 1));
+  EXPECT_EQ(WithoutDepth(quads, 3), (std::vector<uint8_t>{0, 0, 1}));
 }
 
 // ---- hidden quads ---------------------------------------------------------------
