@@ -15,8 +15,8 @@ constexpr int kGridRows = 18;
 // test and hide nothing (a screen full of sprites would otherwise cost more to analyse than to draw).
 constexpr size_t kQuadsPerCellCompared = 256;
 // A quad's uncovered remainder is cut into parts only from this many pixels (128 x 128) on: a
-// smaller one could not save enough pixels to pay for drawing it piece by piece. Parts closer
-// than this many pixels to one rectangle around both stay one.
+// smaller one could not save enough pixels to pay for drawing it piece by piece. Two neighbouring
+// parts stay one where the rectangle around both adds no more than kPartsMergeBelow pixels.
 constexpr double kPartsFrom = 16384.0;
 constexpr double kPartsMergeBelow = 1024.0;
 
