@@ -147,6 +147,12 @@ bool Overlap(const PixelRect& a, const PixelRect& b) {
   return !a.Empty() && !b.Empty() && a.x0 <= b.x1 && b.x0 <= a.x1 && a.y0 <= b.y1 && b.y0 <= a.y1;
 }
 
+PixelRect Around(const PixelRect& a, const PixelRect& b) {
+  if (a.Empty()) return b;
+  if (b.Empty()) return a;
+  return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+}
+
 bool Contains(const PixelRect& outer, const PixelRect& inner) {
   return inner.Empty() ||
          (outer.x0 <= inner.x0 && inner.x1 <= outer.x1 && outer.y0 <= inner.y0 && inner.y1 <= outer.y1);
@@ -273,14 +279,6 @@ PixelRect Uncovered(const PixelRect& rect, const std::vector<PixelRect>& rectang
 
 namespace {
 
-double Area(const PixelRect& r) { return r.Empty() ? 0.0 : (r.x1 - r.x0 + 1.0) * (r.y1 - r.y0 + 1.0); }
-
-PixelRect Around(const PixelRect& a, const PixelRect& b) {
-  if (a.Empty()) return b;
-  if (b.Empty()) return a;
-  return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
-}
-
 PixelParts One(const PixelRect& r) {
   PixelParts parts;
   if (!r.Empty()) parts.part[parts.count++] = r;
@@ -314,7 +312,7 @@ PixelParts MergeBands(std::vector<PixelRect>* bands, int most, double mergeBelow
     for (size_t k = 0; k + 1 < bands->size(); ++k) {
       const PixelRect& a = (*bands)[k];
       const PixelRect& b = (*bands)[k + 1];
-      const double added = Area(Around(a, b)) - Area(a) - Area(b);
+      const double added = Around(a, b).Area() - a.Area() - b.Area();
       if (k == 0 || added < fewest) {
         fewest = added;
         best = k;
@@ -425,7 +423,7 @@ void FindHiddenQuads(const std::vector<FrameQuad>& quads, std::vector<uint8_t>* 
       if (visible != nullptr) (*visible)[i] = PixelParts{};
     } else if (visible != nullptr) {
       const PixelRect shown = Uncovered(p.pixels, cover);
-      (*visible)[i] = Area(shown) >= kPartsFrom ? UncoveredParts(shown, cover, PixelParts::kMost, kPartsMergeBelow)
+      (*visible)[i] = shown.Area() >= kPartsFrom ? UncoveredParts(shown, cover, PixelParts::kMost, kPartsMergeBelow)
                                                 : One(shown);
     }
   }

@@ -25,10 +25,13 @@ struct ScreenBox {
 struct PixelRect {
   int x0 = 0, y0 = 0, x1 = -1, y1 = -1;
   bool Empty() const { return x1 < x0 || y1 < y0; }
+  double Area() const { return Empty() ? 0.0 : (x1 - x0 + 1.0) * (y1 - y0 + 1.0); }
 };
 
 bool Overlap(const ScreenBox& a, const ScreenBox& b);
 bool Overlap(const PixelRect& a, const PixelRect& b);
+// The smallest rectangle holding both (either may be empty).
+PixelRect Around(const PixelRect& a, const PixelRect& b);
 // True when `inner` lies within `outer` (edges may touch).
 bool Contains(const ScreenBox& outer, const ScreenBox& inner);
 bool Contains(const PixelRect& outer, const PixelRect& inner);

@@ -627,16 +627,8 @@ constexpr double kPixelsPerLimit = 16384.0;
 constexpr double kPixelsPerQuadRepeated = 256.0;
 constexpr size_t kQuadsRepeated = 64;
 
-double Area(const PixelRect& r) { return r.Empty() ? 0.0 : (r.x1 - r.x0 + 1.0) * (r.y1 - r.y0 + 1.0); }
-
 // The rectangles a draw goes out limited to, one draw each; none: one draw, unlimited.
 PixelParts LimitToVisible(BatchModule& m, const Batch& b) {
-  const auto grow = [](PixelRect& r, const PixelRect& more) {
-    if (more.Empty()) return;
-    r = r.Empty() ? more
-                  : PixelRect{std::min(r.x0, more.x0), std::min(r.y0, more.y0), std::max(r.x1, more.x1),
-                              std::max(r.y1, more.y1)};
-  };
   PixelRect drawn, shown;
   size_t quads = 0;
   double all = 0.0;
@@ -646,12 +638,12 @@ PixelParts LimitToVisible(BatchModule& m, const Batch& b) {
     if (m.hidden[b.first + i] != 0) continue;
     ++quads;
     const PixelRect& pixels = b.analysed[i].pixels;
-    grow(drawn, pixels);
-    all += Area(pixels);
+    drawn = Around(drawn, pixels);
+    all += pixels.Area();
     const PixelParts& visible = m.visible[b.first + i];
     trimmed = trimmed || visible.count != 1 || std::memcmp(&visible.part[0], &pixels, sizeof(pixels)) != 0;
     for (int k = 0; k < visible.count; ++k) {
-      grow(shown, visible.part[k]);
+      shown = Around(shown, visible.part[k]);
       m.pieces.push_back(visible.part[k]);
     }
   }
@@ -666,7 +658,7 @@ PixelParts LimitToVisible(BatchModule& m, const Batch& b) {
       const PixelRect& q = b.analysed[i].pixels;
       for (int k = 0; k < limits.count; ++k) {
         const PixelRect& r = limits.part[k];
-        inside += Area({std::max(q.x0, r.x0), std::max(q.y0, r.y0), std::min(q.x1, r.x1), std::min(q.y1, r.y1)});
+        inside += PixelRect{std::max(q.x0, r.x0), std::max(q.y0, r.y0), std::min(q.x1, r.x1), std::min(q.y1, r.y1)}.Area();
       }
     }
     return all - inside - perLimit * (limits.count - 1);
@@ -675,7 +667,7 @@ PixelParts LimitToVisible(BatchModule& m, const Batch& b) {
   // or column of a small sprite is not worth it); or a few, where they save more.
   PixelParts best;
   double bestSaves = 0.0;
-  if (Area(shown) <= 0.75 * Area(drawn)) {
+  if (shown.Area() <= 0.75 * drawn.Area()) {
     best.part[best.count++] = shown;
     bestSaves = saves(best);
   }
