@@ -17,8 +17,9 @@
 
 namespace bench {
 
-// One finished frame of whatever objects are loaded: the object pass with drawing, the batch sent,
-// and a wait for the GPU, so the time counts the pixels too.
+// One finished frame of whatever objects are loaded: the object pass with drawing, the batch sent
+// as the frame's end (as the game's frame sends it), and a wait for the GPU, so the time counts the
+// pixels too.
 inline void DrawFinishedFrame() {
   GraphicsDevice* device = GetGraphicsDevice();
   device->BeginScene();

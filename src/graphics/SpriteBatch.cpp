@@ -673,9 +673,10 @@ PixelParts LimitToVisible(BatchModule& m, const Batch& b) {
   }
   for (int most = PixelParts::kMost; most >= 2 && quads <= kQuadsRepeated; --most) {
     const PixelParts parts = PartsHolding(m.pieces, most, perLimit);
-    if (parts.count >= 2 && saves(parts) > bestSaves) {
+    const double partsSave = parts.count >= 2 ? saves(parts) : 0.0;
+    if (partsSave > bestSaves) {
       best = parts;
-      bestSaves = saves(parts);
+      bestSaves = partsSave;
     }
     if (parts.count < most) break;  // fewer allowed would give the same
   }
