@@ -116,8 +116,15 @@ struct BatchModule {
   // parts laid end to end (LimitToVisible).
   std::vector<PixelParts> visible;
   std::vector<PixelRect> pieces;
-  // The depth planes named so far this frame (DepthSpan::plane is index + 1).
-  std::vector<std::array<float, 13>> planes;
+  // The depth planes named so far this frame (DepthSpan::plane is index + 1), each with its depth
+  // once a quad in it has been measured: every quad in one plane has the same depth at every
+  // corner, so the first one's is every one's.
+  struct NamedPlane {
+    std::array<float, 13> key;
+    DepthSpan depth;
+    bool measured = false;
+  };
+  std::vector<NamedPlane> planes;
   // The device's clear and draw counts after the last send: a frame may go without the depth
   // test only if the depth buffer was cleared since and nothing else drew into it.
   uint64_t clearsSeen = 0;
@@ -246,19 +253,15 @@ uint32_t DepthPlane(BatchModule& m, const Vertex corners[4], const uint8_t matri
   }
   key[12] = corners[0].position[2];
   for (size_t i = 0; i < m.planes.size(); ++i) {
-    if (std::memcmp(m.planes[i].data(), key.data(), sizeof(key)) == 0) return static_cast<uint32_t>(i + 1);
+    if (std::memcmp(m.planes[i].key.data(), key.data(), sizeof(key)) == 0) return static_cast<uint32_t>(i + 1);
   }
   if (m.planes.size() >= kPlanesNamed) return 0;
-  m.planes.push_back(key);
+  m.planes.push_back(BatchModule::NamedPlane{key, DepthSpan{}, false});
   return static_cast<uint32_t>(m.planes.size());
 }
 
-// The depths a quad's pixels may have: a triangle's depth lies between its corners'. Worked out in
-// double precision, world, view and projection one after another as the vertex stage does.
 template <class Vertex>
-DepthSpan Depths(const Projected& q, const Vertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes],
-                 uint32_t plane) {
-  if (!q.known) return DepthSpan{-1e30, 1e30, 0};
+DepthSpan MeasureDepths(const Vertex corners[4], const uint8_t matrices[platform::kMatrixBlockBytes], uint32_t plane) {
   float m[3][16];
   for (int k = 0; k < 3; ++k) std::memcpy(m[k], matrices + 64 * k, 64);
   DepthSpan span{1e30, -1e30, plane};
@@ -276,6 +279,23 @@ DepthSpan Depths(const Projected& q, const Vertex corners[4], const uint8_t matr
     if (!std::isfinite(depth)) return DepthSpan{-1e30, 1e30, 0};
     span.nearest = std::min(span.nearest, depth);
     span.farthest = std::max(span.farthest, depth);
+  }
+  return span;
+}
+
+// The depths a quad's pixels may have: a triangle's depth lies between its corners'. Worked out in
+// double precision, world, view and projection one after another as the vertex stage does; once
+// for each named plane (the products that reach depth and w read the corner's z alone).
+template <class Vertex>
+DepthSpan Depths(BatchModule& module, const Projected& q, const Vertex corners[4],
+                 const uint8_t matrices[platform::kMatrixBlockBytes], uint32_t plane) {
+  if (!q.known) return DepthSpan{-1e30, 1e30, 0};
+  BatchModule::NamedPlane* named = plane != 0 && plane <= module.planes.size() ? &module.planes[plane - 1] : nullptr;
+  if (named != nullptr && named->measured) return named->depth;
+  const DepthSpan span = MeasureDepths(corners, matrices, plane);
+  if (named != nullptr) {
+    named->depth = span;
+    named->measured = true;
   }
   return span;
 }
@@ -1105,7 +1125,7 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
   AddBounds(*batch, box);
   FrameQuad quad;
   quad.box = box;
-  quad.depth = Depths(projected, corners, batch->matrices, DepthPlane(m, corners, batch->matrices));
+  quad.depth = Depths(m, projected, corners, batch->matrices, DepthPlane(m, corners, batch->matrices));
   quad.hideable = true;
   quad.pixels = PixelsOf(projected, screen);
   quad.hides = PaintsOpaque(projected, corners, texture, rows[3], screen, quadShrinks, &quad.inner);
@@ -1152,7 +1172,7 @@ void DrawColoredQuad(const ColorVertex corners[4]) {
   AddBounds(*batch, box);
   FrameQuad quad;
   quad.box = box;
-  quad.depth = Depths(projected, corners, batch->matrices, DepthPlane(m, corners, batch->matrices));
+  quad.depth = Depths(m, projected, corners, batch->matrices, DepthPlane(m, corners, batch->matrices));
   batch->analysed.push_back(quad);
   // The colour program writes the vertex colour: with alpha exactly 1 at every corner, alpha is 1
   // across the quad, or a rounding step below it where perspective interpolation rounds (Mesa's
