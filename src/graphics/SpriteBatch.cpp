@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "graphics/Camera.h"
@@ -121,8 +122,7 @@ struct BatchModule {
   // corner, so the first one's is every one's.
   struct NamedPlane {
     std::array<float, 13> key;
-    DepthSpan depth;
-    bool measured = false;
+    std::optional<DepthSpan> depth;
   };
   std::vector<NamedPlane> planes;
   // The device's clear and draw counts after the last send: a frame may go without the depth
@@ -256,7 +256,7 @@ uint32_t DepthPlane(BatchModule& m, const Vertex corners[4], const uint8_t matri
     if (std::memcmp(m.planes[i].key.data(), key.data(), sizeof(key)) == 0) return static_cast<uint32_t>(i + 1);
   }
   if (m.planes.size() >= kPlanesNamed) return 0;
-  m.planes.push_back(BatchModule::NamedPlane{key, DepthSpan{}, false});
+  m.planes.push_back(BatchModule::NamedPlane{key, std::nullopt});
   return static_cast<uint32_t>(m.planes.size());
 }
 
@@ -283,21 +283,19 @@ DepthSpan MeasureDepths(const Vertex corners[4], const uint8_t matrices[platform
   return span;
 }
 
-// The depths a quad's pixels may have: a triangle's depth lies between its corners'. Worked out in
-// double precision, world, view and projection one after another as the vertex stage does; once
-// for each named plane (the products that reach depth and w read the corner's z alone).
+// The depths a quad's pixels may have, and its depth plane: a triangle's depth lies between its
+// corners'. Worked out in double precision, world, view and projection one after another as the
+// vertex stage does; once for each named plane (the products that reach depth and w read the
+// corner's z alone).
 template <class Vertex>
-DepthSpan Depths(BatchModule& module, const Projected& q, const Vertex corners[4],
-                 const uint8_t matrices[platform::kMatrixBlockBytes], uint32_t plane) {
+DepthSpan Depths(BatchModule& m, const Projected& q, const Vertex corners[4],
+                 const uint8_t matrices[platform::kMatrixBlockBytes]) {
+  const uint32_t plane = DepthPlane(m, corners, matrices);
   if (!q.known) return DepthSpan{-1e30, 1e30, 0};
-  BatchModule::NamedPlane* named = plane != 0 && plane <= module.planes.size() ? &module.planes[plane - 1] : nullptr;
-  if (named != nullptr && named->measured) return named->depth;
-  const DepthSpan span = MeasureDepths(corners, matrices, plane);
-  if (named != nullptr) {
-    named->depth = span;
-    named->measured = true;
-  }
-  return span;
+  if (plane == 0) return MeasureDepths(corners, matrices, plane);
+  std::optional<DepthSpan>& depth = m.planes[plane - 1].depth;
+  if (!depth) depth = MeasureDepths(corners, matrices, plane);
+  return *depth;
 }
 
 // Whether a textured quad may show its texture smaller than its size anywhere: GL then blends in
@@ -1125,7 +1123,7 @@ void DrawTexturedQuad(const TextureVertex corners[4], const Texture* texture, co
   AddBounds(*batch, box);
   FrameQuad quad;
   quad.box = box;
-  quad.depth = Depths(m, projected, corners, batch->matrices, DepthPlane(m, corners, batch->matrices));
+  quad.depth = Depths(m, projected, corners, batch->matrices);
   quad.hideable = true;
   quad.pixels = PixelsOf(projected, screen);
   quad.hides = PaintsOpaque(projected, corners, texture, rows[3], screen, quadShrinks, &quad.inner);
@@ -1172,7 +1170,7 @@ void DrawColoredQuad(const ColorVertex corners[4]) {
   AddBounds(*batch, box);
   FrameQuad quad;
   quad.box = box;
-  quad.depth = Depths(m, projected, corners, batch->matrices, DepthPlane(m, corners, batch->matrices));
+  quad.depth = Depths(m, projected, corners, batch->matrices);
   batch->analysed.push_back(quad);
   // The colour program writes the vertex colour: with alpha exactly 1 at every corner, alpha is 1
   // across the quad, or a rounding step below it where perspective interpolation rounds (Mesa's
