@@ -44,8 +44,9 @@ for _ in $(seq "${QM_PEER_ROUNDS:-3}"); do
   # Ours: Google Benchmark's CSV, one line per (N, size).
   (cd "$build" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ./bench/bench_sprites \
     --benchmark_filter="BM_PeerSprites/sprites:($filter)/" --benchmark_format=csv 2>/dev/null) |
-    awk -F, '/BM_PeerSprites/ { gsub(/"/, "", $1); split($1, p, "[:/]"); size = (p[5] == 1) ? "43x116" : "20x20";
-             print size, p[3], $3 }' >> "$work/ours.txt"
+    awk -F, '/^name,/ { for (i = 1; i <= NF; ++i) { gsub(/"/, "", $i); column[$i] = i } }
+             /BM_PeerSprites/ { gsub(/"/, "", $1); split($1, p, "[:/]"); size = (p[5] == 1) ? "43x116" : "20x20";
+             print size, p[3], $3, $column["objects_ms"] + $column["send_ms"], $column["pixels_ms"] }' >> "$work/ours.txt"
   xvfb-run -a -s "-screen 0 1280x720x24" "$work/sfml_sprites" "$small" "$big" $counts >> "$work/sfml.txt"
   xvfb-run -a -s "-screen 0 1280x720x24" "$work/sdl_sprites" "$small" "$big" $counts >> "$work/sdl.txt"
 done
@@ -59,5 +60,20 @@ for size in 20x20 43x116; do
     d=$(best $size $n "$work/sdl.txt")
     awk -v s=$size -v n=$n -v o="${o:-0}" -v f="${f:-0}" -v d="${d:-0}" 'BEGIN {
       printf "%-7s %6d %10.2f %10.2f %10.2f %10.2f %10.2f\n", s, n, o, f, d, (o > 0 ? f / o : 0), (o > 0 ? d / o : 0) }'
+  done
+done
+
+# Where the frames went (from each side's best round): the submitting thread's part (ours: the
+# object pass and the send, which holds the software renderer's vertex stage and binning; SFML's:
+# its draw() calls) and the wait for the renderer's threads to fill the pixels. No side's frame is
+# shorter than its pixels' part: both fill the same sprites (ours with the nearest texel where that
+# gives the same picture, SFML with linear filtering).
+split() { awk -v s="$1" -v n="$2" '$1 == s && $2 == n && NF >= 5 && (b == "" || $3 < b) { b = $3; f = $4 " " $5 }
+                                    END { print (f == "" ? "0 0" : f) }' "$3"; }
+printf '\n%-7s %6s %13s %13s %13s %13s\n' size N ours_submit ours_pixels sfml_submit sfml_pixels
+for size in 20x20 43x116; do
+  for n in $counts; do
+    printf '%-7s %6d %13.2f %13.2f %13.2f %13.2f\n' $size $n $(split $size $n "$work/ours.txt") \
+      $(split $size $n "$work/sfml.txt")
   done
 done

@@ -1,8 +1,8 @@
 // SFML 2.5 side of bench/peer_sprites.sh: N sprites, one draw() per sprite, the way SFML's users
 // write it, each row from one texture drawn at its own size (the small picture unturned, the big
 // one turned), smoothed (linear filtering). Usage: sfml_sprites SMALL.png BIG.png N... Prints
-// "size N ms-per-frame" for each N and row; each frame ends with a glFinish so finished frames
-// are timed.
+// "size N ms-per-frame draws-ms pixels-ms" for each N and row (the time in the draw() calls and in
+// the glFinish that follows them); each frame ends with a glFinish so finished frames are timed.
 #include <SFML/Graphics.hpp>
 #include <SFML/OpenGL.hpp>
 
@@ -36,17 +36,25 @@ int main(int argc, char** argv) {
         s.setPosition(static_cast<float>((i * 37) % 1280), static_cast<float>((i * 53) % 720));
         if (big) s.setRotation(static_cast<float>((i * 7) % 360));
       }
+      // The draws' and the finish's share of the timed frames.
+      using Clock = std::chrono::steady_clock;
+      double drawsMs = 0.0, pixelsMs = 0.0;
       auto frame = [&] {
         window.clear(sf::Color::Black);
+        const Clock::time_point drawing = Clock::now();
         for (const sf::Sprite& s : sprites) window.draw(s);
+        const Clock::time_point finishing = Clock::now();
         glFinish();
+        drawsMs += std::chrono::duration<double, std::milli>(finishing - drawing).count();
+        pixelsMs += std::chrono::duration<double, std::milli>(Clock::now() - finishing).count();
         window.display();
       };
       for (int i = 0; i < 2; ++i) frame();
-      auto start = std::chrono::steady_clock::now();
+      drawsMs = pixelsMs = 0.0;
+      auto start = Clock::now();
       for (int i = 0; i < frames; ++i) frame();
-      double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / frames;
-      std::printf("%ux%u %d %.2f\n", size.x, size.y, n, ms);
+      double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count() / frames;
+      std::printf("%ux%u %d %.2f %.2f %.2f\n", size.x, size.y, n, ms, drawsMs / frames, pixelsMs / frames);
       std::fflush(stdout);
     }
   }
