@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "app/EditorLink.h"
 #include "audio/AudioSystem.h"
@@ -9,6 +10,7 @@
 #include "graphics/Texture.h"
 #include "editor/Autosave.h"
 #include "editor/Clipboard.h"
+#include "editor/FileExplorer.h"
 #include "editor/RecordBuilder.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PlayerTuning.h"
@@ -16,6 +18,7 @@
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "platform/ImageDecoder.h"
 #include "scenes/AttributeFile.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
@@ -180,6 +183,13 @@ int SceneIdForPath(const std::string& path) {
   return NextEditorSceneId();
 }
 
+// True when the file decodes as the texture loader would decode it.
+bool IsPictureFile(const std::string& path) {
+  const std::string extension = std::filesystem::path(path).extension().string();
+  if (extension == ".tga") return ReadTga32File(path, platform::kMaxImageSide).has_value();
+  return platform::DecodeImageFile(path, 1).has_value();
+}
+
 std::string Trimmed(std::string text) {
   if (text.size() > kBufferLength) text.resize(kBufferLength);
   return text;
@@ -243,7 +253,7 @@ void SetEditSourceReader(uint64_t (*reader)()) { Module().editSource = reader; }
 bool AnyDialogOpen() {
   const EditorState& s = Editor();
   return s.saveDialogOpen || s.loadInProgress || s.attributeSaveOpen || s.attributeLoadOpen || s.errorBoxOpen ||
-         !s.texturePickFor.empty() || s.restoreOffered;
+         !s.texturePickFor.empty() || s.attributePickOpen || s.restoreOffered;
 }
 
 // ---- selection and tools --------------------------------------------------------------------------
@@ -473,11 +483,15 @@ bool SaveDialogSave() {
   return false;
 }
 
-void PressLoad() { Editor().loadInProgress = true; }
+void PressLoad() {
+  Editor().loadInProgress = true;
+  OpenExplorer(ExplorerFilter::Levels);
+}
 
 bool LoadPicked(const std::string& path) {
   EditorState& s = Editor();
-  s.pathBuffer = Trimmed(path);
+  // A picked path is used whole: only typed text is held to the field's length.
+  s.pathBuffer = path;
   if (EditorLoadLevel()) {
     s.loadInProgress = false;
     return true;
@@ -494,20 +508,26 @@ void ShowErrorBox(const std::string& message, float x, float y) {
   s.errorBoxOpen = true;
 }
 
-void StartTexturePick(const std::string& object) { Editor().texturePickFor = object; }
+void StartTexturePick(const std::string& object) {
+  Editor().texturePickFor = object;
+  OpenExplorer(ExplorerFilter::Pictures);
+}
 
 bool TexturePicked(const std::string& path) {
   EditorState& s = Editor();
   GameObject* object = FindLiveObject(s.texturePickFor);
   ModelLookValues before;
-  // The level lists its pictures relative to the asset folder.
-  std::string entry = path;
-  for (char& c : entry) {
-    if (c == '\\') c = '/';
-  }
+  // The level lists its pictures relative to the asset folder, with "/" between folders.
+  std::string entry = std::filesystem::path(path).generic_string();
   const std::string root = "./Assets/";
   if (object == nullptr || !ReadModelLook(*object, &before) || entry.rfind(root, 0) != 0 ||
       entry.size() == root.size()) {
+    ShowErrorBox("Could not open the file", s.errorPosition[0], s.errorPosition[1]);
+    return false;
+  }
+  // Every start of the level loads the pictures it lists: a file that is not one must never join.
+  if (!IsPictureFile(entry)) {
+    SetExplorerMessage(EntryName(entry) + " is not a picture the game can show");
     ShowErrorBox("Could not open the file", s.errorPosition[0], s.errorPosition[1]);
     return false;
   }
@@ -521,6 +541,29 @@ bool TexturePicked(const std::string& path) {
   RunEditorCommand(SetModelLookCommand(object->name, before, after));
   EditorHistory().EndMerge();
   s.texturePickFor.clear();
+  return true;
+}
+
+void StartAttributePick() {
+  Editor().attributePickOpen = true;
+  OpenExplorer(ExplorerFilter::Attributes);
+  SetExplorerFolder(std::string(kExplorerRoot) + "/Attributes");
+}
+
+bool AttributePicked(const std::string& path) {
+  namespace fs = std::filesystem;
+  EditorState& s = Editor();
+  const fs::path folder = fs::path(kExplorerRoot) / "Attributes";
+  const fs::path relative = fs::path(path).lexically_normal().lexically_relative(folder.lexically_normal());
+  const std::string name = relative.generic_string();
+  const bool inFolder = !relative.empty() && name.rfind("..", 0) != 0 && name != ".";
+  if (!inFolder || relative.extension() != ".json" || !ExplorerAccepts(path, ExplorerFilter::Attributes)) {
+    SetExplorerMessage("Attribute files are read from ./Assets/Attributes/");
+    return false;
+  }
+  s.attributeBuffer = name.substr(0, name.size() - 5);
+  s.attributeLoadFailed = false;
+  s.attributePickOpen = false;
   return true;
 }
 

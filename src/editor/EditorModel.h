@@ -61,6 +61,8 @@ struct EditorState {
   float pressX = 0.0f, pressY = 0.0f;
   // The object whose picture is being picked in the file explorer (empty: no pick wanted).
   std::string texturePickFor;
+  // The "Load Attributes" dialog's "Browse": the explorer is open to pick an attribute file.
+  bool attributePickOpen = false;
   // The enemy whose patrol list is shown; its path is read again when another enemy is shown.
   std::string shownEnemy;
   // Snapping of placed and dragged objects to a grid (the path grid's cell by default).
@@ -151,6 +153,12 @@ void StartTexturePick(const std::string& object);
 // The explorer reported a pick: the picture becomes a texture of the level and the model shows it.
 // A pick outside "./Assets" (or no pick) opens the error box and keeps the explorer.
 bool TexturePicked(const std::string& path);
+// "Browse" in the "Load Attributes" dialog: the explorer opens on the attribute files.
+void StartAttributePick();
+// The explorer reported a pick: a file of "./Assets/Attributes/" fills the dialog's name field (its
+// path below that folder, without ".json") and the explorer closes; any other pick is refused with
+// a message and the explorer stays.
+bool AttributePicked(const std::string& path);
 // "Remove texture": the model shows its colour again.
 void RemoveTexture(const std::string& object);
 

@@ -223,6 +223,10 @@ void DrawAttributeDialog(float width, float height, const char* title, bool* ope
   ImGui::SameLine();
   ImGui::TextUnformatted(".json");
   if (ImGui::Button(button)) press();
+  if (!saving) {
+    ImGui::SameLine();
+    if (ImGui::Button("Browse")) StartAttributePick();
+  }
   if (failed && saving) ImGui::TextWrapped("Failed to save Attributes: %s", s.attributeBuffer.c_str());
   if (failed && !saving) ImGui::TextWrapped("./Assets/Attributes/%s.json not found", s.attributeBuffer.c_str());
   ImGui::End();
@@ -266,6 +270,17 @@ void RunLoadFlow(float width, float height) {
   }
 }
 
+// What the explorer lists, under its "Ok".
+const char* ExplorerFilterText(ExplorerFilter filter) {
+  switch (filter) {
+    case ExplorerFilter::Levels: return "level files";
+    case ExplorerFilter::Pictures: return "pictures";
+    case ExplorerFilter::Attributes: return "attribute files";
+    case ExplorerFilter::Everything: break;
+  }
+  return "all files";
+}
+
 void RunTexturePick(float width, float height) {
   EditorState& s = Editor();
   if (s.texturePickFor.empty()) return;
@@ -277,6 +292,15 @@ void RunTexturePick(float width, float height) {
     s.errorPosition[1] = ImGui::GetIO().MousePos.y + 20.0f;
     TexturePicked(PickedPath());
   }
+}
+
+void RunAttributePick(float width, float height) {
+  EditorState& s = Editor();
+  if (!s.attributePickOpen) return;
+  ImGui::SetNextWindowPos(ImVec2(width / 2.0f, height / 2.0f), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+  ImGui::SetNextWindowSize(ImVec2(420.0f, 320.0f), ImGuiCond_Appearing);
+  if (!DrawFileExplorer()) s.attributePickOpen = false;
+  if (ExplorerPicked()) AttributePicked(PickedPath());
 }
 
 }  // namespace
@@ -299,6 +323,7 @@ void DrawEditorWindows(float width, float height) {
                       s.attributeLoadFailed, LoadAttributesFlow, false);
   RunLoadFlow(width, height);
   RunTexturePick(width, height);
+  RunAttributePick(width, height);
   DrawRestoreOffer(width, height);
   DrawErrorBox();
 }
@@ -307,7 +332,8 @@ bool DrawFileExplorer() {
   bool open = true;
   ImGui::Begin("File Explorer", &open);
   BeginExplorerFrame();
-  // The root is always one press away; the path bar names the folders below it.
+  // The root is always one press away; the path bar names the folders below it. Every press, and
+  // "Refresh", reads the folder again.
   if (ImGui::Button("Assets")) SetExplorerFolder(kExplorerRoot);
   const auto& buttons = ExplorerPathButtons();
   for (size_t i = buttons.size(); i-- > 0;) {
@@ -316,7 +342,8 @@ bool DrawFileExplorer() {
     if (ImGui::Button(buttons[i].c_str())) PressExplorerPathButton(i);
     ImGui::PopID();
   }
-  if (!ExplorerMessage().empty()) ImGui::TextWrapped("%s", ExplorerMessage().c_str());
+  ImGui::SameLine();
+  if (ImGui::Button("Refresh")) RefreshExplorer();
   const float listHeight = std::max(60.0f, ImGui::GetWindowHeight() - 140.0f);
   ImGui::BeginChild("##FileDialog_FileList", ImVec2(0.0f, listHeight), true);
   const auto& entries = ExplorerEntries();
@@ -328,6 +355,11 @@ bool DrawFileExplorer() {
   ImGui::EndChild();
   ImGui::Text("File Name(s) : %s", ExplorerPickedText().c_str());
   if (ImGui::Button("Ok")) PressExplorerOk();
+  ImGui::SameLine();
+  ImGui::TextDisabled("%s", ExplorerFilterText(ExplorerFilterInUse()));
+  // A message goes under everything that can be clicked, so it never moves a row or the button the
+  // user is aiming at.
+  if (!ExplorerMessage().empty()) ImGui::TextWrapped("%s", ExplorerMessage().c_str());
   ImGui::End();
   return open;
 }
