@@ -1,6 +1,7 @@
 #include "editor/EditorModel.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 
@@ -72,8 +73,14 @@ void SelectPress(const PointerInput& in) {
   EditorState& s = Editor();
   GameObject* hit = ObjectUnder(in.worldX, in.worldY);
   if (hit == nullptr) {
-    ClearSelection();
-    s.pendingNodes.clear();
+    // With Ctrl held the band adds to what is selected.
+    if (!in.ctrl) {
+      ClearSelection();
+      s.pendingNodes.clear();
+    }
+    s.banding = true;
+    s.band[0] = s.band[2] = in.worldX;
+    s.band[1] = s.band[3] = in.worldY;
   } else if (!IsSelected(hit->name)) {
     SelectObject(hit->name, in.ctrl);
     if (s.placingNodes && IsNode(hit->name)) AppendPending(hit->name);
@@ -83,6 +90,11 @@ void SelectPress(const PointerInput& in) {
 
 void SelectDrag(const PointerInput& in) {
   EditorState& s = Editor();
+  if (s.banding) {
+    s.band[2] = in.worldX;
+    s.band[3] = in.worldY;
+    return;
+  }
   s.dragUnsnapped = s.dragUnsnapped || in.shift;
   if (s.selection.empty() || !MovedPastThreshold(in)) return;
   std::vector<MoveObjectsCommand::Move> moves;
@@ -106,6 +118,14 @@ void SelectDrag(const PointerInput& in) {
 }
 
 void SelectRelease(const PointerInput& in) {
+  EditorState& s = Editor();
+  const bool band = s.banding && MovedPastThreshold(in);
+  s.banding = false;
+  if (band) {
+    for (GameObject* o : ObjectsInside(s.band[0], s.band[1], in.worldX, in.worldY)) SelectObject(o->name, true);
+    EditorHistory().EndMerge();
+    return;
+  }
   if (!in.ctrl && !MovedPastThreshold(in)) ClearSelection();
   if (GameObject* hit = ObjectUnder(in.worldX, in.worldY)) {
     if (!IsSelected(hit->name)) SelectObject(hit->name, true);
@@ -284,6 +304,44 @@ bool IsSelected(const std::string& name) {
   return std::find(sel.begin(), sel.end(), name) != sel.end();
 }
 
+std::vector<GameObject*> ListedObjects(const std::string& filter) {
+  auto lower = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
+  const std::string wanted = lower(filter);
+  std::vector<GameObject*> listed;
+  for (GameObject* o : Objects()) {
+    // Hidden objects (the menus' highlight) are not listed, as they cannot be picked either.
+    if (o == nullptr || o->destroy || !o->visible) continue;
+    if (wanted.empty() || lower(o->name).find(wanted) != std::string::npos) listed.push_back(o);
+  }
+  return listed;
+}
+
+std::vector<GameObject*> ObjectsInside(float x0, float y0, float x1, float y1) {
+  const float left = std::min(x0, x1), right = std::max(x0, x1);
+  const float bottom = std::min(y0, y1), top = std::max(y0, y1);
+  std::vector<GameObject*> inside;
+  for (GameObject* o : Objects()) {
+    // What the band can take is what a click can: visible objects with a shape to pick them by.
+    if (o == nullptr || o->destroy || !o->visible) continue;
+    if (o->GetComponentAs<Collision>(SlotOf(ComponentType::Collision)) == nullptr) continue;
+    const Transform* t = o->GetTransform();
+    if (t == nullptr) continue;
+    const float radians = t->rotation * 3.14159265f / 180.0f;
+    const float c = std::fabs(std::cos(radians)), s = std::fabs(std::sin(radians));
+    // Half the extent of the turned outline along x and y.
+    const float hx = (std::fabs(t->scale[0]) * c + std::fabs(t->scale[1]) * s) / 2.0f;
+    const float hy = (std::fabs(t->scale[0]) * s + std::fabs(t->scale[1]) * c) / 2.0f;
+    if (t->position[0] - hx >= left && t->position[0] + hx <= right && t->position[1] - hy >= bottom &&
+        t->position[1] + hy <= top) {
+      inside.push_back(o);
+    }
+  }
+  return inside;
+}
+
 GameObject* FirstSelected() {
   const auto& sel = Editor().selection;
   return sel.empty() ? nullptr : FindLiveObject(sel.front());
@@ -305,6 +363,7 @@ void RunTools(const PointerInput& in) {
     s.pressX = in.worldX;
     s.pressY = in.worldY;
     s.dragUnsnapped = in.shift;
+    s.banding = false;
     if (!s.pressTaken) return;
     switch (s.tool) {
       case EditorTool::Select: SelectPress(in); break;

@@ -123,10 +123,11 @@ void DrawProjectManager(float width, float height) {
   ImGui::Begin("Project Manager", nullptr, ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse);
   ImGui::PushItemWidth(-120.0f);  // room for the labels
   ImGui::TextUnformatted("Objects");
+  ImGui::SameLine();
+  ImGui::SetNextItemWidth(-FLT_MIN);
+  ImGui::InputTextWithHint("##ObjectFilter", "filter", &Editor().objectFilter);
   if (ImGui::BeginListBox("##Objects", ImVec2(-FLT_MIN, std::max(60.0f, height - 230.0f)))) {
-    for (GameObject* o : Objects()) {
-      // Hidden objects (the menus' highlight) are not listed, as they cannot be picked either.
-      if (o == nullptr || o->destroy || !o->visible) continue;
+    for (GameObject* o : ListedObjects(Editor().objectFilter)) {
       if (ImGui::Selectable(o->name.c_str(), IsSelected(o->name))) SelectObject(o->name, ImGui::GetIO().KeyCtrl);
     }
     ImGui::EndListBox();
@@ -183,6 +184,16 @@ void OutlineSelection(float width, float height) {
     const ImU32 colour = i == 0 ? IM_COL32(255, 200, 40, 255) : IM_COL32(120, 200, 255, 220);
     draw->AddQuad(points[0], points[1], points[2], points[3], colour, 2.0f);
   }
+  // The band being dragged from empty space.
+  const EditorState& s = Editor();
+  if (!s.banding) return;
+  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  WorldToScreenIn(s.band[0], s.band[1], w, h, &x0, &y0);
+  WorldToScreenIn(s.band[2], s.band[3], w, h, &x1, &y1);
+  const ImVec2 a(static_cast<float>(std::min(x0, x1)), static_cast<float>(std::min(y0, y1)));
+  const ImVec2 b(static_cast<float>(std::max(x0, x1)), static_cast<float>(std::max(y0, y1)));
+  draw->AddRectFilled(a, b, IM_COL32(120, 200, 255, 40));
+  draw->AddRect(a, b, IM_COL32(120, 200, 255, 220), 0.0f, 0, 1.0f);
 }
 
 void CentreNextDialog(float width, float height) {
