@@ -122,7 +122,12 @@ void SelectRelease(const PointerInput& in) {
   const bool band = s.banding && MovedPastThreshold(in);
   s.banding = false;
   if (band) {
-    for (GameObject* o : ObjectsInside(s.band[0], s.band[1], in.worldX, in.worldY)) SelectObject(o->name, true);
+    for (GameObject* o : ObjectsInside(s.band[0], s.band[1], in.worldX, in.worldY)) {
+      if (IsSelected(o->name)) continue;
+      SelectObject(o->name, true);
+      // Nodes taken by the band join a path being gathered, as clicked ones do.
+      if (s.placingNodes && IsNode(o->name)) AppendPending(o->name);
+    }
     EditorHistory().EndMerge();
     return;
   }

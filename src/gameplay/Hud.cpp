@@ -7,7 +7,6 @@
 #include "gameplay/ScreenLabel.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectHandle.h"
-#include "objects/ObjectManager.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
 
