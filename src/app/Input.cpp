@@ -83,6 +83,8 @@ void SetRightButton(bool down, int32_t x, int32_t y) {
   }
 }
 
+void AddMouseWheel(int32_t notches) { Input().mouse.wheel += notches; }
+
 void SetPadReader(PadReader reader) { Module().reader = reader; }
 
 float ConvertStickAxis(int16_t raw, float deadZone) {
@@ -142,6 +144,7 @@ void CopyPreviousInput() {
   std::memcpy(Input().previousKeys, Input().keys, sizeof(Input().keys));
   Input().mouse.previousLeft = Input().mouse.left;
   Input().mouse.previousRight = Input().mouse.right;
+  Input().mouse.wheel = 0;
 }
 
 void LeftDrag(float* x, float* y) {

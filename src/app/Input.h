@@ -18,6 +18,7 @@ struct MouseState {
   // The buttons as the last events left them. The capture rule clears `left` and `right` while the
   // editor's interface has the mouse; the interface itself still needs to see the button held.
   bool heldLeft = false, heldRight = false;
+  int32_t wheel = 0;  // wheel notches turned in this pass, away from the user positive
 };
 
 // The raw pad record as XInput reports it: buttons use the XInput bit masks, triggers 0..255,
@@ -77,6 +78,7 @@ void SetKey(int vk, bool down);
 void SetMousePosition(int32_t x, int32_t y);
 void SetLeftButton(bool down, int32_t x, int32_t y);
 void SetRightButton(bool down, int32_t x, int32_t y);
+void AddMouseWheel(int32_t notches);
 
 // Reads one pad's raw state; false when no pad answers at that index. Installed by the application
 // (the platform's pad reader); with none installed every pad reads as absent.
@@ -93,7 +95,7 @@ float ConvertStickAxis(int16_t raw, float deadZone);
 // One trigger value: 0 below the threshold, else raw / 255 limited to [-1, 1].
 float ConvertTrigger(uint8_t raw, float threshold);
 
-// After each frame: previous key and button states := current ones.
+// After each frame: previous key and button states := current ones; the wheel's turn is spent.
 void CopyPreviousInput();
 
 // World-space drags: the cursor's world position now minus that of the last left (right) click.

@@ -35,6 +35,7 @@ constexpr int32_t kMaxFramesPerLine = 100000000;
 constexpr int64_t kMaxScriptFrames = 1000000000;
 constexpr double kMaxDt = 86400.0;  // a day: longer frames are not frames
 constexpr int32_t kMaxPixel = 32767;  // the window reports positions as signed 16-bit numbers
+constexpr int32_t kMaxWheel = 1000;   // notches in one frame; more is a typing slip
 constexpr double kStickScale = 32767.0;
 constexpr double kTriggerScale = 255.0;
 
@@ -215,6 +216,13 @@ class LineReader {
       sy = StickRaw(y);
       return true;
     }
+    if (word == "WHEEL") {
+      if (!ParseNumber(value, &x) || x != std::floor(x) || std::fabs(x) > kMaxWheel || x == 0.0) {
+        return Fail(Quoted(original) + " wants a whole number of notches, not 0, within +-" + std::to_string(kMaxWheel));
+      }
+      frame_->wheel = static_cast<int32_t>(x);
+      return true;
+    }
     if (word == "LT" || word == "RT") {
       if (!ParseNumber(value, &x) || x < 0.0 || x > 1.0) {
         return Fail(Quoted(original) + " wants a value from 0 to 1");
@@ -250,6 +258,7 @@ void AppendTokens(const InputFrame& frame, std::string* out) {
   if (frame.leftButton) add("LMB");
   if (frame.rightButton) add("RMB");
   if (frame.middleButton) add("MMB");
+  if (frame.wheel != 0) add("wheel=" + std::to_string(frame.wheel));
   if (frame.cursor == CursorPlacement::Window) {
     add("mouse=" + std::to_string(frame.mouseX) + "," + std::to_string(frame.mouseY));
   } else if (frame.cursor == CursorPlacement::World) {

@@ -9,6 +9,7 @@
 //   60 D                           hold D for 60 frames; everything not named is up
 //   1 RMB mouseworld=400,310       cursor over a world point, with the camera of that frame
 //   20 LMB mouse=640,200           cursor at a window pixel (origin top-left)
+//   1 wheel=-2                     the mouse wheel turned 2 notches towards the user in each frame
 //   15 lstick=0.5,-1 rt=1 PAD_A    pad 0: left stick (y up), right trigger, button A
 //
 // Keys are held as the virtual-key codes the input tables use. Ctrl, Shift and Alt are held by
@@ -29,6 +30,7 @@ struct InputFrame {
   bool leftButton = false;
   bool rightButton = false;
   bool middleButton = false;  // kept and written; the game reads no middle button
+  int32_t wheel = 0;          // wheel notches turned in the frame, away from the user positive
   CursorPlacement cursor = CursorPlacement::None;
   int32_t mouseX = 0, mouseY = 0;       // window pixels, for CursorPlacement::Window
   float worldX = 0.0f, worldY = 0.0f;   // world point, for CursorPlacement::World

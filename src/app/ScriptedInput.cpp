@@ -20,6 +20,7 @@ struct Delivered {
   bool left = false, right = false, middle = false;
   bool cursorPlaced = false;
   int32_t x = 0, y = 0;
+  int32_t wheel = 0;  // notches turned in this frame
 };
 
 struct Session {
@@ -121,6 +122,11 @@ void PlayFrame(const InputFrame& want, const platform::Platform& real,
     deliver(e);
   }
   d.middle = want.middleButton;
+  if (want.wheel != 0) {
+    d.wheel = want.wheel;
+    e = {Kind::Wheel, want.wheel, d.x, d.y};
+    deliver(e);
+  }
 }
 
 // Notes what the real platform delivered, for the recorder.
@@ -134,6 +140,9 @@ void Track(const platform::Event& e) {
       if (e.key > 0 && e.key < 256 && e.key != vk::Control && e.key != vk::Shift && e.key != vk::Menu) {
         d.keys.set(static_cast<size_t>(e.key), e.kind == Kind::KeyDown);
       }
+      return;
+    case Kind::Wheel:
+      d.wheel += e.key;
       return;
     case Kind::MouseMove: break;
     case Kind::LeftDown: d.left = true; break;
@@ -300,6 +309,7 @@ void AdvanceInputScript() {
     frame.leftButton = s.delivered.left;
     frame.rightButton = s.delivered.right;
     frame.middleButton = s.delivered.middle;
+    frame.wheel = s.delivered.wheel;
     if (s.delivered.cursorPlaced) {
       frame.cursor = CursorPlacement::Window;
       frame.mouseX = s.delivered.x;
@@ -307,6 +317,7 @@ void AdvanceInputScript() {
     }
     s.recording.Add(frame, LastFrameMs());
   }
+  s.delivered.wheel = 0;
   if (const InputRun* run = CurrentRun()) {
     if (++s.inRun >= run->frames) {
       ++s.run;

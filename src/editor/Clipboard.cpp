@@ -6,6 +6,7 @@
 #include "editor/EditorModel.h"
 #include "editor/RecordBuilder.h"
 #include "gameplay/PatrolPaths.h"
+#include "graphics/Texture.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "scenes/Level.h"
@@ -15,6 +16,7 @@ namespace {
 
 struct ClipboardModule {
   std::vector<ObjectRecord> records;
+  std::vector<std::string> pictures;  // the source level's list entries of the pictures they show
 };
 
 ClipboardModule& Module() {
@@ -41,6 +43,30 @@ std::string NextName(const std::string& like) {
   return name;
 }
 
+// The level's list entry ("Sub/wall.png") of the picture an object shows by name ("wall.png"), or empty.
+std::string ListEntryFor(const Level& level, const std::string& picture) {
+  for (const std::string& entry : level.textures) {
+    if (TextureNameOf(entry) == picture) return entry;
+  }
+  return "";
+}
+
+// The list entries of every picture the records show: models and particles.
+std::vector<std::string> PicturesOf(const std::vector<ObjectRecord>& records) {
+  std::vector<std::string> entries;
+  const Level* level = EditedLevel();
+  if (level == nullptr) return entries;
+  auto keep = [&](const std::string& picture) {
+    const std::string entry = picture.empty() ? "" : ListEntryFor(*level, picture);
+    if (!entry.empty() && std::find(entries.begin(), entries.end(), entry) == entries.end()) entries.push_back(entry);
+  };
+  for (const ObjectRecord& r : records) {
+    keep(r.texture);
+    for (const EmitterRecord& e : r.emitters) keep(e.texture);
+  }
+  return entries;
+}
+
 // Texts are built last, so the objects they label already exist.
 bool IsText(const ObjectRecord& r) { return r.type == static_cast<int32_t>(ObjectType::Text); }
 
@@ -63,10 +89,22 @@ void PasteObjectsCommand::Rename() {
   named_ = true;
 }
 
+// The pictures go in before the objects are built, so their models find them.
+void PasteObjectsCommand::AddPictures(Level& level) {
+  addedPictures_.clear();
+  for (const std::string& entry : pictures_) {
+    if (!ListEntryFor(level, TextureNameOf(entry)).empty()) continue;
+    level.textures.push_back(entry);
+    TextureManager::Load("./Assets/" + entry);
+    addedPictures_.push_back(entry);
+  }
+}
+
 bool PasteObjectsCommand::Do() {
   Level* level = EditedLevel();
   if (level == nullptr || records_.empty()) return false;
   if (!named_) Rename();
+  AddPictures(*level);
   // The names were taken from the counter already; building must not move it back.
   const int32_t counter = ObjectCounter();
   for (ObjectRecord& r : records_) {
@@ -92,6 +130,11 @@ void PasteObjectsCommand::Undo() {
     objects.erase(std::remove_if(objects.begin(), objects.end(), [&](const ObjectRecord& o) { return o.id == r.id; }),
                   objects.end());
   }
+  if (level == nullptr) return;
+  for (const std::string& entry : addedPictures_) {
+    auto it = std::find(level->textures.begin(), level->textures.end(), entry);
+    if (it != level->textures.end()) level->textures.erase(it);
+  }
 }
 
 std::vector<std::string> PasteObjectsCommand::PastedNames() const {
@@ -110,6 +153,7 @@ bool CopySelection() {
     records.push_back(MakeObjectRecord(*object, record));
   }
   if (records.empty()) return false;
+  Module().pictures = PicturesOf(records);
   Module().records = std::move(records);
   return true;
 }
@@ -117,7 +161,7 @@ bool CopySelection() {
 bool PasteAt(float x, float y) {
   const auto& records = Module().records;
   if (records.empty()) return false;
-  auto command = std::make_unique<PasteObjectsCommand>(records, x - records.front().translationX,
+  auto command = std::make_unique<PasteObjectsCommand>(records, Module().pictures, x - records.front().translationX,
                                                        y - records.front().translationY);
   PasteObjectsCommand* paste = command.get();
   if (!RunEditorCommand(std::move(command))) return false;
@@ -129,15 +173,15 @@ bool PasteAt(float x, float y) {
 
 bool DuplicateSelection(float offset) {
   // A duplicate leaves what the user copied on the clipboard.
-  std::vector<ObjectRecord> kept = Module().records;
+  const ClipboardModule kept = Module();
   bool done = false;
   if (CopySelection()) {
     const ObjectRecord& first = Module().records.front();
     done = PasteAt(first.translationX + offset, first.translationY - offset);
   }
-  Module().records = std::move(kept);
+  Module() = kept;
   return done;
 }
 
 size_t ClipboardSize() { return Module().records.size(); }
-void ClearClipboard() { Module().records.clear(); }
+void ClearClipboard() { Module() = ClipboardModule{}; }

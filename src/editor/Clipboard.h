@@ -3,7 +3,8 @@
 // new objects from them, named from the object counter, as one undoable command. Links between
 // copied objects (a guard's first node, a node's successor, a text's labelled object) are carried
 // over to the new names; links to objects that were not copied are dropped, so a pasted path never
-// runs into the original one.
+// runs into the original one. A copy also keeps the pictures its objects show, as the level it came
+// from lists them; a paste into a level that does not list a picture adds it to that level's list.
 #pragma once
 
 #include <memory>
@@ -12,12 +13,15 @@
 
 #include "editor/EditorCommands.h"
 
+struct Level;
+
 // Builds copies of `records` moved by (dx, dy) under fresh names. Undo removes them; redo builds
 // them again with the same names.
 class PasteObjectsCommand final : public EditorCommand {
  public:
-  PasteObjectsCommand(std::vector<ObjectRecord> records, float dx, float dy)
-      : records_(std::move(records)), dx_(dx), dy_(dy) {}
+  // `pictures`: texture-list entries (paths below "./Assets/") of the pictures the records show.
+  PasteObjectsCommand(std::vector<ObjectRecord> records, std::vector<std::string> pictures, float dx, float dy)
+      : records_(std::move(records)), pictures_(std::move(pictures)), dx_(dx), dy_(dy) {}
   bool Do() override;
   void Undo() override;
   std::string Label() const override { return "Paste"; }
@@ -26,7 +30,10 @@ class PasteObjectsCommand final : public EditorCommand {
 
  private:
   void Rename();
+  void AddPictures(Level& level);
   std::vector<ObjectRecord> records_;
+  std::vector<std::string> pictures_;
+  std::vector<std::string> addedPictures_;  // the entries this paste added to the level's list
   float dx_, dy_;
   bool named_ = false;
 };

@@ -8,6 +8,7 @@
 #include "editor/Autosave.h"
 #include "editor/Clipboard.h"
 #include "editor/EditorModel.h"
+#include "editor/EditorView.h"
 #include "editor/EditorWindows.h"
 #include "editor/FileExplorer.h"
 #include "editor/ImGuiLayer.h"
@@ -28,6 +29,7 @@ struct EditorFrameModule {
   bool letterWasDown[kShortcutCount] = {};
   bool panning = false;  // a right-button drag that began over the world moves the view
   int32_t panX = 0, panY = 0;
+  bool wasStopped = true;  // Run and Stop change the view's distance
 };
 
 EditorFrameModule& Module() {
@@ -76,6 +78,28 @@ void PanView() {
   }
   m.panX = mouse.x;
   m.panY = mouse.y;
+}
+
+// While stopped, the wheel over the world zooms the view around the cursor (over a window it
+// scrolls the window).
+void ZoomView() {
+  const MouseState& mouse = Input().mouse;
+  if (mouse.wheel == 0 || !Editor().stopped || ImGui::GetIO().WantCaptureMouse) return;
+  const ImGuiIO& io = ImGui::GetIO();
+  ZoomViewAt(static_cast<float>(mouse.x), static_cast<float>(mouse.y), mouse.wheel,
+             static_cast<int>(io.DisplaySize.x), static_cast<int>(io.DisplaySize.y));
+}
+
+// The level runs from the game's own distance and comes back to the editor's zoom at Stop.
+void FollowRunAndStop() {
+  EditorFrameModule& m = Module();
+  if (Editor().stopped == m.wasStopped) return;
+  m.wasStopped = Editor().stopped;
+  if (m.wasStopped) {
+    EnterEditView();
+  } else {
+    EnterPlayView();
+  }
 }
 
 uint64_t ActiveWidget() { return ImGui::GetActiveID(); }
@@ -150,9 +174,11 @@ void EditorFrame() {
   RunTools(pointer);
   RunShortcuts(pointer);
   PanView();
+  ZoomView();
   // 3. Every window.
   const ImGuiIO& io = ImGui::GetIO();
   DrawEditorWindows(io.DisplaySize.x, io.DisplaySize.y);
+  FollowRunAndStop();
   // 4. A continuous edit ends when nothing is being dragged or typed into.
   if (!ImGui::IsAnyItemActive() && !Editor().pressTaken) EditorHistory().EndMerge();
   // 5. The backups: a level shown for the first time may have one to restore; edits are kept

@@ -170,6 +170,16 @@ bool DeleteObjectCommand::Do() {
   auto& records = level->objects;
   auto it = std::find_if(records.begin(), records.end(), [&](const ObjectRecord& r) { return r.id == name_; });
   hadRecord_ = it != records.end();
+  if (!hadRecord_) {
+    hidden_ = object;
+    UIHandler* handler = HandlerOf(object);
+    wasVisible_ = object->visible;
+    wasActive_ = handler != nullptr && handler->active;
+    // Its label follows the button's visible flag.
+    if (handler != nullptr) handler->SetShown(false);
+    object->visible = false;
+    return true;
+  }
   record_ = MakeObjectRecord(*object, hadRecord_ ? &*it : nullptr);
   reroutes_.clear();
   if (hadRecord_) {
@@ -204,6 +214,14 @@ bool DeleteObjectCommand::Do() {
 }
 
 void DeleteObjectCommand::Undo() {
+  if (!hadRecord_) {
+    // After a new start of the scene the game has made the object afresh: nothing to show again.
+    GameObject* object = hidden_.Get();
+    if (object == nullptr) return;
+    object->visible = wasVisible_;
+    if (UIHandler* handler = HandlerOf(object)) handler->active = wasActive_;
+    return;
+  }
   GameObject* object = RebuildFromRecord(record_);
   Level* level = EditedLevel();
   if (level != nullptr && hadRecord_) {

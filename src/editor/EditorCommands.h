@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "objects/ObjectHandle.h"
 #include "scenes/LevelRecords.h"
 
 class GameObject;
@@ -91,6 +92,9 @@ class PlaceObjectCommand final : public EditorCommand {
 
 // Deletes an object: marks it for destruction, removes its record, re-routes the records of patrol
 // paths through it, and unlinks texts that label it. Undo rebuilds it from the record it had.
+// An object the level holds no record of is made by the game at every start (a menu's button): a copy
+// rebuilt from what the editor can read would lack what the game gave it (its action, its place in
+// its menu), so it is hidden instead, and undo shows that very object again.
 class DeleteObjectCommand final : public EditorCommand {
  public:
   explicit DeleteObjectCommand(std::string name) : name_(std::move(name)) {}
@@ -108,6 +112,8 @@ class DeleteObjectCommand final : public EditorCommand {
   size_t index_ = 0;
   std::vector<Reroute> reroutes_;
   std::vector<std::string> labels_;  // texts that were linked to the object
+  ObjectHandle hidden_;              // the game's object this command hid
+  bool wasVisible_ = true, wasActive_ = true;
 };
 
 // Moves objects to new positions (x, y; z stays), on their transforms and their records. A drag

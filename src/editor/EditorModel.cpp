@@ -1,7 +1,9 @@
 #include "editor/EditorModel.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <filesystem>
 
 #include "app/EditorLink.h"
 #include "audio/AudioSystem.h"
@@ -9,6 +11,7 @@
 #include "graphics/Texture.h"
 #include "editor/Autosave.h"
 #include "editor/Clipboard.h"
+#include "editor/FileExplorer.h"
 #include "editor/RecordBuilder.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PlayerTuning.h"
@@ -16,6 +19,7 @@
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "platform/ImageDecoder.h"
 #include "scenes/AttributeFile.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
@@ -69,8 +73,14 @@ void SelectPress(const PointerInput& in) {
   EditorState& s = Editor();
   GameObject* hit = ObjectUnder(in.worldX, in.worldY);
   if (hit == nullptr) {
-    ClearSelection();
-    s.pendingNodes.clear();
+    // With Ctrl held the band adds to what is selected.
+    if (!in.ctrl) {
+      ClearSelection();
+      s.pendingNodes.clear();
+    }
+    s.banding = true;
+    s.band[0] = s.band[2] = in.worldX;
+    s.band[1] = s.band[3] = in.worldY;
   } else if (!IsSelected(hit->name)) {
     SelectObject(hit->name, in.ctrl);
     if (s.placingNodes && IsNode(hit->name)) AppendPending(hit->name);
@@ -80,6 +90,11 @@ void SelectPress(const PointerInput& in) {
 
 void SelectDrag(const PointerInput& in) {
   EditorState& s = Editor();
+  if (s.banding) {
+    s.band[2] = in.worldX;
+    s.band[3] = in.worldY;
+    return;
+  }
   s.dragUnsnapped = s.dragUnsnapped || in.shift;
   if (s.selection.empty() || !MovedPastThreshold(in)) return;
   std::vector<MoveObjectsCommand::Move> moves;
@@ -103,6 +118,19 @@ void SelectDrag(const PointerInput& in) {
 }
 
 void SelectRelease(const PointerInput& in) {
+  EditorState& s = Editor();
+  const bool band = s.banding && MovedPastThreshold(in);
+  s.banding = false;
+  if (band) {
+    for (GameObject* o : ObjectsInside(s.band[0], s.band[1], in.worldX, in.worldY)) {
+      if (IsSelected(o->name)) continue;
+      SelectObject(o->name, true);
+      // Nodes taken by the band join a path being gathered, as clicked ones do.
+      if (s.placingNodes && IsNode(o->name)) AppendPending(o->name);
+    }
+    EditorHistory().EndMerge();
+    return;
+  }
   if (!in.ctrl && !MovedPastThreshold(in)) ClearSelection();
   if (GameObject* hit = ObjectUnder(in.worldX, in.worldY)) {
     if (!IsSelected(hit->name)) SelectObject(hit->name, true);
@@ -180,6 +208,13 @@ int SceneIdForPath(const std::string& path) {
   return NextEditorSceneId();
 }
 
+// True when the file decodes as the texture loader would decode it.
+bool IsPictureFile(const std::string& path) {
+  const std::string extension = std::filesystem::path(path).extension().string();
+  if (extension == ".tga") return ReadTga32File(path, platform::kMaxImageSide).has_value();
+  return platform::DecodeImageFile(path, 1).has_value();
+}
+
 std::string Trimmed(std::string text) {
   if (text.size() > kBufferLength) text.resize(kBufferLength);
   return text;
@@ -243,7 +278,7 @@ void SetEditSourceReader(uint64_t (*reader)()) { Module().editSource = reader; }
 bool AnyDialogOpen() {
   const EditorState& s = Editor();
   return s.saveDialogOpen || s.loadInProgress || s.attributeSaveOpen || s.attributeLoadOpen || s.errorBoxOpen ||
-         !s.texturePickFor.empty() || s.restoreOffered;
+         !s.texturePickFor.empty() || s.attributePickOpen || s.restoreOffered;
 }
 
 // ---- selection and tools --------------------------------------------------------------------------
@@ -274,6 +309,44 @@ bool IsSelected(const std::string& name) {
   return std::find(sel.begin(), sel.end(), name) != sel.end();
 }
 
+std::vector<GameObject*> ListedObjects(const std::string& filter) {
+  auto lower = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
+  const std::string wanted = lower(filter);
+  std::vector<GameObject*> listed;
+  for (GameObject* o : Objects()) {
+    // Hidden objects (the menus' highlight) are not listed, as they cannot be picked either.
+    if (o == nullptr || o->destroy || !o->visible) continue;
+    if (wanted.empty() || lower(o->name).find(wanted) != std::string::npos) listed.push_back(o);
+  }
+  return listed;
+}
+
+std::vector<GameObject*> ObjectsInside(float x0, float y0, float x1, float y1) {
+  const float left = std::min(x0, x1), right = std::max(x0, x1);
+  const float bottom = std::min(y0, y1), top = std::max(y0, y1);
+  std::vector<GameObject*> inside;
+  for (GameObject* o : Objects()) {
+    // What the band can take is what a click can: visible objects with a shape to pick them by.
+    if (o == nullptr || o->destroy || !o->visible) continue;
+    if (o->GetComponentAs<Collision>(SlotOf(ComponentType::Collision)) == nullptr) continue;
+    const Transform* t = o->GetTransform();
+    if (t == nullptr) continue;
+    const float radians = t->rotation * 3.14159265f / 180.0f;
+    const float c = std::fabs(std::cos(radians)), s = std::fabs(std::sin(radians));
+    // Half the extent of the turned outline along x and y.
+    const float hx = (std::fabs(t->scale[0]) * c + std::fabs(t->scale[1]) * s) / 2.0f;
+    const float hy = (std::fabs(t->scale[0]) * s + std::fabs(t->scale[1]) * c) / 2.0f;
+    if (t->position[0] - hx >= left && t->position[0] + hx <= right && t->position[1] - hy >= bottom &&
+        t->position[1] + hy <= top) {
+      inside.push_back(o);
+    }
+  }
+  return inside;
+}
+
 GameObject* FirstSelected() {
   const auto& sel = Editor().selection;
   return sel.empty() ? nullptr : FindLiveObject(sel.front());
@@ -295,6 +368,7 @@ void RunTools(const PointerInput& in) {
     s.pressX = in.worldX;
     s.pressY = in.worldY;
     s.dragUnsnapped = in.shift;
+    s.banding = false;
     if (!s.pressTaken) return;
     switch (s.tool) {
       case EditorTool::Select: SelectPress(in); break;
@@ -473,11 +547,15 @@ bool SaveDialogSave() {
   return false;
 }
 
-void PressLoad() { Editor().loadInProgress = true; }
+void PressLoad() {
+  Editor().loadInProgress = true;
+  OpenExplorer(ExplorerFilter::Levels);
+}
 
 bool LoadPicked(const std::string& path) {
   EditorState& s = Editor();
-  s.pathBuffer = Trimmed(path);
+  // A picked path is used whole: only typed text is held to the field's length.
+  s.pathBuffer = path;
   if (EditorLoadLevel()) {
     s.loadInProgress = false;
     return true;
@@ -494,20 +572,26 @@ void ShowErrorBox(const std::string& message, float x, float y) {
   s.errorBoxOpen = true;
 }
 
-void StartTexturePick(const std::string& object) { Editor().texturePickFor = object; }
+void StartTexturePick(const std::string& object) {
+  Editor().texturePickFor = object;
+  OpenExplorer(ExplorerFilter::Pictures);
+}
 
 bool TexturePicked(const std::string& path) {
   EditorState& s = Editor();
   GameObject* object = FindLiveObject(s.texturePickFor);
   ModelLookValues before;
-  // The level lists its pictures relative to the asset folder.
-  std::string entry = path;
-  for (char& c : entry) {
-    if (c == '\\') c = '/';
-  }
+  // The level lists its pictures relative to the asset folder, with "/" between folders.
+  std::string entry = std::filesystem::path(path).generic_string();
   const std::string root = "./Assets/";
   if (object == nullptr || !ReadModelLook(*object, &before) || entry.rfind(root, 0) != 0 ||
       entry.size() == root.size()) {
+    ShowErrorBox("Could not open the file", s.errorPosition[0], s.errorPosition[1]);
+    return false;
+  }
+  // Every start of the level loads the pictures it lists: a file that is not one must never join.
+  if (!IsPictureFile(entry)) {
+    SetExplorerMessage(EntryName(entry) + " is not a picture the game can show");
     ShowErrorBox("Could not open the file", s.errorPosition[0], s.errorPosition[1]);
     return false;
   }
@@ -521,6 +605,29 @@ bool TexturePicked(const std::string& path) {
   RunEditorCommand(SetModelLookCommand(object->name, before, after));
   EditorHistory().EndMerge();
   s.texturePickFor.clear();
+  return true;
+}
+
+void StartAttributePick() {
+  Editor().attributePickOpen = true;
+  OpenExplorer(ExplorerFilter::Attributes);
+  SetExplorerFolder(std::string(kExplorerRoot) + "/Attributes");
+}
+
+bool AttributePicked(const std::string& path) {
+  namespace fs = std::filesystem;
+  EditorState& s = Editor();
+  const fs::path folder = fs::path(kExplorerRoot) / "Attributes";
+  const fs::path relative = fs::path(path).lexically_normal().lexically_relative(folder.lexically_normal());
+  const std::string name = relative.generic_string();
+  const bool inFolder = !relative.empty() && name.rfind("..", 0) != 0 && name != ".";
+  if (!inFolder || relative.extension() != ".json" || !ExplorerAccepts(path, ExplorerFilter::Attributes)) {
+    SetExplorerMessage("Attribute files are read from ./Assets/Attributes/");
+    return false;
+  }
+  s.attributeBuffer = name.substr(0, name.size() - 5);
+  s.attributeLoadFailed = false;
+  s.attributePickOpen = false;
   return true;
 }
 

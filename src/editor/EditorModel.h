@@ -61,12 +61,19 @@ struct EditorState {
   float pressX = 0.0f, pressY = 0.0f;
   // The object whose picture is being picked in the file explorer (empty: no pick wanted).
   std::string texturePickFor;
+  // The "Load Attributes" dialog's "Browse": the explorer is open to pick an attribute file.
+  bool attributePickOpen = false;
   // The enemy whose patrol list is shown; its path is read again when another enemy is shown.
   std::string shownEnemy;
   // Snapping of placed and dragged objects to a grid (the path grid's cell by default).
   bool snap = false;
   float gridSize = kDefaultGridSize;
   bool dragUnsnapped = false;  // Shift was held during this drag
+  // A drag that began on empty space draws a band; what it covers at release is selected.
+  bool banding = false;
+  float band[4] = {0.0f, 0.0f, 0.0f, 0.0f};  // the press point and the cursor (x0, y0, x1, y1)
+  // The Project Manager's filter over the object list.
+  std::string objectFilter;
   // The history's revision when the level was last saved or loaded, and when it was last backed up.
   uint64_t savedRevision = 0;
   uint64_t backupRevision = 0;
@@ -95,6 +102,9 @@ float SnapToGrid(float value, float grid);
 bool AnyDialogOpen();
 
 // ---- selection and tools --------------------------------------------------------------------------
+// Select: a press on an object selects it (Ctrl adds) and a drag moves the selection; a press on
+// empty space clears the selection (unless Ctrl is held) and a drag from there draws a band that
+// selects, at release, every object it covers.
 
 // The first selectable object whose collision shape contains the point, or null.
 GameObject* ObjectUnder(float x, float y);
@@ -102,6 +112,11 @@ void ClearSelection();
 // Adds an object to the selection (without Ctrl the selection is cleared first).
 void SelectObject(const std::string& name, bool add);
 bool IsSelected(const std::string& name);
+// The objects the Project Manager lists: every visible object of the list whose name holds `filter`
+// (any case), in list order.
+std::vector<GameObject*> ListedObjects(const std::string& filter);
+// The selectable objects whose outline lies wholly inside the rectangle between the two corners.
+std::vector<GameObject*> ObjectsInside(float x0, float y0, float x1, float y1);
 // The first selected object that is still alive, or null.
 GameObject* FirstSelected();
 // One pass of the mouse tools and the Delete key.
@@ -151,6 +166,12 @@ void StartTexturePick(const std::string& object);
 // The explorer reported a pick: the picture becomes a texture of the level and the model shows it.
 // A pick outside "./Assets" (or no pick) opens the error box and keeps the explorer.
 bool TexturePicked(const std::string& path);
+// "Browse" in the "Load Attributes" dialog: the explorer opens on the attribute files.
+void StartAttributePick();
+// The explorer reported a pick: a file of "./Assets/Attributes/" fills the dialog's name field (its
+// path below that folder, without ".json") and the explorer closes; any other pick is refused with
+// a message and the explorer stays.
+bool AttributePicked(const std::string& path);
 // "Remove texture": the model shows its colour again.
 void RemoveTexture(const std::string& object);
 

@@ -123,10 +123,11 @@ void DrawProjectManager(float width, float height) {
   ImGui::Begin("Project Manager", nullptr, ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse);
   ImGui::PushItemWidth(-120.0f);  // room for the labels
   ImGui::TextUnformatted("Objects");
+  ImGui::SameLine();
+  ImGui::SetNextItemWidth(-FLT_MIN);
+  ImGui::InputTextWithHint("##ObjectFilter", "filter", &Editor().objectFilter);
   if (ImGui::BeginListBox("##Objects", ImVec2(-FLT_MIN, std::max(60.0f, height - 230.0f)))) {
-    for (GameObject* o : Objects()) {
-      // Hidden objects (the menus' highlight) are not listed, as they cannot be picked either.
-      if (o == nullptr || o->destroy || !o->visible) continue;
+    for (GameObject* o : ListedObjects(Editor().objectFilter)) {
       if (ImGui::Selectable(o->name.c_str(), IsSelected(o->name))) SelectObject(o->name, ImGui::GetIO().KeyCtrl);
     }
     ImGui::EndListBox();
@@ -183,6 +184,16 @@ void OutlineSelection(float width, float height) {
     const ImU32 colour = i == 0 ? IM_COL32(255, 200, 40, 255) : IM_COL32(120, 200, 255, 220);
     draw->AddQuad(points[0], points[1], points[2], points[3], colour, 2.0f);
   }
+  // The band being dragged from empty space.
+  const EditorState& s = Editor();
+  if (!s.banding) return;
+  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  WorldToScreenIn(s.band[0], s.band[1], w, h, &x0, &y0);
+  WorldToScreenIn(s.band[2], s.band[3], w, h, &x1, &y1);
+  const ImVec2 a(static_cast<float>(std::min(x0, x1)), static_cast<float>(std::min(y0, y1)));
+  const ImVec2 b(static_cast<float>(std::max(x0, x1)), static_cast<float>(std::max(y0, y1)));
+  draw->AddRectFilled(a, b, IM_COL32(120, 200, 255, 40));
+  draw->AddRect(a, b, IM_COL32(120, 200, 255, 220), 0.0f, 0, 1.0f);
 }
 
 void CentreNextDialog(float width, float height) {
@@ -223,6 +234,10 @@ void DrawAttributeDialog(float width, float height, const char* title, bool* ope
   ImGui::SameLine();
   ImGui::TextUnformatted(".json");
   if (ImGui::Button(button)) press();
+  if (!saving) {
+    ImGui::SameLine();
+    if (ImGui::Button("Browse")) StartAttributePick();
+  }
   if (failed && saving) ImGui::TextWrapped("Failed to save Attributes: %s", s.attributeBuffer.c_str());
   if (failed && !saving) ImGui::TextWrapped("./Assets/Attributes/%s.json not found", s.attributeBuffer.c_str());
   ImGui::End();
@@ -266,6 +281,17 @@ void RunLoadFlow(float width, float height) {
   }
 }
 
+// What the explorer lists, under its "Ok".
+const char* ExplorerFilterText(ExplorerFilter filter) {
+  switch (filter) {
+    case ExplorerFilter::Levels: return "level files";
+    case ExplorerFilter::Pictures: return "pictures";
+    case ExplorerFilter::Attributes: return "attribute files";
+    case ExplorerFilter::Everything: break;
+  }
+  return "all files";
+}
+
 void RunTexturePick(float width, float height) {
   EditorState& s = Editor();
   if (s.texturePickFor.empty()) return;
@@ -277,6 +303,15 @@ void RunTexturePick(float width, float height) {
     s.errorPosition[1] = ImGui::GetIO().MousePos.y + 20.0f;
     TexturePicked(PickedPath());
   }
+}
+
+void RunAttributePick(float width, float height) {
+  EditorState& s = Editor();
+  if (!s.attributePickOpen) return;
+  ImGui::SetNextWindowPos(ImVec2(width / 2.0f, height / 2.0f), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+  ImGui::SetNextWindowSize(ImVec2(420.0f, 320.0f), ImGuiCond_Appearing);
+  if (!DrawFileExplorer()) s.attributePickOpen = false;
+  if (ExplorerPicked()) AttributePicked(PickedPath());
 }
 
 }  // namespace
@@ -299,6 +334,7 @@ void DrawEditorWindows(float width, float height) {
                       s.attributeLoadFailed, LoadAttributesFlow, false);
   RunLoadFlow(width, height);
   RunTexturePick(width, height);
+  RunAttributePick(width, height);
   DrawRestoreOffer(width, height);
   DrawErrorBox();
 }
@@ -307,7 +343,8 @@ bool DrawFileExplorer() {
   bool open = true;
   ImGui::Begin("File Explorer", &open);
   BeginExplorerFrame();
-  // The root is always one press away; the path bar names the folders below it.
+  // The root is always one press away; the path bar names the folders below it. Every press, and
+  // "Refresh", reads the folder again.
   if (ImGui::Button("Assets")) SetExplorerFolder(kExplorerRoot);
   const auto& buttons = ExplorerPathButtons();
   for (size_t i = buttons.size(); i-- > 0;) {
@@ -316,7 +353,8 @@ bool DrawFileExplorer() {
     if (ImGui::Button(buttons[i].c_str())) PressExplorerPathButton(i);
     ImGui::PopID();
   }
-  if (!ExplorerMessage().empty()) ImGui::TextWrapped("%s", ExplorerMessage().c_str());
+  ImGui::SameLine();
+  if (ImGui::Button("Refresh")) RefreshExplorer();
   const float listHeight = std::max(60.0f, ImGui::GetWindowHeight() - 140.0f);
   ImGui::BeginChild("##FileDialog_FileList", ImVec2(0.0f, listHeight), true);
   const auto& entries = ExplorerEntries();
@@ -328,6 +366,11 @@ bool DrawFileExplorer() {
   ImGui::EndChild();
   ImGui::Text("File Name(s) : %s", ExplorerPickedText().c_str());
   if (ImGui::Button("Ok")) PressExplorerOk();
+  ImGui::SameLine();
+  ImGui::TextDisabled("%s", ExplorerFilterText(ExplorerFilterInUse()));
+  // A message goes under everything that can be clicked, so it never moves a row or the button the
+  // user is aiming at.
+  if (!ExplorerMessage().empty()) ImGui::TextWrapped("%s", ExplorerMessage().c_str());
   ImGui::End();
   return open;
 }

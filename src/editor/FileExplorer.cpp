@@ -1,17 +1,24 @@
 #include "editor/FileExplorer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// Enough of a JSON file to find its first key; level and attribute files open with it.
+constexpr size_t kSniffBytes = 512;
+constexpr const char* kBackupSuffix = ".autosave.json";
+
 struct ExplorerModule {
   std::string folder = kExplorerRoot;
   std::string shownFolder;  // the folder the lists were built from
   bool folderChanged = true;
+  ExplorerFilter filter = ExplorerFilter::Everything;
   std::vector<std::string> pathButtons;
   std::vector<std::string> entries;
   std::string picked;
@@ -28,50 +35,105 @@ bool SameFolder(const std::string& a, const std::string& b) {
   return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
 }
 
+// The folders from the root down to `folder`, deepest first. The path is taken relative to the root,
+// so a folder named "Assets" further down is one of them.
 std::vector<std::string> PathButtonsOf(const std::string& folder) {
   std::vector<std::string> names;
-  fs::path path = fs::path(folder).lexically_normal();
-  while (!path.empty()) {
-    std::string last = path.filename().string();
-    if (last.empty()) {  // a trailing separator
-      path = path.parent_path();
-      continue;
-    }
-    if (last == "Assets" || last == "." || last == "..") break;
-    names.push_back(last);
-    fs::path parent = path.parent_path();
-    if (parent == path) break;
-    path = parent;
+  const fs::path relative = fs::path(folder).lexically_normal().lexically_relative(fs::path(kExplorerRoot).lexically_normal());
+  for (const fs::path& part : relative) {
+    const std::string name = part.string();
+    if (name.empty() || name == ".") continue;
+    if (name == "..") return {};  // outside the root: the root's own button is the way back
+    names.push_back(name);
   }
+  std::reverse(names.begin(), names.end());
   return names;
 }
 
-bool ListFolder(const std::string& folder, std::vector<std::string>* out, std::string* why) {
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The first key of a JSON file ("Level", "Player", "Human" ...); empty when there is none near the top.
+std::string FirstKey(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string head(kSniffBytes, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<size_t>(in.gcount()));
+  const size_t open = head.find('"');
+  if (open == std::string::npos) return "";
+  const size_t close = head.find('"', open + 1);
+  return close == std::string::npos ? "" : head.substr(open + 1, close - open - 1);
+}
+
+bool ListFolder(const std::string& folder, ExplorerFilter filter, std::vector<std::string>* out, std::string* why) {
   std::error_code ec;
   fs::directory_iterator it(folder, ec);
   if (ec) {
     *why = ec.message();
     return false;
   }
-  out->clear();
+  std::vector<std::string> listed;
   for (; it != fs::directory_iterator(); it.increment(ec)) {
     if (ec) break;
-    out->push_back((fs::path(folder) / it->path().filename()).generic_string());
+    const std::string path = (fs::path(folder) / it->path().filename()).generic_string();
+    std::error_code kind;
+    if (fs::is_directory(path, kind) || ExplorerAccepts(path, filter)) listed.push_back(path);
   }
   if (ec) {
     *why = ec.message();
     return false;
   }
-  std::sort(out->begin(), out->end());
+  std::sort(listed.begin(), listed.end());
+  *out = std::move(listed);
   return true;
 }
 
 }  // namespace
 
+bool ExplorerAccepts(const std::string& path, ExplorerFilter filter) {
+  const std::string lower = Lower(EntryName(path));
+  switch (filter) {
+    case ExplorerFilter::Everything:
+      return true;
+    case ExplorerFilter::Pictures: {
+      static const char* const kPictures[] = {".png", ".jpg", ".jpeg", ".bmp", ".gif", ".tga", ".tif", ".tiff", ".webp"};
+      return std::any_of(std::begin(kPictures), std::end(kPictures), [&](const char* e) { return EndsWith(lower, e); });
+    }
+    case ExplorerFilter::Levels:
+      return EndsWith(lower, ".json") && !EndsWith(lower, kBackupSuffix) && FirstKey(path) == "Level";
+    case ExplorerFilter::Attributes: {
+      if (!EndsWith(lower, ".json")) return false;
+      const std::string key = FirstKey(path);
+      return key == "Player" || key == "Human";
+    }
+  }
+  return false;
+}
+
+void OpenExplorer(ExplorerFilter filter) {
+  ExplorerModule& m = Module();
+  m.filter = filter;
+  m.picked.clear();
+  m.pickedNow = false;
+  m.message.clear();
+  m.folderChanged = true;
+}
+
+ExplorerFilter ExplorerFilterInUse() { return Module().filter; }
+
+void RefreshExplorer() { Module().folderChanged = true; }
+
 void SetExplorerFolder(const std::string& path) {
-  if (SameFolder(path, Module().folder)) return;
-  Module().folder = path;
-  Module().folderChanged = true;
+  ExplorerModule& m = Module();
+  // Asking for the folder already shown reads it again: it may have changed on disk.
+  if (!SameFolder(path, m.folder)) m.folder = path;
+  m.folderChanged = true;
 }
 
 const std::string& ExplorerFolder() { return Module().folder; }
@@ -83,21 +145,26 @@ void BeginExplorerFrame() {
   m.folderChanged = false;
   std::vector<std::string> entries;
   std::string why;
-  if (!ListFolder(m.folder, &entries, &why)) {
+  if (!ListFolder(m.folder, m.filter, &entries, &why)) {
     m.message = "Cannot open the folder " + m.folder + ": " + why;
-    // Keep showing the folder that could be listed.
-    if (!m.shownFolder.empty()) m.folder = m.shownFolder;
+    // Keep showing the folder that could be listed, as it is now.
+    if (m.shownFolder.empty() || SameFolder(m.shownFolder, m.folder)) return;
+    m.folder = m.shownFolder;
+    if (ListFolder(m.folder, m.filter, &entries, &why)) m.entries = std::move(entries);
     return;
   }
   m.message.clear();
   m.shownFolder = m.folder;
   m.entries = std::move(entries);
   m.pathButtons = PathButtonsOf(m.folder);
+  // A pick that is no longer listed (another filter, a file gone) is no pick.
+  if (std::find(m.entries.begin(), m.entries.end(), m.picked) == m.entries.end()) m.picked.clear();
 }
 
 const std::vector<std::string>& ExplorerPathButtons() { return Module().pathButtons; }
 const std::vector<std::string>& ExplorerEntries() { return Module().entries; }
 const std::string& ExplorerMessage() { return Module().message; }
+void SetExplorerMessage(const std::string& message) { Module().message = message; }
 
 void PressExplorerPathButton(size_t index) {
   const auto& buttons = Module().pathButtons;
@@ -113,6 +180,7 @@ void ClickExplorerEntry(size_t index) {
   if (index >= m.entries.size()) return;
   const std::string entry = m.entries[index];
   m.picked = entry;
+  m.message.clear();
   std::error_code ec;
   if (fs::is_directory(entry, ec)) {
     SetExplorerFolder(entry);
@@ -124,19 +192,18 @@ void PressExplorerOk() { Module().pickedNow = true; }
 bool ExplorerPicked() { return Module().pickedNow; }
 
 std::string PickedPath() {
-  std::string path = Module().picked;
-  // Paths go out with this platform's separator, whichever one they were written with.
-  for (char& c : path) {
-    if (c == '/' || c == '\\') c = static_cast<char>(fs::path::preferred_separator);
-  }
-  return path;
+  // Written with this platform's separator. Only a real separator is changed: on Linux a "\" is an
+  // ordinary character of a file name.
+  return fs::path(Module().picked).make_preferred().string();
 }
 
 const std::string& ExplorerPickedText() { return Module().picked; }
 
 std::string EntryName(const std::string& path) {
-  size_t cut = path.find_last_of("/\\");
-  return cut == std::string::npos ? path : path.substr(cut + 1);
+  fs::path p(path);
+  // A trailing separator leaves an empty last component.
+  while (!p.empty() && p.filename().empty() && p.parent_path() != p) p = p.parent_path();
+  return p.filename().string();
 }
 
 void ResetExplorer() { Module() = ExplorerModule{}; }

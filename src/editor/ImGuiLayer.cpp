@@ -81,6 +81,7 @@ void FeedInput(ImGuiIO& io) {
   io.MouseDown[0] = in.mouse.heldLeft;
   io.MouseDown[1] = in.mouse.heldRight;
   io.MouseDown[2] = false;
+  io.MouseWheel = static_cast<float>(in.mouse.wheel);
   for (int k = 0; k < 256; ++k) io.KeysDown[k] = in.keys[k];
   io.KeyCtrl = in.keys[vk::Control];
   io.KeyShift = in.keys[vk::Shift];
@@ -118,11 +119,11 @@ void StartImGuiLayer() {
   SDL_GLContext context = SDL_GL_GetCurrentContext();
   if (window != nullptr && context != nullptr && platform::GetPlatform().HasGlContext()) {
     m.backends = ImGui_ImplSDL2_InitForOpenGL(window, context) && ImGui_ImplOpenGL3_Init("#version 330 core");
-    // Only the wheel and the focus come from the window's own events; buttons, keys and cursor come
-    // from the game's input tables, so scripted input reaches the windows too.
+    // Only the focus comes from the window's own events; buttons, keys, cursor and wheel come from
+    // the game's input tables, so scripted input reaches the windows too.
     platform::GetPlatform().SetRawEventHook([](const void* native) {
       const auto* event = static_cast<const SDL_Event*>(native);
-      if (event->type == SDL_MOUSEWHEEL || event->type == SDL_WINDOWEVENT) ImGui_ImplSDL2_ProcessEvent(event);
+      if (event->type == SDL_WINDOWEVENT) ImGui_ImplSDL2_ProcessEvent(event);
       return false;
     });
   }

@@ -1,6 +1,6 @@
 // The editor's bridge to Dear ImGui: the context, the SDL2 and OpenGL3 back ends when the game has
 // a window with a GL context, and the input. ImGui reads the same input tables the game reads (keys,
-// cursor, buttons as the events left them), so a scripted or recorded session drives the editor's
+// cursor, buttons as the events left them, the wheel), so a scripted or recorded session drives the editor's
 // windows exactly as it drives the game; typed characters come from the keys going down (US layout).
 // The only editor files that include SDL or GL headers are this one's source and the back ends.
 #pragma once

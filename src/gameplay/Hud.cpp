@@ -6,7 +6,7 @@
 
 #include "gameplay/ScreenLabel.h"
 #include "objects/GameObject.h"
-#include "objects/ObjectManager.h"
+#include "objects/ObjectHandle.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
 
@@ -19,8 +19,9 @@ constexpr float kCounterGlyph = 30.0f;
 constexpr uint32_t kCentred = 1;
 
 struct HudState {
-  GameObject* timer = nullptr;
-  GameObject* counter = nullptr;
+  // Handles: the editor may delete either display object, and a new object may take its address.
+  ObjectHandle timer;
+  ObjectHandle counter;
   int32_t displayedFood = 0;
   std::string timerText;  // what the timer shows, so an unchanged second is not laid out again
 };
@@ -28,13 +29,6 @@ struct HudState {
 HudState& State() {
   static HudState state;
   return state;
-}
-
-// The object while it is still in the list: the editor may delete either display object.
-GameObject* Live(GameObject* object) {
-  if (object == nullptr) return nullptr;
-  const auto& list = Objects();
-  return std::find(list.begin(), list.end(), object) != list.end() ? object : nullptr;
 }
 
 }  // namespace
@@ -60,7 +54,7 @@ void CreateHud() {
 
 void UpdateTimerHud(float seconds) {
   HudState& hud = State();
-  GameObject* timer = Live(hud.timer);
+  GameObject* timer = hud.timer.Get();
   if (timer == nullptr) return;
   std::string text = FormatTime(seconds);
   if (text == hud.timerText) return;
@@ -70,7 +64,7 @@ void UpdateTimerHud(float seconds) {
 
 void UpdateFoodHud(uint32_t goal) {
   HudState& hud = State();
-  GameObject* counter = Live(hud.counter);
+  GameObject* counter = hud.counter.Get();
   if (counter == nullptr) return;
   SetScreenLabel(counter, "fOOD cOLLECTED:" + std::to_string(hud.displayedFood) + "/" + std::to_string(goal),
                  kCounterGlyph, kCentred);
@@ -78,8 +72,8 @@ void UpdateFoodHud(uint32_t goal) {
 
 void ToggleHud() {
   HudState& hud = State();
-  GameObject* timer = Live(hud.timer);
-  GameObject* counter = Live(hud.counter);
+  GameObject* timer = hud.timer.Get();
+  GameObject* counter = hud.counter.Get();
   if (timer != nullptr) timer->visible = !timer->visible;
   if (counter != nullptr) counter->visible = !counter->visible;
 }
@@ -89,7 +83,7 @@ int32_t HudFoodCount() { return State().displayedFood; }
 
 void ResetHud() {
   HudState& hud = State();
-  hud.timer = nullptr;
-  hud.counter = nullptr;
+  hud.timer = ObjectHandle();
+  hud.counter = ObjectHandle();
   hud.timerText.clear();
 }

@@ -48,6 +48,18 @@ FactoryState& State() {
 
 std::string NameFor(const char* prefix) { return prefix + std::to_string(ObjectCounter()); }
 
+// Buttons and labels take the counter's number as it stands, while a level record leaves the counter
+// at its own number: after a button record the next button (the heads-up display a run builds) would
+// repeat that button's name. They step past every name a listed object holds.
+std::string FreeNameFor(const char* prefix) {
+  std::string name = NameFor(prefix);
+  while (FindObject(name) != nullptr) {
+    ++ObjectCounter();
+    name = NameFor(prefix);
+  }
+  return name;
+}
+
 // ---- the emitter table ------------------------------------------------------------------------
 
 constexpr float kRadiusOfScaleY = -1.0f;  // the emitter's radius is its owner's height
@@ -523,7 +535,7 @@ GameObject* CreateNode(float x, float y) {
 }
 
 GameObject* CreateUI(float x, float y, float width, float height) {
-  const std::string name = NameFor("UI_");
+  const std::string name = FreeNameFor("UI_");
   ++ObjectCounter();
   return Assemble(kUILog, [&](Assembly& a) {
     a.Begin(std::make_unique<GameObject>(name, x, y, kButtonDepth, width, height, ObjectType::UI));
@@ -549,7 +561,7 @@ GameObject* CreateLight(float x, float y) {
 }
 
 GameObject* CreateText(float x, float y, float size, const std::string& label) {
-  const std::string name = NameFor("Text_");
+  const std::string name = FreeNameFor("Text_");
   ++ObjectCounter();
   return Assemble(kSilentLog, [&](Assembly& a) {
     GameObject* object = a.Begin(std::make_unique<GameObject>(name, x, y, kTextDepth, size, size, ObjectType::Text));

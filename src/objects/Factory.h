@@ -3,8 +3,8 @@
 // emitters, sounds), adds it to the object list and logs the outcome. Two dispatchers sit in front:
 // CreateObject (a type at a point: the editor's place tool, text objects) and CreateObjectFromRecord
 // (a level file's object record, at scene start).
-// Names are the archetype prefix and ObjectCounter(): CreateUI and CreateText take the number and
-// add 1 themselves; the other factories leave the counter to their caller (the dispatchers add 1
+// Names are the archetype prefix and ObjectCounter(): CreateUI and CreateText take the number (past
+// any name a listed object already holds) and add 1 themselves; the other factories leave the counter to their caller (the dispatchers add 1
 // before building). Every function returns the new object (owned by the object list) or null.
 #pragma once
 

@@ -7,9 +7,18 @@
 #include "math/Vector.h"
 #include "objects/Transform.h"
 
+namespace {
+
+uint64_t NextSerial() {
+  static uint64_t last = 0;
+  return ++last;
+}
+
+}  // namespace
+
 GameObject::GameObject(std::string objectName, float x, float y, float z, float scaleX, float scaleY,
                        ObjectType objectType)
-    : name(std::move(objectName)), type(objectType) {
+    : name(std::move(objectName)), type(objectType), serial(NextSerial()) {
   components.resize(kComponentSlots);
   auto* transform = new Transform(x, y, z, scaleX, scaleY);
   transform->owner = this;

@@ -4,6 +4,7 @@
 // sets `destroy` and the object pass removes it at the end of the frame.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,4 +72,7 @@ class GameObject {
   std::vector<std::unique_ptr<Component>> components;
   bool destroy = false;
   bool visible = true;
+  // Never given to another object of the run, even one built later at the same address: what
+  // ObjectHandle tells objects apart by.
+  const uint64_t serial;
 };

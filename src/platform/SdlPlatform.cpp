@@ -332,6 +332,11 @@ class SdlPlatform final : public Platform {
         }
         break;
       }
+      case SDL_MOUSEWHEEL:
+        out.kind = Event::Kind::Wheel;
+        out.key = ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -ev.wheel.y : ev.wheel.y;
+        if (out.key != 0) deliver(out);
+        break;
       case SDL_MOUSEMOTION:
         out.kind = Event::Kind::MouseMove;
         out.x = ev.motion.x;

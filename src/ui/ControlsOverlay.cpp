@@ -31,10 +31,10 @@ enum class Wait { None, Starting, Listening, Settling };
 
 struct ControlsState {
   MenuGroup overlay;  // title, action buttons, message, "reset to defaults", "back", backdrop
-  GameObject* rows[kActionCount] = {};
-  GameObject* message = nullptr;
-  GameObject* reset = nullptr;
-  GameObject* back = nullptr;
+  ObjectHandle rows[kActionCount] = {};
+  ObjectHandle message;
+  ObjectHandle reset;
+  ObjectHandle back;
   Wait wait = Wait::None;
   Action action = Action::Count;  // the action whose key is being changed
 };

@@ -1,7 +1,5 @@
 #include "ui/MenuParts.h"
 
-#include <unordered_set>
-
 #include "graphics/Model.h"
 #include "graphics/Text.h"
 #include "objects/Factory.h"
@@ -86,10 +84,9 @@ void MenuGroup::Add(GameObject* object) {
 }
 
 std::vector<GameObject*> MenuGroup::Live() const {
-  const std::unordered_set<GameObject*> alive(Objects().begin(), Objects().end());
   std::vector<GameObject*> live;
-  for (GameObject* o : objects_) {
-    if (alive.count(o) != 0) live.push_back(o);
+  for (const ObjectHandle& o : objects_) {
+    if (GameObject* object = o.Get()) live.push_back(object);
   }
   return live;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "objects/ObjectHandle.h"
 #include "ui/UIHandler.h"
 
 class GameObject;
@@ -48,14 +49,15 @@ void SetPanelColor(GameObject* object, MenuColor color);
 void SetDepth(GameObject* object, float z);
 // Switches the object's label to the light font sheet.
 void UseLightFontFor(GameObject* object);
-// True while the object is in the object list (menus keep plain pointers to their objects and check
-// them before use).
+// True while the object is in the object list. Menus keep their objects as handles, which turn into
+// null once the object has gone, so a freed object's address is never taken for a live one.
 bool IsLive(const GameObject* object);
 // Registers the object's handler for navigation; nothing when the object is gone.
 void RegisterForNavigation(GameObject* object);
 
 // The objects of one menu, shown or hidden together. Objects that have left the object list since
-// they were added are skipped, so a group never reaches a destroyed object.
+// they were added are skipped (even when a new object now lives at the same address), so a group
+// never reaches a destroyed object or one that is not its own.
 class MenuGroup {
  public:
   void Add(GameObject* object);
@@ -70,5 +72,5 @@ class MenuGroup {
   bool Empty() const { return objects_.empty(); }
 
  private:
-  std::vector<GameObject*> objects_;
+  std::vector<ObjectHandle> objects_;
 };

@@ -22,12 +22,12 @@ struct OptionsState {
   // In this order: title, "fullscreen", "windowed", "mute music", "mute sfx", "vision cones",
   // "spotter arrows", "back", backdrop.
   MenuGroup overlay;
-  GameObject* fullscreen = nullptr;
-  GameObject* windowed = nullptr;
-  GameObject* muteMusic = nullptr;
-  GameObject* muteSfx = nullptr;
-  GameObject* cones = nullptr;
-  GameObject* arrows = nullptr;
+  ObjectHandle fullscreen;
+  ObjectHandle windowed;
+  ObjectHandle muteMusic;
+  ObjectHandle muteSfx;
+  ObjectHandle cones;
+  ObjectHandle arrows;
 };
 
 OptionsState& State() {
@@ -124,7 +124,10 @@ void BuildOptionsOverlay() {
   GameObject* back = MakeButton(0.0f, -300.0f, 150.0f, 50.0f, kSalmon, "back", 20.0f, Back);
   GameObject* backdrop = MakePanel(0.0f, 0.0f, 480.0f, 1080.0f, Shade(0.6f));
   SetDepth(backdrop, kBackdropDepth);
-  for (GameObject* o : {title, s.fullscreen, s.windowed, s.muteMusic, s.muteSfx, s.cones, s.arrows, back, backdrop}) s.overlay.Add(o);
+  for (GameObject* o : {title, s.fullscreen.Get(), s.windowed.Get(), s.muteMusic.Get(), s.muteSfx.Get(), s.cones.Get(),
+                        s.arrows.Get(), back, backdrop}) {
+    s.overlay.Add(o);
+  }
 
   ColorDisplayButtons(platform::GetPlatform().IsFullscreen());
   // A mute remembered from an earlier run shows from the start.

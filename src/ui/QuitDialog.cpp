@@ -12,8 +12,8 @@ namespace {
 
 struct QuitDialogState {
   MenuGroup dialog;  // panel, "yes", "no"
-  GameObject* yes = nullptr;
-  GameObject* no = nullptr;
+  ObjectHandle yes;
+  ObjectHandle no;
 };
 
 QuitDialogState& State() {

@@ -132,6 +132,9 @@ TEST(InputScriptReadTest, RefusesMalformedScriptsWithTheLineAndAReason) {
       {"qinput 1\n1\nqinput 1\n", 3, "second 'qinput'"},
       {"qinput 1\n1 speed=3\n", 2, "unknown token 'speed=3'"},
       {"qinput 1\n1 +2\n", 2, "unknown token"},
+      {"qinput 1\n1 wheel=0\n", 2, "whole number of notches"},
+      {"qinput 1\n1 wheel=1.5\n", 2, "whole number of notches"},
+      {"qinput 1\n1 wheel=5000\n", 2, "whole number of notches"},
   };
   for (const Case& c : cases) {
     InputScriptError error = Refuse(c.text);
@@ -147,7 +150,8 @@ TEST(InputScriptWriteTest, WritesTheCanonicalLayout) {
       "3 d shift\n"
       "1 rt=1 pad_b lmb mouse=-4,7\n"
       "dt 0.016\n"
-      "2 mouseworld=-12.5,0.25 lstick=-1,0.5\n");
+      "2 mouseworld=-12.5,0.25 lstick=-1,0.5\n"
+      "1 WHEEL=-3 lmb\n");
   EXPECT_EQ(WriteInputScript(script, "a note"),
             "qinput 1\n"
             "# a note\n"
@@ -155,7 +159,8 @@ TEST(InputScriptWriteTest, WritesTheCanonicalLayout) {
             "3 D SHIFT\n"
             "1 LMB mouse=-4,7 PAD_B rt=1\n"
             "dt 0.016\n"
-            "2 mouseworld=-12.5,0.25 lstick=-1,0.5\n");
+            "2 mouseworld=-12.5,0.25 lstick=-1,0.5\n"
+            "1 LMB wheel=-3\n");
 }
 
 TEST(InputScriptWriteTest, WhatIsWrittenReadsBackEqual) {
@@ -172,6 +177,7 @@ TEST(InputScriptWriteTest, WhatIsWrittenReadsBackEqual) {
     }
     f.leftButton = random() % 2 == 0;
     f.middleButton = random() % 5 == 0;
+    if (random() % 4 == 0) f.wheel = static_cast<int32_t>(random() % 21) - 10;
     switch (random() % 3) {
       case 0: break;
       case 1:

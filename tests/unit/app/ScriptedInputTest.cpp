@@ -193,7 +193,7 @@ TEST_F(ScriptedInputTest, RecordsTheRealPlatformsInputAsAScriptThatPlaysTheSameE
   fake_.passes.push_back({{Kind::KeyDown, vk::RControl, 0, 0}, {Kind::KeyDown, vk::Control, 0, 0},
                           {Kind::MouseMove, 0, 5, 6}});
   fake_.passes.push_back({{Kind::RightDown, 0, 7, 8}});
-  fake_.passes.push_back({});
+  fake_.passes.push_back({{Kind::Wheel, 2, 7, 8}});
   fake_.passes.push_back({{Kind::KeyUp, vk::RControl, 0, 0}, {Kind::KeyUp, vk::Control, 0, 0}});
   std::vector<std::vector<platform::Event>> real;
   for (int i = 0; i < 4; ++i) {
@@ -210,7 +210,7 @@ TEST_F(ScriptedInputTest, RecordsTheRealPlatformsInputAsAScriptThatPlaysTheSameE
             "dt 0.025\n"
             "1 VK_A3 mouse=5,6\n"
             "1 VK_A3 RMB mouse=7,8\n"
-            "1 VK_A3 RMB mouse=7,8 rt=1\n"
+            "1 VK_A3 RMB wheel=2 mouse=7,8 rt=1\n"
             "dt 0.0125\n"
             "1 RMB mouse=7,8 rt=1\n");
 

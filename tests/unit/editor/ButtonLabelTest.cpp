@@ -11,6 +11,7 @@
 #include "graphics/Text.h"
 #include "objects/Factory.h"
 #include "support/TestSupport.h"
+#include "ui/MenuParts.h"
 #include "ui/UIHandler.h"
 #include "ui/UiHooks.h"
 
@@ -203,6 +204,37 @@ TEST_F(ButtonLabelTest, TheDurationTimerIsAnUndoableEditOfTheRunningEmitterThatT
   ReadEmitterTimer(*FindLiveObject("Collection_1"), index, &timer);
   EXPECT_EQ(timer, 2.0f);
   EXPECT_FALSE(ReadEmitterTimer(*FindLiveObject("Collection_1"), index + 1, &timer));
+}
+
+// A menu's button is made by the game, not by the level: deleting it and taking that back leaves the
+// very button the menu made, still doing what it did.
+TEST_F(ButtonLabelTest, AMenuButtonDeletedAndRestoredByUndoKeepsItsAction) {
+  StartLevel({});
+  int presses = 0;
+  GameObject* button = MakeButton(0.0f, 0.0f, 200.0f, 50.0f, menu_color::kWhite, "play game", 20.0f,
+                                  [&presses](UIHandler*) { ++presses; });
+  ASSERT_NE(button, nullptr);
+  const std::string name = button->name;
+  MenuGroup menu;
+  menu.Add(button);
+  Click(0.0f, 0.0f);
+  ASSERT_EQ(Selection(), std::vector<std::string>{name});
+  Pass(0.0f, 0.0f, false, false, true);  // Delete
+  EndFrame();
+  EXPECT_EQ(ObjectUnder(0.0f, 0.0f), nullptr);
+  EXPECT_TRUE(EditedLevel()->objects.empty()) << "the level never held the button";
+
+  ASSERT_TRUE(UndoEdit());
+  EndFrame();
+  GameObject* back = FindLiveObject(name);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(ObjectUnder(0.0f, 0.0f), back);
+  UIHandler* handler = HandlerOf(back);
+  ASSERT_NE(handler, nullptr);
+  ASSERT_TRUE(handler->onClick);
+  handler->onClick(handler);
+  EXPECT_EQ(presses, 1);
+  EXPECT_EQ(menu.Live(), std::vector<GameObject*>{back}) << "the menu still holds its button";
 }
 
 }  // namespace

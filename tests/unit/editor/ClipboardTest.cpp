@@ -6,6 +6,7 @@
 
 #include "EditorFixture.h"
 #include "editor/RecordBuilder.h"
+#include "graphics/Texture.h"
 
 using editor_test::EditorFixture;
 using editor_test::Record;
@@ -112,6 +113,39 @@ TEST_F(ClipboardTest, UndoTakesAPasteAwayAndRedoBuildsItUnderTheSameNames) {
   for (const std::string& name : pasted) EXPECT_NE(FindLiveObject(name), nullptr);
   EXPECT_EQ(level_->objects.size(), 7u);
   EXPECT_EQ(Node(pasted[2])->next, Node(pasted[1]));
+}
+
+// A copy keeps the pictures its objects show: pasted into a level that does not list them, they join
+// that level's list (and are loaded), so the copies show there and after every start; undo takes
+// them out again.
+TEST_F(ClipboardTest, APasteIntoAnotherLevelBringsThePicturesItsObjectsShow) {
+  ObjectRecord sign = Record(ObjectType::Cover, "Cover_1", 0, 0);
+  sign.texture = "wall.png";
+  EmitterRecord sparks;
+  sparks.texture = "star.png";
+  sparks.maxParticles = 5;
+  sign.emitters.push_back(sparks);
+  Level* first = StartLevel({sign}, "first.json");
+  first->textures = {"wall.png", "star.png", "food.png"};
+  SelectObject("Cover_1", false);
+  ASSERT_TRUE(CopySelection());
+
+  Level* second = StartLevel({Record(ObjectType::Wall, "Wall_1", 0, 0)}, "second.json");
+  ASSERT_EQ(EditedLevel(), second);
+  ASSERT_TRUE(PasteAt(500, 0));
+  EXPECT_EQ(second->textures, (std::vector<std::string>{"wall.png", "star.png"}));
+  EXPECT_EQ(FindRecord(Selection()[0])->texture, "wall.png");
+  bool listed = false;
+  for (const Texture* t : TextureList()) listed = listed || t->name == "wall.png";
+  EXPECT_TRUE(listed) << "the picture is loaded for the pasted wall";
+
+  ASSERT_TRUE(UndoEdit());
+  EXPECT_TRUE(second->textures.empty());
+  ASSERT_TRUE(RedoEdit());
+  EXPECT_EQ(second->textures.size(), 2u);
+  // A level that lists the picture already is left as it is.
+  ASSERT_TRUE(PasteAt(900, 0));
+  EXPECT_EQ(second->textures.size(), 2u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "EditorFixture.h"
+#include "editor/FileExplorer.h"
 #include "editor/RecordBuilder.h"
 #include "gameplay/PlayerTuning.h"
 #include "graphics/ParticleEmitter.h"
@@ -162,6 +163,37 @@ TEST_F(EditorFilesTest, APictureFromTheExplorerJoinsTheLevelAndUndoBringsTheColo
   EXPECT_EQ(level->objects[0].texture, "");
 }
 
+TEST_F(EditorFilesTest, ALevelPickedFromADeepFolderLoadsWhateverTheLengthOfItsPath) {
+  StartLevel(Records());
+  std::filesystem::path folder = dir_.path();
+  for (int i = 0; i < 4; ++i) folder /= std::string(70, static_cast<char>('a' + i));
+  std::filesystem::create_directories(folder);
+  const std::string path = (folder / "deep.json").string();
+  ASSERT_GT(path.size(), 280u);
+  SaveTo("source.json");
+  std::filesystem::copy_file(dir_.File("source.json"), path);
+  PressLoad();
+  ASSERT_TRUE(LoadPicked(path));
+  EXPECT_FALSE(Editor().loadInProgress);
+  UpdateScenes(0.0f);
+  EXPECT_EQ(CurrentScene()->path, path);
+}
+
+// Every start of a level loads the pictures it lists: a pick that is not one is refused and the
+// level is left as it was.
+TEST_F(EditorFilesTest, AFilePickedAsAPictureThatIsNoneIsRefusedAndTheLevelKeepsItsTextures) {
+  Level* level = StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50)});
+  StartTexturePick("UI_1");
+  const size_t steps = EditorHistory().UndoCount();
+  EXPECT_FALSE(TexturePicked("./Assets/Levels/level1.json"));
+  EXPECT_TRUE(Editor().errorBoxOpen);
+  EXPECT_EQ(Editor().texturePickFor, "UI_1");  // the explorer stays for another pick
+  EXPECT_TRUE(level->textures.empty());
+  EXPECT_EQ(level->objects[0].texture, "");
+  EXPECT_EQ(EditorHistory().UndoCount(), steps);
+  EXPECT_NE(ExplorerMessage().find("level1.json"), std::string::npos);
+}
+
 // The attribute dialogs write and read "./Assets/Attributes/NAME.json" of the working folder.
 class AttributeFlowTest : public EditorFilesTest {
  protected:
@@ -213,6 +245,29 @@ TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListAndUndoPutsTheOld
   EXPECT_FALSE(SaveAttributesFlow());
   EXPECT_TRUE(Editor().attributeSaveOpen);
   EXPECT_FALSE(std::filesystem::exists("Assets/Attributes/wall.json"));
+}
+
+TEST_F(AttributeFlowTest, BrowsingPicksAnAttributeFileIntoTheNameFieldAndRefusesAnyOtherFile) {
+  StartLevel({Record(ObjectType::Player, "Player_1", 0, 0, 43, 116)});
+  Click(0, 0);
+  Editor().attributeBuffer = "fast";
+  ASSERT_TRUE(SaveAttributesFlow());
+  std::filesystem::create_directories("Assets/Attributes/team");
+  std::filesystem::copy_file("Assets/Attributes/fast.json", "Assets/Attributes/team/slow.json");
+  testing_support::WriteFile("Assets/level.json", "{\"Level\":{}}");
+
+  Editor().attributeLoadOpen = true;
+  Editor().attributeBuffer.clear();
+  StartAttributePick();
+  EXPECT_TRUE(AnyDialogOpen());
+  EXPECT_EQ(ExplorerFilterInUse(), ExplorerFilter::Attributes);
+  EXPECT_FALSE(AttributePicked("./Assets/level.json"));
+  EXPECT_TRUE(Editor().attributePickOpen);
+  EXPECT_FALSE(ExplorerMessage().empty());
+  ASSERT_TRUE(AttributePicked("./Assets/Attributes/team/slow.json"));
+  EXPECT_FALSE(Editor().attributePickOpen);
+  EXPECT_EQ(Editor().attributeBuffer, "team/slow");
+  EXPECT_TRUE(LoadAttributesFlow());
 }
 
 }  // namespace

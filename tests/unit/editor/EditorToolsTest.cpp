@@ -61,6 +61,44 @@ TEST_F(SelectToolTest, DraggingSeveralObjectsPastTenUnitsMovesThemAllLiveAndInTh
   // Its undo is HistoryTest.UndoOfAManyStepDragReturnsEveryMovedObjectAndItsRecord.
 }
 
+// Walls are 100 x 100: a band from (-60, -60) to (360, 60) wholly covers the first two; one that
+// reaches x = 610 covers only half of the third, which stays out. With Ctrl a band adds its catch.
+TEST_F(SelectToolTest, ABandDraggedFromEmptySpaceSelectsWhatItWhollyCoversAndMovesNothing) {
+  Drag(-60, -60, 360, 60);
+  EXPECT_EQ(Selection(), (std::vector<std::string>{"Wall_1", "Wall_2"}));
+  EXPECT_EQ(X("Wall_1"), 0.0f);
+  EXPECT_FALSE(Editor().banding);
+  Drag(-60, -60, 610, 60);  // the third only half covered
+  EXPECT_EQ(Selection(), (std::vector<std::string>{"Wall_1", "Wall_2"}));
+
+  // A band ends where the cursor is while it is dragged.
+  Pass(540, 100, true, true);
+  Pass(700, -100, true, true);
+  EXPECT_TRUE(Editor().banding);
+  EXPECT_EQ(Editor().band[2], 700.0f);
+  Pass(700, -100, false, true);
+  EXPECT_EQ(Selection(), (std::vector<std::string>{"Wall_1", "Wall_2", "Wall_3"}));
+  EXPECT_EQ(X("Wall_3"), 600.0f);
+  EXPECT_EQ(EditorHistory().UndoCount(), 0u) << "selecting is no edit";
+
+  // A press on empty space without Ctrl still clears the selection; a short one selects nothing.
+  Click(150, 400);
+  EXPECT_TRUE(Selection().empty());
+}
+
+TEST_F(SelectToolTest, TheFilterListsOnlyTheObjectsWhoseNamesHoldItInAnyCase) {
+  auto names = [](const std::string& filter) {
+    std::vector<std::string> listed;
+    for (GameObject* o : ListedObjects(filter)) listed.push_back(o->name);
+    return listed;
+  };
+  EXPECT_EQ(names(""), (std::vector<std::string>{"Wall_1", "Wall_2", "Wall_3"}));
+  EXPECT_EQ(names("wALL_2"), std::vector<std::string>{"Wall_2"});
+  EXPECT_TRUE(names("enemy").empty());
+  FindLiveObject("Wall_3")->visible = false;
+  EXPECT_EQ(names("wall"), (std::vector<std::string>{"Wall_1", "Wall_2"}));
+}
+
 TEST_F(SelectToolTest, ThePressOverAWindowIsNotAToolNorIsAnyPressWhileRunningOrWithADialogOpen) {
   PointerInput in;
   in.worldX = 0;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "editor/EditorModel.h"
 #include "editor/FileExplorer.h"
 #include "support/TestSupport.h"
 
@@ -36,6 +37,12 @@ class FileExplorerTest : public ::testing::Test {
     }
     ADD_FAILURE() << name << " is not listed";
     return entries.size();
+  }
+  static bool Listed(const std::string& name) {
+    for (const std::string& e : ExplorerEntries()) {
+      if (EntryName(e) == name) return true;
+    }
+    return false;
   }
   void Open(const std::string& name) {
     ClickExplorerEntry(EntryIndex(name));
@@ -88,6 +95,102 @@ TEST_F(FileExplorerTest, AFolderThatCannotBeListedIsReportedAndThePreviousOneSta
   EXPECT_EQ(ExplorerPathButtons(), std::vector<std::string>{"Levels"});
   EXPECT_EQ(ExplorerFolder(), "./Assets/Levels");
   EXPECT_LT(EntryIndex("level1.json"), ExplorerEntries().size());
+}
+
+TEST_F(FileExplorerTest, AFileWrittenDuringTheSessionIsListedAtTheNextOpenOnAssetsAndOnRefresh) {
+  Open("Levels");
+  WriteFile(dir_.File("Assets/Levels/saved_now.json"), "{\"Level\":{}}");
+  BeginExplorerFrame();
+  EXPECT_FALSE(Listed("saved_now.json")) << "read again without being asked";
+
+  // "Load" opens the explorer afresh.
+  PressLoad();
+  BeginExplorerFrame();
+  EXPECT_TRUE(Listed("saved_now.json"));
+
+  // "Assets" while showing "Assets" reads it again.
+  SetExplorerFolder(kExplorerRoot);
+  BeginExplorerFrame();
+  ASSERT_TRUE(ExplorerPathButtons().empty());
+  WriteFile(dir_.File("Assets/fresh.json"), "{\"Level\":{}}");
+  SetExplorerFolder(kExplorerRoot);
+  BeginExplorerFrame();
+  EXPECT_TRUE(Listed("fresh.json"));
+  WriteFile(dir_.File("Assets/later.json"), "{\"Level\":{}}");
+  RefreshExplorer();
+  BeginExplorerFrame();
+  EXPECT_TRUE(Listed("later.json"));
+  ResetEditor();
+}
+
+TEST_F(FileExplorerTest, AFolderNamedAssetsInsideIsOneMoreButtonOfThePathBar) {
+  fs::create_directories(dir_.File("Assets/Levels/Assets/Deep"));
+  WriteFile(dir_.File("Assets/Levels/Assets/Deep/inner.json"), "{}");
+  Open("Levels");
+  Open("Assets");
+  Open("Deep");
+  EXPECT_EQ(ExplorerPathButtons(), (std::vector<std::string>{"Deep", "Assets", "Levels"}));
+  // Each button goes back to its own folder.
+  PressExplorerPathButton(1);
+  BeginExplorerFrame();
+  EXPECT_EQ(fs::path(ExplorerFolder()).lexically_normal(), fs::path("Assets/Levels/Assets"));
+  EXPECT_LT(EntryIndex("Deep"), ExplorerEntries().size());
+}
+
+TEST_F(FileExplorerTest, AFileNameWithABackslashIsShownWholeAndPickedAsItIsNamed) {
+  if (fs::path::preferred_separator == '\\') GTEST_SKIP() << "a backslash separates folders here";
+  WriteFile(dir_.File("Assets/odd\\name.png"), "");
+  SetExplorerFolder(kExplorerRoot);
+  BeginExplorerFrame();
+  const size_t index = EntryIndex("odd\\name.png");
+  ASSERT_LT(index, ExplorerEntries().size());
+  ClickExplorerEntry(index);
+  PressExplorerOk();
+  EXPECT_EQ(PickedPath(), "./Assets/odd\\name.png");
+  EXPECT_TRUE(fs::exists(PickedPath()));
+}
+
+// Each action lists only what it can use; folders are always listed so the user can walk them.
+TEST_F(FileExplorerTest, EachActionListsOnlyTheFilesItCanUse) {
+  fs::create_directories(dir_.File("Assets/Attributes"));
+  WriteFile(dir_.File("Assets/Attributes/player.json"), "{\n\t\"Player\": {\"attributes\": {}}}");
+  WriteFile(dir_.File("Assets/Attributes/human.json"), "{\"Human\": {}}");
+  WriteFile(dir_.File("Assets/Attributes/notes.txt"), "");
+  WriteFile(dir_.File("Assets/Levels/level2.json"), "{\n\t\"Level\":{\n\"Food_Goal\":\"0\"}}");
+  WriteFile(dir_.File("Assets/Levels/level2.autosave.json"), "{\"Level\":{}}");
+  WriteFile(dir_.File("Assets/Levels/player.json"), "{\"Player\": {}}");
+  WriteFile(dir_.File("Assets/Levels/shot.PNG"), "");
+  WriteFile(dir_.File("Assets/Levels/sheet.tga"), "");
+  auto names = [] {
+    std::vector<std::string> listed;
+    for (const std::string& e : ExplorerEntries()) listed.push_back(EntryName(e));
+    return listed;
+  };
+  SetExplorerFolder("./Assets/Levels");
+  OpenExplorer(ExplorerFilter::Levels);
+  BeginExplorerFrame();
+  EXPECT_EQ(names(), (std::vector<std::string>{"Old", "level2.json"}));  // "level1.json" holds no level
+
+  OpenExplorer(ExplorerFilter::Pictures);
+  BeginExplorerFrame();
+  EXPECT_EQ(names(), (std::vector<std::string>{"Old", "sheet.tga", "shot.PNG"}));
+
+  OpenExplorer(ExplorerFilter::Attributes);
+  SetExplorerFolder("./Assets/Attributes");
+  BeginExplorerFrame();
+  EXPECT_EQ(names(), (std::vector<std::string>{"human.json", "player.json"}));
+
+  OpenExplorer(ExplorerFilter::Everything);
+  BeginExplorerFrame();
+  EXPECT_EQ(names(), (std::vector<std::string>{"human.json", "notes.txt", "player.json"}));
+}
+
+TEST_F(FileExplorerTest, APickTheNewFilterLeavesOutIsDropped) {
+  Open("wall.png");
+  EXPECT_EQ(ExplorerPickedText(), "./Assets/wall.png");
+  OpenExplorer(ExplorerFilter::Levels);
+  BeginExplorerFrame();
+  EXPECT_EQ(ExplorerPickedText(), "");
 }
 
 }  // namespace

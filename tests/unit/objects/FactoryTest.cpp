@@ -379,6 +379,25 @@ TEST_F(FactoryTest, KillzoneAndUIRecordsAreBuiltAtTheirRecordedSize) {
   EXPECT_EQ(ObjectCounter(), 2);
 }
 
+// A level whose last record is a button leaves the counter at that button's number; the buttons and
+// labels made next (the heads-up display, built when a run starts again after Stop) must not repeat
+// a name a listed object holds.
+TEST_F(FactoryTest, ButtonsAndLabelsMadeAfterAButtonRecordStepPastNamesInUse) {
+  GameObject* recorded = CreateObjectFromRecord(Record(16, "UI_7"));
+  ASSERT_NE(recorded, nullptr);
+  ASSERT_EQ(recorded->name, "UI_7");
+  GameObject* button = CreateUI(0, 0, 10, 10);
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->name, "UI_8");
+  EXPECT_EQ(ObjectCounter(), 9);
+  CreateObjectFromRecord(Record(16, "UI_3"));
+  CreateObjectFromRecord(Record(7, "Text_4"));
+  GameObject* label = CreateText(0, 0, 10, "x");
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->name, "Text_5");
+  EXPECT_EQ(CreateUI(0, 0, 10, 10)->name, "UI_6");
+}
+
 TEST_F(FactoryTest, TextRecordPlacesALabelledPanelAndKeepsNoName) {
   GetFactoryHooks().setButtonLabel = NoteLabel;
   ObjectRecord r = Record(10, "Text_9");

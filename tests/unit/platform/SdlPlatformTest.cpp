@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,7 @@ std::vector<std::string> Pass() {
       case Event::Kind::LeftUp: std::snprintf(text, sizeof(text), "left up %d,%d", e.x, e.y); break;
       case Event::Kind::RightDown: std::snprintf(text, sizeof(text), "right down %d,%d", e.x, e.y); break;
       case Event::Kind::RightUp: std::snprintf(text, sizeof(text), "right up %d,%d", e.x, e.y); break;
+      case Event::Kind::Wheel: std::snprintf(text, sizeof(text), "wheel %d", e.key); break;
     }
     out.emplace_back(text);
   });
@@ -111,6 +113,17 @@ TEST_F(SdlPlatformTest, ATapShorterThanAPassIsDeliveredOverTwoPasses) {
   EXPECT_EQ(Pass(), (Lines{"up 0x57", "down 0x41", "move 10,20", "move 11,21", "left down 12,22", "right down 13,23"}));
   EXPECT_EQ(Pass(), (Lines{"left up 14,24", "up 0x41"}));
   EXPECT_EQ(Pass(), Lines{});
+}
+
+TEST_F(SdlPlatformTest, TheWheelArrivesAsNotchesAwayFromTheUser) {
+  for (auto [y, direction] : {std::pair{2, SDL_MOUSEWHEEL_NORMAL}, std::pair{1, SDL_MOUSEWHEEL_FLIPPED}}) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEWHEEL;
+    e.wheel.y = y;
+    e.wheel.direction = static_cast<Uint32>(direction);
+    SDL_PushEvent(&e);
+  }
+  EXPECT_EQ(Pass(), (Lines{"wheel 2", "wheel -1"}));
 }
 
 TEST_F(SdlPlatformTest, LeftAndRightCtrlAndShiftAlsoDriveTheGenericCode) {

@@ -1,6 +1,7 @@
 // The screens as a player walks through them: the main menu and its overlays, the quit dialog, the
 // level select, the credits, and a level's pause menu with its dialogs.
 #include <cmath>
+#include <new>
 #include <vector>
 
 #include "audio/AudioSystem.h"
@@ -210,6 +211,28 @@ TEST_F(MenusTest, LeaveLevelDialogNoDestroysItAndYesLeavesForTheCredits) {
   Tap(vk::Return);  // "yes"
   EXPECT_EQ(CurrentId(), scene_id::kCredits);
   EXPECT_FALSE(IsPaused());
+}
+
+// An object that leaves the list and a new one built where it lived: the menus must not take the new
+// one for theirs (the editor deletes and places objects while a menu is up).
+TEST_F(MenusTest, AMenuNeverTakesANewObjectAtAFreedObjectsAddressForItsOwn) {
+  GameObject* button = MakeButton(0.0f, 0.0f, 200.0f, 50.0f, menu_color::kWhite, "play game", 20.0f);
+  ASSERT_NE(button, nullptr);
+  MenuGroup group;
+  group.Add(button);
+  ASSERT_TRUE(IsLive(button));
+  if (GameObject* label = FindLinkedLabel(button)) {
+    label->destroy = true;
+    DestroyIfMarked(label);
+  }
+  // The same storage holds a new object: the allocator may hand a freed address out again at once.
+  RemoveObject(button);
+  button->~GameObject();
+  GameObject* wall = new (button) GameObject("Wall_9", 0.0f, 0.0f, 0.0f, 10.0f, 10.0f, ObjectType::Wall);
+  AddObject(wall);
+  EXPECT_TRUE(group.Live().empty());
+  group.Hide();
+  EXPECT_TRUE(wall->visible) << "hiding the menu hid a wall";
 }
 
 }  // namespace
