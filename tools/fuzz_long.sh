@@ -13,7 +13,7 @@ cd "$(dirname "$0")/../build/debug-asan" || exit 1
 seconds=${1:-720}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(attributes bank input level tga tga_file)
+[ ${#targets[@]} -eq 0 ] && targets=(attributes bank input level tga tga_file png_file)
 mkdir -p fuzz-long/bin
 # The session runs copies of the targets, so a rebuild while it runs (libFuzzer starts a new child
 # process for every job) never swaps the program under it.

@@ -44,6 +44,7 @@ struct InstanceRecord : Record {
   bool playing = false;
   bool released = false;
   VoiceId voice = 0;
+  uint64_t startOrder = 0;  // when it last started, counted in starts; the oldest gives up its voice first
   double endTime = -1.0;  // when a voiceless instance stops by itself; negative: never
   float distance = 0.0f;
   float direction = 0.0f;
@@ -110,6 +111,7 @@ struct EventSystem::State {
   std::map<std::string, uint32_t> eventByPath;
   std::map<std::string, uint32_t> busByPath;
   std::map<VoiceId, uint32_t> instanceByVoice;
+  uint64_t starts = 0;
   std::minstd_rand random{0x5EED};
   std::chrono::steady_clock::time_point epoch = std::chrono::steady_clock::now();
 
@@ -181,6 +183,18 @@ struct EventSystem::State {
     }
     inst.playing = false;
     --events[inst.event].playing;
+  }
+  // Every voice is busy: the one-shot that started longest ago stops, so a newer sound can have its
+  // voice. Loops (the music) are never cut; false when nothing but loops has a voice.
+  bool StopOldestOneShot() {
+    InstanceRecord* oldest = nullptr;
+    for (InstanceRecord& inst : instances) {
+      if (!inst.alive || inst.voice == 0 || events[inst.event].def.loop) continue;
+      if (oldest == nullptr || inst.startOrder < oldest->startOrder) oldest = &inst;
+    }
+    if (oldest == nullptr) return false;
+    StopPlaying(*oldest, false);
+    return true;
   }
   void FreeInstance(uint32_t index) {
     InstanceRecord& inst = instances[index];
@@ -535,10 +549,15 @@ AudioResult EventSystem::Start(EventInstance handle) {
     start.layerGains[l] = inst->layerValues[l];
   }
   inst->voice = s.device->Play(start);
+  const bool hasVoices = s.device->VoiceCount() > 0;
+  if (inst->voice == 0 && hasVoices && s.StopOldestOneShot()) inst->voice = s.device->Play(start);
+  // On a device with voices an instance plays only with one: a sound reported playing is heard.
+  if (inst->voice == 0 && hasVoices) return AudioResult::NoVoice;
   inst->playing = true;
+  inst->startOrder = ++s.starts;
   ++ev.playing;
-  // Without a voice (null device, or every voice busy) the instance plays silently for the sound's
-  // length, so one-shots still end and free themselves.
+  // The silent device has no voices: there an instance plays on the clock for the sound's length,
+  // so one-shots still end and free themselves.
   inst->endTime = -1.0;
   if (inst->voice != 0) {
     s.instanceByVoice[inst->voice] = handle.index;

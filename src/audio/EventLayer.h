@@ -31,6 +31,7 @@ enum class AudioResult : int32_t {
   AlreadyLoaded = 8,    // the bank, or an event it declares, is loaded already
   NotLoaded = 9,        // unloading sample data that was not loaded
   MaxInstances = 10,    // the instance budget is spent
+  NoVoice = 11,         // every voice of the device is playing a loop
 };
 
 int32_t AudioResultCode(AudioResult result);
@@ -74,8 +75,8 @@ class EventSystem {
   EventSystem& operator=(const EventSystem&) = delete;
 
   // Starts the system on `device` (owned from here on). maxInstances is the number of instances
-  // that may exist at once; the device's voices play as many of them as it has voices, the rest run
-  // silently on the clock until they end.
+  // that may exist at once. An instance plays on a voice of the device; a device without voices
+  // (the silent one) lets every instance run on the clock until it ends.
   AudioResult Initialize(int maxInstances, std::unique_ptr<platform::AudioDevice> device);
   // Collects ended voices, ends instances whose time is up, frees released instances that stopped,
   // frees sample data nobody needs any more.
@@ -110,7 +111,9 @@ class EventSystem {
   AudioResult IsEventLoaded(EventDescription event, bool* loaded);
 
   // Instances.
-  // Starts the instance (again from the top if it is playing).
+  // Starts the instance (again from the top if it is playing). When every voice is busy it takes the
+  // voice of the one-shot that started longest ago; when only loops hold voices it stays stopped and
+  // the answer is NoVoice.
   AudioResult Start(EventInstance instance);
   // Stops at once; there are no fade-outs.
   AudioResult Stop(EventInstance instance);

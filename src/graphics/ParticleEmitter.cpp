@@ -43,8 +43,17 @@ bool Particle::Update(float dt) {
     velocity[0] *= emitter->deceleration;
     velocity[1] *= emitter->deceleration;
   } else {
-    velocity[0] += dt * acceleration[0];
-    velocity[1] += dt * acceleration[1];
+    for (int axis = 0; axis < 2; ++axis) {
+      const float next = velocity[axis] + dt * acceleration[axis];
+      // Braking (an acceleration against the velocity) ends at rest, and the particle stays there:
+      // going on past zero would turn it round and send it back where it came from.
+      if (acceleration[axis] * velocity[axis] < 0.0f && next * velocity[axis] <= 0.0f) {
+        velocity[axis] = 0.0f;
+        acceleration[axis] = 0.0f;
+      } else {
+        velocity[axis] = next;
+      }
+    }
   }
   transform.position[0] += dt * velocity[0];
   transform.position[1] += dt * velocity[1];

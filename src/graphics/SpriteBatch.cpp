@@ -357,15 +357,14 @@ bool Shrinks(const Projected& q, const TextureVertex corners[4], const Texture* 
 // weight of exactly 0 for the neighbours, the nearest texel's own bytes. The slack allows half
 // of that half step for our and the GPU's own rounding (the projection of corners some hundred
 // pixels out, a float texture coordinate, interpolation across the quad: each well below 1/4096
-// of a texel for the screens and textures allowed here). sRGB textures are filtered in floating
-// point after decoding, where any weight off 0 shows, and very large textures carry too few
-// bits in a float coordinate: neither qualifies.
+// of a texel for the screens and textures allowed here). Very large textures carry too few bits in
+// a float coordinate and do not qualify.
 constexpr double kTexelCentreSlack = 1.0 / 1024.0;
 constexpr int kLargestNearestTexture = 4096;
 
 bool TexelsOnPixels(const Projected& q, const TextureVertex corners[4], const Texture* texture, int screenWidth,
                     int screenHeight) {
-  if (texture == nullptr || texture->srgb || texture->width <= 0 || texture->height <= 0 ||
+  if (texture == nullptr || texture->width <= 0 || texture->height <= 0 ||
       texture->width > kLargestNearestTexture || texture->height > kLargestNearestTexture || screenWidth <= 0 ||
       screenHeight <= 0 || !q.known) {
     return false;

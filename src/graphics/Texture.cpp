@@ -49,11 +49,12 @@ void LoadThroughDecoder(const std::string& path, Texture* texture) {
   int maxSide = std::min(platform::kMaxImageSide, gpu.MaxTextureSize());
   std::optional<platform::Image> image = platform::DecodeImageFile(path, maxSide);
   if (!image) return;
-  texture->view = gpu.CreateTexture(image->width, image->height, image->rgba.data(), image->srgb, true);
+  // Never marked sRGB: the game draws every picture's stored colours as they are, so a picture
+  // looks the same whichever colour-space chunk its editor wrote.
+  texture->view = gpu.CreateTexture(image->width, image->height, image->rgba.data(), false, true);
   if (!texture->view) return;
   texture->width = image->width;
   texture->height = image->height;
-  texture->srgb = image->srgb;
   texture->opaque.Build(image->width, image->height, image->rgba.data());
 }
 

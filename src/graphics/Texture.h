@@ -21,7 +21,6 @@ class Texture {
   platform::GpuTexture view; // empty when decoding failed; draws then sample transparent black
   int width = 0;
   int height = 0;
-  bool srgb = false;
   // Which texels are fully opaque, for the sprite batch to know what a quad hides (empty when
   // decoding failed).
   OpaqueTexels opaque;

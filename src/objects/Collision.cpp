@@ -114,31 +114,48 @@ Vector2 OutwardNormal(const BoxCollision::Edge& edge) {
   return Vector2(edge.end.y() - edge.start.y(), edge.start.x() - edge.end.x()).Normalized();
 }
 
-// Back to where the frame started, with the velocity component into the edge taken away.
-void Stop(GameObject* object, Kinematics* kinematics, const BoxCollision::Edge& edge) {
-  const Vector2 normal = OutwardNormal(edge);
+// Takes back the part of this frame's movement that went into the box across the edge (along its
+// outward normal), keeping the part along the edge. Putting the mover back on both axes would undo
+// its movement along a wall as well, so one pushing diagonally into a wall would never slide.
+void StepBackAlongNormal(GameObject* object, const Kinematics* kinematics, const Vector2& normal) {
   Transform* t = TransformOf(object);
   if (t == nullptr) return;
   const float* last = kinematics->GetLastPosition();
-  t->position[0] = last[0];
-  t->position[1] = last[1];
+  const Vector2 moved(t->position[0] - last[0], t->position[1] - last[1]);
+  const float into = moved.Dot(normal);
+  if (into < 0.0f) {
+    t->position[0] -= normal.x() * into;
+    t->position[1] -= normal.y() * into;
+  }
   t->position[2] = 0.0f;
+}
+
+// True while the velocity heads into the box across the edge.
+bool HeadsInto(const Kinematics* kinematics, const Vector2& normal) {
+  const float* v = kinematics->GetVelocity();
+  return v[0] * normal.x() + v[1] * normal.y() < 0.0f;
+}
+
+// Out of the edge along its normal, with the velocity component into the edge taken away.
+void Stop(GameObject* object, Kinematics* kinematics, const BoxCollision::Edge& edge) {
+  const Vector2 normal = OutwardNormal(edge);
+  if (TransformOf(object) == nullptr) return;
+  StepBackAlongNormal(object, kinematics, normal);
+  // Moving away from the edge (out of an overlap) is left alone.
+  if (!HeadsInto(kinematics, normal)) return;
   const float* v = kinematics->GetVelocity();
   // A wall turned by a multiple of 90 degrees has a normal whose x is a rounding error, not 0.
   if (std::fabs(normal.x()) < kAxisTolerance) kinematics->SetVelocity(v[0], 0.0f);
   else kinematics->SetVelocity(0.0f, v[1]);
 }
 
-// Back to where the frame started, each velocity component mirrored by its own axis of the normal,
-// at half speed.
+// Out of the edge along its normal, each velocity component mirrored by its own axis of the normal,
+// at half speed. Only a mover heading into the box bounces: food thrown along an edge its circle
+// overlaps, or away from it, flies on.
 void Bounce(GameObject* object, Kinematics* kinematics, const BoxCollision::Edge& edge) {
   const Vector2 normal = OutwardNormal(edge);
-  Transform* t = TransformOf(object);
-  if (t == nullptr) return;
-  const float* last = kinematics->GetLastPosition();
-  t->position[0] = last[0];
-  t->position[1] = last[1];
-  t->position[2] = 0.0f;
+  if (TransformOf(object) == nullptr || !HeadsInto(kinematics, normal)) return;
+  StepBackAlongNormal(object, kinematics, normal);
   const float* v = kinematics->GetVelocity();
   float vx = v[0] - 2.0f * normal.x() * normal.x() * v[0];
   float vy = v[1] - 2.0f * normal.y() * normal.y() * v[1];

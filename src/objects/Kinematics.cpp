@@ -53,11 +53,14 @@ void Kinematics::Update(float dt) {
     }
   }
 
+  // A limit below zero (or not a number) holds the object still like a limit of 0: scaling by it
+  // would turn the velocity round every frame.
+  const float limit = maxSpeed > 0.0f ? maxSpeed : 0.0f;
   float speed = std::sqrt(velocity[0] * velocity[0] + velocity[1] * velocity[1]);
-  if (speed > maxSpeed) {
+  if (speed > limit) {
     if (speed != 0.0f) {
-      velocity[0] = velocity[0] / speed * maxSpeed;
-      velocity[1] = velocity[1] / speed * maxSpeed;
+      velocity[0] = velocity[0] / speed * limit;
+      velocity[1] = velocity[1] / speed * limit;
     }
   }
 

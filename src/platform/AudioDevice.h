@@ -56,7 +56,8 @@ class AudioDevice {
   virtual void SetVoiceGain(VoiceId voice, float gain, float pan) = 0;
   // Moves layer `layer`'s gain towards `target` (0..1), taking `fadeSeconds` for a change of 1.
   virtual void SetLayerGain(VoiceId voice, int layer, float target, float fadeSeconds) = 0;
-  // Stops a voice now. Its end is reported by the next CollectFinished like any other.
+  // Stops a voice now; its voice is free for the next Play at once (a sound started while every
+  // voice is busy takes one this way). Its end is reported by the next CollectFinished like any other.
   virtual void StopVoice(VoiceId voice) = 0;
   // Appends the voices that have ended since the previous call.
   virtual void CollectFinished(std::vector<VoiceId>* finished) = 0;

@@ -4,9 +4,11 @@
 //
 // Threads: SDL_mixer mixes on SDL's audio thread with the device lock held, and calls the
 // channel-finished callback from there (or from the caller of Mix_HaltChannel). The callback only
-// queues the channel number; the main thread drains the queue in CollectFinished. A channel counts
-// as busy until its end has been drained, so a channel is never reused while the mixer may still be
-// finishing with it.
+// queues the channel number; the main thread drains the queue in CollectFinished. A channel that
+// ends by itself counts as busy until its end has been drained, so a channel is never reused while
+// the mixer may still be finishing with it. A channel stopped by StopVoice is done with once
+// Mix_HaltChannel returns (the halt runs under the mixer's lock), so it is free at once and its queued
+// end is taken out of the queue, lest it later end the channel's next voice.
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -162,6 +164,7 @@ class SdlAudioDevice final : public AudioDevice {
 
   std::vector<LoadedSound> sounds_;  // SoundId n is sounds_[n - 1]; freed slots are reused
   std::vector<Channel> channels_;
+  std::vector<VoiceId> stopped_;  // voices StopVoice ended, reported by the next CollectFinished
   int nextChannel_ = 0;
 };
 
@@ -310,7 +313,19 @@ void SdlAudioDevice::SetLayerGain(VoiceId voice, int layer, float target, float 
 
 void SdlAudioDevice::StopVoice(VoiceId voice) {
   int channel = ChannelOf(voice);
-  if (channel >= 0) Mix_HaltChannel(channel);
+  if (channel < 0) return;
+  Mix_HaltChannel(channel);
+  {
+    // The channel's end is queued exactly once, by the halt or by the mixer just before it.
+    std::lock_guard<std::mutex> lock(Queue().mutex);
+    std::vector<int>& queued = Queue().channels;
+    queued.erase(std::remove(queued.begin(), queued.end(), channel), queued.end());
+  }
+  Channel& c = channels_[channel];
+  c.busy = false;
+  c.sound = 0;
+  c.mix.count = 0;
+  stopped_.push_back(voice);
 }
 
 void SdlAudioDevice::CollectFinished(std::vector<VoiceId>* finished) {
@@ -319,6 +334,8 @@ void SdlAudioDevice::CollectFinished(std::vector<VoiceId>* finished) {
     std::lock_guard<std::mutex> lock(Queue().mutex);
     ended.swap(Queue().channels);
   }
+  finished->insert(finished->end(), stopped_.begin(), stopped_.end());
+  stopped_.clear();
   for (int channel : ended) {
     if (channel < 0 || channel >= kMixerChannels || !channels_[channel].busy) continue;
     Channel& c = channels_[channel];

@@ -292,8 +292,20 @@ void HandleEndSceneSkip(Level& scene) {
   if (PathContains(scene, "EndScene") && SkipInput()) scene.leaveRequested = true;
 }
 
+// A fade-out that begins while the fade-in still runs (a skip or a leave in the first second) takes
+// over from it: the fade-in ends, and `timer`, the fade-out's clock, starts where the fade-out shows
+// the darkness the fade-in had reached. The picture then only darkens, instead of jumping to fully
+// lit and fading out again from there.
+void TakeOverFadeIn(Level& scene, float* timer) {
+  if (scene.fadeInDone) return;
+  const float darkness = std::clamp(1.0f - scene.fadeTimer / scene.fadeDuration, 0.0f, 1.0f);
+  scene.fadeInDone = true;
+  *timer = darkness * scene.fadeDuration;
+}
+
 // One step of a fade-out; true once it is complete (at once without an overlay).
 bool FadeOut(Level& scene, float dt) {
+  TakeOverFadeIn(scene, &scene.fadeTimer);
   scene.fadeTimer += dt;
   bool shown = ShowOverlay(std::min(1.0f, scene.fadeTimer / scene.fadeDuration));
   return !shown || scene.fadeTimer >= scene.fadeDuration;
@@ -309,11 +321,13 @@ void RunOutPlayer() {
 void HandleExits(Level& scene, float dt) {
   if (scene.splashSkipped) {
     // A skipped splash screen fades out at double speed straight to the menu.
+    TakeOverFadeIn(scene, &scene.skipFadeTimer);
     scene.skipFadeTimer += 2.0f * dt;
     bool shown = ShowOverlay(std::min(1.0f, scene.skipFadeTimer / scene.fadeDuration));
     if (!shown || scene.skipFadeTimer >= scene.fadeDuration) RequestSceneById(scene_id::kMainMenu);
   } else if (scene.gameOver) {
     // A caught player always waits for the whole fade, overlay or not.
+    TakeOverFadeIn(scene, &scene.fadeTimer);
     scene.fadeTimer += dt;
     ShowOverlay(std::min(1.0f, scene.fadeTimer / scene.fadeDuration));
     if (scene.fadeTimer >= scene.fadeDuration) RequestSceneById(scene_id::kGameOver);

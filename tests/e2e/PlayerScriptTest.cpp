@@ -98,3 +98,20 @@ TEST_F(PlayerScriptTest, TouchingAKillZoneRestartsTheLevel) {
   EXPECT_EQ(run.At(40, "Player_1").x, 0.0f) << "back at the start";
   EXPECT_EQ(after.CountType("Player"), 1);
 }
+
+// Walking north-east into a long wall on the east: the player leans on the wall and slides north
+// along it at its walking speed, instead of standing frozen where it first touched the wall.
+TEST_F(PlayerScriptTest, WalkingDiagonallyIntoAWallSlidesAlongIt) {
+  const std::string level =
+      TestLevel({PlayerObject(), LevelObject("Wall_2", "Wall", 200, 0, 100, 2000)});
+  ScriptRun run = game.PlayLevel(level, "qinput 1\n2\n80 D W\n", 82, {30, 82});
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+  const DumpedObject& leaning = run.At(30, "Player_1");
+  const DumpedObject& later = run.At(82, "Player_1");
+  EXPECT_GT(leaning.x, 100.0f) << "the player reached the wall";
+  EXPECT_LT(later.x, 150.0f) << "the player stays out of the wall";
+  EXPECT_NEAR(later.x, leaning.x, 2.0f) << "and leans on it";
+  EXPECT_GT(later.y - leaning.y, 52 * 0.025f * 300.0f) << "sliding north along the wall, not stuck at y "
+                                                        << leaning.y;
+  EXPECT_GT(later.vy, 300.0f);
+}

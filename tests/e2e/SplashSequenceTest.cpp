@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/ScreenPicture.h"
+#include "support/ScriptedGame.h"
 #include "support/TestSupport.h"
 
 using testing_support::BinaryDir;
@@ -121,6 +122,47 @@ TEST(SplashSequenceTest, ShowsTheThreeSplashPicturesThenTheMenu) {
     // And it is the picture itself, not merely the nearest of four: a dark or unlit screen is far.
     EXPECT_LT(own, 40.0) << "frame " << shots[i].frame << " against " << shots[i].picture;
   }
+}
+
+// Skipping the first splash screen a quarter of a second in, while it still fades in from black:
+// the picture goes on darkening from there to the menu, with no flash of the fully lit logo.
+TEST(SplashSequenceTest, ASkipDuringTheFadeInDarkensWithoutAFlash) {
+  constexpr int kSkipFrame = 10;
+  constexpr int kLastShot = 30;
+  testing_support::ScriptedGame game;
+  testing_support::ScriptedGame::Options options;
+  options.headless = false;
+  options.frames = kLastShot;
+  for (int frame = 2; frame <= kLastShot; ++frame) {
+    options.extraArgs.push_back("--screenshot");
+    options.extraArgs.push_back(std::to_string(frame) + ":" + game.File("skip" + std::to_string(frame) + ".png"));
+  }
+  testing_support::ScriptRun run =
+      game.Run("qinput 1\n" + std::to_string(kSkipFrame - 1) + "\n1 SPACE\n", options);
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+  ASSERT_EQ(run.stateLog.size(), static_cast<size_t>(kLastShot));
+
+  // Brightness of the middle of the screen, where the logo is, after each frame of the splash.
+  std::vector<double> light(kLastShot + 1, -1.0);
+  int menuFrame = 0;
+  for (int frame = 2; frame <= kLastShot; ++frame) {
+    if (run.stateLog[static_cast<size_t>(frame - 1)].sceneIndex != 1) {
+      menuFrame = frame;
+      break;
+    }
+    testing_support::ScreenPicture picture;
+    ASSERT_TRUE(testing_support::LoadScreenPicture(game.File("skip" + std::to_string(frame) + ".png"), &picture));
+    const testing_support::Rgb c = picture.Mean(0.25, 0.25, 0.75, 0.75);
+    light[static_cast<size_t>(frame)] = (c.r + c.g + c.b) / 3.0;
+  }
+  ASSERT_GT(menuFrame, kSkipFrame) << "the skip reached the menu";
+  EXPECT_GT(light[kSkipFrame - 1], light[2] + 5.0) << "the splash was fading in before the skip";
+  for (int frame = kSkipFrame; frame < menuFrame; ++frame) {
+    EXPECT_LE(light[static_cast<size_t>(frame)], light[static_cast<size_t>(frame - 1)] + 1.0)
+        << "the screen lit up " << frame - kSkipFrame << " frames after the skip";
+  }
+  // A quarter of the way back to black at the skip's double speed: a few frames, not a whole fade.
+  EXPECT_LE(menuFrame - kSkipFrame, 8);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "RenderFixture.h"
 
 #include "graphics/Filter.h"
+#include "support/PngWriter.h"
 #include "objects/Transform.h"
 
 using render_test::MakeTga;
@@ -169,4 +170,44 @@ TEST_F(SpriteRenderTest, TextUiAndTheFadeAreNotDarkenedByADarkAmbient) {
   EXPECT_RGB_NEAR(AtWorld(-100, 0), 255, 255, 255, 0);
   EXPECT_RGB_NEAR(AtWorld(100, 0), 255, 255, 255, 0);
   EXPECT_RGB_NEAR(AtWorld(300, 0), 255, 255, 255, 0);
+}
+
+// The same grey and brown saved by different editors: one writes an sRGB chunk, one a gamma chunk,
+// one neither. All three must show the same colours on screen, those the file stores.
+TEST_F(SpriteRenderTest, PngsShowTheirStoredColoursWhateverColourChunkTheyCarry) {
+  const std::string greys = testing_support::Bytes({128, 128, 128, 128, 128, 128, 128, 128, 128, 128, 128, 128});
+  const std::string browns = testing_support::Bytes({128, 64, 32, 128, 64, 32, 128, 64, 32, 128, 64, 32});
+  const std::vector<std::vector<testing_support::PngChunk>> chunks = {
+      {}, {{"sRGB", testing_support::Bytes({0})}}, {{"gAMA", testing_support::Bytes({0, 0, 0xB1, 0x8F})}}};
+  for (size_t i = 0; i < chunks.size(); ++i) {
+    const std::string name = "saved" + std::to_string(i) + ".png";
+    // Two rows of four greys, then two rows of four browns.
+    testing_support::WriteFile(dir_.File(name), testing_support::PngBytes(4, 4, 2, 8, [&](uint32_t y, std::string* row) {
+      *row = y < 2 ? greys : browns;
+    }, chunks[i]));
+    ASSERT_NE(TextureManager::Load(dir_.File(name)), nullptr);
+    TexturedObject(-300.0f + 300.0f * static_cast<float>(i), 0, 0, 200, 200, name);
+  }
+  RenderObjects();
+  for (size_t i = 0; i < chunks.size(); ++i) {
+    SCOPED_TRACE("picture " + std::to_string(i));
+    const float x = -300.0f + 300.0f * static_cast<float>(i);
+    EXPECT_RGB_NEAR(AtWorld(x, 50), 128, 128, 128, 1);   // the top half: grey 128
+    EXPECT_RGB_NEAR(AtWorld(x, -50), 128, 64, 32, 1);    // the bottom half: brown
+  }
+}
+
+// A grey picture with one transparent grey: the other greys keep their colour, and the transparent
+// one shows what lies behind it.
+TEST_F(SpriteRenderTest, AGreyPngWithATransparentGreyShowsItsGreysAndSeesThroughTheKey) {
+  testing_support::WriteFile(dir_.File("key.png"),
+                             testing_support::PngBytes(4, 4, 0, 8, [](uint32_t y, std::string* row) {
+                               *row = std::string(4, static_cast<char>(y < 2 ? 85 : 170));
+                             }, {{"tRNS", testing_support::Bytes({0, 170})}}));
+  ASSERT_NE(TextureManager::Load(dir_.File("key.png")), nullptr);
+  ColorObject(0, 0, 5, 400, 400, 0.0f, 0.0f, 1.0f);  // blue, farther away, drawn first
+  TexturedObject(0, 0, 0, 200, 200, "key.png");
+  RenderObjects();
+  EXPECT_RGB_NEAR(AtWorld(0, 60), 85, 85, 85, 1);   // the top rows: grey 85
+  EXPECT_RGB_NEAR(AtWorld(0, -60), 0, 0, 255, 1);   // the bottom rows are the transparent grey
 }

@@ -102,6 +102,12 @@ RunResult RunEditorScript(const std::string& data, const std::string& script, in
                  {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
 }
 
+long PeakResidentKbOfThisProcess() {
+  struct rusage usage {};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
 RunResult RunGame(const std::vector<std::string>& args, const std::vector<std::string>& env, int timeoutSeconds) {
   TempDir capture;
   std::string outPath = capture.File("out.txt");

@@ -51,6 +51,9 @@ std::string MakeEditableDataDir(const TempDir& dir, const std::string& config);
 // window for `frames` frames of 0.02 s: the editor's sessions (config "01" in the data folder).
 RunResult RunEditorScript(const std::string& data, const std::string& script, int frames);
 
+// The largest resident size this test process has had so far (kB).
+long PeakResidentKbOfThisProcess();
+
 // True when the environment says QM_ALLOW_NO_GL=1: tests that need an OpenGL window may then skip
 // on a machine without one. Otherwise a missing OpenGL fails them.
 bool NoGlAllowed();

@@ -10,10 +10,12 @@
 #include <thread>
 
 #include "audio/AudioSystem.h"
+#include "platform/AudioDevice.h"
 #include "AudioTestHelpers.h"
 
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
+using testing_support::WriteFile;
 
 namespace {
 
@@ -117,4 +119,54 @@ TEST_F(AudioOutputTest, TheChaseLayerAddsToTheLevelMusic) {
   std::printf("calm: rms %.4f, chase: rms %.4f\n", a.rms, b.rms);
   EXPECT_GT(a.rms, 0.01);
   EXPECT_GT(b.rms, a.rms * 1.1);
+}
+
+// Every mixer voice busy with one-shots when the music starts (a burst of effects at a scene
+// change): the music must still come out of the mixer, and keep coming out after the one-shots end.
+TEST_F(AudioOutputTest, MusicStartedWhileEveryVoiceIsBusyIsHeardAfterTheOneShotsEnd) {
+  WriteFile(dir.File("hush.wav"), audio_test::Wav(0.3, 0));
+  WriteFile(dir.File("tune.wav"), audio_test::Wav(0.25));
+  WriteFile(dir.File("busy.bank"),
+            "quillbank 1\n"
+            "event event:/Hush\n  sound hush.wav\nend\n"
+            "event event:/Tune\n  sound tune.wav\n  loop yes\nend\n");
+  std::string file = dir.File("busy.raw");
+  audio_test::UseAudioDriver("disk");
+  ::setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+  std::string error;
+  std::unique_ptr<platform::AudioDevice> device = platform::CreateSdlAudioDevice(&error);
+  ASSERT_NE(device, nullptr) << error;
+  const int voices = device->VoiceCount();
+  EventSystem system;
+  ASSERT_EQ(system.Initialize(512, std::move(device)), AudioResult::Ok);
+  BankHandle bank;
+  ASSERT_EQ(system.LoadBankFile(dir.File("busy.bank"), &bank), AudioResult::Ok);
+  EventDescription hush, tune;
+  ASSERT_EQ(system.GetEvent("event:/Hush", &hush), AudioResult::Ok);
+  ASSERT_EQ(system.GetEvent("event:/Tune", &tune), AudioResult::Ok);
+
+  for (int k = 0; k < voices + 6; ++k) {
+    EventInstance shot;
+    ASSERT_EQ(system.CreateInstance(hush, &shot), AudioResult::Ok);
+    ASSERT_EQ(system.Start(shot), AudioResult::Ok);
+    ASSERT_EQ(system.Release(shot), AudioResult::Ok);
+  }
+  EventInstance music;
+  ASSERT_EQ(system.CreateInstance(tune, &music), AudioResult::Ok);
+  ASSERT_EQ(system.Start(music), AudioResult::Ok);
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(900);
+  while (std::chrono::steady_clock::now() < end) {
+    ASSERT_EQ(system.Update(), AudioResult::Ok);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(system.InstanceCount(), 1) << "the one-shots ended and freed themselves";
+  PlaybackState state = PlaybackState::Stopped;
+  ASSERT_EQ(system.GetPlaybackState(music, &state), AudioResult::Ok);
+  EXPECT_EQ(state, PlaybackState::Playing);
+  ASSERT_EQ(system.Release(), AudioResult::Ok);
+
+  Level tail = Measure(testing_support::ReadFile(file), 44100 / 4);
+  std::printf("music after the one-shots: rms %.4f peak %d over %zu frames\n", tail.rms, tail.peak, tail.frames);
+  ASSERT_EQ(tail.frames, 44100u / 4) << "the disk output ran";
+  EXPECT_GT(tail.peak, 4000) << "the music reports itself playing but is silent";
 }

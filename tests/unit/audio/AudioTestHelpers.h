@@ -1,6 +1,8 @@
 // Helpers shared by the audio tests.
 #pragma once
 
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -12,6 +14,20 @@ namespace audio_test {
 
 // SDL reads the driver name when the audio subsystem starts, so this must run before InitializeAudio.
 inline void UseAudioDriver(const char* driver) { ::setenv("SDL_AUDIODRIVER", driver, 1); }
+
+// A 16-bit mono 44.1 kHz WAV file's bytes: a sine of the given length and amplitude (0 is silence).
+inline std::string Wav(double seconds, double amplitude = 8000) {
+  const uint32_t frames = static_cast<uint32_t>(seconds * 44100);
+  std::string data;
+  for (uint32_t i = 0; i < frames; ++i) {
+    int16_t v = static_cast<int16_t>(amplitude * std::sin(i * 0.06));
+    data.append(reinterpret_cast<const char*>(&v), 2);
+  }
+  auto u32 = [](uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
+  auto u16 = [](uint16_t v) { return std::string(reinterpret_cast<const char*>(&v), 2); };
+  return "RIFF" + u32(36 + static_cast<uint32_t>(data.size())) + "WAVE" + "fmt " + u32(16) + u16(1) + u16(1) +
+         u32(44100) + u32(88200) + u16(2) + u16(16) + "data" + u32(static_cast<uint32_t>(data.size())) + data;
+}
 
 inline std::string MusicFolder() { return testing_support::SourceDir() + "/Assets/Music/"; }
 

@@ -12,25 +12,14 @@
 #include "audio/EventLayer.h"
 #include "platform/AudioDevice.h"
 #include "support/TestSupport.h"
+#include "AudioTestHelpers.h"
 
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
 namespace {
 
-// A 16-bit mono 44.1 kHz sine of the given length.
-std::string Wav(double seconds) {
-  const uint32_t frames = static_cast<uint32_t>(seconds * 44100);
-  std::string data;
-  for (uint32_t i = 0; i < frames; ++i) {
-    int16_t v = static_cast<int16_t>(8000 * std::sin(i * 0.06));
-    data.append(reinterpret_cast<const char*>(&v), 2);
-  }
-  auto u32 = [](uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
-  auto u16 = [](uint16_t v) { return std::string(reinterpret_cast<const char*>(&v), 2); };
-  return "RIFF" + u32(36 + static_cast<uint32_t>(data.size())) + "WAVE" + "fmt " + u32(16) + u16(1) + u16(1) +
-         u32(44100) + u32(88200) + u16(2) + u16(16) + "data" + u32(static_cast<uint32_t>(data.size())) + data;
-}
+using audio_test::Wav;
 
 const char* kTestBank =
     "quillbank 1\n"
@@ -373,4 +362,151 @@ TEST(EventLayerBusTest, BusChangesReachPlayingVoicesAtTheUpdateOnly) {
   EXPECT_EQ(gains.back(), 0.0f);
   ASSERT_EQ(system.Update(), AudioResult::Ok);
   EXPECT_EQ(gains.size(), before + 2) << "an update without a change passes nothing on";
+}
+
+// Voices: a device with few voices shows who gets one when every voice is busy. A loop (the
+// music) must never end up "playing" without a voice, silent for good.
+namespace {
+
+class FewVoicesDevice final : public platform::AudioDevice {
+ public:
+  explicit FewVoicesDevice(int voices) : sounds_(static_cast<size_t>(voices)) {}
+  bool IsAudible() const override { return true; }
+  int VoiceCount() const override { return static_cast<int>(sounds_.size()); }
+  platform::SoundId LoadSound(const std::string& path, float, platform::SoundLoadStatus* status) override {
+    *status = platform::SoundLoadStatus::Ok;
+    files_.push_back(path);
+    return static_cast<platform::SoundId>(files_.size());
+  }
+  void FreeSound(platform::SoundId) override {}
+  double SoundSeconds(platform::SoundId) const override { return 10.0; }
+  // Voice ids are never reused, as a real device's are not: voice n plays on slot n % slots.
+  platform::VoiceId Play(const platform::VoiceStart& start) override {
+    for (size_t v = 0; v < sounds_.size(); ++v) {
+      if (sounds_[v] == 0) {
+        sounds_[v] = start.sound;
+        return static_cast<platform::VoiceId>(++plays_ * sounds_.size() + v);
+      }
+    }
+    return 0;
+  }
+  void SetVoiceGain(platform::VoiceId, float, float) override {}
+  void SetLayerGain(platform::VoiceId, int, float, float) override {}
+  // A stopped voice is free at once; its end is still reported.
+  void StopVoice(platform::VoiceId voice) override {
+    size_t slot = voice % sounds_.size();
+    if (voice == 0 || sounds_[slot] == 0) return;
+    sounds_[slot] = 0;
+    finished_.push_back(voice);
+  }
+  void CollectFinished(std::vector<platform::VoiceId>* finished) override {
+    finished->insert(finished->end(), finished_.begin(), finished_.end());
+    finished_.clear();
+  }
+
+  // Voices now playing a sound whose file name ends with `file`.
+  int Playing(const std::string& file) const {
+    int n = 0;
+    for (platform::SoundId s : sounds_) {
+      const std::string& path = s == 0 ? std::string() : files_[s - 1];
+      n += path.size() >= file.size() && path.compare(path.size() - file.size(), file.size(), file) == 0;
+    }
+    return n;
+  }
+
+ private:
+  std::vector<platform::SoundId> sounds_;  // per voice; 0 when free
+  std::vector<std::string> files_;
+  std::vector<platform::VoiceId> finished_;
+  platform::VoiceId plays_ = 0;
+};
+
+class EventLayerVoicesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(dir.File("voices.bank"),
+              "quillbank 1\n"
+              "event event:/Step\n  sound step.wav\nend\n"
+              "event event:/Music\n  sound music.wav\n  loop yes\nend\n");
+    auto owned = std::make_unique<FewVoicesDevice>(4);
+    device = owned.get();
+    ASSERT_EQ(system.Initialize(64, std::move(owned)), AudioResult::Ok);
+    BankHandle bank;
+    ASSERT_EQ(system.LoadBankFile(dir.File("voices.bank"), &bank), AudioResult::Ok);
+  }
+  EventInstance Create(const char* path) {
+    EventDescription event;
+    EventInstance instance;
+    EXPECT_EQ(system.GetEvent(path, &event), AudioResult::Ok);
+    EXPECT_EQ(system.CreateInstance(event, &instance), AudioResult::Ok);
+    return instance;
+  }
+  bool IsPlaying(EventInstance instance) {
+    PlaybackState state = PlaybackState::Stopped;
+    EXPECT_EQ(system.GetPlaybackState(instance, &state), AudioResult::Ok);
+    return state == PlaybackState::Playing;
+  }
+  // Instances reported playing must match the voices the device is really playing.
+  void ExpectPlayingHaveVoices(const std::vector<EventInstance>& steps, const std::vector<EventInstance>& loops) {
+    int steps_playing = 0, loops_playing = 0;
+    for (EventInstance i : steps) steps_playing += IsPlaying(i);
+    for (EventInstance i : loops) loops_playing += IsPlaying(i);
+    EXPECT_EQ(steps_playing, device->Playing("step.wav")) << "one-shots reported playing without a voice";
+    EXPECT_EQ(loops_playing, device->Playing("music.wav")) << "loops reported playing without a voice";
+  }
+
+  TempDir dir;
+  EventSystem system;
+  FewVoicesDevice* device = nullptr;
+};
+
+}  // namespace
+
+TEST_F(EventLayerVoicesTest, MusicStartedWhileEveryVoiceIsBusyTakesTheOldestOneShotsVoice) {
+  std::vector<EventInstance> steps, loops;
+  for (int k = 0; k < 4; ++k) {
+    steps.push_back(Create("event:/Step"));
+    ASSERT_EQ(system.Start(steps.back()), AudioResult::Ok);
+  }
+  ASSERT_EQ(device->Playing("step.wav"), 4);
+  loops.push_back(Create("event:/Music"));
+  ASSERT_EQ(system.Start(loops.back()), AudioResult::Ok);
+  EXPECT_EQ(device->Playing("music.wav"), 1) << "the music must be heard";
+  EXPECT_TRUE(IsPlaying(loops.back()));
+  EXPECT_FALSE(IsPlaying(steps[0])) << "the oldest one-shot gave up its voice";
+  EXPECT_TRUE(IsPlaying(steps[1]));
+  ExpectPlayingHaveVoices(steps, loops);
+
+  // More one-shots: the newest is heard, the oldest one-shot makes room, the music keeps its voice.
+  for (int k = 0; k < 6; ++k) {
+    steps.push_back(Create("event:/Step"));
+    ASSERT_EQ(system.Start(steps.back()), AudioResult::Ok);
+    EXPECT_TRUE(IsPlaying(steps.back()));
+    ASSERT_EQ(system.Update(), AudioResult::Ok);
+    ExpectPlayingHaveVoices(steps, loops);
+  }
+  EXPECT_EQ(device->Playing("music.wav"), 1);
+  EXPECT_EQ(device->Playing("step.wav"), 3);
+}
+
+TEST_F(EventLayerVoicesTest, WhenLoopsHoldEveryVoiceAnotherSoundIsRefusedAndReportedStopped) {
+  std::vector<EventInstance> steps, loops;
+  for (int k = 0; k < 4; ++k) {
+    loops.push_back(Create("event:/Music"));
+    ASSERT_EQ(system.Start(loops.back()), AudioResult::Ok);
+  }
+  loops.push_back(Create("event:/Music"));
+  EXPECT_EQ(system.Start(loops.back()), AudioResult::NoVoice) << "a loop is never cut for another sound";
+  EXPECT_FALSE(IsPlaying(loops.back()));
+  steps.push_back(Create("event:/Step"));
+  EXPECT_EQ(system.Start(steps.back()), AudioResult::NoVoice);
+  EXPECT_FALSE(IsPlaying(steps.back()));
+  ExpectPlayingHaveVoices(steps, loops);
+
+  // A voice comes free: the refused loop starts when asked again.
+  ASSERT_EQ(system.Stop(loops[0]), AudioResult::Ok);
+  ASSERT_EQ(system.Update(), AudioResult::Ok);
+  EXPECT_EQ(system.Start(loops.back()), AudioResult::Ok);
+  ExpectPlayingHaveVoices(steps, loops);
+  EXPECT_EQ(device->Playing("music.wav"), 4);
 }

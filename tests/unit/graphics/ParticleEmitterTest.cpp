@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -180,6 +181,36 @@ TEST_F(ParticleEmitterTest, WithoutSlowToZeroTheBrakingActsPerSecond) {
   // velocity x: 100 + 0.025 * (-200) = 95; position: 0.025 * 95
   EXPECT_NEAR(p.velocity[0], 95.0f, 1e-3f);
   EXPECT_NEAR(p.transform.position[0], 2.375f, 1e-4f);
+}
+
+// Braking takes a particle down to rest and leaves it there; it never turns it round to fly back
+// to where it came from. A negative braking value speeds it up instead, and that is left alone.
+TEST_F(ParticleEmitterTest, BrakingStopsAParticleAndNeverSendsItBack) {
+  GameObject* o = Make(0, 0);
+  circleEmitter* e = AddCircle(o, "test", 0.0f);
+  e->velocityMin = e->velocityMax = 100.0f;
+  e->directionMin = e->directionMax = 30.0f;
+  e->accelerationMin = e->accelerationMax = 2.0f;  // rest after half a second
+  e->Spawn();
+  Particle& p = *e->particles.front();
+  float farthest = 0.0f;
+  for (int frame = 0; frame < 120; ++frame) {  // three seconds
+    Frames(e, 1);
+    EXPECT_GE(p.velocity[0], 0.0f) << "frame " << frame;
+    EXPECT_GE(p.velocity[1], 0.0f) << "frame " << frame;
+    EXPECT_GE(p.transform.position[0], farthest - 1e-4f) << "the particle flew back at frame " << frame;
+    farthest = std::max(farthest, p.transform.position[0]);
+  }
+  EXPECT_EQ(p.velocity[0], 0.0f);
+  EXPECT_EQ(p.velocity[1], 0.0f);
+  // At rest where braking from 100 at 200 per second ends: 100^2 / (2 x 200) = 25 units out.
+  EXPECT_NEAR(std::hypot(p.transform.position[0], p.transform.position[1]), 25.0f, 1.5f);
+
+  e->accelerationMin = e->accelerationMax = -1.0f;
+  e->Spawn();
+  Particle& faster = *e->particles.front();
+  Frames(e, 4);
+  EXPECT_GT(std::hypot(faster.velocity[0], faster.velocity[1]), 100.0f);
 }
 
 TEST_F(ParticleEmitterTest, ShortLivedParticleIsDrawnOnceThenRemovedOnTheNextUpdate) {

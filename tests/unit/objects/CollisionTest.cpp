@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "graphics/Filter.h"
@@ -245,17 +247,19 @@ TEST_F(CollisionTest, BroadPhaseIgnoresCirclesFarFromCentreAndCorners) {
 // an x of exactly 0, so the x component is always the one taken; a quarter turn leaves a rounding
 // error in the normal's x, and the player must still slide (and 100 x 60 walls turned a quarter have
 // their top edge at 50 or 30 above the centre).
-TEST_F(CollisionTest, PlayerSlidingAlongAWallKeepsItsSpeedAlongTheWall) {
+// The step back is along the wall's normal only: the frame's movement along the wall stays.
+TEST_F(CollisionTest, PlayerSlidingAlongAWallKeepsItsSpeedAndItsMovementAlongTheWall) {
   struct Row {
-    float rotation, height, fromX, fromY, toX, toY, vx, vy, slideX, slideY;
+    float rotation, height, fromX, fromY, toX, toY, vx, vy, slideX, slideY, atX, atY;
   };
   const Row rows[] = {
-      {0.0f, 100.0f, 0.0f, 75.0f, 10.0f, 65.0f, 400.0f, -400.0f, 400.0f, 0.0f},  // into the top edge
-      {0.0f, 100.0f, 75.0f, 0.0f, 65.0f, 10.0f, -400.0f, 300.0f, 0.0f, 300.0f},  // into the right edge
-      {45.0f, 100.0f, 50.0f, 50.0f, 40.0f, 40.0f, -300.0f, -200.0f, 0.0f, -200.0f},
-      {90.0f, 60.0f, 0.0f, 75.0f, 10.0f, 65.0f, 400.0f, -400.0f, 400.0f, 0.0f},
-      {180.0f, 60.0f, 0.0f, 55.0f, 10.0f, 45.0f, 400.0f, -400.0f, 400.0f, 0.0f},
-      {270.0f, 60.0f, 0.0f, 75.0f, 10.0f, 65.0f, 400.0f, -400.0f, 400.0f, 0.0f},
+      {0.0f, 100.0f, 0.0f, 75.0f, 10.0f, 65.0f, 400.0f, -400.0f, 400.0f, 0.0f, 10.0f, 75.0f},  // into the top edge
+      {0.0f, 100.0f, 75.0f, 0.0f, 65.0f, 10.0f, -400.0f, 300.0f, 0.0f, 300.0f, 75.0f, 10.0f},  // into the right edge
+      {45.0f, 100.0f, 50.0f, 50.0f, 40.0f, 40.0f, -300.0f, -200.0f, 0.0f, -200.0f, 50.0f, 50.0f},  // head-on
+      {45.0f, 100.0f, 50.0f, 50.0f, 44.0f, 36.0f, -300.0f, -200.0f, 0.0f, -200.0f, 54.0f, 46.0f},
+      {90.0f, 60.0f, 0.0f, 75.0f, 10.0f, 65.0f, 400.0f, -400.0f, 400.0f, 0.0f, 10.0f, 75.0f},
+      {180.0f, 60.0f, 0.0f, 55.0f, 10.0f, 45.0f, 400.0f, -400.0f, 400.0f, 0.0f, 10.0f, 55.0f},
+      {270.0f, 60.0f, 0.0f, 75.0f, 10.0f, 65.0f, 400.0f, -400.0f, 400.0f, 0.0f, 10.0f, 75.0f},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << r.rotation << " degrees, from " << r.fromX << "," << r.fromY);
@@ -263,10 +267,59 @@ TEST_F(CollisionTest, PlayerSlidingAlongAWallKeepsItsSpeedAlongTheWall) {
     GameObject* player = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
     Moved(player, r.fromX, r.fromY, r.toX, r.toY, r.vx, r.vy);
     EXPECT_TRUE(BoxOf(wall)->CheckCollision(ShapeOf(player)));
-    ExpectPosition(player, r.fromX, r.fromY, 0.0f);
+    EXPECT_NEAR(At(player)->position[0], r.atX, 1e-3f);
+    EXPECT_NEAR(At(player)->position[1], r.atY, 1e-3f);
+    EXPECT_EQ(At(player)->position[2], 0.0f);
     ExpectVelocity(player, r.slideX, r.slideY);
   }
 }
+
+// Frame after frame, as the object pass runs them: the movement, then the wall's test.
+class WallSlideTest : public CollisionTest {
+ protected:
+  // Moves `mover` for `frames` frames of 25 ms against `box`; returns how many reported contact.
+  int Run(GameObject* box, GameObject* mover, int frames) {
+    int contacts = 0;
+    for (int i = 0; i < frames; ++i) {
+      KinOf(mover)->Update(0.025f);
+      contacts += BoxOf(box)->CheckCollision(ShapeOf(mover));
+    }
+    return contacts;
+  }
+};
+
+TEST_F(WallSlideTest, APlayerPushingDiagonallyIntoAWallSlidesAlongIt) {
+  struct Row {
+    const char* name;
+    float rotation;   // of the wall, 100 wide and 1600 long
+    float dirX, dirY;  // pushed this way, in the wall's own frame: into its right side and along it
+  };
+  for (const Row& r : {Row{"upright", 0.0f, -1.0f, 1.0f}, Row{"turned a quarter", 90.0f, -1.0f, 1.0f},
+                       Row{"turned 30 degrees", 30.0f, -1.0f, 1.0f}, Row{"downwards", 0.0f, -1.0f, -1.0f}}) {
+    SCOPED_TRACE(r.name);
+    const float a = r.rotation * 0.017453289f, c = std::cos(a), s = std::sin(a);
+    auto world = [&](float x, float y) { return std::pair<float, float>(x * c - y * s, x * s + y * c); };
+    GameObject* wall = Keep(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 1600.0f, r.rotation));
+    auto [px, py] = world(90.0f, 0.0f);  // 20 units clear of the right side
+    GameObject* player = Keep(MakeCircle(ObjectType::Player, px, py, 20.0f));
+    Kinematics* k = KinOf(player);
+    k->StartAtOwner();
+    k->acceleration = 1500.0f;
+    k->maxSpeed = 250.0f;
+    auto [dx, dy] = world(r.dirX, r.dirY);
+    k->SetDirection(dx, dy);
+
+    EXPECT_GT(Run(wall, player, 80), 5) << "the player leans on the wall";
+    // Back in the wall's frame: how far it went along the wall, and how far it is from its side.
+    const float wx = At(player)->position[0], wy = At(player)->position[1];
+    const float along = -wx * s + wy * c;
+    const float across = wx * c + wy * s;
+    EXPECT_GT(along * r.dirY, 200.0f) << "stuck against the wall at " << wx << ", " << wy;
+    EXPECT_GE(across, 50.0f + 20.0f - 1.0f) << "the player went into the wall";
+    EXPECT_LE(across, 50.0f + 20.0f + 5.0f) << "the player keeps leaning on the wall";
+  }
+}
+
 
 TEST_F(CollisionTest, EscapingPlayerAndPlayerWithoutBehaviourPassWallsAndGlass) {
   for (ObjectType boxType : {ObjectType::Wall, ObjectType::Glass}) {
@@ -309,16 +362,40 @@ TEST_F(CollisionTest, FoodComesBackFromAWallAtHalfSpeedAndGoesOnThroughGlass) {
 TEST_F(CollisionTest, FoodBouncesOnEveryVentEdgeItTouches) {
   GameObject* vent = Keep(MakeBox(ObjectType::Vent, 0.0f, 0.0f, 50.0f, 50.0f));
   GameObject* food = Keep(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));
-  // Near the top-right corner the food touches the top edge and the right edge.
-  Moved(food, 0.0f, 0.0f, 20.0f, 20.0f, -400.0f, -400.0f);
+  // Flying at the top-right corner, the food touches the top edge and the right edge.
+  Moved(food, 30.0f, 30.0f, 20.0f, 20.0f, -400.0f, -400.0f);
   EXPECT_FALSE(BoxOf(vent)->CheckCollision(ShapeOf(food))) << "a vent never ends the scan with contact";
   // Top edge: y mirrored, halved -> (-200, 200); right edge: x mirrored, halved -> (100, 100).
   ExpectVelocity(food, 100.0f, 100.0f);
-  ExpectPosition(food, 0.0f, 0.0f, 0.0f);
+  ExpectPosition(food, 30.0f, 30.0f, 0.0f);
   // Touching one edge only: one bounce.
-  Moved(food, 0.0f, 0.0f, 0.0f, 40.0f, 0.0f, 400.0f);
+  Moved(food, 0.0f, 60.0f, 0.0f, 40.0f, 0.0f, -400.0f);
   BoxOf(vent)->CheckCollision(ShapeOf(food));
-  ExpectVelocity(food, 0.0f, -200.0f);
+  ExpectVelocity(food, 0.0f, 200.0f);
+  ExpectPosition(food, 0.0f, 60.0f, 0.0f);
+}
+
+// Food thrown by a player whose circle overlaps a vent starts on the vent's edge. Flying along the
+// edge or away from the vent it does not bounce: it flies on at its speed.
+TEST_F(WallSlideTest, FoodThrownAlongOrAwayFromAVentsEdgeFlies) {
+  struct Row {
+    const char* name;
+    float x, y, vx, vy;  // the throw, from a spot on the vent's top edge (y = 50)
+  };
+  for (const Row& r : {Row{"along the edge", 0.0f, 50.0f, 500.0f, 0.0f}, Row{"away", 0.0f, 45.0f, 0.0f, 500.0f},
+                       Row{"away and along", 20.0f, 50.0f, -300.0f, 400.0f}}) {
+    SCOPED_TRACE(r.name);
+    GameObject* vent = Keep(MakeBox(ObjectType::Vent, 0.0f, 0.0f, 200.0f, 100.0f));
+    GameObject* food = Keep(MakeCircle(ObjectType::Food, r.x, r.y, 10.0f));
+    Kinematics* k = KinOf(food);
+    k->StartAtOwner();
+    k->maxSpeed = 500.0f;
+    k->SetVelocity(r.vx, r.vy);
+    Run(vent, food, 8);
+    EXPECT_NEAR(At(food)->position[0], r.x + r.vx * 0.2f, 0.5f);
+    EXPECT_NEAR(At(food)->position[1], r.y + r.vy * 0.2f, 0.5f);
+    ExpectVelocity(food, r.vx, r.vy);
+  }
 }
 
 TEST_F(CollisionTest, PlayerOverAVentRaisesTheFlagOnly) {

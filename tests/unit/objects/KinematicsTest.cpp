@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "app/EditorLink.h"
 #include "objects/Collision.h"
 #include "objects/Factory.h"
@@ -82,6 +84,27 @@ TEST(KinematicsTest, SpeedIsClampedToTheLimitAndZeroLimitOrAccelerationStops) {
   m.k->SetDirection(1.0f, 0.0f);
   for (int i = 0; i < 10; ++i) m.k->Update(0.025f);
   EXPECT_EQ(m.k->velocity[0], 0.0f);
+}
+
+// A speed limit below zero (a typing slip in an attribute file, or not a number at all) is no
+// limit that turns objects round: it holds them still, as a limit of 0 does.
+TEST(KinematicsTest, ALimitBelowZeroOrNotANumberStopsTheObjectInsteadOfTurningItRound) {
+  for (float limit : {-50.0f, std::numeric_limits<float>::quiet_NaN()}) {
+    SCOPED_TRACE(limit);
+    Mover m;
+    m.k->maxSpeed = limit;
+    m.k->acceleration = 1000.0f;
+    m.k->SetDirection(1.0f, 0.0f);
+    m.k->SetVelocity(10.0f, 0.0f);
+    float previousX = 0.0f;
+    for (int frame = 0; frame < 6; ++frame) {
+      m.k->Update(0.025f);
+      EXPECT_EQ(m.k->velocity[0], 0.0f) << "frame " << frame;
+      EXPECT_EQ(m.k->velocity[1], 0.0f) << "frame " << frame;
+      EXPECT_EQ(m.t().position[0], previousX) << "frame " << frame;
+      previousX = m.t().position[0];
+    }
+  }
 }
 
 TEST(KinematicsTest, EditorHaltFreezesMovement) {
