@@ -476,6 +476,8 @@ void BuildSceneList() {
     std::unique_ptr<Level> scene = LoadLevel(file.path);
     // Menus navigate by index, so a file that could not be read still keeps its place.
     if (scene == nullptr) {
+      LogProblem("Scene " + std::to_string(file.id) + " starts empty: " + file.path + " could not be read",
+                 LogLevel::Error);
       scene = std::make_unique<Level>();
       scene->path = file.path;
     }

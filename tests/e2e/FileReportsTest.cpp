@@ -68,6 +68,7 @@ TEST(FileReportsTest, WithTheLogOffDamagedAndMissingFilesAreNamedOnStandardError
     EXPECT_NE(r.err.find(report), std::string::npos) << report << "\n---- standard error:\n" << r.err;
   }
   EXPECT_NE(r.err.find("Assets/Levels/level3.json"), std::string::npos) << "the level that names the file";
+  EXPECT_NE(r.err.find("Scene 6 starts empty: Assets/Levels/level1.json could not be read"), std::string::npos);
   EXPECT_FALSE(FileExists(d.dir.File("output.log")));
 }
 
