@@ -94,7 +94,8 @@ std::string Obstacle(const std::string& target, const std::string& shown, int* m
 // planted there is not followed). Returns its descriptor and name, or -1 with *err set.
 int CreateTemporary(const std::string& target, std::string* name, int* err) {
   for (int n = 0; n < kMaxTemporaryNames; ++n) {
-    *name = TempPathFor(target) + (n == 0 ? std::string() : "." + std::to_string(n));
+    *name = TempPathFor(target);
+    if (n > 0) name->append(".").append(std::to_string(n));
 #ifdef _WIN32
     int fd = ::_open(name->c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 #else
