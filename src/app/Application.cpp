@@ -79,6 +79,8 @@ bool Application::Initialize() {
   // 1-2. Configuration and the log file.
   flags_ = ReadConfig(kConfigPath);
   SetLogToFile(flags_.logToFile);
+  // With the log off (as shipped), damaged and missing files are still reported, on standard error.
+  SetProblemsToStandardError(true);
   GetEditorLink().enabled = flags_.editorEnabled != 0;
   if (flags_.logToFile != 0) AddLogFile("./output.log");
 
@@ -132,7 +134,7 @@ bool Application::Initialize() {
 
   // 14. Scenes.
   BuildSceneList();
-  if (options.sceneId >= 0) RequestSceneById(options.sceneId);
+  if (options.sceneId) RequestSceneById(*options.sceneId);
 
   // 15. The random source.
   SeedRandom(options.seed ? *options.seed : static_cast<uint32_t>(std::time(nullptr)));
@@ -283,6 +285,11 @@ int RunGame(int argc, char** argv) {
   std::string error;
   if (!ParseRunOptions(argc, argv, &options, &error)) {
     std::fprintf(stderr, "quillmarch: %s\n%s", error.c_str(), RunOptionsUsage().c_str());
+    return 2;
+  }
+  if (options.sceneId && !IsSceneId(*options.sceneId)) {
+    std::fprintf(stderr, "quillmarch: there is no scene %d; the scene ids are %s\n%s", *options.sceneId,
+                 SceneIdList().c_str(), RunOptionsUsage().c_str());
     return 2;
   }
   // Files named on the command line are where the user was, not in the data folder.

@@ -1,7 +1,9 @@
 // The game's log. Messages go to file sinks keyed by (category, level); the program registers one
 // catch-all sink, "./output.log", when the configuration's first flag is on. With logging off every
-// message is dropped before it is formatted. Writes are buffered; sinks are flushed and closed at
-// shutdown by CloseLogFiles.
+// message is dropped before it is formatted. Writes are buffered, but warnings and errors are
+// flushed at once so a crash keeps its reason; sinks are flushed and closed at shutdown by
+// CloseLogFiles. A file that grows past kLogFileLimit bytes keeps only its last part (the newest
+// kLogFileKept bytes, whole lines), so hours of per-frame lines never fill the disk.
 #pragma once
 
 #include <cstdint>
@@ -22,8 +24,16 @@ enum class LogCategory : int32_t {
   Sound = 8,
 };
 
+inline constexpr uint64_t kLogFileLimit = uint64_t{8} << 20;
+inline constexpr uint64_t kLogFileKept = uint64_t{4} << 20;
+
 // Writes "-LEVEL- message" to the sinks of that level, then to the catch-all sinks.
 void Log(std::string message, LogLevel level);
+// Logs a problem a level designer must see whatever the configuration says: a level or attribute
+// file that is damaged, cut short or missing. With the log off it goes to standard error instead,
+// once SetProblemsToStandardError has turned that on (the game does; tests and tools do not).
+void LogProblem(std::string message, LogLevel level);
+void SetProblemsToStandardError(bool on);
 // Writes "[CATEGORY] message" to the sinks of that category, then to the catch-all sinks.
 void LogCategoryMessage(std::string message, LogCategory category);
 // Registers a catch-all file sink, replacing the first sink already writing to that file name.

@@ -86,10 +86,12 @@ bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options, std
       }
     } else if (arg == "--scene") {
       if (!value(&v)) return false;
-      if (!ParseInt(v, &parsed.sceneId)) {
+      int id = 0;
+      if (!ParseInt(v, &id)) {
         *error = "--scene wants a scene id, not '" + v + "'";
         return false;
       }
+      parsed.sceneId = id;
     } else if (arg == "--screenshot") {
       if (!value(&v)) return false;
       size_t colon = v.find(':');

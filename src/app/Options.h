@@ -23,7 +23,9 @@ struct RunOptions {
   int height = 720;
   int frames = -1;        // stop after this many frames; -1 runs until quit
   float fixedDt = -1.0f;  // every frame measures this many seconds; negative measures real time
-  int sceneId = -1;       // start at this scene id instead of the first splash screen
+  // Start at this scene id instead of the first splash screen. Any whole number parses; the game
+  // refuses an id that names no scene before it starts.
+  std::optional<int> sceneId;
   bool headless = false;  // no window, graphics device or audio device
   std::vector<ScreenshotRequest> screenshots;
   std::optional<uint32_t> seed;

@@ -483,8 +483,9 @@ bool EditorSaveLevel() {
   Level* level = EditedLevel();
   if (level == nullptr) return false;
   if (Editor().stopped) SyncRecordsFromObjects(*level);
-  Editor().saveFailure = FindUnwritableValue(*level);
-  if (!SaveLevel(*level)) return false;
+  // The writer's reason (a value it cannot hold, a read-only file ...) is shown under the failure.
+  Editor().saveFailure.clear();
+  if (!SaveLevel(*level, &Editor().saveFailure)) return false;
   Editor().savedRevision = EditorHistory().Revision();
   RemoveBackup(level->path);
   return true;

@@ -1,6 +1,5 @@
 #include "graphics/GraphicsDevice.h"
 
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -8,6 +7,7 @@
 #include "app/Options.h"
 #include "graphics/Camera.h"
 #include "graphics/SpriteBatch.h"
+#include "platform/FileSync.h"
 
 namespace {
 
@@ -114,23 +114,10 @@ std::optional<std::string> ReadSource(const std::string& file) {
   return text.str();
 }
 
-// Writes the compiler's message to "shader-error.txt" (through a temporary file, so a half-written
+// Writes the compiler's message to "shader-error.txt" (replaced atomically, so a half-written
 // report never replaces a whole one) and tells the player where to look.
 void ReportShaderError(const std::string& message, const std::string& file) {
-  const char* kReport = "shader-error.txt";
-  std::string temp = std::string(kReport) + ".tmp";
-  bool written = false;
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (out) {
-      out.write(message.data(), static_cast<std::streamsize>(message.size()));
-      out.flush();
-      written = static_cast<bool>(out);
-    }
-  }
-  std::error_code ec;
-  if (written) std::filesystem::rename(temp, kReport, ec);
-  if (!written || ec) std::filesystem::remove(temp, ec);
+  platform::ReplaceFileBytes("shader-error.txt", message);
   platform::GetPlatform().ShowMessageBox("Error compiling shader.  Check shader-error.txt for message.", file);
 }
 

@@ -1,22 +1,35 @@
-// Replacing a file without ever losing the old one. The game's writers (level files, attribute
-// files) build their text in memory and hand it here: it goes to a temporary file beside the
-// target, is flushed and synced to the disk, and is then renamed over the target in one step. A
-// failure at any step removes the temporary file and leaves the target exactly as it was.
+// Replacing a file without ever losing the old one. Every writer of the game (level files,
+// attribute files, settings, recordings, object dumps, screenshots, shader reports) builds its
+// text in memory and hands it here: it goes to a new temporary file beside the target, is flushed
+// and synced to the disk, and is then renamed over the target in one step. A failure at any step
+// removes the temporary file and leaves the target exactly as it was.
+//
+// The temporary file is always created new (never opened through a link or over a file that is
+// already there); a read-only target is refused, not replaced; a target that is a symbolic link is
+// written through to the file it names, which is replaced the same way, so the link stays a link.
 #pragma once
 
 #include <string>
 
 namespace platform {
 
-// The temporary file a replacement of `path` writes first (the same folder, so the rename stays
-// on one file system).
+// The name the temporary file of a replacement of `path` tries first (the same folder, so the
+// rename stays on one file system). When something already has that name, numbered names after it
+// are tried ("NAME.saving.1" ...); what was there is left alone.
 std::string TempPathFor(const std::string& path);
 
 // Writes `contents` in text mode (the platform's line ends) to `path`, replacing the file
-// atomically. False when the temporary file cannot be created, written, synced or renamed; the
-// reason is in *error when given. Creates no folders.
+// atomically. False when the target is read-only or a folder, or when the temporary file cannot be
+// created, written, synced or renamed; *error (when given) then says why in a sentence that names
+// the file, fit to show a designer. Creates no folders.
 bool ReplaceFileContents(const std::string& path, const std::string& contents,
                          std::string* error = nullptr);
+// The same for bytes written exactly as given (pictures).
+bool ReplaceFileBytes(const std::string& path, const std::string& bytes, std::string* error = nullptr);
+
+// Why `path` cannot be opened for reading, in words fit to show a designer: "there is no such
+// file", "it is a folder", or the system's reason.
+std::string WhyUnreadable(const std::string& path);
 
 // Asks the operating system to put the file's data on the disk. False when that fails.
 bool SyncFile(const std::string& path);

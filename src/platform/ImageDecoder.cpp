@@ -14,6 +14,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/FileSync.h"
+
 namespace platform {
 namespace {
 
@@ -267,16 +269,30 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(rgba.data()), width, height, 32,
                                                             width * 4, SDL_PIXELFORMAT_RGBA32);
   if (surface == nullptr) return false;
-  std::string temp = path + ".tmp";
-  bool ok = IMG_SavePNG(surface, temp.c_str()) == 0;
-  SDL_FreeSurface(surface);
-  std::error_code ec;
-  if (ok) {
-    std::filesystem::rename(temp, path, ec);
-    ok = !ec;
+  // The picture is encoded in memory and handed to the atomic writer, like every file the game writes.
+  std::string png;
+  SDL_RWops* out = SDL_AllocRW();
+  if (out == nullptr) {
+    SDL_FreeSurface(surface);
+    return false;
   }
-  if (!ok) std::filesystem::remove(temp, ec);
-  return ok;
+  out->type = SDL_RWOPS_UNKNOWN;
+  out->hidden.unknown.data1 = &png;
+  out->size = [](SDL_RWops*) -> Sint64 { return -1; };
+  out->seek = [](SDL_RWops*, Sint64, int) -> Sint64 { return -1; };
+  out->read = [](SDL_RWops*, void*, size_t, size_t) -> size_t { return 0; };
+  out->write = [](SDL_RWops* context, const void* data, size_t size, size_t count) -> size_t {
+    static_cast<std::string*>(context->hidden.unknown.data1)->append(static_cast<const char*>(data), size * count);
+    return count;
+  };
+  out->close = [](SDL_RWops* context) -> int {
+    SDL_FreeRW(context);
+    return 0;
+  };
+  bool ok = IMG_SavePNG_RW(surface, out, 0) == 0;
+  SDL_RWclose(out);
+  SDL_FreeSurface(surface);
+  return ok && ReplaceFileBytes(path, png);
 }
 
 }  // namespace platform

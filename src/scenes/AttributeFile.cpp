@@ -156,32 +156,44 @@ class AttributeReader {
   }
 
  private:
-  bool Malformed(const std::string& what) {
-    Log("Malformed attribute File: " + what, LogLevel::Warning);
+  // Names the file, the line of the key and what is wrong.
+  bool Malformed(const std::string& reason) {
+    LogProblem("Malformed attribute File: " + label_ + ":" + std::to_string(keyLine_) + ": " + reason, LogLevel::Warning);
     return false;
   }
 
-  bool Append(std::string& text, char c) {
-    if (text.size() >= kMaxTextBytes) return Malformed(label_);
+  bool Append(std::string& text, char c, const char* what) {
+    if (text.size() >= kMaxTextBytes) {
+      return Malformed(std::string(what) + " is longer than " + std::to_string(kMaxTextBytes) + " bytes");
+    }
     text.push_back(c);
     return true;
   }
 
+  bool NotA(const char* kind) {
+    std::string shown = value_.size() <= 40 ? value_ : value_.substr(0, 40) + "...";
+    return Malformed("\"" + key_ + "\" holds \"" + shown + "\", which is not a " + kind + " within range");
+  }
+
   bool Step(char c) {
+    if (c == '\n') ++line_;
     switch (state_) {
       case ReadState::Between:
         if (c == '"') {
           key_.clear();
+          keyLine_ = line_;
           state_ = ReadState::Key;
         }
         return true;
       case ReadState::Key:
-        if (c != '"') return Append(key_, c);
+        if (c != '"') return Append(key_, c, "a key");
         state_ = ReadState::AfterKey;
         if (section_ == 0) {
           // "Human" is the file's word for the Enemy section.
           int type = key_ == "Human" ? kHumanSection : TypeFromName(key_);
-          if (type != kPlayerSection && type != kHumanSection) return Malformed(key_);
+          if (type != kPlayerSection && type != kHumanSection) {
+            return Malformed("\"" + key_ + "\" names no tuning section (only \"Player\" and \"Human\" do)");
+          }
           section_ = type;
         }
         return true;
@@ -196,9 +208,9 @@ class AttributeReader {
         }
         return true;
       case ReadState::Value:
-        if (c != '"') return Append(value_, c);
+        if (c != '"') return Append(value_, c, "a value");
         state_ = ReadState::Between;
-        return Apply() || Malformed(label_);
+        return Apply();
       case ReadState::InList:
         if (c == '"') state_ = ReadState::ListString;
         else if (c == ']') state_ = ReadState::Between;
@@ -210,13 +222,13 @@ class AttributeReader {
     return true;
   }
 
-  // False when a number does not convert.
+  // False (after saying why) when a number does not convert.
   bool Apply() {
     if (section_ == kPlayerSection) {
       for (const PlayerKey& entry : kPlayerKeys) {
         if (key_ != entry.key) continue;
         float value = 0.0f;
-        if (!ParseFloat(value_, &value)) return false;
+        if (!ParseFloat(value_, &value)) return NotA("finite number");
         if (entry.value) player_.*entry.value = value;
         return true;
       }
@@ -227,8 +239,8 @@ class AttributeReader {
     }
     for (const HumanKey& entry : kHumanKeys) {
       if (key_ != entry.key) continue;
-      if (!entry.value) return ParseAngle(value_, &human_.detection_angle);
-      return ParseFloat(value_, &(human_.*entry.value));
+      if (!entry.value) return ParseAngle(value_, &human_.detection_angle) || NotA("whole number");
+      return ParseFloat(value_, &(human_.*entry.value)) || NotA("finite number");
     }
     return true;
   }
@@ -250,6 +262,8 @@ class AttributeReader {
   PlayerTuning player_;
   HumanTuning human_;
   std::vector<size_t> soundsSeen_;
+  int line_ = 1;     // the line being read, from 1
+  int keyLine_ = 1;  // the line the current key began on
 };
 
 }  // namespace
@@ -310,26 +324,32 @@ std::string FindUnwritableKey(int type) {
   return std::string();
 }
 
-bool SaveAttributesToFile(GameObject* object, int type, const std::string& path) {
+bool SaveAttributesToFile(GameObject* object, int type, const std::string& path, std::string* error) {
   std::string key = FindUnwritableKey(type);
   if (!key.empty()) {
-    Log("Unable to write the attributes: \"" + key + "\" is not a finite number", LogLevel::Error);
+    const std::string reason = "\"" + key + "\" is not a finite number";
+    if (error) *error = reason;
+    Log("Unable to write the attributes: " + reason, LogLevel::Error);
     return false;
   }
-  if (!platform::ReplaceFileContents(path, AttributesToText(object, type))) {
-    Log("Unable to open file to write", LogLevel::Error);
+  std::string why;
+  if (!platform::ReplaceFileContents(path, AttributesToText(object, type), &why)) {
+    if (error) *error = why;
+    Log("Unable to open file to write: " + why, LogLevel::Error);
     return false;
   }
   return true;
 }
 
-bool SaveAttributes(GameObject* object, int type, const std::string& name) {
-  return SaveAttributesToFile(object, type, AttributeFilePath(name));
+bool SaveAttributes(GameObject* object, int type, const std::string& name, std::string* error) {
+  return SaveAttributesToFile(object, type, AttributeFilePath(name), error);
 }
 
 bool LoadAttributesFromText(const std::string& text, const std::string& label) {
   if (text.size() > kMaxAttributeFileBytes) {
-    Log("Malformed attribute File: " + label, LogLevel::Warning);
+    LogProblem("Malformed attribute File: " + label + ": the file is larger than " +
+                   std::to_string(kMaxAttributeFileBytes) + " bytes",
+               LogLevel::Warning);
     return false;
   }
   return AttributeReader(label).Read(text);
@@ -339,14 +359,20 @@ bool LoadAttributesFromFile(const std::string& path) {
   std::error_code ec;
   std::ifstream in;
   if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::in);
-  if (!in.is_open()) return false;
+  if (!in.is_open()) {
+    LogProblem("Could not open the attribute file " + path + ": " + platform::WhyUnreadable(path), LogLevel::Warning);
+    return false;
+  }
   std::string text;
   char buffer[1 << 14];
   while (in && text.size() <= kMaxAttributeFileBytes) {
     in.read(buffer, sizeof buffer);
     text.append(buffer, static_cast<size_t>(in.gcount()));
   }
-  if (in.bad()) return false;
+  if (in.bad()) {
+    LogProblem("Could not open the attribute file " + path + ": reading it failed", LogLevel::Warning);
+    return false;
+  }
   return LoadAttributesFromText(text, path);
 }
 

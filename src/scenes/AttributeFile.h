@@ -15,17 +15,20 @@ std::string AttributeFilePath(const std::string& name);
 // Writes the section for `type` (1 player, 3 human) to the file of `name`, replacing it
 // atomically; any other type writes an empty file. `object` (may be null) is the object whose
 // Sound component supplies the player's sound events. False after logging "Unable to open file to
-// write" at ERROR when the file cannot be written, or "Unable to write the attributes: " when a
-// value is not a finite number (the reader would reject it); the old file then stays as it was.
-bool SaveAttributes(GameObject* object, int type, const std::string& name);
+// write: " and the reason at ERROR when the file cannot be written (a read-only file is refused; a
+// link is written through), or "Unable to write the attributes: " when a value is not a finite
+// number (the reader would reject it); the old file then stays as it was, and the reason, fit to
+// show a designer, goes to *error when given.
+bool SaveAttributes(GameObject* object, int type, const std::string& name, std::string* error = nullptr);
 // The same, to an explicit file path.
-bool SaveAttributesToFile(GameObject* object, int type, const std::string& path);
+bool SaveAttributesToFile(GameObject* object, int type, const std::string& path, std::string* error = nullptr);
 // The exact text SaveAttributes writes.
 std::string AttributesToText(GameObject* object, int type);
 
 // Reads the file of `name` into the shared tuning. A player section also re-registers the sounds
 // of every object named "Player_..." with the file's six sound keys. False when the file cannot be
-// opened or is malformed (an unknown section word, a number that does not convert); a rejected file
+// opened or is malformed (an unknown section word, a number that does not convert), after logging
+// why with the file and the line at WARNING (on standard error with the log off); a rejected file
 // changes nothing.
 bool LoadAttributes(const std::string& name);
 // The same, from an explicit file path.

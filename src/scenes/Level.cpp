@@ -78,38 +78,95 @@ enum class ReadState {
   ListString = 6  // inside a string entry of a list
 };
 
+// A value quoted in a message: long ones are cut, so one line of the log stays one line to read.
+std::string Clipped(const std::string& value) {
+  constexpr size_t kShown = 40;
+  return value.size() <= kShown ? value : value.substr(0, kShown) + "...";
+}
+
 class LevelReader {
  public:
-  LevelReader(Level& level, const std::string& path) : level_(level), path_(path) {}
+  // `registerMusic`: music entries are registered with the audio system (off for a save's check).
+  LevelReader(Level& level, const std::string& path, bool registerMusic)
+      : level_(level), path_(path), registerMusic_(registerMusic) {}
 
-  // Walks the whole text. False after logging why the file is rejected.
+  // Walks the whole text. False when the file is rejected; Failure() then says why.
   bool Read(std::string_view text) {
     for (char c : text) {
       if (!Step(c)) return false;
     }
     for (int i = 0; i < 4; ++i) level_.ambient[i] = ambient_[i];
+    NoteEarlyEnd();
     return true;
   }
 
+  // The rejection: "Malformed Level file: PATH:LINE: reason" or "Not a level File: ...".
+  const std::string& Failure() const { return failure_; }
+  // The reason alone, with its line ("line 12: ..."), for a save that checks its own text.
+  const std::string& Reason() const { return reason_; }
+  // Set when the file ends inside a value or with blocks still open: it was cut short.
+  const std::string& Warning() const { return warning_; }
+
  private:
-  bool Malformed() {
-    Log("Malformed Level file: " + path_, LogLevel::Error);
+  bool Reject(const char* kind, int line, const std::string& reason) {
+    failure_ = std::string(kind) + path_ + ":" + std::to_string(line) + ": " + reason;
+    reason_ = "line " + std::to_string(line) + ": " + reason;
     return false;
   }
+  bool Malformed(int line, const std::string& reason) { return Reject("Malformed Level file: ", line, reason); }
+  bool Malformed(const std::string& reason) { return Malformed(line_, reason); }
 
-  bool Append(std::string& text, char c) {
+  static bool Fits(std::string& text, char c) {
     if (text.size() >= kMaxTextBytes) return false;
     text.push_back(c);
     return true;
   }
+  bool TooLong(const std::string& what) {
+    return Malformed(keyLine_, what + " is longer than " + std::to_string(kMaxTextBytes) + " bytes");
+  }
 
-  bool CountEntry() { return ++entries_ <= kMaxEntries; }
+  bool CountEntry() {
+    if (++entries_ <= kMaxEntries) return true;
+    return Malformed("more than " + std::to_string(kMaxEntries) + " records and list entries");
+  }
+
+  // Number conversions of the current value; a failure names the key and what it holds.
+  bool Whole(int32_t* out) { return ParseInt32(value_, out) || NotA("whole number"); }
+  bool WholeUnsigned(uint32_t* out) { return ParseUint32(value_, out) || NotA("whole number"); }
+  bool Number(float* out) { return ParseFloat(value_, out) || NotA("finite number"); }
+  bool NotA(const char* kind) {
+    problem_ = "\"" + key_ + "\" holds \"" + Clipped(value_) + "\", which is not a " + kind + " within range";
+    return false;
+  }
+
+  // The list being read: the key that opened it, or after an element the list that element is in.
+  static const char* ContextWord(Context context) {
+    switch (context) {
+      case Context::Textures: return "Textures";
+      case Context::Music: return "Music";
+      case Context::Objects: return "Objects";
+      case Context::Filters: return "Filters";
+      case Context::Light: return "Light";
+      case Context::ParticleEmitters: return "ParticleEmmitters";
+      case Context::Tiles: return "Tiles";
+      case Context::Attributes: return "Attributes";
+      case Context::Level: break;
+    }
+    return "Level";
+  }
 
   bool Step(char c) {
+    if (c == '\n') ++line_;
+    // Braces outside keys and values: how many blocks are open, to tell a file cut short.
+    if (state_ != ReadState::Key && state_ != ReadState::Value && state_ != ReadState::ListString) {
+      if (c == '{') ++depth_;
+      if (c == '}') --depth_;
+    }
     switch (state_) {
       case ReadState::Between:
         if (c == '"') {
           key_.clear();
+          keyLine_ = line_;
           state_ = ReadState::Key;
         } else if (c == '}') {
           return CloseElement();
@@ -117,12 +174,12 @@ class LevelReader {
         return true;
 
       case ReadState::Key:
-        if (c != '"') return Append(key_, c) || Malformed();
+        if (c != '"') return Fits(key_, c) || TooLong("a key");
+        lastKey_ = key_;
         if (!firstKeyRead_) {
           firstKeyRead_ = true;
           if (key_ != "Level") {
-            Log("Not a level File: " + path_, LogLevel::Error);
-            return false;
+            return Reject("Not a level File: ", keyLine_, "the first key is \"" + Clipped(key_) + "\", not \"Level\"");
           }
           state_ = ReadState::Between;
           return true;
@@ -136,6 +193,7 @@ class LevelReader {
           value_.clear();
           state_ = ReadState::Value;
         } else if (c == '[') {
+          listKey_ = key_;
           state_ = ReadState::InList;
         } else if (c == '{') {
           key_.clear();
@@ -144,8 +202,8 @@ class LevelReader {
         return true;
 
       case ReadState::Value:
-        if (c != '"') return Append(value_, c) || Malformed();
-        if (!ApplyPair()) return Malformed();
+        if (c != '"') return Fits(value_, c) || TooLong("the value of \"" + key_ + "\"");
+        if (!ApplyPair()) return Malformed(keyLine_, problem_);
         key_.clear();
         value_.clear();
         state_ = ReadState::Between;
@@ -155,14 +213,15 @@ class LevelReader {
         if (c == '"') {
           if (context_ != Context::Textures && context_ != Context::Music &&
               context_ != Context::Attributes) {
-            return Malformed();
+            return Malformed("\"" + listKey_ + "\" lists a string, which only \"Textures\", \"Music\" and \"Attributes\" may");
           }
           value_.clear();
           state_ = ReadState::ListString;
         } else if (c == '{') {
           if (context_ != Context::Objects && context_ != Context::Filters &&
               context_ != Context::ParticleEmitters && context_ != Context::Tiles) {
-            return Malformed();
+            return Malformed("\"" + listKey_ +
+                             "\" lists an element, which only \"Objects\", \"Filters\", \"ParticleEmmitters\" and \"Tiles\" may");
           }
           inElement_ = true;
           state_ = ReadState::Between;
@@ -178,19 +237,38 @@ class LevelReader {
         return true;
 
       case ReadState::ListString:
-        if (c != '"') return Append(value_, c) || Malformed();
+        if (c != '"') return Fits(value_, c) || TooLong("an entry of \"" + listKey_ + "\"");
         state_ = ReadState::InList;
-        return ApplyListEntry() || Malformed();
+        return ApplyListEntry();
     }
     return true;
   }
 
+  // What was read stays (a file cut short is not rejected), but the designer hears where it ends.
+  void NoteEarlyEnd() {
+    std::string where;
+    if (state_ == ReadState::Key) {
+      where = "it ends inside a key";
+    } else if (state_ == ReadState::Value) {
+      where = "it ends inside the value of \"" + Clipped(key_) + "\"";
+    } else if (state_ == ReadState::ListString) {
+      where = "it ends inside an entry of \"" + Clipped(listKey_) + "\"";
+    } else if (depth_ > 0) {
+      where = "it ends with " + std::to_string(depth_) + (depth_ == 1 ? " block" : " blocks") + " open";
+      if (!lastKey_.empty()) where += " after \"" + Clipped(lastKey_) + "\"";
+    }
+    if (where.empty()) return;
+    warning_ = "Level file cut short: " + path_ + ":" + std::to_string(line_) + ": " + where +
+               "; what was read before is kept";
+  }
+
   // A closing brace between entries ends the current element.
   bool CloseElement() {
+    listKey_ = ContextWord(context_);
     switch (context_) {
       case Context::Objects:
         if (object_.type != -1) {
-          if (!CountEntry()) return Malformed();
+          if (!CountEntry()) return false;
           level_.objects.push_back(std::move(object_));
         }
         object_ = ObjectRecord{};
@@ -198,13 +276,13 @@ class LevelReader {
         state_ = ReadState::InList;
         break;
       case Context::Filters:
-        if (!CountEntry()) return Malformed();
+        if (!CountEntry()) return false;
         object_.filters.push_back(filter_);
         filter_ = FilterRecord{};
         state_ = ReadState::InList;
         break;
       case Context::ParticleEmitters:
-        if (!CountEntry()) return Malformed();
+        if (!CountEntry()) return false;
         object_.emitters.push_back(std::move(emitter_));
         emitter_ = EmitterRecord{};
         state_ = ReadState::InList;
@@ -258,7 +336,7 @@ class LevelReader {
         std::string name = "music" + std::to_string(FileState().musicCounter++);
         std::string event = "event:/Music/" + value_;
         level_.music[name] = event;
-        if (FileState().registerMusic) RegisterEvent(event, name);
+        if (registerMusic_ && FileState().registerMusic) RegisterEvent(event, name);
         return true;
       }
       case Context::Attributes:
@@ -270,27 +348,26 @@ class LevelReader {
     }
   }
 
-  // Applies the key and value just read. False when a number does not convert.
+  // Applies the key and value just read. False when a number does not convert (problem_ says why).
   bool ApplyPair() {
     const std::string& k = key_;
-    const std::string& v = value_;
     // Level keys count wherever they appear.
-    if (k == "Food_Goal") return ParseUint32(v, &level_.foodGoal);
+    if (k == "Food_Goal") return WholeUnsigned(&level_.foodGoal);
     if (k == "S_Rank") return ReadThreshold(&level_.sRank);
     if (k == "A_Rank") return ReadThreshold(&level_.aRank);
     if (k == "B_Rank") return ReadThreshold(&level_.bRank);
-    if (k == "Lives") return ParseUint32(v, &level_.lives);
-    if (k == "AmbientR") return ParseFloat(v, &ambient_[0]);
-    if (k == "AmbientG") return ParseFloat(v, &ambient_[1]);
-    if (k == "AmbientB") return ParseFloat(v, &ambient_[2]);
-    if (k == "AmbientI") return ParseFloat(v, &ambient_[3]);
+    if (k == "Lives") return WholeUnsigned(&level_.lives);
+    if (k == "AmbientR") return Number(&ambient_[0]);
+    if (k == "AmbientG") return Number(&ambient_[1]);
+    if (k == "AmbientB") return Number(&ambient_[2]);
+    if (k == "AmbientI") return Number(&ambient_[3]);
     if (k == "TileTextureX" || k == "TileTextureY" || k == "TilesX" || k == "TilesY") {
       int32_t ignored = 0;
-      return ParseInt32(v, &ignored);
+      return Whole(&ignored);
     }
     if (k == "TileSizeX" || k == "TileSizeY") {
       float ignored = 0.0f;
-      return ParseFloat(v, &ignored);
+      return Number(&ignored);
     }
     if (!inElement_) return true;
     switch (context_) {
@@ -304,7 +381,7 @@ class LevelReader {
 
   bool ReadThreshold(float* out) {
     int32_t value = 0;
-    if (!ParseInt32(value_, &value)) return false;
+    if (!Whole(&value)) return false;
     *out = static_cast<float>(value);
     return true;
   }
@@ -318,15 +395,15 @@ class LevelReader {
     if (k == "Text") { o.text = v; return true; }
     if (k == "NextID") { o.nextId = v; return true; }
     if (k == "Type") { o.type = TypeFromName(v); return true; }
-    if (k == "TranslationX") return ParseFloat(v, &o.translationX);
-    if (k == "TranslationY") return ParseFloat(v, &o.translationY);
-    if (k == "ScaleX") return ParseFloat(v, &o.scaleX);
-    if (k == "ScaleY") return ParseFloat(v, &o.scaleY);
-    if (k == "Rotation") return ParseFloat(v, &o.rotation);
-    if (k == "RColor") return ParseFloat(v, &o.color[0]);
-    if (k == "GColor") return ParseFloat(v, &o.color[1]);
-    if (k == "BColor") return ParseFloat(v, &o.color[2]);
-    if (k == "AColor") return ParseFloat(v, &o.color[3]);
+    if (k == "TranslationX") return Number(&o.translationX);
+    if (k == "TranslationY") return Number(&o.translationY);
+    if (k == "ScaleX") return Number(&o.scaleX);
+    if (k == "ScaleY") return Number(&o.scaleY);
+    if (k == "Rotation") return Number(&o.rotation);
+    if (k == "RColor") return Number(&o.color[0]);
+    if (k == "GColor") return Number(&o.color[1]);
+    if (k == "BColor") return Number(&o.color[2]);
+    if (k == "AColor") return Number(&o.color[3]);
     if (k == "Fixed_To_Screen") { o.fixedToScreen = TrueFlag(v); return true; }
     if (k == "Escape_Direction") {
       for (int32_t i = 0; i < 4; ++i) {
@@ -339,7 +416,7 @@ class LevelReader {
       o.label = v;
       return true;
     }
-    if (k == "Label_Size") return ParseFloat(v, &o.labelSize);
+    if (k == "Label_Size") return Number(&o.labelSize);
     if (k == "Button_Active") { o.buttonActive = TrueFlag(v); return true; }
     if (k == "Label_Alignment") {
       for (uint32_t i = 0; i < 3; ++i) {
@@ -358,24 +435,23 @@ class LevelReader {
       else if (v == "RGBA") filter_.kind = 2;
       return true;
     }
-    if (k == "Saturation") return ParseFloat(v, &filter_.saturation);
-    if (k == "R") return ParseFloat(v, &filter_.color[0]);
-    if (k == "G") return ParseFloat(v, &filter_.color[1]);
-    if (k == "B") return ParseFloat(v, &filter_.color[2]);
-    if (k == "A") return ParseFloat(v, &filter_.color[3]);
+    if (k == "Saturation") return Number(&filter_.saturation);
+    if (k == "R") return Number(&filter_.color[0]);
+    if (k == "G") return Number(&filter_.color[1]);
+    if (k == "B") return Number(&filter_.color[2]);
+    if (k == "A") return Number(&filter_.color[3]);
     return true;
   }
 
   bool ApplyLightKey() {
     const std::string& k = key_;
-    const std::string& v = value_;
     ObjectRecord& o = object_;
-    if (k == "Intensity") return ParseFloat(v, &o.lightIntensity);
-    if (k == "R") return ParseFloat(v, &o.lightColor[0]);
-    if (k == "G") return ParseFloat(v, &o.lightColor[1]);
-    if (k == "B") return ParseFloat(v, &o.lightColor[2]);
-    if (k == "FallOffStart") return ParseFloat(v, &o.lightFallOffStart);
-    if (k == "FallOffEnd") return ParseFloat(v, &o.lightFallOffEnd);
+    if (k == "Intensity") return Number(&o.lightIntensity);
+    if (k == "R") return Number(&o.lightColor[0]);
+    if (k == "G") return Number(&o.lightColor[1]);
+    if (k == "B") return Number(&o.lightColor[2]);
+    if (k == "FallOffStart") return Number(&o.lightFallOffStart);
+    if (k == "FallOffEnd") return Number(&o.lightFallOffEnd);
     return true;
   }
 
@@ -389,35 +465,35 @@ class LevelReader {
       return true;
     }
     if (k == "Texture") { e.texture = v; return true; }
-    if (k == "Duration") return ParseFloat(v, &e.duration);
-    if (k == "Emmition_Rate") return ParseFloat(v, &e.emissionRate);
-    if (k == "Life_Time_Min") return ParseFloat(v, &e.lifeMin);
-    if (k == "Life_Time_Max") return ParseFloat(v, &e.lifeMax);
-    if (k == "Velocity_Min") return ParseFloat(v, &e.velocityMin);
-    if (k == "Velocity_Max") return ParseFloat(v, &e.velocityMax);
-    if (k == "Acceleration_Min") return ParseFloat(v, &e.accelerationMin);
-    if (k == "Acceleration_Max") return ParseFloat(v, &e.accelerationMax);
-    if (k == "Rotation_Min") return ParseFloat(v, &e.rotationMin);
-    if (k == "Rotation_Max") return ParseFloat(v, &e.rotationMax);
-    if (k == "Direction_Min") return ParseFloat(v, &e.directionMin);
-    if (k == "Direction_Max") return ParseFloat(v, &e.directionMax);
-    if (k == "Scale_Min") return ParseFloat(v, &e.scaleMin);
-    if (k == "Scale_Max") return ParseFloat(v, &e.scaleMax);
-    if (k == "Deceleration") return ParseFloat(v, &e.deceleration);
+    if (k == "Duration") return Number(&e.duration);
+    if (k == "Emmition_Rate") return Number(&e.emissionRate);
+    if (k == "Life_Time_Min") return Number(&e.lifeMin);
+    if (k == "Life_Time_Max") return Number(&e.lifeMax);
+    if (k == "Velocity_Min") return Number(&e.velocityMin);
+    if (k == "Velocity_Max") return Number(&e.velocityMax);
+    if (k == "Acceleration_Min") return Number(&e.accelerationMin);
+    if (k == "Acceleration_Max") return Number(&e.accelerationMax);
+    if (k == "Rotation_Min") return Number(&e.rotationMin);
+    if (k == "Rotation_Max") return Number(&e.rotationMax);
+    if (k == "Direction_Min") return Number(&e.directionMin);
+    if (k == "Direction_Max") return Number(&e.directionMax);
+    if (k == "Scale_Min") return Number(&e.scaleMin);
+    if (k == "Scale_Max") return Number(&e.scaleMax);
+    if (k == "Deceleration") return Number(&e.deceleration);
     if (k == "Loop") { e.loop = TrueFlag(v); return true; }
     if (k == "Active") { e.active = TrueFlag(v); return true; }
-    if (k == "Particles_Per_Emition") return ParseInt32(v, &e.particlesPerEmission);
+    if (k == "Particles_Per_Emition") return Whole(&e.particlesPerEmission);
     if (k == "Max_Particles") {
-      float count = 0.0f;
-      if (!ParseFloat(v, &count)) return false;
-      // Truncating a float outside the int range is undefined; such a count does not convert.
-      if (!(count >= -2147483648.0f && count < 2147483648.0f)) return false;
+      // A float truncated to a whole number, read in double precision so that every count the
+      // writer writes (any 32-bit integer) comes back exactly; a float would round those above 2^24.
+      double count = 0.0;
+      if (!ParseDouble(v, &count) || !(count > -2147483649.0 && count < 2147483648.0)) return NotA("whole number");
       e.maxParticles = static_cast<int32_t>(count);
       return true;
     }
     if (k == "Slow_To_Zero") {
       float flag = 0.0f;
-      if (!ParseFloat(v, &flag)) return false;
+      if (!Number(&flag)) return false;
       e.slowToZero = flag != 0.0f;
       return true;
     }
@@ -426,6 +502,7 @@ class LevelReader {
 
   Level& level_;
   const std::string& path_;
+  const bool registerMusic_;
   ReadState state_ = ReadState::Between;
   Context context_ = Context::Level;
   bool inElement_ = false;
@@ -437,6 +514,17 @@ class LevelReader {
   EmitterRecord emitter_;
   float ambient_[4] = {0.0f, 0.0f, 0.0f, 1.0f};
   size_t entries_ = 0;
+  // Where the reader is, for the messages: the line (from 1), the line the current key began on,
+  // the last key read, the key of the list being read, and how many braces are open.
+  int line_ = 1;
+  int keyLine_ = 1;
+  std::string lastKey_;
+  std::string listKey_;
+  long long depth_ = 0;
+  std::string problem_;  // why the last number did not convert
+  std::string failure_;
+  std::string reason_;
+  std::string warning_;
 };
 
 // ================================================================================================
@@ -775,11 +863,17 @@ std::unique_ptr<Level> LoadLevelFromText(const std::string& text, const std::str
   auto level = std::make_unique<Level>();
   level->path = path;
   if (text.size() > kMaxLevelFileBytes) {
-    Log("Malformed Level file: " + path, LogLevel::Error);
+    LogProblem("Malformed Level file: " + path + ": the file is larger than " + std::to_string(kMaxLevelFileBytes) +
+                   " bytes",
+               LogLevel::Error);
     return nullptr;
   }
-  LevelReader reader(*level, path);
-  if (!reader.Read(text)) return nullptr;
+  LevelReader reader(*level, path, true);
+  if (!reader.Read(text)) {
+    LogProblem(reader.Failure(), LogLevel::Error);
+    return nullptr;
+  }
+  if (!reader.Warning().empty()) LogProblem(reader.Warning(), LogLevel::Warning);
   return level;
 }
 
@@ -789,7 +883,7 @@ std::unique_ptr<Level> LoadLevel(const std::string& path) {
   // A folder is not a level file (some systems open folders for reading).
   if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::in);
   if (!in.is_open()) {
-    Log("Could not open the level file", LogLevel::Error);
+    LogProblem("Could not open the level file " + path + ": " + platform::WhyUnreadable(path), LogLevel::Error);
     return nullptr;
   }
   // Read at most one byte past the limit: enough to know the file is too big.
@@ -800,7 +894,7 @@ std::unique_ptr<Level> LoadLevel(const std::string& path) {
     text.append(buffer, static_cast<size_t>(in.gcount()));
   }
   if (in.bad()) {
-    Log("Could not open the level file", LogLevel::Error);
+    LogProblem("Could not open the level file " + path + ": reading it failed", LogLevel::Error);
     return nullptr;
   }
   return LoadLevelFromText(text, path);
@@ -873,16 +967,28 @@ std::string FindUnwritableValue(const Level& level) {
   return std::string();
 }
 
-bool SaveLevel(const Level& level) {
+bool SaveLevel(const Level& level, std::string* error) {
+  auto refuse = [error](const std::string& reason, const std::string& line) {
+    if (error) *error = reason;
+    Log(line, LogLevel::Error);
+    return false;
+  };
   std::string problem = FindUnwritableValue(level);
-  if (!problem.empty()) {
-    Log("Unable to write the level: " + problem, LogLevel::Error);
-    return false;
+  if (!problem.empty()) return refuse(problem, "Unable to write the level: " + problem);
+  const std::string text = LevelToText(level);
+  // A file the reader would turn down must not replace one it takes: the text is read back first.
+  if (text.size() > kMaxLevelFileBytes) {
+    problem = "the file would be larger than " + std::to_string(kMaxLevelFileBytes) + " bytes, which the reader refuses";
+    return refuse(problem, "Unable to write the level: " + problem);
   }
-  if (!platform::ReplaceFileContents(level.path, LevelToText(level))) {
-    Log("Unable to open file to write", LogLevel::Error);
-    return false;
+  Level check;
+  LevelReader reader(check, level.path, false);
+  if (!reader.Read(text)) {
+    problem = "the reader would refuse it (" + reader.Reason() + ")";
+    return refuse(problem, "Unable to write the level: " + problem);
   }
+  std::string why;
+  if (!platform::ReplaceFileContents(level.path, text, &why)) return refuse(why, "Unable to open file to write: " + why);
   return true;
 }
 

@@ -66,18 +66,23 @@ struct Level {
 };
 
 // Reads the level file at `path`. Returns the new Level, or null after logging the reason at
-// ERROR ("Could not open the level file", "Not a level File: ", "Malformed Level file: "). Does not
-// touch the scene list. Music entries are registered with the audio system as they are read.
+// ERROR with the file and, where it applies, its line and key ("Could not open the level file ",
+// "Not a level File: ", "Malformed Level file: "). A file that ends early is read as far as it goes
+// and reported at WARNING ("Level file cut short: "). With the log off these go to standard error
+// (LogProblem). Does not touch the scene list. Music entries are registered with the audio system
+// as they are read.
 std::unique_ptr<Level> LoadLevel(const std::string& path);
 // The same reader on text already in memory; `path` becomes the Level's path and names the file in
 // messages.
 std::unique_ptr<Level> LoadLevelFromText(const std::string& text, const std::string& path);
 
 // Writes the Level to its path in the fixed layout, replacing the file atomically (the old file
-// stays intact on any failure). False after logging "Unable to open file to write" at ERROR when
-// the file cannot be written, or "Unable to write the level: " and the reason when the level holds
-// something the reader could not read back (see FindUnwritableValue).
-bool SaveLevel(const Level& level);
+// stays intact on any failure; a link is written through, a read-only file refused). False after
+// logging "Unable to open file to write: " and the reason at ERROR when the file cannot be written,
+// or "Unable to write the level: " and the reason when the level holds something the reader would
+// not read back (see FindUnwritableValue; the text is also read back before it is written). The
+// reason, fit to show a designer, goes to *error when given.
+bool SaveLevel(const Level& level, std::string* error = nullptr);
 // The exact text SaveLevel writes.
 std::string LevelToText(const Level& level);
 // Why the level cannot be written faithfully: a written text that holds a double quote (the format

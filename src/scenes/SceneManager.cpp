@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <filesystem>
+#include <map>
 
 #include "app/EditorLink.h"
 #include "app/Input.h"
@@ -168,7 +170,12 @@ void LinkPatrols(const Level& scene) {
 }
 
 void ReadAttributeFiles(const Level& scene) {
-  for (const std::string& name : scene.attributes) LoadAttributes(name);
+  for (const std::string& name : scene.attributes) {
+    if (!LoadAttributes(name)) {
+      LogProblem("The level " + scene.path + " names the attribute file " + name + ", which was not read",
+                 LogLevel::Warning);
+    }
+  }
 }
 
 // The menu and level 1 start their music afresh. Levels 2 and 3 keep the level music running on
@@ -447,6 +454,24 @@ GameObject* BuildObjectFromRecord(const ObjectRecord& record, RecordStatus* stat
   return object;
 }
 
+bool IsSceneId(int id) {
+  for (const SceneFile& file : kSceneFiles) {
+    if (file.id == id) return true;
+  }
+  return false;
+}
+
+std::string SceneIdList() {
+  std::map<int, std::string> names;
+  for (const SceneFile& file : kSceneFiles) {
+    // The level select is the credits file read a second time: named by what it is.
+    names[file.id] = file.id == scene_id::kLevelSelect ? "level select" : std::filesystem::path(file.path).stem().string();
+  }
+  std::string list;
+  for (const auto& [id, name] : names) list += (list.empty() ? "" : ", ") + std::to_string(id) + " " + name;
+  return list;
+}
+
 SceneManagerState& SceneState() { return Module().state; }
 SceneHooks& GetSceneHooks() { return Module().hooks; }
 const std::vector<std::unique_ptr<Level>>& SceneList() { return Module().scenes; }
@@ -465,6 +490,8 @@ void BuildSceneList() {
     std::unique_ptr<Level> scene = LoadLevel(file.path);
     // Menus navigate by index, so a file that could not be read still keeps its place.
     if (scene == nullptr) {
+      LogProblem("Scene " + std::to_string(file.id) + " starts empty: " + file.path + " could not be read",
+                 LogLevel::Error);
       scene = std::make_unique<Level>();
       scene->path = file.path;
     }

@@ -35,6 +35,11 @@ inline constexpr int kCredits = 11;
 inline constexpr int kLevelSelect = 12;
 }  // namespace scene_id
 
+// Whether a scene of that id is in the list BuildSceneList makes, and the ids with their scenes'
+// names ("0 empty, 1 SplashCorvan, ..."): what `--scene` may name.
+bool IsSceneId(int id);
+std::string SceneIdList();
+
 // The restart request: the current scene is started again, keeping its textures.
 inline constexpr int kRestartRequest = -2;
 

@@ -44,10 +44,26 @@ bool ParseFloat(const std::string& text, float* out) {
   return true;
 }
 
+bool ParseDouble(const std::string& text, double* out) {
+  const char* begin = text.c_str();
+  char* end = nullptr;
+  double value = std::strtod(begin, &end);
+  if (end == begin || !std::isfinite(value)) return false;
+  *out = value;
+  return true;
+}
+
 bool TrueFlag(const std::string& text) { return text == "true"; }
 
 std::string FloatText(float value) {
+  // Six significant digits where they read back to the very same float (the form the files have
+  // always had); where they do not, the fewest digits up to nine, which every float reads back from.
+  constexpr int kShortest = 6;
+  constexpr int kEnough = 9;
   char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
-  return std::string(buffer, result.ptr);
+  for (int digits = kShortest;; ++digits) {
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
+    std::string text(buffer, result.ptr);
+    if (digits == kEnough || std::strtof(text.c_str(), nullptr) == value) return text;
+  }
 }

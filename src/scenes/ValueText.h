@@ -18,7 +18,12 @@ bool ParseUint32(const std::string& text, uint32_t* out);
 // do infinities and not-a-numbers, which no file means and which would poison positions and the
 // path-finding grid. Values too small for a float read as the nearest float (zero or denormal).
 bool ParseFloat(const std::string& text, float* out);
+// The same read in double precision, for whole-number counts written as floats: every 32-bit
+// integer is exact in it.
+bool ParseDouble(const std::string& text, double* out);
 // Exactly "true" is true; any other text is false.
 bool TrueFlag(const std::string& text);
-// The stream's default float form: six significant digits, the shorter of fixed and exponent.
+// The stream's default float form: six significant digits, the shorter of fixed and exponent;
+// a float that six digits would not give back exactly gets as many more as it needs (at most
+// nine), so every finite float written reads back the same.
 std::string FloatText(float value);

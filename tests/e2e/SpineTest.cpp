@@ -64,22 +64,33 @@ TEST(SpineTest, BadOptionIsRejectedWithUsage) {
   EXPECT_NE(r.err.find("usage: quillmarch"), std::string::npos);
 }
 
-// `--scene ID` starts the game at that scene through the ordinary scene request; an unknown id
-// starts the first splash screen, as no option does.
-TEST(SceneStartTest, SceneOptionStartsTheLevelDirectlyAndAnUnknownIdTheFirstSplash) {
-  for (const char* scene : {"6", "42"}) {
+// `--scene ID` starts the game at that scene through the ordinary scene request.
+TEST(SceneStartTest, SceneOptionStartsTheLevelDirectly) {
+  TempDir dir;
+  std::string data = MakeDataDir(dir, "10");
+  RunResult r = RunGame({"--headless", "--fixed-dt", "0.025", "--frames", "3", "--data", data, "--scene", "6"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  const std::string log = ReadFile(dir.File("output.log"));
+  EXPECT_EQ(CountLines(log, "-DEBUG- Player object created"), 1);
+  EXPECT_EQ(CountLines(log, "-DEBUG- Enemy object created"), 1);
+  EXPECT_EQ(CountLines(log, "-DEBUG- Transition object created"), 1);  // one scene start only
+}
+
+// An id that names no scene is refused like any other bad option, before anything starts, and the
+// refusal lists the ids there are.
+TEST(SceneStartTest, SceneIdsThatDoNotExistAreRefusedWithTheIdsThereAre) {
+  for (const char* scene : {"99", "-5", "13", "-1"}) {
     TempDir dir;
     std::string data = MakeDataDir(dir, "10");
-    RunResult r = RunGame({"--headless", "--fixed-dt", "0.025", "--frames", "3", "--data", data, "--scene", scene});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    const std::string log = ReadFile(dir.File("output.log"));
-    if (std::string(scene) == "42") {
-      ExpectFirstSplashOnly(log);
-      continue;
-    }
-    EXPECT_EQ(CountLines(log, "-DEBUG- Player object created"), 1);
-    EXPECT_EQ(CountLines(log, "-DEBUG- Enemy object created"), 1);
-    EXPECT_EQ(CountLines(log, "-DEBUG- Transition object created"), 1);  // one scene start only
+    RunResult r = RunGame({"--headless", "--frames", "3", "--data", data, "--scene", scene});
+    EXPECT_EQ(r.exitCode, 2) << scene << "\n" << r.err;
+    EXPECT_NE(r.err.find(std::string("there is no scene ") + scene), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("0 empty, 1 SplashCorvan, 2 SplashFMOD, 3 SplashLullwick, 4 main_menu, "
+                         "5 EndScene, 6 level1, 7 level2, 8 level3, 9 GameOver, 10 YouWin, 11 Credits, "
+                         "12 level select"),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(FileExists(dir.File("output.log"))) << "nothing started";
   }
 }
 

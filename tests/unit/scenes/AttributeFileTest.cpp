@@ -109,9 +109,16 @@ TEST_F(AttributeFileTest, HumanFileIsWrittenWholeAndAFailedSaveKeepsIt) {
   fs::create_directory(dir.File("folder.json"));
   EXPECT_FALSE(SaveAttributesToFile(nullptr, 3, dir.File("folder.json")));
   EXPECT_FALSE(SaveAttributesToFile(nullptr, 3, dir.File("missing/human.json")));
+  // Each failure says why, naming the file.
   EXPECT_EQ(log.Take(),
-            "-ERROR- Unable to open file to write\n-ERROR- Unable to open file to write\n"
-            "-ERROR- Unable to open file to write\n");
+            "-ERROR- Unable to open file to write: cannot write " + path + "\n"
+            "-ERROR- Unable to open file to write: " + dir.File("folder.json") + " is a folder, not a file\n"
+            "-ERROR- Unable to open file to write: cannot create a temporary file beside " +
+                dir.File("missing/human.json") + ": No such file or directory\n");
+  std::string why;
+  EXPECT_FALSE(SaveAttributesToFile(nullptr, 3, dir.File("folder.json"), &why));
+  EXPECT_EQ(why, dir.File("folder.json") + " is a folder, not a file");
+  log.Take();
   EXPECT_EQ(ReadFile(path), kHumanDefaultsText);
   EXPECT_TRUE(fs::is_directory(dir.File("folder.json")));
   // A value the reader would reject is not written either.
@@ -186,25 +193,46 @@ TEST_F(AttributeFileTest, SectionWithoutTuningIsMalformed) {
   EXPECT_FALSE(LoadText("{\"Wall\": {\"attributes\": {\"max_aggro\": \"3\"}}}"));
   EXPECT_FALSE(LoadText("{\"Humans\": {}}"));
   EXPECT_EQ(log.Take(),
-            "-WARNING- Malformed attribute File: Wall\n-WARNING- Malformed attribute File: Humans\n");
+            "-WARNING- Malformed attribute File: test.json:1: \"Wall\" names no tuning section "
+            "(only \"Player\" and \"Human\" do)\n"
+            "-WARNING- Malformed attribute File: test.json:1: \"Humans\" names no tuning section "
+            "(only \"Player\" and \"Human\" do)\n");
   EXPECT_EQ(HumanTuningValues().max_aggro, 1.0f);
 }
 
-TEST_F(AttributeFileTest, NumberThatDoesNotConvertRejectsTheWholeFile) {
-  const char* bad[] = {
-      "{\"Human\": {\"attributes\": {\"max_aggro\": \"3\", \"return_agro\": \"lots\"}}}",
-      "{\"Human\": {\"attributes\": {\"max_aggro\": \"3\", \"detection_angle\": \"1e10\"}}}",
-      "{\"Human\": {\"attributes\": {\"max_aggro\": \"3\", \"catch_radius\": \"1e40\"}}}",
-      "{\"Player\": {\"attributes\": {\"accel\": \"3\", \"throwMovementRatio\": \"two\"}}}",
-      "{\"Player\": {\"attributes\": {\"accel\": \"3\", \"decel\": \"nan\"}}}",
+TEST_F(AttributeFileTest, NumberThatDoesNotConvertRejectsTheWholeFileAndIsNamedWithItsLine) {
+  const std::string number = ", which is not a finite number within range\n";
+  const struct {
+    const char* text;
+    std::string reason;
+  } bad[] = {
+      {"{\"Human\": {\"attributes\": {\"max_aggro\": \"3\",\n \"return_agro\": \"lots\"}}}",
+       "2: \"return_agro\" holds \"lots\"" + number},
+      {"{\"Human\": {\"attributes\": {\"max_aggro\": \"3\", \"detection_angle\": \"1e10\"}}}",
+       "1: \"detection_angle\" holds \"1e10\", which is not a whole number within range\n"},
+      {"{\"Human\": {\"attributes\": {\"max_aggro\": \"3\", \"catch_radius\": \"1e40\"}}}",
+       "1: \"catch_radius\" holds \"1e40\"" + number},
+      {"{\"Player\": {\"attributes\": {\"accel\": \"3\",\n\n \"throwMovementRatio\": \"two\"}}}",
+       "3: \"throwMovementRatio\" holds \"two\"" + number},
+      {"{\"Player\": {\"attributes\": {\"accel\": \"3\", \"decel\": \"nan\"}}}", "1: \"decel\" holds \"nan\"" + number},
   };
-  for (const char* text : bad) {
-    EXPECT_FALSE(LoadText(text)) << text;
-    EXPECT_EQ(log.Take(), "-WARNING- Malformed attribute File: test.json\n") << text;
+  for (const auto& b : bad) {
+    EXPECT_FALSE(LoadText(b.text)) << b.text;
+    EXPECT_EQ(log.Take(), "-WARNING- Malformed attribute File: test.json:" + b.reason) << b.text;
   }
   // Nothing read before the bad value stays applied.
   EXPECT_EQ(HumanTuningValues().max_aggro, 1.0f);
   EXPECT_EQ(PlayerTuningValues().accel, 40000.0f);
+}
+
+// A level that names an attribute file nobody can read must say so: the tuning silently stays
+// whatever the last level left.
+TEST_F(AttributeFileTest, AFileThatCannotBeOpenedIsReportedWithItsPath) {
+  EXPECT_FALSE(LoadAttributesFromFile(dir.File("missing.json")));
+  EXPECT_FALSE(LoadAttributesFromFile(dir.path()));
+  EXPECT_EQ(log.Take(), "-WARNING- Could not open the attribute file " + dir.File("missing.json") +
+                            ": there is no such file\n-WARNING- Could not open the attribute file " + dir.path() +
+                            ": it is a folder\n");
 }
 
 TEST_F(AttributeFileTest, PlayerSoundKeysReRegisterEveryPlayersSoundWithTheTablesEvent) {

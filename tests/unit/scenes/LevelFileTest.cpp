@@ -255,12 +255,32 @@ TEST_F(LevelReaderTest, KeysOutsideAnElementAndUnknownKeysAreIgnored) {
   EXPECT_EQ(log.Take(), "");
 }
 
-TEST_F(LevelReaderTest, FileEndingInsideAnElementKeepsWhatWasCompleted) {
-  auto level = Read("{\"Level\":{\"Objects\": [{\"Type\":\"Wall\"},{\"Type\":\"Food\",\"ID\":\"Fo");
+// A file cut short keeps what was complete, and says where it ends: a designer must not find a
+// level with objects missing and no word why.
+TEST_F(LevelReaderTest, FileEndingInsideAnElementKeepsWhatWasCompletedAndSaysWhereItEnds) {
+  auto level = Read("{\"Level\":{\"Objects\": [{\"Type\":\"Wall\"},\n{\"Type\":\"Food\",\"ID\":\"Fo");
   ASSERT_NE(level, nullptr);
   ASSERT_EQ(level->objects.size(), 1u);
   EXPECT_EQ(level->objects[0].type, 7);
-  EXPECT_EQ(log.Take(), "");
+  EXPECT_EQ(log.Take(),
+            "-WARNING- Level file cut short: test.json:2: it ends inside the value of \"ID\"; "
+            "what was read before is kept\n");
+  const struct {
+    const char* text;
+    const char* where;
+  } cut[] = {
+      {"{\"Level\":{\"Objects\": [{\"Type\":\"Wall\"}", "1: it ends with 2 blocks open after \"Type\""},
+      {"{\"Level\":{\"Objects\": [{\"Type\":\"Wall\"}]}", "1: it ends with 1 block open after \"Type\""},
+      {"{\"Level\":{\"Textures\":[\"wall.p", "1: it ends inside an entry of \"Textures\""},
+      {"{\"Level\":{\n\"Lives\":\"3\",\n\"Food_G", "3: it ends inside a key"},
+      {"{", "1: it ends with 1 block open"},
+  };
+  for (const auto& c : cut) {
+    EXPECT_NE(Read(c.text), nullptr) << c.text;
+    EXPECT_EQ(log.Take(), std::string("-WARNING- Level file cut short: test.json:") + c.where +
+                              "; what was read before is kept\n")
+        << c.text;
+  }
 }
 
 TEST_F(LevelReaderTest, LoadLevelReadsAFileAndKeepsItsPathButCannotOpenAMissingOne) {
@@ -272,47 +292,85 @@ TEST_F(LevelReaderTest, LoadLevelReadsAFileAndKeepsItsPathButCannotOpenAMissingO
   EXPECT_EQ(level->foodGoal, 3u);
   EXPECT_EQ(LoadLevel(dir.File("nothing.json")), nullptr);
   EXPECT_EQ(LoadLevel(dir.path()), nullptr);  // a folder is no file either
-  EXPECT_EQ(log.Take(), "-ERROR- Could not open the level file\n-ERROR- Could not open the level file\n");
+  EXPECT_EQ(log.Take(), "-ERROR- Could not open the level file " + dir.File("nothing.json") +
+                            ": there is no such file\n-ERROR- Could not open the level file " + dir.path() +
+                            ": it is a folder\n");
 }
 
 // ---- Files that are rejected ---------------------------------------------------------------
 
 TEST_F(LevelReaderTest, FirstKeyMustBeLevel) {
-  EXPECT_EQ(Rejected("{\"Levels\":{}}"), "-ERROR- Not a level File: test.json\n");
-  EXPECT_EQ(Rejected("{\"Objects\":[], \"Level\":{}}"), "-ERROR- Not a level File: test.json\n");
+  EXPECT_EQ(Rejected("{\"Levels\":{}}"),
+            "-ERROR- Not a level File: test.json:1: the first key is \"Levels\", not \"Level\"\n");
+  EXPECT_EQ(Rejected("\n{\"Objects\":[], \"Level\":{}}"),
+            "-ERROR- Not a level File: test.json:2: the first key is \"Objects\", not \"Level\"\n");
 }
 
+// Each rejection names the file, the line and the key, and what is wrong with it.
 TEST_F(LevelReaderTest, StringsAndElementsInTheWrongListAndNumbersThatDoNotConvertAreMalformed) {
-  const std::string malformed = "-ERROR- Malformed Level file: test.json\n";
-  const char* bad[] = {
-      "{\"Level\":{\"Objects\": [\"Wall_1\"]}}",
-      "{\"Level\":{\"Tiles\": [\"x\"]}}",
-      "{\"Level\":{\"Textures\": [{}]}}",
-      "{\"Level\":{\"Attributes\": [{\"a\":\"b\"}]}}",
-      "{\"Level\":{\"Lives\": [\"3\"]}}",
-      "{\"Level\":{\"Objects\": [{\"Type\":\"Wall\",\"Light\":[{}]}]}}",
+  const std::string strings = " lists a string, which only \"Textures\", \"Music\" and \"Attributes\" may";
+  const std::string elements =
+      " lists an element, which only \"Objects\", \"Filters\", \"ParticleEmmitters\" and \"Tiles\" may";
+  const std::string integer = ", which is not a whole number within range";
+  const std::string number = ", which is not a finite number within range";
+  const struct {
+    const char* text;
+    std::string reason;
+  } bad[] = {
+      {"{\"Level\":{\"Objects\": [\"Wall_1\"]}}", "1: \"Objects\"" + strings},
+      {"{\"Level\":{\"Tiles\": [\"x\"]}}", "1: \"Tiles\"" + strings},
+      {"{\"Level\":{\"Textures\": [{}]}}", "1: \"Textures\"" + elements},
+      {"{\"Level\":{\"Attributes\": [{\"a\":\"b\"}]}}", "1: \"Attributes\"" + elements},
+      {"{\"Level\":{\"Lives\": [\"3\"]}}", "1: \"Lives\"" + strings},
+      {"{\"Level\":{\"Objects\": [{\"Type\":\"Wall\",\"Light\":[{}]}]}}", "1: \"Light\"" + elements},
       // Inside Objects the key stays an object key, so the strings of its list are malformed.
-      "{\"Level\":{\"Objects\": [{\"Type\":\"Wall\",\"Attributes\":[\"x\"]}]}}",
-      "{\"Level\":{\"Food_Goal\":\"five\"}}",
-      "{\"Level\":{\"Food_Goal\":\"\"}}",
-      "{\"Level\":{\"Food_Goal\":\"4294967296\"}}",
-      "{\"Level\":{\"Lives\":\"-2147483649\"}}",
-      "{\"Level\":{\"S_Rank\":\"2147483648\"}}",
-      "{\"Level\":{\"S_Rank\":\"99999999999999999999999\"}}",
-      "{\"Level\":{\"AmbientR\":\"- 1\"}}",
-      "{\"Level\":{\"AmbientG\":\"1e39\"}}",
-      "{\"Level\":{\"AmbientB\":\"nan\"}}",
-      "{\"Level\":{\"AmbientI\":\"inf\"}}",
-      "{\"Level\":{\"TilesX\":\"many\"}}",
-      "{\"Level\":{\"TileSizeY\":\"wide\"}}",
-      "{\"Level\":{\"Objects\":[{\"Type\":\"Wall\",\"TranslationX\":\"left\"}]}}",
-      "{\"Level\":{\"Objects\":[{\"Type\":\"Wall\",\"Filters\":[{\"Saturation\":\".\"}]}]}}",
-      "{\"Level\":{\"Objects\":[{\"Type\":\"Wall\",\"Light\":{\"FallOffEnd\":\"far\"}}]}}",
-      "{\"Level\":{\"Objects\":[{\"ParticleEmmitters\":[{\"Particles_Per_Emition\":\"3000000000\"}]}]}}",
-      "{\"Level\":{\"Objects\":[{\"ParticleEmmitters\":[{\"Max_Particles\":\"3e9\"}]}]}}",
-      "{\"Level\":{\"Objects\":[{\"ParticleEmmitters\":[{\"Slow_To_Zero\":\"yes\"}]}]}}",
+      {"{\"Level\":{\"Objects\": [{\"Type\":\"Wall\",\"Attributes\":[\"x\"]}]}}", "1: \"Attributes\"" + strings},
+      // After an element the list is the one the element belongs to.
+      {"{\"Level\":{\"Objects\": [{\"Type\":\"Wall\",\"Filters\":[{}]},\n\"Wall_2\"]}}", "2: \"Objects\"" + strings},
+      {"{\"Level\":{\"Food_Goal\":\"five\"}}", "1: \"Food_Goal\" holds \"five\"" + integer},
+      {"{\"Level\":{\n\"Food_Goal\":\"\"}}", "2: \"Food_Goal\" holds \"\"" + integer},
+      {"{\"Level\":{\"Food_Goal\":\"4294967296\"}}", "1: \"Food_Goal\" holds \"4294967296\"" + integer},
+      {"{\"Level\":{\"Lives\":\"-2147483649\"}}", "1: \"Lives\" holds \"-2147483649\"" + integer},
+      {"{\"Level\":{\"S_Rank\":\"2147483648\"}}", "1: \"S_Rank\" holds \"2147483648\"" + integer},
+      {"{\"Level\":{\"S_Rank\":\"99999999999999999999999\"}}",
+       "1: \"S_Rank\" holds \"99999999999999999999999\"" + integer},
+      {"{\"Level\":{\"AmbientR\":\"- 1\"}}", "1: \"AmbientR\" holds \"- 1\"" + number},
+      {"{\"Level\":{\"AmbientG\":\"1e39\"}}", "1: \"AmbientG\" holds \"1e39\"" + number},
+      {"{\"Level\":{\"AmbientB\":\"nan\"}}", "1: \"AmbientB\" holds \"nan\"" + number},
+      {"{\"Level\":{\"AmbientI\":\"inf\"}}", "1: \"AmbientI\" holds \"inf\"" + number},
+      {"{\"Level\":{\"TilesX\":\"many\"}}", "1: \"TilesX\" holds \"many\"" + integer},
+      {"{\"Level\":{\"TileSizeY\":\"wide\"}}", "1: \"TileSizeY\" holds \"wide\"" + number},
+      {"{\"Level\":{\"Objects\":[{\"Type\":\"Wall\",\n\n\"TranslationX\":\"left\"}]}}",
+       "3: \"TranslationX\" holds \"left\"" + number},
+      {"{\"Level\":{\"Objects\":[{\"Type\":\"Wall\",\"Filters\":[{\"Saturation\":\".\"}]}]}}",
+       "1: \"Saturation\" holds \".\"" + number},
+      {"{\"Level\":{\"Objects\":[{\"Type\":\"Wall\",\"Light\":{\"FallOffEnd\":\"far\"}}]}}",
+       "1: \"FallOffEnd\" holds \"far\"" + number},
+      {"{\"Level\":{\"Objects\":[{\"ParticleEmmitters\":[{\"Particles_Per_Emition\":\"3000000000\"}]}]}}",
+       "1: \"Particles_Per_Emition\" holds \"3000000000\"" + integer},
+      {"{\"Level\":{\"Objects\":[{\"ParticleEmmitters\":[{\"Max_Particles\":\"3e9\"}]}]}}",
+       "1: \"Max_Particles\" holds \"3e9\"" + integer},
+      {"{\"Level\":{\"Objects\":[{\"ParticleEmmitters\":[{\"Slow_To_Zero\":\"yes\"}]}]}}",
+       "1: \"Slow_To_Zero\" holds \"yes\"" + number},
+      // A value spread over lines is reported at its key's line, and cut to a readable length.
+      {"{\"Level\":{\n\"Lives\":\"\nthree lives, and then a great many more words than anyone needs\"}}",
+       "2: \"Lives\" holds \"\nthree lives, and then a great many more...\"" + integer},
   };
-  for (const char* text : bad) EXPECT_EQ(Rejected(text), malformed) << text;
+  for (const auto& b : bad) {
+    EXPECT_EQ(Rejected(b.text), "-ERROR- Malformed Level file: test.json:" + b.reason + "\n") << b.text;
+  }
+}
+
+// A count that fits a 32-bit integer reads back exactly, whatever its size; its fraction is dropped.
+TEST_F(LevelReaderTest, MaxParticlesReadsEveryWholeNumberExactly) {
+  auto level = ReadObjects(
+      "{\"Type\":\"Food\",\"ParticleEmmitters\":[{\"Max_Particles\":\"2147483647\"},{\"Max_Particles\":\"16777217\"},"
+      "{\"Max_Particles\":\"-2147483648\"},{\"Max_Particles\":\"12.9\"},{\"Max_Particles\":\"1e3\"}]}");
+  ASSERT_NE(level, nullptr);
+  ASSERT_EQ(level->objects.size(), 1u);
+  std::vector<int32_t> counts;
+  for (const EmitterRecord& e : level->objects[0].emitters) counts.push_back(e.maxParticles);
+  EXPECT_EQ(counts, (std::vector<int32_t>{2147483647, 16777217, -2147483647 - 1, 12, 1000}));
 }
 
 TEST_F(LevelReaderTest, PathologicalInputIsRejectedOrReadWithoutHarm) {
@@ -320,14 +378,16 @@ TEST_F(LevelReaderTest, PathologicalInputIsRejectedOrReadWithoutHarm) {
   std::string longValue = "{\"Level\":{\"Objects\":[{\"Type\":\"Text\",\"Text\":\"" +
                           std::string(size_t{2} << 20, 'x') + "\"}]}}";
   EXPECT_EQ(Read(longValue), nullptr);
+  EXPECT_EQ(log.Take(), "-ERROR- Malformed Level file: test.json:1: the value of \"Text\" is longer than 1048576 bytes\n");
   // A file far larger than any level.
   std::string huge = "{\"Level\":{" + std::string(size_t{17} << 20, ' ') + "}}";
   EXPECT_EQ(Read(huge), nullptr);
+  EXPECT_EQ(log.Take(), "-ERROR- Malformed Level file: test.json: the file is larger than 16777216 bytes\n");
   // Millions of empty entries would cost far more memory than the file holds.
   std::string entries = "{\"Level\":{\"Attributes\":[";
   for (int i = 0; i < 300000; ++i) entries += "\"\",";
   EXPECT_EQ(Read(entries + "]}}"), nullptr);
-  log.Take();
+  EXPECT_EQ(log.Take(), "-ERROR- Malformed Level file: test.json:1: more than 262144 records and list entries\n");
   // Deep nesting is only characters to the reader.
   std::string deep = "{\"Level\":{" + std::string(200000, '{') + std::string(200000, '[') +
                      "\"Food_Goal\":\"2\"" + std::string(200000, '}') + "}";

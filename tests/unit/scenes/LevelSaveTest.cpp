@@ -2,8 +2,11 @@
 // never damages the file it was meant to replace.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <string>
@@ -24,10 +27,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Builds random levels from everything the format carries both ways.
+// Builds random levels from everything the format carries both ways. With `editorRanges` the
+// numbers are anything the editor's fields accept: any finite float, any whole number.
 class LevelGenerator {
  public:
-  explicit LevelGenerator(uint32_t seed) : rng_(seed) {}
+  explicit LevelGenerator(uint32_t seed, bool editorRanges = false) : rng_(seed), editorRanges_(editorRanges) {}
 
   Level Make() {
     Level level;
@@ -36,6 +40,7 @@ class LevelGenerator {
     level.sRank = static_cast<float>(static_cast<int32_t>(rng_()));
     level.aRank = static_cast<float>(Int(-1000, 100000));
     level.bRank = static_cast<float>(Int(0, 600));
+    if (editorRanges_) level.bRank = static_cast<float>(AnyInt());
     for (float& a : level.ambient) a = Float();
     for (int i = Int(0, 4); i > 0; --i) level.textures.push_back(Text(1));
     for (int i = Int(0, 3); i > 0; --i) level.attributes.push_back(Text(0));
@@ -48,11 +53,30 @@ class LevelGenerator {
   int Int(int min, int max) { return std::uniform_int_distribution<int>(min, max)(rng_); }
   bool Chance(int n) { return Int(0, n - 1) == 0; }
 
-  // A float written with at most six significant digits, so its text form reads back to it.
+  // A float written with at most six significant digits; in the editor's ranges, half of them are
+  // any finite float at all (the editor's fields take whatever is typed).
   float Float() {
     if (Chance(5)) return 0.0f;
+    if (editorRanges_ && Chance(2)) return AnyFiniteFloat();
     std::string text = std::to_string(Int(-999999, 999999)) + "e" + std::to_string(Int(-9, 9));
     return std::strtof(text.c_str(), nullptr);
+  }
+
+  float AnyFiniteFloat() {
+    static const float extremes[] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::lowest(),
+                                     std::numeric_limits<float>::min(), std::numeric_limits<float>::denorm_min(),
+                                     -0.0f, 0.1f, 16777217.0f, 2147483520.0f};
+    if (Chance(8)) return extremes[Int(0, int(std::size(extremes)) - 1)];
+    for (;;) {
+      float f = std::bit_cast<float>(static_cast<uint32_t>(rng_()));
+      if (std::isfinite(f)) return f;
+    }
+  }
+
+  // A whole number the editor's integer fields take: any 32-bit value, the ends included.
+  int32_t AnyInt() {
+    if (Chance(6)) return Chance(2) ? std::numeric_limits<int32_t>::max() : std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(rng_());
   }
 
   // Any text but a double quote, including the reader's own punctuation and line breaks.
@@ -120,12 +144,14 @@ class LevelGenerator {
                      &e.scaleMin, &e.scaleMax, &e.deceleration}) {
       *f = Float();
     }
-    e.maxParticles = Int(-1000000, 1000000);  // read back as a float: whole numbers this size are exact
+    e.maxParticles = editorRanges_ ? AnyInt() : Int(-1000000, 1000000);
+    if (editorRanges_) e.particlesPerEmission = AnyInt();
     e.slowToZero = Chance(2);
     return e;
   }
 
   std::mt19937 rng_;
+  bool editorRanges_;
 };
 
 std::string Format(const std::string& text) {
@@ -156,6 +182,61 @@ TEST_F(LevelRoundTripTest, GeneratedLevelsReadBackEqualAndFormatIsStable) {
   EXPECT_EQ(log.Take(), "");
 }
 
+// The property behind "a save the game can never load again": whatever the editor lets a designer
+// type, saved and read again, gives the same records, through the text and through the file.
+TEST_F(LevelRoundTripTest, EveryValueTheEditorAcceptsReadsBackTheSame) {
+  LogCapture log;
+  TempDir dir;
+  for (uint32_t seed = 1; seed <= 300; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Level original = LevelGenerator(seed, true).Make();
+    const std::string written = LevelToText(original);
+    auto back = LoadLevelFromText(written, "generated.json");
+    ASSERT_NE(back, nullptr) << log.Take() << "\n" << written;
+    ExpectSameFileContents(original, *back);
+    if (seed % 50 == 0) {
+      original.path = dir.File("level.json");
+      ASSERT_TRUE(SaveLevel(original)) << log.Take();
+      auto fromFile = LoadLevel(original.path);
+      ASSERT_NE(fromFile, nullptr) << log.Take();
+      ExpectSameFileContents(original, *fromFile);
+    }
+    if (HasFailure()) break;
+  }
+  EXPECT_EQ(log.Take(), "");
+}
+
+// The ends of each field, one by one: a save that reports success always loads again.
+TEST_F(LevelRoundTripTest, TheEndsOfEveryNumberFieldSaveAndLoad) {
+  LogCapture log;
+  TempDir dir;
+  Level level;
+  level.path = dir.File("level1.json");
+  ObjectRecord o;
+  o.id = "Food_0";
+  o.type = int32_t(ObjectType::Food);
+  for (int32_t count : {2147483647, 2147483584, 16777217, -2147483647 - 1, 0}) {
+    EmitterRecord e;
+    e.maxParticles = count;
+    e.particlesPerEmission = count;
+    o.emitters.push_back(e);
+  }
+  o.translationX = 123.456789f;
+  o.translationY = std::numeric_limits<float>::max();
+  o.scaleX = std::numeric_limits<float>::denorm_min();
+  o.scaleY = 0.1f;
+  o.rotation = -179.99998f;
+  level.objects.push_back(o);
+  level.sRank = static_cast<float>(std::numeric_limits<int32_t>::max());
+  level.aRank = static_cast<float>(std::numeric_limits<int32_t>::min());
+  level.foodGoal = 4294967295u;
+  ASSERT_TRUE(SaveLevel(level)) << log.Take();
+  auto back = LoadLevel(level.path);
+  ASSERT_NE(back, nullptr) << log.Take();
+  ExpectSameFileContents(level, *back);
+  EXPECT_EQ(log.Take(), "");
+}
+
 // ---- Failed saves --------------------------------------------------------------------------
 
 class LevelSaveFaultTest : public ::testing::Test {
@@ -179,7 +260,7 @@ class LevelSaveFaultTest : public ::testing::Test {
   // The save fails, says so, and leaves the old file as it was and loadable.
   void ExpectFailedSaveKeepsOldFile() {
     EXPECT_FALSE(SaveLevel(level));
-    EXPECT_NE(log.Take().find("-ERROR- Unable to open file to write\n"), std::string::npos);
+    EXPECT_NE(log.Take().find("-ERROR- Unable to open file to write: "), std::string::npos);
     EXPECT_EQ(ReadFile(level.path), oldText);
     auto back = LoadLevel(level.path);
     ASSERT_NE(back, nullptr);
@@ -193,10 +274,13 @@ class LevelSaveFaultTest : public ::testing::Test {
   std::string oldText;
 };
 
-TEST_F(LevelSaveFaultTest, FolderInTheWayOfTheTemporaryFile) {
+// Whatever sits at the temporary file's name is not ours: the save takes another name.
+TEST_F(LevelSaveFaultTest, FolderInTheWayOfTheTemporaryFileIsLeftAlone) {
   fs::create_directory(platform::TempPathFor(level.path));
-  ExpectFailedSaveKeepsOldFile();
+  EXPECT_TRUE(SaveLevel(level));
+  EXPECT_EQ(LoadLevel(level.path)->foodGoal, 6u);
   EXPECT_TRUE(fs::is_directory(platform::TempPathFor(level.path)));  // not ours to remove
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
 }
 
 TEST_F(LevelSaveFaultTest, FolderInTheWayOfTheTargetOrNoFolderAtAll) {
@@ -253,6 +337,21 @@ TEST_F(LevelSaveFaultTest, ValuesTheReaderCouldNotReadBackAreRefusedBeforeTouchi
   level.objects[0].rotation = std::numeric_limits<float>::quiet_NaN();
   EXPECT_FALSE(SaveLevel(level));
   EXPECT_EQ(log.Take(), "-ERROR- Unable to write the level: object Wall_0 has a value that is not a finite number\n");
+  EXPECT_EQ(ReadFile(level.path), oldText);
+}
+
+// What the reader would turn down is refused at the save, with the reason, not written and
+// found out at the next start.
+TEST_F(LevelSaveFaultTest, ATextTheReaderWouldRejectIsRefused) {
+  ObjectRecord text;
+  text.id = "Text_0";
+  text.type = int32_t(ObjectType::Text);
+  text.text = std::string(size_t{2} << 20, 'x');  // past the reader's limit for one value
+  level.objects.push_back(text);
+  EXPECT_FALSE(SaveLevel(level));
+  const std::string logged = log.Take();
+  EXPECT_NE(logged.find("-ERROR- Unable to write the level: "), std::string::npos) << logged;
+  EXPECT_NE(logged.find("\"Text\""), std::string::npos) << logged;
   EXPECT_EQ(ReadFile(level.path), oldText);
 }
 

@@ -1,0 +1,172 @@
+// The one atomic writer every save goes through: what it does with links, read-only files, folders
+// and whatever already sits at the name of its temporary file. Each case checks that nothing but
+// the file asked for changed, and that a refusal says why.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "platform/FileSync.h"
+#include "support/TestSupport.h"
+
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The names in a folder, so a test can see that no temporary file was left behind.
+std::set<std::string> Names(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+  return names;
+}
+
+bool IsLink(const std::string& path) { return fs::is_symlink(fs::symlink_status(path)); }
+
+class FileSyncTest : public ::testing::Test {
+ protected:
+  void TearDown() override { platform::SetReplaceFaultForTesting(platform::ReplaceFault::None); }
+
+  // Replaces `path` and expects a refusal whose reason names `word` and the file.
+  void ExpectRefused(const std::string& path, const std::string& word) {
+    std::string error;
+    EXPECT_FALSE(platform::ReplaceFileContents(path, "new", &error));
+    EXPECT_NE(error.find(word), std::string::npos) << error;
+    EXPECT_NE(error.find(fs::path(path).filename().string()), std::string::npos) << error;
+  }
+
+  TempDir dir;
+};
+
+// ---- Whatever sits at the temporary file's name is never followed, reused or removed -------------
+
+TEST_F(FileSyncTest, ALinkPlantedAtTheTemporaryNameIsNotFollowed) {
+  const std::string level = dir.File("level1.json");
+  WriteFile(level, "old");
+  WriteFile(dir.File("victim.txt"), "precious");
+  fs::create_symlink("victim.txt", platform::TempPathFor(level));
+  std::string error;
+  ASSERT_TRUE(platform::ReplaceFileContents(level, "new", &error)) << error;
+  EXPECT_EQ(ReadFile(dir.File("victim.txt")), "precious");
+  EXPECT_EQ(ReadFile(level), "new");
+  EXPECT_FALSE(IsLink(level));
+  EXPECT_TRUE(IsLink(platform::TempPathFor(level)));  // not ours to remove
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"level1.json", "level1.json.saving", "victim.txt"}));
+}
+
+TEST_F(FileSyncTest, ADanglingLinkAtTheTemporaryNameCreatesNothingWhereItPoints) {
+  const std::string level = dir.File("level1.json");
+  fs::create_symlink(dir.File("planted.json"), platform::TempPathFor(level));
+  ASSERT_TRUE(platform::ReplaceFileContents(level, "new"));
+  EXPECT_FALSE(fs::exists(dir.File("planted.json")));
+  EXPECT_EQ(ReadFile(level), "new");
+}
+
+TEST_F(FileSyncTest, ALeftoverFileOrFolderAtTheTemporaryNameIsLeftAlone) {
+  const std::string level = dir.File("level1.json");
+  WriteFile(platform::TempPathFor(level), "another save's half");
+  ASSERT_TRUE(platform::ReplaceFileContents(level, "first"));
+  EXPECT_EQ(ReadFile(platform::TempPathFor(level)), "another save's half");
+  EXPECT_EQ(ReadFile(level), "first");
+
+  const std::string other = dir.File("level2.json");
+  fs::create_directory(platform::TempPathFor(other));
+  ASSERT_TRUE(platform::ReplaceFileContents(other, "second"));
+  EXPECT_TRUE(fs::is_directory(platform::TempPathFor(other)));
+  EXPECT_EQ(ReadFile(other), "second");
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"level1.json", "level1.json.saving", "level2.json",
+                                                      "level2.json.saving"}));
+}
+
+// ---- Read-only files and folders are refused with the reason ------------------------------------
+
+TEST_F(FileSyncTest, AReadOnlyFileIsRefusedAndKept) {
+  const std::string level = dir.File("level1.json");
+  WriteFile(level, "old");
+  fs::permissions(level, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  ExpectRefused(level, "read-only");
+  EXPECT_EQ(ReadFile(level), "old");
+  EXPECT_EQ(fs::status(level).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  EXPECT_EQ(Names(dir.path()), std::set<std::string>{"level1.json"});
+}
+
+TEST_F(FileSyncTest, AFolderAtTheTargetIsRefused) {
+  fs::create_directory(dir.File("taken.json"));
+  ExpectRefused(dir.File("taken.json"), "folder");
+  EXPECT_EQ(Names(dir.path()), std::set<std::string>{"taken.json"});
+}
+
+TEST_F(FileSyncTest, AFileKeepsItsPermissionsWhenReplaced) {
+  const std::string level = dir.File("level1.json");
+  WriteFile(level, "old");
+  const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(level, mode);
+  ASSERT_TRUE(platform::ReplaceFileContents(level, "new"));
+  EXPECT_EQ(fs::status(level).permissions() & fs::perms::all, mode);
+}
+
+// ---- Links are written through, atomically --------------------------------------------------------
+
+TEST_F(FileSyncTest, ALinkIsWrittenThroughToItsTargetAndStaysALink) {
+  fs::create_directory(dir.File("shared"));
+  fs::create_directory(dir.File("levels"));
+  WriteFile(dir.File("shared/level1.json"), "old");
+  fs::create_symlink("../shared/level1.json", dir.File("levels/level1.json"));
+  fs::create_symlink("level1.json", dir.File("levels/again.json"));  // a link to the link
+
+  std::string error;
+  ASSERT_TRUE(platform::ReplaceFileContents(dir.File("levels/level1.json"), "new", &error)) << error;
+  EXPECT_TRUE(IsLink(dir.File("levels/level1.json")));
+  EXPECT_EQ(ReadFile(dir.File("shared/level1.json")), "new");
+  ASSERT_TRUE(platform::ReplaceFileContents(dir.File("levels/again.json"), "newer", &error)) << error;
+  EXPECT_TRUE(IsLink(dir.File("levels/again.json")));
+  EXPECT_EQ(ReadFile(dir.File("shared/level1.json")), "newer");
+  EXPECT_EQ(Names(dir.File("shared")), std::set<std::string>{"level1.json"});
+  EXPECT_EQ(Names(dir.File("levels")), (std::set<std::string>{"again.json", "level1.json"}));
+
+  // A failed write through the link leaves the target whole and no temporary file anywhere.
+  platform::SetReplaceFaultForTesting(platform::ReplaceFault::Rename);
+  EXPECT_FALSE(platform::ReplaceFileContents(dir.File("levels/level1.json"), "lost"));
+  EXPECT_EQ(ReadFile(dir.File("shared/level1.json")), "newer");
+  EXPECT_EQ(Names(dir.File("shared")), std::set<std::string>{"level1.json"});
+  EXPECT_TRUE(IsLink(dir.File("levels/level1.json")));
+}
+
+TEST_F(FileSyncTest, ALinkToAReadOnlyFileOrInACircleIsRefused) {
+  WriteFile(dir.File("locked.json"), "old");
+  fs::permissions(dir.File("locked.json"), fs::perms::owner_read);
+  fs::create_symlink("locked.json", dir.File("level1.json"));
+  ExpectRefused(dir.File("level1.json"), "read-only");
+  EXPECT_EQ(ReadFile(dir.File("locked.json")), "old");
+  EXPECT_TRUE(IsLink(dir.File("level1.json")));
+
+  fs::create_symlink("b.json", dir.File("a.json"));
+  fs::create_symlink("a.json", dir.File("b.json"));
+  ExpectRefused(dir.File("a.json"), "link");
+  EXPECT_TRUE(IsLink(dir.File("a.json")));
+  EXPECT_TRUE(IsLink(dir.File("b.json")));
+}
+
+TEST_F(FileSyncTest, ALinkToAMissingFileCreatesThatFile) {
+  fs::create_directory(dir.File("real"));
+  fs::create_symlink("real/level1.json", dir.File("level1.json"));
+  ASSERT_TRUE(platform::ReplaceFileContents(dir.File("level1.json"), "new"));
+  EXPECT_TRUE(IsLink(dir.File("level1.json")));
+  EXPECT_EQ(ReadFile(dir.File("real/level1.json")), "new");
+}
+
+// ---- Binary contents ------------------------------------------------------------------------------
+
+TEST_F(FileSyncTest, BytesAreWrittenExactly) {
+  std::string bytes("\x89PNG\r\n\x1a\n\0\0\xff", 11);
+  ASSERT_TRUE(platform::ReplaceFileBytes(dir.File("shot.png"), bytes));
+  EXPECT_EQ(ReadFile(dir.File("shot.png")), bytes);
+}
+
+}  // namespace
