@@ -29,6 +29,7 @@ class PasteObjectsCommand final : public EditorCommand {
   std::vector<ObjectRecord> records_;
   float dx_, dy_;
   bool named_ = false;
+  std::vector<std::string> pictures_;  // what the level's texture list gained
 };
 
 // Ctrl+C: the selected objects go to the clipboard (the previous contents are replaced). False when

@@ -310,21 +310,22 @@ std::string FindUnwritableKey(int type) {
   return std::string();
 }
 
-bool SaveAttributesToFile(GameObject* object, int type, const std::string& path) {
+bool SaveAttributesToFile(GameObject* object, int type, const std::string& path, std::string* reason) {
   std::string key = FindUnwritableKey(type);
   if (!key.empty()) {
     Log("Unable to write the attributes: \"" + key + "\" is not a finite number", LogLevel::Error);
+    if (reason != nullptr) *reason = "\"" + key + "\" is not a finite number";
     return false;
   }
-  if (!platform::ReplaceFileContents(path, AttributesToText(object, type))) {
+  if (!platform::ReplaceFileContents(path, AttributesToText(object, type), reason)) {
     Log("Unable to open file to write", LogLevel::Error);
     return false;
   }
   return true;
 }
 
-bool SaveAttributes(GameObject* object, int type, const std::string& name) {
-  return SaveAttributesToFile(object, type, AttributeFilePath(name));
+bool SaveAttributes(GameObject* object, int type, const std::string& name, std::string* reason) {
+  return SaveAttributesToFile(object, type, AttributeFilePath(name), reason);
 }
 
 bool LoadAttributesFromText(const std::string& text, const std::string& label) {
@@ -351,3 +352,20 @@ bool LoadAttributesFromFile(const std::string& path) {
 }
 
 bool LoadAttributes(const std::string& name) { return LoadAttributesFromFile(AttributeFilePath(name)); }
+
+int AttributeSectionOf(const std::string& name) {
+  std::error_code ec;
+  const std::string path = AttributeFilePath(name);
+  std::ifstream in;
+  if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::in);
+  if (!in.is_open()) return 0;
+  // The first key, as the reader takes it: the text between the first two double quotes.
+  std::string key;
+  char c = 0;
+  while (in.get(c) && c != '"') {
+  }
+  while (in.get(c) && c != '"' && key.size() < kMaxTextBytes) key.push_back(c);
+  if (key == "Human") return kHumanSection;
+  const int type = TypeFromName(key);
+  return type == kPlayerSection || type == kHumanSection ? type : 0;
+}

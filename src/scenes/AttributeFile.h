@@ -17,9 +17,10 @@ std::string AttributeFilePath(const std::string& name);
 // Sound component supplies the player's sound events. False after logging "Unable to open file to
 // write" at ERROR when the file cannot be written, or "Unable to write the attributes: " when a
 // value is not a finite number (the reader would reject it); the old file then stays as it was.
-bool SaveAttributes(GameObject* object, int type, const std::string& name);
+// `reason`, when given, gets why the file was not written.
+bool SaveAttributes(GameObject* object, int type, const std::string& name, std::string* reason = nullptr);
 // The same, to an explicit file path.
-bool SaveAttributesToFile(GameObject* object, int type, const std::string& path);
+bool SaveAttributesToFile(GameObject* object, int type, const std::string& path, std::string* reason = nullptr);
 // The exact text SaveAttributes writes.
 std::string AttributesToText(GameObject* object, int type);
 
@@ -32,3 +33,6 @@ bool LoadAttributes(const std::string& name);
 bool LoadAttributesFromFile(const std::string& path);
 // The same reader on text in memory; `label` names the file in messages.
 bool LoadAttributesFromText(const std::string& text, const std::string& label);
+// The section the file of `name` holds, from its first key: 1 for "Player", 3 for "Human", 0 when
+// the file cannot be read or names neither.
+int AttributeSectionOf(const std::string& name);

@@ -873,13 +873,14 @@ std::string FindUnwritableValue(const Level& level) {
   return std::string();
 }
 
-bool SaveLevel(const Level& level) {
+bool SaveLevel(const Level& level, std::string* reason) {
   std::string problem = FindUnwritableValue(level);
   if (!problem.empty()) {
     Log("Unable to write the level: " + problem, LogLevel::Error);
+    if (reason != nullptr) *reason = problem;
     return false;
   }
-  if (!platform::ReplaceFileContents(level.path, LevelToText(level))) {
+  if (!platform::ReplaceFileContents(level.path, LevelToText(level), reason)) {
     Log("Unable to open file to write", LogLevel::Error);
     return false;
   }

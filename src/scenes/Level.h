@@ -76,8 +76,9 @@ std::unique_ptr<Level> LoadLevelFromText(const std::string& text, const std::str
 // Writes the Level to its path in the fixed layout, replacing the file atomically (the old file
 // stays intact on any failure). False after logging "Unable to open file to write" at ERROR when
 // the file cannot be written, or "Unable to write the level: " and the reason when the level holds
-// something the reader could not read back (see FindUnwritableValue).
-bool SaveLevel(const Level& level);
+// something the reader could not read back (see FindUnwritableValue). `reason`, when given, gets
+// why the level was not written.
+bool SaveLevel(const Level& level, std::string* reason = nullptr);
 // The exact text SaveLevel writes.
 std::string LevelToText(const Level& level);
 // Why the level cannot be written faithfully: a written text that holds a double quote (the format
