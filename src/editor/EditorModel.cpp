@@ -406,6 +406,8 @@ bool RecalculatePath(const std::string& enemy) {
 void RunLevel() {
   // A run can crash or hang where editing cannot: the level as edited is kept first.
   if (LevelEdited()) WriteAutosave();
+  // The question about leaving the stopped scene is withdrawn: the scene runs on, edits kept.
+  WithdrawSceneChangeQuestion();
   ClearSelection();
   Editor().stopped = false;
   GetEditorLink().stopped = false;
@@ -436,7 +438,7 @@ void SyncRecordsFromObjects(Level& level) {
 namespace {
 
 // Writes the edited level to `path`; on failure the reason is kept for the dialog or the error box.
-bool SaveEditedLevelTo(const std::string& path) {
+bool SaveEditedLevelTo(const std::string& path, bool saveAs) {
   EditorState& s = Editor();
   Level* level = EditedLevel();
   s.saveFailure.clear();
@@ -444,17 +446,17 @@ bool SaveEditedLevelTo(const std::string& path) {
     s.saveFailure = "There is no level to save.";
     return false;
   }
-  return WriteEditedLevel(*level, path, s.shownFile, &s.saveFailure);
+  return WriteEditedLevel(*level, path, s.shownFile, saveAs, &s.saveFailure);
 }
 
 }  // namespace
 
 bool EditorSaveLevel() {
   const Level* level = EditedLevel();
-  return SaveEditedLevelTo(level != nullptr ? SaveFileOf(*level) : std::string());
+  return SaveEditedLevelTo(level != nullptr ? SaveFileOf(*level) : std::string(), false);
 }
 
-bool SaveLevelAs(const std::string& path) { return SaveEditedLevelTo(path); }
+bool SaveLevelAs(const std::string& path) { return SaveEditedLevelTo(path, true); }
 
 bool EditorLoadLevel() {
   ClearSelection();

@@ -144,7 +144,8 @@ std::string LevelNameProblem(const std::string& name) {
   return std::string();
 }
 
-bool WriteEditedLevel(Level& level, const std::string& path, const std::string& shown, std::string* why) {
+bool WriteEditedLevel(Level& level, const std::string& path, const std::string& shown, bool saveAs,
+                      std::string* why) {
   if (path.empty()) {
     *why = "The level has no file: use \"Save As\".";
     return false;
@@ -170,9 +171,9 @@ bool WriteEditedLevel(Level& level, const std::string& path, const std::string& 
     Log("The saved level does not read back the same: " + path, LogLevel::Error);
     return false;
   }
-  Log("Editor saved scene index " + std::to_string(level.sceneIndex) + " to \"" + path + "\" (the top bar named \"" +
-          shown + "\"): " + std::to_string(out.objects.size()) + " records, read back the same, FNV-1a " +
-          TextHash(text),
+  Log("Editor saved scene index " + std::to_string(level.sceneIndex) + (saveAs ? " as \"" : " to \"") + path +
+          "\" (the top bar named \"" + shown + "\"): " + std::to_string(out.objects.size()) +
+          " records, read back the same, FNV-1a " + TextHash(text),
       LogLevel::Info);
   level.path = path;
   if (!WriteEditedTuning(level, path, why)) return false;

@@ -25,10 +25,12 @@ std::string LevelNameProblem(const std::string& name);
 // Writes `level` to `path`. When it is the edited level and the editor is stopped, its records are
 // first taken again from the live objects. On success `path` becomes the level's file, the level
 // counts as saved (with its tuning), its backup is removed, and other scenes of the same file
-// without edits of their own take the saved content. `shown` is the file the top bar named when
-// the save was asked for. False, with the reason in *why and the old file untouched when the level
-// itself could not be written.
-bool WriteEditedLevel(Level& level, const std::string& path, const std::string& shown, std::string* why);
+// without edits of their own take the saved content. `shown` is the file the top bar (or the
+// prompt) named when the save was asked for; `saveAs` says the level is given a file of its own
+// choosing. False, with the reason in *why and the old file untouched when the level itself could
+// not be written.
+bool WriteEditedLevel(Level& level, const std::string& path, const std::string& shown, bool saveAs,
+                      std::string* why);
 
 // The log line of a backup or attribute file the editor wrote for a level:
 // Editor wrote <what> "<path>" of "<level file>".

@@ -76,7 +76,7 @@ bool SaveEveryEditedLevel() {
       continue;
     }
     std::string why;
-    if (!WriteEditedLevel(*level, SaveFileOf(*level), SaveFileOf(*level), &why)) {
+    if (!WriteEditedLevel(*level, SaveFileOf(*level), SaveFileOf(*level), false, &why)) {
       m.failure = "Failed to save " + SceneLabel(*level) + ": " + why;
       return false;
     }
@@ -176,6 +176,10 @@ void AnswerCancel() {
   m.saveAsWaiting = false;
   m.heldScene = -1;
   m.failure.clear();
+}
+
+void WithdrawSceneChangeQuestion() {
+  if (Module().open && Module().reason == LeaveReason::SceneChange) AnswerCancel();
 }
 
 void ContinueAfterSaveAs() {

@@ -28,6 +28,8 @@ const std::string& UnsavedPromptFailure();
 void AnswerSave();
 void AnswerDiscard();
 void AnswerCancel();
+// Run: a scene change held while stopped is given up (the scene runs on; its edits stay unsaved).
+void WithdrawSceneChangeQuestion();
 // Called after a save through the Save As dialog: an action waiting for that save goes on.
 void ContinueAfterSaveAs();
 void ResetUnsavedPrompt();
