@@ -464,13 +464,16 @@ bool EditorLoadLevel() {
   std::unique_ptr<Level> level = LoadLevel(Editor().pathBuffer);
   if (level == nullptr) return false;
   // A file some scene already shows is loaded into that scene (and every scene of the file), so the
-  // level keys, the menus and a later save all reach the one copy.
+  // level keys, the menus and a later save all reach the one copy. A scene left with unsaved edits
+  // keeps them: it is newer than the file, and it is shown as it is.
   Level* scene = nullptr;
   for (const auto& existing : SceneList()) {
     if (!SameFile(existing->path, level->path)) continue;
-    LevelContent::Of(*level).PutInto(*existing);
-    existing->music = level->music;
-    StartSessionOver(*existing, true);
+    if (existing.get() == EditedLevel() || !SessionOf(*existing).Edited()) {
+      LevelContent::Of(*level).PutInto(*existing);
+      existing->music = level->music;
+      StartSessionOver(*existing, true);
+    }
     if (scene == nullptr || existing.get() == EditedLevel()) scene = existing.get();
   }
   if (scene == nullptr) {

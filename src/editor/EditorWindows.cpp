@@ -73,7 +73,8 @@ void DrawTopBar() {
     ImGui::TextUnformatted("* unsaved");
     if (ImGui::IsItemHovered()) ImGui::SetTooltip("The level has changes its file does not hold");
   }
-  const size_t others = EditedLevels().size() - (LevelEdited() ? 1 : 0);
+  size_t others = 0;
+  for (const Level* edited : EditedLevels()) others += edited != level ? 1 : 0;
   if (others > 0) {
     ImGui::SameLine();
     ImGui::TextDisabled("(+%zu other level%s unsaved)", others, others == 1 ? "" : "s");

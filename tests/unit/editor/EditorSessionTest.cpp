@@ -124,6 +124,21 @@ TEST_F(LevelSessionTest, ALevelLoadedAgainFromItsFileIsTheOneSceneOfThatFileThat
   EXPECT_EQ(SceneList().size(), scenes + 1);
 }
 
+TEST_F(LevelSessionTest, LoadingTheFileOfALevelLeftWithUnsavedEditsShowsItWithTheEdits) {
+  Level* level1 = StartLevel1();
+  ASSERT_TRUE(EditorSaveLevel());
+  Place(ObjectType::Wall, 600, 0);
+  RunLevel();
+  GoTo(AddCredits());  // left while running
+  StopLevel();
+  UpdateScenes(0.0f);
+  ASSERT_TRUE(LoadPicked(dir_.File("level1.json")));
+  UpdateScenes(0.0f);
+  EXPECT_EQ(CurrentScene(), level1);
+  EXPECT_EQ(level1->objects.size(), 3u);
+  EXPECT_TRUE(LevelEdited());
+}
+
 TEST_F(LevelSessionTest, TwoScenesOfOneFileShowWhatTheFileHoldsAfterEitherIsSaved) {
   Level* credits = AddCredits();
   Level* levelSelect = testing_support::AddTestScene(scene_id::kLevelSelect, dir_.File("Credits.json"),
