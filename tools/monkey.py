@@ -42,6 +42,9 @@ QUIT_YES_BOX = (-200, -150, -100, -50)  # x0, y0, x1, y1 in menu units
 # The editor's own windows at 1280x720 (see tests/e2e/scripts/editor_session.qinput).
 EDITOR_RUN = (175, 35)
 EDITOR_STOP = (24, 35)
+EDITOR_SAVE = (26, 35)
+EDITOR_SAVE_AS = (227, 35)
+SAVE_AS_DIALOG_SAVE = (540, 362)  # the Save As dialog's own "Save", under the name it offers
 EDITOR_TOOLS = [(18, 110), (18, 422), (18, 445), (18, 468), (18, 491), (18, 537), (160, 445)]
 
 MOVE_KEYS = ["W", "A", "S", "D"]
@@ -236,7 +239,7 @@ class Monkey:
         self.s.raw("dt 0.02")
 
     def editor_step(self):
-        """Stop the level, pick a tool, click into the world a few times, delete, run again."""
+        """Stop the level, pick a tool, click into the world a few times, delete, save, run again."""
         r = self.rng
         # Stopped, the top bar's first button is "Save" where "Stop" sits while running: press Run
         # first (past the running bar's end, so a click there while running does nothing).
@@ -250,7 +253,19 @@ class Monkey:
             self.tap("LMB", hold=r.randint(1, 20), after=3)
             if r.random() < 0.3:
                 self.tap("DELETE", after=3)
+        # Save what was made (the top bar's file), now and then through Save As under the name the
+        # dialog offers.
+        roll = r.random()
+        if roll < 0.5:
+            self.editor_click(EDITOR_SAVE)
+        elif roll < 0.7:
+            self.editor_click(EDITOR_SAVE_AS)
+            self.editor_click(SAVE_AS_DIALOG_SAVE)
         self.editor_run()
+
+    def editor_click(self, pixel):
+        self.s.add(1, "mouse=%d,%d" % pixel)
+        self.tap("LMB", hold=2, after=self.rng.randint(3, 8))
 
     def editor_run(self):
         self.s.add(1, "mouse=%d,%d" % EDITOR_RUN)
@@ -275,7 +290,8 @@ class Monkey:
             (self.frame_time, 3),
         ]
         if self.editor:
-            phases += [(self.editor_step, 4), (self.editor_run, 4)]
+            # Editing steps often enough that a soak saves many times (the editor's file promise).
+            phases += [(self.editor_step, 12), (self.editor_run, 4)]
         actions = [p for p, _ in phases]
         weights = [w for _, w in phases]
         while not s.full():

@@ -14,6 +14,11 @@ levels). The soak fails when
   - the log has an ERROR line that is not expected (EXPECTED_ERRORS below, plus --expect),
   - no level was played (the monkey is meant to reach and play levels),
   - the replay of the same script writes a state log that differs from the first run's,
+  - with the editor on, a save broke the editor's promise (check_editor_writes below): every save
+    wrote the file the top bar named, that file is the saved scene's own (or the one Save As gave
+    it), it reads back as the records the editor wrote and still holds them at the end, and no
+    file of the data folder was written but the named levels, their backups and their attribute
+    files (and the game's own log and settings),
   - with more than --rss-from frames, resident memory grew by --max-growth (2%) or more from frame
     --rss-from to the end: the peak VmRSS over the first tenth of that stretch against the peak over
     its last tenth (single samples swing by megabytes as scenes load and unload). VmRSS is read from
@@ -185,6 +190,97 @@ def check_run(label, args, data, code, err, state_log, expected, problems):
     return len(unexpected)
 
 
+# The files the scene list reads, by scene index (the state log's numbering).
+SCENE_FILES = ["empty.json", "SplashCorvan.json", "SplashFMOD.json", "SplashLullwick.json", "main_menu.json",
+               "level1.json", "level2.json", "level3.json", "EndScene.json", "GameOver.json", "YouWin.json",
+               "Credits.json", "Credits.json"]
+EDITOR_SAVE = re.compile(r'Editor saved scene index (\d+) (to|as) "([^"]*)" \(the top bar named "([^"]*)"\): '
+                         r'(\d+) records, read back the same, FNV-1a ([0-9a-f]{16})')
+EDITOR_WRITE = re.compile(r'Editor wrote the (backup|attribute file) "([^"]*)" of "([^"]*)"')
+# Files of the data folder the game itself writes, which the editor's promise is not about.
+GAME_FILES = {"output.log", "Settings.lullwick"}
+
+
+def fnv1a(data):
+    h = 14695981039346656037
+    for b in data:
+        h = ((h ^ b) * 1099511628211) & 0xFFFFFFFFFFFFFFFF
+    return f"{h:016x}"
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def files_under(root):
+    found = {}
+    for folder, _, names in os.walk(root):
+        for name in names:
+            path = os.path.join(folder, name)
+            found[os.path.relpath(path, root)] = path
+    return found
+
+
+def check_editor_writes(label, data, build_dir, started, problems):
+    """The editor's promise about files, from its log lines and the data folder after the run.
+    Returns (saves, other files the editor wrote)."""
+    def real(path):
+        return os.path.normpath(os.path.join(data, path))
+
+    saves, writes = [], []
+    try:
+        with open(os.path.join(data, "output.log"), encoding="utf-8", errors="replace") as f:
+            for line in f:
+                if m := EDITOR_SAVE.search(line):
+                    saves.append(m)
+                elif m := EDITOR_WRITE.search(line):
+                    writes.append(m)
+    except OSError:
+        return 0, 0
+    scene_file = {i: real(os.path.join("Assets", "Levels", name)) for i, name in enumerate(SCENE_FILES)}
+    last_hash, levels = {}, set()
+    for m in saves:
+        index, how, path, shown, hash_ = int(m.group(1)), m.group(2), real(m.group(3)), m.group(4), m.group(6)
+        if how == "to" and path != real(shown):
+            problems.append(f"{label}: a Save wrote {m.group(3)} while the top bar named {shown}")
+        if how == "to" and index in scene_file and path != scene_file[index]:
+            problems.append(f"{label}: scene {scene_name(index)} was saved over {m.group(3)}, not its own file")
+        if how == "as":
+            scene_file[index] = path
+        last_hash[path] = hash_
+        levels.add(path)
+    # What each level file holds at the end is what the editor last wrote to it.
+    for path, hash_ in last_hash.items():
+        try:
+            if fnv1a(read_bytes(path)) != hash_:
+                problems.append(f"{label}: {os.path.relpath(path, data)} does not hold what the editor last saved")
+        except OSError:
+            problems.append(f"{label}: {os.path.relpath(path, data)} was saved and is gone")
+    allowed = set(levels)
+    for m in writes:
+        path, level = real(m.group(2)), real(m.group(3))
+        if m.group(1) == "backup" and path != os.path.splitext(level)[0] + ".autosave.json":
+            problems.append(f"{label}: a backup of {m.group(3)} was written as {m.group(2)}")
+        allowed.add(path)
+    # Nothing else in the data folder changed: compare with the build's Assets.
+    shipped = files_under(os.path.join(build_dir, "Assets"))
+    present = files_under(os.path.join(data, "Assets"))
+    for rel in shipped:
+        if rel not in present:
+            problems.append(f"{label}: Assets/{rel} was removed")
+    for rel, path in present.items():
+        same = rel in shipped and os.path.getmtime(path) < started and read_bytes(path) == read_bytes(shipped[rel])
+        if not same and os.path.normpath(path) not in allowed:
+            problems.append(f"{label}: Assets/{rel} was written, and the editor named no such file")
+    for name in os.listdir(data):
+        path = os.path.join(data, name)
+        if os.path.isfile(path) and name not in GAME_FILES and name != "Config.lullwick" and \
+                os.path.getmtime(path) >= started:
+            problems.append(f"{label}: {name} was written in the data folder")
+    return len(saves), len(writes)
+
+
 def first_difference(a, b):
     la, lb = a.splitlines(), b.splitlines()
     return next((i for i, (x, y) in enumerate(zip(la, lb)) if x != y), min(len(la), len(lb))) + 1
@@ -222,11 +318,16 @@ def main():
         data = os.path.join(work, label)
         make_data_dir(data, os.path.dirname(os.path.abspath(game)), config, copy_assets=args.editor)
         runs.append((label, game, data, script, os.path.join(work, f"{label}.state")))
+    started = time.time()
     outcomes = run_games(args, runs)
     results = {}
-    for (label, _, data, _, state_log), (code, err, seconds, samples) in zip(runs, outcomes):
+    editor_writes = {}
+    for (label, game, data, _, state_log), (code, err, seconds, samples) in zip(runs, outcomes):
         errors = check_run(label, args, data, code, err, state_log, expected, problems)
         results[label] = (seconds, errors, samples)
+        if args.editor:
+            build_dir = os.path.dirname(os.path.abspath(game))
+            editor_writes[label] = check_editor_writes(label, data, build_dir, started, problems)
         with open(os.path.join(work, f"{label}.rss"), "w", encoding="ascii") as f:
             f.write("".join(f"{frame} {kb} {t:.1f}\n" for frame, kb, t in samples))
 
@@ -249,6 +350,9 @@ def main():
           + ", ".join(f"{scene_name(k)} {v}" for k, v in sorted(scenes.items())))
     print(f"  expected ERROR patterns: {expected or 'none'}; unexpected ERROR lines: "
           + ", ".join(f"{label} {results[label][1]}" for label in results))
+    if editor_writes:
+        print("  editor saves (and backups or attribute files) checked: "
+              + ", ".join(f"{label} {saves} ({others})" for label, (saves, others) in editor_writes.items()))
     checked = "release" if args.release_game else "run"
     for label in ("run", "release"):
         if label not in results or not results[label][2]:

@@ -54,6 +54,15 @@ void LogLine(const char* format, int value) {
   Log(line, LogLevel::Info);
 }
 
+// A quit waits while the editor holds it (it asks about unsaved edits first); the flags that asked
+// for it are cleared, and the editor asks for the quit again once it is answered.
+bool QuitHeld(bool editorEnabled) {
+  const ApplicationHooks& hooks = Module().hooks;
+  if (!editorEnabled || hooks.editorAllowsQuit == nullptr || hooks.editorAllowsQuit()) return false;
+  Module().quitRequested = false;
+  return true;
+}
+
 // Relative paths of --input, --record, --state-log and --dump-objects against the current folder.
 void MakeScriptPathsAbsolute(RunOptions* options) {
   auto absolute = [](std::string* path) {
@@ -172,7 +181,10 @@ bool Application::Pass() {
   plat.PumpEvents([this](const platform::Event& e) {
     HandleEvent(static_cast<int>(e.kind), e.key, e.x, e.y);
   });
-  if (quit_ || Module().quitRequested) return false;
+  if (quit_ || Module().quitRequested) {
+    if (!QuitHeld(flags_.editorEnabled != 0)) return false;
+    quit_ = false;
+  }
 
   if (plat.IsMinimized()) {
     PauseForLostFocus();
@@ -207,7 +219,8 @@ bool Application::Pass() {
   }
   LogFrameState(framesRun_);
   WriteObjectDumps(options.dumps, framesRun_);
-  if (!keepGoing || Module().quitRequested) return false;
+  if (!keepGoing) return false;
+  if (Module().quitRequested && !QuitHeld(flags_.editorEnabled != 0)) return false;
   if (options.frames >= 0 && framesRun_ >= options.frames) return false;
   return true;
 }
@@ -247,8 +260,8 @@ bool Application::Frame() {
   LogLine("FPS %i", clock.fps.framesPerSecond);
   LogLine("CPU Useage %i%%", clock.cpu.canRead ? clock.cpu.usage : 0);
 
-  // 7. F8 ends the program before this frame is drawn.
-  if (KeyDown(vk::F8)) return false;
+  // 7. F8 ends the program before this frame is drawn (unless the editor asks about unsaved edits).
+  if (KeyDown(vk::F8) && !QuitHeld(flags_.editorEnabled != 0)) return false;
   // 8. F11 toggles full screen once per press.
   if (KeyTriggered(vk::F11)) plat.SetFullscreen(!plat.IsFullscreen());
   // 9. The graphics frame.

@@ -57,6 +57,9 @@ struct ApplicationHooks {
   void (*editorShutdown)() = nullptr;
   // Pauses a running level (sets the player's pause toggle and shows the pause menu).
   void (*pauseLevel)() = nullptr;
+  // Asked before the program quits (F8, the window's close button, RequestQuit): false holds the
+  // quit, as when the editor asks about unsaved edits first.
+  bool (*editorAllowsQuit)() = nullptr;
 };
 ApplicationHooks& GetApplicationHooks();
 

@@ -5,6 +5,8 @@
 
 #include "app/Logger.h"
 #include "editor/EditorModel.h"
+#include "editor/EditorSession.h"
+#include "editor/LevelSaver.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
 
@@ -45,13 +47,16 @@ bool WriteAutosave() {
   backup.path = AutosavePathFor(level->path);
   Module().sinceBackup = 0.0f;
   if (!SaveLevel(backup)) return false;
-  Editor().backupRevision = EditorHistory().Revision();
+  LogEditorWrite("the backup", backup.path, level->path);
+  SessionOf(*level).backupRevision = EditorHistory().Revision();
   return true;
 }
 
 void TickAutosave(float seconds) {
-  const uint64_t revision = EditorHistory().Revision();
-  if (revision == Editor().savedRevision || revision == Editor().backupRevision) {
+  const LevelSession* session = CurrentSession();
+  if (session == nullptr) return;
+  const uint64_t revision = session->history.Revision();
+  if (!session->Edited() || revision == session->backupRevision) {
     Module().sinceBackup = 0.0f;
     return;
   }
@@ -75,22 +80,11 @@ bool RestoreBackup() {
   if (level == nullptr) return false;
   std::unique_ptr<Level> backup = LoadLevel(AutosavePathFor(level->path));
   if (backup == nullptr) return false;
-  level->textures = backup->textures;
-  level->objects = backup->objects;
-  for (int i = 0; i < 4; ++i) level->ambient[i] = backup->ambient[i];
-  level->tiles = backup->tiles;
-  level->attributes = backup->attributes;
-  level->lives = backup->lives;
-  level->foodGoal = backup->foodGoal;
-  level->sRank = backup->sRank;
-  level->aRank = backup->aRank;
-  level->bRank = backup->bRank;
+  LevelContent::Of(*backup).PutInto(*level);
   ClearSelection();
   Editor().pendingNodes.clear();
-  EditorHistory().Clear();
   // Restored work is not in the user's file yet.
-  Editor().savedRevision = EditorHistory().Revision() - 1;
-  Editor().backupRevision = EditorHistory().Revision();
+  StartSessionOver(*level, false);
   RequestRestart();
   Log("Restored the level from its backup: " + AutosavePathFor(level->path), LogLevel::Info);
   return true;

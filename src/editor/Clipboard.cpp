@@ -107,6 +107,7 @@ bool PasteObjectsCommand::Do() {
   AddPictures(*level);
   // The names were taken from the counter already; building must not move it back.
   const int32_t counter = ObjectCounter();
+  const size_t first = Objects().size();
   for (ObjectRecord& r : records_) {
     GameObject* object = BuildObjectFromRecord(r);
     if (object == nullptr) continue;
@@ -118,10 +119,13 @@ bool PasteObjectsCommand::Do() {
   for (const PatrolAssignment& a : LinkPatrolPaths(records_)) {
     if (GetSceneHooks().setPatrolPath != nullptr) GetSceneHooks().setPatrolPath(a.enemy, a.firstNode);
   }
+  // Copies from another level may draw pictures this one does not list.
+  listedPictures_ = ListPicturesOfObjectsFrom(first);
   return true;
 }
 
 void PasteObjectsCommand::Undo() {
+  UnlistPictures(listedPictures_);
   Level* level = EditedLevel();
   for (const ObjectRecord& r : records_) {
     if (GameObject* object = FindLiveObject(r.id)) object->destroy = true;

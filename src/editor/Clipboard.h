@@ -36,6 +36,8 @@ class PasteObjectsCommand final : public EditorCommand {
   std::vector<std::string> addedPictures_;  // the entries this paste added to the level's list
   float dx_, dy_;
   bool named_ = false;
+  // Pictures the built objects draw that the level still did not list (an archetype's own).
+  std::vector<std::string> listedPictures_;
 };
 
 // Ctrl+C: the selected objects go to the clipboard (the previous contents are replaced). False when

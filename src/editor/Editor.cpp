@@ -12,6 +12,7 @@
 #include "editor/EditorWindows.h"
 #include "editor/FileExplorer.h"
 #include "editor/ImGuiLayer.h"
+#include "editor/UnsavedPrompt.h"
 #include "graphics/Camera.h"
 #include "graphics/ScreenToWorld.h"
 #include "app/FrameClock.h"
@@ -155,6 +156,7 @@ void InstallEditor() {
   hooks.editorFrame = EditorFrame;
   hooks.editorRender = EditorRender;
   hooks.editorShutdown = EditorShutdown;
+  hooks.editorAllowsQuit = EditorAllowsQuit;
 }
 
 void EditorInit() {
@@ -166,8 +168,10 @@ void EditorInit() {
 
 void EditorFrame() {
   if (!ImGuiLayerStarted()) return;
-  // 1. ImGui's frame from this pass's input (the fixed frame time keeps a replayed session alike).
+  // 1. ImGui's frame from this pass's input (the fixed frame time keeps a replayed session alike);
+  //    the level shown now, its tuning, and a scene change waiting for an answer.
   BeginImGuiFrame(GetRunOptions().fixedDt);
+  BeginEditorPass();
   // 2. The mouse tools and the Delete key, unless the windows have the mouse or keyboard; a right
   //    drag over the world moves the view.
   const PointerInput pointer = ReadPointer();

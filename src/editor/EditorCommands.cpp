@@ -4,7 +4,11 @@
 
 #include "editor/RecordBuilder.h"
 #include "gameplay/PathNode.h"
+#include "graphics/Camera.h"
+#include "graphics/Model.h"
+#include "graphics/ParticleEmitter.h"
 #include "graphics/Text.h"
+#include "graphics/Texture.h"
 #include "objects/Collision.h"
 #include "objects/Factory.h"
 #include "objects/GameObject.h"
@@ -61,6 +65,46 @@ void PlaceAt(GameObject& object, float x, float y) {
   }
   // A box's edges follow its transform only when it draws; picking needs them at once.
   if (auto* box = object.GetComponentAs<BoxCollision>(SlotOf(ComponentType::Collision))) box->Draw();
+}
+
+// The handler that pins the object to the screen, or null.
+UIHandler* PinOf(GameObject& object) {
+  UIHandler* handler = HandlerOf(&object);
+  return handler != nullptr && handler->fixedToScreen ? handler : nullptr;
+}
+
+// Puts a moved object at one end of its move, live and in its record.
+void PlaceMoved(MoveObjectsCommand::Move& m, bool to) {
+  GameObject* object = FindLiveObject(m.name);
+  ObjectRecord* r = FindRecord(m.name);
+  UIHandler* pin = object != nullptr ? PinOf(*object) : nullptr;
+  if (pin == nullptr) {
+    if (object != nullptr) PlaceAt(*object, to ? m.toX : m.fromX, to ? m.toY : m.fromY);
+    if (r != nullptr) {
+      r->translationX = to ? m.toX : m.fromX;
+      r->translationY = to ? m.toY : m.fromY;
+    }
+    return;
+  }
+  const float* screen = to ? m.toScreen : m.fromScreen;
+  pin->screenPosition[0] = screen[0];
+  pin->screenPosition[1] = screen[1];
+  PlaceAt(*object, MainCamera().position[0] + screen[0], MainCamera().position[1] + screen[1]);
+  if (r != nullptr) {
+    r->translationX = screen[0];
+    r->translationY = screen[1];
+  }
+}
+
+void AddPicture(std::vector<std::string>& pictures, const std::string& name) {
+  if (!name.empty() && std::find(pictures.begin(), pictures.end(), name) == pictures.end()) pictures.push_back(name);
+}
+
+bool PictureLoaded(const std::string& name) {
+  for (const Texture* t : TextureList()) {
+    if (t->name == name) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -130,11 +174,45 @@ GameObject* FindLiveObject(const std::string& name) {
   return nullptr;
 }
 
+std::vector<std::string> ListPicturesOfObjectsFrom(size_t first) {
+  std::vector<std::string> pictures;
+  const auto& objects = Objects();
+  for (size_t i = first; i < objects.size(); ++i) {
+    if (objects[i] == nullptr) continue;
+    for (const Model* model : objects[i]->FindComponents<Model>()) AddPicture(pictures, model->GetTextureName());
+    for (const ParticleEmitter* e : objects[i]->FindComponents<ParticleEmitter>()) AddPicture(pictures, e->textureName);
+  }
+  std::vector<std::string> added;
+  Level* level = EditedLevel();
+  if (level == nullptr) return added;
+  for (const std::string& name : pictures) {
+    bool listed = false;
+    for (const std::string& entry : level->textures) listed = listed || TextureNameOf(entry) == name;
+    if (!listed) {
+      level->textures.push_back(name);
+      added.push_back(name);
+    }
+    // The pictures of the game's objects sit in the asset folder itself.
+    if (!PictureLoaded(name)) TextureManager::Load("./Assets/" + name);
+  }
+  return added;
+}
+
+void UnlistPictures(const std::vector<std::string>& names) {
+  Level* level = EditedLevel();
+  if (level == nullptr) return;
+  for (const std::string& name : names) {
+    auto it = std::find(level->textures.rbegin(), level->textures.rend(), name);
+    if (it != level->textures.rend()) level->textures.erase(std::next(it).base());
+  }
+}
+
 // ---- place ----------------------------------------------------------------------------------------
 
 bool PlaceObjectCommand::Do() {
   Level* level = EditedLevel();
   if (level == nullptr) return false;
+  const size_t first = Objects().size();
   if (!placed_) {
     GameObject* object = CreateObject(type_, x_, y_);
     if (object == nullptr) return false;
@@ -149,10 +227,12 @@ bool PlaceObjectCommand::Do() {
     return false;
   }
   level->objects.push_back(record_);
+  pictures_ = ListPicturesOfObjectsFrom(first);
   return true;
 }
 
 void PlaceObjectCommand::Undo() {
+  UnlistPictures(pictures_);
   if (GameObject* object = FindLiveObject(record_.id)) object->destroy = true;
   Level* level = EditedLevel();
   if (level == nullptr) return;
@@ -248,27 +328,24 @@ void DeleteObjectCommand::Undo() {
 
 bool MoveObjectsCommand::Do() {
   bool any = false;
-  for (const Move& m : moves_) {
+  for (Move& m : moves_) {
     GameObject* object = FindLiveObject(m.name);
     if (object == nullptr) continue;
-    PlaceAt(*object, m.toX, m.toY);
-    if (ObjectRecord* r = FindRecord(m.name)) {
-      r->translationX = m.toX;
-      r->translationY = m.toY;
+    UIHandler* pin = PinOf(*object);
+    if (pin != nullptr && !m.pinned) {
+      m.pinned = true;
+      for (int i = 0; i < 2; ++i) m.fromScreen[i] = pin->screenPosition[i];
+      m.toScreen[0] = m.fromScreen[0] + (m.toX - m.fromX);
+      m.toScreen[1] = m.fromScreen[1] + (m.toY - m.fromY);
     }
+    PlaceMoved(m, true);
     any = true;
   }
   return any;
 }
 
 void MoveObjectsCommand::Undo() {
-  for (const Move& m : moves_) {
-    if (GameObject* object = FindLiveObject(m.name)) PlaceAt(*object, m.fromX, m.fromY);
-    if (ObjectRecord* r = FindRecord(m.name)) {
-      r->translationX = m.fromX;
-      r->translationY = m.fromY;
-    }
-  }
+  for (Move& m : moves_) PlaceMoved(m, false);
 }
 
 bool MoveObjectsCommand::Merge(const EditorCommand& next) {
@@ -280,6 +357,8 @@ bool MoveObjectsCommand::Merge(const EditorCommand& next) {
   for (size_t i = 0; i < moves_.size(); ++i) {
     moves_[i].toX = move->moves_[i].toX;
     moves_[i].toY = move->moves_[i].toY;
+    moves_[i].toScreen[0] = move->moves_[i].toScreen[0];
+    moves_[i].toScreen[1] = move->moves_[i].toScreen[1];
   }
   return true;
 }

@@ -70,6 +70,13 @@ Level* EditedLevel();
 ObjectRecord* FindRecord(const std::string& id);
 // A live object of the list with that name that is not marked for destruction, or null.
 GameObject* FindLiveObject(const std::string& name);
+// The objects of the list from index `first` on (those a command has just built), and every
+// picture they draw that no listed texture has: each is listed in the level's textures and loaded,
+// so a placed object shows even where the level had no use for its picture before. Returns the
+// names the level's list gained.
+std::vector<std::string> ListPicturesOfObjectsFrom(size_t first);
+// Takes the names ListPicturesOfObjectsFrom added out of the level's list again.
+void UnlistPictures(const std::vector<std::string>& names);
 
 // ---- the commands ---------------------------------------------------------------------------------
 
@@ -88,6 +95,7 @@ class PlaceObjectCommand final : public EditorCommand {
   float x_, y_;
   bool placed_ = false;
   ObjectRecord record_;
+  std::vector<std::string> pictures_;  // what the level's texture list gained
 };
 
 // Deletes an object: marks it for destruction, removes its record, re-routes the records of patrol
@@ -117,12 +125,18 @@ class DeleteObjectCommand final : public EditorCommand {
 };
 
 // Moves objects to new positions (x, y; z stays), on their transforms and their records. A drag
-// is one command: further steps with the same objects merge into it.
+// is one command: further steps with the same objects merge into it. An object pinned to the
+// screen moves its pin by as much (its record keeps the place on the screen), so the pin does not
+// take it back.
 class MoveObjectsCommand final : public EditorCommand {
  public:
   struct Move {
     std::string name;
     float fromX, fromY, toX, toY;
+    // The pin's screen positions, taken at the first Do of a pinned object.
+    bool pinned = false;
+    float fromScreen[2] = {0.0f, 0.0f};
+    float toScreen[2] = {0.0f, 0.0f};
   };
   explicit MoveObjectsCommand(std::vector<Move> moves) : moves_(std::move(moves)) {}
   bool Do() override;

@@ -11,8 +11,12 @@
 #include "graphics/Texture.h"
 #include "editor/Autosave.h"
 #include "editor/Clipboard.h"
+#include "editor/EditorSession.h"
 #include "editor/FileExplorer.h"
+#include "editor/LevelSaver.h"
 #include "editor/RecordBuilder.h"
+#include "editor/UnsavedPrompt.h"
+#include "graphics/ParticleEmitter.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PlayerTuning.h"
 #include "objects/Collision.h"
@@ -35,7 +39,7 @@ constexpr const char* kLevelFolder = "./Assets/Levels/";
 
 struct EditorModule {
   EditorState state;
-  CommandHistory history;
+  CommandHistory noLevelHistory;  // used only while there is no scene list
   uint64_t (*editSource)() = nullptr;
 };
 
@@ -223,15 +227,34 @@ std::string Trimmed(std::string text) {
 }  // namespace
 
 EditorState& Editor() { return Module().state; }
-CommandHistory& EditorHistory() { return Module().history; }
+
+CommandHistory& EditorHistory() {
+  LevelSession* session = CurrentSession();
+  return session != nullptr ? session->history : Module().noLevelHistory;
+}
 
 void ResetEditor() {
   Module().state = EditorState{};
   Module().editSource = nullptr;
-  Module().history.Clear();
-  Module().state.savedRevision = Module().state.backupRevision = Module().history.Revision();
+  Module().noLevelHistory.Clear();
+  ForgetSessions();
   ResetAutosave();
+  ResetUnsavedPrompt();
   ClearClipboard();
+}
+
+void BeginEditorPass() {
+  EditorState& s = Editor();
+  const Level* level = EditedLevel();
+  if (level != s.shownLevel) {
+    // Names selected in another level mean other objects here.
+    ClearSelection();
+    s.pendingNodes.clear();
+    s.placingNodes = false;
+    s.shownLevel = level;
+  }
+  if (LevelSession* session = CurrentSession(); session != nullptr && session->tuning) session->tuning->Apply();
+  HoldSceneChange();
 }
 
 namespace {
@@ -261,7 +284,10 @@ bool RedoEdit() {
   return true;
 }
 
-bool LevelEdited() { return EditorHistory().Revision() != Editor().savedRevision; }
+bool LevelEdited() {
+  const LevelSession* session = CurrentSession();
+  return session != nullptr && session->Edited();
+}
 
 float SnapToGrid(float value, float grid) {
   if (!(grid > 0.0f)) return value;
@@ -269,8 +295,9 @@ float SnapToGrid(float value, float grid) {
 }
 
 bool RunEditorCommand(std::unique_ptr<EditorCommand> command) {
-  if (Module().editSource != nullptr) Module().history.SetSource(Module().editSource());
-  return Module().history.Run(std::move(command));
+  CommandHistory& history = EditorHistory();
+  if (Module().editSource != nullptr) history.SetSource(Module().editSource());
+  return history.Run(std::move(command));
 }
 
 void SetEditSourceReader(uint64_t (*reader)()) { Module().editSource = reader; }
@@ -278,7 +305,7 @@ void SetEditSourceReader(uint64_t (*reader)()) { Module().editSource = reader; }
 bool AnyDialogOpen() {
   const EditorState& s = Editor();
   return s.saveDialogOpen || s.loadInProgress || s.attributeSaveOpen || s.attributeLoadOpen || s.errorBoxOpen ||
-         !s.texturePickFor.empty() || s.attributePickOpen || s.restoreOffered;
+         !s.texturePickFor.empty() || s.attributePickOpen || s.restoreOffered || UnsavedPromptOpen();
 }
 
 // ---- selection and tools --------------------------------------------------------------------------
@@ -452,6 +479,8 @@ bool RecalculatePath(const std::string& enemy) {
 void RunLevel() {
   // A run can crash or hang where editing cannot: the level as edited is kept first.
   if (LevelEdited()) WriteAutosave();
+  // The question about leaving the stopped scene is withdrawn: the scene runs on, edits kept.
+  WithdrawSceneChangeQuestion();
   ClearSelection();
   Editor().stopped = false;
   GetEditorLink().stopped = false;
@@ -473,34 +502,63 @@ void StopLevel() {
 void SyncRecordsFromObjects(Level& level) {
   // The records are rebuilt from the objects that belong to the level (those with a record): the
   // highlight, the heads-up display and the menus' objects are made by the game at every start and
-  // must not enter the file. Records without a live object (texts, which take new names) stay.
+  // must not enter the file. Records without a live object stay.
   for (ObjectRecord& record : level.objects) {
     if (GameObject* object = FindLiveObject(record.id)) record = MakeObjectRecord(*object, &record);
   }
 }
 
-bool EditorSaveLevel() {
+namespace {
+
+// Writes the edited level to `path`; on failure the reason is kept for the dialog or the error box.
+bool SaveEditedLevelTo(const std::string& path, bool saveAs) {
+  EditorState& s = Editor();
   Level* level = EditedLevel();
-  if (level == nullptr) return false;
-  if (Editor().stopped) SyncRecordsFromObjects(*level);
-  // The writer's reason (a value it cannot hold, a read-only file ...) is shown under the failure.
-  Editor().saveFailure.clear();
-  if (!SaveLevel(*level, &Editor().saveFailure)) return false;
-  Editor().savedRevision = EditorHistory().Revision();
-  RemoveBackup(level->path);
-  return true;
+  s.saveFailure.clear();
+  if (level == nullptr) {
+    s.saveFailure = "There is no level to save.";
+    return false;
+  }
+  return WriteEditedLevel(*level, path, s.shownFile, saveAs, &s.saveFailure);
 }
+
+}  // namespace
+
+bool EditorSaveLevel() {
+  const Level* level = EditedLevel();
+  return SaveEditedLevelTo(level != nullptr ? SaveFileOf(*level) : std::string(), false);
+}
+
+bool SaveLevelAs(const std::string& path) { return SaveEditedLevelTo(path, true); }
 
 bool EditorLoadLevel() {
   ClearSelection();
   Editor().pendingNodes.clear();
   std::unique_ptr<Level> level = LoadLevel(Editor().pathBuffer);
   if (level == nullptr) return false;
-  const int id = SceneIdForPath(level->path);
-  Level* scene = AddScene(std::move(level), id);
-  RequestScene(scene);
-  EditorHistory().Clear();
-  Editor().savedRevision = Editor().backupRevision = EditorHistory().Revision();
+  // A file some scene already shows is loaded into that scene (and every scene of the file), so the
+  // level keys, the menus and a later save all reach the one copy. A scene left with unsaved edits
+  // keeps them: it is newer than the file, and it is shown as it is.
+  Level* scene = nullptr;
+  for (const auto& existing : SceneList()) {
+    if (!SameFile(existing->path, level->path)) continue;
+    if (existing.get() == EditedLevel() || !SessionOf(*existing).Edited()) {
+      LevelContent::Of(*level).PutInto(*existing);
+      existing->music = level->music;
+      StartSessionOver(*existing, true);
+    }
+    if (scene == nullptr || existing.get() == EditedLevel()) scene = existing.get();
+  }
+  if (scene == nullptr) {
+    const int id = SceneIdForPath(level->path);
+    scene = AddScene(std::move(level), id);
+  }
+  AllowSceneRequest(scene->sceneIndex);
+  if (scene == EditedLevel()) {
+    RequestRestart();
+  } else {
+    RequestScene(scene);
+  }
   return true;
 }
 
@@ -513,44 +571,88 @@ std::string LevelPathFor(const std::string& text) {
   return path;
 }
 
+std::string EditedLevelLabel() {
+  const Level* level = EditedLevel();
+  if (level == nullptr) return "no level";
+  const std::string file = SaveFileOf(*level);
+  return SceneLabel(*level) + ": " + (file.empty() ? std::string("no file") : file);
+}
+
 void PressSave() {
   EditorState& s = Editor();
-  if (!s.savePressedOnce) {
-    s.savePressedOnce = true;
-    const Level* level = EditedLevel();
-    std::string path = level != nullptr ? level->path : "";
-    // A level of the levels folder is shown by its bare name, as the dialog frames it.
-    const std::string folder = "Assets/Levels/";
-    size_t at = path.find(folder);
-    if (at != std::string::npos && path.size() > 5 && path.compare(path.size() - 5, 5, ".json") == 0) {
-      path = path.substr(at + folder.size(), path.size() - 5 - at - folder.size());
-    }
-    s.pathBuffer = Trimmed(path);
+  const Level* level = EditedLevel();
+  if (level == nullptr) return;
+  if (SaveFileOf(*level).empty()) {
+    PressSaveAs();
+    return;
   }
+  if (!EditorSaveLevel()) {
+    ShowErrorBox("Failed to save File: " + SaveFileOf(*level) + "\n" + s.saveFailure, s.errorPosition[0],
+                 s.errorPosition[1]);
+  }
+}
+
+void PressSaveAs() {
+  EditorState& s = Editor();
+  // The dialog offers the name of the level shown now, every time it opens.
+  const Level* level = EditedLevel();
+  std::string path = level != nullptr ? SaveFileOf(*level) : std::string();
+  // A level of the levels folder is shown by its bare name, as the dialog frames it.
+  const std::string folder = "Assets/Levels/";
+  size_t at = path.find(folder);
+  if (at != std::string::npos && path.find_first_of("/\\", at + folder.size()) == std::string::npos) {
+    path = path.substr(at + folder.size(), path.size() - 5 - at - folder.size());
+  } else {
+    path = path.substr(path.find_last_of("/\\") + 1);
+    if (path.size() >= 5) path.resize(path.size() - 5);
+  }
+  s.pathBuffer = Trimmed(path);
   s.saveDialogOpen = true;
   s.saveFailed = false;
+  s.replaceAsked = false;
 }
 
 bool SaveDialogSave() {
   EditorState& s = Editor();
   Level* level = EditedLevel();
-  if (level == nullptr) {
+  s.replaceAsked = false;
+  s.saveFailure = level != nullptr ? LevelNameProblem(s.pathBuffer) : std::string("There is no level to save.");
+  if (!s.saveFailure.empty()) {
     s.saveFailed = true;
     return false;
   }
-  level->path = LevelPathFor(s.pathBuffer);
-  if (EditorSaveLevel()) {
+  const std::string path = LevelPathFor(s.pathBuffer);
+  std::error_code error;
+  if (!SameFile(path, level->path) && std::filesystem::exists(std::filesystem::symlink_status(path, error))) {
+    s.replaceAsked = true;
+    s.saveFailed = false;
+    return false;
+  }
+  return ConfirmReplace();
+}
+
+bool ConfirmReplace() {
+  EditorState& s = Editor();
+  s.replaceAsked = false;
+  if (SaveLevelAs(LevelPathFor(s.pathBuffer))) {
     s.saveDialogOpen = false;
     s.saveFailed = false;
+    ContinueAfterSaveAs();
     return true;
   }
   s.saveFailed = true;
   return false;
 }
 
-void PressLoad() {
+void CancelReplace() { Editor().replaceAsked = false; }
+
+void StartLoading() {
   Editor().loadInProgress = true;
   OpenExplorer(ExplorerFilter::Levels);
+}
+
+void PressLoad() {
+  if (AskBeforeLeaving(LeaveReason::Load)) StartLoading();
 }
 
 bool LoadPicked(const std::string& path) {
@@ -651,13 +753,35 @@ int TuningTypeOf(const GameObject& object) {
   return 0;
 }
 
+namespace {
+
+// The level's last attribute file of a section is the one whose values a start of the level leaves.
+bool IsLastFileOfSection(const Level& level, const std::string& name, int section) {
+  std::string last;
+  for (const std::string& listed : level.attributes) {
+    if (AttributeSectionOf(listed) == section) last = listed;
+  }
+  return !last.empty() && last == name;
+}
+
+}  // namespace
+
 bool SaveAttributesFlow() {
   EditorState& s = Editor();
   GameObject* object = FirstSelected();
   const int type = object != nullptr ? TuningTypeOf(*object) : 0;
   s.attributeSaveFailed = type == 0 || !SaveAttributes(object, type, s.attributeBuffer);
-  if (!s.attributeSaveFailed) s.attributeSaveOpen = false;
-  return !s.attributeSaveFailed;
+  if (s.attributeSaveFailed) return false;
+  s.attributeSaveOpen = false;
+  if (Level* level = EditedLevel()) {
+    LogEditorWrite("the attribute file", AttributeFilePath(s.attributeBuffer), SaveFileOf(*level));
+    // The file a start of the level reads last for this section now holds the edited values.
+    LevelSession& session = SessionOf(*level);
+    if (IsLastFileOfSection(*level, s.attributeBuffer, type)) {
+      (type == static_cast<int>(ObjectType::Player) ? session.playerTuningEdited : session.humanTuningEdited) = false;
+    }
+  }
+  return true;
 }
 
 namespace {
@@ -674,10 +798,17 @@ TuningSnapshot TakeTuning() {
   return t;
 }
 
+// The level keeps the tuning its edits leave: a start of the level (Stop, a return to it) reads
+// its attribute files again, and the editor puts these values back over them.
+void KeepLevelTuning() {
+  if (LevelSession* session = CurrentSession()) session->tuning = TuningValues::Current();
+}
+
 bool PutTuning(const TuningSnapshot& t) {
   PlayerTuningValues() = t.player;
   HumanTuningValues() = t.human;
   if (Level* level = EditedLevel()) level->attributes = t.attributes;
+  KeepLevelTuning();
   return true;
 }
 
@@ -692,13 +823,44 @@ bool LoadAttributesFlow() {
     return false;
   }
   TuningSnapshot after = TakeTuning();
-  after.attributes.push_back(s.attributeBuffer);
+  // Listed once, and last: a start of the level reads the files in order, so the file just read
+  // is the one whose values the level keeps.
+  auto& names = after.attributes;
+  names.erase(std::remove(names.begin(), names.end(), s.attributeBuffer), names.end());
+  names.push_back(s.attributeBuffer);
   // The file has been read once already; redo only puts the values it gave back.
   RunEditorCommand(MakeSetCommand<TuningSnapshot>("Load Attributes", s.attributeBuffer, before, after, PutTuning));
   EditorHistory().EndMerge();
+  // The player's sounds are registered again whatever the file says of them.
+  GameObject* object = FirstSelected();
+  if (object != nullptr && TuningTypeOf(*object) == static_cast<int>(ObjectType::Player)) {
+    for (const SoundSlot& slot : PlayerSoundSlots()) ReloadSound(*object, slot);
+  }
   s.attributeLoadFailed = false;
   s.attributeLoadOpen = false;
   return true;
+}
+
+namespace {
+
+template <class Tuning>
+void RunTuningEdit(const char* label, const Tuning& before, const Tuning& after, Tuning& (*values)(), bool player) {
+  RunEditorCommand(MakeSetCommand<Tuning>(label, "", before, after, [values, player](const Tuning& t) {
+    values() = t;
+    KeepLevelTuning();
+    if (LevelSession* session = CurrentSession()) (player ? session->playerTuningEdited : session->humanTuningEdited) = true;
+    return true;
+  }));
+}
+
+}  // namespace
+
+void EditPlayerTuning(const PlayerTuning& before, const PlayerTuning& after) {
+  RunTuningEdit("Player tuning", before, after, &PlayerTuningValues, true);
+}
+
+void EditHumanTuning(const HumanTuning& before, const HumanTuning& after) {
+  RunTuningEdit("Human tuning", before, after, &HumanTuningValues, false);
 }
 
 const std::vector<SoundSlot>& PlayerSoundSlots() {
@@ -720,4 +882,19 @@ void ReloadSound(GameObject& object, const SoundSlot& slot) {
   sound->RemoveSound(name);
   sound->AddSound(name, slot.event);
   sound->LoadSound(name);
+}
+
+// ---- emitters -----------------------------------------------------------------------------------
+
+void TestEmitter(const std::string& object, size_t index) {
+  GameObject* live = FindLiveObject(object);
+  if (live == nullptr) return;
+  std::vector<ParticleEmitter*> emitters = live->FindComponents<ParticleEmitter>();
+  if (index >= emitters.size()) return;
+  ParticleEmitter* emitter = emitters[index];
+  if (emitter->loop && emitter->active) {
+    emitter->active = false;
+  } else {
+    emitter->Start();
+  }
 }

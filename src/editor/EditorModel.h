@@ -1,7 +1,8 @@
 // The level editor without its windows: the tools, the selection, the patrol-path tool, the save,
 // load and attribute flows, Run and Stop. The windows draw this state and call these functions;
 // tests drive them directly. Every change to the level goes through the command history.
-// The state is one per process and stays valid across scene changes (objects are named, not held).
+// The state is one per process and stays valid across scene changes (objects are named, not held);
+// what belongs to one level (its history, its saved state) is that level's session (EditorSession).
 #pragma once
 
 #include <array>
@@ -10,8 +11,11 @@
 #include <vector>
 
 #include "editor/EditorCommands.h"
+#include "gameplay/HumanTuning.h"
+#include "gameplay/PlayerTuning.h"
 
 class GameObject;
+struct Level;
 
 // The path grid's cell: the default snapping grid.
 constexpr float kDefaultGridSize = 13.0f;
@@ -43,8 +47,8 @@ struct EditorState {
   bool circularPath = false;
   std::string pathBuffer;       // at most 255 characters
   std::string attributeBuffer;  // at most 255 characters
-  bool savePressedOnce = false;
-  bool saveDialogOpen = false;
+  bool saveDialogOpen = false;  // the "Save As" dialog
+  bool replaceAsked = false;    // Save As named another existing file: the warning is open
   bool loadInProgress = false;
   bool attributeSaveOpen = false;
   bool attributeLoadOpen = false;
@@ -52,7 +56,7 @@ struct EditorState {
   bool saveFailed = false;
   bool attributeSaveFailed = false;
   bool attributeLoadFailed = false;
-  std::string saveFailure;  // why the writer refused the level, shown under the failure line
+  std::string saveFailure;  // why the level was not written, shown under the failure line
   std::string errorMessage;
   float errorPosition[2] = {0.0f, 0.0f};
   // The tools' memory of the left button.
@@ -74,16 +78,23 @@ struct EditorState {
   float band[4] = {0.0f, 0.0f, 0.0f, 0.0f};  // the press point and the cursor (x0, y0, x1, y1)
   // The Project Manager's filter over the object list.
   std::string objectFilter;
-  // The history's revision when the level was last saved or loaded, and when it was last backed up.
-  uint64_t savedRevision = 0;
-  uint64_t backupRevision = 0;
   bool restoreOffered = false;  // the shown level has a newer backup; the offer is open
+  // The file the top bar names, as last drawn (what a Save writes to).
+  std::string shownFile;
+  // The level the last pass showed: another one means the scene changed.
+  const Level* shownLevel = nullptr;
 };
 
 EditorState& Editor();
+// The edited level's undo history (each level has its own; see EditorSession).
 CommandHistory& EditorHistory();
-// Back to a fresh editor (stopped, Select tool, nothing selected, empty history).
+// Back to a fresh editor (stopped, Select tool, nothing selected, no level's history).
 void ResetEditor();
+// The start of the editor's pass, before its windows: a level shown for the first time starts with
+// nothing selected, the tuning the level's edits left is put back (a start of the level reads its
+// attribute files again), and a scene change asked for while stopped with unsaved edits waits for
+// the designer's answer.
+void BeginEditorPass();
 // Runs a command through the history; false when it could not be applied.
 bool RunEditorCommand(std::unique_ptr<EditorCommand> command);
 // Where RunEditorCommand asks what the command comes from (the interface's active widget), so that a
@@ -93,7 +104,7 @@ void SetEditSourceReader(uint64_t (*reader)());
 // drop what no longer exists. False when there was nothing to take back or do again.
 bool UndoEdit();
 bool RedoEdit();
-// True when the level has changes that its file does not hold.
+// True when the edited level has changes that its file (or its attribute files) do not hold.
 bool LevelEdited();
 // `value` rounded to the nearest multiple of `grid` (a grid of 0 or less leaves it alone).
 float SnapToGrid(float value, float grid);
@@ -147,17 +158,36 @@ void StopLevel();  // "Stop": the scene starts again from the level's records
 // ---- files ------------------------------------------------------------------------------------------
 
 // The records of the level's objects taken again from the live objects (what a save and a backup
-// write). Records without a live object (texts, which take new names) stay.
+// write). Records without a live object stay.
 void SyncRecordsFromObjects(Level& level);
-// Rebuilds the current level's records from the live objects and writes the level to its path.
+// Writes the edited level (records from the live objects) and the attribute files its tuning edits
+// touched to the level's own file. False when the level has no file or it was not written; the
+// reason is in Editor().saveFailure.
 bool EditorSaveLevel();
-// Reads the level at the path buffer and asks for it as the next scene.
+// Writes the edited level to `path`, which becomes its file.
+bool SaveLevelAs(const std::string& path);
+// Reads the level at the path buffer. A scene of the same file takes the content in place (a level
+// lives once in memory); any other file becomes a new scene. The scene is asked for next.
 bool EditorLoadLevel();
 // The level path a save-dialog text stands for: a bare name goes to "./Assets/Levels/" + name + ".json".
 std::string LevelPathFor(const std::string& text);
-void PressSave();         // the top bar's "Save"
-bool SaveDialogSave();    // the save dialog's "Save"
-void PressLoad();         // the top bar's "Load"
+// What the top bar shows of the edited level: "Level 1: ./Assets/Levels/level1.json".
+std::string EditedLevelLabel();
+// The top bar's "Save": writes the level to the file the top bar names; a failure opens the error
+// box with the reason. A scene without a level file opens "Save As" instead.
+void PressSave();
+// The top bar's "Save As": the dialog opens with the level's name.
+void PressSaveAs();
+// The Save As dialog's "Save": a blank name, or one that would leave the levels folder, is refused
+// with a message; another existing file is replaced only after the warning's "Replace".
+bool SaveDialogSave();
+// The warning's "Replace" and "Cancel".
+bool ConfirmReplace();
+void CancelReplace();
+// The top bar's "Load": asks about unsaved edits first, then opens the file explorer.
+void PressLoad();
+// Opens the file explorer on the level files for a load (after any question about unsaved work).
+void StartLoading();
 // The explorer reported a pick: load it, or open the error box and keep the explorer.
 bool LoadPicked(const std::string& path);
 void ShowErrorBox(const std::string& message, float x, float y);
@@ -180,7 +210,13 @@ void RemoveTexture(const std::string& object);
 // The attribute section an object's name stands for: 1 player, 3 enemy, 0 none.
 int TuningTypeOf(const GameObject& object);
 bool SaveAttributesFlow();  // the "Save Attributes" dialog's button
-bool LoadAttributesFlow();  // the "Load Attributes" dialog's button
+// The "Load Attributes" dialog's button: reads the file, lists it last among the level's attribute
+// files (once), and registers a selected player's six sounds again.
+bool LoadAttributesFlow();
+// An edit of the shared player or human tuning in Object Properties, as one undoable step that
+// counts as an edit of the level (its attribute files).
+void EditPlayerTuning(const PlayerTuning& before, const PlayerTuning& after);
+void EditHumanTuning(const HumanTuning& before, const HumanTuning& after);
 // The player's six sound slots (label, event, name suffix).
 struct SoundSlot {
   const char* label;
@@ -190,3 +226,9 @@ struct SoundSlot {
 const std::vector<SoundSlot>& PlayerSoundSlots();
 // A slot's "Load": registers the slot's event again under the object's name and the suffix.
 void ReloadSound(GameObject& object, const SoundSlot& slot);
+
+// ---- emitters -----------------------------------------------------------------------------------
+
+// "Emmit Test": starts emitter `index` (component order) of the live object, or switches a running
+// looping one off. A test is not an edit: the level keeps the emitter as it was.
+void TestEmitter(const std::string& object, size_t index);

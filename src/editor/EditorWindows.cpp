@@ -7,8 +7,11 @@
 #include "app/FrameClock.h"
 #include "editor/Autosave.h"
 #include "editor/EditorModel.h"
+#include "editor/EditorSession.h"
 #include "editor/FileExplorer.h"
+#include "editor/LevelSaver.h"
 #include "editor/RecordBuilder.h"
+#include "editor/UnsavedPrompt.h"
 #include "graphics/ScreenToWorld.h"
 #include "imgui.h"
 #include "imgui_stdlib.h"
@@ -53,24 +56,45 @@ float PanelHeight(float clientHeight) {
 void DrawTopBar() {
   EditorState& s = Editor();
   ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
-  ImGui::SetNextWindowSize(ImVec2(s.stopped ? kTopBarWidth + 60.0f : kTopBarWidth, kTopBarHeight));
+  // As wide as the level's name and file need; as high as the spec's two rows.
+  ImGui::SetNextWindowSizeConstraints(ImVec2(s.stopped ? kTopBarWidth + 60.0f : kTopBarWidth, kTopBarHeight),
+                                      ImVec2(FLT_MAX, kTopBarHeight));
   ImGui::Begin("TopBar", nullptr,
                ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
-                   ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoCollapse);
+                   ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_AlwaysAutoResize);
   ImGui::Text("FPS: %i", Clock().fps.framesPerSecond);
+  // The level and the file a Save writes, so the designer always knows what is being edited.
+  ImGui::SameLine();
+  ImGui::TextUnformatted(EditedLevelLabel().c_str());
+  const Level* level = EditedLevel();
+  s.shownFile = level != nullptr ? SaveFileOf(*level) : std::string();
   if (LevelEdited()) {
     ImGui::SameLine();
     ImGui::TextUnformatted("* unsaved");
     if (ImGui::IsItemHovered()) ImGui::SetTooltip("The level has changes its file does not hold");
   }
+  size_t others = 0;
+  for (const Level* edited : EditedLevels()) others += edited != level ? 1 : 0;
+  if (others > 0) {
+    ImGui::SameLine();
+    ImGui::TextDisabled("(+%zu other level%s unsaved)", others, others == 1 ? "" : "s");
+  }
   if (s.stopped) {
-    if (ImGui::Button("Save")) PressSave();
+    if (ImGui::Button("Save")) {
+      // A failure opens the error box under the button.
+      s.errorPosition[0] = ImGui::GetIO().MousePos.x;
+      s.errorPosition[1] = ImGui::GetIO().MousePos.y + 20.0f;
+      PressSave();
+    }
+    if (ImGui::IsItemHovered()) ImGui::SetTooltip("Writes the level to the file named above");
     ImGui::SameLine();
     if (ImGui::Button("Load")) PressLoad();
     ImGui::SameLine();
     ImGui::Button("Options");  // has no effect
     ImGui::SameLine();
     if (ImGui::Button("Run")) RunLevel();
+    ImGui::SameLine();
+    if (ImGui::Button("Save As")) PressSaveAs();
   } else if (ImGui::Button("Stop")) {
     StopLevel();
   }
@@ -205,20 +229,44 @@ void DrawSaveDialog(float width, float height) {
   EditorState& s = Editor();
   if (!s.saveDialogOpen) return;
   CentreNextDialog(width, height);
-  ImGui::Begin("Save", &s.saveDialogOpen);
+  ImGui::Begin("Save As", &s.saveDialogOpen);
   ImGui::TextUnformatted("./Assets/Levels/");
   ImGui::SetNextItemWidth(-45.0f);
   if (ImGui::InputText("##SaveLocation", &s.pathBuffer)) {
     Limit(&s.pathBuffer);
     s.saveFailed = false;
+    s.replaceAsked = false;
   }
   ImGui::SameLine();
   ImGui::TextUnformatted(".json");
-  if (ImGui::Button("Save")) SaveDialogSave();
+  if (s.replaceAsked) {
+    // Another level's file: it is replaced only when the designer says so.
+    ImGui::TextWrapped("%s.json already exists. Replace it?", s.pathBuffer.c_str());
+    if (ImGui::Button("Replace")) ConfirmReplace();
+    ImGui::SameLine();
+    if (ImGui::Button("Cancel")) CancelReplace();
+  } else if (ImGui::Button("Save")) {
+    SaveDialogSave();
+  }
   if (s.saveFailed) {
     ImGui::TextWrapped("Failed to save File: %s", s.pathBuffer.c_str());
     if (!s.saveFailure.empty()) ImGui::TextWrapped("%s", s.saveFailure.c_str());
   }
+  ImGui::End();
+}
+
+void DrawUnsavedPrompt(float width, float height) {
+  if (!UnsavedPromptOpen()) return;
+  ImGui::SetNextWindowPos(ImVec2(width / 2.0f, height / 2.0f), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+  ImGui::SetNextWindowSize(ImVec2(360.0f, 0.0f), ImGuiCond_Appearing);
+  ImGui::Begin("Unsaved Changes", nullptr, ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_AlwaysAutoResize);
+  ImGui::TextUnformatted(UnsavedPromptText().c_str());
+  if (ImGui::Button("Save")) AnswerSave();
+  ImGui::SameLine();
+  if (ImGui::Button("Discard")) AnswerDiscard();
+  ImGui::SameLine();
+  if (ImGui::Button("Cancel")) AnswerCancel();
+  if (!UnsavedPromptFailure().empty()) ImGui::TextWrapped("%s", UnsavedPromptFailure().c_str());
   ImGui::End();
 }
 
@@ -336,6 +384,7 @@ void DrawEditorWindows(float width, float height) {
   RunTexturePick(width, height);
   RunAttributePick(width, height);
   DrawRestoreOffer(width, height);
+  DrawUnsavedPrompt(width, height);
   DrawErrorBox();
 }
 

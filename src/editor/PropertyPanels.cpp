@@ -70,14 +70,6 @@ void AttributeButtons() {
   }
 }
 
-template <class Tuning>
-void RunTuning(const char* label, const Tuning& before, const Tuning& after, Tuning& (*values)()) {
-  RunEditorCommand(MakeSetCommand<Tuning>(label, "", before, after, [values](const Tuning& t) {
-    values() = t;
-    return true;
-  }));
-}
-
 void PlayerPanel(GameObject& object) {
   const PlayerTuning before = PlayerTuningValues();
   PlayerTuning t = before;
@@ -92,7 +84,7 @@ void PlayerPanel(GameObject& object) {
   changed |= ImGui::InputFloat("Vent Max Velocity", &t.maxVelocity_vent);
   changed |= ImGui::InputFloat("Movement Penalty", &t.movementPenalty);
   Tooltip("Penalty is a percentage from 0.0 to 1.0");
-  if (changed && Editable()) RunTuning("Player tuning", before, t, &PlayerTuningValues);
+  if (changed && Editable()) EditPlayerTuning(before, t);
 
   ImGui::Separator();
   ImGui::TextUnformatted("Sounds");
@@ -173,7 +165,7 @@ void EnemyPanel(const GameObject& enemy) {
   changed |= ImGui::InputFloat("Grace Timer Scale", &t.grace_timer_scale);
   changed |= ImGui::InputFloat("Stun Max Time", &t.stun_max_time);
   t.detection_angle = static_cast<int32_t>(angle);
-  if (changed && Editable()) RunTuning("Human tuning", before, t, &HumanTuningValues);
+  if (changed && Editable()) EditHumanTuning(before, t);
   AttributeButtons();
 }
 
@@ -271,19 +263,6 @@ void LightSection(const GameObject& object) {
   }
 }
 
-// A test burst is not an edit of the level: it starts the live emitter (a looping one is switched
-// on or off) and leaves the level's records alone.
-void TestEmitter(const GameObject& object, size_t index) {
-  std::vector<ParticleEmitter*> emitters = object.FindComponents<ParticleEmitter>();
-  if (index >= emitters.size()) return;
-  ParticleEmitter* emitter = emitters[index];
-  if (emitter->loop && emitter->active) {
-    emitter->active = false;
-  } else {
-    emitter->Start();
-  }
-}
-
 std::string Id(const char* label, size_t index) { return std::string(label) + std::to_string(index); }
 
 // Where the emitter's current period stands; an edit changes the running emitter only.
@@ -320,7 +299,7 @@ void EmitterSections(const GameObject& object) {
     changed |= ImGui::InputInt(Id("Max Particles##", i).c_str(), &v.maxParticles);
     changed |= ImGui::Checkbox(Id("Slow To Stop##", i).c_str(), &v.slowToZero);
     changed |= ImGui::InputFloat(Id("Deceleration Speed##", i).c_str(), &v.deceleration);
-    if (ImGui::Button(Id("Emmit Test##", i).c_str())) TestEmitter(object, i);
+    if (ImGui::Button(Id("Emmit Test##", i).c_str())) TestEmitter(object.name, i);
     changed |= ImGui::Checkbox(Id("Is Active##", i).c_str(), &v.active);
     if (changed && Editable()) RunEditorCommand(SetEmitterCommand(object.name, i, before, v));
   }

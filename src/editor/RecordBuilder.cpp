@@ -57,6 +57,10 @@ ObjectRecord MakeObjectRecord(const GameObject& object, const ObjectRecord* know
   ObjectRecord r;
   r.id = object.name;
   r.type = RecordTypeOf(object);
+  // A text record is built as a labelled panel: it stays a text record, and keeps what the panel
+  // cannot tell (its scale y is the file's, its rotation is not applied).
+  const bool textRecord = known != nullptr && known->type == static_cast<int32_t>(ObjectType::Text);
+  if (textRecord) r.type = known->type;
   if (const Transform* t = object.GetTransform()) {
     r.translationX = t->position[0];
     r.translationY = t->position[1];
@@ -80,6 +84,15 @@ ObjectRecord MakeObjectRecord(const GameObject& object, const ObjectRecord* know
       r.translationY = known->translationY;
     }
   }
+  // A button's handler says whether it is pinned and where on the screen: a pinned object's place
+  // in the file is its place on the screen (the scene start pins it there again).
+  if (const UIHandler* handler = HandlerOf(&object)) {
+    r.fixedToScreen = handler->fixedToScreen;
+    if (handler->fixedToScreen) {
+      r.translationX = handler->screenPosition[0];
+      r.translationY = handler->screenPosition[1];
+    }
+  }
   if (const auto* node = dynamic_cast<const PathNode*>(&object)) {
     r.nextId = node->next != nullptr ? node->next->name : "";
   }
@@ -97,9 +110,25 @@ ObjectRecord MakeObjectRecord(const GameObject& object, const ObjectRecord* know
       r.labelAlignment = label->alignment;
     }
   }
+  if (textRecord) {
+    r.scaleY = known->scaleY;
+    r.rotation = known->rotation;
+    r.nextId.clear();
+    if (const Text* label = TextOf(object)) {
+      r.text = label->text;
+      r.scaleX = label->glyphSize;  // a text record's scale x is its glyph size
+    }
+  }
   r.filters = ReadFilters(object);
+  size_t levelIndex = 0;
   for (const ParticleEmitter* e : object.FindComponents<ParticleEmitter>()) {
-    if (IsLevelEmitter(*e)) r.emitters.push_back(MakeEmitterRecord(*e));
+    if (!IsLevelEmitter(*e)) continue;
+    EmitterRecord emitter = MakeEmitterRecord(*e);
+    // Whether an emitter runs belongs to the level: a test burst, or a period that ran out while
+    // editing, changes only the live emitter.
+    if (known != nullptr && levelIndex < known->emitters.size()) emitter.active = known->emitters[levelIndex].active;
+    r.emitters.push_back(emitter);
+    ++levelIndex;
   }
   if (const Light* light = LightOf(object)) {
     r.hasLight = true;
@@ -140,11 +169,23 @@ std::unique_ptr<EditorCommand> SetTransformCommand(const std::string& name, cons
     t->position[1] = v.position[1];
     RebuildBoxEdges(*object);
     if (ObjectRecord* r = FindRecord(name)) {
-      r->scaleX = v.scale[0];
-      r->scaleY = v.scale[1];
-      r->rotation = v.rotation;
+      // A text record's scale is its glyph size and the file's height, which the panel does not show.
+      if (r->type != static_cast<int32_t>(ObjectType::Text)) {
+        r->scaleX = v.scale[0];
+        r->scaleY = v.scale[1];
+        r->rotation = v.rotation;
+      }
       r->translationX = v.position[0];
       r->translationY = v.position[1];
+    }
+    // A pinned object moves its pin, which keeps it there; its record holds its place on the screen.
+    if (UIHandler* handler = HandlerOf(object); handler != nullptr && handler->fixedToScreen) {
+      handler->screenPosition[0] = v.position[0] - MainCamera().position[0];
+      handler->screenPosition[1] = v.position[1] - MainCamera().position[1];
+      if (ObjectRecord* r = FindRecord(name)) {
+        r->translationX = handler->screenPosition[0];
+        r->translationY = handler->screenPosition[1];
+      }
     }
     return true;
   });
@@ -235,7 +276,15 @@ std::unique_ptr<EditorCommand> SetFiltersCommand(const std::string& name, const 
 
 std::vector<EmitterRecord> ReadEmitters(const GameObject& object) {
   std::vector<EmitterRecord> emitters;
-  for (const ParticleEmitter* e : object.FindComponents<ParticleEmitter>()) emitters.push_back(MakeEmitterRecord(*e));
+  const ObjectRecord* record = FindRecord(object.name);
+  size_t levelIndex = 0;
+  for (const ParticleEmitter* e : object.FindComponents<ParticleEmitter>()) {
+    emitters.push_back(MakeEmitterRecord(*e));
+    if (!IsLevelEmitter(*e)) continue;
+    // The level's emitters show whether they run in the level, not in this moment's test.
+    if (record != nullptr && levelIndex < record->emitters.size()) emitters.back().active = record->emitters[levelIndex].active;
+    ++levelIndex;
+  }
   return emitters;
 }
 
@@ -298,6 +347,7 @@ std::unique_ptr<EditorCommand> SetTextCommand(const std::string& name, const Tex
     };
     if (ObjectRecord* r = FindRecord(name)) {
       r->text = v.text;
+      if (r->type == static_cast<int32_t>(ObjectType::Text)) r->scaleX = text->glyphSize;
       keepLabel(r);
     }
     if (text->owner != nullptr) {

@@ -377,3 +377,20 @@ bool LoadAttributesFromFile(const std::string& path) {
 }
 
 bool LoadAttributes(const std::string& name) { return LoadAttributesFromFile(AttributeFilePath(name)); }
+
+int AttributeSectionOf(const std::string& name) {
+  std::error_code ec;
+  const std::string path = AttributeFilePath(name);
+  std::ifstream in;
+  if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::in);
+  if (!in.is_open()) return 0;
+  // The first key, as the reader takes it: the text between the first two double quotes.
+  std::string key;
+  char c = 0;
+  while (in.get(c) && c != '"') {
+  }
+  while (in.get(c) && c != '"' && key.size() < kMaxTextBytes) key.push_back(c);
+  if (key == "Human") return kHumanSection;
+  const int type = TypeFromName(key);
+  return type == kPlayerSection || type == kHumanSection ? type : 0;
+}

@@ -35,3 +35,6 @@ bool LoadAttributes(const std::string& name);
 bool LoadAttributesFromFile(const std::string& path);
 // The same reader on text in memory; `label` names the file in messages.
 bool LoadAttributesFromText(const std::string& text, const std::string& label);
+// The section the file of `name` holds, from its first key: 1 for "Player", 3 for "Human", 0 when
+// the file cannot be read or names neither.
+int AttributeSectionOf(const std::string& name);

@@ -423,6 +423,24 @@ void ChangeScene(int next) {
   state.currentScene = next;
 }
 
+// A text record's panel is numbered by the factory like a new button; it takes its record's name,
+// so the object can be found by the record that made it (the editor edits it through that name).
+// A label numbered with the same name steps aside to a number no object has.
+void NameAfterRecord(GameObject& object, const std::string& name) {
+  if (name.empty()) return;
+  object.name = name;
+  for (GameObject* other : Objects()) {
+    if (other == nullptr || other == &object || other->name != name) continue;
+    const std::string prefix = name.substr(0, name.find('_') + 1);
+    int32_t number = ObjectCounter();
+    std::string fresh;
+    do {
+      fresh = prefix + std::to_string(++number);
+    } while (FindObject(fresh) != nullptr);
+    other->name = fresh;
+  }
+}
+
 void RestartScene() {
   SceneManagerState& state = SceneState();
   state.requestedScene = state.currentScene;
@@ -438,6 +456,7 @@ void RestartScene() {
 GameObject* BuildObjectFromRecord(const ObjectRecord& record, RecordStatus* status) {
   GameObject* object = CreateObjectFromRecord(record, status);
   if (object == nullptr) return nullptr;
+  if (record.type == static_cast<int32_t>(ObjectType::Text)) NameAfterRecord(*object, record.id);
   AttachFilters(*object, record.filters);
   AttachEmitters(*object, record);
   AttachLight(*object, record);

@@ -28,7 +28,7 @@ TEST(EditorExplorerTest, ALevelSavedInTheSessionIsListedByTheNextLoadAndLoads) {
   testing_support::ObjectDump objects;
   std::string error;
   ASSERT_TRUE(testing_support::ParseObjectDump(ReadFile(dump), &objects, &error)) << error;
-  // The saved level, one wall, is what the pick loaded (not the level listed after it before).
+  // The saved level, one wall, is what the pick loaded (not a level listed after it, as before).
   EXPECT_NE(objects.Find("Wall_0"), nullptr);
   EXPECT_EQ(objects.CountType("Wall"), 1);
   EXPECT_LT(objects.objects.size(), 5u);

@@ -22,8 +22,7 @@ class AutosaveTest : public EditorFixture {
     EditorFixture::SetUp();
     path_ = dir_.File("yard.json");
     level_ = StartLevel({Record(ObjectType::Wall, "Wall_1", 0, 0)}, path_);
-    Editor().pathBuffer = path_;
-    ASSERT_TRUE(SaveDialogSave());
+    ASSERT_TRUE(EditorSaveLevel());
     saved_ = ReadFile(path_);
   }
   // The editor starts again on the level's file, as after a crash.
@@ -97,8 +96,7 @@ TEST_F(AutosaveTest, AfterAKilledSessionTheNewerBackupIsOfferedAndRestoresTheLas
 
   // Saved, the file holds the work and the backup is gone, so nothing is offered again.
   Editor().restoreOffered = false;
-  Editor().pathBuffer = path_;
-  ASSERT_TRUE(SaveDialogSave());
+  ASSERT_TRUE(EditorSaveLevel());
   EXPECT_FALSE(fs::exists(AutosavePathFor(path_)));
   EXPECT_FALSE(BackupIsNewer(path_));
   EXPECT_EQ(LoadLevel(path_)->objects.size(), 2u);

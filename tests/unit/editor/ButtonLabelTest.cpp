@@ -9,6 +9,7 @@
 #include "editor/RecordBuilder.h"
 #include "graphics/ParticleEmitter.h"
 #include "graphics/Text.h"
+#include "graphics/Camera.h"
 #include "objects/Factory.h"
 #include "support/TestSupport.h"
 #include "ui/MenuParts.h"
@@ -55,8 +56,7 @@ class ButtonLabelTest : public EditorFixture {
     return done;
   }
   std::string SaveTo(const std::string& name) {
-    Editor().pathBuffer = dir_.File(name);
-    EXPECT_TRUE(SaveDialogSave());
+    EXPECT_TRUE(SaveLevelAs(dir_.File(name)));
     return ReadFile(dir_.File(name));
   }
   void RunAndStop() {
@@ -235,6 +235,144 @@ TEST_F(ButtonLabelTest, AMenuButtonDeletedAndRestoredByUndoKeepsItsAction) {
   handler->onClick(handler);
   EXPECT_EQ(presses, 1);
   EXPECT_EQ(menu.Live(), std::vector<GameObject*>{back}) << "the menu still holds its button";
+}
+
+// ---- a text record of the file -------------------------------------------------------------------
+
+TEST_F(ButtonLabelTest, ATextRecordsPanelIsFoundByItsRecordSoEditsSurviveStopAndASave) {
+  ObjectRecord text = Record(ObjectType::Text, "Text_3", -100, 50, 10, 50);
+  text.text = "Hello";
+  ObjectRecord later = Record(ObjectType::Text, "Text_5", 200, 50, 12, 50);
+  later.text = "Later";
+  Level* level = StartLevel({Record(ObjectType::Wall, "Wall_2", 500, 0), text, later}, dir_.File("level.json"));
+  // Each panel carries its record's name, and no label shares it.
+  for (const char* name : {"Text_3", "Text_5"}) {
+    int named = 0;
+    for (GameObject* o : Objects()) named += o != nullptr && o->name == name ? 1 : 0;
+    EXPECT_EQ(named, 1) << name;
+  }
+  ASSERT_NE(FindLiveObject("Text_3"), nullptr);
+  EXPECT_EQ(Label("Text_3").text, "Hello");
+
+  ASSERT_TRUE(SetLabelText("Text_3", "Goodbye", 14.0f, 1));
+  EXPECT_EQ(level->objects[1].text, "Goodbye");
+  EXPECT_EQ(level->objects[1].scaleX, 14.0f);
+  RunAndStop();
+  EXPECT_EQ(Label("Text_3").text, "Goodbye");
+  EXPECT_EQ(Label("Text_3").size, 14.0f);
+  EXPECT_EQ(Label("Text_5").text, "Later");
+
+  std::unique_ptr<Level> read = LoadLevelFromText(SaveTo("a.json"), dir_.File("a.json"));
+  ASSERT_NE(read, nullptr);
+  ASSERT_EQ(read->objects.size(), 3u);
+  EXPECT_EQ(read->objects[1].type, static_cast<int32_t>(ObjectType::Text));
+  EXPECT_EQ(read->objects[1].id, "Text_3");
+  EXPECT_EQ(read->objects[1].text, "Goodbye");
+  EXPECT_EQ(read->objects[1].scaleX, 14.0f);
+  EXPECT_EQ(read->objects[1].scaleY, 50.0f);
+  EXPECT_EQ(read->objects[2].text, "Later");
+}
+
+// ---- buttons pinned to the screen ------------------------------------------------------------------
+
+TEST_F(ButtonLabelTest, APinnedButtonDraggedStaysWhereItWasDroppedAndIsSavedThereOnTheScreen) {
+  ObjectRecord button = Record(ObjectType::UI, "UI_4", 50, 60, 80, 50);
+  button.fixedToScreen = true;
+  Level* level = StartLevel({button}, dir_.File("level.json"));
+  MainCamera().position[0] = 100.0f;
+  MainCamera().position[1] = -20.0f;
+  auto pin = [] { HandlerOf(FindLiveObject("UI_4"))->Update(0.0f); };  // the handler's update pins it
+  pin();
+  ASSERT_EQ(X("UI_4"), 150.0f);
+  ASSERT_EQ(Y("UI_4"), 40.0f);
+
+  Drag(150, 40, 250, 80);
+  pin();
+  EXPECT_EQ(X("UI_4"), 250.0f);
+  EXPECT_EQ(Y("UI_4"), 80.0f);
+  EXPECT_EQ(level->objects[0].translationX, 150.0f);  // its place on the screen
+  EXPECT_EQ(level->objects[0].translationY, 100.0f);
+  ASSERT_TRUE(UndoEdit());
+  pin();
+  EXPECT_EQ(X("UI_4"), 150.0f);
+  EXPECT_EQ(level->objects[0].translationX, 50.0f);
+  ASSERT_TRUE(RedoEdit());
+
+  std::unique_ptr<Level> read = LoadLevelFromText(SaveTo("a.json"), dir_.File("a.json"));
+  ASSERT_NE(read, nullptr);
+  EXPECT_TRUE(read->objects[0].fixedToScreen);
+  EXPECT_EQ(read->objects[0].translationX, 150.0f);
+  EXPECT_EQ(read->objects[0].translationY, 100.0f);
+}
+
+TEST_F(ButtonLabelTest, APlacedButtonIsSavedPinnedAtItsPlaceOnTheScreenAndStaysOnScreenAfterStop) {
+  Level* level = StartLevel({Record(ObjectType::Wall, "Wall_1", 900, 0)}, dir_.File("level.json"));
+  MainCamera().position[0] = 400.0f;
+  MainCamera().position[1] = 100.0f;
+  Editor().tool = EditorTool::PlaceObject;
+  Editor().placeType = static_cast<int>(ObjectType::UI);
+  PointerInput in;
+  in.worldX = 450.0f;
+  in.worldY = 130.0f;
+  in.cameraX = 400.0f;
+  in.cameraY = 100.0f;
+  in.leftDown = true;
+  RunTools(in);
+  in.leftDown = false;
+  RunTools(in);
+  ASSERT_EQ(level->objects.size(), 2u);
+  const ObjectRecord placed = level->objects[1];
+  EXPECT_TRUE(placed.fixedToScreen);
+  EXPECT_EQ(placed.translationX, 50.0f);
+  EXPECT_EQ(placed.translationY, 30.0f);
+
+  RunAndStop();
+  // The camera is where it was; the button is back on the screen where it was put.
+  HandlerOf(FindLiveObject(placed.id))->Update(0.0f);
+  EXPECT_EQ(X(placed.id), 450.0f);
+  EXPECT_EQ(Y(placed.id), 130.0f);
+  const std::string saved = SaveTo("a.json");
+  std::unique_ptr<Level> read = LoadLevelFromText(saved, dir_.File("a.json"));
+  ASSERT_NE(read, nullptr);
+  EXPECT_TRUE(read->objects[1].fixedToScreen);
+  EXPECT_EQ(read->objects[1].translationX, 50.0f);
+}
+
+// ---- "Emmit Test" ------------------------------------------------------------------------------------
+
+TEST_F(ButtonLabelTest, EmmitTestSwitchesOnlyTheLiveEmitterAndTheLevelKeepsItRunning) {
+  ObjectRecord zone = Record(ObjectType::Collection, "Collection_1", 0, 0, 200, 150);
+  EmitterRecord sparkle;
+  sparkle.duration = 1.0f;
+  sparkle.loop = true;
+  sparkle.active = true;
+  sparkle.maxParticles = 5;
+  zone.emitters.push_back(sparkle);
+  Level* level = StartLevel({zone}, dir_.File("level.json"));
+  const std::string before = SaveTo("a.json");
+  GameObject* object = FindLiveObject("Collection_1");
+  const size_t index = object->FindComponents<ParticleEmitter>().size() - 1;  // the level's own
+  ASSERT_TRUE(object->FindComponents<ParticleEmitter>()[index]->active);
+
+  TestEmitter("Collection_1", index);
+  EXPECT_FALSE(object->FindComponents<ParticleEmitter>()[index]->active);  // the preview is off
+  EXPECT_TRUE(ReadEmitters(*object)[index].active);                       // the level's emitter runs
+  EXPECT_EQ(EditorHistory().UndoCount(), 0u);
+  EXPECT_FALSE(LevelEdited());
+  EXPECT_EQ(SaveTo("b.json"), before);
+  EXPECT_TRUE(level->objects[0].emitters[0].active);
+  TestEmitter("Collection_1", index);
+  EXPECT_TRUE(object->FindComponents<ParticleEmitter>()[index]->active);
+
+  // An emitter that runs once goes quiet by itself while the level is edited; the file keeps it on.
+  ObjectRecord once = Record(ObjectType::Collection, "Collection_1", 0, 0, 200, 150);
+  sparkle.loop = false;
+  once.emitters.push_back(sparkle);
+  StartLevel({once}, dir_.File("once.json"));
+  const std::string onceText = SaveTo("once.json");
+  GameObject* quiet = FindLiveObject("Collection_1");
+  quiet->FindComponents<ParticleEmitter>().back()->active = false;
+  EXPECT_EQ(SaveTo("once2.json"), onceText);
 }
 
 }  // namespace

@@ -7,7 +7,10 @@
 #include "editor/FileExplorer.h"
 #include "editor/RecordBuilder.h"
 #include "gameplay/PlayerTuning.h"
+#include "audio/Sound.h"
 #include "graphics/ParticleEmitter.h"
+#include "platform/FileSync.h"
+#include "scenes/AttributeFile.h"
 #include "support/TestSupport.h"
 
 using editor_test::EditorFixture;
@@ -42,8 +45,7 @@ std::vector<ObjectRecord> Records() {
 class EditorFilesTest : public EditorFixture {
  protected:
   std::string SaveTo(const std::string& name) {
-    Editor().pathBuffer = dir_.File(name);
-    EXPECT_TRUE(SaveDialogSave());
+    EXPECT_TRUE(SaveLevelAs(dir_.File(name)));
     return ReadFile(dir_.File(name));
   }
   TempDir dir_;
@@ -93,33 +95,127 @@ TEST_F(EditorFilesTest, RunThenStopBringsBackTheLevelAsLastEditedNotAsLastSaved)
   EXPECT_EQ(level->objects.size(), 7u);
 }
 
-TEST_F(EditorFilesTest, ALevelTheWriterRefusesKeepsTheDialogOpenWithTheReason) {
-  StartLevel(Records());
-  PressSave();
+// The Save As dialog writes "./Assets/Levels/NAME.json" of the working folder, as the game does.
+class InLevelsFolderTest : public EditorFilesTest {
+ protected:
+  void SetUp() override {
+    EditorFilesTest::SetUp();
+    old_ = std::filesystem::current_path();
+    std::filesystem::create_directories(dir_.File("Assets/Levels"));
+    std::filesystem::create_directories(dir_.File("Assets/Attributes"));
+    std::filesystem::current_path(dir_.path());
+  }
+  void TearDown() override {
+    std::filesystem::current_path(old_);
+    EditorFilesTest::TearDown();
+  }
+  std::filesystem::path old_;
+};
+
+TEST_F(InLevelsFolderTest, ALevelTheWriterRefusesKeepsTheDialogOpenWithTheReason) {
+  StartLevel(Records(), "./Assets/Levels/a.json");
+  PressSaveAs();
   ASSERT_TRUE(Editor().saveDialogOpen);
+  EXPECT_EQ(Editor().pathBuffer, "a");
   LightValues light = ReadLight(*FindLiveObject("Wall_4"));
   LightValues broken = light;
   broken.intensity = std::nanf("");
   ASSERT_TRUE(RunEditorCommand(SetLightCommand("Wall_4", light, broken)));
-  Editor().pathBuffer = dir_.File("a.json");
   EXPECT_FALSE(SaveDialogSave());
   EXPECT_TRUE(Editor().saveDialogOpen);
   EXPECT_TRUE(Editor().saveFailed);
   EXPECT_FALSE(Editor().saveFailure.empty());
-  EXPECT_FALSE(std::filesystem::exists(dir_.File("a.json")));
+  EXPECT_FALSE(std::filesystem::exists("Assets/Levels/a.json"));
+  EXPECT_TRUE(LevelEdited());
 
   // Undoing the edit makes the level writable again.
   EditorHistory().Undo();
   EXPECT_TRUE(SaveDialogSave());
   EXPECT_FALSE(Editor().saveDialogOpen);
+  EXPECT_FALSE(LevelEdited());
 }
 
-TEST_F(EditorFilesTest, TheFirstSaveOffersTheLevelsNameAndABareNameSavesInTheLevelsFolder) {
+TEST_F(InLevelsFolderTest, SaveAsOffersTheShownLevelsNameAndABareNameSavesInTheLevelsFolder) {
   StartLevel(Records(), "./Assets/Levels/level2.json");
-  PressSave();
+  PressSaveAs();
   EXPECT_EQ(Editor().pathBuffer, "level2");
   EXPECT_EQ(LevelPathFor("level9"), "./Assets/Levels/level9.json");
   EXPECT_EQ(LevelPathFor("./Assets/Levels/x.json"), "./Assets/Levels/x.json");
+  Editor().pathBuffer = "level9";
+  ASSERT_TRUE(SaveDialogSave());
+  EXPECT_EQ(CurrentScene()->path, "./Assets/Levels/level9.json");
+  EXPECT_EQ(EditedLevelLabel(), "Level 1: ./Assets/Levels/level9.json");
+  EXPECT_NE(LoadLevel("./Assets/Levels/level9.json"), nullptr);
+}
+
+TEST_F(InLevelsFolderTest, ABlankNameOrOneThatWouldLeaveTheLevelsFolderIsRefusedWithAMessage) {
+  StartLevel(Records(), "./Assets/Levels/a.json");
+  for (const char* name : {"", "   ", "../up", "sub/x", "a\\b", "..", "x..y"}) {
+    PressSaveAs();
+    Editor().pathBuffer = name;
+    EXPECT_FALSE(SaveDialogSave()) << name;
+    EXPECT_TRUE(Editor().saveDialogOpen) << name;
+    EXPECT_TRUE(Editor().saveFailed) << name;
+    EXPECT_FALSE(Editor().saveFailure.empty()) << name;
+  }
+  // Nothing was written anywhere: not "./.json", nor beside or above the levels folder.
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.path())) files += entry.is_regular_file();
+  EXPECT_EQ(files, 0u);
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(dir_.path()).parent_path() / "up.json"));
+  EXPECT_EQ(CurrentScene()->path, "./Assets/Levels/a.json");
+}
+
+TEST_F(InLevelsFolderTest, SaveAsAsksBeforeReplacingAnotherFileButNotTheLevelsOwn) {
+  StartLevel(Records(), "./Assets/Levels/a.json");
+  testing_support::WriteFile("Assets/Levels/other.json", "someone's level");
+  PressSaveAs();
+  ASSERT_TRUE(SaveDialogSave());  // its own file: no question
+  PressSaveAs();
+  Editor().pathBuffer = "other";
+  EXPECT_FALSE(SaveDialogSave());
+  EXPECT_TRUE(Editor().replaceAsked);
+  EXPECT_FALSE(Editor().saveFailed);
+  EXPECT_EQ(ReadFile("Assets/Levels/other.json"), "someone's level");
+  CancelReplace();
+  EXPECT_FALSE(Editor().replaceAsked);
+  EXPECT_TRUE(Editor().saveDialogOpen);
+  EXPECT_EQ(CurrentScene()->path, "./Assets/Levels/a.json");
+
+  EXPECT_FALSE(SaveDialogSave());
+  ASSERT_TRUE(ConfirmReplace());
+  EXPECT_FALSE(Editor().saveDialogOpen);
+  EXPECT_EQ(CurrentScene()->path, "./Assets/Levels/other.json");
+  EXPECT_NE(LoadLevel("Assets/Levels/other.json"), nullptr);
+}
+
+TEST_F(InLevelsFolderTest, AWriteThatFailsShowsTheWritersReasonKeepsTheUnsavedMarkAndTheOldFile) {
+  Level* level = StartLevel(Records(), "./Assets/Levels/a.json");
+  ASSERT_TRUE(EditorSaveLevel());
+  const std::string before = ReadFile("Assets/Levels/a.json");
+  Place(ObjectType::Food, 700, 700);
+
+  // The disk refuses the last step of the write.
+  platform::SetReplaceFaultForTesting(platform::ReplaceFault::Rename);
+  PressSave();
+  platform::SetReplaceFaultForTesting(platform::ReplaceFault::None);
+  ASSERT_TRUE(Editor().errorBoxOpen);
+  EXPECT_NE(Editor().errorMessage.find("Failed to save File: ./Assets/Levels/a.json"), std::string::npos);
+  EXPECT_NE(Editor().errorMessage.find("cannot replace ./Assets/Levels/a.json"), std::string::npos) << Editor().errorMessage;
+  EXPECT_TRUE(LevelEdited());
+  EXPECT_EQ(ReadFile("Assets/Levels/a.json"), before);
+
+  // Save As onto a folder of that name: the warning, then the writer's reason in the dialog.
+  std::filesystem::create_directories("Assets/Levels/taken.json");
+  PressSaveAs();
+  Editor().pathBuffer = "taken";
+  EXPECT_FALSE(SaveDialogSave());
+  ASSERT_TRUE(Editor().replaceAsked);
+  EXPECT_FALSE(ConfirmReplace());
+  EXPECT_TRUE(Editor().saveFailed);
+  EXPECT_FALSE(Editor().saveFailure.empty());
+  EXPECT_TRUE(LevelEdited());
+  EXPECT_EQ(level->path, "./Assets/Levels/a.json");  // a failed Save As does not move the level
 }
 
 TEST_F(EditorFilesTest, ALoadThatFailsOpensTheErrorBoxAndKeepsTheExplorer) {
@@ -195,21 +291,16 @@ TEST_F(EditorFilesTest, AFilePickedAsAPictureThatIsNoneIsRefusedAndTheLevelKeeps
 }
 
 // The attribute dialogs write and read "./Assets/Attributes/NAME.json" of the working folder.
-class AttributeFlowTest : public EditorFilesTest {
+class AttributeFlowTest : public InLevelsFolderTest {
  protected:
   void SetUp() override {
-    EditorFilesTest::SetUp();
-    old_ = std::filesystem::current_path();
-    std::filesystem::create_directories(dir_.File("Assets/Attributes"));
-    std::filesystem::current_path(dir_.path());
+    InLevelsFolderTest::SetUp();
     ResetPlayerTuning();
   }
   void TearDown() override {
-    std::filesystem::current_path(old_);
     ResetPlayerTuning();
-    EditorFilesTest::TearDown();
+    InLevelsFolderTest::TearDown();
   }
-  std::filesystem::path old_;
 };
 
 TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListAndUndoPutsTheOldValuesBackButAWallHasNone) {
@@ -268,6 +359,35 @@ TEST_F(AttributeFlowTest, BrowsingPicksAnAttributeFileIntoTheNameFieldAndRefuses
   EXPECT_FALSE(Editor().attributePickOpen);
   EXPECT_EQ(Editor().attributeBuffer, "team/slow");
   EXPECT_TRUE(LoadAttributesFlow());
+}
+
+TEST_F(AttributeFlowTest, LoadingAttributesListsTheFileOnceAndLastAndRegistersThePlayersSoundsAgain) {
+  // A player file that says nothing of sounds (the reader registers those it names).
+  testing_support::WriteFile("Assets/Attributes/bare.json", "{\"Player\": {\"attributes\": {\"accel\": \"5\"}}}");
+  PlayerTuningValues().accel = 9.0f;
+  ASSERT_TRUE(SaveAttributes(nullptr, static_cast<int>(ObjectType::Player), "other"));
+  Level* level = StartLevel({Record(ObjectType::Player, "Player_1", 0, 0, 43, 116)});
+  level->attributes = {"bare", "other"};
+  Click(0, 0);
+  Sound* sound = FindLiveObject("Player_1")->FindComponent<Sound>();
+  ASSERT_NE(sound, nullptr);
+  for (const SoundSlot& slot : PlayerSoundSlots()) sound->RemoveSound(std::string("Player_1") + slot.suffix);
+
+  Editor().attributeBuffer = "bare";
+  ASSERT_TRUE(LoadAttributesFlow());
+  EXPECT_EQ(level->attributes, (std::vector<std::string>{"other", "bare"}));
+  EXPECT_EQ(PlayerTuningValues().accel, 5.0f);
+  for (const SoundSlot& slot : PlayerSoundSlots()) {
+    const auto sounds = sound->GetSounds();
+    const auto it = sounds.find(std::string("Player_1") + slot.suffix);
+    ASSERT_NE(it, sounds.end()) << slot.suffix;
+    EXPECT_EQ(it->second, slot.event);
+  }
+  ASSERT_TRUE(LoadAttributesFlow());
+  EXPECT_EQ(level->attributes, (std::vector<std::string>{"other", "bare"}));
+  ASSERT_TRUE(UndoEdit());
+  ASSERT_TRUE(UndoEdit());
+  EXPECT_EQ(level->attributes, (std::vector<std::string>{"bare", "other"}));
 }
 
 }  // namespace

@@ -152,8 +152,7 @@ TEST_F(HistoryTest, RunAndStopKeepTheHistoryAndTheUnsavedMarkFollowsEditsSavesAn
   UpdateScenes(0.0f);
   ASSERT_NE(FindLiveObject(placed), nullptr);
   ASSERT_EQ(EditorHistory().UndoCount(), 1u);
-  Editor().pathBuffer = dir_.File("walls.json");
-  ASSERT_TRUE(SaveDialogSave());
+  ASSERT_TRUE(EditorSaveLevel());
   EXPECT_FALSE(LevelEdited());
   ASSERT_TRUE(UndoEdit());
   EXPECT_TRUE(LevelEdited());
@@ -161,7 +160,8 @@ TEST_F(HistoryTest, RunAndStopKeepTheHistoryAndTheUnsavedMarkFollowsEditsSavesAn
   EXPECT_EQ(level_->objects.size(), 3u);
 
   ASSERT_TRUE(RedoEdit());
-  ASSERT_TRUE(SaveDialogSave());
+  ASSERT_TRUE(EditorSaveLevel());
+  Editor().pathBuffer = dir_.File("walls.json");
   ASSERT_TRUE(EditorLoadLevel());
   EXPECT_EQ(EditorHistory().UndoCount(), 0u);
   EXPECT_EQ(EditorHistory().RedoCount(), 0u);

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "EditorFixture.h"
+#include "editor/Clipboard.h"
 #include "editor/RecordBuilder.h"
 #include "graphics/Text.h"
+#include "graphics/Texture.h"
 #include "objects/Factory.h"
 
 using editor_test::EditorFixture;
@@ -171,6 +173,40 @@ TEST_F(SelectToolTest, PlacingAddsAnObjectAndARecordThatUndoTakesAway) {
   EditorHistory().Redo();
   ASSERT_NE(FindLiveObject(placed.id), nullptr);
   EXPECT_EQ(level_->objects.back().id, placed.id);
+}
+
+// ---- pictures of placed objects ------------------------------------------------------------------
+
+bool PictureListed(const std::string& name) {
+  for (const Texture* t : TextureList()) {
+    if (t->name == name) return true;
+  }
+  return false;
+}
+
+// The empty scene, where a new level starts, lists no pictures at all.
+TEST_F(EditorFixture, APlacedOrPastedObjectsPictureJoinsTheLevelsListAndIsLoadedUntilUndo) {
+  Level* level = StartLevel({}, "empty_test.json");
+  ASSERT_FALSE(PictureListed("wall.png"));
+  Place(ObjectType::Wall, 0, 0);
+  EXPECT_EQ(std::count(level->textures.begin(), level->textures.end(), "wall.png"), 1);
+  EXPECT_TRUE(PictureListed("wall.png"));
+  Place(ObjectType::Wall, 300, 0);  // listed once
+  EXPECT_EQ(std::count(level->textures.begin(), level->textures.end(), "wall.png"), 1);
+  ASSERT_TRUE(UndoEdit());
+  ASSERT_TRUE(UndoEdit());
+  EXPECT_EQ(std::count(level->textures.begin(), level->textures.end(), "wall.png"), 0);
+  ASSERT_TRUE(RedoEdit());
+  EXPECT_EQ(std::count(level->textures.begin(), level->textures.end(), "wall.png"), 1);
+
+  // A copy pasted into another level brings its picture along.
+  Click(0, 0);
+  ASSERT_TRUE(CopySelection());
+  Level* other = StartLevel({}, "other_test.json");
+  ClearTextureList();
+  ASSERT_TRUE(PasteAt(100, 100));
+  EXPECT_EQ(std::count(other->textures.begin(), other->textures.end(), "wall.png"), 1);
+  EXPECT_TRUE(PictureListed("wall.png"));
 }
 
 // ---- the patrol-path tool -----------------------------------------------------------------------
