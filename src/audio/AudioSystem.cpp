@@ -26,7 +26,13 @@ struct AudioModule {
   // Answers every call with Uninitialized while no system runs, so nothing dereferences null.
   EventSystem idle;
   BankHandle banks[kBankCount];
-  std::map<std::string, EventDescription> events;
+  // Every object of a kind registers the kind's names, so a name counts its registrations and is
+  // unloaded with the last of them.
+  struct Registration {
+    EventDescription event;
+    int users = 0;
+  };
+  std::map<std::string, Registration> events;
   AudioResult last = AudioResult::Ok;
   AudioBus music{"bus:/Music"};
   AudioBus sfx{"bus:/SFX"};
@@ -112,12 +118,19 @@ void ShutdownAudio() {
 
 void UpdateAudio() { Check(System().Update()); }
 
-void RegisterEvent(const std::string& path, const std::string& name) {
+bool RegisterEvent(const std::string& path, const std::string& name) {
   EventDescription event;
   AudioResult found = Check(System().GetEvent(path, &event));
+  auto held = Module().events.find(name);
+  if (held != Module().events.end()) {
+    ++held->second.users;
+    return true;
+  }
   Check(System().LoadSampleData(event));
   // A failed look-up does not claim the name, so a later registration with a good path still works.
-  if (found == AudioResult::Ok) Module().events.emplace(name, event);
+  if (found != AudioResult::Ok) return false;
+  Module().events.emplace(name, AudioModule::Registration{event, 1});
+  return true;
 }
 
 void PlayEvent(const std::string& name) {
@@ -155,6 +168,8 @@ void UnloadEvent(const std::string& name) {
     Module().events.erase(name);
     return;
   }
+  auto held = Module().events.find(name);
+  if (held != Module().events.end() && --held->second.users > 0) return;
   EventDescription event = FindRegisteredEvent(name);
   Check(System().UnloadSampleData(event));
   Check(System().ReleaseAllInstances(event));
@@ -162,6 +177,9 @@ void UnloadEvent(const std::string& name) {
 }
 
 void SetChaseMusic(bool on) {
+  // The music went with the system: a chasing guard that goes with the last scene at exit, after
+  // the shutdown, has nothing to turn off.
+  if (!Module().system) return;
   for (EventInstance instance : InstancesOf(kLevelMusicName)) {
     Store(System().SetParameterByName(instance, kChaseParameter, on ? 1.0f : 0.0f, false));
   }
@@ -202,5 +220,5 @@ EventSystem* GetEventSystem() { return Module().system.get(); }
 
 EventDescription FindRegisteredEvent(const std::string& name) {
   auto it = Module().events.find(name);
-  return it == Module().events.end() ? EventDescription{} : it->second;
+  return it == Module().events.end() ? EventDescription{} : it->second.event;
 }

@@ -25,8 +25,9 @@ void ShutdownAudio();
 void UpdateAudio();
 
 // Looks `path` up and loads its sample data, then files it under `name`. A name that is already
-// registered keeps its first event. A path no bank has leaves the name free.
-void RegisterEvent(const std::string& path, const std::string& name);
+// registered keeps its first event and counts one more user. A path no bank has leaves the name
+// free. True when the caller now holds the name (and owes it one UnloadEvent).
+bool RegisterEvent(const std::string& path, const std::string& name);
 // Plays a one-shot instance of the named event; it frees itself when it ends.
 void PlayEvent(const std::string& name);
 // As PlayEvent, heard from `distance` world units away in the direction `direction` (degrees
@@ -36,9 +37,11 @@ void PlayEventAt(const std::string& name, float distance, float direction);
 void StopEvent(const std::string& name);
 // True while some instance of the named event is playing (false for an unknown name).
 bool IsEventPlaying(const std::string& name);
-// Unloads the event's sample data, frees all its instances and forgets the name.
+// Gives up one registration of the name. The last one unloads the event's sample data, frees all
+// its instances and forgets the name; the others leave it to the objects that still share it.
 void UnloadEvent(const std::string& name);
-// Turns the chase layer of every "levelone" instance on (1) or off (0), fading.
+// Turns the chase layer of every "levelone" instance on (1) or off (0), fading. Nothing after the
+// shutdown.
 void SetChaseMusic(bool on);
 
 // The value of the direction parameter for a direction angle a in degrees: 180 for a sound to the
