@@ -198,6 +198,25 @@ TEST(GuardChaseTest, AGuardThatSeesThePlayerOnlyThroughGlassGoesRoundThePaneWith
   EXPECT_GT(run.At(chasedAt, "Enemy_2").x, 500.0f) << "the chase began on the player's side of the wall";
 }
 
+// Round the wall's end the guard's search brushed past the wall, so its body still overlaps the
+// wall's corner when it sees the player plainly and gives chase: it gets off the corner and catches
+// the player instead of pushing at the wall for as long as the player stays in view.
+TEST(GuardChaseTest, AChaseThatBeginsAgainstAWallCornerReachesThePlayer) {
+  ScriptedGame game;
+  const int frames = 400;
+  ScriptRun run = game.PlayLevel(PaneInAWall(), "qinput 1\n", frames, testing_support::FramesEvery(10, frames));
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+  bool caught = false;
+  std::string last;
+  for (const auto& [frame, dump] : run.dumps) {
+    caught = caught || dump.scene.gameOver;
+    if (const auto* guard = dump.Find("Enemy_2")) {
+      last = std::to_string(guard->x) + "," + std::to_string(guard->y) + " in state " + std::to_string(guard->state.value_or(-1));
+    }
+  }
+  EXPECT_TRUE(caught) << "the guard stands at " << last;
+}
+
 // The player stands in a closed room whose one window is a thin pane, right behind it, so close that
 // the guard outside notices it without looking. The guard walks at the player while it makes up
 // its mind, and the pane stops it as a wall would: it never gets through and never catches.

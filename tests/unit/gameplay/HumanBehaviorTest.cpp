@@ -290,6 +290,27 @@ TEST_F(Chasing, ASearchThatFindsNothingDropsTheHalfWalkedOldRoute) {
   EXPECT_EQ(guard->searchNode, nullptr);
 }
 
+// The ray to the player passes just below a block's corner, so the player is in view, but the
+// guard's body catches the block's bottom edge on the way. It slides along the edge and past the
+// corner to the player, whether the block comes before or after it in the object list.
+TEST_F(Chasing, AChaserSlidesPastAWallCornerThatClipsItsBodyToThePlayerInView) {
+  for (bool wallFirst : {false, true}) {
+    SCOPED_TRACE(wallFirst ? "wall listed first" : "guard listed first");
+    std::vector<ObjectRecord> records = {Guard("Enemy_2", 1000, 1000), Player(1400, 1000)};
+    records.insert(wallFirst ? records.begin() : records.end(), Wall("Wall_4", 1200, 1050, 100, 60));
+    HumanBehavior* guard = Start(records);
+    Settle();
+    Chase(guard);
+    int frames = 0;
+    for (; frames < 300 && !CurrentScene()->gameOver; ++frames) {
+      Frames(1);
+      ASSERT_EQ(guard->currentState, kFullAlert) << "the player stays in view; frame " << frames;
+    }
+    EXPECT_TRUE(CurrentScene()->gameOver) << "stuck at x " << X(Object("Enemy_2"));
+    DestroySceneList();
+  }
+}
+
 TEST_F(Chasing, AChaserReachesAndCatchesTheStandingPlayer) {
   HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000), Player(1300, 1000)});
   Settle();
