@@ -6,6 +6,9 @@
 // "Audio Error! " and the numeric code on a line of its own to standard output. That is all that
 // happens: the game goes on without the sound. Missing banks, unknown event paths and names that
 // were never registered all end this way.
+//
+// Outside the system's lifetime (before InitializeAudio, after ShutdownAudio, or when no system
+// could be made) the operations below do nothing and report nothing: there is no layer to call.
 #pragma once
 
 #include <string>
@@ -40,8 +43,7 @@ bool IsEventPlaying(const std::string& name);
 // Gives up one registration of the name. The last one unloads the event's sample data, frees all
 // its instances and forgets the name; the others leave it to the objects that still share it.
 void UnloadEvent(const std::string& name);
-// Turns the chase layer of every "levelone" instance on (1) or off (0), fading. Nothing after the
-// shutdown.
+// Turns the chase layer of every "levelone" instance on (1) or off (0), fading.
 void SetChaseMusic(bool on);
 
 // The value of the direction parameter for a direction angle a in degrees: 180 for a sound to the
