@@ -177,7 +177,10 @@ TEST(GuardChaseTest, AGuardThatSeesThePlayerOnlyThroughGlassGoesRoundThePaneWith
   int switches = 0;
   std::string trace;
   for (int i = 1; i < frames; ++i) {
-    if (states[i] != states[i - 1] && ++switches <= 20) trace += " " + std::to_string(i + 1) + ":" + std::to_string(states[i]);
+    if (states[i] != states[i - 1] && ++switches <= 20) {
+      trace += ' ';
+      trace += std::to_string(i + 1) + ":" + std::to_string(states[i]);
+    }
   }
   for (int i = 2; i < frames; ++i) {
     ASSERT_FALSE(states[i - 2] == kGuardHalfAlert && states[i - 1] == kGuardChasing && states[i] == kGuardHalfAlert)
