@@ -23,10 +23,14 @@ constexpr const char* kBankFiles[kBankCount] = {"SFX.bank", "Music.bank", "Maste
 
 struct AudioModule {
   std::unique_ptr<EventSystem> system;
-  // Answers every call with Uninitialized while no system runs, so nothing dereferences null.
-  EventSystem idle;
   BankHandle banks[kBankCount];
-  std::map<std::string, EventDescription> events;
+  // Every object of a kind registers the kind's names, so a name counts its registrations and is
+  // unloaded with the last of them.
+  struct Registration {
+    EventDescription event;
+    int users = 0;
+  };
+  std::map<std::string, Registration> events;
   AudioResult last = AudioResult::Ok;
   AudioBus music{"bus:/Music"};
   AudioBus sfx{"bus:/SFX"};
@@ -37,7 +41,13 @@ AudioModule& Module() {
   return module;
 }
 
-EventSystem& System() { return Module().system ? *Module().system : Module().idle; }
+// Outside the system's lifetime (before InitializeAudio, after ShutdownAudio, or when no system
+// could be made) there is no layer to call: the objects of the last scene go after the shutdown at
+// exit, and unit tests run the game's code without sound. Every operation asks first.
+bool Running() { return Module().system != nullptr; }
+
+// Only while Running().
+EventSystem& System() { return *Module().system; }
 
 // Stores the result and reports a failure on standard output.
 AudioResult Check(AudioResult result) {
@@ -110,17 +120,28 @@ void ShutdownAudio() {
   m.sfx.handle = BusHandle{};
 }
 
-void UpdateAudio() { Check(System().Update()); }
+void UpdateAudio() {
+  if (Running()) Check(System().Update());
+}
 
-void RegisterEvent(const std::string& path, const std::string& name) {
+bool RegisterEvent(const std::string& path, const std::string& name) {
+  if (!Running()) return false;
   EventDescription event;
   AudioResult found = Check(System().GetEvent(path, &event));
+  auto held = Module().events.find(name);
+  if (held != Module().events.end()) {
+    ++held->second.users;
+    return true;
+  }
   Check(System().LoadSampleData(event));
   // A failed look-up does not claim the name, so a later registration with a good path still works.
-  if (found == AudioResult::Ok) Module().events.emplace(name, event);
+  if (found != AudioResult::Ok) return false;
+  Module().events.emplace(name, AudioModule::Registration{event, 1});
+  return true;
 }
 
 void PlayEvent(const std::string& name) {
+  if (!Running()) return;
   EventInstance instance;
   Check(System().CreateInstance(FindRegisteredEvent(name), &instance));
   Check(System().Start(instance));
@@ -128,6 +149,7 @@ void PlayEvent(const std::string& name) {
 }
 
 void PlayEventAt(const std::string& name, float distance, float direction) {
+  if (!Running()) return;
   EventInstance instance;
   Check(System().CreateInstance(FindRegisteredEvent(name), &instance));
   Check(System().SetParameterByName(instance, kDistanceParameter, distance));
@@ -137,10 +159,12 @@ void PlayEventAt(const std::string& name, float distance, float direction) {
 }
 
 void StopEvent(const std::string& name) {
+  if (!Running()) return;
   for (EventInstance instance : InstancesOf(name)) System().Stop(instance);
 }
 
 bool IsEventPlaying(const std::string& name) {
+  if (!Running()) return false;
   for (EventInstance instance : InstancesOf(name)) {
     PlaybackState state = PlaybackState::Stopped;
     if (System().GetPlaybackState(instance, &state) == AudioResult::Ok && state == PlaybackState::Playing) return true;
@@ -151,10 +175,12 @@ bool IsEventPlaying(const std::string& name) {
 void UnloadEvent(const std::string& name) {
   // Objects still alive when the audio system has shut down (the last scene's, at exit) have
   // nothing left to unload: the system freed every event with itself.
-  if (!Module().system) {
+  if (!Running()) {
     Module().events.erase(name);
     return;
   }
+  auto held = Module().events.find(name);
+  if (held != Module().events.end() && --held->second.users > 0) return;
   EventDescription event = FindRegisteredEvent(name);
   Check(System().UnloadSampleData(event));
   Check(System().ReleaseAllInstances(event));
@@ -162,6 +188,9 @@ void UnloadEvent(const std::string& name) {
 }
 
 void SetChaseMusic(bool on) {
+  // The music went with the system: a chasing guard that goes with the last scene at exit, after
+  // the shutdown, has nothing to turn off.
+  if (!Running()) return;
   for (EventInstance instance : InstancesOf(kLevelMusicName)) {
     Store(System().SetParameterByName(instance, kChaseParameter, on ? 1.0f : 0.0f, false));
   }
@@ -177,19 +206,23 @@ float DirectionParameter(float a) {
   return 0.0f;  // exactly 90 or 270, outside 0..360, or not a number
 }
 
-void AudioBus::SetVolume(float volume) { Check(System().SetBusVolume(handle, volume)); }
+void AudioBus::SetVolume(float volume) {
+  if (Running()) Check(System().SetBusVolume(handle, volume));
+}
 
 float AudioBus::GetVolume() {
   float volume = 0.0f;
-  Check(System().GetBusVolume(handle, &volume));
+  if (Running()) Check(System().GetBusVolume(handle, &volume));
   return volume;
 }
 
-void AudioBus::SetMute(bool mute) { Check(System().SetBusMute(handle, mute)); }
+void AudioBus::SetMute(bool mute) {
+  if (Running()) Check(System().SetBusMute(handle, mute));
+}
 
 bool AudioBus::GetMute() {
   bool mute = false;
-  Check(System().GetBusMute(handle, &mute));
+  if (Running()) Check(System().GetBusMute(handle, &mute));
   return mute;
 }
 
@@ -202,5 +235,5 @@ EventSystem* GetEventSystem() { return Module().system.get(); }
 
 EventDescription FindRegisteredEvent(const std::string& name) {
   auto it = Module().events.find(name);
-  return it == Module().events.end() ? EventDescription{} : it->second;
+  return it == Module().events.end() ? EventDescription{} : it->second.event;
 }

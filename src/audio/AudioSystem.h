@@ -6,6 +6,9 @@
 // "Audio Error! " and the numeric code on a line of its own to standard output. That is all that
 // happens: the game goes on without the sound. Missing banks, unknown event paths and names that
 // were never registered all end this way.
+//
+// Outside the system's lifetime (before InitializeAudio, after ShutdownAudio, or when no system
+// could be made) the operations below do nothing and report nothing: there is no layer to call.
 #pragma once
 
 #include <string>
@@ -25,8 +28,9 @@ void ShutdownAudio();
 void UpdateAudio();
 
 // Looks `path` up and loads its sample data, then files it under `name`. A name that is already
-// registered keeps its first event. A path no bank has leaves the name free.
-void RegisterEvent(const std::string& path, const std::string& name);
+// registered keeps its first event and counts one more user. A path no bank has leaves the name
+// free. True when the caller now holds the name (and owes it one UnloadEvent).
+bool RegisterEvent(const std::string& path, const std::string& name);
 // Plays a one-shot instance of the named event; it frees itself when it ends.
 void PlayEvent(const std::string& name);
 // As PlayEvent, heard from `distance` world units away in the direction `direction` (degrees
@@ -36,7 +40,8 @@ void PlayEventAt(const std::string& name, float distance, float direction);
 void StopEvent(const std::string& name);
 // True while some instance of the named event is playing (false for an unknown name).
 bool IsEventPlaying(const std::string& name);
-// Unloads the event's sample data, frees all its instances and forgets the name.
+// Gives up one registration of the name. The last one unloads the event's sample data, frees all
+// its instances and forgets the name; the others leave it to the objects that still share it.
 void UnloadEvent(const std::string& name);
 // Turns the chase layer of every "levelone" instance on (1) or off (0), fading.
 void SetChaseMusic(bool on);

@@ -333,8 +333,10 @@ void HumanBehavior::HalfAlert(const View& view, float dt) {
   } else {
     AdvanceSearch();
   }
+  // Seen only through glass the chase would drop again at once (and this search take it up on the
+  // next frame): the guard keeps to its way round the pane, or stands and searches.
   const float far = tuning.max_detection_radius;
-  if (sighting.seen && !PlayerHidden() && view.distanceSquared <= far * far) {
+  if (sighting.seen && !sighting.throughGlass && !PlayerHidden() && view.distanceSquared <= far * far) {
     aggro = tuning.max_aggro;
     nextState = human_state::kFullAlert;
   }
@@ -345,7 +347,8 @@ void HumanBehavior::Stun(const View& view, float dt) {
   if (stunTimer <= 0.0f) {
     stunTimer = tuning.stun_max_time;
     const Sighting sighting = SightTest(view);
-    if (sighting.seen && !PlayerHidden()) {
+    // As for a search: a chase on a sighting through glass would end on its first frame.
+    if (sighting.seen && !sighting.throughGlass && !PlayerHidden()) {
       aggro = tuning.max_aggro;
       nextState = human_state::kFullAlert;
     } else if (previousState == human_state::kIdle || previousState == human_state::kPatrol) {
@@ -407,6 +410,12 @@ void HumanBehavior::GiveUp(const View& view, float dt) {
     const Transform* node = searchNode->GetTransform();
     s[0] = node->position[0] - view.at->position[0];
     s[1] = node->position[1] - view.at->position[1];
+  } else if (homeUnplanned) {
+    // No way home could be planned (a post off the path grid, say): straight back.
+    float home[2];
+    Home(home);
+    s[0] = home[0] - view.at->position[0];
+    s[1] = home[1] - view.at->position[1];
   }
   const Sighting sighting = SightTest(view);
   Watch(view, sighting, dt);
@@ -417,8 +426,10 @@ void HumanBehavior::GiveUp(const View& view, float dt) {
   } else if (searchNode != nullptr) {
     AdvanceSearch();
   } else if (patrolPath != nullptr) {
+    homeUnplanned = false;
     nextState = human_state::kPatrol;
   } else {
+    homeUnplanned = false;
     view.at->rotation = spawnRotation;
     nextState = human_state::kIdle;
   }
@@ -451,16 +462,20 @@ void HumanBehavior::Watch(const View& view, const Sighting& sighting, float dt) 
     }
     return;
   }
-  if (onDuty && aggro == 0.0f) {
+  const float modifier = view.playerStill ? tuning.detection_idle_speed_mod : tuning.detection_run_speed_mod;
+  const float near = tuning.min_detection_radius;
+  const bool onTop = view.distanceSquared <= 0.0f;  // standing on the guard fills the meter at once
+  const float gain = onTop ? tuning.max_aggro : (near * near / view.distanceSquared) * dt * modifier * tuning.distance_mod;
+  // The alert waits for the meter to move: a paused frame (dt 0) leaves it at 0, and would
+  // otherwise sound the alert again on every frame of the pause.
+  if (onDuty && aggro == 0.0f && gain > 0.0f) {
     PlayAt(owner, "halfalert_e");
     StartEmitters(owner, "notice");
   }
-  const float modifier = view.playerStill ? tuning.detection_idle_speed_mod : tuning.detection_run_speed_mod;
-  const float near = tuning.min_detection_radius;
-  if (view.distanceSquared > 0.0f) {
-    aggro += (near * near / view.distanceSquared) * dt * modifier * tuning.distance_mod;
+  if (onTop) {
+    aggro = tuning.max_aggro;
   } else {
-    aggro = tuning.max_aggro;  // standing on the guard
+    aggro += gain;
   }
   if (currentState == human_state::kGiveUp) {
     for (int i = 0; i < 3; ++i) lastSeenPosition[i] = view.playerPosition[i];
@@ -490,21 +505,30 @@ bool HumanBehavior::WithinCatch(const View& view) const {
 
 // ---- routes ------------------------------------------------------------------------------------
 
-void HumanBehavior::PlanTo(float x, float y) {
+bool HumanBehavior::PlanTo(float x, float y) {
   const Transform* at = owner->GetTransform();
   const std::vector<GridCell> cells = FindPath(WorldToCell(at->position[0], at->position[1]), WorldToCell(x, y));
-  // Nothing found keeps the route the guard had.
-  if (!cells.empty()) ReplaceSearchPath(BuildSearchPath(cells));
+  // Nothing found leaves the guard without a route: an older one, half walked, leads elsewhere.
+  ReplaceSearchPath(cells.empty() ? nullptr : BuildSearchPath(cells));
+  return searchNode != nullptr;
 }
 
 void HumanBehavior::PlanToLastSeen() { PlanTo(lastSeenPosition[0], lastSeenPosition[1]); }
 
 void HumanBehavior::PlanWayBack() {
+  float home[2];
+  Home(home);
+  homeUnplanned = !PlanTo(home[0], home[1]);
+}
+
+void HumanBehavior::Home(float* xy) const {
   if (currentNode != nullptr) {
     const Transform* node = currentNode->GetTransform();
-    PlanTo(node->position[0], node->position[1]);
+    xy[0] = node->position[0];
+    xy[1] = node->position[1];
   } else {
-    PlanTo(spawnPosition[0], spawnPosition[1]);
+    xy[0] = spawnPosition[0];
+    xy[1] = spawnPosition[1];
   }
 }
 

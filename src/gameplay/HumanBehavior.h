@@ -44,6 +44,7 @@ class HumanBehavior final : public Behavior {
   float spawnRotation = 0.0f;
   float lastSeenPosition[3] = {0.0f, 0.0f, 0.0f};
   bool countedAsChaser = false;
+  bool homeUnplanned = false;  // no way back could be planned: the guard gives up walking straight home
   AggroBar bar;
 
  protected:
@@ -65,9 +66,12 @@ class HumanBehavior final : public Behavior {
   Sighting SightTest(const View& view);
   void Watch(const View& view, const Sighting& sighting, float dt);
   bool WithinCatch(const View& view) const;
-  void PlanTo(float x, float y);
+  // Replaces the search route with one to (x, y); false (and no route) when none was found.
+  bool PlanTo(float x, float y);
   void PlanToLastSeen();
   void PlanWayBack();
+  // Where the guard belongs: its patrol node, or without a path where it was created.
+  void Home(float* xy) const;
   void AdvanceSearch();
   void AdvancePatrol();
   void ReplaceSearchPath(PathNode* path);

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "app/EditorLink.h"
 #include "app/Logger.h"
 #include "audio/AudioSystem.h"
 #include "gameplay/BehaviorStates.h"
@@ -78,7 +77,8 @@ void StartLevel(Level& level) {
   level.foodCount = 0;
   level.foodCollected = 0;
   level.goalReached = false;
-  if (!EditorHalted()) RegisterFoodSounds();
+  // Also while the editor holds the level stopped: its "Run" plays on without starting it again.
+  RegisterFoodSounds();
   ResetHud();
   ResetEscapeSignal();
   ResetPlayerShared();

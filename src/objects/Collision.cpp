@@ -355,6 +355,13 @@ bool BoxCollision::CheckCollision(Collision* other) {
             RestartCollisionEmitters(mover);
             return true;
           }
+        } else if (moverType == ObjectType::Enemy) {
+          // An intact pane is a wall to a guard (a shattered one has no shape left to meet).
+          if (PassesVents(mover)) return false;
+          if (touching()) {
+            Stop(mover, kinematics, edge);
+            return true;
+          }
         } else {
           return false;
         }

@@ -9,8 +9,9 @@
 //       as much food as its goal. It also names what the scene start would skip without a word: a
 //       record whose type word is unknown or whose name gives no number after its "_", and a vent
 //       listed before the player (a vent only takes the player in when it comes after it in the
-//       list). One line per problem, prefixed with the file name; the exit code
-//       is 1 when there was any problem.
+//       list). It names guards, patrol nodes and food that lie outside the guards' path grid,
+//       where no guard can plan a way. One line per problem, prefixed with the file name; the exit
+//       code is 1 when there was any problem.
 //
 //   quillmarch-level check --solution SOLUTION.qinput LEVEL
 //   quillmarch-level check --solutions FILE...
@@ -44,6 +45,7 @@
 #include "app/Options.h"
 #include "app/ScriptedInput.h"
 #include "gameplay/GameplayHooks.h"
+#include "gameplay/PathGrid.h"
 #include "platform/Platform.h"
 #include "scenes/SceneManager.h"
 #include "objects/ObjectType.h"
@@ -98,6 +100,7 @@ class Checker {
     CheckRecords(level);
     CheckLinks(level);
     CheckLevelRules(level);
+    CheckPathGrid(level);
   }
   int Count() const { return problems_; }
 
@@ -226,6 +229,25 @@ class Checker {
     if (food < level.foodGoal) {
       Problem("the food goal is " + std::to_string(level.foodGoal) + " but the level holds only " +
               std::to_string(food) + " food");
+    }
+  }
+
+  // Guards plan their searches and their ways back on the path grid: a guard or a patrol node
+  // outside it cannot be reached by a planned way, nor can food the player is chased to.
+  void CheckPathGrid(const Level& level) {
+    for (const ObjectRecord& o : level.objects) {
+      const char* kind = nullptr;
+      switch (static_cast<ObjectType>(o.type)) {
+        case ObjectType::Enemy: kind = "guard"; break;
+        case ObjectType::Node: kind = "patrol node"; break;
+        case ObjectType::Food: kind = "food"; break;
+        default: continue;
+      }
+      if (IsInsideGrid(WorldToCell(o.translationX, o.translationY))) continue;
+      char where[96];
+      std::snprintf(where, sizeof where, " at (%g, %g)", o.translationX, o.translationY);
+      Problem(std::string(kind) + " " + o.id + where +
+              " lies outside the guards' path grid, where no guard can plan a way to or from it");
     }
   }
 

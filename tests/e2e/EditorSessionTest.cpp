@@ -48,11 +48,12 @@ TEST(EditorSessionTest, AGuardWithAPatrolPathPlacedByClickingIsSavedCheckedAndPl
   ASSERT_TRUE(wall && guard && first && second && Find(*level, "Food_1") && Find(*level, "Player_2") &&
               Find(*level, "Collection_3") && Find(*level, "Escapezone_4"));
   EXPECT_NEAR(wall->translationX, -300.0f, 2.0f);
+  EXPECT_NEAR(guard->translationX, 150.0f, 2.0f);
   EXPECT_NEAR(guard->translationY, 150.0f, 2.0f);
   EXPECT_EQ(guard->nextId, "Node_6");
   EXPECT_EQ(first->nextId, "Node_7");
   EXPECT_EQ(second->nextId, "");
-  EXPECT_NEAR(second->translationX, 200.0f, 2.0f);
+  EXPECT_NEAR(second->translationX, 350.0f, 2.0f);
 
   // The level tool reads it as the game does and finds nothing wrong.
   const std::string tool = BinaryDir() + "/quillmarch-level";
@@ -77,10 +78,10 @@ TEST(EditorSessionTest, AGuardWithAPatrolPathPlacedByClickingIsSavedCheckedAndPl
   // Two seconds in it has come to the first node's line, four seconds in it walks on towards the
   // second node at the other end of the path.
   const testing_support::DumpedObject& atFirst = played.At(100, "Enemy_5");
-  EXPECT_LT(atFirst.x, -120.0f);
+  EXPECT_LT(atFirst.x, 30.0f);
   EXPECT_NEAR(atFirst.y, 300.0f, 20.0f);
   const testing_support::DumpedObject& atSecond = played.At(200, "Enemy_5");
-  EXPECT_GT(atSecond.x, 120.0f);
+  EXPECT_GT(atSecond.x, 270.0f);
   EXPECT_NEAR(atSecond.y, 300.0f, 20.0f);
 }
 

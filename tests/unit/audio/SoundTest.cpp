@@ -61,31 +61,66 @@ TEST_F(SoundTest, AddingTwiceKeepsTheSecondPathButTheSystemKeepsTheFirstEvent) {
   EXPECT_EQ(sound.GetSounds().at("ghost"), "");
 }
 
-TEST_F(SoundTest, DestroyingOneOfTwoObjectsUnloadsTheSharedNameForBoth) {
+// Objects of one kind share their names: the name stays for the others until the last object that
+// registered it goes.
+TEST_F(SoundTest, ASharedNameStaysUntilTheLastObjectThatRegisteredItGoes) {
   std::unique_ptr<GameObject> first = Guard("Enemy_1");
   std::unique_ptr<GameObject> second = Guard("Enemy_2");
   CaptureStdout();
-  PlayEventAt("footstep_e", 100.0f, 0.0f);
-  EXPECT_EQ(GetCapturedStdout(), "");
-
   first.reset();
-  EXPECT_EQ(FindRegisteredEvent("footstep_e").generation, 0u) << "the name is gone from the table";
-  EXPECT_TRUE(InstancesOf("footstep_e").empty());
-  CaptureStdout();
-  PlayEvent("footstep_e");
-  EXPECT_EQ(ErrorLines(GetCapturedStdout()), 3) << "the surviving guard's steps are silent too";
-  EXPECT_EQ(second->FindComponent<Sound>()->GetSounds().count("footstep_e"), 1u);
+  PlayEventAt("footstep_e", 100.0f, 0.0f);
+  EXPECT_EQ(GetCapturedStdout(), "") << "the surviving guard's steps still sound";
+  EXPECT_EQ(InstancesOf("footstep_e").size(), 1u);
 
-  // Until someone registers the name again.
+  // A later object joins the survivor; the survivor's going leaves the name to it.
   std::unique_ptr<GameObject> third = Guard("Enemy_3");
   CaptureStdout();
+  second.reset();
   PlayEvent("footstep_e");
   EXPECT_EQ(GetCapturedStdout(), "");
-  // The second guard's destruction unloads it once more; unloading an unknown name reports twice.
-  third.reset();
+
+  // The last one takes the name and its instances with it.
   CaptureStdout();
-  second.reset();
+  third.reset();
+  EXPECT_EQ(GetCapturedStdout(), "");
+  EXPECT_EQ(FindRegisteredEvent("footstep_e").generation, 0u) << "the name is gone from the table";
+  CaptureStdout();
+  PlayEvent("footstep_e");
+  EXPECT_EQ(ErrorLines(GetCapturedStdout()), 3);
+}
+
+// A registration that failed holds nothing: its object's going unloads nothing, neither its own
+// name nor the same name another object registers later.
+TEST_F(SoundTest, AnObjectWhoseRegistrationFailedUnloadsNothing) {
+  CaptureStdout();
+  std::unique_ptr<GameObject> broken = Guard("Enemy_1", "event:/No/Such");
   EXPECT_EQ(ErrorLines(GetCapturedStdout()), 2);
+  std::unique_ptr<GameObject> good = Guard("Enemy_2");
+  CaptureStdout();
+  broken.reset();
+  PlayEvent("footstep_e");
+  EXPECT_EQ(GetCapturedStdout(), "");
+}
+
+// The editor's "Load" and the player attribute file remove a name and load it again: the other
+// objects that share it keep it throughout.
+TEST_F(SoundTest, RemovingAndLoadingAgainKeepsTheNameForTheOthers) {
+  std::unique_ptr<GameObject> first = Guard("Enemy_1");
+  std::unique_ptr<GameObject> second = Guard("Enemy_2");
+  Sound* sound = first->FindComponent<Sound>();
+  CaptureStdout();
+  sound->RemoveSound("footstep_e");
+  PlayEvent("footstep_e");
+  sound->AddSound("footstep_e", kSteps);
+  sound->LoadSound("footstep_e");
+  sound->LoadSound("footstep_e");  // twice: still one hold
+  second.reset();
+  PlayEvent("footstep_e");
+  EXPECT_EQ(GetCapturedStdout(), "");
+  CaptureStdout();
+  first.reset();
+  PlayEvent("footstep_e");
+  EXPECT_EQ(ErrorLines(GetCapturedStdout()), 3);
 }
 
 TEST_F(SoundTest, RemoveSoundUnloadsAndForgetsTheName) {

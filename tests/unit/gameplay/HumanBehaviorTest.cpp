@@ -4,7 +4,9 @@
 
 #include "app/KeyCodes.h"
 #include "graphics/ParticleEmitter.h"
+#include "audio/AudioSystem.h"
 #include "support/TestSupport.h"
+#include "unit/audio/AudioTestHelpers.h"
 #include "GuardScene.h"
 
 namespace guard_test {
@@ -97,6 +99,47 @@ TEST_F(Watching, AFullMeterThroughGlassSendsAPatrolToSearchRoundItNotToGrace) {
   }
   EXPECT_TRUE(detoured);
   EXPECT_NEAR(X(last), 1300.0f, 13.0f);
+}
+
+// While the game is paused every update gets a frame time of 0, so a meter at 0 stays at 0: the
+// alert of a guard that has just caught sight of the player sounds once, when play goes on.
+class WatchingAloud : public GuardScene {
+ protected:
+  void SetUp() override {
+    audio_test::UseAudioDriver("dummy");
+    testing::internal::CaptureStdout();
+    InitializeAudio(audio_test::MusicFolder());
+    testing::internal::GetCapturedStdout();
+    // Loading the scene list registers the music a level start plays; this level is built by hand.
+    RegisterEvent("event:/Music/MenuMusic", "menu");
+    RegisterEvent("event:/Music/LevelOneMusic", "levelone");
+    GuardScene::SetUp();
+  }
+  void TearDown() override {
+    GuardScene::TearDown();
+    ShutdownAudio();
+  }
+  static size_t Alerts() { return audio_test::InstancesOf("halfalert_e").size(); }
+  void PausedFrames(int n) {
+    for (int i = 0; i < n; ++i) {
+      UpdateObjects(0.0f);
+      CopyPreviousInput();
+    }
+  }
+};
+
+TEST_F(WatchingAloud, AGuardWhoseMeterIsEmptyAlertsOnceWhenPlayGoesOnNotEveryPausedFrame) {
+  HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000), Player(1300, 1000)});
+  PausedFrames(40);
+  ASSERT_EQ(guard->currentState, kIdle);
+  EXPECT_EQ(guard->aggro, 0.0f);
+  EXPECT_EQ(Alerts(), 0u);
+  Frames(1);
+  EXPECT_EQ(Alerts(), 1u);
+  EXPECT_GT(guard->aggro, 0.0f);
+  PausedFrames(20);
+  Frames(5);
+  EXPECT_EQ(Alerts(), 1u);
 }
 
 // ---- patrols -----------------------------------------------------------------------------------
@@ -212,6 +255,65 @@ TEST_F(Chasing, AGuardSeeingThePlayerOnlyThroughGlassSearchesAndAChaseSearchesRo
   EXPECT_TRUE(HumanShared().chaseMusic);  // still counted while it searches
 }
 
+// Through glass a search never turns into a chase, which would drop at once on the same sighting:
+// the guard follows its way round the pane (or stands and searches) instead of switching state on
+// every frame. A stunned guard that wakes to see the player only through glass searches too.
+TEST_F(Chasing, ASightingThroughGlassNeverTurnsASearchOrAStunIntoAChase) {
+  HumanBehavior* guard =
+      Start({Guard("Enemy_2", 1000, 1000), Glass("Glass_4", 1150, 1000, 10, 200), Player(1300, 1000)});
+  ASSERT_GT(SecondsUntil(guard, kHalfAlert, 3.0f), 0.0f);
+  for (int n = 0; n < 100; ++n) {
+    Frames(1);
+    ASSERT_NE(guard->currentState, kFullAlert) << "frame " << n;
+  }
+  EXPECT_FALSE(HumanShared().chaseMusic);
+
+  guard->nextState = kStun;
+  Frames(1);
+  ASSERT_EQ(guard->currentState, kStun);
+  EXPECT_GT(SecondsUntil(guard, kHalfAlert, 2.5f), 1.9f);
+  EXPECT_FALSE(HumanShared().chaseMusic);
+}
+
+// A new search that finds nothing (here: the player was last seen below the path grid) leaves the
+// guard without a route, not on the half-walked route of an earlier search that leads elsewhere.
+TEST_F(Chasing, ASearchThatFindsNothingDropsTheHalfWalkedOldRoute) {
+  HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000), Player(-50, -150)});
+  Settle();
+  guard->aggro = HumanTuningValues().max_aggro;
+  Chase(guard);  // the player is out of the guard's cone: a search for where it was last seen
+  Frames(40);
+  ASSERT_EQ(guard->currentState, kHalfAlert);
+  ASSERT_NE(guard->searchNode, nullptr) << "the first search should have found a route";
+  // Walking that route the guard now faces the player, far off and outside the grid.
+  guard->nextState = kFullAlert;
+  Frames(2);
+  ASSERT_EQ(guard->currentState, kHalfAlert);
+  EXPECT_FLOAT_EQ(guard->lastSeenPosition[1], -150.0f);
+  EXPECT_EQ(guard->searchNode, nullptr);
+}
+
+// The ray to the player passes just below a block's corner, so the player is in view, but the
+// guard's body catches the block's bottom edge on the way. It slides along the edge and past the
+// corner to the player, whether the block comes before or after it in the object list.
+TEST_F(Chasing, AChaserSlidesPastAWallCornerThatClipsItsBodyToThePlayerInView) {
+  for (bool wallFirst : {false, true}) {
+    SCOPED_TRACE(wallFirst ? "wall listed first" : "guard listed first");
+    std::vector<ObjectRecord> records = {Guard("Enemy_2", 1000, 1000), Player(1400, 1000)};
+    records.insert(wallFirst ? records.begin() : records.end(), Wall("Wall_4", 1200, 1050, 100, 60));
+    HumanBehavior* guard = Start(records);
+    Settle();
+    Chase(guard);
+    int frames = 0;
+    for (; frames < 300 && !CurrentScene()->gameOver; ++frames) {
+      Frames(1);
+      ASSERT_EQ(guard->currentState, kFullAlert) << "the player stays in view; frame " << frames;
+    }
+    EXPECT_TRUE(CurrentScene()->gameOver) << "stuck at x " << X(Object("Enemy_2"));
+    DestroySceneList();
+  }
+}
+
 TEST_F(Chasing, AChaserReachesAndCatchesTheStandingPlayer) {
   HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000), Player(1300, 1000)});
   Settle();
@@ -285,6 +387,36 @@ TEST_F(Chasing, TheDeveloperKillEndsTheGame) {
   Frames(1);
   EXPECT_TRUE(CurrentScene()->gameOver);
   EXPECT_EQ(BehaviorOf(ThePlayer())->nextState, player_state::kDeath);
+}
+
+// ---- the way back -------------------------------------------------------------------------------
+
+class GivingUp : public GuardScene {
+ protected:
+  // Puts the guard at (x, y), calm, in a search that has nothing left to search: it plans its way
+  // back and gives up.
+  void LoseThePlayerAt(HumanBehavior* guard, float x, float y) {
+    GameObject* body = Object("Enemy_2");
+    body->GetTransform()->position[0] = x;
+    body->GetTransform()->position[1] = y;
+    KinematicsOf(body)->StartAtOwner();
+    guard->aggro = 0.0f;
+    guard->nextState = kHalfAlert;
+    Frames(2);
+    ASSERT_EQ(guard->currentState, kGiveUp);
+  }
+};
+
+// A post outside the path grid (left of it) can be planned to from nowhere: the guard walks straight
+// back, turns to face where it faced before and stands there again.
+TEST_F(GivingUp, AGuardWhoseWayBackCannotBePlannedWalksStraightHome) {
+  HumanBehavior* guard = Start({Guard("Enemy_2", -400, 1000, 90.0f), Player(3000, 3000)});
+  Settle();
+  LoseThePlayerAt(guard, -150, 1200);
+  EXPECT_GT(SecondsUntil(guard, kIdle, 4.0f), 0.0f);
+  EXPECT_NEAR(X(Object("Enemy_2")), -400.0f, 15.0f);
+  EXPECT_NEAR(Y(Object("Enemy_2")), 1000.0f, 15.0f);
+  EXPECT_FLOAT_EQ(Object("Enemy_2")->GetTransform()->rotation, 90.0f);
 }
 
 // ---- the stun ----------------------------------------------------------------------------------

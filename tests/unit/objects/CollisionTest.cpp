@@ -411,8 +411,10 @@ TEST_F(CollisionTest, PlayerOverAVentRaisesTheFlagOnly) {
   ExpectPosition(player, 10.0f, 0.0f, 3.0f);
 }
 
+// An intact pane is a wall to a guard.
 TEST_F(CollisionTest, EnemyThatPassesVentsIsNeitherStoppedNorBounced) {
-  for (ObjectType boxType : {ObjectType::Wall, ObjectType::Vent, ObjectType::EscapeBarrier}) {
+  for (ObjectType boxType : {ObjectType::Wall, ObjectType::Vent, ObjectType::EscapeBarrier, ObjectType::Glass}) {
+    SCOPED_TRACE(static_cast<int>(boxType));
     GameObject* box = Keep(MakeBox(boxType, 0.0f, 0.0f, 100.0f, 100.0f));
     GameObject* enemy = Keep(MakeCircle(ObjectType::Enemy, 0.0f, 0.0f, 30.0f));
     fake.passesVents = true;
