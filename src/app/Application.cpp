@@ -9,6 +9,7 @@
 
 #include "app/EditorLink.h"
 #include "app/FrameClock.h"
+#include "app/GameFolders.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Logger.h"
@@ -24,6 +25,7 @@
 #include "platform/Platform.h"
 #include "scenes/SceneManager.h"
 #include "ui/Settings.h"
+#include "ui/WriteNotice.h"
 
 namespace {
 
@@ -54,19 +56,40 @@ void LogLine(const char* format, int value) {
   Log(line, LogLevel::Info);
 }
 
-// Relative paths of --input, --record, --state-log and --dump-objects against the current folder.
+// Relative paths of --input, --record, --state-log, --dump-objects and --screenshot against the
+// current folder.
 void MakeScriptPathsAbsolute(RunOptions* options) {
   auto absolute = [](std::string* path) {
     std::error_code ec;
     if (!path->empty()) {
-      std::filesystem::path full = std::filesystem::absolute(*path, ec);
-      if (!ec) *path = full.string();
+      std::filesystem::path full = std::filesystem::absolute(PathFromUtf8(*path), ec);
+      if (!ec) *path = Utf8FromPath(full);
     }
   };
   absolute(&options->inputScript);
   absolute(&options->recordScript);
   absolute(&options->stateLog);
   for (DumpRequest& dump : options->dumps) absolute(&dump.file);
+  for (ScreenshotRequest& shot : options->screenshots) absolute(&shot.file);
+}
+
+// The player's own Config.lullwick in the per-user folder wins over the shipped one.
+std::string ConfigToRead() {
+  const std::string& user = UserFolder();
+  const std::string personal = user + "Config.lullwick";
+  std::error_code ec;
+  if (!user.empty() && std::filesystem::is_regular_file(PathFromUtf8(personal), ec)) return personal;
+  return kConfigPath;
+}
+
+// The log goes to the per-user folder; without one it is not written, and the player is told why.
+void OpenLogFile() {
+  const std::string path = UserFilePath("output.log");
+  if (path.empty()) {
+    std::fprintf(stderr, "quillmarch: there is no per-user folder to write the log in\n");
+    return;
+  }
+  AddLogFile(path);
 }
 
 }  // namespace
@@ -77,10 +100,10 @@ ApplicationHooks& GetApplicationHooks() { return Module().hooks; }
 
 bool Application::Initialize() {
   // 1-2. Configuration and the log file.
-  flags_ = ReadConfig(kConfigPath);
+  flags_ = ReadConfig(ConfigToRead());
   SetLogToFile(flags_.logToFile);
   GetEditorLink().enabled = flags_.editorEnabled != 0;
-  if (flags_.logToFile != 0) AddLogFile("./output.log");
+  if (flags_.logToFile != 0) OpenLogFile();
 
   // 3. The application pointer.
   Module().app = this;
@@ -188,6 +211,8 @@ bool Application::Pass() {
 
   bool keepGoing = Frame();
   ++framesRun_;
+  // A notice of a file that could not be written stays its time even while the game is paused.
+  TickWriteNotice(Clock().timer.lastFrameMs / 1000.0f);
   AdvanceInputScript();
 
   CopyPreviousInput();
@@ -284,6 +309,10 @@ int RunGame(int argc, char** argv) {
     std::fprintf(stderr, "quillmarch: %s\n%s", error.c_str(), RunOptionsUsage().c_str());
     return 2;
   }
+  if (options.help || options.version) {
+    std::fputs(options.help ? RunOptionsUsage().c_str() : VersionLine().c_str(), stdout);
+    return 0;
+  }
   // Files named on the command line are where the user was, not in the data folder.
   MakeScriptPathsAbsolute(&options);
   SetRunOptions(options);
@@ -293,12 +322,22 @@ int RunGame(int argc, char** argv) {
     return 2;
   }
 
-  // The game's data sits beside the executable (or in --data DIR); that folder becomes the working
-  // folder so "./Config.lullwick" and "./Assets/..." resolve there.
-  std::string dataDir = options.dataDir.empty() ? platform::ExecutableDirectory() : options.dataDir;
-  if (!dataDir.empty()) {
+  // The game's data sits beside the executable, or in ../share/quillmarch from it when installed
+  // (or in --data DIR); that folder becomes the working folder so "./Config.lullwick" and
+  // "./Assets/..." resolve there.
+  std::string dataDir = options.dataDir;
+  if (dataDir.empty()) {
+    std::string looked;
+    dataDir = FindDataFolder(platform::ExecutableDirectory(), &looked);
+    if (dataDir.empty()) {
+      std::fprintf(stderr, "quillmarch: the game's data (Shaders/ and Assets/) is not in %s; name its folder with --data DIR\n",
+                   looked.c_str());
+      return 1;
+    }
+  }
+  {
     std::error_code ec;
-    std::filesystem::current_path(dataDir, ec);
+    std::filesystem::current_path(PathFromUtf8(dataDir), ec);
     if (ec) {
       std::fprintf(stderr, "quillmarch: cannot use the data folder %s: %s\n", dataDir.c_str(), ec.message().c_str());
       return 2;
@@ -322,12 +361,19 @@ int RunGame(int argc, char** argv) {
   ResetPads();
   SetPadReader([](uint32_t index, PadRawState* out) { return platform::GetPlatform().ReadPad(index, out); });
   InstallGameplay();
-  if (app->Initialize()) app->Run();
+  // A start that fails (no window, no OpenGL, a shader that does not compile) is no success: its
+  // message box has gone to standard error too, and the exit code says so.
+  const bool started = app->Initialize();
+  if (started) app->Run();
   app->Shutdown();
   const int framesRun = app->FramesRun();
   app.reset();
   CloseStateLog();
   int exitCode = 0;
+  if (!started) {
+    std::fprintf(stderr, "quillmarch: the game could not start\n");
+    exitCode = 1;
+  }
   if (!FinishInputScripts(&scriptError)) {
     std::fprintf(stderr, "quillmarch: %s\n", scriptError.c_str());
     exitCode = 1;

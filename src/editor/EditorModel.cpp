@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 
 #include "app/EditorLink.h"
+#include "app/GameFolders.h"
 #include "audio/AudioSystem.h"
 #include "audio/Sound.h"
 #include "graphics/Texture.h"
@@ -19,6 +22,7 @@
 #include "scenes/AttributeFile.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "ui/WriteNotice.h"
 
 namespace {
 
@@ -405,12 +409,38 @@ void SyncRecordsFromObjects(Level& level) {
   }
 }
 
+namespace {
+
+// An installed game's data folder is read-only: a level of it that cannot be written there is saved
+// to the same place in the player's own folder, and the editor goes on with that file. A level with
+// a value the writer refuses, or one outside the data folder, is not moved.
+bool SaveLevelToUserFolder(Level& level) {
+  const std::filesystem::path wanted = PathFromUtf8(level.path).lexically_normal();
+  const bool inData = !wanted.empty() && wanted.is_relative() && *wanted.begin() != "..";
+  std::string moved = inData && Editor().saveFailure.empty() ? UserFilePath(Utf8FromPath(wanted)) : std::string();
+  if (!moved.empty()) {
+    Level copy = level;
+    copy.path = moved;
+    if (SaveLevel(copy)) {
+      const std::string note = "The game's folder cannot be written; the level was saved to " + moved;
+      std::fprintf(stderr, "quillmarch: %s\n", note.c_str());
+      ShowErrorBox(note, Editor().errorPosition[0], Editor().errorPosition[1]);
+      level.path = moved;
+      return true;
+    }
+  }
+  ReportWriteFailure("The level could not be saved", "Could not save the level to " + level.path);
+  return false;
+}
+
+}  // namespace
+
 bool EditorSaveLevel() {
   Level* level = EditedLevel();
   if (level == nullptr) return false;
   if (Editor().stopped) SyncRecordsFromObjects(*level);
   Editor().saveFailure = FindUnwritableValue(*level);
-  if (!SaveLevel(*level)) return false;
+  if (!SaveLevel(*level) && !SaveLevelToUserFolder(*level)) return false;
   Editor().savedRevision = EditorHistory().Revision();
   RemoveBackup(level->path);
   return true;

@@ -1,10 +1,12 @@
 #include "graphics/GraphicsDevice.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
 
+#include "app/GameFolders.h"
 #include "app/Options.h"
 #include "graphics/Camera.h"
 #include "graphics/SpriteBatch.h"
@@ -114,23 +116,30 @@ std::optional<std::string> ReadSource(const std::string& file) {
   return text.str();
 }
 
-// Writes the compiler's message to "shader-error.txt" (through a temporary file, so a half-written
-// report never replaces a whole one) and tells the player where to look.
+// Writes the compiler's message to "shader-error.txt" in the player's folder (through a temporary
+// file, so a half-written report never replaces a whole one) and tells the player where to look.
 void ReportShaderError(const std::string& message, const std::string& file) {
-  const char* kReport = "shader-error.txt";
-  std::string temp = std::string(kReport) + ".tmp";
+  const std::string report = UserFilePath("shader-error.txt");
   bool written = false;
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (out) {
-      out.write(message.data(), static_cast<std::streamsize>(message.size()));
-      out.flush();
-      written = static_cast<bool>(out);
+  if (!report.empty()) {
+    const std::filesystem::path target = PathFromUtf8(report);
+    std::filesystem::path temp = target;
+    temp += ".tmp";
+    {
+      std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+      if (out) {
+        out.write(message.data(), static_cast<std::streamsize>(message.size()));
+        out.flush();
+        written = static_cast<bool>(out);
+      }
     }
+    std::error_code ec;
+    if (written) std::filesystem::rename(temp, target, ec);
+    if (!written || ec) std::filesystem::remove(temp, ec);
+    written = written && !ec;
   }
-  std::error_code ec;
-  if (written) std::filesystem::rename(temp, kReport, ec);
-  if (!written || ec) std::filesystem::remove(temp, ec);
+  if (written) std::fprintf(stderr, "quillmarch: the compiler's message is in %s\n", report.c_str());
+  else std::fprintf(stderr, "quillmarch: the compiler's message could not be written: %s\n", message.c_str());
   platform::GetPlatform().ShowMessageBox("Error compiling shader.  Check shader-error.txt for message.", file);
 }
 

@@ -93,8 +93,13 @@ std::unique_ptr<Platform> CreateSdlPlatform();
 // The headless platform: no window; the client size is the given one; timers are real.
 std::unique_ptr<Platform> CreateNullPlatform(int clientWidth = 1280, int clientHeight = 720);
 
-// The folder holding the running executable (with a trailing separator), or empty when unknown.
+// The folder holding the running executable (with a trailing separator, UTF-8), or empty when
+// unknown.
 std::string ExecutableDirectory();
+// The player's own folder for this game (SDL's per-user folder: on Linux
+// $XDG_DATA_HOME/quillmarch/, else ~/.local/share/quillmarch/), made when missing. UTF-8 with a
+// trailing separator; empty when the system gives none or it cannot be made.
+std::string UserDataDirectory();
 
 // Maps an SDL scancode to the virtual-key code the input tables use (0 when it has none).
 int ScancodeToVirtualKey(int scancode);

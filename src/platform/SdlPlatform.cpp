@@ -187,11 +187,12 @@ class SdlPlatform final : public Platform {
   }
 
   void ShowMessageBox(const std::string& text, const std::string& caption) override {
-    if (config_.noDialogs || offscreen_ || !videoInitialised_ ||
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), window_) != 0) {
-      std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-      std::fflush(stderr);
-    }
+    // Standard error gets every message too: a start that fails says why in the terminal or the
+    // session log it was started from, whether or not someone saw the box.
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    std::fflush(stderr);
+    if (config_.noDialogs || offscreen_ || !videoInitialised_) return;
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), window_);
   }
 
   void GetClientSize(int* w, int* h) const override {
@@ -408,6 +409,15 @@ std::string ExecutableDirectory() {
   if (base == nullptr) return {};
   std::string dir(base);
   SDL_free(base);
+  return dir;
+}
+
+std::string UserDataDirectory() {
+  // No organisation: the folder is named after the game alone.
+  char* folder = SDL_GetPrefPath("", "quillmarch");
+  if (folder == nullptr) return {};
+  std::string dir(folder);
+  SDL_free(folder);
   return dir;
 }
 

@@ -28,7 +28,7 @@ TEST(SpineTest, HeadlessRunLogsEveryFrameStartsOnTheFirstSplashAndExitsCleanly) 
   std::string data = MakeDataDir(dir, "10");
   RunResult r = RunGame({"--headless", "--frames", "60", "--fixed-dt", "0.02", "--data", data});
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  std::string log = ReadFile(dir.File("output.log"));
+  std::string log = ReadFile(UserFile(dir.path(), "output.log"));
   EXPECT_EQ(CountLines(log, "-INFO- FrameTime 0.020000"), 60) << log.substr(0, 400);
   // The frame rate is counted over wall-clock seconds, so its value depends on the machine's load:
   // only its line per frame is checked.
@@ -55,7 +55,7 @@ TEST(SpineTest, OffscreenWindowRunsClampsLongFramesTo25msAndShutsDownCleanly) {
                         {"SDL_VIDEODRIVER=offscreen"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(NoSanitizerReport(r)) << r.err;
-  EXPECT_EQ(CountLines(ReadFile(dir.File("output.log")), "-INFO- FrameTime 0.025000"), 30);
+  EXPECT_EQ(CountLines(ReadFile(UserFile(dir.path(), "output.log")), "-INFO- FrameTime 0.025000"), 30);
 }
 
 TEST(SpineTest, BadOptionIsRejectedWithUsage) {
@@ -72,7 +72,7 @@ TEST(SceneStartTest, SceneOptionStartsTheLevelDirectlyAndAnUnknownIdTheFirstSpla
     std::string data = MakeDataDir(dir, "10");
     RunResult r = RunGame({"--headless", "--fixed-dt", "0.025", "--frames", "3", "--data", data, "--scene", scene});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    const std::string log = ReadFile(dir.File("output.log"));
+    const std::string log = ReadFile(UserFile(dir.path(), "output.log"));
     if (std::string(scene) == "42") {
       ExpectFirstSplashOnly(log);
       continue;
@@ -99,6 +99,6 @@ TEST(MissingMusicTest, GameRunsThroughTheSplashScreensWithoutTheMusicFolder) {
   EXPECT_NE(r.out.find("Audio Error! "), std::string::npos) << "the missing banks are reported";
   EXPECT_TRUE(NoSanitizerReport(r)) << r.err;
   // The scenes went on: the first splash started and the log kept its per-frame lines to the end.
-  std::string log = ReadFile(dir.File("output.log"));
+  std::string log = ReadFile(UserFile(dir.path(), "output.log"));
   EXPECT_EQ(CountLines(log, "-INFO- FrameTime 0.025000"), 200);
 }
