@@ -118,6 +118,7 @@ bool Application::Initialize() {
   window.width = options.width;
   window.height = options.height;
   window.noDialogs = options.noDialogs || options.headless;
+  window.iconFile = "./Assets/Icons/quillmarch-64.png";
   if (!plat.OpenWindow(window)) {
     std::fprintf(stderr, "quillmarch: %s\n", plat.LastError().c_str());
   }

@@ -20,6 +20,7 @@ struct WindowConfig {
   int width = 1280;        // window size when windowed
   int height = 720;
   bool noDialogs = false;  // message boxes go to standard error
+  std::string iconFile;    // the window's icon (a PNG); empty or unreadable: the system's own
 };
 
 struct DisplayMode {

@@ -1,6 +1,7 @@
 // The SDL2 platform: one window with an OpenGL 3.3 core context, the event pump with the virtual-key
 // translation, game controllers in the XInput layout, message boxes, display modes and timers.
 #include <SDL.h>
+#include <SDL_image.h>
 
 #if defined(__linux__)
 #include <dlfcn.h>
@@ -114,6 +115,7 @@ class SdlPlatform final : public Platform {
       error_ = std::string("could not create the window: ") + SDL_GetError();
       return false;
     }
+    SetIcon(config.iconFile);
     context_ = SDL_GL_CreateContext(window_);
     PinLoadedLibraries();  // the driver is loaded now, even when it could not make the context
     if (context_ == nullptr) {
@@ -364,6 +366,15 @@ class SdlPlatform final : public Platform {
       default:
         break;
     }
+  }
+
+  // A missing or unreadable icon leaves the system's own: no reason to stop the game.
+  void SetIcon(const std::string& file) {
+    if (file.empty() || window_ == nullptr) return;
+    SDL_Surface* icon = IMG_Load(file.c_str());
+    if (icon == nullptr) return;
+    SDL_SetWindowIcon(window_, icon);
+    SDL_FreeSurface(icon);
   }
 
   void OpenPad(int deviceIndex) {
