@@ -17,7 +17,7 @@ id=net.quillmarch.Quillmarch
 for f in bin/quillmarch bin/quillmarch-level share/quillmarch/Config.lullwick share/quillmarch/Shaders/vcolor.glsl \
          share/quillmarch/Assets/Levels/level1.json share/quillmarch/Assets/Icons/quillmarch-64.png \
          share/applications/$id.desktop share/metainfo/$id.metainfo.xml share/man/man6/quillmarch.6.gz \
-         share/doc/quillmarch/copyright share/doc/quillmarch/changelog.Debian.gz; do
+         share/doc/quillmarch/copyright share/doc/quillmarch/changelog.gz; do
   [[ -e $prefix/$f ]] || fail "$f was not installed"
 done
 for size in 16 24 32 48 64 128 256; do
