@@ -175,6 +175,7 @@ void Application::HandleEvent(int kind, int key, int32_t x, int32_t y) {
     case Kind::LeftUp: plat.CaptureMouse(false); SetLeftButton(false, x, y); break;
     case Kind::RightDown: plat.CaptureMouse(true); SetRightButton(true, x, y); break;
     case Kind::RightUp: plat.CaptureMouse(false); SetRightButton(false, x, y); break;
+    case Kind::Wheel: Input().mouse.wheelX += x; Input().mouse.wheelY += y; break;
   }
 }
 

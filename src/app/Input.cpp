@@ -142,6 +142,8 @@ void CopyPreviousInput() {
   std::memcpy(Input().previousKeys, Input().keys, sizeof(Input().keys));
   Input().mouse.previousLeft = Input().mouse.left;
   Input().mouse.previousRight = Input().mouse.right;
+  Input().mouse.wheelX = 0;
+  Input().mouse.wheelY = 0;
 }
 
 void LeftDrag(float* x, float* y) {

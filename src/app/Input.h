@@ -18,6 +18,9 @@ struct MouseState {
   // The buttons as the last events left them. The capture rule clears `left` and `right` while the
   // editor's interface has the mouse; the interface itself still needs to see the button held.
   bool heldLeft = false, heldRight = false;
+  // Wheel steps turned since the last frame (y away from the user). Only the editor's interface
+  // reads them; the game has no use for the wheel.
+  int32_t wheelX = 0, wheelY = 0;
 };
 
 // The raw pad record as XInput reports it: buttons use the XInput bit masks, triggers 0..255,

@@ -141,6 +141,7 @@ void Track(const platform::Event& e) {
     case Kind::RightDown: d.right = true; break;
     case Kind::RightUp: d.right = false; break;
     case Kind::Quit: return;
+    case Kind::Wheel: return;  // the input tables' wheel is the editor's alone and is not recorded
   }
   d.cursorPlaced = true;
   d.x = e.x;

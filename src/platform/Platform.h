@@ -32,11 +32,11 @@ struct DisplayMode {
 
 // What the event pump reports to the game, already translated to virtual-key codes.
 struct Event {
-  enum class Kind { Quit, KeyDown, KeyUp, MouseMove, LeftDown, LeftUp, RightDown, RightUp };
+  enum class Kind { Quit, KeyDown, KeyUp, MouseMove, LeftDown, LeftUp, RightDown, RightUp, Wheel };
   Kind kind = Kind::Quit;
   int key = 0;      // virtual-key code for KeyDown / KeyUp
-  int32_t x = 0;    // client pixels for mouse events
-  int32_t y = 0;
+  int32_t x = 0;    // client pixels for mouse events; wheel steps for Wheel (x right, y away from
+  int32_t y = 0;    // the user)
 };
 
 class Platform {

@@ -357,6 +357,12 @@ class SdlPlatform final : public Platform {
         deliver(out);
         break;
       }
+      case SDL_MOUSEWHEEL:
+        out.kind = Event::Kind::Wheel;
+        out.x = ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -ev.wheel.x : ev.wheel.x;
+        out.y = ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -ev.wheel.y : ev.wheel.y;
+        deliver(out);
+        break;
       case SDL_CONTROLLERDEVICEADDED:
         OpenPad(ev.cdevice.which);
         break;

@@ -58,6 +58,7 @@ std::vector<std::string> Pass() {
       case Event::Kind::MouseMove: std::snprintf(text, sizeof(text), "move %d,%d", e.x, e.y); break;
       case Event::Kind::LeftDown: std::snprintf(text, sizeof(text), "left down %d,%d", e.x, e.y); break;
       case Event::Kind::LeftUp: std::snprintf(text, sizeof(text), "left up %d,%d", e.x, e.y); break;
+      case Event::Kind::Wheel: std::snprintf(text, sizeof(text), "wheel %d,%d", e.x, e.y); break;
       case Event::Kind::RightDown: std::snprintf(text, sizeof(text), "right down %d,%d", e.x, e.y); break;
       case Event::Kind::RightUp: std::snprintf(text, sizeof(text), "right up %d,%d", e.x, e.y); break;
     }
