@@ -9,6 +9,7 @@
 
 #include "app/EditorLink.h"
 #include "app/FrameClock.h"
+#include "app/FramePacer.h"
 #include "app/GameFolders.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
@@ -34,6 +35,8 @@ struct ApplicationModule {
   ApplicationHooks hooks;
   platform::CpuMeter cpuMeter;
   bool quitRequested = false;
+  bool pacing = false;  // frames are timed for the pacer (a real window measuring real time)
+  FramePacer pacer;
 };
 
 ApplicationModule& Module() {
@@ -71,6 +74,11 @@ void MakeScriptPathsAbsolute(RunOptions* options) {
   absolute(&options->stateLog);
   for (DumpRequest& dump : options->dumps) absolute(&dump.file);
   for (ScreenshotRequest& shot : options->screenshots) absolute(&shot.file);
+}
+
+double Seconds(const platform::Platform& plat) {
+  const uint64_t frequency = plat.PerformanceFrequency();
+  return frequency != 0 ? static_cast<double>(plat.PerformanceCounter()) / static_cast<double>(frequency) : 0.0;
 }
 
 // The player's own Config.lullwick in the per-user folder wins over the shipped one.
@@ -160,6 +168,11 @@ bool Application::Initialize() {
 
   // 15. The random source.
   SeedRandom(options.seed ? *options.seed : static_cast<uint32_t>(std::time(nullptr)));
+
+  // Frame pacing, for a window whose frames measure real time (a fixed frame time is a run that
+  // wants its frames as fast as they come).
+  Module().pacing = plat.HasGlContext() && options.fixedDt < 0.0f;
+  if (Module().pacing) Module().pacer.Start(plat.RefreshRate(), plat.VsyncAccepted(), Seconds(plat));
   return true;
 }
 
@@ -181,6 +194,15 @@ void Application::HandleEvent(int kind, int key, int32_t x, int32_t y) {
 
 void Application::PauseForLostFocus() {
   if (CurrentSceneIsLevel() && Module().hooks.pauseLevel) Module().hooks.pauseLevel();
+}
+
+void Application::PaceFrame() {
+  if (!Module().pacing) return;
+  platform::Platform& plat = platform::GetPlatform();
+  std::string note;
+  const double wait = Module().pacer.AfterFrame(Seconds(plat), &note);
+  if (!note.empty()) Log(note, LogLevel::Info);
+  if (uint32_t ms = SleepMilliseconds(wait)) plat.Sleep(ms);
 }
 
 void Application::Run() {
@@ -231,6 +253,7 @@ bool Application::Pass() {
   }
   LogFrameState(framesRun_);
   WriteObjectDumps(options.dumps, framesRun_);
+  PaceFrame();
   if (!keepGoing || Module().quitRequested) return false;
   if (options.frames >= 0 && framesRun_ >= options.frames) return false;
   return true;

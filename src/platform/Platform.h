@@ -76,6 +76,10 @@ class Platform {
   virtual std::vector<DisplayMode> DisplayModes() const = 0;
 
   virtual void SwapBuffers(bool vsync) = 0;
+  // The refresh rate of the window's display in Hz, 0 when unknown (or no window).
+  virtual int RefreshRate() const { return 0; }
+  // False when the driver refused to wait for the display at each swap (the swap interval).
+  virtual bool VsyncAccepted() const { return true; }
 
   virtual uint64_t PerformanceCounter() const = 0;
   virtual uint64_t PerformanceFrequency() const = 0;

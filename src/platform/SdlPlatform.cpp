@@ -123,7 +123,7 @@ class SdlPlatform final : public Platform {
       return true;  // the window exists; the graphics start reports the missing context
     }
     SDL_GL_MakeCurrent(window_, context_);
-    SDL_GL_SetSwapInterval(1);
+    vsyncAccepted_ = SDL_GL_SetSwapInterval(1) == 0;
     SDL_ShowWindow(window_);
     SDL_RaiseWindow(window_);
     SDL_ShowCursor(SDL_ENABLE);
@@ -246,11 +246,19 @@ class SdlPlatform final : public Platform {
   void SwapBuffers(bool vsync) override {
     if (window_ == nullptr || context_ == nullptr) return;
     if (vsync != vsync_) {
-      SDL_GL_SetSwapInterval(vsync ? 1 : 0);
+      vsyncAccepted_ = SDL_GL_SetSwapInterval(vsync ? 1 : 0) == 0 || !vsync;
       vsync_ = vsync;
     }
     SDL_GL_SwapWindow(window_);
   }
+
+  int RefreshRate() const override {
+    SDL_DisplayMode mode;
+    if (window_ == nullptr || SDL_GetWindowDisplayMode(window_, &mode) != 0) return 0;
+    return mode.refresh_rate;
+  }
+
+  bool VsyncAccepted() const override { return vsyncAccepted_; }
 
   uint64_t PerformanceCounter() const override { return SDL_GetPerformanceCounter(); }
   uint64_t PerformanceFrequency() const override { return SDL_GetPerformanceFrequency(); }
@@ -412,6 +420,7 @@ class SdlPlatform final : public Platform {
   bool videoInitialised_ = false;
   bool offscreen_ = false;
   bool vsync_ = true;
+  bool vsyncAccepted_ = true;
   std::string error_;
   std::function<bool(const void*)> rawHook_;
   SDL_GameController* pads_[4] = {nullptr, nullptr, nullptr, nullptr};

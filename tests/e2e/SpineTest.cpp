@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <regex>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "support/TestSupport.h"
 
@@ -101,4 +103,43 @@ TEST(MissingMusicTest, GameRunsThroughTheSplashScreensWithoutTheMusicFolder) {
   // The scenes went on: the first splash started and the log kept its per-frame lines to the end.
   std::string log = ReadFile(UserFile(dir.path(), "output.log"));
   EXPECT_EQ(CountLines(log, "-INFO- FrameTime 0.025000"), 200);
+}
+
+// The offscreen driver presents without waiting for a display, as a driver that ignores vertical
+// sync does: the game notices within its first frames, caps itself at 60 frames a second (the
+// offscreen display has no refresh rate) and says so in the log. Only the lower bound of the frame
+// time is checked: a busy machine makes frames longer, never shorter than the cap.
+TEST(FramePacingTest, AWindowWhoseVsyncDoesNotWaitIsCappedAtTheRefreshRate) {
+  if (NoGlAllowed()) GTEST_SKIP() << "needs an OpenGL window";
+  TempDir dir;
+  std::string data = MakeDataDir(dir, "10");
+  RunResult r = RunGame({"--windowed", "--size", "64x36", "--frames", "100", "--no-dialogs", "--data", data},
+                        {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string log = ReadFile(UserFile(dir.path(), "output.log"));
+  EXPECT_EQ(CountLines(log, "-INFO- Frame pacing: vertical sync does not wait; frames are capped at 60 per second"), 1)
+      << log.substr(0, 600);
+  // The last 50 frames' measured times average at least the period (less a millisecond's rounding).
+  std::vector<double> times;
+  std::istringstream in(log);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("-INFO- FrameTime ", 0) == 0) times.push_back(std::stod(line.substr(17)));
+  }
+  ASSERT_EQ(times.size(), 100u);
+  double sum = 0.0;
+  for (size_t i = 50; i < times.size(); ++i) sum += times[i];
+  // FrameTime is clamped at 0.025 s, which only ever lowers the average.
+  EXPECT_GE(sum / 50.0, 1.0 / 60.0 - 0.001);
+}
+
+// A fixed frame time asks for frames as fast as they come (tests, tools): no pacing then.
+TEST(FramePacingTest, AFixedFrameTimeIsNotPaced) {
+  if (NoGlAllowed()) GTEST_SKIP() << "needs an OpenGL window";
+  TempDir dir;
+  std::string data = MakeDataDir(dir, "10");
+  RunResult r = RunGame({"--windowed", "--size", "64x36", "--frames", "40", "--fixed-dt", "0.02", "--no-dialogs",
+                         "--data", data},
+                        {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(ReadFile(UserFile(dir.path(), "output.log")).find("Frame pacing"), std::string::npos);
 }
