@@ -30,8 +30,8 @@ bool IsPlainDecimal(std::string_view text) {
 }
 
 // strtod and strtof need a terminated string; the grammar above has already fixed what they read.
-template <class T, class Convert>
-bool Convert(std::string_view text, T* out, Convert convert) {
+template <class T, class Converter>
+bool ReadDecimal(std::string_view text, T* out, Converter convert) {
   if (!IsPlainDecimal(text)) return false;
   const std::string copy(text);
   char* end = nullptr;
@@ -45,9 +45,9 @@ bool Convert(std::string_view text, T* out, Convert convert) {
 }  // namespace
 
 bool ParseDecimal(std::string_view text, double* out) {
-  return Convert(text, out, [](const char* s, char** end) { return std::strtod(s, end); });
+  return ReadDecimal(text, out, [](const char* s, char** end) { return std::strtod(s, end); });
 }
 
 bool ParseDecimal(std::string_view text, float* out) {
-  return Convert(text, out, [](const char* s, char** end) { return std::strtof(s, end); });
+  return ReadDecimal(text, out, [](const char* s, char** end) { return std::strtof(s, end); });
 }
