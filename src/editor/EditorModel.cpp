@@ -464,7 +464,8 @@ std::string LevelPathFor(const std::string& text) {
   const bool bare = path.find('/') == std::string::npos && path.find('\\') == std::string::npos;
   if (bare && !path.empty()) path = kLevelFolder + path;
   if (path.size() < 5 || path.compare(path.size() - 5, 5, ".json") != 0) path += ".json";
-  if (path.rfind("./", 0) != 0 && path.front() != '/') path = "./" + path;
+  // Absolute as the platform reads paths: "/..." here, a drive or a network share on Windows too.
+  if (path.rfind("./", 0) != 0 && !PathFromUtf8(path).is_absolute()) path = "./" + path;
   return path;
 }
 

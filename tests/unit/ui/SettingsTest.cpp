@@ -9,6 +9,7 @@
 #include "app/KeyBindings.h"
 #include "app/KeyCodes.h"
 #include "audio/AudioSystem.h"
+#include "objects/ObjectManager.h"
 #include "platform/FileSync.h"
 #include "platform/Platform.h"
 #include "support/TestSupport.h"
@@ -87,6 +88,7 @@ TEST(SettingsTest, AFailedSaveLeavesTheOldFile) {
   EXPECT_EQ(WriteNoticeText(), "Your settings could not be saved") << "the player is told, not only the log";
   TickWriteNotice(60.0f);
   EXPECT_EQ(WriteNoticeText(), "");
+  ClearObjects();  // the notice's line, which no scene change took away here
 }
 
 // The settings are the player's: kept in the per-user folder, whatever folder the game runs in.
