@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/GameFolders.h"
 #include "graphics/Camera.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/SpriteBatch.h"
@@ -87,6 +88,11 @@ class RouteFile {
 // Runs the whole program on `scene` for `frames` frames with seed 1 and the game's data beside
 // the benchmark; headless or in a 1280x720 window. `extra` switches are appended. Seconds taken.
 inline double RunGameTimed(int scene, int frames, bool headless, const std::vector<std::string>& extra) {
+  // The player's folder of the benchmarks is their own: the real one's settings must not change
+  // what is measured, and nothing is written to the home of whoever runs them.
+  static const bool ownUserFolder =
+      (SetUserFolder((std::filesystem::temp_directory_path() / "qm-bench-user").string()), true);
+  (void)ownUserFolder;
   const std::string data = platform::ExecutableDirectory() + "..";
   std::vector<std::string> args = {"quillmarch", "--scene", std::to_string(scene), "--frames", std::to_string(frames),
                                    "--seed",     "1",       "--no-dialogs",        "--data",   data};

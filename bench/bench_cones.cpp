@@ -13,23 +13,23 @@
 #include "BenchGame.h"
 #include "gameplay/Sight.h"
 #include "platform/Platform.h"
+#include "ui/Settings.h"
 
 namespace {
 
 // Runs level 3 along the route in a window of the offscreen driver, with the cones and arrows on or
 // off; the seconds it took and the sight rays cast.
 double RunLevel3(int frames, const std::string& route, bool cones, uint64_t* rays) {
-  // The game reads the switches from the settings file in the folder it starts in.
+  // The game reads the switches from the player's settings file.
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / "qm-bench-cones";
   std::filesystem::create_directories(folder);
   const char* value = cones ? "true" : "false";
   std::ofstream(folder / "Settings.lullwick") << "fullscreen = false\nvision_cones = " << value
                                                << "\nspotter_arrows = " << value << "\n";
-  const std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(folder);
+  SetSettingsPath((folder / "Settings.lullwick").string());
   RaysCast() = 0;
   const double seconds = bench::RunGameTimed(bench::kLevel3Scene, frames, false, {"--input", route});
-  std::filesystem::current_path(previous);
+  SetSettingsPath("");
   *rays = RaysCast();
   return seconds;
 }

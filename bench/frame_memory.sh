@@ -22,7 +22,7 @@ ln -s "$here/build/release/Assets" "$data/Assets"
 printf '00' > "$data/Config.lullwick"
 
 peak_kb() {
-  SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy /usr/bin/time -f '%M' -o "$data/time.txt" \
+  XDG_DATA_HOME="$data/user-data" SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy /usr/bin/time -f '%M' -o "$data/time.txt" \
     "$exe" --windowed --size "$size" --frames "$2" --fixed-dt 0.016 --scene "$1" --seed 7 --no-dialogs \
     --data "$data" >/dev/null 2>&1
   cat "$data/time.txt"

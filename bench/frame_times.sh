@@ -27,14 +27,15 @@ game="$build/quillmarch"
 work=$(mktemp -d "${TMPDIR:-/tmp}/qm-frame-times.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-# The game reads its switches from the settings file in the folder it starts in.
-mkdir -p "$work/cones_on" "$work/cones_off"
-printf 'fullscreen = false\nvision_cones = true\nspotter_arrows = true\n' > "$work/cones_on/Settings.lullwick"
-printf 'fullscreen = false\nvision_cones = false\nspotter_arrows = false\n' > "$work/cones_off/Settings.lullwick"
+# The game reads its switches from the player's settings file, in the per-user folder under
+# XDG_DATA_HOME: each folder here is one such home.
+mkdir -p "$work/cones_on/quillmarch" "$work/cones_off/quillmarch"
+printf 'fullscreen = false\nvision_cones = true\nspotter_arrows = true\n' > "$work/cones_on/quillmarch/Settings.lullwick"
+printf 'fullscreen = false\nvision_cones = false\nspotter_arrows = false\n' > "$work/cones_off/quillmarch/Settings.lullwick"
 
 # run FOLDER SCENE FRAMES -> "wall user+sys" seconds
 run() {
-  (cd "$1" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy /usr/bin/time -f "%e %U %S" -o "$work/time" \
+  (cd "$1" && XDG_DATA_HOME="$1" SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy /usr/bin/time -f "%e %U %S" -o "$work/time" \
     "$game" --scene "$2" --frames "$3" --fixed-dt 0.016 --seed 1 --windowed --size 1280x720 --no-dialogs \
     --data "$build" >/dev/null 2>&1) || { echo "scene $2 failed" >&2; exit 1; }
   awk '{ printf "%f %f\n", $1, $2 + $3 }' "$work/time"

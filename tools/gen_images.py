@@ -17,10 +17,10 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from art import characters, fonts, level, level_sets, screens  # noqa: E402
+from art import characters, fonts, icons, level, level_sets, screens  # noqa: E402
 from art.common import save_png, save_tga  # noqa: E402
 
-MODULES = [fonts, characters, level, level_sets, screens]
+MODULES = [fonts, characters, level, level_sets, screens, icons]
 DEFAULT_OUT = os.path.normpath(os.path.join(HERE, "..", "Assets"))
 
 
@@ -30,6 +30,7 @@ def generate(out_dir, only=None, verbose=True):
 
     def out(name, img, seconds=0.0):
         path = os.path.join(out_dir, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
         if name.lower().endswith(".tga"):
             save_tga(img, path)
         else:

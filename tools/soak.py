@@ -8,7 +8,8 @@ checks the runs.
 
 Each run is headless with --fixed-dt 0.02, the log file on, in a data folder of its own under
 --work (the build's Assets and Shaders linked in; copied when the editor is on, since it can save
-levels). The soak fails when
+levels), with the player's folder (the log, settings, backups) in user-data/ inside it. The soak
+fails when
   - the game exits non-zero or before the last frame (the monkey never quits on purpose),
   - standard error carries a sanitizer report (AddressSanitizer, LeakSanitizer, "runtime error:"),
   - the log has an ERROR line that is not expected (EXPECTED_ERRORS below, plus --expect),
@@ -102,10 +103,17 @@ def count_lines(path):
         return 0
 
 
+def user_data_home(data):
+    """The XDG_DATA_HOME of a run on the data folder `data`: a folder of its own inside it."""
+    return os.path.join(data, "user-data")
+
+
 def start_game(args, game, data, script, state_log):
     cmd = [game, "--headless", "--fixed-dt", "0.02", "--frames", str(args.frames), "--seed", str(args.seed),
            "--data", data, "--input", script, "--state-log", state_log]
-    env = dict(os.environ, SDL_AUDIODRIVER="dummy", SDL_VIDEODRIVER=os.environ.get("SDL_VIDEODRIVER", "offscreen"))
+    # The player's folder (log, settings, backups) is the run's own, never the real home's.
+    env = dict(os.environ, SDL_AUDIODRIVER="dummy", SDL_VIDEODRIVER=os.environ.get("SDL_VIDEODRIVER", "offscreen"),
+               XDG_DATA_HOME=user_data_home(data))
     # SDL and Mesa keep a few allocations for the life of the process (tests/lsan.supp names them).
     env.setdefault("LSAN_OPTIONS", "suppressions=" + os.path.join(HERE, "..", "tests", "lsan.supp"))
     if args.frames > args.rss_from and "quarantine_size_mb" not in env.get("ASAN_OPTIONS", ""):
@@ -176,7 +184,7 @@ def check_run(label, args, data, code, err, state_log, expected, problems):
     frames = count_lines(state_log)
     if frames != args.frames:
         problems.append(f"{label}: state log has {frames} frames, not {args.frames}")
-    log_path = os.path.join(data, "output.log")
+    log_path = os.path.join(user_data_home(data), "quillmarch", "output.log")
     unexpected = []
     if os.path.exists(log_path):
         with open(log_path, encoding="utf-8", errors="replace") as f:

@@ -9,6 +9,8 @@
 
 #include "app/EditorLink.h"
 #include "app/FrameClock.h"
+#include "app/FramePacer.h"
+#include "app/GameFolders.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Logger.h"
@@ -24,6 +26,7 @@
 #include "platform/Platform.h"
 #include "scenes/SceneManager.h"
 #include "ui/Settings.h"
+#include "ui/WriteNotice.h"
 
 namespace {
 
@@ -32,6 +35,8 @@ struct ApplicationModule {
   ApplicationHooks hooks;
   platform::CpuMeter cpuMeter;
   bool quitRequested = false;
+  bool pacing = false;  // frames are timed for the pacer (a real window measuring real time)
+  FramePacer pacer;
 };
 
 ApplicationModule& Module() {
@@ -63,19 +68,45 @@ bool QuitHeld(bool editorEnabled) {
   return true;
 }
 
-// Relative paths of --input, --record, --state-log and --dump-objects against the current folder.
+// Relative paths of --input, --record, --state-log, --dump-objects and --screenshot against the
+// current folder.
 void MakeScriptPathsAbsolute(RunOptions* options) {
   auto absolute = [](std::string* path) {
     std::error_code ec;
     if (!path->empty()) {
-      std::filesystem::path full = std::filesystem::absolute(*path, ec);
-      if (!ec) *path = full.string();
+      std::filesystem::path full = std::filesystem::absolute(PathFromUtf8(*path), ec);
+      if (!ec) *path = Utf8FromPath(full);
     }
   };
   absolute(&options->inputScript);
   absolute(&options->recordScript);
   absolute(&options->stateLog);
   for (DumpRequest& dump : options->dumps) absolute(&dump.file);
+  for (ScreenshotRequest& shot : options->screenshots) absolute(&shot.file);
+}
+
+double Seconds(const platform::Platform& plat) {
+  const uint64_t frequency = plat.PerformanceFrequency();
+  return frequency != 0 ? static_cast<double>(plat.PerformanceCounter()) / static_cast<double>(frequency) : 0.0;
+}
+
+// The player's own Config.lullwick in the per-user folder wins over the shipped one.
+std::string ConfigToRead() {
+  const std::string& user = UserFolder();
+  const std::string personal = user + "Config.lullwick";
+  std::error_code ec;
+  if (!user.empty() && std::filesystem::is_regular_file(PathFromUtf8(personal), ec)) return personal;
+  return kConfigPath;
+}
+
+// The log goes to the per-user folder; without one it is not written, and the player is told why.
+void OpenLogFile() {
+  const std::string path = UserFilePath("output.log");
+  if (path.empty()) {
+    std::fprintf(stderr, "quillmarch: there is no per-user folder to write the log in\n");
+    return;
+  }
+  AddLogFile(path);
 }
 
 }  // namespace
@@ -86,12 +117,12 @@ ApplicationHooks& GetApplicationHooks() { return Module().hooks; }
 
 bool Application::Initialize() {
   // 1-2. Configuration and the log file.
-  flags_ = ReadConfig(kConfigPath);
+  flags_ = ReadConfig(ConfigToRead());
   SetLogToFile(flags_.logToFile);
   // With the log off (as shipped), damaged and missing files are still reported, on standard error.
   SetProblemsToStandardError(true);
   GetEditorLink().enabled = flags_.editorEnabled != 0;
-  if (flags_.logToFile != 0) AddLogFile("./output.log");
+  if (flags_.logToFile != 0) OpenLogFile();
 
   // 3. The application pointer.
   Module().app = this;
@@ -106,6 +137,7 @@ bool Application::Initialize() {
   window.width = options.width;
   window.height = options.height;
   window.noDialogs = options.noDialogs || options.headless;
+  window.iconFile = "./Assets/Icons/quillmarch-64.png";
   if (!plat.OpenWindow(window)) {
     std::fprintf(stderr, "quillmarch: %s\n", plat.LastError().c_str());
   }
@@ -147,6 +179,11 @@ bool Application::Initialize() {
 
   // 15. The random source.
   SeedRandom(options.seed ? *options.seed : static_cast<uint32_t>(std::time(nullptr)));
+
+  // Frame pacing, for a window whose frames measure real time (a fixed frame time is a run that
+  // wants its frames as fast as they come).
+  Module().pacing = plat.HasGlContext() && options.fixedDt < 0.0f;
+  if (Module().pacing) Module().pacer.Start(plat.RefreshRate(), plat.VsyncAccepted(), Seconds(plat));
   return true;
 }
 
@@ -168,6 +205,15 @@ void Application::HandleEvent(int kind, int key, int32_t x, int32_t y) {
 
 void Application::PauseForLostFocus() {
   if (CurrentSceneIsLevel() && Module().hooks.pauseLevel) Module().hooks.pauseLevel();
+}
+
+void Application::PaceFrame() {
+  if (!Module().pacing) return;
+  platform::Platform& plat = platform::GetPlatform();
+  std::string note;
+  const double wait = Module().pacer.AfterFrame(Seconds(plat), &note);
+  if (!note.empty()) Log(note, LogLevel::Info);
+  if (uint32_t ms = SleepMilliseconds(wait)) plat.Sleep(ms);
 }
 
 void Application::Run() {
@@ -203,6 +249,8 @@ bool Application::Pass() {
 
   bool keepGoing = Frame();
   ++framesRun_;
+  // A notice of a file that could not be written stays its time even while the game is paused.
+  TickWriteNotice(Clock().timer.lastFrameMs / 1000.0f);
   AdvanceInputScript();
 
   CopyPreviousInput();
@@ -219,6 +267,7 @@ bool Application::Pass() {
   }
   LogFrameState(framesRun_);
   WriteObjectDumps(options.dumps, framesRun_);
+  PaceFrame();
   if (!keepGoing) return false;
   if (Module().quitRequested && !QuitHeld(flags_.editorEnabled != 0)) return false;
   if (options.frames >= 0 && framesRun_ >= options.frames) return false;
@@ -300,6 +349,10 @@ int RunGame(int argc, char** argv) {
     std::fprintf(stderr, "quillmarch: %s\n%s", error.c_str(), RunOptionsUsage().c_str());
     return 2;
   }
+  if (options.help || options.version) {
+    std::fputs(options.help ? RunOptionsUsage().c_str() : VersionLine().c_str(), stdout);
+    return 0;
+  }
   if (options.sceneId && !IsSceneId(*options.sceneId)) {
     std::fprintf(stderr, "quillmarch: there is no scene %d; the scene ids are %s\n%s", *options.sceneId,
                  SceneIdList().c_str(), RunOptionsUsage().c_str());
@@ -314,12 +367,22 @@ int RunGame(int argc, char** argv) {
     return 2;
   }
 
-  // The game's data sits beside the executable (or in --data DIR); that folder becomes the working
-  // folder so "./Config.lullwick" and "./Assets/..." resolve there.
-  std::string dataDir = options.dataDir.empty() ? platform::ExecutableDirectory() : options.dataDir;
-  if (!dataDir.empty()) {
+  // The game's data sits beside the executable, or in ../share/quillmarch from it when installed
+  // (or in --data DIR); that folder becomes the working folder so "./Config.lullwick" and
+  // "./Assets/..." resolve there.
+  std::string dataDir = options.dataDir;
+  if (dataDir.empty()) {
+    std::string looked;
+    dataDir = FindDataFolder(platform::ExecutableDirectory(), &looked);
+    if (dataDir.empty()) {
+      std::fprintf(stderr, "quillmarch: the game's data (Shaders/ and Assets/) is not in %s; name its folder with --data DIR\n",
+                   looked.c_str());
+      return 1;
+    }
+  }
+  {
     std::error_code ec;
-    std::filesystem::current_path(dataDir, ec);
+    std::filesystem::current_path(PathFromUtf8(dataDir), ec);
     if (ec) {
       std::fprintf(stderr, "quillmarch: cannot use the data folder %s: %s\n", dataDir.c_str(), ec.message().c_str());
       return 2;
@@ -343,12 +406,19 @@ int RunGame(int argc, char** argv) {
   ResetPads();
   SetPadReader([](uint32_t index, PadRawState* out) { return platform::GetPlatform().ReadPad(index, out); });
   InstallGameplay();
-  if (app->Initialize()) app->Run();
+  // A start that fails (no window, no OpenGL, a shader that does not compile) is no success: its
+  // message box has gone to standard error too, and the exit code says so.
+  const bool started = app->Initialize();
+  if (started) app->Run();
   app->Shutdown();
   const int framesRun = app->FramesRun();
   app.reset();
   CloseStateLog();
   int exitCode = 0;
+  if (!started) {
+    std::fprintf(stderr, "quillmarch: the game could not start\n");
+    exitCode = 1;
+  }
   if (!FinishInputScripts(&scriptError)) {
     std::fprintf(stderr, "quillmarch: %s\n", scriptError.c_str());
     exitCode = 1;

@@ -32,6 +32,8 @@ class Application {
  private:
   void HandleEvent(int kind, int key, int32_t x, int32_t y);
   void PauseForLostFocus();
+  // Where vertical sync does not hold frames back, sleeps out the rest of the frame (FramePacer).
+  void PaceFrame();
 
   std::string name_ = "Quillmarch";
   Graphics* graphics_ = nullptr;

@@ -7,6 +7,7 @@
 #include <limits>
 #include <string_view>
 
+#include "app/DecimalNumber.h"
 #include "app/KeyCodes.h"
 
 namespace {
@@ -92,9 +93,7 @@ std::string KeyToken(int code) {
 }
 
 bool ParseNumber(std::string_view text, double* out) {
-  if (text.empty() || text.front() == '+') return false;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), *out);
-  return ec == std::errc() && end == text.data() + text.size() && std::isfinite(*out);
+  return ParseDecimal(text, out) && std::isfinite(*out);
 }
 
 bool ParseWhole(std::string_view text, int64_t* out) {

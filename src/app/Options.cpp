@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifndef QM_VERSION
+#error "the build names the game's version in QM_VERSION"
+#endif
+
 namespace {
 
 RunOptions& Current() {
@@ -33,8 +37,10 @@ std::string RunOptionsUsage() {
   return "usage: quillmarch [--windowed] [--size WxH] [--frames N] [--fixed-dt S] [--scene ID]\n"
          "                  [--headless] [--screenshot N:FILE] [--seed N] [--data DIR] [--no-dialogs]\n"
          "                  [--input FILE] [--record FILE] [--state-log FILE] [--dump-objects N:FILE]\n"
-         "                  [--camera X,Y]\n";
+         "                  [--camera X,Y] [--help] [--version]\n";
 }
+
+std::string VersionLine() { return std::string("quillmarch ") + QM_VERSION + "\n"; }
 
 bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options, std::string* error) {
   RunOptions parsed;
@@ -54,7 +60,11 @@ bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options, std
       return !out->empty();
     };
     std::string v;
-    if (arg == "--windowed") {
+    if (arg == "--help" || arg == "-h") {
+      parsed.help = true;
+    } else if (arg == "--version") {
+      parsed.version = true;
+    } else if (arg == "--windowed") {
       parsed.windowed = true;
     } else if (arg == "--headless") {
       parsed.headless = true;

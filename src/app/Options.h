@@ -40,11 +40,15 @@ struct RunOptions {
   // --camera X,Y: a developer framing for screenshots; the camera stays on this world point
   // instead of following the player.
   std::optional<std::pair<float, float>> camera;
+  bool help = false;     // --help: print the usage and exit
+  bool version = false;  // --version: print the version and exit
 };
 
 // Parses argv. On a malformed option returns false and writes a reason to *error.
 bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options, std::string* error);
 std::string RunOptionsUsage();
+// "quillmarch 1.0.0": the game's version, from the build.
+std::string VersionLine();
 
 const RunOptions& GetRunOptions();
 void SetRunOptions(const RunOptions& options);

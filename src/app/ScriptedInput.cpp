@@ -237,6 +237,8 @@ class ScriptedPlatform final : public platform::Platform {
   void SetFullscreen(bool fullscreen) override { real_->SetFullscreen(fullscreen); }
   std::vector<platform::DisplayMode> DisplayModes() const override { return real_->DisplayModes(); }
   void SwapBuffers(bool vsync) override { real_->SwapBuffers(vsync); }
+  int RefreshRate() const override { return real_->RefreshRate(); }
+  bool VsyncAccepted() const override { return real_->VsyncAccepted(); }
   uint64_t PerformanceCounter() const override { return real_->PerformanceCounter(); }
   uint64_t PerformanceFrequency() const override { return real_->PerformanceFrequency(); }
   uint32_t Ticks() const override { return real_->Ticks(); }

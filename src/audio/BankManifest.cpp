@@ -5,6 +5,7 @@
 #include <fstream>
 #include <set>
 
+#include "app/DecimalNumber.h"
 #include "app/Logger.h"
 
 namespace {
@@ -59,8 +60,7 @@ bool IsSafeRelativeFile(std::string_view file) {
 
 bool ParseNumber(std::string_view token, float min, float max, float* value) {
   float v = 0.0f;
-  auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), v);
-  if (ec != std::errc() || end != token.data() + token.size() || !std::isfinite(v)) return false;
+  if (!ParseDecimal(token, &v) || !std::isfinite(v)) return false;
   if (v < min || v > max) return false;
   *value = v;
   return true;

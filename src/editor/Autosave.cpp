@@ -3,12 +3,14 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/GameFolders.h"
 #include "app/Logger.h"
 #include "editor/EditorModel.h"
 #include "editor/EditorSession.h"
 #include "editor/LevelSaver.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "ui/WriteNotice.h"
 
 namespace fs = std::filesystem;
 
@@ -16,6 +18,7 @@ namespace {
 
 constexpr const char* kJson = ".json";
 constexpr const char* kAutosaveSuffix = ".autosave.json";
+constexpr const char* kBackupFolder = "Backups/";
 
 struct AutosaveModule {
   float sinceBackup = 0.0f;
@@ -36,7 +39,14 @@ bool EndsWith(const std::string& text, const std::string& end) {
 
 std::string AutosavePathFor(const std::string& levelPath) {
   std::string stem = EndsWith(levelPath, kJson) ? levelPath.substr(0, levelPath.size() - 5) : levelPath;
-  return stem + kAutosaveSuffix;
+  // The level's path below the backups folder: no root, no drive, no climbing out.
+  fs::path inside;
+  for (const fs::path& part : PathFromUtf8(stem).relative_path().lexically_normal()) {
+    if (part != ".." && part != "." && !part.empty()) inside /= part;
+  }
+  if (inside.empty()) return {};
+  const std::u8string relative = inside.generic_u8string();
+  return UserFilePath(kBackupFolder + std::string(relative.begin(), relative.end()) + kAutosaveSuffix);
 }
 
 bool WriteAutosave() {
@@ -46,7 +56,12 @@ bool WriteAutosave() {
   Level backup = *level;
   backup.path = AutosavePathFor(level->path);
   Module().sinceBackup = 0.0f;
-  if (!SaveLevel(backup)) return false;
+  if (backup.path.empty() || !SaveLevel(backup)) {
+    ReportWriteFailure("The editor's backup could not be written",
+                       "Could not write the backup of " + level->path + " to " +
+                           (backup.path.empty() ? std::string("the per-user folder (there is none)") : backup.path));
+    return false;
+  }
   LogEditorWrite("the backup", backup.path, level->path);
   SessionOf(*level).backupRevision = EditorHistory().Revision();
   return true;

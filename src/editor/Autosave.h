@@ -1,7 +1,9 @@
 // The editor's backups, so that no work is lost to a crash or a killed session: at every Run and
-// every two minutes while the level has edits the backup has not seen, the level is written beside
-// its file as "<name>.autosave.json" (atomically; the user's own file is never written by it). When
-// the editor shows a level whose backup is newer than the file, it offers to restore the backup.
+// every two minutes while the level has edits the backup has not seen, the level is written to its
+// backup "<name>.autosave.json" in the player's own folder (atomically; the level's own file is
+// never written by it, and the data folder may be read-only). When the editor shows a level whose
+// backup is newer than the file, it offers to restore it. A backup that cannot be written is shown
+// to the player.
 #pragma once
 
 #include <string>
@@ -11,7 +13,9 @@ struct Level;
 // Seconds between backups while the level has unsaved, unbacked-up edits.
 constexpr float kAutosaveInterval = 120.0f;
 
-// "./Assets/Levels/level1.json" -> "./Assets/Levels/level1.autosave.json".
+// "./Assets/Levels/level1.json" -> "<per-user folder>/Backups/Assets/Levels/level1.autosave.json"; a
+// level elsewhere keeps its whole path below Backups/ ("/home/ann/x.json" ->
+// "Backups/home/ann/x.autosave.json"). Empty when there is no per-user folder.
 std::string AutosavePathFor(const std::string& levelPath);
 // Writes the edited level to its backup file. While stopped the records are taken from the live
 // objects first, as a save does; while running the records are written as they are (the running

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/EditorLink.h"
+#include "app/GameFolders.h"
 #include "audio/AudioSystem.h"
 #include "audio/Sound.h"
 #include "graphics/Texture.h"
@@ -27,6 +28,7 @@
 #include "scenes/AttributeFile.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "ui/WriteNotice.h"
 
 namespace {
 
@@ -567,7 +569,8 @@ std::string LevelPathFor(const std::string& text) {
   const bool bare = path.find('/') == std::string::npos && path.find('\\') == std::string::npos;
   if (bare && !path.empty()) path = kLevelFolder + path;
   if (path.size() < 5 || path.compare(path.size() - 5, 5, ".json") != 0) path += ".json";
-  if (path.rfind("./", 0) != 0 && path.front() != '/') path = "./" + path;
+  // Absolute as the platform reads paths: "/..." here, a drive or a network share on Windows too.
+  if (path.rfind("./", 0) != 0 && !PathFromUtf8(path).is_absolute()) path = "./" + path;
   return path;
 }
 

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "app/GameFolders.h"
 #include "app/Logger.h"
 #include "editor/Autosave.h"
 #include "editor/EditorModel.h"
@@ -17,6 +18,8 @@
 #include "scenes/AttributeFile.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "platform/FileSync.h"
+#include "ui/WriteNotice.h"
 
 namespace fs = std::filesystem;
 
@@ -112,6 +115,19 @@ void ShareWithSameFile(const Level& saved) {
   }
 }
 
+// Where a level of the data folder is saved when that folder cannot be written: the same relative
+// path in the player's folder. Empty for a level outside the data folder, or when the folder can be
+// written (a read-only file there is the designer's own choice, and is refused).
+std::string PlayersCopyPath(const std::string& path) {
+  const fs::path wanted = PathFromUtf8(path).lexically_normal();
+  if (wanted.empty() || !wanted.is_relative() || *wanted.begin() == "..") return std::string();
+  if (platform::CanCreateFilesIn(Utf8FromPath(wanted.parent_path()))) return std::string();
+  return UserFilePath(Utf8FromPath(wanted));
+}
+
+bool FinishWrite(Level& level, const Level& out, const std::string& text, const std::string& path,
+                 const std::string& shown, bool saveAs, std::string* why);
+
 }  // namespace
 
 std::string SaveFileOf(const Level& level) { return EndsWith(level.path, ".json") ? level.path : std::string(); }
@@ -163,9 +179,28 @@ bool WriteEditedLevel(Level& level, const std::string& path, const std::string& 
   }
   std::string reason;
   if (!SaveLevel(out, &reason)) {
-    *why = reason.empty() ? "The file could not be written." : reason;
-    return false;
+    // A level of an installed game's data folder, which its players cannot write, goes to the same
+    // place in the player's own folder; a read-only file in a folder the designer can write is
+    // refused instead, and a value the reader would refuse is never moved anywhere.
+    const std::string moved = problem.empty() ? PlayersCopyPath(path) : std::string();
+    out.path = moved;
+    if (moved.empty() || !SaveLevel(out, nullptr)) {
+      *why = reason.empty() ? "The file could not be written." : reason;
+      ReportWriteFailure("The level could not be saved", "Could not save the level to " + path + ": " + *why);
+      return false;
+    }
+    const std::string note = "The game's folder cannot be written; the level was saved to " + moved;
+    std::fprintf(stderr, "quillmarch: %s\n", note.c_str());
+    ShowErrorBox(note, Editor().errorPosition[0], Editor().errorPosition[1]);
+    return FinishWrite(level, out, text, moved, shown, saveAs, why);
   }
+  return FinishWrite(level, out, text, path, shown, saveAs, why);
+}
+
+namespace {
+
+bool FinishWrite(Level& level, const Level& out, const std::string& text, const std::string& path,
+                 const std::string& shown, bool saveAs, std::string* why) {
   if (RereadText(ReadWholeFile(path), out) != text) {
     *why = "The file written does not read back as the level: " + path;
     Log("The saved level does not read back the same: " + path, LogLevel::Error);
@@ -182,6 +217,8 @@ bool WriteEditedLevel(Level& level, const std::string& path, const std::string& 
   ShareWithSameFile(level);
   return true;
 }
+
+}  // namespace
 
 void LogEditorWrite(const std::string& what, const std::string& path, const std::string& levelFile) {
   Log("Editor wrote " + what + " \"" + path + "\" of \"" + levelFile + "\"", LogLevel::Info);

@@ -134,7 +134,8 @@ bool Graphics::Frame() {
   // 8. The editor's interface.
   if (GetEditorLink().enabled && GetApplicationHooks().editorRender != nullptr) {
     GetApplicationHooks().editorRender();
-    // The editor's interface draws with GL directly; the device binds everything again next time.
+    // The editor's interface bound its own program, buffers and projection block through the device;
+    // the game's are bound again next time.
     m.device->Gpu().ForgetBoundState();
   }
   // 9. Present (vsync on).

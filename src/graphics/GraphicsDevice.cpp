@@ -1,9 +1,11 @@
 #include "graphics/GraphicsDevice.h"
 
+#include <cstdio>
 #include <fstream>
 #include <optional>
 #include <sstream>
 
+#include "app/GameFolders.h"
 #include "app/Options.h"
 #include "graphics/Camera.h"
 #include "graphics/SpriteBatch.h"
@@ -114,10 +116,17 @@ std::optional<std::string> ReadSource(const std::string& file) {
   return text.str();
 }
 
-// Writes the compiler's message to "shader-error.txt" (replaced atomically, so a half-written
-// report never replaces a whole one) and tells the player where to look.
+// Writes the compiler's message to "shader-error.txt" in the player's folder (replaced atomically, so
+// a half-written report never replaces a whole one) and tells the player where to look.
 void ReportShaderError(const std::string& message, const std::string& file) {
-  platform::ReplaceFileBytes("shader-error.txt", message);
+  const std::string report = UserFilePath("shader-error.txt");
+  std::string why = "there is no folder for the player's files";
+  if (!report.empty() && platform::ReplaceFileBytes(report, message, &why)) {
+    std::fprintf(stderr, "quillmarch: the compiler's message is in %s\n", report.c_str());
+  } else {
+    std::fprintf(stderr, "quillmarch: the compiler's message could not be written (%s): %s\n", why.c_str(),
+                 message.c_str());
+  }
   platform::GetPlatform().ShowMessageBox("Error compiling shader.  Check shader-error.txt for message.", file);
 }
 

@@ -226,6 +226,17 @@ std::string WhyUnreadable(const std::string& path) {
   return "it cannot be read";
 }
 
+bool CanCreateFilesIn(const std::string& folder) {
+  const std::string at = folder.empty() ? std::string(".") : folder;
+  std::error_code ec;
+  if (!fs::is_directory(at, ec)) return false;
+#ifdef _WIN32
+  return ::_access(at.c_str(), 2) == 0;
+#else
+  return ::access(at.c_str(), W_OK | X_OK) == 0;
+#endif
+}
+
 bool SyncFile(const std::string& path) {
 #ifdef _WIN32
   int fd = ::_open(path.c_str(), _O_RDWR | _O_BINARY);

@@ -31,6 +31,10 @@ bool ReplaceFileBytes(const std::string& path, const std::string& bytes, std::st
 // file", "it is a folder", or the system's reason.
 std::string WhyUnreadable(const std::string& path);
 
+// True when this user may create files in `folder` (an installed game's data folder is not such a
+// folder for its players).
+bool CanCreateFilesIn(const std::string& folder);
+
 // Asks the operating system to put the file's data on the disk. False when that fails.
 bool SyncFile(const std::string& path);
 

@@ -16,6 +16,7 @@
 #include <epoxy/gl.h>
 
 #include <cfloat>
+#include <cstdint>
 #include <cstring>
 #include <unordered_map>
 
@@ -172,6 +173,13 @@ class GlGpuDevice final : public GpuDevice {
       glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kColorVertexBytes, reinterpret_cast<void*>(0));
       glEnableVertexAttribArray(1);
       glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, kColorVertexBytes, reinterpret_cast<void*>(12));
+    } else if (layout == VertexLayout::Overlay) {
+      glEnableVertexAttribArray(0);
+      glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, kOverlayVertexBytes, reinterpret_cast<void*>(0));
+      glEnableVertexAttribArray(1);
+      glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, kOverlayVertexBytes, reinterpret_cast<void*>(8));
+      glEnableVertexAttribArray(2);
+      glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, kOverlayVertexBytes, reinterpret_cast<void*>(16));
     } else {
       glEnableVertexAttribArray(0);
       glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kTextureVertexBytes, reinterpret_cast<void*>(0));
@@ -458,6 +466,19 @@ class GlGpuDevice final : public GpuDevice {
     if (on) glScissor(x, y, width, height);
   }
 
+  void UseCulling(bool cull) override {
+    if (cull == culling_) return;
+    Switch(GL_CULL_FACE, cull);
+    culling_ = cull;
+  }
+
+  void GetViewport(int* x, int* y, int* width, int* height) const override {
+    *x = viewport_[0];
+    *y = viewport_[1];
+    *width = viewport_[2];
+    *height = viewport_[3];
+  }
+
   void BindUniformBuffer(UniformSlot slot, GpuBuffer buffer) override {
     GlBuffer* b = Find(buffer);
     GLuint name = b != nullptr ? b->name : 0;
@@ -473,12 +494,17 @@ class GlGpuDevice final : public GpuDevice {
 
   void DrawBase(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, int baseVertex,
                 GpuTexture texture) override {
-    if (indexCount <= 0 || baseVertex < 0 || program.device != serial_) return;
+    DrawRange(program, vertices, indices, 0, indexCount, baseVertex, texture);
+  }
+
+  void DrawRange(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int firstIndex, int indexCount,
+                 int baseVertex, GpuTexture texture) override {
+    if (indexCount <= 0 || firstIndex < 0 || baseVertex < 0 || program.device != serial_) return;
     auto p = programs_.find(program.id);
     GlBuffer* vb = Find(vertices);
     GlBuffer* ib = Find(indices);
     if (p == programs_.end() || vb == nullptr || vb->vertexArray == 0 || ib == nullptr) return;
-    if (static_cast<size_t>(indexCount) * sizeof(uint32_t) > ib->bytes) return;
+    if ((static_cast<size_t>(firstIndex) + static_cast<size_t>(indexCount)) * sizeof(uint32_t) > ib->bytes) return;
     if (currentProgram_ != p->second) {
       glUseProgram(p->second);
       currentProgram_ = p->second;
@@ -500,10 +526,11 @@ class GlGpuDevice final : public GpuDevice {
       glBindTexture(GL_TEXTURE_2D, textureName);
       boundTexture_ = textureName;
     }
+    const void* first = reinterpret_cast<const void*>(static_cast<uintptr_t>(firstIndex) * sizeof(uint32_t));
     if (baseVertex == 0) {
-      glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, nullptr);
+      glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, first);
     } else {
-      glDrawElementsBaseVertex(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, nullptr, baseVertex);
+      glDrawElementsBaseVertex(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, first, baseVertex);
     }
     ++stats_.drawCalls;
     if (!depthTest_) ++stats_.drawsWithoutDepth;
@@ -525,6 +552,7 @@ class GlGpuDevice final : public GpuDevice {
     // the device has them.
     Switch(GL_DEPTH_TEST, depthTest_);
     Switch(GL_BLEND, blending_);
+    Switch(GL_CULL_FACE, culling_);
   }
 
   void Finish() override { glFinish(); }
@@ -693,8 +721,10 @@ class GlGpuDevice final : public GpuDevice {
   // Binds the program's blocks to their slots and checks that each has exactly the byte size the
   // game writes (a block laid out differently would silently scramble lights or filters).
   static std::string BindBlocks(ProgramKind kind, GLuint program) {
-    const BlockLayout* begin = kind == ProgramKind::Color ? std::begin(kColorBlocks) : std::begin(kTextureBlocks);
-    const BlockLayout* end = kind == ProgramKind::Color ? std::end(kColorBlocks) : std::end(kTextureBlocks);
+    // The overlay declares the colour program's one block.
+    const bool matrixOnly = kind != ProgramKind::Texture;
+    const BlockLayout* begin = matrixOnly ? std::begin(kColorBlocks) : std::begin(kTextureBlocks);
+    const BlockLayout* end = matrixOnly ? std::end(kColorBlocks) : std::end(kTextureBlocks);
     for (const BlockLayout* block = begin; block != end; ++block) {
       GLuint index = glGetUniformBlockIndex(program, block->name);
       if (index == GL_INVALID_INDEX) return std::string("uniform block ") + block->name + " is missing";
@@ -706,7 +736,7 @@ class GlGpuDevice final : public GpuDevice {
       }
       glUniformBlockBinding(program, index, static_cast<GLuint>(block->slot));
     }
-    if (kind == ProgramKind::Texture) {
+    if (kind != ProgramKind::Color) {
       GLint location = glGetUniformLocation(program, "shaderTexture");
       if (location < 0) return "sampler shaderTexture is missing";
       GLint previous = 0;

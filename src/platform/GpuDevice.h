@@ -26,16 +26,20 @@ struct GpuTexture : GpuHandle {};
 struct GpuShader : GpuHandle {};
 struct GpuProgram : GpuHandle {};
 
-// The two vertex formats. Colour: position float3 + colour float4 (28 bytes). Texture: position
+// The vertex formats. Colour: position float3 + colour float4 (28 bytes). Texture: position
 // float3 + texcoord float2 + object kind uint32 + the lights left out, uint32 x 4 (40 bytes).
-enum class VertexLayout : uint32_t { Color = 0, Texture = 1 };
+// Overlay (the editor's interface): position float2 + texcoord float2 + colour as four bytes
+// read as 0..1 (20 bytes).
+enum class VertexLayout : uint32_t { Color = 0, Texture = 1, Overlay = 2 };
 inline constexpr size_t kColorVertexBytes = 28;
 inline constexpr size_t kTextureVertexBytes = 40;
+inline constexpr size_t kOverlayVertexBytes = 20;
 
 enum class ShaderStage : uint32_t { Vertex = 0, Pixel = 1 };
 // Which uniform blocks a program declares: Color has "MatrixBuffer"; Texture has "MatrixBuffer",
-// "FilterBuffer", "LightBuffer" and the sampler "shaderTexture" on unit 0.
-enum class ProgramKind : uint32_t { Color = 0, Texture = 1 };
+// "FilterBuffer", "LightBuffer" and the sampler "shaderTexture" on unit 0; Overlay has
+// "MatrixBuffer" and "shaderTexture".
+enum class ProgramKind : uint32_t { Color = 0, Texture = 1, Overlay = 2 };
 
 // Uniform block binding points (the block names above are bound to these at link time).
 enum class UniformSlot : uint32_t { Matrix = 0, Filter = 1, Light = 2 };
@@ -150,12 +154,21 @@ class GpuDevice {
   // the default). Pixels outside are left as they are; those inside are drawn as without it.
   virtual void UseScissor(int x, int y, int width, int height) = 0;
   bool ScissorOn() const { return scissor_; }
+  // Whether the draws that follow drop back faces (clockwise fronts; the default) or draw both
+  // sides, as an interface whose triangles come in either winding needs.
+  virtual void UseCulling(bool cull) = 0;
+  bool CullingOn() const { return culling_; }
+  // The viewport last set, in window pixels from the bottom-left.
+  virtual void GetViewport(int* x, int* y, int* width, int* height) const = 0;
   // One indexed triangle-list draw from index 0. An empty texture samples transparent black.
   virtual void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount,
                     GpuTexture texture) = 0;
   // The same with `baseVertex` added to every index (batches drawn from a stream).
   virtual void DrawBase(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, int baseVertex,
                         GpuTexture texture) = 0;
+  // The same from index `firstIndex` of the index buffer (many draws from one upload).
+  virtual void DrawRange(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int firstIndex, int indexCount,
+                         int baseVertex, GpuTexture texture) = 0;
   // Forgets which program, vertex array, texture and uniform buffers the device last bound, so the
   // next draw binds them again (after code outside the device, the editor's interface, drew).
   virtual void ForgetBoundState() = 0;
@@ -196,6 +209,7 @@ class GpuDevice {
   bool depthTest_ = true;
   bool blending_ = true;
   bool scissor_ = false;
+  bool culling_ = true;
 
  private:
   uint32_t nextHandleId_ = 1;

@@ -102,14 +102,30 @@ class NullGpuDevice final : public GpuDevice {
   void UseDepthTest(bool test) override { depthTest_ = test; }
   void UseBlending(bool blend) override { blending_ = blend; }
   void UseScissor(int, int, int width, int height) override { scissor_ = width > 0 && height > 0; }
+  void UseCulling(bool cull) override { culling_ = cull; }
+  void GetViewport(int* x, int* y, int* width, int* height) const override {
+    *x = viewport_[0];
+    *y = viewport_[1];
+    *width = viewport_[2];
+    *height = viewport_[3];
+  }
   void BindUniformBuffer(UniformSlot, GpuBuffer) override {}
   void Draw(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, GpuTexture texture) override {
     DrawBase(program, vertices, indices, indexCount, 0, texture);
   }
   void DrawBase(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int indexCount, int baseVertex,
                 GpuTexture texture) override {
-    if (!program || indexCount <= 0 || baseVertex < 0 || vertices.device != serial_ || indices.device != serial_) return;
-    if (buffers_.count(vertices.id) == 0 || buffers_.count(indices.id) == 0) return;
+    DrawRange(program, vertices, indices, 0, indexCount, baseVertex, texture);
+  }
+  void DrawRange(GpuProgram program, GpuBuffer vertices, GpuBuffer indices, int firstIndex, int indexCount,
+                 int baseVertex, GpuTexture texture) override {
+    if (!program || indexCount <= 0 || firstIndex < 0 || baseVertex < 0 || vertices.device != serial_ ||
+        indices.device != serial_) {
+      return;
+    }
+    auto ib = buffers_.find(indices.id);
+    if (buffers_.count(vertices.id) == 0 || ib == buffers_.end()) return;
+    if ((static_cast<size_t>(firstIndex) + static_cast<size_t>(indexCount)) * sizeof(uint32_t) > ib->second) return;
     ++stats_.drawCalls;
     if (!depthTest_) ++stats_.drawsWithoutDepth;
     if (!blending_) ++stats_.drawsWithoutBlending;

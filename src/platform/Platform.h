@@ -20,6 +20,7 @@ struct WindowConfig {
   int width = 1280;        // window size when windowed
   int height = 720;
   bool noDialogs = false;  // message boxes go to standard error
+  std::string iconFile;    // the window's icon (a PNG); empty or unreadable: the system's own
 };
 
 struct DisplayMode {
@@ -75,6 +76,10 @@ class Platform {
   virtual std::vector<DisplayMode> DisplayModes() const = 0;
 
   virtual void SwapBuffers(bool vsync) = 0;
+  // The refresh rate of the window's display in Hz, 0 when unknown (or no window).
+  virtual int RefreshRate() const { return 0; }
+  // False when the driver refused to wait for the display at each swap (the swap interval).
+  virtual bool VsyncAccepted() const { return true; }
 
   virtual uint64_t PerformanceCounter() const = 0;
   virtual uint64_t PerformanceFrequency() const = 0;
@@ -93,8 +98,13 @@ std::unique_ptr<Platform> CreateSdlPlatform();
 // The headless platform: no window; the client size is the given one; timers are real.
 std::unique_ptr<Platform> CreateNullPlatform(int clientWidth = 1280, int clientHeight = 720);
 
-// The folder holding the running executable (with a trailing separator), or empty when unknown.
+// The folder holding the running executable (with a trailing separator, UTF-8), or empty when
+// unknown.
 std::string ExecutableDirectory();
+// The player's own folder for this game (SDL's per-user folder: on Linux
+// $XDG_DATA_HOME/quillmarch/, else ~/.local/share/quillmarch/), made when missing. UTF-8 with a
+// trailing separator; empty when the system gives none or it cannot be made.
+std::string UserDataDirectory();
 
 // Maps an SDL scancode to the virtual-key code the input tables use (0 when it has none).
 int ScancodeToVirtualKey(int scancode);

@@ -1,6 +1,7 @@
 // The SDL2 platform: one window with an OpenGL 3.3 core context, the event pump with the virtual-key
 // translation, game controllers in the XInput layout, message boxes, display modes and timers.
 #include <SDL.h>
+#include <SDL_image.h>
 
 #if defined(__linux__)
 #include <dlfcn.h>
@@ -114,6 +115,7 @@ class SdlPlatform final : public Platform {
       error_ = std::string("could not create the window: ") + SDL_GetError();
       return false;
     }
+    SetIcon(config.iconFile);
     context_ = SDL_GL_CreateContext(window_);
     PinLoadedLibraries();  // the driver is loaded now, even when it could not make the context
     if (context_ == nullptr) {
@@ -121,7 +123,7 @@ class SdlPlatform final : public Platform {
       return true;  // the window exists; the graphics start reports the missing context
     }
     SDL_GL_MakeCurrent(window_, context_);
-    SDL_GL_SetSwapInterval(1);
+    vsyncAccepted_ = SDL_GL_SetSwapInterval(1) == 0;
     SDL_ShowWindow(window_);
     SDL_RaiseWindow(window_);
     SDL_ShowCursor(SDL_ENABLE);
@@ -187,11 +189,12 @@ class SdlPlatform final : public Platform {
   }
 
   void ShowMessageBox(const std::string& text, const std::string& caption) override {
-    if (config_.noDialogs || offscreen_ || !videoInitialised_ ||
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), window_) != 0) {
-      std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-      std::fflush(stderr);
-    }
+    // Standard error gets every message too: a start that fails says why in the terminal or the
+    // session log it was started from, whether or not someone saw the box.
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    std::fflush(stderr);
+    if (config_.noDialogs || offscreen_ || !videoInitialised_) return;
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), window_);
   }
 
   void GetClientSize(int* w, int* h) const override {
@@ -243,11 +246,19 @@ class SdlPlatform final : public Platform {
   void SwapBuffers(bool vsync) override {
     if (window_ == nullptr || context_ == nullptr) return;
     if (vsync != vsync_) {
-      SDL_GL_SetSwapInterval(vsync ? 1 : 0);
+      vsyncAccepted_ = SDL_GL_SetSwapInterval(vsync ? 1 : 0) == 0 || !vsync;
       vsync_ = vsync;
     }
     SDL_GL_SwapWindow(window_);
   }
+
+  int RefreshRate() const override {
+    SDL_DisplayMode mode;
+    if (window_ == nullptr || SDL_GetWindowDisplayMode(window_, &mode) != 0) return 0;
+    return mode.refresh_rate;
+  }
+
+  bool VsyncAccepted() const override { return vsyncAccepted_; }
 
   uint64_t PerformanceCounter() const override { return SDL_GetPerformanceCounter(); }
   uint64_t PerformanceFrequency() const override { return SDL_GetPerformanceFrequency(); }
@@ -370,6 +381,15 @@ class SdlPlatform final : public Platform {
     }
   }
 
+  // A missing or unreadable icon leaves the system's own: no reason to stop the game.
+  void SetIcon(const std::string& file) {
+    if (file.empty() || window_ == nullptr) return;
+    SDL_Surface* icon = IMG_Load(file.c_str());
+    if (icon == nullptr) return;
+    SDL_SetWindowIcon(window_, icon);
+    SDL_FreeSurface(icon);
+  }
+
   void OpenPad(int deviceIndex) {
     for (uint32_t i = 0; i < 4; ++i) {
       if (pads_[i] != nullptr) continue;
@@ -399,6 +419,7 @@ class SdlPlatform final : public Platform {
   bool videoInitialised_ = false;
   bool offscreen_ = false;
   bool vsync_ = true;
+  bool vsyncAccepted_ = true;
   std::string error_;
   std::function<bool(const void*)> rawHook_;
   SDL_GameController* pads_[4] = {nullptr, nullptr, nullptr, nullptr};
@@ -413,6 +434,15 @@ std::string ExecutableDirectory() {
   if (base == nullptr) return {};
   std::string dir(base);
   SDL_free(base);
+  return dir;
+}
+
+std::string UserDataDirectory() {
+  // No organisation: the folder is named after the game alone.
+  char* folder = SDL_GetPrefPath("", "quillmarch");
+  if (folder == nullptr) return {};
+  std::string dir(folder);
+  SDL_free(folder);
   return dir;
 }
 

@@ -86,15 +86,6 @@ constexpr float kBackdropDepth = -8.0f;
 constexpr float kLineAlpha = 0.6f;
 constexpr float kLinePanelHeight = 1.5f;  // times the text size
 
-std::string SwapCase(std::string text) {
-  for (char& c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (std::islower(u)) c = static_cast<char>(std::toupper(u));
-    else if (std::isupper(u)) c = static_cast<char>(std::tolower(u));
-  }
-  return text;
-}
-
 void NotFixed(GameObject* object) {
   if (UIHandler* handler = HandlerOf(object)) handler->fixedToScreen = false;
 }

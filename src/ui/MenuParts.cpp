@@ -1,5 +1,8 @@
 #include "ui/MenuParts.h"
 
+#include <cctype>
+#include <unordered_set>
+
 #include "graphics/Model.h"
 #include "graphics/Text.h"
 #include "objects/Factory.h"
@@ -48,6 +51,15 @@ GameObject* MakeButton(float x, float y, float width, float height, MenuColor co
 GameObject* MakeTextLine(float y, const std::string& text, float size) {
   const float width = static_cast<float>(GlyphCount(text)) * size;
   return MakeButton(0.0f, y, width, kTextLineHeight, menu_color::Shade(kTextLineAlpha), text, size);
+}
+
+std::string SwapCase(std::string text) {
+  for (char& c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (std::islower(u)) c = static_cast<char>(std::toupper(u));
+    else if (std::isupper(u)) c = static_cast<char>(std::tolower(u));
+  }
+  return text;
 }
 
 void SetPanelColor(GameObject* object, MenuColor color) {

@@ -43,6 +43,10 @@ GameObject* MakeButton(float x, float y, float width, float height, const std::s
 // on a black quad of alpha 0.6.
 GameObject* MakeTextLine(float y, const std::string& text, float size);
 
+// The text with upper and lower case swapped: the font sheets hold each letter in the other case,
+// so "Back" must be stored as "bACK" to show as "Back".
+std::string SwapCase(std::string text);
+
 // Paints the object's quad.
 void SetPanelColor(GameObject* object, MenuColor color);
 // Puts the object at depth z (a larger z is drawn behind), keeping it pinned there.

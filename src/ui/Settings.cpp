@@ -4,11 +4,13 @@
 #include <sstream>
 #include <utility>
 
+#include "app/GameFolders.h"
 #include "app/Logger.h"
 #include "audio/AudioSystem.h"
 #include "gameplay/VisionCones.h"
 #include "platform/FileSync.h"
 #include "platform/Platform.h"
+#include "ui/WriteNotice.h"
 
 namespace {
 
@@ -17,7 +19,7 @@ constexpr size_t kMaxSettingsBytes = 16 * 1024;
 
 struct SettingsModule {
   UserSettings current;
-  std::string path = kSettingsPath;
+  std::string path;  // empty: kSettingsFile in the per-user folder, found on first use
 };
 
 SettingsModule& Module() {
@@ -101,7 +103,11 @@ void Note(std::vector<std::string>* problems, std::string reason) {
 }  // namespace
 
 UserSettings& CurrentSettings() { return Module().current; }
-const std::string& SettingsPath() { return Module().path; }
+const std::string& SettingsPath() {
+  SettingsModule& m = Module();
+  if (m.path.empty()) m.path = UserFilePath(kSettingsFile);
+  return m.path;
+}
 void SetSettingsPath(std::string path) { Module().path = std::move(path); }
 
 UserSettings ParseSettings(const std::string& text, std::vector<std::string>* problems) {
@@ -176,9 +182,9 @@ UserSettings LoadSettings(const std::string& path) {
 }
 
 bool SaveSettings(const std::string& path, const UserSettings& settings) {
-  std::string error;
-  if (platform::ReplaceFileContents(path, FormatSettings(settings), &error)) return true;
-  Log("Could not save the settings to " + path + ": " + error, LogLevel::Warning);
+  std::string error = "there is no per-user folder";
+  if (!path.empty() && platform::ReplaceFileContents(path, FormatSettings(settings), &error)) return true;
+  ReportWriteFailure("Your settings could not be saved", "Could not save the settings to " + path + ": " + error);
   return false;
 }
 

@@ -1,8 +1,8 @@
-// The options the player changes in the menus, remembered between runs in a small text file beside
-// the configuration file ("./Settings.lullwick"): one "name = value" line per setting, "#" starts a
+// The options the player changes in the menus, remembered between runs in a small text file in the
+// player's own folder ("Settings.lullwick"): one "name = value" line per setting, "#" starts a
 // comment. A missing file means the defaults; a damaged one means the defaults for whatever cannot
 // be read, with a log line saying why; nothing in the file can stop the game. The file is replaced
-// atomically, so a crash while saving leaves the old one.
+// atomically, so a crash while saving leaves the old one; a save that fails is shown to the player.
 // New settings (key bindings, toggles) are added as a field of UserSettings and one row of the table
 // in Settings.cpp; files written before simply lack the line and take the default.
 #pragma once
@@ -12,7 +12,7 @@
 
 #include "app/KeyBindings.h"
 
-inline constexpr const char* kSettingsPath = "./Settings.lullwick";
+inline constexpr const char* kSettingsFile = "Settings.lullwick";
 
 struct UserSettings {
   bool fullscreen = true;   // full screen (true) or a window
@@ -28,7 +28,8 @@ struct UserSettings {
 
 // The settings of this run (what was read at start-up plus what the player changed since).
 UserSettings& CurrentSettings();
-// Where the settings live; tests point it elsewhere.
+// Where the settings live: kSettingsFile in the per-user folder (empty when there is none); tests
+// point it elsewhere, and an empty path goes back to the per-user folder.
 const std::string& SettingsPath();
 void SetSettingsPath(std::string path);
 
@@ -39,7 +40,8 @@ UserSettings ParseSettings(const std::string& text, std::vector<std::string>* pr
 std::string FormatSettings(const UserSettings& settings);
 // Reads the file at `path`: the defaults when it is missing or damaged, each reason logged.
 UserSettings LoadSettings(const std::string& path);
-// Writes the file atomically; false (and a logged reason) when it could not be written.
+// Writes the file atomically; false when it could not be written, which the player is told on
+// screen and standard error.
 bool SaveSettings(const std::string& path, const UserSettings& settings);
 
 // Start-up, once the window and the audio system exist: reads the settings file and applies it

@@ -43,17 +43,17 @@ ScriptRun PlayThrow(ScriptedGame& game, const std::string& script, const std::st
 // That the old button then only aims is AThrowKeyChangedOnTheControlsScreenThrowsInTheLevel's.
 TEST(ControlsScriptTest, TheSettingsFilesThrowKeyIsInForceFromTheStartAndADamagedFileKeepsTheShippedOne) {
   ScriptedGame game;
-  WriteFile(game.File("Settings.lullwick"), "fullscreen = false\nkey_throw = SPACE\n");
+  WriteFile(game.UserFile("Settings.lullwick"), "fullscreen = false\nkey_throw = SPACE\n");
   ScriptRun thrown = PlayThrow(game, ThrowWith("SPACE"));
   ASSERT_TRUE(thrown.Ok()) << thrown.Problems();
   EXPECT_GT(thrown.At(14, "Food_2").vy, 500.0f) << "thrown north";
   EXPECT_GT(thrown.At(40, "Food_2").y, 200.0f);
 
-  WriteFile(game.File("Settings.lullwick"), "key_throw = \x01\x02garbage\nkey_pickup RMB\n");
+  WriteFile(game.UserFile("Settings.lullwick"), "key_throw = \x01\x02garbage\nkey_pickup RMB\n");
   ScriptRun run = PlayThrow(game, ThrowWith("LMB"), "10");
   ASSERT_TRUE(run.Ok()) << run.Problems();
   EXPECT_GT(run.At(14, "Food_2").vy, 500.0f) << "the left mouse button still throws";
-  const std::string log = ReadFile(game.File("output.log"));
+  const std::string log = ReadFile(game.UserFile("output.log"));
   EXPECT_NE(log.find("Settings file"), std::string::npos) << log;
   EXPECT_NE(log.find("default"), std::string::npos) << log;
 }
@@ -118,7 +118,7 @@ TEST(ControlsScriptTest, AThrowKeyChangedOnTheControlsScreenThrowsInTheLevel) {
   options.dumpAfter = {bound, wound, flying, last};
   ScriptRun run = game.Run(script.Text(), options);
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  const std::string settings = ReadFile(game.File("Settings.lullwick"));
+  const std::string settings = ReadFile(game.UserFile("Settings.lullwick"));
   EXPECT_NE(settings.find("key_throw = SPACE"), std::string::npos) << settings;
   EXPECT_EQ(run.dumps.at(bound).scene.id, 4) << "changed on the main menu's controls screen";
   ASSERT_EQ(run.dumps.at(last).scene.id, kLevelId) << "the level was reached";
@@ -157,5 +157,5 @@ TEST(ControlsScriptTest, KeysPressedWhileTheControlsScreenWaitsDoNotPauseOrRetry
   EXPECT_TRUE(run.dumps.at(cancelled).scene.paused) << "Escape cancelled the change only";
   EXPECT_TRUE(run.dumps.at(refused).scene.paused) << "R did not restart the level";
   EXPECT_FLOAT_EQ(run.dumps.at(refused).scene.time, run.dumps.at(paused).scene.time);
-  EXPECT_FALSE(FileExists(game.File("Settings.lullwick"))) << "nothing changed, nothing saved";
+  EXPECT_FALSE(FileExists(game.UserFile("Settings.lullwick"))) << "nothing changed, nothing saved";
 }

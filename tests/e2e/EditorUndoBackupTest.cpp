@@ -53,7 +53,9 @@ TEST(EditorUndoBackupTest, ASessionEndedWithoutSavingLeavesABackupTheNextSession
   testing_support::RunResult run = RunEditorScript(data, "editor_backup_edit.qinput", 45);
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(ReadFile(file), original);  // the user's file is never written by a backup
-  const std::string backupPath = editing.File("Assets/Levels/empty.autosave.json");
+  // The backup is the player's, kept in the per-user folder, not beside the level.
+  EXPECT_FALSE(fs::exists(editing.File("Assets/Levels/empty.autosave.json")));
+  const std::string backupPath = testing_support::UserFile(data, "Backups/Assets/Levels/empty.autosave.json");
   ASSERT_TRUE(fs::exists(backupPath)) << run.err;
   std::unique_ptr<Level> backup = LoadLevelFromText(ReadFile(backupPath), backupPath);
   ASSERT_NE(backup, nullptr);

@@ -43,7 +43,7 @@ class LevelRulesScriptTest : public ::testing::Test {
     options.config = "10";  // the log file on, for the end scene's grade and the pane's message
     return game.PlayLevel(level, script, frames, std::move(dumps), options);
   }
-  std::string Log() const { return ReadFile(game.DataDir() + "/output.log"); }
+  std::string Log() const { return ReadFile(game.UserFile("output.log")); }
   ScriptedGame game;
 };
 

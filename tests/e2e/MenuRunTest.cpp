@@ -140,7 +140,7 @@ TEST_F(MenuRunTest, PauseOptionsMuteMusicBackAndResume) {
   Picture optionsShown = Load(75);
   EXPECT_GT(optionsShown.Share(kSpring, 3), 0.003);
   EXPECT_GT(optionsShown.Share(kRose, 3), 0.003);
-  const std::string settings = ReadFile(game.File("Settings.lullwick"));
+  const std::string settings = ReadFile(game.UserFile("Settings.lullwick"));
   EXPECT_NE(settings.find("mute_music = true"), std::string::npos) << settings;
   EXPECT_NE(settings.find("mute_sfx = false"), std::string::npos) << settings;
 }
@@ -168,7 +168,7 @@ TEST_F(MenuRunTest, QuitDialogNoReturnsToTheMenuAndYesEndsTheProgramNormally) {
   ASSERT_FALSE(run.stateLog.empty());
   EXPECT_EQ(run.stateLog.back().frame, 71);
   EXPECT_EQ(run.stateLog.back().sceneIndex, kMainMenuIndex);
-  const std::string log = ReadFile(game.DataDir() + "/output.log");
+  const std::string log = ReadFile(game.UserFile("output.log"));
   EXPECT_NE(log.find("FrameTime"), std::string::npos);
   EXPECT_EQ(log.back(), '\n') << "the log was flushed to its last line";
 

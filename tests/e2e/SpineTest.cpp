@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <regex>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "support/TestSupport.h"
 
@@ -28,7 +30,7 @@ TEST(SpineTest, HeadlessRunLogsEveryFrameStartsOnTheFirstSplashAndExitsCleanly) 
   std::string data = MakeDataDir(dir, "10");
   RunResult r = RunGame({"--headless", "--frames", "60", "--fixed-dt", "0.02", "--data", data});
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  std::string log = ReadFile(dir.File("output.log"));
+  std::string log = ReadFile(UserFile(dir.path(), "output.log"));
   EXPECT_EQ(CountLines(log, "-INFO- FrameTime 0.020000"), 60) << log.substr(0, 400);
   // The frame rate is counted over wall-clock seconds, so its value depends on the machine's load:
   // only its line per frame is checked.
@@ -55,7 +57,7 @@ TEST(SpineTest, OffscreenWindowRunsClampsLongFramesTo25msAndShutsDownCleanly) {
                         {"SDL_VIDEODRIVER=offscreen"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(NoSanitizerReport(r)) << r.err;
-  EXPECT_EQ(CountLines(ReadFile(dir.File("output.log")), "-INFO- FrameTime 0.025000"), 30);
+  EXPECT_EQ(CountLines(ReadFile(UserFile(dir.path(), "output.log")), "-INFO- FrameTime 0.025000"), 30);
 }
 
 TEST(SpineTest, BadOptionIsRejectedWithUsage) {
@@ -70,7 +72,7 @@ TEST(SceneStartTest, SceneOptionStartsTheLevelDirectly) {
   std::string data = MakeDataDir(dir, "10");
   RunResult r = RunGame({"--headless", "--fixed-dt", "0.025", "--frames", "3", "--data", data, "--scene", "6"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  const std::string log = ReadFile(dir.File("output.log"));
+  const std::string log = ReadFile(UserFile(data, "output.log"));
   EXPECT_EQ(CountLines(log, "-DEBUG- Player object created"), 1);
   EXPECT_EQ(CountLines(log, "-DEBUG- Enemy object created"), 1);
   EXPECT_EQ(CountLines(log, "-DEBUG- Transition object created"), 1);  // one scene start only
@@ -90,7 +92,7 @@ TEST(SceneStartTest, SceneIdsThatDoNotExistAreRefusedWithTheIdsThereAre) {
                          "12 level select"),
               std::string::npos)
         << r.err;
-    EXPECT_FALSE(FileExists(dir.File("output.log"))) << "nothing started";
+    EXPECT_FALSE(FileExists(UserFile(data, "output.log"))) << "nothing started";
   }
 }
 
@@ -110,6 +112,45 @@ TEST(MissingMusicTest, GameRunsThroughTheSplashScreensWithoutTheMusicFolder) {
   EXPECT_NE(r.out.find("Audio Error! "), std::string::npos) << "the missing banks are reported";
   EXPECT_TRUE(NoSanitizerReport(r)) << r.err;
   // The scenes went on: the first splash started and the log kept its per-frame lines to the end.
-  std::string log = ReadFile(dir.File("output.log"));
+  std::string log = ReadFile(UserFile(dir.path(), "output.log"));
   EXPECT_EQ(CountLines(log, "-INFO- FrameTime 0.025000"), 200);
+}
+
+// The offscreen driver presents without waiting for a display, as a driver that ignores vertical
+// sync does: the game notices within its first frames, caps itself at 60 frames a second (the
+// offscreen display has no refresh rate) and says so in the log. Only the lower bound of the frame
+// time is checked: a busy machine makes frames longer, never shorter than the cap.
+TEST(FramePacingTest, AWindowWhoseVsyncDoesNotWaitIsCappedAtTheRefreshRate) {
+  if (NoGlAllowed()) GTEST_SKIP() << "needs an OpenGL window";
+  TempDir dir;
+  std::string data = MakeDataDir(dir, "10");
+  RunResult r = RunGame({"--windowed", "--size", "64x36", "--frames", "100", "--no-dialogs", "--data", data},
+                        {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string log = ReadFile(UserFile(dir.path(), "output.log"));
+  EXPECT_EQ(CountLines(log, "-INFO- Frame pacing: vertical sync does not wait; frames are capped at 60 per second"), 1)
+      << log.substr(0, 600);
+  // The last 50 frames' measured times average at least the period (less a millisecond's rounding).
+  std::vector<double> times;
+  std::istringstream in(log);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("-INFO- FrameTime ", 0) == 0) times.push_back(std::stod(line.substr(17)));
+  }
+  ASSERT_EQ(times.size(), 100u);
+  double sum = 0.0;
+  for (size_t i = 50; i < times.size(); ++i) sum += times[i];
+  // FrameTime is clamped at 0.025 s, which only ever lowers the average.
+  EXPECT_GE(sum / 50.0, 1.0 / 60.0 - 0.001);
+}
+
+// A fixed frame time asks for frames as fast as they come (tests, tools): no pacing then.
+TEST(FramePacingTest, AFixedFrameTimeIsNotPaced) {
+  if (NoGlAllowed()) GTEST_SKIP() << "needs an OpenGL window";
+  TempDir dir;
+  std::string data = MakeDataDir(dir, "10");
+  RunResult r = RunGame({"--windowed", "--size", "64x36", "--frames", "40", "--fixed-dt", "0.02", "--no-dialogs",
+                         "--data", data},
+                        {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(ReadFile(UserFile(dir.path(), "output.log")).find("Frame pacing"), std::string::npos);
 }

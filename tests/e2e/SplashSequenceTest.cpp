@@ -19,6 +19,7 @@ using testing_support::FileExists;
 using testing_support::MakeDataDir;
 using testing_support::RunGame;
 using testing_support::TempDir;
+using testing_support::UserFile;
 
 namespace {
 
@@ -97,6 +98,7 @@ TEST(SplashSequenceTest, ShowsTheThreeSplashPicturesThenTheMenu) {
   testing_support::RunResult run = RunGame(args, {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(testing_support::NoSanitizerReport(run)) << run.err;
+  EXPECT_FALSE(FileExists(UserFile(dir.path(), "output.log")));
   EXPECT_FALSE(FileExists(dir.File("output.log")));
 
   for (size_t i = 0; i < std::size(shots); ++i) {

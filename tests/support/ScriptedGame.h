@@ -113,6 +113,8 @@ class ScriptedGame {
   }
   // A file in this game's temporary folder.
   std::string File(const std::string& name) const { return dir_.File(name); }
+  // A file in this game's per-user folder (settings, the log).
+  std::string UserFile(const std::string& name) const { return testing_support::UserFile(dir_.path(), name); }
   const std::string& DataDir() const { return dir_.path(); }
 
  private:

@@ -44,6 +44,8 @@ std::string ReadFile(const std::string& path) {
 }
 
 void WriteFile(const std::string& path, const std::string& contents) {
+  std::error_code ec;
+  fs::create_directories(fs::path(path).parent_path(), ec);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << contents;
 }
@@ -108,13 +110,28 @@ long PeakResidentKbOfThisProcess() {
   return usage.ru_maxrss;
 }
 
-RunResult RunGame(const std::vector<std::string>& args, const std::vector<std::string>& env, int timeoutSeconds) {
+std::string UserDataHomeFor(const std::string& dataDir) { return dataDir + "/user-data"; }
+
+std::string UserFile(const std::string& dataDir, const std::string& name) {
+  return UserDataHomeFor(dataDir) + "/quillmarch/" + name;
+}
+
+RunResult RunGame(const std::vector<std::string>& args, const std::vector<std::string>& givenEnv,
+                  int timeoutSeconds, const std::string& workDir) {
+  // Runs on different data folders never share the player's files.
+  std::vector<std::string> env = givenEnv;
+  bool ownHome = false;
+  for (const std::string& e : env) ownHome = ownHome || e.rfind("XDG_DATA_HOME=", 0) == 0;
+  for (size_t i = 0; !ownHome && i + 1 < args.size(); ++i) {
+    if (args[i] == "--data") env.push_back("XDG_DATA_HOME=" + UserDataHomeFor(args[i + 1]));
+  }
   TempDir capture;
   std::string outPath = capture.File("out.txt");
   std::string errPath = capture.File("err.txt");
   pid_t pid = ::fork();
   if (pid == 0) {
     for (const std::string& e : env) ::putenv(const_cast<char*>(e.c_str()));
+    if (!workDir.empty() && ::chdir(workDir.c_str()) != 0) ::_exit(125);
     if (!std::freopen(outPath.c_str(), "w", stdout) || !std::freopen(errPath.c_str(), "w", stderr)) ::_exit(126);
     std::vector<char*> argv;
     std::string exe = GameExe();

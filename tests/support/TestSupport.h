@@ -21,6 +21,7 @@ class TempDir {
 };
 
 std::string ReadFile(const std::string& path);
+// Writes the file, making the folders leading to it.
 void WriteFile(const std::string& path, const std::string& contents);
 bool FileExists(const std::string& path);
 // How many lines of `text` are exactly `line`.
@@ -33,9 +34,18 @@ struct RunResult {
   long peakResidentKb = 0;  // the program's largest resident size (kB)
 };
 
-// Runs the built game with the arguments, in `workDir`, with extra environment entries NAME=VALUE.
+// Runs the built game with the arguments and extra environment entries NAME=VALUE. The game's
+// per-user folder is the data folder's own (UserFile) when the arguments name one with --data and
+// the entries set no XDG_DATA_HOME; otherwise it is the test program's (never the real home).
+// `workDir`, when given, is the folder the game is started in.
 RunResult RunGame(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
-                  int timeoutSeconds = 300);
+                  int timeoutSeconds = 300, const std::string& workDir = "");
+
+// The file `name` in the per-user folder the game gets when run on the data folder `dataDir`
+// (settings, log, backups, shader-error.txt).
+std::string UserFile(const std::string& dataDir, const std::string& name);
+// The XDG_DATA_HOME entry that gives a game run on `dataDir` that folder.
+std::string UserDataHomeFor(const std::string& dataDir);
 
 // True when the run's standard error holds no report of AddressSanitizer, LeakSanitizer or UBSan.
 bool NoSanitizerReport(const RunResult& run);

@@ -176,18 +176,27 @@ def enemy():
 ROAST = [(132, 62, 30), (190, 104, 48), (226, 150, 72), (250, 204, 128)]
 
 
+def draw_roast(c, k=1.0, ox=0.0, oy=0.0, ow=2.5):
+    """The roast on its bone as food.png shows it, drawn k times its 64 px size with its
+    top-left corner at (ox, oy)."""
+    def P(x, y):
+        return (ox + x * k, oy + y * k)
+
+    # bone
+    c.paint(stroke([P(28.0, 36.0), P(14.0, 50.0)], 8.0 * k), CREAM, ow=ow, shade=0.2)
+    c.paint(circle(*P(9.5, 49.0), 5.8 * k) | circle(*P(15.0, 54.5), 5.8 * k), CREAM, ow=ow, shade=0.25)
+    # meat
+    meat = rotated_ellipse(*P(36.0, 27.0), 22.0 * k, 16.0 * k, -45.0)
+    c.paint(meat, ROAST[1], ow=ow, shade=0.3)
+    c.fill(rotated_ellipse(*P(31.0, 22.0), 11.0 * k, 6.0 * k, -45.0), ROAST[2], alpha=0.9)
+    c.fill(rotated_ellipse(*P(28.5, 19.5), 5.0 * k, 2.4 * k, -45.0), ROAST[3], alpha=0.9)
+    for (x, y, r) in ((45.0, 28.0, 2.0), (40.0, 36.0, 1.6), (49.0, 20.0, 1.4), (36.0, 31.0, 1.2)):
+        c.fill(circle(*P(x, y), r * k), ROAST[0], alpha=0.8)
+
+
 def food():
     c = Canvas(64, 64)
-    # bone
-    c.paint(stroke([(28.0, 36.0), (14.0, 50.0)], 8.0), CREAM, shade=0.2)
-    c.paint(circle(9.5, 49.0, 5.8) | circle(15.0, 54.5, 5.8), CREAM, shade=0.25)
-    # meat
-    meat = rotated_ellipse(36.0, 27.0, 22.0, 16.0, -45.0)
-    c.paint(meat, ROAST[1], ow=2.5, shade=0.3)
-    c.fill(rotated_ellipse(31.0, 22.0, 11.0, 6.0, -45.0), ROAST[2], alpha=0.9)
-    c.fill(rotated_ellipse(28.5, 19.5, 5.0, 2.4, -45.0), ROAST[3], alpha=0.9)
-    for (x, y, r) in ((45.0, 28.0, 2.0), (40.0, 36.0, 1.6), (49.0, 20.0, 1.4), (36.0, 31.0, 1.2)):
-        c.fill(circle(x, y, r), ROAST[0], alpha=0.8)
+    draw_roast(c)
     c.drop_shadow(1.5, 2.0, 1.5, 0.35)
     return c.result()
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "EditorFixture.h"
+#include "app/GameFolders.h"
 #include "support/TestSupport.h"
 
 using editor_test::EditorFixture;
@@ -39,10 +40,15 @@ class AutosaveTest : public EditorFixture {
   Level* level_ = nullptr;
 };
 
-// The backup sits beside the level under its own name.
+// The backup is the player's file: in the per-user folder under the level's own path (an installed
+// game's levels folder cannot be written), never beside the level.
 TEST_F(AutosaveTest, RunWritesTheEditsToTheBackupAndNeverToTheUsersFile) {
-  EXPECT_EQ(AutosavePathFor("./Assets/Levels/level1.json"), "./Assets/Levels/level1.autosave.json");
-  EXPECT_EQ(AutosavePathFor("notes"), "notes.autosave.json");
+  const std::string backups = UserFolder() + "Backups/";
+  EXPECT_EQ(AutosavePathFor("./Assets/Levels/level1.json"), backups + "Assets/Levels/level1.autosave.json");
+  EXPECT_EQ(AutosavePathFor("notes"), backups + "notes.autosave.json");
+  EXPECT_EQ(AutosavePathFor("/home/ann/levels/yard.json"), backups + "home/ann/levels/yard.autosave.json");
+  EXPECT_EQ(AutosavePathFor("../../etc/passwd"), backups + "etc/passwd.autosave.json") << "never outside";
+  EXPECT_EQ(AutosavePathFor(path_).rfind(backups, 0), 0u);
   RunLevel();  // nothing edited: nothing to keep
   EXPECT_FALSE(fs::exists(AutosavePathFor(path_)));
   StopLevel();

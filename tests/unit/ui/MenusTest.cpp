@@ -2,14 +2,17 @@
 // level select, the credits, and a level's pause menu with its dialogs.
 #include <cmath>
 #include <new>
+#include <filesystem>
 #include <vector>
 
 #include "audio/AudioSystem.h"
+#include "gameplay/VisionCones.h"
 #include "platform/Platform.h"
 #include "ui/Credits.h"
 #include "ui/MenuParts.h"
 #include "ui/OptionsOverlay.h"
 #include "ui/PauseMenu.h"
+#include "ui/WriteNotice.h"
 #include "UiTestFixture.h"
 
 using namespace ui_test;
@@ -111,6 +114,33 @@ TEST_F(MenusTest, MuteMusicTwiceLeavesTheBusUnmutedAndTheButtonRose) {
   EXPECT_FALSE(LoadSettings(SettingsPath()).muteMusic);
   EXPECT_FALSE(SfxBus().GetMute());
   ShutdownAudio();
+}
+
+// A folder stands where the settings file should go: the option still changes, and the player sees
+// on screen that it will not be remembered, until the line's time is up.
+TEST_F(MenusTest, AnOptionThatCannotBeSavedIsShownOnScreenForAWhile) {
+  BuildMenuScenes(scene_id::kMainMenu);
+  const std::string blocked = settingsDir_.File("blocked");
+  std::filesystem::create_directories(blocked);
+  SetSettingsPath(blocked);
+  Choose("options");
+  const size_t before = Objects().size();
+  Choose("vision cones");
+  EXPECT_FALSE(StealthView().visionCones) << "the option changes all the same";
+  EXPECT_EQ(WriteNoticeText(), "Your settings could not be saved");
+  Frame();
+  ASSERT_GT(Objects().size(), before) << "a line on screen";
+  bool shown = false;
+  for (GameObject* o : Objects()) {
+    if (Text* text = o->GetComponentAs<Text>(SlotOf(ComponentType::Text))) {
+      shown = shown || text->text == "yOUR SETTINGS COULD NOT BE SAVED";
+    }
+  }
+  EXPECT_TRUE(shown);
+  TickWriteNotice(60.0f);
+  Frame();
+  EXPECT_EQ(Objects().size(), before) << "the line has gone";
+  EXPECT_EQ(WriteNoticeText(), "");
 }
 
 TEST_F(MenusTest, LevelSelectPicturesStartTheirLevelsAndBackReturns) {

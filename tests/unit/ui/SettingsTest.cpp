@@ -1,16 +1,20 @@
 // The settings file: what is written is read back, and nothing a file can hold stops the game.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "app/GameFolders.h"
 #include "app/KeyBindings.h"
 #include "app/KeyCodes.h"
 #include "audio/AudioSystem.h"
+#include "objects/ObjectManager.h"
 #include "platform/FileSync.h"
 #include "platform/Platform.h"
 #include "support/TestSupport.h"
 #include "ui/Settings.h"
+#include "ui/WriteNotice.h"
 
 using testing_support::ReadFile;
 using testing_support::TempDir;
@@ -81,6 +85,19 @@ TEST(SettingsTest, AFailedSaveLeavesTheOldFile) {
   platform::SetReplaceFaultForTesting(platform::ReplaceFault::None);
   EXPECT_EQ(ReadFile(path), before);
   EXPECT_EQ(LoadSettings(path), first);
+  EXPECT_EQ(WriteNoticeText(), "Your settings could not be saved") << "the player is told, not only the log";
+  TickWriteNotice(60.0f);
+  EXPECT_EQ(WriteNoticeText(), "");
+  ClearObjects();  // the notice's line, which no scene change took away here
+}
+
+// The settings are the player's: kept in the per-user folder, whatever folder the game runs in.
+TEST(SettingsTest, TheSettingsFileLivesInThePlayersFolder) {
+  SetSettingsPath("");
+  const char* home = std::getenv("XDG_DATA_HOME");
+  ASSERT_NE(home, nullptr) << "the test programs give every run its own per-user folder";
+  EXPECT_EQ(SettingsPath(), std::string(home) + "/quillmarch/Settings.lullwick");
+  EXPECT_EQ(UserFolder(), std::string(home) + "/quillmarch/");
 }
 
 TEST(SettingsTest, StartUpAppliesTheRememberedOptionsButACommandLineWindowWins) {
@@ -105,7 +122,7 @@ TEST(SettingsTest, StartUpAppliesTheRememberedOptionsButACommandLineWindowWins) 
   EXPECT_TRUE(LoadSettings(path).fullscreen);
   EXPECT_TRUE(LoadSettings(path).muteSfx);
   ShutdownAudio();
-  SetSettingsPath(kSettingsPath);
+  SetSettingsPath("");
   CurrentSettings() = UserSettings{};
 }
 

@@ -47,7 +47,7 @@ class UiTest : public testing_support::SceneTest {
     SceneTest::TearDown();
     ForgetSceneUi();
     SetPaused(false);
-    SetSettingsPath(kSettingsPath);
+    SetSettingsPath("");
   }
 
   // One frame: the object pass, the scene manager, then the copy of this pass's input.

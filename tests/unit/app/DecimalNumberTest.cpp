@@ -1,0 +1,45 @@
+// Decimal numbers read as the input scripts and bank manifests want them, on every standard library.
+#include "app/DecimalNumber.h"
+
+#include <gtest/gtest.h>
+
+TEST(DecimalNumberTest, PlainDecimalsReadWhole) {
+  double d = 0.0;
+  ASSERT_TRUE(ParseDecimal("0.02", &d));
+  EXPECT_DOUBLE_EQ(d, 0.02);
+  ASSERT_TRUE(ParseDecimal("-12", &d));
+  EXPECT_DOUBLE_EQ(d, -12.0);
+  ASSERT_TRUE(ParseDecimal("1e-3", &d));
+  EXPECT_DOUBLE_EQ(d, 0.001);
+  ASSERT_TRUE(ParseDecimal("2.5E+2", &d));
+  EXPECT_DOUBLE_EQ(d, 250.0);
+  ASSERT_TRUE(ParseDecimal(".5", &d));
+  EXPECT_DOUBLE_EQ(d, 0.5);
+  ASSERT_TRUE(ParseDecimal("5.", &d));
+  EXPECT_DOUBLE_EQ(d, 5.0);
+  float f = 0.0f;
+  ASSERT_TRUE(ParseDecimal("0.75", &f));
+  EXPECT_FLOAT_EQ(f, 0.75f);
+}
+
+// What std::from_chars refuses is refused, and a refusal leaves the value alone.
+TEST(DecimalNumberTest, AnythingElseIsRefused) {
+  for (const char* text : {"", "+1", " 1", "1 ", "1,5", "0x10", "1e", "1e+", "-", ".", "e5", "inf", "nan",
+                           "infinity", "1.2.3", "--1", "1e5x"}) {
+    double d = 7.0;
+    EXPECT_FALSE(ParseDecimal(text, &d)) << "'" << text << "'";
+    EXPECT_EQ(d, 7.0) << text;
+  }
+}
+
+TEST(DecimalNumberTest, ValuesOutsideTheTypeAreRefused) {
+  double d = 0.0;
+  EXPECT_FALSE(ParseDecimal("1e999", &d));
+  float f = 0.0f;
+  EXPECT_FALSE(ParseDecimal("1e39", &f)) << "too large for a float";
+  EXPECT_TRUE(ParseDecimal("1e38", &f));
+  // Text after the number inside the view is not read: the view ends where the token ends.
+  std::string_view token = std::string_view("0.25,7").substr(0, 4);
+  ASSERT_TRUE(ParseDecimal(token, &d));
+  EXPECT_DOUBLE_EQ(d, 0.25);
+}
