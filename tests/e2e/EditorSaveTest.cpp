@@ -86,7 +86,7 @@ TEST(EditorSaveTest, ASaveAsTheDiskRefusesIsShownAndTheLevelStaysUnsavedSoRunKee
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(fs::is_directory(editing.File("Assets/Levels/taken.json")));
   EXPECT_EQ(ReadFile(empty), before);
-  const std::string backup = editing.File("Assets/Levels/empty.autosave.json");
+  const std::string backup = testing_support::UserFile(data, "Backups/Assets/Levels/empty.autosave.json");
   ASSERT_TRUE(fs::exists(backup)) << "Run kept no backup: the failed save cleared the unsaved mark";
   EXPECT_EQ(WallsIn(backup), 1u);
 }
@@ -102,8 +102,9 @@ TEST(EditorSaveTest, SaveRefusesAReadOnlyLevelFileAndTheLevelStaysUnsaved) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(ReadFile(empty), before);
   EXPECT_EQ(fs::status(empty).permissions() & fs::perms::owner_write, fs::perms::none);
-  EXPECT_NE(ReadFile(editing.File("output.log")).find("Unable to open file to write"), std::string::npos);
-  const std::string backup = editing.File("Assets/Levels/empty.autosave.json");
+  EXPECT_NE(ReadFile(testing_support::UserFile(data, "output.log")).find("Unable to open file to write"),
+            std::string::npos);
+  const std::string backup = testing_support::UserFile(data, "Backups/Assets/Levels/empty.autosave.json");
   ASSERT_TRUE(fs::exists(backup)) << "Run kept no backup: the refused save cleared the unsaved mark";
   EXPECT_EQ(WallsIn(backup), 1u);
 }
@@ -121,7 +122,8 @@ TEST(EditorSaveTest, SaveWritesThroughALinkToItsTargetAndTheLinkStays) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(fs::is_symlink(empty));
   EXPECT_EQ(WallsIn(target), 1u);
-  EXPECT_FALSE(fs::exists(editing.File("Assets/Levels/empty.autosave.json"))) << "the level counted as unsaved";
+  EXPECT_FALSE(fs::exists(testing_support::UserFile(data, "Backups/Assets/Levels/empty.autosave.json")))
+      << "the level counted as unsaved";
 }
 
 // F8 with an unsaved level asks first: "Discard" quits without writing, "Save" writes, then quits.
