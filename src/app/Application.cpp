@@ -19,6 +19,7 @@
 #include "app/Random.h"
 #include "app/ScriptedInput.h"
 #include "app/StateLog.h"
+#include "app/TextDump.h"
 #include "audio/AudioSystem.h"
 #include "gameplay/GameplayHooks.h"
 #include "graphics/Graphics.h"
@@ -68,8 +69,8 @@ bool QuitHeld(bool editorEnabled) {
   return true;
 }
 
-// Relative paths of --input, --record, --state-log, --dump-objects and --screenshot against the
-// current folder.
+// Relative paths of --input, --record, --state-log, --dump-objects, --dump-texts and --screenshot
+// against the current folder.
 void MakeScriptPathsAbsolute(RunOptions* options) {
   auto absolute = [](std::string* path) {
     std::error_code ec;
@@ -82,6 +83,7 @@ void MakeScriptPathsAbsolute(RunOptions* options) {
   absolute(&options->recordScript);
   absolute(&options->stateLog);
   for (DumpRequest& dump : options->dumps) absolute(&dump.file);
+  for (DumpRequest& dump : options->textDumps) absolute(&dump.file);
   for (ScreenshotRequest& shot : options->screenshots) absolute(&shot.file);
 }
 
@@ -267,6 +269,7 @@ bool Application::Pass() {
   }
   LogFrameState(framesRun_);
   WriteObjectDumps(options.dumps, framesRun_);
+  WriteTextDumps(options.textDumps, framesRun_);
   PaceFrame();
   if (!keepGoing) return false;
   if (Module().quitRequested && !QuitHeld(flags_.editorEnabled != 0)) return false;
@@ -311,8 +314,8 @@ bool Application::Frame() {
 
   // 7. F8 ends the program before this frame is drawn (unless the editor asks about unsaved edits).
   if (KeyDown(vk::F8) && !QuitHeld(flags_.editorEnabled != 0)) return false;
-  // 8. F11 toggles full screen once per press.
-  if (KeyTriggered(vk::F11)) plat.SetFullscreen(!plat.IsFullscreen());
+  // 8. F11 toggles full screen once per press, remembered as the options overlay's buttons are.
+  if (KeyTriggered(vk::F11)) ApplyFullscreen(!plat.IsFullscreen());
   // 9. The graphics frame.
   return graphics_ != nullptr && graphics_->Frame();
 }

@@ -78,6 +78,15 @@ bool BindAction(KeyBindingTable& table, Action action, int code) {
   return true;
 }
 
+BindingRule CheckBinding(Action action, int code) {
+  if (code == vk::F8 || code == vk::F11) return BindingRule::KeptByGame;
+  if (code == vk::Escape) return action == Action::Pause ? BindingRule::Allowed : BindingRule::UsedByMenus;
+  const bool actsOverMenus = action == Action::Pause || action == Action::Retry;
+  const bool menuKey = code == vk::Return || code == vk::Up || code == vk::Down || code == vk::Left ||
+                       code == vk::Right || code == kLeftMouseCode;
+  return actsOverMenus && menuKey ? BindingRule::UsedByMenus : BindingRule::Allowed;
+}
+
 void SetActionsHeld(bool held) {
   KeyBindingsModule& m = Module();
   if (m.held && !held) {
@@ -93,6 +102,10 @@ void UpdateSilencedCodes() {
   for (int code = 1; code <= 255; ++code) {
     if (m.silenced[code] && !CodeDown(code, true)) m.silenced[code] = false;
   }
+}
+
+void SilenceUntilReleased(int code) {
+  if (code > 0 && code <= 255) Module().silenced[code] = true;
 }
 
 bool ActionDown(Action action) {

@@ -32,6 +32,13 @@ void ResetKeyBindings();
 // refused (false).
 bool BindAction(KeyBindingTable& table, Action action, int code);
 
+// Whether a code may be one of an action's keys. F8 (quit) and F11 (full screen) are the game's
+// own. The keys the menus use (Enter, the arrows, the left mouse button) cannot pause or retry,
+// which both act while a menu is up: one press would work the menu and the action at once (Enter's
+// press resuming, its release pausing again). Escape steps back out of menus; only pause has it.
+enum class BindingRule { Allowed, KeptByGame, UsedByMenus };
+BindingRule CheckBinding(Action action, int code);
+
 // While the controls screen waits for a new key, the actions read nothing (true). When it stops
 // waiting (false), every key and mouse button held at that moment stays silent for the actions
 // until its release has passed, so the key just bound, or the Escape that cancelled, neither
@@ -40,6 +47,9 @@ void SetActionsHeld(bool held);
 bool ActionsHeld();
 // Once per pass, before the frame: a silenced code that was up in the previous pass speaks again.
 void UpdateSilencedCodes();
+// The key (or mouse button) with this code stays silent for the actions until its release has
+// passed: a menu has used its press (Escape stepping back out of a menu must not pause as well).
+void SilenceUntilReleased(int code);
 
 // Down now / down now but up in the previous pass / up now but down in the previous pass, for any
 // of the action's codes.

@@ -37,7 +37,7 @@ std::string RunOptionsUsage() {
   return "usage: quillmarch [--windowed] [--size WxH] [--frames N] [--fixed-dt S] [--scene ID]\n"
          "                  [--headless] [--screenshot N:FILE] [--seed N] [--data DIR] [--no-dialogs]\n"
          "                  [--input FILE] [--record FILE] [--state-log FILE] [--dump-objects N:FILE]\n"
-         "                  [--camera X,Y] [--help] [--version]\n";
+         "                  [--camera X,Y] [--dump-texts N:FILE] [--help] [--version]\n";
 }
 
 std::string VersionLine() { return std::string("quillmarch ") + QM_VERSION + "\n"; }
@@ -142,17 +142,17 @@ bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options, std
       if (!path(&parsed.recordScript)) return false;
     } else if (arg == "--state-log") {
       if (!path(&parsed.stateLog)) return false;
-    } else if (arg == "--dump-objects") {
+    } else if (arg == "--dump-objects" || arg == "--dump-texts") {
       if (!value(&v)) return false;
       size_t colon = v.find(':');
       DumpRequest dump;
       if (colon == std::string::npos || !ParseInt(v.substr(0, colon), &dump.frame) || dump.frame < 1 ||
           colon + 1 >= v.size()) {
-        *error = "--dump-objects wants N:FILE with N at least 1, for example 60:objects.json, not '" + v + "'";
+        *error = arg + " wants N:FILE with N at least 1, for example 60:objects.json, not '" + v + "'";
         return false;
       }
       dump.file = v.substr(colon + 1);
-      parsed.dumps.push_back(dump);
+      (arg == "--dump-texts" ? parsed.textDumps : parsed.dumps).push_back(dump);
     } else {
       *error = "unknown option '" + arg + "'";
       return false;

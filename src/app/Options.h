@@ -37,6 +37,7 @@ struct RunOptions {
   std::string recordScript;  // --record: what was played, written as a script at shutdown
   std::string stateLog;      // --state-log: one "frame scene-index hash" line per frame
   std::vector<DumpRequest> dumps;  // --dump-objects N:FILE
+  std::vector<DumpRequest> textDumps;  // --dump-texts N:FILE
   // --camera X,Y: a developer framing for screenshots; the camera stays on this world point
   // instead of following the player.
   std::optional<std::pair<float, float>> camera;

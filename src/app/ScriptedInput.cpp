@@ -231,6 +231,7 @@ class ScriptedPlatform final : public platform::Platform {
     real_->ShowMessageBox(text, caption);
   }
   void GetClientSize(int* w, int* h) const override { real_->GetClientSize(w, h); }
+  void GetDrawableSize(int* w, int* h) const override { real_->GetDrawableSize(w, h); }
   void GetWindowSize(int* w, int* h) const override { real_->GetWindowSize(w, h); }
   void GetDesktopSize(int* w, int* h) const override { real_->GetDesktopSize(w, h); }
   bool IsFullscreen() const override { return real_->IsFullscreen(); }

@@ -279,6 +279,18 @@ void StartImGuiLayer() {
   // Draws start at any vertex of the shared buffer (the device's base vertex).
   io.BackendFlags |= ImGuiBackendFlags_RendererHasVtxOffset;
   Style();
+  // On a scaled display the letters are made at the display's own pixel size and drawn back at
+  // their usual size, so they stay sharp instead of being stretched.
+  int windowW = 0, windowH = 0, pixelsW = 0, pixelsH = 0;
+  platform::GetPlatform().GetClientSize(&windowW, &windowH);
+  platform::GetPlatform().GetDrawableSize(&pixelsW, &pixelsH);
+  const float scale = windowH > 0 ? static_cast<float>(pixelsH) / static_cast<float>(windowH) : 1.0f;
+  if (scale > 1.0f) {
+    ImFontConfig font;
+    font.SizePixels = 13.0f * scale;
+    io.Fonts->AddFontDefault(&font);
+    io.FontGlobalScale = 1.0f / scale;
+  }
   // The font atlas is built whether or not it can be drawn: frames need it.
   unsigned char* pixels = nullptr;
   int w = 0, h = 0;
@@ -295,10 +307,17 @@ void BeginImGuiFrame(float dt) {
   if (!m.started) return;
   ImGuiIO& io = ImGui::GetIO();
   platform::Platform& plat = platform::GetPlatform();
-  int w = 0, h = 0;
+  // The windows are laid out in the window's units (the mouse's) and drawn over the whole drawable:
+  // on a scaled display the drawable has more pixels than the window has units.
+  int w = 0, h = 0, pixelsW = 0, pixelsH = 0;
   plat.GetClientSize(&w, &h);
+  plat.GetDrawableSize(&pixelsW, &pixelsH);
   io.DisplaySize = ImVec2(static_cast<float>(w > 0 ? w : 1), static_cast<float>(h > 0 ? h : 1));
   io.DisplayFramebufferScale = ImVec2(1.0f, 1.0f);
+  if (w > 0 && h > 0 && pixelsW > 0 && pixelsH > 0) {
+    io.DisplayFramebufferScale = ImVec2(static_cast<float>(pixelsW) / static_cast<float>(w),
+                                        static_cast<float>(pixelsH) / static_cast<float>(h));
+  }
   const uint64_t now = plat.PerformanceCounter();
   const uint64_t frequency = plat.PerformanceFrequency();
   float measured = frequency != 0 ? static_cast<float>(static_cast<double>(now - m.lastCounter) / frequency) : 0.0f;

@@ -9,13 +9,20 @@
 #include "objects/ObjectHandle.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "ui/UIHandler.h"
 
 namespace {
 
-constexpr float kTimerX = 0.0f, kTimerY = 320.0f, kTimerWidth = 200.0f, kTimerHeight = 50.0f;
+// Both stand on dark plates: the floor under them runs from dark stone to lit tiles, and letters
+// of one colour read on only part of it. The timer's plate takes "10:00" as well as "0:00".
+constexpr float kTimerX = 0.0f, kTimerY = 320.0f, kTimerWidth = 270.0f, kTimerHeight = 62.0f;
 constexpr float kTimerGlyph = 50.0f;
-constexpr float kCounterX = -400.0f, kCounterY = -350.0f, kCounterWidth = 600.0f, kCounterHeight = 50.0f;
+constexpr float kCounterY = -350.0f, kCounterWidth = 640.0f, kCounterHeight = 50.0f;
 constexpr float kCounterGlyph = 30.0f;
+// The counter keeps this far from the left edge of the view, whatever the window's shape (on a
+// 16:9 screen that puts its centre at about x = -400).
+constexpr float kCounterMargin = 36.0f;
+constexpr float kPlateOpacity = 0.6f;
 constexpr uint32_t kCentred = 1;
 
 struct HudState {
@@ -24,6 +31,8 @@ struct HudState {
   ObjectHandle counter;
   int32_t displayedFood = 0;
   std::string timerText;  // what the timer shows, so an unchanged second is not laid out again
+  bool shown = true;           // Ctrl+H
+  bool underMenu = false;      // the pause menu is up
 };
 
 HudState& State() {
@@ -31,6 +40,21 @@ HudState& State() {
   return state;
 }
 
+// The counter's place, counted from the left edge of the view.
+void PinCounter(GameObject* counter) {
+  UIHandler* handler = HandlerOf(counter);
+  if (handler == nullptr) return;
+  handler->screenPosition[0] = kCounterMargin + kCounterWidth * 0.5f;
+  handler->screenPosition[1] = kCounterY;
+  handler->anchor[0] = -1.0f;
+}
+
+void ShowAsChosen() {
+  HudState& hud = State();
+  const bool visible = hud.shown && !hud.underMenu;
+  if (GameObject* timer = hud.timer.Get()) timer->visible = visible;
+  if (GameObject* counter = hud.counter.Get()) counter->visible = visible;
+}
 }  // namespace
 
 std::string FormatTime(float seconds) {
@@ -47,9 +71,18 @@ void CreateHud() {
   const Level* scene = CurrentScene();
   hud.displayedFood = scene != nullptr ? scene->foodCollected : 0;
   hud.timerText.clear();
+  hud.shown = true;
+  hud.underMenu = false;
   hud.timer = CreateScreenLabel(kTimerX, kTimerY, kTimerWidth, kTimerHeight, "", kTimerGlyph, kCentred);
+  SetScreenPlate(hud.timer, kPlateOpacity);
+  UseLightLabelFont(hud.timer);
   UpdateTimerHud(scene != nullptr ? scene->time : 0.0f);
-  hud.counter = CreateScreenLabel(kCounterX, kCounterY, kCounterWidth, kCounterHeight, "", kCounterGlyph, kCentred);
+  hud.counter = CreateScreenLabel(0.0f, kCounterY, kCounterWidth, kCounterHeight, "", kCounterGlyph, kCentred);
+  SetScreenPlate(hud.counter, kPlateOpacity);
+  UseLightLabelFont(hud.counter);
+  PinCounter(hud.counter);
+  // The goal shows from the start, so the player knows how much food the level wants.
+  UpdateFoodHud(scene != nullptr ? scene->foodGoal : 0);
 }
 
 void UpdateTimerHud(float seconds) {
@@ -72,10 +105,13 @@ void UpdateFoodHud(uint32_t goal) {
 
 void ToggleHud() {
   HudState& hud = State();
-  GameObject* timer = hud.timer.Get();
-  GameObject* counter = hud.counter.Get();
-  if (timer != nullptr) timer->visible = !timer->visible;
-  if (counter != nullptr) counter->visible = !counter->visible;
+  hud.shown = !hud.shown;
+  ShowAsChosen();
+}
+
+void HideHudUnderMenu(bool hidden) {
+  State().underMenu = hidden;
+  ShowAsChosen();
 }
 
 void SetHudFoodCount(int32_t count) { State().displayedFood = count; }

@@ -1,5 +1,6 @@
-// The heads-up display of a level: the timer at the top and the food counter at the bottom, both
-// inert UI objects fixed to the screen. The player builds it when it starts; the level rules keep
+// The heads-up display of a level: the timer at the top and the food counter at the bottom left
+// (kept at the same distance from the left edge on every window shape), both inert UI objects on
+// dark plates fixed to the screen. The player builds it when it starts; the level rules keep
 // the food count up to date. The objects belong to the scene's object list; the display forgets
 // them at every scene start and never touches an object that has left the list.
 #pragma once
@@ -16,6 +17,9 @@ void UpdateTimerHud(float seconds);
 void UpdateFoodHud(uint32_t goal);
 // Shows or hides both objects together (Ctrl+H).
 void ToggleHud();
+// The pause menu hides the display while it is up (its titles stand where the timer does) and
+// gives it back as Ctrl+H left it.
+void HideHudUnderMenu(bool hidden);
 
 // The food count the counter shows (set on each delivery, before UpdateFoodHud).
 void SetHudFoodCount(int32_t count);

@@ -3,6 +3,7 @@
 #include "graphics/Model.h"
 #include "objects/Factory.h"
 #include "objects/GameObject.h"
+#include "ui/MenuParts.h"
 
 namespace {
 
@@ -26,6 +27,18 @@ GameObject* CreateScreenLabel(float x, float y, float width, float height, const
   SetScreenLabel(label, text, size, alignment);
   return label;
 }
+
+GameObject* CreateScreenPlate(float x, float y, float width, float height, float opacity) {
+  GameObject* plate = CreateUI(x, y, width, height);
+  if (plate != nullptr) Tint(plate, 0.0f, 0.0f, 0.0f, opacity);
+  return plate;
+}
+
+void SetScreenPlate(GameObject* object, float opacity) {
+  if (object != nullptr) Tint(object, 0.0f, 0.0f, 0.0f, opacity);
+}
+
+void UseLightLabelFont(GameObject* label) { UseLightFontFor(label); }
 
 GameObject* CreateScreenButton(float x, float y, float width, float height, const std::string& text, float size,
                                uint32_t alignment, const std::string& action, bool white) {

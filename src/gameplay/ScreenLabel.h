@@ -14,6 +14,12 @@ class GameObject;
 // `size` with `alignment` (0 left, 1 centred, 2 right). Null when the archetype failed.
 GameObject* CreateScreenLabel(float x, float y, float width, float height, const std::string& text, float size,
                               uint32_t alignment);
+// A plate for labels to stand on: a UI object with a black quad of the given opacity, no text.
+GameObject* CreateScreenPlate(float x, float y, float width, float height, float opacity);
+// Paints the object's quad black with the given opacity (0 leaves it see-through).
+void SetScreenPlate(GameObject* object, float opacity);
+// The label's text in the light font sheet, which reads on a dark plate.
+void UseLightLabelFont(GameObject* label);
 // A button at (x, y) of width x height labelled `text` that runs the named button action; its quad
 // is white, or transparent when `white` is false.
 GameObject* CreateScreenButton(float x, float y, float width, float height, const std::string& text, float size,

@@ -14,11 +14,15 @@
 
 namespace {
 
+// The vertical field of view, in radians (pi / 4).
+constexpr float kFieldOfView = 0.785398f;
+
 struct CameraModule {
   Camera camera;
   glm::mat4 view{1.0f};
   glm::mat4 projection{1.0f};
   glm::mat4 world{1.0f};
+  float aspect = 16.0f / 9.0f;
 };
 
 CameraModule& Module() {
@@ -27,7 +31,7 @@ CameraModule& Module() {
 }
 
 glm::mat4 ProjectionFor(float aspect) {
-  return glm::perspectiveLH_ZO(0.785398f, aspect, kScreenNear, kScreenDepth);
+  return glm::perspectiveLH_ZO(kFieldOfView, aspect, kScreenNear, kScreenDepth);
 }
 
 glm::mat4 ViewFor(const Camera& camera) {
@@ -50,7 +54,17 @@ const glm::mat4& ViewMatrix() { return Module().view; }
 const glm::mat4& ProjectionMatrix() { return Module().projection; }
 const glm::mat4& WorldMatrix() { return Module().world; }
 
-void BuildProjection(float aspect) { Module().projection = ProjectionFor(aspect); }
+void BuildProjection(float aspect) {
+  Module().projection = ProjectionFor(aspect);
+  Module().aspect = aspect;
+}
+
+void ViewHalfExtents(float z, float* halfWidth, float* halfHeight) {
+  const float distance = std::max(z - Module().camera.position[2], 0.0f);
+  const float half = distance * std::tan(kFieldOfView * 0.5f);
+  *halfHeight = half;
+  *halfWidth = half * Module().aspect;
+}
 
 void Camera::Render() { Module().view = ViewFor(*this); }
 

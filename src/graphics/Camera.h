@@ -22,3 +22,7 @@ const glm::mat4& ViewMatrix();
 const glm::mat4& ProjectionMatrix();
 const glm::mat4& WorldMatrix();  // always identity
 void BuildProjection(float aspect);
+// Half the width and half the height of what the camera shows on the plane at depth z, in world
+// units, for the aspect ratio of the last projection built (16:9 before the first). The height
+// depends on the distance alone (about 414 at z = 0); the width grows with the window's shape.
+void ViewHalfExtents(float z, float* halfWidth, float* halfHeight);

@@ -70,11 +70,11 @@ bool Graphics::Initialize() {
   GraphicsModule& m = Module();
   platform::Platform& plat = platform::GetPlatform();
 
-  // 1-2. The device, at the window's client size.
+  // 1-2. The device, at the size of the window's drawable (its pixels).
   m.device = new GraphicsDevice();
   SetGraphicsDevice(m.device);
   int width = 0, height = 0;
-  plat.GetClientSize(&width, &height);
+  plat.GetDrawableSize(&width, &height);
   if (!m.device->Initialize(width, height, kScreenDepth, kScreenNear)) {
     plat.ShowMessageBox("Could not initialize OpenGL.", "Error");
     return false;
@@ -115,9 +115,9 @@ bool Graphics::Frame() {
 
   // 1. The frame time for every update of this frame.
   float dt = FrameTime();
-  // 2. The projection follows the window's current aspect ratio.
+  // 2. The projection follows the shape of what is drawn now.
   int width = 0, height = 0;
-  plat.GetClientSize(&width, &height);
+  plat.GetDrawableSize(&width, &height);
   if (width > 0 && height > 0) BuildProjection(static_cast<float>(width) / static_cast<float>(height));
   // 3. Clear.
   m.device->BeginScene();

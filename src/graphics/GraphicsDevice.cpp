@@ -84,9 +84,10 @@ void GraphicsDevice::Shutdown() {
 void GraphicsDevice::BeginScene() {
   // The picture fills the window: when the window's size changes (the full-screen toggle), the
   // viewport follows it, as a swap chain stretches its back buffer over the window; the projection
-  // already follows the aspect ratio.
+  // already follows the aspect ratio. Its size is the drawable's, in pixels, which on a scaled
+  // display is larger than the window's own size.
   int width = 0, height = 0;
-  platform::GetPlatform().GetClientSize(&width, &height);
+  platform::GetPlatform().GetDrawableSize(&width, &height);
   if (width > 0 && height > 0 && (width != viewportWidth_ || height != viewportHeight_)) {
     gpu_->SetViewport(0, 0, width, height);
     viewportWidth_ = width;

@@ -33,7 +33,7 @@ class GraphicsDevice {
 
   platform::GpuDevice& Gpu() { return *gpu_; }
   bool IsNull() const { return gpu_->IsNull(); }
-  // The viewport in pixels (the window's client size as of the last scene begun).
+  // The viewport in pixels (the window's drawable size as of the last scene begun).
   int ViewportWidth() const { return viewportWidth_; }
   int ViewportHeight() const { return viewportHeight_; }
 

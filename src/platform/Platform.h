@@ -68,7 +68,11 @@ class Platform {
   // A blocking OK-only message box, or standard error when nobody can answer it.
   virtual void ShowMessageBox(const std::string& text, const std::string& caption) = 0;
 
+  // The window's size in its own units (what mouse positions are given in).
   virtual void GetClientSize(int* width, int* height) const = 0;
+  // The size of what is drawn, in pixels: larger than the client size on a scaled (high-DPI)
+  // display, the same elsewhere. The viewport, the projection and screenshots follow it.
+  virtual void GetDrawableSize(int* width, int* height) const { GetClientSize(width, height); }
   virtual void GetWindowSize(int* width, int* height) const = 0;  // outer size, frame included
   virtual void GetDesktopSize(int* width, int* height) const = 0;
   virtual bool IsFullscreen() const = 0;

@@ -47,6 +47,9 @@ constexpr ButtonBit kButtonBits[] = {
     {SDL_CONTROLLER_BUTTON_X, 0x4000},          {SDL_CONTROLLER_BUTTON_Y, 0x8000},
 };
 
+// How far a stick or trigger must be pushed for its pad to count as the one in use.
+constexpr int kUsedAxis = 16000;
+
 int16_t FlipAxis(int16_t v) {
   // SDL's y axes point down; XInput's point up. -32768 has no positive twin, so clamp.
   return v == -32768 ? static_cast<int16_t>(32767) : static_cast<int16_t>(-v);
@@ -101,7 +104,9 @@ class SdlPlatform final : public Platform {
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
 
     int w = config.width, h = config.height;
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE;
+    // On a scaled display the drawable then has the display's own pixels, and the picture is sharp
+    // instead of being drawn small and stretched.
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
     if (!config.windowed) {
       SDL_DisplayMode desktop;
       if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
@@ -203,6 +208,17 @@ class SdlPlatform final : public Platform {
     if (window_ != nullptr) SDL_GetWindowSize(window_, w, h);
   }
 
+  void GetDrawableSize(int* w, int* h) const override {
+    *w = 0;
+    *h = 0;
+    if (window_ == nullptr) return;
+    if (context_ != nullptr) {
+      SDL_GL_GetDrawableSize(window_, w, h);
+    } else {
+      SDL_GetWindowSize(window_, w, h);
+    }
+  }
+
   void GetWindowSize(int* w, int* h) const override {
     GetClientSize(w, h);
     int top = 0, left = 0, bottom = 0, right = 0;
@@ -265,10 +281,11 @@ class SdlPlatform final : public Platform {
   uint32_t Ticks() const override { return SDL_GetTicks(); }
   void Sleep(uint32_t ms) override { SDL_Delay(ms); }
 
+  // Slot 0, the one the game plays with, is the pad used last; the other pads follow in the order
+  // they were plugged in. So any pad drives the game, and unplugging one leaves the others working.
   bool ReadPad(uint32_t index, PadRawState* out) override {
-    if (index >= 4 || pads_[index] == nullptr) return false;
-    SDL_GameController* pad = pads_[index];
-    if (!SDL_GameControllerGetAttached(pad)) return false;
+    SDL_GameController* pad = PadInSlot(index);
+    if (pad == nullptr) return false;
     PadRawState raw;
     raw.packetNumber = ++packets_[index];
     for (const ButtonBit& bit : kButtonBits) {
@@ -376,6 +393,13 @@ class SdlPlatform final : public Platform {
       case SDL_CONTROLLERDEVICEREMOVED:
         ClosePad(ev.cdevice.which);
         break;
+      case SDL_CONTROLLERBUTTONDOWN:
+        lastUsed_ = ev.cbutton.which;
+        break;
+      case SDL_CONTROLLERAXISMOTION:
+        // A stick or trigger pushed well past its rest; drift around the centre is no use.
+        if (ev.caxis.value > kUsedAxis || ev.caxis.value < -kUsedAxis) lastUsed_ = ev.caxis.which;
+        break;
       default:
         break;
     }
@@ -390,23 +414,54 @@ class SdlPlatform final : public Platform {
     SDL_FreeSurface(icon);
   }
 
+  static SDL_JoystickID InstanceOf(SDL_GameController* pad) {
+    return SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad));
+  }
+
+  static bool Attached(SDL_GameController* pad) { return pad != nullptr && SDL_GameControllerGetAttached(pad); }
+
+  SDL_GameController* PadInSlot(uint32_t index) const {
+    if (index >= 4) return nullptr;
+    SDL_GameController* used = nullptr;
+    for (SDL_GameController* pad : pads_) {
+      if (Attached(pad) && InstanceOf(pad) == lastUsed_) used = pad;
+    }
+    // No pad used yet (or the one used last is gone): the first one plugged in plays.
+    for (SDL_GameController* pad : pads_) {
+      if (used == nullptr && Attached(pad)) used = pad;
+    }
+    if (index == 0) return used;
+    uint32_t slot = 0;
+    for (SDL_GameController* pad : pads_) {
+      if (!Attached(pad) || pad == used) continue;
+      if (++slot == index) return pad;
+    }
+    return nullptr;
+  }
+
   void OpenPad(int deviceIndex) {
+    SDL_GameController* pad = SDL_GameControllerOpen(deviceIndex);
+    if (pad == nullptr) return;
+    for (SDL_GameController* other : pads_) {
+      // Already open (a pad announced twice): SDL counted one more reference, which goes back, or
+      // the pad would stay open after it is unplugged.
+      if (other == pad) {
+        SDL_GameControllerClose(pad);
+        return;
+      }
+    }
     for (uint32_t i = 0; i < 4; ++i) {
       if (pads_[i] != nullptr) continue;
-      SDL_GameController* pad = SDL_GameControllerOpen(deviceIndex);
-      if (pad == nullptr) return;
-      for (SDL_GameController* other : pads_) {
-        if (other == pad) return;  // already open under another index
-      }
       SDL_GameControllerSetPlayerIndex(pad, static_cast<int>(i));
       pads_[i] = pad;
       return;
     }
+    SDL_GameControllerClose(pad);  // four pads are playing already
   }
 
   void ClosePad(SDL_JoystickID instance) {
     for (SDL_GameController*& pad : pads_) {
-      if (pad != nullptr && SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad)) == instance) {
+      if (pad != nullptr && InstanceOf(pad) == instance) {
         SDL_GameControllerClose(pad);
         pad = nullptr;
       }
@@ -423,6 +478,7 @@ class SdlPlatform final : public Platform {
   std::string error_;
   std::function<bool(const void*)> rawHook_;
   SDL_GameController* pads_[4] = {nullptr, nullptr, nullptr, nullptr};
+  SDL_JoystickID lastUsed_ = -1;  // the pad that last had a button pressed or a stick pushed
   uint32_t packets_[4] = {0, 0, 0, 0};
   std::map<int, bool> sideDown_;
 };

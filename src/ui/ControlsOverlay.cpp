@@ -22,6 +22,7 @@ constexpr float kRowText = 20.0f;
 constexpr float kFirstRowY = 290.0f;
 constexpr float kRowStep = 55.0f;
 constexpr float kMessageText = 16.0f;
+constexpr float kMessageWidth = 900.0f;
 constexpr const char* kIdleMessage = "enter or click: change a key - the mouse aims";
 
 // Where a wait for a key stands. The press that starts the wait is in the frame it was made, so the
@@ -53,13 +54,15 @@ std::string RowText(Action action) {
   return std::string(ActionLabel(action)) + " - " + Lower(ActionBindingText(KeyBindings(), action));
 }
 
+// Long messages and rows (an action with two long key names) shrink to stay on their plates.
 void ShowMessage(const std::string& text) {
-  if (IsLive(State().message)) SetButtonLabel(State().message, text, 0.0f, 1);
+  if (IsLive(State().message)) SetButtonLabel(State().message, text, FittingGlyph(text, kMessageText, kMessageWidth), 1);
 }
 
 void RefreshRows() {
   for (int a = 0; a < kActionCount; ++a) {
-    if (IsLive(State().rows[a])) SetButtonLabel(State().rows[a], RowText(static_cast<Action>(a)), 0.0f, 1);
+    const std::string text = RowText(static_cast<Action>(a));
+    if (IsLive(State().rows[a])) SetButtonLabel(State().rows[a], text, FittingGlyph(text, kRowText, kRowWidth), 1);
   }
 }
 
@@ -80,6 +83,7 @@ void SetButtonsActive(bool active) {
 
 void RegisterButtons() {
   ForEachButton([](GameObject* button) { RegisterForNavigation(button); });
+  RegisterAsBack(State().back);
 }
 
 void StartWaiting(Action action) {
@@ -207,8 +211,8 @@ void BuildControlsOverlay() {
     s.overlay.Add(s.rows[a]);
   }
   // Made after the rows, so that in the frame a row is pressed the wait's step runs after the press.
-  s.message = MakeButton(0.0f, kFirstRowY - kRowStep * kActionCount, 900.0f, kRowHeight, Shade(0.8f), kIdleMessage,
-                         kMessageText);
+  s.message = MakeButton(0.0f, kFirstRowY - kRowStep * kActionCount, kMessageWidth, kRowHeight, Shade(0.8f),
+                         kIdleMessage, kMessageText);
   UseLightFontFor(s.message);
   if (UIHandler* handler = HandlerOf(s.message)) handler->onUpdate = UpdateWait;
   s.overlay.Add(s.message);

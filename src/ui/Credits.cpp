@@ -3,7 +3,6 @@
 #include <cctype>
 
 #include "graphics/Camera.h"
-#include "platform/Platform.h"
 #include "scenes/SceneManager.h"
 #include "ui/ButtonActions.h"
 #include "ui/MenuParts.h"
@@ -15,15 +14,15 @@ namespace {
 // the lines are case-swapped when they are made.
 
 constexpr const char* kTeam[] = {
-    "LEAD - the engine, the scenes and the build",
-    "GRAPHICS - the renderer and its shaders",
-    "INPUT - keys, pads and input scripts",
+    "LEAD - engine, scenes and build",
+    "GRAPHICS - renderer and shaders",
+    "INPUT - keys, pads and scripts",
     "PLAYER - the thief and the camera",
     "GUARDS - sight, chase and search",
-    "RULES - levels, score and the HUD",
-    "MENUS - buttons, menus and settings",
+    "RULES - levels, score and HUD",
+    "MENUS - buttons, menus, settings",
     "EDITOR - the level editor",
-    "HARDENING - builds, checks and reviews",
+    "HARDENING - builds and checks",
 };
 
 struct Section {
@@ -33,10 +32,9 @@ struct Section {
 
 const std::vector<Section>& Sections() {
   static const std::vector<Section> sections = {
-      {"ART", {"Pictures drawn by our own generators", "Font sheets set in DejaVu Sans Bold"}},
-      {"SOUND", {"Sounds made with sox, eSpeak NG and oggenc", "Mixed by our event layer over SDL_mixer"}},
-      {"BUILT WITH",
-       {"SDL2, SDL2_image and SDL2_mixer", "OpenGL 3.3 through libepoxy and Mesa", "GLM", "Dear ImGui"}},
+      {"ART", {"Pictures drawn by our generators", "Font sheets in DejaVu Sans Bold"}},
+      {"SOUND", {"Sounds from sox, eSpeak NG, oggenc", "Our event layer over SDL_mixer"}},
+      {"BUILT WITH", {"SDL2, SDL2_image and SDL2_mixer", "OpenGL 3.3, libepoxy and Mesa", "GLM", "Dear ImGui"}},
       {"TESTED WITH", {"GoogleTest and Google Benchmark", "Clang sanitizers and libFuzzer"}},
   };
   return sections;
@@ -48,20 +46,30 @@ constexpr const char* kLegal[] = {
     "The libraries below keep their own licences",
 };
 
+// A notice is its library's licence, then the holder of its copyright.
 constexpr const char* kNotices[] = {
-    "SDL2, SDL2_image (C) 1997-2023 Sam Lantinga - zlib licence",
-    "SDL2_mixer (C) 1997-2022 Sam Lantinga - zlib licence",
-    "libepoxy (C) 2013-2014 Intel Corporation - MIT licence",
-    "GLM (C) 2005-2015 G-Truc Creation - MIT licence",
-    "Dear ImGui (C) 2014-2021 Omar Cornut - MIT licence",
-    "Mesa (C) the Mesa authors - MIT licence",
-    "DejaVu fonts (C) 2003 Bitstream, Inc. - Bitstream Vera licence",
+    "SDL2 and SDL2_image - zlib licence",
+    "(C) 1997-2023 Sam Lantinga",
+    "SDL2_mixer - zlib licence",
+    "(C) 1997-2022 Sam Lantinga",
+    "libepoxy - MIT licence",
+    "(C) 2013-2014 Intel Corporation",
+    "GLM - MIT licence",
+    "(C) 2005-2015 G-Truc Creation",
+    "Dear ImGui - MIT licence",
+    "(C) 2014-2021 Omar Cornut",
+    "Mesa - MIT licence",
+    "(C) the Mesa authors",
+    "DejaVu fonts - Bitstream Vera licence",
+    "(C) 2003 Bitstream, Inc.",
     "DejaVu changes are in the public domain",
 };
 
 // ---- the layout ---------------------------------------------------------------------------------
 
-constexpr float kTitleY = 350.0f;
+// The title stands low enough to be whole when the fade-in ends (the column has risen 50 units by
+// then).
+constexpr float kTitleY = 300.0f;
 constexpr float kTitleWidth = 200.0f;
 constexpr float kTitleHeight = 50.0f;
 constexpr float kTeamTop = 150.0f;
@@ -83,6 +91,14 @@ constexpr float kLogoWidth = 192.0f;
 constexpr float kLogoHeight = 64.0f;
 constexpr const char* kLogo = "credits_logo.png";
 constexpr float kBackdropDepth = -8.0f;
+// The column is at most this wide, so "back" fits beside it on a 4:3 screen (the narrowest shape
+// the game is played at) and no line ever scrolls under it.
+constexpr float kBackdropWidth = 740.0f;
+// "back" keeps this far from the right edge of the screen, at 0.65 of the way down to the bottom.
+constexpr float kBackWidth = 150.0f;
+constexpr float kBackHeight = 50.0f;
+constexpr float kBackMargin = 40.0f;
+constexpr float kBackDown = 0.65f;
 constexpr float kLineAlpha = 0.6f;
 constexpr float kLinePanelHeight = 1.5f;  // times the text size
 
@@ -153,15 +169,19 @@ void BuildCredits() {
   }
   NotFixed(MakePicture(0.0f, kLogoY, kLogoWidth, kLogoHeight, kLogo));
 
-  int width = 0;
-  int height = 0;
-  platform::GetPlatform().GetClientSize(&width, &height);
-  const float backX = 0.6f * static_cast<float>(width) * 0.5f;
-  const float backY = -0.65f * static_cast<float>(height) * 0.5f;
-  GameObject* back = MakeButton(backX, backY, 150.0f, 50.0f, kSalmon, "back", 20.0f,
+  // "back" is placed in the view's own units from its right edge, not in pixels: the view shows
+  // about 414 units above and below its centre at every window size.
+  GameObject* back = MakeButton(0.0f, 0.0f, kBackWidth, kBackHeight, kSalmon, "back", 20.0f,
                                 [](UIHandler*) { RequestSceneById(scene_id::kMainMenu); });
-  // Registered so that a player on keys or a pad can leave at once too.
+  if (UIHandler* handler = HandlerOf(back)) {
+    handler->screenPosition[0] = -(kBackWidth * 0.5f + kBackMargin);
+    handler->screenPosition[1] = 0.0f;
+    handler->anchor[0] = 1.0f;
+    handler->anchor[1] = -kBackDown;
+  }
+  // Registered so that a player on keys or a pad can leave at once too, Escape and B included.
   RegisterForNavigation(back);
-  SetDepth(MakePanel(0.0f, 0.0f, 960.0f, 1080.0f, Shade(0.6f)), kBackdropDepth);
+  RegisterAsBack(back);
+  SetDepth(MakePanel(0.0f, 0.0f, kBackdropWidth, 1080.0f, Shade(0.6f)), kBackdropDepth);
   PlayForwardSound();
 }

@@ -34,9 +34,15 @@ CaptureResult ApplyCapturedCode(KeyBindingTable& table, Action action, int code)
   CaptureResult result;
   result.code = code;
   if (code == vk::Escape) return result;
-  if (code == vk::F8 || code == vk::F11) {
-    result.outcome = CaptureOutcome::Reserved;
-    return result;
+  switch (CheckBinding(action, code)) {
+    case BindingRule::KeptByGame:
+      result.outcome = CaptureOutcome::Reserved;
+      return result;
+    case BindingRule::UsedByMenus:
+      result.outcome = CaptureOutcome::MenuKey;
+      return result;
+    case BindingRule::Allowed:
+      break;
   }
   result.owner = OwnerOf(table, action, code);
   if (result.owner != Action::Count) {
@@ -72,6 +78,8 @@ std::string CaptureMessage(Action action, const CaptureResult& result) {
       return label + " unchanged";
     case CaptureOutcome::Reserved:
       return KeyName(result.code) + " is kept by the game";
+    case CaptureOutcome::MenuKey:
+      return KeyName(result.code) + " works the menus - pick another";
     case CaptureOutcome::Taken:
       return KeyName(result.code) + " is already " + ActionLabel(result.owner) + " - pick another";
   }

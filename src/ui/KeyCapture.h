@@ -1,14 +1,15 @@
 // Changing one action's key on the controls screen: which key or mouse button the player pressed,
 // and what that press does to the bindings. Escape cancels. F8 (quit) and F11 (full screen) stay
-// the game's own and are refused. A key that another action already uses is refused too, with a
-// message naming that action: nothing is ever taken from an action the player did not pick.
+// the game's own and are refused, and so are the menus' keys for pause and retry (CheckBinding). A
+// key that another action already uses is refused too, with a message naming that action: nothing
+// is ever taken from an action the player did not pick.
 #pragma once
 
 #include <string>
 
 #include "app/KeyBindings.h"
 
-enum class CaptureOutcome { Bound, Cancelled, Reserved, Taken };
+enum class CaptureOutcome { Bound, Cancelled, Reserved, MenuKey, Taken };
 
 struct CaptureResult {
   CaptureOutcome outcome = CaptureOutcome::Cancelled;

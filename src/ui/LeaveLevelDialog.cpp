@@ -36,14 +36,16 @@ void OpenLeaveLevelDialog() {
   // A dialog still open (it cannot be, short of two presses in one frame) goes first.
   DismissLeaveLevelDialog();
   PushUIButtons();
-  s.dialog.Add(MakeButton(0.0f, 100.0f, 600.0f, 50.0f, kCrimson, "you will lose your progress", 20.0f));
-  s.dialog.Add(MakeButton(0.0f, 50.0f, 600.0f, 50.0f, kCrimson, "are you sure?", 20.0f));
-  GameObject* yes = MakeButton(-150.0f, -100.0f, 100.0f, 50.0f, kGreen, "yes", 20.0f, Yes);
-  GameObject* no = MakeButton(150.0f, -100.0f, 100.0f, 50.0f, kRed, "no", 20.0f, No);
+  s.dialog.Add(MakeButton(0.0f, 100.0f, 600.0f, 50.0f, kDeepCrimson, "you will lose your progress", 20.0f));
+  s.dialog.Add(MakeButton(0.0f, 50.0f, 600.0f, 50.0f, kDeepCrimson, "are you sure?", 20.0f));
+  GameObject* yes = MakeButton(-150.0f, -100.0f, 100.0f, 50.0f, kDeepGreen, "yes", 20.0f, Yes);
+  GameObject* no = MakeButton(150.0f, -100.0f, 100.0f, 50.0f, kDeepRed, "no", 20.0f, No);
   s.dialog.Add(yes);
   s.dialog.Add(no);
+  for (GameObject* o : s.dialog.Live()) UseLightFontFor(o);
   RegisterForNavigation(yes);
   RegisterForNavigation(no);
+  RegisterAsBack(no);
 }
 
 bool DismissLeaveLevelDialog() {

@@ -38,7 +38,8 @@ GameObject* MakeLevelPicture(const LevelEntry& level) {
 }  // namespace
 
 void BuildLevelSelect() {
-  MakeLabel(0.0f, 300.0f, 400.0f, "level select", 40.0f);
+  // As wide as its twelve letters of 40, and a little more.
+  MakeLabel(0.0f, 300.0f, 520.0f, "level select", 40.0f);
   GameObject* pictures[3] = {};
   for (size_t i = 0; i < 3; ++i) {
     MakeLabel(kLevels[i].x, kLabelY, 200.0f, kLevels[i].name, kLabelText);
@@ -48,4 +49,5 @@ void BuildLevelSelect() {
                                 [](UIHandler*) { RequestSceneById(scene_id::kMainMenu); });
   for (GameObject* picture : pictures) RegisterForNavigation(picture);
   RegisterForNavigation(back);
+  RegisterAsBack(back);
 }

@@ -62,6 +62,11 @@ std::string SwapCase(std::string text) {
   return text;
 }
 
+float FittingGlyph(const std::string& text, float size, float width) {
+  const auto count = static_cast<float>(GlyphCount(text));
+  return count * size > width ? width / count : size;
+}
+
 void SetPanelColor(GameObject* object, MenuColor color) {
   auto* model = object != nullptr ? object->GetComponentAs<Model>(SlotOf(ComponentType::Model)) : nullptr;
   if (model != nullptr) model->SetColor(color.r, color.g, color.b, color.a);
@@ -89,6 +94,10 @@ bool IsLive(const GameObject* object) {
 
 void RegisterForNavigation(GameObject* object) {
   if (IsLive(object)) RegisterUIButton(HandlerOf(object));
+}
+
+void RegisterAsBack(GameObject* object) {
+  if (IsLive(object)) SetBackButton(HandlerOf(object));
 }
 
 void MenuGroup::Add(GameObject* object) {

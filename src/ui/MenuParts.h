@@ -20,11 +20,11 @@ namespace menu_color {
 inline constexpr MenuColor kWhite = {1.0f, 1.0f, 1.0f, 1.0f};
 inline constexpr MenuColor kBlack = {0.0f, 0.0f, 0.0f, 1.0f};
 inline constexpr MenuColor kSalmon = {0.9137f, 0.5882f, 0.4784f, 1.0f};   // (233, 150, 122)
-inline constexpr MenuColor kCrimson = {0.8627f, 0.0784f, 0.2353f, 1.0f};  // (220, 20, 60)
-inline constexpr MenuColor kGreen = {0.0f, 0.502f, 0.0f, 1.0f};           // (0, 128, 0)
-inline constexpr MenuColor kRed = {1.0f, 0.0f, 0.0f, 1.0f};
-inline constexpr MenuColor kRose = {0.8588f, 0.4392f, 0.5765f, 1.0f};     // (219, 112, 147)
-inline constexpr MenuColor kSpring = {0.0f, 1.0f, 0.498f, 1.0f};          // (0, 255, 127)
+// The dialogs' crimson, green and red, deep enough for light letters to read on them (crimson
+// (220, 20, 60), green (0, 128, 0) and red (255, 0, 0) leave dark or light letters below 4.5:1).
+inline constexpr MenuColor kDeepCrimson = {0.5882f, 0.0549f, 0.1608f, 1.0f};  // (150, 14, 41)
+inline constexpr MenuColor kDeepGreen = {0.0f, 0.3922f, 0.0f, 1.0f};          // (0, 100, 0)
+inline constexpr MenuColor kDeepRed = {0.698f, 0.0f, 0.0f, 1.0f};             // (178, 0, 0)
 // Black see-through: shades, backdrops and the label routine's panels.
 constexpr MenuColor Shade(float alpha) { return {0.0f, 0.0f, 0.0f, alpha}; }
 }  // namespace menu_color
@@ -47,6 +47,8 @@ GameObject* MakeTextLine(float y, const std::string& text, float size);
 // so "Back" must be stored as "bACK" to show as "Back".
 std::string SwapCase(std::string text);
 
+// The glyph size that keeps `text` inside a plate `width` wide: `size`, or smaller for a long text.
+float FittingGlyph(const std::string& text, float size, float width);
 // Paints the object's quad.
 void SetPanelColor(GameObject* object, MenuColor color);
 // Puts the object at depth z (a larger z is drawn behind), keeping it pinned there.
@@ -58,6 +60,8 @@ void UseLightFontFor(GameObject* object);
 bool IsLive(const GameObject* object);
 // Registers the object's handler for navigation; nothing when the object is gone.
 void RegisterForNavigation(GameObject* object);
+// Makes the object's button the one Escape and pad B press while the current list is up.
+void RegisterAsBack(GameObject* object);
 
 // The objects of one menu, shown or hidden together. Objects that have left the object list since
 // they were added are skipped (even when a new object now lives at the same address), so a group

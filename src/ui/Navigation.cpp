@@ -5,11 +5,13 @@
 
 #include "app/EditorLink.h"
 #include "app/Input.h"
+#include "app/KeyBindings.h"
 #include "app/KeyCodes.h"
 #include "graphics/Model.h"
 #include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/Transform.h"
+#include "scenes/SceneManager.h"
 #include "ui/UIHandler.h"
 
 namespace {
@@ -20,10 +22,18 @@ constexpr float kHighlightGrowth = 1.2f;
 // The highlight sits this far behind its button (a larger z is farther from the camera).
 constexpr float kHighlightDepthStep = 1.0f;
 
+// A list put aside by a dialog or overlay, with what it had selected and its way back.
+struct SavedList {
+  std::vector<UIHandler*> list;
+  UIHandler* selection = nullptr;
+  UIHandler* back = nullptr;
+};
+
 struct NavigationState {
   std::vector<UIHandler*> list;
   UIHandler* selection = nullptr;
-  std::deque<std::vector<UIHandler*>> saved;  // used as a stack: the back is the top
+  UIHandler* back = nullptr;  // pressed by Escape and pad B
+  std::deque<SavedList> saved;  // used as a stack: the back is the top
   GameObject* highlight = nullptr;
   bool framePressTaken = false;
 };
@@ -67,6 +77,30 @@ void Step(int step) {
 
 UIHandler* HighlightHandler() { return HandlerOf(State().highlight); }
 
+bool Contains(const std::vector<UIHandler*>& list, const UIHandler* handler) {
+  return handler != nullptr && std::find(list.begin(), list.end(), handler) != list.end();
+}
+
+// Escape or pad B, new in this pass: one step back.
+bool BackWentDown() { return KeyTriggered(vk::Escape) || PadWentDown(PadB); }
+
+// Start presses the selection where it is not the pause button.
+bool StartConfirms() { return PadWentDown(PadStart) && !CurrentSceneIsLevel(); }
+
+void PressBack() {
+  UIHandler* back = State().back;
+  if (back == nullptr || !back->active || !back->onClick) return;
+  // Escape is also the pause key by default, which acts when it comes up: the step back has used
+  // this press, so its release must not pause (or resume) the game as well.
+  if (KeyTriggered(vk::Escape)) SilenceUntilReleased(vk::Escape);
+  back->onClick(back);
+}
+
+void PressSelection() {
+  UIHandler* selection = State().selection;
+  if (selection != nullptr && selection->onClick) selection->onClick(selection);
+}
+
 }  // namespace
 
 const std::vector<UIHandler*>& NavigationList() { return State().list; }
@@ -80,36 +114,46 @@ void RegisterUIButton(UIHandler* handler) {
   s.list.push_back(handler);
   if (s.list.size() == 1) {
     Select(handler);
-    // A highlight left showing would frame a button that a new menu has just hidden.
-    if (s.highlight != nullptr && s.highlight->visible) MoveHighlight();
+    RefreshHighlight();
   }
 }
 
 void SelectUIButton(UIHandler* handler) {
   NavigationState& s = State();
-  if (handler == nullptr || std::find(s.list.begin(), s.list.end(), handler) == s.list.end()) return;
+  if (!Contains(s.list, handler)) return;
   Select(handler);
-  if (s.highlight != nullptr && s.highlight->visible) MoveHighlight();
+  RefreshHighlight();
 }
+
+void SetBackButton(UIHandler* handler) { State().back = handler; }
+UIHandler* BackButton() { return State().back; }
 
 void ClearUIButtons() {
   Select(nullptr);
   State().list.clear();
+  State().back = nullptr;
 }
 
 void PushUIButtons() {
   NavigationState& s = State();
-  s.saved.push_back(s.list);
+  s.saved.push_back({s.list, s.selection, s.back});
   ClearUIButtons();
 }
 
 void PopUIButtons() {
   NavigationState& s = State();
   if (s.saved.empty()) return;
-  s.list = std::move(s.saved.back());
+  SavedList top = std::move(s.saved.back());
   s.saved.pop_back();
-  Select(s.list.empty() ? nullptr : s.list.front());
-  HideHighlight();
+  s.list = std::move(top.list);
+  s.back = top.back;
+  // The button that opened the dialog or overlay takes the focus again.
+  if (Contains(s.list, top.selection)) {
+    Select(top.selection);
+  } else {
+    Select(s.list.empty() ? nullptr : s.list.front());
+  }
+  RefreshHighlight();
 }
 
 void ForgetAllUIButtons() {
@@ -123,7 +167,17 @@ void ForgetUIHandler(UIHandler* handler) {
   NavigationState& s = State();
   if (handler == nullptr) return;
   if (handler->owner != nullptr && handler->owner == s.highlight) s.highlight = nullptr;
-  for (auto& saved : s.saved) saved.erase(std::remove(saved.begin(), saved.end(), handler), saved.end());
+  if (s.back == handler) s.back = nullptr;
+  for (SavedList& saved : s.saved) {
+    auto gone = std::find(saved.list.begin(), saved.list.end(), handler);
+    if (gone != saved.list.end()) {
+      const size_t index = static_cast<size_t>(gone - saved.list.begin());
+      saved.list.erase(gone);
+      // A saved selection that goes passes to the next button, as the current one does.
+      if (saved.selection == handler) saved.selection = saved.list.empty() ? nullptr : saved.list[index % saved.list.size()];
+    }
+    if (saved.back == handler) saved.back = nullptr;
+  }
   auto it = std::find(s.list.begin(), s.list.end(), handler);
   if (it == s.list.end()) return;
   const size_t index = static_cast<size_t>(it - s.list.begin());
@@ -141,14 +195,23 @@ bool TakeFramePress() {
 
 void NavigateButtons() {
   NavigationState& s = State();
+  // A button pressed earlier in this frame (Enter, A, a click) has had this frame's press.
+  const bool pressTaken = s.framePressTaken;
+  const bool menuUp = !s.list.empty() && s.selection != nullptr && s.selection->active && !EditorHalted();
+  if (menuUp && !pressTaken && BackWentDown()) {
+    PressBack();
+  } else if (menuUp && !pressTaken && StartConfirms()) {
+    PressSelection();
+  } else if (menuUp) {
+    if (KeyTriggered(vk::Down) || KeyTriggered(vk::Right) || PadWentDown(PadDpadDown) || PadWentDown(PadDpadRight)) {
+      Step(+1);
+    }
+    if (KeyTriggered(vk::Up) || KeyTriggered(vk::Left) || PadWentDown(PadDpadUp) || PadWentDown(PadDpadLeft)) {
+      Step(-1);
+    }
+  }
+  RefreshHighlight();
   s.framePressTaken = false;
-  if (s.list.empty() || s.selection == nullptr || !s.selection->active || EditorHalted()) return;
-  if (KeyTriggered(vk::Down) || KeyTriggered(vk::Right) || PadWentDown(PadDpadDown) || PadWentDown(PadDpadRight)) {
-    Step(+1);
-  }
-  if (KeyTriggered(vk::Up) || KeyTriggered(vk::Left) || PadWentDown(PadDpadUp) || PadWentDown(PadDpadLeft)) {
-    Step(-1);
-  }
 }
 
 GameObject* CreateHighlight() {
@@ -171,7 +234,10 @@ void MoveHighlight() {
   if (button == nullptr || t == nullptr) return;
   for (int i = 0; i < 3; ++i) frame->screenPosition[i] = s.selection->screenPosition[i];
   frame->screenPosition[2] += kHighlightDepthStep;
-  for (int i = 0; i < 3; ++i) t->position[i] = frame->screenPosition[i];
+  for (int i = 0; i < 2; ++i) frame->anchor[i] = s.selection->anchor[i];
+  // Where the button stands now; the frame's own pin keeps it there from the next update on.
+  for (int i = 0; i < 2; ++i) t->position[i] = button->position[i];
+  t->position[2] = frame->screenPosition[2];
   frame->fixedToScreen = true;
   s.highlight->visible = true;
   t->scale[0] = button->scale[0] * kHighlightGrowth;
@@ -180,4 +246,15 @@ void MoveHighlight() {
 
 void HideHighlight() {
   if (State().highlight != nullptr) State().highlight->visible = false;
+}
+
+void RefreshHighlight() {
+  const NavigationState& s = State();
+  const UIHandler* selection = s.selection;
+  const bool shown = selection != nullptr && selection->active && selection->owner != nullptr && selection->owner->visible;
+  if (shown) {
+    MoveHighlight();
+  } else {
+    HideHighlight();
+  }
 }

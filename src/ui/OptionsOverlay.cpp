@@ -4,6 +4,8 @@
 
 #include "audio/AudioSystem.h"
 #include "gameplay/VisionCones.h"
+#include "graphics/Text.h"
+#include "objects/ObjectHandle.h"
 #include "platform/Platform.h"
 #include "ui/ButtonActions.h"
 #include "ui/MainMenu.h"
@@ -13,21 +15,28 @@
 
 namespace {
 
-constexpr float kOptionWidth = 300.0f;
-constexpr float kOptionHeight = 70.0f;
-constexpr float kOptionText = 30.0f;
+// Each toggle is a white button like every other menu's, with a tag beside it that says whether
+// the option is on; the tag, not the button's colour, carries the state.
+constexpr float kRowWidth = 460.0f;  // button, gap (clear of the highlight round the button) and tag
+constexpr float kOptionWidth = 340.0f;
+constexpr float kOptionHeight = 60.0f;
+constexpr float kOptionText = 22.0f;
+constexpr float kTagWidth = 80.0f;
+constexpr float kOptionX = -kRowWidth * 0.5f + kOptionWidth * 0.5f;
+constexpr float kTagX = kRowWidth * 0.5f - kTagWidth * 0.5f;
+constexpr float kTagShade = 0.85f;
+constexpr float kBackdropWidth = 560.0f;
 constexpr float kBackdropDepth = -6.0f;
 
+enum Toggle { kFullscreen, kWindowed, kMuteMusic, kMuteSfx, kCones, kArrows, kToggleCount };
+
 struct OptionsState {
-  // In this order: title, "fullscreen", "windowed", "mute music", "mute sfx", "vision cones",
-  // "spotter arrows", "back", backdrop.
+  // In this order: title, the six toggle buttons, "back", the six tags, backdrop.
   MenuGroup overlay;
-  ObjectHandle fullscreen;
-  ObjectHandle windowed;
-  ObjectHandle muteMusic;
-  ObjectHandle muteSfx;
-  ObjectHandle cones;
-  ObjectHandle arrows;
+  // Handles: the editor may delete any of them, and a new object may take a freed one's address.
+  ObjectHandle buttons[kToggleCount];
+  ObjectHandle tags[kToggleCount];
+  ObjectHandle back;
 };
 
 OptionsState& State() {
@@ -35,21 +44,39 @@ OptionsState& State() {
   return state;
 }
 
-// The button of the mode in force is rose, the other spring.
-void ColorDisplayButtons(bool fullscreen) {
-  OptionsState& s = State();
-  if (IsLive(s.fullscreen)) SetPanelColor(s.fullscreen, fullscreen ? menu_color::kRose : menu_color::kSpring);
-  if (IsLive(s.windowed)) SetPanelColor(s.windowed, fullscreen ? menu_color::kSpring : menu_color::kRose);
+// Whether each toggle is on now: the display mode, the buses and the stealth aids as they stand.
+bool IsOn(Toggle toggle) {
+  switch (toggle) {
+    case kFullscreen: return platform::GetPlatform().IsFullscreen();
+    case kWindowed: return !platform::GetPlatform().IsFullscreen();
+    case kMuteMusic: return CurrentSettings().muteMusic && MusicBus().GetMute();
+    case kMuteSfx: return CurrentSettings().muteSfx && SfxBus().GetMute();
+    case kCones: return StealthView().visionCones;
+    case kArrows: return StealthView().spotterArrows;
+    case kToggleCount: break;
+  }
+  return false;
 }
 
-// A muted bus shows spring, a sounding one rose.
-void ColorMuteButton(GameObject* button, bool muted) {
-  if (IsLive(button)) SetPanelColor(button, muted ? menu_color::kSpring : menu_color::kRose);
+void ShowState(Toggle toggle, bool on) {
+  GameObject* tag = State().tags[toggle];
+  if (!IsLive(tag)) return;
+  const char* text = on ? "on" : "off";
+  const UIHandler* handler = HandlerOf(tag);
+  const Text* label = handler != nullptr ? handler->TextComponent() : nullptr;
+  // Laying a label out again rebuilds its glyphs; only a change is worth that.
+  if (label != nullptr && label->text == text) return;
+  SetButtonLabel(tag, text, kOptionText, 1);
+  UseLightFontFor(tag);
 }
 
-// A stealth aid that is shown is rose, a hidden one spring (like a sounding and a muted bus).
-void ColorAidButton(GameObject* button, bool shown) {
-  if (IsLive(button)) SetPanelColor(button, shown ? menu_color::kRose : menu_color::kSpring);
+// Every frame (the title's update): the tags follow the options however they changed (F11 changes
+// the display mode while the overlay may be open).
+void FollowOptions(UIHandler*, float) {
+  ShowState(kFullscreen, IsOn(kFullscreen));
+  ShowState(kWindowed, IsOn(kWindowed));
+  ShowState(kCones, IsOn(kCones));
+  ShowState(kArrows, IsOn(kArrows));
 }
 
 // Flips the bus's mute; returns the state the bus reports afterwards.
@@ -66,75 +93,76 @@ void Back(UIHandler*) {
   ShowUnderlyingMenu();
 }
 
+struct ToggleRow {
+  const char* text;
+  float y;
+  void (*toggle)();
+};
+
+constexpr ToggleRow kRows[kToggleCount] = {
+    {"fullscreen", 190.0f, ToggleDisplayMode}, {"windowed", 110.0f, ToggleDisplayMode},
+    {"mute music", 30.0f, ToggleMusicMute},    {"mute sfx", -50.0f, ToggleSfxMute},
+    {"vision cones", -130.0f, ToggleVisionCones}, {"spotter arrows", -210.0f, ToggleSpotterArrows},
+};
+
 }  // namespace
 
 void ToggleDisplayMode() {
   PlayForwardSound();
-  platform::Platform& plat = platform::GetPlatform();
-  const bool fullscreen = !plat.IsFullscreen();
-  plat.SetFullscreen(fullscreen);
-  ColorDisplayButtons(fullscreen);
-  RememberFullscreen(fullscreen);
+  ApplyFullscreen(!platform::GetPlatform().IsFullscreen());
+  ShowState(kFullscreen, IsOn(kFullscreen));
+  ShowState(kWindowed, IsOn(kWindowed));
 }
 
 void ToggleMusicMute() {
   const bool muted = ToggleMute(MusicBus());
-  ColorMuteButton(State().muteMusic, muted);
   RememberMusicMute(muted);
+  ShowState(kMuteMusic, muted);
 }
 
 void ToggleSfxMute() {
   const bool muted = ToggleMute(SfxBus());
-  ColorMuteButton(State().muteSfx, muted);
   RememberSfxMute(muted);
+  ShowState(kMuteSfx, muted);
 }
 
 void ToggleVisionCones() {
   PlayForwardSound();
-  const bool shown = !StealthView().visionCones;
-  RememberVisionCones(shown);
-  ColorAidButton(State().cones, shown);
+  RememberVisionCones(!StealthView().visionCones);
+  ShowState(kCones, IsOn(kCones));
 }
 
 void ToggleSpotterArrows() {
   PlayForwardSound();
-  const bool shown = !StealthView().spotterArrows;
-  RememberSpotterArrows(shown);
-  ColorAidButton(State().arrows, shown);
+  RememberSpotterArrows(!StealthView().spotterArrows);
+  ShowState(kArrows, IsOn(kArrows));
 }
 
 void BuildOptionsOverlay() {
   using namespace menu_color;
   OptionsState& s = State();
   s = OptionsState{};
-  GameObject* title = MakeButton(0.0f, 300.0f, 300.0f, 100.0f, "options", 40.0f);
+  GameObject* title = MakeButton(0.0f, 300.0f, 300.0f, 100.0f, Shade(kTagShade), "options", 40.0f);
   UseLightFontFor(title);
-  s.fullscreen = MakeButton(0.0f, 190.0f, kOptionWidth, kOptionHeight, "fullscreen", kOptionText,
-                            [](UIHandler*) { ToggleDisplayMode(); });
-  s.windowed = MakeButton(0.0f, 110.0f, kOptionWidth, kOptionHeight, "windowed", kOptionText,
-                          [](UIHandler*) { ToggleDisplayMode(); });
-  s.muteMusic = MakeButton(0.0f, 30.0f, kOptionWidth, kOptionHeight, kRose, "mute music", kOptionText,
-                           [](UIHandler*) { ToggleMusicMute(); });
-  s.muteSfx = MakeButton(0.0f, -50.0f, kOptionWidth, kOptionHeight, kRose, "mute sfx", kOptionText,
-                         [](UIHandler*) { ToggleSfxMute(); });
-  s.cones = MakeButton(0.0f, -130.0f, kOptionWidth, kOptionHeight, kRose, "vision cones", kOptionText,
-                       [](UIHandler*) { ToggleVisionCones(); });
-  s.arrows = MakeButton(0.0f, -210.0f, kOptionWidth, kOptionHeight, kRose, "spotter arrows", kOptionText,
-                        [](UIHandler*) { ToggleSpotterArrows(); });
-  GameObject* back = MakeButton(0.0f, -300.0f, 150.0f, 50.0f, kSalmon, "back", 20.0f, Back);
-  GameObject* backdrop = MakePanel(0.0f, 0.0f, 480.0f, 1080.0f, Shade(0.6f));
-  SetDepth(backdrop, kBackdropDepth);
-  for (GameObject* o : {title, s.fullscreen.Get(), s.windowed.Get(), s.muteMusic.Get(), s.muteSfx.Get(), s.cones.Get(),
-                        s.arrows.Get(), back, backdrop}) {
-    s.overlay.Add(o);
+  if (UIHandler* handler = HandlerOf(title)) handler->onUpdate = FollowOptions;
+  s.overlay.Add(title);
+  for (int i = 0; i < kToggleCount; ++i) {
+    const ToggleRow& row = kRows[i];
+    s.buttons[i] = MakeButton(kOptionX, row.y, kOptionWidth, kOptionHeight, kWhite, row.text, kOptionText,
+                              [toggle = row.toggle](UIHandler*) { toggle(); });
+    s.overlay.Add(s.buttons[i]);
   }
-
-  ColorDisplayButtons(platform::GetPlatform().IsFullscreen());
-  // A mute remembered from an earlier run shows from the start.
-  if (CurrentSettings().muteMusic) ColorMuteButton(s.muteMusic, MusicBus().GetMute());
-  if (CurrentSettings().muteSfx) ColorMuteButton(s.muteSfx, SfxBus().GetMute());
-  ColorAidButton(s.cones, StealthView().visionCones);
-  ColorAidButton(s.arrows, StealthView().spotterArrows);
+  s.back = MakeButton(0.0f, -300.0f, 150.0f, 50.0f, kSalmon, "back", 20.0f, Back);
+  s.overlay.Add(s.back);
+  for (int i = 0; i < kToggleCount; ++i) {
+    s.tags[i] = MakePanel(kTagX, kRows[i].y, kTagWidth, kOptionHeight, Shade(kTagShade));
+    s.overlay.Add(s.tags[i]);
+    // A mute shows as on only when it was remembered and the bus really is muted.
+    ShowState(static_cast<Toggle>(i), IsOn(static_cast<Toggle>(i)));
+  }
+  GameObject* backdrop = MakePanel(0.0f, 0.0f, kBackdropWidth, 1080.0f, Shade(0.6f));
+  SetDepth(backdrop, kBackdropDepth);
+  s.overlay.Add(backdrop);
   s.overlay.Hide();
 }
 
@@ -142,9 +170,13 @@ void ShowOptionsOverlay() {
   OptionsState& s = State();
   PushUIButtons();
   s.overlay.Show();
-  // Every object but the title (first) and the backdrop (last) takes part in navigation.
-  const std::vector<GameObject*> live = s.overlay.Live();
-  for (size_t i = 1; i + 1 < live.size(); ++i) RegisterForNavigation(live[i]);
+  for (GameObject* button : s.buttons) RegisterForNavigation(button);
+  RegisterForNavigation(s.back);
+  RegisterAsBack(s.back);
+  // The tags are labels, not buttons: shown, they still react to nothing.
+  for (GameObject* tag : s.tags) {
+    if (UIHandler* handler = IsLive(tag) ? HandlerOf(tag) : nullptr) handler->active = false;
+  }
 }
 
 void HideOptionsOverlay() { State().overlay.Hide(); }

@@ -2,6 +2,7 @@
 
 #include "app/FrameClock.h"
 #include "audio/AudioSystem.h"
+#include "gameplay/Hud.h"
 #include "gameplay/PlayerState.h"
 #include "ui/ButtonActions.h"
 #include "ui/ControlsOverlay.h"
@@ -81,11 +82,14 @@ void BuildPauseMenu() {
     GameObject* button = MakeButton(0.0f, row.y, kButtonWidth, kButtonHeight, kWhite, row.text, kButtonText, row.onClick);
     s.menu.Add(button);
     RegisterForNavigation(button);
+    // One step back from the pause menu is back into the game.
+    if (row.onClick == Resume) RegisterAsBack(button);
   }
-  GameObject* title = MakeButton(0.0f, 300.0f, 300.0f, 100.0f, "paused", 40.0f);
+  GameObject* title = MakeButton(0.0f, 300.0f, 300.0f, 100.0f, Shade(0.85f), "paused", 40.0f);
   UseLightFontFor(title);
   s.menu.Add(title);
-  GameObject* shade = MakePanel(0.0f, 0.0f, 1920.0f, 1080.0f, Shade(0.25f));
+  // Wider and taller than the view of the widest window, so the shade leaves no edge uncovered.
+  GameObject* shade = MakePanel(0.0f, 0.0f, 4000.0f, 1080.0f, Shade(0.25f));
   SetDepth(shade, kShadeDepth);
   s.menu.Add(shade);
   GameObject* side = MakePanel(0.0f, 0.0f, 480.0f, 1080.0f, Shade(0.8f));
@@ -104,6 +108,7 @@ void SetPauseMenu(bool show) {
     // stays as it is.
     if (IsPaused()) return;
     SetPaused(true);
+    HideHudUnderMenu(true);
     ShowPauseMenuButtons();
     MoveHighlight();
     return;
@@ -116,6 +121,7 @@ void SetPauseMenu(bool show) {
   DismissLeaveLevelDialog();
   PopUIButtons();
   HideHighlight();
+  HideHudUnderMenu(false);
   SetPaused(false);
 }
 

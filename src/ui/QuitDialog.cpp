@@ -44,11 +44,12 @@ void BuildQuitDialog() {
   using namespace menu_color;
   QuitDialogState& s = State();
   s.dialog.Clear();
-  s.dialog.Add(MakeButton(0.0f, 50.0f, 300.0f, 50.0f, kCrimson, "are you sure ?", 20.0f));
-  s.yes = MakeButton(-150.0f, -100.0f, 50.0f, 50.0f, kGreen, "yes", 15.0f, [](UIHandler*) { Yes(); });
-  s.no = MakeButton(150.0f, -100.0f, 50.0f, 50.0f, kRed, "no", 15.0f, [](UIHandler*) { No(); });
+  s.dialog.Add(MakeButton(0.0f, 50.0f, 300.0f, 50.0f, kDeepCrimson, "are you sure ?", 20.0f));
+  s.yes = MakeButton(-150.0f, -100.0f, 50.0f, 50.0f, kDeepGreen, "yes", 15.0f, [](UIHandler*) { Yes(); });
+  s.no = MakeButton(150.0f, -100.0f, 50.0f, 50.0f, kDeepRed, "no", 15.0f, [](UIHandler*) { No(); });
   s.dialog.Add(s.yes);
   s.dialog.Add(s.no);
+  for (GameObject* o : s.dialog.Live()) UseLightFontFor(o);
   // Closing it once hides it and leaves the navigation list as it was.
   PushUIButtons();
   No();
@@ -69,6 +70,7 @@ void OpenQuitDialog() {
   // "no" first, so a stray Enter does not quit.
   RegisterForNavigation(s.no);
   RegisterForNavigation(s.yes);
+  RegisterAsBack(s.no);
 }
 
 void HideQuitDialog() { State().dialog.Hide(); }

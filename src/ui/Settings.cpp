@@ -1,6 +1,7 @@
 #include "ui/Settings.h"
 
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <utility>
 
@@ -43,8 +44,11 @@ constexpr SwitchRow kSwitches[] = {
 };
 
 constexpr const char* kKeyPrefix = "key_";
+constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
+constexpr const char* kHeader = "# Quillmarch settings, written by the game when an option changes.\n";
 
-// One or two key names separated by blanks; false (and *codes untouched) when any is not a key.
+// One or two key names separated by blanks; false (and *codes untouched) when any is not a key. A
+// key named twice counts once.
 bool ParseBinding(const std::string& value, int codes[kBindingSlots]) {
   std::istringstream words(value);
   std::string word;
@@ -52,7 +56,9 @@ bool ParseBinding(const std::string& value, int codes[kBindingSlots]) {
   int count = 0;
   while (words >> word) {
     const int code = BindingCodeFromName(word);
-    if (code == 0 || count == kBindingSlots) return false;
+    if (code == 0) return false;
+    if (count > 0 && found[0] == code) continue;
+    if (count == kBindingSlots) return false;
     found[count++] = code;
   }
   if (count == 0) return false;
@@ -96,8 +102,100 @@ bool LooksLikeText(const std::string& text) {
   return true;
 }
 
+bool IsSettingsText(const std::string& text) { return text.size() <= kMaxSettingsBytes && LooksLikeText(text); }
+
 void Note(std::vector<std::string>* problems, std::string reason) {
   if (problems != nullptr) problems->push_back(std::move(reason));
+}
+
+std::string KeySettingName(int action) { return std::string(kKeyPrefix) + ActionSettingName(static_cast<Action>(action)); }
+
+// The text without a leading byte-order mark (an editor may have saved the file as UTF-8 with one).
+std::string WithoutByteOrderMark(const std::string& text) {
+  return text.rfind(kByteOrderMark, 0) == 0 ? text.substr(3) : text;
+}
+
+// A line cut at its comment: "name = value  # why" gives "name = value  " and "# why".
+struct SettingLine {
+  std::string code;
+  std::string comment;
+};
+
+SettingLine SplitComment(const std::string& line) {
+  const size_t hash = line.find('#');
+  if (hash == std::string::npos) return {line, ""};
+  return {line.substr(0, hash), line.substr(hash)};
+}
+
+// The line's setting name, or empty when the line sets nothing (blank, comment, no "=").
+std::string NameOf(const std::string& code) {
+  const size_t equals = code.find('=');
+  return equals == std::string::npos ? std::string() : Trim(code.substr(0, equals));
+}
+
+// The value this version writes for a setting it knows; false for a name it does not know.
+bool ValueOf(const UserSettings& settings, const std::string& name, std::string* value) {
+  for (const SwitchRow& row : kSwitches) {
+    if (name != row.name) continue;
+    *value = settings.*row.field ? "true" : "false";
+    return true;
+  }
+  for (int a = 0; a < kActionCount; ++a) {
+    if (name != KeySettingName(a)) continue;
+    *value = FormatBinding(settings.bindings.codes[a]);
+    return true;
+  }
+  return false;
+}
+
+// Every setting this version knows, in the order a fresh file lists them.
+std::vector<std::string> SettingNames() {
+  std::vector<std::string> names;
+  for (const SwitchRow& row : kSwitches) names.emplace_back(row.name);
+  for (int a = 0; a < kActionCount; ++a) names.push_back(KeySettingName(a));
+  return names;
+}
+
+std::string RuleReason(BindingRule rule) {
+  return rule == BindingRule::KeptByGame ? "is kept by the game" : "works the menus";
+}
+
+// The bindings read from the file are checked as the controls screen checks a pressed key: a key
+// the action may not have, or one that another action has too, puts the action back to its own
+// default (`lines` holds each action's line in the file, 0 for a default). Of two actions that
+// share a key, the one set later in the file gives way; defaults never share one.
+void CheckBindings(KeyBindingTable& table, int lines[kActionCount], std::vector<std::string>* problems) {
+  const KeyBindingTable defaults = DefaultKeyBindings();
+  auto restore = [&](int a, const std::string& reason) {
+    Note(problems, "line " + std::to_string(lines[a]) + ": " + reason + "; " + KeySettingName(a) + " keeps its default");
+    for (int i = 0; i < kBindingSlots; ++i) table.codes[a][i] = defaults.codes[a][i];
+    lines[a] = 0;
+  };
+  for (int a = 0; a < kActionCount; ++a) {
+    if (lines[a] == 0) continue;
+    for (int code : table.codes[a]) {
+      const BindingRule rule = code != 0 ? CheckBinding(static_cast<Action>(a), code) : BindingRule::Allowed;
+      if (rule == BindingRule::Allowed) continue;
+      restore(a, BindingCodeName(code) + " " + RuleReason(rule));
+      break;
+    }
+  }
+  // Each round puts one file-set action back, so this ends.
+  for (bool clash = true; clash;) {
+    clash = false;
+    for (int a = 0; a < kActionCount && !clash; ++a) {
+      for (int b = a + 1; b < kActionCount && !clash; ++b) {
+        for (int code : table.codes[a]) {
+          if (code == 0 || (table.codes[b][0] != code && table.codes[b][1] != code)) continue;
+          const int loser = lines[b] >= lines[a] ? b : a;
+          const int keeper = loser == a ? b : a;
+          restore(loser, BindingCodeName(code) + " is already " + KeySettingName(keeper));
+          clash = true;
+          break;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
@@ -112,22 +210,23 @@ void SetSettingsPath(std::string path) { Module().path = std::move(path); }
 
 UserSettings ParseSettings(const std::string& text, std::vector<std::string>* problems) {
   UserSettings settings;
-  if (text.size() > kMaxSettingsBytes || !LooksLikeText(text)) {
+  if (!IsSettingsText(text)) {
     Note(problems, "not a settings file");
     return settings;
   }
-  std::istringstream lines(text);
+  int bindingLines[kActionCount] = {};
+  std::istringstream lines(WithoutByteOrderMark(text));
   std::string line;
   for (int number = 1; std::getline(lines, line); ++number) {
-    line = Trim(line);
-    if (line.empty() || line[0] == '#') continue;
-    const size_t equals = line.find('=');
+    const std::string code = Trim(SplitComment(line).code);
+    if (code.empty()) continue;
+    const size_t equals = code.find('=');
     if (equals == std::string::npos) {
       Note(problems, "line " + std::to_string(number) + " has no \"=\"");
       continue;
     }
-    const std::string name = Trim(line.substr(0, equals));
-    const std::string value = Trim(line.substr(equals + 1));
+    const std::string name = Trim(code.substr(0, equals));
+    const std::string value = Trim(code.substr(equals + 1));
     bool known = false;
     for (const SwitchRow& row : kSwitches) {
       if (name != row.name) continue;
@@ -137,26 +236,62 @@ UserSettings ParseSettings(const std::string& text, std::vector<std::string>* pr
       }
     }
     for (int a = 0; a < kActionCount; ++a) {
-      if (name != std::string(kKeyPrefix) + ActionSettingName(static_cast<Action>(a))) continue;
+      if (name != KeySettingName(a)) continue;
       known = true;
-      if (!ParseBinding(value, settings.bindings.codes[a])) {
+      if (ParseBinding(value, settings.bindings.codes[a])) {
+        bindingLines[a] = number;
+      } else {
         Note(problems, "line " + std::to_string(number) + ": \"" + value + "\" is not one or two keys for " + name);
       }
     }
-    // A name this version does not know (a newer game's setting) is left alone.
+    // A name this version does not know (a newer game's setting) is left alone, and kept at a save.
     if (!known) Note(problems, "line " + std::to_string(number) + ": unknown setting \"" + name + "\"");
   }
+  CheckBindings(settings.bindings, bindingLines, problems);
   return settings;
 }
 
-std::string FormatSettings(const UserSettings& settings) {
-  std::string text = "# Quillmarch settings, written by the game when an option changes.\n";
-  for (const SwitchRow& row : kSwitches) {
-    text += std::string(row.name) + " = " + (settings.*row.field ? "true" : "false") + "\n";
+std::string FormatSettings(const UserSettings& settings) { return MergeSettings("", settings); }
+
+std::string MergeSettings(const std::string& existing, const UserSettings& settings) {
+  if (!IsSettingsText(existing) || existing.empty()) {
+    std::string text = kHeader;
+    for (const std::string& name : SettingNames()) {
+      std::string value;
+      ValueOf(settings, name, &value);
+      text += name + " = " + value + "\n";
+    }
+    return text;
   }
-  for (int a = 0; a < kActionCount; ++a) {
-    text += std::string(kKeyPrefix) + ActionSettingName(static_cast<Action>(a)) + " = " +
-            FormatBinding(settings.bindings.codes[a]) + "\n";
+  const bool byteOrderMark = existing.rfind(kByteOrderMark, 0) == 0;
+  std::istringstream lines(WithoutByteOrderMark(existing));
+  std::string text = byteOrderMark ? kByteOrderMark : "";
+  std::set<std::string> written;
+  std::string line;
+  while (std::getline(lines, line)) {
+    // A line of a file written on Windows keeps its carriage return.
+    const bool carriageReturn = !line.empty() && line.back() == '\r';
+    if (carriageReturn) line.pop_back();
+    const SettingLine parts = SplitComment(line);
+    const std::string name = NameOf(parts.code);
+    std::string value;
+    if (!name.empty() && ValueOf(settings, name, &value)) {
+      // The setting's own line gets the value in use, keeping its indent and its comment.
+      const std::string indent = parts.code.substr(0, parts.code.find_first_not_of(" \t"));
+      const size_t end = parts.code.find_last_not_of(" \t");
+      std::string gap = end == std::string::npos ? "" : parts.code.substr(end + 1);
+      if (!parts.comment.empty() && gap.empty()) gap = " ";
+      line = indent + name + " = " + value + (parts.comment.empty() ? "" : gap + parts.comment);
+      written.insert(name);
+    }
+    text += line + (carriageReturn ? "\r\n" : "\n");
+  }
+  // Settings the file did not have yet (an older game's file) go at the end.
+  for (const std::string& name : SettingNames()) {
+    if (written.count(name) != 0) continue;
+    std::string value;
+    ValueOf(settings, name, &value);
+    text += name + " = " + value + "\n";
   }
   return text;
 }
@@ -182,8 +317,16 @@ UserSettings LoadSettings(const std::string& path) {
 }
 
 bool SaveSettings(const std::string& path, const UserSettings& settings) {
+  // The file as it stands now: its comments, and the lines of settings a newer game wrote, stay.
+  std::string existing;
+  std::ifstream in(path, std::ios::binary);
+  char buffer[4096];
+  while (in && (in.read(buffer, sizeof(buffer)) || in.gcount() > 0)) {
+    existing.append(buffer, static_cast<size_t>(in.gcount()));
+    if (existing.size() > kMaxSettingsBytes) break;
+  }
   std::string error = "there is no per-user folder";
-  if (!path.empty() && platform::ReplaceFileContents(path, FormatSettings(settings), &error)) return true;
+  if (!path.empty() && platform::ReplaceFileContents(path, MergeSettings(existing, settings), &error)) return true;
   ReportWriteFailure("Your settings could not be saved", "Could not save the settings to " + path + ": " + error);
   return false;
 }
@@ -199,6 +342,12 @@ void LoadAndApplySettings(bool windowedByCommandLine) {
   StealthView().visionCones = settings.visionCones;
   StealthView().spotterArrows = settings.spotterArrows;
   KeyBindings() = settings.bindings;
+}
+
+void ApplyFullscreen(bool fullscreen) {
+  platform::Platform& plat = platform::GetPlatform();
+  plat.SetFullscreen(fullscreen);
+  RememberFullscreen(plat.HasWindow() ? plat.IsFullscreen() : fullscreen);
 }
 
 void RememberFullscreen(bool fullscreen) {

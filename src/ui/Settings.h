@@ -1,8 +1,11 @@
 // The options the player changes in the menus, remembered between runs in a small text file in the
 // player's own folder ("Settings.lullwick"): one "name = value" line per setting, "#" starts a
-// comment. A missing file means the defaults; a damaged one means the defaults for whatever cannot
-// be read, with a log line saying why; nothing in the file can stop the game. The file is replaced
-// atomically, so a crash while saving leaves the old one; a save that fails is shown to the player.
+// comment (a whole line or the end of one); a byte-order mark before the first line is allowed. A
+// missing file means the defaults; a damaged one means the defaults for whatever cannot be read,
+// with a log line saying why; nothing in the file can stop the game. Saving rewrites only the
+// values of the settings this version knows: comments, blank lines and the lines of settings it
+// does not know (a newer version's) stay where they were. The file is replaced atomically, so a
+// crash while saving leaves the old one; a save that fails is shown to the player.
 // New settings (key bindings, toggles) are added as a field of UserSettings and one row of the table
 // in Settings.cpp; files written before simply lack the line and take the default.
 #pragma once
@@ -35,9 +38,15 @@ void SetSettingsPath(std::string path);
 
 // Reads settings text. Unreadable lines and values keep the defaults and add a reason to
 // `problems` (may be null). A text that is not a settings file at all (binary, far too long) gives
-// all defaults and one reason.
+// all defaults and one reason. Key bindings the controls screen would refuse (F8, F11, the menus'
+// keys for pause and retry, a key two actions share) keep their defaults too.
 UserSettings ParseSettings(const std::string& text, std::vector<std::string>* problems);
+// A fresh settings file: a heading comment and every setting.
 std::string FormatSettings(const UserSettings& settings);
+// `existing` (a settings file's text) with the values of `settings` written into the lines of the
+// settings it names; every other line stays as it was, and settings it lacks are appended. Text
+// that is no settings file gives a fresh one.
+std::string MergeSettings(const std::string& existing, const UserSettings& settings);
 // Reads the file at `path`: the defaults when it is missing or damaged, each reason logged.
 UserSettings LoadSettings(const std::string& path);
 // Writes the file atomically; false when it could not be written, which the player is told on
@@ -48,6 +57,8 @@ bool SaveSettings(const std::string& path, const UserSettings& settings);
 // (the display mode unless the command line asked for a window, then the two mutes, the stealth
 // aids and the key bindings).
 void LoadAndApplySettings(bool windowedByCommandLine);
+// The display mode changes (F11 or the options overlay's buttons) and is remembered.
+void ApplyFullscreen(bool fullscreen);
 // The player changed an option: remember it and save the file.
 void RememberFullscreen(bool fullscreen);
 void RememberMusicMute(bool muted);

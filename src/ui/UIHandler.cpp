@@ -63,8 +63,10 @@ void UIHandler::Update(float dt) {
   if (fixedToScreen && owner != nullptr) {
     if (Transform* t = owner->GetTransform()) {
       const Camera& camera = MainCamera();
-      t->position[0] = camera.position[0] + screenPosition[0];
-      t->position[1] = camera.position[1] + screenPosition[1];
+      float halfWidth = 0.0f, halfHeight = 0.0f;
+      if (anchor[0] != 0.0f || anchor[1] != 0.0f) ViewHalfExtents(t->position[2], &halfWidth, &halfHeight);
+      t->position[0] = camera.position[0] + screenPosition[0] + anchor[0] * halfWidth;
+      t->position[1] = camera.position[1] + screenPosition[1] + anchor[1] * halfHeight;
     }
   }
 }

@@ -48,6 +48,10 @@ class UIHandler final : public Component {
   bool active = true;    // clicks and hovers call back only while set
   bool selected = false;  // the navigation selection is on this handler
   float screenPosition[3] = {0.0f, 0.0f, 0.0f};  // relative to the camera
+  // Where on the screen the screen position counts from, in halves of the view's width and height:
+  // (0, 0) the centre, (1, 0) the middle of the right edge, (-1, -1) the bottom left corner. A
+  // button kept near an edge stays there whatever the window's size and shape.
+  float anchor[2] = {0.0f, 0.0f};
   bool fixedToScreen = true;
 };
 

@@ -14,6 +14,7 @@ using testing_support::PlayerObject;
 using testing_support::ReadFile;
 using testing_support::ScriptedGame;
 using testing_support::ScriptRun;
+using testing_support::ScriptWriter;
 using testing_support::TestLevel;
 using testing_support::WriteFile;
 
@@ -58,36 +59,6 @@ TEST(ControlsScriptTest, TheSettingsFilesThrowKeyIsInForceFromTheStartAndADamage
   EXPECT_NE(log.find("default"), std::string::npos) << log;
 }
 
-namespace {
-
-// An input script written step by step, counting its frames as it goes.
-class ScriptWriter {
- public:
-  // `frames` frames with `keys` held (none when empty); returns the last frame of the step.
-  int Hold(int frames, const std::string& keys = "") {
-    text_ += std::to_string(frames);
-    if (!keys.empty()) text_ += " " + keys;
-    text_ += "\n";
-    frame_ += frames;
-    return frame_;
-  }
-  // A key pressed for one frame and let go in the next.
-  int Tap(const std::string& key, int times = 1) {
-    for (int i = 0; i < times; ++i) {
-      Hold(1, key);
-      Hold(1);
-    }
-    return frame_;
-  }
-  const std::string& Text() const { return text_; }
-
- private:
-  std::string text_ = "qinput 1\n";
-  int frame_ = 0;
-};
-
-}  // namespace
-
 // From the main menu to the controls screen with the menu keys, "tHROW" changed to Space there,
 // back, "play game", and Space throws in the level while the left button only aims.
 TEST(ControlsScriptTest, AThrowKeyChangedOnTheControlsScreenThrowsInTheLevel) {
@@ -102,7 +73,8 @@ TEST(ControlsScriptTest, AThrowKeyChangedOnTheControlsScreenThrowsInTheLevel) {
   const int bound = script.Tap("SPACE");
   script.Hold(1);               // the buttons come back
   script.Tap("DOWN", 4);        // past pause, retry and reset to "back"
-  script.Tap("ENTER");          // the main menu, "play game" selected
+  script.Tap("ENTER");          // the main menu, "controls" (which opened the screen) selected
+  script.Tap("UP", 2);          // "play game"
   script.Tap("ENTER");
   script.Hold(60);              // the level's start and fade-in
   script.Hold(1, "RMB");        // pick up

@@ -5,6 +5,7 @@
 // the long credits run 320 x 180).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,7 @@ constexpr int kCreditsIndex = 11;
 constexpr int kLevelSelectIndex = 12;
 
 constexpr Rgb kWhite = {255, 255, 255};
-constexpr Rgb kCrimson = {220, 20, 60};
-constexpr Rgb kSpring = {0, 255, 127};
-constexpr Rgb kRose = {219, 112, 147};
+constexpr Rgb kDeepCrimson = {150, 14, 41};
 constexpr Rgb kSalmon = {233, 150, 122};
 
 // Scene index at a frame of the state log (frames count from 1); -1 past its end.
@@ -39,6 +38,22 @@ int SceneAt(const ScriptRun& run, int frame) {
     if (line.frame == frame) return line.sceneIndex;
   }
   return -1;
+}
+
+// What the options overlay's tag beside a toggle says ("on" or "off"): the tag is the text on the
+// same row to the right of the toggle's plate.
+std::string TagBeside(const testing_support::TextDump& dump, const std::string& toggle) {
+  const testing_support::DumpedText* button = nullptr;
+  for (const auto& text : dump.texts) {
+    if (text.text == toggle && text.hasPlate) button = &text;
+  }
+  if (button == nullptr) return "<no " + toggle + ">";
+  const float row = (button->plate.y0 + button->plate.y1) * 0.5f;
+  for (const auto& text : dump.texts) {
+    if ((text.text != "on" && text.text != "off") || !text.hasPlate) continue;
+    if (std::abs((text.plate.y0 + text.plate.y1) * 0.5f - row) < 2.0f && text.plate.x0 > button->plate.x1) return text.text;
+  }
+  return "<no tag>";
 }
 
 // The distinct scene indices the run went through, in order.
@@ -114,6 +129,7 @@ TEST_F(MenuRunTest, PauseOptionsMuteMusicBackAndResume) {
   options.scene = 6;
   options.frames = 150;
   options.dumpAfter = {55, 90, 150};
+  options.textDumpAfter = {75};
   const std::string script =
       "qinput 1\n"
       "50\n"                // after the level's fade-in (which stands still while paused)
@@ -126,7 +142,8 @@ TEST_F(MenuRunTest, PauseOptionsMuteMusicBackAndResume) {
       "20\n"
       "1 DOWN\n1\n1 DOWN\n1\n1 DOWN\n1\n1 DOWN\n1\n"  // past "vision cones" and "spotter arrows" to "back"
       "1 ENTER\n1\n"
-      "1 ENTER\n";          // "rESUME gAME", selected again
+      "1 UP\n1\n"           // from "oPTIONS", which has the focus again, to "rESUME gAME"
+      "1 ENTER\n";
   ScriptRun run = RunWithShots(script, options, {55, 75, 150});
   ASSERT_TRUE(run.Ok()) << run.Problems();
   EXPECT_EQ(ScenePath(run), std::vector<int>{kLevel1Index}) << "paused and resumed in the level";
@@ -136,10 +153,10 @@ TEST_F(MenuRunTest, PauseOptionsMuteMusicBackAndResume) {
   EXPECT_FALSE(run.dumps.at(150).scene.paused);
   EXPECT_EQ(SceneAt(run, 150), kLevel1Index);
   EXPECT_LT(Load(150).Share(kWhite), kMenuWhite / 4) << "the level again, the menu gone";
-  // The options overlay, with "mute music" turned spring and "mute sfx" still rose.
-  Picture optionsShown = Load(75);
-  EXPECT_GT(optionsShown.Share(kSpring, 3), 0.003);
-  EXPECT_GT(optionsShown.Share(kRose, 3), 0.003);
+  // The options overlay, with "mute music" on and "mute sfx" still off.
+  EXPECT_EQ(TagBeside(run.textDumps.at(75), "mute music"), "on");
+  EXPECT_EQ(TagBeside(run.textDumps.at(75), "mute sfx"), "off");
+  EXPECT_GT(Load(75).Share(kWhite), kMenuWhite) << "the toggles are white";
   const std::string settings = ReadFile(game.UserFile("Settings.lullwick"));
   EXPECT_NE(settings.find("mute_music = true"), std::string::npos) << settings;
   EXPECT_NE(settings.find("mute_sfx = false"), std::string::npos) << settings;
@@ -157,8 +174,8 @@ TEST_F(MenuRunTest, QuitDialogNoReturnsToTheMenuAndYesEndsTheProgramNormally) {
       "1 ENTER\n"
       "10\n"                // the dialog, "no" selected
       "1 ENTER\n"
-      "5\n"                 // back on the menu, "play game" selected
-      "1 UP\n1\n"
+      "5\n"                 // back on the menu, "quit game" selected again
+      "1\n1\n"
       "1 ENTER\n1\n"
       "1 RIGHT\n1\n"        // "yes"
       "1 ENTER\n";
@@ -174,10 +191,34 @@ TEST_F(MenuRunTest, QuitDialogNoReturnsToTheMenuAndYesEndsTheProgramNormally) {
 
   EXPECT_EQ(SceneAt(run, 52), kMainMenuIndex);
   EXPECT_EQ(SceneAt(run, 65), kMainMenuIndex);
-  EXPECT_GT(Load(52).Share(kCrimson), 0.003) << "the dialog's panel";
+  EXPECT_GT(Load(52).Share(kDeepCrimson), 0.003) << "the dialog's panel";
   Picture menu = Load(65);
-  EXPECT_LT(menu.Share(kCrimson), 0.0005);
+  EXPECT_LT(menu.Share(kDeepCrimson), 0.0005);
   EXPECT_GT(menu.Share(kWhite), kMenuWhite);
+}
+
+// F11 changes the display mode through the same setting as the options overlay's buttons: it is
+// remembered, and an overlay open at the time shows the new mode.
+TEST_F(MenuRunTest, F11IsRememberedAndAnOpenOptionsOverlayShowsTheNewMode) {
+  ScriptedGame::Options options;
+  options.scene = 4;
+  options.frames = 60;
+  options.textDumpAfter = {52, 60};
+  const std::string script =
+      "qinput 1\n"
+      "45\n"
+      "1 UP\n1\n1 UP\n1\n1 UP\n1\n"  // round to "options"
+      "1 ENTER\n"                     // frame 52: the overlay, in a window
+      "3\n"
+      "1 F11\n";
+  ScriptRun run = game.Run(script, options);
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+  EXPECT_EQ(TagBeside(run.textDumps.at(52), "fullscreen"), "off");
+  EXPECT_EQ(TagBeside(run.textDumps.at(52), "windowed"), "on");
+  EXPECT_EQ(TagBeside(run.textDumps.at(60), "fullscreen"), "on");
+  EXPECT_EQ(TagBeside(run.textDumps.at(60), "windowed"), "off");
+  const std::string settings = ReadFile(game.File("Settings.lullwick"));
+  EXPECT_NE(settings.find("fullscreen = true"), std::string::npos) << settings;
 }
 
 // 1,600 frames drawn offscreen are slow under the sanitizers, so this run draws them in a
@@ -206,7 +247,7 @@ TEST_F(MenuRunTest, TheCreditsRunBackToTheMainMenuByThemselves) {
   EXPECT_FLOAT_EQ(menu.cameraY, 0.0f);
   int shownUi = 0;
   for (const auto& object : menu.objects) shownUi += object.type == "UI" && object.visible ? 1 : 0;
-  EXPECT_EQ(shownUi, 7) << "the six buttons and the title";
+  EXPECT_EQ(shownUi, 8) << "the six buttons, the title and the highlight on \"play game\"";
   Picture credits = Load(100);
   Picture returned = Load(1660);
   EXPECT_EQ(returned.width, 320);

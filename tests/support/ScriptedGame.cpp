@@ -275,6 +275,64 @@ bool ParseObjectDump(const std::string& json, ObjectDump* dump, std::string* err
   return error->empty();
 }
 
+namespace {
+
+bool ReadBox(const Json& value, PixelBox* box) {
+  if (value.kind != Json::Kind::Array || value.items.size() != 4) return false;
+  float v[4] = {};
+  for (size_t i = 0; i < 4; ++i) {
+    if (value.items[i].kind != Json::Kind::Number) return false;
+    v[i] = static_cast<float>(value.items[i].number);
+  }
+  *box = {v[0], v[1], v[2], v[3]};
+  return true;
+}
+
+}  // namespace
+
+bool ParseTextDump(const std::string& json, TextDump* dump, std::string* error) {
+  *dump = TextDump{};
+  error->clear();
+  Json root;
+  if (!JsonReader(json).ReadDocument(&root, error)) return false;
+  if (root.kind != Json::Kind::Object) return *error = "the dump is not an object", false;
+  Fields top{root, error};
+  top.Int("frame", &dump->frame);
+  top.Int("width", &dump->width);
+  top.Int("height", &dump->height);
+  const Json* texts = top.Need("texts", Json::Kind::Array);
+  if (texts == nullptr) return false;
+  for (const Json& item : texts->items) {
+    if (item.kind != Json::Kind::Object) return *error = "a text entry is not an object", false;
+    DumpedText text;
+    Fields f{item, error};
+    f.Text("text", &text.text);
+    std::string font;
+    f.Text("font", &font);
+    text.lightFont = font == "light";
+    f.Bool("scrolls", &text.scrolls);
+    if (const Json* glyphs = f.Need("glyphs", Json::Kind::Array)) {
+      for (const Json& glyph : glyphs->items) {
+        PixelBox box;
+        if (!ReadBox(glyph, &box)) return *error = "a glyph box is not four numbers", false;
+        text.glyphs.push_back(box);
+      }
+    }
+    const Json* plate = item.Get("plate");
+    if (plate == nullptr) return *error = "a text without \"plate\"", false;
+    if (plate->kind == Json::Kind::Object) {
+      text.hasPlate = true;
+      Fields p{*plate, error};
+      const Json* box = p.Need("box", Json::Kind::Array);
+      if (box == nullptr || !ReadBox(*box, &text.plate)) return *error = "a plate box is not four numbers", false;
+      p.Num("alpha", &text.plateAlpha);
+      p.Bool("picture", &text.platePicture);
+    }
+    dump->texts.push_back(text);
+  }
+  return error->empty();
+}
+
 bool ParseStateLog(const std::string& text, std::vector<StateLine>* lines, std::string* error) {
   lines->clear();
   std::istringstream in(text);
@@ -333,14 +391,19 @@ ScriptRun ScriptedGame::Run(const std::string& script, const Options& options) {
   std::vector<std::string> args = {"--frames", std::to_string(options.frames), "--seed", std::to_string(options.seed),
                                    "--fixed-dt", options.fixedDt, "--no-dialogs", "--data", dir_.path(),
                                    "--input", scriptFile, "--state-log", stateFile};
+  // Both kinds of run are in a window, so that they differ only in drawing: the display mode is
+  // game state (the options overlay shows it).
   if (options.headless) {
-    args.push_back("--headless");
+    args.insert(args.end(), {"--headless", "--windowed"});
   } else {
     args.insert(args.end(), {"--windowed", "--size", "640x360"});
   }
   if (options.scene >= 0) args.insert(args.end(), {"--scene", std::to_string(options.scene)});
   for (int frame : options.dumpAfter) {
     args.insert(args.end(), {"--dump-objects", std::to_string(frame) + ":" + File("dump" + n + "-" + std::to_string(frame) + ".json")});
+  }
+  for (int frame : options.textDumpAfter) {
+    args.insert(args.end(), {"--dump-texts", std::to_string(frame) + ":" + File("texts" + n + "-" + std::to_string(frame) + ".json")});
   }
   if (options.record) args.insert(args.end(), {"--record", recordFile});
   args.insert(args.end(), options.extraArgs.begin(), options.extraArgs.end());
@@ -365,6 +428,15 @@ ScriptRun ScriptedGame::Run(const std::string& script, const Options& options) {
     }
     run.dumps[frame] = dump;
   }
+  for (int frame : options.textDumpAfter) {
+    const std::string file = File("texts" + n + "-" + std::to_string(frame) + ".json");
+    TextDump dump;
+    if (!FileExists(file) || !ParseTextDump(ReadFile(file), &dump, &error)) {
+      run.problems.push_back("text dump after frame " + std::to_string(frame) + ": " + (FileExists(file) ? error : "missing"));
+      continue;
+    }
+    run.textDumps[frame] = dump;
+  }
   if (options.record) {
     if (FileExists(recordFile)) {
       run.recorded = ReadFile(recordFile);
@@ -382,6 +454,23 @@ ScriptRun ScriptedGame::PlayLevel(const std::string& level, const std::string& s
   base.frames = frames;
   base.dumpAfter = std::move(dumps);
   return Run(script, base);
+}
+
+int ScriptWriter::Hold(int frames, const std::string& keys) {
+  if (frames <= 0) return frame_;
+  text_ += std::to_string(frames);
+  if (!keys.empty()) text_ += " " + keys;
+  text_ += "\n";
+  frame_ += frames;
+  return frame_;
+}
+
+int ScriptWriter::Tap(const std::string& key, int times) {
+  for (int i = 0; i < times; ++i) {
+    Hold(1, key);
+    Hold(1);
+  }
+  return frame_;
 }
 
 std::string TestLevel(const std::vector<std::string>& objects, int foodGoal) {

@@ -9,7 +9,8 @@
 //
 // Run() takes the full set of options for anything else (another scene, a window, a recording).
 //
-// Every run is headless by default (offscreen with a 640x360 window when `headless` is false), with
+// Every run is headless by default (offscreen with a 640x360 window when `headless` is false; both
+// count as windowed, not full screen), with
 // --fixed-dt 0.025, --seed 1 and the config "00" (no log file, no editor), and always writes a
 // state log (result.stateLog, one entry per frame). `record` adds --record and returns the
 // recording's text. Scripts are written as given: begin them with "qinput 1". The game refuses a
@@ -61,6 +62,30 @@ struct ObjectDump {
   int CountType(const std::string& type) const;
 };
 
+// A rectangle of the picture in pixels from its top-left corner, y down.
+struct PixelBox {
+  float x0 = 0.0f, y0 = 0.0f, x1 = 0.0f, y1 = 0.0f;
+};
+
+// One text of a --dump-texts file: where its glyphs and the plate it labels lie on the picture.
+struct DumpedText {
+  std::string text;                // as stored (the font sheets swap its letter case)
+  bool lightFont = false;          // "FontSheet.png" rather than "FontSheet_Black.png"
+  bool scrolls = false;            // moves with the world (the credits' column)
+  std::vector<PixelBox> glyphs;    // one per character, spaces included
+  bool hasPlate = false;
+  PixelBox plate;
+  float plateAlpha = 0.0f;
+  bool platePicture = false;
+};
+
+// One --dump-texts file, read.
+struct TextDump {
+  int frame = 0;
+  int width = 0, height = 0;
+  std::vector<DumpedText> texts;
+};
+
 // One --state-log line.
 struct StateLine {
   int frame = 0;
@@ -73,6 +98,7 @@ struct ScriptRun {
   std::string stateLogText;           // the log file as written
   std::vector<StateLine> stateLog;
   std::map<int, ObjectDump> dumps;    // by frame; a missing frame was never written
+  std::map<int, TextDump> textDumps;  // by frame
   std::string recorded;               // the --record output, when asked for
   std::vector<std::string> problems;  // files that were missing or could not be read
 
@@ -93,6 +119,7 @@ class ScriptedGame {
     std::string fixedDt = "0.025";
     bool headless = true;
     std::vector<int> dumpAfter;
+    std::vector<int> textDumpAfter;  // --dump-texts after these frames
     bool record = false;
     std::string config = "00";
     std::vector<std::string> extraArgs;
@@ -122,6 +149,24 @@ class ScriptedGame {
   int runs_ = 0;
 };
 
+// An input script written step by step, counting its frames as it goes, for runs that stop to
+// look on the way (a dump or a screenshot after the frame a step returns).
+class ScriptWriter {
+ public:
+  // `frames` frames with `keys` held (none when empty); returns the last frame of the step. No
+  // frames: nothing is written.
+  int Hold(int frames, const std::string& keys = "");
+  // A key pressed for one frame and let go in the next, `times` times; returns the last frame.
+  int Tap(const std::string& key, int times = 1);
+  // The last frame written so far.
+  int Frame() const { return frame_; }
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_ = "qinput 1\n";
+  int frame_ = 0;
+};
+
 // The text of a small level: the given object records, a texture list that covers every shipped
 // object picture, the player and human attribute files, and a food goal.
 std::string TestLevel(const std::vector<std::string>& objects, int foodGoal = 0);
@@ -139,6 +184,8 @@ std::vector<int> FramesEvery(int step, int last);
 
 // Reads a dump's JSON. False with the reason in *error when it is not valid JSON of that shape.
 bool ParseObjectDump(const std::string& json, ObjectDump* dump, std::string* error);
+// Reads a text dump's JSON. False with the reason when it is not valid JSON of that shape.
+bool ParseTextDump(const std::string& json, TextDump* dump, std::string* error);
 // Reads a state log. False with the reason when a line is malformed.
 bool ParseStateLog(const std::string& text, std::vector<StateLine>* lines, std::string* error);
 

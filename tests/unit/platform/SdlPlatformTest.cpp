@@ -15,6 +15,7 @@
 #include "app/Options.h"
 #include "platform/Platform.h"
 #include "support/TestSupport.h"
+#include "ui/Settings.h"
 
 using platform::Event;
 
@@ -222,8 +223,93 @@ TEST_F(SdlPlatformTest, APadArrivesInTheXInputLayoutWithItsYAxesFlipped) {
   EXPECT_FALSE(platform::GetPlatform().ReadPad(0, &raw)) << "an unplugged pad gives no record";
 }
 
+namespace {
+
+// A virtual game controller plugged in for one test; unplugged when it goes.
+class VirtualPad {
+ public:
+  VirtualPad() {
+    device_ = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                        SDL_CONTROLLER_BUTTON_MAX, 0);
+    if (device_ >= 0) stick_ = SDL_JoystickOpen(device_);
+  }
+  ~VirtualPad() { Unplug(); }
+  bool Ok() const { return stick_ != nullptr; }
+  SDL_JoystickID Instance() const { return SDL_JoystickInstanceID(stick_); }
+  int Device() const { return device_; }
+  void Press(SDL_GameControllerButton button, bool down) {
+    SDL_JoystickSetVirtualButton(stick_, button, down ? SDL_PRESSED : SDL_RELEASED);
+  }
+  void Unplug() {
+    if (stick_ == nullptr) return;
+    const SDL_JoystickID instance = Instance();
+    SDL_JoystickClose(stick_);
+    stick_ = nullptr;
+    // Detaching takes the device's index, which moves as other pads come and go.
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+      if (SDL_JoystickGetDeviceInstanceID(i) == instance) SDL_JoystickDetachVirtual(i);
+    }
+  }
+
+ private:
+  int device_ = -1;
+  SDL_Joystick* stick_ = nullptr;
+};
+
+// The buttons of the pad in a slot; 0xFFFF when no pad is there.
+uint16_t Buttons(uint32_t slot) {
+  PadRawState raw;
+  return platform::GetPlatform().ReadPad(slot, &raw) ? raw.buttons : 0xFFFF;
+}
+
+}  // namespace
+
+TEST_F(SdlPlatformTest, AnyPadPlaysTheOneUsedLastWinsAndUnpluggingOneLeavesTheOther) {
+  VirtualPad first, second;
+  ASSERT_TRUE(first.Ok() && second.Ok()) << SDL_GetError();
+  Pass();  // both are opened
+  second.Press(SDL_CONTROLLER_BUTTON_A, true);
+  Pass();
+  EXPECT_EQ(Buttons(0), 0x1000) << "the second pad, just used, drives the game";
+  second.Press(SDL_CONTROLLER_BUTTON_A, false);
+  first.Press(SDL_CONTROLLER_BUTTON_B, true);
+  Pass();
+  EXPECT_EQ(Buttons(0), 0x2000) << "then the first, used after it";
+  EXPECT_EQ(Buttons(1), 0x0000) << "the other pad keeps a slot of its own";
+  first.Press(SDL_CONTROLLER_BUTTON_B, false);
+  Pass();
+
+  first.Unplug();
+  Pass();
+  second.Press(SDL_CONTROLLER_BUTTON_START, true);
+  Pass();
+  EXPECT_EQ(Buttons(0), 0x0010) << "the pad left plugged in plays on";
+  EXPECT_EQ(Buttons(1), 0xFFFF) << "and it is the only one";
+}
+
+TEST_F(SdlPlatformTest, APadAnnouncedTwiceIsClosedWhenItIsUnplugged) {
+  VirtualPad pad;
+  ASSERT_TRUE(pad.Ok()) << SDL_GetError();
+  Pass();
+  // The same device announced again (SDL does so when its subsystem starts with the pad in): a
+  // second open counts a second reference, which must go back.
+  SDL_Event again{};
+  again.type = SDL_CONTROLLERDEVICEADDED;
+  again.cdevice.which = pad.Device();
+  ASSERT_EQ(SDL_PushEvent(&again), 1);
+  Pass();
+  const SDL_JoystickID instance = pad.Instance();
+  ASSERT_NE(SDL_GameControllerFromInstanceID(instance), nullptr);
+  pad.Unplug();
+  Pass();
+  EXPECT_EQ(SDL_GameControllerFromInstanceID(instance), nullptr) << "no reference is left holding it open";
+}
+
 // F8 and F11 through the whole main loop: the application opens the window itself.
-TEST(SdlMainLoopTest, F11TogglesFullScreenOncePerPressAndF8EndsTheRun) {
+// F11 goes through the same setting as the options overlay's buttons: it is remembered.
+TEST(SdlMainLoopTest, F11TogglesFullScreenOncePerPressIsRememberedAndF8EndsTheRun) {
+  testing_support::TempDir settings;
+  SetSettingsPath(settings.File("Settings.lullwick"));
   RunOptions options;
   options.windowed = true;
   options.width = 320;
@@ -254,10 +340,12 @@ TEST(SdlMainLoopTest, F11TogglesFullScreenOncePerPressAndF8EndsTheRun) {
   PushKey(SDL_SCANCODE_F11, true);  // held for several frames: one toggle
   runFrames(3);
   EXPECT_TRUE(plat.IsFullscreen());
+  EXPECT_TRUE(LoadSettings(SettingsPath()).fullscreen) << "remembered";
   PushKey(SDL_SCANCODE_F11, false);
   PushKey(SDL_SCANCODE_F11, true);
   runFrames(3);
   EXPECT_FALSE(plat.IsFullscreen());
+  EXPECT_FALSE(LoadSettings(SettingsPath()).fullscreen) << "remembered";
   PushKey(SDL_SCANCODE_F11, false);
 
   const int before = app.FramesRun();
@@ -267,5 +355,7 @@ TEST(SdlMainLoopTest, F11TogglesFullScreenOncePerPressAndF8EndsTheRun) {
 
   app.Shutdown();
   SetRunOptions(RunOptions{});
+  SetSettingsPath("");
+  CurrentSettings() = UserSettings{};
   platform::InstallPlatform(platform::CreateNullPlatform());
 }

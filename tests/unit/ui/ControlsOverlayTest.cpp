@@ -109,6 +109,32 @@ TEST_F(ControlsOverlayTest, EscapeReservedAndTakenKeysChangeNothingAndSaySo) {
   EXPECT_FALSE(testing_support::FileExists(SettingsPath())) << "nothing to save";
 }
 
+// Pause and retry act while a menu is up: a menu key for either would work the menu and the action
+// with one press (Enter's press resuming, its release pausing again).
+TEST_F(ControlsOverlayTest, TheMenusKeysAreRefusedForPauseAndRetryAndSaySo) {
+  OpenFromMainMenu();
+  Choose("pAUSE - escape or p");
+  Tap(vk::Return);
+  EXPECT_EQ(Message(), "enter works the menus - pick another");
+  for (int key : {vk::Up, vk::Down, vk::Left, vk::Right}) {
+    Tap(vk::Return);
+    Tap(key);
+    EXPECT_TRUE(Message().find("works the menus") != std::string::npos) << Message();
+  }
+  Tap(vk::Return);
+  Click(ShownButton("back"));  // the left mouse button clicks the menus too
+  EXPECT_EQ(Message(), "lmb works the menus - pick another");
+  EXPECT_TRUE(Shown(FindButton("how to play"))) << "the click went to the wait, not to \"back\"";
+  Choose("rETRY - r");
+  Tap(vk::Down);
+  EXPECT_EQ(Message(), "down works the menus - pick another");
+  EXPECT_EQ(KeyBindings(), DefaultKeyBindings());
+  // Other actions may have them: they do nothing while a menu is up.
+  Choose("tHROW - lmb");
+  Tap(vk::Return);
+  EXPECT_EQ(ActionBindingText(KeyBindings(), Action::Throw), "ENTER");
+}
+
 TEST_F(ControlsOverlayTest, TheMouseStartsAChangeAndItsButtonsCanBeTheNewKey) {
   OpenFromMainMenu();
   BindAction(KeyBindings(), Action::Throw, vk::Space);

@@ -22,9 +22,18 @@ namespace {
 const char* const kMainButtons[] = {"play game", "levels", "controls", "options", "credits", "quit game"};
 const char* const kPauseButtons[] = {"rESUME gAME", "oPTIONS", "cREDITS", "cONTROLS", "quit game"};
 
-bool SameColor(const float* c, MenuColor expected) {
-  return std::fabs(c[0] - expected.r) < 1e-3f && std::fabs(c[1] - expected.g) < 1e-3f &&
-         std::fabs(c[2] - expected.b) < 1e-3f && std::fabs(c[3] - expected.a) < 1e-3f;
+// What the options overlay's tag beside a toggle says ("on" or "off"): the tag is the label on the
+// same row, to the button's right.
+std::string TagBeside(GameObject* button) {
+  const Transform* row = button->GetTransform();
+  for (GameObject* o : Objects()) {
+    auto* label = o->GetComponentAs<Text>(SlotOf(ComponentType::Text));
+    GameObject* tag = label != nullptr ? label->linkedObject : nullptr;
+    if (tag == nullptr || tag == button || (label->text != "on" && label->text != "off")) continue;
+    const Transform* t = tag->GetTransform();
+    if (std::fabs(t->position[1] - row->position[1]) < 1.0f && t->position[0] > row->position[0]) return label->text;
+  }
+  return "<no tag>";
 }
 
 class MenusTest : public UiTest {
@@ -46,7 +55,7 @@ class MenusTest : public UiTest {
 };
 
 // The controls screen pops twice on its way back and still returns to the menu; after options and
-// back, "play game" is selected again and alone answers Enter.
+// back, "options" (the button that opened them) has the focus again and alone answers Enter.
 TEST_F(MenusTest, MainMenuOffersItsButtonsInOrderAndGetsThemBackFromControlsAndOptions) {
   BuildMenuScenes(scene_id::kMainMenu);
   const std::vector<std::string> mainButtons(std::begin(kMainButtons), std::end(kMainButtons));
@@ -72,31 +81,36 @@ TEST_F(MenusTest, MainMenuOffersItsButtonsInOrderAndGetsThemBackFromControlsAndO
                                                          "spotter arrows", "back"}));
   Choose("back");
   EXPECT_EQ(NavigationTexts(), mainButtons);
-  EXPECT_EQ(SelectedText(), "play game");
+  EXPECT_EQ(SelectedText(), "options");
   EXPECT_TRUE(Shown(FindButton("play game")));
   EXPECT_FALSE(Shown(FindButton("fullscreen")));
-  Tap(vk::Return);
+  Choose("play game");
   EXPECT_EQ(CurrentId(), scene_id::kLevel1);
 }
 
-TEST_F(MenusTest, BothDisplayButtonsToggleAndTheButtonOfTheModeInForceIsRose) {
+// The toggles are white like every other menu's buttons; a tag beside each says whether it is on.
+TEST_F(MenusTest, BothDisplayButtonsToggleAndTheTagOfTheModeInForceSaysOn) {
   platform::GetPlatform().SetFullscreen(false);
   BuildMenuScenes(scene_id::kMainMenu);
   GameObject* fullscreen = FindButton("fullscreen");
   GameObject* windowed = FindButton("windowed");
-  EXPECT_TRUE(SameColor(ColorOf(windowed), menu_color::kRose));
-  EXPECT_TRUE(SameColor(ColorOf(fullscreen), menu_color::kSpring));
+  for (GameObject* button : {fullscreen, windowed}) {
+    const float* color = ColorOf(button);
+    EXPECT_TRUE(color[0] == 1.0f && color[1] == 1.0f && color[2] == 1.0f && color[3] == 1.0f) << "white";
+  }
+  EXPECT_EQ(TagBeside(windowed), "on");
+  EXPECT_EQ(TagBeside(fullscreen), "off");
   Choose("options");
   Choose("windowed");  // already windowed: it toggles anyway
   EXPECT_TRUE(platform::GetPlatform().IsFullscreen());
-  EXPECT_TRUE(SameColor(ColorOf(fullscreen), menu_color::kRose));
-  EXPECT_TRUE(SameColor(ColorOf(windowed), menu_color::kSpring));
+  EXPECT_EQ(TagBeside(fullscreen), "on");
+  EXPECT_EQ(TagBeside(windowed), "off");
   Choose("fullscreen");
   EXPECT_FALSE(platform::GetPlatform().IsFullscreen());
   EXPECT_FALSE(LoadSettings(SettingsPath()).fullscreen) << "the choice is remembered";
 }
 
-TEST_F(MenusTest, MuteMusicTwiceLeavesTheBusUnmutedAndTheButtonRose) {
+TEST_F(MenusTest, MuteMusicTwiceLeavesTheBusUnmutedAndItsTagOff) {
   ASSERT_TRUE(InitializeAudio(testing_support::SourceDir() + "/Assets/Music/"));
   // Loading the scene list registers the music the menus play; these menus are built by hand.
   RegisterEvent("event:/Music/MenuMusic", "menu");
@@ -106,11 +120,11 @@ TEST_F(MenusTest, MuteMusicTwiceLeavesTheBusUnmutedAndTheButtonRose) {
   Choose("options");
   Choose("mute music");
   EXPECT_TRUE(MusicBus().GetMute());
-  EXPECT_TRUE(SameColor(ColorOf(mute), menu_color::kSpring));
+  EXPECT_EQ(TagBeside(mute), "on");
   EXPECT_TRUE(LoadSettings(SettingsPath()).muteMusic);
   Tap(vk::Return);
   EXPECT_FALSE(MusicBus().GetMute());
-  EXPECT_TRUE(SameColor(ColorOf(mute), menu_color::kRose));
+  EXPECT_EQ(TagBeside(mute), "off");
   EXPECT_FALSE(LoadSettings(SettingsPath()).muteMusic);
   EXPECT_FALSE(SfxBus().GetMute());
   ShutdownAudio();
@@ -169,6 +183,44 @@ TEST_F(MenusTest, CreditsBackReturnsToTheMenuAtOnce) {
   for (int i = 0; i < 40; ++i) Frame();
   Tap(vk::Return);  // "back" is the only button
   EXPECT_EQ(CurrentId(), scene_id::kMainMenu);
+}
+
+// "back" is placed in the view's units from its right edge: on screen at every window size the game
+// is played at (1440p and 4K start in full screen at the desktop's size), and never over a line of
+// the column, which scrolls past beside it.
+TEST_F(MenusTest, CreditsBackIsOnScreenBesideTheColumnAtEveryWindowSize) {
+  const int sizes[][2] = {{1280, 720}, {1920, 1080}, {2560, 1440}, {3840, 2160}, {1024, 768}, {2560, 1080}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(std::to_string(size[0]) + "x" + std::to_string(size[1]));
+    platform::InstallPlatform(platform::CreateNullPlatform(size[0], size[1]));
+    BuildProjection(static_cast<float>(size[0]) / static_cast<float>(size[1]));
+    BuildMenuScenes(scene_id::kCredits);
+    Frame();
+    GameObject* back = FindButton("back", true);
+    ASSERT_NE(back, nullptr);
+    const Transform* t = back->GetTransform();
+    float halfWidth = 0.0f, halfHeight = 0.0f;
+    ViewHalfExtents(t->position[2], &halfWidth, &halfHeight);
+    const Camera& camera = MainCamera();
+    const float left = t->position[0] - t->scale[0] * 0.5f - camera.position[0];
+    const float right = t->position[0] + t->scale[0] * 0.5f - camera.position[0];
+    const float top = t->position[1] + t->scale[1] * 0.5f - camera.position[1];
+    const float bottom = t->position[1] - t->scale[1] * 0.5f - camera.position[1];
+    EXPECT_LE(right, halfWidth);
+    EXPECT_GE(bottom, -halfHeight);
+    EXPECT_LE(top, halfHeight);
+    for (GameObject* o : Objects()) {
+      auto* label = o->GetComponentAs<Text>(SlotOf(ComponentType::Text));
+      GameObject* line = label != nullptr ? label->linkedObject : nullptr;
+      if (line == nullptr || IsFixedToScreen(line)) continue;
+      EXPECT_LE(line->GetTransform()->position[0] + line->GetTransform()->scale[0] * 0.5f, left) << label->text;
+    }
+    ClearObjects();
+    ForgetSceneUi();
+    DestroySceneList();
+  }
+  platform::InstallPlatform(platform::CreateNullPlatform());
+  BuildProjection(16.0f / 9.0f);
 }
 
 TEST_F(MenusTest, CreditsColumnEndsOnTheNoticesAndLinesDoNotOverlap) {

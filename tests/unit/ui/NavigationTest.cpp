@@ -92,8 +92,9 @@ TEST_F(NavigationTest, PushAndPopHandTheKeysToADialogAndBack) {
 
   PopUIButtons();
   ASSERT_EQ(NavigationList().size(), 3u);
-  EXPECT_EQ(SelectedButton(), H(0)) << "a popped list starts at its first button";
-  EXPECT_TRUE(H(0)->selected);
+  EXPECT_EQ(SelectedButton(), H(1)) << "the button that opened the dialog has the focus again";
+  EXPECT_TRUE(H(1)->selected);
+  EXPECT_FALSE(H(0)->selected);
   EXPECT_FALSE(HandlerOf(dialog)->selected);
   EXPECT_EQ(SavedListCount(), 0u);
 
@@ -102,16 +103,20 @@ TEST_F(NavigationTest, PushAndPopHandTheKeysToADialogAndBack) {
   const std::vector<UIHandler*> before = NavigationList();
   PopUIButtons();
   EXPECT_EQ(NavigationList(), before);
-  EXPECT_EQ(SelectedButton(), H(1));
-  EXPECT_TRUE(H(1)->selected);
+  EXPECT_EQ(SelectedButton(), H(2));
+  EXPECT_TRUE(H(2)->selected);
 }
 
-TEST_F(NavigationTest, HighlightFramesTheSelectionBehindItAndLargerAndPopHidesIt) {
+// The highlight shows from the moment a menu is up (no key pressed yet), follows the selection, and
+// comes back on the button that opened a dialog when the dialog goes.
+TEST_F(NavigationTest, HighlightFramesTheSelectionFromTheStartAndReturnsAfterADialog) {
   GameObject* highlight = CreateHighlight();
   ASSERT_NE(highlight, nullptr);
   EXPECT_FALSE(highlight->visible);
   EXPECT_NEAR(ColorOf(highlight)[0], 184.0f / 255.0f, 1e-3);
   BuildThree();
+  EXPECT_TRUE(highlight->visible) << "shown on the first button before any key";
+  EXPECT_FLOAT_EQ(highlight->GetTransform()->position[1], 100.0f);
   Tap(vk::Down);
   EXPECT_TRUE(highlight->visible);
   const Transform* t = highlight->GetTransform();
@@ -123,8 +128,18 @@ TEST_F(NavigationTest, HighlightFramesTheSelectionBehindItAndLargerAndPopHidesIt
   MainCamera().position[0] = 500.0f;
   Frame();
   EXPECT_FLOAT_EQ(t->position[0], 500.0f);
+  // A dialog: its button is framed; closing it frames b1 again.
   PushUIButtons();
+  GameObject* dialog = MakeButton(0.0f, -300.0f, 50.0f, 50.0f, "ok", 10.0f);
+  RegisterForNavigation(dialog);
+  Frame();
+  EXPECT_FLOAT_EQ(t->position[1], -300.0f);
   PopUIButtons();
+  EXPECT_TRUE(highlight->visible);
+  EXPECT_FLOAT_EQ(t->position[1], 0.0f);
+  // No menu up (its buttons hidden): no frame.
+  for (int i = 0; i < 3; ++i) HandlerOf(buttons[static_cast<size_t>(i)])->SetShown(false);
+  Frame();
   EXPECT_FALSE(highlight->visible);
 }
 

@@ -143,3 +143,101 @@ TEST(SettingsTest, KeyBindingsAndTheStealthAidsAreSavedAndReadBack) {
   EXPECT_NE(text.find("vision_cones = false"), std::string::npos) << text;
   EXPECT_EQ(LoadSettings(path), saved);
 }
+
+// A file written by a newer game, or by hand: its comments and the settings this game does not
+// know stay where they are when an option changes; only the values the game owns are rewritten.
+TEST(SettingsTest, SavingKeepsCommentsAndUnknownSettingsInPlace) {
+  TempDir dir;
+  const std::string path = dir.File("Settings.lullwick");
+  WriteFile(path,
+            "# my settings\n"
+            "fullscreen = true   # the big screen\n"
+            "\n"
+            "colour_blind_mode = deuteranopia\n"
+            "  mute_music = false\n"
+            "# a note at the end\n");
+  UserSettings changed;
+  changed.fullscreen = false;
+  changed.muteMusic = true;
+  ASSERT_TRUE(SaveSettings(path, changed));
+  const std::string text = ReadFile(path);
+  EXPECT_EQ(text.substr(0, text.find("mute_sfx")),
+            "# my settings\n"
+            "fullscreen = false   # the big screen\n"
+            "\n"
+            "colour_blind_mode = deuteranopia\n"
+            "  mute_music = true\n"
+            "# a note at the end\n")
+      << text;
+  // The settings the file lacked follow, and everything reads back.
+  EXPECT_NE(text.find("key_retry = R\n"), std::string::npos) << text;
+  EXPECT_EQ(LoadSettings(path), changed);
+  // Saved again, nothing moves.
+  ASSERT_TRUE(SaveSettings(path, changed));
+  EXPECT_EQ(ReadFile(path), text);
+  // A file written on Windows keeps its line ends.
+  WriteFile(path, "fullscreen = true\r\nfuture = 1\r\n");
+  ASSERT_TRUE(SaveSettings(path, changed));
+  EXPECT_EQ(ReadFile(path).substr(0, 32), "fullscreen = false\r\nfuture = 1\r\n");
+}
+
+TEST(SettingsTest, AByteOrderMarkAndCommentsAtTheEndOfALineAreRead) {
+  std::vector<std::string> problems;
+  const UserSettings read = ParseSettings(
+      "\xEF\xBB\xBF"
+      "fullscreen = false\n"
+      "mute_music = true # quiet at night\n"
+      "key_throw = SPACE    # the mouse is for aiming\n",
+      &problems);
+  EXPECT_TRUE(problems.empty()) << problems.front();
+  EXPECT_FALSE(read.fullscreen);
+  EXPECT_TRUE(read.muteMusic);
+  EXPECT_EQ(ActionBindingText(read.bindings, Action::Throw), "SPACE");
+  // Written back, the mark stays in front of the first line.
+  TempDir dir;
+  const std::string path = dir.File("Settings.lullwick");
+  WriteFile(path, "\xEF\xBB\xBF" "fullscreen = false\n");
+  ASSERT_TRUE(SaveSettings(path, read));
+  EXPECT_EQ(ReadFile(path).rfind("\xEF\xBB\xBF" "fullscreen = false\n", 0), 0u);
+  EXPECT_FALSE(LoadSettings(path).fullscreen);
+}
+
+// The file is held to what the controls screen allows: F8 and F11 stay the game's, the menus' keys
+// cannot pause or retry (one press would work the menu and pause at once), and a key belongs to
+// one action only (of two, the one set later in the file gives way). Each keeps its default.
+TEST(SettingsTest, KeysTheControlsScreenWouldRefuseKeepTheirDefaults) {
+  std::vector<std::string> problems;
+  UserSettings read = ParseSettings(
+      "key_throw = F8\n"
+      "key_pick_up = F11\n"
+      "key_pause = ENTER\n"
+      "key_retry = UP\n",
+      &problems);
+  EXPECT_EQ(read.bindings, DefaultKeyBindings());
+  EXPECT_EQ(problems.size(), 4u);
+  for (const char* key : {"LMB", "ESCAPE P", "R"}) {
+    EXPECT_NE(FormatSettings(read).find(key), std::string::npos) << key;
+  }
+  for (const char* menuKey : {"key_pause = DOWN", "key_pause = LMB", "key_retry = ENTER", "key_move_up = ESCAPE"}) {
+    problems.clear();
+    read = ParseSettings(std::string(menuKey) + "\n", &problems);
+    EXPECT_EQ(read.bindings, DefaultKeyBindings()) << menuKey;
+    EXPECT_EQ(problems.size(), 1u) << menuKey;
+  }
+
+  problems.clear();
+  read = ParseSettings(
+      "key_move_up = R\n"        // retry's own key: retry keeps it
+      "key_pick_up = SPACE\n"
+      "key_throw = SPACE\n"      // the same key again, later: throw gives way
+      "key_move_left = D\n"      // swapped with move_right: allowed, nothing is shared
+      "key_move_right = A\n",
+      &problems);
+  EXPECT_EQ(problems.size(), 2u);
+  EXPECT_EQ(ActionBindingText(read.bindings, Action::MoveUp), "W");
+  EXPECT_EQ(ActionBindingText(read.bindings, Action::Retry), "R");
+  EXPECT_EQ(ActionBindingText(read.bindings, Action::PickUpDrop), "SPACE");
+  EXPECT_EQ(ActionBindingText(read.bindings, Action::Throw), "LMB");
+  EXPECT_EQ(ActionBindingText(read.bindings, Action::MoveLeft), "D");
+  EXPECT_EQ(ActionBindingText(read.bindings, Action::MoveRight), "A");
+}
