@@ -10,6 +10,7 @@
 #include "editor/EditorSession.h"
 #include "editor/FileExplorer.h"
 #include "editor/LevelSaver.h"
+#include "editor/Prove.h"
 #include "editor/RecordBuilder.h"
 #include "editor/UnsavedPrompt.h"
 #include "graphics/ScreenToWorld.h"
@@ -95,6 +96,9 @@ void DrawTopBar() {
     if (ImGui::Button("Run")) RunLevel();
     ImGui::SameLine();
     if (ImGui::Button("Save As")) PressSaveAs();
+    ImGui::SameLine();
+    if (ImGui::Button("Prove")) StartProve();
+    if (ImGui::IsItemHovered()) ImGui::SetTooltip("Has the solver try to win the level as it stands");
   } else if (ImGui::Button("Stop")) {
     StopLevel();
   }
@@ -374,6 +378,7 @@ void DrawEditorWindows(float width, float height) {
     DrawToolOptions(panel);
     DrawProjectManager(width, panel);
     DrawObjectPropertiesWindow(width, panel);
+    DrawProve(width, height);
   }
   DrawSaveDialog(width, height);
   DrawAttributeDialog(width, height, "Save Attributes", &s.attributeSaveOpen, "##AttSaveLocation", "Save Attributes",
