@@ -6,6 +6,7 @@
 
 #include "app/FrameClock.h"
 #include "editor/Autosave.h"
+#include "editor/CoverageView.h"
 #include "editor/EditorModel.h"
 #include "editor/EditorSession.h"
 #include "editor/FileExplorer.h"
@@ -119,6 +120,8 @@ void DrawTools(float height) {
   if (ImGui::IsItemHovered()) ImGui::SetTooltip("Hold Shift while dragging to place freely");
   ImGui::SetNextItemWidth(100.0f);
   if (ImGui::InputFloat("Grid size", &s.gridSize, 1.0f, 13.0f, "%.0f") && !(s.gridSize >= 1.0f)) s.gridSize = 1.0f;
+  ImGui::Checkbox("Guard coverage", &GuardCoverageShown());
+  if (ImGui::IsItemHovered()) ImGui::SetTooltip("Shows where the guards' cones reach over one round of their patrols");
   ImGui::End();
 }
 
@@ -373,6 +376,7 @@ void DrawEditorWindows(float width, float height) {
   const float panel = PanelHeight(height);
   DrawTopBar();
   if (s.stopped) {
+    DrawGuardCoverage(width, height);
     OutlineSelection(width, height);
     DrawTools(panel);
     DrawToolOptions(panel);
