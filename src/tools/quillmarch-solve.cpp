@@ -10,10 +10,14 @@
 //
 // The plan is a list of legs: walk to a piece of food, pick it up, carry it into the collection
 // zone, until the goal is met; then walk to the escape zone. The pieces are chosen by a search: at
-// each choice the cheapest few are tried in turn, each in a forked branch that plays on to the end,
-// so a piece that leads into a dead end later is given up for another (the goal is below the food
-// count, so the riskiest pieces can be left). Each leg follows a route over a grid of
-// 13-unit cells kept clear of walls, glass, closed barriers and kill zones.
+// each choice pieces are tried in turn, each in a forked branch that plays on to the end, so a
+// piece that leads into a dead end later is given up for another. The first round tries the three
+// cheapest at each choice; later rounds try every piece still lying about (one that failed from
+// one place is offered again from the next) and look harder at each leg, until the budget is spent
+// or no leg was turned back by the guards. Each leg follows a route over a grid of 13-unit cells
+// kept clear of walls, glass, closed barriers and kill zones. The last line says how it ended:
+// "result: won: ..." or "result: not won: " and the furthest failure (the piece it could not
+// reach or carry, the escape it could not make, and why).
 //
 // A leg is first planned in space and time: a forked copy of the game, with the player put outside
 // the walls, plays on for 80 s and reports where every guard stands and faces on each frame (the
