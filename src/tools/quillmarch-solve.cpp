@@ -798,7 +798,7 @@ bool Go(const char* what, Point goal, const std::function<bool()>& done, bool ba
   if (hideouts.size() > hideoutsTried) hideouts.resize(hideoutsTried);
   int tries = 0;
   bool everNoticed = false, everStuck = false;
-  Point lastNoticed = from;
+  Point lastNoticed = from;  // over all tries, for the report
   for (int pass = 0; pass < 2; ++pass) {
   gLetGlimpsesGo = pass == 1;
   grid.penalty.assign(grid.open.size(), 0.0f);
@@ -825,6 +825,7 @@ bool Go(const char* what, Point goal, const std::function<bool()>& done, bool ba
       onward.done = done;
       if (!hide.route.empty() && !onward.route.empty()) plans.push_back({hide, onward});
     }
+    Point roundNoticed = from;  // this round's, which the next round's routes keep away from
     for (std::vector<Leg>& plan : plans) {
       for (int wait : Waits()) {
         if (PastDeadline()) {
@@ -852,7 +853,7 @@ bool Go(const char* what, Point goal, const std::function<bool()>& done, bool ba
           return true;
         }
         if (outcome == kNoticed) {
-          lastNoticed = noticedAt;
+          lastNoticed = roundNoticed = noticedAt;
           everNoticed = true;
           continue;
         }
@@ -861,7 +862,7 @@ bool Go(const char* what, Point goal, const std::function<bool()>& done, bool ba
       }
     }
     // Keep away from where the player was noticed last, and plan again.
-    grid.Avoid(lastNoticed, 250.0f, 60.0f);
+    grid.Avoid(roundNoticed, 250.0f, 60.0f);
   }
   }
   gLetGlimpsesGo = false;
