@@ -1,6 +1,9 @@
 # quillmarch-solve on a level that cannot be won: it fails with exit code 1 and a last line that
 # names the piece it could not reach.
 #   -DSOLVER=... -DLEVEL=... -DDATA=<source folder> -DWORK=<folder> -DEXPECT=<text the reason holds>
+if(FAST_SOLVER AND EXISTS "${FAST_SOLVER}" AND "${FAST_SOLVER}" IS_NEWER_THAN "${SOLVER}")
+  set(SOLVER "${FAST_SOLVER}")
+endif()
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 execute_process(COMMAND "${SOLVER}" "${LEVEL}" "${WORK}/run.qinput" --data "${DATA}"

@@ -3,6 +3,9 @@
 # and replayed from a data folder of links to the game's data in which it stands as the first
 # level, since the game plays only the levels of its scene list.
 #   -DSOLVER=... -DGAME=... -DLEVEL=tests/solver/levels/NAME.json -DDATA=<source folder> -DWORK=<folder>
+if(FAST_SOLVER AND EXISTS "${FAST_SOLVER}" AND "${FAST_SOLVER}" IS_NEWER_THAN "${SOLVER}")
+  set(SOLVER "${FAST_SOLVER}")
+endif()
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/data/Assets/Levels")
 file(CREATE_LINK "${DATA}/Shaders" "${WORK}/data/Shaders" SYMBOLIC)
