@@ -508,6 +508,98 @@ MARKET = {
 
 LEVELS = {"level1.json": ALLEY, "level2.json": VILLA, "level3.json": MARKET}
 
+# ----------------------------------------------------------------------------------------------
+# The solver's test set
+# ----------------------------------------------------------------------------------------------
+# Small levels the solver was never tuned on, each with one thing of its own; CTest has the solver
+# win each within its default budget and the game replay the run (tests/solver). Written with
+# `--tests tests/solver`; they borrow the alley's pictures.
+
+
+def test_level(**layout):
+    base = {"floor": "floor_alley.png", "wall": "wall_alley.png", "signal": "level_1_escape.png",
+            "covers": [], "lights": [lamp(600, 500, WARM, 1.2, (200, 900))],
+            "ambient": (0.6, 0.65, 0.9, 0.6), "ranks": (60, 80, 110)}
+    base.update(layout)
+    return base
+
+
+TEST_LEVELS = {
+    # Two pieces lie a step off a guard's beat across the middle of the yard; the goal wants both.
+    "beside_patrol.json": test_level(
+        size=(1400, 1000), exit=("top", 1150), player=(250, 150), collection=(700, 150),
+        inner_walls=[hwall(320, 0, 500), hwall(320, 900, 1400)],
+        covers=[(150, 800, 90)],
+        food=[(400, 600), (1000, 450)],
+        guards=[{"path": [(150, 520), (1250, 520)]}],
+        goal=2),
+    # Three pieces in three rooms off a corridor, and the goal asks for every one.
+    "every_piece.json": test_level(
+        size=(1500, 1100), exit=("right", 200), player=(150, 150), collection=(450, 150),
+        inner_walls=[hwall(400, 0, 600), hwall(400, 800, 1500), vwall(500, 425, 800),
+                     vwall(1000, 425, 800)],
+        food=[(250, 650), (750, 650), (1250, 650)],
+        guards=[{"path": [(150, 950), (1350, 950)]}],
+        goal=3),
+    # A glass wall splits the hall: it stops the player but not a guard's eyes. The way round is by
+    # a door at the far end, and the guard behind the glass looks through it.
+    "glass.json": test_level(
+        size=(1400, 1000), exit=("top", 200), player=(200, 150), collection=(350, 300),
+        inner_walls=[vwall(700, 0, 600)],
+        glass=[(700, 700, 25, 200)],
+        food=[(1200, 200), (1200, 850)],
+        guards=[{"path": [(1000, 500), (1300, 500)]}],
+        goal=1),
+    # The way out is closed by a barrier until the goal is met, and the piece lies past it: the
+    # player passes the closed barrier, fetches and comes back through it open. Hot plates (kill
+    # zones) line the passage.
+    "barrier.json": test_level(
+        size=(1400, 1000), exit=("left", 800), player=(700, 150), collection=(700, 400),
+        inner_walls=[hwall(600, 0, 600), hwall(600, 800, 1400)],
+        kill_zones=[(300, 350, 100, 100), (1100, 350, 100, 100)],
+        food=[(300, 850), (1200, 850)],
+        guards=[{"path": [(1000, 800), (1300, 800)]}],
+        goal=1),
+    # Two guards cross in the middle of the square, one north to south and one east to west.
+    "crossing.json": test_level(
+        size=(1400, 1400), exit=("top", 1250), player=(150, 150), collection=(400, 200),
+        inner_walls=[(350, 1050, 200, 200), (1050, 350, 200, 200)],
+        covers=[(1100, 1100, 0)],
+        food=[(1250, 150), (150, 1250), (1250, 1000)],
+        guards=[{"path": [(700, 150), (700, 1250)]},
+                {"path": [(1250, 700), (150, 700)], "start": (1250, 700)}],
+        goal=2),
+}
+
+# Levels for the editor's "Prove": one won in a few steps (no guard), one that cannot be won (a
+# piece walled in).
+PROVE_LEVELS = {
+    "prove_open.json": test_level(
+        size=(1000, 800), exit=("top", 500), player=(200, 150), collection=(500, 150),
+        inner_walls=[vwall(700, 0, 400)],
+        food=[(300, 600), (850, 200)],
+        guards=[], goal=1),
+    "prove_walled_in.json": test_level(
+        size=(1000, 800), exit=("top", 500), player=(200, 150), collection=(500, 150),
+        inner_walls=[hwall(450, 650, 950), hwall(750, 650, 950), vwall(650, 425, 775),
+                     vwall(950, 425, 775)],
+        food=[(300, 600), (800, 600)],
+        guards=[], goal=2),
+}
+
+# Levels that cannot be won, for the solver's and the editor's reports of why not.
+UNWINNABLE_LEVELS = {
+    # The second piece lies in a closed box of walls, and the goal asks for both. The guard walks
+    # behind a wall, out of the way.
+    "walled_in.json": test_level(
+        size=(1200, 900), exit=("top", 400), player=(200, 150), collection=(450, 150),
+        inner_walls=[hwall(550, 800, 1100), hwall(850, 800, 1100), vwall(800, 525, 875),
+                     vwall(1100, 525, 875), vwall(700, 0, 525)],
+        food=[(300, 600), (950, 700)],
+        guards=[{"path": [(850, 250), (1100, 250)]}],
+        goal=2),
+}
+
 
 # ----------------------------------------------------------------------------------------------
 # The scene list
@@ -536,7 +628,22 @@ def scenes():
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", default=str(ROOT / "Assets" / "Levels"))
+    parser.add_argument("--tests", help="write the solver's test levels to levels/, prove/ and unwinnable/ "
+                        "of this folder (tests/solver) instead")
     args = parser.parse_args(argv)
+    if args.tests:
+        tests = Path(args.tests)
+        tests.mkdir(parents=True, exist_ok=True)
+        for name, layout in TEST_LEVELS.items():
+            (tests / "levels" / name).parent.mkdir(parents=True, exist_ok=True)
+            (tests / "levels" / name).write_bytes(level_text(level(layout)).encode("utf-8"))
+        for name, layout in PROVE_LEVELS.items():
+            (tests / "prove" / name).parent.mkdir(parents=True, exist_ok=True)
+            (tests / "prove" / name).write_bytes(level_text(level(layout)).encode("utf-8"))
+        for name, layout in UNWINNABLE_LEVELS.items():
+            (tests / "unwinnable" / name).parent.mkdir(parents=True, exist_ok=True)
+            (tests / "unwinnable" / name).write_bytes(level_text(level(layout)).encode("utf-8"))
+        return 0
     out = Path(args.out)
     out.mkdir(parents=True, exist_ok=True)
     for name, level_data in scenes().items():

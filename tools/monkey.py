@@ -59,6 +59,16 @@ def in_quit_yes_box(px, py):
     return x0 <= x <= x1 and y0 <= y <= y1
 
 
+# The editor's "Prove" (top bar, right of "Save As"): a scripted session waits for the solver's
+# verdict, which can take minutes, so the monkey never clicks there.
+PROVE_BOX = (255, 20, 320, 50)
+
+
+def in_prove_box(px, py):
+    x0, y0, x1, y1 = PROVE_BOX
+    return x0 <= px <= x1 and y0 <= py <= y1
+
+
 class Script:
     def __init__(self, frames):
         self.budget = frames
@@ -106,7 +116,7 @@ class Monkey:
     def random_pixel(self):
         while True:
             px, py = self.rng.randrange(WIDTH), self.rng.randrange(HEIGHT)
-            if not in_quit_yes_box(px, py):
+            if not in_quit_yes_box(px, py) and not in_prove_box(px, py):
                 return px, py
 
     def idle(self, lo, hi):

@@ -12,6 +12,7 @@
 #include "editor/EditorWindows.h"
 #include "editor/FileExplorer.h"
 #include "editor/ImGuiLayer.h"
+#include "editor/Prove.h"
 #include "editor/UnsavedPrompt.h"
 #include "graphics/Camera.h"
 #include "graphics/ScreenToWorld.h"
@@ -189,11 +190,16 @@ void EditorFrame() {
   //    every two minutes.
   OfferBackupIfNewer();
   TickAutosave(LastFrameMs() / 1000.0f);
-  // 6. The frame's draw data, and what the windows took from the game.
+  // 6. The solver proving the level, if one runs (never waited for).
+  UpdateProve(LastFrameMs() / 1000.0f);
+  // 7. The frame's draw data, and what the windows took from the game.
   EndImGuiFrame();
   PublishCapture();
 }
 
 void EditorRender() { DrawImGuiLayer(); }
 
-void EditorShutdown() { StopImGuiLayer(); }
+void EditorShutdown() {
+  CancelProve();
+  StopImGuiLayer();
+}

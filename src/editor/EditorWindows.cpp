@@ -6,10 +6,12 @@
 
 #include "app/FrameClock.h"
 #include "editor/Autosave.h"
+#include "editor/CoverageView.h"
 #include "editor/EditorModel.h"
 #include "editor/EditorSession.h"
 #include "editor/FileExplorer.h"
 #include "editor/LevelSaver.h"
+#include "editor/Prove.h"
 #include "editor/RecordBuilder.h"
 #include "editor/UnsavedPrompt.h"
 #include "graphics/ScreenToWorld.h"
@@ -95,6 +97,9 @@ void DrawTopBar() {
     if (ImGui::Button("Run")) RunLevel();
     ImGui::SameLine();
     if (ImGui::Button("Save As")) PressSaveAs();
+    ImGui::SameLine();
+    if (ImGui::Button("Prove")) StartProve();
+    if (ImGui::IsItemHovered()) ImGui::SetTooltip("Has the solver try to win the level as it stands");
   } else if (ImGui::Button("Stop")) {
     StopLevel();
   }
@@ -115,6 +120,8 @@ void DrawTools(float height) {
   if (ImGui::IsItemHovered()) ImGui::SetTooltip("Hold Shift while dragging to place freely");
   ImGui::SetNextItemWidth(100.0f);
   if (ImGui::InputFloat("Grid size", &s.gridSize, 1.0f, 13.0f, "%.0f") && !(s.gridSize >= 1.0f)) s.gridSize = 1.0f;
+  ImGui::Checkbox("Guard coverage", &GuardCoverageShown());
+  if (ImGui::IsItemHovered()) ImGui::SetTooltip("Shows where the guards' cones reach over one round of their patrols");
   ImGui::End();
 }
 
@@ -369,11 +376,13 @@ void DrawEditorWindows(float width, float height) {
   const float panel = PanelHeight(height);
   DrawTopBar();
   if (s.stopped) {
+    DrawGuardCoverage(width, height);
     OutlineSelection(width, height);
     DrawTools(panel);
     DrawToolOptions(panel);
     DrawProjectManager(width, panel);
     DrawObjectPropertiesWindow(width, panel);
+    DrawProve(width, height);
   }
   DrawSaveDialog(width, height);
   DrawAttributeDialog(width, height, "Save Attributes", &s.attributeSaveOpen, "##AttSaveLocation", "Save Attributes",

@@ -1,6 +1,6 @@
 // quillmarch-solve: finds a winning run of a level and writes it as an input script.
 //
-//   quillmarch-solve LEVEL OUT.qinput [--scene ID] [--data DIR] [--budget SECONDS]
+//   quillmarch-solve LEVEL OUT.qinput [--scene ID] [--data DIR] [--budget SECONDS] [--route FILE]
 //
 // The game itself runs here, headless, from the level's first frame with a fixed frame time of 0.02 s
 // and seed 1, exactly as `quillmarch --headless --scene ID --fixed-dt 0.02 --seed 1 --input OUT`
@@ -10,10 +10,14 @@
 //
 // The plan is a list of legs: walk to a piece of food, pick it up, carry it into the collection
 // zone, until the goal is met; then walk to the escape zone. The pieces are chosen by a search: at
-// each choice the cheapest few are tried in turn, each in a forked branch that plays on to the end,
-// so a piece that leads into a dead end later is given up for another (the goal is below the food
-// count, so the riskiest pieces can be left). Each leg follows a route over a grid of
-// 13-unit cells kept clear of walls, glass, closed barriers and kill zones.
+// each choice pieces are tried in turn, each in a forked branch that plays on to the end, so a
+// piece that leads into a dead end later is given up for another. The first round tries the three
+// cheapest at each choice; later rounds try every piece still lying about (one that failed from
+// one place is offered again from the next) and look harder at each leg, until the budget is spent
+// or no leg was turned back by the guards. Each leg follows a route over a grid of 13-unit cells
+// kept clear of walls, glass, closed barriers and kill zones. The last line says how it ended:
+// "result: won: ..." or "result: not won: " and the furthest failure (the piece it could not
+// reach or carry, the escape it could not make, and why).
 //
 // A leg is first planned in space and time: a forked copy of the game, with the player put outside
 // the walls, plays on for 80 s and reports where every guard stands and faces on each frame (the
@@ -52,6 +56,7 @@
 #include "gameplay/Behavior.h"
 #include "gameplay/BehaviorStates.h"
 #include "gameplay/GameplayHooks.h"
+#include "gameplay/RankSuggestion.h"
 #include "gameplay/Sight.h"
 #include "math/Vector.h"
 #include "objects/GameObject.h"
@@ -78,6 +83,11 @@ struct Point {
   float x = 0.0f, y = 0.0f;
 };
 float Distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
+std::string Coordinates(Point p) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.0f, %.0f", p.x, p.y);
+  return text;
+}
 
 // ---- the game ---------------------------------------------------------------------------------
 
@@ -89,6 +99,7 @@ struct Game {
   int32_t foodCollected = 0, foodCount = 0;
   float thresholds[3] = {0.0f, 0.0f, 0.0f};
   int64_t endSceneFrame = -1;  // the first frame played in the end scene
+  std::vector<std::pair<float, float>> route;  // the player's position on every frame in the level
 };
 
 Game& TheGame() {
@@ -142,6 +153,9 @@ bool Step(const InputFrame& input) {
   const bool going = game.app->Pass();
   if (const Level* scene = CurrentScene()) {
     if (scene->sceneId >= 6 && scene->sceneId <= 8) {
+      if (const GameObject* player = ScenePlayer()) {
+        if (const Transform* t = player->GetTransform()) game.route.emplace_back(t->position[0], t->position[1]);
+      }
       game.levelTime = scene->time;
       game.foodCollected = scene->foodCollected;
       game.foodCount = scene->foodCount;
@@ -199,6 +213,14 @@ bool InLevel() {
 // first counted as a failure; when nothing gets through that way, a glimpse is let go as long as no
 // guard starts the chase, since the forked look-ahead shows whether the guard then finds the player.
 bool gLetGlimpsesGo = false;
+
+// How hard a search round looks. Round 0 tries the few cheapest pieces at each choice with the
+// usual waits; later rounds offer every piece still lying about (also one that failed earlier
+// from another place), wait longer, use more hideouts and a closer berth.
+int gRound = 0;
+
+// Why the last leg failed, for the report: "a guard noticed the player at (x, y)", "no route".
+std::string gLegWhy;
 
 // The solver's own time limit: past it, every try fails at once and the search winds down.
 std::chrono::steady_clock::time_point gDeadline = std::chrono::steady_clock::time_point::max();
@@ -484,7 +506,9 @@ std::vector<Point> Hideouts() {
 // Waits tried before a leg, in frames: short ones finely, then every second up to half a minute.
 std::vector<int> Waits() {
   std::vector<int> out = {0, 10, 25, 50, 75};
-  for (int s = 2; s <= 24; ++s) out.push_back(s * 50);
+  // The later rounds wait longer and longer: 24 s, then 60, 120 and 240.
+  const int longest = gRound < 2 ? 24 : (gRound == 2 ? 60 : 60 * (1 << (gRound - 2)));
+  for (int s = 2; s <= longest; ++s) out.push_back(s * 50);
   return out;
 }
 
@@ -722,7 +746,8 @@ bool GoTimed(const char* what, Point goal, const std::function<bool()>& done, bo
   const Forecast forecast = Foresee(4000);
   watch.forecast = &forecast;
   const Point from = PositionOf(Player());
-  const Margin margins[] = {{40.0f, 10, 6}, {90.0f, 20, 14}, {15.0f, 4, 3}};
+  std::vector<Margin> margins = {{40.0f, 10, 6}, {90.0f, 20, 14}, {15.0f, 4, 3}};
+  if (gRound >= 2) margins.push_back({5.0f, 2, 1});
   for (const Margin& m : margins) {
     if (PastDeadline()) return false;
     watch.margin = m;
@@ -769,8 +794,11 @@ bool Go(const char* what, Point goal, const std::function<bool()>& done, bool ba
   std::sort(hideouts.begin(), hideouts.end(), [&](Point a, Point b) {
     return Distance(from, a) + Distance(a, goal) < Distance(from, b) + Distance(b, goal);
   });
-  if (hideouts.size() > 4) hideouts.resize(4);
+  const size_t hideoutsTried = gRound >= 2 ? 8 : 4;
+  if (hideouts.size() > hideoutsTried) hideouts.resize(hideoutsTried);
   int tries = 0;
+  bool everNoticed = false, everStuck = false;
+  Point lastNoticed = from;  // over all tries, for the report
   for (int pass = 0; pass < 2; ++pass) {
   gLetGlimpsesGo = pass == 1;
   grid.penalty.assign(grid.open.size(), 0.0f);
@@ -783,6 +811,8 @@ bool Go(const char* what, Point goal, const std::function<bool()>& done, bool ba
     straight.route = grid.Route(from, goal, &length);
     if (straight.route.empty()) {
       std::printf("  %s: no route to (%.0f, %.0f)\n", what, goal.x, goal.y);
+      gLegWhy = "no way leads there from (" + Coordinates(from) + ")";
+      gLetGlimpsesGo = false;
       return false;
     }
     plans.push_back({straight});
@@ -795,11 +825,12 @@ bool Go(const char* what, Point goal, const std::function<bool()>& done, bool ba
       onward.done = done;
       if (!hide.route.empty() && !onward.route.empty()) plans.push_back({hide, onward});
     }
-    Point lastNoticed = from;
+    Point roundNoticed = from;  // this round's, which the next round's routes keep away from
     for (std::vector<Leg>& plan : plans) {
       for (int wait : Waits()) {
         if (PastDeadline()) {
           std::printf("  %s: out of time\n", what);
+          gLegWhy = "the search ran out of time";
           gLetGlimpsesGo = false;
           return false;
         }
@@ -822,18 +853,27 @@ bool Go(const char* what, Point goal, const std::function<bool()>& done, bool ba
           return true;
         }
         if (outcome == kNoticed) {
-          lastNoticed = noticedAt;
+          lastNoticed = roundNoticed = noticedAt;
+          everNoticed = true;
           continue;
         }
+        everStuck = true;
         break;  // stuck or ended: no wait helps this plan
       }
     }
     // Keep away from where the player was noticed last, and plan again.
-    grid.Avoid(lastNoticed, 250.0f, 60.0f);
+    grid.Avoid(roundNoticed, 250.0f, 60.0f);
   }
   }
   gLetGlimpsesGo = false;
   std::printf("  %s: every try was noticed or stuck (%d tries)\n", what, tries);
+  if (PastDeadline()) {
+    gLegWhy = "the search ran out of time";
+  } else if (everNoticed) {
+    gLegWhy = "a guard noticed the player on every try (last at (" + Coordinates(lastNoticed) + "))";
+  } else {
+    gLegWhy = everStuck ? "the player got stuck on the way" : "no try got through";
+  }
   return false;
 }
 
@@ -843,8 +883,42 @@ bool Tap(InputFrame input) { return Step(input) && Step(InputFrame{}); }
 
 // True in a process whose forked branch won: the branch wrote the script and this one only stops.
 bool gWonByBranch = false;
-// How many pieces are tried at each choice before the choice is handed back.
-constexpr size_t kBranches = 3;
+// True in the process that played the winning run itself.
+bool gWonHere = false;
+// How many pieces round 0 tries at each choice before the choice is handed back; later rounds try
+// every piece.
+constexpr size_t kFirstRoundBranches = 3;
+
+// The furthest the search got without winning, and why it stopped there: what the report says
+// when the level is not won. Forked branches hand theirs back to the parent through a pipe.
+struct Failure {
+  int32_t delivered = -1;  // pieces delivered when it failed; -1: nothing failed yet
+  int32_t legsFailed = 0;  // legs that found no unseen way: a harder round might get through
+  char text[400] = "";
+};
+Failure gFailure;
+
+// Keeps `text` as the reason when the search got at least this far before.
+void NoteFailure(const std::string& text) {
+  const Level* scene = CurrentScene();
+  const int32_t delivered = scene != nullptr ? scene->foodCollected : 0;
+  if (delivered < gFailure.delivered) return;
+  gFailure.delivered = delivered;
+  std::snprintf(gFailure.text, sizeof gFailure.text, "%s", text.c_str());
+}
+
+void MergeFailure(const Failure& other) {
+  const int32_t legsFailed = gFailure.legsFailed + other.legsFailed;
+  if (other.delivered >= 0 && other.delivered >= gFailure.delivered) {
+    gFailure = other;
+    gFailure.text[sizeof gFailure.text - 1] = '\0';
+  }
+  gFailure.legsFailed = legsFailed;
+}
+
+std::string Describe(const GameObject* food) {
+  return food->GetName() + " at (" + Coordinates(PositionOf(food)) + ")";
+}
 
 // Fetches one piece and carries it into the collection zone; false when a leg found no way through
 // (a carried piece is put down again).
@@ -852,16 +926,23 @@ bool Deliver(GameObject* food, Point drop) {
   const Point at = PositionOf(food);
   std::printf("food %s at (%.0f, %.0f), %d delivered, %.1f s\n", food->GetName().c_str(), at.x, at.y,
               CurrentScene()->foodCollected, CurrentScene()->time);
-  if (!Go("fetch", at, [food] { return Distance(PositionOf(Player()), PositionOf(food)) < 22.0f; }, false)) return false;
+  if (!Go("fetch", at, [food] { return Distance(PositionOf(Player()), PositionOf(food)) < 22.0f; }, false)) {
+    NoteFailure("could not reach the piece " + Describe(food) + ": " + gLegWhy);
+    ++gFailure.legsFailed;
+    return false;
+  }
   InputFrame pick;
   pick.rightButton = true;
   Tap(pick);
   if (StateOf(Player()) != player_state::kCarry) {
     std::printf("  could not pick it up (state %d)\n", StateOf(Player()));
+    NoteFailure("could not pick up the piece " + Describe(food));
     return false;
   }
   const int32_t before = CurrentScene()->foodCollected;
   if (!Go("carry", drop, [before] { return CurrentScene()->foodCollected > before; }, false)) {
+    NoteFailure("could not carry the piece " + Describe(food) + " to the collection zone: " + gLegWhy);
+    ++gFailure.legsFailed;
     Tap(pick);
     return false;
   }
@@ -872,15 +953,20 @@ bool Deliver(GameObject* food, Point drop) {
 }
 
 // The pieces still lying about, cheapest first: the route to a piece and on to the collection zone.
-std::vector<GameObject*> Candidates(Point drop, const std::vector<GameObject*>& taken) {
+// Pieces with no way to them or on to the zone go to *unreachable.
+std::vector<GameObject*> Candidates(Point drop, const std::vector<GameObject*>& skipped,
+                                    std::vector<GameObject*>* unreachable) {
   Grid grid;
   grid.Build(false);
   std::vector<std::pair<float, GameObject*>> ranked;
   for (GameObject* f : ObjectsOf(ObjectType::Food)) {
-    if (!f->visible || std::find(taken.begin(), taken.end(), f) != taken.end()) continue;
+    if (!f->visible || std::find(skipped.begin(), skipped.end(), f) != skipped.end()) continue;
     float there = 0.0f, back = 0.0f;
-    if (grid.Route(PositionOf(Player()), PositionOf(f), &there).empty()) continue;
-    if (grid.Route(PositionOf(f), drop, &back).empty()) continue;
+    if (grid.Route(PositionOf(Player()), PositionOf(f), &there).empty() ||
+        grid.Route(PositionOf(f), drop, &back).empty()) {
+      unreachable->push_back(f);
+      continue;
+    }
     ranked.push_back({there + back, f});
   }
   std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -891,68 +977,131 @@ std::vector<GameObject*> Candidates(Point drop, const std::vector<GameObject*>& 
 
 bool Escape(GameObject* zone) {
   std::printf("goal reached at %.2f s\n", CurrentScene()->time);
-  if (!Go("escape", PositionOf(zone), [] { return CurrentScene()->exitStarted; }, true)) return false;
+  if (!Go("escape", PositionOf(zone), [] { return CurrentScene()->exitStarted; }, true)) {
+    NoteFailure("could not reach the escape zone at (" + Coordinates(PositionOf(zone)) + "): " + gLegWhy);
+    ++gFailure.legsFailed;
+    return false;
+  }
   std::printf("escaped at %.2f s\n", CurrentScene()->time);
   // The run-out and the fade to the end scene.
   for (int i = 0; i < 1000 && CurrentScene() != nullptr && CurrentScene()->sceneId != kEndSceneId; ++i) {
     if (!Step(InputFrame{})) break;
   }
-  return CurrentScene() != nullptr && CurrentScene()->sceneId == kEndSceneId;
+  if (CurrentScene() != nullptr && CurrentScene()->sceneId == kEndSceneId) return true;
+  NoteFailure("the run out of the escape zone did not end the level");
+  return false;
 }
 
-// Delivers food until the goal is met, then escapes. At each choice the few cheapest pieces are
-// tried in turn; every one but the last in a forked branch that plays on to the end. A branch that
-// wins writes the script; one that fails hands the choice back to the next piece. Pieces whose legs
-// failed here are not offered again further down this branch.
-bool SolveFrom(Point drop, GameObject* zone, std::vector<GameObject*> taken) {
-  if (CurrentScene()->goalReached) return Escape(zone);
-  std::vector<GameObject*> candidates = Candidates(drop, taken);
-  const size_t n = std::min(candidates.size(), kBranches);
-  if (n == 0) std::printf("no food left to fetch, %d delivered\n", CurrentScene()->foodCollected);
-  for (size_t i = 0; i < n; ++i) {
-    if (PastDeadline()) return false;
-    GameObject* food = candidates[i];
-    if (i + 1 < n) {
-      std::fflush(stdout);
-      const pid_t branch = fork();
-      if (branch == 0) {
-        std::vector<GameObject*> further = taken;
-        further.push_back(food);
-        if (Deliver(food, drop) && SolveFrom(drop, zone, further)) return true;
-        std::fflush(stdout);
-        _exit(1);
-      }
-      int status = 0;
-      if (branch > 0) waitpid(branch, &status, 0);
-      if (branch > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
-        gWonByBranch = true;
-        return true;
-      }
-      std::printf("  back at the choice after %d delivered: trying another piece\n", CurrentScene()->foodCollected);
-      taken.push_back(food);  // it failed from here; the next branches leave it
-      continue;
+// `delivered`: the pieces in the collection zone; `failed`: pieces that failed at an earlier choice
+// of this branch.
+bool SolveFrom(Point drop, GameObject* zone, const std::vector<GameObject*>& delivered, std::vector<GameObject*> failed);
+
+// Plays `food` and the rest of the level in a forked branch. True when the branch won (it wrote the
+// script); its reason for failing is merged into this process's.
+bool TryPiece(GameObject* food, Point drop, GameObject* zone, const std::vector<GameObject*>& delivered,
+              const std::vector<GameObject*>& failed) {
+  int pipefd[2];
+  if (pipe(pipefd) != 0) return false;
+  std::fflush(stdout);
+  const pid_t branch = fork();
+  if (branch == 0) {
+    close(pipefd[0]);
+    std::vector<GameObject*> further = delivered;
+    further.push_back(food);
+    if (Deliver(food, drop) && SolveFrom(drop, zone, further, failed)) {
+      if (!gWonByBranch) gWonHere = true;
+      return true;
     }
-    taken.push_back(food);
-    return Deliver(food, drop) && SolveFrom(drop, zone, taken);
+    if (write(pipefd[1], &gFailure, sizeof gFailure) != static_cast<ssize_t>(sizeof gFailure)) _exit(1);
+    std::fflush(stdout);
+    _exit(1);
+  }
+  close(pipefd[1]);
+  if (branch < 0) {
+    close(pipefd[0]);
+    return false;
+  }
+  Failure reported;
+  size_t got = 0;
+  while (got < sizeof reported) {
+    const ssize_t r = read(pipefd[0], reinterpret_cast<char*>(&reported) + got, sizeof reported - got);
+    if (r <= 0) break;
+    got += static_cast<size_t>(r);
+  }
+  close(pipefd[0]);
+  int status = 0;
+  waitpid(branch, &status, 0);
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+  if (got == sizeof reported) MergeFailure(reported);
+  return false;
+}
+
+// Delivers food until the goal is met, then escapes. At each choice the pieces are tried in turn,
+// cheapest first, each in a forked branch that plays on to the end, so this process's game stays
+// at the choice. A branch that wins writes the script; one that fails hands the choice back to the
+// next piece. Round 0 tries the three cheapest and leaves pieces that failed at a choice out of
+// the rest of that branch; later rounds try every piece still lying about, and offer a piece that
+// failed from one place again from the next.
+bool SolveFrom(Point drop, GameObject* zone, const std::vector<GameObject*>& delivered, std::vector<GameObject*> failed) {
+  if (CurrentScene()->goalReached) return Escape(zone);
+  std::vector<GameObject*> unreachable;
+  std::vector<GameObject*> skipped = delivered;
+  if (gRound == 0) skipped.insert(skipped.end(), failed.begin(), failed.end());
+  std::vector<GameObject*> candidates = Candidates(drop, skipped, &unreachable);
+  const size_t n = gRound == 0 ? std::min(candidates.size(), kFirstRoundBranches) : candidates.size();
+  if (candidates.empty()) {
+    if (unreachable.empty()) {
+      std::printf("no food left to fetch, %d delivered\n", CurrentScene()->foodCollected);
+      NoteFailure("no piece is left to fetch and the goal is not met");
+    } else {
+      std::printf("no way to the %zu pieces left, %d delivered\n", unreachable.size(), CurrentScene()->foodCollected);
+      NoteFailure("no way leads to the piece " + Describe(unreachable.front()) + " and on to the collection zone");
+    }
+    return false;
+  }
+  for (size_t i = 0; i < n; ++i) {
+    if (PastDeadline()) {
+      NoteFailure("the search ran out of time");
+      return false;
+    }
+    if (TryPiece(candidates[i], drop, zone, delivered, failed)) {
+      if (!gWonHere) gWonByBranch = true;
+      return true;
+    }
+    std::printf("  back at the choice after %d delivered: trying another piece\n", CurrentScene()->foodCollected);
+    failed.push_back(candidates[i]);  // it failed from here; in round 0 the next branches leave it
   }
   return false;
 }
+
+// How many search rounds there are; each looks harder than the one before.
+constexpr int kRounds = 5;
 
 bool Solve() {
   // Let the level start (the player's first states run on the first frames).
   for (int i = 0; i < 3; ++i) Step(InputFrame{});
   Level* scene = CurrentScene();
   if (scene == nullptr || !InLevel()) {
-    std::printf("the scene did not start as a level\n");
+    NoteFailure("the scene did not start as a level");
     return false;
   }
   GameObject* collection = ObjectsOf(ObjectType::Collection).empty() ? nullptr : ObjectsOf(ObjectType::Collection)[0];
   GameObject* zone = ObjectsOf(ObjectType::EscapeZone).empty() ? nullptr : ObjectsOf(ObjectType::EscapeZone)[0];
   if (collection == nullptr || zone == nullptr || Player() == nullptr) {
-    std::printf("the level lacks a player, a collection zone or an escape zone\n");
+    NoteFailure("the level lacks a player, a collection zone or an escape zone");
     return false;
   }
-  return SolveFrom(PositionOf(collection), zone, {});
+  // Each round starts again from the level's start; the main process's game never moves from it.
+  for (gRound = 0; gRound < kRounds && !PastDeadline(); ++gRound) {
+    std::printf("search round %d\n", gRound + 1);
+    const int32_t legsFailedBefore = gFailure.legsFailed;
+    if (SolveFrom(PositionOf(collection), zone, {}, {})) return true;
+    // When no leg was turned back by the guards (every failure was a piece with no way to it or a
+    // goal beyond the pieces), no harder round can do better. Round 0 leaves pieces out, so the
+    // round after it always runs.
+    if (gRound >= 1 && gFailure.legsFailed == legsFailedBefore) break;
+  }
+  return false;
 }
 
 int SceneIdFor(const std::string& level) {
@@ -963,13 +1112,52 @@ int SceneIdFor(const std::string& level) {
   return -1;
 }
 
+// Puts the level read from `path` in the place of the scene `sceneId`, so a level that is not one of
+// the game's own files (the editor's copy of the level being edited) is played as that scene.
+bool SubstituteLevel(const std::string& path, int32_t sceneId) {
+  Level* scene = FindSceneById(sceneId);
+  if (scene == nullptr) return false;
+  std::error_code ec;
+  if (fs::equivalent(path, scene->path, ec)) return true;  // already the scene's own file
+  std::unique_ptr<Level> loaded = LoadLevel(path);
+  if (loaded == nullptr) return false;
+  const int32_t index = scene->sceneIndex;
+  *scene = std::move(*loaded);
+  scene->sceneIndex = index;
+  scene->sceneId = sceneId;
+  return true;
+}
+
+// The route file: the player's position every second frame, one "x y" line each, after a line
+// that says what it is.
+std::string RouteText(const Game& game) {
+  std::string text = "# quillmarch-solve route: x y of the player every 2 frames of 0.02 s\n";
+  char line[64];
+  for (size_t i = 0; i < game.route.size(); i += 2) {
+    std::snprintf(line, sizeof line, "%.1f %.1f\n", game.route[i].first, game.route[i].second);
+    text += line;
+  }
+  return text;
+}
+
+// The folder holding the solver's own executable: the game's data lies beside it in a build.
+std::string ExecutableFolder(const char* argv0) {
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) self = fs::absolute(argv0, ec);
+  return self.parent_path().string();
+}
+
 }  // namespace
 
+// Exit codes: 0 won (the script is written), 1 not won (the last line says why), 2 bad usage,
+// 3 the level or the game's data could not be read.
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  std::string level, out, data;
+  std::string level, out, data, routeFile;
   int32_t sceneId = -1;
   double budget = 900.0;  // seconds the solver may search
+  bool usageError = false;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--scene" && i + 1 < args.size()) {
       sceneId = std::atoi(args[++i].c_str());
@@ -977,32 +1165,50 @@ int main(int argc, char** argv) {
       budget = std::atof(args[++i].c_str());
     } else if (args[i] == "--data" && i + 1 < args.size()) {
       data = args[++i];
+    } else if (args[i] == "--route" && i + 1 < args.size()) {
+      routeFile = args[++i];
     } else if (level.empty()) {
       level = args[i];
     } else if (out.empty()) {
       out = args[i];
     } else {
-      level.clear();
-      break;
+      usageError = true;
     }
   }
-  if (level.empty() || out.empty()) {
-    std::fprintf(stderr, "usage: quillmarch-solve LEVEL OUT.qinput [--scene ID] [--data DIR] [--budget SECONDS]\n"
-                         "  LEVEL is Assets/Levels/level1.json, level2.json or level3.json of the data folder\n");
+  if (usageError || level.empty() || out.empty() || !(budget > 0.0) || (sceneId >= 0 && (sceneId < 6 || sceneId > 8))) {
+    std::fprintf(stderr,
+                 "usage: quillmarch-solve LEVEL OUT.qinput [--scene ID] [--data DIR] [--budget SECONDS] [--route FILE]\n"
+                 "  LEVEL is any level file; it is played as scene ID (6, 7 or 8; by default the scene whose\n"
+                 "  file it is, else 6) with the game's data from DIR (by default the folder two above a\n"
+                 "  level in Assets/Levels, else the solver's own folder). --route writes the player's way.\n");
     return 2;
   }
   if (sceneId < 0) sceneId = SceneIdFor(level);
-  if (sceneId < 0) {
-    std::fprintf(stderr, "quillmarch-solve: %s is none of the three levels; name its scene with --scene\n", level.c_str());
-    return 2;
+  if (sceneId < 0) sceneId = 6;
+  std::error_code ec;
+  if (!fs::is_regular_file(level, ec)) {
+    std::printf("result: not won: the level file %s cannot be read\n", level.c_str());
+    return 3;
   }
-  // The data folder: the one holding Assets/Levels/LEVEL.
-  if (data.empty()) data = (fs::absolute(level).parent_path() / ".." / "..").lexically_normal().string();
+  level = fs::absolute(level).string();
+  if (data.empty()) {
+    // A level among the game's own files, else the data beside the solver (the editor's copy).
+    const fs::path above = (fs::path(level).parent_path() / ".." / "..").lexically_normal();
+    data = fs::exists(above / "Assets" / "Attributes", ec) ? above.string() : ExecutableFolder(argv[0]);
+  }
   out = fs::absolute(out).string();
+  if (!routeFile.empty()) routeFile = fs::absolute(routeFile).string();
 
   const auto started = std::chrono::steady_clock::now();
   gDeadline = started + std::chrono::milliseconds(static_cast<int64_t>(budget * 1000.0));
-  if (!StartGame(data, sceneId)) return 1;
+  if (!StartGame(data, sceneId)) {
+    std::printf("result: not won: the game could not start with the data in %s\n", data.c_str());
+    return 3;
+  }
+  if (!SubstituteLevel(level, sceneId)) {
+    std::printf("result: not won: the level file %s cannot be read\n", level.c_str());
+    return 3;
+  }
   const bool won = Solve();
   if (gWonByBranch) {
     std::fflush(stdout);
@@ -1015,11 +1221,17 @@ int main(int argc, char** argv) {
   float total = 0.0f;
   const char rank = Rank(game, &total);
   char result[256];
+  // Only a won run is expected to reach the end scene with a rank; an unfinished one says so.
+  char expect[96];
+  if (won) {
+    std::snprintf(expect, sizeof expect, "expect scene %d end-scene-frame %lld rank %c", static_cast<int>(sceneId),
+                  static_cast<long long>(game.endSceneFrame), rank);
+  } else {
+    std::snprintf(expect, sizeof expect, "scene %d not won", static_cast<int>(sceneId));
+  }
   std::snprintf(result, sizeof result,
-                "\n# expect scene %d end-scene-frame %lld rank %c\n# "
-                "level time %.2f s, food %d of %d, total %.2f s (S %.0f, A %.0f, B %.0f)",
-                static_cast<int>(sceneId), static_cast<long long>(game.endSceneFrame), rank, game.levelTime,
-                game.foodCollected, game.foodCount, total, game.thresholds[0], game.thresholds[1],
+                "\n# %s\n# level time %.2f s, food %d of %d, total %.2f s (S %.0f, A %.0f, B %.0f)", expect,
+                game.levelTime, game.foodCollected, game.foodCount, total, game.thresholds[0], game.thresholds[1],
                 game.thresholds[2]);
   const std::string text = WriteInputScript(game.played, std::string(won ? "winning" : "unfinished") +
                                                              " run of scene " + std::to_string(sceneId) +
@@ -1029,10 +1241,23 @@ int main(int argc, char** argv) {
   std::string why;
   if (!platform::ReplaceFileContents(out, text, &why)) {
     std::fprintf(stderr, "quillmarch-solve: cannot write %s: %s\n", out.c_str(), why.c_str());
-    return 1;
+    std::printf("result: not won: cannot write %s: %s\n", out.c_str(), why.c_str());
+    _exit(3);
+  }
+  if (won && !routeFile.empty() && !platform::ReplaceFileContents(routeFile, RouteText(game), &why)) {
+    std::fprintf(stderr, "quillmarch-solve: cannot write %s: %s\n", routeFile.c_str(), why.c_str());
   }
   std::printf("%s: %s, %lld frames (%.1f s of play), solved in %.1f s\n", out.c_str(), won ? "won" : "NOT won",
               static_cast<long long>(game.played.FrameCount()), game.played.FrameCount() * kFrameSeconds, seconds);
+  // The last line says how it ended, for whoever started the solver (the editor reads it).
+  if (won) {
+    const RankThresholds ranks = SuggestRankThresholds(total);
+    std::printf("result: won: total %.2f s, suggested S %.0f A %.0f B %.0f\n", total, ranks.s, ranks.a, ranks.b);
+  } else {
+    const bool outOfTime = PastDeadline();
+    std::printf("result: not won: %s%s\n", gFailure.delivered >= 0 ? gFailure.text : "no way through was found",
+                outOfTime ? " (the whole budget was spent)" : " (every piece and every way was tried)");
+  }
   // Leave without tearing the game down: the run is over and its state is of no further use.
   std::fflush(stdout);
   _exit(won ? 0 : 1);
