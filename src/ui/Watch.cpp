@@ -139,7 +139,7 @@ bool LoadPlayable(const std::string& path, const Level& level, RunInfo* info, In
                   std::string* refusal) {
   std::string why;
   if (!LoadRunFile(path, info, script, &why)) {
-    Log("Cannot watch " + path + ": " + why, LogLevel::Warning);
+    LogProblem("Cannot watch " + path + ": " + why, LogLevel::Warning);
     *refusal = "This replay could not be read";
     return false;
   }
@@ -149,7 +149,7 @@ bool LoadPlayable(const std::string& path, const Level& level, RunInfo* info, In
   }
   *refusal = ReplayRefusal(*info, LevelFileHash(level.path), GameVersion());
   if (!refusal->empty()) {
-    Log("Refused the replay " + path + ": " + *refusal, LogLevel::Warning);
+    LogProblem("Refused the replay " + path + ": " + *refusal, LogLevel::Warning);
     return false;
   }
   return true;
