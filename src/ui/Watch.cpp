@@ -60,7 +60,8 @@ std::string BannerText() {
 void ShowBanner() {
   WatchModule& m = Module();
   const std::string text = BannerText();
-  const float width = static_cast<float>(text.size()) * kBannerGlyph + 40.0f;
+  // As wide as its longest text, so that "paused" stays on the plate.
+  const float width = static_cast<float>(std::string("Replay - paused").size()) * kBannerGlyph + 40.0f;
   if (GameObject* banner = m.banner) {
     SetScreenLabel(banner, text, kBannerGlyph, kCentred);
     return;
