@@ -191,3 +191,69 @@ TEST(KeptRunsScriptTest, TheMainMenuLeftAloneForAMinutePlaysAShippedRunUntilAKey
 }
 
 }  // namespace
+
+namespace {
+
+// With no run of their own, "watch" plays the shipped run; pausing it holds the level exactly where
+// it was, so the run still ends as recorded, later by the frames it stood.
+TEST(KeptRunsScriptTest, APausedReplayGoesOnExactlyWhereItStopped) {
+  ScriptedGame game;
+  constexpr int kPauseAt = 600;
+  constexpr int kPausedFrames = 50;
+  ScriptWriter script;
+  script.Hold(5);
+  script.Tap("DOWN");   // the alley's "watch"
+  script.Tap("ENTER");  // pressed in frame kWatchPressFrame
+  script.Hold(kPauseAt - script.Frame() - 1);
+  script.Tap("P");  // pressed in frame kPauseAt
+  script.Hold(kPausedFrames - 2);
+  script.Tap("P");  // and again kPausedFrames frames later
+  const int requestFrame = kWatchPressFrame + kLevel1RunFrames + kPausedFrames;
+  script.Hold(requestFrame + 2 - script.Frame());
+  ScriptedGame::Options options = Options(kLevelSelectId, requestFrame + 2);
+  options.fixedDt = "0.025";  // the replay's own frame times rule while it plays
+  options.dumpAfter = {kPauseAt, kPauseAt + 20, requestFrame, requestFrame + 1};
+  options.textDumpAfter = {kPauseAt + 20};
+  ScriptRun run = game.Run(script.Text(), options);
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+  EXPECT_EQ(run.dumps.at(kPauseAt).scene.time, run.dumps.at(kPauseAt + 20).scene.time);
+  // Level 1's player.
+  EXPECT_EQ(run.At(kPauseAt, "Player_549").x, run.At(kPauseAt + 20, "Player_549").x);
+  EXPECT_TRUE(Shows(run.textDumps.at(kPauseAt + 20), "rEPLAY - PAUSED")) << AllTexts(run.textDumps.at(kPauseAt + 20));
+  const auto& last = run.dumps.at(requestFrame).scene;
+  EXPECT_EQ(last.id, kLevel1Id);
+  EXPECT_NEAR(last.time, kLevel1Time, 1e-4f);
+  EXPECT_EQ(last.foodCollected, 3);
+  EXPECT_EQ(run.dumps.at(requestFrame + 1).scene.id, kEndSceneId);
+  EXPECT_TRUE(RunFiles(game).empty());
+}
+
+// Escape, or B on the pad, leaves a replay for the level select at once; the speed keys show in
+// the banner.
+TEST(KeptRunsScriptTest, EscapeOrPadBLeavesAReplayForTheLevelSelect) {
+  for (const char* back : {"ESCAPE", "PAD_B"}) {
+    ScriptedGame game;
+    ScriptWriter script;
+    script.Hold(5);
+    script.Tap("DOWN");
+    script.Tap("ENTER");
+    script.Hold(60);
+    script.Tap("2");
+    const int fast = script.Hold(2);
+    script.Tap(back);
+    const int after = script.Hold(10);
+    ScriptedGame::Options options = Options(kLevelSelectId, after);
+    options.dumpAfter = {fast, after};
+    options.textDumpAfter = {fast, after};
+    ScriptRun run = game.Run(script.Text(), options);
+    ASSERT_TRUE(run.Ok()) << run.Problems();
+    EXPECT_EQ(run.dumps.at(fast).scene.id, kLevel1Id);
+    EXPECT_TRUE(Shows(run.textDumps.at(fast), "rEPLAY - 2X")) << AllTexts(run.textDumps.at(fast));
+    EXPECT_EQ(run.dumps.at(after).scene.id, kLevelSelectId) << back;
+    EXPECT_FALSE(run.dumps.at(after).scene.paused) << back;
+    // The keys are the player's again: the level select's buttons answer them.
+    EXPECT_TRUE(Shows(run.textDumps.at(after), "wATCH")) << AllTexts(run.textDumps.at(after));
+  }
+}
+
+}  // namespace
