@@ -164,3 +164,25 @@ TEST_F(KeptRunsFolderTest, AFailedWriteLeavesTheBestRunAsItWas) {
 }
 
 }  // namespace
+
+namespace {
+
+// The runs the game ships are the solver's winning runs with the hash of the level files they win:
+// a level changed without its run made again (tools/make_shipped_runs.py) would be refused.
+TEST(KeptRunsTest, TheShippedRunsAreTheSolutionsOfTheShippedLevels) {
+  const std::string source = QM_SOURCE_DIR;
+  for (const char* level : {"level1", "level2", "level3"}) {
+    RunInfo info;
+    InputScript shipped, solution;
+    std::string why;
+    ASSERT_TRUE(LoadRunFile(source + "/Assets/Runs/" + level + ".qinput", &info, &shipped, &why)) << why;
+    InputScriptError error;
+    ASSERT_TRUE(ReadInputScript(ReadFile(source + "/tests/solutions/" + level + ".qinput"), &solution, &error));
+    EXPECT_EQ(shipped, solution) << level;
+    EXPECT_EQ(info.level, level);
+    EXPECT_EQ(info.levelHash, LevelFileHash(source + "/Assets/Levels/" + level + ".json")) << level;
+    EXPECT_EQ(ReplayRefusal(info, info.levelHash, "any version"), "") << level;
+  }
+}
+
+}  // namespace
