@@ -22,6 +22,7 @@
 #include "app/TextDump.h"
 #include "audio/AudioSystem.h"
 #include "gameplay/GameplayHooks.h"
+#include "gameplay/RunKeeper.h"
 #include "graphics/Graphics.h"
 #include "graphics/ScreenToWorld.h"
 #include "platform/Platform.h"
@@ -415,6 +416,7 @@ int RunGame(int argc, char** argv) {
   ResetPads();
   SetPadReader([](uint32_t index, PadRawState* out) { return platform::GetPlatform().ReadPad(index, out); });
   InstallGameplay();
+  SetRunKeeping(true);
   // A start that fails (no window, no OpenGL, a shader that does not compile) is no success: its
   // message box has gone to standard error too, and the exit code says so.
   const bool started = app->Initialize();

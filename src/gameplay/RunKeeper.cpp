@@ -13,6 +13,7 @@
 namespace {
 
 struct RunKeeperModule {
+  bool keeping = false;  // this program keeps runs at all
   bool running = false;  // a level's run is being recorded
   RunInfo info;
   bool lastSetBest = false;
@@ -39,6 +40,7 @@ void BeginLevelRun(Level& level) {
   m.running = false;
   m.lastSetBest = false;
   m.info = RunInfo{};
+  if (!m.keeping) return;
   m.info.level = LevelRecordName(level);
   // A level that cannot be named (an unusual file name) is played, not kept.
   if (m.info.level.empty()) return;
@@ -87,3 +89,5 @@ void EndLevelRun(Level& level, bool won) {
 }
 
 bool LastRunSetBest() { return Module().lastSetBest; }
+
+void SetRunKeeping(bool keep) { Module().keeping = keep; }

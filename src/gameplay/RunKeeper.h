@@ -8,6 +8,10 @@
 
 struct Level;
 
+// Runs are recorded and kept, and records offered, only in the game itself (its entry point turns
+// this on): the tools that play levels (the solver, the level tool) leave the player's folder alone.
+void SetRunKeeping(bool keep);
+
 // A level scene has started (or restarted): a new run begins, with a new seed of the game's random
 // source written into it. A run left unfinished before (a restart, a scene change) is dropped.
 void BeginLevelRun(Level& level);

@@ -12,6 +12,7 @@
 #include "gameplay/PlayerRecords.h"
 #include "gameplay/RunKeeper.h"
 #include "gameplay/ScreenLabel.h"
+#include "graphics/Graphics.h"
 #include "objects/ObjectHandle.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
@@ -102,12 +103,14 @@ void StopWatching() {
   m.watching = false;
   m.attract = false;
   m.speed = 1;
+  SetPresentWaits(true);
   m.banner = ObjectHandle();
 }
 
 void SetSpeed(int speed) {
   Module().speed = speed;
   Module().passInFrame = 0;
+  SetPresentWaits(true);
   ShowBanner();
 }
 
@@ -218,6 +221,8 @@ bool SkipPacing() {
   WatchModule& m = Module();
   if (!m.watching || m.speed <= 1) return false;
   m.passInFrame = (m.passInFrame + 1) % m.speed;
+  // Only the last frame of each group waits for the display.
+  SetPresentWaits(m.passInFrame == m.speed - 1);
   return m.passInFrame != 0;
 }
 
