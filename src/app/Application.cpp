@@ -22,6 +22,7 @@
 #include "app/TextDump.h"
 #include "audio/AudioSystem.h"
 #include "gameplay/GameplayHooks.h"
+#include "gameplay/RunKeeper.h"
 #include "graphics/Graphics.h"
 #include "graphics/ScreenToWorld.h"
 #include "platform/Platform.h"
@@ -206,11 +207,15 @@ void Application::HandleEvent(int kind, int key, int32_t x, int32_t y) {
 }
 
 void Application::PauseForLostFocus() {
+  // A replay cannot pause its level without playing it wrong; no frame runs while minimised anyway.
+  if (ReplayPlaying()) return;
   if (CurrentSceneIsLevel() && Module().hooks.pauseLevel) Module().hooks.pauseLevel();
 }
 
 void Application::PaceFrame() {
   if (!Module().pacing) return;
+  // A replay watched at 2x or 4x runs that many frames to one paced frame.
+  if (Module().hooks.skipPacing != nullptr && Module().hooks.skipPacing()) return;
   platform::Platform& plat = platform::GetPlatform();
   std::string note;
   const double wait = Module().pacer.AfterFrame(Seconds(plat), &note);
@@ -293,6 +298,8 @@ bool Application::Frame() {
     clock.timer.lastFrameMs = static_cast<float>(counter - clock.timer.lastCounter) / clock.timer.ticksPerMs;
   }
   clock.timer.lastCounter = counter;
+  // 1b. The level recorder notes this frame's input and time (every level's run is kept).
+  NoteFrameInput(clock.timer.lastFrameMs);
 
   // 2. Frames per second over one-second windows.
   if (plat.Ticks() >= clock.fps.windowStart + 1000) {
@@ -409,6 +416,7 @@ int RunGame(int argc, char** argv) {
   ResetPads();
   SetPadReader([](uint32_t index, PadRawState* out) { return platform::GetPlatform().ReadPad(index, out); });
   InstallGameplay();
+  SetRunKeeping(true);
   // A start that fails (no window, no OpenGL, a shader that does not compile) is no success: its
   // message box has gone to standard error too, and the exit code says so.
   const bool started = app->Initialize();

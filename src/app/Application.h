@@ -62,6 +62,8 @@ struct ApplicationHooks {
   // Asked before the program quits (F8, the window's close button, RequestQuit): false holds the
   // quit, as when the editor asks about unsaved edits first.
   bool (*editorAllowsQuit)() = nullptr;
+  // True when the pass just run is not the last of a paced frame (a replay watched at 2x or 4x).
+  bool (*skipPacing)() = nullptr;
 };
 ApplicationHooks& GetApplicationHooks();
 

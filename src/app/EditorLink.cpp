@@ -1,8 +1,14 @@
 #include "app/EditorLink.h"
 
+namespace {
+bool replayHalted = false;
+}  // namespace
+
 EditorLink& GetEditorLink() {
   static EditorLink link;
   return link;
 }
 
-bool EditorHalted() { return GetEditorLink().enabled && GetEditorLink().stopped; }
+bool EditorHalted() { return (GetEditorLink().enabled && GetEditorLink().stopped) || replayHalted; }
+
+void SetReplayHalt(bool halted) { replayHalted = halted; }

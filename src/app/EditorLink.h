@@ -13,4 +13,6 @@ struct EditorLink {
 EditorLink& GetEditorLink();
 // The editor halt: the editor is enabled and stopped. Movement, behaviours and collision tests stop;
 // drawing goes on.
+// A paused replay halts the game the same way, so that it goes on exactly where it stopped.
 bool EditorHalted();
+void SetReplayHalt(bool halted);

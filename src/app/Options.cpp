@@ -41,6 +41,7 @@ std::string RunOptionsUsage() {
 }
 
 std::string VersionLine() { return std::string("quillmarch ") + QM_VERSION + "\n"; }
+std::string GameVersion() { return QM_VERSION; }
 
 bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options, std::string* error) {
   RunOptions parsed;

@@ -50,6 +50,8 @@ bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options, std
 std::string RunOptionsUsage();
 // "quillmarch 1.0.0": the game's version, from the build.
 std::string VersionLine();
+// The game's version alone ("0.1.0"): kept runs carry it, and a replay of another version is refused.
+std::string GameVersion();
 
 const RunOptions& GetRunOptions();
 void SetRunOptions(const RunOptions& options);

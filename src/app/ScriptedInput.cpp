@@ -23,6 +23,23 @@ struct Delivered {
   int32_t wheel = 0;  // notches turned in this frame
 };
 
+// A replay played over the game's own input (watching a kept run): its frames replace the
+// keyboard, the mouse and pad 0 as the game sees them, while what the player (or the --input script)
+// does goes to the replay's controls instead.
+struct Replay {
+  bool pending = false;  // starts with the next frame
+  bool active = false;
+  bool held = false;     // paused: the playhead stays, nothing new is delivered
+  InputScript script;
+  size_t run = 0;
+  int32_t inRun = 0;
+  ReplayControls controls;
+  std::function<void()> onStart;
+  bool giveBack = false;  // stopped: the game is to get the player's input back in the next pump
+  Delivered outer;       // what the player holds meanwhile, given back to the game when the replay ends
+  uint16_t outerPad = 0;  // pad 0's buttons of the player in the pass before
+};
+
 struct Session {
   bool play = false;
   InputScript script;
@@ -34,6 +51,13 @@ struct Session {
   Delivered delivered;
   InputFrame pad;       // the pad-0 fields of the last ReadPad(0)
   uint32_t padPackets = 0;
+  Replay replay;
+  // The level recorder: the input of every frame since a level started.
+  bool levelRecording = false;
+  InputRecording levelRun;
+  InputFrame thisFrame;  // the input of the frame now running, and its time
+  float thisFrameMs = 0.0f;
+  bool frameNoted = false;
 };
 
 Session& S() {
@@ -46,6 +70,12 @@ const InputRun* CurrentRun() {
   const Session& s = S();
   if (!s.play || s.run >= s.script.runs.size()) return nullptr;
   return &s.script.runs[s.run];
+}
+
+const InputRun* ReplayRun() {
+  const Replay& r = S().replay;
+  if (!r.active || r.run >= r.script.runs.size()) return nullptr;
+  return &r.script.runs[r.run];
 }
 
 int GenericKeyOf(int code) {
@@ -85,9 +115,8 @@ bool CursorPixel(const InputFrame& frame, const platform::Platform& real, int32_
 
 // Sends the game the changes from what it holds to what the frame holds.
 void PlayFrame(const InputFrame& want, const platform::Platform& real,
-               const std::function<void(const platform::Event&)>& deliver) {
+               const std::function<void(const platform::Event&)>& deliver, Delivered& d) {
   using Kind = platform::Event::Kind;
-  Delivered& d = S().delivered;
   platform::Event e;
   int32_t x = 0, y = 0;
   // The cursor first, so that button changes of the same frame happen where it now is.
@@ -130,9 +159,8 @@ void PlayFrame(const InputFrame& want, const platform::Platform& real,
 }
 
 // Notes what the real platform delivered, for the recorder.
-void Track(const platform::Event& e) {
+void Track(const platform::Event& e, Delivered& d) {
   using Kind = platform::Event::Kind;
-  Delivered& d = S().delivered;
   switch (e.kind) {
     case Kind::KeyDown:
     case Kind::KeyUp:
@@ -169,6 +197,21 @@ void NotePad(const PadRawState& raw) {
   pad.rightTrigger = raw.rightTrigger;
 }
 
+// What a Delivered state holds, as a frame a replay's end can play back to the game.
+InputFrame FrameOf(const Delivered& d) {
+  InputFrame frame;
+  frame.keys = d.keys;
+  frame.leftButton = d.left;
+  frame.rightButton = d.right;
+  frame.middleButton = d.middle;
+  if (d.cursorPlaced) {
+    frame.cursor = CursorPlacement::Window;
+    frame.mouseX = d.x;
+    frame.mouseY = d.y;
+  }
+  return frame;
+}
+
 PadRawState PadOf(const InputFrame& frame) {
   PadRawState raw;
   raw.buttons = frame.padButtons;
@@ -187,9 +230,19 @@ class ScriptedPlatform final : public platform::Platform {
   explicit ScriptedPlatform(std::unique_ptr<platform::Platform> real) : real_(std::move(real)) {}
 
   void PumpEvents(const std::function<void(const platform::Event&)>& deliver) override {
-    if (!S().play) {
-      real_->PumpEvents([&deliver](const platform::Event& e) {
-        Track(e);
+    Session& s = S();
+    if (s.replay.active) {
+      PumpDuringReplay(deliver);
+      return;
+    }
+    if (s.replay.giveBack) {
+      // A replay stopped between frames: what it held is let go (a script's own frame follows).
+      s.replay.giveBack = false;
+      if (!s.play) PlayFrame(FrameOf(s.replay.outer), *real_, deliver, s.delivered);
+    }
+    if (!s.play) {
+      real_->PumpEvents([&deliver, &s](const platform::Event& e) {
+        Track(e, s.delivered);
         deliver(e);
       });
       return;
@@ -199,14 +252,23 @@ class ScriptedPlatform final : public platform::Platform {
       if (e.kind == platform::Event::Kind::Quit) deliver(e);
     });
     const InputRun* run = CurrentRun();
-    PlayFrame(run != nullptr ? run->input : InputFrame{}, *real_, deliver);
+    PlayFrame(run != nullptr ? run->input : InputFrame{}, *real_, deliver, s.delivered);
   }
 
   bool ReadPad(uint32_t index, PadRawState* out) override {
-    if (index == 0 && S().play) {
+    Session& s = S();
+    if (index == 0 && s.replay.active) {
+      const InputRun* run = ReplayRun();
+      *out = PadOf(run != nullptr ? run->input : FrameOf(s.replay.outer));
+      if (run == nullptr) out->buttons = s.replay.outerPad;
+      out->packetNumber = ++s.padPackets;
+      NotePad(*out);
+      return true;
+    }
+    if (index == 0 && s.play) {
       const InputRun* run = CurrentRun();
       *out = PadOf(run != nullptr ? run->input : InputFrame{});
-      out->packetNumber = ++S().padPackets;
+      out->packetNumber = ++s.padPackets;
       NotePad(*out);
       return true;
     }
@@ -224,7 +286,7 @@ class ScriptedPlatform final : public platform::Platform {
   bool IsMinimized() const override { return real_->IsMinimized(); }
   // The script is the player: the window's focus moving elsewhere on the desktop must not pause
   // a level the script plays, or a replay would stop being exact.
-  bool HasFocus() const override { return S().play || real_->HasFocus(); }
+  bool HasFocus() const override { return S().play || S().replay.active || real_->HasFocus(); }
   void CaptureMouse(bool capture) override { real_->CaptureMouse(capture); }
   void ShowCursor(bool show) override { real_->ShowCursor(show); }
   void ShowMessageBox(const std::string& text, const std::string& caption) override {
@@ -246,6 +308,62 @@ class ScriptedPlatform final : public platform::Platform {
   void Sleep(uint32_t ms) override { real_->Sleep(ms); }
 
  private:
+  // The replay's frame goes to the game; the player's own input (real, or the --input script's
+  // frame) goes to the replay's controls and is kept, to be handed back when the replay ends.
+  void PumpDuringReplay(const std::function<void(const platform::Event&)>& deliver) {
+    using Kind = platform::Event::Kind;
+    Session& s = S();
+    Replay& r = s.replay;
+    std::vector<platform::Event> outer;
+    auto collect = [&outer](const platform::Event& e) { outer.push_back(e); };
+    uint16_t pad = 0;
+    if (s.play) {
+      real_->PumpEvents([&deliver](const platform::Event& e) {
+        if (e.kind == Kind::Quit) deliver(e);
+      });
+      const InputRun* run = CurrentRun();
+      const InputFrame want = run != nullptr ? run->input : InputFrame{};
+      PlayFrame(want, *real_, collect, r.outer);
+      pad = want.padButtons;
+    } else {
+      real_->PumpEvents([&deliver, &collect, &r](const platform::Event& e) {
+        if (e.kind == Kind::Quit) {
+          deliver(e);
+          return;
+        }
+        Track(e, r.outer);
+        collect(e);
+      });
+      PadRawState raw;
+      if (real_->ReadPad(0, &raw)) pad = raw.buttons;
+    }
+    const uint16_t pressed = static_cast<uint16_t>(pad & ~r.outerPad);
+    r.outerPad = pad;
+    // The controls may end the replay; what they are handed is a copy.
+    ReplayControls controls = r.controls;
+    if (controls) {
+      for (const platform::Event& e : outer) {
+        if (e.kind == Kind::KeyDown) controls(e.key, 0);
+        if (e.kind == Kind::LeftDown || e.kind == Kind::RightDown) controls(0, 0);
+      }
+      if (pressed != 0) controls(0, pressed);
+    }
+    if (!r.active) {
+      // Stopped by its controls: the game gets the player's input back at once.
+      r.giveBack = false;
+      PlayFrame(FrameOf(r.outer), *real_, deliver, s.delivered);
+      return;
+    }
+    const InputRun* run = ReplayRun();
+    if (run == nullptr) {
+      // The replay has ended: everything it held is let go, and the player's input comes back.
+      PlayFrame(FrameOf(r.outer), *real_, deliver, s.delivered);
+      r.active = false;
+      return;
+    }
+    if (!r.held) PlayFrame(run->input, *real_, deliver, s.delivered);
+  }
+
   std::unique_ptr<platform::Platform> real_;
 };
 
@@ -290,12 +408,13 @@ void PrepareInputScripts(const InputScript& script, bool play, const std::string
 }
 
 std::unique_ptr<platform::Platform> WrapPlatformForScripts(std::unique_ptr<platform::Platform> real) {
-  if (!S().play && !S().record) return real;
+  // Always wrapped: every level's run is recorded, and a kept run can be watched at any time.
   return std::make_unique<ScriptedPlatform>(std::move(real));
 }
 
 std::optional<float> ScriptedFrameMs() {
-  const InputRun* run = CurrentRun();
+  const InputRun* run = ReplayRun();
+  if (run == nullptr) run = CurrentRun();
   if (run == nullptr || !run->dt) return std::nullopt;
   return SecondsToFrameMs(*run->dt);
 }
@@ -306,6 +425,22 @@ bool InputScriptPlaying() { return CurrentRun() != nullptr; }
 
 void AdvanceInputScript() {
   Session& s = S();
+  Replay& r = s.replay;
+  s.frameNoted = false;
+  if (r.active && !r.held && r.run < r.script.runs.size() && ++r.inRun >= r.script.runs[r.run].frames) {
+    ++r.run;
+    r.inRun = 0;
+  }
+  if (r.pending) {
+    // Asked for during this frame: the replay plays from the next one, and what the player holds
+    // now is what the game gets back at its end.
+    r.pending = false;
+    r.active = true;
+    r.outer = s.delivered;
+    r.outer.wheel = 0;
+    r.outerPad = s.pad.padButtons;
+    if (r.onStart) r.onStart();
+  }
   if (s.record) {
     InputFrame frame = s.pad;
     frame.keys = s.delivered.keys;
@@ -344,3 +479,67 @@ bool FinishInputScripts(std::string* error) {
   s = Session{};
   return ok;
 }
+
+InputFrame CurrentFrameInput() {
+  const Session& s = S();
+  InputFrame frame = s.pad;
+  frame.keys = s.delivered.keys;
+  frame.leftButton = s.delivered.left;
+  frame.rightButton = s.delivered.right;
+  frame.middleButton = s.delivered.middle;
+  frame.wheel = s.delivered.wheel;
+  if (s.delivered.cursorPlaced) {
+    frame.cursor = CursorPlacement::Window;
+    frame.mouseX = s.delivered.x;
+    frame.mouseY = s.delivered.y;
+  }
+  return frame;
+}
+
+void NoteFrameInput(float frameMs) {
+  Session& s = S();
+  s.thisFrame = CurrentFrameInput();
+  s.thisFrameMs = frameMs;
+  s.frameNoted = true;
+  if (s.levelRecording) s.levelRun.Add(s.thisFrame, frameMs);
+}
+
+void BeginLevelRecording() {
+  Session& s = S();
+  s.levelRun = InputRecording{};
+  s.levelRecording = true;
+  // A level starts inside a frame whose input is already noted: that frame is the run's first.
+  if (s.frameNoted) s.levelRun.Add(s.thisFrame, s.thisFrameMs);
+}
+
+InputScript EndLevelRecording() {
+  Session& s = S();
+  s.levelRecording = false;
+  InputScript script = s.levelRun.Script();
+  s.levelRun = InputRecording{};
+  return script;
+}
+
+bool LevelRecording() { return S().levelRecording; }
+
+void PlayReplay(const InputScript& script, ReplayControls controls, std::function<void()> onStart) {
+  Replay& r = S().replay;
+  r = Replay{};
+  r.pending = true;
+  r.script = script;
+  r.controls = std::move(controls);
+  r.onStart = std::move(onStart);
+}
+
+void StopReplay() {
+  Replay& r = S().replay;
+  r.giveBack = r.active;
+  r.pending = false;
+  r.active = false;
+  r.held = false;
+  r.controls = nullptr;
+}
+
+void HoldReplay(bool held) { S().replay.held = held; }
+bool ReplayHeld() { return S().replay.held; }
+bool ReplayPlaying() { return S().replay.active || S().replay.pending; }

@@ -9,6 +9,8 @@
 // frame's time, and writes it as a script at the end of the run.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +18,7 @@
 struct RunOptions;
 struct InputScript;
 struct InputRun;
+struct InputFrame;
 
 namespace platform {
 class Platform;
@@ -26,7 +29,7 @@ class Platform;
 bool PrepareInputScripts(const RunOptions& options, std::string* error);
 // The same with a script already in memory (tests); recordPath empty records nothing.
 void PrepareInputScripts(const InputScript& script, bool play, const std::string& recordPath);
-// `real` wrapped for playing and recording; `real` itself when no script plays and nothing records.
+// `real` wrapped for playing and recording (always: levels are recorded and replays watched).
 std::unique_ptr<platform::Platform> WrapPlatformForScripts(std::unique_ptr<platform::Platform> real);
 
 // The frame time in milliseconds the playing script gives the coming frame, or none.
@@ -40,3 +43,31 @@ void AppendInputRun(const InputRun& run);
 bool InputScriptPlaying();
 // Writes the recording atomically (when recording) and forgets the scripts. False with the reason.
 bool FinishInputScripts(std::string* error);
+
+// ---- The level recorder -----------------------------------------------------------------------
+// Every frame's input is noted as the frame begins (after the events and the pads are read), with
+// the frame's time in milliseconds. While a level is recorded the notes are kept as a script.
+void NoteFrameInput(float frameMs);
+// Starts recording a level's run; the frame now running (the one the level starts in) is its first.
+void BeginLevelRecording();
+// Stops recording and returns the run recorded since BeginLevelRecording.
+InputScript EndLevelRecording();
+bool LevelRecording();
+
+// ---- Replays ------------------------------------------------------------------------------------
+// What the player does while a replay plays: a key pressed (key code, 0 for a mouse button) or pad
+// 0 buttons newly pressed (their XInput masks, key 0).
+using ReplayControls = std::function<void(int key, uint16_t padButtons)>;
+// Plays `script` from the next frame on in place of the keyboard, the mouse and pad 0, with its
+// frame times. What the player (or the --input script) does meanwhile goes to `controls` and is
+// given back to the game when the replay ends or is stopped. `onStart` runs after the frame that
+// asked, just before the replay's first frame: a scene requested there starts in that first frame,
+// as the recorded run's level started in its first.
+void PlayReplay(const InputScript& script, ReplayControls controls, std::function<void()> onStart = {});
+// Ends a replay at once; the game gets the player's input back in the next frame.
+void StopReplay();
+// Holds the replay where it is (nothing new is delivered, the playhead stays) or lets it go on.
+void HoldReplay(bool held);
+bool ReplayHeld();
+// True from PlayReplay until the replay's last frame has been played or it is stopped.
+bool ReplayPlaying();

@@ -5,6 +5,7 @@
 
 #include "app/Logger.h"
 #include "gameplay/Hud.h"
+#include "gameplay/RunKeeper.h"
 #include "gameplay/ScreenLabel.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
@@ -96,6 +97,11 @@ void BuildEndScene() {
   Label({-200.0f, -20.0f, 50.0f, kCentred}, FormatTime(score.total));
   Label({200.0f, 0.0f, 20.0f, kLeft}, "rANQUE:");
   Label({230.0f, 0.0f, 40.0f, kRight}, score.rank);
+  if (LastRunSetBest()) {
+    // The player's best time for this level so far, now kept in their records.
+    CreateScreenPlate(215.0f, -62.0f, 300.0f, 40.0f, kPlateOpacity);
+    Label({215.0f, -62.0f, 20.0f, kCentred}, "nEW BEST TIME!");
+  }
   // White, as every other screen's buttons are: letters on the bare sky would not read.
   OfferButton(CreateScreenButton(0.0f, kButtonY, kWidth, kHeight, "continue", kButtonGlyph, kCentred, "next_level", true));
   // The grade in one line, for level designers tuning their thresholds (and for scripted runs).

@@ -64,6 +64,10 @@ bool ScreenshotPending() {
 }  // namespace
 
 Graphics* GetGraphics() { return Module().graphics; }
+
+void SetPresentWaits(bool wait) {
+  if (Module().device != nullptr) Module().device->vsync = wait;
+}
 void SetGraphics(Graphics* graphics) { Module().graphics = graphics; }
 
 bool Graphics::Initialize() {

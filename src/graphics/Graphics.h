@@ -27,6 +27,9 @@ platform::GpuStats LastRunGpuStats();
 // Without a presented frame (a tool or test that drew without presenting) the back buffer is read.
 bool WriteScreenshot(const std::string& file);
 
+// Whether presenting waits for the display (on, as the game starts). A replay watched at 2x or 4x
+// presents the frames between its paced ones without waiting. Nothing before start-up.
+void SetPresentWaits(bool wait);
 // The program-wide graphics object (null before start-up and after shutdown).
 Graphics* GetGraphics();
 void SetGraphics(Graphics* graphics);

@@ -238,6 +238,7 @@ void StartScene(Level& scene) {
   ReadAttributeFiles(scene);
   StartSceneMusic(scene);
   BuildSceneScreens(scene);
+  if (Module().hooks.sceneStarted != nullptr) Module().hooks.sceneStarted(scene);
 }
 
 // ---- the scene update -----------------------------------------------------------------------
@@ -337,7 +338,10 @@ void HandleExits(Level& scene, float dt) {
     TakeOverFadeIn(scene, &scene.fadeTimer);
     scene.fadeTimer += dt;
     ShowOverlay(std::min(1.0f, scene.fadeTimer / scene.fadeDuration));
-    if (scene.fadeTimer >= scene.fadeDuration) RequestSceneById(scene_id::kGameOver);
+    if (scene.fadeTimer >= scene.fadeDuration) {
+      RequestSceneById(scene_id::kGameOver);
+      if (Module().hooks.levelRunEnded != nullptr) Module().hooks.levelRunEnded(scene, false);
+    }
   } else if (scene.leaveRequested) {
     if (FadeOut(scene, dt)) NextAfterEndScene();
   } else if (scene.exitStarted) {
@@ -356,6 +360,7 @@ void HandleExits(Level& scene, float dt) {
     } else {
       SceneState().lastLevelId = scene.sceneId;
       RequestSceneById(scene_id::kEndScene);
+      if (Module().hooks.levelRunEnded != nullptr) Module().hooks.levelRunEnded(scene, true);
     }
   }
 }
@@ -591,6 +596,10 @@ int NextAfterEndScene() {
     case scene_id::kLevel2: id = scene_id::kLevel3; break;
     case scene_id::kLevel3: id = scene_id::kYouWin; break;
     default: break;
+  }
+  // A watched replay goes back to where it was chosen.
+  if (Module().hooks.sceneAfterEndScene != nullptr) {
+    if (int other = Module().hooks.sceneAfterEndScene()) id = other;
   }
   RequestSceneById(id);
   return id;

@@ -123,5 +123,12 @@ struct SceneHooks {
   void (*requestState)(GameObject* object, int state) = nullptr;
   // Once per frame after the exits (a retry wins over them): the instant retry of a level (and from the game-over screen).
   void (*handleRetry)() = nullptr;
+  // The last step of every scene start (a restart too), when the scene's objects and screens are built.
+  void (*sceneStarted)(Level& scene) = nullptr;
+  // A level's run has ended: won (its exit to the end scene is requested) or lost (the fade to the
+  // game-over screen is over and that screen requested). Runs in the frame of the request.
+  void (*levelRunEnded)(Level& scene, bool won) = nullptr;
+  // The scene id the end scene leads to instead of the next level, or 0 for the usual way.
+  int (*sceneAfterEndScene)() = nullptr;
 };
 SceneHooks& GetSceneHooks();

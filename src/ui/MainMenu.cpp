@@ -8,6 +8,7 @@
 #include "ui/OptionsOverlay.h"
 #include "ui/PauseMenu.h"
 #include "ui/QuitDialog.h"
+#include "ui/Watch.h"
 
 namespace {
 
@@ -79,6 +80,8 @@ void BuildMainMenu() {
   }
   GameObject* title = MakeButton(0.0f, 300.0f, 300.0f, 150.0f, kBlack, "quillmarch", 30.0f);
   UseLightFontFor(title);
+  // The title counts the time the menu is left alone, for the attract mode.
+  if (UIHandler* handler = HandlerOf(title)) handler->onUpdate = [](UIHandler*, float dt) { TickMainMenuIdle(dt); };
   s.menu.Add(title);
 
   BuildQuitDialog();

@@ -17,6 +17,7 @@
 #include "ui/QuitDialog.h"
 #include "ui/SplashText.h"
 #include "ui/UIHandler.h"
+#include "ui/Watch.h"
 
 namespace {
 
@@ -71,4 +72,5 @@ void InstallUiHooks() {
   scenes.buildCredits = BuildCredits;
   scenes.buildLevelSelect = BuildLevelSelect;
   scenes.buildSplashText = BuildSplashText;
+  InstallWatchHooks();
 }

@@ -5,7 +5,8 @@
 // Per window size the game runs offscreen through one input script that visits the splash screen,
 // the main menu with its quit dialog, options and controls (waiting for a key too), the level
 // select, a level with its display, the pause menu with its options, controls, quit and leave
-// dialogs, and the credits; three short runs add the end scene, the game-over and the win screens.
+// dialogs, and the credits; three short runs add the end scene, the game-over and the win screens,
+// and one the level select with records and a refused replay, and a replay watched and paused.
 // At each stop the game writes a screenshot and a dump of where each text lies (--dump-texts), and
 // the check reads them together:
 //
@@ -410,6 +411,32 @@ TEST_P(LegibilityTest, EveryTextOnEveryScreenReads) {
   Visit(5, "qinput 1\n", {{"end scene", kFadeFrames}});
   Visit(9, "qinput 1\n", {{"game over", kFadeFrames}});
   Visit(10, "qinput 1\n", {{"win", kFadeFrames}});
+}
+
+// The level select with the player's records, a refused replay's reason, and a replay watched and
+// paused (its banner and its keys over the level).
+TEST_P(LegibilityTest, RecordsAndReplaysRead) {
+  testing_support::WriteFile(game_.UserFile("Records.lullwick"), "qrecords 1\nlevel1 105.5 s\nlevel3 1234.5 c\n");
+  // A best run of level 1 played on another level file: watching it is refused.
+  testing_support::WriteFile(game_.UserFile("Runs/best-level1.qinput"),
+                             "qinput 1\n# run level1 scene 6\n# level-hash 0000000000000000\n10\n");
+  std::vector<Stop> stops;
+  ScriptWriter tour;
+  tour.Hold(kFadeFrames);
+  stops.push_back({"level select with records", tour.Frame()});
+  tour.Tap("DOWN");  // the alley's "watch"
+  tour.Tap("ENTER");
+  tour.Hold(2);
+  stops.push_back({"level select, a replay refused", tour.Frame()});
+  tour.Tap("DOWN");
+  tour.Tap("DOWN");  // the villa's "watch": the shipped run
+  tour.Tap("ENTER");
+  tour.Hold(kFadeFrames + 20);
+  stops.push_back({"replay", tour.Frame()});
+  tour.Tap("P");
+  tour.Hold(2);
+  stops.push_back({"replay paused", tour.Frame()});
+  Visit(12, tour.Text(), stops);
 }
 
 // The credits' column scrolls up at 50 units a second: its lower lines (the legal lines in the

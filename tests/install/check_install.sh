@@ -16,6 +16,7 @@ cmake --install "$build" --prefix "$prefix" > "$work/install.log"
 id=net.quillmarch.Quillmarch
 for f in bin/quillmarch bin/quillmarch-level share/quillmarch/Config.lullwick share/quillmarch/Shaders/vcolor.glsl \
          share/quillmarch/Assets/Levels/level1.json share/quillmarch/Assets/Icons/quillmarch-64.png \
+         share/quillmarch/Assets/Runs/level1.qinput share/quillmarch/Assets/Runs/level3.qinput \
          share/applications/$id.desktop share/metainfo/$id.metainfo.xml share/man/man6/quillmarch.6.gz \
          share/doc/quillmarch/copyright share/doc/quillmarch/changelog.gz; do
   [[ -e $prefix/$f ]] || fail "$f was not installed"

@@ -231,3 +231,90 @@ TEST_F(ScriptedInputTest, RecordsTheRealPlatformsInputAsAScriptThatPlaysTheSameE
 }
 
 }  // namespace
+
+namespace {
+
+// A replay over real input: it starts with the frame after the one that asked, its frames and
+// frame times replace the player's, what the player does goes to its controls, and when it ends or
+// is stopped the game gets back exactly what the player holds.
+TEST_F(ScriptedInputTest, AReplayTakesTheInputFromTheNextFrameAndGivesThePlayersBack) {
+  Start(InputScript{}, false);
+  std::vector<std::pair<int, uint16_t>> controls;
+  fake_.passes.push_back({{Kind::KeyDown, vk::Letter('W'), 0, 0}});  // the player holds W
+  fake_.padPresent = true;
+  std::vector<platform::Event> asked = Pass();
+  ASSERT_TRUE(Has(asked, Kind::KeyDown, vk::Letter('W')));
+  bool started = false;
+  PlayReplay(Script("qinput 1\ndt 0.02\n2 D\n"), [&](int key, uint16_t pad) { controls.emplace_back(key, pad); },
+             [&] { started = true; });
+  EXPECT_TRUE(ReplayPlaying());
+  EXPECT_FALSE(started);
+  EXPECT_TRUE(Pass().empty()) << "the frame that asked is the player's";
+  EXPECT_TRUE(started);
+
+  // The replay's first frame: W let go, D down, its frame time; the player's Q and pad B go to the
+  // controls only.
+  EXPECT_EQ(ScriptedFrameMs(), std::optional<float>(20.0f));
+  fake_.passes.push_back({{Kind::KeyDown, vk::Letter('Q'), 0, 0}});
+  fake_.pad.buttons = 0x2000;
+  PadRawState pad;
+  std::vector<platform::Event> first = Pass(&pad);
+  EXPECT_TRUE(Has(first, Kind::KeyUp, vk::Letter('W')));
+  EXPECT_TRUE(Has(first, Kind::KeyDown, vk::Letter('D')));
+  EXPECT_FALSE(Has(first, Kind::KeyDown, vk::Letter('Q')));
+  EXPECT_EQ(pad.buttons, 0) << "pad 0 is the replay's";
+  EXPECT_EQ(controls, (std::vector<std::pair<int, uint16_t>>{{vk::Letter('Q'), 0}, {0, 0x2000}}));
+
+  // Held: nothing new, the playhead stays.
+  HoldReplay(true);
+  EXPECT_TRUE(Pass().empty());
+  EXPECT_TRUE(Pass().empty());
+  HoldReplay(false);
+  EXPECT_TRUE(Pass().empty());  // the second frame of "2 D"
+  EXPECT_TRUE(ReplayPlaying());
+
+  // The end: D goes up, and the player's W and Q (held all along) come back.
+  std::vector<platform::Event> end = Pass();
+  EXPECT_TRUE(Has(end, Kind::KeyUp, vk::Letter('D')));
+  EXPECT_TRUE(Has(end, Kind::KeyDown, vk::Letter('W')));
+  EXPECT_TRUE(Has(end, Kind::KeyDown, vk::Letter('Q')));
+  EXPECT_FALSE(ReplayPlaying());
+  fake_.passes.push_back({{Kind::KeyUp, vk::Letter('Q'), 0, 0}});
+  EXPECT_TRUE(Has(Pass(), Kind::KeyUp, vk::Letter('Q'))) << "real input reaches the game again";
+}
+
+TEST_F(ScriptedInputTest, AStoppedReplayLetsGoOfWhatItHeld) {
+  Start(InputScript{}, false);
+  Pass();
+  PlayReplay(Script("qinput 1\n100 D LMB\n"), nullptr);
+  Pass();
+  std::vector<platform::Event> first = Pass();
+  ASSERT_TRUE(Has(first, Kind::KeyDown, vk::Letter('D')));
+  StopReplay();
+  EXPECT_FALSE(ReplayPlaying());
+  std::vector<platform::Event> after = Pass();
+  EXPECT_TRUE(Has(after, Kind::KeyUp, vk::Letter('D')));
+  EXPECT_TRUE(Has(after, Kind::LeftUp));
+  EXPECT_TRUE(Pass().empty());
+}
+
+// The level recorder keeps every frame from the one the level starts in, with its frame time.
+TEST_F(ScriptedInputTest, TheLevelRecorderKeepsTheFramesFromTheOneTheLevelStartsIn) {
+  Start(Script("qinput 1\n1 A\n2 D\n1 S\n"), true);
+  Pass();
+  platform_->PumpEvents([](const platform::Event&) {});
+  NoteFrameInput(25.0f);
+  BeginLevelRecording();  // inside the second frame
+  AdvanceInputScript();
+  for (int i = 0; i < 2; ++i) {
+    platform_->PumpEvents([](const platform::Event&) {});
+    NoteFrameInput(16.0f);
+    AdvanceInputScript();
+  }
+  EXPECT_TRUE(LevelRecording());
+  const InputScript recorded = EndLevelRecording();
+  EXPECT_FALSE(LevelRecording());
+  EXPECT_EQ(WriteInputScript(recorded), "qinput 1\ndt 0.025\n1 D\ndt 0.016\n1 D\n1 S\n");
+}
+
+}  // namespace

@@ -161,9 +161,14 @@ TEST_F(MenusTest, LevelSelectPicturesStartTheirLevelsAndBackReturns) {
   BuildMenuScenes(scene_id::kMainMenu);
   Click(FindButton("levels"));
   ASSERT_EQ(CurrentId(), scene_id::kLevelSelect);
-  // The pictures have no label; they are the first three navigable buttons, then "back".
-  ASSERT_EQ(NavigationList().size(), 4u);
-  GameObject* villa = NavigationList()[1]->owner;
+  // Each picture (no label) is followed by its level's "watch", then comes "back".
+  ASSERT_EQ(NavigationList().size(), 7u);
+  for (size_t watch : {1u, 3u, 5u}) {
+    Text* text = NavigationList()[watch]->TextComponent();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text, "wATCH");
+  }
+  GameObject* villa = NavigationList()[2]->owner;
   EXPECT_FLOAT_EQ(villa->GetTransform()->position[0], 0.0f);
   Click(villa);
   EXPECT_EQ(CurrentId(), scene_id::kLevel2);

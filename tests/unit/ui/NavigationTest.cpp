@@ -169,10 +169,10 @@ TEST_F(NavigationTest, LeavingTheSceneForgetsEverySavedList) {
   RequestSceneById(scene_id::kLevelSelect);
   Frame();
   EXPECT_EQ(SavedListCount(), 0u);
-  // The level select's own buttons, nothing of the menu's.
-  EXPECT_EQ(NavigationList().size(), 4u);
+  // The level select's own buttons (three pictures, three "watch" and "back"), nothing of the menu's.
+  EXPECT_EQ(NavigationList().size(), 7u);
   PopUIButtons();
-  EXPECT_EQ(NavigationList().size(), 4u);
+  EXPECT_EQ(NavigationList().size(), 7u);
 }
 
 }  // namespace
