@@ -285,4 +285,26 @@ TEST_F(NoTrapScriptTest, TwoEscapeZonesPulseTheSignalAtItsOwnPace) {
   EXPECT_NEAR(signalAlpha(goal + 42) - start, 0.1f, 0.003f);
 }
 
+// ---- the goal, told from the start -------------------------------------------------------------------
+
+// The food counter says what the level asks for from the frame the player starts, not only after
+// the first delivery.
+TEST_F(NoTrapScriptTest, TheFoodCounterShowsNoneOfTheGoalFromTheFirstFrame) {
+  ScriptedGame::Options options;
+  options.textDumpAfter = {2, 40};
+  ScriptRun run = game.PlayLevel(TestLevel({PlayerObject(), FoodObject("Food_2", 500, 0), FoodObject("Food_3", -500, 0)}, 2),
+                                 "qinput 1\n40\n", 40, {}, options);
+  ASSERT_TRUE(run.Ok()) << run.Problems();
+  for (int frame : {2, 40}) {
+    int counters = 0;
+    for (const auto& text : run.textDumps.at(frame).texts) {
+      if (text.text.rfind("fOOD cOLLECTED:", 0) == 0) {
+        ++counters;
+        EXPECT_EQ(text.text, "fOOD cOLLECTED:0/2") << "frame " << frame;
+      }
+    }
+    EXPECT_EQ(counters, 1) << "frame " << frame;
+  }
+}
+
 }  // namespace
