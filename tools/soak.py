@@ -279,7 +279,8 @@ def check_editor_writes(label, data, build_dir, started, problems):
 
     saves, writes = [], []
     try:
-        with open(os.path.join(data, "output.log"), encoding="utf-8", errors="replace") as f:
+        with open(os.path.join(user_data_home(data), "quillmarch", "output.log"), encoding="utf-8",
+                  errors="replace") as f:
             for line in f:
                 if m := EDITOR_SAVE.search(line):
                     saves.append(m)
