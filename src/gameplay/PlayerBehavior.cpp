@@ -489,7 +489,7 @@ void AttachPlayerBehavior(GameObject* player) {
 
 bool PlayerBehavior::PauseAllowed() const {
   const Level* scene = CurrentScene();
-  if (scene == nullptr || scene->gameOver || scene->exitStarted) return false;
+  if (scene != nullptr && (scene->gameOver || scene->exitStarted)) return false;
   for (int32_t state : {currentState, nextState}) {
     if (state == ps::kDeath || state == ps::kEscape) return false;
   }
@@ -501,7 +501,13 @@ bool PlayerBehavior::PauseAllowed() const {
 // pause back.
 void PauseLevel() {
   if (PlayerShared().pauseToggle) return;
-  const PlayerBehavior* player = PlayerBehaviorOf(ScenePlayer());
+  const PlayerBehavior* player = nullptr;
+  for (const GameObject* object : Objects()) {
+    if (object != nullptr && !object->destroy && object->type == ObjectType::Player) {
+      player = PlayerBehaviorOf(object);
+      if (player != nullptr) break;
+    }
+  }
   if (player == nullptr || !player->PauseAllowed()) return;
   PlayerShared().pauseToggle = true;
   SetPauseMenu(true);
