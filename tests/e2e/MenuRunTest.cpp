@@ -217,7 +217,7 @@ TEST_F(MenuRunTest, F11IsRememberedAndAnOpenOptionsOverlayShowsTheNewMode) {
   EXPECT_EQ(TagBeside(run.textDumps.at(52), "windowed"), "on");
   EXPECT_EQ(TagBeside(run.textDumps.at(60), "fullscreen"), "on");
   EXPECT_EQ(TagBeside(run.textDumps.at(60), "windowed"), "off");
-  const std::string settings = ReadFile(game.File("Settings.lullwick"));
+  const std::string settings = ReadFile(game.UserFile("Settings.lullwick"));
   EXPECT_NE(settings.find("fullscreen = true"), std::string::npos) << settings;
 }
 
