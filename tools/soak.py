@@ -20,6 +20,11 @@ fails when
     it), it reads back as the records the editor wrote and still holds them at the end, and no
     file of the data folder was written but the named levels, their backups and their attribute
     files (and the game's own log and settings),
+  - the run did what a player would call broken (tools/watchcheck.py, on the game's --watch-log and
+    its standard output): a soft-lock (the scene clock standing still for 5 s of frames with no
+    menu, dialog or overlay up, or a screen other than a level that no input moved for 30 s), a
+    flicker (an object's behaviour state alternating between two values for 10 frames or more),
+    or any "Audio Error!" line,
   - with more than --rss-from frames, resident memory grew by --max-growth (2%) or more from frame
     --rss-from to the end: the peak VmRSS over the first tenth of that stretch against the peak over
     its last tenth (single samples swing by megabytes as scenes load and unload). VmRSS is read from
@@ -53,11 +58,15 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import monkey  # noqa: E402
+import watchcheck  # noqa: E402
 
 # ERROR lines a soak may write without failing. The shipped game writes none: every level, bank
 # and attribute file reads cleanly, and the editor's Run, Stop, tools and placing log none either.
 # Keep this list short and say why an entry is here.
 EXPECTED_ERRORS = []
+
+# The frame time of every soak run (the script's own dt lines aside).
+FRAME_TIME = 0.02
 
 SANITIZER = re.compile(r"ERROR: AddressSanitizer|ERROR: LeakSanitizer|runtime error:|SUMMARY: \w+Sanitizer")
 # The state log names a scene by its place in the game's scene list.
@@ -109,8 +118,8 @@ def user_data_home(data):
 
 
 def start_game(args, game, data, script, state_log):
-    cmd = [game, "--headless", "--fixed-dt", "0.02", "--frames", str(args.frames), "--seed", str(args.seed),
-           "--data", data, "--input", script, "--state-log", state_log]
+    cmd = [game, "--headless", "--fixed-dt", str(FRAME_TIME), "--frames", str(args.frames), "--seed", str(args.seed),
+           "--data", data, "--input", script, "--state-log", state_log, "--watch-log", state_log + ".watch"]
     # The player's folder (log, settings, backups) is the run's own, never the real home's.
     env = dict(os.environ, SDL_AUDIODRIVER="dummy", SDL_VIDEODRIVER=os.environ.get("SDL_VIDEODRIVER", "offscreen"),
                XDG_DATA_HOME=user_data_home(data))
@@ -123,7 +132,9 @@ def start_game(args, game, data, script, state_log):
         # ignores the variable.)
         env["ASAN_OPTIONS"] = ":".join(filter(None, [env.get("ASAN_OPTIONS", ""), "quarantine_size_mb=16"]))
     err = open(state_log + ".stderr", "wb")
-    return subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=err, env=env), err
+    # Standard output carries the audio layer's "Audio Error!" lines.
+    with open(state_log + ".stdout", "wb") as out:
+        return subprocess.Popen(cmd, stdout=out, stderr=err, env=env), err
 
 
 def run_games(args, runs):
@@ -173,6 +184,36 @@ def scene_frames(state_log):
             if len(parts) >= 2:
                 frames[int(parts[1])] = frames.get(int(parts[1]), 0) + 1
     return frames
+
+
+def input_frames(script_text):
+    """The frames in which a script holds or places anything (its lines with tokens)."""
+    frames, frame = set(), 0
+    for raw in script_text.splitlines():
+        line = raw.split("#", 1)[0].split()
+        if not line or line[0] in ("qinput", "dt"):
+            continue
+        count = int(line[0])
+        if len(line) > 1:
+            frames.update(range(frame + 1, frame + count + 1))
+        frame += count
+    return frames
+
+
+def check_play(label, state_log, sent, problems):
+    """What a player would call broken (tools/watchcheck.py): soft-locks, flickers, Audio Error
+    lines. Returns the counts."""
+    try:
+        with open(state_log + ".watch", encoding="ascii") as f:
+            watch = f.read()
+        with open(state_log + ".stdout", encoding="utf-8", errors="replace") as f:
+            out = f.read()
+    except OSError as e:
+        problems.append(f"{label}: {e}")
+        return {}
+    found, counts = watchcheck.check(watch, out, sent, FRAME_TIME)
+    problems.extend(f"{label}: {p}" for p in found)
+    return counts
 
 
 def check_run(label, args, data, code, err, state_log, expected, problems):
@@ -238,7 +279,8 @@ def check_editor_writes(label, data, build_dir, started, problems):
 
     saves, writes = [], []
     try:
-        with open(os.path.join(data, "output.log"), encoding="utf-8", errors="replace") as f:
+        with open(os.path.join(user_data_home(data), "quillmarch", "output.log"), encoding="utf-8",
+                  errors="replace") as f:
             for line in f:
                 if m := EDITOR_SAVE.search(line):
                     saves.append(m)
@@ -311,8 +353,10 @@ def main():
     work = args.work or tempfile.mkdtemp(prefix="quillmarch-soak-")
     os.makedirs(work, exist_ok=True)
     script = os.path.join(work, "monkey.qinput")
+    script_text = monkey.Monkey(args.seed, args.frames, args.editor).play()
     with open(script, "w", encoding="ascii") as f:
-        f.write(monkey.Monkey(args.seed, args.frames, args.editor).play())
+        f.write(script_text)
+    sent = input_frames(script_text)
     expected = EXPECTED_ERRORS + args.expect
     config = "11" if args.editor else "10"
 
@@ -330,8 +374,10 @@ def main():
     outcomes = run_games(args, runs)
     results = {}
     editor_writes = {}
+    play = {}
     for (label, game, data, _, state_log), (code, err, seconds, samples) in zip(runs, outcomes):
         errors = check_run(label, args, data, code, err, state_log, expected, problems)
+        play[label] = check_play(label, state_log, sent, problems)
         results[label] = (seconds, errors, samples)
         if args.editor:
             build_dir = os.path.dirname(os.path.abspath(game))
@@ -358,6 +404,9 @@ def main():
           + ", ".join(f"{scene_name(k)} {v}" for k, v in sorted(scenes.items())))
     print(f"  expected ERROR patterns: {expected or 'none'}; unexpected ERROR lines: "
           + ", ".join(f"{label} {results[label][1]}" for label in results))
+    print("  soft-locks (clock still with nothing shown; a screen no input moved), flickers, Audio Error lines: "
+          + ", ".join(f"{label} {c.get('frozen', '?')}+{c.get('stuck', '?')}, {c.get('flickers', '?')}, "
+                      f"{c.get('audio errors', '?')}" for label, c in play.items()))
     if editor_writes:
         print("  editor saves (and backups or attribute files) checked: "
               + ", ".join(f"{label} {saves} ({others})" for label, (saves, others) in editor_writes.items()))

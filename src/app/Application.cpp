@@ -70,7 +70,7 @@ bool QuitHeld(bool editorEnabled) {
   return true;
 }
 
-// Relative paths of --input, --record, --state-log, --dump-objects, --dump-texts and --screenshot
+// Relative paths of --input, --record, --state-log, --watch-log, --dump-objects, --dump-texts and --screenshot
 // against the current folder.
 void MakeScriptPathsAbsolute(RunOptions* options) {
   auto absolute = [](std::string* path) {
@@ -83,6 +83,7 @@ void MakeScriptPathsAbsolute(RunOptions* options) {
   absolute(&options->inputScript);
   absolute(&options->recordScript);
   absolute(&options->stateLog);
+  absolute(&options->watchLog);
   for (DumpRequest& dump : options->dumps) absolute(&dump.file);
   for (DumpRequest& dump : options->textDumps) absolute(&dump.file);
   for (ScreenshotRequest& shot : options->screenshots) absolute(&shot.file);
@@ -273,6 +274,7 @@ bool Application::Pass() {
     }
   }
   LogFrameState(framesRun_);
+  LogFrameWatch(framesRun_);
   WriteObjectDumps(options.dumps, framesRun_);
   WriteTextDumps(options.textDumps, framesRun_);
   PaceFrame();
@@ -404,8 +406,10 @@ int RunGame(int argc, char** argv) {
   } else {
     platform::InstallPlatform(WrapPlatformForScripts(platform::CreateSdlPlatform()));
   }
-  if (!options.stateLog.empty() && !OpenStateLog(options.stateLog, &scriptError)) {
+  if ((!options.stateLog.empty() && !OpenStateLog(options.stateLog, &scriptError)) ||
+      (!options.watchLog.empty() && !OpenWatchLog(options.watchLog, &scriptError))) {
     std::fprintf(stderr, "quillmarch: %s\n", scriptError.c_str());
+    CloseStateLog();
     FinishInputScripts(&scriptError);
     platform::InstallPlatform(nullptr);
     return 2;
@@ -425,6 +429,7 @@ int RunGame(int argc, char** argv) {
   const int framesRun = app->FramesRun();
   app.reset();
   CloseStateLog();
+  CloseWatchLog();
   int exitCode = 0;
   if (!started) {
     std::fprintf(stderr, "quillmarch: the game could not start\n");

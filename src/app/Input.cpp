@@ -110,6 +110,8 @@ void UpdatePads() {
   for (PadState& pad : Input().pads) {
     // Flags come from the record read in the previous pass, so a press shows one pass later.
     for (int b = 0; b < PadButtonCount; ++b) pad.flags[b] = (pad.state.buttons & pad.masks[b]) != 0;
+    pad.previousLeftTrigger = pad.leftTrigger;
+    pad.previousRightTrigger = pad.rightTrigger;
     PadRawState raw;
     bool present = Module().reader != nullptr && Module().reader(pad.index, &raw);
     if (!present) {

@@ -50,6 +50,8 @@ struct PadState {
   float leftStick[2] = {0.0f, 0.0f};
   float rightStick[2] = {0.0f, 0.0f};
   float leftTrigger = 0.0f, rightTrigger = 0.0f;
+  // The triggers of the previous pass, so that a pull can act once as it crosses a threshold.
+  float previousLeftTrigger = 0.0f, previousRightTrigger = 0.0f;
   float leftDeadZone = kStickDeadZone, rightDeadZone = kStickDeadZone;
   float leftThreshold = kTriggerThreshold, rightThreshold = kTriggerThreshold;
   bool flags[PadButtonCount] = {};

@@ -153,6 +153,7 @@ class LineReader {
     if (word == "LMB") return Set(&frame_->leftButton);
     if (word == "RMB") return Set(&frame_->rightButton);
     if (word == "MMB") return Set(&frame_->middleButton);
+    if (word == "NOFOCUS") return Set(&frame_->unfocused);
     for (const NamedCode& button : kPadButtonNames) {
       if (word == button.name) {
         frame_->padButtons = static_cast<uint16_t>(frame_->padButtons | button.code);
@@ -258,6 +259,7 @@ void AppendTokens(const InputFrame& frame, std::string* out) {
   if (frame.rightButton) add("RMB");
   if (frame.middleButton) add("MMB");
   if (frame.wheel != 0) add("wheel=" + std::to_string(frame.wheel));
+  if (frame.unfocused) add("NOFOCUS");
   if (frame.cursor == CursorPlacement::Window) {
     add("mouse=" + std::to_string(frame.mouseX) + "," + std::to_string(frame.mouseY));
   } else if (frame.cursor == CursorPlacement::World) {

@@ -11,6 +11,7 @@
 //   20 LMB mouse=640,200           cursor at a window pixel (origin top-left)
 //   1 wheel=-2                     the mouse wheel turned 2 notches towards the user in each frame
 //   15 lstick=0.5,-1 rt=1 PAD_A    pad 0: left stick (y up), right trigger, button A
+//   5 NOFOCUS                      the window has lost the focus to another program
 //
 // Keys are held as the virtual-key codes the input tables use. Ctrl, Shift and Alt are held by
 // their left (or right) key; the generic Ctrl, Shift and Alt codes follow them when played.
@@ -30,6 +31,7 @@ struct InputFrame {
   bool leftButton = false;
   bool rightButton = false;
   bool middleButton = false;  // kept and written; the game reads no middle button
+  bool unfocused = false;     // the window does not have the focus (another program took it)
   int32_t wheel = 0;          // wheel notches turned in the frame, away from the user positive
   CursorPlacement cursor = CursorPlacement::None;
   int32_t mouseX = 0, mouseY = 0;       // window pixels, for CursorPlacement::Window

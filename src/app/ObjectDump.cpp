@@ -6,6 +6,7 @@
 #include "app/FrameClock.h"
 #include "app/Options.h"
 #include "gameplay/Behavior.h"
+#include "graphics/Filter.h"
 #include "graphics/Camera.h"
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"
@@ -66,6 +67,9 @@ std::string ObjectJson(const GameObject& object) {
   const Transform* transform = object.GetTransform();
   const auto* kinematics = object.GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics));
   const Behavior* behavior = BehaviorOf(&object);
+  // The colour filter's alpha of an object that has one (the escape signal pulses by it).
+  const auto* filter = object.GetComponentAs<Filter>(SlotOf(ComponentType::Filter));
+  const std::string tint = filter != nullptr ? ", \"filterAlpha\": " + Number(filter->GetColor().w()) : std::string();
   return "{\"name\": " + Quoted(object.name) +
          ", \"type\": " + Quoted(TypeName(static_cast<int32_t>(object.type))) +
          ", \"x\": " + Number(transform ? transform->position[0] : 0.0f) +
@@ -74,7 +78,7 @@ std::string ObjectJson(const GameObject& object) {
          ", \"vx\": " + Number(kinematics ? kinematics->velocity[0] : 0.0f) +
          ", \"vy\": " + Number(kinematics ? kinematics->velocity[1] : 0.0f) +
          ", \"visible\": " + Bool(object.visible) +
-         ", \"state\": " + (behavior ? std::to_string(behavior->currentState) : std::string("null")) + "}";
+         ", \"state\": " + (behavior ? std::to_string(behavior->currentState) : std::string("null")) + tint + "}";
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ std::string RunOptionsUsage() {
   return "usage: quillmarch [--windowed] [--size WxH] [--frames N] [--fixed-dt S] [--scene ID]\n"
          "                  [--headless] [--screenshot N:FILE] [--seed N] [--data DIR] [--no-dialogs]\n"
          "                  [--input FILE] [--record FILE] [--state-log FILE] [--dump-objects N:FILE]\n"
-         "                  [--camera X,Y] [--dump-texts N:FILE] [--help] [--version]\n";
+         "                  [--camera X,Y] [--dump-texts N:FILE] [--watch-log FILE] [--help] [--version]\n";
 }
 
 std::string VersionLine() { return std::string("quillmarch ") + QM_VERSION + "\n"; }
@@ -143,6 +143,8 @@ bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options, std
       if (!path(&parsed.recordScript)) return false;
     } else if (arg == "--state-log") {
       if (!path(&parsed.stateLog)) return false;
+    } else if (arg == "--watch-log") {
+      if (!path(&parsed.watchLog)) return false;
     } else if (arg == "--dump-objects" || arg == "--dump-texts") {
       if (!value(&v)) return false;
       size_t colon = v.find(':');

@@ -36,6 +36,7 @@ struct RunOptions {
   std::string inputScript;   // --input: a .qinput script replaces keyboard, mouse and pad 0
   std::string recordScript;  // --record: what was played, written as a script at shutdown
   std::string stateLog;      // --state-log: one "frame scene-index hash" line per frame
+  std::string watchLog;      // --watch-log: per frame the scene clock, the pause, menus and behaviour states
   std::vector<DumpRequest> dumps;  // --dump-objects N:FILE
   std::vector<DumpRequest> textDumps;  // --dump-texts N:FILE
   // --camera X,Y: a developer framing for screenshots; the camera stays on this world point

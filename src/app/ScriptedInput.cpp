@@ -285,8 +285,14 @@ class ScriptedPlatform final : public platform::Platform {
   void SetRawEventHook(std::function<bool(const void*)> hook) override { real_->SetRawEventHook(std::move(hook)); }
   bool IsMinimized() const override { return real_->IsMinimized(); }
   // The script is the player: the window's focus moving elsewhere on the desktop must not pause
-  // a level the script plays, or a replay would stop being exact.
-  bool HasFocus() const override { return S().play || S().replay.active || real_->HasFocus(); }
+  // a level the script plays, or a replay would stop being exact. The script's NOFOCUS frames
+  // are the ones where it has lost the focus; a replay being watched never loses it.
+  bool HasFocus() const override {
+    if (S().replay.active) return true;
+    if (!S().play) return real_->HasFocus();
+    const InputRun* run = CurrentRun();
+    return run == nullptr || !run->input.unfocused;
+  }
   void CaptureMouse(bool capture) override { real_->CaptureMouse(capture); }
   void ShowCursor(bool show) override { real_->ShowCursor(show); }
   void ShowMessageBox(const std::string& text, const std::string& caption) override {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 
+#include "app/EditorLink.h"
 #include "app/FrameClock.h"
 #include "gameplay/Behavior.h"
 #include "graphics/Camera.h"
@@ -16,11 +17,13 @@
 #include "objects/Transform.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "ui/UIHandler.h"
 
 namespace {
 
 struct StateLogModule {
   std::unique_ptr<std::ofstream> file;
+  std::unique_ptr<std::ofstream> watch;
 };
 
 StateLogModule& Module() {
@@ -81,13 +84,13 @@ void HashObject(const GameObject& object, StateHasher* h) {
   }
 }
 
-void HashScene(StateHasher* h) {
+void HashScene(StateHasher* h, bool withTime = true) {
   const Level* scene = CurrentScene();
   h->Bool(scene != nullptr);
   if (scene != nullptr) {
     h->I32(scene->sceneIndex);
     h->I32(scene->sceneId);
-    h->F32(scene->time);
+    if (withTime) h->F32(scene->time);
     h->I32(scene->foodCount);
     h->I32(scene->foodCollected);
     h->Bool(scene->goalReached);
@@ -99,18 +102,39 @@ void HashScene(StateHasher* h) {
   h->Bool(IsPaused());
 }
 
-}  // namespace
-
-uint64_t GameStateHash() {
+uint64_t StateHash(bool withTime) {
   StateHasher h;
   const std::vector<GameObject*>& objects = Objects();
   h.U32(static_cast<uint32_t>(objects.size()));
   for (const GameObject* object : objects) {
     if (object != nullptr) HashObject(*object, &h);
   }
-  HashScene(&h);
+  HashScene(&h, withTime);
   return h.Value();
 }
+
+// A visible button that reacts: a menu, a dialog or an overlay the player can act on.
+bool SomethingToActOn() {
+  if (EditorHalted()) return true;
+  for (const GameObject* object : Objects()) {
+    if (object == nullptr || !object->visible) continue;
+    const auto* handler = object->GetComponentAs<UIHandler>(SlotOf(ComponentType::UIHandler));
+    if (handler != nullptr && handler->active) return true;
+  }
+  return false;
+}
+
+std::string WordOf(const std::string& name) {
+  std::string word = name.empty() ? std::string("-") : name;
+  for (char& c : word) {
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') c = '_';
+  }
+  return word;
+}
+
+}  // namespace
+
+uint64_t GameStateHash() { return StateHash(true); }
 
 std::string StateLogLine(int frame) {
   char line[64];
@@ -137,3 +161,36 @@ void LogFrameState(int frame) {
 }
 
 void CloseStateLog() { Module().file.reset(); }
+
+std::string WatchLogLine(int frame) {
+  const Level* scene = CurrentScene();
+  std::string states;
+  int count = 0;
+  for (const GameObject* object : Objects()) {
+    const Behavior* behavior = object != nullptr ? BehaviorOf(object) : nullptr;
+    if (behavior == nullptr) continue;
+    ++count;
+    states += ' ' + WordOf(object->name) + '=' + std::to_string(behavior->currentState);
+  }
+  char head[160];
+  std::snprintf(head, sizeof(head), "%d %d %.4f %d %d %016" PRIx64 " %d", frame, SceneState().currentScene,
+                scene != nullptr ? static_cast<double>(scene->time) : 0.0, IsPaused() ? 1 : 0,
+                SomethingToActOn() ? 1 : 0, StateHash(false), count);
+  return head + states + "\n";
+}
+
+bool OpenWatchLog(const std::string& path, std::string* error) {
+  auto file = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
+  if (!file->is_open()) {
+    *error = "cannot write the watch log " + path;
+    return false;
+  }
+  Module().watch = std::move(file);
+  return true;
+}
+
+void LogFrameWatch(int frame) {
+  if (std::ofstream* file = Module().watch.get()) *file << WatchLogLine(frame);
+}
+
+void CloseWatchLog() { Module().watch.reset(); }

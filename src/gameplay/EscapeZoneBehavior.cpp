@@ -36,6 +36,10 @@ struct SignalState {
   GameObject* signal = nullptr;  // not owned: the object list owns it
   float alpha = kStartAlpha;
   bool rising = true;
+  // The one signal pulses once a frame however many zones a level has: the zone that pulses it,
+  // and how many zones there are, so the signal is let go only with the last of them.
+  const EscapeZoneBehavior* pulser = nullptr;
+  int zones = 0;
 };
 
 SignalState& Signal() {
@@ -104,7 +108,15 @@ void ZoneContact(GameObject* self, GameObject* other) {
 
 }  // namespace
 
-EscapeZoneBehavior::~EscapeZoneBehavior() { Signal().signal = nullptr; }
+EscapeZoneBehavior::EscapeZoneBehavior() { ++Signal().zones; }
+
+EscapeZoneBehavior::~EscapeZoneBehavior() {
+  SignalState& s = Signal();
+  // Another zone takes the pulse over; the signal goes with the last zone.
+  if (s.pulser == this) s.pulser = nullptr;
+  if (s.zones > 0) --s.zones;
+  if (s.zones == 0) s.signal = nullptr;
+}
 
 void EscapeZoneBehavior::OnEnter() {
   CreateSignalIfMissing();
@@ -118,7 +130,9 @@ void EscapeZoneBehavior::OnEnter() {
 void EscapeZoneBehavior::OnUpdate(float dt) {
   const Level* scene = CurrentScene();
   if (scene == nullptr || !scene->goalReached) return;
-  ShowSignal(dt);
+  SignalState& s = Signal();
+  if (s.pulser == nullptr) s.pulser = this;
+  if (s.pulser == this) ShowSignal(dt);
   nextState = zone_state::kSignalling;
 }
 
@@ -141,4 +155,9 @@ void SetZoneEscapeDirection(GameObject* zone, EscapeDirection direction) {
 GameObject* EscapeSignal() { return Signal().signal; }
 float EscapeSignalAlpha() { return Signal().alpha; }
 
-void ResetEscapeSignal() { Signal() = SignalState{}; }
+// The zones still standing are counted on: a scene start comes after the old scene's objects went.
+void ResetEscapeSignal() {
+  const int zones = Signal().zones;
+  Signal() = SignalState{};
+  Signal().zones = zones;
+}

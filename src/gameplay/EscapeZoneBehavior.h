@@ -3,7 +3,8 @@
 // food goal is reached, a large red signal over the level's escape area pulses between full and half
 // strength. States: 1 Init (installs the contact handler), 2 Waiting, 3 Signalling (stays, pulsing).
 // The signal is one process-wide UI object without button handling, made by the first zone of a
-// level scene that enters a state; it belongs to the scene's object list. Sits in slot 1 of an
+// level scene that enters a state; it belongs to the scene's object list, and pulses at one pace
+// however many zones the level has. Sits in slot 1 of an
 // Escape zone object.
 #pragma once
 
@@ -18,6 +19,7 @@ inline constexpr int32_t kSignalling = 3;
 
 class EscapeZoneBehavior final : public Behavior {
  public:
+  EscapeZoneBehavior();
   ~EscapeZoneBehavior() override;
 
   // The contact handler of the zone's collision shape: the player escapes.
@@ -39,7 +41,8 @@ void AttachEscapeZoneBehavior(GameObject* zone);
 // object without an escape zone behaviour.
 void SetZoneEscapeDirection(GameObject* zone, EscapeDirection direction);
 
-// The signal: null until a zone of a level scene makes it, and again once a zone goes away.
+// The signal: null until a zone of a level scene makes it, and again once the last zone goes away.
+// One zone pulses it each frame; when that zone goes, another takes over.
 GameObject* EscapeSignal();
 // The signal's strength (its filter's alpha): 0.75 at each scene start, rising first.
 float EscapeSignalAlpha();

@@ -19,6 +19,7 @@
 #include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "scenes/Level.h"
 #include "scenes/SceneManager.h"
 
 namespace {
@@ -383,7 +384,11 @@ void HumanBehavior::Chase(const View& view, float dt) {
       view.kinematics->SetVelocity(0.0f, 0.0f);
       view.kinematics->SetDirection(0.0f, 0.0f);
     }
-    if (!SceneState().invulnerable) {
+    // Once the player has touched the escape zone the level is won: a guard that reaches it on its
+    // way out stops beside it and catches no one.
+    const Level* scene = CurrentScene();
+    const bool escaping = scene != nullptr && scene->exitStarted;
+    if (!SceneState().invulnerable && !escaping) {
       if (Behavior* player = BehaviorOf(view.player)) player->nextState = player_state::kDeath;
       SetGameOver(CurrentScene());
     }

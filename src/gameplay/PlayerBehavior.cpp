@@ -62,9 +62,14 @@ bool IsZero(const Vector2& v) { return v.x() == 0.0f && v.y() == 0.0f; }
 // Releasing (not pressing) the pause key (Escape or P unless changed) or the pad's Start flips the pause.
 bool PauseInput() { return ActionReleased(Action::Pause) || PadReleased(PadStart); }
 bool HudToggleInput() { return KeyDown(vk::Control) && KeyTriggered(vk::Letter('H')); }
+// The left trigger acts once, in the pass it is pulled past half way, as a button acts on its press:
+// held down it would pick the food up and put it down again every few frames.
+bool LeftTriggerPulled() {
+  return Pad().leftTrigger >= kTriggerPulled && Pad().previousLeftTrigger < kTriggerPulled;
+}
 // The same input picks food up while walking and puts it down while carrying.
 bool PickUpOrDropInput() {
-  return ActionPressed(Action::PickUpDrop) || Pad().leftTrigger >= kTriggerPulled || PadPressed(PadLeftShoulder) || PadPressed(PadA);
+  return ActionPressed(Action::PickUpDrop) || LeftTriggerPulled() || PadPressed(PadLeftShoulder) || PadPressed(PadA);
 }
 bool PadWindUpInput() {
   return Pad().rightTrigger >= kTriggerPulled || PadPressed(PadRightShoulder) || PadPressed(PadB);
@@ -199,8 +204,9 @@ void PlayerBehavior::OnUpdate(float dt) {
   // 1. The pass raises these again while the player is over a vent or under cover.
   GetCollisionFlags().playerOverVent = false;
   GetCollisionFlags().playerUnderCover = false;
-  // 2-3. The pause key works while paused; nothing else does.
-  if (PauseInput()) TogglePause();
+  // 2-3. The pause key works while paused; nothing else does. It cannot pause a player who is
+  // dying, escaping or running out: the scene leaves by itself then, and would leave paused.
+  if (PauseInput() && (PlayerShared().pauseToggle || PauseAllowed())) TogglePause();
   if (PlayerShared().pauseToggle) return;
   // 4. Ctrl+H shows or hides the display.
   if (HudToggleInput()) ToggleHud();
@@ -481,7 +487,28 @@ void AttachPlayerBehavior(GameObject* player) {
   if (player != nullptr) player->AddComponent(new PlayerBehavior());
 }
 
+bool PlayerBehavior::PauseAllowed() const {
+  const Level* scene = CurrentScene();
+  if (scene != nullptr && (scene->gameOver || scene->exitStarted)) return false;
+  for (int32_t state : {currentState, nextState}) {
+    if (state == ps::kDeath || state == ps::kEscape) return false;
+  }
+  return PauseMenuBuilt();
+}
+
+// Losing the focus pauses only where the pause key could: a level whose player stands with its pause
+// menu built, and is not dying or escaping. Anywhere else nothing could show the menu or take the
+// pause back.
 void PauseLevel() {
+  if (PlayerShared().pauseToggle) return;
+  const PlayerBehavior* player = nullptr;
+  for (const GameObject* object : Objects()) {
+    if (object != nullptr && !object->destroy && object->type == ObjectType::Player) {
+      player = PlayerBehaviorOf(object);
+      if (player != nullptr) break;
+    }
+  }
+  if (player == nullptr || !player->PauseAllowed()) return;
   PlayerShared().pauseToggle = true;
   SetPauseMenu(true);
 }

@@ -38,6 +38,10 @@ class PlayerBehavior final : public Behavior {
   static void SetMaxVelocityVent(float value);
   static void SetMovementPenalty(float value);
 
+  // Whether the pause key (or losing the focus) may pause now: the level runs, its pause menu is
+  // built and the player is neither dying nor escaping.
+  bool PauseAllowed() const;
+
   bool foodInReach = false;       // touched food this frame (cleared by each walking update)
   GameObject* heldFood = nullptr; // carried, wound up or thrown food; not owned
   std::string foodInReachName;    // the food touched last

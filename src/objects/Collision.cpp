@@ -418,7 +418,18 @@ bool BoxCollision::CheckCollision(Collision* other) {
 
 namespace {
 
-// The player steps into a vent whose area holds its centre and steps out when it leaves it. Only
+// Whether any vent of the level holds the point.
+bool InsideAnyVent(const Vector2& p) {
+  for (GameObject* object : Objects()) {
+    if (object == nullptr || object->type != ObjectType::Vent) continue;
+    Collision* shape = ShapeOf(object);
+    if (shape != nullptr && shape->ContainsPoint(p.x(), p.y())) return true;
+  }
+  return false;
+}
+
+// The player steps into a vent whose area holds its centre and steps out when it is inside no vent
+// at all: a level has several, and the vents it is not in must not send it back to walking. Only
 // vents later in the list than the player get here.
 void ApplyVentEntry(GameObject* player, Collision* vent) {
   const int current = PlayerCurrentState(player);
@@ -429,7 +440,7 @@ void ApplyVentEntry(GameObject* player, Collision* vent) {
       SetPlayerNextState(player, kPlayerStateVent);
     }
   } else if (current == kPlayerStateVent) {
-    if (!vent->ContainsPoint(p.x(), p.y())) SetPlayerNextState(player, kPlayerStateWalk);
+    if (!vent->ContainsPoint(p.x(), p.y()) && !InsideAnyVent(p)) SetPlayerNextState(player, kPlayerStateWalk);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "app/EditorLink.h"
+#include "app/FrameClock.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Logger.h"
@@ -231,6 +232,9 @@ void StartScene(Level& scene) {
   EnsureTransitionOverlay();
   ObjectCounter() = -1;
   scene.ResetSceneState();
+  // Every scene starts running: a pause taken in the frame the scene before ended (its pause key,
+  // or the focus lost) has no menu here to take it back. The level start clears the pause key.
+  SetPaused(false);
   StartLevel(scene);
   SetAmbient(scene.ambient[0], scene.ambient[1], scene.ambient[2], scene.ambient[3]);
   BuildObjects(scene);

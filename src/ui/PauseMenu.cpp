@@ -129,3 +129,5 @@ void ShowPauseMenuButtons() { State().menu.Show(); }
 void HidePauseMenuButtons() { State().menu.Hide(); }
 
 void ForgetPauseMenu() { State().menu.Clear(); }
+
+bool PauseMenuBuilt() { return !State().menu.Live().empty(); }

@@ -16,3 +16,5 @@ void ShowPauseMenuButtons();
 void HidePauseMenuButtons();
 // Forgets the menu's objects (their scene is going).
 void ForgetPauseMenu();
+// Whether this level's pause menu has been built (by its player's start), so it can be shown.
+bool PauseMenuBuilt();

@@ -273,7 +273,7 @@ TEST(GuardChaseTest, AGuardWhoseWayBackCannotBePlannedStillWalksHome) {
 }
 
 // The release build (when it has been built beside this one) plays the same chase to the same
-// state, frame by frame.
+// state, frame by frame. Windowed as ScriptedGame runs it: the screen's size places the menus.
 TEST(GuardChaseTest, AChaseRunsTheSameInTheReleaseBuild) {
   const std::string release = testing_support::SourceDir() + "/build/release/quillmarch";
   if (!FileExists(release)) GTEST_SKIP() << "no release build at " << release;
@@ -286,7 +286,7 @@ TEST(GuardChaseTest, AChaseRunsTheSameInTheReleaseBuild) {
   ASSERT_EQ(here.dumps.at(150).Find("Enemy_2")->state, kGuardChasing);
 
   testing_support::WriteFile(game.File("chase.qinput"), script);
-  const std::string command = release + " --headless --no-dialogs --data " + game.DataDir() +
+  const std::string command = release + " --headless --windowed --no-dialogs --data " + game.DataDir() +
                               " --scene 6 --frames 300 --fixed-dt 0.025 --seed 1 --input " + game.File("chase.qinput") +
                               " --state-log " + game.File("release.log") + " > " + game.File("release.out") + " 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile(game.File("release.out"));

@@ -269,6 +269,9 @@ bool ParseObjectDump(const std::string& json, ObjectDump* dump, std::string* err
       const Json* state = item.Get("state");
       if (state == nullptr) return *error = "an object without \"state\"", false;
       if (state->kind == Json::Kind::Number) object.state = static_cast<int>(state->number);
+      if (const Json* tint = item.Get("filterAlpha"); tint != nullptr && tint->kind == Json::Kind::Number) {
+        object.filterAlpha = static_cast<float>(tint->number);
+      }
       dump->objects.push_back(object);
     }
   }

@@ -40,6 +40,7 @@ struct DumpedObject {
   float vx = 0.0f, vy = 0.0f;  // 0 without Kinematics
   bool visible = false;
   std::optional<int> state;  // the behaviour's current state; none without a behaviour
+  std::optional<float> filterAlpha;  // the colour filter's alpha; none without a filter
 };
 
 struct DumpedScene {

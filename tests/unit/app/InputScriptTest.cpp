@@ -177,6 +177,7 @@ TEST(InputScriptWriteTest, WhatIsWrittenReadsBackEqual) {
     }
     f.leftButton = random() % 2 == 0;
     f.middleButton = random() % 5 == 0;
+    f.unfocused = random() % 7 == 0;
     if (random() % 4 == 0) f.wheel = static_cast<int32_t>(random() % 21) - 10;
     switch (random() % 3) {
       case 0: break;

@@ -165,6 +165,18 @@ TEST_F(ScriptedInputTest, PadZeroIsTheScriptsAndRestsAfterIt) {
   EXPECT_EQ(pad.leftTrigger, 0);
 }
 
+// A playing script holds the focus except in its NOFOCUS frames, and again once it has ended.
+TEST_F(ScriptedInputTest, TheScriptLosesTheFocusOnlyInItsNoFocusFrames) {
+  Start(Script("qinput 1\n1 D\n2 NOFOCUS\n1\n"), true);
+  std::vector<bool> focused;
+  for (int i = 0; i < 5; ++i) {
+    platform_->PumpEvents([](const platform::Event&) {});
+    focused.push_back(platform_->HasFocus());
+    AdvanceInputScript();
+  }
+  EXPECT_EQ(focused, (std::vector<bool>{true, false, false, true, true}));
+}
+
 TEST_F(ScriptedInputTest, WorldCursorLandsOverTheWorldPointUnderTheCameraOfThatFrame) {
   Start(Script("qinput 1\n1 mouseworld=400,310\n1 mouseworld=-250.5,-90\n"), true);
   for (float cameraX : {0.0f, 300.0f}) {

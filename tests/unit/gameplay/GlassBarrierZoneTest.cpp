@@ -160,6 +160,30 @@ TEST_F(EscapeZoneTest, TheSignalWaitsForTheGoalThenPulses) {
   EXPECT_FLOAT_EQ(FilterAlpha(), EscapeSignalAlpha());
 }
 
+// A level with two ways out has one signal, pulsing at the one pace; when a zone goes (deleted in
+// the editor), the other carries the pulse on, and the signal goes only with the last zone.
+TEST_F(EscapeZoneTest, TwoZonesPulseTheOneSignalAtOnePaceAndEitherCarriesItAlone) {
+  ObjectRecord west = Record(ObjectType::EscapeZone, "Escapezone_1", -1000, 1000, 50, 50);
+  ObjectRecord east = Record(ObjectType::EscapeZone, "Escapezone_3", 1000, 1000, 50, 50);
+  Level* scene = StartTestLevel(scene_id::kLevel1, {west, Record(ObjectType::Player, "Player_2", 300, 300, 43, 116), east});
+  Frame();
+  scene->goalReached = true;
+  EXPECT_NEAR(FramesUntilAlpha(1.0f), 100, 1) << "0.75 to 1.0 takes 2.5 s with two zones as with one";
+
+  FindObject("Escapezone_1")->destroy = true;
+  Frame();
+  ASSERT_EQ(FindObject("Escapezone_1"), nullptr);
+  ASSERT_NE(EscapeSignal(), nullptr) << "the other zone still stands";
+  const float before = EscapeSignalAlpha();
+  for (int i = 0; i < 40; ++i) Frame();
+  EXPECT_NEAR(EscapeSignalAlpha(), before - 0.1f, 0.003f) << "the pulse goes on at its pace";
+  EXPECT_FLOAT_EQ(FilterAlpha(), EscapeSignalAlpha());
+
+  FindObject("Escapezone_3")->destroy = true;
+  Frame();
+  EXPECT_EQ(EscapeSignal(), nullptr);
+}
+
 TEST_F(EscapeZoneTest, OnlyLevelScenesGetASignalAndEachStartsAFreshOne) {
   StartZoneLevel(scene_id::kMainMenu);
   Frame();
