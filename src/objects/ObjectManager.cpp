@@ -24,9 +24,7 @@ ObjectManagerState& State() {
 
 std::string PrefixOf(const std::string& name) { return name.substr(0, name.find('_')); }
 
-bool MayMoveObjects(ComponentType type) {
-  return type == ComponentType::Behavior || type == ComponentType::Kinematics || type == ComponentType::UIHandler;
-}
+bool MayMoveOthers(ComponentType type) { return type == ComponentType::Behavior || type == ComponentType::UIHandler; }
 
 }  // namespace
 
@@ -133,9 +131,13 @@ void UpdateObjects(float dt) {
       if (component->type != ComponentType::Collision) {
         component->Draw();
         component->Update(dt);
-        // Behaviours, kinematics and screen anchors move objects; the grid compares moving shapes
-        // before its next query.
-        if (MayMoveObjects(component->type)) NoteShapesMayHaveMoved();
+        // Kinematics move their own object; behaviours and screen anchors may move any. The grid
+        // compares what may have moved before its next query.
+        if (component->type == ComponentType::Kinematics) {
+          NoteShapeMayHaveMoved(i);
+        } else if (MayMoveOthers(component->type)) {
+          NoteShapesMayHaveMoved();
+        }
         continue;
       }
       auto* shape = object->GetComponentAs<Collision>(SlotOf(ComponentType::Collision));

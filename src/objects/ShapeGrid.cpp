@@ -31,6 +31,8 @@ struct Entry {
   int32_t cx0 = 0, cy0 = 0, cx1 = -1, cy1 = -1;  // the cells it is entered in (empty when far)
   Collision* shape = nullptr;
   const Transform* transform = nullptr;
+  // A circle's centre and radius when it was entered: a refresh compares these before anything else.
+  float seenX = 0.0f, seenY = 0.0f, seenRadius = 0.0f;
 };
 
 struct GridState {
@@ -148,7 +150,23 @@ void EraseSorted(std::vector<uint32_t>& list, uint32_t index) {
 }
 
 // Enters the entry in its cells, or in the far list when its bounds leave the grid.
+void Remember(Entry& e) {
+  if (e.shape->shape != CollisionShape::Circle) return;
+  e.seenX = e.transform != nullptr ? e.transform->position[0] : 0.0f;
+  e.seenY = e.transform != nullptr ? e.transform->position[1] : 0.0f;
+  e.seenRadius = static_cast<const CircleCollision*>(e.shape)->radius;
+}
+
+// A circle whose centre and radius are what they were when it was entered has the same bounds.
+bool Unchanged(const Entry& e) {
+  if (e.shape->shape != CollisionShape::Circle || e.far) return false;
+  const float x = e.transform != nullptr ? e.transform->position[0] : 0.0f;
+  const float y = e.transform != nullptr ? e.transform->position[1] : 0.0f;
+  return x == e.seenX && y == e.seenY && static_cast<const CircleCollision*>(e.shape)->radius == e.seenRadius;
+}
+
 void Enter(GridState& s, uint32_t index, Entry& e, bool usable) {
+  Remember(e);
   if (!usable || !InsideGrid(s, e.bounds)) {
     e.far = true;
     e.cx1 = e.cx0 - 1;
@@ -235,6 +253,7 @@ void Refresh() {
   const std::vector<GameObject*>& list = Objects();
   for (uint32_t index : s.movers) {
     Entry& e = s.entries[index];
+    if (Unchanged(e)) continue;
     ShapeBounds now;
     const bool usable = BoundsOf(e, list[index], &now);
     if (usable && !e.far && now.x0 == e.bounds.x0 && now.y0 == e.bounds.y0 && now.x1 == e.bounds.x1 &&
@@ -289,6 +308,22 @@ void BeginShapeGridPass() {
 void EndShapeGridPass() { State().inPass = false; }
 
 void NoteShapesMayHaveMoved() { State().mayHaveMoved = true; }
+
+void NoteShapeMayHaveMoved(size_t index) {
+  GridState& s = State();
+  // A grid not yet entered this pass (or about to be rebuilt) reads every shape afresh anyway.
+  if (!s.built || !s.inPass || !s.builtThisPass || s.version != ObjectListVersion() || index >= s.entries.size()) return;
+  Entry& e = s.entries[index];
+  if (!e.present || Unchanged(e)) return;
+  ShapeBounds now;
+  const bool usable = BoundsOf(e, Objects()[index], &now);
+  if (usable && !e.far && now.x0 == e.bounds.x0 && now.y0 == e.bounds.y0 && now.x1 == e.bounds.x1 && now.y1 == e.bounds.y1) {
+    return;
+  }
+  Leave(s, static_cast<uint32_t>(index), e);
+  e.bounds = now;
+  Enter(s, static_cast<uint32_t>(index), e, usable);
+}
 
 void GatherShapesNear(const ShapeBounds& query, size_t after, std::vector<uint32_t>& out) {
   MakeCurrent();

@@ -33,6 +33,9 @@ void BeginShapeGridPass();
 void EndShapeGridPass();
 // Something that may have moved a moving shape has run: the next query compares them all first.
 void NoteShapesMayHaveMoved();
+// Something that moves only the object at `index` of the list has run (its kinematics): its entry
+// is compared and moved now, fixed shape or not.
+void NoteShapeMayHaveMoved(size_t index);
 
 // The indices after `after` (every index for `after` = SIZE_MAX) whose entries may meet `query`, in
 // increasing order, into `out`. `out` is every later index when the query is not finite or too far out.
