@@ -1,6 +1,6 @@
 // Collision shapes (circles and turned boxes) and the contact pass. A collision component sits in
-// slot 6; the object pass tests each object's shape against every later object in the list
-// (TestCollisionPairs). Box-against-circle tests also apply the response by the two objects' types
+// slot 6; the object pass tests each object's shape against the later objects of the list that the
+// shape grid (objects/ShapeGrid.h) finds near it, in list order (TestCollisionPairs). Box-against-circle tests also apply the response by the two objects' types
 // (stop, bounce, emitter restart, flags, the cover's filter colour) and report contact; a reported
 // contact calls the first object's handler, then the other's.
 // Reads the owner's Transform (slot 0); the responses write the circle owner's Transform and
