@@ -187,7 +187,6 @@ class OpenList {
 // is not kept: it is g plus the cell's distance to the destination, which is worked out again (to
 // the same bits) whenever the cell is looked at.
 constexpr uint8_t kFromSource = 8;
-constexpr size_t kCells = static_cast<size_t>(kPaddedRows) * kPaddedColumns;
 
 struct AStarState {
   std::vector<uint32_t> stamp;     // 2 x generation: reached; 2 x generation + 1: expanded
@@ -197,25 +196,24 @@ struct AStarState {
   // Per cell, its open neighbours not yet expanded (bits as in PaddedOpenNeighbours), copied from the
   // grid at the start of every search and kept up to date as cells are expanded.
   std::vector<uint8_t> live;
+  GridShape shape;  // the grid the tables are laid out for
+  std::vector<double> distance;
   OpenStorage open;
   PathMessageSink sink = nullptr;
   std::vector<GridCell>* trace = nullptr;
 };
 
 // The straight-line distance in cells for every |row difference| and |column difference| (row by
-// row, kGridColumns to a row): the same sqrt values, to the bit, that working them out each time
-// gives. Built once, on the first search.
-const double* DistanceTable() {
-  static const std::vector<double> table = [] {
-    std::vector<double> t(static_cast<size_t>(kGridRows) * kGridColumns);
-    for (int32_t r = 0; r < kGridRows; ++r) {
-      for (int32_t c = 0; c < kGridColumns; ++c) {
-        t[static_cast<size_t>(r) * kGridColumns + c] = std::sqrt(static_cast<double>(r * r + c * c));
-      }
+// row, a grid row's columns to a row): the same sqrt values, to the bit, that working them out each
+// time gives.
+void BuildDistanceTable(std::vector<double>& t) {
+  const int32_t rows = GridRows(), columns = GridColumns();
+  t.resize(static_cast<size_t>(rows) * columns);
+  for (int32_t r = 0; r < rows; ++r) {
+    for (int32_t c = 0; c < columns; ++c) {
+      t[static_cast<size_t>(r) * columns + c] = std::sqrt(static_cast<double>(r) * r + static_cast<double>(c) * c);
     }
-    return t;
-  }();
-  return table.data();
+  }
 }
 
 AStarState& State() {
@@ -231,8 +229,8 @@ void Say(const char* text) {
   }
 }
 
-int32_t PaddedIndex(GridCell cell) { return (cell.row + 1) * kPaddedColumns + cell.column + 1; }
-GridCell CellOfIndex(int32_t index) { return {index / kPaddedColumns - 1, index % kPaddedColumns - 1}; }
+int32_t PaddedIndex(GridCell cell) { return (cell.row + 1) * PaddedColumns() + cell.column + 1; }
+GridCell CellOfIndex(int32_t index) { return {index / PaddedColumns() - 1, index % PaddedColumns() - 1}; }
 
 void LogPath(const std::vector<GridCell>& path) {
   if (LogToFile() == 0) return;
@@ -253,11 +251,12 @@ namespace {
 
 // The cells of the path ending at the destination, read back along the steps that reached them.
 std::vector<GridCell> TracePath(const uint8_t* from, int32_t goal) {
+  const int32_t* offsets = NeighbourOffsets();
   size_t length = 1;
-  for (int32_t i = goal; from[i] != kFromSource; i -= kNeighbourOffset[from[i]]) ++length;
+  for (int32_t i = goal; from[i] != kFromSource; i -= offsets[from[i]]) ++length;
   std::vector<GridCell> path(length);
   size_t at = length;
-  for (int32_t i = goal;; i -= kNeighbourOffset[from[i]]) {
+  for (int32_t i = goal;; i -= offsets[from[i]]) {
     path[--at] = CellOfIndex(i);
     if (from[i] == kFromSource) break;
   }
@@ -269,10 +268,18 @@ std::vector<GridCell> TracePath(const uint8_t* from, int32_t goal) {
 template <bool kTrace>
 std::vector<GridCell> Search(AStarState& s, GridCell source, GridCell destination) {
   const uint8_t* openNeighbours = PaddedOpenNeighbours();
-  if (s.g.empty()) {
-    s.stamp.assign(kCells, 0);
-    s.g.assign(kCells, 0.0);
-    s.from.assign(kCells, 0);
+  const int32_t paddedColumns = PaddedColumns();
+  const int32_t gridColumns = GridColumns();
+  const int32_t* offsets = NeighbourOffsets();
+  const size_t cells = static_cast<size_t>(GridRows() + 2) * static_cast<size_t>(paddedColumns);
+  // Tables for another grid's layout start again.
+  if (s.g.size() != cells || !(s.shape == CurrentGridShape())) {
+    s.stamp.assign(cells, 0);
+    s.g.assign(cells, 0.0);
+    s.from.assign(cells, 0);
+    s.generation = 0;
+    s.shape = CurrentGridShape();
+    BuildDistanceTable(s.distance);
   }
   if (++s.generation >= 0x7FFFFFFFu) {
     std::fill(s.stamp.begin(), s.stamp.end(), 0u);
@@ -281,10 +288,10 @@ std::vector<GridCell> Search(AStarState& s, GridCell source, GridCell destinatio
   const uint32_t reached = 2 * s.generation;
   const uint32_t expanded = reached + 1;
   uint32_t* stamp = s.stamp.data();
-  const double* distance = DistanceTable();
+  const double* distance = s.distance.data();
   double* g = s.g.data();
   uint8_t* from = s.from.data();
-  s.live.assign(openNeighbours, openNeighbours + kCells);
+  s.live.assign(openNeighbours, openNeighbours + cells);
   uint8_t* live = s.live.data();
   OpenList open(s.open);
 
@@ -307,10 +314,10 @@ std::vector<GridCell> Search(AStarState& s, GridCell source, GridCell destinatio
     // Next to the destination, the search ends with it (the destination is open, so it is among
     // the open neighbours; what the neighbours visited before it would have changed no longer
     // matters once the path is traced).
-    constexpr uint32_t kNearSpan = 2 * kPaddedColumns + 2;  // the padded index range of the 3 x 3 block
-    if (static_cast<uint32_t>(goal - at + kPaddedColumns + 1) <= kNearSpan) [[unlikely]] {
+    const uint32_t nearSpan = 2 * static_cast<uint32_t>(paddedColumns) + 2;  // the padded index range of the 3 x 3 block
+    if (static_cast<uint32_t>(goal - at + paddedColumns + 1) <= nearSpan) [[unlikely]] {
       for (uint32_t d = 0; d < 8; ++d) {
-        if (at + kNeighbourOffset[d] != goal) continue;
+        if (at + offsets[d] != goal) continue;
         from[goal] = static_cast<uint8_t>(d);
         Say("The destination cell is found\n");
         std::vector<GridCell> path = TracePath(from, goal);
@@ -319,8 +326,8 @@ std::vector<GridCell> Search(AStarState& s, GridCell source, GridCell destinatio
       }
     }
 
-    const int32_t row = at / kPaddedColumns;
-    const int32_t column = at - row * kPaddedColumns;
+    const int32_t row = at / paddedColumns;
+    const int32_t column = at - row * paddedColumns;
     const int32_t dRow = row - 1 - destination.row;
     const int32_t dColumn = column - 1 - destination.column;
     // A cell's first entry out of the list is its latest one (each new entry has a smaller f than
@@ -328,21 +335,21 @@ std::vector<GridCell> Search(AStarState& s, GridCell source, GridCell destinatio
     const double gHere = popped.g;
     // This cell is expanded now: none of its neighbours looks at it again.
     for (uint32_t d = 0; d < 8; ++d) {
-      live[at + kNeighbourOffset[d]] &= static_cast<uint8_t>(~(1u << kOppositeStep[d]));
+      live[at + offsets[d]] &= static_cast<uint8_t>(~(1u << kOppositeStep[d]));
     }
     // The open neighbours not yet expanded (the border of the padded grid is closed, so cells
     // outside the grid never count). The order they are handled in does not matter: each touches
     // only its own cell, and the open list orders its entries by key alone.
     for (uint32_t candidates = live[at]; candidates != 0; candidates &= candidates - 1) {
       const uint32_t d = static_cast<uint32_t>(std::countr_zero(candidates));
-      const int32_t next = at + kNeighbourOffset[d];
+      const int32_t next = at + offsets[d];
       const double gNew = gHere + kStepCost[d];
       const bool seen = stamp[next] == reached;
       // With a g no larger than before, f (the same h added) cannot be smaller either.
       if (seen && !(g[next] > gNew)) continue;
       const int32_t dr = dRow + kNeighbourRow[d];
       const int32_t dc = dColumn + kNeighbourColumn[d];
-      const double h = distance[(dr < 0 ? -dr : dr) * kGridColumns + (dc < 0 ? -dc : dc)];
+      const double h = distance[(dr < 0 ? -dr : dr) * gridColumns + (dc < 0 ? -dc : dc)];
       const double fNew = gNew + h;
       // An unreached cell still has the initial largest f, which every real f undercuts.
       if (!seen || g[next] + h > fNew) {

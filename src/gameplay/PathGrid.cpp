@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/Logger.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
@@ -11,22 +12,38 @@ namespace {
 
 struct GridState {
   bool exists = false;
+  GridShape shape;
+  int32_t rows = kGridRows;
+  int32_t columns = kGridColumns;
+  int32_t padded = kPaddedColumns;
+  int32_t offsets[8] = {};
   std::vector<int32_t> cells;  // kGridRows x kGridColumns, row by row
   std::vector<uint8_t> mask;   // the same with a blocked border, 1 = open
   std::vector<uint8_t> openNeighbours;  // per padded cell, bit d: neighbour d is open
 };
 
+void SetShape(GridState& s, const GridShape& shape) {
+  s.shape = shape;
+  s.rows = shape.Rows();
+  s.columns = shape.Columns();
+  s.padded = s.columns + 2;
+  for (int d = 0; d < 8; ++d) s.offsets[d] = kNeighbourRow[d] * s.padded + kNeighbourColumn[d];
+}
+
 GridState& State() {
-  static GridState state;
+  static GridState state = [] {
+    GridState s;
+    SetShape(s, GridShape{});
+    return s;
+  }();
   return state;
 }
 
 // A cell counts as blocked when a circle of this radius around its sample point touches an obstacle.
 constexpr float kBlockRadius = 13.0f;
-constexpr int32_t kCellOriginX = kGridOriginX / kGridCellSize;  // -7
-constexpr int32_t kCellOriginY = kGridOriginY / kGridCellSize;  // -7
-// One candidate-range helper serves both axes because both origins give the same cell offset.
-static_assert(kCellOriginX == kCellOriginY);
+// The cell offsets of the origin (-7 on both axes for the usual grid).
+int32_t CellOriginX() { return State().shape.originX / kGridCellSize; }
+int32_t CellOriginY() { return State().shape.originY / kGridCellSize; }
 
 struct Obstacle {
   float left, right, bottom, top;
@@ -77,19 +94,19 @@ bool Touches(float x, float y, const Obstacle& o) {
 // Cells are sampled at grid points of the world: column c at x = (c - 7) * 13, sample index n at
 // y = (n - 7) * 13. Both points convert back (WorldToCell) to column c and row kGridRows - n, which
 // is the row whose state they decide, in a full build as in a refresh.
-float SampleX(int32_t column) { return static_cast<float>((kCellOriginX + column) * kGridCellSize); }
-float SampleY(int32_t n) { return static_cast<float>((kCellOriginY + n) * kGridCellSize); }
+float SampleX(int32_t column) { return static_cast<float>((CellOriginX() + column) * kGridCellSize); }
+float SampleY(int32_t n) { return static_cast<float>((CellOriginY() + n) * kGridCellSize); }
 
 void WriteCell(int32_t row, int32_t column, int32_t value) {
   GridState& s = State();
-  s.cells[static_cast<size_t>(row) * kGridColumns + column] = value;
-  const int32_t p = (row + 1) * kPaddedColumns + column + 1;
+  s.cells[static_cast<size_t>(row) * s.columns + column] = value;
+  const int32_t p = (row + 1) * s.padded + column + 1;
   const uint8_t open = value == kCellOpen ? 1 : 0;
   if (s.mask[p] == open) return;
   s.mask[p] = open;
   // This cell is neighbour d of the cell one step d back.
   for (int d = 0; d < 8; ++d) {
-    uint8_t& bits = s.openNeighbours[p - kNeighbourOffset[d]];
+    uint8_t& bits = s.openNeighbours[p - s.offsets[d]];
     bits = static_cast<uint8_t>(open ? bits | (1u << d) : bits & ~(1u << d));
   }
 }
@@ -97,19 +114,19 @@ void WriteCell(int32_t row, int32_t column, int32_t value) {
 // Rebuilds the padded mask and the open-neighbour bits from the cells.
 void RebuildMask() {
   GridState& s = State();
-  const size_t padded = static_cast<size_t>(kPaddedRows) * kPaddedColumns;
+  const size_t padded = static_cast<size_t>(s.rows + 2) * s.padded;
   s.mask.assign(padded, 0);
-  for (int32_t r = 0; r < kGridRows; ++r) {
-    const int32_t* from = &s.cells[static_cast<size_t>(r) * kGridColumns];
-    uint8_t* to = &s.mask[static_cast<size_t>(r + 1) * kPaddedColumns + 1];
-    for (int32_t c = 0; c < kGridColumns; ++c) to[c] = from[c] == kCellOpen ? 1 : 0;
+  for (int32_t r = 0; r < s.rows; ++r) {
+    const int32_t* from = &s.cells[static_cast<size_t>(r) * s.columns];
+    uint8_t* to = &s.mask[static_cast<size_t>(r + 1) * s.padded + 1];
+    for (int32_t c = 0; c < s.columns; ++c) to[c] = from[c] == kCellOpen ? 1 : 0;
   }
   s.openNeighbours.assign(padded, 0);
-  for (int32_t r = 1; r <= kGridRows; ++r) {
-    for (int32_t c = 1; c <= kGridColumns; ++c) {
-      const int32_t p = r * kPaddedColumns + c;
+  for (int32_t r = 1; r <= s.rows; ++r) {
+    for (int32_t c = 1; c <= s.columns; ++c) {
+      const int32_t p = r * s.padded + c;
       uint8_t bits = 0;
-      for (int d = 0; d < 8; ++d) bits = static_cast<uint8_t>(bits | (s.mask[p + kNeighbourOffset[d]] << d));
+      for (int d = 0; d < 8; ++d) bits = static_cast<uint8_t>(bits | (s.mask[p + s.offsets[d]] << d));
       s.openNeighbours[p] = bits;
     }
   }
@@ -117,15 +134,15 @@ void RebuildMask() {
 }
 
 void AllocateGrid(int32_t fill) {
-  State().cells.assign(static_cast<size_t>(kGridRows) * kGridColumns, fill);
+  State().cells.assign(static_cast<size_t>(State().rows) * State().columns, fill);
   RebuildMask();
 }
 
 // Range of sample indices i (sample coordinate (i - 7) * 13) that can lie within the radius of
 // [low, high], widened by one for rounding and clamped to [0, count - 1]. Empty when first > last.
-void CandidateRange(float low, float high, int32_t count, int32_t* first, int32_t* last) {
-  double lo = std::floor((static_cast<double>(low) - kBlockRadius) / kGridCellSize) - kCellOriginX - 1;
-  double hi = std::ceil((static_cast<double>(high) + kBlockRadius) / kGridCellSize) - kCellOriginX + 1;
+void CandidateRange(float low, float high, int32_t cellOrigin, int32_t count, int32_t* first, int32_t* last) {
+  double lo = std::floor((static_cast<double>(low) - kBlockRadius) / kGridCellSize) - cellOrigin - 1;
+  double hi = std::ceil((static_cast<double>(high) + kBlockRadius) / kGridCellSize) - cellOrigin + 1;
   lo = std::clamp(lo, -1.0, static_cast<double>(count));
   hi = std::clamp(hi, -1.0, static_cast<double>(count));
   *first = std::max(0, static_cast<int32_t>(lo));
@@ -138,59 +155,139 @@ GridCell WorldToCell(float x, float y) {
   // Far-off points (and NaN) cannot be truncated to an int; they lie outside the grid anyway.
   constexpr float kLimit = 1.0e9f;
   if (!(std::fabs(x) < kLimit) || !(std::fabs(y) < kLimit)) return {};
+  const GridState& s = State();
   GridCell cell;
-  cell.row = kGridRows - (static_cast<int32_t>(y) - kGridOriginY) / kGridCellSize;
-  cell.column = (static_cast<int32_t>(x) - kGridOriginX) / kGridCellSize;
+  cell.row = s.rows - (static_cast<int32_t>(y) - s.shape.originY) / kGridCellSize;
+  cell.column = (static_cast<int32_t>(x) - s.shape.originX) / kGridCellSize;
   return cell;
 }
 
 GridPoint CellToWorld(GridCell cell) {
-  return {static_cast<float>((cell.column + kCellOriginX) * kGridCellSize),
-          static_cast<float>((kGridRows - cell.row) * kGridCellSize + kGridOriginY)};
+  const GridState& s = State();
+  return {static_cast<float>((cell.column + CellOriginX()) * kGridCellSize),
+          static_cast<float>((s.rows - cell.row) * kGridCellSize + s.shape.originY)};
 }
 
 bool IsInsideGrid(GridCell cell) {
-  return cell.row >= 0 && cell.row < kGridRows && cell.column >= 0 && cell.column < kGridColumns;
+  const GridState& s = State();
+  return cell.row >= 0 && cell.row < s.rows && cell.column >= 0 && cell.column < s.columns;
 }
 
-void BuildGrid() {
+GridShape GridShapeFor(const std::vector<float>& points) {
+  const GridShape usual;
+  // Beyond this a coordinate cannot be held by any grid we would build; such a point is left out.
+  constexpr float kLimit = 1.0e8f;
+  bool fits = true;
+  float minX = 0.0f, minY = 0.0f, maxX = 0.0f, maxY = 0.0f;
+  bool any = false;
+  for (size_t i = 0; i + 1 < points.size(); i += 2) {
+    const float x = points[i], y = points[i + 1];
+    if (!(std::fabs(x) < kLimit) || !(std::fabs(y) < kLimit)) continue;
+    // The usual grid holds a point when its cell is inside: row from y, column from x.
+    const int32_t row = usual.Rows() - (static_cast<int32_t>(y) - usual.originY) / kGridCellSize;
+    const int32_t column = (static_cast<int32_t>(x) - usual.originX) / kGridCellSize;
+    fits = fits && row >= 0 && row < usual.Rows() && column >= 0 && column < usual.Columns();
+    minX = any ? std::min(minX, x) : x;
+    maxX = any ? std::max(maxX, x) : x;
+    minY = any ? std::min(minY, y) : y;
+    maxY = any ? std::max(maxY, y) : y;
+    any = true;
+  }
+  if (fits || !any) return usual;
+  GridShape grown;
+  grown.originX = std::min(usual.originX, static_cast<int32_t>(std::floor(minX)) - kGridMargin);
+  // The lowest 13 units above the origin convert to the row past the last (as in the usual grid):
+  // one more cell below keeps the whole margin inside.
+  grown.originY = std::min(usual.originY, static_cast<int32_t>(std::floor(minY)) - kGridMargin - kGridCellSize);
+  // Columns run with x but are counted from the y extent, rows the other way round: each bound is
+  // set by the other axis's reach (one more cell for the truncations).
+  const int64_t reachX = static_cast<int64_t>(std::ceil(maxX)) + kGridMargin - grown.originX + kGridCellSize;
+  const int64_t reachY = static_cast<int64_t>(std::ceil(maxY)) + kGridMargin - grown.originY + kGridCellSize;
+  const int64_t most = int64_t{1} << 30;
+  grown.boundY = static_cast<int32_t>(std::min(most, std::max<int64_t>(usual.boundY, grown.originY + reachX)));
+  grown.boundX = static_cast<int32_t>(std::min(most, std::max<int64_t>(usual.boundX, grown.originX + reachY)));
+  return grown;
+}
+
+const GridShape& CurrentGridShape() { return State().shape; }
+
+void UseGridShape(const GridShape& shape) {
+  GridState& s = State();
+  if (s.shape == shape) return;
+  ReleaseGrid();
+  SetShape(s, shape);
+}
+
+int32_t GridRows() { return State().rows; }
+int32_t GridColumns() { return State().columns; }
+int32_t PaddedColumns() { return State().padded; }
+const int32_t* NeighbourOffsets() { return State().offsets; }
+
+bool BuildGrid() {
+  std::vector<float> points;
+  for (GameObject* object : Objects()) {
+    if (object == nullptr) continue;
+    switch (object->type) {
+      case ObjectType::Enemy:
+      case ObjectType::Node:
+      case ObjectType::Food:
+      case ObjectType::Player:
+        break;
+      default:
+        continue;
+    }
+    if (const Transform* t = object->GetTransform()) {
+      points.push_back(t->position[0]);
+      points.push_back(t->position[1]);
+    }
+  }
+  const GridShape shape = GridShapeFor(points);
+  if (shape.Cells() > kMostGridCells) {
+    ReleaseGrid();
+    Log("The level is too large for the guards' path grid; guards will not plan paths", LogLevel::Error);
+    return false;
+  }
+  UseGridShape(shape);
+  const int32_t rows = State().rows, columns = State().columns;
   AllocateGrid(kCellOpen);
   const std::vector<Obstacle> obstacles = CollectObstacles(true);
   // Each obstacle only tests the cells near it; a cell is blocked when any obstacle touches it, so
   // the order of the obstacles does not matter.
   for (const Obstacle& o : obstacles) {
-    int32_t firstColumn = 0, lastColumn = kGridColumns - 1;
-    int32_t firstSample = 1, lastSample = kGridRows;
+    int32_t firstColumn = 0, lastColumn = columns - 1;
+    int32_t firstSample = 1, lastSample = rows;
     bool finite = std::isfinite(o.left) && std::isfinite(o.right) && std::isfinite(o.bottom) && std::isfinite(o.top);
     if (finite) {
-      CandidateRange(o.left, o.right, kGridColumns, &firstColumn, &lastColumn);
-      CandidateRange(o.bottom, o.top, kGridRows + 1, &firstSample, &lastSample);
+      CandidateRange(o.left, o.right, CellOriginX(), columns, &firstColumn, &lastColumn);
+      CandidateRange(o.bottom, o.top, CellOriginY(), rows + 1, &firstSample, &lastSample);
       firstSample = std::max(firstSample, 1);
     }
     for (int32_t n = firstSample; n <= lastSample; ++n) {
       // Row kGridRows - n is decided by the sample that converts back to it, as in a refresh.
       // Sampling the row below instead would set every obstacle one cell off its place, and a
       // refresh would then move the walls it re-evaluates.
-      int32_t row = kGridRows - n;
+      int32_t row = rows - n;
       for (int32_t c = firstColumn; c <= lastColumn; ++c) {
         if (Touches(SampleX(c), SampleY(n), o)) WriteCell(row, c, kCellBlocked);
       }
     }
   }
+  return true;
 }
 
 void RefreshGridRegion(float x, float y, float width, float height) {
   if (!State().exists) return;
-  bool inside = kGridOriginX <= x - width / 2 && x + width / 2 <= kGridBoundX && kGridOriginY <= y - height / 2 &&
-                y + height / 2 <= kGridBoundY;
+  const GridShape& shape = State().shape;
+  bool inside = shape.originX <= x - width / 2 && x + width / 2 <= shape.boundX && shape.originY <= y - height / 2 &&
+                y + height / 2 <= shape.boundY;
   if (!inside) return;
   const std::vector<Obstacle> obstacles = CollectObstacles(false);
-  int32_t cx = static_cast<int32_t>(x - kGridOriginX) / kGridCellSize;
-  int32_t cy = static_cast<int32_t>(y - kGridOriginY) / kGridCellSize;
+  int32_t cx = static_cast<int32_t>(x - shape.originX) / kGridCellSize;
+  int32_t cy = static_cast<int32_t>(y - shape.originY) / kGridCellSize;
   int32_t mx = static_cast<int32_t>((width / 2) / kGridCellSize);
   int32_t my = static_cast<int32_t>((height / 2) / kGridCellSize);
   for (int32_t n = cy + my + 3; n >= cy - my - 2; --n) {
-    int32_t row = kGridRows - n;
+    int32_t row = State().rows - n;
     for (int32_t c = cx - mx - 3; c <= cx + mx + 2; ++c) {
       // Near the bounds the region reaches past the last row or column; those cells do not exist.
       if (!IsInsideGrid({row, c})) continue;
@@ -207,10 +304,11 @@ bool IsCellOpen(GridCell cell) { return GridCellValue(cell) == kCellOpen; }
 
 int32_t GridCellValue(GridCell cell) {
   if (!State().exists || !IsInsideGrid(cell)) return kCellBlocked;
-  return State().cells[static_cast<size_t>(cell.row) * kGridColumns + cell.column];
+  return State().cells[static_cast<size_t>(cell.row) * State().columns + cell.column];
 }
 
 void LoadGrid(const std::vector<int32_t>& cells) {
+  UseGridShape(GridShape{});
   std::vector<int32_t>& grid = State().cells;
   grid.assign(static_cast<size_t>(kGridRows) * kGridColumns, kCellBlocked);
   std::copy_n(cells.begin(), std::min(cells.size(), grid.size()), grid.begin());

@@ -2,6 +2,9 @@
 // blocked (0). It is built from the level's obstacles when a level starts and refreshed locally when
 // a glass pane shatters. Rows run against y (row 0 is the top), columns with x. One grid for the
 // whole program; it lives from one BuildGrid to the next.
+// The grid covers the usual area below (x -100..4200, y -100..4000) and grows, with the same cell
+// size and a 100-unit margin, to hold every guard, patrol node, food and player of a level that
+// reaches past it; the constants name the usual grid, the functions the grid of the moment.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +35,36 @@ struct GridPoint {
   float y = 0.0f;
 };
 
+// The area a grid covers: its origin and bounds in world units. Rows come from the x extent and
+// columns from the y extent, as the game has always sized its grid.
+struct GridShape {
+  int32_t originX = kGridOriginX;
+  int32_t originY = kGridOriginY;
+  int32_t boundX = kGridBoundX;
+  int32_t boundY = kGridBoundY;
+  int32_t Rows() const { return (boundX - originX) / kGridCellSize; }
+  int32_t Columns() const { return (boundY - originY) / kGridCellSize; }
+  int64_t Cells() const { return static_cast<int64_t>(Rows()) * Columns(); }
+  bool operator==(const GridShape&) const = default;
+};
+// The most cells a grid may have (about 26,000 units square): a level past it gets no grid.
+inline constexpr int64_t kMostGridCells = int64_t{1} << 22;
+// The margin kept round the points a grid must hold.
+inline constexpr int32_t kGridMargin = 100;
+// The shape that holds these points (x, y pairs): the usual one when it holds them all, else the
+// usual one grown to hold them with the margin. Points not finite are left out.
+GridShape GridShapeFor(const std::vector<float>& points);
+// The shape of the grid of the moment (the usual one until a level grows it).
+const GridShape& CurrentGridShape();
+// Uses this shape from now on for cell arithmetic (the level check plans with it); any grid built
+// for another shape is released.
+void UseGridShape(const GridShape& shape);
+int32_t GridRows();
+int32_t GridColumns();
+// The padded layout's row length and the neighbour steps as offsets in it, for the grid of the moment.
+int32_t PaddedColumns();
+const int32_t* NeighbourOffsets();
+
 // The cell holding a world point (coordinates truncated toward zero). A point below the grid's
 // bottom edge maps to row 330, outside the grid; points too far out to convert give (-1, -1).
 GridCell WorldToCell(float x, float y);
@@ -39,8 +72,10 @@ GridCell WorldToCell(float x, float y);
 GridPoint CellToWorld(GridCell cell);
 bool IsInsideGrid(GridCell cell);
 
-// (Re)builds the whole grid from the Vent, Glass, Wall and Escape barrier objects of the object list.
-void BuildGrid();
+// (Re)builds the whole grid from the Vent, Glass, Wall and Escape barrier objects of the object list,
+// over the shape that holds the list's guards, patrol nodes, food and player. A shape of more than
+// kMostGridCells is not built: the level then has no grid (logged) and false is returned.
+bool BuildGrid();
 // Re-evaluates the cells around a rectangle (centre x, y) against Vent, Wall and Escape barrier
 // objects only, so a shattered pane stops blocking. Does nothing without a grid or when the
 // rectangle reaches past the grid's bounds.
@@ -52,8 +87,8 @@ bool GridExists();
 bool IsCellOpen(GridCell cell);
 // The raw cell value (1 open, 0 blocked); 0 outside the grid or without a grid.
 int32_t GridCellValue(GridCell cell);
-// Replaces the grid with given values, row by row (kGridRows x kGridColumns of them; a short vector
-// is padded with blocked cells). Tools and tests use it to search prepared grids.
+// Replaces the grid with given values, row by row, over the usual shape (kGridRows x kGridColumns of
+// them; a short vector is padded with blocked cells). Tools and tests use it to search prepared grids.
 void LoadGrid(const std::vector<int32_t>& cells);
 // Forgets the grid (GridExists becomes false).
 void ReleaseGrid();

@@ -2,17 +2,28 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <typeinfo>
 
 #include "math/Vector.h"
 #include "objects/Collision.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
+#include "objects/ShapeGrid.h"
 #include "objects/Transform.h"
 
 namespace {
 
 struct SightState {
   uint64_t raysCast = 0;
+  uint64_t shapeTests = 0;
+  std::vector<uint32_t> cellShapes;
+  struct Found {
+    float distance;
+    uint32_t index;
+    float x, y;
+  };
+  std::vector<Found> found;
   std::vector<RayHit> hits;  // reused by every sight test, so a frame allocates nothing
   std::vector<RayShape> shapes;  // gathered afresh by every single ray cast
 };
@@ -141,6 +152,7 @@ constexpr float kLargestAngle = 1.0e6f;
 }  // namespace
 
 uint64_t& RaysCast() { return State().raysCast; }
+uint64_t& RayShapeTests() { return State().shapeTests; }
 
 void GatherRayShapes(std::vector<RayShape>& shapes) {
   shapes.clear();
@@ -170,6 +182,7 @@ void CastRay(const std::vector<RayShape>& shapes, float originX, float originY, 
   ++State().raysCast;
   if (dirX == 0.0f && dirY == 0.0f) return;
   const RayBounds bounds = BoundsOf(originX, originY, dirX, dirY);
+  State().shapeTests += shapes.size();
   for (const RayShape& shape : shapes) {
     float t = 0.0f;
     if (!Hit(shape, bounds, originX, originY, dirX, dirY, &t)) continue;
@@ -182,6 +195,53 @@ void CastRay(float originX, float originY, float dirX, float dirY, std::vector<R
   std::vector<RayShape>& shapes = State().shapes;
   GatherRayShapes(shapes);
   CastRay(shapes, originX, originY, dirX, dirY, hits);
+}
+
+void CastRayToFirstStop(float originX, float originY, float dirX, float dirY, float reach, const GameObject* stopAt,
+                        std::vector<RayHit>& hits) {
+  if (GetPairWalk() == PairWalk::EveryObject) {
+    CastRay(originX, originY, dirX, dirY, hits);
+    return;
+  }
+  SightState& s = State();
+  hits.clear();
+  ++s.raysCast;
+  if (dirX == 0.0f && dirY == 0.0f) return;
+  const std::vector<GameObject*>& list = Objects();
+  // A shape met first in a cell entered farther than this along the ray cannot be hit before `end`:
+  // the grid's entries reach a little past their shapes, so every hit lies well inside a crossed cell.
+  const float margin = 1.0f / std::sqrt(dirX * dirX + dirY * dirY);
+  float end = reach;
+  s.found.clear();
+  ShapeRayWalk walk(originX, originY, dirX, dirY);
+  float enter = 0.0f;
+  while (walk.Next(s.cellShapes, &enter)) {
+    if (enter > end + margin) break;
+    for (uint32_t index : s.cellShapes) {
+      GameObject* object = index < list.size() ? list[index] : nullptr;
+      if (object == nullptr) continue;
+      Component* component = object->GetComponent(SlotOf(ComponentType::Collision));
+      if (component == nullptr) continue;
+      ++s.shapeTests;
+      float t = 0.0f;
+      if (typeid(*component) == typeid(BoxCollision)) {
+        const auto& box = static_cast<const BoxCollision&>(*component);
+        if (box.disabled || !RayMeetsBox(box, originX, originY, dirX, dirY, &t)) continue;
+      } else {
+        auto* circle = dynamic_cast<const CircleCollision*>(component);
+        const Transform* at = object->GetTransform();
+        if (circle == nullptr || circle->disabled || at == nullptr) continue;
+        if (!RayMeetsCircle(at->position[0], at->position[1], circle->radius, originX, originY, dirX, dirY, &t)) continue;
+      }
+      s.found.push_back({t, index, originX + dirX * t, originY + dirY * t});
+      if (object == stopAt || object->type == ObjectType::Wall) end = std::min(end, t);
+    }
+  }
+  // CastRay's order: list order, then stably by distance.
+  std::sort(s.found.begin(), s.found.end(), [](const SightState::Found& a, const SightState::Found& b) { return a.index < b.index; });
+  std::stable_sort(s.found.begin(), s.found.end(),
+                   [](const SightState::Found& a, const SightState::Found& b) { return a.distance < b.distance; });
+  for (const SightState::Found& f : s.found) hits.push_back({f.x, f.y, f.distance, list[f.index]});
 }
 
 int32_t ConeDifference(float rotation, float directionAngle) {
@@ -213,7 +273,7 @@ Sighting LookForPlayer(GameObject* human, GameObject* player, float playerX, flo
     dy /= length;
   }
   std::vector<RayHit>& hits = State().hits;
-  CastRay(at->position[0], at->position[1], dx, dy, hits);
+  CastRayToFirstStop(at->position[0], at->position[1], dx, dy, std::numeric_limits<float>::infinity(), player, hits);
   for (const RayHit& hit : hits) {
     if (hit.object->type == ObjectType::Glass) {
       result.throughGlass = true;

@@ -44,6 +44,13 @@ void GatherRayShapes(std::vector<RayShape>& shapes);
 void CastRay(const std::vector<RayShape>& shapes, float originX, float originY, float dirX, float dirY,
              std::vector<RayHit>& hits);
 
+// The hits of a cast that its users read, found by walking only the cells of the shape grid the ray
+// crosses: every hit as far as the first wall, the object `stopAt` (may be null) or `reach` along the
+// ray, whichever comes first, in CastRay's order (hits beyond may be missing). With the pair walk
+// set to every object (objects/Collision.h), every shape is tested, as CastRay does.
+void CastRayToFirstStop(float originX, float originY, float dirX, float dirY, float reach, const GameObject* stopAt,
+                        std::vector<RayHit>& hits);
+
 // The signed difference in whole degrees (-180..179) between a facing and a direction angle, as the
 // humans have always measured it: both truncated to integers after adding 180.
 int32_t ConeDifference(float rotation, float directionAngle);
@@ -61,5 +68,6 @@ struct Sighting {
 // nothing is cast and both results are false.
 Sighting LookForPlayer(GameObject* human, GameObject* player, float playerX, float playerY, int32_t openingDegrees);
 
-// Rays cast since the counter was last reset (the benchmarks read it).
+// Rays cast, and ray-shape tests made, since the counters were last reset (the benchmarks read them).
 uint64_t& RaysCast();
+uint64_t& RayShapeTests();

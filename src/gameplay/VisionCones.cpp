@@ -1,11 +1,13 @@
 #include "gameplay/VisionCones.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "gameplay/BehaviorStates.h"
 #include "gameplay/HumanBehavior.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/Sight.h"
+#include "graphics/Camera.h"
 #include "graphics/ColorMesh.h"
 #include "graphics/GraphicsDevice.h"
 #include "objects/GameObject.h"
@@ -20,6 +22,8 @@ constexpr float kDegreesPerRay = 2.0f;
 // The proximity ring's width in world units.
 constexpr float kRingWidth = 3.0f;
 constexpr int kRingSegments = 48;
+// Room around a cone's reach for the ring's width and the rounding of the view's extents.
+constexpr float kConeMargin = 16.0f;
 // The floor marks lie on the floor's plane.
 constexpr float kFloorZ = 0.0f;
 
@@ -35,7 +39,6 @@ struct ConeState {
   ColorMesh mesh;
   std::vector<float> rim;
   std::vector<RayHit> hits;
-  std::vector<RayShape> shapes;  // gathered once a frame: nothing moves while the cones are drawn
 };
 
 ConeState& State() {
@@ -44,9 +47,9 @@ ConeState& State() {
 }
 
 // How far the sight line along (dx, dy) reaches: the first wall, or the radius.
-float SightReach(const std::vector<RayShape>& shapes, float x, float y, float dx, float dy, float radius) {
+float SightReach(float x, float y, float dx, float dy, float radius) {
   std::vector<RayHit>& hits = State().hits;
-  CastRay(shapes, x, y, dx, dy, hits);
+  CastRayToFirstStop(x, y, dx, dy, radius, nullptr, hits);
   for (const RayHit& hit : hits) {
     if (hit.distance > radius) break;
     if (hit.object != nullptr && hit.object->type == ObjectType::Wall) return hit.distance;
@@ -54,8 +57,7 @@ float SightReach(const std::vector<RayShape>& shapes, float x, float y, float dx
   return radius;
 }
 
-// ConeRim against shapes gathered beforehand.
-void RimAgainst(const std::vector<RayShape>& shapes, float x, float y, float rotation, int32_t openingDegrees, float radius,
+void RimOf(float x, float y, float rotation, int32_t openingDegrees, float radius,
                 int rays, std::vector<float>& rim) {
   rim.clear();
   if (rays < 1) rays = 1;
@@ -65,7 +67,7 @@ void RimAgainst(const std::vector<RayShape>& shapes, float x, float y, float rot
     const float angle = (rotation - half + step * static_cast<float>(i)) * kDegreesToRadians;
     const float dx = std::cos(angle);
     const float dy = std::sin(angle);
-    const float reach = SightReach(shapes, x, y, dx, dy, radius);
+    const float reach = SightReach(x, y, dx, dy, radius);
     rim.push_back(x + dx * reach);
     rim.push_back(y + dy * reach);
   }
@@ -83,7 +85,7 @@ void AddCone(ColorMesh& mesh, GameObject* guard, const HumanBehavior& human) {
   const float y = at->position[1];
   const float* colour = MoodColour(MoodOf(human));
   if (opening > 0 && tuning.max_detection_radius > 0.0f) {
-    RimAgainst(State().shapes, x, y, at->rotation, opening, tuning.max_detection_radius, rays, State().rim);
+    RimOf(x, y, at->rotation, opening, tuning.max_detection_radius, rays, State().rim);
     mesh.AddFan(x, y, State().rim.data(), State().rim.size() / 2, kFloorZ, colour);
   }
   const float inner = tuning.min_detection_radius;
@@ -114,19 +116,35 @@ const float* MoodColour(GuardMood mood) { return kMoodColours[static_cast<int>(m
 StealthViewOptions& StealthView() { return State().options; }
 
 void ConeRim(float x, float y, float rotation, int32_t openingDegrees, float radius, int rays, std::vector<float>& rim) {
-  GatherRayShapes(State().shapes);
-  RimAgainst(State().shapes, x, y, rotation, openingDegrees, radius, rays, rim);
+  RimOf(x, y, rotation, openingDegrees, radius, rays, rim);
+}
+
+bool ConeMayShow(float x, float y, float reach, float cameraX, float cameraY, float halfWidth, float halfHeight) {
+  // Not finite anywhere: nothing to rule out, leave it to the drawing.
+  if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(reach)) return true;
+  return std::fabs(x - cameraX) <= halfWidth + reach && std::fabs(y - cameraY) <= halfHeight + reach;
 }
 
 void DrawVisionCones() {
   ConeState& state = State();
   if (!state.options.visionCones || Gpu().IsNull()) return;
   state.mesh.Clear();
-  GatherRayShapes(state.shapes);
+  // What the camera shows of the floor; a turned camera shows more than this, so nothing is left out then.
+  const Camera& camera = MainCamera();
+  const bool straight = camera.rotation[0] == 0.0f && camera.rotation[1] == 0.0f && camera.rotation[2] == 0.0f;
+  float halfWidth = 0.0f, halfHeight = 0.0f;
+  ViewHalfExtents(kFloorZ, &halfWidth, &halfHeight);
+  const HumanTuning& tuning = HumanTuningValues();
+  const float reach = std::max(tuning.max_detection_radius, tuning.min_detection_radius) + kConeMargin;
   for (GameObject* object : Objects()) {
     if (object == nullptr || object->type != ObjectType::Enemy || !object->visible) continue;
     const HumanBehavior* human = HumanOf(object);
     if (human == nullptr) continue;
+    const Transform* at = object->GetTransform();
+    if (straight && at != nullptr &&
+        !ConeMayShow(at->position[0], at->position[1], reach, camera.position[0], camera.position[1], halfWidth, halfHeight)) {
+      continue;
+    }
     AddCone(state.mesh, object, *human);
   }
   state.mesh.Draw();

@@ -34,7 +34,11 @@ StealthViewOptions& StealthView();
 // meets a wall, or at `radius`. Glass and everything else let the line through.
 void ConeRim(float x, float y, float rotation, int32_t openingDegrees, float radius, int rays, std::vector<float>& rim);
 
-// The object pass's floor marks: every guard's cone (when switched on).
+// Whether a cone of `reach` around (x, y) can show in a straight camera's view centred on (cameraX,
+// cameraY) with those half extents on the floor. Cones that cannot are not built.
+bool ConeMayShow(float x, float y, float reach, float cameraX, float cameraY, float halfWidth, float halfHeight);
+
+// The object pass's floor marks: every guard's cone that can show (when switched on).
 void DrawVisionCones();
 // Frees the cones' device buffers (before the device goes).
 void ReleaseVisionCones();

@@ -1,6 +1,10 @@
 #include "objects/Collision.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <limits>
+#include <vector>
 #include <typeinfo>
 
 #include "app/Logger.h"
@@ -9,6 +13,7 @@
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
+#include "objects/ShapeGrid.h"
 #include "objects/Transform.h"
 
 namespace {
@@ -457,6 +462,130 @@ bool DispatchShapes(Collision* first, Collision* second, CollisionCounters& coun
 
 }  // namespace
 
+namespace {
+
+enum class PairOutcome { Skipped, Tested, Contact, SelfGone };
+
+// One pair of the walk: the skip rules, the vent entry, the shape test and the handlers.
+PairOutcome VisitPair(GameObject* self, bool selfStatic, Collision*& first, GameObject* other, CollisionCounters& counters) {
+  if (other == nullptr || IsTextOrUI(other->type)) return PairOutcome::Skipped;
+  if (other->type == self->type) return PairOutcome::Skipped;
+  if (selfStatic && IsStatic(other->type)) return PairOutcome::Skipped;
+  auto* second = ShapeOf(other);
+  if (second == nullptr) return PairOutcome::Skipped;
+  ++counters.pairsConsidered;
+
+  if (self->type == ObjectType::Player && other->type == ObjectType::Vent) ApplyVentEntry(self, second);
+
+  if (first->disabled || second->disabled) return PairOutcome::Skipped;
+  if (!DispatchShapes(first, second, counters)) return PairOutcome::Tested;
+  ++counters.contacts;
+
+  if (first->onCollision != nullptr) first->onCollision(self, other);
+  // A handler may take shapes away (a shattered pane loses its own); ask for both again.
+  auto* secondNow = ShapeOf(other);
+  if (secondNow != nullptr && secondNow->onCollision != nullptr) secondNow->onCollision(other, self);
+  first = ShapeOf(self);
+  return first == nullptr ? PairOutcome::SelfGone : PairOutcome::Contact;
+}
+
+struct Place {
+  float x = 0.0f, y = 0.0f;
+  bool operator==(const Place&) const = default;
+};
+Place PlaceOf(const GameObject* object) {
+  const Transform* t = object != nullptr ? TransformOf(object) : nullptr;
+  return t != nullptr ? Place{t->position[0], t->position[1]} : Place{};
+}
+bool SamePlace(const Place& a, const Place& b) {
+  // NaN never equals itself; a NaN that stays NaN has not moved anywhere a query could miss.
+  auto same = [](float u, float v) { return u == v || (std::isnan(u) && std::isnan(v)); };
+  return same(a.x, b.x) && same(a.y, b.y);
+}
+
+struct PairWalkState {
+  PairWalk walk = PairWalk::Grid;
+  std::vector<uint32_t> near;
+  std::vector<uint32_t> vents;
+  std::vector<uint32_t> merged;
+  std::vector<uint32_t> candidates;
+};
+PairWalkState& Walk() {
+  static PairWalkState state;
+  return state;
+}
+
+// The later objects that may react with `self`: those whose grid entries meet its own, and every
+// later vent for the player (its vent rule asks each one whatever the distance), in list order.
+const std::vector<uint32_t>& NearbyAfter(GameObject* self, size_t after) {
+  PairWalkState& w = Walk();
+  ShapeBounds bounds;
+  if (!ShapeBoundsOf(self, &bounds)) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    bounds = {nan, nan, nan, nan};
+  }
+  GatherShapesNear(bounds, after, w.near);
+  if (self->type != ObjectType::Player) return w.near;
+  GatherVentsAfter(after, w.vents);
+  w.merged.clear();
+  std::set_union(w.near.begin(), w.near.end(), w.vents.begin(), w.vents.end(), std::back_inserter(w.merged));
+  return w.merged;
+}
+
+// Every later object of the list, one by one.
+void WalkEveryLaterObject(size_t index, GameObject* self, Collision* first, CollisionCounters& counters) {
+  const std::vector<GameObject*>& list = Objects();
+  const bool selfStatic = IsStatic(self->type);
+  // The list size is read again on every step: a contact handler may add objects.
+  for (size_t k = index + 1; k < list.size(); ++k) {
+    if (VisitPair(self, selfStatic, first, list[k], counters) == PairOutcome::SelfGone) return;
+  }
+}
+
+// The later objects the shape grid finds near `self`, in the same order as the walk over all of
+// them: the others cannot react with it. After anything that moves `self` or runs handlers, the
+// rest is asked for again from where the walk stands.
+void WalkNearbyLaterObjects(size_t index, GameObject* self, Collision* first, CollisionCounters& counters) {
+  const std::vector<GameObject*>& list = Objects();
+  const bool selfStatic = IsStatic(self->type);
+  ShapeBounds selfBounds;
+  bool selfUsable = ShapeBoundsOf(self, &selfBounds);
+  std::vector<uint32_t>& candidates = Walk().candidates;
+  candidates = NearbyAfter(self, index);
+  for (size_t next = 0; next < candidates.size(); ++next) {
+    const size_t k = candidates[next];
+    if (k >= list.size()) break;
+    GameObject* other = list[k];
+    const Place selfBefore = PlaceOf(self);
+    const Place otherBefore = PlaceOf(other);
+    const PairOutcome outcome = VisitPair(self, selfStatic, first, other, counters);
+    if (outcome == PairOutcome::SelfGone) return;
+    if (outcome == PairOutcome::Skipped) continue;
+    bool askAgain = outcome == PairOutcome::Contact;
+    // Handlers may have moved anything; a response moves one of the two.
+    if (askAgain || !SamePlace(PlaceOf(other), otherBefore)) NoteShapesMayHaveMoved();
+    if (!SamePlace(PlaceOf(self), selfBefore)) {
+      NoteShapesMayHaveMoved();
+      askAgain = true;
+    }
+    if (!askAgain) continue;
+    ShapeBounds now;
+    const bool usable = ShapeBoundsOf(self, &now);
+    const bool selfSame = usable == selfUsable && (!usable || (now.x0 == selfBounds.x0 && now.y0 == selfBounds.y0 &&
+                                                               now.x1 == selfBounds.x1 && now.y1 == selfBounds.y1));
+    if (selfSame && outcome != PairOutcome::Contact) continue;
+    selfBounds = now;
+    selfUsable = usable;
+    candidates = NearbyAfter(self, k);
+    next = static_cast<size_t>(-1);  // the loop's step brings it to 0
+  }
+}
+
+}  // namespace
+
+void SetPairWalk(PairWalk walk) { Walk().walk = walk; }
+PairWalk GetPairWalk() { return Walk().walk; }
+
 void TestCollisionPairs(size_t index) {
   const std::vector<GameObject*>& list = Objects();
   if (index >= list.size() || list[index] == nullptr) return;
@@ -466,29 +595,9 @@ void TestCollisionPairs(size_t index) {
 
   auto* first = ShapeOf(self);
   if (first == nullptr) return;
-  const bool selfStatic = IsStatic(self->type);
-
-  // The list size is read again on every step: a contact handler may add objects.
-  for (size_t k = index + 1; k < list.size(); ++k) {
-    GameObject* other = list[k];
-    if (other == nullptr || IsTextOrUI(other->type)) continue;
-    if (other->type == self->type) continue;
-    if (selfStatic && IsStatic(other->type)) continue;
-    auto* second = ShapeOf(other);
-    if (second == nullptr) continue;
-    ++counters.pairsConsidered;
-
-    if (self->type == ObjectType::Player && other->type == ObjectType::Vent) ApplyVentEntry(self, second);
-
-    if (first->disabled || second->disabled) continue;
-    if (!DispatchShapes(first, second, counters)) continue;
-    ++counters.contacts;
-
-    if (first->onCollision != nullptr) first->onCollision(self, other);
-    // A handler may take shapes away (a shattered pane loses its own); ask for both again.
-    auto* secondNow = ShapeOf(other);
-    if (secondNow != nullptr && secondNow->onCollision != nullptr) secondNow->onCollision(other, self);
-    first = ShapeOf(self);
-    if (first == nullptr) return;
+  if (Walk().walk == PairWalk::EveryObject) {
+    WalkEveryLaterObject(index, self, first, counters);
+  } else {
+    WalkNearbyLaterObjects(index, self, first, counters);
   }
 }

@@ -1,6 +1,6 @@
 // Collision shapes (circles and turned boxes) and the contact pass. A collision component sits in
-// slot 6; the object pass tests each object's shape against every later object in the list
-// (TestCollisionPairs). Box-against-circle tests also apply the response by the two objects' types
+// slot 6; the object pass tests each object's shape against the later objects of the list that the
+// shape grid (objects/ShapeGrid.h) finds near it, in list order (TestCollisionPairs). Box-against-circle tests also apply the response by the two objects' types
 // (stop, bounce, emitter restart, flags, the cover's filter colour) and report contact; a reported
 // contact calls the first object's handler, then the other's.
 // Reads the owner's Transform (slot 0); the responses write the circle owner's Transform and
@@ -75,8 +75,15 @@ bool PointInShape(float x, float y, Collision* shape);
 // segment (allowing 0.05 units of slack) touches nothing, so edge ends have no round caps.
 bool CircleTouchesEdge(const Vector2& start, const Vector2& end, const Vector2& p, float r);
 
-// Runs the pair tests of the object at `index` of the object list against every later object.
+// Runs the pair tests of the object at `index` of the object list against every later object, in
+// list order. Only the later objects the shape grid finds near it are visited: the others could not
+// have reacted, so responses, handlers and flags come out as in a walk over every one.
 void TestCollisionPairs(size_t index);
+// Which later objects TestCollisionPairs visits: those near it (the game) or every one (kept to
+// check the grid against and to measure it by).
+enum class PairWalk { Grid, EveryObject };
+void SetPairWalk(PairWalk walk);
+PairWalk GetPairWalk();
 
 // The wall archetype's contact handler: logs "player colliding with wall" at DEBUG when the other
 // object is the player.

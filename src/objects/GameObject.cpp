@@ -5,6 +5,7 @@
 
 #include "graphics/Camera.h"
 #include "math/Vector.h"
+#include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 
 namespace {
@@ -38,6 +39,7 @@ void GameObject::AddComponent(Component* component) {
     components.emplace_back(component);
   }
   if (component->type == ComponentType::UIHandler) component->OnAttach();
+  NoteObjectListChanged();
 }
 
 Component* GameObject::GetComponent(unsigned slot) const {
@@ -48,12 +50,14 @@ Component* GameObject::GetComponent(unsigned slot) const {
 void GameObject::RemoveComponent(unsigned slot) {
   if (slot >= components.size() || !components[slot]) return;
   components[slot].reset();
+  NoteObjectListChanged();
 }
 
 void GameObject::RemoveComponent(Component* component) {
   for (auto& c : components) {
     if (c.get() == component) {
       c.reset();
+      NoteObjectListChanged();
       return;
     }
   }

@@ -5,6 +5,7 @@
 #include "app/EditorLink.h"
 #include "objects/Collision.h"
 #include "objects/GameObject.h"
+#include "objects/ShapeGrid.h"
 
 namespace {
 
@@ -12,6 +13,7 @@ struct ObjectManagerState {
   std::vector<GameObject*> objects;
   GameObject* transition = nullptr;
   int32_t objectCounter = -1;
+  uint64_t version = 0;
   ObjectPassHooks hooks;
 };
 
@@ -22,9 +24,13 @@ ObjectManagerState& State() {
 
 std::string PrefixOf(const std::string& name) { return name.substr(0, name.find('_')); }
 
+bool MayMoveOthers(ComponentType type) { return type == ComponentType::Behavior || type == ComponentType::UIHandler; }
+
 }  // namespace
 
 const std::vector<GameObject*>& Objects() { return State().objects; }
+uint64_t ObjectListVersion() { return State().version; }
+void NoteObjectListChanged() { ++State().version; }
 int32_t& ObjectCounter() { return State().objectCounter; }
 ObjectPassHooks& GetObjectPassHooks() { return State().hooks; }
 GameObject* TransitionOverlay() { return State().transition; }
@@ -35,7 +41,9 @@ void SetTransitionOverlay(GameObject* overlay) {
 }
 
 void AddObject(GameObject* object) {
-  if (object != nullptr) State().objects.push_back(object);
+  if (object == nullptr) return;
+  State().objects.push_back(object);
+  NoteObjectListChanged();
 }
 
 GameObject* FindObject(const std::string& name, bool byPrefix) {
@@ -61,6 +69,7 @@ void RemoveObject(const std::string& name) {
   auto it = std::find_if(list.begin(), list.end(), [&](GameObject* o) { return o != nullptr && o->name == name; });
   if (it != list.end()) {
     list.erase(it);
+    NoteObjectListChanged();
     return;
   }
   if (State().transition != nullptr && State().transition->name == name) {
@@ -74,6 +83,7 @@ void RemoveObject(GameObject* object) {
   auto it = std::find(list.begin(), list.end(), object);
   if (it != list.end()) {
     list.erase(it);
+    NoteObjectListChanged();
   } else if (object != nullptr && State().transition == object) {
     State().transition = nullptr;
   }
@@ -106,6 +116,8 @@ void UpdateObjects(float dt) {
     if (list[i] != nullptr && list[i]->type == ObjectType::Background) marksAfter = i + 1;
   }
   bool floorMarksDrawn = false;
+  // The collision shapes' grid: fixed shapes are entered once for this pass.
+  BeginShapeGridPass();
   auto drawFloorMarks = [&floorMarksDrawn]() {
     floorMarksDrawn = true;
     if (State().hooks.drawFloorMarks) State().hooks.drawFloorMarks();
@@ -119,6 +131,13 @@ void UpdateObjects(float dt) {
       if (component->type != ComponentType::Collision) {
         component->Draw();
         component->Update(dt);
+        // Kinematics move their own object; behaviours and screen anchors may move any. The grid
+        // compares what may have moved before its next query.
+        if (component->type == ComponentType::Kinematics) {
+          NoteShapeMayHaveMoved(i);
+        } else if (MayMoveOthers(component->type)) {
+          NoteShapesMayHaveMoved();
+        }
         continue;
       }
       auto* shape = object->GetComponentAs<Collision>(SlotOf(ComponentType::Collision));
@@ -128,6 +147,7 @@ void UpdateObjects(float dt) {
     }
   }
   if (!floorMarksDrawn) drawFloorMarks();
+  EndShapeGridPass();
   // 2. Focus step of the on-screen buttons.
   if (State().hooks.navigateButtons) State().hooks.navigateButtons();
   // 3. Marks over every object but under the transition overlay.
@@ -147,6 +167,7 @@ void UpdateObjects(float dt) {
     GameObject* object = list[i];
     if (object == nullptr) {
       list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+      NoteObjectListChanged();
       continue;
     }
     bool removed = false;
@@ -161,5 +182,6 @@ void ClearObjects() {
   auto& list = State().objects;
   std::vector<GameObject*> doomed;
   doomed.swap(list);
+  NoteObjectListChanged();
   for (GameObject* o : doomed) delete o;
 }

@@ -36,6 +36,11 @@ void ClearObjects();
 // Read access to the list (game code walks it; only this module changes it).
 const std::vector<GameObject*>& Objects();
 
+// Counts changes of the list and of objects' components (adding, taking out, clearing), so that
+// indexes built over the list know when to start again.
+uint64_t ObjectListVersion();
+void NoteObjectListChanged();
+
 // The transition overlay slot. Setting it takes ownership; the old overlay is deleted.
 GameObject* TransitionOverlay();
 void SetTransitionOverlay(GameObject* overlay);

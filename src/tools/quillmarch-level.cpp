@@ -10,7 +10,8 @@
 //       record whose type word is unknown or whose name gives no number after its "_", and a vent
 //       listed before the player (a vent only takes the player in when it comes after it in the
 //       list). It names guards, patrol nodes and food that lie outside the guards' path grid,
-//       where no guard can plan a way. One line per problem, prefixed with the file name; the exit
+//       where no guard can plan a way, and a level so large that the game could not hold its grid
+//       (the grid grows past the usual area to hold a larger level's guards, nodes, food and player). One line per problem, prefixed with the file name; the exit
 //       code is 1 when there was any problem.
 //
 //   quillmarch-level check --solution SOLUTION.qinput LEVEL
@@ -235,6 +236,30 @@ class Checker {
   // Guards plan their searches and their ways back on the path grid: a guard or a patrol node
   // outside it cannot be reached by a planned way, nor can food the player is chased to.
   void CheckPathGrid(const Level& level) {
+    // The grid the game will build for this level: grown past the usual area when the level is.
+    std::vector<float> points;
+    for (const ObjectRecord& o : level.objects) {
+      switch (static_cast<ObjectType>(o.type)) {
+        case ObjectType::Enemy:
+        case ObjectType::Node:
+        case ObjectType::Food:
+        case ObjectType::Player:
+          points.push_back(o.translationX);
+          points.push_back(o.translationY);
+          break;
+        default:
+          break;
+      }
+    }
+    const GridShape shape = GridShapeFor(points);
+    if (shape.Cells() > kMostGridCells) {
+      char size[128];
+      std::snprintf(size, sizeof size, "%d x %d cells, more than the %lld the game can hold", shape.Rows(),
+                    shape.Columns(), static_cast<long long>(kMostGridCells));
+      Problem(std::string("the level is too large for the guards' path grid: it would take ") + size);
+      return;
+    }
+    UseGridShape(shape);
     for (const ObjectRecord& o : level.objects) {
       const char* kind = nullptr;
       switch (static_cast<ObjectType>(o.type)) {

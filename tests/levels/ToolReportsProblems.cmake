@@ -1,6 +1,6 @@
 # Runs quillmarch-level check on the broken fixtures in FILES and expects each known problem to be
 # reported on a line of its own, the good file to pass, and the exit code to be 1.
-execute_process(COMMAND "${TOOL}" check "${FILES}/bad.json" "${FILES}/level9.json" "${FILES}/level8.json" "${FILES}/level7.json" "${FILES}/level_good.json"
+execute_process(COMMAND "${TOOL}" check "${FILES}/bad.json" "${FILES}/level9.json" "${FILES}/level8.json" "${FILES}/level7.json" "${FILES}/level6.json" "${FILES}/level_good.json"
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT rc EQUAL 1)
   message(FATAL_ERROR "expected exit code 1, got ${rc}:\n${out}${err}")
@@ -23,10 +23,9 @@ set(expected
   "level8.json: record 4 (\"Wall_3\") has an unknown type word, so the scene start skips it"
   "level8.json: record 7 (\"Vent_99999999999\") has a name that gives no number"
   "level8.json: vent Vent_0 is listed before the player, so the player can never enter it"
-  "level7.json: food Food_0 at (-400, 300) lies outside the guards' path grid"
-  "level7.json: patrol node Node_0 at (500, -200) lies outside the guards' path grid"
-  "level7.json: guard Enemy_0 at (300, 5000) lies outside the guards' path grid"
-  "20 problems found")
+  "level7.json: food Food_0 at (-2e+09, 300) lies outside the guards' path grid"
+  "level6.json: the level is too large for the guards' path grid: it would take "
+  "19 problems found")
 foreach(line ${expected})
   string(FIND "${out}" "${line}" at)
   if(at EQUAL -1)
@@ -34,8 +33,10 @@ foreach(line ${expected})
   endif()
 endforeach()
 # Names the factory reads fine: leading blanks, a sign, junk after the digits; vents after the player.
-# Food_1 and Node_1 lie just inside the path grid.
-foreach(fine "Collection_ 5" "Escapezone_-6" "Vent_8b" "vent Vent_99999999999" "Food_1 at" "Node_1 at")
+# Food_1 and Node_1 lie just inside the usual path grid; Node_0 and Enemy_0 lie past it, and the grid
+# grows to hold them.
+foreach(fine "Collection_ 5" "Escapezone_-6" "Vent_8b" "vent Vent_99999999999" "Food_1 at" "Node_1 at" "Node_0 at"
+    "Enemy_0 at")
   string(FIND "${out}" "${fine}" at)
   if(NOT at EQUAL -1)
     message(SEND_ERROR "reported although the game reads it: ${fine}")

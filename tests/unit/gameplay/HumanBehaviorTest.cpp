@@ -278,8 +278,12 @@ TEST_F(Chasing, ASightingThroughGlassNeverTurnsASearchOrAStunIntoAChase) {
 // A new search that finds nothing (here: the player was last seen below the path grid) leaves the
 // guard without a route, not on the half-walked route of an earlier search that leads elsewhere.
 TEST_F(Chasing, ASearchThatFindsNothingDropsTheHalfWalkedOldRoute) {
-  HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000), Player(-50, -150)});
+  // The path grid grows to hold the level's player: the player steps off it after the level start.
+  HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000), Player(-50, 150)});
   Settle();
+  GameObject* player = ThePlayer();
+  player->GetTransform()->position[1] = -150.0f;
+  testing_support::KinematicsOf(player)->lastPosition[1] = -150.0f;
   guard->aggro = HumanTuningValues().max_aggro;
   Chase(guard);  // the player is out of the guard's cone: a search for where it was last seen
   Frames(40);

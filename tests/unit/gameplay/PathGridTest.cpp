@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "GridMakers.h"
+#include "gameplay/AStar.h"
 #include "gameplay/PathGrid.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
@@ -253,6 +254,78 @@ TEST_F(PathGridTest, OpenNeighbourBitsFollowBuildsAndRefreshes) {
   ExpectNeighbourBitsMatchTheCells();
   LoadGrid(gridmakers::Filled(kCellOpen));
   ExpectNeighbourBitsMatchTheCells();
+}
+
+}  // namespace
+
+// ---- the grid's extent --------------------------------------------------------------------------
+
+namespace {
+
+class GridExtentTest : public PathGridTest {
+ protected:
+  void TearDown() override {
+    PathGridTest::TearDown();
+    UseGridShape(GridShape{});
+  }
+};
+
+TEST_F(GridExtentTest, ALevelInsideTheUsualAreaKeepsTheUsualGridToTheCell) {
+  const GridShape usual;
+  EXPECT_EQ(GridShapeFor({0.0f, 0.0f, 3990.0f, 4180.0f, -110.0f, -80.0f}), usual);
+  EXPECT_EQ(GridShapeFor({}), usual);
+  // Points no grid could hold are left to the "outside the grid" checks.
+  EXPECT_EQ(GridShapeFor({kNan, 5.0f, kInf, 0.0f}), usual);
+  Place(ObjectType::Enemy, 3000.0f, 3000.0f, 60.0f, 30.0f);
+  Place(ObjectType::Wall, 9000.0f, 9000.0f, 100.0f, 100.0f);  // walls far out do not grow it
+  ASSERT_TRUE(BuildGrid());
+  EXPECT_EQ(CurrentGridShape(), usual);
+  EXPECT_EQ(GridRows(), kGridRows);
+  EXPECT_EQ(GridColumns(), kGridColumns);
+}
+
+TEST_F(GridExtentTest, ALargerLevelGrowsTheGridOverItsGuardsNodesAndFoodWithTheMargin) {
+  const GridShape shape = GridShapeFor({-500.0f, 200.0f, 8000.0f, 7900.0f, 100.0f, 8000.0f});
+  EXPECT_LE(shape.originX, -600);
+  EXPECT_LE(shape.originY, -100);
+  UseGridShape(shape);
+  for (auto [x, y] : {std::pair{-500.0f, 200.0f}, {8000.0f, 7900.0f}, {100.0f, 8000.0f}, {8090.0f, 8090.0f}, {-590.0f, 110.0f}}) {
+    EXPECT_TRUE(IsInsideGrid(WorldToCell(x, y))) << x << ", " << y;
+  }
+  EXPECT_FALSE(IsInsideGrid(WorldToCell(8200.0f, 8200.0f)));
+  // Every cell still converts to a point inside itself.
+  for (int32_t r = 0; r < GridRows(); r += 37) {
+    for (int32_t c = 0; c < GridColumns(); c += 41) {
+      const GridPoint p = CellToWorld({r, c});
+      EXPECT_EQ(WorldToCell(p.x, p.y), (GridCell{r, c}));
+    }
+  }
+}
+
+TEST_F(GridExtentTest, AnEightThousandSquareLevelIsBuiltAndBlocksItsFarWalls) {
+  Place(ObjectType::Enemy, 7800.0f, 7800.0f, 60.0f, 30.0f);
+  Place(ObjectType::Node, 200.0f, 200.0f, 20.0f, 20.0f);
+  Place(ObjectType::Wall, 7000.0f, 7500.0f, 300.0f, 40.0f);
+  ASSERT_TRUE(BuildGrid());
+  EXPECT_TRUE(Blocked(7000.0f, 7500.0f));
+  EXPECT_FALSE(Blocked(7500.0f, 7800.0f));
+  EXPECT_FALSE(Blocked(200.0f, 200.0f));
+  // A guard out there plans its way across the level, round the wall.
+  SetPathMessageSink([](const char*) {});
+  const std::vector<GridCell> path = FindPath(WorldToCell(7000.0f, 7800.0f), WorldToCell(7000.0f, 7000.0f));
+  ASSERT_FALSE(path.empty());
+  EXPECT_EQ(path.back(), WorldToCell(7000.0f, 7000.0f));
+  for (const GridCell& cell : path) EXPECT_TRUE(IsCellOpen(cell));
+  EXPECT_FALSE(FindPath(WorldToCell(7800.0f, 7800.0f), WorldToCell(200.0f, 200.0f)).empty());
+  SetPathMessageSink(nullptr);
+}
+
+TEST_F(GridExtentTest, ALevelTooLargeToHoldGetsNoGridRatherThanOneItCannotHold) {
+  const GridShape huge = GridShapeFor({0.0f, 0.0f, 60000.0f, 60000.0f});
+  EXPECT_GT(huge.Cells(), kMostGridCells);
+  Place(ObjectType::Enemy, 60000.0f, 60000.0f, 60.0f, 30.0f);
+  EXPECT_FALSE(BuildGrid());
+  EXPECT_FALSE(GridExists());
 }
 
 }  // namespace
