@@ -429,6 +429,23 @@ void AppendInputRun(const InputRun& run) { S().script.runs.push_back(run); }
 
 bool InputScriptPlaying() { return CurrentRun() != nullptr; }
 
+// The input the game was given this frame, as a script frame.
+InputFrame CurrentFrameInput() {
+  const Session& s = S();
+  InputFrame frame = s.pad;
+  frame.keys = s.delivered.keys;
+  frame.leftButton = s.delivered.left;
+  frame.rightButton = s.delivered.right;
+  frame.middleButton = s.delivered.middle;
+  frame.wheel = s.delivered.wheel;
+  if (s.delivered.cursorPlaced) {
+    frame.cursor = CursorPlacement::Window;
+    frame.mouseX = s.delivered.x;
+    frame.mouseY = s.delivered.y;
+  }
+  return frame;
+}
+
 void AdvanceInputScript() {
   Session& s = S();
   Replay& r = s.replay;
@@ -447,20 +464,7 @@ void AdvanceInputScript() {
     r.outerPad = s.pad.padButtons;
     if (r.onStart) r.onStart();
   }
-  if (s.record) {
-    InputFrame frame = s.pad;
-    frame.keys = s.delivered.keys;
-    frame.leftButton = s.delivered.left;
-    frame.rightButton = s.delivered.right;
-    frame.middleButton = s.delivered.middle;
-    frame.wheel = s.delivered.wheel;
-    if (s.delivered.cursorPlaced) {
-      frame.cursor = CursorPlacement::Window;
-      frame.mouseX = s.delivered.x;
-      frame.mouseY = s.delivered.y;
-    }
-    s.recording.Add(frame, LastFrameMs());
-  }
+  if (s.record) s.recording.Add(CurrentFrameInput(), LastFrameMs());
   s.delivered.wheel = 0;
   if (const InputRun* run = CurrentRun()) {
     if (++s.inRun >= run->frames) {
@@ -484,22 +488,6 @@ bool FinishInputScripts(std::string* error) {
   }
   s = Session{};
   return ok;
-}
-
-InputFrame CurrentFrameInput() {
-  const Session& s = S();
-  InputFrame frame = s.pad;
-  frame.keys = s.delivered.keys;
-  frame.leftButton = s.delivered.left;
-  frame.rightButton = s.delivered.right;
-  frame.middleButton = s.delivered.middle;
-  frame.wheel = s.delivered.wheel;
-  if (s.delivered.cursorPlaced) {
-    frame.cursor = CursorPlacement::Window;
-    frame.mouseX = s.delivered.x;
-    frame.mouseY = s.delivered.y;
-  }
-  return frame;
 }
 
 void NoteFrameInput(float frameMs) {

@@ -98,21 +98,6 @@ Vector2 PositionOf(const GameObject* object) {
 
 float Distance(const Vector2& a, const Vector2& b) { return (a - b).Length(); }
 
-bool IsStatic(ObjectType type) {
-  switch (type) {
-    case ObjectType::Vent:
-    case ObjectType::Cover:
-    case ObjectType::Glass:
-    case ObjectType::Wall:
-    case ObjectType::Collection:
-    case ObjectType::EscapeBarrier:
-    case ObjectType::EscapeZone:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool IsTextOrUI(ObjectType type) { return type == ObjectType::Text || type == ObjectType::UI; }
 
 Vector2 OutwardNormal(const BoxCollision::Edge& edge) {
@@ -470,7 +455,7 @@ enum class PairOutcome { Skipped, Tested, Contact, SelfGone };
 PairOutcome VisitPair(GameObject* self, bool selfStatic, Collision*& first, GameObject* other, CollisionCounters& counters) {
   if (other == nullptr || IsTextOrUI(other->type)) return PairOutcome::Skipped;
   if (other->type == self->type) return PairOutcome::Skipped;
-  if (selfStatic && IsStatic(other->type)) return PairOutcome::Skipped;
+  if (selfStatic && IsStillShapeType(other->type)) return PairOutcome::Skipped;
   auto* second = ShapeOf(other);
   if (second == nullptr) return PairOutcome::Skipped;
   ++counters.pairsConsidered;
@@ -535,7 +520,7 @@ const std::vector<uint32_t>& NearbyAfter(GameObject* self, size_t after) {
 // Every later object of the list, one by one.
 void WalkEveryLaterObject(size_t index, GameObject* self, Collision* first, CollisionCounters& counters) {
   const std::vector<GameObject*>& list = Objects();
-  const bool selfStatic = IsStatic(self->type);
+  const bool selfStatic = IsStillShapeType(self->type);
   // The list size is read again on every step: a contact handler may add objects.
   for (size_t k = index + 1; k < list.size(); ++k) {
     if (VisitPair(self, selfStatic, first, list[k], counters) == PairOutcome::SelfGone) return;
@@ -547,7 +532,7 @@ void WalkEveryLaterObject(size_t index, GameObject* self, Collision* first, Coll
 // rest is asked for again from where the walk stands.
 void WalkNearbyLaterObjects(size_t index, GameObject* self, Collision* first, CollisionCounters& counters) {
   const std::vector<GameObject*>& list = Objects();
-  const bool selfStatic = IsStatic(self->type);
+  const bool selfStatic = IsStillShapeType(self->type);
   ShapeBounds selfBounds;
   bool selfUsable = ShapeBoundsOf(self, &selfBounds);
   std::vector<uint32_t>& candidates = Walk().candidates;
@@ -599,5 +584,20 @@ void TestCollisionPairs(size_t index) {
     WalkEveryLaterObject(index, self, first, counters);
   } else {
     WalkNearbyLaterObjects(index, self, first, counters);
+  }
+}
+
+bool IsStillShapeType(ObjectType type) {
+  switch (type) {
+    case ObjectType::Vent:
+    case ObjectType::Cover:
+    case ObjectType::Glass:
+    case ObjectType::Wall:
+    case ObjectType::Collection:
+    case ObjectType::EscapeBarrier:
+    case ObjectType::EscapeZone:
+      return true;
+    default:
+      return false;
   }
 }

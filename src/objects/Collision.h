@@ -14,6 +14,7 @@
 
 #include "math/Vector.h"
 #include "objects/Component.h"
+#include "objects/ObjectType.h"
 
 class GameObject;
 
@@ -74,6 +75,10 @@ bool PointInShape(float x, float y, Collision* shape);
 // edge's line is not clamped, only its distance along the line is mirrored; a foot point off the
 // segment (allowing 0.05 units of slack) touches nothing, so edge ends have no round caps.
 bool CircleTouchesEdge(const Vector2& start, const Vector2& end, const Vector2& p, float r);
+
+// Whether objects of this type stand still (walls, vents, cover, glass, the collection and escape
+// zones, the barrier): two of them never test each other, and the shape grid enters them once a pass.
+bool IsStillShapeType(ObjectType type);
 
 // Runs the pair tests of the object at `index` of the object list against every later object, in
 // list order. Only the later objects the shape grid finds near it are visited: the others could not

@@ -58,21 +58,6 @@ GridState& State() {
   return state;
 }
 
-bool IsFixed(ObjectType type) {
-  switch (type) {
-    case ObjectType::Vent:
-    case ObjectType::Cover:
-    case ObjectType::Glass:
-    case ObjectType::Wall:
-    case ObjectType::Collection:
-    case ObjectType::EscapeBarrier:
-    case ObjectType::EscapeZone:
-      return true;
-    default:
-      return false;
-  }
-}
-
 Collision* ShapeOf(const GameObject* object) {
   Component* c = object->GetComponent(SlotOf(ComponentType::Collision));
   if (c == nullptr) return nullptr;
@@ -215,7 +200,7 @@ void Build() {
     e.shape = ShapeOf(object);
     if (e.shape == nullptr) continue;
     e.present = true;
-    e.moves = !IsFixed(object->type);
+    e.moves = !IsStillShapeType(object->type);
     e.transform = object->GetTransform();
     usable[i] = BoundsOf(e, object, &e.bounds);
     if (e.moves) s.movers.push_back(static_cast<uint32_t>(i));
