@@ -82,15 +82,6 @@ Transform* TransformOf(const GameObject* object) {
   return object != nullptr ? FastCast<Transform>(object->GetComponent(SlotOf(ComponentType::Transform))) : nullptr;
 }
 
-Collision* ShapeOf(const GameObject* object) {
-  Component* c = object->GetComponent(SlotOf(ComponentType::Collision));
-  if (c == nullptr) return nullptr;
-  const std::type_info& type = typeid(*c);
-  if (&type == &typeid(BoxCollision)) return static_cast<BoxCollision*>(c);
-  if (&type == &typeid(CircleCollision)) return static_cast<CircleCollision*>(c);
-  return dynamic_cast<Collision*>(c);
-}
-
 Vector2 PositionOf(const GameObject* object) {
   const Transform* t = TransformOf(object);
   return t != nullptr ? Vector2(t->position[0], t->position[1]) : Vector2();
@@ -412,7 +403,7 @@ namespace {
 bool InsideAnyVent(const Vector2& p) {
   for (GameObject* object : Objects()) {
     if (object == nullptr || object->type != ObjectType::Vent) continue;
-    Collision* shape = ShapeOf(object);
+    Collision* shape = CollisionShapeOf(object);
     if (shape != nullptr && shape->ContainsPoint(p.x(), p.y())) return true;
   }
   return false;
@@ -456,7 +447,7 @@ PairOutcome VisitPair(GameObject* self, bool selfStatic, Collision*& first, Game
   if (other == nullptr || IsTextOrUI(other->type)) return PairOutcome::Skipped;
   if (other->type == self->type) return PairOutcome::Skipped;
   if (selfStatic && IsStillShapeType(other->type)) return PairOutcome::Skipped;
-  auto* second = ShapeOf(other);
+  auto* second = CollisionShapeOf(other);
   if (second == nullptr) return PairOutcome::Skipped;
   ++counters.pairsConsidered;
 
@@ -468,9 +459,9 @@ PairOutcome VisitPair(GameObject* self, bool selfStatic, Collision*& first, Game
 
   if (first->onCollision != nullptr) first->onCollision(self, other);
   // A handler may take shapes away (a shattered pane loses its own); ask for both again.
-  auto* secondNow = ShapeOf(other);
+  auto* secondNow = CollisionShapeOf(other);
   if (secondNow != nullptr && secondNow->onCollision != nullptr) secondNow->onCollision(other, self);
-  first = ShapeOf(self);
+  first = CollisionShapeOf(self);
   return first == nullptr ? PairOutcome::SelfGone : PairOutcome::Contact;
 }
 
@@ -578,7 +569,7 @@ void TestCollisionPairs(size_t index) {
   if (IsTextOrUI(self->type)) return;
   CollisionCounters& counters = State().counters;
 
-  auto* first = ShapeOf(self);
+  auto* first = CollisionShapeOf(self);
   if (first == nullptr) return;
   if (Walk().walk == PairWalk::EveryObject) {
     WalkEveryLaterObject(index, self, first, counters);
@@ -600,4 +591,13 @@ bool IsStillShapeType(ObjectType type) {
     default:
       return false;
   }
+}
+
+Collision* CollisionShapeOf(const GameObject* object) {
+  Component* c = object->GetComponent(SlotOf(ComponentType::Collision));
+  if (c == nullptr) return nullptr;
+  const std::type_info& type = typeid(*c);
+  if (&type == &typeid(BoxCollision)) return static_cast<BoxCollision*>(c);
+  if (&type == &typeid(CircleCollision)) return static_cast<CircleCollision*>(c);
+  return dynamic_cast<Collision*>(c);
 }

@@ -76,6 +76,10 @@ bool PointInShape(float x, float y, Collision* shape);
 // segment (allowing 0.05 units of slack) touches nothing, so edge ends have no round caps.
 bool CircleTouchesEdge(const Vector2& start, const Vector2& end, const Vector2& p, float r);
 
+// The object's collision shape (a circle or a box), or null when it has none; the common kinds are
+// told apart without a dynamic cast, as the pair walk asks for every pair.
+Collision* CollisionShapeOf(const GameObject* object);
+
 // Whether objects of this type stand still (walls, vents, cover, glass, the collection and escape
 // zones, the barrier): two of them never test each other, and the shape grid enters them once a pass.
 bool IsStillShapeType(ObjectType type);

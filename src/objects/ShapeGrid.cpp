@@ -58,15 +58,6 @@ GridState& State() {
   return state;
 }
 
-Collision* ShapeOf(const GameObject* object) {
-  Component* c = object->GetComponent(SlotOf(ComponentType::Collision));
-  if (c == nullptr) return nullptr;
-  const std::type_info& type = typeid(*c);
-  if (&type == &typeid(BoxCollision)) return static_cast<BoxCollision*>(c);
-  if (&type == &typeid(CircleCollision)) return static_cast<CircleCollision*>(c);
-  return dynamic_cast<Collision*>(c);
-}
-
 void Grow(ShapeBounds& b, float x, float y) {
   b.x0 = std::min(b.x0, x);
   b.y0 = std::min(b.y0, y);
@@ -197,7 +188,7 @@ void Build() {
     GameObject* object = list[i];
     if (object == nullptr) continue;
     Entry& e = s.entries[i];
-    e.shape = ShapeOf(object);
+    e.shape = CollisionShapeOf(object);
     if (e.shape == nullptr) continue;
     e.present = true;
     e.moves = !IsStillShapeType(object->type);
@@ -279,7 +270,7 @@ ShapeGridCounters& GetShapeGridCounters() { return State().counters; }
 bool ShapeBoundsOf(const GameObject* object, ShapeBounds* bounds) {
   if (object == nullptr) return false;
   Entry e;
-  e.shape = ShapeOf(object);
+  e.shape = CollisionShapeOf(object);
   if (e.shape == nullptr) return false;
   e.transform = object->GetTransform();
   return BoundsOf(e, object, bounds);
