@@ -58,7 +58,7 @@ float PanelHeight(float clientHeight) {
 void DrawTopBar() {
   EditorState& s = Editor();
   ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
-  // As wide as the level's name and file need; as high as the spec's two rows.
+  // As wide as the level's name and file need; as high as its two rows.
   ImGui::SetNextWindowSizeConstraints(ImVec2(s.stopped ? kTopBarWidth + 60.0f : kTopBarWidth, kTopBarHeight),
                                       ImVec2(FLT_MAX, kTopBarHeight));
   ImGui::Begin("TopBar", nullptr,
