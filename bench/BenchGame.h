@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/GameFolders.h"
 #include "graphics/Camera.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/SpriteBatch.h"
 #include "objects/ObjectManager.h"
+#include "platform/GameFolders.h"
 #include "platform/Platform.h"
 
 namespace bench {

@@ -13,7 +13,7 @@
 
 #include "BenchGame.h"
 #include "app/Application.h"
-#include "app/Options.h"
+#include "core/Options.h"
 #include "graphics/Camera.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsDevice.h"

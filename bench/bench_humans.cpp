@@ -14,19 +14,19 @@
 #include <string>
 #include <vector>
 
-#include "app/Options.h"
+#include "core/Options.h"
 #include "gameplay/BehaviorStates.h"
 #include "gameplay/GameplayHooks.h"
 #include "gameplay/HumanBehavior.h"
 #include "gameplay/PathNode.h"
 #include "gameplay/Sight.h"
 #include "graphics/Graphics.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 #include "platform/Platform.h"
+#include "scenes/Factory.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "BenchGame.h"
-#include "app/Options.h"
+#include "core/Options.h"
 #include "graphics/Camera.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsDevice.h"

@@ -18,11 +18,11 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/GameFolders.h"
 #include "gameplay/Sight.h"
 #include "objects/Collision.h"
 #include "objects/ObjectType.h"
 #include "objects/ShapeGrid.h"
+#include "platform/GameFolders.h"
 #include "platform/Platform.h"
 #include "scenes/Level.h"
 

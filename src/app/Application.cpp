@@ -7,36 +7,34 @@
 #include <memory>
 #include <optional>
 
-#include "app/EditorLink.h"
-#include "app/FrameClock.h"
 #include "app/FramePacer.h"
-#include "app/GameFolders.h"
-#include "app/Input.h"
-#include "app/KeyCodes.h"
-#include "app/Logger.h"
 #include "app/ObjectDump.h"
-#include "app/Options.h"
-#include "app/Random.h"
 #include "app/ScriptedInput.h"
 #include "app/StateLog.h"
 #include "app/TextDump.h"
 #include "audio/AudioSystem.h"
+#include "core/EditorLink.h"
+#include "core/FrameClock.h"
+#include "core/Input.h"
+#include "core/KeyCodes.h"
+#include "core/Logger.h"
+#include "core/Options.h"
+#include "core/Random.h"
 #include "gameplay/GameplayHooks.h"
 #include "gameplay/RunKeeper.h"
 #include "graphics/Graphics.h"
 #include "graphics/ScreenToWorld.h"
+#include "platform/GameFolders.h"
 #include "platform/Platform.h"
 #include "scenes/SceneManager.h"
 #include "ui/Settings.h"
-#include "ui/WriteNotice.h"
+#include "widgets/WriteNotice.h"
 
 namespace {
 
 struct ApplicationModule {
   Application* app = nullptr;
-  ApplicationHooks hooks;
   platform::CpuMeter cpuMeter;
-  bool quitRequested = false;
   bool pacing = false;  // frames are timed for the pacer (a real window measuring real time)
   FramePacer pacer;
 };
@@ -64,9 +62,9 @@ void LogLine(const char* format, int value) {
 // A quit waits while the editor holds it (it asks about unsaved edits first); the flags that asked
 // for it are cleared, and the editor asks for the quit again once it is answered.
 bool QuitHeld(bool editorEnabled) {
-  const ApplicationHooks& hooks = Module().hooks;
+  const ApplicationHooks& hooks = GetApplicationHooks();
   if (!editorEnabled || hooks.editorAllowsQuit == nullptr || hooks.editorAllowsQuit()) return false;
-  Module().quitRequested = false;
+  ClearQuitRequest();
   return true;
 }
 
@@ -116,8 +114,6 @@ void OpenLogFile() {
 }  // namespace
 
 Application* GetApplication() { return Module().app; }
-void RequestQuit() { Module().quitRequested = true; }
-ApplicationHooks& GetApplicationHooks() { return Module().hooks; }
 
 bool Application::Initialize() {
   // 1-2. Configuration and the log file.
@@ -130,7 +126,7 @@ bool Application::Initialize() {
 
   // 3. The application pointer.
   Module().app = this;
-  Module().quitRequested = false;
+  ClearQuitRequest();
 
   // 4-7. The window, at the desktop's size in full screen unless a window was asked for.
   const RunOptions& options = GetRunOptions();
@@ -153,7 +149,7 @@ bool Application::Initialize() {
   if (!graphics_->Initialize()) return false;
 
   // 9. The editor's interface layer.
-  if (flags_.editorEnabled != 0 && Module().hooks.editorInit) Module().hooks.editorInit();
+  if (flags_.editorEnabled != 0 && GetApplicationHooks().editorInit) GetApplicationHooks().editorInit();
 
   // 10. Frame timer.
   FrameClock& clock = Clock();
@@ -210,13 +206,13 @@ void Application::HandleEvent(int kind, int key, int32_t x, int32_t y) {
 void Application::PauseForLostFocus() {
   // A replay cannot pause its level without playing it wrong; no frame runs while minimised anyway.
   if (ReplayPlaying()) return;
-  if (CurrentSceneIsLevel() && Module().hooks.pauseLevel) Module().hooks.pauseLevel();
+  if (CurrentSceneIsLevel() && GetApplicationHooks().pauseLevel) GetApplicationHooks().pauseLevel();
 }
 
 void Application::PaceFrame() {
   if (!Module().pacing) return;
   // A replay watched at 2x or 4x runs that many frames to one paced frame.
-  if (Module().hooks.skipPacing != nullptr && Module().hooks.skipPacing()) return;
+  if (GetApplicationHooks().skipPacing != nullptr && GetApplicationHooks().skipPacing()) return;
   platform::Platform& plat = platform::GetPlatform();
   std::string note;
   const double wait = Module().pacer.AfterFrame(Seconds(plat), &note);
@@ -235,7 +231,7 @@ bool Application::Pass() {
   plat.PumpEvents([this](const platform::Event& e) {
     HandleEvent(static_cast<int>(e.kind), e.key, e.x, e.y);
   });
-  if (quit_ || Module().quitRequested) {
+  if (quit_ || QuitRequested()) {
     if (!QuitHeld(flags_.editorEnabled != 0)) return false;
     quit_ = false;
   }
@@ -253,7 +249,7 @@ bool Application::Pass() {
     SetMusicVolume(0.0f);
   }
   UpdatePads();
-  if (flags_.editorEnabled != 0 && Module().hooks.editorFrame) Module().hooks.editorFrame();
+  if (flags_.editorEnabled != 0 && GetApplicationHooks().editorFrame) GetApplicationHooks().editorFrame();
 
   bool keepGoing = Frame();
   ++framesRun_;
@@ -279,7 +275,7 @@ bool Application::Pass() {
   WriteTextDumps(options.textDumps, framesRun_);
   PaceFrame();
   if (!keepGoing) return false;
-  if (Module().quitRequested && !QuitHeld(flags_.editorEnabled != 0)) return false;
+  if (QuitRequested() && !QuitHeld(flags_.editorEnabled != 0)) return false;
   if (options.frames >= 0 && framesRun_ >= options.frames) return false;
   return true;
 }
@@ -326,7 +322,7 @@ bool Application::Frame() {
   // 8. F11 toggles full screen once per press, remembered as the options overlay's buttons are.
   if (KeyTriggered(vk::F11)) ApplyFullscreen(!plat.IsFullscreen());
   // 9. The graphics frame.
-  return graphics_ != nullptr && graphics_->Frame();
+  return graphics_ != nullptr && graphics_->Frame(framesRun_ + 1);
 }
 
 void Application::Shutdown() {
@@ -344,7 +340,7 @@ void Application::Shutdown() {
   if (cpuMeterOpen_) Module().cpuMeter.Close();
   cpuMeterOpen_ = false;
   // 4. The editor's interface layer.
-  if (flags_.editorEnabled != 0 && Module().hooks.editorShutdown) Module().hooks.editorShutdown();
+  if (flags_.editorEnabled != 0 && GetApplicationHooks().editorShutdown) GetApplicationHooks().editorShutdown();
   // 5. Cursor, display mode and window.
   plat.ShowCursor(true);
   plat.SetFullscreen(false);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Config.h"
+#include "core/AppHooks.h"
 
 class Graphics;
 
@@ -46,26 +47,6 @@ class Application {
 
 // The running application (null before start-up and after shutdown).
 Application* GetApplication();
-
-// Ends the main loop at the end of the current pass; the normal shutdown then runs (exit code 0).
-void RequestQuit();
-
-// Hooks for layers that sit over the game and are not always built (the level editor) or that come
-// with the gameplay modules (pausing a level). Each may be null.
-struct ApplicationHooks {
-  void (*editorInit)() = nullptr;
-  void (*editorFrame)() = nullptr;     // once per pass before the frame
-  void (*editorRender)() = nullptr;    // inside the graphics frame, before present
-  void (*editorShutdown)() = nullptr;
-  // Pauses a running level (sets the player's pause toggle and shows the pause menu).
-  void (*pauseLevel)() = nullptr;
-  // Asked before the program quits (F8, the window's close button, RequestQuit): false holds the
-  // quit, as when the editor asks about unsaved edits first.
-  bool (*editorAllowsQuit)() = nullptr;
-  // True when the pass just run is not the last of a paced frame (a replay watched at 2x or 4x).
-  bool (*skipPacing)() = nullptr;
-};
-ApplicationHooks& GetApplicationHooks();
 
 // Entry point body: builds the application, runs it and tears it down. Returns the exit code.
 int RunGame(int argc, char** argv);

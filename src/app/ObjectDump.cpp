@@ -3,17 +3,17 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/FrameClock.h"
-#include "app/Options.h"
+#include "core/FileSync.h"
+#include "core/FrameClock.h"
+#include "core/Options.h"
 #include "gameplay/Behavior.h"
-#include "graphics/Filter.h"
 #include "graphics/Camera.h"
+#include "graphics/Filter.h"
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
 #include "objects/ObjectType.h"
 #include "objects/Transform.h"
-#include "platform/FileSync.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
 
@@ -103,7 +103,7 @@ void WriteObjectDumps(const std::vector<DumpRequest>& requests, int frame) {
     if (request.frame != frame) continue;
     if (json.empty()) json = ObjectDumpJson(frame);
     std::string why;
-    if (!platform::ReplaceFileContents(request.file, json, &why)) {
+    if (!files::ReplaceFileContents(request.file, json, &why)) {
       std::fprintf(stderr, "quillmarch: could not write the object dump %s: %s\n", request.file.c_str(), why.c_str());
     }
   }

@@ -3,13 +3,13 @@
 #include <cmath>
 #include <fstream>
 
-#include "app/FrameClock.h"
-#include "app/Input.h"
-#include "app/InputScript.h"
-#include "app/KeyCodes.h"
-#include "app/Options.h"
+#include "core/FileSync.h"
+#include "core/FrameClock.h"
+#include "core/Input.h"
+#include "core/InputScript.h"
+#include "core/KeyCodes.h"
+#include "core/Options.h"
 #include "graphics/ScreenToWorld.h"
-#include "platform/FileSync.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -481,7 +481,7 @@ bool FinishInputScripts(std::string* error) {
     const InputScript& recorded = s.recording.Script();
     std::string text = WriteInputScript(recorded, "recorded run of " + std::to_string(recorded.FrameCount()) + " frames");
     std::string why;
-    if (!platform::ReplaceFileContents(s.recordPath, text, &why)) {
+    if (!files::ReplaceFileContents(s.recordPath, text, &why)) {
       *error = "cannot write the recording " + s.recordPath + ": " + why;
       ok = false;
     }

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <memory>
 
-#include "app/EditorLink.h"
-#include "app/FrameClock.h"
+#include "core/EditorLink.h"
+#include "core/FrameClock.h"
 #include "gameplay/Behavior.h"
 #include "graphics/Camera.h"
 #include "objects/GameObject.h"
@@ -17,7 +17,7 @@
 #include "objects/Transform.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
-#include "ui/UIHandler.h"
+#include "widgets/UIHandler.h"
 
 namespace {
 

@@ -6,14 +6,14 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/Options.h"
+#include "core/FileSync.h"
+#include "core/Options.h"
 #include "graphics/Camera.h"
 #include "graphics/Model.h"
 #include "graphics/Text.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
-#include "platform/FileSync.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -136,7 +136,7 @@ void WriteTextDumps(const std::vector<DumpRequest>& requests, int frame) {
     int width = 0, height = 0;
     platform::GetPlatform().GetDrawableSize(&width, &height);
     std::string error;
-    if (!platform::ReplaceFileContents(request.file, TextDumpJson(frame, width, height), &error)) {
+    if (!files::ReplaceFileContents(request.file, TextDumpJson(frame, width, height), &error)) {
       std::fprintf(stderr, "quillmarch: could not write the text dump %s: %s\n", request.file.c_str(), error.c_str());
     }
   }

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/Logger.h"
-#include "app/Options.h"
+#include "core/Logger.h"
+#include "core/Options.h"
 #include "platform/AudioDevice.h"
 
 namespace {

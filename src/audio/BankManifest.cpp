@@ -5,8 +5,8 @@
 #include <fstream>
 #include <set>
 
-#include "app/DecimalNumber.h"
-#include "app/Logger.h"
+#include "core/DecimalNumber.h"
+#include "core/Logger.h"
 
 namespace {
 

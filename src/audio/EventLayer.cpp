@@ -7,8 +7,8 @@
 #include <map>
 #include <random>
 
-#include "app/Logger.h"
 #include "audio/BankManifest.h"
+#include "core/Logger.h"
 #include "platform/AudioDevice.h"
 
 namespace {

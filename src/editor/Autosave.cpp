@@ -3,14 +3,14 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/GameFolders.h"
-#include "app/Logger.h"
+#include "core/Logger.h"
 #include "editor/EditorModel.h"
 #include "editor/EditorSession.h"
 #include "editor/LevelSaver.h"
+#include "platform/GameFolders.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
-#include "ui/WriteNotice.h"
+#include "widgets/WriteNotice.h"
 
 namespace fs = std::filesystem;
 

@@ -10,14 +10,14 @@
 #include "graphics/Text.h"
 #include "graphics/Texture.h"
 #include "objects/Collision.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "scenes/Factory.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
-#include "ui/UIHandler.h"
+#include "widgets/UIHandler.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "objects/LevelRecords.h"
 #include "objects/ObjectHandle.h"
-#include "scenes/LevelRecords.h"
 
 class GameObject;
 struct Level;

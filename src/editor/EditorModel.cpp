@@ -5,11 +5,9 @@
 #include <cmath>
 #include <filesystem>
 
-#include "app/EditorLink.h"
-#include "app/GameFolders.h"
 #include "audio/AudioSystem.h"
 #include "audio/Sound.h"
-#include "graphics/Texture.h"
+#include "core/EditorLink.h"
 #include "editor/Autosave.h"
 #include "editor/Clipboard.h"
 #include "editor/EditorSession.h"
@@ -17,18 +15,20 @@
 #include "editor/LevelSaver.h"
 #include "editor/RecordBuilder.h"
 #include "editor/UnsavedPrompt.h"
-#include "graphics/ParticleEmitter.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PlayerTuning.h"
+#include "graphics/ParticleEmitter.h"
+#include "graphics/Texture.h"
 #include "objects/Collision.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "platform/GameFolders.h"
 #include "platform/ImageDecoder.h"
 #include "scenes/AttributeFile.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
-#include "ui/WriteNotice.h"
+#include "widgets/WriteNotice.h"
 
 namespace {
 

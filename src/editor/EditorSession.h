@@ -15,7 +15,7 @@
 #include "editor/EditorCommands.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PlayerTuning.h"
-#include "scenes/LevelRecords.h"
+#include "objects/LevelRecords.h"
 
 struct Level;
 

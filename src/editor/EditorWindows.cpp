@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "app/FrameClock.h"
+#include "core/FrameClock.h"
 #include "editor/Autosave.h"
 #include "editor/CoverageView.h"
 #include "editor/EditorModel.h"

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/Input.h"
-#include "app/KeyCodes.h"
+#include "core/Input.h"
+#include "core/KeyCodes.h"
 #include "graphics/GraphicsDevice.h"
 #include "imgui.h"
 #include "platform/GpuDevice.h"

@@ -7,19 +7,19 @@
 #include <sstream>
 #include <system_error>
 
-#include "app/GameFolders.h"
-#include "app/Logger.h"
+#include "core/FileSync.h"
+#include "core/Logger.h"
 #include "editor/Autosave.h"
 #include "editor/EditorModel.h"
 #include "editor/EditorSession.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/ObjectType.h"
+#include "platform/GameFolders.h"
 #include "scenes/AttributeFile.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
-#include "platform/FileSync.h"
-#include "ui/WriteNotice.h"
+#include "widgets/WriteNotice.h"
 
 namespace fs = std::filesystem;
 
@@ -121,7 +121,7 @@ void ShareWithSameFile(const Level& saved) {
 std::string PlayersCopyPath(const std::string& path) {
   const fs::path wanted = PathFromUtf8(path).lexically_normal();
   if (wanted.empty() || !wanted.is_relative() || *wanted.begin() == "..") return std::string();
-  if (platform::CanCreateFilesIn(Utf8FromPath(wanted.parent_path()))) return std::string();
+  if (files::CanCreateFilesIn(Utf8FromPath(wanted.parent_path()))) return std::string();
   return UserFilePath(Utf8FromPath(wanted));
 }
 

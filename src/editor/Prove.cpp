@@ -9,15 +9,15 @@
 #include <sstream>
 #include <thread>
 
-#include "app/Logger.h"
-#include "app/Options.h"
+#include "core/FileSync.h"
+#include "core/Logger.h"
+#include "core/Options.h"
 #include "editor/EditorCommands.h"
 #include "editor/EditorModel.h"
 #include "editor/RecordBuilder.h"
 #include "graphics/ScreenToWorld.h"
 #include "imgui.h"
 #include "platform/ChildProcess.h"
-#include "platform/FileSync.h"
 #include "platform/Platform.h"
 #include "scenes/Level.h"
 
@@ -136,7 +136,7 @@ void StartProve(float budgetSeconds) {
   m.scriptFile = TempName(".qinput");
   m.routeFile = TempName(".route");
   std::string why;
-  if (!platform::ReplaceFileContents(m.levelFile, LevelToText(*level), &why)) {
+  if (!files::ReplaceFileContents(m.levelFile, LevelToText(*level), &why)) {
     Fail("the level could not be saved for the solver: " + why);
     return;
   }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "editor/EditorCommands.h"
+#include "gameplay/PathNode.h"
 #include "graphics/Camera.h"
 #include "graphics/Filter.h"
 #include "graphics/Light.h"
@@ -11,14 +12,13 @@
 #include "graphics/ParticleEmitter.h"
 #include "graphics/Text.h"
 #include "graphics/Texture.h"
-#include "gameplay/PathNode.h"
 #include "objects/Collision.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
-#include "ui/UIHandler.h"
+#include "widgets/UIHandler.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "scenes/LevelRecords.h"
+#include "objects/LevelRecords.h"
 
 class EditorCommand;
 class GameObject;

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/Application.h"
+#include "core/AppHooks.h"
 #include "editor/EditorModel.h"
 #include "editor/EditorSession.h"
 #include "editor/LevelSaver.h"

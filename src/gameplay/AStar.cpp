@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <unordered_set>
 
-#include "app/Logger.h"
+#include "core/Logger.h"
 #include "gameplay/PathNode.h"
 
 namespace {

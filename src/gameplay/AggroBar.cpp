@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "graphics/Model.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "scenes/Factory.h"
 
 namespace {
 

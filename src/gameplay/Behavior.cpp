@@ -1,6 +1,6 @@
 #include "gameplay/Behavior.h"
 
-#include "app/EditorLink.h"
+#include "core/EditorLink.h"
 #include "objects/GameObject.h"
 
 void Behavior::Update(float dt) {

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/Logger.h"
+#include "core/Logger.h"
 #include "gameplay/Hud.h"
 #include "gameplay/RunKeeper.h"
 #include "gameplay/ScreenLabel.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
-#include "ui/MenuParts.h"
+#include "widgets/MenuParts.h"
 
 namespace {
 

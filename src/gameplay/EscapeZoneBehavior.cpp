@@ -4,10 +4,10 @@
 #include "graphics/Filter.h"
 #include "graphics/Model.h"
 #include "objects/Collision.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "scenes/Factory.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
 

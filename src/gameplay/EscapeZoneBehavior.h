@@ -9,7 +9,7 @@
 #pragma once
 
 #include "gameplay/Behavior.h"
-#include "scenes/LevelRecords.h"
+#include "objects/LevelRecords.h"
 
 namespace zone_state {
 inline constexpr int32_t kInit = 1;

@@ -1,6 +1,6 @@
 #include "gameplay/GameplayHooks.h"
 
-#include "app/Application.h"
+#include "core/AppHooks.h"
 #include "gameplay/Behavior.h"
 #include "gameplay/HumanBehavior.h"
 #include "gameplay/LevelRules.h"
@@ -9,8 +9,8 @@
 #include "gameplay/SpotterArrows.h"
 #include "gameplay/VisionCones.h"
 #include "objects/Collision.h"
-#include "objects/Factory.h"
 #include "objects/ObjectManager.h"
+#include "scenes/Factory.h"
 #include "scenes/SceneManager.h"
 #include "ui/UiHooks.h"
 

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "app/Logger.h"
 #include "audio/AudioSystem.h"
+#include "core/Logger.h"
 #include "gameplay/PathGrid.h"
 #include "graphics/ParticleEmitter.h"
 #include "objects/Collision.h"

@@ -9,7 +9,7 @@
 #include "objects/ObjectHandle.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
-#include "ui/UIHandler.h"
+#include "widgets/UIHandler.h"
 
 namespace {
 

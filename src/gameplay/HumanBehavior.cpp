@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "app/Input.h"
-#include "app/KeyCodes.h"
 #include "audio/AudioSystem.h"
+#include "core/Input.h"
+#include "core/KeyCodes.h"
 #include "gameplay/AStar.h"
 #include "gameplay/BehaviorStates.h"
 #include "gameplay/GameplayHooks.h"
@@ -14,11 +14,11 @@
 #include "graphics/ParticleEmitter.h"
 #include "math/Vector.h"
 #include "objects/Collision.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "scenes/Factory.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
 

@@ -8,10 +8,10 @@
 #include <sstream>
 #include <system_error>
 
-#include "app/DecimalNumber.h"
-#include "app/GameFolders.h"
-#include "app/Logger.h"
-#include "platform/FileSync.h"
+#include "core/DecimalNumber.h"
+#include "core/FileSync.h"
+#include "core/Logger.h"
+#include "platform/GameFolders.h"
 
 namespace {
 
@@ -139,7 +139,7 @@ bool ReadRunFile(const std::string& text, RunInfo* info, InputScript* script, st
 bool LoadRunFile(const std::string& path, RunInfo* info, InputScript* script, std::string* why) {
   std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in.is_open()) {
-    *why = path + ": " + platform::WhyUnreadable(path);
+    *why = path + ": " + files::WhyUnreadable(path);
     return false;
   }
   std::string text;
@@ -198,7 +198,7 @@ bool KeepRun(const RunInfo& info, const InputScript& script, bool best, std::str
   std::snprintf(number, sizeof(number), "%0*lld", kNumberDigits, next);
   const std::string text = RunFileText(info, script);
   const std::string path = folder + kRunPrefix + number + "-" + info.level + kExtension;
-  bool ok = platform::ReplaceFileContents(path, text, why);
+  bool ok = files::ReplaceFileContents(path, text, why);
   if (ok) {
     // The oldest runs go once there are more than kKeptRuns (the new one counts).
     const size_t total = kept.size() + 1;
@@ -210,7 +210,7 @@ bool KeepRun(const RunInfo& info, const InputScript& script, bool best, std::str
   }
   if (best) {
     std::string bestWhy;
-    if (!platform::ReplaceFileContents(folder + kBestPrefix + info.level + kExtension, text, &bestWhy)) {
+    if (!files::ReplaceFileContents(folder + kBestPrefix + info.level + kExtension, text, &bestWhy)) {
       if (ok) *why = bestWhy;
       ok = false;
     }

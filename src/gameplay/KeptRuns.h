@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/InputScript.h"
+#include "core/InputScript.h"
 
 inline constexpr size_t kKeptRuns = 20;
 inline constexpr const char* kRunsFolder = "Runs";

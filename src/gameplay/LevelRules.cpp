@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "app/Logger.h"
 #include "audio/AudioSystem.h"
+#include "core/Logger.h"
 #include "gameplay/BehaviorStates.h"
 #include "gameplay/EndScene.h"
 #include "gameplay/EscapeBarrierBehavior.h"
@@ -13,9 +13,9 @@
 #include "gameplay/PlayerState.h"
 #include "graphics/ParticleEmitter.h"
 #include "objects/Collision.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"
+#include "scenes/Factory.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
 

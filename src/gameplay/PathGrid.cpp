@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Logger.h"
+#include "core/Logger.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"

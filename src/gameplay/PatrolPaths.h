@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "scenes/LevelRecords.h"
+#include "objects/LevelRecords.h"
 
 class GameObject;
 class PathNode;

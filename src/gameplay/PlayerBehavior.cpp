@@ -3,17 +3,17 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Input.h"
-#include "app/KeyBindings.h"
-#include "app/KeyCodes.h"
 #include "audio/AudioSystem.h"
+#include "core/Input.h"
+#include "core/KeyBindings.h"
+#include "core/KeyCodes.h"
 #include "gameplay/BehaviorStates.h"
 #include "gameplay/Hud.h"
 #include "gameplay/PlayerState.h"
 #include "gameplay/PlayerTuning.h"
+#include "graphics/Animation.h"
 #include "graphics/ParticleEmitter.h"
 #include "math/Vector.h"
-#include "objects/Animation.h"
 #include "objects/Collision.h"
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"

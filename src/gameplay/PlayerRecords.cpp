@@ -7,12 +7,12 @@
 #include <sstream>
 #include <system_error>
 
-#include "app/DecimalNumber.h"
-#include "app/GameFolders.h"
-#include "app/Logger.h"
-#include "platform/FileSync.h"
+#include "core/DecimalNumber.h"
+#include "core/FileSync.h"
+#include "core/Logger.h"
+#include "platform/GameFolders.h"
 #include "scenes/Level.h"
-#include "ui/WriteNotice.h"
+#include "widgets/WriteNotice.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ bool Fail(int line, const std::string& reason, PlayerRecords* records, std::stri
 bool ReadWholeFile(const std::string& path, std::string* text, std::string* why) {
   std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in.is_open()) {
-    *why = platform::WhyUnreadable(path);
+    *why = files::WhyUnreadable(path);
     return false;
   }
   char chunk[4096];
@@ -190,7 +190,7 @@ bool OfferRecord(const std::string& level, float total, const std::string& rank)
     return true;
   }
   SetDamagedFileAside(path);
-  if (!platform::ReplaceFileContents(path, WritePlayerRecords(m.records), &why)) {
+  if (!files::ReplaceFileContents(path, WritePlayerRecords(m.records), &why)) {
     ReportWriteFailure("Your records could not be saved", why);
   }
   return true;

@@ -1,7 +1,7 @@
 #include "gameplay/Retry.h"
 
-#include "app/Input.h"
-#include "app/KeyBindings.h"
+#include "core/Input.h"
+#include "core/KeyBindings.h"
 #include "gameplay/PlayerState.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"

@@ -1,14 +1,14 @@
 #include "gameplay/RunKeeper.h"
 
-#include "app/Logger.h"
-#include "app/Options.h"
-#include "app/Random.h"
 #include "app/ScriptedInput.h"
+#include "core/Logger.h"
+#include "core/Options.h"
+#include "core/Random.h"
 #include "gameplay/EndScene.h"
 #include "gameplay/KeptRuns.h"
 #include "gameplay/PlayerRecords.h"
 #include "scenes/Level.h"
-#include "ui/WriteNotice.h"
+#include "widgets/WriteNotice.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "gameplay/ScreenLabel.h"
 
 #include "graphics/Model.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
-#include "ui/MenuParts.h"
+#include "scenes/Factory.h"
+#include "widgets/MenuParts.h"
 
 namespace {
 

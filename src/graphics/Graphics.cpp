@@ -5,12 +5,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/Application.h"
-#include "app/EditorLink.h"
-#include "app/FrameClock.h"
-#include "app/Logger.h"
 #include "audio/AudioSystem.h"
-#include "app/Options.h"
+#include "core/AppHooks.h"
+#include "core/EditorLink.h"
+#include "core/FrameClock.h"
+#include "core/Logger.h"
+#include "core/Options.h"
 #include "graphics/Camera.h"
 #include "graphics/ColorShader.h"
 #include "graphics/GraphicsDevice.h"
@@ -21,7 +21,6 @@
 #include "platform/GpuDevice.h"
 #include "platform/ImageDecoder.h"
 #include "platform/Platform.h"
-#include "scenes/SceneManager.h"
 
 namespace {
 
@@ -38,6 +37,7 @@ struct GraphicsModule {
   int lastRequestedFrame = 0;
   platform::PixelImage capture;
   platform::GpuStats lastRunStats;
+  SceneSteps sceneSteps;
 };
 
 GraphicsModule& Module() {
@@ -45,13 +45,10 @@ GraphicsModule& Module() {
   return module;
 }
 
-// True when the main loop will ask for a screenshot of the frame about to be presented (requests
-// for frame N are written after the loop's N-th frame; one for a frame already past is written
-// after the next one).
-bool ScreenshotPending() {
-  const Application* app = GetApplication();
-  if (app == nullptr) return false;
-  int next = app->FramesRun() + 1;
+// True when the main loop will ask for a screenshot of frame `next`, the one about to be presented
+// (requests for frame N are written after the loop's N-th frame; one for a frame already past is
+// written after the next one).
+bool ScreenshotPending(int next) {
   GraphicsModule& m = Module();
   bool pending = false;
   for (const ScreenshotRequest& shot : GetRunOptions().screenshots) {
@@ -69,6 +66,7 @@ void SetPresentWaits(bool wait) {
   if (Module().device != nullptr) Module().device->vsync = wait;
 }
 void SetGraphics(Graphics* graphics) { Module().graphics = graphics; }
+void SetSceneSteps(const SceneSteps& steps) { Module().sceneSteps = steps; }
 
 bool Graphics::Initialize() {
   GraphicsModule& m = Module();
@@ -112,7 +110,7 @@ bool Graphics::Initialize() {
   return true;
 }
 
-bool Graphics::Frame() {
+bool Graphics::Frame(int frameNumber) {
   GraphicsModule& m = Module();
   if (m.device == nullptr) return false;
   platform::Platform& plat = platform::GetPlatform();
@@ -132,7 +130,7 @@ bool Graphics::Frame() {
   // 6. The object pass: every component draws and updates.
   UpdateObjects(dt);
   // 7. The scene manager; an empty scene list ends the program before anything is presented.
-  if (!UpdateScenes(dt)) return false;
+  if (m.sceneSteps.update == nullptr || !m.sceneSteps.update(dt)) return false;
   // 7b. Everything the object pass and the scenes queued goes to the GPU.
   FinishSpriteFrame();
   // 8. The editor's interface.
@@ -143,7 +141,7 @@ bool Graphics::Frame() {
     m.device->Gpu().ForgetBoundState();
   }
   // 9. Present (vsync on).
-  if (ScreenshotPending() && m.device->Gpu().ReadBackBuffer(&m.capture)) m.capturedFrame = m.framesPresented + 1;
+  if (ScreenshotPending(frameNumber) && m.device->Gpu().ReadBackBuffer(&m.capture)) m.capturedFrame = m.framesPresented + 1;
   m.device->EndScene();
   ++m.framesPresented;
   // 10. The audio system's per-frame update.
@@ -187,7 +185,7 @@ void Graphics::Shutdown() {
   // device can still free them (and before the program ends, so nothing is left unreleased).
   ClearObjects();
   SetTransitionOverlay(nullptr);
-  DestroySceneList();
+  if (m.sceneSteps.destroy != nullptr) m.sceneSteps.destroy();
   DestroyAllTextures();
   if (m.device != nullptr) {
     m.device->Shutdown();

@@ -7,8 +7,9 @@ class Graphics {
  public:
   // False when the device or a shader program cannot start; a message box has said why.
   bool Initialize();
-  // False ends the main loop (the scene list is empty).
-  bool Frame();
+  // Draws, updates and presents frame number `frameNumber` of the run (--screenshot requests name
+  // it). False ends the main loop (the scene list is empty).
+  bool Frame(int frameNumber);
   void Shutdown();
 };
 
@@ -30,6 +31,15 @@ bool WriteScreenshot(const std::string& file);
 // Whether presenting waits for the display (on, as the game starts). A replay watched at 2x or 4x
 // presents the frames between its paced ones without waiting. Nothing before start-up.
 void SetPresentWaits(bool wait);
+// The steps of the graphics frame that belong to the scene manager, which registers them when it
+// adds a scene: its update (false ends the main loop; without a scene manager the frame ends it, as
+// an empty scene list does) and the release of its scenes at shutdown, after the objects are gone.
+struct SceneSteps {
+  bool (*update)(float dt) = nullptr;
+  void (*destroy)() = nullptr;
+};
+void SetSceneSteps(const SceneSteps& steps);
+
 // The program-wide graphics object (null before start-up and after shutdown).
 Graphics* GetGraphics();
 void SetGraphics(Graphics* graphics);

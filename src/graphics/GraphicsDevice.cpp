@@ -5,11 +5,11 @@
 #include <optional>
 #include <sstream>
 
-#include "app/GameFolders.h"
-#include "app/Options.h"
+#include "core/FileSync.h"
+#include "core/Options.h"
 #include "graphics/Camera.h"
 #include "graphics/SpriteBatch.h"
-#include "platform/FileSync.h"
+#include "platform/GameFolders.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ std::optional<std::string> ReadSource(const std::string& file) {
 void ReportShaderError(const std::string& message, const std::string& file) {
   const std::string report = UserFilePath("shader-error.txt");
   std::string why = "there is no folder for the player's files";
-  if (!report.empty() && platform::ReplaceFileBytes(report, message, &why)) {
+  if (!report.empty() && files::ReplaceFileBytes(report, message, &why)) {
     std::fprintf(stderr, "quillmarch: the compiler's message is in %s\n", report.c_str());
   } else {
     std::fprintf(stderr, "quillmarch: the compiler's message could not be written (%s): %s\n", why.c_str(),

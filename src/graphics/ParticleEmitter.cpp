@@ -4,14 +4,14 @@
 #include <cmath>
 #include <numeric>
 
-#include "app/FrameClock.h"
-#include "app/Logger.h"
-#include "app/Random.h"
+#include "core/FrameClock.h"
+#include "core/Logger.h"
+#include "core/Random.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/SpriteBatch.h"
 #include "graphics/Texture.h"
 #include "objects/GameObject.h"
-#include "scenes/LevelRecords.h"
+#include "objects/LevelRecords.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <utility>
 
-#include "app/Logger.h"
+#include "core/Logger.h"
 #include "graphics/Model.h"
 #include "graphics/Texture.h"
 #include "objects/GameObject.h"

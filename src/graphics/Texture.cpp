@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "app/Logger.h"
+#include "core/Logger.h"
 #include "graphics/GraphicsDevice.h"
 
 namespace {

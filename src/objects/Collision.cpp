@@ -7,7 +7,7 @@
 #include <vector>
 #include <typeinfo>
 
-#include "app/Logger.h"
+#include "core/Logger.h"
 #include "graphics/Filter.h"
 #include "graphics/ParticleEmitter.h"
 #include "objects/GameObject.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/EditorLink.h"
+#include "core/EditorLink.h"
 #include "objects/GameObject.h"
 #include "objects/Transform.h"
 

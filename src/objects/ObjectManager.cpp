@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/EditorLink.h"
+#include "core/EditorLink.h"
 #include "objects/Collision.h"
 #include "objects/GameObject.h"
 #include "objects/ShapeGrid.h"

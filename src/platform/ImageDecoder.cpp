@@ -14,7 +14,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "platform/FileSync.h"
+#include "core/FileSync.h"
 
 namespace platform {
 namespace {
@@ -292,7 +292,7 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
   bool ok = IMG_SavePNG_RW(surface, out, 0) == 0;
   SDL_RWclose(out);
   SDL_FreeSurface(surface);
-  return ok && ReplaceFileBytes(path, png);
+  return ok && files::ReplaceFileBytes(path, png);
 }
 
 }  // namespace platform

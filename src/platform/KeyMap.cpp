@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "app/KeyCodes.h"
+#include "core/KeyCodes.h"
 #include "platform/Platform.h"
 
 namespace platform {

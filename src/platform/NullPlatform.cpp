@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/Input.h"
+#include "core/Input.h"
 #include "platform/Platform.h"
 
 namespace platform {

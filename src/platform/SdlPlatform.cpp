@@ -15,8 +15,8 @@
 #include <set>
 #include <string>
 
-#include "app/Input.h"
-#include "app/KeyCodes.h"
+#include "core/Input.h"
+#include "core/KeyCodes.h"
 #include "platform/Platform.h"
 
 namespace platform {

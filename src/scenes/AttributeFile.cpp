@@ -9,14 +9,14 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Logger.h"
 #include "audio/Sound.h"
+#include "core/FileSync.h"
+#include "core/Logger.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PlayerTuning.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/ObjectType.h"
-#include "platform/FileSync.h"
 #include "scenes/ValueText.h"
 
 namespace {
@@ -333,7 +333,7 @@ bool SaveAttributesToFile(GameObject* object, int type, const std::string& path,
     return false;
   }
   std::string why;
-  if (!platform::ReplaceFileContents(path, AttributesToText(object, type), &why)) {
+  if (!files::ReplaceFileContents(path, AttributesToText(object, type), &why)) {
     if (error) *error = why;
     Log("Unable to open file to write: " + why, LogLevel::Error);
     return false;
@@ -360,7 +360,7 @@ bool LoadAttributesFromFile(const std::string& path) {
   std::ifstream in;
   if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::in);
   if (!in.is_open()) {
-    LogProblem("Could not open the attribute file " + path + ": " + platform::WhyUnreadable(path), LogLevel::Warning);
+    LogProblem("Could not open the attribute file " + path + ": " + files::WhyUnreadable(path), LogLevel::Warning);
     return false;
   }
   std::string text;

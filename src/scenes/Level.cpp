@@ -12,10 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/Logger.h"
 #include "audio/AudioSystem.h"
+#include "core/FileSync.h"
+#include "core/Logger.h"
 #include "objects/ObjectType.h"
-#include "platform/FileSync.h"
 #include "scenes/ValueText.h"
 
 // ================================================================================================
@@ -883,7 +883,7 @@ std::unique_ptr<Level> LoadLevel(const std::string& path) {
   // A folder is not a level file (some systems open folders for reading).
   if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::in);
   if (!in.is_open()) {
-    LogProblem("Could not open the level file " + path + ": " + platform::WhyUnreadable(path), LogLevel::Error);
+    LogProblem("Could not open the level file " + path + ": " + files::WhyUnreadable(path), LogLevel::Error);
     return nullptr;
   }
   // Read at most one byte past the limit: enough to know the file is too big.
@@ -988,7 +988,7 @@ bool SaveLevel(const Level& level, std::string* error) {
     return refuse(problem, "Unable to write the level: " + problem);
   }
   std::string why;
-  if (!platform::ReplaceFileContents(level.path, text, &why)) return refuse(why, "Unable to open file to write: " + why);
+  if (!files::ReplaceFileContents(level.path, text, &why)) return refuse(why, "Unable to open file to write: " + why);
   return true;
 }
 

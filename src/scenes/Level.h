@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "scenes/LevelRecords.h"
+#include "objects/LevelRecords.h"
 
 struct Level {
   // ---- What the level file holds ---------------------------------------------------------------

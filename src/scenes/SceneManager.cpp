@@ -5,28 +5,29 @@
 #include <filesystem>
 #include <map>
 
-#include "app/EditorLink.h"
-#include "app/FrameClock.h"
-#include "app/Input.h"
-#include "app/KeyCodes.h"
-#include "app/Logger.h"
-#include "app/Options.h"
 #include "audio/AudioSystem.h"
+#include "core/EditorLink.h"
+#include "core/FrameClock.h"
+#include "core/Input.h"
+#include "core/KeyCodes.h"
+#include "core/Logger.h"
+#include "core/Options.h"
 #include "gameplay/LevelRules.h"
 #include "gameplay/PathGrid.h"
 #include "gameplay/PatrolPaths.h"
 #include "graphics/Camera.h"
 #include "graphics/Filter.h"
+#include "graphics/Graphics.h"
 #include "graphics/Light.h"
 #include "graphics/Model.h"
 #include "graphics/ParticleEmitter.h"
 #include "graphics/Texture.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 #include "scenes/AttributeFile.h"
+#include "scenes/Factory.h"
 #include "scenes/Level.h"
 
 namespace {
@@ -508,6 +509,11 @@ Level* AddScene(std::unique_ptr<Level> scene, int sceneId) {
   if (scene == nullptr) return nullptr;
   scene->sceneIndex = static_cast<int32_t>(Module().scenes.size());
   scene->sceneId = sceneId;
+  // The graphics frame runs the scenes' update and releases them at shutdown.
+  SceneSteps steps;
+  steps.update = UpdateScenes;
+  steps.destroy = DestroySceneList;
+  SetSceneSteps(steps);
   Module().scenes.push_back(std::move(scene));
   return Module().scenes.back().get();
 }

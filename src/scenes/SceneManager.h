@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "scenes/LevelRecords.h"
+#include "objects/LevelRecords.h"
 
 class GameObject;
 struct Level;

@@ -40,18 +40,18 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/Input.h"
-#include "app/InputScript.h"
-#include "app/Logger.h"
-#include "app/Options.h"
 #include "app/ScriptedInput.h"
+#include "core/Input.h"
+#include "core/InputScript.h"
+#include "core/Logger.h"
+#include "core/Options.h"
 #include "gameplay/GameplayHooks.h"
 #include "gameplay/PathGrid.h"
-#include "platform/Platform.h"
-#include "scenes/SceneManager.h"
 #include "objects/ObjectType.h"
+#include "platform/Platform.h"
 #include "scenes/AttributeFile.h"
 #include "scenes/Level.h"
+#include "scenes/SceneManager.h"
 
 namespace fs = std::filesystem;
 

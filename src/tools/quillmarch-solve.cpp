@@ -48,11 +48,12 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/Input.h"
-#include "app/InputScript.h"
-#include "app/Logger.h"
-#include "app/Options.h"
 #include "app/ScriptedInput.h"
+#include "core/FileSync.h"
+#include "core/Input.h"
+#include "core/InputScript.h"
+#include "core/Logger.h"
+#include "core/Options.h"
 #include "gameplay/Behavior.h"
 #include "gameplay/BehaviorStates.h"
 #include "gameplay/GameplayHooks.h"
@@ -63,7 +64,6 @@
 #include "objects/ObjectManager.h"
 #include "objects/ObjectType.h"
 #include "objects/Transform.h"
-#include "platform/FileSync.h"
 #include "platform/Platform.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
@@ -1239,12 +1239,12 @@ int main(int argc, char** argv) {
                                                              result);
   std::printf("%s\n", result + 3);
   std::string why;
-  if (!platform::ReplaceFileContents(out, text, &why)) {
+  if (!files::ReplaceFileContents(out, text, &why)) {
     std::fprintf(stderr, "quillmarch-solve: cannot write %s: %s\n", out.c_str(), why.c_str());
     std::printf("result: not won: cannot write %s: %s\n", out.c_str(), why.c_str());
     _exit(3);
   }
-  if (won && !routeFile.empty() && !platform::ReplaceFileContents(routeFile, RouteText(game), &why)) {
+  if (won && !routeFile.empty() && !files::ReplaceFileContents(routeFile, RouteText(game), &why)) {
     std::fprintf(stderr, "quillmarch-solve: cannot write %s: %s\n", routeFile.c_str(), why.c_str());
   }
   std::printf("%s: %s, %lld frames (%.1f s of play), solved in %.1f s\n", out.c_str(), won ? "won" : "NOT won",

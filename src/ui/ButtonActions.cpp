@@ -6,7 +6,7 @@
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
 #include "ui/QuitDialog.h"
-#include "ui/UIHandler.h"
+#include "widgets/UIHandler.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 #include <cctype>
 #include <string>
 
-#include "app/Input.h"
-#include "app/KeyBindings.h"
+#include "core/Input.h"
+#include "core/KeyBindings.h"
 #include "ui/ButtonActions.h"
-#include "ui/KeyCapture.h"
 #include "ui/MainMenu.h"
-#include "ui/MenuParts.h"
-#include "ui/Navigation.h"
 #include "ui/Settings.h"
+#include "widgets/KeyCapture.h"
+#include "widgets/MenuParts.h"
+#include "widgets/Navigation.h"
 
 namespace {
 

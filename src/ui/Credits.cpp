@@ -5,7 +5,7 @@
 #include "graphics/Camera.h"
 #include "scenes/SceneManager.h"
 #include "ui/ButtonActions.h"
-#include "ui/MenuParts.h"
+#include "widgets/MenuParts.h"
 
 namespace {
 

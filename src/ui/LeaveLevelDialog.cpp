@@ -1,11 +1,11 @@
 #include "ui/LeaveLevelDialog.h"
 
-#include "app/FrameClock.h"
+#include "core/FrameClock.h"
 #include "objects/GameObject.h"
 #include "scenes/SceneManager.h"
-#include "ui/MenuParts.h"
-#include "ui/Navigation.h"
 #include "ui/PauseMenu.h"
+#include "widgets/MenuParts.h"
+#include "widgets/Navigation.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include "gameplay/PlayerRecords.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
-#include "ui/MenuParts.h"
 #include "ui/Watch.h"
+#include "widgets/MenuParts.h"
 
 namespace {
 

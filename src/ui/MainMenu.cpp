@@ -4,11 +4,11 @@
 #include "scenes/SceneManager.h"
 #include "ui/ButtonActions.h"
 #include "ui/ControlsOverlay.h"
-#include "ui/MenuParts.h"
 #include "ui/OptionsOverlay.h"
 #include "ui/PauseMenu.h"
 #include "ui/QuitDialog.h"
 #include "ui/Watch.h"
+#include "widgets/MenuParts.h"
 
 namespace {
 

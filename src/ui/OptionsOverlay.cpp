@@ -9,9 +9,9 @@
 #include "platform/Platform.h"
 #include "ui/ButtonActions.h"
 #include "ui/MainMenu.h"
-#include "ui/MenuParts.h"
-#include "ui/Navigation.h"
 #include "ui/Settings.h"
+#include "widgets/MenuParts.h"
+#include "widgets/Navigation.h"
 
 namespace {
 

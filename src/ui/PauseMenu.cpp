@@ -1,16 +1,16 @@
 #include "ui/PauseMenu.h"
 
-#include "app/FrameClock.h"
 #include "audio/AudioSystem.h"
+#include "core/FrameClock.h"
 #include "gameplay/Hud.h"
 #include "gameplay/PlayerState.h"
 #include "ui/ButtonActions.h"
 #include "ui/ControlsOverlay.h"
 #include "ui/LeaveLevelDialog.h"
-#include "ui/MenuParts.h"
-#include "ui/Navigation.h"
 #include "ui/OptionsOverlay.h"
 #include "ui/QuitDialog.h"
+#include "widgets/MenuParts.h"
+#include "widgets/Navigation.h"
 
 namespace {
 

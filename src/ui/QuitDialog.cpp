@@ -1,12 +1,12 @@
 #include "ui/QuitDialog.h"
 
-#include "app/Application.h"
+#include "core/AppHooks.h"
 #include "gameplay/PlayerState.h"
 #include "ui/ButtonActions.h"
 #include "ui/MainMenu.h"
-#include "ui/MenuParts.h"
-#include "ui/Navigation.h"
 #include "ui/PauseMenu.h"
+#include "widgets/MenuParts.h"
+#include "widgets/Navigation.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <sstream>
 #include <utility>
 
-#include "app/GameFolders.h"
-#include "app/Logger.h"
 #include "audio/AudioSystem.h"
+#include "core/FileSync.h"
+#include "core/Logger.h"
 #include "gameplay/VisionCones.h"
-#include "platform/FileSync.h"
+#include "platform/GameFolders.h"
 #include "platform/Platform.h"
-#include "ui/WriteNotice.h"
+#include "widgets/WriteNotice.h"
 
 namespace {
 
@@ -326,7 +326,7 @@ bool SaveSettings(const std::string& path, const UserSettings& settings) {
     if (existing.size() > kMaxSettingsBytes) break;
   }
   std::string error = "there is no per-user folder";
-  if (!path.empty() && platform::ReplaceFileContents(path, MergeSettings(existing, settings), &error)) return true;
+  if (!path.empty() && files::ReplaceFileContents(path, MergeSettings(existing, settings), &error)) return true;
   ReportWriteFailure("Your settings could not be saved", "Could not save the settings to " + path + ": " + error);
   return false;
 }

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/KeyBindings.h"
+#include "core/KeyBindings.h"
 
 inline constexpr const char* kSettingsFile = "Settings.lullwick";
 

@@ -1,9 +1,9 @@
 #include "ui/UiHooks.h"
 
 #include "graphics/Text.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
+#include "scenes/Factory.h"
 #include "scenes/SceneManager.h"
 #include "ui/ButtonActions.h"
 #include "ui/ControlsOverlay.h"
@@ -11,13 +11,13 @@
 #include "ui/LeaveLevelDialog.h"
 #include "ui/LevelSelect.h"
 #include "ui/MainMenu.h"
-#include "ui/Navigation.h"
 #include "ui/OptionsOverlay.h"
 #include "ui/PauseMenu.h"
 #include "ui/QuitDialog.h"
-#include "ui/SplashText.h"
-#include "ui/UIHandler.h"
 #include "ui/Watch.h"
+#include "widgets/Navigation.h"
+#include "widgets/SplashText.h"
+#include "widgets/UIHandler.h"
 
 namespace {
 

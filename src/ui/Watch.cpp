@@ -1,13 +1,13 @@
 #include "ui/Watch.h"
 
-#include "app/Application.h"
-#include "app/EditorLink.h"
-#include "app/FrameClock.h"
-#include "app/Input.h"
-#include "app/KeyCodes.h"
-#include "app/Logger.h"
-#include "app/Options.h"
 #include "app/ScriptedInput.h"
+#include "core/AppHooks.h"
+#include "core/EditorLink.h"
+#include "core/FrameClock.h"
+#include "core/Input.h"
+#include "core/KeyCodes.h"
+#include "core/Logger.h"
+#include "core/Options.h"
 #include "gameplay/KeptRuns.h"
 #include "gameplay/PlayerRecords.h"
 #include "gameplay/RunKeeper.h"
@@ -16,7 +16,7 @@
 #include "objects/ObjectHandle.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
-#include "ui/MenuParts.h"
+#include "widgets/MenuParts.h"
 
 namespace {
 

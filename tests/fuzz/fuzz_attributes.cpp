@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/Logger.h"
+#include "core/Logger.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PlayerTuning.h"
 #include "scenes/AttributeFile.h"

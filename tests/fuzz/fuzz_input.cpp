@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/InputScript.h"
+#include "core/InputScript.h"
 
 namespace {
 

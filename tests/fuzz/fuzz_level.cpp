@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "app/Logger.h"
+#include "core/Logger.h"
 #include "scenes/Level.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/Logger.h"
+#include "core/Logger.h"
 #include "gameplay/KeptRuns.h"
 #include "gameplay/PlayerRecords.h"
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/KeyCodes.h"
+#include "core/KeyCodes.h"
 #include "platform/Platform.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include "graphics/Light.h"
 #include "imgui.h"
 #include "objects/Collision.h"
-#include "objects/Factory.h"
 #include "objects/Transform.h"
+#include "scenes/Factory.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/FrameClock.h"
-#include "app/Random.h"
+#include "core/FrameClock.h"
+#include "core/Random.h"
 #include "graphics/ParticleEmitter.h"
 #include "objects/Transform.h"
 

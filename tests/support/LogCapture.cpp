@@ -1,6 +1,6 @@
 #include "support/LogCapture.h"
 
-#include "app/Logger.h"
+#include "core/Logger.h"
 
 namespace testing_support {
 

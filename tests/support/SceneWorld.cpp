@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "app/EditorLink.h"
-#include "app/Input.h"
+#include "core/EditorLink.h"
+#include "core/Input.h"
 #include "gameplay/AStar.h"
 #include "gameplay/HumanBehavior.h"
 #include "gameplay/HumanTuning.h"
@@ -15,9 +15,9 @@
 #include "graphics/Text.h"
 #include "graphics/Texture.h"
 #include "objects/Collision.h"
-#include "objects/Factory.h"
 #include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
+#include "scenes/Factory.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
 

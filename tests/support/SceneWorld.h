@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "gameplay/Behavior.h"
+#include "objects/LevelRecords.h"
 #include "objects/ObjectType.h"
-#include "scenes/LevelRecords.h"
 
 class GameObject;
 class Kinematics;

@@ -1,5 +1,5 @@
 // Decimal numbers read as the input scripts and bank manifests want them, on every standard library.
-#include "app/DecimalNumber.h"
+#include "core/DecimalNumber.h"
 
 #include <gtest/gtest.h>
 

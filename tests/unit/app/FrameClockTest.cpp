@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/FrameClock.h"
+#include "core/FrameClock.h"
 
 namespace {
 class FrameClockTest : public ::testing::Test {

@@ -1,6 +1,6 @@
 // Where the game finds its data (beside the executable, or ../share/quillmarch from it when
 // installed) and where the player's own files go.
-#include "app/GameFolders.h"
+#include "platform/GameFolders.h"
 
 #include <gtest/gtest.h>
 

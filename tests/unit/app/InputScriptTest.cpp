@@ -1,4 +1,4 @@
-#include "app/InputScript.h"
+#include "core/InputScript.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "app/KeyCodes.h"
+#include "core/KeyCodes.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <climits>
 
-#include "app/EditorLink.h"
-#include "app/Input.h"
-#include "app/KeyCodes.h"
+#include "core/EditorLink.h"
+#include "core/Input.h"
+#include "core/KeyCodes.h"
 #include "platform/Platform.h"
 
 #include <SDL_scancode.h>

@@ -2,9 +2,9 @@
 // settings file and the controls screen use (the shipped defaults are ControlsOverlayTest's).
 #include <gtest/gtest.h>
 
-#include "app/Input.h"
-#include "app/KeyBindings.h"
-#include "app/KeyCodes.h"
+#include "core/Input.h"
+#include "core/KeyBindings.h"
+#include "core/KeyCodes.h"
 
 namespace {
 

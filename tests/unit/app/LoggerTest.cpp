@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/Logger.h"
+#include "core/Logger.h"
 #include "support/TestSupport.h"
 
 using testing_support::ReadFile;

@@ -6,10 +6,10 @@
 #include <deque>
 #include <vector>
 
-#include "app/FrameClock.h"
-#include "app/Input.h"
-#include "app/InputScript.h"
-#include "app/KeyCodes.h"
+#include "core/FrameClock.h"
+#include "core/Input.h"
+#include "core/InputScript.h"
+#include "core/KeyCodes.h"
 #include "graphics/Camera.h"
 #include "graphics/ScreenToWorld.h"
 #include "platform/Platform.h"

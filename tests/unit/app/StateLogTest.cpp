@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "app/FrameClock.h"
 #include "app/ObjectDump.h"
+#include "core/FrameClock.h"
 #include "gameplay/Behavior.h"
 #include "graphics/Camera.h"
 #include "objects/GameObject.h"

@@ -7,9 +7,9 @@
 #include <limits>
 #include <thread>
 
-#include "app/Options.h"
-#include "audio/AudioSystem.h"
 #include "AudioTestHelpers.h"
+#include "audio/AudioSystem.h"
+#include "core/Options.h"
 
 using audio_test::ErrorLines;
 using audio_test::FinalVolumeOf;

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "EditorFixture.h"
-#include "app/GameFolders.h"
+#include "platform/GameFolders.h"
 #include "support/TestSupport.h"
 
 using editor_test::EditorFixture;

@@ -7,14 +7,14 @@
 
 #include "EditorFixture.h"
 #include "editor/RecordBuilder.h"
+#include "graphics/Camera.h"
 #include "graphics/ParticleEmitter.h"
 #include "graphics/Text.h"
-#include "graphics/Camera.h"
-#include "objects/Factory.h"
+#include "scenes/Factory.h"
 #include "support/TestSupport.h"
-#include "ui/MenuParts.h"
-#include "ui/UIHandler.h"
 #include "ui/UiHooks.h"
+#include "widgets/MenuParts.h"
+#include "widgets/UIHandler.h"
 
 using editor_test::EditorFixture;
 using editor_test::Record;

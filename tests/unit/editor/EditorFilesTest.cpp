@@ -4,12 +4,12 @@
 #include <filesystem>
 
 #include "EditorFixture.h"
+#include "audio/Sound.h"
+#include "core/FileSync.h"
 #include "editor/FileExplorer.h"
 #include "editor/RecordBuilder.h"
 #include "gameplay/PlayerTuning.h"
-#include "audio/Sound.h"
 #include "graphics/ParticleEmitter.h"
-#include "platform/FileSync.h"
 #include "scenes/AttributeFile.h"
 #include "support/TestSupport.h"
 
@@ -196,9 +196,9 @@ TEST_F(InLevelsFolderTest, AWriteThatFailsShowsTheWritersReasonKeepsTheUnsavedMa
   Place(ObjectType::Food, 700, 700);
 
   // The disk refuses the last step of the write.
-  platform::SetReplaceFaultForTesting(platform::ReplaceFault::Rename);
+  files::SetReplaceFaultForTesting(files::ReplaceFault::Rename);
   PressSave();
-  platform::SetReplaceFaultForTesting(platform::ReplaceFault::None);
+  files::SetReplaceFaultForTesting(files::ReplaceFault::None);
   ASSERT_TRUE(Editor().errorBoxOpen);
   EXPECT_NE(Editor().errorMessage.find("Failed to save File: ./Assets/Levels/a.json"), std::string::npos);
   EXPECT_NE(Editor().errorMessage.find("cannot replace ./Assets/Levels/a.json"), std::string::npos) << Editor().errorMessage;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/EditorLink.h"
+#include "core/EditorLink.h"
 #include "editor/EditorModel.h"
 #include "editor/FileExplorer.h"
 #include "gameplay/PathNode.h"

@@ -4,7 +4,7 @@
 #include "editor/RecordBuilder.h"
 #include "graphics/Camera.h"
 #include "support/TestSupport.h"
-#include "ui/UIHandler.h"
+#include "widgets/UIHandler.h"
 
 using editor_test::EditorFixture;
 using editor_test::Record;

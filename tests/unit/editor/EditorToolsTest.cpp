@@ -5,7 +5,7 @@
 #include "editor/RecordBuilder.h"
 #include "graphics/Text.h"
 #include "graphics/Texture.h"
-#include "objects/Factory.h"
+#include "scenes/Factory.h"
 
 using editor_test::EditorFixture;
 using editor_test::Record;

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/Input.h"
+#include "core/Input.h"
 #include "editor/EditorWindows.h"
 #include "editor/FileExplorer.h"
 #include "editor/ImGuiLayer.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "GridMakers.h"
-#include "app/Logger.h"
+#include "core/Logger.h"
 #include "gameplay/AStar.h"
 #include "gameplay/PathGrid.h"
 #include "gameplay/PathNode.h"

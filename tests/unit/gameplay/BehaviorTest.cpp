@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/EditorLink.h"
+#include "core/EditorLink.h"
 #include "gameplay/Behavior.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Input.h"
+#include "core/Input.h"
 #include "gameplay/AStar.h"
 #include "gameplay/Behavior.h"
 #include "gameplay/BehaviorStates.h"
@@ -19,11 +19,11 @@
 #include "gameplay/PathNode.h"
 #include "graphics/Texture.h"
 #include "objects/Collision.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "scenes/Factory.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
 #include "support/SceneWorld.h"

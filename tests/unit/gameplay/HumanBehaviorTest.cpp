@@ -2,12 +2,12 @@
 
 #include <vector>
 
-#include "app/KeyCodes.h"
-#include "graphics/ParticleEmitter.h"
+#include "GuardScene.h"
 #include "audio/AudioSystem.h"
+#include "core/KeyCodes.h"
+#include "graphics/ParticleEmitter.h"
 #include "support/TestSupport.h"
 #include "unit/audio/AudioTestHelpers.h"
-#include "GuardScene.h"
 
 namespace guard_test {
 namespace {

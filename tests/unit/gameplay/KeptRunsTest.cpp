@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/GameFolders.h"
-#include "platform/FileSync.h"
+#include "core/FileSync.h"
+#include "platform/GameFolders.h"
 #include "support/TestSupport.h"
 
 using testing_support::ReadFile;
@@ -155,9 +155,9 @@ TEST_F(KeptRunsFolderTest, AFailedWriteLeavesTheBestRunAsItWas) {
   std::string why;
   ASSERT_TRUE(KeepRun(WonRun("level1"), SmallScript(1), true, &why)) << why;
   const std::string before = ReadFile(BestRunPath("level1"));
-  platform::SetReplaceFaultForTesting(platform::ReplaceFault::Rename);
+  files::SetReplaceFaultForTesting(files::ReplaceFault::Rename);
   EXPECT_FALSE(KeepRun(WonRun("level1"), SmallScript(2), true, &why));
-  platform::SetReplaceFaultForTesting(platform::ReplaceFault::None);
+  files::SetReplaceFaultForTesting(files::ReplaceFault::None);
   EXPECT_FALSE(why.empty());
   EXPECT_EQ(ReadFile(BestRunPath("level1")), before);
   EXPECT_EQ(KeptRunFiles().size(), 1u);

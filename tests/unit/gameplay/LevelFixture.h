@@ -9,23 +9,23 @@
 #include <string>
 #include <vector>
 
-#include "app/EditorLink.h"
-#include "app/Input.h"
+#include "core/EditorLink.h"
+#include "core/Input.h"
 #include "gameplay/Behavior.h"
 #include "gameplay/LevelRules.h"
 #include "gameplay/PathGrid.h"
 #include "gameplay/PlayerState.h"
 #include "objects/Collision.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "scenes/Factory.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
-#include "ui/ButtonActions.h"
 #include "support/SceneWorld.h"
-#include "ui/UIHandler.h"
+#include "ui/ButtonActions.h"
+#include "widgets/UIHandler.h"
 
 namespace level_fixture {
 

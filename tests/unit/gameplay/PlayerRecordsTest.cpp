@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <string>
 
-#include "app/GameFolders.h"
+#include "core/FileSync.h"
 #include "objects/ObjectManager.h"
-#include "platform/FileSync.h"
+#include "platform/GameFolders.h"
 #include "support/TestSupport.h"
-#include "ui/WriteNotice.h"
+#include "widgets/WriteNotice.h"
 
 using testing_support::ReadFile;
 using testing_support::TempDir;
@@ -129,9 +129,9 @@ TEST_F(RecordsFileTest, AFolderOrAHugeFileInThePlaceOfTheRecordsIsNoRecords) {
 TEST_F(RecordsFileTest, AFailedWriteIsShownKeepsTheOldFileAndTheBestStillCountsThisSession) {
   ASSERT_TRUE(OfferRecord("level1", 100.0f, "a"));
   const std::string before = ReadFile(RecordsPath());
-  platform::SetReplaceFaultForTesting(platform::ReplaceFault::Sync);
+  files::SetReplaceFaultForTesting(files::ReplaceFault::Sync);
   const bool better = OfferRecord("level1", 90.0f, "s");
-  platform::SetReplaceFaultForTesting(platform::ReplaceFault::None);
+  files::SetReplaceFaultForTesting(files::ReplaceFault::None);
   EXPECT_TRUE(better);
   EXPECT_EQ(Records().at("level1").total, 90.0f);
   EXPECT_NE(WriteNoticeText().find("records"), std::string::npos) << WriteNoticeText();

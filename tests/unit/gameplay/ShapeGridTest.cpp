@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "GuardScene.h"
-#include "app/Random.h"
 #include "app/StateLog.h"
+#include "core/Random.h"
 #include "gameplay/Sight.h"
 #include "gameplay/VisionCones.h"
 #include "objects/ShapeGrid.h"

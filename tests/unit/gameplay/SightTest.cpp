@@ -7,10 +7,10 @@
 #include "gameplay/Sight.h"
 #include "graphics/Texture.h"
 #include "objects/Collision.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "scenes/Factory.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/Options.h"
+#include "core/Options.h"
 #include "graphics/ColorShader.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsDevice.h"

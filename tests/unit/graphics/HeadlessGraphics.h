@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Options.h"
+#include "core/Options.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/SpriteBatch.h"

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/Options.h"
+#include "core/Options.h"
 #include "graphics/Camera.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsDevice.h"

@@ -8,8 +8,8 @@
 
 #include "GraphicsTestHelpers.h"
 #include "HeadlessGraphics.h"
-#include "app/FrameClock.h"
-#include "app/Random.h"
+#include "core/FrameClock.h"
+#include "core/Random.h"
 #include "graphics/ParticleEmitter.h"
 #include "objects/GameObject.h"
 #include "objects/Transform.h"

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <string>
 
-#include "app/FrameClock.h"
-#include "objects/Animation.h"
+#include "core/FrameClock.h"
+#include "graphics/Animation.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 
 #include <limits>
 
-#include "app/EditorLink.h"
+#include "core/EditorLink.h"
 #include "objects/Collision.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "scenes/Factory.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/EditorLink.h"
+#include "core/EditorLink.h"
 #include "objects/Collision.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"

@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "platform/FileSync.h"
+#include "core/FileSync.h"
 #include "support/TestSupport.h"
 
 using testing_support::ReadFile;
@@ -30,12 +30,12 @@ bool IsLink(const std::string& path) { return fs::is_symlink(fs::symlink_status(
 
 class FileSyncTest : public ::testing::Test {
  protected:
-  void TearDown() override { platform::SetReplaceFaultForTesting(platform::ReplaceFault::None); }
+  void TearDown() override { files::SetReplaceFaultForTesting(files::ReplaceFault::None); }
 
   // Replaces `path` and expects a refusal whose reason names `word` and the file.
   void ExpectRefused(const std::string& path, const std::string& word) {
     std::string error;
-    EXPECT_FALSE(platform::ReplaceFileContents(path, "new", &error));
+    EXPECT_FALSE(files::ReplaceFileContents(path, "new", &error));
     EXPECT_NE(error.find(word), std::string::npos) << error;
     EXPECT_NE(error.find(fs::path(path).filename().string()), std::string::npos) << error;
   }
@@ -49,35 +49,35 @@ TEST_F(FileSyncTest, ALinkPlantedAtTheTemporaryNameIsNotFollowed) {
   const std::string level = dir.File("level1.json");
   WriteFile(level, "old");
   WriteFile(dir.File("victim.txt"), "precious");
-  fs::create_symlink("victim.txt", platform::TempPathFor(level));
+  fs::create_symlink("victim.txt", files::TempPathFor(level));
   std::string error;
-  ASSERT_TRUE(platform::ReplaceFileContents(level, "new", &error)) << error;
+  ASSERT_TRUE(files::ReplaceFileContents(level, "new", &error)) << error;
   EXPECT_EQ(ReadFile(dir.File("victim.txt")), "precious");
   EXPECT_EQ(ReadFile(level), "new");
   EXPECT_FALSE(IsLink(level));
-  EXPECT_TRUE(IsLink(platform::TempPathFor(level)));  // not ours to remove
+  EXPECT_TRUE(IsLink(files::TempPathFor(level)));  // not ours to remove
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"level1.json", "level1.json.saving", "victim.txt"}));
 }
 
 TEST_F(FileSyncTest, ADanglingLinkAtTheTemporaryNameCreatesNothingWhereItPoints) {
   const std::string level = dir.File("level1.json");
-  fs::create_symlink(dir.File("planted.json"), platform::TempPathFor(level));
-  ASSERT_TRUE(platform::ReplaceFileContents(level, "new"));
+  fs::create_symlink(dir.File("planted.json"), files::TempPathFor(level));
+  ASSERT_TRUE(files::ReplaceFileContents(level, "new"));
   EXPECT_FALSE(fs::exists(dir.File("planted.json")));
   EXPECT_EQ(ReadFile(level), "new");
 }
 
 TEST_F(FileSyncTest, ALeftoverFileOrFolderAtTheTemporaryNameIsLeftAlone) {
   const std::string level = dir.File("level1.json");
-  WriteFile(platform::TempPathFor(level), "another save's half");
-  ASSERT_TRUE(platform::ReplaceFileContents(level, "first"));
-  EXPECT_EQ(ReadFile(platform::TempPathFor(level)), "another save's half");
+  WriteFile(files::TempPathFor(level), "another save's half");
+  ASSERT_TRUE(files::ReplaceFileContents(level, "first"));
+  EXPECT_EQ(ReadFile(files::TempPathFor(level)), "another save's half");
   EXPECT_EQ(ReadFile(level), "first");
 
   const std::string other = dir.File("level2.json");
-  fs::create_directory(platform::TempPathFor(other));
-  ASSERT_TRUE(platform::ReplaceFileContents(other, "second"));
-  EXPECT_TRUE(fs::is_directory(platform::TempPathFor(other)));
+  fs::create_directory(files::TempPathFor(other));
+  ASSERT_TRUE(files::ReplaceFileContents(other, "second"));
+  EXPECT_TRUE(fs::is_directory(files::TempPathFor(other)));
   EXPECT_EQ(ReadFile(other), "second");
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"level1.json", "level1.json.saving", "level2.json",
                                                       "level2.json.saving"}));
@@ -107,7 +107,7 @@ TEST_F(FileSyncTest, AFileKeepsItsPermissionsWhenReplaced) {
   WriteFile(level, "old");
   const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
   fs::permissions(level, mode);
-  ASSERT_TRUE(platform::ReplaceFileContents(level, "new"));
+  ASSERT_TRUE(files::ReplaceFileContents(level, "new"));
   EXPECT_EQ(fs::status(level).permissions() & fs::perms::all, mode);
 }
 
@@ -121,18 +121,18 @@ TEST_F(FileSyncTest, ALinkIsWrittenThroughToItsTargetAndStaysALink) {
   fs::create_symlink("level1.json", dir.File("levels/again.json"));  // a link to the link
 
   std::string error;
-  ASSERT_TRUE(platform::ReplaceFileContents(dir.File("levels/level1.json"), "new", &error)) << error;
+  ASSERT_TRUE(files::ReplaceFileContents(dir.File("levels/level1.json"), "new", &error)) << error;
   EXPECT_TRUE(IsLink(dir.File("levels/level1.json")));
   EXPECT_EQ(ReadFile(dir.File("shared/level1.json")), "new");
-  ASSERT_TRUE(platform::ReplaceFileContents(dir.File("levels/again.json"), "newer", &error)) << error;
+  ASSERT_TRUE(files::ReplaceFileContents(dir.File("levels/again.json"), "newer", &error)) << error;
   EXPECT_TRUE(IsLink(dir.File("levels/again.json")));
   EXPECT_EQ(ReadFile(dir.File("shared/level1.json")), "newer");
   EXPECT_EQ(Names(dir.File("shared")), std::set<std::string>{"level1.json"});
   EXPECT_EQ(Names(dir.File("levels")), (std::set<std::string>{"again.json", "level1.json"}));
 
   // A failed write through the link leaves the target whole and no temporary file anywhere.
-  platform::SetReplaceFaultForTesting(platform::ReplaceFault::Rename);
-  EXPECT_FALSE(platform::ReplaceFileContents(dir.File("levels/level1.json"), "lost"));
+  files::SetReplaceFaultForTesting(files::ReplaceFault::Rename);
+  EXPECT_FALSE(files::ReplaceFileContents(dir.File("levels/level1.json"), "lost"));
   EXPECT_EQ(ReadFile(dir.File("shared/level1.json")), "newer");
   EXPECT_EQ(Names(dir.File("shared")), std::set<std::string>{"level1.json"});
   EXPECT_TRUE(IsLink(dir.File("levels/level1.json")));
@@ -156,7 +156,7 @@ TEST_F(FileSyncTest, ALinkToAReadOnlyFileOrInACircleIsRefused) {
 TEST_F(FileSyncTest, ALinkToAMissingFileCreatesThatFile) {
   fs::create_directory(dir.File("real"));
   fs::create_symlink("real/level1.json", dir.File("level1.json"));
-  ASSERT_TRUE(platform::ReplaceFileContents(dir.File("level1.json"), "new"));
+  ASSERT_TRUE(files::ReplaceFileContents(dir.File("level1.json"), "new"));
   EXPECT_TRUE(IsLink(dir.File("level1.json")));
   EXPECT_EQ(ReadFile(dir.File("real/level1.json")), "new");
 }
@@ -165,7 +165,7 @@ TEST_F(FileSyncTest, ALinkToAMissingFileCreatesThatFile) {
 
 TEST_F(FileSyncTest, BytesAreWrittenExactly) {
   std::string bytes("\x89PNG\r\n\x1a\n\0\0\xff", 11);
-  ASSERT_TRUE(platform::ReplaceFileBytes(dir.File("shot.png"), bytes));
+  ASSERT_TRUE(files::ReplaceFileBytes(dir.File("shot.png"), bytes));
   EXPECT_EQ(ReadFile(dir.File("shot.png")), bytes);
 }
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/Input.h"
-#include "app/KeyCodes.h"
-#include "app/Options.h"
+#include "core/Input.h"
+#include "core/KeyCodes.h"
+#include "core/Options.h"
 #include "platform/Platform.h"
 #include "support/TestSupport.h"
 #include "ui/Settings.h"

@@ -7,11 +7,11 @@
 #include "LevelTestHelpers.h"
 #include "audio/AudioSystem.h"
 #include "audio/Sound.h"
+#include "core/FileSync.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PlayerTuning.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
-#include "platform/FileSync.h"
 #include "scenes/AttributeFile.h"
 #include "support/TestSupport.h"
 
@@ -103,9 +103,9 @@ TEST_F(AttributeFileTest, HumanFileIsWrittenWholeAndAFailedSaveKeepsIt) {
   ASSERT_TRUE(SaveAttributesToFile(nullptr, 3, path));
   EXPECT_EQ(ReadFile(path), kHumanDefaultsText);
   HumanTuningValues().max_aggro = 5.0f;
-  platform::SetReplaceFaultForTesting(platform::ReplaceFault::Write);
+  files::SetReplaceFaultForTesting(files::ReplaceFault::Write);
   EXPECT_FALSE(SaveAttributesToFile(nullptr, 3, path));
-  platform::SetReplaceFaultForTesting(platform::ReplaceFault::None);
+  files::SetReplaceFaultForTesting(files::ReplaceFault::None);
   fs::create_directory(dir.File("folder.json"));
   EXPECT_FALSE(SaveAttributesToFile(nullptr, 3, dir.File("folder.json")));
   EXPECT_FALSE(SaveAttributesToFile(nullptr, 3, dir.File("missing/human.json")));

@@ -6,8 +6,8 @@
 
 #include "LevelTestHelpers.h"
 #include "audio/AudioSystem.h"
+#include "core/FileSync.h"
 #include "objects/ObjectType.h"
-#include "platform/FileSync.h"
 #include "scenes/Level.h"
 #include "support/TestSupport.h"
 
@@ -487,7 +487,7 @@ TEST(LevelWriterTest, SavedAndReloadedLevelKeepsTheLastEscapeZoneDirectionButNot
   EXPECT_TRUE(back->music.empty());
   EXPECT_EQ(testing_support::ReadFile(level.path), LevelToText(level));
   EXPECT_EQ(testing_support::ReadFile(level.path).back(), '}');  // no line feed at the end
-  EXPECT_FALSE(testing_support::FileExists(platform::TempPathFor(level.path)));
+  EXPECT_FALSE(testing_support::FileExists(files::TempPathFor(level.path)));
 }
 
 }  // namespace

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "LevelTestHelpers.h"
+#include "core/FileSync.h"
 #include "objects/ObjectType.h"
-#include "platform/FileSync.h"
 #include "scenes/Level.h"
 #include "support/TestSupport.h"
 
@@ -253,7 +253,7 @@ class LevelSaveFaultTest : public ::testing::Test {
     level.foodGoal = 6;  // the change the failed save would have written
   }
   void TearDown() override {
-    platform::SetReplaceFaultForTesting(platform::ReplaceFault::None);
+    files::SetReplaceFaultForTesting(files::ReplaceFault::None);
     SetLevelMusicRegistration(true);
   }
 
@@ -276,10 +276,10 @@ class LevelSaveFaultTest : public ::testing::Test {
 
 // Whatever sits at the temporary file's name is not ours: the save takes another name.
 TEST_F(LevelSaveFaultTest, FolderInTheWayOfTheTemporaryFileIsLeftAlone) {
-  fs::create_directory(platform::TempPathFor(level.path));
+  fs::create_directory(files::TempPathFor(level.path));
   EXPECT_TRUE(SaveLevel(level));
   EXPECT_EQ(LoadLevel(level.path)->foodGoal, 6u);
-  EXPECT_TRUE(fs::is_directory(platform::TempPathFor(level.path)));  // not ours to remove
+  EXPECT_TRUE(fs::is_directory(files::TempPathFor(level.path)));  // not ours to remove
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
 }
 
@@ -290,7 +290,7 @@ TEST_F(LevelSaveFaultTest, FolderInTheWayOfTheTargetOrNoFolderAtAll) {
   EXPECT_FALSE(SaveLevel(level));
   EXPECT_NE(log.Take().find("Unable to open file to write"), std::string::npos);
   EXPECT_EQ(ReadFile(dir.File("taken/inside.txt")), "x");
-  EXPECT_FALSE(fs::exists(platform::TempPathFor(level.path)));
+  EXPECT_FALSE(fs::exists(files::TempPathFor(level.path)));
 
   level.path = dir.File("missing/level1.json");
   EXPECT_FALSE(SaveLevel(level));
@@ -316,12 +316,12 @@ TEST_F(LevelSaveFaultTest, ReadOnlyFolder) {
 }
 
 TEST_F(LevelSaveFaultTest, WriteSyncOrRenameFailureLeavesNoTrace) {
-  for (auto fault : {platform::ReplaceFault::Write, platform::ReplaceFault::Sync, platform::ReplaceFault::Rename}) {
-    platform::SetReplaceFaultForTesting(fault);
+  for (auto fault : {files::ReplaceFault::Write, files::ReplaceFault::Sync, files::ReplaceFault::Rename}) {
+    files::SetReplaceFaultForTesting(fault);
     ExpectFailedSaveKeepsOldFile();
-    EXPECT_FALSE(fs::exists(platform::TempPathFor(level.path)));
+    EXPECT_FALSE(fs::exists(files::TempPathFor(level.path)));
   }
-  platform::SetReplaceFaultForTesting(platform::ReplaceFault::None);
+  files::SetReplaceFaultForTesting(files::ReplaceFault::None);
   EXPECT_TRUE(SaveLevel(level));
   EXPECT_EQ(LoadLevel(level.path)->foodGoal, 6u);
 }

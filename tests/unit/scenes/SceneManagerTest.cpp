@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/EditorLink.h"
-#include "app/Input.h"
-#include "app/KeyCodes.h"
-#include "app/Logger.h"
 #include "audio/AudioSystem.h"
+#include "core/EditorLink.h"
+#include "core/Input.h"
+#include "core/KeyCodes.h"
+#include "core/Logger.h"
 #include "graphics/Camera.h"
 #include "graphics/Filter.h"
 #include "graphics/Light.h"

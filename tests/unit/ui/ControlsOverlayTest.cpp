@@ -1,11 +1,11 @@
 // Changing keys on the controls screen: pick an action with the menu keys or the mouse, press a new
 // key, see it on the screen, in use and in the settings file; Escape, reserved and taken keys; reset
 // to defaults; and leaving the screen while it waits.
-#include "app/KeyBindings.h"
+#include "UiTestFixture.h"
+#include "core/KeyBindings.h"
 #include "support/TestSupport.h"
 #include "ui/ControlsOverlay.h"
 #include "ui/PauseMenu.h"
-#include "UiTestFixture.h"
 
 using namespace ui_test;
 

@@ -2,9 +2,9 @@
 // that says so, is ControlsOverlayTest's.
 #include <gtest/gtest.h>
 
-#include "app/Input.h"
-#include "app/KeyCodes.h"
-#include "ui/KeyCapture.h"
+#include "core/Input.h"
+#include "core/KeyCodes.h"
+#include "widgets/KeyCapture.h"
 
 namespace {
 

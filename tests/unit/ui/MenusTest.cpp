@@ -5,15 +5,15 @@
 #include <filesystem>
 #include <vector>
 
+#include "UiTestFixture.h"
 #include "audio/AudioSystem.h"
 #include "gameplay/VisionCones.h"
 #include "platform/Platform.h"
 #include "ui/Credits.h"
-#include "ui/MenuParts.h"
 #include "ui/OptionsOverlay.h"
 #include "ui/PauseMenu.h"
-#include "ui/WriteNotice.h"
-#include "UiTestFixture.h"
+#include "widgets/MenuParts.h"
+#include "widgets/WriteNotice.h"
 
 using namespace ui_test;
 

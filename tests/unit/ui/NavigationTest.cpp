@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/MenuParts.h"
 #include "UiTestFixture.h"
+#include "widgets/MenuParts.h"
 
 using namespace ui_test;
 

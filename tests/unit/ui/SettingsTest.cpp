@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "app/GameFolders.h"
-#include "app/KeyBindings.h"
-#include "app/KeyCodes.h"
 #include "audio/AudioSystem.h"
+#include "core/FileSync.h"
+#include "core/KeyBindings.h"
+#include "core/KeyCodes.h"
 #include "objects/ObjectManager.h"
-#include "platform/FileSync.h"
+#include "platform/GameFolders.h"
 #include "platform/Platform.h"
 #include "support/TestSupport.h"
 #include "ui/Settings.h"
-#include "ui/WriteNotice.h"
+#include "widgets/WriteNotice.h"
 
 using testing_support::ReadFile;
 using testing_support::TempDir;
@@ -33,7 +33,7 @@ TEST(SettingsTest, WhatIsSavedIsReadBackForEveryCombination) {
     ASSERT_TRUE(SaveSettings(path, saved));
     EXPECT_EQ(LoadSettings(path), saved) << FormatSettings(saved);
   }
-  EXPECT_FALSE(testing_support::FileExists(platform::TempPathFor(path)));
+  EXPECT_FALSE(testing_support::FileExists(files::TempPathFor(path)));
 }
 
 TEST(SettingsTest, MissingOrDamagedFilesAndLinesGiveTheDefaultsWhereTheyCannotBeRead) {
@@ -78,11 +78,11 @@ TEST(SettingsTest, AFailedSaveLeavesTheOldFile) {
   first.muteSfx = true;
   ASSERT_TRUE(SaveSettings(path, first));
   const std::string before = ReadFile(path);
-  platform::SetReplaceFaultForTesting(platform::ReplaceFault::Rename);
+  files::SetReplaceFaultForTesting(files::ReplaceFault::Rename);
   UserSettings second;
   second.fullscreen = false;
   EXPECT_FALSE(SaveSettings(path, second));
-  platform::SetReplaceFaultForTesting(platform::ReplaceFault::None);
+  files::SetReplaceFaultForTesting(files::ReplaceFault::None);
   EXPECT_EQ(ReadFile(path), before);
   EXPECT_EQ(LoadSettings(path), first);
   EXPECT_EQ(WriteNoticeText(), "Your settings could not be saved") << "the player is told, not only the log";

@@ -2,10 +2,10 @@
 // per frame, inactive buttons, the editor halt, the screen pin, and its label's lifetime.
 #include <vector>
 
-#include "objects/Factory.h"
-#include "ui/ButtonActions.h"
-#include "ui/MenuParts.h"
 #include "UiTestFixture.h"
+#include "scenes/Factory.h"
+#include "ui/ButtonActions.h"
+#include "widgets/MenuParts.h"
 
 using namespace ui_test;
 

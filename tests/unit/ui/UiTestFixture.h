@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "app/EditorLink.h"
-#include "app/FrameClock.h"
-#include "app/Input.h"
-#include "app/KeyCodes.h"
+#include "core/EditorLink.h"
+#include "core/FrameClock.h"
+#include "core/Input.h"
+#include "core/KeyCodes.h"
 #include "gameplay/PlayerState.h"
 #include "graphics/Camera.h"
 #include "graphics/Model.h"
@@ -23,10 +23,10 @@
 #include "scenes/SceneManager.h"
 #include "support/SceneWorld.h"
 #include "support/TestSupport.h"
-#include "ui/Navigation.h"
 #include "ui/Settings.h"
-#include "ui/UIHandler.h"
 #include "ui/UiHooks.h"
+#include "widgets/Navigation.h"
+#include "widgets/UIHandler.h"
 
 namespace ui_test {
 

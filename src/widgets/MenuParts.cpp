@@ -1,15 +1,15 @@
-#include "ui/MenuParts.h"
+#include "widgets/MenuParts.h"
 
 #include <cctype>
 #include <unordered_set>
 
 #include "graphics/Model.h"
 #include "graphics/Text.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
-#include "ui/Navigation.h"
+#include "scenes/Factory.h"
+#include "widgets/Navigation.h"
 
 namespace {
 

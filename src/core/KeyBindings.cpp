@@ -1,10 +1,10 @@
-#include "app/KeyBindings.h"
+#include "core/KeyBindings.h"
 
 #include <cctype>
 
-#include "app/Input.h"
-#include "app/InputScript.h"
-#include "app/KeyCodes.h"
+#include "core/Input.h"
+#include "core/InputScript.h"
+#include "core/KeyCodes.h"
 
 namespace {
 

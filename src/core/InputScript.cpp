@@ -1,4 +1,4 @@
-#include "app/InputScript.h"
+#include "core/InputScript.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,8 +7,8 @@
 #include <limits>
 #include <string_view>
 
-#include "app/DecimalNumber.h"
-#include "app/KeyCodes.h"
+#include "core/DecimalNumber.h"
+#include "core/KeyCodes.h"
 
 namespace {
 

@@ -99,7 +99,3 @@ float ConvertTrigger(uint8_t raw, float threshold);
 
 // After each frame: previous key and button states := current ones; the wheel's turn is spent.
 void CopyPreviousInput();
-
-// World-space drags: the cursor's world position now minus that of the last left (right) click.
-void LeftDrag(float* x, float* y);
-void RightDrag(float* x, float* y);

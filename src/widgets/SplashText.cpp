@@ -1,9 +1,9 @@
-#include "ui/SplashText.h"
+#include "widgets/SplashText.h"
 
 #include <string>
 
 #include "graphics/Text.h"
-#include "objects/Factory.h"
+#include "scenes/Factory.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/FileSync.h"
+#include "core/FileSync.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,7 +18,7 @@
 
 namespace fs = std::filesystem;
 
-namespace platform {
+namespace files {
 
 namespace {
 
@@ -270,4 +270,4 @@ bool ReplaceFileBytes(const std::string& path, const std::string& bytes, std::st
 
 void SetReplaceFaultForTesting(ReplaceFault fault) { State().fault = fault; }
 
-}  // namespace platform
+}  // namespace files

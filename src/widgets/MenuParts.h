@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "objects/ObjectHandle.h"
-#include "ui/UIHandler.h"
+#include "widgets/UIHandler.h"
 
 class GameObject;
 

@@ -1,4 +1,4 @@
-#include "app/DecimalNumber.h"
+#include "core/DecimalNumber.h"
 
 #include <cerrno>
 #include <cstdlib>

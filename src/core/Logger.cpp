@@ -1,4 +1,4 @@
-#include "app/Logger.h"
+#include "core/Logger.h"
 
 #include <cstdio>
 #include <fstream>
@@ -8,7 +8,7 @@
 #include <memory>
 #include <utility>
 
-#include "platform/FileSync.h"
+#include "core/FileSync.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ void KeepLastPart(LogSink& sink) {
   const std::string kept = "-INFO- The log passed " + std::to_string(kLogFileLimit) +
                            " bytes: its older lines were dropped\n" + text.substr(from);
   // Replaced in one step, so a crash now leaves the old file or the cut one, never half of it.
-  if (!platform::ReplaceFileBytes(sink.fileName, kept)) {
+  if (!files::ReplaceFileBytes(sink.fileName, kept)) {
     std::ofstream(sink.fileName, std::ios::binary | std::ios::trunc) << kept;
   }
   sink.stream = std::make_unique<std::ofstream>(sink.fileName, std::ios::out | std::ios::app);

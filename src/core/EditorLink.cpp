@@ -1,4 +1,4 @@
-#include "app/EditorLink.h"
+#include "core/EditorLink.h"
 
 namespace {
 bool replayHalted = false;

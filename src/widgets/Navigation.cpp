@@ -1,18 +1,18 @@
-#include "ui/Navigation.h"
+#include "widgets/Navigation.h"
 
 #include <algorithm>
 #include <deque>
 
-#include "app/EditorLink.h"
-#include "app/Input.h"
-#include "app/KeyBindings.h"
-#include "app/KeyCodes.h"
+#include "core/EditorLink.h"
+#include "core/Input.h"
+#include "core/KeyBindings.h"
+#include "core/KeyCodes.h"
 #include "graphics/Model.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/Transform.h"
+#include "scenes/Factory.h"
 #include "scenes/SceneManager.h"
-#include "ui/UIHandler.h"
+#include "widgets/UIHandler.h"
 
 namespace {
 

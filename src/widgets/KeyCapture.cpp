@@ -1,9 +1,9 @@
-#include "ui/KeyCapture.h"
+#include "widgets/KeyCapture.h"
 
 #include <cctype>
 
-#include "app/Input.h"
-#include "app/KeyCodes.h"
+#include "core/Input.h"
+#include "core/KeyCodes.h"
 
 namespace {
 

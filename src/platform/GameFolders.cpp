@@ -1,4 +1,4 @@
-#include "app/GameFolders.h"
+#include "platform/GameFolders.h"
 
 #include <system_error>
 

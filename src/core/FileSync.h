@@ -11,7 +11,7 @@
 
 #include <string>
 
-namespace platform {
+namespace files {
 
 // The name the temporary file of a replacement of `path` tries first (the same folder, so the
 // rename stays on one file system). When something already has that name, numbered names after it
@@ -43,4 +43,4 @@ bool SyncFile(const std::string& path);
 enum class ReplaceFault { None, Write, Sync, Rename };
 void SetReplaceFaultForTesting(ReplaceFault fault);
 
-}  // namespace platform
+}  // namespace files

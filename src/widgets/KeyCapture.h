@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/KeyBindings.h"
+#include "core/KeyBindings.h"
 
 enum class CaptureOutcome { Bound, Cancelled, Reserved, MenuKey, Taken };
 

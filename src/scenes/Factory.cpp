@@ -1,4 +1,4 @@
-#include "objects/Factory.h"
+#include "scenes/Factory.h"
 
 #include <functional>
 #include <memory>
@@ -6,20 +6,20 @@
 #include <stdexcept>
 #include <utility>
 
-#include "app/Logger.h"
 #include "audio/Sound.h"
+#include "core/Logger.h"
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PathNode.h"
+#include "graphics/Animation.h"
 #include "graphics/Filter.h"
 #include "graphics/Model.h"
 #include "graphics/ParticleEmitter.h"
 #include "graphics/Text.h"
-#include "objects/Animation.h"
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"
+#include "objects/LevelRecords.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
-#include "scenes/LevelRecords.h"
 
 namespace {
 

@@ -1,17 +1,17 @@
-#include "ui/UIHandler.h"
+#include "widgets/UIHandler.h"
 
-#include "app/EditorLink.h"
-#include "app/Input.h"
-#include "app/KeyCodes.h"
+#include "core/EditorLink.h"
+#include "core/Input.h"
+#include "core/KeyCodes.h"
 #include "graphics/Camera.h"
 #include "graphics/Model.h"
 #include "graphics/Text.h"
 #include "objects/Collision.h"
-#include "objects/Factory.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
-#include "ui/Navigation.h"
+#include "scenes/Factory.h"
+#include "widgets/Navigation.h"
 
 namespace {
 

@@ -1,13 +1,12 @@
-#include "app/Input.h"
+#include "core/Input.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <iterator>
 
-#include "app/EditorLink.h"
-#include "app/KeyBindings.h"
-#include "graphics/ScreenToWorld.h"
+#include "core/EditorLink.h"
+#include "core/KeyBindings.h"
 
 namespace {
 
@@ -149,18 +148,3 @@ void CopyPreviousInput() {
   Input().mouse.wheel = 0;
 }
 
-void LeftDrag(float* x, float* y) {
-  const MouseState& m = Input().mouse;
-  WorldPoint now = ScreenToWorld(static_cast<float>(m.x), static_cast<float>(m.y), 0.0f);
-  WorldPoint click = ScreenToWorld(static_cast<float>(m.leftClickX), static_cast<float>(m.leftClickY), 0.0f);
-  *x = now.x - click.x;
-  *y = now.y - click.y;
-}
-
-void RightDrag(float* x, float* y) {
-  const MouseState& m = Input().mouse;
-  WorldPoint now = ScreenToWorld(static_cast<float>(m.x), static_cast<float>(m.y), 0.0f);
-  WorldPoint click = ScreenToWorld(static_cast<float>(m.rightClickX), static_cast<float>(m.rightClickY), 0.0f);
-  *x = now.x - click.x;
-  *y = now.y - click.y;
-}

@@ -1,10 +1,10 @@
-#include "ui/WriteNotice.h"
+#include "widgets/WriteNotice.h"
 
 #include <cstdio>
 
-#include "app/Logger.h"
+#include "core/Logger.h"
 #include "objects/GameObject.h"
-#include "ui/MenuParts.h"
+#include "widgets/MenuParts.h"
 
 namespace {
 

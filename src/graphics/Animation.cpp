@@ -1,8 +1,8 @@
-#include "objects/Animation.h"
+#include "graphics/Animation.h"
 
 #include <algorithm>
 
-#include "app/FrameClock.h"
+#include "core/FrameClock.h"
 
 namespace {
 
