@@ -13,6 +13,7 @@
 #include "editor/EditorSession.h"
 #include "editor/FileExplorer.h"
 #include "editor/LevelSaver.h"
+#include "editor/ObjectCommands.h"
 #include "editor/RecordBuilder.h"
 #include "editor/UnsavedPrompt.h"
 #include "gameplay/HumanTuning.h"
