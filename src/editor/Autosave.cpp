@@ -4,9 +4,9 @@
 #include <system_error>
 
 #include "core/Logger.h"
-#include "editor/EditorModel.h"
 #include "editor/EditorSession.h"
-#include "editor/LevelSaver.h"
+#include "editor/EditorState.h"
+#include "editor/EditorWriteLog.h"
 #include "platform/GameFolders.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"

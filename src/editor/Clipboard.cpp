@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-#include "editor/EditorModel.h"
+#include "editor/EditorState.h"
 #include "editor/RecordBuilder.h"
 #include "gameplay/PatrolPaths.h"
 #include "graphics/Texture.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "editor/EditorCommands.h"
-#include "editor/EditorModel.h"
+#include "editor/EditorState.h"
 #include "gameplay/GuardCoverage.h"
 #include "graphics/ScreenToWorld.h"
 #include "imgui.h"

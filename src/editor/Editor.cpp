@@ -9,6 +9,8 @@
 #include "editor/Autosave.h"
 #include "editor/Clipboard.h"
 #include "editor/EditorModel.h"
+#include "editor/EditorState.h"
+#include "editor/EditorTools.h"
 #include "editor/EditorView.h"
 #include "editor/EditorWindows.h"
 #include "editor/FileExplorer.h"

@@ -10,8 +10,9 @@
 #include "core/FileSync.h"
 #include "core/Logger.h"
 #include "editor/Autosave.h"
-#include "editor/EditorModel.h"
 #include "editor/EditorSession.h"
+#include "editor/EditorState.h"
+#include "editor/EditorWriteLog.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/ObjectType.h"
@@ -219,7 +220,3 @@ bool FinishWrite(Level& level, const Level& out, const std::string& text, const 
 }
 
 }  // namespace
-
-void LogEditorWrite(const std::string& what, const std::string& path, const std::string& levelFile) {
-  Log("Editor wrote " + what + " \"" + path + "\" of \"" + levelFile + "\"", LogLevel::Info);
-}

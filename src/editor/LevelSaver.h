@@ -31,7 +31,3 @@ std::string LevelNameProblem(const std::string& name);
 // not be written.
 bool WriteEditedLevel(Level& level, const std::string& path, const std::string& shown, bool saveAs,
                       std::string* why);
-
-// The log line of a backup or attribute file the editor wrote for a level:
-// Editor wrote <what> "<path>" of "<level file>".
-void LogEditorWrite(const std::string& what, const std::string& path, const std::string& levelFile);

@@ -5,7 +5,11 @@
 #include <map>
 #include <string>
 
+#include "editor/EditorFiles.h"
 #include "editor/EditorModel.h"
+#include "editor/EditorState.h"
+#include "editor/EditorTools.h"
+#include "editor/EditorTuning.h"
 #include "editor/EditorWindows.h"
 #include "editor/RecordBuilder.h"
 #include "gameplay/HumanTuning.h"

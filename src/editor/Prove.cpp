@@ -13,7 +13,7 @@
 #include "core/Logger.h"
 #include "core/Options.h"
 #include "editor/EditorCommands.h"
-#include "editor/EditorModel.h"
+#include "editor/EditorState.h"
 #include "editor/RecordBuilder.h"
 #include "graphics/ScreenToWorld.h"
 #include "imgui.h"

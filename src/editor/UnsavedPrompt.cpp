@@ -3,8 +3,9 @@
 #include <vector>
 
 #include "core/AppHooks.h"
-#include "editor/EditorModel.h"
+#include "editor/EditorFiles.h"
 #include "editor/EditorSession.h"
+#include "editor/EditorState.h"
 #include "editor/LevelSaver.h"
 #include "scenes/AttributeFile.h"
 #include "scenes/Level.h"

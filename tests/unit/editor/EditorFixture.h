@@ -8,7 +8,11 @@
 #include <vector>
 
 #include "core/EditorLink.h"
+#include "editor/EditorFiles.h"
 #include "editor/EditorModel.h"
+#include "editor/EditorState.h"
+#include "editor/EditorTools.h"
+#include "editor/EditorTuning.h"
 #include "editor/FileExplorer.h"
 #include "gameplay/PathNode.h"
 #include "objects/GameObject.h"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "EditorFixture.h"
+#include "editor/ObjectCommands.h"
 #include "editor/RecordBuilder.h"
 #include "graphics/Camera.h"
 #include "support/TestSupport.h"
