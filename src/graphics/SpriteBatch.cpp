@@ -155,6 +155,17 @@ BatchModule& Module() {
   return module;
 }
 
+// The device and the shader programs tell the batch before they draw past it or present.
+class Flusher final : public StateChangeListener {
+ public:
+  void BeforeStateChange() override { FlushSprites(); }
+};
+
+Flusher& TheFlusher() {
+  static Flusher flusher;
+  return flusher;
+}
+
 void IdentitySet(float* rows) {
   const float identity[12] = {1, 0, 0, 1, 0, 1, 0, 0, 0, 0, 1, 0};
   std::memcpy(rows, identity, sizeof(identity));
@@ -1030,8 +1041,12 @@ bool InitializeSpriteBatch() {
   m.colored.buffer = gpu.CreateVertexBuffer(platform::VertexLayout::Color, nullptr,
                                             kColorStreamVertices * sizeof(ColorVertex));
   m.live = m.quadIndices && m.textured.buffer && m.colored.buffer;
-  if (!m.live) ShutdownSpriteBatch();
-  return m.live;
+  if (!m.live) {
+    ShutdownSpriteBatch();
+    return false;
+  }
+  SetStateChangeListener(&TheFlusher());
+  return true;
 }
 
 void ShutdownSpriteBatch() {
@@ -1049,6 +1064,7 @@ void ShutdownSpriteBatch() {
   m.copiedDraw.clear();
   m.lastFirstDraw.clear();
   m.live = false;
+  if (GetStateChangeListener() == &TheFlusher()) SetStateChangeListener(nullptr);
 }
 
 void FlushSprites() {
