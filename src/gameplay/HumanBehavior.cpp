@@ -11,6 +11,7 @@
 #include "gameplay/HumanTuning.h"
 #include "gameplay/PathGrid.h"
 #include "gameplay/PathNode.h"
+#include "graphics/Camera.h"
 #include "graphics/ParticleEmitter.h"
 #include "math/Vector.h"
 #include "objects/Collision.h"
@@ -60,7 +61,7 @@ bool PlayerHidden() {
 }
 
 void PlayAt(GameObject* object, const char* sound, float extraDistance = 0.0f) {
-  PlayEventAt(sound, object->DistanceToCamera() + extraDistance, object->AngleFromCamera());
+  PlayEventAt(sound, DistanceToCamera(*object) + extraDistance, AngleFromCamera(*object));
 }
 
 // Points every emitter of that name along the guard's feet and starts it.

@@ -10,6 +10,9 @@
 #include <glm/gtx/euler_angles.hpp>
 
 #include "graphics/ScreenToWorld.h"
+#include "math/Vector.h"
+#include "objects/GameObject.h"
+#include "objects/Transform.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -138,4 +141,20 @@ void WorldToScreenIn(float x, float y, int clientWidth, int clientHeight, int* p
       }
     }
   }
+}
+
+float DistanceToCamera(const GameObject& object) {
+  const Transform* t = object.GetTransform();
+  if (t == nullptr) return 0.0f;
+  const Camera& cam = MainCamera();
+  float dx = t->position[0] - cam.position[0];
+  float dy = t->position[1] - cam.position[1];
+  return std::sqrt(dx * dx + dy * dy);
+}
+
+float AngleFromCamera(const GameObject& object) {
+  const Transform* t = object.GetTransform();
+  if (t == nullptr) return 0.0f;
+  const Camera& cam = MainCamera();
+  return DirectionAngle(t->position[0] - cam.position[0], t->position[1] - cam.position[1]);
 }

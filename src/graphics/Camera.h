@@ -6,6 +6,8 @@
 
 #include <glm/mat4x4.hpp>
 
+class GameObject;
+
 inline constexpr float kScreenDepth = 2000.0f;
 inline constexpr float kScreenNear = 0.1f;
 
@@ -26,3 +28,8 @@ void BuildProjection(float aspect);
 // units, for the aspect ratio of the last projection built (16:9 before the first). The height
 // depends on the distance alone (about 414 at z = 0); the width grows with the window's shape.
 void ViewHalfExtents(float z, float* halfWidth, float* halfHeight);
+
+// Distance in the plane from the object's position to the camera's (x, y); 0 without a Transform.
+float DistanceToCamera(const GameObject& object);
+// Direction angle in degrees of (object position - camera position); 0 without a Transform.
+float AngleFromCamera(const GameObject& object);

@@ -4,7 +4,6 @@
 
 #include "graphics/Camera.h"
 #include "graphics/GraphicsDevice.h"
-#include "graphics/SpriteBatch.h"
 
 namespace {
 ColorShader* gColorShader = nullptr;
@@ -37,7 +36,7 @@ void ColorShader::Shutdown() {
 bool ColorShader::Render(platform::GpuBuffer vertices, platform::GpuBuffer indices, int indexCount,
                          const glm::mat4& world, const glm::mat4& view, const glm::mat4& projection) {
   // Queued sprites go first, so this draw lands after them.
-  FlushSprites();
+  NotifyStateChange();
   // glm keeps matrices column by column, which is the order GLSL's std140 mat4 expects; the
   // shaders multiply projection * view * world * position.
   uint8_t block[platform::kMatrixBlockBytes];

@@ -12,6 +12,7 @@
 #include "core/Logger.h"
 #include "core/Options.h"
 #include "graphics/Camera.h"
+#include "graphics/CollisionEffects.h"
 #include "graphics/ColorShader.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/SpriteBatch.h"
@@ -104,6 +105,8 @@ bool Graphics::Initialize() {
   }
   // 7. The sprite batch's streams (without them nothing is drawn, but the game runs on).
   InitializeSpriteBatch();
+  // 8. What contacts do to emitters and filters.
+  InstallCollisionEffects();
   m.framesPresented = 0;
   m.capturedFrame = -1;
   m.lastRequestedFrame = 0;

@@ -8,13 +8,13 @@
 #include "core/FileSync.h"
 #include "core/Options.h"
 #include "graphics/Camera.h"
-#include "graphics/SpriteBatch.h"
 #include "platform/GameFolders.h"
 
 namespace {
 
 struct DeviceModule {
   GraphicsDevice* device = nullptr;
+  StateChangeListener* listener = nullptr;
   // Answers draws made while no device exists (before start-up, in tests without Graphics).
   std::unique_ptr<platform::GpuDevice> fallback;
 };
@@ -28,6 +28,12 @@ DeviceModule& Module() {
 
 GraphicsDevice* GetGraphicsDevice() { return Module().device; }
 void SetGraphicsDevice(GraphicsDevice* device) { Module().device = device; }
+void SetStateChangeListener(StateChangeListener* listener) { Module().listener = listener; }
+StateChangeListener* GetStateChangeListener() { return Module().listener; }
+
+void NotifyStateChange() {
+  if (StateChangeListener* listener = Module().listener) listener->BeforeStateChange();
+}
 
 platform::GpuDevice& Gpu() {
   DeviceModule& m = Module();
@@ -102,7 +108,7 @@ void GraphicsDevice::BindAlphaBlending() { gpu_->BindAlphaBlending(); }
 
 void GraphicsDevice::EndScene() {
   // Nothing queued may miss the picture being presented.
-  FlushSprites();
+  NotifyStateChange();
   if (!gpu_->IsNull()) platform::GetPlatform().SwapBuffers(vsync);
   gpu_->EndFrame();
 }

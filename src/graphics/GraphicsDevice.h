@@ -52,6 +52,22 @@ class GraphicsDevice {
 GraphicsDevice* GetGraphicsDevice();
 void SetGraphicsDevice(GraphicsDevice* device);
 
+// Told before the device's state changes under the draws queued so far: a shader program draws
+// directly, or the frame is presented. The sprite batch listens (it registers itself when it
+// starts) and sends the quads it holds, so that they land first.
+class StateChangeListener {
+ public:
+  virtual void BeforeStateChange() = 0;
+
+ protected:
+  ~StateChangeListener() = default;
+};
+// The one listener, or null for none; the caller keeps it alive while it is set.
+void SetStateChangeListener(StateChangeListener* listener);
+StateChangeListener* GetStateChangeListener();
+// Tells the listener, if there is one, that the state is about to change.
+void NotifyStateChange();
+
 // The GPU layer of the program-wide device; a null device that only counts when there is none,
 // so code that draws before start-up (or in a test without Graphics) never touches GL.
 platform::GpuDevice& Gpu();

@@ -23,6 +23,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "graphics/SpriteFrameStats.h"
+
 class GameObject;
 class Texture;
 struct TextureVertex;
@@ -47,28 +49,6 @@ void FlushSprites();
 // frame tests against then go without the test.
 void FinishSpriteFrame();
 
-// What the frame analysis found, summed over frames since the last reset. Pixels are the areas
-// of the quads' screen boxes, an estimate.
-struct SpriteFrameStats {
-  uint64_t frames = 0;            // FinishSpriteFrame calls
-  uint64_t quads = 0;             // quads queued
-  uint64_t hiddenQuads = 0;       // left out: later opaque quads cover them, or off the screen
-  uint64_t offScreenQuads = 0;    // of those, the ones off the screen
-  uint64_t draws = 0;             // draw calls sent
-  uint64_t drawsWithoutDepth = 0;
-  uint64_t drawsWithoutBlending = 0;  // every pixel opaque: blending cannot change them
-  double pixels = 0;              // of every queued quad
-  double hiddenPixels = 0;
-  double pixelsWithoutDepth = 0;  // of quads drawn without the depth test
-  double pixelsWithoutBlending = 0;
-  // Lit draws by pixel stage: light slots filled per corner, or the loop over each quad's lights.
-  uint64_t drawsLitBySlots = 0;
-  uint64_t drawsLitByLoop = 0;
-  // Draws that sample the nearest texel: every pixel centre falls on a texel centre.
-  uint64_t drawsNearest = 0;
-  double pixelsNearest = 0;
-  uint64_t drawsUntinted = 0;  // unlit draws whose every quad's ambient tint is exactly 1
-};
 const SpriteFrameStats& GetSpriteFrameStats();
 void ResetSpriteFrameStats();
 
@@ -77,10 +57,3 @@ void ResetSpriteFrameStats();
 // out[i / 32] for light i. True when some light of the block reaches the quad.
 bool UnreachedLights(const TextureVertex corners[4], const uint8_t world[64], const std::vector<uint8_t>& block,
                      uint32_t out[4]);
-
-// The texture program's pixel stage drops pixels whose alpha ends below this (Shaders/ptexture.glsl).
-inline constexpr float kDiscardAlpha = 0.01f;
-// The filter index 0 means "no filters"; up to this many distinct filter sets share one draw.
-inline constexpr int kFilterSetsPerDraw = 16;
-// The vertex's kind word: the object kind in the low 16 bits, the filter set above.
-inline constexpr uint32_t kFilterSetShift = 16;

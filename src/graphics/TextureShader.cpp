@@ -10,7 +10,6 @@
 #include "graphics/Filter.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/Light.h"
-#include "graphics/SpriteBatch.h"
 #include "graphics/Texture.h"
 #include "objects/GameObject.h"
 #include "objects/Transform.h"
@@ -169,7 +168,7 @@ bool TextureShader::Render(platform::GpuBuffer vertices, platform::GpuBuffer ind
                            const glm::mat4& world, const glm::mat4& view, const glm::mat4& projection,
                            const Texture* texture, const GameObject* owner) {
   // Queued sprites go first, so this draw lands after them.
-  FlushSprites();
+  NotifyStateChange();
   // glm keeps matrices column by column, the order GLSL's std140 mat4 expects.
   uint8_t matrices[platform::kMatrixBlockBytes];
   std::memcpy(matrices, &world[0][0], 64);

@@ -9,7 +9,7 @@
 // fade. Every other kind (level objects, and particles, which carry kind 0) is lit. Filters apply
 // to every kind. The lighting model itself is described in ptexture.glsl.
 //
-// The kind word also carries, above bit 16, the quad's filter set (see SpriteBatch.h).
+// The kind word also carries, above bit 16, the quad's filter set (see SpriteBatchState.h).
 //
 // Blocks, byte for byte (std140): MatrixBuffer 192 bytes (world, view, projection); FilterBuffer
 // 768 bytes = 16 filter sets of 48: each an object's filters folded into one step (ComposeFilters:

@@ -1,6 +1,7 @@
 #include "objects/Collision.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <iterator>
 #include <limits>
@@ -8,11 +9,8 @@
 #include <typeinfo>
 
 #include "core/Logger.h"
-#include "graphics/Filter.h"
-#include "graphics/ParticleEmitter.h"
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"
-#include "objects/ObjectManager.h"
 #include "objects/ShapeGrid.h"
 #include "objects/Transform.h"
 
@@ -39,6 +37,7 @@ constexpr CollisionBehaviorHooks kDefaultHooks = {DefaultPlayerNextState, Defaul
 struct CollisionState {
   CollisionFlags flags;
   CollisionBehaviorHooks hooks = kDefaultHooks;
+  CollisionEffectHooks effects;
   CollisionCounters counters;
 };
 
@@ -143,18 +142,37 @@ void Bounce(GameObject* object, Kinematics* kinematics, const BoxCollision::Edge
   kinematics->SetVelocity(vx * kBounceKeep, vy * kBounceKeep);
 }
 
-void RestartCollisionEmitters(GameObject* object) { StartEmitters(object, "collision"); }
+// Whether the object carries a component of that kind anywhere (fixed slot or appended).
+[[maybe_unused]] bool Carries(const GameObject* object, ComponentType type) {
+  for (const auto& c : object->components) {
+    if (c != nullptr && c->type == type) return true;
+  }
+  return false;
+}
+
+void RestartCollisionEmitters(GameObject* object) {
+  if (auto start = State().effects.startEmitters) {
+    start(object, "collision");
+    return;
+  }
+  assert(!Carries(object, ComponentType::ParticleEmitter) &&
+         "an emitter would not restart: call InstallCollisionEffects (graphics/CollisionEffects.h) at start-up");
+}
 
 void SetCoverShade(GameObject* cover, float alpha) {
-  if (auto* filter = cover->GetComponentAs<Filter>(SlotOf(ComponentType::Filter))) {
-    filter->SetColor(0.0f, 0.0f, 0.0f, alpha);
+  if (auto shade = State().effects.shadeCover) {
+    shade(cover, alpha);
+    return;
   }
+  assert(cover->GetComponent(SlotOf(ComponentType::Filter)) == nullptr &&
+         "a cover's filter would not shade: call InstallCollisionEffects (graphics/CollisionEffects.h) at start-up");
 }
 
 }  // namespace
 
 CollisionFlags& GetCollisionFlags() { return State().flags; }
 CollisionBehaviorHooks& GetCollisionBehaviorHooks() { return State().hooks; }
+CollisionEffectHooks& GetCollisionEffectHooks() { return State().effects; }
 void ResetCollisionBehaviorHooks() { State().hooks = kDefaultHooks; }
 CollisionCounters& GetCollisionCounters() { return State().counters; }
 
@@ -399,9 +417,9 @@ bool BoxCollision::CheckCollision(Collision* other) {
 
 namespace {
 
-// Whether any vent of the level holds the point.
-bool InsideAnyVent(const Vector2& p) {
-  for (GameObject* object : Objects()) {
+// Whether any vent of the list holds the point.
+bool InsideAnyVent(const std::vector<GameObject*>& list, const Vector2& p) {
+  for (GameObject* object : list) {
     if (object == nullptr || object->type != ObjectType::Vent) continue;
     Collision* shape = CollisionShapeOf(object);
     if (shape != nullptr && shape->ContainsPoint(p.x(), p.y())) return true;
@@ -412,7 +430,7 @@ bool InsideAnyVent(const Vector2& p) {
 // The player steps into a vent whose area holds its centre and steps out when it is inside no vent
 // at all: a level has several, and the vents it is not in must not send it back to walking. Only
 // vents later in the list than the player get here.
-void ApplyVentEntry(GameObject* player, Collision* vent) {
+void ApplyVentEntry(const std::vector<GameObject*>& list, GameObject* player, Collision* vent) {
   const int current = PlayerCurrentState(player);
   if (current == kNoBehavior) return;
   const Vector2 p = PositionOf(player);
@@ -421,7 +439,7 @@ void ApplyVentEntry(GameObject* player, Collision* vent) {
       SetPlayerNextState(player, kPlayerStateVent);
     }
   } else if (current == kPlayerStateVent) {
-    if (!vent->ContainsPoint(p.x(), p.y()) && !InsideAnyVent(p)) SetPlayerNextState(player, kPlayerStateWalk);
+    if (!vent->ContainsPoint(p.x(), p.y()) && !InsideAnyVent(list, p)) SetPlayerNextState(player, kPlayerStateWalk);
   }
 }
 
@@ -443,7 +461,8 @@ namespace {
 enum class PairOutcome { Skipped, Tested, Contact, SelfGone };
 
 // One pair of the walk: the skip rules, the vent entry, the shape test and the handlers.
-PairOutcome VisitPair(GameObject* self, bool selfStatic, Collision*& first, GameObject* other, CollisionCounters& counters) {
+PairOutcome VisitPair(const std::vector<GameObject*>& list, GameObject* self, bool selfStatic, Collision*& first,
+                      GameObject* other, CollisionCounters& counters) {
   if (other == nullptr || IsTextOrUI(other->type)) return PairOutcome::Skipped;
   if (other->type == self->type) return PairOutcome::Skipped;
   if (selfStatic && IsStillShapeType(other->type)) return PairOutcome::Skipped;
@@ -451,7 +470,7 @@ PairOutcome VisitPair(GameObject* self, bool selfStatic, Collision*& first, Game
   if (second == nullptr) return PairOutcome::Skipped;
   ++counters.pairsConsidered;
 
-  if (self->type == ObjectType::Player && other->type == ObjectType::Vent) ApplyVentEntry(self, second);
+  if (self->type == ObjectType::Player && other->type == ObjectType::Vent) ApplyVentEntry(list, self, second);
 
   if (first->disabled || second->disabled) return PairOutcome::Skipped;
   if (!DispatchShapes(first, second, counters)) return PairOutcome::Tested;
@@ -509,20 +528,20 @@ const std::vector<uint32_t>& NearbyAfter(GameObject* self, size_t after) {
 }
 
 // Every later object of the list, one by one.
-void WalkEveryLaterObject(size_t index, GameObject* self, Collision* first, CollisionCounters& counters) {
-  const std::vector<GameObject*>& list = Objects();
+void WalkEveryLaterObject(const std::vector<GameObject*>& list, size_t index, GameObject* self, Collision* first,
+                          CollisionCounters& counters) {
   const bool selfStatic = IsStillShapeType(self->type);
   // The list size is read again on every step: a contact handler may add objects.
   for (size_t k = index + 1; k < list.size(); ++k) {
-    if (VisitPair(self, selfStatic, first, list[k], counters) == PairOutcome::SelfGone) return;
+    if (VisitPair(list, self, selfStatic, first, list[k], counters) == PairOutcome::SelfGone) return;
   }
 }
 
 // The later objects the shape grid finds near `self`, in the same order as the walk over all of
 // them: the others cannot react with it. After anything that moves `self` or runs handlers, the
 // rest is asked for again from where the walk stands.
-void WalkNearbyLaterObjects(size_t index, GameObject* self, Collision* first, CollisionCounters& counters) {
-  const std::vector<GameObject*>& list = Objects();
+void WalkNearbyLaterObjects(const std::vector<GameObject*>& list, size_t index, GameObject* self, Collision* first,
+                            CollisionCounters& counters) {
   const bool selfStatic = IsStillShapeType(self->type);
   ShapeBounds selfBounds;
   bool selfUsable = ShapeBoundsOf(self, &selfBounds);
@@ -534,7 +553,7 @@ void WalkNearbyLaterObjects(size_t index, GameObject* self, Collision* first, Co
     GameObject* other = list[k];
     const Place selfBefore = PlaceOf(self);
     const Place otherBefore = PlaceOf(other);
-    const PairOutcome outcome = VisitPair(self, selfStatic, first, other, counters);
+    const PairOutcome outcome = VisitPair(list, self, selfStatic, first, other, counters);
     if (outcome == PairOutcome::SelfGone) return;
     if (outcome == PairOutcome::Skipped) continue;
     bool askAgain = outcome == PairOutcome::Contact;
@@ -562,8 +581,7 @@ void WalkNearbyLaterObjects(size_t index, GameObject* self, Collision* first, Co
 void SetPairWalk(PairWalk walk) { Walk().walk = walk; }
 PairWalk GetPairWalk() { return Walk().walk; }
 
-void TestCollisionPairs(size_t index) {
-  const std::vector<GameObject*>& list = Objects();
+void TestCollisionPairs(const std::vector<GameObject*>& list, size_t index) {
   if (index >= list.size() || list[index] == nullptr) return;
   GameObject* self = list[index];
   if (IsTextOrUI(self->type)) return;
@@ -572,9 +590,9 @@ void TestCollisionPairs(size_t index) {
   auto* first = CollisionShapeOf(self);
   if (first == nullptr) return;
   if (Walk().walk == PairWalk::EveryObject) {
-    WalkEveryLaterObject(index, self, first, counters);
+    WalkEveryLaterObject(list, index, self, first, counters);
   } else {
-    WalkNearbyLaterObjects(index, self, first, counters);
+    WalkNearbyLaterObjects(list, index, self, first, counters);
   }
 }
 

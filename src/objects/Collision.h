@@ -4,13 +4,16 @@
 // (stop, bounce, emitter restart, flags, the cover's filter colour) and report contact; a reported
 // contact calls the first object's handler, then the other's.
 // Reads the owner's Transform (slot 0); the responses write the circle owner's Transform and
-// Kinematics (slot 2), restart its emitters named "collision" and recolour a cover's Filter (slot 9).
+// Kinematics (slot 2), and through the effect hooks restart its emitters named "collision" and
+// recolour a cover's Filter (slot 9).
 // Invariant: a box's edges are the ones built by its latest Draw (the object pass draws each box
 // once per frame before its own tests).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "math/Vector.h"
 #include "objects/Component.h"
@@ -86,8 +89,9 @@ bool IsStillShapeType(ObjectType type);
 
 // Runs the pair tests of the object at `index` of the object list against every later object, in
 // list order. Only the later objects the shape grid finds near it are visited: the others could not
-// have reacted, so responses, handlers and flags come out as in a walk over every one.
-void TestCollisionPairs(size_t index);
+// have reacted, so responses, handlers and flags come out as in a walk over every one. `list` is the
+// live object list (the object pass hands it in; handlers may append to it while the walk runs).
+void TestCollisionPairs(const std::vector<GameObject*>& list, size_t index);
 // Which later objects TestCollisionPairs visits: those near it (the game) or every one (kept to
 // check the grid against and to measure it by).
 enum class PairWalk { Grid, EveryObject };
@@ -135,6 +139,21 @@ inline constexpr int kPlayerStateEscape = 10;
 CollisionBehaviorHooks& GetCollisionBehaviorHooks();
 // Puts the default hooks back (tests use it to start clean).
 void ResetCollisionBehaviorHooks();
+
+// What a contact does to components that graphics owns, filled by graphics at start-up
+// (InstallCollisionEffects in graphics/CollisionEffects.h; the graphics start calls it, and so must
+// anything that runs the pass with emitters or filters but without starting graphics):
+//   startEmitters: starts the owner's emitters of that name (food that strikes a wall or a pane
+//     restarts its "collision" emitters).
+//   shadeCover: sets the cover's filter (slot 9) to black at that alpha (0.5 while the player or
+//     food is under it, 1 when the player is not).
+// Null until filled; a null hook does nothing (an object with emitters or a filter then trips an
+// assert, as the contact would have changed them).
+struct CollisionEffectHooks {
+  void (*startEmitters)(GameObject* object, const std::string& name) = nullptr;
+  void (*shadeCover)(GameObject* cover, float alpha) = nullptr;
+};
+CollisionEffectHooks& GetCollisionEffectHooks();
 
 // Counters of the pair walk, for benchmarks and tests. pairsConsidered: later objects that passed
 // the skip rules; shapeTests: CheckCollision calls made by the walk; contacts: tests that reported

@@ -1,10 +1,7 @@
 #include "objects/GameObject.h"
 
-#include <cmath>
 #include <utility>
 
-#include "graphics/Camera.h"
-#include "math/Vector.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 
@@ -64,19 +61,3 @@ void GameObject::RemoveComponent(Component* component) {
 }
 
 Transform* GameObject::GetTransform() const { return GetComponentAs<Transform>(SlotOf(ComponentType::Transform)); }
-
-float GameObject::DistanceToCamera() const {
-  const Transform* t = GetTransform();
-  if (t == nullptr) return 0.0f;
-  const Camera& cam = MainCamera();
-  float dx = t->position[0] - cam.position[0];
-  float dy = t->position[1] - cam.position[1];
-  return std::sqrt(dx * dx + dy * dy);
-}
-
-float GameObject::AngleFromCamera() const {
-  const Transform* t = GetTransform();
-  if (t == nullptr) return 0.0f;
-  const Camera& cam = MainCamera();
-  return DirectionAngle(t->position[0] - cam.position[0], t->position[1] - cam.position[1]);
-}

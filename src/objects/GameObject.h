@@ -59,11 +59,6 @@ class GameObject {
   // The Transform of slot 0 (null only if game code removed it).
   Transform* GetTransform() const;
 
-  // Distance in the plane from the object's position to the camera's (x, y).
-  float DistanceToCamera() const;
-  // Direction angle in degrees of (object position - camera position).
-  float AngleFromCamera() const;
-
   // Called by the removal pass right before the object is deleted (patrol nodes unlink themselves).
   virtual void BeforeDestroy() {}
 

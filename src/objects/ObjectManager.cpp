@@ -143,7 +143,7 @@ void UpdateObjects(float dt) {
       auto* shape = object->GetComponentAs<Collision>(SlotOf(ComponentType::Collision));
       if (shape == nullptr || shape->disabled) continue;
       shape->Draw();
-      if (!EditorHalted()) TestCollisionPairs(i);
+      if (!EditorHalted()) TestCollisionPairs(list, i);
     }
   }
   if (!floorMarksDrawn) drawFloorMarks();

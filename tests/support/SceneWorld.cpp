@@ -11,6 +11,7 @@
 #include "gameplay/PathNode.h"
 #include "gameplay/PlayerState.h"
 #include "graphics/Camera.h"
+#include "graphics/CollisionEffects.h"
 #include "graphics/Model.h"
 #include "graphics/Text.h"
 #include "graphics/Texture.h"
@@ -53,6 +54,8 @@ void ResetSceneWorld() {
   GetObjectPassHooks() = ObjectPassHooks{};
   GetTextHooks() = TextHooks{};
   ResetCollisionBehaviorHooks();
+  // The game's graphics start always fills these: contacts restart emitters and shade covers.
+  InstallCollisionEffects();
   GetCollisionFlags() = CollisionFlags{};
   SceneState() = SceneManagerState{};
   GetEditorLink() = EditorLink{};

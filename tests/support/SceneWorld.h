@@ -32,8 +32,9 @@ class IdleBehavior final : public Behavior {
 Kinematics* KinematicsOf(GameObject* o);
 
 // Puts back everything a scene test may change: the scene list, the objects, the transition
-// overlay, the textures, the input tables, every hook, the behaviours' shared state and tuning, the
-// path grid, the camera and the editor link. Level music stays out of the audio system until
+// overlay, the textures, the input tables, every hook (the collision effects filled, as the
+// graphics start fills them), the behaviours' shared state and tuning, the path grid, the camera
+// and the editor link. Level music stays out of the audio system until
 // RestoreLevelMusic().
 void ResetSceneWorld();
 void RestoreLevelMusic();

@@ -4,9 +4,13 @@
 
 #include "core/Options.h"
 #include "graphics/ColorShader.h"
+#include "graphics/Filter.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsDevice.h"
+#include "graphics/ParticleEmitter.h"
 #include "graphics/TextureShader.h"
+#include "objects/Collision.h"
+#include "objects/GameObject.h"
 #include "platform/Platform.h"
 #include "support/TestSupport.h"
 
@@ -49,6 +53,31 @@ TEST(GraphicsStartTest, HeadlessStartUsesTheNullDeviceAndBothPrograms) {
   EXPECT_EQ(GetGraphicsDevice(), nullptr);  // shut down again
   EXPECT_EQ(GetColorShader(), nullptr);
   EXPECT_EQ(GetTextureShader(), nullptr);
+}
+
+// The collision rules in objects reach the emitters and filters only through hooks that the
+// graphics start fills: without them food striking a wall would throw no crumbs in the game.
+TEST(GraphicsStartTest, StartFillsWhatContactsDoToEmittersAndFilters) {
+  GetCollisionEffectHooks() = CollisionEffectHooks{};
+  bool started = false;
+  StartWithout("", &started);
+  ASSERT_TRUE(started);
+  const CollisionEffectHooks& effects = GetCollisionEffectHooks();
+  ASSERT_NE(effects.startEmitters, nullptr);
+  ASSERT_NE(effects.shadeCover, nullptr);
+
+  GameObject food("Food_", 0, 0, 0, 10, 10, ObjectType::Food);
+  auto* crumbs = new circleEmitter(20.0f);
+  crumbs->name = "collision";
+  food.AddComponent(crumbs);
+  effects.startEmitters(&food, "collision");
+  EXPECT_TRUE(crumbs->active);
+
+  GameObject cover("Cover_", 0, 0, 0, 100, 100, ObjectType::Cover);
+  auto* filter = new Filter(FilterType::Color, 0.0f, Vector4(0.0f, 0.0f, 0.0f, 1.0f));
+  cover.AddComponent(filter);
+  effects.shadeCover(&cover, 0.5f);
+  EXPECT_FLOAT_EQ(filter->GetColor().w(), 0.5f);
 }
 
 TEST(GraphicsStartTest, MissingShaderFileNamesItThenFailsTheColourShaderObject) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "HeadlessGraphics.h"
+#include "graphics/ColorShader.h"
 #include "graphics/Filter.h"
 #include "graphics/Model.h"
 #include "graphics/SpriteBatch.h"
@@ -163,6 +164,29 @@ TEST_F(SpriteBatchTest, ADirectDrawLandsAfterTheQueuedSprites) {
   EXPECT_EQ(Stats().drawCalls, 2u);
   Gpu().DestroyBuffer(vertices);
   Gpu().DestroyBuffer(indexBuffer);
+}
+
+// The colour program and the present tell the batch through the device's listener, as the
+// texture program does; a batch that has shut down no longer listens.
+TEST_F(SpriteBatchTest, TheColourProgramAndThePresentSendTheQueuedSpritesFirst) {
+  GameObject* a = Sprite("a.png");
+  Draw(a);
+  platform::GpuBuffer vertices = Gpu().CreateVertexBuffer(platform::VertexLayout::Color, nullptr, 6 * 28);
+  const uint32_t indices[6] = {0, 1, 2, 3, 4, 5};
+  platform::GpuBuffer indexBuffer = Gpu().CreateIndexBuffer(indices, 6);
+  GetColorShader()->Render(vertices, indexBuffer, 6);
+  EXPECT_EQ(Stats().drawCalls, 2u) << "the sprite, then the direct draw";
+  Draw(a);
+  GetGraphicsDevice()->EndScene();
+  EXPECT_EQ(Stats().drawCalls, 3u) << "the sprite goes out before the picture is presented";
+  Gpu().DestroyBuffer(vertices);
+  Gpu().DestroyBuffer(indexBuffer);
+
+  ASSERT_NE(GetStateChangeListener(), nullptr);
+  ShutdownSpriteBatch();
+  EXPECT_EQ(GetStateChangeListener(), nullptr);
+  ASSERT_TRUE(InitializeSpriteBatch());
+  EXPECT_NE(GetStateChangeListener(), nullptr);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "graphics/CollisionEffects.h"
 #include "graphics/Filter.h"
 #include "graphics/ParticleEmitter.h"
 #include "objects/Collision.h"
@@ -86,6 +87,8 @@ class CollisionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InstallFakeBehaviours();
+    // Emitters restart and covers shade as in the game, where the graphics start installs this.
+    InstallCollisionEffects();
     GetCollisionFlags() = CollisionFlags{};
     GetCollisionCounters() = CollisionCounters{};
   }
@@ -560,11 +563,11 @@ TEST_F(CollisionTest, HandlersRunFirstComponentThenOther) {
   food->name = "Food_1";
   ShapeOf(player)->onCollision = RecordSelf;
   ShapeOf(food)->onCollision = RecordSelf;
-  TestCollisionPairs(0);
+  TestCollisionPairs(Objects(), 0);
   EXPECT_EQ(contacts, (std::vector<std::string>{"Player_0>Food_1", "Food_1>Player_0"}));
   // The later object never walks back to earlier ones.
   contacts.clear();
-  TestCollisionPairs(1);
+  TestCollisionPairs(Objects(), 1);
   EXPECT_TRUE(contacts.empty());
 }
 
@@ -576,7 +579,7 @@ TEST_F(CollisionTest, ShapeDispatchWorksWithTheBoxOnEitherSide) {
     GameObject* player = List(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
     if (!boxFirst) List(MakeBox(ObjectType::Wall, 0.0f, 0.0f, 100.0f, 100.0f));
     Moved(player, 0.0f, 75.0f, 0.0f, 65.0f, 0.0f, -400.0f);
-    TestCollisionPairs(0);
+    TestCollisionPairs(Objects(), 0);
     ExpectVelocity(player, 0.0f, 0.0f);
   }
   EXPECT_EQ(GetCollisionCounters().shapeTests, 2u);
@@ -588,7 +591,7 @@ TEST_F(CollisionTest, TwoBoxesAndDisabledShapesAreNeverTested) {
   GameObject* crate = List(MakeBox(ObjectType::Plain, 0.0f, 0.0f, 100.0f, 100.0f));
   ShapeOf(wall)->onCollision = RecordSelf;
   ShapeOf(crate)->onCollision = RecordSelf;
-  TestCollisionPairs(0);
+  TestCollisionPairs(Objects(), 0);
   EXPECT_EQ(GetCollisionCounters().pairsConsidered, 1u);
   EXPECT_EQ(GetCollisionCounters().shapeTests, 0u);
   EXPECT_TRUE(contacts.empty());
@@ -599,7 +602,7 @@ TEST_F(CollisionTest, TwoBoxesAndDisabledShapesAreNeverTested) {
   GameObject* player = List(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
   Moved(player, 0.0f, 75.0f, 0.0f, 65.0f, 0.0f, -400.0f);
   ShapeOf(player)->disabled = true;
-  TestCollisionPairs(0);
+  TestCollisionPairs(Objects(), 0);
   ExpectVelocity(player, 0.0f, -400.0f);
   EXPECT_EQ(GetCollisionCounters().shapeTests, 0u);
 }
@@ -613,7 +616,7 @@ TEST_F(CollisionTest, HandlerThatRemovesAShapeEndsTheWalkSafely) {
   ShapeOf(food)->onCollision = [](GameObject* self, GameObject*) {
     self->RemoveComponent(SlotOf(ComponentType::Collision));
   };
-  TestCollisionPairs(0);
+  TestCollisionPairs(Objects(), 0);
   EXPECT_EQ(ShapeOf(food), nullptr);
   EXPECT_EQ(GetCollisionCounters().contacts, 1u);
   EXPECT_EQ(GetCollisionCounters().pairsConsidered, 1u) << "no walking on without a shape";
@@ -626,14 +629,14 @@ TEST_F(CollisionTest, PairWalkSkipsSameTypesStaticPairsTextAndUI) {
   List(MakeBox(ObjectType::Wall, 10.0f, 0.0f, 100.0f, 100.0f));
   List(MakeBox(ObjectType::Vent, 0.0f, 0.0f, 100.0f, 100.0f));
   List(MakeBox(ObjectType::EscapeZone, 0.0f, 0.0f, 100.0f, 100.0f));
-  TestCollisionPairs(0);
+  TestCollisionPairs(Objects(), 0);
   EXPECT_EQ(GetCollisionCounters().pairsConsidered, 0u) << "static boxes never meet";
 
   GameObject* foodA = List(MakeCircle(ObjectType::Food, 0.0f, 0.0f, 20.0f));
   List(MakeCircle(ObjectType::Food, 5.0f, 0.0f, 20.0f));
   ShapeOf(foodA)->onCollision = RecordSelf;
   const size_t foodIndex = Objects().size() - 2;
-  TestCollisionPairs(foodIndex);
+  TestCollisionPairs(Objects(), foodIndex);
   EXPECT_EQ(GetCollisionCounters().pairsConsidered, 0u) << "two food items never test each other";
 
   GameObject* ui = List(MakeCircle(ObjectType::UI, 0.0f, 0.0f, 20.0f));
@@ -643,12 +646,12 @@ TEST_F(CollisionTest, PairWalkSkipsSameTypesStaticPairsTextAndUI) {
   ShapeOf(ui)->onCollision = RecordSelf;
   ShapeOf(text)->onCollision = RecordSelf;
   ShapeOf(player)->onCollision = RecordSelf;
-  TestCollisionPairs(Objects().size() - 4);  // the UI object tests nothing
-  TestCollisionPairs(Objects().size() - 3);  // nor does the text
+  TestCollisionPairs(Objects(), Objects().size() - 4);  // the UI object tests nothing
+  TestCollisionPairs(Objects(), Objects().size() - 3);  // nor does the text
   EXPECT_EQ(GetCollisionCounters().pairsConsidered, 0u);
   // Walking from the first wall now meets the two foods and the player (the UI, text and the
   // enemy without a shape are skipped).
-  TestCollisionPairs(0);
+  TestCollisionPairs(Objects(), 0);
   EXPECT_EQ(GetCollisionCounters().pairsConsidered, 3u);
   EXPECT_TRUE(contacts.empty()) << "neither the walls nor UI/text report anything here";
 }
@@ -662,7 +665,7 @@ TEST_F(CollisionTest, VentEntryFiresOnlyForVentsAfterThePlayer) {
   // The player stands inside the vent listed before it: nothing asks it into the vent.
   fake.playerCurrent = kPlayerStateWalk;
   fake.playerNext = kPlayerStateWalk;
-  TestCollisionPairs(1);
+  TestCollisionPairs(Objects(), 1);
   EXPECT_EQ(fake.playerNext, kPlayerStateWalk);
   EXPECT_EQ(fake.writes, 0);
 
@@ -671,26 +674,26 @@ TEST_F(CollisionTest, VentEntryFiresOnlyForVentsAfterThePlayer) {
   for (int state : {kPlayerStateWalk, kPlayerStateCarry, kPlayerStateWindUp}) {
     fake.playerCurrent = state;
     fake.playerNext = state;
-    TestCollisionPairs(1);
+    TestCollisionPairs(Objects(), 1);
     EXPECT_EQ(fake.playerNext, kPlayerStateVent) << "from state " << state;
   }
   // Already asked: no second write.
   fake.writes = 0;
-  TestCollisionPairs(1);
+  TestCollisionPairs(Objects(), 1);
   EXPECT_EQ(fake.writes, 0);
   // Other states are left alone.
   fake.playerCurrent = 6;
   fake.playerNext = 6;
-  TestCollisionPairs(1);
+  TestCollisionPairs(Objects(), 1);
   EXPECT_EQ(fake.playerNext, 6);
 
   // In the vent state: stays while inside, walks again once outside.
   fake.playerCurrent = kPlayerStateVent;
   fake.playerNext = kPlayerStateVent;
-  TestCollisionPairs(1);
+  TestCollisionPairs(Objects(), 1);
   EXPECT_EQ(fake.playerNext, kPlayerStateVent);
   At(player)->position[0] = 560.0f;
-  TestCollisionPairs(1);
+  TestCollisionPairs(Objects(), 1);
   EXPECT_EQ(fake.playerNext, kPlayerStateWalk);
 
   // A disabled vent still takes part in the entry rule.
@@ -698,7 +701,7 @@ TEST_F(CollisionTest, VentEntryFiresOnlyForVentsAfterThePlayer) {
   fake.playerCurrent = kPlayerStateWalk;
   fake.playerNext = kPlayerStateWalk;
   ShapeOf(ventAfter)->disabled = true;
-  TestCollisionPairs(1);
+  TestCollisionPairs(Objects(), 1);
   EXPECT_EQ(fake.playerNext, kPlayerStateVent);
 }
 
@@ -708,7 +711,7 @@ TEST_F(CollisionTest, DefaultHooksStopThePlayerAndLetBarriersBlock) {
   List(MakeBox(ObjectType::Vent, 300.0f, 0.0f, 50.0f, 50.0f));
   GameObject* player = List(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
   Moved(player, 60.0f, 0.0f, 40.0f, 0.0f, -400.0f, 0.0f);
-  TestCollisionPairs(0);
+  TestCollisionPairs(Objects(), 0);
   ExpectVelocity(player, 0.0f, 0.0f);
 }
 
