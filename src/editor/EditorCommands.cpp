@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "editor/RecordBuilder.h"
-#include "gameplay/PathNode.h"
 #include "graphics/Camera.h"
 #include "graphics/Model.h"
 #include "graphics/ParticleEmitter.h"
@@ -16,6 +15,7 @@
 #include "objects/Transform.h"
 #include "scenes/Factory.h"
 #include "scenes/Level.h"
+#include "scenes/PathNode.h"
 #include "scenes/SceneManager.h"
 #include "widgets/UIHandler.h"
 

@@ -15,8 +15,6 @@
 #include "editor/LevelSaver.h"
 #include "editor/RecordBuilder.h"
 #include "editor/UnsavedPrompt.h"
-#include "gameplay/HumanTuning.h"
-#include "gameplay/PlayerTuning.h"
 #include "graphics/ParticleEmitter.h"
 #include "graphics/Texture.h"
 #include "objects/Collision.h"
@@ -26,7 +24,9 @@
 #include "platform/GameFolders.h"
 #include "platform/ImageDecoder.h"
 #include "scenes/AttributeFile.h"
+#include "scenes/HumanTuning.h"
 #include "scenes/Level.h"
+#include "scenes/PlayerTuning.h"
 #include "scenes/SceneManager.h"
 #include "widgets/WriteNotice.h"
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "editor/EditorCommands.h"
-#include "gameplay/HumanTuning.h"
-#include "gameplay/PlayerTuning.h"
+#include "scenes/HumanTuning.h"
+#include "scenes/PlayerTuning.h"
 
 class GameObject;
 struct Level;

@@ -16,8 +16,8 @@ void InstallPlayerHooks();
 // The guards: their behaviour on new enemies, whether they pass vents, their patrol paths at scene
 // start, and moving them off patrol nodes that are removed (defined with the guards' behaviour).
 void InstallHumanHooks();
-// The level rules: the food rule, the glass, the escape barrier and zone, and the end screens
-// (InstallLevelRulesHooks, declared with the level rules in gameplay/LevelRules.h).
+// The level rules: the level start, the food rule, the glass, the escape barrier and zone, and the
+// end screens (InstallLevelRulesHooks, declared with the level rules in gameplay/LevelRules.h).
 
 
 // The instant retry, checked by the scene manager once per frame.

@@ -8,9 +8,6 @@
 #include "gameplay/AStar.h"
 #include "gameplay/BehaviorStates.h"
 #include "gameplay/GameplayHooks.h"
-#include "gameplay/HumanTuning.h"
-#include "gameplay/PathGrid.h"
-#include "gameplay/PathNode.h"
 #include "graphics/ParticleEmitter.h"
 #include "math/Vector.h"
 #include "objects/Collision.h"
@@ -19,7 +16,10 @@
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 #include "scenes/Factory.h"
+#include "scenes/HumanTuning.h"
 #include "scenes/Level.h"
+#include "scenes/PathGrid.h"
+#include "scenes/PathNode.h"
 #include "scenes/SceneManager.h"
 
 namespace {

@@ -10,7 +10,6 @@
 #include "gameplay/BehaviorStates.h"
 #include "gameplay/Hud.h"
 #include "gameplay/PlayerState.h"
-#include "gameplay/PlayerTuning.h"
 #include "graphics/Animation.h"
 #include "graphics/ParticleEmitter.h"
 #include "math/Vector.h"
@@ -20,6 +19,7 @@
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 #include "scenes/Level.h"
+#include "scenes/PlayerTuning.h"
 #include "scenes/SceneManager.h"
 #include "ui/PauseMenu.h"
 

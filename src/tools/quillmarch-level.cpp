@@ -46,11 +46,11 @@
 #include "core/Logger.h"
 #include "core/Options.h"
 #include "gameplay/GameplayHooks.h"
-#include "gameplay/PathGrid.h"
 #include "objects/ObjectType.h"
 #include "platform/Platform.h"
 #include "scenes/AttributeFile.h"
 #include "scenes/Level.h"
+#include "scenes/PathGrid.h"
 #include "scenes/SceneManager.h"
 
 namespace fs = std::filesystem;

@@ -6,9 +6,6 @@
 #include "core/Input.h"
 #include "gameplay/AStar.h"
 #include "gameplay/HumanBehavior.h"
-#include "gameplay/HumanTuning.h"
-#include "gameplay/PathGrid.h"
-#include "gameplay/PathNode.h"
 #include "gameplay/PlayerState.h"
 #include "graphics/Camera.h"
 #include "graphics/Model.h"
@@ -18,7 +15,10 @@
 #include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
 #include "scenes/Factory.h"
+#include "scenes/HumanTuning.h"
 #include "scenes/Level.h"
+#include "scenes/PathGrid.h"
+#include "scenes/PathNode.h"
 #include "scenes/SceneManager.h"
 
 namespace testing_support {
