@@ -5,7 +5,8 @@
 // module's install) to run the real game rules.
 #pragma once
 
-// Installs every gameplay module's hooks, and the buttons' and menus' (InstallUiHooks).
+// Installs every gameplay module's hooks. The buttons and menus are installed apart (InstallUiHooks,
+// after this); the player builds and opens its pause menu through the menu stack.
 void InstallGameplay();
 
 // The player: its behaviour on new player objects, its state for the collision rules and the vent

@@ -67,6 +67,7 @@
 #include "platform/Platform.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
+#include "ui/UiHooks.h"
 
 namespace fs = std::filesystem;
 
@@ -129,6 +130,7 @@ bool StartGame(const std::string& data, int32_t sceneId) {
   ResetPads();
   SetPadReader([](uint32_t index, PadRawState* out) { return platform::GetPlatform().ReadPad(index, out); });
   InstallGameplay();
+  InstallUiHooks();
   Game& game = TheGame();
   game.app = std::make_unique<Application>();
   if (!game.app->Initialize()) return false;

@@ -20,6 +20,8 @@
 #include "scenes/PathGrid.h"
 #include "scenes/PathNode.h"
 #include "scenes/SceneManager.h"
+#include "ui/UiHooks.h"
+#include "widgets/MenuStack.h"
 
 namespace testing_support {
 
@@ -65,6 +67,10 @@ void ResetSceneWorld() {
   MainCamera().position[0] = 0.0f;
   MainCamera().position[1] = 0.0f;
   SetLevelMusicRegistration(false);
+  // The menus stand registered as the game registers them at start-up: a player builds and opens
+  // its pause menu through the menu stack.
+  ClearMenuStack();
+  RegisterMenus();
 }
 
 void RestoreLevelMusic() { SetLevelMusicRegistration(true); }
