@@ -18,7 +18,6 @@
 #include "gameplay/BehaviorStates.h"
 #include "gameplay/GameplayHooks.h"
 #include "gameplay/HumanBehavior.h"
-#include "gameplay/PathNode.h"
 #include "gameplay/Sight.h"
 #include "graphics/Graphics.h"
 #include "objects/GameObject.h"
@@ -28,6 +27,7 @@
 #include "platform/Platform.h"
 #include "scenes/Factory.h"
 #include "scenes/Level.h"
+#include "scenes/PathNode.h"
 #include "scenes/SceneManager.h"
 
 namespace {

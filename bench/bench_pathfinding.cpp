@@ -17,9 +17,9 @@
 #include "../tests/unit/gameplay/GridMakers.h"
 #include "../tests/unit/gameplay/ReferenceAStar.h"
 #include "gameplay/AStar.h"
-#include "gameplay/PathGrid.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
+#include "scenes/PathGrid.h"
 
 namespace {
 

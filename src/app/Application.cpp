@@ -28,6 +28,7 @@
 #include "platform/Platform.h"
 #include "scenes/SceneManager.h"
 #include "ui/Settings.h"
+#include "ui/UiHooks.h"
 #include "widgets/WriteNotice.h"
 
 namespace {
@@ -416,6 +417,7 @@ int RunGame(int argc, char** argv) {
   ResetPads();
   SetPadReader([](uint32_t index, PadRawState* out) { return platform::GetPlatform().ReadPad(index, out); });
   InstallGameplay();
+  InstallUiHooks();
   SetRunKeeping(true);
   // A start that fails (no window, no OpenGL, a shader that does not compile) is no success: its
   // message box has gone to standard error too, and the exit code says so.

@@ -415,6 +415,12 @@ void PrepareInputScripts(const InputScript& script, bool play, const std::string
 
 std::unique_ptr<platform::Platform> WrapPlatformForScripts(std::unique_ptr<platform::Platform> real) {
   // Always wrapped: every level's run is recorded, and a kept run can be watched at any time.
+  ReplayHooks& hooks = GetReplayHooks();
+  hooks.beginLevelRecording = BeginLevelRecording;
+  hooks.endLevelRecording = EndLevelRecording;
+  hooks.playReplay = PlayReplay;
+  hooks.stopReplay = StopReplay;
+  hooks.holdReplay = HoldReplay;
   return std::make_unique<ScriptedPlatform>(std::move(real));
 }
 

@@ -9,11 +9,12 @@
 // frame's time, and writes it as a script at the end of the run.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+
+#include "core/ReplayHooks.h"
 
 struct RunOptions;
 struct InputScript;
@@ -29,7 +30,8 @@ class Platform;
 bool PrepareInputScripts(const RunOptions& options, std::string* error);
 // The same with a script already in memory (tests); recordPath empty records nothing.
 void PrepareInputScripts(const InputScript& script, bool play, const std::string& recordPath);
-// `real` wrapped for playing and recording (always: levels are recorded and replays watched).
+// `real` wrapped for playing and recording (always: levels are recorded and replays watched). Fills
+// the replay hooks (core/ReplayHooks.h) with the level recorder and the replay player below.
 std::unique_ptr<platform::Platform> WrapPlatformForScripts(std::unique_ptr<platform::Platform> real);
 
 // The frame time in milliseconds the playing script gives the coming frame, or none.
@@ -55,9 +57,7 @@ InputScript EndLevelRecording();
 bool LevelRecording();
 
 // ---- Replays ------------------------------------------------------------------------------------
-// What the player does while a replay plays: a key pressed (key code, 0 for a mouse button) or pad
-// 0 buttons newly pressed (their XInput masks, key 0).
-using ReplayControls = std::function<void(int key, uint16_t padButtons)>;
+// (ReplayControls: what the player does while a replay plays, in core/ReplayHooks.h.)
 // Plays `script` from the next frame on in place of the keyboard, the mouse and pad 0, with its
 // frame times. What the player (or the --input script) does meanwhile goes to `controls` and is
 // given back to the game when the replay ends or is stopped. `onStart` runs after the frame that

@@ -5,11 +5,11 @@
 
 #include "editor/EditorState.h"
 #include "editor/RecordBuilder.h"
-#include "gameplay/PatrolPaths.h"
 #include "graphics/Texture.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "scenes/Level.h"
+#include "scenes/PatrolPaths.h"
 #include "scenes/SceneManager.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "editor/EditorCommands.h"
-#include "gameplay/HumanTuning.h"
-#include "gameplay/PlayerTuning.h"
 #include "objects/LevelRecords.h"
+#include "scenes/HumanTuning.h"
+#include "scenes/PlayerTuning.h"
 
 struct Level;
 

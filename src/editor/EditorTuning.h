@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "gameplay/HumanTuning.h"
-#include "gameplay/PlayerTuning.h"
+#include "scenes/HumanTuning.h"
+#include "scenes/PlayerTuning.h"
 
 class GameObject;
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "editor/RecordBuilder.h"
-#include "gameplay/PathNode.h"
+#include "scenes/PathNode.h"
 #include "graphics/Camera.h"
 #include "graphics/Text.h"
 #include "objects/Collision.h"

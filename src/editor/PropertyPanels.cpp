@@ -12,12 +12,12 @@
 #include "editor/EditorTuning.h"
 #include "editor/EditorWindows.h"
 #include "editor/RecordBuilder.h"
-#include "gameplay/HumanTuning.h"
-#include "gameplay/PlayerTuning.h"
 #include "graphics/ParticleEmitter.h"
 #include "imgui.h"
 #include "imgui_stdlib.h"
 #include "objects/GameObject.h"
+#include "scenes/HumanTuning.h"
+#include "scenes/PlayerTuning.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "editor/EditorCommands.h"
-#include "gameplay/PathNode.h"
 #include "graphics/Camera.h"
 #include "graphics/Filter.h"
 #include "graphics/Light.h"
@@ -17,6 +16,7 @@
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 #include "scenes/Level.h"
+#include "scenes/PathNode.h"
 #include "scenes/SceneManager.h"
 #include "widgets/UIHandler.h"
 

@@ -8,7 +8,7 @@
 #include <unordered_set>
 
 #include "core/Logger.h"
-#include "gameplay/PathNode.h"
+#include "scenes/PathNode.h"
 
 namespace {
 

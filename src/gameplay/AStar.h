@@ -1,4 +1,4 @@
-// A* search on the path-finding grid (gameplay/PathGrid.h) and the search paths built from its
+// A* search on the path-finding grid (scenes/PathGrid.h) and the search paths built from its
 // results. A search runs only when a human changes its plan, never every frame. Diagnostics go to
 // standard output ("Source is invalid" ...), the found path to the log at DEBUG.
 //
@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "gameplay/PathGrid.h"
+#include "scenes/PathGrid.h"
 
 class PathNode;
 

@@ -12,7 +12,6 @@
 #include "objects/ObjectManager.h"
 #include "scenes/Factory.h"
 #include "scenes/SceneManager.h"
-#include "ui/UiHooks.h"
 
 namespace {
 
@@ -62,5 +61,4 @@ void InstallGameplay() {
   InstallLevelRulesHooks();
   InstallRetryHooks();
   InstallStealthViewHooks();
-  InstallUiHooks();
 }

@@ -5,7 +5,8 @@
 // module's install) to run the real game rules.
 #pragma once
 
-// Installs every gameplay module's hooks, and the buttons' and menus' (InstallUiHooks).
+// Installs every gameplay module's hooks. The buttons and menus are installed apart (InstallUiHooks,
+// after this); the player builds and opens its pause menu through the menu stack.
 void InstallGameplay();
 
 // The player: its behaviour on new player objects, its state for the collision rules and the vent
@@ -16,8 +17,8 @@ void InstallPlayerHooks();
 // The guards: their behaviour on new enemies, whether they pass vents, their patrol paths at scene
 // start, and moving them off patrol nodes that are removed (defined with the guards' behaviour).
 void InstallHumanHooks();
-// The level rules: the food rule, the glass, the escape barrier and zone, and the end screens
-// (InstallLevelRulesHooks, declared with the level rules in gameplay/LevelRules.h).
+// The level rules: the level start, the food rule, the glass, the escape barrier and zone, and the
+// end screens (InstallLevelRulesHooks, declared with the level rules in gameplay/LevelRules.h).
 
 
 // The instant retry, checked by the scene manager once per frame.

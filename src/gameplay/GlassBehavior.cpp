@@ -4,12 +4,12 @@
 
 #include "audio/AudioSystem.h"
 #include "core/Logger.h"
-#include "gameplay/PathGrid.h"
 #include "graphics/ParticleEmitter.h"
 #include "objects/Collision.h"
 #include "objects/GameObject.h"
 #include "objects/Kinematics.h"
 #include "objects/Transform.h"
+#include "scenes/PathGrid.h"
 
 namespace {
 

@@ -5,14 +5,14 @@
 
 #include "gameplay/Behavior.h"
 #include "gameplay/HumanBehavior.h"
-#include "gameplay/HumanTuning.h"
-#include "gameplay/PathNode.h"
 #include "gameplay/Sight.h"
 #include "math/Vector.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/ObjectType.h"
 #include "objects/Transform.h"
+#include "scenes/HumanTuning.h"
+#include "scenes/PathNode.h"
 #include "scenes/SceneManager.h"
 
 namespace {

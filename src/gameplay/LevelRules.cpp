@@ -73,10 +73,7 @@ void HitHuman(GameObject* food, GameObject* human) {
 
 }  // namespace
 
-void StartLevel(Level& level) {
-  level.foodCount = 0;
-  level.foodCollected = 0;
-  level.goalReached = false;
+void StartLevel(Level&) {
   // Also while the editor holds the level stopped: its "Run" plays on without starting it again.
   RegisterFoodSounds();
   ResetHud();
@@ -108,4 +105,5 @@ void InstallLevelRulesHooks() {
   scenes.buildGameOver = BuildGameOver;
   scenes.buildYouWin = BuildYouWin;
   scenes.setEscapeDirection = SetZoneEscapeDirection;
+  scenes.startLevel = StartLevel;
 }

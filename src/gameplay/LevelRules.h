@@ -11,10 +11,11 @@ struct Level;
 // Food at least this fast (world units per second) stuns the human it hits.
 inline constexpr float kStunSpeed = 20.0f;
 
-// The gameplay part of every scene start, before the scene's objects are built: food counters and
-// goal back to zero, the food sounds registered (not during the editor halt), the display, the escape
-// signal and the player's shared state forgotten. The scene manager counts the food and hands out
-// escape directions and patrol paths while it builds the objects, then rebuilds the grid.
+// The gameplay part of every scene start (the scene manager's startLevel hook), before the scene's
+// objects are built and once the scene manager has put its food counters and goal back to zero: the
+// food sounds registered (not during the editor halt), the display, the escape signal and the
+// player's shared state forgotten. The scene manager counts the food and hands out escape directions
+// and patrol paths while it builds the objects, then rebuilds the grid.
 void StartLevel(Level& level);
 
 // The contact handler of every food (food, other object), in the current scene.

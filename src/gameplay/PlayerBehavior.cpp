@@ -10,7 +10,6 @@
 #include "gameplay/BehaviorStates.h"
 #include "gameplay/Hud.h"
 #include "gameplay/PlayerState.h"
-#include "gameplay/PlayerTuning.h"
 #include "graphics/Animation.h"
 #include "graphics/ParticleEmitter.h"
 #include "math/Vector.h"
@@ -20,8 +19,9 @@
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 #include "scenes/Level.h"
+#include "scenes/PlayerTuning.h"
 #include "scenes/SceneManager.h"
-#include "ui/PauseMenu.h"
+#include "widgets/MenuStack.h"
 
 namespace {
 
@@ -139,7 +139,7 @@ void PlayerBehavior::OnEnter() {
       // pause menu are built only when the player first starts, so they are never doubled.
       if (previousState == 0) {
         CreateHud();
-        BuildPauseMenu();
+        BuildMenu(MenuId::PauseMenu);
       }
       nextState = ps::kWalk;
       break;
@@ -303,7 +303,11 @@ void PlayerBehavior::TogglePause() {
   PlayerSharedState& shared = PlayerShared();
   shared.pauseToggle = !shared.pauseToggle;
   PlayEvent(shared.pauseToggle ? "pause" : "nopause");
-  SetPauseMenu(shared.pauseToggle);
+  if (shared.pauseToggle) {
+    OpenMenu(MenuId::PauseMenu);
+  } else {
+    CloseMenu(MenuId::PauseMenu);
+  }
 }
 
 // A zero vector keeps the last direction faced.
@@ -493,7 +497,7 @@ bool PlayerBehavior::PauseAllowed() const {
   for (int32_t state : {currentState, nextState}) {
     if (state == ps::kDeath || state == ps::kEscape) return false;
   }
-  return PauseMenuBuilt();
+  return MenuBuilt(MenuId::PauseMenu);
 }
 
 // Losing the focus pauses only where the pause key could: a level whose player stands with its pause
@@ -510,5 +514,5 @@ void PauseLevel() {
   }
   if (player == nullptr || !player->PauseAllowed()) return;
   PlayerShared().pauseToggle = true;
-  SetPauseMenu(true);
+  OpenMenu(MenuId::PauseMenu);
 }

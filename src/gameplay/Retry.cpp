@@ -5,7 +5,7 @@
 #include "gameplay/PlayerState.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
-#include "ui/PauseMenu.h"
+#include "widgets/MenuStack.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ bool RetryPressed() { return ActionPressed(Action::Retry) || PadBackPressed(); }
 void LeavePause() {
   if (!PlayerShared().pauseToggle) return;
   PlayerShared().pauseToggle = false;
-  SetPauseMenu(false);
+  CloseMenu(MenuId::PauseMenu);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #include "gameplay/RunKeeper.h"
 
-#include "app/ScriptedInput.h"
 #include "core/Logger.h"
 #include "core/Options.h"
 #include "core/Random.h"
+#include "core/ReplayHooks.h"
 #include "gameplay/EndScene.h"
 #include "gameplay/KeptRuns.h"
 #include "gameplay/PlayerRecords.h"
@@ -30,6 +30,16 @@ uint32_t NextSeed() {
   const uint32_t high = static_cast<uint32_t>(GameRand());
   const uint32_t low = static_cast<uint32_t>(GameRand());
   return (high << 15) | low;
+}
+
+// The level recorder (the application's scripted input); without one nothing is recorded.
+void BeginLevelRecording() {
+  if (GetReplayHooks().beginLevelRecording != nullptr) GetReplayHooks().beginLevelRecording();
+}
+
+InputScript EndLevelRecording() {
+  if (GetReplayHooks().endLevelRecording == nullptr) return InputScript{};
+  return GetReplayHooks().endLevelRecording();
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include "gameplay/BehaviorStates.h"
 #include "gameplay/HumanBehavior.h"
-#include "gameplay/HumanTuning.h"
 #include "gameplay/Sight.h"
 #include "graphics/Camera.h"
 #include "graphics/ColorMesh.h"
@@ -13,6 +12,7 @@
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "scenes/HumanTuning.h"
 
 namespace {
 

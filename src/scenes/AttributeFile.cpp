@@ -12,11 +12,11 @@
 #include "audio/Sound.h"
 #include "core/FileSync.h"
 #include "core/Logger.h"
-#include "gameplay/HumanTuning.h"
-#include "gameplay/PlayerTuning.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/ObjectType.h"
+#include "scenes/HumanTuning.h"
+#include "scenes/PlayerTuning.h"
 #include "scenes/ValueText.h"
 
 namespace {

@@ -8,8 +8,6 @@
 
 #include "audio/Sound.h"
 #include "core/Logger.h"
-#include "gameplay/HumanTuning.h"
-#include "gameplay/PathNode.h"
 #include "graphics/Animation.h"
 #include "graphics/Filter.h"
 #include "graphics/Model.h"
@@ -20,6 +18,8 @@
 #include "objects/LevelRecords.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "scenes/HumanTuning.h"
+#include "scenes/PathNode.h"
 
 namespace {
 

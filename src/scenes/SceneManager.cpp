@@ -12,9 +12,6 @@
 #include "core/KeyCodes.h"
 #include "core/Logger.h"
 #include "core/Options.h"
-#include "gameplay/LevelRules.h"
-#include "gameplay/PathGrid.h"
-#include "gameplay/PatrolPaths.h"
 #include "graphics/Camera.h"
 #include "graphics/Filter.h"
 #include "graphics/Graphics.h"
@@ -29,6 +26,8 @@
 #include "scenes/AttributeFile.h"
 #include "scenes/Factory.h"
 #include "scenes/Level.h"
+#include "scenes/PathGrid.h"
+#include "scenes/PatrolPaths.h"
 
 namespace {
 
@@ -236,7 +235,11 @@ void StartScene(Level& scene) {
   // Every scene starts running: a pause taken in the frame the scene before ended (its pause key,
   // or the focus lost) has no menu here to take it back. The level start clears the pause key.
   SetPaused(false);
-  StartLevel(scene);
+  // The level's food counters and goal start from zero (the food is counted as the objects are built).
+  scene.foodCount = 0;
+  scene.foodCollected = 0;
+  scene.goalReached = false;
+  if (Module().hooks.startLevel != nullptr) Module().hooks.startLevel(scene);
   SetAmbient(scene.ambient[0], scene.ambient[1], scene.ambient[2], scene.ambient[3]);
   BuildObjects(scene);
   LinkPatrols(scene);

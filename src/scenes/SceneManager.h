@@ -121,6 +121,9 @@ struct SceneHooks {
   void (*setPatrolPath)(GameObject* enemy, PathNode* firstNode) = nullptr;
   // Writes a behaviour's nextState (the player runs out in the last half second of a timed exit).
   void (*requestState)(GameObject* object, int state) = nullptr;
+  // The gameplay part of every scene start, once the scene's food counters and goal are back to zero
+  // and before its objects are built (the level rules' StartLevel).
+  void (*startLevel)(Level& scene) = nullptr;
   // Once per frame after the exits (a retry wins over them): the instant retry of a level (and from the game-over screen).
   void (*handleRetry)() = nullptr;
   // The last step of every scene start (a restart too), when the scene's objects and screens are built.

@@ -46,12 +46,13 @@
 #include "core/Logger.h"
 #include "core/Options.h"
 #include "gameplay/GameplayHooks.h"
-#include "gameplay/PathGrid.h"
 #include "objects/ObjectType.h"
 #include "platform/Platform.h"
 #include "scenes/AttributeFile.h"
 #include "scenes/Level.h"
+#include "scenes/PathGrid.h"
 #include "scenes/SceneManager.h"
+#include "ui/UiHooks.h"
 
 namespace fs = std::filesystem;
 
@@ -359,6 +360,7 @@ std::string ReplayInGame(const std::string& data, const InputScript& script, con
   ResetPads();
   SetPadReader([](uint32_t index, PadRawState* out) { return platform::GetPlatform().ReadPad(index, out); });
   InstallGameplay();
+  InstallUiHooks();
   static std::unique_ptr<Application> app;  // left standing: the child ends without teardown
   app = std::make_unique<Application>();
   if (!app->Initialize()) return "the game did not start";

@@ -5,7 +5,7 @@
 #include "audio/AudioSystem.h"
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
-#include "ui/QuitDialog.h"
+#include "widgets/MenuStack.h"
 #include "widgets/UIHandler.h"
 
 namespace {
@@ -21,10 +21,12 @@ void NextLevel() {
 
 void GotoMain() { RequestSceneById(scene_id::kMainMenu); }
 
+void AskToQuit() { OpenMenu(MenuId::QuitDialog); }
+
 const std::map<std::string, ButtonAction>& Table() {
   static const std::map<std::string, ButtonAction> table = {
       {"play_game", PlayGame},
-      {"quit_game", OpenQuitDialog},
+      {"quit_game", AskToQuit},
       {"next_level", NextLevel},
       {"goto_main", GotoMain},
   };

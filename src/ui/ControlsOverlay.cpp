@@ -6,10 +6,10 @@
 #include "core/Input.h"
 #include "core/KeyBindings.h"
 #include "ui/ButtonActions.h"
-#include "ui/MainMenu.h"
 #include "ui/Settings.h"
 #include "widgets/KeyCapture.h"
 #include "widgets/MenuParts.h"
+#include "widgets/MenuStack.h"
 #include "widgets/Navigation.h"
 
 namespace {
@@ -191,7 +191,7 @@ void Back(UIHandler*) {
   // opens the overlay, and a pop with nothing saved changes nothing.
   PopUIButtons();
   PopUIButtons();
-  ShowUnderlyingMenu();
+  PopMenu();
 }
 
 }  // namespace
@@ -228,6 +228,7 @@ void BuildControlsOverlay() {
 
 void ShowControlsOverlay() {
   ControlsState& s = State();
+  PushMenu(MenuId::ControlsOverlay);
   PushUIButtons();
   s.overlay.Show();
   RefreshRows();

@@ -8,7 +8,8 @@
 #pragma once
 
 void BuildControlsOverlay();
-// Hands the overlay the keys (its action buttons, "reset to defaults" and "back") and shows it.
+// Hides the menu on top of the menu stack, hands the overlay the keys (its action buttons, "reset to
+// defaults" and "back") and shows it; "back" shows that menu again.
 void ShowControlsOverlay();
 // Hides the overlay without touching the navigation lists (a wait for a key is called off first).
 void HideControlsOverlay();

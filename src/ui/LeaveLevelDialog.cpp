@@ -3,8 +3,8 @@
 #include "core/FrameClock.h"
 #include "objects/GameObject.h"
 #include "scenes/SceneManager.h"
-#include "ui/PauseMenu.h"
 #include "widgets/MenuParts.h"
+#include "widgets/MenuStack.h"
 #include "widgets/Navigation.h"
 
 namespace {
@@ -25,7 +25,7 @@ void Yes(UIHandler*) {
 
 void No(UIHandler*) {
   DismissLeaveLevelDialog();
-  ShowPauseMenuButtons();
+  PopMenu();
 }
 
 }  // namespace
@@ -33,6 +33,7 @@ void No(UIHandler*) {
 void OpenLeaveLevelDialog() {
   using namespace menu_color;
   LeaveDialogState& s = State();
+  PushMenu(MenuId::LeaveLevelDialog);
   // A dialog still open (it cannot be, short of two presses in one frame) goes first.
   DismissLeaveLevelDialog();
   PushUIButtons();

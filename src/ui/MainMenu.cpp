@@ -1,14 +1,10 @@
 #include "ui/MainMenu.h"
 
-#include "scenes/Level.h"
 #include "scenes/SceneManager.h"
 #include "ui/ButtonActions.h"
-#include "ui/ControlsOverlay.h"
-#include "ui/OptionsOverlay.h"
-#include "ui/PauseMenu.h"
-#include "ui/QuitDialog.h"
 #include "ui/Watch.h"
 #include "widgets/MenuParts.h"
+#include "widgets/MenuStack.h"
 
 namespace {
 
@@ -37,14 +33,12 @@ void OpenLevelSelect(UIHandler*) { RequestSceneById(scene_id::kLevelSelect); }
 
 void OpenControls(UIHandler*) {
   PlayForwardSound();
-  HideMainMenuButtons();
-  ShowControlsOverlay();
+  OpenMenu(MenuId::ControlsOverlay);
 }
 
 void OpenOptions(UIHandler*) {
   PlayForwardSound();
-  HideMainMenuButtons();
-  ShowOptionsOverlay();
+  OpenMenu(MenuId::OptionsOverlay);
 }
 
 void OpenCredits(UIHandler*) {
@@ -65,6 +59,8 @@ void BuildMainMenu() {
   using namespace menu_color;
   MainMenuState& s = State();
   s.menu.Clear();
+  // The menu is the screen's own: the dialog and the overlays open over it.
+  StartMenuStack(MenuId::MainMenu);
   const ButtonRow rows[] = {
       {"play game", 200.0f, Action("play_game")},
       {"levels", 100.0f, OpenLevelSelect},
@@ -84,25 +80,12 @@ void BuildMainMenu() {
   if (UIHandler* handler = HandlerOf(title)) handler->onUpdate = [](UIHandler*, float dt) { TickMainMenuIdle(dt); };
   s.menu.Add(title);
 
-  BuildQuitDialog();
-  BuildOptionsOverlay();
-  BuildControlsOverlay();
+  BuildMenu(MenuId::QuitDialog);
+  BuildMenu(MenuId::OptionsOverlay);
+  BuildMenu(MenuId::ControlsOverlay);
 }
 
 void ShowMainMenuButtons() { State().menu.Show(); }
 void HideMainMenuButtons() { State().menu.Hide(); }
-
-bool InMainMenu() {
-  const Level* scene = CurrentScene();
-  return scene != nullptr && scene->sceneId == scene_id::kMainMenu;
-}
-
-void ShowUnderlyingMenu() {
-  if (InMainMenu()) {
-    ShowMainMenuButtons();
-  } else {
-    ShowPauseMenuButtons();
-  }
-}
 
 void ForgetMainMenu() { State().menu.Clear(); }

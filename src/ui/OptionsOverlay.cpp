@@ -8,9 +8,9 @@
 #include "objects/ObjectHandle.h"
 #include "platform/Platform.h"
 #include "ui/ButtonActions.h"
-#include "ui/MainMenu.h"
 #include "ui/Settings.h"
 #include "widgets/MenuParts.h"
+#include "widgets/MenuStack.h"
 #include "widgets/Navigation.h"
 
 namespace {
@@ -90,7 +90,7 @@ void Back(UIHandler*) {
   PlayBackSound();
   HideOptionsOverlay();
   PopUIButtons();
-  ShowUnderlyingMenu();
+  PopMenu();
 }
 
 struct ToggleRow {
@@ -168,6 +168,7 @@ void BuildOptionsOverlay() {
 
 void ShowOptionsOverlay() {
   OptionsState& s = State();
+  PushMenu(MenuId::OptionsOverlay);
   PushUIButtons();
   s.overlay.Show();
   for (GameObject* button : s.buttons) RegisterForNavigation(button);

@@ -5,7 +5,8 @@
 #pragma once
 
 void BuildOptionsOverlay();
-// Hands the overlay the keys ("fullscreen" selected) and shows it.
+// Hides the menu on top of the menu stack, hands the overlay the keys ("fullscreen" selected) and
+// shows it; "back" shows that menu again.
 void ShowOptionsOverlay();
 // Hides the overlay without touching the navigation lists.
 void HideOptionsOverlay();

@@ -5,11 +5,8 @@
 #include "gameplay/Hud.h"
 #include "gameplay/PlayerState.h"
 #include "ui/ButtonActions.h"
-#include "ui/ControlsOverlay.h"
-#include "ui/LeaveLevelDialog.h"
-#include "ui/OptionsOverlay.h"
-#include "ui/QuitDialog.h"
 #include "widgets/MenuParts.h"
+#include "widgets/MenuStack.h"
 #include "widgets/Navigation.h"
 
 namespace {
@@ -37,19 +34,14 @@ void Resume(UIHandler*) {
 
 void OpenOptions(UIHandler*) {
   PlayForwardSound();
-  HidePauseMenuButtons();
-  ShowOptionsOverlay();
+  OpenMenu(MenuId::OptionsOverlay);
 }
 
-void LeaveForCredits(UIHandler*) {
-  HidePauseMenuButtons();
-  OpenLeaveLevelDialog();
-}
+void LeaveForCredits(UIHandler*) { OpenMenu(MenuId::LeaveLevelDialog); }
 
 void OpenControls(UIHandler*) {
   PlayForwardSound();
-  HidePauseMenuButtons();
-  ShowControlsOverlay();
+  OpenMenu(MenuId::ControlsOverlay);
 }
 
 void Quit(UIHandler*) {
@@ -97,9 +89,9 @@ void BuildPauseMenu() {
   s.menu.Add(side);
   s.menu.Hide();
 
-  BuildQuitDialog();
-  BuildOptionsOverlay();
-  BuildControlsOverlay();
+  BuildMenu(MenuId::QuitDialog);
+  BuildMenu(MenuId::OptionsOverlay);
+  BuildMenu(MenuId::ControlsOverlay);
 }
 
 void SetPauseMenu(bool show) {
@@ -109,20 +101,23 @@ void SetPauseMenu(bool show) {
     if (IsPaused()) return;
     SetPaused(true);
     HideHudUnderMenu(true);
+    // The menu is the level's own: its dialogs and overlays open over it.
+    StartMenuStack(MenuId::PauseMenu);
     ShowPauseMenuButtons();
     MoveHighlight();
     return;
   }
   HidePauseMenuButtons();
-  HideOptionsOverlay();
-  HideControlsOverlay();
+  CloseMenu(MenuId::OptionsOverlay);
+  CloseMenu(MenuId::ControlsOverlay);
   // A dialog open over the menu goes with it, so nothing of the menu lingers over the game.
-  HideQuitDialog();
-  DismissLeaveLevelDialog();
+  CloseMenu(MenuId::QuitDialog);
+  CloseMenu(MenuId::LeaveLevelDialog);
   PopUIButtons();
   HideHighlight();
   HideHudUnderMenu(false);
   SetPaused(false);
+  ClearMenuStack();
 }
 
 void ShowPauseMenuButtons() { State().menu.Show(); }

@@ -6,9 +6,10 @@
 // Builds the pause menu and its overlays for the current level, hidden. Its buttons take the
 // navigation list (they only react once shown).
 void BuildPauseMenu();
-// The pause operation. true: sets the paused flag (frame time 0), shows the pause menu and frames
-// its selection. false: hides the menu, its dialogs and overlays, gives the keys back, hides the
-// highlight and clears the paused flag.
+// The pause operation. true: sets the paused flag (frame time 0), shows the pause menu (the bottom of
+// the menu stack) and frames its selection. false: hides the menu, its dialogs and overlays, gives
+// the keys back, hides the highlight, clears the paused flag and empties the menu stack. Gameplay
+// reaches it through the menu stack (MenuId::PauseMenu).
 void SetPauseMenu(bool show);
 
 // The pause menu's objects, shown and reacting, or hidden and inert (dialogs return to it).

@@ -1,11 +1,9 @@
 #include "ui/QuitDialog.h"
 
 #include "core/AppHooks.h"
-#include "gameplay/PlayerState.h"
 #include "ui/ButtonActions.h"
-#include "ui/MainMenu.h"
-#include "ui/PauseMenu.h"
 #include "widgets/MenuParts.h"
+#include "widgets/MenuStack.h"
 #include "widgets/Navigation.h"
 
 namespace {
@@ -27,15 +25,17 @@ void Yes() {
   RequestQuit();
 }
 
-void No() {
+// Hides the dialog and gives the keys back to what is under it.
+void Close() {
   PlayBackSound();
   State().dialog.Hide();
   PopUIButtons();
-  if (InMainMenu()) {
-    ShowMainMenuButtons();
-  } else if (PlayerShared().pauseToggle) {
-    ShowPauseMenuButtons();
-  }
+}
+
+// Closes the dialog and shows the menu that opened it again.
+void No() {
+  Close();
+  PopMenu();
 }
 
 }  // namespace
@@ -50,9 +50,10 @@ void BuildQuitDialog() {
   s.dialog.Add(s.yes);
   s.dialog.Add(s.no);
   for (GameObject* o : s.dialog.Live()) UseLightFontFor(o);
-  // Closing it once hides it and leaves the navigation list as it was.
+  // Closing it once hides it and leaves the navigation list and the menu under it as they were.
   PushUIButtons();
-  No();
+  Close();
+  ShowTopMenu();
 }
 
 void OpenQuitDialog() {
@@ -60,11 +61,7 @@ void OpenQuitDialog() {
   // A screen that never built the dialog (one without a menu under it) gets it now.
   if (s.dialog.Live().empty()) BuildQuitDialog();
   PlayForwardSound();
-  if (InMainMenu()) {
-    HideMainMenuButtons();
-  } else {
-    HidePauseMenuButtons();
-  }
+  PushMenu(MenuId::QuitDialog);
   s.dialog.Show();
   PushUIButtons();
   // "no" first, so a stray Enter does not quit.

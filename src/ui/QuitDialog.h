@@ -5,8 +5,8 @@
 
 // Builds the panel, "yes" and "no", hidden, leaving the navigation list as it found it.
 void BuildQuitDialog();
-// The "quit_game" action: hides the menu under the dialog, shows the dialog and hands it the keys
-// with "no" selected.
+// The "quit_game" action (opened through the menu stack): hides the menu on top of the stack, shows
+// the dialog over it and hands it the keys with "no" selected; "no" shows that menu again.
 void OpenQuitDialog();
 // Hides the dialog without touching the navigation lists (the pause menu closing over it).
 void HideQuitDialog();

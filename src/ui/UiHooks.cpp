@@ -15,6 +15,7 @@
 #include "ui/PauseMenu.h"
 #include "ui/QuitDialog.h"
 #include "ui/Watch.h"
+#include "widgets/MenuStack.h"
 #include "widgets/Navigation.h"
 #include "widgets/SplashText.h"
 #include "widgets/UIHandler.h"
@@ -39,10 +40,54 @@ void PinToScreen(GameObject* ui, bool fixed) {
 
 void CreateSceneHighlight() { CreateHighlight(); }
 
+void OpenPauseMenu() { SetPauseMenu(true); }
+void ClosePauseMenu() { SetPauseMenu(false); }
+void CloseLeaveLevelDialog() { DismissLeaveLevelDialog(); }
+
 }  // namespace
+
+void RegisterMenus() {
+  MenuCalls main;
+  main.show = ShowMainMenuButtons;
+  main.hide = HideMainMenuButtons;
+  RegisterMenu(MenuId::MainMenu, main);
+
+  MenuCalls pause;
+  pause.build = BuildPauseMenu;
+  pause.built = PauseMenuBuilt;
+  pause.open = OpenPauseMenu;
+  pause.close = ClosePauseMenu;
+  pause.show = ShowPauseMenuButtons;
+  pause.hide = HidePauseMenuButtons;
+  RegisterMenu(MenuId::PauseMenu, pause);
+
+  MenuCalls quit;
+  quit.build = BuildQuitDialog;
+  quit.open = OpenQuitDialog;
+  quit.close = HideQuitDialog;
+  RegisterMenu(MenuId::QuitDialog, quit);
+
+  MenuCalls options;
+  options.build = BuildOptionsOverlay;
+  options.open = ShowOptionsOverlay;
+  options.close = HideOptionsOverlay;
+  RegisterMenu(MenuId::OptionsOverlay, options);
+
+  MenuCalls controls;
+  controls.build = BuildControlsOverlay;
+  controls.open = ShowControlsOverlay;
+  controls.close = HideControlsOverlay;
+  RegisterMenu(MenuId::ControlsOverlay, controls);
+
+  MenuCalls leave;
+  leave.open = OpenLeaveLevelDialog;
+  leave.close = CloseLeaveLevelDialog;
+  RegisterMenu(MenuId::LeaveLevelDialog, leave);
+}
 
 void ForgetSceneUi() {
   ForgetAllUIButtons();
+  ClearMenuStack();
   ForgetMainMenu();
   ForgetPauseMenu();
   ForgetQuitDialog();
@@ -72,5 +117,6 @@ void InstallUiHooks() {
   scenes.buildCredits = BuildCredits;
   scenes.buildLevelSelect = BuildLevelSelect;
   scenes.buildSplashText = BuildSplashText;
+  RegisterMenus();
   InstallWatchHooks();
 }

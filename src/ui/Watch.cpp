@@ -1,6 +1,7 @@
 #include "ui/Watch.h"
 
-#include "app/ScriptedInput.h"
+#include <utility>
+
 #include "core/AppHooks.h"
 #include "core/EditorLink.h"
 #include "core/FrameClock.h"
@@ -8,6 +9,7 @@
 #include "core/KeyCodes.h"
 #include "core/Logger.h"
 #include "core/Options.h"
+#include "core/ReplayHooks.h"
 #include "gameplay/KeptRuns.h"
 #include "gameplay/PlayerRecords.h"
 #include "gameplay/RunKeeper.h"
@@ -46,6 +48,20 @@ struct WatchModule {
 WatchModule& Module() {
   static WatchModule module;
   return module;
+}
+
+// The replay player (the application's scripted input); without one no replay plays.
+void PlayReplay(const InputScript& script, ReplayControls controls, std::function<void()> onStart) {
+  auto play = GetReplayHooks().playReplay;
+  if (play != nullptr) play(script, std::move(controls), std::move(onStart));
+}
+
+void StopReplay() {
+  if (GetReplayHooks().stopReplay != nullptr) GetReplayHooks().stopReplay();
+}
+
+void HoldReplay(bool held) {
+  if (GetReplayHooks().holdReplay != nullptr) GetReplayHooks().holdReplay(held);
 }
 
 bool IsLevelId(int id) { return id == scene_id::kLevel1 || id == scene_id::kLevel2 || id == scene_id::kLevel3; }

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "core/Logger.h"
-#include "gameplay/HumanTuning.h"
-#include "gameplay/PlayerTuning.h"
 #include "scenes/AttributeFile.h"
+#include "scenes/HumanTuning.h"
+#include "scenes/PlayerTuning.h"
 
 namespace {
 

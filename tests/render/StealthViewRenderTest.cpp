@@ -6,11 +6,11 @@
 #include "gameplay/BehaviorStates.h"
 #include "gameplay/GameplayHooks.h"
 #include "gameplay/HumanBehavior.h"
-#include "gameplay/HumanTuning.h"
 #include "gameplay/SpotterArrows.h"
 #include "gameplay/VisionCones.h"
 #include "objects/Collision.h"
 #include "objects/Transform.h"
+#include "scenes/HumanTuning.h"
 
 using render_test::Rgba;
 using render_test::RenderTest;

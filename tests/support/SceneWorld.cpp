@@ -6,9 +6,6 @@
 #include "core/Input.h"
 #include "gameplay/AStar.h"
 #include "gameplay/HumanBehavior.h"
-#include "gameplay/HumanTuning.h"
-#include "gameplay/PathGrid.h"
-#include "gameplay/PathNode.h"
 #include "gameplay/PlayerState.h"
 #include "graphics/Camera.h"
 #include "graphics/CollisionEffects.h"
@@ -19,8 +16,13 @@
 #include "objects/Kinematics.h"
 #include "objects/ObjectManager.h"
 #include "scenes/Factory.h"
+#include "scenes/HumanTuning.h"
 #include "scenes/Level.h"
+#include "scenes/PathGrid.h"
+#include "scenes/PathNode.h"
 #include "scenes/SceneManager.h"
+#include "ui/UiHooks.h"
+#include "widgets/MenuStack.h"
 
 namespace testing_support {
 
@@ -68,6 +70,10 @@ void ResetSceneWorld() {
   MainCamera().position[0] = 0.0f;
   MainCamera().position[1] = 0.0f;
   SetLevelMusicRegistration(false);
+  // The menus stand registered as the game registers them at start-up: a player builds and opens
+  // its pause menu through the menu stack.
+  ClearMenuStack();
+  RegisterMenus();
 }
 
 void RestoreLevelMusic() { SetLevelMusicRegistration(true); }

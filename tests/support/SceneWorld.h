@@ -33,8 +33,9 @@ Kinematics* KinematicsOf(GameObject* o);
 
 // Puts back everything a scene test may change: the scene list, the objects, the transition
 // overlay, the textures, the input tables, every hook (the collision effects filled, as the
-// graphics start fills them), the behaviours' shared state and tuning, the path grid, the camera
-// and the editor link. Level music stays out of the audio system until
+// graphics start fills them), the behaviours' shared state and tuning, the path grid, the camera,
+// the editor link and the menu stack (the menus stay registered under their ids, as at the game's
+// start-up). Level music stays out of the audio system until
 // RestoreLevelMusic().
 void ResetSceneWorld();
 void RestoreLevelMusic();

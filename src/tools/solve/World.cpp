@@ -19,6 +19,7 @@
 #include "scenes/Level.h"
 #include "scenes/SceneManager.h"
 #include "tools/solve/SearchState.h"
+#include "ui/UiHooks.h"
 
 namespace fs = std::filesystem;
 
@@ -56,6 +57,7 @@ bool StartGame(const std::string& data, int32_t sceneId) {
   ResetPads();
   SetPadReader([](uint32_t index, PadRawState* out) { return platform::GetPlatform().ReadPad(index, out); });
   InstallGameplay();
+  InstallUiHooks();
   Game& game = TheGame();
   game.app = std::make_unique<Application>();
   if (!game.app->Initialize()) return false;

@@ -8,9 +8,9 @@
 #include "core/FileSync.h"
 #include "editor/FileExplorer.h"
 #include "editor/RecordBuilder.h"
-#include "gameplay/PlayerTuning.h"
 #include "graphics/ParticleEmitter.h"
 #include "scenes/AttributeFile.h"
+#include "scenes/PlayerTuning.h"
 #include "support/TestSupport.h"
 
 using editor_test::EditorFixture;

@@ -14,11 +14,11 @@
 #include "editor/EditorTools.h"
 #include "editor/EditorTuning.h"
 #include "editor/FileExplorer.h"
-#include "gameplay/PathNode.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 #include "scenes/Level.h"
+#include "scenes/PathNode.h"
 #include "scenes/SceneManager.h"
 #include "support/SceneWorld.h"
 

@@ -10,8 +10,8 @@
 
 #include "EditorFixture.h"
 #include "editor/UnsavedPrompt.h"
-#include "gameplay/PlayerTuning.h"
 #include "scenes/AttributeFile.h"
+#include "scenes/PlayerTuning.h"
 #include "support/TestSupport.h"
 
 using editor_test::EditorFixture;

@@ -8,7 +8,7 @@
 #include "GridMakers.h"
 #include "ReferenceAStar.h"
 #include "gameplay/AStar.h"
-#include "gameplay/PathGrid.h"
+#include "scenes/PathGrid.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include "GridMakers.h"
 #include "core/Logger.h"
 #include "gameplay/AStar.h"
-#include "gameplay/PathGrid.h"
-#include "gameplay/PathNode.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "scenes/PathGrid.h"
+#include "scenes/PathNode.h"
 #include "support/LogCapture.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "gameplay/PathGrid.h"
+#include "scenes/PathGrid.h"
 
 // How test failures print a cell.
 inline void PrintTo(const GridCell& cell, std::ostream* os) { *os << "(" << cell.row << "," << cell.column << ")"; }

@@ -7,10 +7,10 @@
 
 #include "GridMakers.h"
 #include "gameplay/AStar.h"
-#include "gameplay/PathGrid.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "scenes/PathGrid.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "gameplay/PathNode.h"
-#include "gameplay/PatrolPaths.h"
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
+#include "scenes/PathNode.h"
+#include "scenes/PatrolPaths.h"
 
 namespace {
 

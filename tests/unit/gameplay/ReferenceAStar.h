@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "gameplay/PathGrid.h"
+#include "scenes/PathGrid.h"
 
 namespace reference {
 

@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "audio/Sound.h"
-#include "gameplay/HumanTuning.h"
-#include "gameplay/PathNode.h"
 #include "graphics/Animation.h"
 #include "graphics/Filter.h"
 #include "graphics/Model.h"
@@ -22,6 +20,8 @@
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 #include "scenes/Factory.h"
+#include "scenes/HumanTuning.h"
+#include "scenes/PathNode.h"
 #include "support/LogCapture.h"
 
 namespace {

@@ -8,11 +8,11 @@
 #include "audio/AudioSystem.h"
 #include "audio/Sound.h"
 #include "core/FileSync.h"
-#include "gameplay/HumanTuning.h"
-#include "gameplay/PlayerTuning.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "scenes/AttributeFile.h"
+#include "scenes/HumanTuning.h"
+#include "scenes/PlayerTuning.h"
 #include "support/TestSupport.h"
 
 using level_test::LogCapture;

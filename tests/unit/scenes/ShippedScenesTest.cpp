@@ -8,9 +8,9 @@
 #include <set>
 #include <string>
 
-#include "gameplay/PathGrid.h"
 #include "objects/ObjectType.h"
 #include "scenes/Level.h"
+#include "scenes/PathGrid.h"
 #include "support/TestSupport.h"
 
 using testing_support::ReadFile;

@@ -285,6 +285,38 @@ TEST_F(MenusTest, QuitFromThePauseMenuAndNoBringsThePauseMenuBack) {
   EXPECT_TRUE(IsPaused());
 }
 
+// Escape goes back one step at a time: from an overlay to the menu that opened it, from the pause
+// menu into the game. The overlays are shared by the main menu and the pause menu; each returns to
+// its own opener.
+TEST_F(MenusTest, EscapeFromAnOverlayReturnsToItsOpenerAndThenLeavesThePause) {
+  StartLevelWithPauseMenu();
+  Pause();
+  for (const char* overlay : {"oPTIONS", "cONTROLS"}) {
+    Choose(overlay);
+    EXPECT_FALSE(Shown(FindButton("rESUME gAME"))) << overlay;
+    Tap(vk::Escape);
+    EXPECT_TRUE(Shown(FindButton("rESUME gAME"))) << overlay;
+    EXPECT_FALSE(Shown(FindButton("fullscreen"))) << overlay;
+    EXPECT_FALSE(Shown(FindButton("how to play"))) << overlay;
+    EXPECT_EQ(SelectedText(), overlay);
+    EXPECT_TRUE(IsPaused());
+  }
+  Tap(vk::Escape);
+  EXPECT_FALSE(IsPaused());
+  EXPECT_FALSE(Shown(FindButton("rESUME gAME")));
+}
+
+TEST_F(MenusTest, QuitFromTheMainMenuAndNoBringsTheMainMenuBack) {
+  BuildMenuScenes(scene_id::kMainMenu);
+  Choose("quit game");
+  EXPECT_TRUE(Shown(FindButton("are you sure ?")));
+  EXPECT_FALSE(Shown(FindButton("play game")));
+  Tap(vk::Escape);  // "no"
+  EXPECT_FALSE(Shown(FindButton("are you sure ?")));
+  for (const char* text : kMainButtons) EXPECT_TRUE(Shown(FindButton(text))) << text;
+  EXPECT_EQ(SelectedText(), "quit game");
+}
+
 TEST_F(MenusTest, LeaveLevelDialogNoDestroysItAndYesLeavesForTheCredits) {
   StartLevelWithPauseMenu();
   Pause();

@@ -1,12 +1,12 @@
-#include "gameplay/PatrolPaths.h"
+#include "scenes/PatrolPaths.h"
 
 #include <string>
 #include <unordered_map>
 
-#include "gameplay/PathNode.h"
 #include "objects/GameObject.h"
 #include "objects/ObjectManager.h"
 #include "objects/ObjectType.h"
+#include "scenes/PathNode.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "gameplay/HumanTuning.h"
+#include "scenes/HumanTuning.h"
 
 namespace {
 HumanTuning& State() {

@@ -1,4 +1,4 @@
-#include "gameplay/PlayerTuning.h"
+#include "scenes/PlayerTuning.h"
 
 namespace {
 PlayerTuning& State() {

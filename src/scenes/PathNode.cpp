@@ -1,4 +1,4 @@
-#include "gameplay/PathNode.h"
+#include "scenes/PathNode.h"
 
 #include <unordered_set>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "gameplay/PathGrid.h"
+#include "scenes/PathGrid.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,0 +1,6 @@
+#include "core/ReplayHooks.h"
+
+ReplayHooks& GetReplayHooks() {
+  static ReplayHooks hooks;
+  return hooks;
+}
