@@ -263,15 +263,6 @@ class LevelSaveFaultTest : public level_test::WithoutMusicTest {
   std::string oldText;
 };
 
-// Whatever sits at the temporary file's name is not ours: the save takes another name.
-TEST_F(LevelSaveFaultTest, FolderInTheWayOfTheTemporaryFileIsLeftAlone) {
-  fs::create_directory(files::TempPathFor(level.path));
-  EXPECT_TRUE(SaveLevel(level));
-  EXPECT_EQ(LoadLevel(level.path)->foodGoal, 6u);
-  EXPECT_TRUE(fs::is_directory(files::TempPathFor(level.path)));  // not ours to remove
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
-}
-
 TEST_F(LevelSaveFaultTest, FolderInTheWayOfTheTargetOrNoFolderAtAll) {
   level.path = dir.File("taken");
   fs::create_directory(level.path);
