@@ -16,6 +16,7 @@ using audio_test::FinalVolumeOf;
 using audio_test::InstancesOf;
 using audio_test::MusicFolder;
 using audio_test::ParameterOf;
+using audio_test::PathOf;
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
@@ -27,11 +28,8 @@ const char* kMenu = "event:/Music/MenuMusic";
 class AudioSystemTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    audio_test::UseAudioDriver("dummy");
-    CaptureStdout();
-    bool ok = InitializeAudio(MusicFolder());
-    std::string out = GetCapturedStdout();
-    ASSERT_TRUE(ok);
+    std::string out;
+    ASSERT_TRUE(audio_test::StartOnSilentOutput(&out));
     ASSERT_EQ(ErrorLines(out), 0) << out;
   }
   void TearDown() override { ShutdownAudio(); }
@@ -47,11 +45,6 @@ class AudioSystemTest : public ::testing::Test {
     PlaybackState state = PlaybackState::Stopped;
     GetEventSystem()->GetPlaybackState(i, &state);
     return state;
-  }
-  static std::string PathOf(const std::string& name) {
-    std::string path;
-    GetEventSystem()->GetEventPath(FindRegisteredEvent(name), &path);
-    return path;
   }
 };
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "audio/AudioSystem.h"
 #include "support/TestSupport.h"
 
@@ -30,6 +32,24 @@ inline std::string Wav(double seconds, double amplitude = 8000) {
 }
 
 inline std::string MusicFolder() { return testing_support::SourceDir() + "/Assets/Music/"; }
+
+// Starts the audio system with the game's banks on SDL's silent output; what it printed goes to
+// `printed` when given. Tests that start it this way call ShutdownAudio() in their tear-down.
+inline bool StartOnSilentOutput(std::string* printed = nullptr) {
+  UseAudioDriver("dummy");
+  testing::internal::CaptureStdout();
+  const bool ok = InitializeAudio(MusicFolder());
+  const std::string out = testing::internal::GetCapturedStdout();
+  if (printed != nullptr) *printed = out;
+  return ok;
+}
+
+// The event path a registered name plays.
+inline std::string PathOf(const std::string& name) {
+  std::string path;
+  GetEventSystem()->GetEventPath(FindRegisteredEvent(name), &path);
+  return path;
+}
 
 // Number of "Audio Error! N" lines in captured standard output.
 inline int ErrorLines(const std::string& out) {

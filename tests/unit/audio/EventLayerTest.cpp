@@ -276,52 +276,82 @@ TEST(EventLayerNoSystemTest, EverythingAnswersUninitializedAndDefaultHandlesAreI
   EXPECT_EQ(other.Initialize(4, nullptr), AudioResult::InvalidParam);
 }
 
-// Bus changes and the mixer: a device that records what reaches it shows that a bus volume or
-// mute change is passed to the playing voices at the update, so one set and set back within a pass
-// of the game's loop (the loop sets the music bus to 1 and back to 0 on every pass while a level is
-// in the background) is never heard.
+// A device with a few voices, like a sound card's mixer, that can record the gains it is given.
 namespace {
 
-class RecordingDevice final : public platform::AudioDevice {
+class FewVoicesDevice final : public platform::AudioDevice {
  public:
-  explicit RecordingDevice(std::vector<float>* gains) : gains_(gains) {}
+  // With `gains`, every gain a voice is started with or set to is added to it, in order.
+  explicit FewVoicesDevice(int voices, std::vector<float>* gains = nullptr)
+      : sounds_(static_cast<size_t>(voices)), gains_(gains) {}
   bool IsAudible() const override { return true; }
-  int VoiceCount() const override { return 8; }
-  platform::SoundId LoadSound(const std::string&, float, platform::SoundLoadStatus* status) override {
+  int VoiceCount() const override { return static_cast<int>(sounds_.size()); }
+  platform::SoundId LoadSound(const std::string& path, float, platform::SoundLoadStatus* status) override {
     *status = platform::SoundLoadStatus::Ok;
-    return ++lastSound_;
+    files_.push_back(path);
+    return static_cast<platform::SoundId>(files_.size());
   }
   void FreeSound(platform::SoundId) override {}
-  double SoundSeconds(platform::SoundId) const override { return 1.0; }
+  double SoundSeconds(platform::SoundId) const override { return 10.0; }
+  // Voice ids are never reused, as a real device's are not: voice n plays on slot n % slots.
   platform::VoiceId Play(const platform::VoiceStart& start) override {
-    gains_->push_back(start.gain);
-    return ++lastVoice_;
+    if (gains_ != nullptr) gains_->push_back(start.gain);
+    for (size_t v = 0; v < sounds_.size(); ++v) {
+      if (sounds_[v] == 0) {
+        sounds_[v] = start.sound;
+        return static_cast<platform::VoiceId>(++plays_ * sounds_.size() + v);
+      }
+    }
+    return 0;
   }
-  void SetVoiceGain(platform::VoiceId, float gain, float) override { gains_->push_back(gain); }
+  void SetVoiceGain(platform::VoiceId, float gain, float) override {
+    if (gains_ != nullptr) gains_->push_back(gain);
+  }
   void SetLayerGain(platform::VoiceId, int, float, float) override {}
-  void StopVoice(platform::VoiceId voice) override { finished_.push_back(voice); }
+  // A stopped voice is free at once; its end is still reported.
+  void StopVoice(platform::VoiceId voice) override {
+    size_t slot = voice % sounds_.size();
+    if (voice == 0 || sounds_[slot] == 0) return;
+    sounds_[slot] = 0;
+    finished_.push_back(voice);
+  }
   void CollectFinished(std::vector<platform::VoiceId>* finished) override {
     finished->insert(finished->end(), finished_.begin(), finished_.end());
     finished_.clear();
   }
 
+  // Voices now playing a sound whose file name ends with `file`.
+  int Playing(const std::string& file) const {
+    int n = 0;
+    for (platform::SoundId s : sounds_) {
+      const std::string& path = s == 0 ? std::string() : files_[s - 1];
+      n += path.size() >= file.size() && path.compare(path.size() - file.size(), file.size(), file) == 0;
+    }
+    return n;
+  }
+
  private:
+  std::vector<platform::SoundId> sounds_;  // per voice; 0 when free
   std::vector<float>* gains_;
+  std::vector<std::string> files_;
   std::vector<platform::VoiceId> finished_;
-  platform::SoundId lastSound_ = 0;
-  platform::VoiceId lastVoice_ = 0;
+  platform::VoiceId plays_ = 0;
 };
 
 }  // namespace
 
+// Bus changes and the mixer: the gains the device is given show that a bus volume or mute change
+// is passed to the playing voices at the update, so one set and set back within a pass of the
+// game's loop (the loop sets the music bus to 1 and back to 0 on every pass while a level is in
+// the background) is never heard.
 TEST(EventLayerBusTest, BusChangesReachPlayingVoicesAtTheUpdateOnly) {
   TempDir dir;
-  WriteFile(dir.File("song.wav"), "decoded by nobody: the recording device takes any file");
+  WriteFile(dir.File("song.wav"), "decoded by nobody: the device takes any file");
   WriteFile(dir.File("music.bank"),
             "quillbank 1\nbus bus:/Music\nevent event:/Song\n  bus bus:/Music\n  sound song.wav\n  loop yes\nend\n");
   std::vector<float> gains;  // every gain the mixer was given for the song, in order
   EventSystem system;
-  ASSERT_EQ(system.Initialize(4, std::make_unique<RecordingDevice>(&gains)), AudioResult::Ok);
+  ASSERT_EQ(system.Initialize(4, std::make_unique<FewVoicesDevice>(8, &gains)), AudioResult::Ok);
   BankHandle bank;
   ASSERT_EQ(system.LoadBankFile(dir.File("music.bank"), &bank), AudioResult::Ok);
   EventDescription song;
@@ -367,59 +397,6 @@ TEST(EventLayerBusTest, BusChangesReachPlayingVoicesAtTheUpdateOnly) {
 // Voices: a device with few voices shows who gets one when every voice is busy. A loop (the
 // music) must never end up "playing" without a voice, silent for good.
 namespace {
-
-class FewVoicesDevice final : public platform::AudioDevice {
- public:
-  explicit FewVoicesDevice(int voices) : sounds_(static_cast<size_t>(voices)) {}
-  bool IsAudible() const override { return true; }
-  int VoiceCount() const override { return static_cast<int>(sounds_.size()); }
-  platform::SoundId LoadSound(const std::string& path, float, platform::SoundLoadStatus* status) override {
-    *status = platform::SoundLoadStatus::Ok;
-    files_.push_back(path);
-    return static_cast<platform::SoundId>(files_.size());
-  }
-  void FreeSound(platform::SoundId) override {}
-  double SoundSeconds(platform::SoundId) const override { return 10.0; }
-  // Voice ids are never reused, as a real device's are not: voice n plays on slot n % slots.
-  platform::VoiceId Play(const platform::VoiceStart& start) override {
-    for (size_t v = 0; v < sounds_.size(); ++v) {
-      if (sounds_[v] == 0) {
-        sounds_[v] = start.sound;
-        return static_cast<platform::VoiceId>(++plays_ * sounds_.size() + v);
-      }
-    }
-    return 0;
-  }
-  void SetVoiceGain(platform::VoiceId, float, float) override {}
-  void SetLayerGain(platform::VoiceId, int, float, float) override {}
-  // A stopped voice is free at once; its end is still reported.
-  void StopVoice(platform::VoiceId voice) override {
-    size_t slot = voice % sounds_.size();
-    if (voice == 0 || sounds_[slot] == 0) return;
-    sounds_[slot] = 0;
-    finished_.push_back(voice);
-  }
-  void CollectFinished(std::vector<platform::VoiceId>* finished) override {
-    finished->insert(finished->end(), finished_.begin(), finished_.end());
-    finished_.clear();
-  }
-
-  // Voices now playing a sound whose file name ends with `file`.
-  int Playing(const std::string& file) const {
-    int n = 0;
-    for (platform::SoundId s : sounds_) {
-      const std::string& path = s == 0 ? std::string() : files_[s - 1];
-      n += path.size() >= file.size() && path.compare(path.size() - file.size(), file.size(), file) == 0;
-    }
-    return n;
-  }
-
- private:
-  std::vector<platform::SoundId> sounds_;  // per voice; 0 when free
-  std::vector<std::string> files_;
-  std::vector<platform::VoiceId> finished_;
-  platform::VoiceId plays_ = 0;
-};
 
 class EventLayerVoicesTest : public ::testing::Test {
  protected:

@@ -9,6 +9,7 @@
 
 using audio_test::ErrorLines;
 using audio_test::InstancesOf;
+using audio_test::PathOf;
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
@@ -19,12 +20,7 @@ const char* kChaseSteps = "event:/SFX/Enemey/EnemyFootstepsChase";
 
 class SoundTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    audio_test::UseAudioDriver("dummy");
-    CaptureStdout();
-    InitializeAudio(audio_test::MusicFolder());
-    GetCapturedStdout();
-  }
+  void SetUp() override { audio_test::StartOnSilentOutput(); }
   void TearDown() override { ShutdownAudio(); }
 
   // A guard-like object whose Sound registers "footstep_e".
@@ -35,11 +31,6 @@ class SoundTest : public ::testing::Test {
     sound->LoadSound("footstep_e");
     object->AddComponent(sound);
     return object;
-  }
-  static std::string PathOf(const std::string& name) {
-    std::string path;
-    GetEventSystem()->GetEventPath(FindRegisteredEvent(name), &path);
-    return path;
   }
 };
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "GridMakers.h"
+#include "PathFinderFixture.h"
 #include "ReferenceAStar.h"
 #include "gameplay/AStar.h"
 #include "scenes/PathGrid.h"
@@ -15,11 +16,7 @@ namespace {
 using gridmakers::Grid;
 using gridmakers::Region;
 
-std::string& Captured() {
-  static std::string text;
-  return text;
-}
-void CaptureMessage(const char* text) { Captured() += text; }
+using path_test::Captured;
 
 std::string Describe(GridCell c) {
   std::string text(1, '(');  // not "(" + ...: GCC 12 reports a false -Wrestrict on that form
@@ -30,31 +27,19 @@ struct Outcomes {
   int found = 0, failed = 0, invalid = 0, blocked = 0, same = 0;
 };
 
-class AStarDifferential : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Captured().clear();
-    SetPathMessageSink(CaptureMessage);
-    SetPathExpansionTrace(&trace_);
-  }
-  void TearDown() override {
-    SetPathMessageSink(nullptr);
-    SetPathExpansionTrace(nullptr);
-    ReleaseGrid();
-  }
-
+class AStarDifferential : public path_test::PathFinderTest {
  public:
   // Runs both path finders on the loaded grid; reports the first difference.
   void Compare(const Grid& grid, GridCell source, GridCell destination, Outcomes& outcomes) {
     reference::SearchResult expected = reference::FindPath(grid, source, destination, true);
     Captured().clear();
-    trace_.clear();
+    pops_.clear();
     std::vector<GridCell> path = FindPath(source, destination);
     std::string where = Describe(source) + " -> " + Describe(destination);
     ASSERT_EQ(Captured(), expected.messages) << where;
     ASSERT_EQ(path, expected.path) << where;
-    ASSERT_EQ(trace_.size(), expected.pops.size()) << where;
-    ASSERT_TRUE(trace_ == expected.pops) << where;
+    ASSERT_EQ(pops_.size(), expected.pops.size()) << where;
+    ASSERT_TRUE(pops_ == expected.pops) << where;
     if (!expected.path.empty()) {
       ++outcomes.found;
     } else if (expected.blocked) {
@@ -86,8 +71,6 @@ class AStarDifferential : public ::testing::Test {
     }
     return {a, b};
   }
-
-  std::vector<GridCell> trace_;
 };
 
 enum class Kind { Field, Maze, Rooms, Open };
@@ -136,6 +119,7 @@ void ExpectAllOutcomes(const Outcomes& o, int minFound, int minFailed) {
   EXPECT_GE(o.same, 5);
 }
 
+// One test a kind of grid, so that the kinds run side by side.
 TEST_F(AStarDifferential, AgreesOnRandomFieldsOfEveryDensity) {
   ExpectAllOutcomes(RunSmallGrids(*this, Kind::Field, 11, 700), 1000, 200);
 }

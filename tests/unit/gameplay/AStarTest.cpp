@@ -5,6 +5,7 @@
 #include <string>
 
 #include "GridMakers.h"
+#include "PathFinderFixture.h"
 #include "core/Logger.h"
 #include "gameplay/AStar.h"
 #include "objects/ObjectManager.h"
@@ -18,31 +19,16 @@ namespace {
 using gridmakers::At;
 using gridmakers::Grid;
 
-std::string& Captured() {
-  static std::string text;
-  return text;
-}
-void CaptureMessage(const char* text) { Captured() += text; }
+using path_test::Captured;
 
-class AStarTest : public ::testing::Test {
+class AStarTest : public path_test::PathFinderTest {
  protected:
-  void SetUp() override {
-    Captured().clear();
-    SetPathMessageSink(CaptureMessage);
-    SetPathExpansionTrace(&pops_);
-  }
-  void TearDown() override {
-    SetPathMessageSink(nullptr);
-    SetPathExpansionTrace(nullptr);
-    ReleaseGrid();
-  }
   // A grid with only the listed cells open.
   static Grid OnlyOpen(std::initializer_list<GridCell> cells) {
     Grid grid = gridmakers::Filled(kCellBlocked);
     for (GridCell c : cells) grid[At(c.row, c.column)] = kCellOpen;
     return grid;
   }
-  std::vector<GridCell> pops_;
 };
 
 TEST_F(AStarTest, SqueezesDiagonallyBetweenTwoBlockedCells) {

@@ -106,10 +106,7 @@ TEST_F(Watching, AFullMeterThroughGlassSendsAPatrolToSearchRoundItNotToGrace) {
 class WatchingAloud : public GuardScene {
  protected:
   void SetUp() override {
-    audio_test::UseAudioDriver("dummy");
-    testing::internal::CaptureStdout();
-    InitializeAudio(audio_test::MusicFolder());
-    testing::internal::GetCapturedStdout();
+    audio_test::StartOnSilentOutput();
     // Loading the scene list registers the music a level start plays; this level is built by hand.
     RegisterEvent("event:/Music/MenuMusic", "menu");
     RegisterEvent("event:/Music/LevelOneMusic", "levelone");

@@ -296,10 +296,7 @@ TEST_F(PlayerTest, RowsThatAskThePlayersBehaviourDoNothingWithoutOne) {
 class PlayerSoundTest : public PlayerTest {
  protected:
   void SetUp() override {
-    audio_test::UseAudioDriver("dummy");
-    testing::internal::CaptureStdout();
-    InitializeAudio(audio_test::MusicFolder());
-    testing::internal::GetCapturedStdout();
+    audio_test::StartOnSilentOutput();
     PlayerTest::SetUp();
   }
   void TearDown() override {

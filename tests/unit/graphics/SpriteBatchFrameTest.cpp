@@ -67,6 +67,21 @@ class SpriteFrameTest : public HeadlessGraphics {
     ResetSpriteFrameStats();
     FlushSprites();  // takes note of the fresh counts
   }
+  // A whole frame of the sprites, in order, on a cleared depth buffer.
+  const platform::GpuStats& Frame(std::initializer_list<GameObject*> sprites) {
+    BeginFrame();
+    Gpu().Clear(0, 0, 0, 1, 1);
+    for (GameObject* o : sprites) Draw(o);
+    FinishSpriteFrame();
+    return Stats();
+  }
+  // The sprites, in order, sent with a plain flush (the frame goes on).
+  const platform::GpuStats& Flush(std::initializer_list<GameObject*> sprites) {
+    BeginFrame();
+    for (GameObject* o : sprites) Draw(o);
+    FlushSprites();
+    return Stats();
+  }
 
   std::unique_ptr<Texture> opaque_;
   std::unique_ptr<Texture> seeThrough_;
@@ -76,32 +91,17 @@ class SpriteFrameTest : public HeadlessGraphics {
 TEST_F(SpriteFrameTest, AFrameDrawnBackToFrontGoesWithoutDepthAndTheTestIsBackOnAfter) {
   GameObject* floor = Sprite(0, 0, 1.5f, 40, seeThrough_.get());
   GameObject* thing = Sprite(0, 0, 0.0f, 10, opaque_.get());
-  BeginFrame();
-  Gpu().Clear(0, 0, 0, 1, 1);
-  Draw(floor);
-  Draw(thing);
-  FinishSpriteFrame();
-  EXPECT_EQ(Stats().drawCalls, 2u);
+  EXPECT_EQ(Frame({floor, thing}).drawCalls, 2u);
   // 1.5 units apart at the camera's distance is too close to order: both keep the test.
   EXPECT_EQ(Stats().drawsWithoutDepth, 0u);
 
   GameObject* label = Sprite(0, 0, -11.0f, 10, opaque_.get());
-  BeginFrame();
-  Gpu().Clear(0, 0, 0, 1, 1);
-  Draw(floor);
-  Draw(label);
-  FinishSpriteFrame();
-  EXPECT_EQ(Stats().drawsWithoutDepth, 2u);
+  EXPECT_EQ(Frame({floor, label}).drawsWithoutDepth, 2u);
   EXPECT_TRUE(Gpu().DepthTestOn());
   EXPECT_EQ(GetSpriteFrameStats().drawsWithoutDepth, 2u);
 
   // The other way round the floor would fail the test where the label is.
-  BeginFrame();
-  Gpu().Clear(0, 0, 0, 1, 1);
-  Draw(label);
-  Draw(floor);
-  FinishSpriteFrame();
-  EXPECT_EQ(Stats().drawCalls, 2u);
+  EXPECT_EQ(Frame({label, floor}).drawCalls, 2u);
   EXPECT_EQ(Stats().drawsWithoutDepth, 0u);
 }
 
@@ -140,52 +140,28 @@ TEST_F(SpriteFrameTest, AFlushBeforeTheFrameEndsOrAnOutsideDrawKeepsTheDepthTest
 TEST_F(SpriteFrameTest, AnOpaqueSpriteDrawnOverAnotherLeavesItOut) {
   GameObject* under = Sprite(0, 0, 0.0f, 10, seeThrough_.get());
   GameObject* over = Sprite(0, 0, 0.0f, 40, opaque_.get());
-  BeginFrame();
-  Draw(under);
-  Draw(over);
-  FlushSprites();
-  EXPECT_EQ(Stats().drawCalls, 1u);
+  EXPECT_EQ(Flush({under, over}).drawCalls, 1u);
   EXPECT_EQ(Stats().indicesDrawn, 6u);
   EXPECT_EQ(GetSpriteFrameStats().hiddenQuads, 1u);
 
   // Not when the cover lets anything through: see-through texels, or a filter that fades it.
   GameObject* glass = Sprite(0, 0, 0.0f, 40, seeThrough_.get());
-  BeginFrame();
-  Draw(under);
-  Draw(glass);
-  FlushSprites();
-  EXPECT_EQ(Stats().indicesDrawn, 12u);
+  EXPECT_EQ(Flush({under, glass}).indicesDrawn, 12u);
   over->AddComponent(new Filter(FilterType::Color, 0, Vector4(-1.0f, 0.0f, 0.0f, 0.99f)));
-  BeginFrame();
-  Draw(under);
-  Draw(over);
-  FlushSprites();
-  EXPECT_EQ(Stats().indicesDrawn, 12u);
+  EXPECT_EQ(Flush({under, over}).indicesDrawn, 12u);
   // Nor when the cover is farther: the depth test keeps the first sprite where it is.
   GameObject* behind = Sprite(0, 0, 5.0f, 40, opaque_.get());
-  BeginFrame();
-  Draw(under);
-  Draw(behind);
-  FlushSprites();
-  EXPECT_EQ(Stats().indicesDrawn, 12u);
+  EXPECT_EQ(Flush({under, behind}).indicesDrawn, 12u);
   EXPECT_EQ(Stats().drawsScissored, 0u);
   // Covered but for a band along its bottom, it is drawn limited to the band, and only it.
   GameObject* lid = Sprite(0, 2.5f, 0.0f, 10, opaque_.get());
-  BeginFrame();
-  Draw(under);
-  Draw(lid);
-  FlushSprites();
-  EXPECT_EQ(Stats().drawsScissored, 1u);
+  EXPECT_EQ(Flush({under, lid}).drawsScissored, 1u);
   EXPECT_FALSE(Gpu().ScissorOn());
   // Covered but for an L along its bottom and left side, it goes out twice, limited to a
   // rectangle of the L each time.
   GameObject* backdrop = Sprite(0, 0, 0.0f, 300, seeThrough_.get());
   GameObject* floor = Sprite(75, 75, 0.0f, 300, opaque_.get());
-  BeginFrame();
-  Draw(backdrop);
-  Draw(floor);
-  FlushSprites();
-  EXPECT_EQ(Stats().drawsScissored, 2u);
+  EXPECT_EQ(Flush({backdrop, floor}).drawsScissored, 2u);
   EXPECT_EQ(Stats().drawCalls, 3u);
 }
 
@@ -231,11 +207,7 @@ TEST_F(SpriteFrameTest, EachQuadIsJudgedUnderTheMatricesAndLightsOfItsOwnDraw) {
   FlushSprites();
   EXPECT_EQ(Stats().drawCalls, 2u);
   lamp.reset();
-  BeginFrame();
-  Draw(thing);
-  Draw(other);
-  FlushSprites();
-  EXPECT_EQ(Stats().drawCalls, 1u);
+  EXPECT_EQ(Flush({thing, other}).drawCalls, 1u);
 }
 
 // Blending: a draw whose every pixel comes out with alpha exactly 1 goes without it.

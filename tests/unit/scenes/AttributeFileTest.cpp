@@ -92,9 +92,6 @@ TEST_F(AttributeFileTest, OtherTypesWriteAnEmptyFile) {
   EXPECT_TRUE(SaveAttributesToFile(nullptr, 7, path));
   EXPECT_EQ(ReadFile(path), "");
   EXPECT_TRUE(LoadAttributesFromFile(path));  // an empty file names no section and changes nothing
-  // A missing file, or a folder, is not read at all.
-  EXPECT_FALSE(LoadAttributesFromFile(dir.File("nothing.json")));
-  EXPECT_FALSE(LoadAttributesFromFile(dir.path()));
 }
 
 // The human file holds the nineteen values and an empty sound block.

@@ -17,11 +17,8 @@ using testing_support::WriteFile;
 
 namespace {
 
-class LevelReaderTest : public ::testing::Test {
+class LevelReaderTest : public level_test::WithoutMusicTest {
  protected:
-  void SetUp() override { SetLevelMusicRegistration(false); }
-  void TearDown() override { SetLevelMusicRegistration(true); }
-
   std::unique_ptr<Level> Read(const std::string& text) { return LoadLevelFromText(text, "test.json"); }
   // A level file holding `objects` as the contents of its "Objects" list.
   std::unique_ptr<Level> ReadObjects(const std::string& objects) {
@@ -408,6 +405,8 @@ std::string DefaultHead() {
 // The tail of a file without tiles, from the end of the object list.
 const char* kNoTilesTail = "],\n\t\t\"Tiles\":[\n\t\t\t]\n\t}\n}";
 
+using LevelWriterTest = level_test::WithoutMusicTest;
+
 ObjectRecord MakeObject(const std::string& id, ObjectType type) {
   ObjectRecord o;
   o.id = id;
@@ -419,7 +418,7 @@ ObjectRecord MakeObject(const std::string& id, ObjectType type) {
 
 // The layout itself is pinned by the shipped scene files, which must read back and write out byte for
 // byte, and by the generated round trips; text objects are in no shipped file, so their quirks are here.
-TEST(LevelWriterTest, TextObjectsWriteTextAndNextIdInBothBlocks) {
+TEST_F(LevelWriterTest, TextObjectsWriteTextAndNextIdInBothBlocks) {
   Level level;
   ObjectRecord label = MakeObject("Text_0", ObjectType::Text);
   label.text = "pLAY";
@@ -450,7 +449,7 @@ TEST(LevelWriterTest, TextObjectsWriteTextAndNextIdInBothBlocks) {
                 kNoTilesTail);
 }
 
-TEST(LevelWriterTest, LargeAndTinyRankThresholdsAreWrittenAsTheWholeNumbersTheyReadBackAs) {
+TEST_F(LevelWriterTest, LargeAndTinyRankThresholdsAreWrittenAsTheWholeNumbersTheyReadBackAs) {
   Level level;
   level.sRank = 2000000.0f;
   level.aRank = 0.00001f;
@@ -459,7 +458,6 @@ TEST(LevelWriterTest, LargeAndTinyRankThresholdsAreWrittenAsTheWholeNumbersTheyR
   EXPECT_NE(text.find("\"S_Rank\":\"2000000\""), std::string::npos);
   EXPECT_NE(text.find("\"A_Rank\":\"0\""), std::string::npos);
   EXPECT_NE(text.find("\"B_Rank\":\"2147483647\""), std::string::npos);
-  SetLevelMusicRegistration(false);
   auto back = LoadLevelFromText(text, "ranks.json");
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(back->sRank, 2000000.0f);
@@ -467,7 +465,7 @@ TEST(LevelWriterTest, LargeAndTinyRankThresholdsAreWrittenAsTheWholeNumbersTheyR
   EXPECT_EQ(back->bRank, 2147483648.0f);
 }
 
-TEST(LevelWriterTest, SavedAndReloadedLevelKeepsTheLastEscapeZoneDirectionButNotTilesOrMusic) {
+TEST_F(LevelWriterTest, SavedAndReloadedLevelKeepsTheLastEscapeZoneDirectionButNotTilesOrMusic) {
   TempDir dir;
   Level level;
   level.path = dir.File("level1.json");
@@ -478,7 +476,6 @@ TEST(LevelWriterTest, SavedAndReloadedLevelKeepsTheLastEscapeZoneDirectionButNot
   level.tiles.resize(2);
   level.music["music0"] = "event:/Music/MenuMusic";
   ASSERT_TRUE(SaveLevel(level));
-  SetLevelMusicRegistration(false);
   auto back = LoadLevel(level.path);
   ASSERT_NE(back, nullptr);
   ASSERT_EQ(back->objects.size(), 2u);

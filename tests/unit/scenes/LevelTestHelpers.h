@@ -1,5 +1,5 @@
-// Helpers for the level and attribute file tests: catching what the logger writes, and comparing
-// level records field by field.
+// Helpers for the level and attribute file tests: catching what the logger writes, comparing level
+// records field by field, and reading levels without registering their music.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -66,6 +66,11 @@ inline void ExpectSameObject(const ObjectRecord& a, const ObjectRecord& b) {
   EXPECT_EQ(a.lightFallOffStart, b.lightFallOffStart);
   EXPECT_EQ(a.lightFallOffEnd, b.lightFallOffEnd);
   EXPECT_EQ(a.escapeDirection, b.escapeDirection);
+  EXPECT_EQ(a.hasLabel, b.hasLabel);
+  EXPECT_EQ(a.label, b.label);
+  EXPECT_EQ(a.labelSize, b.labelSize);
+  EXPECT_EQ(a.labelAlignment, b.labelAlignment);
+  EXPECT_EQ(a.buttonActive, b.buttonActive);
 }
 
 // Everything a level file carries both ways (tiles are written only, music read only).
@@ -81,5 +86,18 @@ inline void ExpectSameFileContents(const Level& a, const Level& b) {
   ASSERT_EQ(a.objects.size(), b.objects.size());
   for (size_t i = 0; i < a.objects.size(); ++i) ExpectSameObject(a.objects[i], b.objects[i]);
 }
+
+// A level text as the writer lays out what it reads as, or "<rejected>".
+inline std::string Format(const std::string& text) {
+  auto level = LoadLevelFromText(text, "format.json");
+  return level ? LevelToText(*level) : std::string("<rejected>");
+}
+
+// Levels read here register no music with the audio system.
+class WithoutMusicTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetLevelMusicRegistration(false); }
+  void TearDown() override { SetLevelMusicRegistration(true); }
+};
 
 }  // namespace level_test
