@@ -62,9 +62,7 @@ TEST(EditorSessionTest, AGuardWithAPatrolPathPlacedByClickingIsSavedCheckedAndPl
   // Played as level 1, the guard sets off along its path.
   testing_support::ScriptedGame game;
   game.SetLevel("level1.json", ReadFile(saved));
-  testing_support::ScriptedGame::Options options;
-  options.scene = testing_support::kTestLevelId;
-  options.frames = 200;
+  testing_support::ScriptedGame::Options options = testing_support::ScriptedGame::From(testing_support::kTestLevelId, 200);
   options.fixedDt = "0.02";
   options.dumpAfter = {2, 50, 100, 200};
   testing_support::ScriptRun played = game.Run("qinput 1\n", options);

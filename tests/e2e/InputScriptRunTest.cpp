@@ -23,9 +23,7 @@ TEST(InputScriptRunTest, TheSameScriptAndSeedGiveTheSameStateLogWithAndWithoutAW
   game.SetLevel("level1.json",
                 testing_support::TestLevel({testing_support::LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"),
                                             testing_support::LevelObject("Wall_2", "Wall", 0, 150, 400, 50)}));
-  ScriptedGame::Options options;
-  options.scene = 6;
-  options.frames = 80;
+  ScriptedGame::Options options = ScriptedGame::From(6, 80);
   const std::string script = "qinput 1\n20 D\n10 D W\n5\ndt 0.016\n20 A RMB mouseworld=300,200\n5 ESCAPE\n";
   ScriptRun headless = game.Run(script, options);
   options.headless = false;
