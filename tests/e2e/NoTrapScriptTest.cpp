@@ -71,13 +71,7 @@ TEST_F(NoTrapScriptTest, ThePauseKeyWhileDyingOrAtTheGameOverFadeLeavesTheGameOv
   ASSERT_TRUE(first.Ok()) << first.Problems();
   const int change = first.FirstFrameIn(kGameOverIndex);
   ASSERT_GT(change, 40) << "the guard catches the player";
-  int caught = -1;
-  for (const auto& [frame, dump] : first.dumps) {
-    if (dump.scene.gameOver) {
-      caught = frame;
-      break;
-    }
-  }
+  const int caught = first.FirstDump([](const ObjectDump& dump) { return dump.scene.gameOver; });
   ASSERT_GT(caught, 0);
   ASSERT_LT(caught + 15, change);
 
@@ -204,14 +198,10 @@ TEST_F(NoTrapScriptTest, AGuardReachingThePlayerAfterTheEscapeBeganDoesNotCatchI
   // player steps back onto the zone (south), whose way out is west: straight at the guard.
   ScriptRun first = game.PlayLevel(level, "qinput 1\n400\n", 400, FramesEvery(1, 400));
   ASSERT_TRUE(first.Ok()) << first.Problems();
-  int chase = -1;
-  for (const auto& [frame, dump] : first.dumps) {
+  const int chase = first.FirstDump([](const ObjectDump& dump) {
     const DumpedObject* guard = dump.Find("Enemy_2");
-    if (guard != nullptr && guard->state == 7) {
-      chase = frame;
-      break;
-    }
-  }
+    return guard != nullptr && guard->state == human_state::kFullAlert;
+  });
   ASSERT_GT(chase, 20) << "the guard chases the player standing in its view";
 
   const std::string script = "qinput 1\n" + std::to_string(chase - 10) + "\n6 S\n";
@@ -254,10 +244,7 @@ TEST_F(NoTrapScriptTest, TwoEscapeZonesPulseTheSignalAtItsOwnPace) {
     ADD_FAILURE() << "no signal in frame " << frame;
     return -1.0f;
   };
-  int goal = -1;
-  for (int frame = 1; frame <= 200 && goal < 0; ++frame) {
-    if (run.dumps.at(frame).scene.goalReached) goal = frame;
-  }
+  const int goal = run.FirstDump([](const ObjectDump& dump) { return dump.scene.goalReached; });
   ASSERT_GT(goal, 0) << "the food was delivered";
   ASSERT_LT(goal + 80, 200);
   // 0.1 a second while rising: 40 frames add 0.1.

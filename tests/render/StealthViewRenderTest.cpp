@@ -12,8 +12,7 @@
 #include "objects/Collision.h"
 #include "objects/Transform.h"
 
-using render_test::Rgba;
-using render_test::RenderTest;
+using namespace render_test;
 
 namespace {
 

@@ -404,6 +404,13 @@ std::vector<int> ScriptRun::ScenePath() const {
   return path;
 }
 
+int ScriptRun::FirstDump(const std::function<bool(const ObjectDump&)>& test) const {
+  for (const auto& [frame, dump] : dumps) {
+    if (test(dump)) return frame;
+  }
+  return -1;
+}
+
 bool TextDump::Shows(const std::string& text) const {
   for (const DumpedText& shown : texts) {
     if (shown.text == text) return true;

@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -133,6 +134,8 @@ struct ScriptRun {
   int FirstFrameIn(int index, int from = 1) const;
   // The distinct scene indices the run went through, in order.
   std::vector<int> ScenePath() const;
+  // The first dumped frame whose dump passes `test`; -1 when none does.
+  int FirstDump(const std::function<bool(const ObjectDump&)>& test) const;
 };
 
 class ScriptedGame {
