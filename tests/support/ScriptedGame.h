@@ -7,7 +7,9 @@
 //   ASSERT_TRUE(result.Ok()) << result.Problems();
 //   EXPECT_GT(result.At(61, "Player_1").x, result.At(1, "Player_1").x);
 //
-// Run() takes the full set of options for anything else (another scene, a window, a recording).
+// Run() takes the full set of options for anything else (another scene, a window, a recording,
+// screenshots); ScriptedGame::From(scene, frames) starts them. The run's state log answers which
+// scene showed when (SceneAt, FirstFrameIn, ScenePath).
 //
 // Every run is headless by default (offscreen with a 640x360 window when `headless` is false; both
 // count as windowed, not full screen), with

@@ -57,11 +57,8 @@ std::string MakeDataDir(const TempDir& dir, const std::string& config);
 // save or a replaced level file stays inside it.
 std::string MakeEditableDataDir(const TempDir& dir, const std::string& config);
 
-// Runs the game on tests/e2e/scripts/SCRIPT from the scene list's start in a 1280x720 offscreen
-// window for `frames` frames of 0.02 s: the editor's sessions (config "01" in the data folder).
-RunResult RunEditorScript(const std::string& data, const std::string& script, int frames);
-
-// A data folder of the editor's sessions (MakeEditableDataDir's), and the game run on it.
+// A data folder for the editor's sessions (MakeEditableDataDir's, config "01" unless given), and the game
+// run on it.
 class EditorData {
  public:
   explicit EditorData(const std::string& config = "01") : data(MakeEditableDataDir(dir, config)) {}
