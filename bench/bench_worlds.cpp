@@ -71,9 +71,9 @@ std::unique_ptr<Level> GenerateWorld(const fs::path& data, const World& world) {
   for (int i = 0; i < world.walls; ++i) {
     const int row = i / side, column = i % side;
     const bool upright = row % 2 == 1;
-    level->objects.push_back(Textured(Record(ObjectType::Wall, "Wall_" + std::to_string(i), column * kWallSpacing, row * kWallSpacing,
-                                             upright ? 20.0f : 60.0f, upright ? 60.0f : 20.0f),
-                                      wallTexture));
+    const ObjectRecord wall = Record(ObjectType::Wall, "Wall_" + std::to_string(i), column * kWallSpacing,
+                                     row * kWallSpacing, upright ? 20.0f : 60.0f, upright ? 60.0f : 20.0f);
+    level->objects.push_back(Textured(wall, wallTexture));
   }
   for (int g = 0; g < world.guards; ++g) {
     // Spread over the grid's lanes (halfway between wall rows).
@@ -82,7 +82,8 @@ std::unique_ptr<Level> GenerateWorld(const fs::path& data, const World& world) {
     const float x = (at % cells) * kWallSpacing + kWallSpacing / 2.0f;
     const float y = (at / cells) * kWallSpacing + kWallSpacing / 2.0f;
     const std::string a = "Node_" + std::to_string(2 * g), b = "Node_" + std::to_string(2 * g + 1);
-    level->objects.push_back(Textured(Record(ObjectType::Enemy, "Enemy_" + std::to_string(g), x, y, 60, 30, 0, a), guardTexture));
+    level->objects.push_back(
+        Textured(Record(ObjectType::Enemy, "Enemy_" + std::to_string(g), x, y, 60, 30, 0, a), guardTexture));
     level->objects.push_back(Textured(Record(ObjectType::Node, a, x, y, 20, 20, 0, b), nodeTexture));
     level->objects.push_back(Textured(Record(ObjectType::Node, b, x + 2 * kWallSpacing, y, 20, 20, 0, a), nodeTexture));
   }

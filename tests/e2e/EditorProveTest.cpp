@@ -22,8 +22,8 @@ namespace {
 RunResult ProveIn(const EditorData& editing, const std::string& level, const std::string& script) {
   fs::copy_file(SourceDir() + "/tests/solver/prove/" + level, editing.Level("level1.json"),
                 fs::copy_options::overwrite_existing);
-  return RunGame({"--data", editing.data, "--headless", "--scene", "6", "--input", SourceDir() + "/tests/e2e/scripts/" + script,
-                  "--frames", "40", "--fixed-dt", "0.02"},
+  return RunGame({"--data", editing.data, "--headless", "--scene", "6", "--input",
+                  SourceDir() + "/tests/e2e/scripts/" + script, "--frames", "40", "--fixed-dt", "0.02"},
                  {"SDL_AUDIODRIVER=dummy"});
 }
 

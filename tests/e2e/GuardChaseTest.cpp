@@ -195,7 +195,8 @@ TEST_F(GuardChaseTest, AGuardThatSeesThePlayerOnlyThroughGlassGoesRoundThePaneWi
       last = std::to_string(guard->x) + "," + std::to_string(guard->y) + " in state " + std::to_string(guard->state.value_or(-1));
     }
   }
-  EXPECT_GT(run.FirstDump([](const ObjectDump& dump) { return dump.scene.gameOver; }), 0) << "the guard stands at " << last;
+  EXPECT_GT(run.FirstDump([](const ObjectDump& dump) { return dump.scene.gameOver; }), 0)
+      << "the guard stands at " << last;
 }
 
 // The player stands in a closed room whose one window is a thin pane, right behind it, so close that

@@ -46,7 +46,8 @@ TEST(RetryScriptTest, RetryInTheMiddleOfALevelWhilePausedAndWithThePadsBackButto
       "20 D\n"       // frames 68-87: walk again
       "1 PAD_BACK\n" // frame 88: retry with the pad
       "3\n";
-  ScriptRun run = game.PlayLevel(TestLevel({PlayerObject(), FoodObject("Food_2")}), script, 91, {34, 36, 40, 66, 68, 87, 89});
+  ScriptRun run =
+      game.PlayLevel(TestLevel({PlayerObject(), FoodObject("Food_2")}), script, 91, {34, 36, 40, 66, 68, 87, 89});
   ASSERT_TRUE(run.Ok()) << run.Problems();
   EXPECT_EQ(run.At(34, "Player_1").state, player_state::kCarry);
   EXPECT_GT(run.At(34, "Food_2").x, 100.0f) << "the food went with the player";

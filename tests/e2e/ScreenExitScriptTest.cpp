@@ -44,7 +44,9 @@ TEST_P(ClosingScreenTest, OneKeyOrButtonLeadsBackToTheMainMenu) {
 std::vector<ClosingCase> ClosingCases() {
   std::vector<ClosingCase> cases;
   for (const auto& [screen, scene] : {std::pair{"win", 10}, {"game_over", 9}, {"end_scene", 5}}) {
-    for (const char* input : {"ENTER", "ESCAPE", "PAD_A", "PAD_B", "PAD_START"}) cases.push_back({screen, scene, input});
+    for (const char* input : {"ENTER", "ESCAPE", "PAD_A", "PAD_B", "PAD_START"}) {
+      cases.push_back({screen, scene, input});
+    }
   }
   return cases;
 }

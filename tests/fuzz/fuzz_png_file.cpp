@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Only files that begin as a PNG reach the PNG reader; anything else goes to SDL2_image.
   static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   if (size < 8 || std::memcmp(data, kSignature, 8) != 0) return 0;
-  std::optional<platform::Image> image = platform::DecodeImageFile(WriteFuzzFile("fuzz_png_file.png", data, size), 2048);
+  const std::string& path = WriteFuzzFile("fuzz_png_file.png", data, size);
+  std::optional<platform::Image> image = platform::DecodeImageFile(path, 2048);
   if (!image) return 0;
   const size_t expected = static_cast<size_t>(image->width) * static_cast<size_t>(image->height) * 4;
   if (image->width <= 0 || image->height <= 0 || image->width > 2048 || image->height > 2048 ||

@@ -6,7 +6,8 @@
 #include "graphics/Texture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::optional<platform::Image> read = ReadTga32File(WriteFuzzFile("fuzz_tga_file.tga", data, size), platform::kMaxImageSide);
+  const std::string& path = WriteFuzzFile("fuzz_tga_file.tga", data, size);
+  std::optional<platform::Image> read = ReadTga32File(path, platform::kMaxImageSide);
   std::optional<platform::Image> decoded = DecodeTga32(data, size);
   // Every picture fits the largest side, so the file reader accepts exactly what the decoder does.
   if (read.has_value() != decoded.has_value()) std::abort();
