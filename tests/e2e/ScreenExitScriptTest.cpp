@@ -155,7 +155,9 @@ TEST_P(OverlayExitTest, EveryOverlayDialogAndMenuSceneIsLeftOneStepAtATime) {
     const TextDump& texts = run.textDumps.at(l.frame);
     SCOPED_TRACE(std::string(in.name) + ", frame " + std::to_string(l.frame) + ": " + l.what);
     EXPECT_EQ(run.SceneAt(l.frame), l.scene);
-    if (!l.shown.empty()) EXPECT_TRUE(texts.Shows(l.shown)) << l.shown;
+    if (!l.shown.empty()) {
+      EXPECT_TRUE(texts.Shows(l.shown)) << l.shown;
+    }
     EXPECT_FALSE(texts.Shows(l.hidden)) << l.hidden;
     EXPECT_EQ(run.dumps.at(l.frame).scene.paused, l.paused);
   }
