@@ -29,6 +29,7 @@
 #include "scenes/Level.h"
 #include "scenes/PathNode.h"
 #include "scenes/SceneManager.h"
+#include "support/ObjectRecords.h"
 
 namespace {
 
@@ -88,18 +89,7 @@ Level* StartLargestShippedLevel() {
   return StartScene(std::move(largest));
 }
 
-ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, float sx, float sy,
-                    const std::string& next = "") {
-  ObjectRecord r;
-  r.id = id;
-  r.type = static_cast<int32_t>(type);
-  r.translationX = x;
-  r.translationY = y;
-  r.scaleX = sx;
-  r.scaleY = sy;
-  r.nextId = next;
-  return r;
-}
+using testing_support::Record;
 
 // 8 guards on two-node patrols round a player at (2000, 2000), among 200 walls on a grid further out.
 Level* StartMadeUpLevel() {
@@ -121,9 +111,9 @@ Level* StartMadeUpLevel() {
     const float y = 2000.0f + 300.0f * std::sin(a);
     const std::string first = name("Node_");
     const std::string second = name("Node_");
-    level->objects.push_back(Record(ObjectType::Node, first, x, y, 20, 20, second));
+    level->objects.push_back(Record(ObjectType::Node, first, x, y, 20, 20, 0, second));
     level->objects.push_back(Record(ObjectType::Node, second, x + 100.0f * std::sin(a), y - 100.0f * std::cos(a), 20, 20));
-    level->objects.push_back(Record(ObjectType::Enemy, name("Enemy_"), x, y, 60, 30, first));
+    level->objects.push_back(Record(ObjectType::Enemy, name("Enemy_"), x, y, 60, 30, 0, first));
   }
   return StartScene(std::move(level));
 }

@@ -25,6 +25,7 @@
 #include "platform/GameFolders.h"
 #include "platform/Platform.h"
 #include "scenes/Level.h"
+#include "support/ObjectRecords.h"
 
 namespace {
 
@@ -38,18 +39,12 @@ struct World {
   int guards;
 };
 
-ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, float sx, float sy, const std::string& texture,
-                    const std::string& next = "") {
-  ObjectRecord r;
-  r.id = id;
-  r.type = static_cast<int32_t>(type);
-  r.translationX = x;
-  r.translationY = y;
-  r.scaleX = sx;
-  r.scaleY = sy;
-  r.texture = texture;
-  r.nextId = next;
-  return r;
+using testing_support::Record;
+
+// A record of the shipped level's look: the generated objects wear the pictures of those they replace.
+ObjectRecord Textured(ObjectRecord record, const std::string& texture) {
+  record.texture = texture;
+  return record;
 }
 
 // The last shipped level with its walls, guards and patrol nodes replaced by a generated grid of
@@ -76,8 +71,9 @@ std::unique_ptr<Level> GenerateWorld(const fs::path& data, const World& world) {
   for (int i = 0; i < world.walls; ++i) {
     const int row = i / side, column = i % side;
     const bool upright = row % 2 == 1;
-    level->objects.push_back(Record(ObjectType::Wall, "Wall_" + std::to_string(i), column * kWallSpacing,
-                                    row * kWallSpacing, upright ? 20.0f : 60.0f, upright ? 60.0f : 20.0f, wallTexture));
+    const ObjectRecord wall = Record(ObjectType::Wall, "Wall_" + std::to_string(i), column * kWallSpacing,
+                                     row * kWallSpacing, upright ? 20.0f : 60.0f, upright ? 60.0f : 20.0f);
+    level->objects.push_back(Textured(wall, wallTexture));
   }
   for (int g = 0; g < world.guards; ++g) {
     // Spread over the grid's lanes (halfway between wall rows).
@@ -86,9 +82,10 @@ std::unique_ptr<Level> GenerateWorld(const fs::path& data, const World& world) {
     const float x = (at % cells) * kWallSpacing + kWallSpacing / 2.0f;
     const float y = (at / cells) * kWallSpacing + kWallSpacing / 2.0f;
     const std::string a = "Node_" + std::to_string(2 * g), b = "Node_" + std::to_string(2 * g + 1);
-    level->objects.push_back(Record(ObjectType::Enemy, "Enemy_" + std::to_string(g), x, y, 60.0f, 30.0f, guardTexture, a));
-    level->objects.push_back(Record(ObjectType::Node, a, x, y, 20.0f, 20.0f, nodeTexture, b));
-    level->objects.push_back(Record(ObjectType::Node, b, x + 2 * kWallSpacing, y, 20.0f, 20.0f, nodeTexture, a));
+    level->objects.push_back(
+        Textured(Record(ObjectType::Enemy, "Enemy_" + std::to_string(g), x, y, 60, 30, 0, a), guardTexture));
+    level->objects.push_back(Textured(Record(ObjectType::Node, a, x, y, 20, 20, 0, b), nodeTexture));
+    level->objects.push_back(Textured(Record(ObjectType::Node, b, x + 2 * kWallSpacing, y, 20, 20, 0, a), nodeTexture));
   }
   return level;
 }

@@ -8,19 +8,10 @@
 
 #include "support/ScriptedGame.h"
 
-using testing_support::FileExists;
-using testing_support::FoodObject;
-using testing_support::PlayerObject;
-using testing_support::ReadFile;
-using testing_support::ScriptedGame;
-using testing_support::ScriptRun;
-using testing_support::ScriptWriter;
-using testing_support::TestLevel;
-using testing_support::WriteFile;
+using namespace testing_support;
+using ControlsScriptTest = ScriptedGameTest;
 
 namespace {
-
-constexpr int kLevelId = 6;
 
 // Picks the food up in frame 4, aims north, winds up with `throwKey` for frames 6-10 and lets go in
 // frame 11.
@@ -42,8 +33,7 @@ ScriptRun PlayThrow(ScriptedGame& game, const std::string& script, const std::st
 }  // namespace
 
 // That the old button then only aims is AThrowKeyChangedOnTheControlsScreenThrowsInTheLevel's.
-TEST(ControlsScriptTest, TheSettingsFilesThrowKeyIsInForceFromTheStartAndADamagedFileKeepsTheShippedOne) {
-  ScriptedGame game;
+TEST_F(ControlsScriptTest, TheSettingsFilesThrowKeyIsInForceFromTheStartAndADamagedFileKeepsTheShippedOne) {
   WriteFile(game.UserFile("Settings.lullwick"), "fullscreen = false\nkey_throw = SPACE\n");
   ScriptRun thrown = PlayThrow(game, ThrowWith("SPACE"));
   ASSERT_TRUE(thrown.Ok()) << thrown.Problems();
@@ -61,8 +51,7 @@ TEST(ControlsScriptTest, TheSettingsFilesThrowKeyIsInForceFromTheStartAndADamage
 
 // From the main menu to the controls screen with the menu keys, "tHROW" changed to Space there,
 // back, "play game", and Space throws in the level while the left button only aims.
-TEST(ControlsScriptTest, AThrowKeyChangedOnTheControlsScreenThrowsInTheLevel) {
-  ScriptedGame game;
+TEST_F(ControlsScriptTest, AThrowKeyChangedOnTheControlsScreenThrowsInTheLevel) {
   game.SetLevel("level1.json", TestLevel({PlayerObject(), FoodObject("Food_2")}));
   ScriptWriter script;
   script.Hold(45);              // the menu's fade-in
@@ -84,16 +73,14 @@ TEST(ControlsScriptTest, AThrowKeyChangedOnTheControlsScreenThrowsInTheLevel) {
   const int flying = script.Hold(3);
   const int last = script.Hold(27);
 
-  ScriptedGame::Options options;
-  options.scene = 4;
-  options.frames = last;
+  ScriptedGame::Options options = ScriptedGame::From(4, last);
   options.dumpAfter = {bound, wound, flying, last};
   ScriptRun run = game.Run(script.Text(), options);
   ASSERT_TRUE(run.Ok()) << run.Problems();
   const std::string settings = ReadFile(game.UserFile("Settings.lullwick"));
   EXPECT_NE(settings.find("key_throw = SPACE"), std::string::npos) << settings;
   EXPECT_EQ(run.dumps.at(bound).scene.id, 4) << "changed on the main menu's controls screen";
-  ASSERT_EQ(run.dumps.at(last).scene.id, kLevelId) << "the level was reached";
+  ASSERT_EQ(run.dumps.at(last).scene.id, kTestLevelId) << "the level was reached";
   EXPECT_NEAR(run.At(wound, "Food_2").y, 0.0f, 30.0f) << "carried, not thrown, by the left button";
   EXPECT_GT(run.At(flying, "Food_2").vy, 500.0f) << "thrown north by Space";
   EXPECT_GT(run.At(last, "Food_2").y, 200.0f);
@@ -101,8 +88,7 @@ TEST(ControlsScriptTest, AThrowKeyChangedOnTheControlsScreenThrowsInTheLevel) {
 
 // In a paused level: Escape cancelling a change, and R refused as retry's key, neither unpause nor
 // restart the level on their way down or up.
-TEST(ControlsScriptTest, KeysPressedWhileTheControlsScreenWaitsDoNotPauseOrRetry) {
-  ScriptedGame game;
+TEST_F(ControlsScriptTest, KeysPressedWhileTheControlsScreenWaitsDoNotPauseOrRetry) {
   game.SetLevel("level1.json", TestLevel({PlayerObject(), FoodObject("Food_2")}));
   ScriptWriter script;
   script.Hold(50);              // the level's fade-in
@@ -118,9 +104,7 @@ TEST(ControlsScriptTest, KeysPressedWhileTheControlsScreenWaitsDoNotPauseOrRetry
   script.Tap("R");              // retry's: refused
   const int refused = script.Hold(5);
 
-  ScriptedGame::Options options;
-  options.scene = kLevelId;
-  options.frames = refused;
+  ScriptedGame::Options options = ScriptedGame::From(kTestLevelId, refused);
   options.dumpAfter = {pressed, paused, cancelled, refused};
   ScriptRun run = game.Run(script.Text(), options);
   ASSERT_TRUE(run.Ok()) << run.Problems();

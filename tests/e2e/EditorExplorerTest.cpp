@@ -7,27 +7,19 @@
 #include "support/ScriptedGame.h"
 #include "support/TestSupport.h"
 
-using testing_support::MakeEditableDataDir;
-using testing_support::ReadFile;
-using testing_support::SourceDir;
-using testing_support::TempDir;
+using namespace testing_support;
 
 namespace {
 
 TEST(EditorExplorerTest, ALevelSavedInTheSessionIsListedByTheNextLoadAndLoads) {
-  TempDir editing;
-  const std::string data = MakeEditableDataDir(editing, "01");
-  const std::string dump = editing.File("end.json");
-  testing_support::RunResult run = testing_support::RunGame(
-      {"--data", data, "--windowed", "--size", "1280x720", "--scene", "0", "--input",
-       SourceDir() + "/tests/e2e/scripts/editor_explorer_fresh.qinput", "--frames", "110", "--fixed-dt", "0.02",
-       "--dump-objects", "109:" + dump},
-      {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
+  EditorData editing;
+  const std::string dump = editing.dir.File("end.json");
+  RunResult run = editing.Run("editor_explorer_fresh.qinput", 110, 0, {"--dump-objects", "109:" + dump});
   ASSERT_EQ(run.exitCode, 0) << run.err;
 
-  testing_support::ObjectDump objects;
+  ObjectDump objects;
   std::string error;
-  ASSERT_TRUE(testing_support::ParseObjectDump(ReadFile(dump), &objects, &error)) << error;
+  ASSERT_TRUE(ParseObjectDump(ReadFile(dump), &objects, &error)) << error;
   // The saved level, one wall, is what the pick loaded (not a level listed after it, as before).
   EXPECT_NE(objects.Find("Wall_0"), nullptr);
   EXPECT_EQ(objects.CountType("Wall"), 1);

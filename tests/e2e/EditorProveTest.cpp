@@ -12,37 +12,32 @@
 #include "scenes/Level.h"
 #include "support/TestSupport.h"
 
-using testing_support::MakeEditableDataDir;
-using testing_support::ReadFile;
-using testing_support::RunGame;
-using testing_support::SourceDir;
-using testing_support::TempDir;
+using namespace testing_support;
 
 namespace fs = std::filesystem;
 
 namespace {
 
 // The editor (log and editor on) in the first level, which is `level` of the solver's test levels.
-testing_support::RunResult ProveIn(const TempDir& editing, const std::string& level, const std::string& script) {
-  const std::string data = MakeEditableDataDir(editing, "11");
-  fs::copy_file(SourceDir() + "/tests/solver/prove/" + level, editing.File("Assets/Levels/level1.json"),
+RunResult ProveIn(const EditorData& editing, const std::string& level, const std::string& script) {
+  fs::copy_file(SourceDir() + "/tests/solver/prove/" + level, editing.Level("level1.json"),
                 fs::copy_options::overwrite_existing);
-  return RunGame({"--data", data, "--headless", "--scene", "6", "--input", SourceDir() + "/tests/e2e/scripts/" + script,
-                  "--frames", "40", "--fixed-dt", "0.02"},
+  return RunGame({"--data", editing.data, "--headless", "--scene", "6", "--input",
+                  SourceDir() + "/tests/e2e/scripts/" + script, "--frames", "40", "--fixed-dt", "0.02"},
                  {"SDL_AUDIODRIVER=dummy"});
 }
 
 }  // namespace
 
 TEST(EditorProveTest, AWinnableLevelIsProvenAndItsSuggestedRanksAreSavedWithIt) {
-  TempDir editing;
-  const testing_support::RunResult run = ProveIn(editing, "prove_open.json", "editor_prove_won.qinput");
+  EditorData editing("11");
+  const RunResult run = ProveIn(editing, "prove_open.json", "editor_prove_won.qinput");
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  const std::string log = ReadFile(testing_support::UserFile(editing.path(), "output.log"));
+  const std::string log = ReadFile(editing.UserFile("output.log"));
   std::smatch won;
   ASSERT_TRUE(std::regex_search(log, won, std::regex("Prove: the level can be won, total ([0-9.]+) s"))) << log;
   const RankThresholds expected = SuggestRankThresholds(std::stof(won[1].str()));
-  std::unique_ptr<Level> saved = LoadLevel(editing.File("Assets/Levels/level1.json"));
+  std::unique_ptr<Level> saved = LoadLevel(editing.Level("level1.json"));
   ASSERT_NE(saved, nullptr);
   EXPECT_EQ(saved->sRank, expected.s);
   EXPECT_EQ(saved->aRank, expected.a);
@@ -53,10 +48,10 @@ TEST(EditorProveTest, AWinnableLevelIsProvenAndItsSuggestedRanksAreSavedWithIt) 
 }
 
 TEST(EditorProveTest, ALevelThatCannotBeWonIsReportedWithThePieceOutOfReach) {
-  TempDir editing;
-  const testing_support::RunResult run = ProveIn(editing, "prove_walled_in.json", "editor_prove_not_won.qinput");
+  EditorData editing("11");
+  const RunResult run = ProveIn(editing, "prove_walled_in.json", "editor_prove_not_won.qinput");
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  const std::string log = ReadFile(testing_support::UserFile(editing.path(), "output.log"));
+  const std::string log = ReadFile(editing.UserFile("output.log"));
   EXPECT_TRUE(std::regex_search(
       log, std::regex("Prove: the level was not won: no way leads to the piece Food_[0-9]+ at \\(800, 600\\)")))
       << log;

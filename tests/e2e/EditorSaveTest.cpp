@@ -12,23 +12,15 @@
 #include "scenes/Level.h"
 #include "support/TestSupport.h"
 
-using testing_support::MakeEditableDataDir;
-using testing_support::ReadFile;
-using testing_support::RunGame;
-using testing_support::SourceDir;
-using testing_support::TempDir;
+using namespace testing_support;
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The editor's session from `scene` at 1280x720, frames of 0.02 s, with a state log.
-testing_support::RunResult RunEditorAt(const std::string& data, const std::string& script, int frames, int scene,
-                                       const std::string& stateLog) {
-  return RunGame({"--data", data, "--windowed", "--size", "1280x720", "--scene", std::to_string(scene), "--input",
-                  SourceDir() + "/tests/e2e/scripts/" + script, "--frames", std::to_string(frames), "--fixed-dt",
-                  "0.02", "--state-log", stateLog},
-                 {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
+// The editor's session from `scene`, with a state log.
+RunResult RunEditorAt(const EditorData& editing, const std::string& script, int frames, int scene) {
+  return editing.Run(script, frames, scene, {"--state-log", editing.dir.File("state.log")});
 }
 
 // Which objects a level file places, and where: one line per record.
@@ -58,17 +50,15 @@ long FramesRun(const std::string& stateLog) {
 }
 
 TEST(EditorSaveTest, SavingAfterTheCreditsWereReachedFromLevelOneWritesTheCreditsFileNotLevelOne) {
-  TempDir editing;
-  const std::string data = MakeEditableDataDir(editing, "01");
-  const std::string level1 = editing.File("Assets/Levels/level1.json");
-  const std::string credits = editing.File("Assets/Levels/Credits.json");
+  EditorData editing;
+  const std::string level1 = editing.Level("level1.json");
+  const std::string credits = editing.Level("Credits.json");
   const std::string level1Records = RecordsOf(level1);
   const std::string creditsRecords = RecordsOf(credits);
-  testing_support::RunResult run =
-      RunEditorAt(data, "editor_save_after_credits.qinput", 190, 6, editing.File("state.log"));
+  RunResult run = RunEditorAt(editing, "editor_save_after_credits.qinput", 190, 6);
   ASSERT_EQ(run.exitCode, 0) << run.err;
   // The run reached the credits (scene index 11) and ended there.
-  const std::string log = ReadFile(editing.File("state.log"));
+  const std::string log = ReadFile(editing.dir.File("state.log"));
   ASSERT_NE(log.find(" 11 "), std::string::npos) << "the credits were never reached";
 
   EXPECT_EQ(RecordsOf(level1), level1Records);
@@ -77,68 +67,62 @@ TEST(EditorSaveTest, SavingAfterTheCreditsWereReachedFromLevelOneWritesTheCredit
 }
 
 TEST(EditorSaveTest, ASaveAsTheDiskRefusesIsShownAndTheLevelStaysUnsavedSoRunKeepsItsBackup) {
-  TempDir editing;
-  const std::string data = MakeEditableDataDir(editing, "01");
-  const std::string empty = editing.File("Assets/Levels/empty.json");
+  EditorData editing;
+  const std::string empty = editing.Level("empty.json");
   const std::string before = ReadFile(empty);
-  fs::create_directories(editing.File("Assets/Levels/taken.json"));  // no file can be written there
-  testing_support::RunResult run = RunEditorAt(data, "editor_save_as_refused.qinput", 75, 0, editing.File("state.log"));
+  fs::create_directories(editing.Level("taken.json"));  // no file can be written there
+  RunResult run = RunEditorAt(editing, "editor_save_as_refused.qinput", 75, 0);
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_TRUE(fs::is_directory(editing.File("Assets/Levels/taken.json")));
+  EXPECT_TRUE(fs::is_directory(editing.Level("taken.json")));
   EXPECT_EQ(ReadFile(empty), before);
-  const std::string backup = testing_support::UserFile(data, "Backups/Assets/Levels/empty.autosave.json");
+  const std::string backup = editing.UserFile("Backups/Assets/Levels/empty.autosave.json");
   ASSERT_TRUE(fs::exists(backup)) << "Run kept no backup: the failed save cleared the unsaved mark";
   EXPECT_EQ(WallsIn(backup), 1u);
 }
 
 // A read-only level file is refused with a reason and stays as it was; the level stays unsaved.
 TEST(EditorSaveTest, SaveRefusesAReadOnlyLevelFileAndTheLevelStaysUnsaved) {
-  TempDir editing;
-  const std::string data = MakeEditableDataDir(editing, "11");
-  const std::string empty = editing.File("Assets/Levels/empty.json");
+  EditorData editing("11");
+  const std::string empty = editing.Level("empty.json");
   const std::string before = ReadFile(empty);
   fs::permissions(empty, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  testing_support::RunResult run = RunEditorAt(data, "editor_save_place_run.qinput", 40, 0, editing.File("state.log"));
+  RunResult run = RunEditorAt(editing, "editor_save_place_run.qinput", 40, 0);
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(ReadFile(empty), before);
   EXPECT_EQ(fs::status(empty).permissions() & fs::perms::owner_write, fs::perms::none);
-  EXPECT_NE(ReadFile(testing_support::UserFile(data, "output.log")).find("Unable to open file to write"),
+  EXPECT_NE(ReadFile(editing.UserFile("output.log")).find("Unable to open file to write"),
             std::string::npos);
-  const std::string backup = testing_support::UserFile(data, "Backups/Assets/Levels/empty.autosave.json");
+  const std::string backup = editing.UserFile("Backups/Assets/Levels/empty.autosave.json");
   ASSERT_TRUE(fs::exists(backup)) << "Run kept no backup: the refused save cleared the unsaved mark";
   EXPECT_EQ(WallsIn(backup), 1u);
 }
 
 // A level file that is a link to a shared file: the save writes the shared file, the link stays.
 TEST(EditorSaveTest, SaveWritesThroughALinkToItsTargetAndTheLinkStays) {
-  TempDir editing;
-  const std::string data = MakeEditableDataDir(editing, "01");
-  const std::string empty = editing.File("Assets/Levels/empty.json");
-  fs::create_directories(editing.File("shared"));
-  const std::string target = editing.File("shared/empty.json");
+  EditorData editing;
+  const std::string empty = editing.Level("empty.json");
+  fs::create_directories(editing.dir.File("shared"));
+  const std::string target = editing.dir.File("shared/empty.json");
   fs::rename(empty, target);
   fs::create_symlink(target, empty);
-  testing_support::RunResult run = RunEditorAt(data, "editor_save_place_run.qinput", 40, 0, editing.File("state.log"));
+  RunResult run = RunEditorAt(editing, "editor_save_place_run.qinput", 40, 0);
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(fs::is_symlink(empty));
   EXPECT_EQ(WallsIn(target), 1u);
-  EXPECT_FALSE(fs::exists(testing_support::UserFile(data, "Backups/Assets/Levels/empty.autosave.json")))
+  EXPECT_FALSE(fs::exists(editing.UserFile("Backups/Assets/Levels/empty.autosave.json")))
       << "the level counted as unsaved";
 }
 
 // F8 with an unsaved level asks first: "Discard" quits without writing, "Save" writes, then quits.
 TEST(EditorSaveTest, F8AsksAboutTheUnsavedLevelAndQuitsAfterDiscardOrSave) {
   for (const bool save : {false, true}) {
-    TempDir editing;
-    const std::string data = MakeEditableDataDir(editing, "01");
-    const std::string empty = editing.File("Assets/Levels/empty.json");
+    EditorData editing;
+    const std::string empty = editing.Level("empty.json");
     const std::string before = ReadFile(empty);
-    const std::string stateLog = editing.File("state.log");
-    testing_support::RunResult run =
-        RunEditorAt(data, save ? "editor_quit_save.qinput" : "editor_quit_discard.qinput", 300, 0, stateLog);
+    RunResult run = RunEditorAt(editing, save ? "editor_quit_save.qinput" : "editor_quit_discard.qinput", 300, 0);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     // F8 went down at frame 31; the answer was clicked at frames 54-55. The game ran until then.
-    const long frames = FramesRun(stateLog);
+    const long frames = FramesRun(editing.dir.File("state.log"));
     EXPECT_GT(frames, 50) << (save ? "save" : "discard");
     EXPECT_LT(frames, 60) << (save ? "save" : "discard");
     if (save) {

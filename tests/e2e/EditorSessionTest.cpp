@@ -12,11 +12,7 @@
 #include "scenes/Level.h"
 #include "support/ScriptedGame.h"
 
-using testing_support::BinaryDir;
-using testing_support::MakeEditableDataDir;
-using testing_support::ReadFile;
-using testing_support::RunEditorScript;
-using testing_support::TempDir;
+using namespace testing_support;
 
 namespace fs = std::filesystem;
 
@@ -30,13 +26,12 @@ const ObjectRecord* Find(const Level& level, const std::string& id) {
 }
 
 TEST(EditorSessionTest, AGuardWithAPatrolPathPlacedByClickingIsSavedCheckedAndPlayed) {
-  TempDir editing;
-  const std::string data = MakeEditableDataDir(editing, "01");
-  testing_support::RunResult run = RunEditorScript(data, "editor_session.qinput", 160);
+  EditorData editing;
+  RunResult run = editing.Run("editor_session.qinput", 160);
   ASSERT_EQ(run.exitCode, 0) << run.err;
 
   // The file holds what was placed, with the path linked in click order.
-  const std::string saved = editing.File("Assets/Levels/guardtest.json");
+  const std::string saved = editing.Level("guardtest.json");
   ASSERT_TRUE(fs::exists(saved)) << run.err;
   std::unique_ptr<Level> level = LoadLevelFromText(ReadFile(saved), saved);
   ASSERT_NE(level, nullptr);
@@ -60,27 +55,25 @@ TEST(EditorSessionTest, AGuardWithAPatrolPathPlacedByClickingIsSavedCheckedAndPl
   EXPECT_EQ(std::system(("\"" + tool + "\" check \"" + saved + "\" > /dev/null").c_str()), 0);
 
   // Played as level 1, the guard sets off along its path.
-  testing_support::ScriptedGame game;
+  ScriptedGame game;
   game.SetLevel("level1.json", ReadFile(saved));
-  testing_support::ScriptedGame::Options options;
-  options.scene = testing_support::kTestLevelId;
-  options.frames = 200;
+  ScriptedGame::Options options = ScriptedGame::From(kTestLevelId, 200);
   options.fixedDt = "0.02";
   options.dumpAfter = {2, 50, 100, 200};
-  testing_support::ScriptRun played = game.Run("qinput 1\n", options);
+  ScriptRun played = game.Run("qinput 1\n", options);
   ASSERT_TRUE(played.Ok()) << played.Problems();
-  const testing_support::DumpedObject& start = played.At(2, "Enemy_5");
+  const DumpedObject& start = played.At(2, "Enemy_5");
   if (!start.state.has_value()) GTEST_SKIP() << "this build has no guard behaviour to walk the path";
-  const testing_support::DumpedObject& end = played.At(50, "Enemy_5");
+  const DumpedObject& end = played.At(50, "Enemy_5");
   // A second in, the guard is on its way to the first node, left of its start and further up.
   EXPECT_LT(end.x, start.x - 20.0f);
   EXPECT_GT(end.y, start.y + 20.0f);
   // Two seconds in it has come to the first node's line, four seconds in it walks on towards the
   // second node at the other end of the path.
-  const testing_support::DumpedObject& atFirst = played.At(100, "Enemy_5");
+  const DumpedObject& atFirst = played.At(100, "Enemy_5");
   EXPECT_LT(atFirst.x, 30.0f);
   EXPECT_NEAR(atFirst.y, 300.0f, 20.0f);
-  const testing_support::DumpedObject& atSecond = played.At(200, "Enemy_5");
+  const DumpedObject& atSecond = played.At(200, "Enemy_5");
   EXPECT_GT(atSecond.x, 270.0f);
   EXPECT_NEAR(atSecond.y, 300.0f, 20.0f);
 }

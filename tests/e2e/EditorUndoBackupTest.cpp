@@ -10,10 +10,7 @@
 #include "scenes/Level.h"
 #include "support/TestSupport.h"
 
-using testing_support::MakeEditableDataDir;
-using testing_support::ReadFile;
-using testing_support::RunEditorScript;
-using testing_support::TempDir;
+using namespace testing_support;
 
 namespace fs = std::filesystem;
 
@@ -28,12 +25,11 @@ std::vector<const ObjectRecord*> OfType(const Level& level, ObjectType type) {
 }
 
 TEST(EditorUndoBackupTest, ThreeWallsUndoneTwiceAndRedoneOnceSaveAsTwo) {
-  TempDir editing;
-  const std::string data = MakeEditableDataDir(editing, "01");
-  testing_support::RunResult run = RunEditorScript(data, "editor_undo.qinput", 110);
+  EditorData editing;
+  RunResult run = editing.Run("editor_undo.qinput", 110);
   ASSERT_EQ(run.exitCode, 0) << run.err;
 
-  const std::string saved = editing.File("Assets/Levels/undo.json");
+  const std::string saved = editing.Level("undo.json");
   ASSERT_TRUE(fs::exists(saved)) << run.err;
   std::unique_ptr<Level> level = LoadLevelFromText(ReadFile(saved), saved);
   ASSERT_NE(level, nullptr);
@@ -44,18 +40,17 @@ TEST(EditorUndoBackupTest, ThreeWallsUndoneTwiceAndRedoneOnceSaveAsTwo) {
 }
 
 TEST(EditorUndoBackupTest, ASessionEndedWithoutSavingLeavesABackupTheNextSessionRestores) {
-  TempDir editing;
-  const std::string data = MakeEditableDataDir(editing, "01");
-  const std::string file = editing.File("Assets/Levels/empty.json");
+  EditorData editing;
+  const std::string file = editing.Level("empty.json");
   const std::string original = ReadFile(file);
 
   // The first session places a wall and a food, runs the level and ends there, unsaved.
-  testing_support::RunResult run = RunEditorScript(data, "editor_backup_edit.qinput", 45);
+  RunResult run = editing.Run("editor_backup_edit.qinput", 45);
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(ReadFile(file), original);  // the user's file is never written by a backup
   // The backup is the player's, kept in the per-user folder, not beside the level.
-  EXPECT_FALSE(fs::exists(editing.File("Assets/Levels/empty.autosave.json")));
-  const std::string backupPath = testing_support::UserFile(data, "Backups/Assets/Levels/empty.autosave.json");
+  EXPECT_FALSE(fs::exists(editing.Level("empty.autosave.json")));
+  const std::string backupPath = editing.UserFile("Backups/Assets/Levels/empty.autosave.json");
   ASSERT_TRUE(fs::exists(backupPath)) << run.err;
   std::unique_ptr<Level> backup = LoadLevelFromText(ReadFile(backupPath), backupPath);
   ASSERT_NE(backup, nullptr);
@@ -63,9 +58,9 @@ TEST(EditorUndoBackupTest, ASessionEndedWithoutSavingLeavesABackupTheNextSession
   EXPECT_EQ(OfType(*backup, ObjectType::Food).size(), 1u);
 
   // The next session is offered the backup, restores it and saves the level under a new name.
-  run = RunEditorScript(data, "editor_backup_restore.qinput", 80);
+  run = editing.Run("editor_backup_restore.qinput", 80);
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  const std::string saved = editing.File("Assets/Levels/rest.json");
+  const std::string saved = editing.Level("rest.json");
   ASSERT_TRUE(fs::exists(saved)) << run.err;
   std::unique_ptr<Level> level = LoadLevelFromText(ReadFile(saved), saved);
   ASSERT_NE(level, nullptr);

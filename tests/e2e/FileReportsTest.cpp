@@ -69,14 +69,14 @@ TEST(FileReportsTest, WithTheLogOffDamagedAndMissingFilesAreNamedOnStandardError
   }
   EXPECT_NE(r.err.find("Assets/Levels/level3.json"), std::string::npos) << "the level that names the file";
   EXPECT_NE(r.err.find("Scene 6 starts empty: Assets/Levels/level1.json could not be read"), std::string::npos);
-  EXPECT_FALSE(FileExists(testing_support::UserFile(d.data, "output.log")));
+  EXPECT_FALSE(FileExists(UserFile(d.data, "output.log")));
 }
 
 TEST(FileReportsTest, WithTheLogOnTheSameReportsGoToTheLogOnly) {
   DamagedData d("10");
   RunResult r = d.Run();
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  const std::string log = ReadFile(testing_support::UserFile(d.data, "output.log"));
+  const std::string log = ReadFile(UserFile(d.data, "output.log"));
   for (const std::string& report : {d.malformed, d.cut, d.missingAttribute, d.missingLevel}) {
     EXPECT_NE(log.find(report), std::string::npos) << report;
     EXPECT_EQ(r.err.find(report), std::string::npos) << report;

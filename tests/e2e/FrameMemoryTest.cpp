@@ -9,10 +9,7 @@
 
 #include "support/TestSupport.h"
 
-using testing_support::MakeDataDir;
-using testing_support::RunGame;
-using testing_support::RunResult;
-using testing_support::TempDir;
+using namespace testing_support;
 
 namespace {
 

@@ -20,11 +20,7 @@
 #include "platform/ImageDecoder.h"
 #include "support/TestSupport.h"
 
-using testing_support::FileExists;
-using testing_support::MakeDataDir;
-using testing_support::RunGame;
-using testing_support::RunResult;
-using testing_support::TempDir;
+using namespace testing_support;
 
 namespace {
 
@@ -40,7 +36,7 @@ struct Shot {
   int frame;
 };
 
-std::string GoldenPath(const std::string& name) { return testing_support::SourceDir() + "/tests/golden/" + name + ".png"; }
+std::string GoldenPath(const std::string& name) { return SourceDir() + "/tests/golden/" + name + ".png"; }
 
 struct Difference {
   int largest = 0;

@@ -6,13 +6,7 @@
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
-using testing_support::FileExists;
-using testing_support::NoSanitizerReport;
-using testing_support::ReadFile;
-using testing_support::RunGame;
-using testing_support::RunResult;
-using testing_support::TempDir;
-using testing_support::WriteFile;
+using namespace testing_support;
 
 namespace {
 
@@ -20,9 +14,9 @@ const std::vector<std::string> kOffscreen = {"SDL_VIDEODRIVER=offscreen", "SDL_A
 
 // A data folder with its own copy of Shaders/ (so a test can break it) and the build's Assets/.
 std::string DataDirWithOwnShaders(const TempDir& dir) {
-  fs::copy(fs::path(testing_support::BinaryDir()) / "Shaders", fs::path(dir.File("Shaders")),
+  fs::copy(fs::path(BinaryDir()) / "Shaders", fs::path(dir.File("Shaders")),
            fs::copy_options::recursive);
-  fs::create_directory_symlink(fs::path(testing_support::BinaryDir()) / "Assets", fs::path(dir.File("Assets")));
+  fs::create_directory_symlink(fs::path(BinaryDir()) / "Assets", fs::path(dir.File("Assets")));
   WriteFile(dir.File("Config.lullwick"), "00");
   return dir.path();
 }
@@ -42,7 +36,7 @@ TEST(GraphicsStartupTest, BrokenShaderWritesTheCompilerMessageAndSaysWhere) {
             std::string::npos)
       << r.err;
   // The report is the player's file: in the per-user folder, not in the (maybe read-only) data folder.
-  const std::string report = testing_support::UserFile(data, "shader-error.txt");
+  const std::string report = UserFile(data, "shader-error.txt");
   EXPECT_FALSE(FileExists(dir.File("shader-error.txt")));
   ASSERT_TRUE(FileExists(report)) << r.err;
   EXPECT_NE(r.err.find(report), std::string::npos) << "standard error says where the message is: " << r.err;
@@ -54,7 +48,7 @@ TEST(GraphicsStartupTest, BrokenShaderWritesTheCompilerMessageAndSaysWhere) {
 // How the shipped program starts: the configuration that comes with it, and a machine whose driver
 // cannot give an OpenGL 3.3 core context (the window opens, the context does not).
 TEST(StartupFailureTest, TheShippedConfigurationTurnsTheLogAndTheEditorOff) {
-  const fs::path beside = fs::path(testing_support::GameExe()).parent_path() / "Config.lullwick";
+  const fs::path beside = fs::path(GameExe()).parent_path() / "Config.lullwick";
   ASSERT_TRUE(FileExists(beside.string())) << "a missing file would turn the log and the editor on for players";
   ConfigFlags flags = ReadConfig(beside.string());
   EXPECT_EQ(flags.logToFile, 0);
@@ -63,7 +57,7 @@ TEST(StartupFailureTest, TheShippedConfigurationTurnsTheLogAndTheEditorOff) {
 
 TEST(StartupFailureTest, WithoutAnOpenGlContextTheGameSaysSoAndStops) {
   TempDir dir;
-  std::string data = testing_support::MakeDataDir(dir, "10");
+  std::string data = MakeDataDir(dir, "10");
   // Mesa then offers no 3.3 core context, while the window itself still opens.
   RunResult r = RunGame({"--windowed", "--frames", "5", "--no-dialogs", "--data", data, "--screenshot",
                          "2:" + dir.File("shot.png")},
@@ -71,6 +65,6 @@ TEST(StartupFailureTest, WithoutAnOpenGlContextTheGameSaysSoAndStops) {
   EXPECT_EQ(r.exitCode, 1) << "a start that failed is no success: " << r.err;
   EXPECT_NE(r.err.find("Error: Could not initialize OpenGL.\n"), std::string::npos) << r.err;
   EXPECT_FALSE(FileExists(dir.File("shot.png"))) << "no frame may run on a blank window";
-  EXPECT_EQ(ReadFile(testing_support::UserFile(dir.path(), "output.log")).find("FrameTime"), std::string::npos);
-  EXPECT_TRUE(testing_support::NoSanitizerReport(r)) << r.err;
+  EXPECT_EQ(ReadFile(UserFile(dir.path(), "output.log")).find("FrameTime"), std::string::npos);
+  EXPECT_TRUE(NoSanitizerReport(r)) << r.err;
 }

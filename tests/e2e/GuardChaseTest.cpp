@@ -10,34 +10,26 @@
 #include <string>
 #include <vector>
 
+#include "gameplay/BehaviorStates.h"
+#include "scenes/SceneManager.h"
 #include "support/ScriptedGame.h"
 
-using testing_support::EnemyObject;
-using testing_support::FileExists;
-using testing_support::FoodObject;
-using testing_support::kTestLevelId;
-using testing_support::LevelObject;
-using testing_support::PlayerObject;
-using testing_support::ReadFile;
-using testing_support::ScriptedGame;
-using testing_support::ScriptRun;
-using testing_support::TestLevel;
+using namespace testing_support;
+using GuardChaseTest = ScriptedGameTest;
 
 namespace {
 
-constexpr int kGameOverId = 9;
-constexpr int kGuardIdle = 2;
-constexpr int kGuardChasing = 7;
+constexpr int kGuardIdle = human_state::kIdle, kGuardChasing = human_state::kFullAlert;
+constexpr int kGuardHalfAlert = human_state::kHalfAlert, kGuardStunned = human_state::kStun;
 
 // The guard stands at the origin facing +x; the player starts 200 units to its side, outside the
 // cone, and the script walks it right for 16 frames, into the cone, then lets it stand.
 const char* kWalkIntoView = "qinput 1\n16 D\n";
 
 // R on the game-over screen (frame 401) then starts the lost level again from its start.
-TEST(GuardChaseTest, APlayerWalkingIntoTheConeIsChasedCaughtAndTheGameIsOverUntilARetry) {
-  ScriptedGame game;
+TEST_F(GuardChaseTest, APlayerWalkingIntoTheConeIsChasedCaughtAndTheGameIsOverUntilARetry) {
   const int frames = 400;
-  std::vector<int> dumps = testing_support::FramesEvery(20, frames);
+  std::vector<int> dumps = FramesEvery(20, frames);
   dumps.push_back(frames + 2);
   ScriptRun run = game.PlayLevel(TestLevel({PlayerObject(0, 200), EnemyObject("Enemy_2", 0, 0)}),
                                  std::string(kWalkIntoView) + "384\n1 R\n2\n", frames + 2, dumps);
@@ -56,8 +48,8 @@ TEST(GuardChaseTest, APlayerWalkingIntoTheConeIsChasedCaughtAndTheGameIsOverUnti
   ASSERT_GT(caughtAt, 0) << "never caught";
   // Noticed (about a second), grace (two seconds) and the run: caught within about five seconds.
   EXPECT_LT(caughtAt, 240);
-  EXPECT_EQ(run.dumps.at(frames).scene.id, kGameOverId);
-  const testing_support::ObjectDump& retried = run.dumps.at(frames + 2);
+  EXPECT_EQ(run.dumps.at(frames).scene.id, scene_id::kGameOver);
+  const ObjectDump& retried = run.dumps.at(frames + 2);
   EXPECT_EQ(retried.scene.id, kTestLevelId);
   EXPECT_LE(retried.scene.time, 0.05f);
   EXPECT_FALSE(retried.scene.gameOver);
@@ -67,12 +59,11 @@ TEST(GuardChaseTest, APlayerWalkingIntoTheConeIsChasedCaughtAndTheGameIsOverUnti
   EXPECT_EQ(run.At(frames + 2, "Enemy_2").x, 0.0f);
 }
 
-TEST(GuardChaseTest, TheSameWalkInsideAVentIsNeverSeen) {
-  ScriptedGame game;
+TEST_F(GuardChaseTest, TheSameWalkInsideAVentIsNeverSeen) {
   const int frames = 300;
   const std::string level = TestLevel(
       {PlayerObject(0, 200), LevelObject("Vent_3", "Vent", 150, 200, 400, 120, "vent.png"), EnemyObject("Enemy_2", 0, 0)});
-  ScriptRun run = game.PlayLevel(level, kWalkIntoView, frames, testing_support::FramesEvery(20, frames));
+  ScriptRun run = game.PlayLevel(level, kWalkIntoView, frames, FramesEvery(20, frames));
   ASSERT_TRUE(run.Ok()) << run.Problems();
   for (const auto& [frame, dump] : run.dumps) {
     SCOPED_TRACE("frame " + std::to_string(frame));
@@ -90,8 +81,7 @@ TEST(GuardChaseTest, TheSameWalkInsideAVentIsNeverSeen) {
 
 // The player picks up the food at its feet, winds up aiming at the guard and throws: the food
 // hits the guard at speed, the guard is stunned and stands still, then wakes up.
-TEST(GuardChaseTest, AThrownFoodStunsTheGuard) {
-  ScriptedGame game;
+TEST_F(GuardChaseTest, AThrownFoodStunsTheGuard) {
   const std::string script =
       "qinput 1\n"
       "3 mouseworld=0,0\n"
@@ -102,11 +92,9 @@ TEST(GuardChaseTest, AThrownFoodStunsTheGuard) {
   const int frames = 200;
   ScriptRun run = game.PlayLevel(
       TestLevel({PlayerObject(0, -220), FoodObject("Food_2", 0, -220), EnemyObject("Enemy_3", 0, 0)}), script,
-      frames, testing_support::FramesEvery(1, frames));
+      frames, FramesEvery(1, frames));
   ASSERT_TRUE(run.Ok()) << run.Problems();
 
-  constexpr int kGuardStunned = 6;
-  constexpr int kPlayerCarrying = 3;
   bool carried = false;
   int stunnedAt = -1, wokeAt = -1;
   for (const auto& [frame, dump] : run.dumps) {
@@ -114,7 +102,7 @@ TEST(GuardChaseTest, AThrownFoodStunsTheGuard) {
     const auto* guard = dump.Find("Enemy_3");
     ASSERT_NE(player, nullptr) << "frame " << frame;
     ASSERT_NE(guard, nullptr) << "frame " << frame;
-    carried = carried || player->state == kPlayerCarrying;
+    carried = carried || player->state == player_state::kCarry;
     if (guard->state == kGuardStunned) {
       if (stunnedAt < 0) stunnedAt = frame;
       // A stunned guard stops where it stands.
@@ -148,13 +136,11 @@ std::vector<int> GuardStates(const ScriptRun& run, const std::string& guard, int
   std::vector<int> states;
   for (int frame = 1; frame <= frames; ++frame) {
     auto dump = run.dumps.find(frame);
-    const testing_support::DumpedObject* g = dump != run.dumps.end() ? dump->second.Find(guard) : nullptr;
+    const DumpedObject* g = dump != run.dumps.end() ? dump->second.Find(guard) : nullptr;
     states.push_back(g != nullptr && g->state.has_value() ? *g->state : -1);
   }
   return states;
 }
-
-constexpr int kGuardHalfAlert = 5;
 
 // The player stands behind a pane set in a wall, with a way round the wall's far end. The guard
 // patrols a one-node path on its own spot, facing the pane: it sees the player only through the
@@ -167,29 +153,29 @@ std::string PaneInAWall() {
                     LevelObject("Wall_5", "Wall", 500, 850, 25, 400), LevelObject("Wall_6", "Wall", 500, 350, 25, 400)});
 }
 
-TEST(GuardChaseTest, AGuardThatSeesThePlayerOnlyThroughGlassGoesRoundThePaneWithoutFlickering) {
-  ScriptedGame game;
-  const int frames = 300;
-  ScriptRun run = game.PlayLevel(PaneInAWall(), "qinput 1\n", frames, testing_support::FramesEvery(1, frames));
+TEST_F(GuardChaseTest, AGuardThatSeesThePlayerOnlyThroughGlassGoesRoundThePaneWithoutFlickering) {
+  // The states of the first 300 frames; the run goes on to the catch.
+  const int watched = 300, frames = 400;
+  ScriptRun run = game.PlayLevel(PaneInAWall(), "qinput 1\n", frames, FramesEvery(1, frames));
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  const std::vector<int> states = GuardStates(run, "Enemy_2", frames);
+  const std::vector<int> states = GuardStates(run, "Enemy_2", watched);
 
   int switches = 0;
   std::string trace;
-  for (int i = 1; i < frames; ++i) {
+  for (int i = 1; i < watched; ++i) {
     if (states[i] != states[i - 1] && ++switches <= 20) {
       trace += ' ';
       trace += std::to_string(i + 1) + ":" + std::to_string(states[i]);
     }
   }
-  for (int i = 2; i < frames; ++i) {
+  for (int i = 2; i < watched; ++i) {
     ASSERT_FALSE(states[i - 2] == kGuardHalfAlert && states[i - 1] == kGuardChasing && states[i] == kGuardHalfAlert)
         << "searching and chasing in turn on frame " << i + 1 << "; states:" << trace;
   }
   EXPECT_LT(switches, 6) << trace;
   // It searched, went round the wall's end and only then gave chase.
   int searchedAt = -1, chasedAt = -1;
-  for (int i = 0; i < frames; ++i) {
+  for (int i = 0; i < watched; ++i) {
     if (searchedAt < 0 && states[i] == kGuardHalfAlert) searchedAt = i + 1;
     if (chasedAt < 0 && states[i] == kGuardChasing) chasedAt = i + 1;
   }
@@ -199,39 +185,31 @@ TEST(GuardChaseTest, AGuardThatSeesThePlayerOnlyThroughGlassGoesRoundThePaneWith
   for (int frame = searchedAt; frame < chasedAt; ++frame) farthestUp = std::max(farthestUp, run.At(frame, "Enemy_2").y);
   EXPECT_GT(farthestUp, 1050.0f) << "the wall ends at y 1050";
   EXPECT_GT(run.At(chasedAt, "Enemy_2").x, 500.0f) << "the chase began on the player's side of the wall";
-}
 
-// Round the wall's end the guard's search brushed past the wall, so its body still overlaps the
-// wall's corner when it sees the player plainly and gives chase: it gets off the corner and catches
-// the player instead of pushing at the wall for as long as the player stays in view.
-TEST(GuardChaseTest, AChaseThatBeginsAgainstAWallCornerReachesThePlayer) {
-  ScriptedGame game;
-  const int frames = 400;
-  ScriptRun run = game.PlayLevel(PaneInAWall(), "qinput 1\n", frames, testing_support::FramesEvery(10, frames));
-  ASSERT_TRUE(run.Ok()) << run.Problems();
-  bool caught = false;
+  // Round the wall's end the search brushed past the wall, so the guard's body still overlaps the
+  // wall's corner as the chase begins: it gets off the corner and catches the player instead of
+  // pushing at the wall for as long as the player stays in view.
   std::string last;
   for (const auto& [frame, dump] : run.dumps) {
-    caught = caught || dump.scene.gameOver;
     if (const auto* guard = dump.Find("Enemy_2")) {
       last = std::to_string(guard->x) + "," + std::to_string(guard->y) + " in state " + std::to_string(guard->state.value_or(-1));
     }
   }
-  EXPECT_TRUE(caught) << "the guard stands at " << last;
+  EXPECT_GT(run.FirstDump([](const ObjectDump& dump) { return dump.scene.gameOver; }), 0)
+      << "the guard stands at " << last;
 }
 
 // The player stands in a closed room whose one window is a thin pane, right behind it, so close that
 // the guard outside notices it without looking. The guard walks at the player while it makes up
 // its mind, and the pane stops it as a wall would: it never gets through and never catches.
-TEST(GuardChaseTest, AnIntactPaneStopsAGuardAsAWallDoes) {
-  ScriptedGame game;
+TEST_F(GuardChaseTest, AnIntactPaneStopsAGuardAsAWallDoes) {
   const int frames = 400;
   const std::string level = TestLevel({PlayerObject(357, 600), EnemyObject("Enemy_2", 290, 600),
                                        LevelObject("Glass_3", "Glass", 330, 600, 10, 100, "glass.png"),
                                        LevelObject("Wall_4", "Wall", 460, 662.5f, 250, 25),
                                        LevelObject("Wall_5", "Wall", 460, 537.5f, 250, 25),
                                        LevelObject("Wall_6", "Wall", 597.5f, 600, 25, 150)});
-  ScriptRun run = game.PlayLevel(level, "qinput 1\n", frames, testing_support::FramesEvery(5, frames));
+  ScriptRun run = game.PlayLevel(level, "qinput 1\n", frames, FramesEvery(5, frames));
   ASSERT_TRUE(run.Ok()) << run.Problems();
   bool walkedAtIt = false;
   for (const auto& [frame, dump] : run.dumps) {
@@ -250,12 +228,11 @@ TEST(GuardChaseTest, AnIntactPaneStopsAGuardAsAWallDoes) {
 // The guard's post lies outside the path grid (left of it), so no way back can be planned there. The
 // player is noticed, runs into a vent far off and stays there: the guard gives up and walks
 // straight back to its post instead of standing where it lost the player for good.
-TEST(GuardChaseTest, AGuardWhoseWayBackCannotBePlannedStillWalksHome) {
-  ScriptedGame game;
+TEST_F(GuardChaseTest, AGuardWhoseWayBackCannotBePlannedStillWalksHome) {
   const int frames = 400;
   const std::string level = TestLevel({PlayerObject(-150, 1000), EnemyObject("Enemy_2", -400, 1000),
                                        LevelObject("Vent_3", "Vent", 300, 1000, 120, 120, "vent.png")});
-  ScriptRun run = game.PlayLevel(level, "qinput 1\n50\n40 D\n", frames, testing_support::FramesEvery(10, frames));
+  ScriptRun run = game.PlayLevel(level, "qinput 1\n50\n40 D\n", frames, FramesEvery(10, frames));
   ASSERT_TRUE(run.Ok()) << run.Problems();
   bool left = false;
   for (const auto& [frame, dump] : run.dumps) {
@@ -265,7 +242,7 @@ TEST(GuardChaseTest, AGuardWhoseWayBackCannotBePlannedStillWalksHome) {
     EXPECT_FALSE(dump.scene.gameOver) << "frame " << frame;
   }
   ASSERT_TRUE(left) << "the guard should have gone after the player";
-  const testing_support::DumpedObject& guard = run.At(frames, "Enemy_2");
+  const DumpedObject& guard = run.At(frames, "Enemy_2");
   EXPECT_EQ(guard.state, kGuardIdle);
   EXPECT_NEAR(guard.x, -400.0f, 15.0f);
   EXPECT_NEAR(guard.y, 1000.0f, 15.0f);
@@ -274,10 +251,9 @@ TEST(GuardChaseTest, AGuardWhoseWayBackCannotBePlannedStillWalksHome) {
 
 // The release build (when it has been built beside this one) plays the same chase to the same
 // state, frame by frame. Windowed as ScriptedGame runs it: the screen's size places the menus.
-TEST(GuardChaseTest, AChaseRunsTheSameInTheReleaseBuild) {
-  const std::string release = testing_support::SourceDir() + "/build/release/quillmarch";
+TEST_F(GuardChaseTest, AChaseRunsTheSameInTheReleaseBuild) {
+  const std::string release = SourceDir() + "/build/release/quillmarch";
   if (!FileExists(release)) GTEST_SKIP() << "no release build at " << release;
-  ScriptedGame game;
   const std::string script = "qinput 1\n16 D\n40\n30 A\n20 S\n40 D W\n";
   ScriptRun here = game.PlayLevel(
       TestLevel({PlayerObject(0, 200), EnemyObject("Enemy_2", 0, 0), LevelObject("Wall_3", "Wall", 300, 0, 40, 200)}),
@@ -285,7 +261,7 @@ TEST(GuardChaseTest, AChaseRunsTheSameInTheReleaseBuild) {
   ASSERT_TRUE(here.Ok()) << here.Problems();
   ASSERT_EQ(here.dumps.at(150).Find("Enemy_2")->state, kGuardChasing);
 
-  testing_support::WriteFile(game.File("chase.qinput"), script);
+  WriteFile(game.File("chase.qinput"), script);
   const std::string command = release + " --headless --windowed --no-dialogs --data " + game.DataDir() +
                               " --scene 6 --frames 300 --fixed-dt 0.025 --seed 1 --input " + game.File("chase.qinput") +
                               " --state-log " + game.File("release.log") + " > " + game.File("release.out") + " 2>&1";

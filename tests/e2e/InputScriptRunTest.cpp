@@ -5,27 +5,25 @@
 
 #include <string>
 
+#include "scenes/SceneManager.h"
 #include "support/ScriptedGame.h"
 
-using testing_support::ScriptedGame;
-using testing_support::ScriptRun;
+using namespace testing_support;
+using InputScriptRunTest = ScriptedGameTest;
 
 namespace {
 
-constexpr int kMainMenuId = 4;
-constexpr int kFirstSplashId = 1;
+constexpr int kMainMenuId = scene_id::kMainMenu;
+constexpr int kFirstSplashId = scene_id::kSplashCorvan;
 
 // Two runs of the same script and seed, one headless and one in a window, give the same state log
 // byte for byte.
-TEST(InputScriptRunTest, TheSameScriptAndSeedGiveTheSameStateLogWithAndWithoutAWindow) {
-  ScriptedGame game;
+TEST_F(InputScriptRunTest, TheSameScriptAndSeedGiveTheSameStateLogWithAndWithoutAWindow) {
   // A small level keeps the software renderer quick; the wall stops the walk on the way up.
   game.SetLevel("level1.json",
-                testing_support::TestLevel({testing_support::LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"),
-                                            testing_support::LevelObject("Wall_2", "Wall", 0, 150, 400, 50)}));
-  ScriptedGame::Options options;
-  options.scene = 6;
-  options.frames = 80;
+                TestLevel({LevelObject("Player_1", "Player", 0, 0, 43, 116, "player.png"),
+                                            LevelObject("Wall_2", "Wall", 0, 150, 400, 50)}));
+  ScriptedGame::Options options = ScriptedGame::From(6, 80);
   const std::string script = "qinput 1\n20 D\n10 D W\n5\ndt 0.016\n20 A RMB mouseworld=300,200\n5 ESCAPE\n";
   ScriptRun headless = game.Run(script, options);
   options.headless = false;
@@ -39,8 +37,7 @@ TEST(InputScriptRunTest, TheSameScriptAndSeedGiveTheSameStateLogWithAndWithoutAW
 }
 
 // Enter on the sixth frame skips the first splash screen; the recording plays back to the same game.
-TEST(InputScriptRunTest, ScriptedKeysReachTheGameAndARecordedRunReplaysToTheSameStateLog) {
-  ScriptedGame game;
+TEST_F(InputScriptRunTest, ScriptedKeysReachTheGameAndARecordedRunReplaysToTheSameStateLog) {
   ScriptedGame::Options options;
   options.frames = 50;
   options.record = true;
@@ -74,12 +71,11 @@ TEST(InputScriptRunTest, ScriptedKeysReachTheGameAndARecordedRunReplaysToTheSame
   EXPECT_NE(idle.stateLogText, original.stateLogText);
 }
 
-TEST(InputScriptRunTest, AMalformedScriptIsRefusedBeforeTheFirstFrame) {
-  ScriptedGame game;
+TEST_F(InputScriptRunTest, AMalformedScriptIsRefusedBeforeTheFirstFrame) {
   ScriptRun run = game.Run("qinput 1\n10 D\n3 JUMP\n", ScriptedGame::Options{});
   EXPECT_EQ(run.process.exitCode, 2);
   EXPECT_NE(run.process.err.find("run1.qinput:3: unknown token 'JUMP'"), std::string::npos) << run.process.err;
-  EXPECT_FALSE(testing_support::FileExists(game.File("state1.log")));  // no frame ran
+  EXPECT_FALSE(FileExists(game.File("state1.log")));  // no frame ran
 }
 
 }  // namespace

@@ -9,41 +9,21 @@
 #include <string>
 #include <vector>
 
+#include "scenes/SceneManager.h"
 #include "support/ScriptedGame.h"
 
-using testing_support::EnemyObject;
-using testing_support::PlayerObject;
-using testing_support::ReadFile;
-using testing_support::ScriptedGame;
-using testing_support::ScriptRun;
-using testing_support::ScriptWriter;
-using testing_support::TestLevel;
-using testing_support::TextDump;
-
+using namespace testing_support;
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kMainMenuId = 4;
-constexpr int kEndSceneId = 5;
-constexpr int kLevel1Id = 6;
-constexpr int kGameOverId = 9;
-constexpr int kLevelSelectId = 12;
+constexpr int kMainMenuId = scene_id::kMainMenu, kEndSceneId = scene_id::kEndScene, kLevel1Id = scene_id::kLevel1,
+              kGameOverId = scene_id::kGameOver, kLevelSelectId = scene_id::kLevelSelect;
 // The shipped winning run of level 1: the level starts in its first frame, the exit to the end
 // scene is asked for in its frame 2289 (the end scene starts in the next), with a level time of
 // 45.78 s, 3 of 5 food and a total of 105.78 s, rank S.
 constexpr int kLevel1RunFrames = 2289;
 constexpr float kLevel1Time = 45.78085f;
-
-bool Shows(const TextDump& dump, const std::string& text) {
-  return std::any_of(dump.texts.begin(), dump.texts.end(), [&](const auto& t) { return t.text == text; });
-}
-
-std::string AllTexts(const TextDump& dump) {
-  std::string all;
-  for (const auto& t : dump.texts) all += "[" + t.text + "] ";
-  return all;
-}
 
 std::vector<std::string> RunFiles(const ScriptedGame& game) {
   std::vector<std::string> names;
@@ -62,9 +42,7 @@ std::string WatchFirstLevel(int framesAfter) {
 constexpr int kWatchPressFrame = 8;
 
 ScriptedGame::Options Options(int scene, int frames) {
-  ScriptedGame::Options options;
-  options.scene = scene;
-  options.frames = frames;
+  ScriptedGame::Options options = ScriptedGame::From(scene, frames);
   options.fixedDt = "0.02";
   return options;
 }
@@ -100,11 +78,11 @@ TEST(KeptRunsScriptTest, AWonLevelKeepsItsRecordAndRunWhichTheLevelSelectShowsAn
     ScriptRun run = game.Run(WatchFirstLevel(requestFrame), options);
     ASSERT_TRUE(run.Ok()) << run.Problems();
     const TextDump& select = run.textDumps.at(4);
-    EXPECT_TRUE(Shows(select, "bEST: s  1:45")) << AllTexts(select);
-    EXPECT_TRUE(Shows(select, "nO RECORD YET")) << AllTexts(select);
-    EXPECT_TRUE(Shows(select, "wATCH")) << AllTexts(select);
+    EXPECT_TRUE(select.Shows("bEST: s  1:45")) << select.AllTexts();
+    EXPECT_TRUE(select.Shows("nO RECORD YET")) << select.AllTexts();
+    EXPECT_TRUE(select.Shows("wATCH")) << select.AllTexts();
     EXPECT_EQ(run.dumps.at(100).scene.id, kLevel1Id);
-    EXPECT_TRUE(Shows(run.textDumps.at(200), "rEPLAY")) << AllTexts(run.textDumps.at(200));
+    EXPECT_TRUE(run.textDumps.at(200).Shows("rEPLAY")) << run.textDumps.at(200).AllTexts();
     const auto& last = run.dumps.at(requestFrame).scene;
     EXPECT_EQ(last.id, kLevel1Id);
     EXPECT_NEAR(last.time, kLevel1Time, 1e-4f);
@@ -129,9 +107,9 @@ TEST(KeptRunsScriptTest, AWonLevelKeepsItsRecordAndRunWhichTheLevelSelectShowsAn
     ScriptRun run = game.Run(WatchFirstLevel(32), options);
     ASSERT_TRUE(run.Ok()) << run.Problems();
     EXPECT_EQ(run.dumps.at(30).scene.id, kLevelSelectId);
-    EXPECT_TRUE(Shows(run.textDumps.at(30),
-                      "tHIS REPLAY WAS RECORDED ON ANOTHER VERSION OF THE LEVEL; IT CANNOT BE PLAYED"))
-        << AllTexts(run.textDumps.at(30));
+    EXPECT_TRUE(run.textDumps.at(30).Shows(
+        "tHIS REPLAY WAS RECORDED ON ANOTHER VERSION OF THE LEVEL; IT CANNOT BE PLAYED"))
+        << run.textDumps.at(30).AllTexts();
     EXPECT_NE(run.process.err.find("Refused the replay"), std::string::npos) << run.process.err;
   }
 }
@@ -152,13 +130,13 @@ TEST(KeptRunsScriptTest, ALostRunIsKeptButSetsNoRecord) {
 
 TEST(KeptRunsScriptTest, ADamagedRecordsFileShowsNoRecordsAndSaysSo) {
   ScriptedGame game;
-  testing_support::WriteFile(game.UserFile("Records.lullwick"), std::string("\0\0qrecords 9\nlevel1 x y\n", 24));
+  WriteFile(game.UserFile("Records.lullwick"), std::string("\0\0qrecords 9\nlevel1 x y\n", 24));
   ScriptedGame::Options options = Options(kLevelSelectId, 10);
   options.textDumpAfter = {8};
   ScriptRun run = game.Run("qinput 1\n", options);
   ASSERT_TRUE(run.Ok()) << run.Problems();
   const TextDump& select = run.textDumps.at(8);
-  EXPECT_TRUE(Shows(select, "yOUR RECORDS COULD NOT BE READ; THEY START AGAIN")) << AllTexts(select);
+  EXPECT_TRUE(select.Shows("yOUR RECORDS COULD NOT BE READ; THEY START AGAIN")) << select.AllTexts();
   EXPECT_EQ(std::count_if(select.texts.begin(), select.texts.end(), [](const auto& t) { return t.text == "nO RECORD YET"; }), 3);
   EXPECT_NE(run.process.err.find("Damaged records file"), std::string::npos) << run.process.err;
 }
@@ -173,9 +151,7 @@ TEST(KeptRunsScriptTest, TheMainMenuLeftAloneForAMinutePlaysAShippedRunUntilAKey
   const int watching = script.Frame();
   const int key = script.Tap("SPACE");
   script.Hold(60);
-  ScriptedGame::Options options;
-  options.scene = kMainMenuId;
-  options.frames = script.Frame();
+  ScriptedGame::Options options = ScriptedGame::From(kMainMenuId, script.Frame());
   options.dumpAfter = {beforeMinute, watching, script.Frame()};
   options.textDumpAfter = {watching};
   ScriptRun run = game.Run(script.Text(), options);
@@ -183,16 +159,12 @@ TEST(KeptRunsScriptTest, TheMainMenuLeftAloneForAMinutePlaysAShippedRunUntilAKey
   EXPECT_EQ(run.dumps.at(beforeMinute).scene.id, kMainMenuId);
   EXPECT_EQ(run.dumps.at(watching).scene.id, kLevel1Id);
   EXPECT_GT(run.dumps.at(watching).scene.time, 0.5f);
-  EXPECT_TRUE(Shows(run.textDumps.at(watching), "rEPLAY")) << AllTexts(run.textDumps.at(watching));
-  EXPECT_TRUE(Shows(run.textDumps.at(watching), "pRESS ANY KEY")) << AllTexts(run.textDumps.at(watching));
+  EXPECT_TRUE(run.textDumps.at(watching).Shows("rEPLAY")) << run.textDumps.at(watching).AllTexts();
+  EXPECT_TRUE(run.textDumps.at(watching).Shows("pRESS ANY KEY")) << run.textDumps.at(watching).AllTexts();
   EXPECT_EQ(run.dumps.at(script.Frame()).scene.id, kMainMenuId) << "the key at frame " << key;
   // Watching keeps nothing.
   EXPECT_TRUE(RunFiles(game).empty());
 }
-
-}  // namespace
-
-namespace {
 
 // With no run of their own, "watch" plays the shipped run; pausing it holds the level exactly where
 // it was, so the run still ends as recorded, later by the frames it stood.
@@ -219,7 +191,7 @@ TEST(KeptRunsScriptTest, APausedReplayGoesOnExactlyWhereItStopped) {
   EXPECT_EQ(run.dumps.at(kPauseAt).scene.time, run.dumps.at(kPauseAt + 20).scene.time);
   // Level 1's player.
   EXPECT_EQ(run.At(kPauseAt, "Player_549").x, run.At(kPauseAt + 20, "Player_549").x);
-  EXPECT_TRUE(Shows(run.textDumps.at(kPauseAt + 20), "rEPLAY - PAUSED")) << AllTexts(run.textDumps.at(kPauseAt + 20));
+  EXPECT_TRUE(run.textDumps.at(kPauseAt + 20).Shows("rEPLAY - PAUSED")) << run.textDumps.at(kPauseAt + 20).AllTexts();
   const auto& last = run.dumps.at(requestFrame).scene;
   EXPECT_EQ(last.id, kLevel1Id);
   EXPECT_NEAR(last.time, kLevel1Time, 1e-4f);
@@ -248,11 +220,11 @@ TEST(KeptRunsScriptTest, EscapeOrPadBLeavesAReplayForTheLevelSelect) {
     ScriptRun run = game.Run(script.Text(), options);
     ASSERT_TRUE(run.Ok()) << run.Problems();
     EXPECT_EQ(run.dumps.at(fast).scene.id, kLevel1Id);
-    EXPECT_TRUE(Shows(run.textDumps.at(fast), "rEPLAY - 2X")) << AllTexts(run.textDumps.at(fast));
+    EXPECT_TRUE(run.textDumps.at(fast).Shows("rEPLAY - 2X")) << run.textDumps.at(fast).AllTexts();
     EXPECT_EQ(run.dumps.at(after).scene.id, kLevelSelectId) << back;
     EXPECT_FALSE(run.dumps.at(after).scene.paused) << back;
     // The keys are the player's again: the level select's buttons answer them.
-    EXPECT_TRUE(Shows(run.textDumps.at(after), "wATCH")) << AllTexts(run.textDumps.at(after));
+    EXPECT_TRUE(run.textDumps.at(after).Shows("wATCH")) << run.textDumps.at(after).AllTexts();
   }
 }
 

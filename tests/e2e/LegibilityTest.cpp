@@ -35,13 +35,7 @@
 #include "support/ScreenPicture.h"
 #include "support/ScriptedGame.h"
 
-using testing_support::DumpedText;
-using testing_support::PixelBox;
-using testing_support::ScreenPicture;
-using testing_support::ScriptedGame;
-using testing_support::ScriptRun;
-using testing_support::ScriptWriter;
-using testing_support::TextDump;
+using namespace testing_support;
 
 namespace {
 
@@ -351,7 +345,7 @@ struct WindowSize {
 class LegibilityTest : public ::testing::TestWithParam<WindowSize> {
  protected:
   void SetUp() override {
-    const std::string assets = testing_support::SourceDir() + "/Assets/";
+    const std::string assets = SourceDir() + "/Assets/";
     ASSERT_TRUE(sheets_[0].Load(assets + "FontSheet_Black.png", false));
     ASSERT_TRUE(sheets_[1].Load(assets + "FontSheet.png", true));
   }
@@ -359,24 +353,18 @@ class LegibilityTest : public ::testing::TestWithParam<WindowSize> {
   // Runs the script from `scene` with a screenshot and a text dump at every stop, and judges them.
   void Visit(int scene, const std::string& script, const std::vector<Stop>& stops) {
     const WindowSize size = GetParam();
-    ScriptedGame::Options options;
-    options.headless = false;
-    options.scene = scene;
-    options.frames = stops.back().frame;
+    ScriptedGame::Options options = ScriptedGame::From(scene, stops.back().frame);
     options.extraArgs = {"--size", std::to_string(size.width) + "x" + std::to_string(size.height)};
     for (const Stop& stop : stops) {
       options.textDumpAfter.push_back(stop.frame);
-      options.extraArgs.push_back("--screenshot");
-      options.extraArgs.push_back(std::to_string(stop.frame) + ":" + Shot(stop.frame));
+      options.shotAfter.push_back(stop.frame);
     }
     ScriptRun run = game_.Run(script, options);
     ASSERT_TRUE(run.Ok()) << run.Problems();
-    for (const Stop& stop : stops) Check(stop, run.textDumps.at(stop.frame));
+    for (const Stop& stop : stops) Check(stop, run.Shot(stop.frame), run.textDumps.at(stop.frame));
   }
 
-  void Check(const Stop& stop, const TextDump& dump) {
-    ScreenPicture picture;
-    ASSERT_TRUE(testing_support::LoadScreenPicture(Shot(dump.frame), &picture)) << stop.screen;
+  void Check(const Stop& stop, const ScreenPicture& picture, const TextDump& dump) {
     ASSERT_EQ(picture.width, dump.width) << stop.screen;
     ASSERT_EQ(picture.height, dump.height) << stop.screen;
     ASSERT_FALSE(dump.texts.empty()) << stop.screen << ": no text at all";
@@ -397,8 +385,6 @@ class LegibilityTest : public ::testing::TestWithParam<WindowSize> {
     std::fflush(stdout);  // before the next run's process starts with a copy of the buffer
   }
 
-  std::string Shot(int frame) { return game_.File("shot" + std::to_string(frame) + ".png"); }
-
   FontSheet sheets_[2];
   ScriptedGame game_;
 };
@@ -416,9 +402,9 @@ TEST_P(LegibilityTest, EveryTextOnEveryScreenReads) {
 // The level select with the player's records, a refused replay's reason, and a replay watched and
 // paused (its banner and its keys over the level).
 TEST_P(LegibilityTest, RecordsAndReplaysRead) {
-  testing_support::WriteFile(game_.UserFile("Records.lullwick"), "qrecords 1\nlevel1 105.5 s\nlevel3 1234.5 c\n");
+  WriteFile(game_.UserFile("Records.lullwick"), "qrecords 1\nlevel1 105.5 s\nlevel3 1234.5 c\n");
   // A best run of level 1 played on another level file: watching it is refused.
-  testing_support::WriteFile(game_.UserFile("Runs/best-level1.qinput"),
+  WriteFile(game_.UserFile("Runs/best-level1.qinput"),
                              "qinput 1\n# run level1 scene 6\n# level-hash 0000000000000000\n10\n");
   std::vector<Stop> stops;
   ScriptWriter tour;

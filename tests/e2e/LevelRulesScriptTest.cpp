@@ -9,34 +9,19 @@
 #include <regex>
 #include <string>
 
-#include "support/ScreenPicture.h"
+#include "gameplay/BehaviorStates.h"
+#include "scenes/SceneManager.h"
 #include "support/ScriptedGame.h"
-#include "support/TestSupport.h"
 
-using testing_support::DumpedObject;
-using testing_support::FoodObject;
-using testing_support::kTestLevelId;
-using testing_support::LevelObject;
-using testing_support::LoadScreenPicture;
-using testing_support::PlayerObject;
-using testing_support::ReadFile;
-using testing_support::Rgb;
-using testing_support::ScreenPicture;
-using testing_support::ScriptedGame;
-using testing_support::ScriptRun;
-using testing_support::TestLevel;
+using namespace testing_support;
 
 namespace {
 
-constexpr int kEndSceneId = 5;
-constexpr int kGameOverId = 9;
-constexpr int kEscape = 10;
 constexpr int kGlassIntact = 2;
 constexpr int kShattered = 3;
-constexpr int kGuardIdle = 2;
-constexpr int kGuardSearching = 5;  // half alert, following a route to where the player was seen
+constexpr int kGuardSearching = human_state::kHalfAlert;  // following a route to where the player was seen
 
-class LevelRulesScriptTest : public ::testing::Test {
+class LevelRulesScriptTest : public ScriptedGameTest {
  protected:
   ScriptRun Play(const std::string& level, const std::string& script, int frames, std::vector<int> dumps,
                  ScriptedGame::Options options = {}) {
@@ -44,7 +29,6 @@ class LevelRulesScriptTest : public ::testing::Test {
     return game.PlayLevel(level, script, frames, std::move(dumps), options);
   }
   std::string Log() const { return ReadFile(game.UserFile("output.log")); }
-  ScriptedGame game;
 };
 
 // The end scene's backdrop: a night sky, dark blue at the top and warm at the horizon, with a
@@ -74,9 +58,8 @@ TEST_F(LevelRulesScriptTest, DeliverTheGoalWalkThroughTheOpenBarrierEscapeAndGet
       "80 D\n";   // frames 65-144: east through the barrier to the escape zone
   // In a small window, for a picture of the level and of the end scene.
   ScriptedGame::Options windowed;
-  windowed.headless = false;
-  const std::string levelShot = game.File("level.png"), endShot = game.File("end.png");
-  windowed.extraArgs = {"--size", "320x180", "--screenshot", "64:" + levelShot, "--screenshot", "360:" + endShot};
+  windowed.extraArgs = {"--size", "320x180"};
+  windowed.shotAfter = {64, 360};
   ScriptRun run = Play(level, script, 360, {64, 144, 360}, windowed);
   ASSERT_TRUE(run.Ok()) << run.Problems();
 
@@ -86,11 +69,11 @@ TEST_F(LevelRulesScriptTest, DeliverTheGoalWalkThroughTheOpenBarrierEscapeAndGet
   EXPECT_FALSE(run.At(64, "Escapebarrier_4").visible);
 
   EXPECT_TRUE(run.dumps.at(144).scene.exitStarted);
-  EXPECT_EQ(run.At(144, "Player_1").state, kEscape);
+  EXPECT_EQ(run.At(144, "Player_1").state, player_state::kEscape);
   EXPECT_GT(run.At(144, "Player_1").x, 300.0f) << "past the barrier";
 
   // 3 s of run-out and a 1 s fade later, the end scene.
-  EXPECT_EQ(run.dumps.at(360).scene.id, kEndSceneId);
+  EXPECT_EQ(run.dumps.at(360).scene.id, scene_id::kEndScene);
   const std::string log = Log();
   std::smatch grade;
   ASSERT_TRUE(std::regex_search(
@@ -98,23 +81,16 @@ TEST_F(LevelRulesScriptTest, DeliverTheGoalWalkThroughTheOpenBarrierEscapeAndGet
       << log;
   EXPECT_EQ(grade[1], grade[2]) << "nothing left behind, nothing added";
 
-  ScreenPicture levelPicture, end;
-  ASSERT_TRUE(LoadScreenPicture(levelShot, &levelPicture));
-  ASSERT_TRUE(LoadScreenPicture(endShot, &end));
-  EXPECT_TRUE(ShowsTheEndScene(end));
-  EXPECT_FALSE(ShowsTheEndScene(levelPicture)) << "the level before it";
+  EXPECT_TRUE(ShowsTheEndScene(run.Shot(360)));
+  EXPECT_FALSE(ShowsTheEndScene(run.Shot(64))) << "the level before it";
 
   // The game-over screen, on its own, does not pass for the end scene.
-  ScriptedGame::Options over = windowed;
-  over.scene = kGameOverId;
-  over.frames = 50;
-  const std::string overShot = game.File("over.png");
-  over.extraArgs = {"--size", "320x180", "--screenshot", "50:" + overShot};
+  ScriptedGame::Options over = ScriptedGame::From(scene_id::kGameOver, 50);
+  over.extraArgs = windowed.extraArgs;
+  over.shotAfter = {50};
   ScriptRun overRun = game.Run("qinput 1\n", over);
   ASSERT_TRUE(overRun.Ok()) << overRun.Problems();
-  ScreenPicture gameOver;
-  ASSERT_TRUE(LoadScreenPicture(overShot, &gameOver));
-  EXPECT_FALSE(ShowsTheEndScene(gameOver));
+  EXPECT_FALSE(ShowsTheEndScene(overRun.Shot(50)));
 }
 
 TEST_F(LevelRulesScriptTest, AGuardFollowsThePlayerThroughTheGapAThrownFoodBrokeInAPane) {
@@ -142,7 +118,7 @@ TEST_F(LevelRulesScriptTest, AGuardFollowsThePlayerThroughTheGapAThrownFoodBroke
       "80 W\n"                    // and north, behind the wall and out of reach
       "300\n";
   const int frames = 510;
-  ScriptRun run = Play(level, script, frames, testing_support::FramesEvery(10, frames));
+  ScriptRun run = Play(level, script, frames, FramesEvery(10, frames));
   ASSERT_TRUE(run.Ok()) << run.Problems();
   EXPECT_EQ(run.At(10, "Glass_3").state, kGlassIntact);
   EXPECT_EQ(run.At(30, "Glass_3").state, kShattered);
@@ -168,7 +144,7 @@ TEST_F(LevelRulesScriptTest, AGuardFollowsThePlayerThroughTheGapAThrownFoodBroke
   EXPECT_GT(eastmost, 1250.0f) << "as far as where the player was last seen";
   const DumpedObject& home = run.At(frames, "Enemy_6");
   EXPECT_LT(home.x, kWallWest) << "back at its post";
-  EXPECT_EQ(home.state, kGuardIdle);
+  EXPECT_EQ(home.state, human_state::kIdle);
 }
 
 TEST_F(LevelRulesScriptTest, APlayerInsideAKillZoneIsSentBackToo) {

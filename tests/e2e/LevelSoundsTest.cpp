@@ -6,16 +6,11 @@
 
 #include <string>
 
+#include "gameplay/BehaviorStates.h"
 #include "support/ScriptedGame.h"
 
-using testing_support::EnemyObject;
-using testing_support::FoodObject;
-using testing_support::kTestLevelId;
-using testing_support::LevelObject;
-using testing_support::PlayerObject;
-using testing_support::ScriptedGame;
-using testing_support::ScriptRun;
-using testing_support::TestLevel;
+using namespace testing_support;
+using LevelSoundsTest = ScriptedGameTest;
 
 namespace {
 
@@ -35,8 +30,7 @@ std::string TwoOfEachKind() {
 
 // R restarts the level: every object goes and comes back. The first food, guard and pane to go
 // must not take the shared names from the others (each second one then had nothing to unload).
-TEST(LevelSoundsTest, ARestartedLevelUnloadsEachSharedSoundNameOnceAndPrintsNoAudioError) {
-  ScriptedGame game;
+TEST_F(LevelSoundsTest, ARestartedLevelUnloadsEachSharedSoundNameOnceAndPrintsNoAudioError) {
   ScriptRun run = game.PlayLevel(TwoOfEachKind(), "qinput 1\n20\n1 R\n20\n1 R\n20\n", 70, {70});
   ASSERT_TRUE(run.Ok()) << run.Problems();
   EXPECT_EQ(run.dumps.at(70).scene.id, kTestLevelId);
@@ -46,21 +40,18 @@ TEST(LevelSoundsTest, ARestartedLevelUnloadsEachSharedSoundNameOnceAndPrintsNoAu
 
 // The run ends (here after --frames, as after F8) while the guard chases: the guard goes with the
 // last scene after the audio system has shut down and must not reach for the chase music then.
-TEST(LevelSoundsTest, QuittingWhileAGuardChasesMakesNoAudioCallAfterTheShutdown) {
-  ScriptedGame game;
-  constexpr int kGuardChasing = 7;
+TEST_F(LevelSoundsTest, QuittingWhileAGuardChasesMakesNoAudioCallAfterTheShutdown) {
   const int frames = 150;
   ScriptRun run =
       game.PlayLevel(TestLevel({PlayerObject(0, 200), EnemyObject("Enemy_2", 0, 0)}), "qinput 1\n16 D\n", frames, {frames});
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  ASSERT_EQ(run.At(frames, "Enemy_2").state, kGuardChasing) << "the guard should still be chasing at the end";
+  ASSERT_EQ(run.At(frames, "Enemy_2").state, human_state::kFullAlert) << "the guard should still be chasing at the end";
   EXPECT_EQ(AudioErrors(run.process.out), 0) << run.process.out;
 }
 
 // The editor opens the level stopped; "Run" plays it. The food lies on the zone's edge and is
 // delivered in the first frame of play, meeting the goal: "collect", "foodneeded" and "foodmax".
-TEST(LevelSoundsTest, AnEditorPlayTestDeliversFoodWithTheGoalSoundsRegistered) {
-  ScriptedGame game;
+TEST_F(LevelSoundsTest, AnEditorPlayTestDeliversFoodWithTheGoalSoundsRegistered) {
   ScriptedGame::Options options;
   options.config = "01";
   const std::string level =

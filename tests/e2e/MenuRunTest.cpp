@@ -9,41 +9,23 @@
 #include <string>
 #include <vector>
 
-#include "support/ScreenPicture.h"
 #include "support/ScriptedGame.h"
 
-using testing_support::ReadFile;
-using testing_support::Rgb;
-using Picture = testing_support::ScreenPicture;
-using testing_support::ScriptedGame;
-using testing_support::ScriptRun;
+using namespace testing_support;
+using namespace testing_support::scene_index;
+using Picture = ScreenPicture;
+using MenuRunTest = ScriptedGameTest;
 
 namespace {
-
-// Scene indices of the shipped list (the state log names scenes by index).
-constexpr int kSplashIndex = 1;
-constexpr int kMainMenuIndex = 4;
-constexpr int kLevel1Index = 5;
-constexpr int kLevel2Index = 6;
-constexpr int kCreditsIndex = 11;
-constexpr int kLevelSelectIndex = 12;
 
 constexpr Rgb kWhite = {255, 255, 255};
 constexpr Rgb kDeepCrimson = {150, 14, 41};
 constexpr Rgb kSalmon = {233, 150, 122};
 
-// Scene index at a frame of the state log (frames count from 1); -1 past its end.
-int SceneAt(const ScriptRun& run, int frame) {
-  for (const auto& line : run.stateLog) {
-    if (line.frame == frame) return line.sceneIndex;
-  }
-  return -1;
-}
-
 // What the options overlay's tag beside a toggle says ("on" or "off"): the tag is the text on the
 // same row to the right of the toggle's plate.
-std::string TagBeside(const testing_support::TextDump& dump, const std::string& toggle) {
-  const testing_support::DumpedText* button = nullptr;
+std::string TagBeside(const TextDump& dump, const std::string& toggle) {
+  const DumpedText* button = nullptr;
   for (const auto& text : dump.texts) {
     if (text.text == toggle && text.hasPlate) button = &text;
   }
@@ -56,36 +38,6 @@ std::string TagBeside(const testing_support::TextDump& dump, const std::string& 
   return "<no tag>";
 }
 
-// The distinct scene indices the run went through, in order.
-std::vector<int> ScenePath(const ScriptRun& run) {
-  std::vector<int> path;
-  for (const auto& line : run.stateLog) {
-    if (path.empty() || path.back() != line.sceneIndex) path.push_back(line.sceneIndex);
-  }
-  return path;
-}
-
-class MenuRunTest : public ::testing::Test {
- protected:
-  // A run with screenshots after the given frames, offscreen.
-  ScriptRun RunWithShots(const std::string& script, ScriptedGame::Options options, const std::vector<int>& shots) {
-    options.headless = false;
-    for (int frame : shots) {
-      options.extraArgs.push_back("--screenshot");
-      options.extraArgs.push_back(std::to_string(frame) + ":" + Shot(frame));
-    }
-    return game.Run(script, options);
-  }
-  std::string Shot(int frame) { return game.File("shot" + std::to_string(frame) + ".png"); }
-  Picture Load(int frame) {
-    Picture picture;
-    EXPECT_TRUE(testing_support::LoadScreenPicture(Shot(frame), &picture)) << Shot(frame);
-    return picture;
-  }
-
-  ScriptedGame game;
-};
-
 // The main menu shows six white buttons; a level shows none of that white.
 constexpr double kMenuWhite = 0.02;
 
@@ -94,13 +46,14 @@ TEST_F(MenuRunTest, FromTheSplashScreensToTheFirstLevelWithKeysAlone) {
   options.frames = 140;
   // Enter skips the splash; on the menu Enter presses "play game", which is selected.
   const std::string script = "qinput 1\n10\n1 ENTER\n79\n1 ENTER\n";
-  ScriptRun run = RunWithShots(script, options, {85, 140});
+  options.shotAfter = {85, 140};
+  ScriptRun run = game.Run(script, options);
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  EXPECT_EQ(ScenePath(run), (std::vector<int>{kSplashIndex, kMainMenuIndex, kLevel1Index}));
-  EXPECT_EQ(SceneAt(run, 85), kMainMenuIndex);
-  EXPECT_EQ(SceneAt(run, 140), kLevel1Index);
-  EXPECT_GT(Load(85).Share(kWhite), kMenuWhite) << "the menu's buttons";
-  EXPECT_LT(Load(140).Share(kWhite), kMenuWhite / 4) << "the level, not the menu";
+  EXPECT_EQ(run.ScenePath(), (std::vector<int>{kSplash, kMainMenu, kLevel1}));
+  EXPECT_EQ(run.SceneAt(85), kMainMenu);
+  EXPECT_EQ(run.SceneAt(140), kLevel1);
+  EXPECT_GT(run.Shot(85).Share(kWhite), kMenuWhite) << "the menu's buttons";
+  EXPECT_LT(run.Shot(140).Share(kWhite), kMenuWhite / 4) << "the level, not the menu";
 }
 
 TEST_F(MenuRunTest, LevelsThenTheVillaPictureReachTheSecondLevelWithTheMouseAlone) {
@@ -114,20 +67,19 @@ TEST_F(MenuRunTest, LevelsThenTheVillaPictureReachTheSecondLevelWithTheMouseAlon
       "1 LMB\n"
       "49 mouseworld=0,0\n"        // over the villa picture
       "1 LMB\n";
-  ScriptRun run = RunWithShots(script, options, {125, 180});
+  options.shotAfter = {125, 180};
+  ScriptRun run = game.Run(script, options);
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  EXPECT_EQ(ScenePath(run), (std::vector<int>{kSplashIndex, kMainMenuIndex, kLevelSelectIndex, kLevel2Index}));
-  EXPECT_EQ(SceneAt(run, 125), kLevelSelectIndex);
-  EXPECT_GT(Load(125).Share(kSalmon), 0.005) << "the level select's \"back\"";
-  Picture level = Load(180);
+  EXPECT_EQ(run.ScenePath(), (std::vector<int>{kSplash, kMainMenu, kLevelSelect, kLevel2}));
+  EXPECT_EQ(run.SceneAt(125), kLevelSelect);
+  EXPECT_GT(run.Shot(125).Share(kSalmon), 0.005) << "the level select's \"back\"";
+  Picture level = run.Shot(180);
   EXPECT_LT(level.Share(kSalmon), 0.001);
   EXPECT_LT(level.Share(kWhite), kMenuWhite / 4);
 }
 
 TEST_F(MenuRunTest, PauseOptionsMuteMusicBackAndResume) {
-  ScriptedGame::Options options;
-  options.scene = 6;
-  options.frames = 150;
+  ScriptedGame::Options options = ScriptedGame::From(6, 150);
   options.dumpAfter = {55, 90, 150};
   options.textDumpAfter = {75};
   const std::string script =
@@ -144,28 +96,27 @@ TEST_F(MenuRunTest, PauseOptionsMuteMusicBackAndResume) {
       "1 ENTER\n1\n"
       "1 UP\n1\n"           // from "oPTIONS", which has the focus again, to "rESUME gAME"
       "1 ENTER\n";
-  ScriptRun run = RunWithShots(script, options, {55, 75, 150});
+  options.shotAfter = {55, 75, 150};
+  ScriptRun run = game.Run(script, options);
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  EXPECT_EQ(ScenePath(run), std::vector<int>{kLevel1Index}) << "paused and resumed in the level";
+  EXPECT_EQ(run.ScenePath(), std::vector<int>{kLevel1}) << "paused and resumed in the level";
   EXPECT_TRUE(run.dumps.at(55).scene.paused);
-  EXPECT_GT(Load(55).Share(kWhite), kMenuWhite) << "the pause menu's five buttons";
+  EXPECT_GT(run.Shot(55).Share(kWhite), kMenuWhite) << "the pause menu's five buttons";
   EXPECT_TRUE(run.dumps.at(90).scene.paused);
   EXPECT_FALSE(run.dumps.at(150).scene.paused);
-  EXPECT_EQ(SceneAt(run, 150), kLevel1Index);
-  EXPECT_LT(Load(150).Share(kWhite), kMenuWhite / 4) << "the level again, the menu gone";
+  EXPECT_EQ(run.SceneAt(150), kLevel1);
+  EXPECT_LT(run.Shot(150).Share(kWhite), kMenuWhite / 4) << "the level again, the menu gone";
   // The options overlay, with "mute music" on and "mute sfx" still off.
   EXPECT_EQ(TagBeside(run.textDumps.at(75), "mute music"), "on");
   EXPECT_EQ(TagBeside(run.textDumps.at(75), "mute sfx"), "off");
-  EXPECT_GT(Load(75).Share(kWhite), kMenuWhite) << "the toggles are white";
+  EXPECT_GT(run.Shot(75).Share(kWhite), kMenuWhite) << "the toggles are white";
   const std::string settings = ReadFile(game.UserFile("Settings.lullwick"));
   EXPECT_NE(settings.find("mute_music = true"), std::string::npos) << settings;
   EXPECT_NE(settings.find("mute_sfx = false"), std::string::npos) << settings;
 }
 
 TEST_F(MenuRunTest, QuitDialogNoReturnsToTheMenuAndYesEndsTheProgramNormally) {
-  ScriptedGame::Options options;
-  options.scene = 4;
-  options.frames = 200;
+  ScriptedGame::Options options = ScriptedGame::From(4, 200);
   options.config = "10";  // with the log file, to see it flushed at the end
   const std::string script =
       "qinput 1\n"
@@ -179,20 +130,21 @@ TEST_F(MenuRunTest, QuitDialogNoReturnsToTheMenuAndYesEndsTheProgramNormally) {
       "1 ENTER\n1\n"
       "1 RIGHT\n1\n"        // "yes"
       "1 ENTER\n";
-  ScriptRun run = RunWithShots(script, options, {52, 65});
+  options.shotAfter = {52, 65};
+  ScriptRun run = game.Run(script, options);
   EXPECT_EQ(run.process.exitCode, 0) << run.Problems();
   // The run ended on "yes", long before its 200 frames, through the normal shutdown.
   ASSERT_FALSE(run.stateLog.empty());
   EXPECT_EQ(run.stateLog.back().frame, 71);
-  EXPECT_EQ(run.stateLog.back().sceneIndex, kMainMenuIndex);
+  EXPECT_EQ(run.stateLog.back().sceneIndex, kMainMenu);
   const std::string log = ReadFile(game.UserFile("output.log"));
   EXPECT_NE(log.find("FrameTime"), std::string::npos);
   EXPECT_EQ(log.back(), '\n') << "the log was flushed to its last line";
 
-  EXPECT_EQ(SceneAt(run, 52), kMainMenuIndex);
-  EXPECT_EQ(SceneAt(run, 65), kMainMenuIndex);
-  EXPECT_GT(Load(52).Share(kDeepCrimson), 0.003) << "the dialog's panel";
-  Picture menu = Load(65);
+  EXPECT_EQ(run.SceneAt(52), kMainMenu);
+  EXPECT_EQ(run.SceneAt(65), kMainMenu);
+  EXPECT_GT(run.Shot(52).Share(kDeepCrimson), 0.003) << "the dialog's panel";
+  Picture menu = run.Shot(65);
   EXPECT_LT(menu.Share(kDeepCrimson), 0.0005);
   EXPECT_GT(menu.Share(kWhite), kMenuWhite);
 }
@@ -200,9 +152,7 @@ TEST_F(MenuRunTest, QuitDialogNoReturnsToTheMenuAndYesEndsTheProgramNormally) {
 // F11 changes the display mode through the same setting as the options overlay's buttons: it is
 // remembered, and an overlay open at the time shows the new mode.
 TEST_F(MenuRunTest, F11IsRememberedAndAnOpenOptionsOverlayShowsTheNewMode) {
-  ScriptedGame::Options options;
-  options.scene = 4;
-  options.frames = 60;
+  ScriptedGame::Options options = ScriptedGame::From(4, 60);
   options.textDumpAfter = {52, 60};
   const std::string script =
       "qinput 1\n"
@@ -224,32 +174,24 @@ TEST_F(MenuRunTest, F11IsRememberedAndAnOpenOptionsOverlayShowsTheNewMode) {
 // 1,600 frames drawn offscreen are slow under the sanitizers, so this run draws them in a
 // 320 x 180 window; the screenshots are as small.
 TEST_F(MenuRunTest, TheCreditsRunBackToTheMainMenuByThemselves) {
-  ScriptedGame::Options options;
-  options.scene = 11;
-  options.frames = 1660;  // the menu's fade-in is over by then
+  ScriptedGame::Options options = ScriptedGame::From(11, 1660);  // the menu's fade-in is over by then
   options.dumpAfter = {1660};
   options.extraArgs = {"--size", "320x180"};
-  ScriptRun run = RunWithShots("qinput 1\n", options, {100, 1660});
+  options.shotAfter = {100, 1660};
+  ScriptRun run = game.Run("qinput 1\n", options);
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  EXPECT_EQ(ScenePath(run), (std::vector<int>{kCreditsIndex, kMainMenuIndex}));
+  EXPECT_EQ(run.ScenePath(), (std::vector<int>{kCredits, kMainMenu}));
   // 2000 units at 50 a second, 0.025 s a frame.
-  int back = 0;
-  for (const auto& line : run.stateLog) {
-    if (line.sceneIndex == kMainMenuIndex) {
-      back = line.frame;
-      break;
-    }
-  }
-  EXPECT_NEAR(back, 1602, 3);
-  EXPECT_EQ(SceneAt(run, 1660), kMainMenuIndex);
+  EXPECT_NEAR(run.FirstFrameIn(kMainMenu), 1602, 3);
+  EXPECT_EQ(run.SceneAt(1660), kMainMenu);
   const auto& menu = run.dumps.at(1660);
   EXPECT_EQ(menu.scene.id, 4);
   EXPECT_FLOAT_EQ(menu.cameraY, 0.0f);
   int shownUi = 0;
   for (const auto& object : menu.objects) shownUi += object.type == "UI" && object.visible ? 1 : 0;
   EXPECT_EQ(shownUi, 8) << "the six buttons, the title and the highlight on \"play game\"";
-  Picture credits = Load(100);
-  Picture returned = Load(1660);
+  Picture credits = run.Shot(100);
+  Picture returned = run.Shot(1660);
   EXPECT_EQ(returned.width, 320);
   EXPECT_LT(credits.Share(kWhite), kMenuWhite) << "the credits, not the menu";
   EXPECT_GT(returned.Share(kWhite), kMenuWhite) << "the menu's buttons";

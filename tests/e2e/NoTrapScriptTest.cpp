@@ -10,34 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "gameplay/BehaviorStates.h"
+#include "scenes/SceneManager.h"
 #include "support/ScriptedGame.h"
 
-using testing_support::DumpedObject;
-using testing_support::EnemyObject;
-using testing_support::FoodObject;
-using testing_support::FramesEvery;
-using testing_support::kTestLevelId;
-using testing_support::LevelObject;
-using testing_support::ObjectDump;
-using testing_support::PlayerObject;
-using testing_support::ScriptedGame;
-using testing_support::ScriptRun;
-using testing_support::TestLevel;
+using namespace testing_support;
+using namespace player_state;
 
 namespace {
 
-// Scene list places (the state log's numbers) and ids.
-constexpr int kEndSceneIndex = 8, kGameOverIndex = 9;
-constexpr int kLevel2Id = 7, kEndSceneId = 5, kGameOverId = 9;
-constexpr int kWalk = 2, kCarry = 3, kVent = 8;
-
-// The first frame whose state log line shows the scene at `index`; -1 when none does.
-int FirstFrameIn(const ScriptRun& run, int index, int from = 1) {
-  for (const auto& line : run.stateLog) {
-    if (line.frame >= from && line.sceneIndex == index) return line.frame;
-  }
-  return -1;
-}
+constexpr int kEndSceneIndex = scene_index::kEndScene, kGameOverIndex = scene_index::kGameOver;
+constexpr int kLevel2Id = scene_id::kLevel2, kEndSceneId = scene_id::kEndScene, kGameOverId = scene_id::kGameOver;
 
 // `script` (without its header) for frames 1..frame-5, the pause key held for four frames, and let
 // go in `frame`.
@@ -56,10 +39,7 @@ void ExpectRunning(const ScriptRun& run, int from, int to, int sceneId) {
   EXPECT_GT(b.scene.time - a.scene.time, 0.9f * 0.025f * static_cast<float>(to - from));
 }
 
-class NoTrapScriptTest : public ::testing::Test {
- protected:
-  ScriptedGame game;
-};
+using NoTrapScriptTest = ScriptedGameTest;
 
 // ---- a scene change or restart starts unpaused -----------------------------------------------
 
@@ -71,7 +51,7 @@ TEST_F(NoTrapScriptTest, ThePauseKeyInTheLastFrameOfTheEscapeFadeLeavesTheEndSce
   const std::string walk = "2\n20 D\n";
   ScriptRun first = game.PlayLevel(level, "qinput 1\n" + walk, 260, {});
   ASSERT_TRUE(first.Ok()) << first.Problems();
-  const int change = FirstFrameIn(first, kEndSceneIndex);
+  const int change = first.FirstFrameIn(kEndSceneIndex);
   ASSERT_GT(change, 100) << "the escape ends in the end scene";
 
   const int enter = change + 60;
@@ -89,15 +69,9 @@ TEST_F(NoTrapScriptTest, ThePauseKeyWhileDyingOrAtTheGameOverFadeLeavesTheGameOv
   const std::string walk = "16 D\n";
   ScriptRun first = game.PlayLevel(level, "qinput 1\n" + walk, 400, FramesEvery(5, 400));
   ASSERT_TRUE(first.Ok()) << first.Problems();
-  const int change = FirstFrameIn(first, kGameOverIndex);
+  const int change = first.FirstFrameIn(kGameOverIndex);
   ASSERT_GT(change, 40) << "the guard catches the player";
-  int caught = -1;
-  for (const auto& [frame, dump] : first.dumps) {
-    if (dump.scene.gameOver) {
-      caught = frame;
-      break;
-    }
-  }
+  const int caught = first.FirstDump([](const ObjectDump& dump) { return dump.scene.gameOver; });
   ASSERT_GT(caught, 0);
   ASSERT_LT(caught + 15, change);
 
@@ -107,7 +81,7 @@ TEST_F(NoTrapScriptTest, ThePauseKeyWhileDyingOrAtTheGameOverFadeLeavesTheGameOv
   ScriptRun run = game.PlayLevel(level, script, change + 35, {caught + 10, caught + 11, change, change + 25, change + 35});
   ASSERT_TRUE(run.Ok()) << run.Problems();
   EXPECT_FALSE(run.dumps.at(caught + 11).scene.paused) << "the pause key does nothing while the player dies";
-  EXPECT_EQ(FirstFrameIn(run, kGameOverIndex), change) << "the fade ran on at its pace";
+  EXPECT_EQ(run.FirstFrameIn(kGameOverIndex), change) << "the fade ran on at its pace";
   ExpectRunning(run, change, change + 25, kGameOverId);
   EXPECT_EQ(run.dumps.at(change + 35).scene.id, kTestLevelId) << "R on the game-over screen plays the level again";
 }
@@ -224,14 +198,10 @@ TEST_F(NoTrapScriptTest, AGuardReachingThePlayerAfterTheEscapeBeganDoesNotCatchI
   // player steps back onto the zone (south), whose way out is west: straight at the guard.
   ScriptRun first = game.PlayLevel(level, "qinput 1\n400\n", 400, FramesEvery(1, 400));
   ASSERT_TRUE(first.Ok()) << first.Problems();
-  int chase = -1;
-  for (const auto& [frame, dump] : first.dumps) {
+  const int chase = first.FirstDump([](const ObjectDump& dump) {
     const DumpedObject* guard = dump.Find("Enemy_2");
-    if (guard != nullptr && guard->state == 7) {
-      chase = frame;
-      break;
-    }
-  }
+    return guard != nullptr && guard->state == human_state::kFullAlert;
+  });
   ASSERT_GT(chase, 20) << "the guard chases the player standing in its view";
 
   const std::string script = "qinput 1\n" + std::to_string(chase - 10) + "\n6 S\n";
@@ -251,8 +221,8 @@ TEST_F(NoTrapScriptTest, AGuardReachingThePlayerAfterTheEscapeBeganDoesNotCatchI
   }
   EXPECT_TRUE(escaped);
   EXPECT_TRUE(met) << "the guard did reach the player after the escape began";
-  EXPECT_EQ(FirstFrameIn(run, kEndSceneIndex) > 0, true) << "the end scene follows, not the game over";
-  EXPECT_EQ(FirstFrameIn(run, kGameOverIndex), -1);
+  EXPECT_EQ(run.FirstFrameIn(kEndSceneIndex) > 0, true) << "the end scene follows, not the game over";
+  EXPECT_EQ(run.FirstFrameIn(kGameOverIndex), -1);
 }
 
 // ---- the escape signal -------------------------------------------------------------------------------
@@ -274,10 +244,7 @@ TEST_F(NoTrapScriptTest, TwoEscapeZonesPulseTheSignalAtItsOwnPace) {
     ADD_FAILURE() << "no signal in frame " << frame;
     return -1.0f;
   };
-  int goal = -1;
-  for (int frame = 1; frame <= 200 && goal < 0; ++frame) {
-    if (run.dumps.at(frame).scene.goalReached) goal = frame;
-  }
+  const int goal = run.FirstDump([](const ObjectDump& dump) { return dump.scene.goalReached; });
   ASSERT_GT(goal, 0) << "the food was delivered";
   ASSERT_LT(goal + 80, 200);
   // 0.1 a second while rising: 40 frames add 0.1.

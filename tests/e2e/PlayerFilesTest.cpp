@@ -27,9 +27,7 @@ constexpr const char* kMuteMusicScript =
     "20\n";
 
 ScriptedGame::Options MuteOptions(const std::string& config) {
-  ScriptedGame::Options options;
-  options.scene = 6;
-  options.frames = 90;
+  ScriptedGame::Options options = ScriptedGame::From(6, 90);
   options.config = config;
   return options;
 }

@@ -7,28 +7,12 @@
 #include <cmath>
 #include <string>
 
+#include "gameplay/BehaviorStates.h"
 #include "support/ScriptedGame.h"
 
-using testing_support::DumpedObject;
-using testing_support::FoodObject;
-using testing_support::kTestLevelId;
-using testing_support::LevelObject;
-using testing_support::ObjectDump;
-using testing_support::PlayerObject;
-using testing_support::ScriptedGame;
-using testing_support::ScriptRun;
-using testing_support::TestLevel;
-
-namespace {
-
-constexpr int kWalk = 2, kCarry = 3, kVent = 8;
-
-class PlayerScriptTest : public ::testing::Test {
- protected:
-  ScriptedGame game;
-};
-
-}  // namespace
+using namespace testing_support;
+using namespace player_state;
+using PlayerScriptTest = ScriptedGameTest;
 
 TEST_F(PlayerScriptTest, FoodIsPickedUpCarriedThrownAndLands) {
   const std::string level = TestLevel({PlayerObject(), FoodObject("Food_2")});

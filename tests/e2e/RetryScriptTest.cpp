@@ -6,24 +6,12 @@
 
 #include <string>
 
+#include "gameplay/BehaviorStates.h"
 #include "support/ScriptedGame.h"
 
-using testing_support::FoodObject;
-using testing_support::kTestLevelId;
-using testing_support::ObjectDump;
-using testing_support::PlayerObject;
-using testing_support::ScriptedGame;
-using testing_support::ScriptRun;
-using testing_support::TestLevel;
+using namespace testing_support;
 
 namespace {
-
-constexpr int kCarry = 3;
-
-std::string CarryLevel() {
-  return TestLevel({PlayerObject(),
-                    FoodObject("Food_2")});
-}
 
 // The level as it was built: clock near 0, player and food back at the start, one of each.
 void ExpectFreshLevel(const ScriptRun& run, int frame) {
@@ -58,9 +46,10 @@ TEST(RetryScriptTest, RetryInTheMiddleOfALevelWhilePausedAndWithThePadsBackButto
       "20 D\n"       // frames 68-87: walk again
       "1 PAD_BACK\n" // frame 88: retry with the pad
       "3\n";
-  ScriptRun run = game.PlayLevel(CarryLevel(), script, 91, {34, 36, 40, 66, 68, 87, 89});
+  ScriptRun run =
+      game.PlayLevel(TestLevel({PlayerObject(), FoodObject("Food_2")}), script, 91, {34, 36, 40, 66, 68, 87, 89});
   ASSERT_TRUE(run.Ok()) << run.Problems();
-  EXPECT_EQ(run.At(34, "Player_1").state, kCarry);
+  EXPECT_EQ(run.At(34, "Player_1").state, player_state::kCarry);
   EXPECT_GT(run.At(34, "Food_2").x, 100.0f) << "the food went with the player";
   EXPECT_GT(run.dumps.at(34).scene.time, 0.8f);
   ExpectFreshLevel(run, 36);

@@ -10,31 +10,10 @@
 
 #include "support/ScriptedGame.h"
 
-using testing_support::ScriptedGame;
-using testing_support::ScriptRun;
-using testing_support::ScriptWriter;
-using testing_support::TextDump;
+using namespace testing_support;
+using namespace testing_support::scene_index;
 
 namespace {
-
-constexpr int kMainMenuIndex = 4;
-constexpr int kLevel1Index = 5;
-constexpr int kCreditsIndex = 11;
-constexpr int kLevelSelectIndex = 12;
-
-bool Shows(const TextDump& dump, const std::string& text) {
-  for (const auto& shown : dump.texts) {
-    if (shown.text == text) return true;
-  }
-  return false;
-}
-
-int SceneAfter(const ScriptRun& run, int frame) {
-  for (const auto& line : run.stateLog) {
-    if (line.frame == frame) return line.sceneIndex;
-  }
-  return -1;
-}
 
 // ---- the screens at the end of a level ------------------------------------------------------------
 
@@ -53,26 +32,27 @@ TEST_P(ClosingScreenTest, OneKeyOrButtonLeadsBackToTheMainMenu) {
   tour.Tap(c.input);
   tour.Hold(50);  // the end scene fades out before it leaves
   ScriptedGame game;
-  ScriptedGame::Options options;
-  options.scene = c.scene;
-  options.frames = tour.Frame();
+  ScriptedGame::Options options = ScriptedGame::From(c.scene, tour.Frame());
   options.textDumpAfter = {4};
   ScriptRun run = game.Run(tour.Text(), options);
   ASSERT_TRUE(run.Ok()) << run.Problems();
   EXPECT_NE(run.textDumps.at(4).texts.size(), 0u);
-  EXPECT_EQ(SceneAfter(run, tour.Frame()), kMainMenuIndex) << c.screen << " left with " << c.input;
+  EXPECT_EQ(run.SceneAt(tour.Frame()), kMainMenu) << c.screen << " left with " << c.input;
+}
+
+// Every closing screen with every key and button that leaves it.
+std::vector<ClosingCase> ClosingCases() {
+  std::vector<ClosingCase> cases;
+  for (const auto& [screen, scene] : {std::pair{"win", 10}, {"game_over", 9}, {"end_scene", 5}}) {
+    for (const char* input : {"ENTER", "ESCAPE", "PAD_A", "PAD_B", "PAD_START"}) {
+      cases.push_back({screen, scene, input});
+    }
+  }
+  return cases;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    KeysAndPad, ClosingScreenTest,
-    ::testing::Values(ClosingCase{"win", 10, "ENTER"}, ClosingCase{"win", 10, "ESCAPE"}, ClosingCase{"win", 10, "PAD_A"},
-                      ClosingCase{"win", 10, "PAD_B"}, ClosingCase{"win", 10, "PAD_START"},
-                      ClosingCase{"game_over", 9, "ENTER"}, ClosingCase{"game_over", 9, "ESCAPE"},
-                      ClosingCase{"game_over", 9, "PAD_A"}, ClosingCase{"game_over", 9, "PAD_B"},
-                      ClosingCase{"game_over", 9, "PAD_START"}, ClosingCase{"end_scene", 5, "ENTER"},
-                      ClosingCase{"end_scene", 5, "ESCAPE"},
-                      ClosingCase{"end_scene", 5, "PAD_A"}, ClosingCase{"end_scene", 5, "PAD_B"},
-                      ClosingCase{"end_scene", 5, "PAD_START"}),
+    KeysAndPad, ClosingScreenTest, ::testing::ValuesIn(ClosingCases()),
     [](const ::testing::TestParamInfo<ClosingCase>& info) {
       return std::string(info.param.screen) + "_" + info.param.input;
     });
@@ -119,54 +99,52 @@ TEST_P(OverlayExitTest, EveryOverlayDialogAndMenuSceneIsLeftOneStepAtATime) {
   tour.Hold(5);
   // The main menu: "play game" is selected; "quit game" is one step up, round the end.
   open(1, true);
-  look("the quit dialog", "are you sure ?", "play game", kMainMenuIndex);
+  look("the quit dialog", "are you sure ?", "play game", kMainMenu);
   tour.Tap(in.back);
-  look("the main menu again", "quit game", "are you sure ?", kMainMenuIndex);
+  look("the main menu again", "quit game", "are you sure ?", kMainMenu);
   open(2, true);  // "options"
-  look("the options", "mute music", "play game", kMainMenuIndex);
+  look("the options", "mute music", "play game", kMainMenu);
   tour.Tap(in.back);
-  look("the main menu again", "play game", "mute music", kMainMenuIndex);
+  look("the main menu again", "play game", "mute music", kMainMenu);
   open(1, true);  // "controls"
-  look("the controls", "reset to defaults", "play game", kMainMenuIndex);
+  look("the controls", "reset to defaults", "play game", kMainMenu);
   tour.Tap(in.back);
-  look("the main menu again", "play game", "reset to defaults", kMainMenuIndex);
+  look("the main menu again", "play game", "reset to defaults", kMainMenu);
   open(1, true);  // "levels"
-  look("the level select", "level select", "play game", kLevelSelectIndex);
+  look("the level select", "level select", "play game", kLevelSelect);
   tour.Tap(in.back);
-  look("the main menu from the level select", "play game", "level select", kMainMenuIndex);
+  look("the main menu from the level select", "play game", "level select", kMainMenu);
   open(4, false);  // "credits", from "play game" again
-  look("the credits", "back", "play game", kCreditsIndex);
+  look("the credits", "back", "play game", kCredits);
   tour.Tap(in.back);
-  look("the main menu from the credits", "play game", "back", kMainMenuIndex);
+  look("the main menu from the credits", "play game", "back", kMainMenu);
   open(0, false);  // "play game"
   tour.Hold(10);
   tour.Tap(in.pause);  // the pause acts as the key or button comes up
-  look("the pause menu", "rESUME gAME", "mute music", kLevel1Index, true);
+  look("the pause menu", "rESUME gAME", "mute music", kLevel1, true);
   open(1, false);  // "oPTIONS"
-  look("the pause options", "mute music", "rESUME gAME", kLevel1Index, true);
+  look("the pause options", "mute music", "rESUME gAME", kLevel1, true);
   tour.Tap(in.back);
-  look("the pause menu again", "oPTIONS", "mute music", kLevel1Index, true);
+  look("the pause menu again", "oPTIONS", "mute music", kLevel1, true);
   open(2, false);  // "cONTROLS"
-  look("the pause controls", "reset to defaults", "rESUME gAME", kLevel1Index, true);
+  look("the pause controls", "reset to defaults", "rESUME gAME", kLevel1, true);
   tour.Tap(in.back);
-  look("the pause menu again", "cONTROLS", "reset to defaults", kLevel1Index, true);
+  look("the pause menu again", "cONTROLS", "reset to defaults", kLevel1, true);
   open(1, false);  // "quit game"
-  look("the pause quit dialog", "are you sure ?", "rESUME gAME", kLevel1Index, true);
+  look("the pause quit dialog", "are you sure ?", "rESUME gAME", kLevel1, true);
   tour.Tap(in.back);
-  look("the pause menu again", "rESUME gAME", "are you sure ?", kLevel1Index, true);
+  look("the pause menu again", "rESUME gAME", "are you sure ?", kLevel1, true);
   open(2, true);  // "cREDITS": the leave-level dialog
-  look("the leave-level dialog", "you will lose your progress", "rESUME gAME", kLevel1Index, true);
+  look("the leave-level dialog", "you will lose your progress", "rESUME gAME", kLevel1, true);
   tour.Tap(in.back);
-  look("the pause menu again", "cREDITS", "you will lose your progress", kLevel1Index, true);
+  look("the pause menu again", "cREDITS", "you will lose your progress", kLevel1, true);
   tour.Tap(in.back);
-  look("the level, running again", "", "rESUME gAME", kLevel1Index, false);
+  look("the level, running again", "", "rESUME gAME", kLevel1, false);
   tour.Hold(20);
-  look("the level, still running", "", "rESUME gAME", kLevel1Index, false);
+  look("the level, still running", "", "rESUME gAME", kLevel1, false);
 
   ScriptedGame game;
-  ScriptedGame::Options options;
-  options.scene = 4;
-  options.frames = tour.Frame();
+  ScriptedGame::Options options = ScriptedGame::From(4, tour.Frame());
   for (const Look& l : looks) {
     options.textDumpAfter.push_back(l.frame);
     options.dumpAfter.push_back(l.frame);
@@ -176,11 +154,11 @@ TEST_P(OverlayExitTest, EveryOverlayDialogAndMenuSceneIsLeftOneStepAtATime) {
   for (const Look& l : looks) {
     const TextDump& texts = run.textDumps.at(l.frame);
     SCOPED_TRACE(std::string(in.name) + ", frame " + std::to_string(l.frame) + ": " + l.what);
-    EXPECT_EQ(SceneAfter(run, l.frame), l.scene);
+    EXPECT_EQ(run.SceneAt(l.frame), l.scene);
     if (!l.shown.empty()) {
-      EXPECT_TRUE(Shows(texts, l.shown)) << l.shown;
+      EXPECT_TRUE(texts.Shows(l.shown)) << l.shown;
     }
-    EXPECT_FALSE(Shows(texts, l.hidden)) << l.hidden;
+    EXPECT_FALSE(texts.Shows(l.hidden)) << l.hidden;
     EXPECT_EQ(run.dumps.at(l.frame).scene.paused, l.paused);
   }
 }

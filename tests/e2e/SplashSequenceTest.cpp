@@ -14,12 +14,7 @@
 #include "support/ScriptedGame.h"
 #include "support/TestSupport.h"
 
-using testing_support::BinaryDir;
-using testing_support::FileExists;
-using testing_support::MakeDataDir;
-using testing_support::RunGame;
-using testing_support::TempDir;
-using testing_support::UserFile;
+using namespace testing_support;
 
 namespace {
 
@@ -33,12 +28,12 @@ struct Signature {
 };
 
 bool LoadSignature(const std::string& path, Signature* out) {
-  testing_support::ScreenPicture picture;
-  if (!testing_support::LoadScreenPicture(path, &picture)) return false;
+  ScreenPicture picture;
+  if (!LoadScreenPicture(path, &picture)) return false;
   out->rgb.clear();
   for (int row = 0; row < Signature::kRows; ++row) {
     for (int col = 0; col < Signature::kCols; ++col) {
-      const testing_support::Rgb c =
+      const Rgb c =
           picture.Mean(0.25 + 0.5 * col / Signature::kCols, 0.25 + 0.5 * row / Signature::kRows,
                        0.25 + 0.5 * (col + 1) / Signature::kCols, 0.25 + 0.5 * (row + 1) / Signature::kRows);
       out->rgb.insert(out->rgb.end(), {double(c.r), double(c.g), double(c.b)});
@@ -95,9 +90,9 @@ TEST(SplashSequenceTest, ShowsTheThreeSplashPicturesThenTheMenu) {
     args.push_back("--screenshot");
     args.push_back(std::to_string(shot.frame) + ":" + dir.File("shot" + std::to_string(shot.frame) + ".png"));
   }
-  testing_support::RunResult run = RunGame(args, {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
+  RunResult run = RunGame(args, {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_TRUE(testing_support::NoSanitizerReport(run)) << run.err;
+  EXPECT_TRUE(NoSanitizerReport(run)) << run.err;
   EXPECT_FALSE(FileExists(UserFile(dir.path(), "output.log")));
   EXPECT_FALSE(FileExists(dir.File("output.log")));
 
@@ -105,9 +100,9 @@ TEST(SplashSequenceTest, ShowsTheThreeSplashPicturesThenTheMenu) {
     const std::string file = dir.File("shot" + std::to_string(shots[i].frame) + ".png");
     ASSERT_TRUE(FileExists(file)) << "no screenshot after frame " << shots[i].frame << "\n" << run.err;
     EXPECT_FALSE(FileExists(file + ".tmp"));
-    EXPECT_EQ(testing_support::ReadFile(file).substr(1, 3), "PNG");
-    testing_support::ScreenPicture picture;
-    ASSERT_TRUE(testing_support::LoadScreenPicture(file, &picture));
+    EXPECT_EQ(ReadFile(file).substr(1, 3), "PNG");
+    ScreenPicture picture;
+    ASSERT_TRUE(LoadScreenPicture(file, &picture));
     EXPECT_EQ(picture.width, 640);
     EXPECT_EQ(picture.height, 360);
     Signature screen;
@@ -131,15 +126,12 @@ TEST(SplashSequenceTest, ShowsTheThreeSplashPicturesThenTheMenu) {
 TEST(SplashSequenceTest, ASkipDuringTheFadeInDarkensWithoutAFlash) {
   constexpr int kSkipFrame = 10;
   constexpr int kLastShot = 30;
-  testing_support::ScriptedGame game;
-  testing_support::ScriptedGame::Options options;
-  options.headless = false;
+  ScriptedGame game;
+  ScriptedGame::Options options;
   options.frames = kLastShot;
-  for (int frame = 2; frame <= kLastShot; ++frame) {
-    options.extraArgs.push_back("--screenshot");
-    options.extraArgs.push_back(std::to_string(frame) + ":" + game.File("skip" + std::to_string(frame) + ".png"));
-  }
-  testing_support::ScriptRun run =
+  options.shotAfter = FramesEvery(1, kLastShot);
+  options.shotAfter.erase(options.shotAfter.begin());  // from frame 2
+  ScriptRun run =
       game.Run("qinput 1\n" + std::to_string(kSkipFrame - 1) + "\n1 SPACE\n", options);
   ASSERT_TRUE(run.Ok()) << run.Problems();
   ASSERT_EQ(run.stateLog.size(), static_cast<size_t>(kLastShot));
@@ -152,9 +144,7 @@ TEST(SplashSequenceTest, ASkipDuringTheFadeInDarkensWithoutAFlash) {
       menuFrame = frame;
       break;
     }
-    testing_support::ScreenPicture picture;
-    ASSERT_TRUE(testing_support::LoadScreenPicture(game.File("skip" + std::to_string(frame) + ".png"), &picture));
-    const testing_support::Rgb c = picture.Mean(0.25, 0.25, 0.75, 0.75);
+    const Rgb c = run.Shot(frame).Mean(0.25, 0.25, 0.75, 0.75);
     light[static_cast<size_t>(frame)] = (c.r + c.g + c.b) / 3.0;
   }
   ASSERT_GT(menuFrame, kSkipFrame) << "the skip reached the menu";

@@ -2,41 +2,16 @@
 // does). Whatever it accepts must be a consistent picture within the size limits; it must never
 // make room for more than the file's data backs (the suite runs with a malloc limit, and the seed
 // corpus holds small files that claim pictures of up to 1,000,000 x 1,000,000).
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <random>
-#include <string>
 
+#include "FuzzFile.h"
 #include "platform/ImageDecoder.h"
-
-namespace {
-
-const std::string& ScratchFile() {
-  static const std::string path = [] {
-    std::string name = "fuzz_png_file-" + std::to_string(std::random_device{}()) + ".png";
-    std::string full = (std::filesystem::temp_directory_path() / name).string();
-    std::atexit([] { std::remove(ScratchFile().c_str()); });
-    return full;
-  }();
-  return path;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Only files that begin as a PNG reach the PNG reader; anything else goes to SDL2_image.
   static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   if (size < 8 || std::memcmp(data, kSignature, 8) != 0) return 0;
-  const std::string& path = ScratchFile();
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) std::abort();
-  if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
-  std::fclose(file);
-
+  const std::string& path = WriteFuzzFile("fuzz_png_file.png", data, size);
   std::optional<platform::Image> image = platform::DecodeImageFile(path, 2048);
   if (!image) return 0;
   const size_t expected = static_cast<size_t>(image->width) * static_cast<size_t>(image->height) * 4;

@@ -2,37 +2,11 @@
 // back as a texture load does. The file reader must agree with the decoder on the same bytes, and
 // must never make room for more pixels than the file holds (the suite runs with a malloc limit, and
 // the seed corpus holds an 18-byte file that claims 16384 x 16384).
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <random>
-#include <string>
-
+#include "FuzzFile.h"
 #include "graphics/Texture.h"
 
-namespace {
-
-const std::string& ScratchFile() {
-  static const std::string path = [] {
-    std::string name = "fuzz_tga_file-" + std::to_string(std::random_device{}()) + ".tga";
-    std::string full = (std::filesystem::temp_directory_path() / name).string();
-    std::atexit([] { std::remove(ScratchFile().c_str()); });
-    return full;
-  }();
-  return path;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string& path = ScratchFile();
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) std::abort();
-  if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
-  std::fclose(file);
-
+  const std::string& path = WriteFuzzFile("fuzz_tga_file.tga", data, size);
   std::optional<platform::Image> read = ReadTga32File(path, platform::kMaxImageSide);
   std::optional<platform::Image> decoded = DecodeTga32(data, size);
   // Every picture fits the largest side, so the file reader accepts exactly what the decoder does.

@@ -3,9 +3,7 @@
 #include "graphics/ScreenToWorld.h"
 #include "objects/Transform.h"
 
-using render_test::PixelX;
-using render_test::PixelY;
-using render_test::RenderTest;
+using namespace render_test;
 
 namespace {
 class DrawingRenderTest : public RenderTest {};

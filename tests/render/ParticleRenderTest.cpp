@@ -7,10 +7,7 @@
 #include "graphics/ParticleEmitter.h"
 #include "objects/Transform.h"
 
-using render_test::MakeTga;
-using render_test::RenderTest;
-using render_test::Rgba;
-using render_test::WriteBytes;
+using namespace render_test;
 
 namespace {
 

@@ -4,12 +4,7 @@
 #include "support/PngWriter.h"
 #include "objects/Transform.h"
 
-using render_test::MakeTga;
-using render_test::PixelX;
-using render_test::PixelY;
-using render_test::RenderTest;
-using render_test::Rgba;
-using render_test::WriteBytes;
+using namespace render_test;
 
 namespace {
 

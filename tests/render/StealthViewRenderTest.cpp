@@ -12,8 +12,7 @@
 #include "objects/Transform.h"
 #include "scenes/HumanTuning.h"
 
-using render_test::Rgba;
-using render_test::RenderTest;
+using namespace render_test;
 
 namespace {
 

@@ -6,9 +6,7 @@
 #include "graphics/Text.h"
 #include "objects/Transform.h"
 
-using render_test::PixelY;
-using render_test::RenderTest;
-using render_test::Rgba;
+using namespace render_test;
 
 namespace {
 

@@ -26,20 +26,6 @@
 
 namespace testing_support {
 
-ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, float sx, float sy, float rotation,
-                    const std::string& next) {
-  ObjectRecord r;
-  r.id = id;
-  r.type = static_cast<int32_t>(type);
-  r.translationX = x;
-  r.translationY = y;
-  r.scaleX = sx;
-  r.scaleY = sy;
-  r.rotation = rotation;
-  r.nextId = next;
-  return r;
-}
-
 Kinematics* KinematicsOf(GameObject* o) { return o->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics)); }
 
 void ResetSceneWorld() {

@@ -10,16 +10,13 @@
 #include "gameplay/Behavior.h"
 #include "objects/LevelRecords.h"
 #include "objects/ObjectType.h"
+#include "support/ObjectRecords.h"
 
 class GameObject;
 class Kinematics;
 struct Level;
 
 namespace testing_support {
-
-// An object record at a place and size, turned by `rotation`; `next` links a patrol path.
-ObjectRecord Record(ObjectType type, const std::string& id, float x, float y, float sx = 100.0f, float sy = 100.0f,
-                    float rotation = 0.0f, const std::string& next = "");
 
 // A behaviour that only holds its state numbers, for a player or human whose states the test drives.
 class IdleBehavior final : public Behavior {

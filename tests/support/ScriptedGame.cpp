@@ -371,6 +371,59 @@ const DumpedObject& ScriptRun::At(int frame, const std::string& name) const {
   return object != nullptr ? *object : missing;
 }
 
+ScreenPicture ScriptRun::Shot(int frame) const {
+  ScreenPicture picture;
+  auto shot = shots.find(frame);
+  if (shot == shots.end()) {
+    ADD_FAILURE() << "no screenshot asked for after frame " << frame;
+  } else if (!LoadScreenPicture(shot->second, &picture)) {
+    ADD_FAILURE() << "cannot read the screenshot " << shot->second;
+  }
+  return picture;
+}
+
+int ScriptRun::SceneAt(int frame) const {
+  for (const StateLine& line : stateLog) {
+    if (line.frame == frame) return line.sceneIndex;
+  }
+  return -1;
+}
+
+int ScriptRun::FirstFrameIn(int index, int from) const {
+  for (const StateLine& line : stateLog) {
+    if (line.frame >= from && line.sceneIndex == index) return line.frame;
+  }
+  return -1;
+}
+
+std::vector<int> ScriptRun::ScenePath() const {
+  std::vector<int> path;
+  for (const StateLine& line : stateLog) {
+    if (path.empty() || path.back() != line.sceneIndex) path.push_back(line.sceneIndex);
+  }
+  return path;
+}
+
+int ScriptRun::FirstDump(const std::function<bool(const ObjectDump&)>& test) const {
+  for (const auto& [frame, dump] : dumps) {
+    if (test(dump)) return frame;
+  }
+  return -1;
+}
+
+bool TextDump::Shows(const std::string& text) const {
+  for (const DumpedText& shown : texts) {
+    if (shown.text == text) return true;
+  }
+  return false;
+}
+
+std::string TextDump::AllTexts() const {
+  std::string all;
+  for (const DumpedText& t : texts) all += "[" + t.text + "] ";
+  return all;
+}
+
 ScriptedGame::ScriptedGame() {
   // Scene files must be replaceable one by one: the levels are copies of the build's.
   MakeEditableDataDir(dir_, "");
@@ -391,12 +444,13 @@ ScriptRun ScriptedGame::Run(const std::string& script, const Options& options) {
   WriteFile(scriptFile, script);
   WriteFile(File("Config.lullwick"), options.config);
 
+  ScriptRun run;
   std::vector<std::string> args = {"--frames", std::to_string(options.frames), "--seed", std::to_string(options.seed),
                                    "--fixed-dt", options.fixedDt, "--no-dialogs", "--data", dir_.path(),
                                    "--input", scriptFile, "--state-log", stateFile};
   // Both kinds of run are in a window, so that they differ only in drawing: the display mode is
   // game state (the options overlay shows it).
-  if (options.headless) {
+  if (options.headless && options.shotAfter.empty()) {
     args.insert(args.end(), {"--headless", "--windowed"});
   } else {
     args.insert(args.end(), {"--windowed", "--size", "640x360"});
@@ -408,10 +462,13 @@ ScriptRun ScriptedGame::Run(const std::string& script, const Options& options) {
   for (int frame : options.textDumpAfter) {
     args.insert(args.end(), {"--dump-texts", std::to_string(frame) + ":" + File("texts" + n + "-" + std::to_string(frame) + ".json")});
   }
+  for (int frame : options.shotAfter) {
+    run.shots[frame] = File("shot" + n + "-" + std::to_string(frame) + ".png");
+    args.insert(args.end(), {"--screenshot", std::to_string(frame) + ":" + run.shots[frame]});
+  }
   if (options.record) args.insert(args.end(), {"--record", recordFile});
   args.insert(args.end(), options.extraArgs.begin(), options.extraArgs.end());
 
-  ScriptRun run;
   run.process = RunGame(args, {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
   if (run.process.exitCode != 0) return run;  // a refused script or a failed start leaves nothing to read
 

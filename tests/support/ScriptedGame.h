@@ -7,7 +7,9 @@
 //   ASSERT_TRUE(result.Ok()) << result.Problems();
 //   EXPECT_GT(result.At(61, "Player_1").x, result.At(1, "Player_1").x);
 //
-// Run() takes the full set of options for anything else (another scene, a window, a recording).
+// Run() takes the full set of options for anything else (another scene, a window, a recording,
+// screenshots); ScriptedGame::From(scene, frames) starts them. The run's state log answers which
+// scene showed when (SceneAt, FirstFrameIn, ScenePath).
 //
 // Every run is headless by default (offscreen with a 640x360 window when `headless` is false; both
 // count as windowed, not full screen), with
@@ -19,19 +21,29 @@
 // before a click that must land on something.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "support/ScreenPicture.h"
 #include "support/TestSupport.h"
 
 namespace testing_support {
 
 // The scene id of level1.json, the file PlayLevel replaces.
 constexpr int kTestLevelId = 6;
+
+// Where the shipped scenes stand in the scene list: the state log names a scene by its place.
+namespace scene_index {
+constexpr int kSplash = 1, kMainMenu = 4, kLevel1 = 5, kLevel2 = 6, kEndScene = 8, kGameOver = 9, kCredits = 11,
+              kLevelSelect = 12;
+}  // namespace scene_index
 
 struct DumpedObject {
   std::string name;
@@ -85,6 +97,11 @@ struct TextDump {
   int frame = 0;
   int width = 0, height = 0;
   std::vector<DumpedText> texts;
+
+  // Whether a text reads exactly `text`.
+  bool Shows(const std::string& text) const;
+  // Every text, each in brackets, for a failure message.
+  std::string AllTexts() const;
 };
 
 // One --state-log line.
@@ -101,6 +118,7 @@ struct ScriptRun {
   std::map<int, ObjectDump> dumps;    // by frame; a missing frame was never written
   std::map<int, TextDump> textDumps;  // by frame
   std::string recorded;               // the --record output, when asked for
+  std::map<int, std::string> shots;   // the screenshot files by frame, when asked for
   std::vector<std::string> problems;  // files that were missing or could not be read
 
   bool Ok() const { return process.exitCode == 0 && problems.empty(); }
@@ -109,6 +127,17 @@ struct ScriptRun {
   // The named object in the dump after `frame`; fails the test (and gives a blank object) when the
   // dump or the object is missing.
   const DumpedObject& At(int frame, const std::string& name) const;
+  // The screenshot after `frame`, read; fails the test (and gives an empty picture) when it cannot be.
+  ScreenPicture Shot(int frame) const;
+
+  // The scene index the state log gives after `frame`; -1 where it has no such line.
+  int SceneAt(int frame) const;
+  // The first frame from `from` on whose state log line shows the scene at `index`; -1 when none does.
+  int FirstFrameIn(int index, int from = 1) const;
+  // The distinct scene indices the run went through, in order.
+  std::vector<int> ScenePath() const;
+  // The first dumped frame whose dump passes `test`; -1 when none does.
+  int FirstDump(const std::function<bool(const ObjectDump&)>& test) const;
 };
 
 class ScriptedGame {
@@ -121,12 +150,20 @@ class ScriptedGame {
     bool headless = true;
     std::vector<int> dumpAfter;
     std::vector<int> textDumpAfter;  // --dump-texts after these frames
+    std::vector<int> shotAfter;      // --screenshot after these frames; a run with any is drawn (not headless)
     bool record = false;
     std::string config = "00";
     std::vector<std::string> extraArgs;
   };
 
   ScriptedGame();
+  // The options of a run of `frames` frames from the scene of that id, the rest as default.
+  static Options From(int scene, int frames) {
+    Options options;
+    options.scene = scene;
+    options.frames = frames;
+    return options;
+  }
   // Replaces a scene file ("level1.json" is scene id 6, "level2.json" 7, "level3.json" 8 ...) in
   // this game's data folder only.
   void SetLevel(const std::string& fileName, const std::string& levelText);
@@ -148,6 +185,12 @@ class ScriptedGame {
  private:
   TempDir dir_;
   int runs_ = 0;
+};
+
+// A test with a game of its own.
+class ScriptedGameTest : public ::testing::Test {
+ protected:
+  ScriptedGame game;
 };
 
 // An input script written step by step, counting its frames as it goes, for runs that stop to

@@ -97,11 +97,13 @@ std::string MakeEditableDataDir(const TempDir& dir, const std::string& config) {
   return dir.path();
 }
 
-RunResult RunEditorScript(const std::string& data, const std::string& script, int frames) {
-  return RunGame({"--data", data, "--windowed", "--size", "1280x720", "--scene", "0", "--input",
-                  SourceDir() + "/tests/e2e/scripts/" + script, "--frames", std::to_string(frames), "--fixed-dt",
-                  "0.02"},
-                 {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
+RunResult EditorData::Run(const std::string& script, int frames, int scene,
+                          const std::vector<std::string>& extra) const {
+  std::vector<std::string> args = {"--data", data, "--windowed", "--size", "1280x720", "--scene", std::to_string(scene),
+                                   "--input", SourceDir() + "/tests/e2e/scripts/" + script, "--frames",
+                                   std::to_string(frames), "--fixed-dt", "0.02"};
+  args.insert(args.end(), extra.begin(), extra.end());
+  return RunGame(args, {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"});
 }
 
 long PeakResidentKbOfThisProcess() {

@@ -57,9 +57,21 @@ std::string MakeDataDir(const TempDir& dir, const std::string& config);
 // save or a replaced level file stays inside it.
 std::string MakeEditableDataDir(const TempDir& dir, const std::string& config);
 
-// Runs the game on tests/e2e/scripts/SCRIPT from the scene list's start in a 1280x720 offscreen
-// window for `frames` frames of 0.02 s: the editor's sessions (config "01" in the data folder).
-RunResult RunEditorScript(const std::string& data, const std::string& script, int frames);
+// A data folder for the editor's sessions (MakeEditableDataDir's, config "01" unless given), and the game
+// run on it.
+class EditorData {
+ public:
+  explicit EditorData(const std::string& config = "01") : data(MakeEditableDataDir(dir, config)) {}
+  // Runs tests/e2e/scripts/SCRIPT from the scene of that id in a 1280x720 offscreen window for
+  // `frames` frames of 0.02 s, with the extra arguments.
+  RunResult Run(const std::string& script, int frames, int scene = 0, const std::vector<std::string>& extra = {}) const;
+  // A file of the folder's Assets/Levels/, and one of its per-user folder.
+  std::string Level(const std::string& file) const { return dir.File("Assets/Levels/" + file); }
+  std::string UserFile(const std::string& name) const { return testing_support::UserFile(data, name); }
+
+  TempDir dir;
+  std::string data;
+};
 
 // The largest resident size this test process has had so far (kB).
 long PeakResidentKbOfThisProcess();
