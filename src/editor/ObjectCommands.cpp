@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "editor/RecordBuilder.h"
-#include "scenes/PathNode.h"
 #include "graphics/Camera.h"
 #include "graphics/Text.h"
 #include "objects/Collision.h"
@@ -13,6 +12,7 @@
 #include "objects/Transform.h"
 #include "scenes/Factory.h"
 #include "scenes/Level.h"
+#include "scenes/PathNode.h"
 #include "scenes/SceneManager.h"
 #include "widgets/UIHandler.h"
 

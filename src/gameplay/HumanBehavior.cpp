@@ -8,9 +8,6 @@
 #include "gameplay/AStar.h"
 #include "gameplay/BehaviorStates.h"
 #include "gameplay/GameplayHooks.h"
-#include "scenes/HumanTuning.h"
-#include "scenes/PathGrid.h"
-#include "scenes/PathNode.h"
 #include "graphics/Camera.h"
 #include "graphics/ParticleEmitter.h"
 #include "math/Vector.h"
@@ -20,7 +17,10 @@
 #include "objects/ObjectManager.h"
 #include "objects/Transform.h"
 #include "scenes/Factory.h"
+#include "scenes/HumanTuning.h"
 #include "scenes/Level.h"
+#include "scenes/PathGrid.h"
+#include "scenes/PathNode.h"
 #include "scenes/SceneManager.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "RenderFixture.h"
 
 #include "graphics/Filter.h"
-#include "support/PngWriter.h"
 #include "objects/Transform.h"
+#include "support/PngWriter.h"
 
 using namespace render_test;
 

@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
+#include "AudioTestHelpers.h"
 #include "audio/EventLayer.h"
 #include "platform/AudioDevice.h"
 #include "support/TestSupport.h"
-#include "AudioTestHelpers.h"
 
 using testing_support::TempDir;
 using testing_support::WriteFile;

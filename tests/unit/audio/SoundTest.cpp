@@ -2,10 +2,10 @@
 
 #include <memory>
 
+#include "AudioTestHelpers.h"
 #include "audio/AudioSystem.h"
 #include "audio/Sound.h"
 #include "objects/GameObject.h"
-#include "AudioTestHelpers.h"
 
 using audio_test::ErrorLines;
 using audio_test::InstancesOf;

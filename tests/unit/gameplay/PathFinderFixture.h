@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "gameplay/AStar.h"
-#include "gameplay/PathGrid.h"
+#include "scenes/PathGrid.h"
 
 namespace path_test {
 
