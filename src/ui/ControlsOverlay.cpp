@@ -191,7 +191,7 @@ void Back(UIHandler*) {
   // opens the overlay, and a pop with nothing saved changes nothing.
   PopUIButtons();
   PopUIButtons();
-  PopMenu();
+  PopMenu(MenuId::ControlsOverlay);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ void Yes(UIHandler*) {
 
 void No(UIHandler*) {
   DismissLeaveLevelDialog();
-  PopMenu();
+  PopMenu(MenuId::LeaveLevelDialog);
 }
 
 }  // namespace

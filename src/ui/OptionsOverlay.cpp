@@ -90,7 +90,7 @@ void Back(UIHandler*) {
   PlayBackSound();
   HideOptionsOverlay();
   PopUIButtons();
-  PopMenu();
+  PopMenu(MenuId::OptionsOverlay);
 }
 
 struct ToggleRow {

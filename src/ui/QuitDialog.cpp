@@ -35,7 +35,7 @@ void Close() {
 // Closes the dialog and shows the menu that opened it again.
 void No() {
   Close();
-  PopMenu();
+  PopMenu(MenuId::QuitDialog);
 }
 
 }  // namespace

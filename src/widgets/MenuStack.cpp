@@ -1,7 +1,9 @@
 #include "widgets/MenuStack.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <iterator>
 
 namespace {
 
@@ -55,10 +57,10 @@ void PushMenu(MenuId id) {
   stack.push_back(id);
 }
 
-void PopMenu() {
+void PopMenu(MenuId id) {
   std::vector<MenuId>& stack = Module().stack;
-  if (stack.empty()) return;
-  stack.pop_back();
+  const auto at = std::find(stack.rbegin(), stack.rend(), id);
+  if (at != stack.rend()) stack.erase(std::next(at).base());
   ShowTopMenu();
 }
 

@@ -37,9 +37,11 @@ void StartMenuStack(MenuId base);
 // A menu opens over the top one: the top one is hidden and `id` goes on top. A menu already on top
 // is not stacked twice.
 void PushMenu(MenuId id);
-// The top menu has closed: it leaves the stack and the menu under it, its opener, is shown again.
+// The menu `id` has closed: it leaves the stack and the top menu, its opener, is shown again. A
+// menu that is no longer on the stack (the pause began while a level's own dialog was up, and the
+// pause menu started the stack again) leaves it as it is, and the top menu is shown all the same.
 // Nothing with an empty stack.
-void PopMenu();
+void PopMenu(MenuId id);
 // Shows the top menu again (a dialog closing before it was ever opened over it).
 void ShowTopMenu();
 // The stack empties (its screen's menus closed, or their scene is going).

@@ -75,14 +75,26 @@ TEST_F(MenuStackTest, OpeningHidesTheTopMenuAndClosingShowsTheOpenerStepByStep) 
   EXPECT_EQ(Calls(), (Texts{"hide 1", "hide 2"}));
 
   Calls().clear();
-  PopMenu();
+  PopMenu(MenuId::QuitDialog);
   EXPECT_EQ(Calls(), (Texts{"show 2"}));
-  PopMenu();
+  PopMenu(MenuId::OptionsOverlay);
   EXPECT_EQ(Calls(), (Texts{"show 2", "show 1"}));
-  PopMenu();
-  PopMenu();
+  PopMenu(MenuId::PauseMenu);
+  PopMenu(MenuId::PauseMenu);
   EXPECT_EQ(Calls(), (Texts{"show 2", "show 1"}));
   EXPECT_TRUE(MenuStack().empty());
+}
+
+// A dialog that closes after the stack was started again under it (the pause began while it was
+// up) takes nothing else off the stack: the menu that started it stays, and is shown again.
+TEST_F(MenuStackTest, AClosingMenuNoLongerOnTheStackLeavesTheStackAsItIs) {
+  PushMenu(MenuId::QuitDialog);
+  StartMenuStack(MenuId::PauseMenu);
+  PopMenu(MenuId::QuitDialog);
+  EXPECT_EQ(MenuStack(), (Ids{MenuId::PauseMenu}));
+  EXPECT_EQ(Calls(), (Texts{"show 1"}));
+  PushMenu(MenuId::OptionsOverlay);
+  EXPECT_EQ(Calls(), (Texts{"show 1", "hide 1"}));
 }
 
 TEST_F(MenuStackTest, AMenuOnTopIsNotStackedTwiceAndAStartForgetsWhatWasUp) {
@@ -101,7 +113,7 @@ TEST_F(MenuStackTest, AMenuOnTopIsNotStackedTwiceAndAStartForgetsWhatWasUp) {
   ClearMenuStack();
   Calls().clear();
   PushMenu(MenuId::QuitDialog);
-  PopMenu();
+  PopMenu(MenuId::QuitDialog);
   ShowTopMenu();
   EXPECT_TRUE(Calls().empty());
   EXPECT_TRUE(MenuStack().empty());

@@ -12,6 +12,7 @@
 #include "ui/Credits.h"
 #include "ui/OptionsOverlay.h"
 #include "ui/PauseMenu.h"
+#include "ui/QuitDialog.h"
 #include "widgets/MenuParts.h"
 #include "widgets/WriteNotice.h"
 
@@ -283,6 +284,25 @@ TEST_F(MenusTest, QuitFromThePauseMenuAndNoBringsThePauseMenuBack) {
   EXPECT_TRUE(Shown(FindButton("rESUME gAME")));
   EXPECT_FALSE(Shown(FindButton("are you sure ?")));
   EXPECT_TRUE(IsPaused());
+}
+
+// A level's own quit button opened the dialog, then the player paused: "no" leaves the pause menu
+// up with its keys, and an overlay opened from it still hides it.
+TEST_F(MenusTest, PausingOverALevelsQuitDialogAndNoLeavesAWorkingPauseMenu) {
+  StartLevelWithPauseMenu();
+  OpenQuitDialog();
+  Pause();
+  EXPECT_EQ(SelectedText(), "no");
+  Tap(vk::Return);
+  EXPECT_FALSE(Shown(FindButton("are you sure ?")));
+  EXPECT_TRUE(Shown(FindButton("rESUME gAME")));
+  EXPECT_TRUE(IsPaused());
+  Choose("oPTIONS");
+  EXPECT_TRUE(Shown(FindButton("mute sfx")));
+  EXPECT_FALSE(Shown(FindButton("rESUME gAME")));
+  Tap(vk::Escape);
+  EXPECT_TRUE(Shown(FindButton("rESUME gAME")));
+  EXPECT_FALSE(Shown(FindButton("mute sfx")));
 }
 
 // Escape goes back one step at a time: from an overlay to the menu that opened it, from the pause
