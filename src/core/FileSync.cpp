@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <system_error>
 
@@ -224,6 +225,27 @@ std::string WhyUnreadable(const std::string& path) {
 #endif
   if (ec) return ec.message();
   return "it cannot be read";
+}
+
+bool ReadFileUpTo(const std::string& path, size_t limit, std::string* text, std::string* why) {
+  text->clear();
+  std::error_code ec;
+  std::ifstream in;
+  if (!fs::is_directory(path, ec)) in.open(path, std::ios::in);
+  if (!in.is_open()) {
+    *why = WhyUnreadable(path);
+    return false;
+  }
+  char buffer[1 << 16];
+  while (in && text->size() <= limit) {
+    in.read(buffer, sizeof buffer);
+    text->append(buffer, static_cast<size_t>(in.gcount()));
+  }
+  if (in.bad()) {
+    *why = "reading it failed";
+    return false;
+  }
+  return true;
 }
 
 bool CanCreateFilesIn(const std::string& folder) {

@@ -9,6 +9,7 @@
 // written through to the file it names, which is replaced the same way, so the link stays a link.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace files {
@@ -30,6 +31,11 @@ bool ReplaceFileBytes(const std::string& path, const std::string& bytes, std::st
 // Why `path` cannot be opened for reading, in words fit to show a designer: "there is no such
 // file", "it is a folder", or the system's reason.
 std::string WhyUnreadable(const std::string& path);
+
+// Reads the file whole into `text`, stopping one byte past `limit` (enough to know it is too big).
+// False, with why in `why`, when it cannot be opened (a folder is no file, though some systems open
+// one) or reading it fails.
+bool ReadFileUpTo(const std::string& path, size_t limit, std::string* text, std::string* why);
 
 // True when this user may create files in `folder` (an installed game's data folder is not such a
 // folder for its players).

@@ -356,21 +356,9 @@ bool LoadAttributesFromText(const std::string& text, const std::string& label) {
 }
 
 bool LoadAttributesFromFile(const std::string& path) {
-  std::error_code ec;
-  std::ifstream in;
-  if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::in);
-  if (!in.is_open()) {
-    LogProblem("Could not open the attribute file " + path + ": " + files::WhyUnreadable(path), LogLevel::Warning);
-    return false;
-  }
-  std::string text;
-  char buffer[1 << 14];
-  while (in && text.size() <= kMaxAttributeFileBytes) {
-    in.read(buffer, sizeof buffer);
-    text.append(buffer, static_cast<size_t>(in.gcount()));
-  }
-  if (in.bad()) {
-    LogProblem("Could not open the attribute file " + path + ": reading it failed", LogLevel::Warning);
+  std::string text, why;
+  if (!files::ReadFileUpTo(path, kMaxAttributeFileBytes, &text, &why)) {
+    LogProblem("Could not open the attribute file " + path + ": " + why, LogLevel::Warning);
     return false;
   }
   return LoadAttributesFromText(text, path);

@@ -1,7 +1,5 @@
 #include "scenes/LevelReader.h"
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -510,23 +508,9 @@ std::unique_ptr<Level> LoadLevelFromText(const std::string& text, const std::str
 }
 
 std::unique_ptr<Level> LoadLevel(const std::string& path) {
-  std::error_code ec;
-  std::ifstream in;
-  // A folder is not a level file (some systems open folders for reading).
-  if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::in);
-  if (!in.is_open()) {
-    LogProblem("Could not open the level file " + path + ": " + files::WhyUnreadable(path), LogLevel::Error);
-    return nullptr;
-  }
-  // Read at most one byte past the limit: enough to know the file is too big.
-  std::string text;
-  char buffer[1 << 16];
-  while (in && text.size() <= kMaxLevelFileBytes) {
-    in.read(buffer, sizeof buffer);
-    text.append(buffer, static_cast<size_t>(in.gcount()));
-  }
-  if (in.bad()) {
-    LogProblem("Could not open the level file " + path + ": reading it failed", LogLevel::Error);
+  std::string text, why;
+  if (!files::ReadFileUpTo(path, kMaxLevelFileBytes, &text, &why)) {
+    LogProblem("Could not open the level file " + path + ": " + why, LogLevel::Error);
     return nullptr;
   }
   return LoadLevelFromText(text, path);
