@@ -45,6 +45,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/FileSync.h"
 #include "core/InputScript.h"
 #include "gameplay/RankSuggestion.h"
 #include "scenes/Level.h"
@@ -142,6 +143,13 @@ int main(int argc, char** argv) {
   }
   out = fs::absolute(out).string();
   if (!routeFile.empty()) routeFile = fs::absolute(routeFile).string();
+  // The run is written after a search that may take minutes: a place it cannot go is said now.
+  const bool outIsFolder = fs::is_directory(out, ec);
+  if (outIsFolder || !files::CanCreateFilesIn(fs::path(out).parent_path().string())) {
+    std::printf("result: not won: cannot write %s: %s\n", out.c_str(),
+                outIsFolder ? "it is a folder" : "its folder is missing or takes no new files");
+    return kCannotWrite;
+  }
 
   const auto started = std::chrono::steady_clock::now();
   gDeadline = started + std::chrono::milliseconds(static_cast<int64_t>(budget * 1000.0));
@@ -164,7 +172,10 @@ int main(int argc, char** argv) {
   for (int i = 0; won && i < 5; ++i) Step(InputFrame{});
   float total = 0.0f;
   const char rank = Rank(game, &total);
-  if (!WriteScript(game, won, sceneId, total, rank, out, routeFile)) _exit(3);
+  if (!WriteScript(game, won, sceneId, total, rank, out, routeFile)) {
+    std::fflush(stdout);  // the last line says why, for whoever reads it through a pipe
+    _exit(kCannotWrite);
+  }
   std::printf("%s: %s, %lld frames (%.1f s of play), solved in %.1f s\n", out.c_str(), won ? "won" : "NOT won",
               static_cast<long long>(game.played.FrameCount()), game.played.FrameCount() * kFrameSeconds, seconds);
   // The last line says how it ended, for whoever started the solver (the editor reads it).

@@ -16,6 +16,7 @@
 #include "scenes/SceneManager.h"
 #include "tools/solve/LegSearch.h"
 #include "tools/solve/PlayerGrid.h"
+#include "tools/solve/ScriptWriter.h"
 #include "tools/solve/SearchState.h"
 #include "tools/solve/World.h"
 
@@ -166,6 +167,8 @@ bool TryPiece(GameObject* food, Point drop, GameObject* zone, const std::vector<
   int status = 0;
   waitpid(branch, &status, 0);
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+  // The branch won but could not write the script, and has said so: no other way is worth trying.
+  if (WIFEXITED(status) && WEXITSTATUS(status) == kCannotWrite) _exit(kCannotWrite);
   if (got == sizeof reported) MergeFailure(reported);
   return false;
 }

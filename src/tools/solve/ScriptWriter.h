@@ -9,6 +9,9 @@
 
 namespace solve {
 
+// The solver's exit code when it could not write what it was asked to, or could not start.
+constexpr int kCannotWrite = 3;
+
 // Writes the input script of `game`'s run to `out`, with a header that names the scene and, for a
 // won run, the end-scene frame and `rank` a replay must reach (`total` is the graded time); and
 // when the run was won, its route to `routeFile` (none when empty). Prints the header's summary.
