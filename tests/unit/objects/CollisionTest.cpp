@@ -193,17 +193,16 @@ TEST_F(CollisionTest, BoxContainsPointStrictlyAndInItsOwnTurn) {
   EXPECT_FALSE(box->ContainsPoint(30.0f, -30.0f));
 }
 
-TEST_F(CollisionTest, PointInShapeIsAZeroRadiusCircle) {
+// A point is a zero-radius circle: on a circle's rim it is inside, on a box's border outside.
+TEST_F(CollisionTest, PointsAndCirclesTouchUpToTheSumOfTheirRadii) {
   GameObject* c = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 10.0f));
-  EXPECT_TRUE(PointInShape(10.0f, 0.0f, ShapeOf(c))) << "a circle's rim counts as inside";
+  EXPECT_TRUE(PointInShape(10.0f, 0.0f, ShapeOf(c)));
   EXPECT_FALSE(PointInShape(10.1f, 0.0f, ShapeOf(c)));
-  GameObject* b = Keep(MakeBox(ObjectType::Vent, 0.0f, 0.0f, 20.0f, 20.0f));
-  EXPECT_FALSE(PointInShape(10.0f, 0.0f, ShapeOf(b)));
-  EXPECT_TRUE(PointInShape(9.0f, 0.0f, ShapeOf(b)));
+  GameObject* vent = Keep(MakeBox(ObjectType::Vent, 0.0f, 0.0f, 20.0f, 20.0f));
+  EXPECT_FALSE(PointInShape(10.0f, 0.0f, ShapeOf(vent)));
+  EXPECT_TRUE(PointInShape(9.0f, 0.0f, ShapeOf(vent)));
   EXPECT_FALSE(PointInShape(0.0f, 0.0f, nullptr));
-}
 
-TEST_F(CollisionTest, CirclesTouchUpToTheSumOfTheirRadii) {
   GameObject* a = Keep(MakeCircle(ObjectType::Player, 0.0f, 0.0f, 20.0f));
   GameObject* b = Keep(MakeCircle(ObjectType::Food, 50.0f, 0.0f, 30.0f));
   EXPECT_TRUE(ShapeOf(a)->CheckCollision(ShapeOf(b)));

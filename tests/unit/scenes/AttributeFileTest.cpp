@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "LevelTestHelpers.h"
 #include "audio/AudioSystem.h"
@@ -163,15 +164,9 @@ TEST_F(AttributeFileTest, PlayerValuesAreReadButTheThrowRatioIsIgnored) {
       "\"maxVelocity\": \"400\" \"maxVelocity_holding\": \"500\" \"maxVelocity_vent\": \"600.5\","
       "\"throwMovementRatio\": \"9\", \"decel\": \"700x\", \"max_aggro\": \"3\"}}}"));
   const PlayerTuning& p = PlayerTuningValues();
-  EXPECT_EQ(p.accel, 100.0f);
-  EXPECT_EQ(p.accel_holding, 200.0f);
-  EXPECT_EQ(p.accel_vent, 300.0f);
-  EXPECT_EQ(p.maxVelocity, 400.0f);
-  EXPECT_EQ(p.maxVelocity_holding, 500.0f);
-  EXPECT_EQ(p.maxVelocity_vent, 600.5f);
-  EXPECT_EQ(p.decel, 700.0f);
-  EXPECT_EQ(p.throwMovementRatio, 0.5f);
-  EXPECT_EQ(p.movementPenalty, 0.3f);
+  EXPECT_EQ((std::vector<float>{p.accel, p.accel_holding, p.accel_vent, p.maxVelocity, p.maxVelocity_holding,
+                                p.maxVelocity_vent, p.decel, p.throwMovementRatio, p.movementPenalty}),
+            (std::vector<float>{100, 200, 300, 400, 500, 600.5f, 700, 0.5f, 0.3f}));
   EXPECT_EQ(HumanTuningValues().max_aggro, 1.0f);  // a human key in a player file is ignored
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "audio/Sound.h"
@@ -36,6 +37,11 @@ std::string Num(float v) {
 
 Model* ModelOf(GameObject* o) { return o->GetComponentAs<Model>(SlotOf(ComponentType::Model)); }
 Collision* ShapeOf(GameObject* o) { return o->GetComponentAs<Collision>(SlotOf(ComponentType::Collision)); }
+// Position x, y, z, scale x, y and rotation.
+std::vector<float> Placement(GameObject* o) {
+  const Transform* t = o->GetTransform();
+  return {t->position[0], t->position[1], t->position[2], t->scale[0], t->scale[1], t->rotation};
+}
 
 // Hook journal, shared by the hook functions below.
 std::vector<std::string> journal;
@@ -194,8 +200,7 @@ TEST_F(FactoryTest, TextArchetypeBuildsGlyphsOnTheTextLayer) {
   EXPECT_EQ(text->name, "Text_2");
   EXPECT_EQ(ObjectCounter(), 3);
   EXPECT_EQ(text->type, ObjectType::Text);
-  EXPECT_EQ(text->GetTransform()->position[2], -11.0f);
-  EXPECT_EQ(text->GetTransform()->scale[0], 8.0f);
+  EXPECT_EQ(Placement(text), (std::vector<float>{10, 20, -11, 8, 8, 0}));
   auto* component = text->FindComponent<Text>();
   ASSERT_NE(component, nullptr);
   EXPECT_EQ(component->text, "ab");
@@ -274,16 +279,14 @@ TEST_F(FactoryTest, CreateObjectCountsThenBuilds) {
   }
   EXPECT_EQ(ModelOf(FindObject("Vent_3"))->GetTextureName(), "vent.png") << "the editor picture";
   // A kill zone placed in the editor is 50 x 50.
-  GameObject* zone = FindObject("Killzone_9");
-  EXPECT_EQ(zone->GetTransform()->scale[0], 50.0f);
-  EXPECT_EQ(zone->GetTransform()->scale[1], 50.0f);
+  EXPECT_EQ(Placement(FindObject("Killzone_9")), (std::vector<float>{3, 4, 0, 50, 50, 0}));
 
   // A UI object numbers itself after the dispatcher's step: both add 1.
   ObjectCounter() = 20;
   GameObject* ui = CreateObject(16, 0, 0);
   EXPECT_EQ(ui->name, "UI_21");
-  EXPECT_EQ(ui->GetTransform()->scale[0], 80.0f);
-  EXPECT_EQ(ui->GetTransform()->scale[1], 50.0f);
+  EXPECT_EQ(Placement(ui)[3], 80.0f);
+  EXPECT_EQ(Placement(ui)[4], 50.0f);
   EXPECT_EQ(ObjectCounter(), 22);
 }
 
@@ -294,12 +297,9 @@ TEST_F(FactoryTest, PlacedTextObjectIsAnInertBlackPanelLabelledText) {
   ASSERT_NE(o, nullptr);
   EXPECT_EQ(o->name, "UI_0");
   EXPECT_EQ(o->type, ObjectType::UI);
-  EXPECT_EQ(o->GetTransform()->scale[0], 300.0f);
-  EXPECT_EQ(o->GetTransform()->scale[1], 50.0f);
-  EXPECT_EQ(o->GetTransform()->position[2], -10.0f);
+  EXPECT_EQ(Placement(o), (std::vector<float>{5, 6, -10, 300, 50, 0}));
   const float* colour = ModelOf(o)->GetMesh()->color;
-  EXPECT_EQ(colour[0], 0.0f);
-  EXPECT_EQ(colour[3], 1.0f);
+  EXPECT_EQ((std::vector<float>{colour[0], colour[3]}), (std::vector<float>{0, 1}));
   EXPECT_EQ(journal, (std::vector<std::string>{"label UI_0 text 10 1", "inert UI_0"}));
 }
 
@@ -335,12 +335,9 @@ TEST_F(FactoryTest, RecordOfEveryTypeTakesPlacementNameAndNumber) {
     EXPECT_EQ(status, RecordStatus::Built);
     EXPECT_EQ(o->name, r.id);
     EXPECT_EQ(ObjectCounter(), 40 + type);
-    const Transform* t = o->GetTransform();
-    EXPECT_EQ(t->position[0], 100.0f);
-    EXPECT_EQ(t->position[1], 200.0f);
-    EXPECT_EQ(t->rotation, 90.0f);
-    EXPECT_EQ(t->scale[0], 60.0f);
-    EXPECT_EQ(t->scale[1], 80.0f);
+    const std::vector<float> placed = Placement(o);
+    EXPECT_EQ((std::vector<float>{placed[0], placed[1], placed[3], placed[4], placed[5]}),
+              (std::vector<float>{100, 200, 60, 80, 90}));
     if (Model* m = ModelOf(o)) {
       EXPECT_EQ(m->GetTextureName(), "custom.png");
     }
@@ -352,17 +349,15 @@ TEST_F(FactoryTest, RecordOfEveryTypeTakesPlacementNameAndNumber) {
   }
 }
 
-TEST_F(FactoryTest, RecordWithoutTextureTakesItsColour) {
-  ObjectRecord r = Record(5, "Cover_3");
-  GameObject* o = CreateObjectFromRecord(r);
-  Model* m = ModelOf(o);
+TEST_F(FactoryTest, RecordWithoutTextureTakesItsColourAndUnnamedRecordsKeepTheArchetypesName) {
+  Model* m = ModelOf(CreateObjectFromRecord(Record(5, "Cover_3")));
   ASSERT_NE(m, nullptr);
   EXPECT_EQ(m->GetTextureName(), "cover.png") << "the archetype's texture stays";
   EXPECT_FLOAT_EQ(m->GetMesh()->color[0], 0.25f);
   EXPECT_FLOAT_EQ(m->GetMesh()->color[3], 0.8f);
-}
 
-TEST_F(FactoryTest, KillzoneAndUIRecordsAreBuiltAtTheirRecordedSize) {
+  // Kill zones and buttons are built at their recorded size.
+  ObjectCounter() = -1;
   ObjectRecord zone = Record(11, "");
   zone.rotation = 0;
   GameObject* z = CreateObjectFromRecord(zone);
@@ -377,6 +372,13 @@ TEST_F(FactoryTest, KillzoneAndUIRecordsAreBuiltAtTheirRecordedSize) {
   GameObject* u = CreateObjectFromRecord(ui);
   EXPECT_EQ(u->name, "UI_1");
   EXPECT_EQ(ObjectCounter(), 2);
+
+  // The counter follows the last record, not the largest number.
+  CreateObjectFromRecord(Record(7, "Wall_3"));
+  CreateObjectFromRecord(Record(7, "Wall_10"));
+  CreateObjectFromRecord(Record(2, "Food_4"));
+  EXPECT_EQ(ObjectCounter(), 4);
+  EXPECT_EQ(CreateObject(7, 0, 0)->name, "Wall_5");
 }
 
 // A level whose last record is a button leaves the counter at that button's number; the buttons and
@@ -410,9 +412,8 @@ TEST_F(FactoryTest, TextRecordPlacesALabelledPanelAndKeepsNoName) {
   // Three steps of the counter: the record, the placement and the UI archetype's own.
   EXPECT_EQ(o->name, "UI_1");
   EXPECT_EQ(ObjectCounter(), 2);
-  EXPECT_EQ(o->GetTransform()->scale[0], 60.0f) << "five characters of 12";
-  EXPECT_EQ(o->GetTransform()->scale[1], 50.0f);
-  EXPECT_EQ(o->GetTransform()->rotation, 0.0f) << "the record's turn does not apply";
+  // Five characters of 12 wide; the record's turn does not apply.
+  EXPECT_EQ(Placement(o), (std::vector<float>{100, 200, -10, 60, 50, 0}));
   EXPECT_EQ(journal, (std::vector<std::string>{"label UI_1 text 10 1", "label UI_1 hello 12 1"}));
 }
 
@@ -426,15 +427,6 @@ TEST_F(FactoryTest, TypesWithoutArchetypeBuildNothingByNumberOrRecord) {
     EXPECT_EQ(status, RecordStatus::UnknownType);
   }
   EXPECT_TRUE(Objects().empty());
-}
-
-TEST_F(FactoryTest, CounterFollowsTheLastRecordNotTheLargest) {
-  CreateObjectFromRecord(Record(7, "Wall_3"));
-  CreateObjectFromRecord(Record(7, "Wall_10"));
-  CreateObjectFromRecord(Record(2, "Food_4"));
-  EXPECT_EQ(ObjectCounter(), 4);
-  GameObject* placed = CreateObject(7, 0, 0);
-  EXPECT_EQ(placed->name, "Wall_5");
 }
 
 TEST_F(FactoryTest, MalformedNamesAreReportedAndBuildNothing) {
@@ -464,18 +456,20 @@ TEST_F(FactoryTest, MalformedNamesAreReportedAndBuildNothing) {
 }
 
 TEST_F(FactoryTest, NameNumbersAreReadTheWayTheGameAlwaysHas) {
-  int32_t n = 0;
-  EXPECT_EQ(ParseNameNumber("Wall_12", &n), NameNumber::Ok);
-  EXPECT_EQ(n, 12);
-  EXPECT_EQ(ParseNameNumber("Wall_12abc", &n), NameNumber::Ok) << "trailing characters are ignored";
-  EXPECT_EQ(n, 12);
-  EXPECT_EQ(ParseNameNumber("guard0_node1", &n), NameNumber::Invalid) << "only the part after the first _ counts";
-  EXPECT_EQ(ParseNameNumber("Wall_-3", &n), NameNumber::Ok);
-  EXPECT_EQ(n, -3);
-  EXPECT_EQ(ParseNameNumber("Wall_2147483647", &n), NameNumber::Ok);
-  EXPECT_EQ(n, 2147483647);
-  EXPECT_EQ(ParseNameNumber("Wall_2147483648", &n), NameNumber::OutOfRange);
-  EXPECT_EQ(ParseNameNumber("12", &n), NameNumber::Invalid);
+  // Trailing characters are ignored; only the part after the first _ counts.
+  const std::tuple<const char*, NameNumber, int32_t> rows[] = {
+      {"Wall_12", NameNumber::Ok, 12},           {"Wall_12abc", NameNumber::Ok, 12},
+      {"guard0_node1", NameNumber::Invalid, -1}, {"Wall_-3", NameNumber::Ok, -3},
+      {"Wall_2147483647", NameNumber::Ok, 2147483647}, {"Wall_2147483648", NameNumber::OutOfRange, -1},
+      {"12", NameNumber::Invalid, -1},
+  };
+  for (const auto& [name, result, number] : rows) {
+    int32_t n = -1;
+    EXPECT_EQ(ParseNameNumber(name, &n), result) << name;
+    if (result == NameNumber::Ok) {
+      EXPECT_EQ(n, number) << name;
+    }
+  }
 }
 
 // ---- failures ---------------------------------------------------------------------------------

@@ -61,32 +61,25 @@ TEST_F(LevelReaderTest, LevelKeysAreReadInAnyContextAndListsInOrder) {
   // An empty texture entry is skipped; attribute names are kept as written.
   EXPECT_EQ(level->textures, (std::vector<std::string>{"wall.png", "food.png"}));
   EXPECT_EQ(level->attributes, (std::vector<std::string>{"player", "", "human"}));
-  EXPECT_EQ(level->foodGoal, 4u);
-  EXPECT_EQ(level->sRank, 120.0f);
-  EXPECT_EQ(level->aRank, 180.0f);
-  EXPECT_EQ(level->bRank, -3.0f);
-  EXPECT_EQ(level->lives, 9u);  // a key given twice keeps the later value
-  EXPECT_EQ(level->ambient[0], 0.5f);
-  EXPECT_EQ(level->ambient[1], 0.25f);
-  EXPECT_EQ(level->ambient[2], 0.1f);
-  EXPECT_EQ(level->ambient[3], 0.75f);
+  // Lives was given twice: the later value is kept.
+  EXPECT_EQ((std::vector<uint32_t>{level->foodGoal, level->lives}), (std::vector<uint32_t>{4, 9}));
+  EXPECT_EQ((std::vector<float>{level->sRank, level->aRank, level->bRank, level->ambient[0], level->ambient[1],
+                                level->ambient[2], level->ambient[3]}),
+            (std::vector<float>{120, 180, -3, 0.5f, 0.25f, 0.1f, 0.75f}));
 }
 
 TEST_F(LevelReaderTest, IntegersReadAsTheStandardConversionDoesAndUnsignedOnesWrap) {
   auto level = Read("{\"Level\":{\"S_Rank\":\"12.5\",\"A_Rank\":\"  +7 seconds\",\"Lives\":\"\n3x\"}}");
   ASSERT_NE(level, nullptr);
-  EXPECT_EQ(level->sRank, 12.0f);
-  EXPECT_EQ(level->aRank, 7.0f);
-  EXPECT_EQ(level->lives, 3u);
+  EXPECT_EQ((std::vector<float>{level->sRank, level->aRank, static_cast<float>(level->lives)}),
+            (std::vector<float>{12, 7, 3}));
   level = Read("{\"Level\":{\"Food_Goal\":\"4294967295\",\"Lives\":\"-1\"}}");
   ASSERT_NE(level, nullptr);
-  EXPECT_EQ(level->foodGoal, 4294967295u);
-  EXPECT_EQ(level->lives, 4294967295u);
+  EXPECT_EQ((std::vector<uint32_t>{level->foodGoal, level->lives}), (std::vector<uint32_t>{4294967295u, 4294967295u}));
   // A bare number after a key is skipped and the next string is its value.
   level = Read("{\"Level\":{\n\"Food_Goal\": 5,\n\"7\",\n\"Lives\":\"1\"}}");
   ASSERT_NE(level, nullptr);
-  EXPECT_EQ(level->foodGoal, 7u);
-  EXPECT_EQ(level->lives, 1u);
+  EXPECT_EQ((std::vector<uint32_t>{level->foodGoal, level->lives}), (std::vector<uint32_t>{7, 1}));
 }
 
 TEST_F(LevelReaderTest, MusicEntriesGetRunningNamesAcrossLoadsAndAreRegisteredWithTheAudioSystem) {
@@ -127,24 +120,19 @@ TEST_F(LevelReaderTest, ObjectFieldsAreRead) {
   ASSERT_NE(level, nullptr);
   ASSERT_EQ(level->objects.size(), 1u);
   const ObjectRecord& o = level->objects[0];
-  EXPECT_EQ(o.id, "Enemy_3");
+  EXPECT_EQ((std::vector<std::string>{o.id, o.texture, o.text, o.nextId}),
+            (std::vector<std::string>{"Enemy_3", "enemy.png", "hI", "Node_4"}));
   EXPECT_EQ(o.type, 3);
-  EXPECT_EQ(o.translationX, -12.5f);
-  EXPECT_EQ(o.translationY, 40.0f);
-  EXPECT_EQ(o.scaleX, 60.0f);
-  EXPECT_EQ(o.scaleY, 30.0f);
-  EXPECT_EQ(o.rotation, 90.0f);
-  EXPECT_EQ(o.texture, "enemy.png");
-  EXPECT_EQ(o.color[0], 0.1f);
-  EXPECT_EQ(o.color[3], 0.4f);
-  EXPECT_EQ(o.text, "hI");
-  EXPECT_EQ(o.nextId, "Node_4");
+  EXPECT_EQ((std::vector<float>{o.translationX, o.translationY, o.scaleX, o.scaleY, o.rotation, o.color[0], o.color[3]}),
+            (std::vector<float>{-12.5f, 40, 60, 30, 90, 0.1f, 0.4f}));
   EXPECT_TRUE(o.fixedToScreen);
   EXPECT_EQ(o.escapeDirection, EscapeDirection::Right);
   EXPECT_FALSE(o.hasLight);
 }
 
-TEST_F(LevelReaderTest, ObjectWithoutTypeIsDroppedAndUnknownWordReadsAsZero) {
+// An object without a type is dropped and an unknown type word reads as 0; only exactly "true" is
+// true; unknown direction, filter and emitter words leave the field alone.
+TEST_F(LevelReaderTest, WordsAreReadExactly) {
   auto level = ReadObjects(
       "{\"ID\":\"a\"},{\"ID\":\"b\",\"Type\":\"Dragon\"},{\"ID\":\"c\",\"Type\":\"Kill_zone\"}");
   ASSERT_NE(level, nullptr);
@@ -153,24 +141,19 @@ TEST_F(LevelReaderTest, ObjectWithoutTypeIsDroppedAndUnknownWordReadsAsZero) {
   EXPECT_EQ(level->objects[0].type, 0);
   EXPECT_EQ(level->objects[1].id, "c");
   EXPECT_EQ(level->objects[1].type, 11);
-}
 
-TEST_F(LevelReaderTest, OnlyExactlyTrueIsTrue) {
-  auto level = ReadObjects(
+  level = ReadObjects(
       "{\"Type\":\"UI\",\"Fixed_To_Screen\":\"True\",\"ParticleEmmitters\":["
       "{\"Loop\":\"True\",\"Active\":\"true\"},{\"Loop\":\"true \",\"Active\":\"1\"}]}");
   ASSERT_NE(level, nullptr);
   ASSERT_EQ(level->objects.size(), 1u);
   EXPECT_FALSE(level->objects[0].fixedToScreen);
   ASSERT_EQ(level->objects[0].emitters.size(), 2u);
-  EXPECT_FALSE(level->objects[0].emitters[0].loop);
-  EXPECT_TRUE(level->objects[0].emitters[0].active);
-  EXPECT_FALSE(level->objects[0].emitters[1].loop);
-  EXPECT_FALSE(level->objects[0].emitters[1].active);
-}
+  const std::vector<EmitterRecord>& e = level->objects[0].emitters;
+  EXPECT_EQ((std::vector<bool>{e[0].loop, e[0].active, e[1].loop, e[1].active}),
+            (std::vector<bool>{false, true, false, false}));
 
-TEST_F(LevelReaderTest, UnknownDirectionAndFilterWordsLeaveTheFieldAlone) {
-  auto level = ReadObjects(
+  level = ReadObjects(
       "{\"Type\":\"Escapezone\",\"Escape_Direction\":\"DOWN\",\"Escape_Direction\":\"down\","
       "\"Filters\": [{\"Filter_Type\":\"RGBA\",\"Filter_Type\":\"Sepia\"}],"
       "\"ParticleEmmitters\":[{\"Type\":\"Line\",\"Type\":\"Cone\"}]}");
@@ -200,24 +183,17 @@ TEST_F(LevelReaderTest, FiltersAndEmittersBelongToTheirObject) {
   // After a list the object's own keys apply again.
   EXPECT_EQ(first.color[0], 0.5f);
   ASSERT_EQ(first.filters.size(), 2u);
-  EXPECT_EQ(first.filters[0].kind, 1u);
-  EXPECT_EQ(first.filters[0].saturation, 0.5f);
-  EXPECT_EQ(first.filters[1].kind, 2u);
-  EXPECT_EQ(first.filters[1].color[1], 0.5f);
-  EXPECT_EQ(first.filters[1].color[3], 0.75f);
+  EXPECT_EQ(level_test::Fields(first.filters[0]), std::tuple(1u, 0.5f, 0.0f, 0.0f, 0.0f, 1.0f));
+  EXPECT_EQ(level_test::Fields(first.filters[1]), std::tuple(2u, 0.0f, 1.0f, 0.5f, 0.25f, 0.75f));
   ASSERT_EQ(first.emitters.size(), 1u);
   const EmitterRecord& e = first.emitters[0];
   EXPECT_EQ(e.shape, 1u);
   EXPECT_EQ(e.texture, "dust.png");
-  EXPECT_EQ(e.duration, 2.0f);
-  EXPECT_EQ(e.emissionRate, 0.1f);
-  EXPECT_EQ(e.particlesPerEmission, 3);
-  EXPECT_EQ(e.lifeMin, 1.0f);
-  EXPECT_EQ(e.directionMax, 10.0f);
-  EXPECT_EQ(e.scaleMax, 12.0f);
-  EXPECT_EQ(e.maxParticles, 99);  // read as a float and truncated
+  // Both counts are read as floats and truncated.
+  EXPECT_EQ((std::vector<int32_t>{e.particlesPerEmission, e.maxParticles}), (std::vector<int32_t>{3, 99}));
+  EXPECT_EQ((std::vector<float>{e.duration, e.emissionRate, e.lifeMin, e.directionMax, e.scaleMax, e.deceleration}),
+            (std::vector<float>{2, 0.1f, 1, 10, 12, 13}));
   EXPECT_TRUE(e.slowToZero);
-  EXPECT_EQ(e.deceleration, 13.0f);
   ASSERT_EQ(level->objects[1].emitters.size(), 1u);
   EXPECT_FALSE(level->objects[1].emitters[0].slowToZero);
   EXPECT_TRUE(level->objects[1].filters.empty());
@@ -230,12 +206,9 @@ TEST_F(LevelReaderTest, LightBlockSetsTheLightAndReturnsToTheObject) {
   ASSERT_NE(level, nullptr);
   const ObjectRecord& o = level->objects.at(0);
   EXPECT_TRUE(o.hasLight);
-  EXPECT_EQ(o.lightIntensity, 2.0f);
-  EXPECT_EQ(o.lightColor[0], 1.0f);
-  EXPECT_EQ(o.lightColor[1], 0.5f);
-  EXPECT_EQ(o.lightColor[2], 0.25f);
-  EXPECT_EQ(o.lightFallOffStart, 10.0f);
-  EXPECT_EQ(o.lightFallOffEnd, 200.0f);
+  EXPECT_EQ((std::vector<float>{o.lightIntensity, o.lightColor[0], o.lightColor[1], o.lightColor[2],
+                                o.lightFallOffStart, o.lightFallOffEnd}),
+            (std::vector<float>{2, 1, 0.5f, 0.25f, 10, 200}));
   EXPECT_EQ(o.id, "Light_7");
   EXPECT_EQ(o.color[0], 0.0f);  // the light's "R" is not the object's colour
 }

@@ -45,6 +45,17 @@ float OverlayAlpha() {
 
 int CurrentId() { return CurrentScene() == nullptr ? -1 : CurrentScene()->sceneId; }
 
+void ExpectCameraAt(float x, float y) {
+  EXPECT_FLOAT_EQ(MainCamera().position[0], x);
+  EXPECT_FLOAT_EQ(MainCamera().position[1], y);
+  EXPECT_FLOAT_EQ(MainCamera().position[2], -1000.0f);
+}
+
+// Puts the keys down; the caller runs the pass that reads them.
+void Hold(std::initializer_list<int> keys) {
+  for (int key : keys) SetKey(key, true);
+}
+
 class SceneManagerTest : public testing_support::SceneTest {
  protected:
   // One frame as the graphics frame runs it: the object pass, then the scene manager; then the
@@ -230,9 +241,7 @@ TEST_F(SceneManagerTest, RestartRebuildsObjectsWithoutReloadingTexturesAndKeepsT
   ASSERT_EQ(TextureList().size(), 1u);
   EXPECT_EQ(TextureList()[0]->name, "star.png");
   EXPECT_TRUE(Objects().empty());
-  EXPECT_FLOAT_EQ(MainCamera().position[0], 0.0f);
-  EXPECT_FLOAT_EQ(MainCamera().position[1], 0.0f);
-  EXPECT_FLOAT_EQ(MainCamera().position[2], -1000.0f);
+  ExpectCameraAt(0.0f, 0.0f);
   EXPECT_EQ(TransitionOverlay(), overlay) << "the overlay survives the change";
   EXPECT_FLOAT_EQ(overlay->GetTransform()->position[2], -20.0f);
 }
@@ -241,12 +250,7 @@ TEST_F(SceneManagerTest, RestartRebuildsObjectsWithoutReloadingTexturesAndKeepsT
 
 TEST_F(SceneManagerTest, SceneStartBuildsRecordsWithFiltersEmittersLightsAndCounts) {
   ObjectRecord vent = Record(ObjectType::Vent, "Vent_1", 0, 0, 50, 50);
-  FilterRecord first;
-  first.kind = 1;
-  first.saturation = 0.25f;
-  FilterRecord second;
-  second.kind = 2;
-  second.color[0] = 0.5f;
+  const FilterRecord first{1, 0.25f, {0.0f, 0.0f, 0.0f, 1.0f}}, second{2, 0.0f, {0.5f, 0.0f, 0.0f, 1.0f}};
   vent.filters = {first, second};
   ObjectRecord lamp = Record(ObjectType::Light, "Light_2", 5, 5, 50, 50);
   lamp.hasLight = true;
@@ -254,10 +258,8 @@ TEST_F(SceneManagerTest, SceneStartBuildsRecordsWithFiltersEmittersLightsAndCoun
   lamp.lightFallOffStart = 100.0f;
   lamp.lightFallOffEnd = 400.0f;
   lamp.lightColor[1] = 0.75f;
-  EmitterRecord sparkle;
-  sparkle.shape = 1;
-  sparkle.texture = "star.png";
-  lamp.emitters = {sparkle};
+  lamp.emitters.emplace_back().shape = 1;
+  lamp.emitters[0].texture = "star.png";
   ObjectRecord zone = Record(ObjectType::EscapeZone, "Escapezone_3", 0, 0, 50, 50);
   zone.escapeDirection = EscapeDirection::Left;
   ObjectRecord wall = Record(ObjectType::Wall, "Wall_4", 0, 0, 50, 50);
@@ -297,18 +299,15 @@ TEST_F(SceneManagerTest, SceneStartBuildsRecordsWithFiltersEmittersLightsAndCoun
   ASSERT_NE(l, nullptr);
   auto* light = l->FindComponent<Light>();
   ASSERT_NE(light, nullptr);
-  EXPECT_FLOAT_EQ(light->GetIntensity(), 1.5f);
-  EXPECT_FLOAT_EQ(light->GetFallOffStart(), 100.0f);
-  EXPECT_FLOAT_EQ(light->GetFallOffEnd(), 400.0f);
-  EXPECT_FLOAT_EQ(light->GetColor().lanes[1], 0.75f);
+  EXPECT_EQ((std::vector<float>{light->GetIntensity(), light->GetFallOffStart(), light->GetFallOffEnd(),
+                                light->GetColor().lanes[1]}),
+            (std::vector<float>{1.5f, 100, 400, 0.75f}));
   auto emitters = l->FindComponents<ParticleEmitter>();
   ASSERT_EQ(emitters.size(), 1u);
   EXPECT_EQ(emitters[0]->shape, EmitterShape::Line);
   EXPECT_EQ(emitters[0]->textureName, "star.png");
 
-  ASSERT_EQ(zones.size(), 1u);
-  EXPECT_EQ(zones[0].first, "Escapezone_3");
-  EXPECT_EQ(zones[0].second, EscapeDirection::Left);
+  EXPECT_EQ(zones, (std::vector<std::pair<std::string, EscapeDirection>>{{"Escapezone_3", EscapeDirection::Left}}));
 }
 
 TEST_F(SceneManagerTest, SceneStartRunsItsStepsInOrderAndBuildsScreensByPathWord) {
@@ -511,9 +510,7 @@ TEST_F(SceneManagerTest, TheCameraFollowsThePlayerUntilTheExitTimerReachesTheFol
   kinematics->lastPosition[1] = 200.0f;
   kinematics->lastPosition[2] = 55.0f;
   ASSERT_TRUE(UpdateScenes(kDt));
-  EXPECT_FLOAT_EQ(MainCamera().position[0], 300.0f);
-  EXPECT_FLOAT_EQ(MainCamera().position[1], 200.0f);
-  EXPECT_FLOAT_EQ(MainCamera().position[2], -1000.0f);
+  ExpectCameraAt(300.0f, 200.0f);
 
   scene->exitStarted = true;
   while (scene->exitTimer < scene->followLimit) {
@@ -628,9 +625,7 @@ TEST_F(SceneManagerTest, CtrlYNJumpsToTheWinScreenFromAnyScene) {
     RequestSceneById(id);
     Frame();
     ASSERT_EQ(CurrentId(), id);
-    SetKey(vk::Control, true);
-    SetKey(vk::Letter('Y'), true);
-    SetKey(vk::Letter('N'), true);
+    Hold({vk::Control, vk::Letter('Y'), vk::Letter('N')});
     Frame();
     ResetKeys();
     Frame();
@@ -644,30 +639,23 @@ TEST_F(SceneManagerTest, DeveloperKeysNeedCtrlAndActOncePerPress) {
   const bool outlines = GetModelSettings().hideCollisionOutlines;
 
   // Without Ctrl nothing happens.
-  SetKey(vk::Letter('L'), true);
-  SetKey(vk::Letter('B'), true);
+  Hold({vk::Letter('L'), vk::Letter('B')});
   Frame();
   EXPECT_EQ(GetModelSettings().hideCollisionOutlines, outlines);
   ResetKeys();
 
-  SetKey(vk::Control, true);
-  SetKey(vk::Letter('L'), true);
-  SetKey(vk::Letter('B'), true);
+  Hold({vk::Control, vk::Letter('L'), vk::Letter('B')});
   Frame();
   Frame();  // B still held: no second toggle
   EXPECT_EQ(GetModelSettings().hideCollisionOutlines, !outlines);
   ResetKeys();
 
-  SetKey(vk::Control, true);
-  SetKey(vk::Letter('G'), true);
-  SetKey(vk::Letter('M'), true);
+  Hold({vk::Control, vk::Letter('G'), vk::Letter('M')});
   Frame();
   EXPECT_TRUE(SceneState().invulnerable);
   ResetKeys();
 
-  SetKey(vk::Control, true);
-  SetKey(vk::Letter('L'), true);
-  SetKey(vk::Digit(3), true);
+  Hold({vk::Control, vk::Letter('L'), vk::Digit(3)});
   ASSERT_TRUE(UpdateScenes(kDt));
   EXPECT_EQ(SceneState().lastLevelId, scene_id::kLevel2);
   EXPECT_EQ(SceneState().requestedScene, FindSceneById(scene_id::kLevel3)->sceneIndex);
