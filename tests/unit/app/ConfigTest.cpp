@@ -29,9 +29,7 @@ TEST(ConfigTest, TheFirstTwoBytesAreTheLogAndTheEditorFlags) {
     EXPECT_EQ(f.logToFile, r.log) << r.contents;
     EXPECT_EQ(f.editorEnabled, r.editor) << r.contents;
   }
-}
-
-TEST(ConfigTest, MissingFileTurnsBothFlagsOnAsMinus48) {
+  // A missing file turns both flags on, as -48.
   TempDir dir;
   ConfigFlags f = ReadConfig(dir.File("nothing-here"));
   EXPECT_EQ(f.logToFile, -48);

@@ -121,15 +121,13 @@ TEST_F(StateLogTest, TheDumpIsValidJsonWhateverTheNamesHold) {
   ASSERT_TRUE(testing_support::ParseObjectDump(ObjectDumpJson(9), &dump, &error)) << error << "\n" << ObjectDumpJson(9);
   EXPECT_EQ(dump.frame, 9);
   ASSERT_TRUE(dump.hasScene);
-  EXPECT_EQ(dump.scene.id, 6);
-  EXPECT_EQ(dump.scene.foodCount, 4);
+  EXPECT_EQ(std::pair(dump.scene.id, dump.scene.foodCount), std::pair(6, 4));
   EXPECT_TRUE(dump.scene.exitStarted);
   ASSERT_EQ(dump.objects.size(), 2u);
   const testing_support::DumpedObject& player = dump.objects[0];
   EXPECT_EQ(player.name, object_->name);
   EXPECT_EQ(player.type, "Player");
-  EXPECT_EQ(player.x, 10.0f);
-  EXPECT_EQ(player.vx, -2.5f);
+  EXPECT_EQ(std::pair(player.x, player.vx), std::pair(10.0f, -2.5f));
   EXPECT_EQ(player.state, 7);
   EXPECT_EQ(dump.objects[1].type, "Wall");
   EXPECT_FALSE(dump.objects[1].state.has_value());

@@ -3,20 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 TEST(DecimalNumberTest, PlainDecimalsReadWhole) {
-  double d = 0.0;
-  ASSERT_TRUE(ParseDecimal("0.02", &d));
-  EXPECT_DOUBLE_EQ(d, 0.02);
-  ASSERT_TRUE(ParseDecimal("-12", &d));
-  EXPECT_DOUBLE_EQ(d, -12.0);
-  ASSERT_TRUE(ParseDecimal("1e-3", &d));
-  EXPECT_DOUBLE_EQ(d, 0.001);
-  ASSERT_TRUE(ParseDecimal("2.5E+2", &d));
-  EXPECT_DOUBLE_EQ(d, 250.0);
-  ASSERT_TRUE(ParseDecimal(".5", &d));
-  EXPECT_DOUBLE_EQ(d, 0.5);
-  ASSERT_TRUE(ParseDecimal("5.", &d));
-  EXPECT_DOUBLE_EQ(d, 5.0);
+  const std::pair<const char*, double> rows[] = {{"0.02", 0.02}, {"-12", -12.0}, {"1e-3", 0.001},
+                                                 {"2.5E+2", 250.0}, {".5", 0.5},   {"5.", 5.0}};
+  for (const auto& [text, value] : rows) {
+    double d = 0.0;
+    ASSERT_TRUE(ParseDecimal(text, &d)) << text;
+    EXPECT_DOUBLE_EQ(d, value) << text;
+  }
   float f = 0.0f;
   ASSERT_TRUE(ParseDecimal("0.75", &f));
   EXPECT_FLOAT_EQ(f, 0.75f);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/KeyCodes.h"
 
@@ -53,21 +55,18 @@ TEST(InputScriptReadTest, ReadsEveryKindOfLineOfTheDocumentedExample) {
   EXPECT_TRUE(grab.input.rightButton);
   EXPECT_FALSE(grab.input.leftButton);
   EXPECT_EQ(grab.input.cursor, CursorPlacement::World);
-  EXPECT_EQ(grab.input.worldX, 400.0f);
-  EXPECT_EQ(grab.input.worldY, 310.0f);
+  EXPECT_EQ(std::pair(grab.input.worldX, grab.input.worldY), std::pair(400.0f, 310.0f));
   EXPECT_TRUE(grab.input.keys.none());  // nothing carries over from the line before
 
   const InputRun& click = script.runs[2];
   EXPECT_EQ(click.dt, 0.02);  // a dt line holds until the next one
   EXPECT_EQ(click.input.cursor, CursorPlacement::Window);
-  EXPECT_EQ(click.input.mouseX, 640);
-  EXPECT_EQ(click.input.mouseY, 200);
+  EXPECT_EQ(std::pair(click.input.mouseX, click.input.mouseY), std::pair(640, 200));
 
+  // A stick at 0.5 is half the XInput range; y is up, as the pad reports it.
   const InputFrame& pad = script.runs[3].input;
-  EXPECT_EQ(pad.leftStickX, 16384);   // 0.5 of the XInput range
-  EXPECT_EQ(pad.leftStickY, -32767);  // y is up, as the pad reports it
-  EXPECT_EQ(pad.rightTrigger, 255);
-  EXPECT_EQ(pad.padButtons, 0x1000 | 0x0010);
+  EXPECT_EQ((std::vector<int>{pad.leftStickX, pad.leftStickY, pad.rightTrigger, pad.padButtons}),
+            (std::vector<int>{16384, -32767, 255, 0x1000 | 0x0010}));
 
   // Empty scripts and bare frame counts are valid too.
   EXPECT_EQ(Read("qinput 1\n").FrameCount(), 0);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <utility>
+#include <vector>
 
 #include "core/EditorLink.h"
 #include "core/Input.h"
@@ -82,14 +84,14 @@ TEST_F(InputTest, MouseButtonsRecordTheClickPositionAndTriggerOnce) {
 }
 
 TEST_F(InputTest, StickDeadZoneAndScaleAndTriggerThreshold) {
-  EXPECT_EQ(ConvertStickAxis(8688, kStickDeadZone), 0.0f) << "one below the dead zone";
-  EXPECT_FLOAT_EQ(ConvertStickAxis(8689, kStickDeadZone), 8689.0f / 32767.0f) << "at the dead zone";
-  EXPECT_EQ(ConvertStickAxis(-8688, kStickDeadZone), 0.0f);
-  EXPECT_FLOAT_EQ(ConvertStickAxis(-32768, kStickDeadZone), -1.0f) << "-32768 is limited to -1";
-  EXPECT_FLOAT_EQ(ConvertStickAxis(32767, kStickDeadZone), 1.0f);
-  EXPECT_EQ(ConvertTrigger(29, kTriggerThreshold), 0.0f);
-  EXPECT_FLOAT_EQ(ConvertTrigger(30, kTriggerThreshold), 30.0f / 255.0f);
-  EXPECT_FLOAT_EQ(ConvertTrigger(255, kTriggerThreshold), 1.0f);
+  // One below the dead zone is nothing, at it the value counts; -32768 is limited to -1.
+  for (auto [raw, value] : {std::pair{8688, 0.0f}, {8689, 8689.0f / 32767.0f}, {-8688, 0.0f}, {-32768, -1.0f},
+                            {32767, 1.0f}}) {
+    EXPECT_FLOAT_EQ(ConvertStickAxis(static_cast<int16_t>(raw), kStickDeadZone), value) << raw;
+  }
+  for (auto [raw, value] : {std::pair{29, 0.0f}, {30, 30.0f / 255.0f}, {255, 1.0f}}) {
+    EXPECT_FLOAT_EQ(ConvertTrigger(static_cast<uint8_t>(raw), kTriggerThreshold), value) << raw;
+  }
 }
 
 TEST_F(InputTest, PadSticksAndTriggersAreConvertedPerAxisAndButtonFlagsShowOnePassLater) {
@@ -102,16 +104,13 @@ TEST_F(InputTest, PadSticksAndTriggersAreConvertedPerAxisAndButtonFlagsShowOnePa
   gRaw[1].rightTrigger = 10;
   UpdatePads();
   const PadState& pad = Input().pads[1];
-  EXPECT_FLOAT_EQ(pad.leftStick[0], 1.0f);
-  EXPECT_EQ(pad.leftStick[1], 0.0f);
-  EXPECT_FLOAT_EQ(pad.rightStick[0], -1.0f);
-  EXPECT_FLOAT_EQ(pad.leftTrigger, 1.0f);
-  EXPECT_EQ(pad.rightTrigger, 0.0f);
+  EXPECT_EQ((std::vector<float>{pad.leftStick[0], pad.leftStick[1], pad.rightStick[0], pad.leftTrigger,
+                                pad.rightTrigger}),
+            (std::vector<float>{1, 0, -1, 1, 0}));
   EXPECT_FALSE(pad.flags[PadA]) << "flags come from the previous pass's record";
   UpdatePads();
-  EXPECT_TRUE(pad.flags[PadA]);
-  EXPECT_TRUE(pad.flags[PadStart]);
-  EXPECT_FALSE(pad.flags[PadB]);
+  EXPECT_EQ((std::vector<bool>{pad.flags[PadA], pad.flags[PadStart], pad.flags[PadB]}),
+            (std::vector<bool>{true, true, false}));
 }
 
 TEST_F(InputTest, UnpluggingAPadResetsItsSettingsAndFlags) {

@@ -21,22 +21,16 @@ TEST(OptionsTest, ParsesEveryOptionAndScreenshotsAndDumpsRepeat) {
                      "--dump-objects", "1:a.json", "--dump-objects", "60:dir/b:c.json"},
                     &o, &error))
       << error;
-  EXPECT_TRUE(o.windowed);
-  EXPECT_EQ(o.width, 800);
-  EXPECT_EQ(o.height, 600);
-  EXPECT_EQ(o.frames, 60);
+  EXPECT_EQ((std::vector<bool>{o.windowed, o.headless, o.noDialogs}), (std::vector<bool>{true, true, true}));
+  EXPECT_EQ((std::vector<int>{o.width, o.height, o.frames, o.sceneId.value_or(-1)}),
+            (std::vector<int>{800, 600, 60, 6}));
   EXPECT_FLOAT_EQ(o.fixedDt, 0.02f);
-  EXPECT_EQ(o.sceneId, 6);
-  EXPECT_TRUE(o.headless);
   ASSERT_EQ(o.screenshots.size(), 2u);
   EXPECT_EQ(o.screenshots[1].frame, 20);
   EXPECT_EQ(o.screenshots[1].file, "b.png");
   EXPECT_EQ(*o.seed, 42u);
-  EXPECT_EQ(o.dataDir, "/tmp/x");
-  EXPECT_TRUE(o.noDialogs);
-  EXPECT_EQ(o.inputScript, "walk.qinput");
-  EXPECT_EQ(o.recordScript, "out.qinput");
-  EXPECT_EQ(o.stateLog, "s.log");
+  EXPECT_EQ((std::vector<std::string>{o.dataDir, o.inputScript, o.recordScript, o.stateLog}),
+            (std::vector<std::string>{"/tmp/x", "walk.qinput", "out.qinput", "s.log"}));
   ASSERT_EQ(o.dumps.size(), 2u);
   EXPECT_EQ(o.dumps[0].frame, 1);
   EXPECT_EQ(o.dumps[1].frame, 60);

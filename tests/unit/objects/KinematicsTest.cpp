@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "core/EditorLink.h"
 #include "objects/Collision.h"
@@ -26,13 +28,11 @@ TEST(KinematicsTest, BrakingStepsDownAgainstTheVelocityAndNeverReverses) {
   m.k->maxSpeed = 100.0f;
   m.k->deceleration = 160.0f;  // x 0.025 s = a step of 4 per frame
   m.k->SetVelocity(10.0f, 0.0f);
-  m.k->Update(0.025f);
-  EXPECT_FLOAT_EQ(m.k->velocity[0], 6.0f);
-  m.k->Update(0.025f);
-  EXPECT_FLOAT_EQ(m.k->velocity[0], 2.0f);
-  m.k->Update(0.025f);
-  EXPECT_EQ(m.k->velocity[0], 0.0f) << "a step larger than the rest stops exactly";
-  m.k->Update(0.025f);
+  // A step larger than the rest stops exactly.
+  for (float expected : {6.0f, 2.0f, 0.0f, 0.0f}) {
+    m.k->Update(0.025f);
+    EXPECT_FLOAT_EQ(m.k->velocity[0], expected);
+  }
   EXPECT_EQ(m.k->velocity[0], 0.0f);
 
   // On both axes at once the braking acts against the velocity.
@@ -61,9 +61,8 @@ TEST(KinematicsTest, SemiImplicitStepMovesWithTheNewVelocityAndKeepsDepth) {
   EXPECT_FLOAT_EQ(m.k->velocity[1], 400.0f * 0.8f * 0.025f);
   EXPECT_FLOAT_EQ(m.t().position[0], m.k->velocity[0] * 0.025f);
   EXPECT_FLOAT_EQ(m.t().position[1], m.k->velocity[1] * 0.025f);
-  EXPECT_EQ(m.t().position[2], 1.5f);
-  EXPECT_EQ(m.t().rotation, 33.0f);
-  EXPECT_EQ(m.t().scale[0], 10.0f);
+  EXPECT_EQ((std::vector<float>{m.t().position[2], m.t().rotation, m.t().scale[0]}),
+            (std::vector<float>{1.5f, 33, 10}));
   EXPECT_EQ(m.k->GetLastPosition()[0], 0.0f) << "last position is the start of the frame";
 }
 
@@ -130,11 +129,9 @@ TEST(KinematicsTest, ObjectsStartFromWhereTheyAreBuilt) {
   ASSERT_NE(wall, nullptr);
   ASSERT_NE(player, nullptr);
   const float* last = player->GetComponentAs<Kinematics>(SlotOf(ComponentType::Kinematics))->GetLastPosition();
-  EXPECT_EQ(last[0], 0.0f);
-  EXPECT_EQ(last[1], 65.0f);
+  EXPECT_EQ(std::pair(last[0], last[1]), std::pair(0.0f, 65.0f));
   UpdateObjects(0.02f);
-  EXPECT_EQ(player->GetTransform()->position[0], 0.0f);
-  EXPECT_EQ(player->GetTransform()->position[1], 65.0f);
+  EXPECT_EQ(std::pair(player->GetTransform()->position[0], player->GetTransform()->position[1]), std::pair(0.0f, 65.0f));
   ClearObjects();
 }
 
@@ -144,9 +141,8 @@ TEST(KinematicsTest, StartAtOwnerTakesTheOwnersPlaceWithDepth) {
   m.t().position[1] = -7.0f;
   m.t().position[2] = 3.0f;
   m.k->StartAtOwner();
-  EXPECT_EQ(m.k->lastPosition[0], 12.0f);
-  EXPECT_EQ(m.k->lastPosition[1], -7.0f);
-  EXPECT_EQ(m.k->lastPosition[2], 3.0f);
+  EXPECT_EQ((std::vector<float>{m.k->lastPosition[0], m.k->lastPosition[1], m.k->lastPosition[2]}),
+            (std::vector<float>{12, -7, 3}));
   Kinematics loose;
   loose.StartAtOwner();  // no owner: nothing to copy, nothing breaks
   EXPECT_EQ(loose.lastPosition[1], 0.0f);
