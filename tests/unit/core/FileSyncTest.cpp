@@ -45,7 +45,7 @@ class FileSyncTest : public ::testing::Test {
 
 // ---- Whatever sits at the temporary file's name is never followed, reused or removed -------------
 
-TEST_F(FileSyncTest, ALinkPlantedAtTheTemporaryNameIsNotFollowed) {
+TEST_F(FileSyncTest, ALinkAtTheTemporaryNameIsNotFollowed) {
   const std::string level = dir.File("level1.json");
   WriteFile(level, "old");
   WriteFile(dir.File("victim.txt"), "precious");
@@ -57,14 +57,13 @@ TEST_F(FileSyncTest, ALinkPlantedAtTheTemporaryNameIsNotFollowed) {
   EXPECT_FALSE(IsLink(level));
   EXPECT_TRUE(IsLink(files::TempPathFor(level)));  // not ours to remove
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"level1.json", "level1.json.saving", "victim.txt"}));
-}
 
-TEST_F(FileSyncTest, ADanglingLinkAtTheTemporaryNameCreatesNothingWhereItPoints) {
-  const std::string level = dir.File("level1.json");
-  fs::create_symlink(dir.File("planted.json"), files::TempPathFor(level));
-  ASSERT_TRUE(files::ReplaceFileContents(level, "new"));
+  // A dangling link creates nothing where it points.
+  const std::string other = dir.File("level2.json");
+  fs::create_symlink(dir.File("planted.json"), files::TempPathFor(other));
+  ASSERT_TRUE(files::ReplaceFileContents(other, "new"));
   EXPECT_FALSE(fs::exists(dir.File("planted.json")));
-  EXPECT_EQ(ReadFile(level), "new");
+  EXPECT_EQ(ReadFile(other), "new");
 }
 
 TEST_F(FileSyncTest, ALeftoverFileOrFolderAtTheTemporaryNameIsLeftAlone) {
@@ -85,7 +84,7 @@ TEST_F(FileSyncTest, ALeftoverFileOrFolderAtTheTemporaryNameIsLeftAlone) {
 
 // ---- Read-only files and folders are refused with the reason ------------------------------------
 
-TEST_F(FileSyncTest, AReadOnlyFileIsRefusedAndKept) {
+TEST_F(FileSyncTest, AReadOnlyFileOrAFolderAtTheTargetIsRefusedAndKept) {
   const std::string level = dir.File("level1.json");
   WriteFile(level, "old");
   fs::permissions(level, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
@@ -94,21 +93,23 @@ TEST_F(FileSyncTest, AReadOnlyFileIsRefusedAndKept) {
   EXPECT_EQ(fs::status(level).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   EXPECT_EQ(Names(dir.path()), std::set<std::string>{"level1.json"});
-}
 
-TEST_F(FileSyncTest, AFolderAtTheTargetIsRefused) {
   fs::create_directory(dir.File("taken.json"));
   ExpectRefused(dir.File("taken.json"), "folder");
-  EXPECT_EQ(Names(dir.path()), std::set<std::string>{"taken.json"});
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"level1.json", "taken.json"}));
 }
 
-TEST_F(FileSyncTest, AFileKeepsItsPermissionsWhenReplaced) {
+TEST_F(FileSyncTest, AFileKeepsItsPermissionsWhenReplacedAndBytesAreWrittenExactly) {
   const std::string level = dir.File("level1.json");
   WriteFile(level, "old");
   const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
   fs::permissions(level, mode);
   ASSERT_TRUE(files::ReplaceFileContents(level, "new"));
   EXPECT_EQ(fs::status(level).permissions() & fs::perms::all, mode);
+
+  std::string bytes("\x89PNG\r\n\x1a\n\0\0\xff", 11);
+  ASSERT_TRUE(files::ReplaceFileBytes(dir.File("shot.png"), bytes));
+  EXPECT_EQ(ReadFile(dir.File("shot.png")), bytes);
 }
 
 // ---- Links are written through, atomically --------------------------------------------------------
@@ -136,6 +137,13 @@ TEST_F(FileSyncTest, ALinkIsWrittenThroughToItsTargetAndStaysALink) {
   EXPECT_EQ(ReadFile(dir.File("shared/level1.json")), "newer");
   EXPECT_EQ(Names(dir.File("shared")), std::set<std::string>{"level1.json"});
   EXPECT_TRUE(IsLink(dir.File("levels/level1.json")));
+
+  // A link to a missing file creates that file.
+  files::SetReplaceFaultForTesting(files::ReplaceFault::None);
+  fs::create_symlink("../shared/level2.json", dir.File("levels/level2.json"));
+  ASSERT_TRUE(files::ReplaceFileContents(dir.File("levels/level2.json"), "new"));
+  EXPECT_TRUE(IsLink(dir.File("levels/level2.json")));
+  EXPECT_EQ(ReadFile(dir.File("shared/level2.json")), "new");
 }
 
 TEST_F(FileSyncTest, ALinkToAReadOnlyFileOrInACircleIsRefused) {
@@ -151,22 +159,6 @@ TEST_F(FileSyncTest, ALinkToAReadOnlyFileOrInACircleIsRefused) {
   ExpectRefused(dir.File("a.json"), "link");
   EXPECT_TRUE(IsLink(dir.File("a.json")));
   EXPECT_TRUE(IsLink(dir.File("b.json")));
-}
-
-TEST_F(FileSyncTest, ALinkToAMissingFileCreatesThatFile) {
-  fs::create_directory(dir.File("real"));
-  fs::create_symlink("real/level1.json", dir.File("level1.json"));
-  ASSERT_TRUE(files::ReplaceFileContents(dir.File("level1.json"), "new"));
-  EXPECT_TRUE(IsLink(dir.File("level1.json")));
-  EXPECT_EQ(ReadFile(dir.File("real/level1.json")), "new");
-}
-
-// ---- Binary contents ------------------------------------------------------------------------------
-
-TEST_F(FileSyncTest, BytesAreWrittenExactly) {
-  std::string bytes("\x89PNG\r\n\x1a\n\0\0\xff", 11);
-  ASSERT_TRUE(files::ReplaceFileBytes(dir.File("shot.png"), bytes));
-  EXPECT_EQ(ReadFile(dir.File("shot.png")), bytes);
 }
 
 }  // namespace

@@ -41,15 +41,11 @@ TEST(GameFoldersTest, DataIsFoundBesideTheExecutableFirstThenInTheInstalledShare
   EXPECT_EQ(FindDataFolder(bin.string() + "/", nullptr), prefix.path() + "/share/quillmarch/");
   EXPECT_EQ(FindDataFolder(bin.string(), nullptr), prefix.path() + "/share/quillmarch/");
 
-  // A build folder holds its own data beside the executable, which wins.
+  // A build folder holds its own data beside the executable, which wins; half of it is no data.
+  fs::create_directories(bin / "Shaders");
+  EXPECT_EQ(FindDataFolder(bin.string() + "/", nullptr), prefix.path() + "/share/quillmarch/");
   MakeData(bin);
   EXPECT_EQ(FindDataFolder(bin.string() + "/", nullptr), bin.string() + "/");
-}
-
-TEST(GameFoldersTest, HalfAFolderOfDataIsNoData) {
-  TempDir dir;
-  fs::create_directories(fs::path(dir.path()) / "Shaders");
-  EXPECT_EQ(FindDataFolder(dir.path(), nullptr), "");
 }
 
 TEST(GameFoldersTest, Utf8PathsSurviveTheRoundTrip) {
@@ -58,16 +54,14 @@ TEST(GameFoldersTest, Utf8PathsSurviveTheRoundTrip) {
   EXPECT_EQ(Utf8FromPath(PathFromUtf8(name).filename()), "\xE2\x98\x83.json");
 }
 
-TEST_F(UserFolderTest, APathInThePlayersFolderHasItsFoldersMade) {
+TEST_F(UserFolderTest, APathInThePlayersFolderHasItsFoldersMadeAndWithoutTheFolderNoPathIsGiven) {
   SetUserFolder(dir_.path());
   EXPECT_EQ(UserFolder(), dir_.path() + "/");
   const std::string path = UserFilePath("Backups/Assets/Levels/a.autosave.json");
   EXPECT_EQ(path, dir_.path() + "/Backups/Assets/Levels/a.autosave.json");
   EXPECT_TRUE(fs::is_directory(dir_.File("Backups/Assets/Levels")));
   EXPECT_FALSE(fs::exists(path)) << "only the folders";
-}
 
-TEST_F(UserFolderTest, WithoutAPlayersFolderNoPathIsGiven) {
   // A file stands where the folder should be: nothing can be made below it.
   testing_support::WriteFile(dir_.File("taken"), "x");
   SetUserFolder(dir_.File("taken"));
