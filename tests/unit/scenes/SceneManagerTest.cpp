@@ -161,38 +161,31 @@ TEST_F(SceneManagerTest, WithoutInputEachSplashLastsThreeSecondsPlusAOneSecondFa
   EXPECT_FLOAT_EQ(OverlayAlpha(), 0.0f);
 }
 
-struct SkipCase {
-  const char* name;
-  void (*press)();
-};
-void PrintTo(const SkipCase& c, std::ostream* os) { *os << c.name; }
-
-class SplashSkipTest : public SceneManagerTest, public ::testing::WithParamInterface<SkipCase> {};
-
-TEST_P(SplashSkipTest, SkippingTheFirstSplashReachesTheMenuAfterAHalfLengthFade) {
-  BuildSceneList();
-  // Past the fade-in: the skip darkens a fully lit picture (a skip during it: EarlyExitTest).
-  for (int i = 0; i < 45; ++i) Frame();
-  ASSERT_EQ(CurrentId(), scene_id::kSplashCorvan);
-  ASSERT_TRUE(CurrentScene()->fadeInDone);
-  GetParam().press();
-  int frames = FramesUntilSceneChanges();
-  EXPECT_TRUE(SceneList()[1]->splashSkipped);
-  // Twice the speed of a normal fade: half a second, then the change in the next frame.
-  EXPECT_NEAR(frames, 21, 1);
-  EXPECT_EQ(CurrentId(), scene_id::kMainMenu);
+TEST_F(SceneManagerTest, SkippingTheFirstSplashReachesTheMenuAfterAHalfLengthFade) {
+  const std::pair<const char*, void (*)()> presses[] = {
+      {"Space", [] { SetKey(vk::Space, true); }},
+      {"Enter", [] { SetKey(vk::Return, true); }},
+      {"Escape", [] { SetKey(vk::Escape, true); }},
+      {"RightShift", [] { SetKey(vk::RShift, true); }},
+      {"LeftClick", [] { SetLeftButton(true, 10, 10); }},
+      {"PadA", [] { Input().pads[0].state.buttons = kPadButtonMasks[PadA]; }},
+      {"PadStart", [] { Input().pads[0].state.buttons = kPadButtonMasks[PadStart]; }}};
+  for (const auto& [name, press] : presses) {
+    SCOPED_TRACE(name);
+    testing_support::ResetSceneWorld();
+    BuildSceneList();
+    // Past the fade-in: the skip darkens a fully lit picture (a skip during it: the early exits below).
+    for (int i = 0; i < 45; ++i) Frame();
+    ASSERT_EQ(CurrentId(), scene_id::kSplashCorvan);
+    ASSERT_TRUE(CurrentScene()->fadeInDone);
+    press();
+    int frames = FramesUntilSceneChanges();
+    EXPECT_TRUE(SceneList()[1]->splashSkipped);
+    // Twice the speed of a normal fade: half a second, then the change in the next frame.
+    EXPECT_NEAR(frames, 21, 1);
+    EXPECT_EQ(CurrentId(), scene_id::kMainMenu);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, SplashSkipTest,
-    ::testing::Values(SkipCase{"Space", [] { SetKey(vk::Space, true); }},
-                      SkipCase{"Enter", [] { SetKey(vk::Return, true); }},
-                      SkipCase{"Escape", [] { SetKey(vk::Escape, true); }},
-                      SkipCase{"RightShift", [] { SetKey(vk::RShift, true); }},
-                      SkipCase{"LeftClick", [] { SetLeftButton(true, 10, 10); }},
-                      SkipCase{"PadA", [] { Input().pads[0].state.buttons = kPadButtonMasks[PadA]; }},
-                      SkipCase{"PadStart", [] { Input().pads[0].state.buttons = kPadButtonMasks[PadStart]; }}),
-    [](const ::testing::TestParamInfo<SkipCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SceneManagerTest, APadButtonHeldSinceTheLastPassDoesNotSkip) {
   BuildSceneList();
@@ -428,49 +421,43 @@ TEST_F(SceneExitTest, WithoutAnOverlayFadesEndAtOnceButACatchStillWaits) {
 // A way out taken in the first second, while the scene still fades in: the picture goes on
 // darkening from where the fade-in had got to, never lit up and faded out again, and the fade-out
 // only covers the way back to black.
-struct EarlyExitCase {
-  const char* name;
-  int sceneId;
-  const char* path;
-  void (*leave)(Level*);
-  // Frames from the fade-in's darkness after 10 frames (0.75) to black, and the change: a quarter of
-  // a fade (10 frames, 5 at a skipped splash's double speed), one for rounding, one for the change.
-  int framesToBlack;
-};
-
-void PrintTo(const EarlyExitCase& c, std::ostream* os) { *os << c.name; }
-
-class EarlyExitTest : public SceneManagerTest, public ::testing::WithParamInterface<EarlyExitCase> {};
-
-TEST_P(EarlyExitTest, AnExitDuringTheFadeInDarkensFromTheFadeInsDarkness) {
-  const EarlyExitCase& c = GetParam();
-  Level* scene = BuildTestList(c.sceneId, {}, c.path);
-  for (int i = 0; i < 10; ++i) Frame();
-  ASSERT_EQ(CurrentScene(), scene);
-  ASSERT_FALSE(scene->fadeInDone);
-  float previous = OverlayAlpha();
-  ASSERT_NEAR(previous, 0.75f, 1e-3f);
-  c.leave(scene);
-  int frames = 0;
-  while (CurrentScene() == scene && frames < 100) {
-    Frame();
-    ++frames;
-    if (CurrentScene() != scene) break;
-    EXPECT_GE(OverlayAlpha(), previous - 1e-4f) << "the screen lit up " << frames << " frames after the exit";
-    previous = OverlayAlpha();
+TEST_F(SceneManagerTest, AnExitDuringTheFadeInDarkensFromTheFadeInsDarkness) {
+  struct EarlyExit {
+    const char* name;
+    int sceneId;
+    const char* path;
+    void (*leave)(Level*);
+    // Frames from the fade-in's darkness after 10 frames (0.75) to black, and the change: a quarter of
+    // a fade (10 frames, 5 at a skipped splash's double speed), one for rounding, one for the change.
+    int framesToBlack;
+  };
+  const EarlyExit exits[] = {
+      {"SplashSkipped", scene_id::kSplashCorvan, "Assets/Levels/SplashCorvan.json",
+       [](Level*) { SetKey(vk::Space, true); }, 7},
+      {"EndSceneNextLevel", scene_id::kEndScene, "Assets/Levels/EndScene.json", [](Level*) { SetKey(vk::Space, true); },
+       12},
+      {"Caught", scene_id::kLevel2, "Assets/Levels/test.json", [](Level* s) { SetGameOver(s); }, 12}};
+  for (const EarlyExit& c : exits) {
+    SCOPED_TRACE(c.name);
+    testing_support::ResetSceneWorld();
+    Level* scene = BuildTestList(c.sceneId, {}, c.path);
+    for (int i = 0; i < 10; ++i) Frame();
+    ASSERT_EQ(CurrentScene(), scene);
+    ASSERT_FALSE(scene->fadeInDone);
+    float previous = OverlayAlpha();
+    ASSERT_NEAR(previous, 0.75f, 1e-3f);
+    c.leave(scene);
+    int frames = 0;
+    while (CurrentScene() == scene && frames < 100) {
+      Frame();
+      ++frames;
+      if (CurrentScene() != scene) break;
+      EXPECT_GE(OverlayAlpha(), previous - 1e-4f) << "the screen lit up " << frames << " frames after the exit";
+      previous = OverlayAlpha();
+    }
+    EXPECT_NEAR(frames, c.framesToBlack, 1) << "the fade-out starts from the fade-in's darkness";
   }
-  EXPECT_NEAR(frames, c.framesToBlack, 1) << "the fade-out starts from the fade-in's darkness";
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Exits, EarlyExitTest,
-    ::testing::Values(
-        EarlyExitCase{"SplashSkipped", scene_id::kSplashCorvan, "Assets/Levels/SplashCorvan.json",
-                      [](Level*) { SetKey(vk::Space, true); }, 7},
-        EarlyExitCase{"EndSceneNextLevel", scene_id::kEndScene, "Assets/Levels/EndScene.json",
-                      [](Level*) { SetKey(vk::Space, true); }, 12},
-        EarlyExitCase{"Caught", scene_id::kLevel2, "Assets/Levels/test.json", [](Level* s) { SetGameOver(s); }, 12}),
-    [](const ::testing::TestParamInfo<EarlyExitCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SceneExitTest, ThePlayerRunsOutInTheLastHalfSecondOfATimedExit) {
   static std::vector<float> calls;
