@@ -21,13 +21,22 @@ using platform::Event;
 
 namespace {
 
+void Push(SDL_Event e) { ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError(); }
+
 void PushKey(SDL_Scancode scancode, bool down) {
   SDL_Event e{};
   e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
   e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
   e.key.keysym.scancode = scancode;
   e.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
-  ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+  Push(e);
+}
+
+void PushWindowEvent(SDL_WindowEventID event) {
+  SDL_Event e{};
+  e.type = SDL_WINDOWEVENT;
+  e.window.event = static_cast<Uint8>(event);
+  Push(e);
 }
 
 void PushButton(Uint8 button, bool down, int x, int y) {
@@ -37,7 +46,7 @@ void PushButton(Uint8 button, bool down, int x, int y) {
   e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
   e.button.x = x;
   e.button.y = y;
-  ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+  Push(e);
 }
 
 void PushMotion(int x, int y) {
@@ -45,7 +54,7 @@ void PushMotion(int x, int y) {
   e.type = SDL_MOUSEMOTION;
   e.motion.x = x;
   e.motion.y = y;
-  ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+  Push(e);
 }
 
 // One pass of the pump, written as "down 0x57", "up 0x1", "move 10,20", "left down 3,4", "quit".
@@ -70,6 +79,44 @@ std::vector<std::string> Pass() {
 }
 
 using Lines = std::vector<std::string>;
+// A virtual game controller plugged in for one test; unplugged when it goes.
+class VirtualPad {
+ public:
+  VirtualPad() {
+    device_ = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                        SDL_CONTROLLER_BUTTON_MAX, 0);
+    if (device_ >= 0) stick_ = SDL_JoystickOpen(device_);
+  }
+  ~VirtualPad() { Unplug(); }
+  bool Ok() const { return stick_ != nullptr; }
+  SDL_Joystick* Stick() const { return stick_; }
+  SDL_JoystickID Instance() const { return SDL_JoystickInstanceID(stick_); }
+  int Device() const { return device_; }
+  void Press(SDL_GameControllerButton button, bool down) {
+    SDL_JoystickSetVirtualButton(stick_, button, down ? SDL_PRESSED : SDL_RELEASED);
+  }
+  void Unplug() {
+    if (stick_ == nullptr) return;
+    const SDL_JoystickID instance = Instance();
+    SDL_JoystickClose(stick_);
+    stick_ = nullptr;
+    // Detaching takes the device's index, which moves as other pads come and go.
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+      if (SDL_JoystickGetDeviceInstanceID(i) == instance) SDL_JoystickDetachVirtual(i);
+    }
+  }
+
+ private:
+  int device_ = -1;
+  SDL_Joystick* stick_ = nullptr;
+};
+
+// The buttons of the pad in a slot; 0xFFFF when no pad is there.
+uint16_t Buttons(uint32_t slot) {
+  PadRawState raw;
+  return platform::GetPlatform().ReadPad(slot, &raw) ? raw.buttons : 0xFFFF;
+}
+
 
 // Opens the SDL platform's window; without OpenGL the tests fail unless QM_ALLOW_NO_GL=1.
 class SdlPlatformTest : public ::testing::Test {
@@ -151,18 +198,15 @@ TEST_F(SdlPlatformTest, KeyRepeatsAreDroppedAndClosingTheWindowQuits) {
   repeat.type = SDL_KEYDOWN;
   repeat.key.repeat = 1;
   repeat.key.keysym.scancode = SDL_SCANCODE_D;
-  ASSERT_EQ(SDL_PushEvent(&repeat), 1);
+  Push(repeat);
   PushKey(SDL_SCANCODE_F8, true);
   PushKey(SDL_SCANCODE_F11, true);
   EXPECT_EQ(Pass(), (Lines{"down 0x77", "down 0x7A"}));
 
-  SDL_Event close{};
-  close.type = SDL_WINDOWEVENT;
-  close.window.event = SDL_WINDOWEVENT_CLOSE;
-  ASSERT_EQ(SDL_PushEvent(&close), 1);
+  PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
   SDL_Event quit{};
   quit.type = SDL_QUIT;
-  ASSERT_EQ(SDL_PushEvent(&quit), 1);
+  Push(quit);
   EXPECT_EQ(Pass(), (Lines{"quit", "quit"}));
 }
 
@@ -174,23 +218,17 @@ TEST_F(SdlPlatformTest, OnTheOffscreenDriverTheWindowKeepsTheFocusAndIsNeverMini
   SDL_Window* window = SDL_GL_GetCurrentWindow();
   ASSERT_NE(window, nullptr);
   SDL_MinimizeWindow(window);
-  SDL_Event lost{};
-  lost.type = SDL_WINDOWEVENT;
-  lost.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
-  ASSERT_EQ(SDL_PushEvent(&lost), 1);
-  lost.window.event = SDL_WINDOWEVENT_MINIMIZED;
-  ASSERT_EQ(SDL_PushEvent(&lost), 1);
+  PushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+  PushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
   Pass();
   EXPECT_TRUE(plat.HasFocus());
   EXPECT_FALSE(plat.IsMinimized());
 }
 
 TEST_F(SdlPlatformTest, APadArrivesInTheXInputLayoutWithItsYAxesFlipped) {
-  const int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
-                                               SDL_CONTROLLER_BUTTON_MAX, 0);
-  ASSERT_GE(device, 0) << SDL_GetError();
-  SDL_Joystick* stick = SDL_JoystickOpen(device);
-  ASSERT_NE(stick, nullptr) << SDL_GetError();
+  VirtualPad pad;
+  ASSERT_TRUE(pad.Ok()) << SDL_GetError();
+  SDL_Joystick* stick = pad.Stick();
   Pass();  // the pump opens the controller as user index 0
 
   SDL_JoystickSetVirtualAxis(stick, SDL_CONTROLLER_AXIS_LEFTX, 1000);
@@ -214,52 +252,11 @@ TEST_F(SdlPlatformTest, APadArrivesInTheXInputLayoutWithItsYAxesFlipped) {
             (std::vector<int>{1000, -12000, -32768, 32767, 255, 0, 0x1000 | 0x0010 | 0x0004}));
   EXPECT_FALSE(platform::GetPlatform().ReadPad(1, &raw)) << "one pad, one record";
 
-  SDL_JoystickClose(stick);
-  SDL_JoystickDetachVirtual(device);
+  pad.Unplug();
   Pass();
   EXPECT_FALSE(platform::GetPlatform().ReadPad(0, &raw)) << "an unplugged pad gives no record";
 }
 
-namespace {
-
-// A virtual game controller plugged in for one test; unplugged when it goes.
-class VirtualPad {
- public:
-  VirtualPad() {
-    device_ = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
-                                        SDL_CONTROLLER_BUTTON_MAX, 0);
-    if (device_ >= 0) stick_ = SDL_JoystickOpen(device_);
-  }
-  ~VirtualPad() { Unplug(); }
-  bool Ok() const { return stick_ != nullptr; }
-  SDL_JoystickID Instance() const { return SDL_JoystickInstanceID(stick_); }
-  int Device() const { return device_; }
-  void Press(SDL_GameControllerButton button, bool down) {
-    SDL_JoystickSetVirtualButton(stick_, button, down ? SDL_PRESSED : SDL_RELEASED);
-  }
-  void Unplug() {
-    if (stick_ == nullptr) return;
-    const SDL_JoystickID instance = Instance();
-    SDL_JoystickClose(stick_);
-    stick_ = nullptr;
-    // Detaching takes the device's index, which moves as other pads come and go.
-    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
-      if (SDL_JoystickGetDeviceInstanceID(i) == instance) SDL_JoystickDetachVirtual(i);
-    }
-  }
-
- private:
-  int device_ = -1;
-  SDL_Joystick* stick_ = nullptr;
-};
-
-// The buttons of the pad in a slot; 0xFFFF when no pad is there.
-uint16_t Buttons(uint32_t slot) {
-  PadRawState raw;
-  return platform::GetPlatform().ReadPad(slot, &raw) ? raw.buttons : 0xFFFF;
-}
-
-}  // namespace
 
 TEST_F(SdlPlatformTest, AnyPadPlaysTheOneUsedLastWinsAndUnpluggingOneLeavesTheOther) {
   VirtualPad first, second;
