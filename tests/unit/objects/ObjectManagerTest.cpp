@@ -106,8 +106,9 @@ TEST_F(ObjectManagerTest, DrawThenUpdateInListAndSlotOrderAndNewObjectsRunThisFr
   EXPECT_EQ(journal, expected);
 }
 
-// Marks made during the pass, before or after the marking object, are taken at its end too.
-TEST_F(ObjectManagerTest, RemovalPassTakesAdjacentMarksInTheSameFrame) {
+// Marks made during the pass, before or after the marking object, are taken at its end too; a
+// button takes its label with it; of two namesakes only the marked one goes.
+TEST_F(ObjectManagerTest, RemovalPassTakesMarksOfThisFrameLabelsWithButtonsAndNamesakesByIdentity) {
   GameObject* a = Make("A_1");
   GameObject* b = Make("B_1");
   GameObject* c = Make("C_1");
@@ -124,9 +125,8 @@ TEST_F(ObjectManagerTest, RemovalPassTakesAdjacentMarksInTheSameFrame) {
   EXPECT_FALSE(DestroyIfMarked(nullptr));
   EXPECT_FALSE(DestroyIfMarked(Objects()[0]));
   EXPECT_EQ(Objects().size(), 1u);
-}
 
-TEST_F(ObjectManagerTest, DestroyingAButtonDestroysItsLabel) {
+  ClearObjects();
   GameObject* button = Make("UI_1", ObjectType::UI);
   GameObject* label = Make("Text_2", ObjectType::Text);
   Make("Other_3");
@@ -137,21 +137,20 @@ TEST_F(ObjectManagerTest, DestroyingAButtonDestroysItsLabel) {
   UpdateObjects(0.0f);
   ASSERT_EQ(Objects().size(), 1u);
   EXPECT_EQ(Objects()[0]->name, "Other_3");
-}
 
-TEST_F(ObjectManagerTest, DestroyingOneOfTwoNamesakesLeavesTheOtherListed) {
   // A level file may give two records one name; the removal pass must take out the marked one.
+  GetObjectPassHooks() = ObjectPassHooks{};
   for (int marked = 0; marked < 2; ++marked) {
+    ClearObjects();
     GameObject* twins[2] = {Make("Food_1"), Make("Food_1")};
     twins[marked]->destroy = true;
     UpdateObjects(0.0f);
     ASSERT_EQ(Objects().size(), 1u) << marked;
     EXPECT_EQ(Objects()[0], twins[1 - marked]) << marked;
-    ClearObjects();
   }
 }
 
-TEST_F(ObjectManagerTest, RemoveObjectFallsBackToTheTransitionOverlay) {
+TEST_F(ObjectManagerTest, RemoveObjectFallsBackToTheTransitionOverlayWhichRunsAfterTheList) {
   SetTransitionOverlay(new GameObject("Transition_0", 0, 0, -20, 5000, 3000, ObjectType::Transition));
   Make("A_1");
   RemoveObject("Transition_0");
@@ -167,12 +166,9 @@ TEST_F(ObjectManagerTest, RemoveObjectFallsBackToTheTransitionOverlay) {
   SetTransitionOverlay(overlay);
   RemoveObject(overlay);
   EXPECT_EQ(TransitionOverlay(), nullptr);
-  delete overlay;
-}
 
-TEST_F(ObjectManagerTest, TheOverlayIsUpdatedAfterTheListAndSurvivesClear) {
+  // Set again, it is updated after the list and survives clearing the list.
   Make("A_1")->AddComponent(new Probe(ComponentType::Model, "list", &journal));
-  auto* overlay = new GameObject("Transition_0", 0, 0, -20, 5000, 3000, ObjectType::Transition);
   overlay->AddComponent(new Probe(ComponentType::Model, "overlay", &journal));
   SetTransitionOverlay(overlay);
   UpdateObjects(0.0f);

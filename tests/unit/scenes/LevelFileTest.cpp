@@ -6,7 +6,6 @@
 
 #include "LevelTestHelpers.h"
 #include "audio/AudioSystem.h"
-#include "core/FileSync.h"
 #include "objects/ObjectType.h"
 #include "scenes/Level.h"
 #include "support/TestSupport.h"
@@ -436,28 +435,6 @@ TEST_F(LevelWriterTest, LargeAndTinyRankThresholdsAreWrittenAsTheWholeNumbersThe
   EXPECT_EQ(back->sRank, 2000000.0f);
   EXPECT_EQ(back->aRank, 0.0f);
   EXPECT_EQ(back->bRank, 2147483648.0f);
-}
-
-TEST_F(LevelWriterTest, SavedAndReloadedLevelKeepsTheLastEscapeZoneDirectionButNotTilesOrMusic) {
-  TempDir dir;
-  Level level;
-  level.path = dir.File("level1.json");
-  level.objects.push_back(MakeObject("Wall_0", ObjectType::Wall));
-  ObjectRecord zone = MakeObject("Escapezone_1", ObjectType::EscapeZone);
-  zone.escapeDirection = EscapeDirection::Right;
-  level.objects.push_back(zone);
-  level.tiles.resize(2);
-  level.music["music0"] = "event:/Music/MenuMusic";
-  ASSERT_TRUE(SaveLevel(level));
-  auto back = LoadLevel(level.path);
-  ASSERT_NE(back, nullptr);
-  ASSERT_EQ(back->objects.size(), 2u);
-  EXPECT_EQ(back->objects[1].escapeDirection, EscapeDirection::Right);
-  EXPECT_TRUE(back->tiles.empty());
-  EXPECT_TRUE(back->music.empty());
-  EXPECT_EQ(testing_support::ReadFile(level.path), LevelToText(level));
-  EXPECT_EQ(testing_support::ReadFile(level.path).back(), '}');  // no line feed at the end
-  EXPECT_FALSE(testing_support::FileExists(files::TempPathFor(level.path)));
 }
 
 }  // namespace

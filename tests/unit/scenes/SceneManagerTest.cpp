@@ -568,36 +568,34 @@ class SceneMusicTest : public SceneManagerTest {
 };
 
 TEST_F(SceneMusicTest, EachSceneStartsOrKeepsItsMusicAndEnterOrASkipStopsIt) {
+  // How many menu and level tunes play.
+  auto music = [] { return std::pair(Playing("menu"), Playing("levelone")); };
   Go(scene_id::kMainMenu);
-  EXPECT_EQ(Playing("menu"), 1);
-  EXPECT_EQ(Playing("levelone"), 0);
+  EXPECT_EQ(music(), std::pair(1, 0));
   Go(scene_id::kMainMenu);  // entering again restarts it rather than doubling it
   Go(scene_id::kLevel1);
-  EXPECT_EQ(Playing("menu"), 0);
-  EXPECT_EQ(Playing("levelone"), 1);
+  EXPECT_EQ(music(), std::pair(0, 1));
   Go(scene_id::kEndScene);
   Go(scene_id::kLevel2);
   Go(scene_id::kLevel3);
-  EXPECT_EQ(Playing("levelone"), 1);  // levels 2 and 3 let it run on
+  EXPECT_EQ(music(), std::pair(0, 1));  // levels 2 and 3 let it run on
   Go(scene_id::kMainMenu);
-  EXPECT_EQ(Playing("menu"), 1);
-  EXPECT_EQ(Playing("levelone"), 0);
+  EXPECT_EQ(music(), std::pair(1, 0));
   // Straight from the menu (the level select), the menu music gives way to the level's.
   Go(scene_id::kLevel3);
-  EXPECT_EQ(Playing("menu"), 0);
-  EXPECT_EQ(Playing("levelone"), 1);
+  EXPECT_EQ(music(), std::pair(0, 1));
 
   // Enter on the end scene leaves it and stops the level music; the next level starts it again.
   Go(scene_id::kEndScene);
   Press(vk::Return);
   EXPECT_TRUE(CurrentScene()->leaveRequested);
-  EXPECT_EQ(Playing("levelone"), 0);
+  EXPECT_EQ(music(), std::pair(0, 0));
   Go(scene_id::kLevel2);
-  EXPECT_EQ(Playing("levelone"), 1);
+  EXPECT_EQ(music(), std::pair(0, 1));
   // Enter on the menu stops its music too, and a skip stops the logo sound.
   Go(scene_id::kMainMenu);
   Press(vk::Return);
-  EXPECT_EQ(Playing("menu"), 0);
+  EXPECT_EQ(music(), std::pair(0, 0));
   Go(scene_id::kSplashCorvan);
   EXPECT_EQ(Playing("corvan"), 1);
   Press(vk::Space);
