@@ -175,8 +175,9 @@ TEST_F(FactoryTest, ContactHandlersFiltersAndTheWalkClip) {
   EXPECT_EQ(animation->currentClip, &walk) << "the standing pose shows from the start";
 }
 
-// What the behaviours take for granted: their sounds, the enemy's fresh tuning, a node that is a path.
-TEST_F(FactoryTest, SoundsTuningAndPathNodesTheBehavioursRelyOn) {
+// What the behaviours take for granted: their sounds and emitters, the enemy's fresh tuning, a node
+// that is a path.
+TEST_F(FactoryTest, SoundsTuningPathNodesAndEmittersTheBehavioursRelyOn) {
   auto soundsOf = [](GameObject* o) { return o->FindComponent<Sound>()->sounds; };
   EXPECT_EQ(soundsOf(CreatePlayer(0, 0)).count("footsteps_p"), 1u);
   EXPECT_EQ(soundsOf(CreateGlass(0, 0)).count("shatter"), 1u);
@@ -191,6 +192,18 @@ TEST_F(FactoryTest, SoundsTuningAndPathNodesTheBehavioursRelyOn) {
   EXPECT_EQ(node->head, node);
   EXPECT_EQ(node->next, nullptr);
   EXPECT_EQ(node->previous, nullptr);
+
+  // The emitters they look for by name, each able to burst within its capacity.
+  std::map<std::string, GameObject*> owners = {{"footstep", CreatePlayer(0, 0)}, {"crumbs", CreateFood(0, 0)},
+                                               {"stun", CreateEnemy(0, 0)}, {"shatter", CreateGlass(0, 0)}};
+  for (auto& [name, object] : owners) {
+    EXPECT_EQ(FindEmitters(object, name).size(), 1u) << name;
+    for (ParticleEmitter* e : object->FindComponents<ParticleEmitter>()) {
+      EXPECT_LE(e->particlesPerEmission, e->maxParticles) << e->name;
+      EXPECT_TRUE(e->particles.empty());
+    }
+  }
+  EXPECT_NE(dynamic_cast<lineEmitter*>(FindEmitters(owners["shatter"], "shatter")[0]), nullptr);
 }
 
 TEST_F(FactoryTest, TextArchetypeBuildsGlyphsOnTheTextLayer) {
@@ -210,21 +223,6 @@ TEST_F(FactoryTest, TextArchetypeBuildsGlyphsOnTheTextLayer) {
   EXPECT_EQ(glyphs[0]->GetTextureName(), kLightFontSheet);
   EXPECT_EQ(glyphs[1]->offsetX, 8.0f);
   EXPECT_EQ(Objects().size(), 1u);
-}
-
-// ---- emitters ---------------------------------------------------------------------------------
-
-TEST_F(FactoryTest, EmittersAreFoundByNameAndBurstWithinCapacity) {
-  std::map<std::string, GameObject*> owners = {{"footstep", CreatePlayer(0, 0)}, {"crumbs", CreateFood(0, 0)},
-                                               {"stun", CreateEnemy(0, 0)}, {"shatter", CreateGlass(0, 0)}};
-  for (auto& [name, object] : owners) {
-    EXPECT_EQ(FindEmitters(object, name).size(), 1u) << name;
-    for (ParticleEmitter* e : object->FindComponents<ParticleEmitter>()) {
-      EXPECT_LE(e->particlesPerEmission, e->maxParticles) << e->name;
-      EXPECT_TRUE(e->particles.empty());
-    }
-  }
-  EXPECT_NE(dynamic_cast<lineEmitter*>(FindEmitters(owners["shatter"], "shatter")[0]), nullptr);
 }
 
 // ---- hooks ------------------------------------------------------------------------------------
