@@ -66,7 +66,7 @@ TEST(KinematicsTest, SemiImplicitStepMovesWithTheNewVelocityAndKeepsDepth) {
   EXPECT_EQ(m.k->GetLastPosition()[0], 0.0f) << "last position is the start of the frame";
 }
 
-TEST(KinematicsTest, SpeedIsClampedToTheLimitAndZeroLimitOrAccelerationStops) {
+TEST(KinematicsTest, SpeedIsClampedToTheLimitAndAZeroNegativeOrNaNLimitOrZeroAccelerationStops) {
   Mover m;
   m.k->maxSpeed = 50.0f;
   m.k->SetVelocity(300.0f, 400.0f);
@@ -83,25 +83,23 @@ TEST(KinematicsTest, SpeedIsClampedToTheLimitAndZeroLimitOrAccelerationStops) {
   m.k->SetDirection(1.0f, 0.0f);
   for (int i = 0; i < 10; ++i) m.k->Update(0.025f);
   EXPECT_EQ(m.k->velocity[0], 0.0f);
-}
 
-// A speed limit below zero (a typing slip in an attribute file, or not a number at all) is no
-// limit that turns objects round: it holds them still, as a limit of 0 does.
-TEST(KinematicsTest, ALimitBelowZeroOrNotANumberStopsTheObjectInsteadOfTurningItRound) {
+  // A speed limit below zero (a typing slip in an attribute file, or not a number at all) is no
+  // limit that turns objects round: it holds them still, as a limit of 0 does.
   for (float limit : {-50.0f, std::numeric_limits<float>::quiet_NaN()}) {
     SCOPED_TRACE(limit);
-    Mover m;
-    m.k->maxSpeed = limit;
-    m.k->acceleration = 1000.0f;
-    m.k->SetDirection(1.0f, 0.0f);
-    m.k->SetVelocity(10.0f, 0.0f);
+    Mover held;
+    held.k->maxSpeed = limit;
+    held.k->acceleration = 1000.0f;
+    held.k->SetDirection(1.0f, 0.0f);
+    held.k->SetVelocity(10.0f, 0.0f);
     float previousX = 0.0f;
     for (int frame = 0; frame < 6; ++frame) {
-      m.k->Update(0.025f);
-      EXPECT_EQ(m.k->velocity[0], 0.0f) << "frame " << frame;
-      EXPECT_EQ(m.k->velocity[1], 0.0f) << "frame " << frame;
-      EXPECT_EQ(m.t().position[0], previousX) << "frame " << frame;
-      previousX = m.t().position[0];
+      held.k->Update(0.025f);
+      EXPECT_EQ(held.k->velocity[0], 0.0f) << "frame " << frame;
+      EXPECT_EQ(held.k->velocity[1], 0.0f) << "frame " << frame;
+      EXPECT_EQ(held.t().position[0], previousX) << "frame " << frame;
+      previousX = held.t().position[0];
     }
   }
 }

@@ -21,7 +21,7 @@ bool WaitForEnd(platform::ChildProcess& child, std::string* output, int* code, s
 
 }  // namespace
 
-TEST(ChildProcessTest, EverythingTheProgramWritesArrivesAndItsExitCodeWithIt) {
+TEST(ChildProcessTest, EverythingTheProgramWritesArrivesWithItsExitCodeAndAMissingProgramIsRefused) {
   std::string error;
   auto child = platform::StartChildProcess("/bin/sh", {"-c", "echo one; sleep 0.2; echo two >&2; exit 3"}, &error);
   ASSERT_NE(child, nullptr) << error;
@@ -30,6 +30,9 @@ TEST(ChildProcessTest, EverythingTheProgramWritesArrivesAndItsExitCodeWithIt) {
   ASSERT_TRUE(WaitForEnd(*child, &output, &code, std::chrono::seconds(20)));
   EXPECT_EQ(output, "one\ntwo\n");
   EXPECT_EQ(code, 3);
+  // A program that is not there is refused with a reason.
+  EXPECT_EQ(platform::StartChildProcess("/no/such/quillmarch-solve", {}, &error), nullptr);
+  EXPECT_NE(error.find("/no/such/quillmarch-solve"), std::string::npos) << error;
 }
 
 TEST(ChildProcessTest, PollNeverWaitsAndStopEndsTheProgramAtOnce) {
@@ -45,10 +48,4 @@ TEST(ChildProcessTest, PollNeverWaitsAndStopEndsTheProgramAtOnce) {
   child->Stop();
   EXPECT_FALSE(child->Poll(&output, &code)) << "still running after Stop";
   EXPECT_EQ(code, -1);
-}
-
-TEST(ChildProcessTest, AProgramThatIsNotThereIsRefusedWithAReason) {
-  std::string error;
-  EXPECT_EQ(platform::StartChildProcess("/no/such/quillmarch-solve", {}, &error), nullptr);
-  EXPECT_NE(error.find("/no/such/quillmarch-solve"), std::string::npos) << error;
 }

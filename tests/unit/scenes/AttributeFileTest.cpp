@@ -181,19 +181,10 @@ TEST_F(AttributeFileTest, EnemyAndHumanBothNameTheHumanSectionAndTheAngleIsTrunc
   EXPECT_EQ(HumanTuningValues().max_aggro, 2.0f);
 }
 
-TEST_F(AttributeFileTest, SectionWithoutTuningIsMalformed) {
-  EXPECT_FALSE(LoadText("{\"Wall\": {\"attributes\": {\"max_aggro\": \"3\"}}}"));
-  EXPECT_FALSE(LoadText("{\"Humans\": {}}"));
-  EXPECT_EQ(log.Take(),
-            "-WARNING- Malformed attribute File: test.json:1: \"Wall\" names no tuning section "
-            "(only \"Player\" and \"Human\" do)\n"
-            "-WARNING- Malformed attribute File: test.json:1: \"Humans\" names no tuning section "
-            "(only \"Player\" and \"Human\" do)\n");
-  EXPECT_EQ(HumanTuningValues().max_aggro, 1.0f);
-}
-
+// A number that does not convert, or a section that names no tuning, rejects the whole file.
 TEST_F(AttributeFileTest, NumberThatDoesNotConvertRejectsTheWholeFileAndIsNamedWithItsLine) {
   const std::string number = ", which is not a finite number within range\n";
+  const std::string noSection = " names no tuning section (only \"Player\" and \"Human\" do)\n";
   const struct {
     const char* text;
     std::string reason;
@@ -207,6 +198,8 @@ TEST_F(AttributeFileTest, NumberThatDoesNotConvertRejectsTheWholeFileAndIsNamedW
       {"{\"Player\": {\"attributes\": {\"accel\": \"3\",\n\n \"throwMovementRatio\": \"two\"}}}",
        "3: \"throwMovementRatio\" holds \"two\"" + number},
       {"{\"Player\": {\"attributes\": {\"accel\": \"3\", \"decel\": \"nan\"}}}", "1: \"decel\" holds \"nan\"" + number},
+      {"{\"Wall\": {\"attributes\": {\"max_aggro\": \"3\"}}}", "1: \"Wall\"" + noSection},
+      {"{\"Humans\": {}}", "1: \"Humans\"" + noSection},
   };
   for (const auto& b : bad) {
     EXPECT_FALSE(LoadText(b.text)) << b.text;
