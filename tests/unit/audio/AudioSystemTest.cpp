@@ -241,17 +241,6 @@ TEST_F(AudioSystemTest, EveryEventTheGameUsesIsInTheBanksAndDecodes) {
   }
 }
 
-TEST_F(AudioSystemTest, AOneShotFreesItselfWhenItEnds) {
-  RegisterEvent("event:/SFX/Menu/MenuForward", "menuforward");
-  PlayEvent("menuforward");
-  ASSERT_EQ(InstancesOf("menuforward").size(), 1u);
-  for (int i = 0; i < 100 && !InstancesOf("menuforward").empty(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    UpdateAudio();
-  }
-  EXPECT_TRUE(InstancesOf("menuforward").empty());
-}
-
 TEST_F(AudioSystemTest, WithoutTheMusicFolderEverythingFailsWithErrorLinesOnly) {
   ShutdownAudio();
   testing_support::TempDir empty;

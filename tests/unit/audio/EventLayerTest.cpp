@@ -59,6 +59,17 @@ class EventLayerTest : public ::testing::Test {
     EXPECT_EQ(system.GetInstanceCount(Event(path), &n), AudioResult::Ok);
     return n;
   }
+  // Whether the event's sample data is loaded, and an instance's state (Playing when not asked for).
+  bool Loaded(EventDescription e) {
+    bool loaded = false;
+    EXPECT_EQ(system.IsEventLoaded(e, &loaded), AudioResult::Ok);
+    return loaded;
+  }
+  PlaybackState StateOf(EventInstance i) {
+    PlaybackState state = PlaybackState::Playing;
+    EXPECT_EQ(system.GetPlaybackState(i, &state), AudioResult::Ok);
+    return state;
+  }
   void WaitAndUpdate(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     ASSERT_EQ(system.Update(), AudioResult::Ok);
@@ -89,8 +100,7 @@ TEST_F(EventLayerTest, AReleasedOneShotFreesItselfWhenItEndsALoopWhenStoppedAndA
   EXPECT_EQ(Count("event:/Loop"), 0);
   PlaybackState state = PlaybackState::Playing;
   EXPECT_EQ(system.GetPlaybackState(released, &state), AudioResult::InvalidHandle);
-  ASSERT_EQ(system.GetPlaybackState(kept, &state), AudioResult::Ok);
-  EXPECT_EQ(state, PlaybackState::Stopped);
+  EXPECT_EQ(StateOf(kept), PlaybackState::Stopped);
   EXPECT_EQ(system.Start(kept), AudioResult::Ok) << "a stopped instance can start again";
   ASSERT_EQ(system.Release(kept), AudioResult::Ok);
   WaitAndUpdate(0.6);
@@ -189,7 +199,8 @@ TEST_F(EventLayerTest, BusesScaleAndMuteOnlyTheirOwnEvents) {
   EXPECT_FLOAT_EQ(v, 1.0f) << "an undeclared bus no longer silences anything";
 }
 
-TEST_F(EventLayerTest, BankFailuresGiveResultCodes) {
+// Bank and sound failures come back as result codes; a sound fails when its data loads.
+TEST_F(EventLayerTest, BankAndSoundFailuresGiveResultCodes) {
   BankHandle other;
   EXPECT_EQ(system.LoadBankFile(dir.File("none.bank"), &other), AudioResult::FileNotFound);
   WriteFile(dir.File("bad.bank"), "quillbank 1\nevent event:/Oops\n");
@@ -200,38 +211,29 @@ TEST_F(EventLayerTest, BankFailuresGiveResultCodes) {
   EventDescription e;
   EXPECT_EQ(system.GetEvent("event:/Nowhere", &e), AudioResult::NotFound);
   EXPECT_EQ(system.LoadBankFile(dir.File("test.bank"), nullptr), AudioResult::InvalidParam);
-}
 
-TEST_F(EventLayerTest, MissingOrUndecodableSoundsFailWhenTheirDataLoads) {
   EXPECT_EQ(system.LoadSampleData(Event("event:/Missing")), AudioResult::FileNotFound);
   EXPECT_EQ(system.LoadSampleData(Event("event:/Garbage")), AudioResult::FileBad);
   EventInstance i;
   ASSERT_EQ(system.CreateInstance(Event("event:/Missing"), &i), AudioResult::Ok);
   EXPECT_EQ(system.Start(i), AudioResult::FileNotFound);
-  PlaybackState state = PlaybackState::Playing;
-  ASSERT_EQ(system.GetPlaybackState(i, &state), AudioResult::Ok);
-  EXPECT_EQ(state, PlaybackState::Stopped);
+  EXPECT_EQ(StateOf(i), PlaybackState::Stopped);
   EXPECT_EQ(system.UnloadSampleData(Event("event:/Missing")), AudioResult::NotLoaded);
 }
 
 TEST_F(EventLayerTest, SampleDataIsCountedAndFreedOnlyWhenNothingNeedsIt) {
   EventDescription e = Event("event:/Short");
-  bool loaded = true;
-  ASSERT_EQ(system.IsEventLoaded(e, &loaded), AudioResult::Ok);
-  EXPECT_FALSE(loaded);
+  EXPECT_FALSE(Loaded(e));
   ASSERT_EQ(system.LoadSampleData(e), AudioResult::Ok);
   ASSERT_EQ(system.LoadSampleData(e), AudioResult::Ok);
   ASSERT_EQ(system.UnloadSampleData(e), AudioResult::Ok);
-  ASSERT_EQ(system.IsEventLoaded(e, &loaded), AudioResult::Ok);
-  EXPECT_TRUE(loaded) << "one load is still outstanding";
+  EXPECT_TRUE(Loaded(e)) << "one load is still outstanding";
   EventInstance i = Start("event:/Short");
   ASSERT_EQ(system.UnloadSampleData(e), AudioResult::Ok);
-  ASSERT_EQ(system.IsEventLoaded(e, &loaded), AudioResult::Ok);
-  EXPECT_TRUE(loaded) << "a playing instance keeps its data";
+  EXPECT_TRUE(Loaded(e)) << "a playing instance keeps its data";
   ASSERT_EQ(system.Release(i), AudioResult::Ok);
   WaitAndUpdate(0.6);
-  ASSERT_EQ(system.IsEventLoaded(e, &loaded), AudioResult::Ok);
-  EXPECT_FALSE(loaded);
+  EXPECT_FALSE(Loaded(e));
 }
 
 TEST_F(EventLayerTest, UnloadingABankInvalidatesItsEventsAndInstances) {
