@@ -420,6 +420,11 @@ class EventLayerVoicesTest : public ::testing::Test {
     EXPECT_EQ(system.CreateInstance(event, &instance), AudioResult::Ok);
     return instance;
   }
+  // A new instance of `path` added to `list` and started; what the start answered.
+  AudioResult StartNew(const char* path, std::vector<EventInstance>* list) {
+    list->push_back(Create(path));
+    return system.Start(list->back());
+  }
   bool IsPlaying(EventInstance instance) {
     PlaybackState state = PlaybackState::Stopped;
     EXPECT_EQ(system.GetPlaybackState(instance, &state), AudioResult::Ok);
@@ -443,13 +448,9 @@ class EventLayerVoicesTest : public ::testing::Test {
 
 TEST_F(EventLayerVoicesTest, MusicStartedWhileEveryVoiceIsBusyTakesTheOldestOneShotsVoice) {
   std::vector<EventInstance> steps, loops;
-  for (int k = 0; k < 4; ++k) {
-    steps.push_back(Create("event:/Step"));
-    ASSERT_EQ(system.Start(steps.back()), AudioResult::Ok);
-  }
+  for (int k = 0; k < 4; ++k) ASSERT_EQ(StartNew("event:/Step", &steps), AudioResult::Ok);
   ASSERT_EQ(device->Playing("step.wav"), 4);
-  loops.push_back(Create("event:/Music"));
-  ASSERT_EQ(system.Start(loops.back()), AudioResult::Ok);
+  ASSERT_EQ(StartNew("event:/Music", &loops), AudioResult::Ok);
   EXPECT_EQ(device->Playing("music.wav"), 1) << "the music must be heard";
   EXPECT_TRUE(IsPlaying(loops.back()));
   EXPECT_FALSE(IsPlaying(steps[0])) << "the oldest one-shot gave up its voice";
@@ -458,8 +459,7 @@ TEST_F(EventLayerVoicesTest, MusicStartedWhileEveryVoiceIsBusyTakesTheOldestOneS
 
   // More one-shots: the newest is heard, the oldest one-shot makes room, the music keeps its voice.
   for (int k = 0; k < 6; ++k) {
-    steps.push_back(Create("event:/Step"));
-    ASSERT_EQ(system.Start(steps.back()), AudioResult::Ok);
+    ASSERT_EQ(StartNew("event:/Step", &steps), AudioResult::Ok);
     EXPECT_TRUE(IsPlaying(steps.back()));
     ASSERT_EQ(system.Update(), AudioResult::Ok);
     ExpectPlayingHaveVoices(steps, loops);
@@ -470,15 +470,10 @@ TEST_F(EventLayerVoicesTest, MusicStartedWhileEveryVoiceIsBusyTakesTheOldestOneS
 
 TEST_F(EventLayerVoicesTest, WhenLoopsHoldEveryVoiceAnotherSoundIsRefusedAndReportedStopped) {
   std::vector<EventInstance> steps, loops;
-  for (int k = 0; k < 4; ++k) {
-    loops.push_back(Create("event:/Music"));
-    ASSERT_EQ(system.Start(loops.back()), AudioResult::Ok);
-  }
-  loops.push_back(Create("event:/Music"));
-  EXPECT_EQ(system.Start(loops.back()), AudioResult::NoVoice) << "a loop is never cut for another sound";
+  for (int k = 0; k < 4; ++k) ASSERT_EQ(StartNew("event:/Music", &loops), AudioResult::Ok);
+  EXPECT_EQ(StartNew("event:/Music", &loops), AudioResult::NoVoice) << "a loop is never cut for another sound";
   EXPECT_FALSE(IsPlaying(loops.back()));
-  steps.push_back(Create("event:/Step"));
-  EXPECT_EQ(system.Start(steps.back()), AudioResult::NoVoice);
+  EXPECT_EQ(StartNew("event:/Step", &steps), AudioResult::NoVoice);
   EXPECT_FALSE(IsPlaying(steps.back()));
   ExpectPlayingHaveVoices(steps, loops);
 

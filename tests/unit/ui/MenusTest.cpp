@@ -57,7 +57,7 @@ class MenusTest : public UiTest {
 
 // The controls screen pops twice on its way back and still returns to the menu; after options and
 // back, "options" (the button that opened them) has the focus again and alone answers Enter.
-TEST_F(MenusTest, MainMenuOffersItsButtonsInOrderAndGetsThemBackFromControlsAndOptions) {
+TEST_F(MenusTest, MainMenuOffersItsButtonsInOrderAndGetsThemBackFromControlsOptionsAndQuit) {
   BuildMenuScenes(scene_id::kMainMenu);
   const std::vector<std::string> mainButtons(std::begin(kMainButtons), std::end(kMainButtons));
   EXPECT_EQ(NavigationTexts(), mainButtons);
@@ -82,6 +82,13 @@ TEST_F(MenusTest, MainMenuOffersItsButtonsInOrderAndGetsThemBackFromControlsAndO
   EXPECT_EQ(NavigationTexts(), mainButtons);
   EXPECT_EQ(SelectedText(), "options");
   ExpectScreen({"play game"}, {"fullscreen"});
+  // Quit, then "no" (Escape), brings the menu back with the quit button still selected.
+  Choose("quit game");
+  ExpectScreen({"are you sure ?"}, {"play game"});
+  Tap(vk::Escape);
+  EXPECT_FALSE(Shown(FindButton("are you sure ?")));
+  for (const char* text : kMainButtons) EXPECT_TRUE(Shown(FindButton(text))) << text;
+  EXPECT_EQ(SelectedText(), "quit game");
   Choose("play game");
   EXPECT_EQ(CurrentId(), scene_id::kLevel1);
 }
@@ -312,16 +319,6 @@ TEST_F(MenusTest, EscapeFromAnOverlayReturnsToItsOpenerAndThenLeavesThePause) {
   Tap(vk::Escape);
   EXPECT_FALSE(IsPaused());
   EXPECT_FALSE(Shown(FindButton("rESUME gAME")));
-}
-
-TEST_F(MenusTest, QuitFromTheMainMenuAndNoBringsTheMainMenuBack) {
-  BuildMenuScenes(scene_id::kMainMenu);
-  Choose("quit game");
-  ExpectScreen({"are you sure ?"}, {"play game"});
-  Tap(vk::Escape);  // "no"
-  EXPECT_FALSE(Shown(FindButton("are you sure ?")));
-  for (const char* text : kMainButtons) EXPECT_TRUE(Shown(FindButton(text))) << text;
-  EXPECT_EQ(SelectedText(), "quit game");
 }
 
 TEST_F(MenusTest, LeaveLevelDialogNoDestroysItAndYesLeavesForTheCredits) {
