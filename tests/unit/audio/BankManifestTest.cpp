@@ -53,7 +53,7 @@ std::string EventWith(const std::string& lines) {
 
 }  // namespace
 
-TEST(BankManifestTest, GoodManifestGivesEveryKey) {
+TEST(BankManifestTest, GoodManifestsGiveEveryKeyWhateverTheirLineEndsAndComments) {
   const BankManifest m = Accept(kGoodBank);
   ASSERT_EQ(m.buses.size(), 1u);
   EXPECT_EQ(m.buses[0], "bus:/Music");
@@ -80,9 +80,8 @@ TEST(BankManifestTest, GoodManifestGivesEveryKey) {
   EXPECT_FLOAT_EQ(step.volume, 1.0f);
   EXPECT_FLOAT_EQ(step.pitch, 1.5f);
   EXPECT_TRUE(step.positioned);
-}
 
-TEST(BankManifestTest, WindowsLineEndsAByteOrderMarkOddCommentsAndAHeaderOnlyBankAreFine) {
+  // Windows line ends, a byte order mark, odd comments and a header-only bank are fine.
   EXPECT_EQ(Accept("\xEF\xBB\xBFquillbank 1\r\n# caf\xC3\xA9 \x01 anything goes here\r\nbus bus:/SFX\r\n").buses,
             std::vector<std::string>{"bus:/SFX"});
   const BankManifest empty = Accept("quillbank 1\n");

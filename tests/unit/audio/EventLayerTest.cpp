@@ -59,6 +59,17 @@ class EventLayerTest : public ::testing::Test {
     EXPECT_EQ(system.GetInstanceCount(Event(path), &n), AudioResult::Ok);
     return n;
   }
+  // Whether the event's sample data is loaded, and an instance's state (Playing when not asked for).
+  bool Loaded(EventDescription e) {
+    bool loaded = false;
+    EXPECT_EQ(system.IsEventLoaded(e, &loaded), AudioResult::Ok);
+    return loaded;
+  }
+  PlaybackState StateOf(EventInstance i) {
+    PlaybackState state = PlaybackState::Playing;
+    EXPECT_EQ(system.GetPlaybackState(i, &state), AudioResult::Ok);
+    return state;
+  }
   void WaitAndUpdate(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     ASSERT_EQ(system.Update(), AudioResult::Ok);
@@ -89,8 +100,7 @@ TEST_F(EventLayerTest, AReleasedOneShotFreesItselfWhenItEndsALoopWhenStoppedAndA
   EXPECT_EQ(Count("event:/Loop"), 0);
   PlaybackState state = PlaybackState::Playing;
   EXPECT_EQ(system.GetPlaybackState(released, &state), AudioResult::InvalidHandle);
-  ASSERT_EQ(system.GetPlaybackState(kept, &state), AudioResult::Ok);
-  EXPECT_EQ(state, PlaybackState::Stopped);
+  EXPECT_EQ(StateOf(kept), PlaybackState::Stopped);
   EXPECT_EQ(system.Start(kept), AudioResult::Ok) << "a stopped instance can start again";
   ASSERT_EQ(system.Release(kept), AudioResult::Ok);
   WaitAndUpdate(0.6);
@@ -189,7 +199,8 @@ TEST_F(EventLayerTest, BusesScaleAndMuteOnlyTheirOwnEvents) {
   EXPECT_FLOAT_EQ(v, 1.0f) << "an undeclared bus no longer silences anything";
 }
 
-TEST_F(EventLayerTest, BankFailuresGiveResultCodes) {
+// Bank and sound failures come back as result codes; a sound fails when its data loads.
+TEST_F(EventLayerTest, BankAndSoundFailuresGiveResultCodes) {
   BankHandle other;
   EXPECT_EQ(system.LoadBankFile(dir.File("none.bank"), &other), AudioResult::FileNotFound);
   WriteFile(dir.File("bad.bank"), "quillbank 1\nevent event:/Oops\n");
@@ -200,38 +211,29 @@ TEST_F(EventLayerTest, BankFailuresGiveResultCodes) {
   EventDescription e;
   EXPECT_EQ(system.GetEvent("event:/Nowhere", &e), AudioResult::NotFound);
   EXPECT_EQ(system.LoadBankFile(dir.File("test.bank"), nullptr), AudioResult::InvalidParam);
-}
 
-TEST_F(EventLayerTest, MissingOrUndecodableSoundsFailWhenTheirDataLoads) {
   EXPECT_EQ(system.LoadSampleData(Event("event:/Missing")), AudioResult::FileNotFound);
   EXPECT_EQ(system.LoadSampleData(Event("event:/Garbage")), AudioResult::FileBad);
   EventInstance i;
   ASSERT_EQ(system.CreateInstance(Event("event:/Missing"), &i), AudioResult::Ok);
   EXPECT_EQ(system.Start(i), AudioResult::FileNotFound);
-  PlaybackState state = PlaybackState::Playing;
-  ASSERT_EQ(system.GetPlaybackState(i, &state), AudioResult::Ok);
-  EXPECT_EQ(state, PlaybackState::Stopped);
+  EXPECT_EQ(StateOf(i), PlaybackState::Stopped);
   EXPECT_EQ(system.UnloadSampleData(Event("event:/Missing")), AudioResult::NotLoaded);
 }
 
 TEST_F(EventLayerTest, SampleDataIsCountedAndFreedOnlyWhenNothingNeedsIt) {
   EventDescription e = Event("event:/Short");
-  bool loaded = true;
-  ASSERT_EQ(system.IsEventLoaded(e, &loaded), AudioResult::Ok);
-  EXPECT_FALSE(loaded);
+  EXPECT_FALSE(Loaded(e));
   ASSERT_EQ(system.LoadSampleData(e), AudioResult::Ok);
   ASSERT_EQ(system.LoadSampleData(e), AudioResult::Ok);
   ASSERT_EQ(system.UnloadSampleData(e), AudioResult::Ok);
-  ASSERT_EQ(system.IsEventLoaded(e, &loaded), AudioResult::Ok);
-  EXPECT_TRUE(loaded) << "one load is still outstanding";
+  EXPECT_TRUE(Loaded(e)) << "one load is still outstanding";
   EventInstance i = Start("event:/Short");
   ASSERT_EQ(system.UnloadSampleData(e), AudioResult::Ok);
-  ASSERT_EQ(system.IsEventLoaded(e, &loaded), AudioResult::Ok);
-  EXPECT_TRUE(loaded) << "a playing instance keeps its data";
+  EXPECT_TRUE(Loaded(e)) << "a playing instance keeps its data";
   ASSERT_EQ(system.Release(i), AudioResult::Ok);
   WaitAndUpdate(0.6);
-  ASSERT_EQ(system.IsEventLoaded(e, &loaded), AudioResult::Ok);
-  EXPECT_FALSE(loaded);
+  EXPECT_FALSE(Loaded(e));
 }
 
 TEST_F(EventLayerTest, UnloadingABankInvalidatesItsEventsAndInstances) {
@@ -418,6 +420,11 @@ class EventLayerVoicesTest : public ::testing::Test {
     EXPECT_EQ(system.CreateInstance(event, &instance), AudioResult::Ok);
     return instance;
   }
+  // A new instance of `path` added to `list` and started; what the start answered.
+  AudioResult StartNew(const char* path, std::vector<EventInstance>* list) {
+    list->push_back(Create(path));
+    return system.Start(list->back());
+  }
   bool IsPlaying(EventInstance instance) {
     PlaybackState state = PlaybackState::Stopped;
     EXPECT_EQ(system.GetPlaybackState(instance, &state), AudioResult::Ok);
@@ -441,13 +448,9 @@ class EventLayerVoicesTest : public ::testing::Test {
 
 TEST_F(EventLayerVoicesTest, MusicStartedWhileEveryVoiceIsBusyTakesTheOldestOneShotsVoice) {
   std::vector<EventInstance> steps, loops;
-  for (int k = 0; k < 4; ++k) {
-    steps.push_back(Create("event:/Step"));
-    ASSERT_EQ(system.Start(steps.back()), AudioResult::Ok);
-  }
+  for (int k = 0; k < 4; ++k) ASSERT_EQ(StartNew("event:/Step", &steps), AudioResult::Ok);
   ASSERT_EQ(device->Playing("step.wav"), 4);
-  loops.push_back(Create("event:/Music"));
-  ASSERT_EQ(system.Start(loops.back()), AudioResult::Ok);
+  ASSERT_EQ(StartNew("event:/Music", &loops), AudioResult::Ok);
   EXPECT_EQ(device->Playing("music.wav"), 1) << "the music must be heard";
   EXPECT_TRUE(IsPlaying(loops.back()));
   EXPECT_FALSE(IsPlaying(steps[0])) << "the oldest one-shot gave up its voice";
@@ -456,8 +459,7 @@ TEST_F(EventLayerVoicesTest, MusicStartedWhileEveryVoiceIsBusyTakesTheOldestOneS
 
   // More one-shots: the newest is heard, the oldest one-shot makes room, the music keeps its voice.
   for (int k = 0; k < 6; ++k) {
-    steps.push_back(Create("event:/Step"));
-    ASSERT_EQ(system.Start(steps.back()), AudioResult::Ok);
+    ASSERT_EQ(StartNew("event:/Step", &steps), AudioResult::Ok);
     EXPECT_TRUE(IsPlaying(steps.back()));
     ASSERT_EQ(system.Update(), AudioResult::Ok);
     ExpectPlayingHaveVoices(steps, loops);
@@ -468,15 +470,10 @@ TEST_F(EventLayerVoicesTest, MusicStartedWhileEveryVoiceIsBusyTakesTheOldestOneS
 
 TEST_F(EventLayerVoicesTest, WhenLoopsHoldEveryVoiceAnotherSoundIsRefusedAndReportedStopped) {
   std::vector<EventInstance> steps, loops;
-  for (int k = 0; k < 4; ++k) {
-    loops.push_back(Create("event:/Music"));
-    ASSERT_EQ(system.Start(loops.back()), AudioResult::Ok);
-  }
-  loops.push_back(Create("event:/Music"));
-  EXPECT_EQ(system.Start(loops.back()), AudioResult::NoVoice) << "a loop is never cut for another sound";
+  for (int k = 0; k < 4; ++k) ASSERT_EQ(StartNew("event:/Music", &loops), AudioResult::Ok);
+  EXPECT_EQ(StartNew("event:/Music", &loops), AudioResult::NoVoice) << "a loop is never cut for another sound";
   EXPECT_FALSE(IsPlaying(loops.back()));
-  steps.push_back(Create("event:/Step"));
-  EXPECT_EQ(system.Start(steps.back()), AudioResult::NoVoice);
+  EXPECT_EQ(StartNew("event:/Step", &steps), AudioResult::NoVoice);
   EXPECT_FALSE(IsPlaying(steps.back()));
   ExpectPlayingHaveVoices(steps, loops);
 

@@ -114,22 +114,9 @@ TEST_F(SoundTest, RemovingAndLoadingAgainKeepsTheNameForTheOthers) {
   EXPECT_EQ(ErrorLines(GetCapturedStdout()), 3);
 }
 
-TEST_F(SoundTest, RemoveSoundUnloadsAndForgetsTheName) {
-  Sound sound;
-  sound.AddSound("shatter", "event:/SFX/GlassShatter");
-  sound.LoadSound("shatter");
-  sound.PlayAt("shatter", 0.0f, 90.0f);
-  ASSERT_EQ(InstancesOf("shatter").size(), 1u);
-  CaptureStdout();
-  sound.RemoveSound("shatter");
-  EXPECT_EQ(GetCapturedStdout(), "");
-  EXPECT_TRUE(sound.GetSounds().empty());
-  CaptureStdout();
-  PlayEvent("shatter");
-  EXPECT_EQ(ErrorLines(GetCapturedStdout()), 3);
-}
-
-TEST_F(SoundTest, PlayAtUsesTheSystemsTableNotTheComponents) {
+// PlayAt looks the name up in the system's table, not the component's; RemoveSound unloads the name
+// and forgets it.
+TEST_F(SoundTest, PlayAtUsesTheSystemsTableAndRemoveSoundUnloadsAndForgetsTheName) {
   Sound owner;
   owner.AddSound("shatter", "event:/SFX/GlassShatter");
   owner.LoadSound("shatter");
@@ -139,4 +126,11 @@ TEST_F(SoundTest, PlayAtUsesTheSystemsTableNotTheComponents) {
   EXPECT_EQ(GetCapturedStdout(), "");
   ASSERT_EQ(InstancesOf("shatter").size(), 1u);
   EXPECT_FLOAT_EQ(audio_test::ParameterOf(InstancesOf("shatter")[0], "parameter:/NoAutoDirection"), 180.0f);
+  CaptureStdout();
+  owner.RemoveSound("shatter");
+  EXPECT_EQ(GetCapturedStdout(), "");
+  EXPECT_TRUE(owner.GetSounds().empty());
+  CaptureStdout();
+  PlayEvent("shatter");
+  EXPECT_EQ(ErrorLines(GetCapturedStdout()), 3);
 }

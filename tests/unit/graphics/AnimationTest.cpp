@@ -66,13 +66,6 @@ TEST_F(AnimationTest, AdvancesEverySecondFrameBecauseDrawAndUpdateBothCountDown)
   EXPECT_LE(advances, 16);
 }
 
-TEST_F(AnimationTest, OvershootCarriesIntoTheNextFrame) {
-  Play("walk");
-  anim.Update(0.13f);  // 0.03 s past the first frame's end
-  EXPECT_EQ(anim.currentClip->frame, 1u);
-  EXPECT_NEAR(anim.currentClip->timer, 0.07f, 1e-6f);
-}
-
 TEST_F(AnimationTest, NonLoopingClipStopsOnItsLastFrameAndAnEmptyOneOnFrameZero) {
   AnimationClip clip = WalkClip();
   clip.loop = false;
@@ -106,7 +99,7 @@ TEST_F(AnimationTest, SetAnimationRestartsTheCurrentClip) {
   Play("walk");
   for (int i = 0; i < 7; ++i) RunFrame();
   ASSERT_EQ(anim.currentClip->frame, 3u);
-  anim.SetAnimation("walk");
+  anim.SetAnimation("walk");  // back to the start
   AnimationClip* c = anim.currentClip;
   EXPECT_EQ(c->frame, 0u);
   EXPECT_TRUE(c->playing);
@@ -124,8 +117,12 @@ TEST_F(AnimationTest, SetAnimationRestartsTheCurrentClip) {
   EXPECT_EQ(anim.currentClip, c);
 }
 
-TEST_F(AnimationTest, WrittenFrameIsNotRecomputedAndWrapsOnTheNextAdvance) {
+TEST_F(AnimationTest, OvershootCarriesOnAndAWrittenFrameIsNotRecomputedButWrapsOnTheNextAdvance) {
   AnimationClip* c = Play("walk");
+  anim.Update(0.13f);  // 0.03 s past the first frame's end
+  EXPECT_EQ(c->frame, 1u);
+  EXPECT_NEAR(c->timer, 0.07f, 1e-6f);
+  anim.SetAnimation("walk");  // back to the start
   float before[8];
   std::copy(c->uv, c->uv + 8, before);
   c->frame = 8;  // the player's standing pose

@@ -60,6 +60,12 @@ class LightSlotsTest : public HeadlessGraphics {
     return Flushed().drawCalls == 1;
   }
 
+  // The last frame's lit draws: by slots and by the loop.
+  static void ExpectLit(uint64_t bySlots, uint64_t byLoop) {
+    EXPECT_EQ(GetSpriteFrameStats().drawsLitBySlots, bySlots);
+    EXPECT_EQ(GetSpriteFrameStats().drawsLitByLoop, byLoop);
+  }
+
   Texture picture_;
   std::vector<std::unique_ptr<GameObject>> lamps_;
   std::vector<std::unique_ptr<GameObject>> objects_;
@@ -71,28 +77,24 @@ TEST_F(LightSlotsTest, TheMostLightsOnOneQuadChooseSlotsOrTheLoopAndNeverSplitTh
   GameObject* fourLamps = Sprite(0.0f);
 
   ASSERT_TRUE(DrawnTogether({dark}));
-  EXPECT_EQ(GetSpriteFrameStats().drawsLitBySlots + GetSpriteFrameStats().drawsLitByLoop, 0u);
+  ExpectLit(0, 0);
 
   ASSERT_TRUE(DrawnTogether({dark, twoLamps}));
-  EXPECT_EQ(GetSpriteFrameStats().drawsLitBySlots, 1u);
-  EXPECT_EQ(GetSpriteFrameStats().drawsLitByLoop, 0u);
+  ExpectLit(1, 0);
 
   // One quad past the slots sends the whole draw to the loop.
   ASSERT_TRUE(DrawnTogether({twoLamps, fourLamps, dark}));
-  EXPECT_EQ(GetSpriteFrameStats().drawsLitBySlots, 0u);
-  EXPECT_EQ(GetSpriteFrameStats().drawsLitByLoop, 1u);
+  ExpectLit(0, 1);
 
   // A quad that is not drawn (off the screen) takes no part in the choice.
   ASSERT_TRUE(DrawnTogether({Sprite(5000.0f), twoLamps}));
-  EXPECT_EQ(GetSpriteFrameStats().drawsLitBySlots, 1u);
-  EXPECT_EQ(GetSpriteFrameStats().drawsLitByLoop, 0u);
+  ExpectLit(1, 0);
 }
 
 TEST_F(LightSlotsTest, ScreenFurnitureUnderTheLampsCountsNoLights) {
   // Its vertices leave no light out (it is never lit), yet it needs no slot.
   ASSERT_TRUE(DrawnTogether({Sprite(0.0f, ObjectType::UI), Sprite(500.0f)}));
-  EXPECT_EQ(GetSpriteFrameStats().drawsLitBySlots, 1u);
-  EXPECT_EQ(GetSpriteFrameStats().drawsLitByLoop, 0u);
+  ExpectLit(1, 0);
   EXPECT_EQ(GetSpriteFrameStats().drawsUntinted, 0u);
 }
 

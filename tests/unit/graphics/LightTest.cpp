@@ -52,13 +52,6 @@ TEST(LightListTest, CreationOrderAndRemovalClosesTheGap) {
   EXPECT_TRUE(LightList().empty());
 }
 
-TEST(LightListTest, AmbientStartsWhiteAtHalfIntensityAndKeepsWhatIsSet) {
-  for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(GetAmbient()[i], i < 3 ? 1.0f : 0.5f) << i;
-  SetAmbient(0.1f, 0.2f, 0.3f, 0.4f);
-  EXPECT_FLOAT_EQ(GetAmbient()[2], 0.3f);
-  SetAmbient(1.0f, 1.0f, 1.0f, 0.5f);
-}
-
 TEST(LightBlockTest, HeaderAndEntriesAreLaidOutByteForByte) {
   MainCamera().position[0] = 7.0f;
   auto first = LitObject(30.0f, 40.0f, 0.0f, new Light(0.75f, 100.0f, 250.0f, Vector3(0.5f, 0.25f, 1.0f)));
@@ -69,7 +62,7 @@ TEST(LightBlockTest, HeaderAndEntriesAreLaidOutByteForByte) {
   EXPECT_EQ(UintAt(block, 12), 2u);  // light count
   const std::pair<size_t, float> fields[] = {
       {0, 7.0f}, {8, -1000.0f},  // camera x and z
-      {16, 1.0f}, {28, 0.5f},    // ambient red and intensity
+      {16, 1.0f}, {20, 1.0f}, {24, 1.0f}, {28, 0.5f},  // the ambient: white at half intensity
       // Entry 0 at byte 32: position (x, y, z - 10, 0), colour, intensity, fall-off start / end.
       {32 + 0, 30.0f}, {32 + 4, 40.0f}, {32 + 8, -10.0f}, {32 + 12, 0.0f}, {32 + 16, 0.5f}, {32 + 20, 0.25f},
       {32 + 24, 1.0f}, {32 + 28, 0.75f}, {32 + 32, 100.0f}, {32 + 48, 250.0f},

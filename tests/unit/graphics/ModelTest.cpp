@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "GraphicsTestHelpers.h"
@@ -56,6 +57,16 @@ void ExpectCorner(const float* position, float x, float y, float z) {
   EXPECT_FLOAT_EQ(position[2], z);
 }
 
+// Texture coordinates (u, v) of the quad's bottom-left, top-left, top-right and bottom-right
+// vertices (0, 1, 2 and 4).
+void ExpectTexcoords(const std::array<TextureVertex, 6>& v, const float (&uv)[4][2]) {
+  const int vertex[4] = {0, 1, 2, 4};
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_FLOAT_EQ(v[vertex[k]].texcoord[0], uv[k][0]) << "u of vertex " << vertex[k];
+    EXPECT_FLOAT_EQ(v[vertex[k]].texcoord[1], uv[k][1]) << "v of vertex " << vertex[k];
+  }
+}
+
 }  // namespace
 
 TEST_F(ModelTest, UntexturedQuadIsTwoClockwiseTrianglesInTheDefaultMagentaOrTheColourSet) {
@@ -63,12 +74,9 @@ TEST_F(ModelTest, UntexturedQuadIsTwoClockwiseTrianglesInTheDefaultMagentaOrTheC
   Model* model = AddModel(o);
   model->Draw();
   const auto& v = model->GetMesh()->colorVertices;
-  ExpectCorner(v[0].position, 8, 17, 3);   // bottom-left
-  ExpectCorner(v[1].position, 8, 23, 3);   // top-left
-  ExpectCorner(v[2].position, 12, 23, 3);  // top-right
-  ExpectCorner(v[3].position, 12, 23, 3);  // top-right
-  ExpectCorner(v[4].position, 12, 17, 3);  // bottom-right
-  ExpectCorner(v[5].position, 8, 17, 3);   // bottom-left
+  // Bottom-left, top-left, top-right; top-right, bottom-right, bottom-left.
+  const float corners[6][2] = {{8, 17}, {8, 23}, {12, 23}, {12, 23}, {12, 17}, {8, 17}};
+  for (int k = 0; k < 6; ++k) ExpectCorner(v[k].position, corners[k][0], corners[k][1], 3);
   for (const ColorVertex& vertex : v) {
     EXPECT_FLOAT_EQ(vertex.color[0], 1.0f);
     EXPECT_FLOAT_EQ(vertex.color[1], 0.0117647f);
@@ -104,27 +112,14 @@ TEST_F(ModelTest, WholeTextureAndTileCoordinatesAndTheOwnersKind) {
   GameObject* o = Make(0, 0, 0, 2, 2, ObjectType::Text);
   Model* model = AddModel(o, "sheet.png");
   model->Draw();
-  const auto& whole = model->GetMesh()->textureVertices;
-  EXPECT_FLOAT_EQ(whole[0].texcoord[0], 0.0f);  // bottom-left (0, 1)
-  EXPECT_FLOAT_EQ(whole[0].texcoord[1], 1.0f);
-  EXPECT_FLOAT_EQ(whole[1].texcoord[1], 0.0f);  // top-left (0, 0)
-  EXPECT_FLOAT_EQ(whole[2].texcoord[0], 1.0f);  // top-right (1, 0)
-  EXPECT_FLOAT_EQ(whole[4].texcoord[0], 1.0f);  // bottom-right (1, 1)
-  EXPECT_FLOAT_EQ(whole[4].texcoord[1], 1.0f);
-  for (const TextureVertex& vertex : whole) EXPECT_EQ(vertex.kind, 10u);
+  ExpectTexcoords(model->GetMesh()->textureVertices, {{0, 1}, {0, 0}, {1, 0}, {1, 1}});
+  for (const TextureVertex& vertex : model->GetMesh()->textureVertices) EXPECT_EQ(vertex.kind, 10u);
 
   // Tile 17 of a 16 x 6 sheet: column 1, row 1.
   model->tile = 17;
   model->Draw();
-  const auto& cell = model->GetMesh()->textureVertices;
-  EXPECT_FLOAT_EQ(cell[0].texcoord[0], 0.0625f);       // bottom-left
-  EXPECT_FLOAT_EQ(cell[0].texcoord[1], 0.33333334f);
-  EXPECT_FLOAT_EQ(cell[1].texcoord[0], 0.0625f);       // top-left
-  EXPECT_FLOAT_EQ(cell[1].texcoord[1], 0.16666667f);
-  EXPECT_FLOAT_EQ(cell[2].texcoord[0], 0.125f);        // top-right
-  EXPECT_FLOAT_EQ(cell[2].texcoord[1], 0.16666667f);
-  EXPECT_FLOAT_EQ(cell[4].texcoord[0], 0.125f);        // bottom-right
-  EXPECT_FLOAT_EQ(cell[4].texcoord[1], 0.33333334f);
+  ExpectTexcoords(model->GetMesh()->textureVertices,
+                  {{0.0625f, 0.33333334f}, {0.0625f, 0.16666667f}, {0.125f, 0.16666667f}, {0.125f, 0.33333334f}});
 }
 
 TEST_F(ModelTest, AnimationFrameCornersMapToTheRightVertices) {
@@ -134,16 +129,8 @@ TEST_F(ModelTest, AnimationFrameCornersMapToTheRightVertices) {
   Model* model = AddModel(o, "player.png");
   model->tile = 5;  // the animation wins over the tile
   model->Draw();
-  const auto& v = model->GetMesh()->textureVertices;
-  // corner 0 -> bottom-right, 1 -> top-right, 2 -> top-left, 3 -> bottom-left
-  EXPECT_FLOAT_EQ(v[4].texcoord[0], 0.25f);
-  EXPECT_FLOAT_EQ(v[4].texcoord[1], 1.0f);
-  EXPECT_FLOAT_EQ(v[2].texcoord[0], 0.25f);
-  EXPECT_FLOAT_EQ(v[2].texcoord[1], 0.0f);
-  EXPECT_FLOAT_EQ(v[1].texcoord[0], 0.125f);
-  EXPECT_FLOAT_EQ(v[1].texcoord[1], 0.0f);
-  EXPECT_FLOAT_EQ(v[0].texcoord[0], 0.125f);
-  EXPECT_FLOAT_EQ(v[0].texcoord[1], 1.0f);
+  // Frame corner 0 -> bottom-right, 1 -> top-right, 2 -> top-left, 3 -> bottom-left.
+  ExpectTexcoords(model->GetMesh()->textureVertices, {{0.125f, 1.0f}, {0.125f, 0.0f}, {0.25f, 0.0f}, {0.25f, 1.0f}});
   // Without a current clip the model falls back to its tile.
   frames->hasClip = false;
   model->Draw();

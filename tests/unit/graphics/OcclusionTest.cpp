@@ -66,17 +66,14 @@ TEST(DepthOrderTest, OnlyDepthsApartByMoreThanTheToleranceAreOrdered) {
 
 // ---- draws without depth ------------------------------------------------------
 
-TEST(DrawsWithoutDepthTest, BackToFrontAndApartQuadsNeedNoDepth) {
+TEST(DrawsWithoutDepthTest, BackToFrontAndApartQuadsNeedNoDepthButAFartherOneOverANearerKeepsBoth) {
   // A backdrop, a nearer sprite over it, a nearer label over both, and last a sprite away from
   // them, farther than the label but nearer than the backdrop.
-  const std::vector<FrameQuad> quads = {Quad(0, 0, 0, 99, 99, kFar), Quad(1, 10, 10, 20, 20, 0.7),
-                                        Quad(2, 5, 5, 30, 30, kNear), Quad(3, 60, 60, 70, 70, 0.8)};
+  std::vector<FrameQuad> quads = {Quad(0, 0, 0, 99, 99, kFar), Quad(1, 10, 10, 20, 20, 0.7),
+                                  Quad(2, 5, 5, 30, 30, kNear), Quad(3, 60, 60, 70, 70, 0.8)};
   EXPECT_EQ(WithoutDepth(quads, 4), (std::vector<uint8_t>{1, 1, 1, 1}));
-}
-
-TEST(DrawsWithoutDepthTest, AFartherQuadOverANearerOneKeepsTheDepthOfBoth) {
   // Draw 0: a near mark; draw 1: the floor after it, farther, over it; draw 2: apart.
-  std::vector<FrameQuad> quads = {Quad(0, 10, 10, 20, 20, kNear), Quad(1, 0, 0, 50, 50, kFar),
+  quads = {Quad(0, 10, 10, 20, 20, kNear), Quad(1, 0, 0, 50, 50, kFar),
                                   Quad(2, 80, 80, 90, 90, kFar)};
   EXPECT_EQ(WithoutDepth(quads, 3), (std::vector<uint8_t>{0, 0, 1}));
   // Side by side they cannot meet.
@@ -117,7 +114,7 @@ TEST(DrawsWithoutDepthTest, ACrowdedScreenStillFindsEveryConflict) {
 
 // ---- hidden quads ---------------------------------------------------------------
 
-TEST(HiddenQuadsTest, ALaterOpaqueQuadAtTheSameOrNearerDepthHidesWhatItCovers) {
+TEST(HiddenQuadsTest, ALaterOpaqueQuadAtTheSameOrNearerDepthHidesWhatItCoversIfItMayBeLeftOut) {
   std::vector<FrameQuad> quads = {Quad(0, 10, 10, 20, 20, kFar), Hiding(Quad(1, 5, 5, 30, 30, kFar, 0))};
   // Equal depths without a common plane are not ordered: not hidden.
   EXPECT_EQ(Hidden(quads), (std::vector<uint8_t>{0, 0}));
@@ -134,6 +131,13 @@ TEST(HiddenQuadsTest, ALaterOpaqueQuadAtTheSameOrNearerDepthHidesWhatItCovers) {
   EXPECT_EQ(Hidden(quads), (std::vector<uint8_t>{0, 0}));
   quads = {Hiding(Quad(0, 5, 5, 30, 30, kNear)), Quad(1, 10, 10, 20, 20, kFar)};
   EXPECT_EQ(Hidden(quads), (std::vector<uint8_t>{0, 0}));
+  // Only hideable quads are left out, and quads off the screen always.
+  quads = {Quad(0, 10, 10, 20, 20, kFar), Hiding(Quad(1, 0, 0, 40, 40, kNear))};
+  quads[0].hideable = false;
+  EXPECT_EQ(Hidden(quads), (std::vector<uint8_t>{0, 0}));
+  quads[0] = Quad(0, 5, 5, 4, 4, kFar);  // no pixel on the screen
+  quads[1].hides = false;
+  EXPECT_EQ(Hidden(quads), (std::vector<uint8_t>{1, 0}));
 }
 
 TEST(HiddenQuadsTest, SeveralCoversTogetherHideAQuadWhenTheyLeaveNoPixelOut) {
@@ -161,15 +165,6 @@ TEST(HiddenQuadsTest, ANearerQuadDrawnBetweenKeepsTheHiddenQuadDrawn) {
   quads[1] = Quad(1, 30, 30, 35, 35, 0.3);
   quads[1].hideable = false;
   EXPECT_EQ(Hidden(quads), (std::vector<uint8_t>{1, 0, 0}));
-}
-
-TEST(HiddenQuadsTest, OnlyHideableQuadsAreLeftOutAndOffScreenOnesAlways) {
-  std::vector<FrameQuad> quads = {Quad(0, 10, 10, 20, 20, kFar), Hiding(Quad(1, 0, 0, 40, 40, kNear))};
-  quads[0].hideable = false;
-  EXPECT_EQ(Hidden(quads), (std::vector<uint8_t>{0, 0}));
-  quads[0] = Quad(0, 5, 5, 4, 4, kFar);  // no pixel on the screen
-  quads[1].hides = false;
-  EXPECT_EQ(Hidden(quads), (std::vector<uint8_t>{1, 0}));
 }
 
 TEST(HiddenQuadsTest, APartlyCoveredQuadCanShowOnlyTheRectangleTheCoversLeave) {

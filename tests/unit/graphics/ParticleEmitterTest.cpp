@@ -63,7 +63,7 @@ class ParticleEmitterTest : public HeadlessGraphics {
 
 // ---- periods and bursts ------------------------------------------------------
 
-TEST_F(ParticleEmitterTest, ZeroDurationWithoutLoopEmitsOneBurstThenSwitchesOff) {
+TEST_F(ParticleEmitterTest, AZeroPeriodIsOneBurstAndALongerOneBurstsUntilItsTimerRunsOutThenLoopsOrStops) {
   circleEmitter* e = AddCircle(Make(0, 0));
   e->particlesPerEmission = 3;
   e->Start();
@@ -76,9 +76,8 @@ TEST_F(ParticleEmitterTest, ZeroDurationWithoutLoopEmitsOneBurstThenSwitchesOff)
   e->Start();  // setting it active again starts a new period
   Frames(e, 1);
   EXPECT_EQ(e->particles.size(), 6u);
-}
 
-TEST_F(ParticleEmitterTest, APeriodKeepsBurstingUntilItsTimerRunsOutThenLoopsOrStops) {
+  // A period keeps bursting until its timer runs out, then loops or stops.
   circleEmitter* once = AddCircle(Make(0, 0));
   once->duration = 0.05f;  // two 0.025 s frames, then the frame that notices the end
   once->Start();
@@ -95,7 +94,7 @@ TEST_F(ParticleEmitterTest, APeriodKeepsBurstingUntilItsTimerRunsOutThenLoopsOrS
   EXPECT_EQ(looping->particles.size(), 6u);
 }
 
-TEST_F(ParticleEmitterTest, ABurstSpawnsNoMoreThanTheCapacityNewestFirstWithinItsRanges) {
+TEST_F(ParticleEmitterTest, ABurstSpawnsNoMoreThanTheCapacityHoweverHugeNewestFirstWithinItsRanges) {
   GameObject* o = Make(100.0f, 50.0f);
   circleEmitter* e = AddCircle(o, "test", 20.0f);
   e->maxParticles = 4;
@@ -133,25 +132,22 @@ TEST_F(ParticleEmitterTest, ABurstSpawnsNoMoreThanTheCapacityNewestFirstWithinIt
   }
   ASSERT_EQ(e->particles.size(), 4u);
   for (size_t k = 0; k < 2; ++k) EXPECT_GT(e->particles[k]->life, e->particles[k + 1]->life) << k;
-}
 
-TEST_F(ParticleEmitterTest, AHugeBurstIsBoundByTheCapacityAndKeepsTheQueueFull) {
   // A level file may hold any "Particles_Per_Emition"; spawning two billion particles one by one
   // (each dropping the oldest) would stall the game in a single frame.
-  circleEmitter* e = AddCircle(Make(0, 0));
-  e->maxParticles = 20;
-  e->particlesPerEmission = std::numeric_limits<int32_t>::max();
-  e->Start();
-  Frames(e, 1);
-  EXPECT_EQ(e->particles.size(), 20u);
-  e->Start();
-  Frames(e, 1);
-  EXPECT_EQ(e->particles.size(), 20u);
+  circleEmitter* huge = AddCircle(Make(0, 0));
+  huge->maxParticles = 20;
+  huge->particlesPerEmission = std::numeric_limits<int32_t>::max();
+  for (int burst = 0; burst < 2; ++burst) {
+    huge->Start();
+    Frames(huge, 1);
+    EXPECT_EQ(huge->particles.size(), 20u) << "burst " << burst;
+  }
 }
 
 // ---- particle movement and death ----------------------------------------------
 
-TEST_F(ParticleEmitterTest, SlowToZeroKeepsTheSameShareOfSpeedEachFrameWhateverTheFrameTime) {
+TEST_F(ParticleEmitterTest, SlowToZeroKeepsTheSameShareOfSpeedEachFrameAndOtherwiseTheBrakingActsPerSecond) {
   circleEmitter* e = AddCircle(Make(0, 0));
   e->slowToZero = true;
   e->deceleration = 0.97f;
@@ -167,20 +163,19 @@ TEST_F(ParticleEmitterTest, SlowToZeroKeepsTheSameShareOfSpeedEachFrameWhateverT
   Frames(e, 1);
   EXPECT_FLOAT_EQ(p.velocity[0], vx * 0.97f * 0.97f);
   EXPECT_FLOAT_EQ(p.velocity[1], vy * 0.97f * 0.97f);
-}
 
-TEST_F(ParticleEmitterTest, WithoutSlowToZeroTheBrakingActsPerSecond) {
-  GameObject* o = Make(0, 0);
-  circleEmitter* e = AddCircle(o, "test", 0.0f);  // radius 0: spawns on the owner
-  e->velocityMin = e->velocityMax = 100.0f;
-  e->accelerationMin = e->accelerationMax = 2.0f;
-  e->deceleration = 0.5f;  // ignored while slow to zero is off
-  e->Spawn();
-  Particle& p = *e->particles.front();
-  Frames(e, 1);
+  // Without slow to zero the braking acts per second.
+  SetFrameSeconds(0.025f);
+  circleEmitter* plain = AddCircle(Make(0, 0), "test", 0.0f);  // radius 0: spawns on the owner
+  plain->velocityMin = plain->velocityMax = 100.0f;
+  plain->accelerationMin = plain->accelerationMax = 2.0f;
+  plain->deceleration = 0.5f;  // ignored while slow to zero is off
+  plain->Spawn();
+  Particle& q = *plain->particles.front();
+  Frames(plain, 1);
   // velocity x: 100 + 0.025 * (-200) = 95; position: 0.025 * 95
-  EXPECT_NEAR(p.velocity[0], 95.0f, 1e-3f);
-  EXPECT_NEAR(p.transform.position[0], 2.375f, 1e-4f);
+  EXPECT_NEAR(q.velocity[0], 95.0f, 1e-3f);
+  EXPECT_NEAR(q.transform.position[0], 2.375f, 1e-4f);
 }
 
 // Braking takes a particle down to rest and leaves it there; it never turns it round to fly back

@@ -153,34 +153,25 @@ TEST_F(SpriteBatchTest, AVeryLongRunOfFlatQuadsIsSplitToFitItsStream) {
   EXPECT_EQ(Stats().indicesDrawn, 16385u * 6u);
 }
 
-TEST_F(SpriteBatchTest, ADirectDrawLandsAfterTheQueuedSprites) {
+// A draw straight through either program (a particle emitter's own buffers, as older code drew
+// them) and the present tell the batch through the device's listener, so the queued sprites go
+// first; a batch that has shut down no longer listens.
+TEST_F(SpriteBatchTest, DirectDrawsOfEitherProgramAndThePresentSendTheQueuedSpritesFirst) {
   GameObject* a = Sprite("a.png");
-  Draw(a);
-  // A particle emitter's own buffers drawn straight through the program (as older code did).
-  platform::GpuBuffer vertices = Gpu().CreateVertexBuffer(platform::VertexLayout::Texture, nullptr, 6 * 24);
   const uint32_t indices[6] = {0, 1, 2, 3, 4, 5};
   platform::GpuBuffer indexBuffer = Gpu().CreateIndexBuffer(indices, 6);
-  GetTextureShader()->Render(vertices, indexBuffer, 6, nullptr, nullptr);
-  EXPECT_EQ(Stats().drawCalls, 2u);
-  Gpu().DestroyBuffer(vertices);
-  Gpu().DestroyBuffer(indexBuffer);
-}
-
-// The colour program and the present tell the batch through the device's listener, as the
-// texture program does; a batch that has shut down no longer listens.
-TEST_F(SpriteBatchTest, TheColourProgramAndThePresentSendTheQueuedSpritesFirst) {
-  GameObject* a = Sprite("a.png");
+  platform::GpuBuffer textured = Gpu().CreateVertexBuffer(platform::VertexLayout::Texture, nullptr, 6 * 24);
+  platform::GpuBuffer coloured = Gpu().CreateVertexBuffer(platform::VertexLayout::Color, nullptr, 6 * 28);
   Draw(a);
-  platform::GpuBuffer vertices = Gpu().CreateVertexBuffer(platform::VertexLayout::Color, nullptr, 6 * 28);
-  const uint32_t indices[6] = {0, 1, 2, 3, 4, 5};
-  platform::GpuBuffer indexBuffer = Gpu().CreateIndexBuffer(indices, 6);
-  GetColorShader()->Render(vertices, indexBuffer, 6);
+  GetTextureShader()->Render(textured, indexBuffer, 6, nullptr, nullptr);
   EXPECT_EQ(Stats().drawCalls, 2u) << "the sprite, then the direct draw";
   Draw(a);
+  GetColorShader()->Render(coloured, indexBuffer, 6);
+  EXPECT_EQ(Stats().drawCalls, 4u) << "the sprite, then the direct draw";
+  Draw(a);
   GetGraphicsDevice()->EndScene();
-  EXPECT_EQ(Stats().drawCalls, 3u) << "the sprite goes out before the picture is presented";
-  Gpu().DestroyBuffer(vertices);
-  Gpu().DestroyBuffer(indexBuffer);
+  EXPECT_EQ(Stats().drawCalls, 5u) << "the sprite goes out before the picture is presented";
+  for (platform::GpuBuffer buffer : {textured, coloured, indexBuffer}) Gpu().DestroyBuffer(buffer);
 
   ASSERT_NE(GetStateChangeListener(), nullptr);
   ShutdownSpriteBatch();

@@ -140,29 +140,26 @@ TEST_F(TextTest, RelabellingLogsAndDoesNotGrowTheComponentList) {
 
 // ---- the per-frame update -------------------------------------------------------
 
-TEST_F(TextTest, HidingTheLinkedObjectHidesTheLabelOnTheNextUpdate) {
-  GameObject* button = Button(0.0f, 0.0f, 200.0f, 50.0f);
-  Text* text = Label(button);
-  text->SetText("ok", 10.0f, 1);
-  button->visible = false;
-  EXPECT_TRUE(text->owner->visible);
-  text->Update(0.025f);
-  EXPECT_FALSE(text->owner->visible);
-  button->visible = true;
-  text->Update(0.025f);
-  EXPECT_TRUE(text->owner->visible);
-}
-
-TEST_F(TextTest, SignPanelFadesWhileThePlayerStandsOnItUnlessFixedToTheScreen) {
+TEST_F(TextTest, TheLabelFollowsItsObjectsVisibilityAndASignFadesWhileThePlayerStandsOnIt) {
   GameObject* sign = Button(0.0f, 0.0f, 200.0f, 50.0f);
   Model* panel = sign->GetComponentAs<Model>(SlotOf(ComponentType::Model));
   panel->SetColor(0.2f, 0.3f, 0.4f, 1.0f);
   Text* text = Label(sign);
   text->SetText("hello", 10.0f, 1);
+  // Hiding the linked object hides the label at the next update, and showing it shows it.
+  sign->visible = false;
+  EXPECT_TRUE(text->owner->visible);
+  text->Update(0.025f);
+  EXPECT_FALSE(text->owner->visible);
+  sign->visible = true;
+  text->Update(0.025f);
+  EXPECT_TRUE(text->owner->visible);
+
   auto* player = new GameObject("Player_3", 99.0f, 49.0f, 0.0f, 43.0f, 116.0f, ObjectType::Player);
   AddObject(player);
 
-  // Without the UI module's answer every label counts as fixed: nothing fades.
+  // The panel fades unless the label is fixed to the screen; without the UI module's answer every
+  // label counts as fixed, so nothing fades.
   text->Update(0.025f);
   EXPECT_FLOAT_EQ(panel->GetMesh()->color[3], 1.0f);
 

@@ -48,7 +48,7 @@ TEST_F(ControlsOverlayTest, TheScreenListsEveryActionWithItsKeys) {
   EXPECT_EQ(Message(), "enter or click: change a key - the mouse aims");
 }
 
-TEST_F(ControlsOverlayTest, EnterOnAnActionThenANewKeyRebindsItSavesItAndKeepsTheSelection) {
+TEST_F(ControlsOverlayTest, EnterOnAnActionThenANewKeyRebindsItSavesItAndResetRestoresTheShippedKeys) {
   OpenFromMainMenu();
   Choose("tHROW - lmb");
   EXPECT_EQ(Message(), "press a key for tHROW - escape or pad b cancels");
@@ -66,6 +66,12 @@ TEST_F(ControlsOverlayTest, EnterOnAnActionThenANewKeyRebindsItSavesItAndKeepsTh
   Tap(vk::Letter('P'));
   EXPECT_EQ(Message(), "pAUSE is now p");
   EXPECT_EQ(ActionBindingText(KeyBindings(), Action::Pause), "P");
+  // Reset to defaults restores the shipped keys, shows them and saves them.
+  Choose("reset to defaults");
+  EXPECT_EQ(KeyBindings(), DefaultKeyBindings());
+  EXPECT_TRUE(Shown(FindButton("tHROW - lmb")));
+  EXPECT_NE(SavedSettings().find("key_throw = LMB"), std::string::npos);
+  EXPECT_EQ(Message(), "keys reset to defaults");
 }
 
 TEST_F(ControlsOverlayTest, MenuKeysPressedAsTheNewKeyBindWithoutMovingOrPressingAnything) {
@@ -145,18 +151,6 @@ TEST_F(ControlsOverlayTest, TheMouseStartsAChangeAndItsButtonsCanBeTheNewKey) {
   EXPECT_EQ(ActionBindingText(KeyBindings(), Action::PickUpDrop), "LMB");
   EXPECT_TRUE(Shown(ShownButton("pICK uP / dROP - lmb")));
   EXPECT_TRUE(Shown(FindButton("how to play"))) << "still on the controls screen";
-}
-
-TEST_F(ControlsOverlayTest, ResetToDefaultsRestoresAndSavesTheShippedKeys) {
-  OpenFromMainMenu();
-  Choose("rETRY - r");
-  Tap(vk::Letter('T'));
-  ASSERT_EQ(ActionBindingText(KeyBindings(), Action::Retry), "T");
-  Choose("reset to defaults");
-  EXPECT_EQ(KeyBindings(), DefaultKeyBindings());
-  EXPECT_TRUE(Shown(FindButton("rETRY - r")));
-  EXPECT_NE(SavedSettings().find("key_retry = R"), std::string::npos);
-  EXPECT_EQ(Message(), "keys reset to defaults");
 }
 
 TEST_F(ControlsOverlayTest, ResumingWhileAKeyIsAwaitedLetsTheActionsGoAndGivesThePauseMenuItsKeys) {

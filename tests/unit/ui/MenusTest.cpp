@@ -57,16 +57,14 @@ class MenusTest : public UiTest {
 
 // The controls screen pops twice on its way back and still returns to the menu; after options and
 // back, "options" (the button that opened them) has the focus again and alone answers Enter.
-TEST_F(MenusTest, MainMenuOffersItsButtonsInOrderAndGetsThemBackFromControlsAndOptions) {
+TEST_F(MenusTest, MainMenuOffersItsButtonsInOrderAndGetsThemBackFromControlsOptionsAndQuit) {
   BuildMenuScenes(scene_id::kMainMenu);
   const std::vector<std::string> mainButtons(std::begin(kMainButtons), std::end(kMainButtons));
   EXPECT_EQ(NavigationTexts(), mainButtons);
   EXPECT_EQ(SelectedText(), "play game");
   for (const char* text : kMainButtons) EXPECT_TRUE(Shown(FindButton(text))) << text;
   // The dialog and overlays exist, hidden.
-  EXPECT_FALSE(Shown(FindButton("are you sure ?")));
-  EXPECT_FALSE(Shown(FindButton("mute music")));
-  EXPECT_FALSE(Shown(FindButton("how to play")));
+  ExpectScreen({}, {"are you sure ?", "mute music", "how to play"});
 
   Choose("controls");
   ASSERT_EQ(NavigationTexts().size(), 10u) << "eight actions, reset and back";
@@ -83,8 +81,14 @@ TEST_F(MenusTest, MainMenuOffersItsButtonsInOrderAndGetsThemBackFromControlsAndO
   Choose("back");
   EXPECT_EQ(NavigationTexts(), mainButtons);
   EXPECT_EQ(SelectedText(), "options");
-  EXPECT_TRUE(Shown(FindButton("play game")));
-  EXPECT_FALSE(Shown(FindButton("fullscreen")));
+  ExpectScreen({"play game"}, {"fullscreen"});
+  // Quit, then "no" (Escape), brings the menu back with the quit button still selected.
+  Choose("quit game");
+  ExpectScreen({"are you sure ?"}, {"play game"});
+  Tap(vk::Escape);
+  EXPECT_FALSE(Shown(FindButton("are you sure ?")));
+  for (const char* text : kMainButtons) EXPECT_TRUE(Shown(FindButton(text))) << text;
+  EXPECT_EQ(SelectedText(), "quit game");
   Choose("play game");
   EXPECT_EQ(CurrentId(), scene_id::kLevel1);
 }
@@ -256,34 +260,28 @@ TEST_F(MenusTest, PauseShowsTheMenuAndResumeHidesItAndClearsTheToggle) {
   EXPECT_FALSE(Shown(FindButton("rESUME gAME")));
 }
 
-TEST_F(MenusTest, ResumingWithAnOverlayOrDialogOpenClosesItAndGivesThePauseMenuItsKeys) {
-  StartLevelWithPauseMenu();
-  Pause();
-  Choose("quit game");
-  EXPECT_TRUE(Shown(FindButton("are you sure ?")));
-  // The pause key closes everything.
-  PlayerShared().pauseToggle = false;
-  SetPauseMenu(false);
-  EXPECT_FALSE(Shown(FindButton("are you sure ?")));
-  EXPECT_FALSE(Shown(FindButton("yes")));
-  EXPECT_EQ(NavigationList().size(), 5u);
-  // Losing the focus again and again while an overlay is open leaves the overlay as it is.
-  Pause();
-  Choose("oPTIONS");
-  SetPauseMenu(true);
-  EXPECT_FALSE(Shown(FindButton("rESUME gAME")));
-  EXPECT_TRUE(Shown(FindButton("mute sfx")));
-}
-
-TEST_F(MenusTest, QuitFromThePauseMenuAndNoBringsThePauseMenuBack) {
+// "no" in the pause menu's quit dialog brings the pause menu back; resuming with the dialog or an
+// overlay open closes it and gives the pause menu its keys.
+TEST_F(MenusTest, ThePauseMenusQuitDialogAnswersNoAndResumingClosesWhateverIsOpen) {
   StartLevelWithPauseMenu();
   Pause();
   Choose("quit game");
   EXPECT_EQ(SelectedText(), "no");
   Tap(vk::Return);
-  EXPECT_TRUE(Shown(FindButton("rESUME gAME")));
-  EXPECT_FALSE(Shown(FindButton("are you sure ?")));
+  ExpectScreen({"rESUME gAME"}, {"are you sure ?"});
   EXPECT_TRUE(IsPaused());
+  Choose("quit game");
+  EXPECT_TRUE(Shown(FindButton("are you sure ?")));
+  // The pause key closes everything.
+  PlayerShared().pauseToggle = false;
+  SetPauseMenu(false);
+  ExpectScreen({}, {"are you sure ?", "yes"});
+  EXPECT_EQ(NavigationList().size(), 5u);
+  // Losing the focus again and again while an overlay is open leaves the overlay as it is.
+  Pause();
+  Choose("oPTIONS");
+  SetPauseMenu(true);
+  ExpectScreen({"mute sfx"}, {"rESUME gAME"});
 }
 
 // A level's own quit button opened the dialog, then the player paused: "no" leaves the pause menu
@@ -294,15 +292,12 @@ TEST_F(MenusTest, PausingOverALevelsQuitDialogAndNoLeavesAWorkingPauseMenu) {
   Pause();
   EXPECT_EQ(SelectedText(), "no");
   Tap(vk::Return);
-  EXPECT_FALSE(Shown(FindButton("are you sure ?")));
-  EXPECT_TRUE(Shown(FindButton("rESUME gAME")));
+  ExpectScreen({"rESUME gAME"}, {"are you sure ?"});
   EXPECT_TRUE(IsPaused());
   Choose("oPTIONS");
-  EXPECT_TRUE(Shown(FindButton("mute sfx")));
-  EXPECT_FALSE(Shown(FindButton("rESUME gAME")));
+  ExpectScreen({"mute sfx"}, {"rESUME gAME"});
   Tap(vk::Escape);
-  EXPECT_TRUE(Shown(FindButton("rESUME gAME")));
-  EXPECT_FALSE(Shown(FindButton("mute sfx")));
+  ExpectScreen({"rESUME gAME"}, {"mute sfx"});
 }
 
 // Escape goes back one step at a time: from an overlay to the menu that opened it, from the pause
@@ -324,17 +319,6 @@ TEST_F(MenusTest, EscapeFromAnOverlayReturnsToItsOpenerAndThenLeavesThePause) {
   Tap(vk::Escape);
   EXPECT_FALSE(IsPaused());
   EXPECT_FALSE(Shown(FindButton("rESUME gAME")));
-}
-
-TEST_F(MenusTest, QuitFromTheMainMenuAndNoBringsTheMainMenuBack) {
-  BuildMenuScenes(scene_id::kMainMenu);
-  Choose("quit game");
-  EXPECT_TRUE(Shown(FindButton("are you sure ?")));
-  EXPECT_FALSE(Shown(FindButton("play game")));
-  Tap(vk::Escape);  // "no"
-  EXPECT_FALSE(Shown(FindButton("are you sure ?")));
-  for (const char* text : kMainButtons) EXPECT_TRUE(Shown(FindButton(text))) << text;
-  EXPECT_EQ(SelectedText(), "quit game");
 }
 
 TEST_F(MenusTest, LeaveLevelDialogNoDestroysItAndYesLeavesForTheCredits) {

@@ -34,6 +34,18 @@ TEST(SettingsTest, WhatIsSavedIsReadBackForEveryCombination) {
     EXPECT_EQ(LoadSettings(path), saved) << FormatSettings(saved);
   }
   EXPECT_FALSE(testing_support::FileExists(files::TempPathFor(path)));
+  // The key bindings and the stealth aids too.
+  UserSettings saved;
+  saved.visionCones = false;
+  saved.spotterArrows = false;
+  BindAction(saved.bindings, Action::Throw, vk::Space);
+  BindAction(saved.bindings, Action::MoveUp, vk::Up);
+  ASSERT_TRUE(SaveSettings(path, saved));
+  const std::string text = ReadFile(path);
+  EXPECT_NE(text.find("key_throw = SPACE"), std::string::npos) << text;
+  EXPECT_NE(text.find("key_pause = ESCAPE P"), std::string::npos) << text;
+  EXPECT_NE(text.find("vision_cones = false"), std::string::npos) << text;
+  EXPECT_EQ(LoadSettings(path), saved);
 }
 
 TEST(SettingsTest, MissingOrDamagedFilesAndLinesGiveTheDefaultsWhereTheyCannotBeRead) {
@@ -127,22 +139,6 @@ TEST(SettingsTest, StartUpAppliesTheRememberedOptionsButACommandLineWindowWins) 
 }
 
 }  // namespace
-
-TEST(SettingsTest, KeyBindingsAndTheStealthAidsAreSavedAndReadBack) {
-  TempDir dir;
-  const std::string path = dir.File("Settings.lullwick");
-  UserSettings saved;
-  saved.visionCones = false;
-  saved.spotterArrows = false;
-  BindAction(saved.bindings, Action::Throw, vk::Space);
-  BindAction(saved.bindings, Action::MoveUp, vk::Up);
-  ASSERT_TRUE(SaveSettings(path, saved));
-  const std::string text = ReadFile(path);
-  EXPECT_NE(text.find("key_throw = SPACE"), std::string::npos) << text;
-  EXPECT_NE(text.find("key_pause = ESCAPE P"), std::string::npos) << text;
-  EXPECT_NE(text.find("vision_cones = false"), std::string::npos) << text;
-  EXPECT_EQ(LoadSettings(path), saved);
-}
 
 // A file written by a newer game, or by hand: its comments and the settings this game does not
 // know stay where they are when an option changes; only the values the game owns are rewritten.

@@ -149,13 +149,11 @@ TEST_F(UIHandlerTest, ALabelGoesWithItsButtonAndALabelRemovedAloneLeavesNoDangli
   EXPECT_EQ(FindButton("again"), nullptr);
 }
 
+// A label made by other code for the same button stops following it when the button goes.
 TEST_F(UIHandlerTest, ALabelOfAButtonThatLosesItsHandlerOrGoesWithoutItStopsFollowingIt) {
   GameObject* b = MakeButton(0.0f, 0.0f, 100.0f, 50.0f, "x", 10.0f);
-  GameObject* label = HandlerOf(b)->TextObject();
-  ASSERT_NE(label, nullptr);
-  // A second label made by other code for the same button.
-  GameObject* extra = CreateText(0.0f, 0.0f, 10.0f, "y");
-  extra->GetComponentAs<Text>(SlotOf(ComponentType::Text))->linkedObject = b;
+  ASSERT_NE(HandlerOf(b)->TextObject(), nullptr);
+  CreateText(0.0f, 0.0f, 10.0f, "y")->GetComponentAs<Text>(SlotOf(ComponentType::Text))->linkedObject = b;
   b->destroy = true;
   Frame();  // the button and its first label go; the extra label is unlinked and marked
   Frame();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -129,6 +130,12 @@ inline void UiTest::Choose(const std::string& text) {
 inline bool Shown(GameObject* object) {
   UIHandler* handler = HandlerOf(object);
   return object != nullptr && object->visible && handler != nullptr && handler->active;
+}
+
+// Every button with a text in `shown` is shown and every one in `hidden` is not.
+inline void ExpectScreen(std::initializer_list<const char*> shown, std::initializer_list<const char*> hidden = {}) {
+  for (const char* text : shown) EXPECT_TRUE(Shown(FindButton(text))) << text << " should be shown";
+  for (const char* text : hidden) EXPECT_FALSE(Shown(FindButton(text))) << text << " should be hidden";
 }
 
 inline const float* ColorOf(GameObject* object) {
