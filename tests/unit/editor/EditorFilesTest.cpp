@@ -16,7 +16,6 @@
 using editor_test::EditorFixture;
 using editor_test::Record;
 using testing_support::ReadFile;
-using testing_support::TempDir;
 
 namespace {
 
@@ -42,14 +41,7 @@ std::vector<ObjectRecord> Records() {
           Record(ObjectType::Node, "Node_6", 200, 100, 20, 20)};
 }
 
-class EditorFilesTest : public EditorFixture {
- protected:
-  std::string SaveTo(const std::string& name) {
-    EXPECT_TRUE(SaveLevelAs(dir_.File(name)));
-    return ReadFile(dir_.File(name));
-  }
-  TempDir dir_;
-};
+using EditorFilesTest = EditorFixture;
 
 TEST_F(EditorFilesTest, ASavedLevelLoadsAndSavesBackToTheSameBytes) {
   StartLevel(Records());
@@ -96,20 +88,12 @@ TEST_F(EditorFilesTest, RunThenStopBringsBackTheLevelAsLastEditedNotAsLastSaved)
 }
 
 // The Save As dialog writes "./Assets/Levels/NAME.json" of the working folder, as the game does.
-class InLevelsFolderTest : public EditorFilesTest {
+class InLevelsFolderTest : public EditorFixture {
  protected:
   void SetUp() override {
-    EditorFilesTest::SetUp();
-    old_ = std::filesystem::current_path();
-    std::filesystem::create_directories(dir_.File("Assets/Levels"));
-    std::filesystem::create_directories(dir_.File("Assets/Attributes"));
-    std::filesystem::current_path(dir_.path());
+    EditorFixture::SetUp();
+    WorkInTestFolder({"Assets/Levels", "Assets/Attributes"});
   }
-  void TearDown() override {
-    std::filesystem::current_path(old_);
-    EditorFilesTest::TearDown();
-  }
-  std::filesystem::path old_;
 };
 
 TEST_F(InLevelsFolderTest, ALevelTheWriterRefusesKeepsTheDialogOpenWithTheReason) {

@@ -9,7 +9,6 @@
 
 using editor_test::EditorFixture;
 using editor_test::Record;
-using testing_support::TempDir;
 
 namespace {
 
@@ -22,7 +21,6 @@ class HistoryTest : public EditorFixture {
                          Record(ObjectType::Wall, "Wall_3", 600, 0)},
                         dir_.File("walls.json"));
   }
-  TempDir dir_;
   Level* level_ = nullptr;
 };
 

@@ -16,8 +16,6 @@
 
 using editor_test::EditorFixture;
 using editor_test::Record;
-using testing_support::ReadFile;
-using testing_support::TempDir;
 using testing_support::WriteFile;
 
 namespace fs = std::filesystem;
@@ -45,8 +43,6 @@ class LevelSessionTest : public EditorFixture {
     std::unique_ptr<Level> level = LoadLevel(path);
     return level != nullptr ? level->objects.size() : 0;
   }
-
-  TempDir dir_;
 };
 
 TEST_F(LevelSessionTest, SaveAfterASceneChangeWritesTheShownScenesOwnFileAndNeverTheLevelBefore) {
@@ -159,16 +155,13 @@ class EditorTuningTest : public LevelSessionTest {
  protected:
   void SetUp() override {
     LevelSessionTest::SetUp();
-    old_ = fs::current_path();
-    fs::create_directories(dir_.File("Assets/Attributes"));
-    fs::current_path(dir_.path());
+    WorkInTestFolder({"Assets/Attributes"});
     ResetPlayerTuning();
     PlayerTuningValues().maxVelocity = 300.0f;
     ASSERT_TRUE(SaveAttributes(nullptr, static_cast<int>(ObjectType::Player), "walk"));
     ResetPlayerTuning();
   }
   void TearDown() override {
-    fs::current_path(old_);
     ResetPlayerTuning();
     LevelSessionTest::TearDown();
   }
@@ -188,7 +181,6 @@ class EditorTuningTest : public LevelSessionTest {
     EditPlayerTuning(PlayerTuningValues(), after);
     EditorHistory().EndMerge();
   }
-  fs::path old_;
 };
 
 TEST_F(EditorTuningTest, ATuningEditSurvivesStopCountsAsUnsavedAndASaveWritesItToTheLevelsAttributeFile) {
