@@ -39,6 +39,13 @@ class LevelSessionTest : public EditorFixture {
     UpdateScenes(0.0f);
     BeginEditorPass();
   }
+  // Runs the level and goes to `scene` while it runs (the edits stay with the level left), then stops.
+  static void LeaveWhileRunning(Level* scene) {
+    RunLevel();
+    GoTo(scene);
+    StopLevel();
+    UpdateScenes(0.0f);
+  }
   static size_t RecordsIn(const std::string& path) {
     std::unique_ptr<Level> level = LoadLevel(path);
     return level != nullptr ? level->objects.size() : 0;
@@ -124,10 +131,7 @@ TEST_F(LevelSessionTest, LoadingTheFileOfALevelLeftWithUnsavedEditsShowsItWithTh
   Level* level1 = StartLevel1();
   ASSERT_TRUE(EditorSaveLevel());
   Place(ObjectType::Wall, 600, 0);
-  RunLevel();
-  GoTo(AddCredits());  // left while running
-  StopLevel();
-  UpdateScenes(0.0f);
+  LeaveWhileRunning(AddCredits());
   ASSERT_TRUE(LoadPicked(dir_.File("level1.json")));
   UpdateScenes(0.0f);
   EXPECT_EQ(CurrentScene(), level1);
@@ -266,10 +270,7 @@ TEST_F(LevelSessionTest, AQuitAsksAboutEveryLevelWithEditsAndSaveWritesThemAll) 
   Level* level1 = StartLevel1();
   Level* credits = AddCredits();
   Place(ObjectType::Wall, 600, 0);
-  RunLevel();
-  GoTo(credits);  // left while running: the edits stay with level 1
-  StopLevel();
-  UpdateScenes(0.0f);
+  LeaveWhileRunning(credits);
   Place(ObjectType::Wall, 0, 300);
   EXPECT_EQ(EditedLevels(), (std::vector<Level*>{level1, credits}));
 

@@ -70,15 +70,14 @@ TEST_F(FileExplorerTest, ThePathBarIsEmptyAtAssetsAndGainsEachFolderOpened) {
   EXPECT_EQ(EntryIndex("level1.json") < ExplorerEntries().size(), true);
 }
 
-TEST_F(FileExplorerTest, OkReportsThePickForOneFrameEvenWithNothingPicked) {
+// Ok reports the pick for one frame, even with nothing picked.
+TEST_F(FileExplorerTest, OkReportsThePickForOneFrameAndAPickedFileComesOutWithThePlatformsSeparator) {
   PressExplorerOk();
   EXPECT_TRUE(ExplorerPicked());
   EXPECT_EQ(PickedPath(), "");
   BeginExplorerFrame();
   EXPECT_FALSE(ExplorerPicked());
-}
 
-TEST_F(FileExplorerTest, APickedFileComesOutWithThePlatformsSeparator) {
   Open("Levels");
   ClickExplorerEntry(EntryIndex("level1.json"));
   PressExplorerOk();
