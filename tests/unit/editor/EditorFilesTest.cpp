@@ -202,7 +202,7 @@ TEST_F(InLevelsFolderTest, AWriteThatFailsShowsTheWritersReasonKeepsTheUnsavedMa
   EXPECT_EQ(level->path, "./Assets/Levels/a.json");  // a failed Save As does not move the level
 }
 
-TEST_F(EditorFilesTest, ALoadThatFailsOpensTheErrorBoxAndKeepsTheExplorer) {
+TEST_F(EditorFilesTest, ALoadThatFailsOpensTheErrorBoxAndKeepsTheExplorerAndADeepPathLoads) {
   StartLevel(Records());
   PressLoad();
   EXPECT_FALSE(LoadPicked(dir_.File("missing.json")));
@@ -219,9 +219,24 @@ TEST_F(EditorFilesTest, ALoadThatFailsOpensTheErrorBoxAndKeepsTheExplorer) {
   UpdateScenes(0.0f);
   EXPECT_EQ(CurrentScene()->path, dir_.File("good.json"));
   EXPECT_NE(FindLiveObject("Wall_4"), nullptr);
+
+  // A level picked from a deep folder loads whatever the length of its path.
+  std::filesystem::path folder = dir_.path();
+  for (int i = 0; i < 4; ++i) folder /= std::string(70, static_cast<char>('a' + i));
+  std::filesystem::create_directories(folder);
+  const std::string path = (folder / "deep.json").string();
+  ASSERT_GT(path.size(), 280u);
+  std::filesystem::copy_file(dir_.File("good.json"), path);
+  PressLoad();
+  ASSERT_TRUE(LoadPicked(path));
+  EXPECT_FALSE(Editor().loadInProgress);
+  UpdateScenes(0.0f);
+  EXPECT_EQ(CurrentScene()->path, path);
 }
 
-TEST_F(EditorFilesTest, APictureFromTheExplorerJoinsTheLevelAndUndoBringsTheColourBack) {
+// Every start of a level loads the pictures it lists: a pick that is not one is refused and the
+// level is left as it was. A good pick joins the level and undo brings the colour back.
+TEST_F(EditorFilesTest, APictureFromTheExplorerJoinsTheLevelUndoBringsTheColourBackAndAFileThatIsNoneIsRefused) {
   Level* level = StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50)});
   ModelLookValues start;
   ASSERT_TRUE(ReadModelLook(*FindLiveObject("UI_1"), &start));
@@ -229,6 +244,15 @@ TEST_F(EditorFilesTest, APictureFromTheExplorerJoinsTheLevelAndUndoBringsTheColo
   EXPECT_TRUE(AnyDialogOpen());
   EXPECT_FALSE(TexturePicked(dir_.File("elsewhere.png")));  // not an asset of the game
   EXPECT_TRUE(Editor().errorBoxOpen);
+  Editor().errorBoxOpen = false;
+  const size_t steps = EditorHistory().UndoCount();
+  EXPECT_FALSE(TexturePicked("./Assets/Levels/level1.json"));
+  EXPECT_TRUE(Editor().errorBoxOpen);
+  EXPECT_EQ(Editor().texturePickFor, "UI_1");  // the explorer stays for another pick
+  EXPECT_TRUE(level->textures.empty());
+  EXPECT_EQ(level->objects[0].texture, "");
+  EXPECT_EQ(EditorHistory().UndoCount(), steps);
+  EXPECT_NE(ExplorerMessage().find("level1.json"), std::string::npos);
   ASSERT_TRUE(TexturePicked("./Assets/wall.png"));
   EXPECT_TRUE(Editor().texturePickFor.empty());
   EXPECT_EQ(level->objects[0].texture, "wall.png");
@@ -241,37 +265,6 @@ TEST_F(EditorFilesTest, APictureFromTheExplorerJoinsTheLevelAndUndoBringsTheColo
   EXPECT_EQ(back, start);
   EXPECT_TRUE(level->textures.empty());
   EXPECT_EQ(level->objects[0].texture, "");
-}
-
-TEST_F(EditorFilesTest, ALevelPickedFromADeepFolderLoadsWhateverTheLengthOfItsPath) {
-  StartLevel(Records());
-  std::filesystem::path folder = dir_.path();
-  for (int i = 0; i < 4; ++i) folder /= std::string(70, static_cast<char>('a' + i));
-  std::filesystem::create_directories(folder);
-  const std::string path = (folder / "deep.json").string();
-  ASSERT_GT(path.size(), 280u);
-  SaveTo("source.json");
-  std::filesystem::copy_file(dir_.File("source.json"), path);
-  PressLoad();
-  ASSERT_TRUE(LoadPicked(path));
-  EXPECT_FALSE(Editor().loadInProgress);
-  UpdateScenes(0.0f);
-  EXPECT_EQ(CurrentScene()->path, path);
-}
-
-// Every start of a level loads the pictures it lists: a pick that is not one is refused and the
-// level is left as it was.
-TEST_F(EditorFilesTest, AFilePickedAsAPictureThatIsNoneIsRefusedAndTheLevelKeepsItsTextures) {
-  Level* level = StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50)});
-  StartTexturePick("UI_1");
-  const size_t steps = EditorHistory().UndoCount();
-  EXPECT_FALSE(TexturePicked("./Assets/Levels/level1.json"));
-  EXPECT_TRUE(Editor().errorBoxOpen);
-  EXPECT_EQ(Editor().texturePickFor, "UI_1");  // the explorer stays for another pick
-  EXPECT_TRUE(level->textures.empty());
-  EXPECT_EQ(level->objects[0].texture, "");
-  EXPECT_EQ(EditorHistory().UndoCount(), steps);
-  EXPECT_NE(ExplorerMessage().find("level1.json"), std::string::npos);
 }
 
 // The attribute dialogs write and read "./Assets/Attributes/NAME.json" of the working folder.
