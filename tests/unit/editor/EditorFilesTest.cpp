@@ -280,7 +280,7 @@ class AttributeFlowTest : public InLevelsFolderTest {
   }
 };
 
-TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListAndUndoPutsTheOldValuesBackButAWallHasNone) {
+TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListOrIsPickedByBrowsingAndUndoPutsTheOldValuesBackButAWallHasNone) {
   Level* level =
       StartLevel({Record(ObjectType::Player, "Player_1", 0, 0, 43, 116), Record(ObjectType::Wall, "Wall_2", 500, 0)});
   Click(0, 0);
@@ -306,29 +306,16 @@ TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListAndUndoPutsTheOld
   EXPECT_EQ(PlayerTuningValues().maxVelocity, 450.0f);
   EXPECT_TRUE(level->attributes.empty());
 
-  // An object without tuning cannot save attributes.
-  Click(500, 0);
-  Editor().attributeBuffer = "wall";
-  Editor().attributeSaveOpen = true;
-  EXPECT_FALSE(SaveAttributesFlow());
-  EXPECT_TRUE(Editor().attributeSaveOpen);
-  EXPECT_FALSE(std::filesystem::exists("Assets/Attributes/wall.json"));
-}
-
-TEST_F(AttributeFlowTest, BrowsingPicksAnAttributeFileIntoTheNameFieldAndRefusesAnyOtherFile) {
-  StartLevel({Record(ObjectType::Player, "Player_1", 0, 0, 43, 116)});
-  Click(0, 0);
-  Editor().attributeBuffer = "fast";
-  ASSERT_TRUE(SaveAttributesFlow());
+  // Browsing picks an attribute file into the name field and refuses any other file.
   std::filesystem::create_directories("Assets/Attributes/team");
   std::filesystem::copy_file("Assets/Attributes/fast.json", "Assets/Attributes/team/slow.json");
   testing_support::WriteFile("Assets/level.json", "{\"Level\":{}}");
-
   Editor().attributeLoadOpen = true;
   Editor().attributeBuffer.clear();
   StartAttributePick();
   EXPECT_TRUE(AnyDialogOpen());
   EXPECT_EQ(ExplorerFilterInUse(), ExplorerFilter::Attributes);
+  ASSERT_TRUE(ExplorerMessage().empty());
   EXPECT_FALSE(AttributePicked("./Assets/level.json"));
   EXPECT_TRUE(Editor().attributePickOpen);
   EXPECT_FALSE(ExplorerMessage().empty());
@@ -336,6 +323,14 @@ TEST_F(AttributeFlowTest, BrowsingPicksAnAttributeFileIntoTheNameFieldAndRefuses
   EXPECT_FALSE(Editor().attributePickOpen);
   EXPECT_EQ(Editor().attributeBuffer, "team/slow");
   EXPECT_TRUE(LoadAttributesFlow());
+
+  // An object without tuning cannot save attributes.
+  Click(500, 0);
+  Editor().attributeBuffer = "wall";
+  Editor().attributeSaveOpen = true;
+  EXPECT_FALSE(SaveAttributesFlow());
+  EXPECT_TRUE(Editor().attributeSaveOpen);
+  EXPECT_FALSE(std::filesystem::exists("Assets/Attributes/wall.json"));
 }
 
 TEST_F(AttributeFlowTest, LoadingAttributesListsTheFileOnceAndLastAndRegistersThePlayersSoundsAgain) {
