@@ -11,7 +11,6 @@
 using editor_test::EditorFixture;
 using editor_test::Record;
 using testing_support::ReadFile;
-using testing_support::TempDir;
 
 namespace fs = std::filesystem;
 
@@ -35,7 +34,6 @@ class AutosaveTest : public EditorFixture {
     return StartLevel(level->objects, path_);
   }
 
-  TempDir dir_;
   std::string path_, saved_;
   Level* level_ = nullptr;
 };

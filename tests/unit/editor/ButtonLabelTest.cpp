@@ -11,15 +11,12 @@
 #include "graphics/ParticleEmitter.h"
 #include "graphics/Text.h"
 #include "scenes/Factory.h"
-#include "support/TestSupport.h"
 #include "ui/UiHooks.h"
 #include "widgets/MenuParts.h"
 #include "widgets/UIHandler.h"
 
 using editor_test::EditorFixture;
 using editor_test::Record;
-using testing_support::ReadFile;
-using testing_support::TempDir;
 
 namespace {
 
@@ -55,21 +52,27 @@ class ButtonLabelTest : public EditorFixture {
     EditorHistory().EndMerge();
     return done;
   }
-  std::string SaveTo(const std::string& name) {
-    EXPECT_TRUE(SaveLevelAs(dir_.File(name)));
-    return ReadFile(dir_.File(name));
+  Level* StartAt(const std::vector<ObjectRecord>& records) { return StartLevel(records, dir_.File("level.json")); }
+  static ObjectRecord Button(const std::string& name = "UI_1") { return Record(ObjectType::UI, name, 0, 0, 80, 50); }
+  // A collection zone with one emitter of the level's own; `index` is that emitter's place among
+  // the live object's emitters (after the archetype's).
+  static ObjectRecord SparkleZone(float duration, bool loop, bool active) {
+    ObjectRecord zone = Record(ObjectType::Collection, "Collection_1", 0, 0, 200, 150);
+    EmitterRecord sparkle;
+    sparkle.duration = duration;
+    sparkle.loop = loop;
+    sparkle.active = active;
+    sparkle.maxParticles = 5;
+    zone.emitters.push_back(sparkle);
+    return zone;
   }
-  void RunAndStop() {
-    RunLevel();
-    StopLevel();
-    UpdateScenes(0.0f);
+  static std::vector<ParticleEmitter*> Emitters() {
+    return FindLiveObject("Collection_1")->FindComponents<ParticleEmitter>();
   }
-
-  TempDir dir_;
 };
 
 TEST_F(ButtonLabelTest, AddTextComponentAndItsTextAreUndoableStepsOnTheButtonAndItsRecord) {
-  Level* level = StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50)}, dir_.File("level.json"));
+  Level* level = StartAt({Button()});
   EXPECT_EQ(Label("UI_1").text, "<no label>");
 
   ASSERT_TRUE(RunEditorCommand(AddLabelCommand("UI_1")));
@@ -98,8 +101,7 @@ TEST_F(ButtonLabelTest, AddTextComponentAndItsTextAreUndoableStepsOnTheButtonAnd
 }
 
 TEST_F(ButtonLabelTest, ALabelAddedInTheEditorAndTheActiveFlagSurviveRunThenStopAndASaveAndReload) {
-  StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50), Record(ObjectType::Wall, "Wall_2", 300, 0)},
-             dir_.File("level.json"));
+  StartAt({Button(), Record(ObjectType::Wall, "Wall_2", 300, 0)});
   ASSERT_TRUE(RunEditorCommand(AddLabelCommand("UI_1")));
   EditorHistory().EndMerge();
   ASSERT_TRUE(SetLabelText("UI_1", "Play", 12.0f, 0));
@@ -133,7 +135,7 @@ TEST_F(ButtonLabelTest, ALabelAddedInTheEditorAndTheActiveFlagSurviveRunThenStop
 }
 
 TEST_F(ButtonLabelTest, APlacedTextPanelKeepsItsTextThroughRunThenStop) {
-  StartLevel({Record(ObjectType::Wall, "Wall_1", 300, 0)}, dir_.File("level.json"));
+  StartAt({Record(ObjectType::Wall, "Wall_1", 300, 0)});
   Place(ObjectType::Text, -200, 100);
   ASSERT_EQ(Selection().size(), 1u);
   const std::string panel = Selection().front();
@@ -149,10 +151,10 @@ TEST_F(ButtonLabelTest, APlacedTextPanelKeepsItsTextThroughRunThenStop) {
 
 // Deleting the button then takes its label along, and undo brings back one.
 TEST_F(ButtonLabelTest, EditingTheLabelObjectItselfIsKeptInTheButtonsRecordAndGoesWithTheButton) {
-  ObjectRecord button = Record(ObjectType::UI, "UI_1", 0, 0, 80, 50);
+  ObjectRecord button = Button();
   button.hasLabel = true;
   button.label = "Go";
-  Level* level = StartLevel({button}, dir_.File("level.json"));
+  Level* level = StartAt({button});
   ASSERT_EQ(Label("UI_1").text, "Go");  // the scene start made it
   const std::string label = FindLinkedLabel(FindLiveObject("UI_1"))->name;  // picked from the list
   ASSERT_TRUE(SetLabelText(label, "Stop", 0.0f, 1));
@@ -175,35 +177,29 @@ TEST_F(ButtonLabelTest, EditingTheLabelObjectItselfIsKeptInTheButtonsRecordAndGo
 // ---- the emitter's duration timer ---------------------------------------------------------------
 
 TEST_F(ButtonLabelTest, TheDurationTimerIsAnUndoableEditOfTheRunningEmitterThatTheFileDoesNotHold) {
-  ObjectRecord zone = Record(ObjectType::Collection, "Collection_1", 0, 0, 200, 150);
-  EmitterRecord sparkle;
-  sparkle.duration = 2.0f;
-  sparkle.loop = true;
-  sparkle.maxParticles = 5;
-  zone.emitters.push_back(sparkle);
-  StartLevel({zone}, dir_.File("level.json"));
-  GameObject* object = FindLiveObject("Collection_1");
-  const size_t index = object->FindComponents<ParticleEmitter>().size() - 1;  // the level's own
-  float timer = 0.0f;
-  ASSERT_TRUE(ReadEmitterTimer(*object, index, &timer));
-  EXPECT_EQ(timer, 2.0f);
+  StartAt({SparkleZone(2.0f, true, false)});
+  const size_t index = Emitters().size() - 1;
+  auto timer = [index] {
+    float value = -1.0f;
+    EXPECT_TRUE(ReadEmitterTimer(*FindLiveObject("Collection_1"), index, &value));
+    return value;
+  };
+  EXPECT_EQ(timer(), 2.0f);
   const std::string before = SaveTo("a.json");
 
   ASSERT_TRUE(RunEditorCommand(SetEmitterTimerCommand("Collection_1", index, 2.0f, 0.5f)));
   EditorHistory().EndMerge();
-  ReadEmitterTimer(*FindLiveObject("Collection_1"), index, &timer);
-  EXPECT_EQ(timer, 0.5f);
-  EXPECT_EQ(FindLiveObject("Collection_1")->FindComponents<ParticleEmitter>()[index]->duration, 2.0f);
+  EXPECT_EQ(timer(), 0.5f);
+  EXPECT_EQ(Emitters()[index]->duration, 2.0f);
   EXPECT_EQ(SaveTo("b.json"), before);
 
   ASSERT_TRUE(UndoEdit());
-  ReadEmitterTimer(*FindLiveObject("Collection_1"), index, &timer);
-  EXPECT_EQ(timer, 2.0f);
+  EXPECT_EQ(timer(), 2.0f);
   ASSERT_TRUE(RedoEdit());
   RunAndStop();  // a new start sets every timer to its duration
-  ReadEmitterTimer(*FindLiveObject("Collection_1"), index, &timer);
-  EXPECT_EQ(timer, 2.0f);
-  EXPECT_FALSE(ReadEmitterTimer(*FindLiveObject("Collection_1"), index + 1, &timer));
+  EXPECT_EQ(timer(), 2.0f);
+  float past = 0.0f;
+  EXPECT_FALSE(ReadEmitterTimer(*FindLiveObject("Collection_1"), index + 1, &past));
 }
 
 // A menu's button is made by the game, not by the level: deleting it and taking that back leaves the
@@ -244,7 +240,7 @@ TEST_F(ButtonLabelTest, ATextRecordsPanelIsFoundByItsRecordSoEditsSurviveStopAnd
   text.text = "Hello";
   ObjectRecord later = Record(ObjectType::Text, "Text_5", 200, 50, 12, 50);
   later.text = "Later";
-  Level* level = StartLevel({Record(ObjectType::Wall, "Wall_2", 500, 0), text, later}, dir_.File("level.json"));
+  Level* level = StartAt({Record(ObjectType::Wall, "Wall_2", 500, 0), text, later});
   // Each panel carries its record's name, and no label shares it.
   for (const char* name : {"Text_3", "Text_5"}) {
     int named = 0;
@@ -262,7 +258,7 @@ TEST_F(ButtonLabelTest, ATextRecordsPanelIsFoundByItsRecordSoEditsSurviveStopAnd
   EXPECT_EQ(Label("Text_3").size, 14.0f);
   EXPECT_EQ(Label("Text_5").text, "Later");
 
-  std::unique_ptr<Level> read = LoadLevelFromText(SaveTo("a.json"), dir_.File("a.json"));
+  std::unique_ptr<Level> read = SaveAndReadBack("a.json");
   ASSERT_NE(read, nullptr);
   ASSERT_EQ(read->objects.size(), 3u);
   EXPECT_EQ(read->objects[1].type, static_cast<int32_t>(ObjectType::Text));
@@ -278,7 +274,7 @@ TEST_F(ButtonLabelTest, ATextRecordsPanelIsFoundByItsRecordSoEditsSurviveStopAnd
 TEST_F(ButtonLabelTest, APinnedButtonDraggedStaysWhereItWasDroppedAndIsSavedThereOnTheScreen) {
   ObjectRecord button = Record(ObjectType::UI, "UI_4", 50, 60, 80, 50);
   button.fixedToScreen = true;
-  Level* level = StartLevel({button}, dir_.File("level.json"));
+  Level* level = StartAt({button});
   MainCamera().position[0] = 100.0f;
   MainCamera().position[1] = -20.0f;
   auto pin = [] { HandlerOf(FindLiveObject("UI_4"))->Update(0.0f); };  // the handler's update pins it
@@ -298,7 +294,7 @@ TEST_F(ButtonLabelTest, APinnedButtonDraggedStaysWhereItWasDroppedAndIsSavedTher
   EXPECT_EQ(level->objects[0].translationX, 50.0f);
   ASSERT_TRUE(RedoEdit());
 
-  std::unique_ptr<Level> read = LoadLevelFromText(SaveTo("a.json"), dir_.File("a.json"));
+  std::unique_ptr<Level> read = SaveAndReadBack("a.json");
   ASSERT_NE(read, nullptr);
   EXPECT_TRUE(read->objects[0].fixedToScreen);
   EXPECT_EQ(read->objects[0].translationX, 150.0f);
@@ -306,7 +302,7 @@ TEST_F(ButtonLabelTest, APinnedButtonDraggedStaysWhereItWasDroppedAndIsSavedTher
 }
 
 TEST_F(ButtonLabelTest, APlacedButtonIsSavedPinnedAtItsPlaceOnTheScreenAndStaysOnScreenAfterStop) {
-  Level* level = StartLevel({Record(ObjectType::Wall, "Wall_1", 900, 0)}, dir_.File("level.json"));
+  Level* level = StartAt({Record(ObjectType::Wall, "Wall_1", 900, 0)});
   MainCamera().position[0] = 400.0f;
   MainCamera().position[1] = 100.0f;
   Editor().tool = EditorTool::PlaceObject;
@@ -331,8 +327,7 @@ TEST_F(ButtonLabelTest, APlacedButtonIsSavedPinnedAtItsPlaceOnTheScreenAndStaysO
   HandlerOf(FindLiveObject(placed.id))->Update(0.0f);
   EXPECT_EQ(X(placed.id), 450.0f);
   EXPECT_EQ(Y(placed.id), 130.0f);
-  const std::string saved = SaveTo("a.json");
-  std::unique_ptr<Level> read = LoadLevelFromText(saved, dir_.File("a.json"));
+  std::unique_ptr<Level> read = SaveAndReadBack("a.json");
   ASSERT_NE(read, nullptr);
   EXPECT_TRUE(read->objects[1].fixedToScreen);
   EXPECT_EQ(read->objects[1].translationX, 50.0f);
@@ -341,37 +336,26 @@ TEST_F(ButtonLabelTest, APlacedButtonIsSavedPinnedAtItsPlaceOnTheScreenAndStaysO
 // ---- "Emmit Test" ------------------------------------------------------------------------------------
 
 TEST_F(ButtonLabelTest, EmmitTestSwitchesOnlyTheLiveEmitterAndTheLevelKeepsItRunning) {
-  ObjectRecord zone = Record(ObjectType::Collection, "Collection_1", 0, 0, 200, 150);
-  EmitterRecord sparkle;
-  sparkle.duration = 1.0f;
-  sparkle.loop = true;
-  sparkle.active = true;
-  sparkle.maxParticles = 5;
-  zone.emitters.push_back(sparkle);
-  Level* level = StartLevel({zone}, dir_.File("level.json"));
+  Level* level = StartAt({SparkleZone(1.0f, true, true)});
   const std::string before = SaveTo("a.json");
   GameObject* object = FindLiveObject("Collection_1");
-  const size_t index = object->FindComponents<ParticleEmitter>().size() - 1;  // the level's own
-  ASSERT_TRUE(object->FindComponents<ParticleEmitter>()[index]->active);
+  const size_t index = Emitters().size() - 1;
+  ASSERT_TRUE(Emitters()[index]->active);
 
   TestEmitter("Collection_1", index);
-  EXPECT_FALSE(object->FindComponents<ParticleEmitter>()[index]->active);  // the preview is off
-  EXPECT_TRUE(ReadEmitters(*object)[index].active);                       // the level's emitter runs
+  EXPECT_FALSE(Emitters()[index]->active);           // the preview is off
+  EXPECT_TRUE(ReadEmitters(*object)[index].active);  // the level's emitter runs
   EXPECT_EQ(EditorHistory().UndoCount(), 0u);
   EXPECT_FALSE(LevelEdited());
   EXPECT_EQ(SaveTo("b.json"), before);
   EXPECT_TRUE(level->objects[0].emitters[0].active);
   TestEmitter("Collection_1", index);
-  EXPECT_TRUE(object->FindComponents<ParticleEmitter>()[index]->active);
+  EXPECT_TRUE(Emitters()[index]->active);
 
   // An emitter that runs once goes quiet by itself while the level is edited; the file keeps it on.
-  ObjectRecord once = Record(ObjectType::Collection, "Collection_1", 0, 0, 200, 150);
-  sparkle.loop = false;
-  once.emitters.push_back(sparkle);
-  StartLevel({once}, dir_.File("once.json"));
+  StartLevel({SparkleZone(1.0f, false, true)}, dir_.File("once.json"));
   const std::string onceText = SaveTo("once.json");
-  GameObject* quiet = FindLiveObject("Collection_1");
-  quiet->FindComponents<ParticleEmitter>().back()->active = false;
+  Emitters().back()->active = false;
   EXPECT_EQ(SaveTo("once2.json"), onceText);
 }
 

@@ -132,6 +132,7 @@ TEST_F(ClipboardTest, APasteIntoAnotherLevelBringsThePicturesItsObjectsShow) {
 
   Level* second = StartLevel({Record(ObjectType::Wall, "Wall_1", 0, 0)}, "second.json");
   ASSERT_EQ(EditedLevel(), second);
+  ClearTextureList();  // so that only the paste can load the picture
   ASSERT_TRUE(PasteAt(500, 0));
   EXPECT_EQ(second->textures, (std::vector<std::string>{"wall.png", "star.png"}));
   EXPECT_EQ(FindRecord(Selection()[0])->texture, "wall.png");

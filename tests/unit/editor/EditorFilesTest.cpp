@@ -16,7 +16,6 @@
 using editor_test::EditorFixture;
 using editor_test::Record;
 using testing_support::ReadFile;
-using testing_support::TempDir;
 
 namespace {
 
@@ -42,14 +41,7 @@ std::vector<ObjectRecord> Records() {
           Record(ObjectType::Node, "Node_6", 200, 100, 20, 20)};
 }
 
-class EditorFilesTest : public EditorFixture {
- protected:
-  std::string SaveTo(const std::string& name) {
-    EXPECT_TRUE(SaveLevelAs(dir_.File(name)));
-    return ReadFile(dir_.File(name));
-  }
-  TempDir dir_;
-};
+using EditorFilesTest = EditorFixture;
 
 TEST_F(EditorFilesTest, ASavedLevelLoadsAndSavesBackToTheSameBytes) {
   StartLevel(Records());
@@ -96,20 +88,12 @@ TEST_F(EditorFilesTest, RunThenStopBringsBackTheLevelAsLastEditedNotAsLastSaved)
 }
 
 // The Save As dialog writes "./Assets/Levels/NAME.json" of the working folder, as the game does.
-class InLevelsFolderTest : public EditorFilesTest {
+class InLevelsFolderTest : public EditorFixture {
  protected:
   void SetUp() override {
-    EditorFilesTest::SetUp();
-    old_ = std::filesystem::current_path();
-    std::filesystem::create_directories(dir_.File("Assets/Levels"));
-    std::filesystem::create_directories(dir_.File("Assets/Attributes"));
-    std::filesystem::current_path(dir_.path());
+    EditorFixture::SetUp();
+    WorkInTestFolder({"Assets/Levels", "Assets/Attributes"});
   }
-  void TearDown() override {
-    std::filesystem::current_path(old_);
-    EditorFilesTest::TearDown();
-  }
-  std::filesystem::path old_;
 };
 
 TEST_F(InLevelsFolderTest, ALevelTheWriterRefusesKeepsTheDialogOpenWithTheReason) {
@@ -218,7 +202,7 @@ TEST_F(InLevelsFolderTest, AWriteThatFailsShowsTheWritersReasonKeepsTheUnsavedMa
   EXPECT_EQ(level->path, "./Assets/Levels/a.json");  // a failed Save As does not move the level
 }
 
-TEST_F(EditorFilesTest, ALoadThatFailsOpensTheErrorBoxAndKeepsTheExplorer) {
+TEST_F(EditorFilesTest, ALoadThatFailsOpensTheErrorBoxAndKeepsTheExplorerAndADeepPathLoads) {
   StartLevel(Records());
   PressLoad();
   EXPECT_FALSE(LoadPicked(dir_.File("missing.json")));
@@ -235,9 +219,24 @@ TEST_F(EditorFilesTest, ALoadThatFailsOpensTheErrorBoxAndKeepsTheExplorer) {
   UpdateScenes(0.0f);
   EXPECT_EQ(CurrentScene()->path, dir_.File("good.json"));
   EXPECT_NE(FindLiveObject("Wall_4"), nullptr);
+
+  // A level picked from a deep folder loads whatever the length of its path.
+  std::filesystem::path folder = dir_.path();
+  for (int i = 0; i < 4; ++i) folder /= std::string(70, static_cast<char>('a' + i));
+  std::filesystem::create_directories(folder);
+  const std::string path = (folder / "deep.json").string();
+  ASSERT_GT(path.size(), 280u);
+  std::filesystem::copy_file(dir_.File("good.json"), path);
+  PressLoad();
+  ASSERT_TRUE(LoadPicked(path));
+  EXPECT_FALSE(Editor().loadInProgress);
+  UpdateScenes(0.0f);
+  EXPECT_EQ(CurrentScene()->path, path);
 }
 
-TEST_F(EditorFilesTest, APictureFromTheExplorerJoinsTheLevelAndUndoBringsTheColourBack) {
+// Every start of a level loads the pictures it lists: a pick that is not one is refused and the
+// level is left as it was. A good pick joins the level and undo brings the colour back.
+TEST_F(EditorFilesTest, APictureFromTheExplorerJoinsTheLevelUndoBringsTheColourBackAndAFileThatIsNoneIsRefused) {
   Level* level = StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50)});
   ModelLookValues start;
   ASSERT_TRUE(ReadModelLook(*FindLiveObject("UI_1"), &start));
@@ -245,6 +244,15 @@ TEST_F(EditorFilesTest, APictureFromTheExplorerJoinsTheLevelAndUndoBringsTheColo
   EXPECT_TRUE(AnyDialogOpen());
   EXPECT_FALSE(TexturePicked(dir_.File("elsewhere.png")));  // not an asset of the game
   EXPECT_TRUE(Editor().errorBoxOpen);
+  Editor().errorBoxOpen = false;
+  const size_t steps = EditorHistory().UndoCount();
+  EXPECT_FALSE(TexturePicked("./Assets/Levels/level1.json"));
+  EXPECT_TRUE(Editor().errorBoxOpen);
+  EXPECT_EQ(Editor().texturePickFor, "UI_1");  // the explorer stays for another pick
+  EXPECT_TRUE(level->textures.empty());
+  EXPECT_EQ(level->objects[0].texture, "");
+  EXPECT_EQ(EditorHistory().UndoCount(), steps);
+  EXPECT_NE(ExplorerMessage().find("level1.json"), std::string::npos);
   ASSERT_TRUE(TexturePicked("./Assets/wall.png"));
   EXPECT_TRUE(Editor().texturePickFor.empty());
   EXPECT_EQ(level->objects[0].texture, "wall.png");
@@ -257,37 +265,6 @@ TEST_F(EditorFilesTest, APictureFromTheExplorerJoinsTheLevelAndUndoBringsTheColo
   EXPECT_EQ(back, start);
   EXPECT_TRUE(level->textures.empty());
   EXPECT_EQ(level->objects[0].texture, "");
-}
-
-TEST_F(EditorFilesTest, ALevelPickedFromADeepFolderLoadsWhateverTheLengthOfItsPath) {
-  StartLevel(Records());
-  std::filesystem::path folder = dir_.path();
-  for (int i = 0; i < 4; ++i) folder /= std::string(70, static_cast<char>('a' + i));
-  std::filesystem::create_directories(folder);
-  const std::string path = (folder / "deep.json").string();
-  ASSERT_GT(path.size(), 280u);
-  SaveTo("source.json");
-  std::filesystem::copy_file(dir_.File("source.json"), path);
-  PressLoad();
-  ASSERT_TRUE(LoadPicked(path));
-  EXPECT_FALSE(Editor().loadInProgress);
-  UpdateScenes(0.0f);
-  EXPECT_EQ(CurrentScene()->path, path);
-}
-
-// Every start of a level loads the pictures it lists: a pick that is not one is refused and the
-// level is left as it was.
-TEST_F(EditorFilesTest, AFilePickedAsAPictureThatIsNoneIsRefusedAndTheLevelKeepsItsTextures) {
-  Level* level = StartLevel({Record(ObjectType::UI, "UI_1", 0, 0, 80, 50)});
-  StartTexturePick("UI_1");
-  const size_t steps = EditorHistory().UndoCount();
-  EXPECT_FALSE(TexturePicked("./Assets/Levels/level1.json"));
-  EXPECT_TRUE(Editor().errorBoxOpen);
-  EXPECT_EQ(Editor().texturePickFor, "UI_1");  // the explorer stays for another pick
-  EXPECT_TRUE(level->textures.empty());
-  EXPECT_EQ(level->objects[0].texture, "");
-  EXPECT_EQ(EditorHistory().UndoCount(), steps);
-  EXPECT_NE(ExplorerMessage().find("level1.json"), std::string::npos);
 }
 
 // The attribute dialogs write and read "./Assets/Attributes/NAME.json" of the working folder.
@@ -303,7 +280,7 @@ class AttributeFlowTest : public InLevelsFolderTest {
   }
 };
 
-TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListAndUndoPutsTheOldValuesBackButAWallHasNone) {
+TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListOrIsPickedByBrowsingAndUndoPutsTheOldValuesBackButAWallHasNone) {
   Level* level =
       StartLevel({Record(ObjectType::Player, "Player_1", 0, 0, 43, 116), Record(ObjectType::Wall, "Wall_2", 500, 0)});
   Click(0, 0);
@@ -329,29 +306,16 @@ TEST_F(AttributeFlowTest, SavedTuningLoadsBackIntoTheLevelsListAndUndoPutsTheOld
   EXPECT_EQ(PlayerTuningValues().maxVelocity, 450.0f);
   EXPECT_TRUE(level->attributes.empty());
 
-  // An object without tuning cannot save attributes.
-  Click(500, 0);
-  Editor().attributeBuffer = "wall";
-  Editor().attributeSaveOpen = true;
-  EXPECT_FALSE(SaveAttributesFlow());
-  EXPECT_TRUE(Editor().attributeSaveOpen);
-  EXPECT_FALSE(std::filesystem::exists("Assets/Attributes/wall.json"));
-}
-
-TEST_F(AttributeFlowTest, BrowsingPicksAnAttributeFileIntoTheNameFieldAndRefusesAnyOtherFile) {
-  StartLevel({Record(ObjectType::Player, "Player_1", 0, 0, 43, 116)});
-  Click(0, 0);
-  Editor().attributeBuffer = "fast";
-  ASSERT_TRUE(SaveAttributesFlow());
+  // Browsing picks an attribute file into the name field and refuses any other file.
   std::filesystem::create_directories("Assets/Attributes/team");
   std::filesystem::copy_file("Assets/Attributes/fast.json", "Assets/Attributes/team/slow.json");
   testing_support::WriteFile("Assets/level.json", "{\"Level\":{}}");
-
   Editor().attributeLoadOpen = true;
   Editor().attributeBuffer.clear();
   StartAttributePick();
   EXPECT_TRUE(AnyDialogOpen());
   EXPECT_EQ(ExplorerFilterInUse(), ExplorerFilter::Attributes);
+  ASSERT_TRUE(ExplorerMessage().empty());
   EXPECT_FALSE(AttributePicked("./Assets/level.json"));
   EXPECT_TRUE(Editor().attributePickOpen);
   EXPECT_FALSE(ExplorerMessage().empty());
@@ -359,6 +323,14 @@ TEST_F(AttributeFlowTest, BrowsingPicksAnAttributeFileIntoTheNameFieldAndRefuses
   EXPECT_FALSE(Editor().attributePickOpen);
   EXPECT_EQ(Editor().attributeBuffer, "team/slow");
   EXPECT_TRUE(LoadAttributesFlow());
+
+  // An object without tuning cannot save attributes.
+  Click(500, 0);
+  Editor().attributeBuffer = "wall";
+  Editor().attributeSaveOpen = true;
+  EXPECT_FALSE(SaveAttributesFlow());
+  EXPECT_TRUE(Editor().attributeSaveOpen);
+  EXPECT_FALSE(std::filesystem::exists("Assets/Attributes/wall.json"));
 }
 
 TEST_F(AttributeFlowTest, LoadingAttributesListsTheFileOnceAndLastAndRegistersThePlayersSoundsAgain) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@
 #include "scenes/PathNode.h"
 #include "scenes/SceneManager.h"
 #include "support/SceneWorld.h"
+#include "support/TestSupport.h"
 
 namespace editor_test {
 
@@ -36,8 +39,16 @@ class EditorFixture : public testing_support::SceneTest {
     ResetExplorer();
   }
   void TearDown() override {
+    if (!oldFolder_.empty()) std::filesystem::current_path(oldFolder_);
     SceneTest::TearDown();
     ResetEditor();
+  }
+
+  // Makes the test's folder, with these folders in it, the working folder until the test ends.
+  void WorkInTestFolder(std::initializer_list<const char*> folders) {
+    for (const char* folder : folders) std::filesystem::create_directories(dir_.File(folder));
+    oldFolder_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.path());
   }
 
   // Starts a level holding the records (its path is `path`).
@@ -77,6 +88,22 @@ class EditorFixture : public testing_support::SceneTest {
     Pass(toX, toY, false);
   }
 
+  // Saves the level as the test folder's file `name`; its text.
+  std::string SaveTo(const std::string& name) {
+    EXPECT_TRUE(SaveLevelAs(dir_.File(name)));
+    return testing_support::ReadFile(dir_.File(name));
+  }
+  // Saves the level as `name` and reads that file back.
+  std::unique_ptr<Level> SaveAndReadBack(const std::string& name) {
+    return LoadLevelFromText(SaveTo(name), dir_.File(name));
+  }
+  // Run, then Stop: the scene starts again from the records.
+  static void RunAndStop() {
+    RunLevel();
+    StopLevel();
+    UpdateScenes(0.0f);
+  }
+
   static float X(const std::string& name) { return FindLiveObject(name)->GetTransform()->position[0]; }
   static float Y(const std::string& name) { return FindLiveObject(name)->GetTransform()->position[1]; }
   static std::vector<std::string> Selection() { return Editor().selection; }
@@ -84,6 +111,9 @@ class EditorFixture : public testing_support::SceneTest {
   static void EndFrame() {
     for (GameObject* o : std::vector<GameObject*>(Objects())) DestroyIfMarked(o);
   }
+
+  testing_support::TempDir dir_;
+  std::filesystem::path oldFolder_;
 };
 
 }  // namespace editor_test

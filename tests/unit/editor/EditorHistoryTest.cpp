@@ -9,7 +9,6 @@
 
 using editor_test::EditorFixture;
 using editor_test::Record;
-using testing_support::TempDir;
 
 namespace {
 
@@ -22,7 +21,6 @@ class HistoryTest : public EditorFixture {
                          Record(ObjectType::Wall, "Wall_3", 600, 0)},
                         dir_.File("walls.json"));
   }
-  TempDir dir_;
   Level* level_ = nullptr;
 };
 
@@ -97,23 +95,22 @@ TEST_F(HistoryTest, UndoOfADeleteBringsBackTheComponentsAndThePlaceInThePatrolPa
 }
 
 TEST_F(HistoryTest, AtLeastTwoHundredStepsAreKeptAndTheOldestGoPastTheLimit) {
+  auto moves = [](size_t count) {  // one step each, one unit to the right
+    for (size_t i = 0; i < count; ++i) {
+      RunEditorCommand(std::make_unique<MoveObjectsCommand>(
+          std::vector<MoveObjectsCommand::Move>{{"Wall_1", float(i), 0.0f, float(i + 1), 0.0f}}));
+      EditorHistory().EndMerge();
+    }
+  };
   Click(0, 0);
-  for (int i = 1; i <= 250; ++i) {
-    RunEditorCommand(std::make_unique<MoveObjectsCommand>(
-        std::vector<MoveObjectsCommand::Move>{{"Wall_1", float(i - 1), 0.0f, float(i), 0.0f}}));
-    EditorHistory().EndMerge();
-  }
+  moves(250);
   EXPECT_EQ(EditorHistory().UndoCount(), 250u);
   while (UndoEdit()) {
   }
   EXPECT_EQ(X("Wall_1"), 0.0f);
   EXPECT_EQ(level_->objects[0].translationX, 0.0f);
 
-  for (size_t i = 0; i < CommandHistory::kLimit + 10; ++i) {
-    RunEditorCommand(std::make_unique<MoveObjectsCommand>(
-        std::vector<MoveObjectsCommand::Move>{{"Wall_1", float(i), 0.0f, float(i + 1), 0.0f}}));
-    EditorHistory().EndMerge();
-  }
+  moves(CommandHistory::kLimit + 10);
   EXPECT_EQ(EditorHistory().UndoCount(), CommandHistory::kLimit);
 }
 

@@ -16,8 +16,6 @@
 
 using editor_test::EditorFixture;
 using editor_test::Record;
-using testing_support::ReadFile;
-using testing_support::TempDir;
 using testing_support::WriteFile;
 
 namespace fs = std::filesystem;
@@ -41,12 +39,17 @@ class LevelSessionTest : public EditorFixture {
     UpdateScenes(0.0f);
     BeginEditorPass();
   }
+  // Runs the level and goes to `scene` while it runs (the edits stay with the level left), then stops.
+  static void LeaveWhileRunning(Level* scene) {
+    RunLevel();
+    GoTo(scene);
+    StopLevel();
+    UpdateScenes(0.0f);
+  }
   static size_t RecordsIn(const std::string& path) {
     std::unique_ptr<Level> level = LoadLevel(path);
     return level != nullptr ? level->objects.size() : 0;
   }
-
-  TempDir dir_;
 };
 
 TEST_F(LevelSessionTest, SaveAfterASceneChangeWritesTheShownScenesOwnFileAndNeverTheLevelBefore) {
@@ -128,10 +131,7 @@ TEST_F(LevelSessionTest, LoadingTheFileOfALevelLeftWithUnsavedEditsShowsItWithTh
   Level* level1 = StartLevel1();
   ASSERT_TRUE(EditorSaveLevel());
   Place(ObjectType::Wall, 600, 0);
-  RunLevel();
-  GoTo(AddCredits());  // left while running
-  StopLevel();
-  UpdateScenes(0.0f);
+  LeaveWhileRunning(AddCredits());
   ASSERT_TRUE(LoadPicked(dir_.File("level1.json")));
   UpdateScenes(0.0f);
   EXPECT_EQ(CurrentScene(), level1);
@@ -159,16 +159,13 @@ class EditorTuningTest : public LevelSessionTest {
  protected:
   void SetUp() override {
     LevelSessionTest::SetUp();
-    old_ = fs::current_path();
-    fs::create_directories(dir_.File("Assets/Attributes"));
-    fs::current_path(dir_.path());
+    WorkInTestFolder({"Assets/Attributes"});
     ResetPlayerTuning();
     PlayerTuningValues().maxVelocity = 300.0f;
     ASSERT_TRUE(SaveAttributes(nullptr, static_cast<int>(ObjectType::Player), "walk"));
     ResetPlayerTuning();
   }
   void TearDown() override {
-    fs::current_path(old_);
     ResetPlayerTuning();
     LevelSessionTest::TearDown();
   }
@@ -188,7 +185,6 @@ class EditorTuningTest : public LevelSessionTest {
     EditPlayerTuning(PlayerTuningValues(), after);
     EditorHistory().EndMerge();
   }
-  fs::path old_;
 };
 
 TEST_F(EditorTuningTest, ATuningEditSurvivesStopCountsAsUnsavedAndASaveWritesItToTheLevelsAttributeFile) {
@@ -274,10 +270,7 @@ TEST_F(LevelSessionTest, AQuitAsksAboutEveryLevelWithEditsAndSaveWritesThemAll) 
   Level* level1 = StartLevel1();
   Level* credits = AddCredits();
   Place(ObjectType::Wall, 600, 0);
-  RunLevel();
-  GoTo(credits);  // left while running: the edits stay with level 1
-  StopLevel();
-  UpdateScenes(0.0f);
+  LeaveWhileRunning(credits);
   Place(ObjectType::Wall, 0, 300);
   EXPECT_EQ(EditedLevels(), (std::vector<Level*>{level1, credits}));
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "editor/EditorModel.h"
@@ -38,11 +39,23 @@ class FileExplorerTest : public ::testing::Test {
     ADD_FAILURE() << name << " is not listed";
     return entries.size();
   }
+  static std::vector<std::string> Names() {
+    std::vector<std::string> listed;
+    for (const std::string& e : ExplorerEntries()) listed.push_back(EntryName(e));
+    return listed;
+  }
   static bool Listed(const std::string& name) {
-    for (const std::string& e : ExplorerEntries()) {
-      if (EntryName(e) == name) return true;
-    }
-    return false;
+    const std::vector<std::string> names = Names();
+    return std::find(names.begin(), names.end(), name) != names.end();
+  }
+  // Shows a folder, or opens the explorer for an action, as the next frame lists it.
+  static void Show(const std::string& folder) {
+    SetExplorerFolder(folder);
+    BeginExplorerFrame();
+  }
+  static void OpenFor(ExplorerFilter filter) {
+    OpenExplorer(filter);
+    BeginExplorerFrame();
   }
   void Open(const std::string& name) {
     ClickExplorerEntry(EntryIndex(name));
@@ -70,15 +83,14 @@ TEST_F(FileExplorerTest, ThePathBarIsEmptyAtAssetsAndGainsEachFolderOpened) {
   EXPECT_EQ(EntryIndex("level1.json") < ExplorerEntries().size(), true);
 }
 
-TEST_F(FileExplorerTest, OkReportsThePickForOneFrameEvenWithNothingPicked) {
+// Ok reports the pick for one frame, even with nothing picked.
+TEST_F(FileExplorerTest, OkReportsThePickForOneFrameAndAPickedFileComesOutWithThePlatformsSeparator) {
   PressExplorerOk();
   EXPECT_TRUE(ExplorerPicked());
   EXPECT_EQ(PickedPath(), "");
   BeginExplorerFrame();
   EXPECT_FALSE(ExplorerPicked());
-}
 
-TEST_F(FileExplorerTest, APickedFileComesOutWithThePlatformsSeparator) {
   Open("Levels");
   ClickExplorerEntry(EntryIndex("level1.json"));
   PressExplorerOk();
@@ -89,8 +101,7 @@ TEST_F(FileExplorerTest, APickedFileComesOutWithThePlatformsSeparator) {
 
 TEST_F(FileExplorerTest, AFolderThatCannotBeListedIsReportedAndThePreviousOneStays) {
   Open("Levels");
-  SetExplorerFolder("./Assets/NoSuchFolder");
-  BeginExplorerFrame();
+  Show("./Assets/NoSuchFolder");
   EXPECT_NE(ExplorerMessage().find("NoSuchFolder"), std::string::npos);
   EXPECT_EQ(ExplorerPathButtons(), std::vector<std::string>{"Levels"});
   EXPECT_EQ(ExplorerFolder(), "./Assets/Levels");
@@ -109,12 +120,10 @@ TEST_F(FileExplorerTest, AFileWrittenDuringTheSessionIsListedAtTheNextOpenOnAsse
   EXPECT_TRUE(Listed("saved_now.json"));
 
   // "Assets" while showing "Assets" reads it again.
-  SetExplorerFolder(kExplorerRoot);
-  BeginExplorerFrame();
+  Show(kExplorerRoot);
   ASSERT_TRUE(ExplorerPathButtons().empty());
   WriteFile(dir_.File("Assets/fresh.json"), "{\"Level\":{}}");
-  SetExplorerFolder(kExplorerRoot);
-  BeginExplorerFrame();
+  Show(kExplorerRoot);
   EXPECT_TRUE(Listed("fresh.json"));
   WriteFile(dir_.File("Assets/later.json"), "{\"Level\":{}}");
   RefreshExplorer();
@@ -140,8 +149,7 @@ TEST_F(FileExplorerTest, AFolderNamedAssetsInsideIsOneMoreButtonOfThePathBar) {
 TEST_F(FileExplorerTest, AFileNameWithABackslashIsShownWholeAndPickedAsItIsNamed) {
   if (fs::path::preferred_separator == '\\') GTEST_SKIP() << "a backslash separates folders here";
   WriteFile(dir_.File("Assets/odd\\name.png"), "");
-  SetExplorerFolder(kExplorerRoot);
-  BeginExplorerFrame();
+  Show(kExplorerRoot);
   const size_t index = EntryIndex("odd\\name.png");
   ASSERT_LT(index, ExplorerEntries().size());
   ClickExplorerEntry(index);
@@ -161,35 +169,22 @@ TEST_F(FileExplorerTest, EachActionListsOnlyTheFilesItCanUse) {
   WriteFile(dir_.File("Assets/Levels/player.json"), "{\"Player\": {}}");
   WriteFile(dir_.File("Assets/Levels/shot.PNG"), "");
   WriteFile(dir_.File("Assets/Levels/sheet.tga"), "");
-  auto names = [] {
-    std::vector<std::string> listed;
-    for (const std::string& e : ExplorerEntries()) listed.push_back(EntryName(e));
-    return listed;
-  };
   SetExplorerFolder("./Assets/Levels");
-  OpenExplorer(ExplorerFilter::Levels);
-  BeginExplorerFrame();
-  EXPECT_EQ(names(), (std::vector<std::string>{"Old", "level2.json"}));  // "level1.json" holds no level
-
-  OpenExplorer(ExplorerFilter::Pictures);
-  BeginExplorerFrame();
-  EXPECT_EQ(names(), (std::vector<std::string>{"Old", "sheet.tga", "shot.PNG"}));
-
+  OpenFor(ExplorerFilter::Levels);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Old", "level2.json"}));  // "level1.json" holds no level
+  OpenFor(ExplorerFilter::Pictures);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Old", "sheet.tga", "shot.PNG"}));
   OpenExplorer(ExplorerFilter::Attributes);
-  SetExplorerFolder("./Assets/Attributes");
-  BeginExplorerFrame();
-  EXPECT_EQ(names(), (std::vector<std::string>{"human.json", "player.json"}));
-
-  OpenExplorer(ExplorerFilter::Everything);
-  BeginExplorerFrame();
-  EXPECT_EQ(names(), (std::vector<std::string>{"human.json", "notes.txt", "player.json"}));
+  Show("./Assets/Attributes");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"human.json", "player.json"}));
+  OpenFor(ExplorerFilter::Everything);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"human.json", "notes.txt", "player.json"}));
 }
 
 TEST_F(FileExplorerTest, APickTheNewFilterLeavesOutIsDropped) {
   Open("wall.png");
   EXPECT_EQ(ExplorerPickedText(), "./Assets/wall.png");
-  OpenExplorer(ExplorerFilter::Levels);
-  BeginExplorerFrame();
+  OpenFor(ExplorerFilter::Levels);
   EXPECT_EQ(ExplorerPickedText(), "");
 }
 

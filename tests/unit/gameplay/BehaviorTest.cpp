@@ -28,7 +28,8 @@ using Calls = std::vector<std::string>;
 
 }  // namespace
 
-TEST(BehaviorTest, FirstUpdateLeavesZeroEntersOneAndUpdatesIt) {
+// Requests keep the last value, and a request for the current state cancels the change.
+TEST(BehaviorTest, FirstUpdateLeavesZeroEntersOneAndLaterRequestsKeepTheLastValueOrCancel) {
   Recorder b;
   b.Update(0.02f);
   EXPECT_EQ(b.calls, (Calls{"exit 0", "enter 1", "update 1"}));
@@ -37,21 +38,6 @@ TEST(BehaviorTest, FirstUpdateLeavesZeroEntersOneAndUpdatesIt) {
   b.calls.clear();
   b.Update(0.02f);
   EXPECT_EQ(b.calls, (Calls{"update 1"})) << "no pending request, no change";
-}
-
-TEST(BehaviorTest, AStateEnteredFromOnEnterStillGetsOneUpdate) {
-  Recorder b;
-  b.chainFrom = 1;
-  b.chainTo = 2;
-  b.Update(0.02f);
-  b.Update(0.02f);
-  EXPECT_EQ(b.calls, (Calls{"exit 0", "enter 1", "update 1", "exit 1", "enter 2", "update 2"}));
-  EXPECT_EQ(b.previousState, 1);
-}
-
-TEST(BehaviorTest, RequestsKeepTheLastValueAndTheCurrentStateCancels) {
-  Recorder b;
-  b.Update(0.02f);
   b.calls.clear();
   b.nextState = 3;
   b.nextState = 4;
@@ -62,6 +48,16 @@ TEST(BehaviorTest, RequestsKeepTheLastValueAndTheCurrentStateCancels) {
   b.nextState = 4;
   b.Update(0.02f);
   EXPECT_EQ(b.calls, (Calls{"update 4"}));
+}
+
+TEST(BehaviorTest, AStateEnteredFromOnEnterStillGetsOneUpdate) {
+  Recorder b;
+  b.chainFrom = 1;
+  b.chainTo = 2;
+  b.Update(0.02f);
+  b.Update(0.02f);
+  EXPECT_EQ(b.calls, (Calls{"exit 0", "enter 1", "update 1", "exit 1", "enter 2", "update 2"}));
+  EXPECT_EQ(b.previousState, 1);
 }
 
 TEST(BehaviorTest, EditorHaltKeepsRequestsPendingUntilTheLevelRunsAgain) {

@@ -39,18 +39,16 @@ TEST_F(Watching, TheMeterFillsInAboutFourAndAQuarterSecondsFarOffAndASixthOfASec
   }
 }
 
-TEST_F(Watching, APlayerJustBeyondTheFarthestRadiusOrBehindTheGuardIsNeverNoticed) {
+// Just beyond the farthest radius, or behind the guard, the player is never noticed; nor in full
+// view over a vent or under cover.
+TEST_F(Watching, APlayerBeyondTheFarthestRadiusBehindTheGuardOrInAVentOrUnderCoverIsNeverNoticed) {
   // The second guard stands 101 units from the player, facing away.
   Start({Guard("Enemy_2", 1000, 1000), Guard("Enemy_3", 1400, 1000, 180.0f), Player(1501, 1000)});
-  HumanBehavior* far = GuardNamed("Enemy_2");
-  HumanBehavior* turned = GuardNamed("Enemy_3");
   Frames(300);
-  EXPECT_EQ(far->currentState, kIdle);
-  EXPECT_EQ(far->aggro, 0.0f);
-  EXPECT_EQ(turned->currentState, kIdle);
-}
-
-TEST_F(Watching, VentAndCoverHideAPlayerInFullView) {
+  EXPECT_EQ(GuardNamed("Enemy_2")->currentState, kIdle);
+  EXPECT_EQ(GuardNamed("Enemy_2")->aggro, 0.0f);
+  EXPECT_EQ(GuardNamed("Enemy_3")->currentState, kIdle);
+  DestroySceneList();
   for (bool vent : {true, false}) {
     SCOPED_TRACE(vent ? "vent" : "cover");
     HumanBehavior* guard = Start({Guard("Enemy_2", 1000, 1000), Player(1200, 1000)});
@@ -156,17 +154,17 @@ class Patrolling : public GuardScene {
   }
 };
 
-TEST_F(Patrolling, AOneNodePathKeepsTheGuardAtItsNode) {
-  HumanBehavior* guard =
+// A one-node path keeps the guard at its node.
+TEST_F(Patrolling, AOneNodePathKeepsTheGuardThereATwoNodeOneIsWalkedBackAndForthACircularOneRound) {
+  HumanBehavior* still =
       Start({Guard("Enemy_2", 1000, 1000, 0.0f, "Node_3"), Node("Node_3", 1100, 1000), Player(3000, 3000)});
   Frames(300);
-  EXPECT_EQ(guard->currentState, kPatrol);
+  EXPECT_EQ(still->currentState, kPatrol);
   EXPECT_NEAR(X(Object("Enemy_2")), 1100.0f, 20.0f);
   EXPECT_NEAR(Y(Object("Enemy_2")), 1000.0f, 20.0f);
-  EXPECT_EQ(guard->currentNode, guard->patrolPath);
-}
+  EXPECT_EQ(still->currentNode, still->patrolPath);
 
-TEST_F(Patrolling, ATwoNodePathIsWalkedBackAndForthAndACircularOneRoundAndRound) {
+  DestroySceneList();
   Start({Guard("Enemy_2", 1000, 1000, 0.0f, "Node_3"), Node("Node_3", 1000, 1000, "Node_4"),
          Node("Node_4", 1200, 1000), Player(3000, 3000)});
   std::vector<std::string> route = Route(GuardNamed("Enemy_2"), 8.0f);
@@ -238,27 +236,16 @@ TEST_F(Chasing, CoverDoesNotEndAChaseButAVentDoes) {
   EXPECT_NE(guard->searchNode, nullptr);
 }
 
-// An idle guard that sees the player through glass searches without a path; a chase that sees
-// it only through glass turns into a search round the pane.
-TEST_F(Chasing, AGuardSeeingThePlayerOnlyThroughGlassSearchesAndAChaseSearchesRoundThePane) {
-  HumanBehavior* guard =
-      Start({Guard("Enemy_2", 1000, 1000), Glass("Glass_4", 1150, 1000, 10, 200), Player(1300, 1000)});
-  EXPECT_GT(SecondsUntil(guard, kHalfAlert, 3.0f), 0.0f);
-  EXPECT_EQ(guard->searchNode, nullptr);
-  guard->nextState = kFullAlert;
-  Frames(2);
-  EXPECT_EQ(guard->currentState, kHalfAlert);
-  ASSERT_NE(guard->searchNode, nullptr);
-  EXPECT_TRUE(HumanShared().chaseMusic);  // still counted while it searches
-}
-
-// Through glass a search never turns into a chase, which would drop at once on the same sighting:
-// the guard follows its way round the pane (or stands and searches) instead of switching state on
-// every frame. A stunned guard that wakes to see the player only through glass searches too.
-TEST_F(Chasing, ASightingThroughGlassNeverTurnsASearchOrAStunIntoAChase) {
+// An idle guard that sees the player through glass searches without a path. Through glass a search
+// never turns into a chase, which would drop at once on the same sighting: the guard follows its way
+// round the pane (or stands and searches) instead of switching state on every frame. A stunned guard
+// that wakes to see the player only through glass searches too, and a chase that sees it only
+// through glass turns into a search round the pane.
+TEST_F(Chasing, ASightingThroughGlassNeverTurnsASearchOrAStunIntoAChaseAndAChaseSearchesRoundThePane) {
   HumanBehavior* guard =
       Start({Guard("Enemy_2", 1000, 1000), Glass("Glass_4", 1150, 1000, 10, 200), Player(1300, 1000)});
   ASSERT_GT(SecondsUntil(guard, kHalfAlert, 3.0f), 0.0f);
+  EXPECT_EQ(guard->searchNode, nullptr);
   for (int n = 0; n < 100; ++n) {
     Frames(1);
     ASSERT_NE(guard->currentState, kFullAlert) << "frame " << n;
@@ -270,6 +257,12 @@ TEST_F(Chasing, ASightingThroughGlassNeverTurnsASearchOrAStunIntoAChase) {
   ASSERT_EQ(guard->currentState, kStun);
   EXPECT_GT(SecondsUntil(guard, kHalfAlert, 2.5f), 1.9f);
   EXPECT_FALSE(HumanShared().chaseMusic);
+
+  guard->nextState = kFullAlert;
+  Frames(2);
+  EXPECT_EQ(guard->currentState, kHalfAlert);
+  ASSERT_NE(guard->searchNode, nullptr);
+  EXPECT_TRUE(HumanShared().chaseMusic);  // still counted while it searches
 }
 
 // A new search that finds nothing (here: the player was last seen below the path grid) leaves the

@@ -25,6 +25,16 @@ std::vector<int32_t> Snapshot() {
   return cells;
 }
 
+// Every `step`th cell (each way) converts to a point inside itself.
+void ExpectCellsRoundTrip(int32_t rowStep, int32_t columnStep) {
+  for (int32_t r = 0; r < GridRows(); r += rowStep) {
+    for (int32_t c = 0; c < GridColumns(); c += columnStep) {
+      const GridPoint p = CellToWorld({r, c});
+      ASSERT_EQ(WorldToCell(p.x, p.y), (GridCell{r, c}));
+    }
+  }
+}
+
 class PathGridTest : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -40,7 +50,7 @@ class PathGridTest : public ::testing::Test {
   static bool Blocked(float x, float y) { return GridCellValue(WorldToCell(x, y)) == kCellBlocked; }
 };
 
-TEST_F(PathGridTest, ConversionsTruncateTowardZero) {
+TEST_F(PathGridTest, ConversionsTruncateTowardZeroRoundTripAndLeavePointsTheyCannotConvertOutside) {
   EXPECT_EQ(WorldToCell(-100.0f, 3000.0f), (GridCell{330 - 3100 / 13, 0}));
   EXPECT_EQ(WorldToCell(-105.0f, 0.0f).column, 0);    // -5 / 13 is 0, not -1
   EXPECT_EQ(WorldToCell(-112.9f, 0.0f).column, 0);    // (int)-112.9 = -112, -12 / 13 = 0
@@ -50,18 +60,7 @@ TEST_F(PathGridTest, ConversionsTruncateTowardZero) {
   EXPECT_EQ(CellToWorld({323, 7}).x, 0.0f);
   EXPECT_EQ(CellToWorld({323, 7}).y, -9.0f);          // (330 - 323) * 13 - 100
   EXPECT_EQ(CellToWorld({0, 0}).x, -91.0f);           // (0 + -100 / 13) * 13
-}
-
-TEST_F(PathGridTest, EveryCellConvertsToAPointInsideItself) {
-  for (int32_t r = 0; r < kGridRows; ++r) {
-    for (int32_t c = 0; c < kGridColumns; ++c) {
-      GridPoint p = CellToWorld({r, c});
-      ASSERT_EQ(WorldToCell(p.x, p.y), (GridCell{r, c}));
-    }
-  }
-}
-
-TEST_F(PathGridTest, PointsThatCannotBeConvertedAreOutsideTheGrid) {
+  ExpectCellsRoundTrip(1, 1);
   for (GridCell cell : {WorldToCell(kNan, 0.0f), WorldToCell(0.0f, kInf), WorldToCell(-kInf, 0.0f), WorldToCell(3e38f, 1.0f)}) {
     EXPECT_FALSE(IsInsideGrid(cell));
   }
@@ -293,13 +292,7 @@ TEST_F(GridExtentTest, ALargerLevelGrowsTheGridOverItsGuardsNodesAndFoodWithTheM
     EXPECT_TRUE(IsInsideGrid(WorldToCell(x, y))) << x << ", " << y;
   }
   EXPECT_FALSE(IsInsideGrid(WorldToCell(8200.0f, 8200.0f)));
-  // Every cell still converts to a point inside itself.
-  for (int32_t r = 0; r < GridRows(); r += 37) {
-    for (int32_t c = 0; c < GridColumns(); c += 41) {
-      const GridPoint p = CellToWorld({r, c});
-      EXPECT_EQ(WorldToCell(p.x, p.y), (GridCell{r, c}));
-    }
-  }
+  ExpectCellsRoundTrip(37, 41);  // every cell still converts to a point inside itself
 }
 
 TEST_F(GridExtentTest, AnEightThousandSquareLevelIsBuiltAndBlocksItsFarWalls) {

@@ -81,6 +81,19 @@ class PlayerTest : public testing_support::SceneTest {
     Frame();
     ASSERT_EQ(Brain().currentState, ps::kCarry);
   }
+  // A walking player standing on food it has picked up; the food.
+  GameObject* StartCarrying(float foodX = 0.0f) {
+    StartPlayer();
+    GameObject* food = CreateFood(foodX, 0.0f);
+    PickUp();
+    return food;
+  }
+  // The food was let go through the drop state, and the player walks on.
+  void ExpectLetGo() {
+    EXPECT_EQ(Brain().currentState, ps::kWalk);
+    EXPECT_EQ(Brain().previousState, ps::kDrop);
+    EXPECT_EQ(Brain().heldFood, nullptr);
+  }
   // Mouse wind-up at a world point, then release: the throw.
   void MouseThrowAt(float worldX, float worldY) {
     Input().mouse.worldX = worldX;
@@ -135,9 +148,7 @@ TEST_F(PlayerTest, TheFoodTouchedLastIsTheOnePickedUp) {
 }
 
 TEST_F(PlayerTest, CarriedFoodFollowsThePlayerAndIsLetGoWhenItVanishes) {
-  StartPlayer();
-  GameObject* food = CreateFood(5.0f, 0.0f);
-  PickUp();
+  GameObject* food = StartCarrying(5.0f);
   Input().pads[0].leftStick[1] = 1.0f;
   Frame(10);
   EXPECT_GT(Y(player), 0.0f);
@@ -150,9 +161,7 @@ TEST_F(PlayerTest, CarriedFoodFollowsThePlayerAndIsLetGoWhenItVanishes) {
   // Removed from the list in the frame it was marked: the player must not hold on to it.
   food->destroy = true;
   Frame(3);
-  EXPECT_EQ(Brain().heldFood, nullptr);
-  EXPECT_EQ(Brain().currentState, ps::kWalk);
-  EXPECT_EQ(Brain().previousState, ps::kDrop);
+  ExpectLetGo();
 }
 
 TEST_F(PlayerTest, ThrownFoodFliesAlongTheFacingAtItsOwnSpeedLimit) {
@@ -183,9 +192,7 @@ TEST_F(PlayerTest, ThrownFoodFliesAlongTheFacingAtItsOwnSpeedLimit) {
 }
 
 TEST_F(PlayerTest, AfterAThrowTheSpeedLimitGrowsBackThenSnapsAfterTwoSeconds) {
-  StartPlayer();
-  CreateFood(0.0f, 0.0f);
-  PickUp();
+  StartCarrying();
   MouseThrowAt(0.0f, 100.0f);
   Frame(2);  // drop, walk
   ASSERT_EQ(Brain().currentState, ps::kWalk);
@@ -208,9 +215,7 @@ TEST_F(PlayerTest, AfterAThrowTheSpeedLimitGrowsBackThenSnapsAfterTwoSeconds) {
 }
 
 TEST_F(PlayerTest, PadWindUpHalvesTheLimitAndThrowsWhenTheTriggerIsLetGo) {
-  StartPlayer();
-  CreateFood(0.0f, 0.0f);
-  PickUp();
+  StartCarrying();
   Input().pads[0].rightTrigger = 1.0f;
   Input().pads[0].rightStick[0] = -1.0f;
   Frame(2);
@@ -223,14 +228,10 @@ TEST_F(PlayerTest, PadWindUpHalvesTheLimitAndThrowsWhenTheTriggerIsLetGo) {
 }
 
 TEST_F(PlayerTest, DropInputPutsTheFoodDownWhereThePlayerStands) {
-  StartPlayer();
-  GameObject* food = CreateFood(0.0f, 0.0f);
-  PickUp();
+  GameObject* food = StartCarrying();
   PressRight();
   Frame(2);
-  EXPECT_EQ(Brain().currentState, ps::kWalk);
-  EXPECT_EQ(Brain().previousState, ps::kDrop);
-  EXPECT_EQ(Brain().heldFood, nullptr);
+  ExpectLetGo();
   Input().pads[0].leftStick[0] = 1.0f;
   Frame(10);
   EXPECT_EQ(X(food), 0.0f);
@@ -239,9 +240,7 @@ TEST_F(PlayerTest, DropInputPutsTheFoodDownWhereThePlayerStands) {
 // ---- vents ---------------------------------------------------------------------------------------
 
 TEST_F(PlayerTest, EnteringAVentWhileCarryingLeavesTheFoodBehind) {
-  StartPlayer();
-  GameObject* food = CreateFood(0.0f, 0.0f);
-  PickUp();
+  GameObject* food = StartCarrying();
   CreateVent(0.0f, 0.0f);  // after the player in the list, around it
   Frame(2);
   ASSERT_EQ(Brain().currentState, ps::kVent);
@@ -268,15 +267,11 @@ TEST_F(PlayerTest, TheEscapeZoneSendsThePlayerOutToTheZonesSide) {
 }
 
 TEST_F(PlayerTest, CollectedFoodIsLetGoThroughTheDropState) {
-  StartPlayer();
-  GameObject* food = CreateFood(0.0f, 0.0f);
-  PickUp();
+  GameObject* food = StartCarrying();
   // The food rule flags food that reached the collection zone.
   food->GetComponentAs<Collision>(SlotOf(ComponentType::Collision))->collected = true;
   Frame(3);
-  EXPECT_EQ(Brain().currentState, ps::kWalk);
-  EXPECT_EQ(Brain().previousState, ps::kDrop);
-  EXPECT_EQ(Brain().heldFood, nullptr);
+  ExpectLetGo();
 }
 
 TEST_F(PlayerTest, RowsThatAskThePlayersBehaviourDoNothingWithoutOne) {
@@ -307,9 +302,7 @@ class PlayerSoundTest : public PlayerTest {
 };
 
 TEST_F(PlayerSoundTest, AThrowPlaysWindupThenThrowButNoDrop) {
-  StartPlayer();
-  CreateFood(0.0f, 0.0f);
-  PickUp();
+  StartCarrying();
   Input().mouse.worldY = 100.0f;
   Click(false, true);
   Frame(2);

@@ -100,7 +100,7 @@ TEST_F(RecordsFileTest, OnlyABetterTotalBecomesTheBestAndIsWritten) {
   EXPECT_TRUE(RecordsProblem().empty());
 }
 
-TEST_F(RecordsFileTest, ADamagedFileIsNoRecordsAndIsKeptAsideBeforeANewBest) {
+TEST_F(RecordsFileTest, ADamagedFileIsNoRecordsAndIsKeptAsideBeforeANewBestAndAFolderOrHugeFileIsNone) {
   const std::string damaged = "qrecords 1\nlevel1 garbage s\n";
   WriteFile(RecordsPath(), damaged);
   EXPECT_TRUE(Records().empty());
@@ -112,14 +112,14 @@ TEST_F(RecordsFileTest, ADamagedFileIsNoRecordsAndIsKeptAsideBeforeANewBest) {
   EXPECT_EQ(ReadFile(dir_.File(kDamagedRecordsFile)), damaged);
   ForgetRecords();
   EXPECT_EQ(Records().at("level1"), (LevelBest{90.0f, "s"}));
-}
 
-TEST_F(RecordsFileTest, AFolderOrAHugeFileInThePlaceOfTheRecordsIsNoRecords) {
+  // A folder, or a huge file, in the place of the records is no records too.
+  std::filesystem::remove(RecordsPath());
   std::filesystem::create_directories(RecordsPath());
+  ForgetRecords();
   EXPECT_TRUE(Records().empty());
   EXPECT_FALSE(RecordsProblem().empty());
   std::filesystem::remove(RecordsPath());
-
   ForgetRecords();
   WriteFile(RecordsPath(), "qrecords 1\n" + std::string(200000, '#'));
   EXPECT_TRUE(Records().empty());
